@@ -1,0 +1,1 @@
+// This library's first sources replace this file.

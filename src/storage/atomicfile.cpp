@@ -1,0 +1,117 @@
+#include "storage/atomicfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void SyncFolder(const QString& folder) {
+    int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+TAtomicFile::TAtomicFile(const QString& path) : m_path(path) {}
+
+TAtomicFile::~TAtomicFile() { Abort(); }
+
+bool TAtomicFile::Open() {
+    Abort();
+    m_failed = false;
+    const QByteArray target = QFile::encodeName(m_path);
+    struct stat st {};
+    if (::stat(target.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode) || ::access(target.constData(), W_OK) != 0)
+            return false;
+    }
+    const QFileInfo info(m_path);
+    m_tempName = QFile::encodeName(info.absolutePath() + QLatin1String("/.") + info.fileName() +
+                                   QLatin1String(".tmp-XXXXXX"));
+    m_fd = ::mkostemp(m_tempName.data(), O_CLOEXEC);
+    if (m_fd < 0) {
+        m_tempName.clear();
+        return false;
+    }
+    ::fchmod(m_fd, 0600);
+    return true;
+}
+
+bool TAtomicFile::Write(const char* data, qint64 size) {
+    if (m_fd < 0 || m_failed)
+        return false;
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, static_cast<size_t>(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_failed = true;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool TAtomicFile::Commit() {
+    if (m_fd < 0)
+        return false;
+    bool ok = !m_failed && ::fsync(m_fd) == 0;
+    ok = (::close(m_fd) == 0) && ok;
+    m_fd = -1;
+    if (ok)
+        ok = ::rename(m_tempName.constData(), QFile::encodeName(m_path).constData()) == 0;
+    if (!ok) {
+        ::unlink(m_tempName.constData());
+        m_tempName.clear();
+        return false;
+    }
+    m_tempName.clear();
+    SyncFolder(QFileInfo(m_path).absolutePath());
+    return true;
+}
+
+void TAtomicFile::Abort() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempName.isEmpty()) {
+        ::unlink(m_tempName.constData());
+        m_tempName.clear();
+    }
+}
+
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes) {
+    TAtomicFile file(path);
+    return file.Open() && file.Write(bytes) && file.Commit();
+}
+
+bool MakePrivateFolder(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    QFileInfo info(path);
+    if (info.isDir())
+        return true;
+    if (info.exists())
+        return false;
+    // Parents that are missing are ordinary folders; only the program's own folder is made private.
+    const QString parent = QFileInfo(QDir::cleanPath(path)).absolutePath();
+    if (!QDir().mkpath(parent))
+        return false;
+    if (::mkdir(QFile::encodeName(QDir::cleanPath(path)).constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    return QFileInfo(path).isDir();
+}
+
+void MakePrivateFile(const QString& path) { ::chmod(QFile::encodeName(path).constData(), 0600); }

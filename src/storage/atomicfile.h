@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Writes a file so that it is replaced in one step: the bytes go to a temporary file in the same
+// folder, which is flushed, synced and renamed over the target, and the folder is synced. A crash,
+// a full disk or an I/O error in the middle leaves the old file whole. New files are private (0600).
+class TAtomicFile {
+public:
+    explicit TAtomicFile(const QString& path);
+    ~TAtomicFile();
+    TAtomicFile(const TAtomicFile&) = delete;
+    TAtomicFile& operator=(const TAtomicFile&) = delete;
+
+    // False when the target cannot be written (its folder is missing, or the file exists and
+    // the current user may not write it).
+    bool Open();
+    bool Write(const char* data, qint64 size);
+    bool Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
+    // Makes the new content the file's. False, with the old file untouched, on any failure.
+    bool Commit();
+    // Drops the temporary file; the target keeps its old content.
+    void Abort();
+
+    const QString& Path() const { return m_path; }
+
+private:
+    QString m_path;
+    QByteArray m_tempName;
+    int m_fd = -1;
+    bool m_failed = false;
+};
+
+bool WriteFileAtomic(const QString& path, const QByteArray& bytes);
+
+// Creates a folder (and its missing parents) that the program owns; the folders created here are
+// readable by their owner only. True when the folder exists afterwards.
+bool MakePrivateFolder(const QString& path);
+// Makes an existing table or settings file private to its owner.
+void MakePrivateFile(const QString& path);

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class TMemTable;
+
+// One row of a memory table: a slot in the table's buffer holding the row's encoding.
+class TTableRow {
+public:
+    int CellCount() const;
+    void SetCellCount(int n);
+    // Empty text for a cell that does not exist or whose bytes are not valid UTF-8.
+    QString Cell(int i) const;
+    // False when the cell exists but its bytes cannot be decoded ("Invalid UTF8 Char"): grids show
+    // such a cell as an error, while the logic sees an empty cell.
+    bool TryCell(int i, QString& text) const;
+    // Ignored for a cell that does not exist: give the row its cells with SetCellCount first.
+    void SetCell(int i, const QString& text);
+    // All cells at once, decoded in one walk of the row.
+    QStringList Cells() const;
+    // Replaces all cells in one re-encoding.
+    void SetCells(const QStringList& cells);
+
+private:
+    friend class TMemTable;
+    explicit TTableRow(TMemTable* table) : m_table(table) {}
+    void Encode(const QStringList& cells);
+    // Start and end of the row's bytes in the buffer, and the declared cell count.
+    bool Header(const char*& p, const char*& end, quint32& count) const;
+
+    TMemTable* m_table;
+    qint32 m_offset = 0;
+    qint32 m_capacity = 0; // 0: the row has never been given cells
+};
+
+// The one storage structure of the program: an ordered list of rows of text cells, kept encoded
+// in one buffer that has exactly the layout of the table file.
+class TMemTable {
+public:
+    TMemTable() = default;
+    TMemTable(const TMemTable&) = delete;
+    TMemTable& operator=(const TMemTable&) = delete;
+
+    void Clear();
+    int RowCount() const { return int(m_rows.size()); }
+    // None (nullptr) outside 0..RowCount-1.
+    TTableRow* Row(int index) const;
+    TTableRow* InsertRow(int index);
+    TTableRow* AddRow() { return InsertRow(RowCount()); }
+    void DeleteRow(int index);
+    // Moves a row to another place in the list without touching its bytes.
+    void MoveRow(int from, int to);
+    // Puts the rows in the given order: order[i] is the old index of the row that becomes row i.
+    void Reorder(const std::vector<int>& order);
+
+    bool LoadFromFile(const QString& path);
+    bool SaveToFile(const QString& path) const;
+    // The bytes SaveToFile writes.
+    QByteArray ToBytes() const;
+    bool LoadFromBytes(const QByteArray& bytes);
+
+    // Copies every row of another table (cells only) to the end of this one.
+    void AppendFrom(const TMemTable& other);
+    void CopyFrom(const TMemTable& other);
+
+    // Bytes held by the buffer, for measuring memory.
+    qsizetype BufferSize() const { return m_data.size(); }
+
+private:
+    friend class TTableRow;
+    QByteArray m_data; // TMemData: the encoded rows
+    std::vector<std::unique_ptr<TTableRow>> m_rows;
+};
+
+// The file format's pieces, shared with tools that read table files on their own.
+namespace memtable {
+void AppendVarint(QByteArray& out, quint32 value);
+int VarintSize(quint32 value);
+// False when the varint runs past the end or is longer than five bytes.
+bool ReadVarint(const char* data, qsizetype size, qsizetype& pos, quint32& value);
+// Every UTF-16 unit on its own: 1, 2 or 3 bytes.
+void AppendCellText(QByteArray& out, const QString& text);
+int CellTextSize(const QString& text);
+// False ("Invalid UTF8 Char") for bytes the format does not allow.
+bool DecodeCellText(const char* data, qsizetype size, QString& out);
+} // namespace memtable

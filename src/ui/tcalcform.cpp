@@ -1,0 +1,3 @@
+#include "ui/tcalcform.h"
+
+TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent) { setWindowTitle(QStringLiteral("Калькулятор")); }

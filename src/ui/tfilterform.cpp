@@ -1,0 +1,3 @@
+#include "ui/tfilterform.h"
+
+TFilterForm::TFilterForm(QWidget* parent) : QDialog(parent) { setWindowTitle(QStringLiteral("Фильтровать...")); }

@@ -1,0 +1,3 @@
+#include "ui/thelperform.h"
+
+THelperForm::THelperForm(QWidget* parent) : QDialog(parent) { setWindowTitle(QStringLiteral("")); }

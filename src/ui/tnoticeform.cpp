@@ -1,0 +1,3 @@
+#include "ui/tnoticeform.h"
+
+TNoticeForm::TNoticeForm(QWidget* parent) : QDialog(parent) { setWindowTitle(QStringLiteral("")); }

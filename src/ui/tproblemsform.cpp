@@ -1,0 +1,3 @@
+#include "ui/tproblemsform.h"
+
+TProblemsForm::TProblemsForm(QWidget* parent) : QDialog(parent) { setWindowTitle(QStringLiteral("Возможные неполадки")); }

@@ -1,0 +1,3 @@
+#include "ui/tquorvaneform.h"
+
+TQuorvaneForm::TQuorvaneForm(QWidget* parent) : QMainWindow(parent) { setWindowTitle(QStringLiteral("Vellumora")); }

@@ -1,0 +1,3 @@
+#include "ui/tsettingsform.h"
+
+TSettingsForm::TSettingsForm(QWidget* parent) : QDialog(parent) { setWindowTitle(QStringLiteral("Настройки")); }

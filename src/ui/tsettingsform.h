@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QDialog>
+
+class TSettingsForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSettingsForm(QWidget* parent = nullptr);
+};

@@ -1,0 +1,105 @@
+#include "ui/thintpanel.h"
+#include "ui/tmessagedialog.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList Texts(const QList<QPushButton*>& buttons) {
+    QStringList out;
+    for (auto* b : buttons)
+        out << b->text();
+    return out;
+}
+
+int TextBottom(const TMessageDialog& box) { return box.LineLabels().last()->geometry().bottom() + 1; }
+
+} // namespace
+
+TEST(TMessageDialog, KindsHaveTheirCaptionsAndButtons) {
+    const struct {
+        TMsgKind kind;
+        const char* caption;
+        QStringList buttons;
+    } cases[] = {{TMsgKind::Information, "   Сообщение", {"OK"}},
+                 {TMsgKind::Error, "  Ошибка", {"OK"}},
+                 {TMsgKind::Question, "   Подтвердите", {"Да", "Нет"}},
+                 {TMsgKind::Warning, "   Предупреждение", {"OK"}}};
+    for (const auto& c : cases) {
+        TMessageDialog box({c.kind, {"Строка"}, TMsgButton::OK, false});
+        EXPECT_EQ(box.windowTitle(), QString::fromUtf8(c.caption));
+        EXPECT_EQ(Texts(box.Buttons()), c.buttons);
+    }
+}
+
+TEST(TMessageDialog, EveryLineIsALabelAndButtonsSitByTheLineCount) {
+    TMessageDialog two({TMsgKind::Information, {"Первая", "Вторая строка подлиннее"}, TMsgButton::OK, false});
+    ASSERT_EQ(two.LineLabels().size(), 2);
+    EXPECT_EQ(two.LineLabels()[0]->text(), "Первая");
+    EXPECT_EQ(two.LineLabels()[1]->geometry().top(), two.LineLabels()[0]->geometry().bottom() + 2);
+    EXPECT_EQ(two.Buttons()[0]->geometry().top(), TextBottom(two) + 30);
+
+    TMessageDialog three({TMsgKind::Question, {"a", "b", "c"}, TMsgButton::No, false});
+    EXPECT_EQ(three.Buttons()[0]->geometry().top(), TextBottom(three) + 10);
+    // Centred, a third of a button apart, each button as high as its text and two thirds more.
+    const QRect yes = three.Buttons()[0]->geometry(), no = three.Buttons()[1]->geometry();
+    EXPECT_EQ(no.left() - yes.right() - 1, yes.width() / 3);
+    EXPECT_NEAR(yes.left(), three.width() - no.right() - 1, 1);
+    EXPECT_EQ(yes.height(), three.fontMetrics().height() * 5 / 3);
+}
+
+TEST(TMessageDialog, DefaultButtonAnswersEnterAndEscIsNeverYes) {
+    const struct {
+        TMsgButton def;
+        int key;
+        TMsgButton expected;
+    } cases[] = {{TMsgButton::No, Qt::Key_Return, TMsgButton::No},
+                 {TMsgButton::Yes, Qt::Key_Return, TMsgButton::Yes},
+                 {TMsgButton::Yes, Qt::Key_Escape, TMsgButton::No}};
+    for (const auto& c : cases) {
+        TMessageDialog box({TMsgKind::Question, {"Выйти из программы?"}, c.def, false});
+        EXPECT_TRUE(box.Button(c.def)->isDefault());
+        QTimer::singleShot(0, &box, [&box, key = c.key] {
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &box;
+            QTest::keyClick(target, Qt::Key(key));
+        });
+        box.exec();
+        EXPECT_EQ(box.Clicked(), c.expected);
+    }
+}
+
+TEST(TMessageDialog, OptionBoxSitsUnderTheTextAndStartsUnticked) {
+    TMessageDialog box({TMsgKind::Information, {"Файл только для чтения"}, TMsgButton::OK, true});
+    ASSERT_NE(box.OptionBox(), nullptr);
+    EXPECT_EQ(box.OptionBox()->text(), "Понятно. Больше не показывать это сообщение");
+    EXPECT_FALSE(box.OptionTicked());
+    EXPECT_EQ(box.OptionBox()->geometry().top(), TextBottom(box) + 20);
+    EXPECT_GT(box.Buttons()[0]->geometry().top(), box.OptionBox()->geometry().bottom());
+    box.OptionBox()->setChecked(true);
+    EXPECT_TRUE(box.OptionTicked());
+}
+
+TEST(THintPanel, ANewHintReplacesTheOldAndHidesByItself) {
+    QStandardItemModel model(5, 5);
+    QTableView grid;
+    grid.setModel(&model);
+    grid.resize(400, 300);
+    grid.show();
+    THintPanel hint;
+    hint.ShowCellHint(&grid, 1, 1, "Заполните предыдущие ячейки");
+    hint.ShowCellHint(&grid, 2, 2, "Долга нет");
+    EXPECT_TRUE(hint.isVisible());
+    EXPECT_EQ(hint.Text(), "Долга нет");
+    EXPECT_EQ(hint.pos(), grid.visualRect(model.index(2, 2)).topLeft() + QPoint(5, 5));
+    hint.ShowCellHint(&grid, 4, 4, "У самого края");
+    EXPECT_LE(hint.geometry().right(), grid.viewport()->width() - 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !hint.isVisible(); }, 3000));
+}
