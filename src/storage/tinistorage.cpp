@@ -121,19 +121,19 @@ void TIniStorage::ParseText(const QString& text) {
         const qsizetype start = SkipBlanks(raw);
         Section& current = m_sections.back();
         if (start == raw.size() || raw[start] == u';') {
-            current.lines.push_back({raw, {}, {}, false});
+            current.lines.push_back({raw, {}, {}, false, {}});
             continue;
         }
         if (raw[start] == u'[') {
             const qsizetype close = raw.indexOf(u']', start + 1);
             if (close < 0) {
-                current.lines.push_back({raw, {}, {}, false});
+                current.lines.push_back({raw, {}, {}, false, {}});
                 continue;
             }
             Section s;
             s.name = TrimBlanks(raw.mid(start + 1, close - start - 1));
             s.hasHeader = true;
-            s.lines.push_back({raw, {}, {}, false});
+            s.lines.push_back({raw, {}, {}, false, {}});
             const QString lower = s.name.toLower();
             if (!m_sectionIndex.contains(lower))
                 m_sectionIndex.insert(lower, int(m_sections.size()));
@@ -141,7 +141,7 @@ void TIniStorage::ParseText(const QString& text) {
             continue;
         }
         if (raw[start] == u'=') {
-            current.lines.push_back({raw, {}, {}, false});
+            current.lines.push_back({raw, {}, {}, false, {}});
             continue;
         }
         const qsizetype eq = raw.indexOf(u'=', start);
@@ -152,6 +152,7 @@ void TIniStorage::ParseText(const QString& text) {
         line.isKey = true;
         line.key = TrimBlanks(raw.mid(start, eq - start));
         line.value = TrimTrailingSpaceTab(raw.mid(SkipBlanks(raw, eq + 1)));
+        line.raw = raw.mid(eq + 1);
         current.lines.push_back(line);
         if (current.hasHeader) {
             const QString lowerKey = line.key.toLower();
@@ -189,8 +190,17 @@ QString TIniStorage::ReadString(const QString& section, const QString& key, cons
     return l ? l->value : fallback;
 }
 
+QString TIniStorage::ReadRawString(const QString& section, const QString& key, const QString& fallback) const {
+    const Line* l = FindKey(section, key);
+    return l ? l->raw : fallback;
+}
+
 bool TIniStorage::ValueExists(const QString& section, const QString& key) const {
     return FindKey(section, key) != nullptr;
+}
+
+bool TIniStorage::SectionExists(const QString& section) const {
+    return m_sectionIndex.contains(section.trimmed().toLower());
 }
 
 int TIniStorage::ReadInteger(const QString& section, const QString& key, int fallback) const {
@@ -221,14 +231,14 @@ void TIniStorage::WriteString(const QString& section, const QString& key, const 
             const Section& last = m_sections.back();
             const bool endsWithEmpty = !last.lines.empty() && last.lines.back().text.isEmpty();
             if (!endsWithEmpty)
-                m_sections.back().lines.push_back({QString(), {}, {}, false});
+                m_sections.back().lines.push_back({QString(), {}, {}, false, {}});
         }
         if (m_sections.empty())
             m_sections.push_back(Section{});
         Section ns;
         ns.name = section.trimmed();
         ns.hasHeader = true;
-        ns.lines.push_back({QLatin1Char('[') + ns.name + QLatin1Char(']'), {}, {}, false});
+        ns.lines.push_back({QLatin1Char('[') + ns.name + QLatin1Char(']'), {}, {}, false, {}});
         secIdx = int(m_sections.size());
         m_sectionIndex.insert(secLower, secIdx);
         m_sections.push_back(std::move(ns));
@@ -241,6 +251,7 @@ void TIniStorage::WriteString(const QString& section, const QString& key, const 
     if (k != sec.keys.cend()) {
         Line& l = sec.lines[size_t(*k)];
         l.value = value;
+        l.raw = value;
         l.text = l.key + QLatin1Char('=') + value;
         return;
     }
@@ -253,6 +264,7 @@ void TIniStorage::WriteString(const QString& section, const QString& key, const 
     l.isKey = true;
     l.key = key.trimmed();
     l.value = value;
+    l.raw = value;
     l.text = l.key + QLatin1Char('=') + value;
     sec.lines.insert(sec.lines.begin() + long(insertAt), l);
     for (auto it = sec.keys.begin(); it != sec.keys.end(); ++it)

@@ -16,11 +16,14 @@ public:
 
     QString ReadString(const QString& section, const QString& key, const QString& fallback) const;
     void WriteString(const QString& section, const QString& key, const QString& value);
+    // The value exactly as it stands after "=", blanks and tabs included.
+    QString ReadRawString(const QString& section, const QString& key, const QString& fallback) const;
     int ReadInteger(const QString& section, const QString& key, int fallback) const;
     void WriteInteger(const QString& section, const QString& key, int value);
     bool ReadBool(const QString& section, const QString& key, bool fallback) const;
     void WriteBool(const QString& section, const QString& key, bool value);
     bool ValueExists(const QString& section, const QString& key) const;
+    bool SectionExists(const QString& section) const;
 
     // The text that SaveToFile writes, byte-order mark included.
     QByteArray ToBytes() const;
@@ -33,6 +36,7 @@ private:
         QString key;      // for key lines: the key as written, trimmed
         QString value;    // for key lines: the value as read
         bool isKey = false;
+        QString raw;      // for key lines: everything after the first "="
     };
     struct Section {
         QString name;             // empty for the lines before the first header

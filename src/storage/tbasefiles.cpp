@@ -1,0 +1,315 @@
+#include "storage/tbasefiles.h"
+
+#include "storage/atomicfile.h"
+#include "storage/datafolders.h"
+#include "storage/tmessageboxclass.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+bool IsBlankText(const QString& s) {
+    for (QChar c : s)
+        if (c.unicode() > 32)
+            return false;
+    return true;
+}
+
+int NumberCell(const QString& text, bool* ok) {
+    const int n = text.trimmed().toInt(ok);
+    if (*ok && n < 0)
+        *ok = false;
+    return n;
+}
+
+} // namespace
+
+QString ResolveTablePath(const QString& folder, const QString& tableName) {
+    if (!MakePrivateFolder(folder))
+        return QString();
+    const QString path = JoinPath(folder, tableName);
+    const QByteArray native = QFile::encodeName(path);
+    if (QFileInfo::exists(path)) {
+        int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0)
+            fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return folder;
+        ::close(fd);
+        return path;
+    }
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return folder;
+    ::close(fd);
+    return path;
+}
+
+QString KeepDamagedCopy(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return QString();
+    const QString stem =
+        path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    QString copy = stem;
+    for (int i = 2; QFileInfo::exists(copy); ++i)
+        copy = stem + QLatin1Char('-') + QString::number(i);
+    if (!QFile::copy(path, copy))
+        return QString();
+    MakePrivateFile(copy);
+    return copy;
+}
+
+bool IsOldDebtTable(const TMemTable& dolg) { return dolg.RowCount() > 0 && dolg.Row(0)->CellCount() > 11; }
+
+TReturnsTables TakeOldDebtReturns(TMemTable& dolg) {
+    TReturnsTables returns;
+    for (int i = 0; i < dolg.RowCount(); ++i) {
+        const QStringList cells = dolg.Row(i)->Cells();
+        auto table = std::make_unique<TMemTable>();
+        const QString cell0 = cells.value(0);
+        const QStringList ret = {cells.value(9), cells.value(10), cells.value(11)};
+        if (!cell0.isEmpty() && !(IsBlankText(ret[0]) && IsBlankText(ret[1]) && IsBlankText(ret[2])))
+            table->AddRow()->SetCells({ret[0], ret[1], ret[2], QString()});
+        returns.push_back(std::move(table));
+    }
+    return returns;
+}
+
+bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table) {
+    const TTableDef& def = TableDef(kind);
+    table.Clear();
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return true; // a file that cannot be reached loads as empty; saving it then fails
+    if (!table.LoadFromFile(path)) {
+        KeepDamagedCopy(path);
+        table.Clear();
+        Messages().Beep();
+        const QString word = kind == TTableKind::User ? QStringLiteral("пользователей") : def.damageWord;
+        Messages().ShowInfo({QStringLiteral("База ") + word + QStringLiteral(" повреждена!"),
+                             QStringLiteral("Восстановите резервную копию!")});
+        return false;
+    }
+    for (int i = 0; i < table.RowCount(); ++i) {
+        TTableRow* row = table.Row(i);
+        QStringList cells = row->Cells();
+        switch (kind) {
+        case TTableKind::Dolg:
+            cells.resize(def.CellCount());
+            cells[9] = QString::number(i);
+            break;
+        case TTableKind::User:
+            while (cells.size() < def.CellCount())
+                cells.append(QString());
+            cells[2] = (cells[2] == QLatin1String("1") || cells[2] == cells::kAdmin) ? cells::kAdmin : cells::kOrdinary;
+            break;
+        default:
+            cells.resize(def.CellCount());
+            break;
+        }
+        row->SetCells(cells);
+    }
+    return true;
+}
+
+QString ReturnsFolder(const QString& baseFolder) { return JoinPath(baseFolder, QStringLiteral("Debt")); }
+
+QString ReturnsFilePath(const QString& baseFolder, int number) {
+    return JoinPath(ReturnsFolder(baseFolder), QStringLiteral("debt") + QString::number(number));
+}
+
+bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns) {
+    returns.clear();
+    bool allRead = true;
+    for (int i = 0; i < dolg.RowCount(); ++i) {
+        bool ok = false;
+        const int n = NumberCell(dolg.Row(i)->Cell(9), &ok);
+        if (!ok || n > dolg.RowCount() + 100000)
+            continue;
+        if (size_t(n) >= returns.size())
+            returns.resize(size_t(n) + 1);
+        auto table = std::make_unique<TMemTable>();
+        const QString path = ResolveTablePath(ReturnsFolder(baseFolder), QStringLiteral("debt") + QString::number(n));
+        if (!path.isEmpty() && !QFileInfo(path).isDir() && !table->LoadFromFile(path)) {
+            // The rows before the damage stay with their debt; the file itself is kept for recovery.
+            KeepDamagedCopy(path);
+            allRead = false;
+        }
+        returns[size_t(n)] = std::move(table);
+    }
+    for (auto& t : returns)
+        if (!t)
+            t = std::make_unique<TMemTable>();
+    return allRead;
+}
+
+void FillEmptyKinds(TKindsList list, const QString& programFolder, TMemTable& table) {
+    const QString defaults = JoinPath(JoinPath(programFolder, QStringLiteral("DATA")), KindsFileName(list));
+    table.Clear();
+    if (QFileInfo::exists(defaults)) {
+        if (!table.LoadFromFile(defaults)) {
+            table.Clear();
+            Messages().ShowError({QStringLiteral("Нет доступа к базам программы."),
+                                  QStringLiteral("Проверьте настройки безопасности для файла ") + defaults});
+        }
+        return;
+    }
+    table.AddRow()->SetCells({DefaultKindsCaption(list)});
+}
+
+void LoadKindsFile(TKindsList list, const QString& path, const QString& programFolder, TMemTable& table) {
+    table.Clear();
+    bool ok = true;
+    if (!path.isEmpty() && !QFileInfo(path).isDir())
+        ok = table.LoadFromFile(path);
+    if (!ok) {
+        KeepDamagedCopy(path);
+        table.Clear();
+        Messages().Beep();
+        Messages().ShowInfo({QStringLiteral("База названий ") + KindsListWord(list) + QStringLiteral(" повреждена!"),
+                             QStringLiteral("Будет восстановлена по умолчанию")});
+        const QString defaults = JoinPath(JoinPath(programFolder, QStringLiteral("DATA")), KindsFileName(list));
+        if (!QFileInfo::exists(defaults) || !table.LoadFromFile(defaults))
+            table.Clear();
+    }
+    bool empty = true;
+    for (int i = 0; i < table.RowCount() && empty; ++i)
+        for (const QString& c : table.Row(i)->Cells())
+            if (!c.isEmpty()) {
+                empty = false;
+                break;
+            }
+    if (empty)
+        FillEmptyKinds(list, programFolder, table);
+}
+
+QString LoadPurseFile(const QString& path, TMemTable& purse) {
+    purse.Clear();
+    if (!path.isEmpty() && !QFileInfo(path).isDir() && !purse.LoadFromFile(path)) {
+        KeepDamagedCopy(path);
+        Messages().ShowInfo({QStringLiteral("База кошельков повреждена!"),
+                             QStringLiteral("Значение кошелька будет установлено по-умолчанию")});
+        purse.Clear();
+    }
+    for (int i = purse.RowCount() - 1; i >= 0; --i)
+        if (purse.Row(i)->Cell(0).trimmed().isEmpty())
+            purse.DeleteRow(i);
+    if (purse.RowCount() == 0) {
+        purse.AddRow()->SetCells({QStringLiteral("рубль"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")});
+        purse.AddRow()->SetCells({QStringLiteral("копилка"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("0")});
+        return QStringLiteral("рубль");
+    }
+    for (int i = 0; i < purse.RowCount(); ++i)
+        if (purse.Row(i)->Cell(3) == QLatin1String("1"))
+            return purse.Row(i)->Cell(0);
+    for (int i = 0; i < purse.RowCount(); ++i)
+        if (purse.Row(i)->CellCount() < 4)
+            purse.Row(i)->SetCellCount(4);
+    purse.Row(0)->SetCell(3, QStringLiteral("1"));
+    return purse.Row(0)->Cell(0);
+}
+
+void LoadTransferFile(const QString& path, TMemTable& transfer) {
+    transfer.Clear();
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return;
+    if (!transfer.LoadFromFile(path)) {
+        KeepDamagedCopy(path);
+        transfer.Clear();
+        Messages().Beep();
+        Messages().ShowError({QStringLiteral("База названий переноса денег из кошелька в кошелек повреждена!")});
+    }
+}
+
+namespace {
+
+// The rows that reach the file: every row cut or padded to the first row's cell count, leaving out the
+// rows with an empty required cell (the new-record row and half-typed records).
+void FilteredCopy(TTableKind kind, const TMemTable& table, TMemTable& out) {
+    out.Clear();
+    if (table.RowCount() == 0)
+        return;
+    const int cellCount = table.Row(0)->CellCount();
+    const int required = TableDef(kind).required;
+    for (int i = 0; i < table.RowCount(); ++i) {
+        QStringList cells = table.Row(i)->Cells();
+        cells.resize(cellCount);
+        bool complete = true;
+        for (int c = 0; c < required && complete; ++c)
+            complete = c < cellCount && !cells[c].isEmpty();
+        if (complete)
+            out.AddRow()->SetCells(cells);
+    }
+}
+
+} // namespace
+
+bool SaveTableFiltered(TTableKind kind, const TMemTable& table, const QString& path) {
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return false;
+    TMemTable copy;
+    FilteredCopy(kind, table, copy);
+    return copy.SaveToFile(path);
+}
+
+bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, TReturnsTables& returns, bool cleanOld) {
+    const int required = TableDef(TTableKind::Dolg).required;
+    const int cellCount = dolg.RowCount() > 0 ? dolg.Row(0)->CellCount() : 0;
+    TReturnsTables renumbered;
+    std::vector<std::pair<int, std::unique_ptr<TMemTable>>> pending; // incomplete rows: numbered after the written ones
+    bool ok = true;
+    const QString folder = ReturnsFolder(baseFolder);
+    for (int i = 0; i < dolg.RowCount(); ++i) {
+        TTableRow* row = dolg.Row(i);
+        bool valid = false;
+        const int n = NumberCell(row->Cell(9), &valid);
+        std::unique_ptr<TMemTable> table;
+        if (valid && size_t(n) < returns.size() && returns[size_t(n)])
+            table = std::move(returns[size_t(n)]);
+        else
+            table = std::make_unique<TMemTable>();
+        QStringList cells = row->Cells();
+        cells.resize(std::max(cellCount, 10));
+        bool complete = true;
+        for (int c = 0; c < required && complete; ++c)
+            complete = c < cellCount && !cells[c].isEmpty();
+        if (!complete) {
+            pending.emplace_back(i, std::move(table));
+            continue;
+        }
+        const int k = int(renumbered.size());
+        const QString path = ResolveTablePath(folder, QStringLiteral("debt") + QString::number(k));
+        ok = SaveTableFiltered(TTableKind::Returns, *table, path) && ok;
+        if (row->CellCount() < 10)
+            row->SetCellCount(10);
+        row->SetCell(9, QString::number(k));
+        renumbered.push_back(std::move(table));
+    }
+    const int written = int(renumbered.size());
+    for (auto& [rowIndex, table] : pending) {
+        TTableRow* row = dolg.Row(rowIndex);
+        if (row->CellCount() < 10)
+            row->SetCellCount(10);
+        row->SetCell(9, QString::number(renumbered.size()));
+        renumbered.push_back(std::move(table));
+    }
+    returns = std::move(renumbered);
+    ok = SaveTableFiltered(TTableKind::Dolg, dolg, ResolveTablePath(baseFolder, TableDef(TTableKind::Dolg).fileName)) && ok;
+    if (cleanOld) {
+        static const QRegularExpression name(QStringLiteral("^debt(\\d+)$"));
+        const QStringList files = QDir(folder).entryList(QDir::Files);
+        for (const QString& f : files) {
+            const auto m = name.match(f);
+            if (m.hasMatch() && m.captured(1).toInt() >= written)
+                QFile::remove(JoinPath(folder, f));
+        }
+    }
+    return ok;
+}
