@@ -47,7 +47,8 @@ void TBaseLoader::OpenBase(TMyType& state) {
                   state.vidDohod);
     TMemTable& purse = state.Table(TTableKind::Purse);
     state.basePurse = LoadPurseFile(PathIn(folder, TableDef(TTableKind::Purse).fileName), purse);
-    LoadTransferFile(PathIn(folder, TableDef(TTableKind::Transfer).fileName), state.Table(TTableKind::Transfer));
+    const bool transferOk =
+        LoadTransferFile(PathIn(folder, TableDef(TTableKind::Transfer).fileName), state.Table(TTableKind::Transfer));
 
     state.returns.clear();
     for (TTableKind kind : LedgerKinds()) {
@@ -83,6 +84,10 @@ void TBaseLoader::OpenBase(TMyType& state) {
         grid.filterActive = false;
         grid.col = 0;
         grid.row = 1;
+        // As read: a save writes the table again only once something changed. A damaged table is
+        // written back at the next save so the message does not come at every start.
+        if (ok)
+            table.MarkUnmodified();
     }
     state.currentDebt = 0;
     const TMemTable& dolg = state.Table(TTableKind::Dolg);
@@ -97,10 +102,16 @@ void TBaseLoader::OpenBase(TMyType& state) {
     returnsGrid.ResetRowMap();
 
     TDataGrid& users = state.Grid(TTableKind::User);
-    if (!LoadLedgerFile(TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName), state.users))
+    const bool usersOk =
+        LoadLedgerFile(TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName), state.users);
+    if (!usersOk)
         state.damaged = true;
     AppendNewRecordRow(state, users);
     users.ResetRowMap();
+    if (usersOk)
+        state.users.MarkUnmodified();
+    if (transferOk)
+        state.Table(TTableKind::Transfer).MarkUnmodified();
 
     state.Grid(TTableKind::Transfer).ResetRowMap();
     state.Grid(TTableKind::Purse).ResetRowMap();
@@ -112,8 +123,8 @@ void TBaseLoader::SaveBase(TMyType& state) {
     const QString folder = state.baseFolder;
     if (folder.isEmpty())
         return;
-    auto save = [&](TTableKind kind, const TMemTable& table, const QString& where) {
-        SaveTableFiltered(kind, table, PathIn(where, TableDef(kind).fileName));
+    auto save = [&](TTableKind kind, TMemTable& table, const QString& where) {
+        SaveTableIfChanged(kind, table, PathIn(where, TableDef(kind).fileName));
     };
     save(TTableKind::Rashod, state.Table(TTableKind::Rashod), folder);
     save(TTableKind::Dohod, state.Table(TTableKind::Dohod), folder);
@@ -139,13 +150,14 @@ void TBaseLoader::SaveKindsAndPurses(TMyType& state) {
     const QString folder = state.baseFolder;
     if (folder.isEmpty())
         return;
-    const QString vid = PathIn(folder, KindsFileName(TKindsList::Rashod));
-    if (!vid.isEmpty() && !QFileInfo(vid).isDir())
-        state.vidRashod.SaveToFile(vid);
-    const QString dohod = PathIn(folder, KindsFileName(TKindsList::Dohod));
-    if (!dohod.isEmpty() && !QFileInfo(dohod).isDir())
-        state.vidDohod.SaveToFile(dohod);
-    const QString purse = PathIn(folder, TableDef(TTableKind::Purse).fileName);
-    if (!purse.isEmpty() && !QFileInfo(purse).isDir())
-        state.Table(TTableKind::Purse).SaveToFile(purse);
+    // Written as they are, rows and all.
+    auto save = [](TMemTable& table, const QString& path) {
+        if (path.isEmpty() || QFileInfo(path).isDir() || (!table.Modified() && QFileInfo(path).size() > 0))
+            return;
+        if (table.SaveToFile(path))
+            table.MarkUnmodified();
+    };
+    save(state.vidRashod, PathIn(folder, KindsFileName(TKindsList::Rashod)));
+    save(state.vidDohod, PathIn(folder, KindsFileName(TKindsList::Dohod)));
+    save(state.Table(TTableKind::Purse), PathIn(folder, TableDef(TTableKind::Purse).fileName));
 }

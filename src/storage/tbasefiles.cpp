@@ -99,6 +99,8 @@ bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table) {
     }
     for (int i = 0; i < table.RowCount(); ++i) {
         TTableRow* row = table.Row(i);
+        if (kind != TTableKind::Dolg && kind != TTableKind::User && row->CellCount() == def.CellCount())
+            continue; // already in shape: no need to decode and re-encode it
         QStringList cells = row->Cells();
         switch (kind) {
         case TTableKind::Dolg:
@@ -141,6 +143,8 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
             // The rows before the damage stay with their debt; the file itself is kept for recovery.
             KeepDamagedCopy(path);
             allRead = false;
+        } else {
+            table->MarkUnmodified();
         }
         returns[size_t(n)] = std::move(table);
     }
@@ -216,16 +220,17 @@ QString LoadPurseFile(const QString& path, TMemTable& purse) {
     return purse.Row(0)->Cell(0);
 }
 
-void LoadTransferFile(const QString& path, TMemTable& transfer) {
+bool LoadTransferFile(const QString& path, TMemTable& transfer) {
     transfer.Clear();
     if (path.isEmpty() || QFileInfo(path).isDir())
-        return;
-    if (!transfer.LoadFromFile(path)) {
-        KeepDamagedCopy(path);
-        transfer.Clear();
-        Messages().Beep();
-        Messages().ShowError({QStringLiteral("База названий переноса денег из кошелька в кошелек повреждена!")});
-    }
+        return true;
+    if (transfer.LoadFromFile(path))
+        return true;
+    KeepDamagedCopy(path);
+    transfer.Clear();
+    Messages().Beep();
+    Messages().ShowError({QStringLiteral("База названий переноса денег из кошелька в кошелек повреждена!")});
+    return false;
 }
 
 namespace {
@@ -259,6 +264,15 @@ bool SaveTableFiltered(TTableKind kind, const TMemTable& table, const QString& p
     return copy.SaveToFile(path);
 }
 
+bool SaveTableIfChanged(TTableKind kind, TMemTable& table, const QString& path) {
+    if (!table.Modified() && QFileInfo(path).isFile())
+        return true;
+    if (!SaveTableFiltered(kind, table, path))
+        return false;
+    table.MarkUnmodified();
+    return true;
+}
+
 bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, TReturnsTables& returns, bool cleanOld) {
     const int required = TableDef(TTableKind::Dolg).required;
     const int cellCount = dolg.RowCount() > 0 ? dolg.Row(0)->CellCount() : 0;
@@ -286,7 +300,9 @@ bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, TReturnsTab
         }
         const int k = int(renumbered.size());
         const QString path = ResolveTablePath(folder, QStringLiteral("debt") + QString::number(k));
-        ok = SaveTableFiltered(TTableKind::Returns, *table, path) && ok;
+        if (k != n || !valid)
+            table->Touch(); // its file is another one now: it must be written whatever it holds
+        ok = SaveTableIfChanged(TTableKind::Returns, *table, path) && ok;
         if (row->CellCount() < 10)
             row->SetCellCount(10);
         row->SetCell(9, QString::number(k));
@@ -301,7 +317,7 @@ bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, TReturnsTab
         renumbered.push_back(std::move(table));
     }
     returns = std::move(renumbered);
-    ok = SaveTableFiltered(TTableKind::Dolg, dolg, ResolveTablePath(baseFolder, TableDef(TTableKind::Dolg).fileName)) && ok;
+    ok = SaveTableIfChanged(TTableKind::Dolg, dolg, ResolveTablePath(baseFolder, TableDef(TTableKind::Dolg).fileName)) && ok;
     if (cleanOld) {
         static const QRegularExpression name(QStringLiteral("^debt(\\d+)$"));
         const QStringList files = QDir(folder).entryList(QDir::Files);

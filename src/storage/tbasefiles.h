@@ -46,10 +46,14 @@ void FillEmptyKinds(TKindsList list, const QString& programFolder, TMemTable& ta
 
 // Loads the purses with their repair and defaults; returns the base purse's name.
 QString LoadPurseFile(const QString& path, TMemTable& purse);
-void LoadTransferFile(const QString& path, TMemTable& transfer);
+// False when the file was damaged.
+bool LoadTransferFile(const QString& path, TMemTable& transfer);
 
 // Writes the rows whose required leading cells are all filled, each with the first row's cell count.
 bool SaveTableFiltered(TTableKind kind, const TMemTable& table, const QString& path);
+// The same, skipped when the table did not change since it was loaded or last written there; the
+// table counts as unchanged afterwards.
+bool SaveTableIfChanged(TTableKind kind, TMemTable& table, const QString& path);
 
 // Writes the debts and their returns so that at the next load each debt finds its own returns: the
 // debt written at position k gets k in cell 9 and its returns in "debt<k>". The in-memory debts and

@@ -239,6 +239,7 @@ void TTableRow::Encode(const QStringList& cells) {
         AppendCellText(enc, c);
     }
     QByteArray& data = m_table->m_data;
+    ++m_table->m_version;
     if (enc.size() <= m_capacity) {
         std::copy(enc.cbegin(), enc.cend(), data.begin() + m_offset);
         return;
@@ -250,6 +251,7 @@ void TTableRow::Encode(const QStringList& cells) {
 }
 
 void TMemTable::Clear() {
+    ++m_version;
     m_rows.clear();
     m_data.clear();
 }
@@ -263,6 +265,7 @@ TTableRow* TMemTable::Row(int index) const {
 TTableRow* TMemTable::InsertRow(int index) {
     if (index < 0 || index > RowCount())
         return nullptr;
+    ++m_version;
     auto row = std::unique_ptr<TTableRow>(new TTableRow(this));
     TTableRow* raw = row.get();
     m_rows.insert(m_rows.begin() + index, std::move(row));
@@ -272,12 +275,14 @@ TTableRow* TMemTable::InsertRow(int index) {
 void TMemTable::DeleteRow(int index) {
     if (index < 0 || index >= RowCount())
         return;
+    ++m_version;
     m_rows.erase(m_rows.begin() + index);
 }
 
 void TMemTable::MoveRow(int from, int to) {
     if (from < 0 || from >= RowCount() || to < 0 || to >= RowCount() || from == to)
         return;
+    ++m_version;
     auto row = std::move(m_rows[size_t(from)]);
     m_rows.erase(m_rows.begin() + from);
     m_rows.insert(m_rows.begin() + to, std::move(row));
@@ -286,6 +291,7 @@ void TMemTable::MoveRow(int from, int to) {
 void TMemTable::Reorder(const std::vector<int>& order) {
     if (order.size() != m_rows.size())
         return;
+    ++m_version;
     std::vector<std::unique_ptr<TTableRow>> rows(m_rows.size());
     for (size_t i = 0; i < order.size(); ++i)
         rows[i] = std::move(m_rows[size_t(order[i])]);

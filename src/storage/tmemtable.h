@@ -71,8 +71,17 @@ public:
     // Bytes held by the buffer, for measuring memory.
     qsizetype BufferSize() const { return m_data.size(); }
 
+    // Every change of rows or cells counts; a save can skip a table that did not change since the
+    // content on disk was last known to match it.
+    quint64 Version() const { return m_version; }
+    bool Modified() const { return m_version != m_cleanVersion; }
+    void MarkUnmodified() { m_cleanVersion = m_version; }
+    void Touch() { ++m_version; }
+
 private:
     friend class TTableRow;
+    quint64 m_version = 1;
+    quint64 m_cleanVersion = 0;
     QByteArray m_data; // TMemData: the encoded rows
     std::vector<std::unique_ptr<TTableRow>> m_rows;
 };
