@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QColor>
+
+// The chart asks for its brush and pen colours by index: -2 and -1 are the window colour, 0 to 15
+// a fixed table, 16 and above a new random colour at every request.
+QColor GraphColour(int index, const QColor& windowColour);
+
+// The random colour made from r (0 <= r < 99999): "008" followed by the digits of r, read as a
+// hexadecimal blue-green-red value, so red is the last two hex digits.
+QColor RandomGraphColour(int r);
+
+// A new random colour of the form above.
+QColor NextRandomGraphColour();
