@@ -41,6 +41,8 @@ void TBaseLoader::AppendNewRecordRow(TMyType& state, TDataGrid& grid) {
 void TBaseLoader::OpenBase(TMyType& state) {
     const QString folder = state.baseFolder;
     state.damaged = false;
+    for (const QString& f : {folder, ReturnsFolder(folder), state.BaseRoot()})
+        RemoveStaleTempFiles(f);
     LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)), state.paths.programFolder,
                   state.vidRashod);
     LoadKindsFile(TKindsList::Dohod, PathIn(folder, KindsFileName(TKindsList::Dohod)), state.paths.programFolder,

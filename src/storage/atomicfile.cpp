@@ -97,6 +97,13 @@ bool WriteFileAtomic(const QString& path, const QByteArray& bytes) {
     return file.Open() && file.Write(bytes) && file.Commit();
 }
 
+void RemoveStaleTempFiles(const QString& folder) {
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({QStringLiteral(".*.tmp-??????")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names)
+        QFile::remove(dir.filePath(name));
+}
+
 bool MakePrivateFolder(const QString& path) {
     if (path.isEmpty())
         return false;

@@ -34,6 +34,10 @@ private:
 
 bool WriteFileAtomic(const QString& path, const QByteArray& bytes);
 
+// Removes the temporary files that a save interrupted by a crash left in a folder. Only the one
+// running program writes there (its access lock says so), so none of them is in use.
+void RemoveStaleTempFiles(const QString& folder);
+
 // Creates a folder (and its missing parents) that the program owns; the folders created here are
 // readable by their owner only. True when the folder exists afterwards.
 bool MakePrivateFolder(const QString& path);

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Drives the real program the way a person does: a virtual display, keys typed with xdotool,
+// windows found by their captions, and a private home with its own data folder.
+class TVirtualDisplay {
+public:
+    TVirtualDisplay();
+    ~TVirtualDisplay();
+    bool IsUp() const { return !m_display.isEmpty(); }
+    const QString& Name() const { return m_display; }
+
+private:
+    QProcess m_xvfb;
+    QString m_display;
+};
+
+class TE2EProgram {
+public:
+    // home: the folder used as HOME; XDG_DATA_HOME is its "share".
+    TE2EProgram(const TVirtualDisplay& display, const QString& home, const QString& program = QString());
+    ~TE2EProgram();
+
+    bool Start();
+    // Waits for a visible window whose caption matches the regular expression; returns its id.
+    QString WaitWindow(const QString& captionRegex, int timeoutMs = 15000);
+    bool WaitGone(const QString& captionRegex, int timeoutMs = 15000);
+    bool WaitExit(int timeoutMs = 15000);
+    // Gives the window the keyboard and presses the keys (xdotool key names such as "Return", "F10").
+    void Keys(const QString& windowId, const QStringList& keys);
+    void Type(const QString& windowId, const QString& text);
+    bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }
+    int ExitCode() const { return m_process.exitCode(); }
+    void Kill();
+    QString Screenshot(const QString& path) const;
+    QString DataFolder() const { return m_home + QStringLiteral("/share/Quorvane"); }
+    QString Output() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
+
+    static QString ProgramPath();
+    QString Xdotool(const QStringList& args, int* exitCode = nullptr) const;
+
+private:
+    QProcessEnvironment Environment() const;
+
+    QString m_display;
+    QString m_home;
+    QString m_program;
+    QProcess m_process;
+};
+
+// The tools the end-to-end tests need; a test is skipped when they are missing.
+bool HaveE2ETools();
