@@ -1,7 +1,7 @@
 #include "ledger/tbaseloader.h"
 
-#include "ledger/clock.h"
-#include "ledger/ledgersort.h"
+#include "ledger/tdatereader.h"
+#include "ledger/ttablesortert.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -15,10 +15,11 @@ namespace {
 
 QString PathIn(const QString& folder, const QString& name) { return ResolveTablePath(folder, name); }
 
-void SortByDate(TDataGrid& grid) {
+void SortByItsDate(TDataGrid& grid) {
     grid.SortColumn = grid.DateColumn;
     grid.SortAscending = true;
-    SortLedgerTable(grid);
+    SortTableRows(*grid.Table, grid.DateColumn, SortByDate, false);
+    grid.ResetRowMap();
 }
 
 } // namespace
@@ -79,10 +80,10 @@ void TBaseLoader::OpenBase(TMyType& state) {
                 state.damaged = true;
             }
         }
-        grid.DefaultDate = CurrentDate();
+        grid.DefaultDate = Today();
         AppendNewRecordRow(state, grid);
         grid.ResetRowMap();
-        SortByDate(grid);
+        SortByItsDate(grid);
         grid.filterActive = false;
         grid.col = 0;
         grid.row = 1;

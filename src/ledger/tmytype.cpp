@@ -1,6 +1,6 @@
 #include "ledger/tmytype.h"
 
-#include "ledger/clock.h"
+#include "ledger/tdatereader.h"
 #include "ledger/gridids.h"
 #include "storage/datafolders.h"
 
@@ -9,7 +9,7 @@ TMyType::TMyType() {
         const auto kind = TTableKind(k);
         TDataGrid& g = m_grids[size_t(k)];
         g.Define(TableDef(kind));
-        g.DefaultDate = CurrentDate();
+        g.DefaultDate = Today();
         if (kind == TTableKind::Returns) {
             g.Table = &ReturnsTable(0);
         } else {
@@ -25,8 +25,8 @@ TMyType::TMyType() {
     vidDohodGrid.FileName = KindsFileName(TKindsList::Dohod);
     vidDohodGrid.listNumber = 1;
     vidDohodGrid.Table = &vidDohod;
-    planUntilRashod = CurrentDate().addDays(30);
-    planUntilDohod = CurrentDate().addDays(30);
+    planUntilRashod = Today().addDays(30);
+    planUntilDohod = Today().addDays(30);
     current = &Grid(TTableKind::Rashod);
 }
 

@@ -235,23 +235,51 @@ bool LoadTransferFile(const QString& path, TMemTable& transfer) {
 
 namespace {
 
-// The rows that reach the file: every row cut or padded to the first row's cell count, leaving out the
-// rows with an empty required cell (the new-record row and half-typed records).
-void FilteredCopy(TTableKind kind, const TMemTable& table, TMemTable& out) {
-    out.Clear();
+// The bytes of the file: every row cut or padded to the first row's cell count, leaving out the rows
+// with an empty required cell (the new-record row and half-typed records). Rows already in shape are
+// copied as they are encoded, without decoding their text.
+QByteArray FilteredBytes(TTableKind kind, const TMemTable& table) {
+    QByteArray out;
     if (table.RowCount() == 0)
-        return;
+        return out;
     const int cellCount = table.Row(0)->CellCount();
     const int required = TableDef(kind).required;
+    out.reserve(table.BufferSize());
     for (int i = 0; i < table.RowCount(); ++i) {
+        const QByteArray enc = table.RowEncoding(i);
+        const char* p = enc.constData();
+        qsizetype pos = 0;
+        quint32 count = 0;
+        bool direct = !enc.isEmpty() && memtable::ReadVarint(p, enc.size(), pos, count) && int(count) == cellCount;
+        bool complete = true;
+        for (int c = 0; direct && c < required; ++c) {
+            quint32 len = 0;
+            if (c >= cellCount || !memtable::ReadVarint(p, enc.size(), pos, len) || len > quint64(enc.size() - pos)) {
+                direct = false;
+                break;
+            }
+            complete = complete && len > 0;
+            pos += len;
+        }
+        if (direct) {
+            if (complete) {
+                memtable::AppendVarint(out, quint32(enc.size()));
+                out.append(enc);
+            }
+            continue;
+        }
         QStringList cells = table.Row(i)->Cells();
         cells.resize(cellCount);
-        bool complete = true;
+        complete = true;
         for (int c = 0; c < required && complete; ++c)
             complete = c < cellCount && !cells[c].isEmpty();
-        if (complete)
-            out.AddRow()->SetCells(cells);
+        if (!complete)
+            continue;
+        TMemTable one;
+        one.AddRow()->SetCells(cells);
+        out.append(one.ToBytes());
     }
+    return out;
 }
 
 } // namespace
@@ -259,9 +287,7 @@ void FilteredCopy(TTableKind kind, const TMemTable& table, TMemTable& out) {
 bool SaveTableFiltered(TTableKind kind, const TMemTable& table, const QString& path) {
     if (path.isEmpty() || QFileInfo(path).isDir())
         return false;
-    TMemTable copy;
-    FilteredCopy(kind, table, copy);
-    return copy.SaveToFile(path);
+    return WriteFileAtomic(path, FilteredBytes(kind, table));
 }
 
 bool SaveTableIfChanged(TTableKind kind, TMemTable& table, const QString& path) {

@@ -332,6 +332,34 @@ bool TMemTable::LoadFromFile(const QString& path) {
     return LoadFromBytes(bytes);
 }
 
+namespace {
+
+// The length of a row's true encoding inside its slot: a broken encoding counts as the whole slot.
+qsizetype EncodedLength(const char* p, qsizetype cap) {
+    qsizetype pos = 0;
+    quint32 count = 0;
+    if (!ReadVarint(p, cap, pos, count))
+        return -1;
+    for (quint32 k = 0; k < count; ++k) {
+        quint32 len = 0;
+        if (!ReadVarint(p, cap, pos, len) || len > quint64(cap - pos))
+            return cap;
+        pos += len;
+    }
+    return pos;
+}
+
+} // namespace
+
+QByteArray TMemTable::RowEncoding(int index) const {
+    const TTableRow* row = Row(index);
+    if (!row || row->m_capacity <= 0)
+        return QByteArray();
+    const char* p = m_data.constData() + row->m_offset;
+    const qsizetype len = EncodedLength(p, row->m_capacity);
+    return len < 0 ? QByteArray() : QByteArray(p, len);
+}
+
 QByteArray TMemTable::ToBytes() const {
     QByteArray out;
     out.reserve(m_data.size());
@@ -340,22 +368,13 @@ QByteArray TMemTable::ToBytes() const {
             out.append("\x01\x00", 2);
             continue;
         }
-        // The row's true length: its encoding without the slack at the end of its slot.
+        // The row's true length: its encoding without the slack at the end of its slot (a broken
+        // encoding is written back as it was read).
         const char* p = m_data.constData() + row->m_offset;
-        const qsizetype cap = row->m_capacity;
-        qsizetype pos = 0;
-        quint32 count = 0;
-        if (!ReadVarint(p, cap, pos, count)) {
+        const qsizetype pos = EncodedLength(p, row->m_capacity);
+        if (pos < 0) {
             out.append("\x01\x00", 2);
             continue;
-        }
-        for (quint32 k = 0; k < count; ++k) {
-            quint32 len = 0;
-            if (!ReadVarint(p, cap, pos, len) || len > quint64(cap - pos)) {
-                pos = cap; // a broken encoding is written back as it was read
-                break;
-            }
-            pos += len;
         }
         AppendVarint(out, quint32(pos));
         out.append(p, pos);

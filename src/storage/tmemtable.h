@@ -64,6 +64,10 @@ public:
     QByteArray ToBytes() const;
     bool LoadFromBytes(const QByteArray& bytes);
 
+    // The row's encoding as the file holds it (cell count, then the cells), without the slack of its
+    // slot; empty for a row never given cells.
+    QByteArray RowEncoding(int index) const;
+
     // Copies every row of another table (cells only) to the end of this one.
     void AppendFrom(const TMemTable& other);
     void CopyFrom(const TMemTable& other);

@@ -1,6 +1,6 @@
 #include "ledger/tbaseloader.h"
 
-#include "ledger/clock.h"
+#include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
 #include "messagerecorder.h"
 #include "storage/datafolders.h"
@@ -16,13 +16,11 @@ namespace {
 class BaseLoader : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetCurrentDateForTesting(QDate(2026, 12, 10));
         state.paths.dataRoot = home.Path() + "/";
         state.paths.programFolder = home.Path() + "/program";
         state.baseName = "Семья";
         state.baseFolder = home.Path() + "/BASE/Семья";
     }
-    void TearDown() override { SetCurrentDateForTesting(QDate()); }
 
     std::vector<QStringList> FileRows(const QString& name) {
         TMemTable t;
@@ -35,6 +33,7 @@ protected:
     // The same state object, as after closing the program and logging in again.
     void Reopen() { TBaseLoader::OpenBase(state); }
 
+    TTodayOverride today{QDate(2026, 12, 10)};
     TTestDataHome home;
     TMyType state;
 };
