@@ -60,7 +60,9 @@ TEST_F(StartupE2E, LocksLeftByACrashDoNotStopTheNextStart) {
     TE2EProgram next(display, home.path());
     ASSERT_TRUE(next.Start());
     const QString login = next.WaitWindow("^Войти$");
-    ASSERT_FALSE(login.isEmpty());
+    ASSERT_FALSE(login.isEmpty()) << "running: " << next.IsRunning() << " exit " << next.ExitCode() << "\n"
+                                  << next.Output().toStdString() << "\nwindows: "
+                                  << next.Xdotool({"search", "--name", "."}).toStdString();
     // "Отмена" on the log-in dialog ends the program.
     next.Keys(login, {"Escape"});
     EXPECT_TRUE(next.WaitExit(5000));
