@@ -7,6 +7,7 @@
 #include "storage/datafolders.h"
 #include "storage/tbasefiles.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -73,6 +74,14 @@ void TBaseLoader::OpenBase(TMyType& state) {
             state.damaged = true;
         if (kind == TTableKind::Dolg) {
             state.debtsLoaded = ok;
+            if (!ok) {
+                // The returns files belong to debts that could not be read: keep them for recovery,
+                // since new debts will take their numbers.
+                const QDir debts(ReturnsFolder(folder));
+                for (const QString& name : debts.entryList({QStringLiteral("debt*")}, QDir::Files))
+                    if (!name.contains(QLatin1String(".damaged-")))
+                        KeepDamagedCopy(debts.filePath(name));
+            }
             if (oldDebts) {
                 MakePrivateFolder(ReturnsFolder(folder));
                 state.returns = std::move(oldReturns);
@@ -116,8 +125,16 @@ void TBaseLoader::OpenBase(TMyType& state) {
     if (transferOk)
         state.Table(TTableKind::Transfer).MarkUnmodified();
 
-    state.Grid(TTableKind::Transfer).ResetRowMap();
-    state.Grid(TTableKind::Purse).ResetRowMap();
+    // The transfers and purses views end with a row for a new entry, like the ledgers.
+    for (TTableKind kind : {TTableKind::Transfer, TTableKind::Purse}) {
+        TDataGrid& grid = state.Grid(kind);
+        grid.DefaultDate = Today();
+        const bool clean = !state.Table(kind).Modified();
+        AppendNewRecordRow(state, grid);
+        grid.ResetRowMap();
+        if (clean)
+            state.Table(kind).MarkUnmodified();
+    }
     state.settings = ReadBaseSettings(folder);
     state.purseDefault = state.settings.purseDefault;
 }

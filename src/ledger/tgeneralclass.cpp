@@ -1,0 +1,429 @@
+#include "ledger/tgeneralclass.h"
+
+#include "ledger/gridids.h"
+#include "ledger/iledgerhooks.h"
+#include "ledger/tdatereader.h"
+#include "ledger/tmytype.h"
+#include "ledger/toperationswithnumbers.h"
+#include "storage/datafolders.h"
+#include "storage/tmessageboxclass.h"
+
+namespace {
+
+const QString kDamaged = QStringLiteral("ячейка повреждена");
+const QString kError = QStringLiteral("Ошибка");
+
+bool IsChoiceLetter(QChar l) {
+    return l == u'A' || l == u'B' || l == u'C' || l == u'G' || l == u'K' || l == u'O';
+}
+
+QStringList BaseNames(const TMyType& state) {
+    QStringList names;
+    for (int i = 0; i < state.baseList.RowCount(); ++i) {
+        const QString n = state.baseList.Row(i)->Cell(0);
+        if (IsNotBlank(n))
+            names << n;
+    }
+    return names;
+}
+
+QStringList PurseList(TMyType& state) {
+    QStringList names;
+    const TMemTable& purse = state.Table(TTableKind::Purse);
+    for (int i = 0; i < purse.RowCount(); ++i) {
+        const QString n = purse.Row(i)->Cell(0);
+        if (IsNotBlank(n))
+            names << n;
+    }
+    return names;
+}
+
+} // namespace
+
+bool IsEditStartKey(QChar key) {
+    return !key.isNull() && key != QChar(8) && key != QChar(9) && key != QChar(27) && key != QChar(u' ') &&
+           key.unicode() >= 32;
+}
+
+bool TGeneralClass::WritesDefaultDate(const TDataGrid& grid) {
+    return grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod || grid.kind == TTableKind::Transfer;
+}
+
+QString TGeneralClass::CaptionText(const TDataGrid& grid, int col) const {
+    return col >= 0 && col < grid.Captions.size() ? grid.Captions[col] : kDamaged;
+}
+
+QString TGeneralClass::CellText(const TDataGrid& grid, int col, int gridRow) const {
+    const TTableRow* row = grid.RowAt(gridRow);
+    if (!row)
+        return QString();
+    if (row->CellCount() <= col)
+        return kDamaged;
+    QString text;
+    if (!row->TryCell(col, text))
+        return kError;
+    if (grid.kind == TTableKind::User && col == 2) {
+        if (text == QLatin1String("1"))
+            return cells::kAdmin;
+        if (text == QLatin1String("0"))
+            return cells::kOrdinary;
+    }
+    if (grid.kind == TTableKind::Purse && (col == 1 || col == 2)) {
+        const TNumberRead n = ParseNumber(text);
+        if (n.ok)
+            return FloatToText(RoundTo(2, n.value));
+    }
+    return text;
+}
+
+QString TGeneralClass::KindsCellText(const TDataVidGrid& grid, int col, int row) {
+    if (!grid.Table)
+        return QString();
+    const TTableRow* kind = grid.Table->Row(col);
+    if (!kind || row < 0 || row >= kind->CellCount())
+        return QString();
+    QString text;
+    return kind->TryCell(row, text) ? text : kError;
+}
+
+bool TGeneralClass::IsComplete(const TDataGrid& grid, int tableRow) const {
+    const TTableRow* row = grid.Table ? grid.Table->Row(tableRow) : nullptr;
+    if (!row)
+        return false;
+    for (int c = 0; c <= grid.LastRequiredColumn; ++c)
+        if (!IsNotBlank(row->Cell(c)))
+            return false;
+    return true;
+}
+
+void TGeneralClass::AppendRow(TDataGrid& grid) {
+    const TTableDef& def = TableDef(grid.kind);
+    QStringList cells;
+    cells.resize(def.CellCount());
+    if (WritesDefaultDate(grid))
+        cells[0] = FormatDate(DateFromQDate(grid.DefaultDate));
+    if (grid.kind == TTableKind::Dolg) {
+        // A new debt gets its own returns table, and an empty file for it beside the others.
+        const int n = m_state.NextDebtNumber();
+        m_state.ReturnsTable(n);
+        cells[9] = QString::number(n);
+        if (!m_state.baseFolder.isEmpty())
+            ResolveTablePath(JoinPath(m_state.baseFolder, QStringLiteral("Debt")), QStringLiteral("debt") + QString::number(n));
+    }
+    grid.Table->AddRow()->SetCells(cells);
+    const int tableRow = grid.Table->RowCount() - 1;
+    grid.RowMap.push_back(tableRow + 1);
+    grid.shown.resize(size_t(grid.Table->RowCount()) + 1, true);
+    m_hooks.NewRowAppended(grid, tableRow);
+}
+
+bool TGeneralClass::EnsureNewRow(TDataGrid& grid) {
+    if (!grid.Table)
+        return false;
+    if (grid.RowMap.empty())
+        grid.RowMap.push_back(0);
+    const int last = grid.TableRow(grid.GridRowCount() - 1);
+    if (last >= 0) {
+        if (grid.kind == TTableKind::Dolg) {
+            TTableRow* row = grid.Table->Row(last);
+            if (row->CellCount() >= 10 && row->Cell(9).isEmpty())
+                row->SetCell(9, QString::number(m_state.currentDebt));
+        }
+        if (!IsComplete(grid, last))
+            return false;
+    }
+    AppendRow(grid);
+    grid.NotifyRows();
+    return true;
+}
+
+void TGeneralClass::NextCell(TDataGrid& grid) const {
+    if (grid.col + 1 < grid.ColumnCount()) {
+        ++grid.col;
+    } else {
+        grid.col = 0;
+        if (grid.row + 1 < grid.GridRowCount())
+            ++grid.row;
+    }
+    grid.NotifySelection();
+}
+
+void TGeneralClass::ShowFillHint(const TDataGrid& grid, int col, int gridRow) const {
+    Messages().ShowCellHint(grid.gridId, col, gridRow, QStringLiteral("Заполните предыдущие ячейки"));
+}
+
+bool TGeneralClass::FillRuleBlocks(const TDataGrid& grid, int col, int gridRow, TEditorKind editor) const {
+    if (editor != TEditorKind::Text && editor != TEditorKind::Number && editor != TEditorKind::Choice)
+        return false;
+    const TTableRow* row = grid.RowAt(gridRow);
+    auto blank = [row](int c) { return !row || !IsNotBlank(row->Cell(c)); };
+    bool blocked = false;
+    const int sum = grid.SumColumn;
+    if (editor == TEditorKind::Choice) {
+        switch (grid.kind) {
+        case TTableKind::User:
+            blocked = blank(0);
+            break;
+        case TTableKind::Dolg:
+            blocked = (col == sum + 1 || col == 7) && blank(sum);
+            break;
+        case TTableKind::Rashod:
+        case TTableKind::Dohod:
+        case TTableKind::PlanRashod:
+        case TTableKind::PlanDohod:
+        case TTableKind::Returns:
+            blocked = blank(sum);
+            break;
+        case TTableKind::Transfer:
+            break;
+        case TTableKind::Purse:
+            break;
+        }
+    } else {
+        switch (grid.kind) {
+        case TTableKind::Rashod:
+        case TTableKind::Dohod:
+            blocked = col >= sum && blank(1);
+            break;
+        case TTableKind::Dolg:
+            for (int c = 0; c <= sum - 2 && col >= sum; ++c)
+                blocked = blocked || blank(c);
+            break;
+        case TTableKind::PlanRashod:
+        case TTableKind::PlanDohod:
+            for (int c = 0; c <= sum - 1 && col >= sum; ++c)
+                blocked = blocked || blank(c);
+            break;
+        case TTableKind::Transfer:
+        case TTableKind::Purse:
+        case TTableKind::User:
+            blocked = col != 0 && blank(0);
+            break;
+        case TTableKind::Returns:
+            break;
+        }
+    }
+    if (blocked)
+        ShowFillHint(grid, col, gridRow);
+    return blocked;
+}
+
+QStringList TGeneralClass::ChoiceItems(const TDataGrid& grid, int col, int gridRow, int* preselect) const {
+    const QChar letter = grid.Letter(col);
+    QStringList items;
+    if (letter == u'A')
+        items = {cells::kAdmin, cells::kOrdinary};
+    else if (letter == u'B')
+        items = BaseNames(m_state);
+    else if (letter == u'C')
+        items = PurseList(m_state);
+    else if (letter == u'G')
+        items = {QStringLiteral("расход"), QStringLiteral("доход")};
+    else if (letter == u'K')
+        items = {cells::kLent, cells::kBorrowed};
+    else if (letter == u'O')
+        items = {cells::kShown, cells::kNotShown};
+    if (preselect) {
+        const TTableRow* row = grid.RowAt(gridRow);
+        QString value = row ? row->Cell(col) : QString();
+        if (letter == u'A' && value == QLatin1String("1"))
+            value = cells::kAdmin;
+        if (!IsNotBlank(value) && letter == u'C')
+            value = m_state.basePurse;
+        *preselect = std::max(0, int(items.indexOf(value)));
+    }
+    return items;
+}
+
+TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey, bool selectAll) {
+    TEditRequest req;
+    req.col = col;
+    req.row = gridRow;
+    if (grid.kind == TTableKind::User && !m_state.admin) {
+        const TTableRow* row = grid.RowAt(gridRow);
+        if (!row || row->Cell(0) != m_state.userName) {
+            Messages().Beep();
+            Messages().ShowInfo({QStringLiteral("У Вас отсутствуют права администратора!")});
+            return req;
+        }
+    }
+    if (grid.kind == TTableKind::Returns) {
+        const TMemTable& dolg = m_state.Table(TTableKind::Dolg);
+        const TTableRow* debt = nullptr;
+        for (int i = 0; i < dolg.RowCount() && !debt; ++i)
+            if (dolg.Row(i)->Cell(9) == QString::number(m_state.currentDebt))
+                debt = dolg.Row(i);
+        const int sum = TableDef(TTableKind::Dolg).sumColumn;
+        if (!debt || !IsNotBlank(debt->Cell(sum)) || !IsNotBlank(debt->Cell(sum + 1))) {
+            Messages().ShowCellHint(grid.gridId, col, gridRow, QStringLiteral("Долга нет"));
+            return req;
+        }
+    }
+    const QChar letter = grid.Letter(col);
+    const TTableRow* row = grid.RowAt(gridRow);
+    const QString stored = row ? row->Cell(col) : QString();
+    switch (letter.unicode()) {
+    case u'D': {
+        req.kind = TEditorKind::Date;
+        req.date = IsNotBlank(stored) ? DateToQDate(ParseCellDate(stored)) : Today();
+        return req;
+    }
+    case u'I': {
+        if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Number))
+            return req;
+        req.kind = TEditorKind::Number;
+        if (!firstKey.isNull() && (firstKey == u'(' || firstKey == u'=' || firstKey.isDigit())) {
+            req.text = QString(firstKey);
+            req.caretAtEnd = true;
+        } else {
+            req.text = stored;
+            req.selectAll = selectAll;
+        }
+        return req;
+    }
+    case u'S': {
+        if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Text))
+            return req;
+        req.kind = TEditorKind::Text;
+        if (!firstKey.isNull()) {
+            req.text = QString(firstKey);
+            req.caretAtEnd = true;
+        } else {
+            req.text = stored;
+            req.selectAll = selectAll;
+        }
+        return req;
+    }
+    case u'P':
+        return EnterUserColumn(grid);
+    case u'V': {
+        req.kind = TEditorKind::Picker;
+        if (grid.kind != TTableKind::Rashod || !row)
+            return req;
+        const QString kind = row->Cell(1);
+        if (!IsNotBlank(kind))
+            return req;
+        const TMemTable& kinds = m_state.vidRashod;
+        req.pickerCol = 0;
+        req.pickerRow = 1;
+        for (int k = 0; k < kinds.RowCount(); ++k) {
+            if (kinds.Row(k)->Cell(0) != kind)
+                continue;
+            req.pickerCol = k;
+            req.pickerRow = 1;
+            if (col == 2) {
+                const QStringList names = kinds.Row(k)->Cells();
+                const int at = int(names.indexOf(row->Cell(2), 1));
+                if (at > 0)
+                    req.pickerRow = at;
+                else
+                    req.pickerCol = 0;
+            }
+            break;
+        }
+        return req;
+    }
+    default:
+        break;
+    }
+    if (IsChoiceLetter(letter)) {
+        if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Choice))
+            return req;
+        req.kind = TEditorKind::Choice;
+        req.choices = ChoiceItems(grid, col, gridRow, &req.choiceIndex);
+    }
+    return req;
+}
+
+TEditRequest TGeneralClass::EnterUserColumn(TDataGrid& grid) {
+    TEditRequest none;
+    TTableRow* row = grid.RowAt(grid.row);
+    if (!row)
+        return none;
+    const bool started = (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod)
+                             ? IsNotBlank(row->Cell(1))
+                             : (IsNotBlank(row->Cell(grid.DateColumn)) || IsNotBlank(row->Cell(grid.DateColumn + 1)));
+    if (!started)
+        return none;
+    const int finished = grid.TableRow(grid.row);
+    if (grid.UserColumn >= 0 && row->CellCount() > grid.UserColumn)
+        row->SetCell(grid.UserColumn, m_state.userName);
+    grid.NotifyCells();
+    NextCell(grid);
+    if ((grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod) && grid.col == grid.DateColumn) {
+        if (finished == grid.Table->RowCount() - 1) {
+            AppendRow(grid);
+            grid.NotifyRows();
+            grid.row = grid.GridRowCount() - 1; // the next record starts on the row just made
+        }
+        grid.col = 1;
+        grid.NotifySelection();
+    }
+    return BeginEdit(grid, grid.col, grid.row, QChar(), false);
+}
+
+bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst) {
+    if (askFirst && !Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить строку?")}, TMsgButton::Yes))
+        return false;
+    const int tableRow = grid.TableRow(gridRow);
+    TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
+    bool complete = row != nullptr;
+    if (row) {
+        int from = 0, to = grid.LastRequiredColumn;
+        switch (grid.kind) {
+        case TTableKind::Rashod:
+            from = 1;
+            to = 2;
+            break;
+        case TTableKind::Dohod:
+            from = to = 1;
+            break;
+        case TTableKind::Dolg:
+        case TTableKind::PlanRashod:
+            from = 0;
+            to = 1;
+            break;
+        default:
+            break;
+        }
+        for (int c = from; c <= to && complete; ++c)
+            complete = !row->Cell(c).isEmpty();
+    }
+    if (!complete) {
+        if (row) {
+            // The hidden cells (a debt's returns number) stay: they are not the record's text.
+            QStringList cells = row->Cells();
+            for (int c = 0; c < std::min(int(cells.size()), grid.ColumnCount()); ++c)
+                cells[c].clear();
+            row->SetCells(cells);
+            grid.NotifyCells();
+        }
+        return row != nullptr;
+    }
+    m_hooks.RecordRemoving(grid, tableRow);
+    const bool lastGridRow = gridRow == grid.GridRowCount() - 1;
+    if (lastGridRow) {
+        QStringList cells = row->Cells();
+        for (int c = 0; c < std::min(int(cells.size()), grid.ColumnCount()); ++c)
+            cells[c].clear();
+        if (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod)
+            cells[0] = FormatDate(DateFromQDate(grid.DefaultDate));
+        row->SetCells(cells);
+        grid.NotifyCells();
+    } else {
+        grid.Table->DeleteRow(tableRow);
+        grid.RowMap.erase(grid.RowMap.begin() + gridRow);
+        for (size_t g = 1; g < grid.RowMap.size(); ++g)
+            if (grid.RowMap[g] > tableRow + 1)
+                --grid.RowMap[g];
+        if (tableRow + 1 < int(grid.shown.size()))
+            grid.shown.erase(grid.shown.begin() + tableRow + 1);
+        if (grid.row >= grid.GridRowCount())
+            grid.row = grid.GridRowCount() - 1;
+        grid.NotifyRows();
+    }
+    if (grid.filterActive)
+        m_hooks.ReapplyFilter(grid);
+    m_hooks.TotalsChanged(grid);
+    return true;
+}

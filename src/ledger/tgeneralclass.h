@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QChar>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+class ILedgerHooks;
+class TDataGrid;
+class TDataVidGrid;
+class TMyType;
+
+// The editor a cell opens by its column's letter, or what happens instead.
+enum class TEditorKind {
+    None,   // nothing opens (a computed cell, a refusal)
+    Text,   // free text
+    Number, // a sum or rate: the number editor with its key filter
+    Choice, // a drop-down list whose text cannot be typed
+    Date,   // the date picker
+    Picker, // a kind or name: the focus goes to the view's kinds picker
+    User,   // the user column: filled by the program, which moves on to the next record
+};
+
+// What the window opens over a cell.
+struct TEditRequest {
+    TEditorKind kind = TEditorKind::None;
+    int col = -1;
+    int row = -1;
+    QString text;           // text and number editors
+    bool selectAll = false; // the whole text selected; else the caret after a first key, or at the start
+    bool caretAtEnd = false;
+    QStringList choices;
+    int choiceIndex = 0;
+    QDate date;
+    // Picker: the column (kind) and row (name, 1-based) to select; -1 leaves the picker as it is.
+    int pickerCol = -1;
+    int pickerRow = -1;
+};
+
+// The rules every table view shares: what a cell shows, the trailing new row, which editor opens,
+// the fill rule, the user column and deleting a row. Windows call it and draw what it decided.
+class TGeneralClass {
+public:
+    TGeneralClass(TMyType& state, ILedgerHooks& hooks) : m_state(state), m_hooks(hooks) {}
+
+    // The text drawn in a data cell (grid rows from 1); `error` tells "Ошибка" from a stored text.
+    QString CellText(const TDataGrid& grid, int col, int gridRow) const;
+    QString CaptionText(const TDataGrid& grid, int col) const;
+    // Kinds views: column c is the kind (row 0 its name), rows from 1 its names.
+    static QString KindsCellText(const TDataVidGrid& grid, int col, int row);
+
+    // Cells 0..LastRequiredColumn of the table row are filled.
+    bool IsComplete(const TDataGrid& grid, int tableRow) const;
+    // Makes the view end with one empty new row; true when a row was appended.
+    bool EnsureNewRow(TDataGrid& grid);
+    void NextCell(TDataGrid& grid) const;
+
+    // True when the fill rule keeps this editor closed (the hint has been shown).
+    bool FillRuleBlocks(const TDataGrid& grid, int col, int gridRow, TEditorKind editor) const;
+    void ShowFillHint(const TDataGrid& grid, int col, int gridRow) const;
+    // The entries of a choice column and the one preselected for the cell.
+    QStringList ChoiceItems(const TDataGrid& grid, int col, int gridRow, int* preselect) const;
+
+    // What entering a cell opens. `firstKey` is the key that started the edit (null for Enter,
+    // double-click and the menu).
+    TEditRequest BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey, bool selectAll);
+
+    // Algorithm of the user column: writes the user, moves to the next record's first cell to edit and
+    // returns what opens there (None while the row is not started yet).
+    TEditRequest EnterUserColumn(TDataGrid& grid);
+
+    // Delete on a row: asks first when told to; true when something changed.
+    bool DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst);
+
+    // The date written into new rows of expenses, incomes and transfers.
+    static bool WritesDefaultDate(const TDataGrid& grid);
+
+private:
+    void AppendRow(TDataGrid& grid);
+
+    TMyType& m_state;
+    ILedgerHooks& m_hooks;
+};
+
+// The key that moves the view on after a value is committed in a number or text cell: Enter.
+bool IsEditStartKey(QChar key);
