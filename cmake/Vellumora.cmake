@@ -12,6 +12,12 @@ if(VELLUMORA_SANITIZE)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
+# A fuzzing build instruments every library for coverage, so that the fuzzer sees into the code it drives.
+if(VELLUMORA_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
 # vellumora_library(<name> SOURCES ... [DEPS ...] [QT ...])
 # One static library per subsystem folder; sources are listed explicitly.
 function(vellumora_library name)

@@ -4,10 +4,13 @@
 #include "ledger/toperationswithnumbers.h"
 #include "storage/tmemtable.h"
 
+#include <QHash>
 #include <QtGlobal>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -47,40 +50,126 @@ struct TNoKey {
     static int Compare(Type, Type) { return 0; }
 };
 
-// Reads each key once, then sorts (key, position) pairs; the position breaks ties, so the order is
-// fully determined and descending is the exact reverse of ascending.
-template <class K>
-void SortKeys(const TMemTable& table, int count, int column, bool descending, std::vector<int>& order) {
-    std::vector<std::pair<typename K::Type, int>> keys;
-    keys.reserve(size_t(count));
-    for (int i = 0; i < count; ++i)
-        keys.emplace_back(K::Read(CellAt(table, i, column)), i);
-    auto less = [](const auto& a, const auto& b) {
-        const int c = K::Compare(a.first, b.first);
-        return c != 0 ? c < 0 : a.second < b.second;
-    };
-    if (descending)
-        std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) { return less(b, a); });
-    else
-        std::sort(keys.begin(), keys.end(), less);
-    for (int i = 0; i < count; ++i)
-        order[size_t(i)] = keys[size_t(i)].second;
+// Every sort below reads each key once and orders (key, position) pairs: the position breaks ties, so
+// the order is fully determined and descending is the exact reverse of ascending. The keys are packed
+// into plain integers where they can be, which keeps the sort itself cheap.
+
+void ReverseOrder(std::vector<int>& order, int count) {
+    std::reverse(order.begin(), order.begin() + count);
 }
 
-// Dates fit in 32 bits with room to spare, so date and position pack into one integer key.
+// Rows that count as equal keep their order.
+void SortEqualKeys(int count, bool descending, std::vector<int>& order) {
+    if (descending) ReverseOrder(order, count);
+}
+
+// Dates span few distinct days, so a counting sort places them in linear time; being stable, it keeps
+// equal dates in position order by itself. An unusually wide span falls back to a comparison sort.
 void SortDateKeys(const TMemTable& table, int count, int column, bool descending, std::vector<int>& order) {
-    constexpr std::int64_t kBias = std::int64_t(1) << 31;
-    std::vector<std::uint64_t> keys(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const std::int64_t date = ParseCellDate(CellAt(table, i, column));
-        keys[size_t(i)] = (std::uint64_t(date + kBias) << 32) | std::uint32_t(i);
-    }
-    if (descending)
-        std::sort(keys.begin(), keys.end(), std::greater<>());
-    else
-        std::sort(keys.begin(), keys.end());
+    std::vector<TDateValue> dates(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
-        order[size_t(i)] = int(keys[size_t(i)] & 0xFFFFFFFFu);
+        dates[size_t(i)] = ParseCellDate(CellAt(table, i, column));
+    const auto [lo, hi] = std::minmax_element(dates.begin(), dates.end());
+    const TDateValue first = *lo;
+    const std::int64_t span = std::int64_t(*hi) - first + 1;
+    if (span <= std::max<std::int64_t>(1 << 20, 4 * std::int64_t(count))) {
+        std::vector<int> start(size_t(span) + 1, 0);
+        for (TDateValue d : dates)
+            ++start[size_t(d - first) + 1];
+        for (size_t k = 1; k < start.size(); ++k)
+            start[k] += start[k - 1];
+        for (int i = 0; i < count; ++i)
+            order[size_t(start[size_t(dates[size_t(i)] - first)]++)] = i;
+    } else {
+        constexpr std::int64_t kBias = std::int64_t(1) << 31;
+        std::vector<std::uint64_t> keys(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i)
+            keys[size_t(i)] = (std::uint64_t(dates[size_t(i)] + kBias) << 32) | std::uint32_t(i);
+        std::sort(keys.begin(), keys.end());
+        for (int i = 0; i < count; ++i)
+            order[size_t(i)] = int(keys[size_t(i)] & 0xFFFFFFFFu);
+    }
+    if (descending) ReverseOrder(order, count);
+}
+
+// The 80 bits of an extended value as an unsigned number with the same order as the values: the sign
+// and exponent above the 64-bit mantissa, negatives flipped. Both zeros give the same key.
+std::pair<std::uint64_t, std::uint64_t> OrderedBits(long double value) {
+    static_assert(std::numeric_limits<long double>::digits == 64, "80-bit extended precision expected");
+    if (value == 0) value = 0;
+    unsigned char bytes[sizeof(long double)] = {};
+    std::memcpy(bytes, &value, sizeof value);
+    std::uint64_t mantissa = 0;
+    std::uint16_t signExponent = 0;
+    std::memcpy(&mantissa, bytes, 8);
+    std::memcpy(&signExponent, bytes + 8, 2);
+    if (signExponent & 0x8000) {
+        signExponent = std::uint16_t(~signExponent);
+        mantissa = ~mantissa;
+    } else {
+        signExponent |= 0x8000;
+    }
+    return {signExponent, mantissa};
+}
+
+// 80 bits of key and 32 bits of position in two words, compared as a pair.
+void SortNumberKeys(const TMemTable& table, int count, int column, bool descending, std::vector<int>& order) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> keys(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto [high, low] = OrderedBits(NumberSortKey(CellAt(table, i, column)));
+        keys[size_t(i)] = {(high << 48) | (low >> 16), ((low & 0xFFFF) << 32) | std::uint32_t(i)};
+    }
+    std::sort(keys.begin(), keys.end());
+    for (int i = 0; i < count; ++i)
+        order[size_t(i)] = int(keys[size_t(i)].second & 0xFFFFFFFFu);
+    if (descending) ReverseOrder(order, count);
+}
+
+// The first four code units of a text as one number whose order agrees with the text's: most pairs
+// are told apart without looking at the texts themselves.
+std::uint64_t TextPrefix(const QString& text) {
+    std::uint64_t prefix = 0;
+    for (int k = 0; k < 4; ++k)
+        prefix = (prefix << 16) | (k < text.size() ? text[k].unicode() : 0u);
+    return prefix;
+}
+
+// A text column holds few distinct texts (kinds, names, purses, users), so the distinct texts are
+// sorted once and each row gets the rank of its text; a stable counting sort by rank then keeps equal
+// texts in position order. A column of all different texts costs one hash lookup per row more.
+void SortTextKeys(const TMemTable& table, int count, int column, bool descending, std::vector<int>& order) {
+    QHash<QString, int> ids;
+    ids.reserve(count);
+    std::vector<QString> distinct;
+    std::vector<int> id(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const QString text = CellAt(table, i, column);
+        auto it = ids.constFind(text);
+        if (it == ids.constEnd()) {
+            it = ids.insert(text, int(distinct.size()));
+            distinct.push_back(text);
+        }
+        id[size_t(i)] = it.value();
+    }
+    const int n = int(distinct.size());
+    std::vector<std::pair<std::uint64_t, int>> byText(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k)
+        byText[size_t(k)] = {TextPrefix(distinct[size_t(k)]), k};
+    std::sort(byText.begin(), byText.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first < b.first;
+        return CompareText(distinct[size_t(a.second)], distinct[size_t(b.second)]) < 0;
+    });
+    std::vector<int> start(size_t(n) + 1, 0);
+    std::vector<int> rank(static_cast<size_t>(n));
+    for (int r = 0; r < n; ++r)
+        rank[size_t(byText[size_t(r)].second)] = r;
+    for (int i = 0; i < count; ++i)
+        ++start[size_t(rank[size_t(id[size_t(i)])]) + 1];
+    for (size_t k = 1; k < start.size(); ++k)
+        start[k] += start[k - 1];
+    for (int i = 0; i < count; ++i)
+        order[size_t(start[size_t(rank[size_t(id[size_t(i)])])]++)] = i;
+    if (descending) ReverseOrder(order, count);
 }
 
 bool KnownComparison(int comparison) {
@@ -137,13 +226,13 @@ std::vector<int> SortTableRows(TMemTable& table, int column, int comparison, boo
     const int count = range == TSortRange::KeepNewRow ? n - 1 : n;
     if (count < 2) return order;
     if (!KnownComparison(comparison))
-        SortKeys<TNoKey>(table, count, column, descending, order);
+        SortEqualKeys(count, descending, order);
     else if (comparison == SortByDate)
         SortDateKeys(table, count, column, descending, order);
     else if (comparison == SortByNumber)
-        SortKeys<TNumberKey>(table, count, column, descending, order);
+        SortNumberKeys(table, count, column, descending, order);
     else
-        SortKeys<TTextKey>(table, count, column, descending, order);
+        SortTextKeys(table, count, column, descending, order);
 
     if (wholeRows) {
         table.Reorder(order);
@@ -187,6 +276,25 @@ int TTableSortert::ResortRow(int row) {
 void ChooseSortColumn(TSortState& state, int column) {
     state.Ascending = column == state.Column ? !state.Ascending : true;
     state.Column = column;
+}
+
+std::vector<TSortMenuItem> SortMenuItems(const QStringList& captions, const TSortState& state) {
+    std::vector<TSortMenuItem> items;
+    for (int column = 0; column < captions.size(); ++column)
+        items.push_back({QStringLiteral("Name") + QString::number(column), captions[column],
+                         column == state.Column, true});
+    items.push_back({QStringLiteral("MySeparator"), QStringLiteral("-"), false, false});
+    items.push_back(
+        {QStringLiteral("MyReturn"), QStringLiteral("В обратном порядке"), !state.Ascending, false});
+    return items;
+}
+
+int SortMenuColumn(const QString& itemName, const TSortState& state) {
+    if (itemName == u"MyReturn") return state.Column;
+    if (!itemName.startsWith(u"Name")) return -1;
+    bool ok = false;
+    const int column = itemName.mid(4).toInt(&ok);
+    return ok && column >= 0 ? column : -1;
 }
 
 void SortLedgerByColumn(TMemTable& table, TSortState& state, int column, QChar schemaLetter) {

@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <vector>
@@ -70,6 +71,20 @@ struct TSortState {
     bool Ascending = true;
 };
 void ChooseSortColumn(TSortState& state, int column);
+
+// The items of the "Сортировка" menu for a view: one radio item per column ("Name" and the column
+// index, the column's caption, checked for the sorted column), the separator "MySeparator", and
+// "В обратном порядке" ("MyReturn"), checked while the view is sorted descending.
+struct TSortMenuItem {
+    QString Name;
+    QString Caption;
+    bool Checked = false;
+    bool Radio = false;
+};
+std::vector<TSortMenuItem> SortMenuItems(const QStringList& captions, const TSortState& state);
+// The column a menu item sorts by: its own column, or for "В обратном порядке" the checked one
+// (choosing either again reverses the order). -1 for the separator or an unknown name.
+int SortMenuColumn(const QString& itemName, const TSortState& state);
 
 // The data side of sorting a ledger by a column: the direction from the view's state, the comparison
 // from the column's schema letter, then the sort that keeps the new row last.

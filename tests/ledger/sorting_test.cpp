@@ -148,12 +148,29 @@ TEST(SortByColumn, DirectionAndComparisonFromTheView) {
     EXPECT_EQ(ComparisonForLetter(u'I'), SortByNumber);
     for (QChar letter : QStringLiteral("CGKOPSV"))
         EXPECT_EQ(ComparisonForLetter(letter), SortByText);
+}
 
-    // "В обратном порядке" twice returns to the first direction.
-    TSortState menu{3, true};
-    ChooseSortColumn(menu, 3);
-    ChooseSortColumn(menu, 3);
-    EXPECT_TRUE(menu.Ascending);
+TEST(SortByColumn, TheSortMenu) {
+    TSortState state{0, true};
+    const QStringList captions{"Дата", "Вид расхода", "Сумма"};
+    std::vector<TSortMenuItem> items = SortMenuItems(captions, state);
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[2].Name, QStringLiteral("Name2"));
+    EXPECT_EQ(items[2].Caption, QStringLiteral("Сумма"));
+    EXPECT_TRUE(items[0].Checked && items[0].Radio && !items[1].Checked);
+    EXPECT_EQ(items[3].Name, QStringLiteral("MySeparator"));
+    EXPECT_EQ(items[4].Name, QStringLiteral("MyReturn"));
+    EXPECT_EQ(items[4].Caption, QStringLiteral("В обратном порядке"));
+    EXPECT_FALSE(items[4].Checked);
+
+    // "В обратном порядке" sorts by the checked column again; twice returns to the first direction.
+    EXPECT_EQ(SortMenuColumn(QStringLiteral("Name2"), state), 2);
+    EXPECT_EQ(SortMenuColumn(QStringLiteral("MySeparator"), state), -1);
+    ChooseSortColumn(state, SortMenuColumn(QStringLiteral("MyReturn"), state));
+    EXPECT_TRUE(SortMenuItems(captions, state)[4].Checked);
+    ChooseSortColumn(state, SortMenuColumn(QStringLiteral("MyReturn"), state));
+    EXPECT_TRUE(state.Ascending);
+    EXPECT_EQ(state.Column, 0);
 }
 
 // The reference order for one edited row: a full sort for ascending; for descending, the order of
@@ -226,6 +243,41 @@ TEST(ResortRow, GivesTheOrderOfAFullSortOnRandomData) {
             // Ascending, the full sort itself gives the very same order.
             ASSERT_EQ(Rows(full), Rows(table)) << "trial " << trial;
         }
+    }
+}
+
+// Keys from every corner: wide date spans, signs, zeros, exponents, texts beyond the first code units.
+QString WildCell(std::mt19937& rng, int comparison) {
+    static const QStringList dates{"",           "nil",        "01.01.0001", "31.12.9999",
+                                   "30.12.1899", "15.03",      "1.2.80",     "2013-02-01",
+                                   "garbage",    "29.02.2024", "01.03.2024", "28.02.2024"};
+    static const QStringList numbers{"",       " ",       "-",       "0",   "-0",   "1e300", "-1e300",
+                                     "1E-300", "-1E-300", "1e99999", "2,5", "-2,5", "-2,4",  "2,50",
+                                     "abc",    "0,1",     "0.1",     "1,5", "100",  "99,99"};
+    static const QStringList texts{"",           "a",      "ab",  "abcd", "abcde", "abcdf",
+                                   "abcd\u0001", "Б",      "а",   "ё",    "я",     "\U0001F600",
+                                   "\uE000",     "\uFFFF", "Еда", "Еда2", "еда",   "Ёлка"};
+    const QStringList& pool = comparison == SortByDate ? dates : comparison == SortByNumber ? numbers : texts;
+    return pool[int(rng() % pool.size())];
+}
+
+TEST(SortTable, AgreesWithAStableSortOfTheKeys) {
+    TTodayOverride today(QDate(2026, 3, 10));
+    std::mt19937 rng(4242);
+    for (int trial = 0; trial < 300; ++trial) {
+        const int comparison = trial % 3;
+        const bool descending = (trial / 3) % 2;
+        std::vector<QStringList> rows;
+        const int n = 1 + int(rng() % 60);
+        for (int i = 0; i < n; ++i)
+            rows.push_back({WildCell(rng, comparison), QString::number(i)});
+        rows.push_back({QStringLiteral("01.01.2000"), QStringLiteral("new")});
+        TMemTable table;
+        Fill(table, rows);
+        std::vector<QStringList> expected = ReferenceOrder(rows, 0, comparison, false);
+        if (descending) std::reverse(expected.begin(), expected.end() - 1);
+        SortTableRows(table, 0, comparison, descending);
+        ASSERT_EQ(Rows(table), expected) << "trial " << trial;
     }
 }
 
