@@ -5,6 +5,7 @@
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
+#include "ledger/ttablesortert.h"
 #include "storage/datafolders.h"
 #include "storage/tmessageboxclass.h"
 
@@ -360,6 +361,25 @@ TEditRequest TGeneralClass::EnterUserColumn(TDataGrid& grid) {
         grid.NotifySelection();
     }
     return BeginEdit(grid, grid.col, grid.row, QChar(), false);
+}
+
+bool TGeneralClass::IsSortable(const TDataGrid& grid) {
+    return TableDef(grid.kind).IsLedger() || grid.kind == TTableKind::Transfer;
+}
+
+void TGeneralClass::SortByColumn(TDataGrid& grid, int column) {
+    if (!IsSortable(grid) || column < 0 || column >= grid.ColumnCount() || !grid.Table)
+        return;
+    TSortState sort{grid.SortColumn, grid.SortAscending};
+    SortLedgerByColumn(*grid.Table, sort, column, grid.Letter(column));
+    grid.SortColumn = sort.Column;
+    grid.SortAscending = sort.Ascending;
+    if (grid.filterActive)
+        m_hooks.ReapplyFilter(grid);
+    else
+        grid.ResetRowMap();
+    m_hooks.TotalsChanged(grid);
+    grid.NotifyRows();
 }
 
 bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst) {

@@ -69,6 +69,11 @@ public:
     // returns what opens there (None while the row is not started yet).
     TEditRequest EnterUserColumn(TDataGrid& grid);
 
+    // A caption click or a "Сортировка" choice: the same column reverses, another sorts ascending.
+    // Only the five ledgers and the transfers sort this way.
+    void SortByColumn(TDataGrid& grid, int column);
+    static bool IsSortable(const TDataGrid& grid);
+
     // Delete on a row: asks first when told to; true when something changed.
     bool DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst);
 

@@ -1,0 +1,218 @@
+#include "ui/tcelleditors.h"
+
+#include "ui/tledgergrid.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+TCellEditors::TCellEditors(QObject* parent)
+    : QObject(parent), m_line(new QLineEdit), m_choice(new QComboBox), m_date(new QDateEdit) {
+    m_line->setFrame(false);
+    m_choice->setEditable(false);
+    m_choice->setFrame(false);
+    m_date->setFrame(false);
+    m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    m_date->setCalendarPopup(true);
+    m_date->setToolTip(QStringLiteral("Alt+Down - открытие ComboBox"));
+    for (QWidget* w : {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)}) {
+        w->hide();
+        w->installEventFilter(this);
+    }
+    m_choice->view()->installEventFilter(this);
+    connect(m_choice, qOverload<int>(&QComboBox::activated), this, [this] {
+        if (m_kind == TEditorKind::Choice)
+            Finish(TEditorExit::Enter);
+    });
+}
+
+TCellEditors::~TCellEditors() {
+    for (QWidget* w : {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)})
+        if (!w->parent())
+            delete w;
+}
+
+QWidget* TCellEditors::Current() const {
+    switch (m_kind) {
+    case TEditorKind::Text:
+    case TEditorKind::Number:
+        return m_line;
+    case TEditorKind::Choice:
+        return m_choice;
+    case TEditorKind::Date:
+        return m_date;
+    default:
+        return nullptr;
+    }
+}
+
+QString TCellEditors::Text() const {
+    if (m_kind == TEditorKind::Choice)
+        return m_choice->currentText();
+    return m_line->text();
+}
+
+QDate TCellEditors::Date() const { return m_date->date(); }
+
+void TCellEditors::Open(TLedgerGrid* view, const TEditRequest& request, const QString& storedText) {
+    CloseAndCommit();
+    QWidget* editor = nullptr;
+    switch (request.kind) {
+    case TEditorKind::Text:
+    case TEditorKind::Number:
+        editor = m_line;
+        m_line->setText(request.text);
+        if (request.selectAll)
+            m_line->selectAll();
+        else
+            m_line->setCursorPosition(request.caretAtEnd ? int(request.text.size()) : 0);
+        m_numbers.Reset();
+        break;
+    case TEditorKind::Choice:
+        editor = m_choice;
+        m_choice->clear();
+        m_choice->addItems(request.choices);
+        m_choice->setCurrentIndex(request.choiceIndex);
+        break;
+    case TEditorKind::Date:
+        editor = m_date;
+        m_date->setDate(request.date);
+        break;
+    default:
+        return;
+    }
+    m_kind = request.kind;
+    m_view = view;
+    m_col = request.col;
+    m_row = request.row;
+    m_stored = storedText;
+    editor->setParent(view->viewport());
+    editor->setFont(view->font());
+    QRect cell = view->visualRect(view->model()->index(request.row - 1, request.col));
+    if (request.kind == TEditorKind::Choice || request.kind == TEditorKind::Date)
+        cell.setHeight(std::max(cell.height(), 18));
+    editor->setGeometry(cell);
+    view->editorActive = request.kind == TEditorKind::Text || request.kind == TEditorKind::Number;
+    editor->show();
+    editor->setFocus();
+    if (request.kind == TEditorKind::Choice)
+        m_choice->showPopup();
+}
+
+void TCellEditors::CloseAndCommit() {
+    if (IsOpen())
+        Finish(TEditorExit::FocusOut);
+}
+
+void TCellEditors::Finish(TEditorExit exit) {
+    if (m_closing || m_kind == TEditorKind::None)
+        return;
+    m_closing = true;
+    const TEditorKind kind = m_kind;
+    if (exit == TEditorExit::Escape && (kind == TEditorKind::Text || kind == TEditorKind::Number))
+        m_line->setText(m_stored);
+    QString text = Text();
+    if (exit == TEditorExit::Escape && kind == TEditorKind::Choice)
+        text = m_stored;
+    const QDate date = Date();
+    if (kind == TEditorKind::Choice)
+        m_choice->hidePopup();
+    QWidget* editor = Current();
+    m_kind = TEditorKind::None;
+    if (m_view) {
+        m_view->editorActive = false;
+        if (editor && editor->hasFocus())
+            m_view->setFocus();
+    }
+    if (editor)
+        editor->hide();
+    m_closing = false;
+    Q_EMIT Done(kind, text, date, exit);
+}
+
+bool TCellEditors::eventFilter(QObject* watched, QEvent* event) {
+    if (m_kind == TEditorKind::None)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusOut && watched == Current()) {
+        // The choice list's own popup and the calendar take the focus without leaving the editor.
+        QWidget* now = QApplication::focusWidget();
+        const bool inside = now && (now == Current() || Current()->isAncestorOf(now) ||
+                                    (m_kind == TEditorKind::Choice && m_choice->view()->isVisible()));
+        if (!inside && !(m_kind == TEditorKind::Date && QApplication::activePopupWidget()))
+            Finish(TEditorExit::FocusOut);
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool choicePopup = watched == m_choice->view();
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (m_kind == TEditorKind::Choice) {
+            if (choicePopup)
+                m_choice->setCurrentIndex(m_choice->view()->currentIndex().row());
+            Finish(TEditorExit::Enter);
+            return true;
+        }
+        Finish(TEditorExit::Enter);
+        return true;
+    case Qt::Key_Escape:
+        Finish(TEditorExit::Escape);
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (m_kind == TEditorKind::Text || m_kind == TEditorKind::Number) {
+            Finish(key->key() == Qt::Key_Up ? TEditorExit::Up : TEditorExit::Down);
+            return true;
+        }
+        if (m_kind == TEditorKind::Date && key->key() == Qt::Key_Down && !(key->modifiers() & Qt::AltModifier)) {
+            QKeyEvent open(QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
+            QApplication::sendEvent(m_date, &open);
+            return true;
+        }
+        return false;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if ((m_kind == TEditorKind::Text || m_kind == TEditorKind::Number) && m_line->text().trimmed().isEmpty()) {
+            Finish(key->key() == Qt::Key_Left ? TEditorExit::Left : TEditorExit::Right);
+            return true;
+        }
+        return false;
+    default:
+        break;
+    }
+    if (m_kind == TEditorKind::Number && watched == m_line) {
+        const QString t = key->text();
+        const bool ctrl = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        if (!ctrl && t.size() == 1 && (t[0].unicode() >= 32 || t[0] == QChar(8))) {
+            QString text = m_line->text();
+            int caret = m_line->cursorPosition();
+            if (m_line->hasSelectedText()) {
+                text.remove(m_line->selectionStart(), m_line->selectedText().size());
+                caret = m_line->selectionStart();
+            }
+            const auto accepted = m_numbers.FilterKey(t[0], text, caret);
+            if (!accepted)
+                return true;
+            if (*accepted == kBackspaceKey) {
+                // The line edit removes the character itself.
+                const bool handled = QObject::eventFilter(watched, event);
+                Q_EMIT KeyTyped();
+                return handled;
+            }
+            m_line->insert(QString(*accepted));
+            Q_EMIT KeyTyped();
+            return true;
+        }
+    }
+    if ((m_kind == TEditorKind::Text || m_kind == TEditorKind::Number) && watched == m_line) {
+        const bool handled = QObject::eventFilter(watched, event);
+        Q_EMIT KeyTyped();
+        return handled;
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,182 @@
+#include "ui/tgridcontroller.h"
+
+#include "ledger/teditclass.h"
+#include "ledger/tgridmodel.h"
+#include "ledger/tmytype.h"
+#include "ledger/toperationswithnumbers.h"
+#include "ui/tcelleditors.h"
+#include "ui/tledgergrid.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+
+TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditClass& edit, TCellEditors& editors,
+                                 TDataGrid& grid, TLedgerGrid* view, QObject* parent)
+    : QObject(parent), m_state(state), m_general(general), m_edit(edit), m_editors(editors), m_grid(grid), m_view(view),
+      m_model(new TGridModel(grid, general, this)) {
+    m_view->setModel(m_model);
+    connect(m_model, &TGridModel::SelectionMoved, this, [this](int col, int row) { m_view->ShowCell(col, row); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        m_view->Captions()->SetSortMark(TGeneralClass::IsSortable(m_grid) ? m_grid.SortColumn : -1, m_grid.SortAscending);
+    });
+    connect(m_view, &TLedgerGrid::MovedByUser, this, [this](int col, int row) {
+        m_grid.col = col;
+        m_grid.row = row;
+        Q_EMIT SelectionChangedByUser();
+    });
+    connect(m_view, &TLedgerGrid::EditRequested, this, [this](int col, int row, QChar key, bool selectAll) {
+        m_grid.col = col;
+        m_grid.row = row;
+        if (m_grid.kind == TTableKind::Dolg && key.isNull() && col == m_grid.UserColumn)
+            return;
+        StartEdit(m_general.BeginEdit(m_grid, col, row, key, selectAll));
+    });
+    connect(m_view, &TLedgerGrid::DeleteRequested, this, [this](int row) {
+        m_editors.CloseAndCommit();
+        m_general.DeleteLedgerRow(m_grid, row, true);
+        m_view->setFocus();
+    });
+    connect(m_view, &TLedgerGrid::DownOnLastRow, this, [this] {
+        m_general.EnsureNewRow(m_grid);
+        if (m_grid.row + 1 < m_grid.GridRowCount()) {
+            ++m_grid.row;
+            m_grid.NotifySelection();
+        }
+    });
+    connect(m_view, &TLedgerGrid::CaptionClicked, this, [this](int col) {
+        m_editors.CloseAndCommit();
+        m_general.SortByColumn(m_grid, col);
+        Refresh();
+    });
+    connect(m_view, &TLedgerGrid::CopyRequested, this, &TGridController::Copy);
+    connect(m_view, &TLedgerGrid::PasteRequested, this, &TGridController::Paste);
+    connect(m_view, &TLedgerGrid::PopupRequested, this, &TGridController::PopupRequested);
+    connect(m_view, &TLedgerGrid::FocusEntered, this, [this] {
+        m_state.current = &m_grid;
+        m_edit.editMode = 0;
+        Q_EMIT BecameCurrent(&m_grid);
+    });
+    connect(m_view, &TLedgerGrid::WheelTurned, this, [this] {
+        if (m_editors.View() == m_view)
+            m_editors.CloseAndCommit();
+        m_view->setFocus();
+    });
+    connect(&m_editors, &TCellEditors::Done, this, [this](TEditorKind kind, const QString& text, const QDate& date, TEditorExit exit) {
+        if (m_editors.View() == m_view)
+            OnEditorDone(kind, text, date, exit);
+    });
+    connect(&m_editors, &TCellEditors::KeyTyped, this, [this] {
+        if (m_editors.View() == m_view)
+            m_general.EnsureNewRow(m_grid);
+    });
+    Refresh();
+}
+
+void TGridController::Refresh() {
+    m_model->Rebind();
+    m_view->Captions()->SetSortMark(TGeneralClass::IsSortable(m_grid) ? m_grid.SortColumn : -1, m_grid.SortAscending);
+    m_view->ShowCell(m_grid.col, m_grid.row);
+}
+
+void TGridController::EditCurrent() {
+    m_edit.pickIntoCurrentRow = true;
+    StartEdit(m_general.BeginEdit(m_grid, m_grid.col, m_grid.row, QChar(), true));
+}
+
+void TGridController::StartEdit(const TEditRequest& request) {
+    switch (request.kind) {
+    case TEditorKind::None:
+    case TEditorKind::User:
+        m_view->ShowCell(m_grid.col, m_grid.row);
+        m_view->setFocus();
+        return;
+    case TEditorKind::Picker:
+        Q_EMIT PickerRequested(request);
+        return;
+    default:
+        break;
+    }
+    m_grid.col = request.col;
+    m_grid.row = request.row;
+    m_view->ShowCell(request.col, request.row);
+    m_view->setFocus();
+    const TTableRow* row = m_grid.RowAt(request.row);
+    m_editors.Open(m_view, request, row ? row->Cell(request.col) : QString());
+}
+
+void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const QDate& date, TEditorExit exit) {
+    const int col = m_editors.Col();
+    const int row = m_editors.Row();
+    TCommitResult result;
+    if (kind == TEditorKind::Text || kind == TEditorKind::Number)
+        result = m_edit.CommitText(m_grid, col, row, kind, text);
+    else if (kind == TEditorKind::Choice)
+        result = m_edit.CommitChoice(m_grid, col, row, text);
+    else if (kind == TEditorKind::Date)
+        result = m_edit.CommitDate(m_grid, col, row, date);
+    if (result.reopen) {
+        TEditRequest again;
+        again.kind = TEditorKind::Number;
+        again.col = col;
+        again.row = row;
+        again.text = result.reopenText;
+        again.selectAll = true;
+        m_edit.continueFlag = true;
+        StartEdit(again);
+        return;
+    }
+    if (result.selectRow > 0) {
+        m_grid.row = result.selectRow;
+        m_grid.NotifySelection();
+        m_view->setFocus();
+        return;
+    }
+    switch (exit) {
+    case TEditorExit::Enter:
+        if (kind == TEditorKind::Choice)
+            StartEdit(m_edit.AfterChoiceEnter(m_grid));
+        else if (kind == TEditorKind::Date)
+            StartEdit(m_edit.AfterDateEnter(m_grid));
+        else
+            StartEdit(m_edit.AfterEnter(m_grid));
+        return;
+    case TEditorExit::Up:
+    case TEditorExit::Down:
+        m_edit.MoveAfterArrow(m_grid, exit == TEditorExit::Up ? -1 : 1, text);
+        break;
+    case TEditorExit::Left:
+    case TEditorExit::Right:
+        m_grid.col = std::clamp(m_grid.col + (exit == TEditorExit::Left ? -1 : 1), 0, m_grid.ColumnCount() - 1);
+        m_grid.NotifySelection();
+        break;
+    default:
+        break;
+    }
+    m_view->ShowCell(m_grid.col, m_grid.row);
+    if (exit != TEditorExit::FocusOut)
+        m_view->setFocus();
+}
+
+void TGridController::Copy() {
+    const QChar letter = m_grid.Letter(m_grid.col);
+    const TTableRow* row = m_grid.RowAt(m_grid.row);
+    if (row && (letter == u'I' || letter == u'S'))
+        QApplication::clipboard()->setText(row->Cell(m_grid.col));
+}
+
+void TGridController::Paste() {
+    const QChar letter = m_grid.Letter(m_grid.col);
+    if (letter != u'I' && letter != u'S')
+        return;
+    const QString clip = QApplication::clipboard()->text();
+    TEditRequest req = m_general.BeginEdit(m_grid, m_grid.col, m_grid.row, QChar(), true);
+    if (req.kind != TEditorKind::Number && req.kind != TEditorKind::Text)
+        return;
+    if (letter == u'I')
+        req.text = CheckFormula(clip) ? NormalizeSum(clip) : QStringLiteral("error");
+    else
+        req.text = clip;
+    req.selectAll = true;
+    StartEdit(req);
+}
