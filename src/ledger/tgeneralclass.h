@@ -77,6 +77,8 @@ public:
     // Delete on a row: asks first when told to; true when something changed.
     bool DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst);
 
+    ILedgerHooks& Hooks() const { return m_hooks; }
+
     // The date written into new rows of expenses, incomes and transfers.
     static bool WritesDefaultDate(const TDataGrid& grid);
 

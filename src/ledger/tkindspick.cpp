@@ -1,0 +1,83 @@
+#include "ledger/tkindspick.h"
+
+#include "ledger/gridids.h"
+#include "ledger/iledgerhooks.h"
+#include "ledger/teditclass.h"
+#include "ledger/tdatereader.h"
+#include "ledger/tmytype.h"
+#include "ledger/toperationswithnumbers.h"
+
+bool PickerServes(const TDataVidGrid& list, const TDataGrid& ledger) {
+    if (list.listNumber == 0)
+        return ledger.kind == TTableKind::Rashod || ledger.kind == TTableKind::PlanRashod;
+    return ledger.kind == TTableKind::Dohod || ledger.kind == TTableKind::PlanDohod;
+}
+
+TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, const TDataVidGrid& list, int kindCol,
+                      int nameRow, TDataGrid& ledger, TPickTrigger trigger) {
+    const QString kind = TGeneralClass::KindsCellText(list, kindCol, 0);
+    const QString name = TGeneralClass::KindsCellText(list, kindCol, nameRow);
+    if (!IsNotBlank(name) || nameRow < 1 || !PickerServes(list, ledger))
+        return {};
+    general.EnsureNewRow(ledger);
+    int gridRow = ledger.GridRowCount() - 1;
+    if (trigger == TPickTrigger::Enter || (trigger == TPickTrigger::DoubleClick && edit.pickIntoCurrentRow))
+        gridRow = ledger.row;
+    TTableRow* row = ledger.RowAt(gridRow);
+    if (!row)
+        return {};
+    QStringList cells = row->Cells();
+    cells.resize(std::max(int(cells.size()), TableDef(ledger.kind).CellCount()));
+    const QStringList before = cells;
+    const int userCol = ledger.UserColumn;
+    const bool userBlank = !IsNotBlank(cells[userCol]);
+    switch (ledger.kind) {
+    case TTableKind::Rashod:
+        cells[1] = kind;
+        cells[2] = name;
+        break;
+    case TTableKind::Dohod:
+        cells[1] = name;
+        break;
+    case TTableKind::PlanRashod:
+        cells[0] = kind;
+        cells[1] = name;
+        break;
+    case TTableKind::PlanDohod:
+        cells[0] = name;
+        break;
+    default:
+        return {};
+    }
+    if (ledger.kind == TTableKind::Rashod || ledger.kind == TTableKind::Dohod) {
+        if (!IsNotBlank(cells[0]))
+            cells[0] = FormatDate(DateFromQDate(ledger.DefaultDate));
+        if (trigger == TPickTrigger::Enter || userBlank)
+            cells[userCol] = state.userName;
+    } else {
+        if (userBlank)
+            cells[userCol] = state.userName;
+        const int from = ledger.DateColumn;
+        if (trigger != TPickTrigger::DoubleClick || !IsNotBlank(cells[from])) {
+            const QDate start = ledger.DefaultDate;
+            const QDate until = ledger.kind == TTableKind::PlanRashod ? state.planUntilRashod : state.planUntilDohod;
+            cells[from] = FormatDate(DateFromQDate(start));
+            cells[from + 1] = FormatDate(DateFromQDate(until < start ? start.addDays(30) : until));
+        }
+    }
+    const int tableRow = ledger.TableRow(gridRow);
+    if (cells != before)
+        general.Hooks().RecordChanging(ledger, tableRow, before, cells);
+    row->SetCells(cells);
+    ledger.NotifyCells();
+    general.EnsureNewRow(ledger);
+    ledger.row = gridRow;
+    if (trigger == TPickTrigger::Enter)
+        edit.ResortAfterEdit(ledger, ledger.col, gridRow);
+    const int shown = ledger.GridRowOf(tableRow);
+    if (shown > 0)
+        ledger.row = shown;
+    ledger.col = ledger.SumColumn;
+    ledger.NotifySelection();
+    return general.BeginEdit(ledger, ledger.SumColumn, ledger.row, QChar(), true);
+}
