@@ -1,0 +1,152 @@
+#include "users/trecordmover.h"
+
+#include "storage/datafolders.h"
+#include "storage/tabledefs.h"
+#include "storage/tbasefiles.h"
+#include "storage/tmemtable.h"
+#include "storage/tmessageboxclass.h"
+#include "users/usertables.h"
+
+#include <QFileInfo>
+
+#include <vector>
+
+namespace {
+
+const std::vector<TTableKind>& MovedKinds() {
+    static const std::vector<TTableKind> kinds = {TTableKind::Rashod,    TTableKind::Dohod,
+                                                  TTableKind::Dolg,      TTableKind::PlanRashod,
+                                                  TTableKind::PlanDohod, TTableKind::Transfer};
+    return kinds;
+}
+
+// A transfer names two purses; a moved transfer needs both of them in its new base.
+std::vector<int> PurseCells(TTableKind kind) {
+    if (kind == TTableKind::Transfer) return {1, 3};
+    return {TableDef(kind).PurseColumn()};
+}
+
+// Reads a table file of a base, creating it empty when missing; false when it cannot be read.
+bool ReadTable(const QString& folder, const QString& name, TMemTable& table, QString& path) {
+    table.Clear();
+    path = ResolveTablePath(folder, name);
+    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
+    if (table.LoadFromFile(path)) return true;
+    table.Clear();
+    return false;
+}
+
+int FindPurse(const TMemTable& purses, const QString& name) {
+    for (int i = 0; i < purses.RowCount(); ++i)
+        if (purses.Row(i)->Cell(0) == name) return i;
+    return -1;
+}
+
+// A debt table as the loader leaves it: each row with ten cells and its number (its place in the file)
+// in cell 9, its returns read from the Debt folder, or taken out of the rows of an earlier version.
+bool PrepareDebts(const QString& folder, TMemTable& dolg, TReturnsTables& returns) {
+    const bool old = IsOldDebtTable(dolg);
+    if (old) returns = TakeOldDebtReturns(dolg);
+    const int cellCount = TableDef(TTableKind::Dolg).CellCount();
+    for (int i = 0; i < dolg.RowCount(); ++i) {
+        QStringList cells = dolg.Row(i)->Cells();
+        cells.resize(cellCount);
+        cells[9] = QString::number(i);
+        dolg.Row(i)->SetCells(cells);
+    }
+    return old || LoadReturnsFiles(folder, dolg, returns);
+}
+
+void AskForPurses(TTableKind kind, const TTableRow& row, const TMemTable& purseA, TMemTable& purseB,
+                  const QString& purseBPath) {
+    for (int cell : PurseCells(kind)) {
+        const QString name = row.Cell(cell);
+        if (IsBlank(name) || FindPurse(purseB, name) >= 0) continue;
+        const int source = FindPurse(purseA, name);
+        if (source < 0) continue; // nothing to copy
+        if (!Messages().AskYesNo(
+                {QStringLiteral("В новой базе пользователя нет кошелька \"") + name + QStringLiteral("\""),
+                 QStringLiteral("Добавить?")},
+                TMsgButton::Yes))
+            continue;
+        purseB.AddRow()->SetCells(purseA.Row(source)->Cells());
+        purseB.SaveToFile(purseBPath);
+    }
+}
+
+} // namespace
+
+bool TRecordMover::HasRecords(const QString& baseFolder, const QString& user) {
+    if (!QFileInfo(baseFolder).isDir()) return false;
+    for (TTableKind kind : LedgerKinds()) {
+        const TTableDef& def = TableDef(kind);
+        const QString path = JoinPath(baseFolder, def.fileName);
+        TMemTable table;
+        if (!QFileInfo(path).isFile() || !table.LoadFromFile(path)) continue;
+        for (int i = 0; i < table.RowCount(); ++i)
+            if (table.Row(i)->Cell(def.userColumn) == user) return true;
+    }
+    return false;
+}
+
+bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QString& user) {
+    for (TTableKind kind : MovedKinds()) {
+        const TTableDef& def = TableDef(kind);
+        TMemTable tableA, tableB, purseA, purseB;
+        QString pathA, pathB, pursePathA, pursePathB;
+        const bool readA = ReadTable(folderA, def.fileName, tableA, pathA);
+        const bool readB = ReadTable(folderB, def.fileName, tableB, pathB);
+        if (!readA || !readB) {
+            if (kind != TTableKind::Rashod) continue;
+            Messages().ShowError({QStringLiteral("Нет доступа к базам программы."),
+                                  QStringLiteral("Проверьте настройки безопасности для файлов:"),
+                                  JoinPath(folderA, def.fileName), JoinPath(folderB, def.fileName)});
+            return false;
+        }
+        const QString purseFile = TableDef(TTableKind::Purse).fileName;
+        if (!ReadTable(folderA, purseFile, purseA, pursePathA) ||
+            !ReadTable(folderB, purseFile, purseB, pursePathB))
+            continue;
+
+        const bool debts = kind == TTableKind::Dolg;
+        TReturnsTables returnsA, returnsB;
+        if (debts && (!PrepareDebts(folderA, tableA, returnsA) || !PrepareDebts(folderB, tableB, returnsB)))
+            continue; // a returns file could not be read: a debt must not be parted from its returns
+
+        std::vector<int> moved;
+        for (int i = 0; i < tableA.RowCount(); ++i) {
+            const TTableRow& row = *tableA.Row(i);
+            AskForPurses(kind, row, purseA, purseB, pursePathB);
+            if (kind == TTableKind::Transfer || row.Cell(def.userColumn) == user) moved.push_back(i);
+        }
+        if (moved.empty()) continue;
+
+        for (int i : moved) {
+            QStringList cells = tableA.Row(i)->Cells();
+            if (debts) {
+                // The debt takes its returns along under its number in B.
+                const int numberA = cells[9].toInt();
+                const int numberB = int(returnsB.size());
+                std::unique_ptr<TMemTable> returns;
+                if (numberA >= 0 && size_t(numberA) < returnsA.size() && returnsA[size_t(numberA)])
+                    returns = std::move(returnsA[size_t(numberA)]);
+                else
+                    returns = std::make_unique<TMemTable>();
+                returns->Touch(); // its file in B is a new one
+                returnsB.push_back(std::move(returns));
+                cells[9] = QString::number(numberB);
+            }
+            tableB.AddRow()->SetCells(cells);
+        }
+        for (auto it = moved.rbegin(); it != moved.rend(); ++it)
+            tableA.DeleteRow(*it);
+
+        if (debts) {
+            if (SaveDebtsAndReturns(folderB, tableB, returnsB, true))
+                SaveDebtsAndReturns(folderA, tableA, returnsA, true);
+        } else if (tableB.SaveToFile(pathB)) {
+            tableA.SaveToFile(pathA);
+        }
+    }
+    return true;
+}

@@ -1,0 +1,193 @@
+#include "users/tuserslogic.h"
+
+#include "ledger/tbaseloader.h"
+#include "ledger/tmytype.h"
+#include "storage/datafolders.h"
+#include "storage/tmessageboxclass.h"
+#include "users/basefolders.h"
+#include "users/trecordmover.h"
+#include "users/usertables.h"
+
+#include <QFileInfo>
+
+namespace {
+
+TTableRow* UserRow(TMyType& state, int row) {
+    return state.users.Row(row);
+}
+
+// The user cell of every row holding the old name gets the new one; true when a cell changed.
+bool RenameUserCells(TTableKind kind, TMemTable& table, const QString& oldName, const QString& newName) {
+    const int column = TableDef(kind).userColumn;
+    bool changed = false;
+    for (int i = 0; i < table.RowCount(); ++i) {
+        TTableRow* row = table.Row(i);
+        if (row->CellCount() > column && row->Cell(column) == oldName) {
+            row->SetCell(column, newName);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+} // namespace
+
+TUsersLogic::TUsersLogic(TMyType& state, TUserHooks hooks) : m_state(state), m_hooks(std::move(hooks)) {}
+
+TUsersLogic::TAnswer TUsersLogic::CommitName(int row, const QString& name) {
+    TAnswer answer;
+    TTableRow* cells = UserRow(m_state, row);
+    if (!cells || IsBlank(name)) return answer;
+    const QString old = cells->Cell(0);
+    if (name == old) {
+        answer.stored = true;
+        return answer;
+    }
+    const int duplicate = FindUserNoCase(m_state.users, name, row);
+    if (duplicate >= 0) {
+        Messages().ShowError(
+            {QStringLiteral("Пользователь \"") + name + QStringLiteral("\" уже существует")});
+        answer.duplicateRow = duplicate;
+        return answer;
+    }
+    const int cellCount = TableDef(TTableKind::User).CellCount();
+    if (cells->CellCount() < cellCount) cells->SetCellCount(cellCount);
+    cells->SetCell(0, name);
+    answer.stored = true;
+    if (IsBlank(old)) {
+        cells->SetCell(3, usertexts::kEmptyPasswordCode);
+        answer.askPassword = true;
+    } else {
+        if (old == m_state.userName) {
+            m_state.userName = name;
+            answer.currentUserRenamed = true;
+        }
+        RenameInRecords(cells->Cell(1), old, name);
+    }
+    RedrawUsers(m_state, false);
+    SaveUserTable(m_state);
+    return answer;
+}
+
+void TUsersLogic::RenameInRecords(const QString& base, const QString& oldName, const QString& newName) {
+    if (IsBlank(base)) return;
+    if (!m_state.baseFolder.isEmpty() && base == m_state.baseName) {
+        for (TTableKind kind : LedgerKinds())
+            if (RenameUserCells(kind, m_state.Table(kind), oldName, newName))
+                m_state.Grid(kind).NotifyCells();
+    }
+    const QString folder = BaseFolderOf(m_state.paths.dataRoot, base);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return;
+    for (TTableKind kind : LedgerKinds()) {
+        const QString path = JoinPath(folder, TableDef(kind).fileName);
+        TMemTable table;
+        if (QFileInfo(path).isFile() && table.LoadFromFile(path) &&
+            RenameUserCells(kind, table, oldName, newName))
+            table.SaveToFile(path);
+    }
+}
+
+TUsersLogic::TAnswer TUsersLogic::CommitBase(int row, const QString& base) {
+    TAnswer answer;
+    TTableRow* cells = UserRow(m_state, row);
+    if (!cells) return answer;
+    const QString old = cells->Cell(1);
+    if (base == old) {
+        answer.stored = true;
+        return answer;
+    }
+    if (!AcceptTypedBaseName(base)) return answer;
+    if (CheckBaseName(base) == TBaseNameCheck::Reserved) {
+        Messages().ShowError({QStringLiteral("Имя не уникально")});
+        return answer;
+    }
+    const QString user = cells->Cell(0);
+    cells->SetCell(1, base);
+    answer.stored = true;
+    RedrawUsers(m_state, false);
+    if (IsBlank(old) || IsBlank(user)) {
+        SaveUserTable(m_state);
+        return answer;
+    }
+
+    const bool openBaseInvolved =
+        !m_state.baseFolder.isEmpty() && (old == m_state.baseName || base == m_state.baseName);
+    // The moved records are read from the files: the open base goes there first.
+    if (openBaseInvolved) {
+        TBaseLoader::SaveBase(m_state);
+        TBaseLoader::SaveKindsAndPurses(m_state);
+    }
+    SaveUserTable(m_state);
+
+    const QString from = BaseFolderOf(m_state.paths.dataRoot, old);
+    const QString to = BaseFolderOf(m_state.paths.dataRoot, base);
+    if (from.isEmpty() || to.isEmpty() || !TRecordMover::HasRecords(from, user)) return answer;
+    if (!Messages().AskYesNo(
+            {QStringLiteral("Перенести записи пользователя \"") + user + QStringLiteral("\""),
+             QStringLiteral("из базы \"") + old + QStringLiteral("\" в базу \"") + base +
+                 QStringLiteral("\"?")},
+            TMsgButton::Yes))
+        return answer;
+    TRecordMover::Move(from, to, user);
+    if (openBaseInvolved) {
+        TBaseLoader::OpenBase(m_state);
+        if (m_hooks.recomputeTotals) m_hooks.recomputeTotals();
+        answer.baseReloaded = true;
+    }
+    return answer;
+}
+
+TUsersLogic::TAnswer TUsersLogic::CommitRole(int row, const QString& role) {
+    TAnswer answer;
+    TTableRow* cells = UserRow(m_state, row);
+    if (!cells) return answer;
+    const QString old = cells->Cell(2);
+    if (role == old) {
+        answer.stored = true;
+        return answer;
+    }
+    cells->SetCell(2, role);
+    if (AdminCount(m_state.users) == 0) {
+        cells->SetCell(2, old);
+        Messages().ShowError({QStringLiteral("Должен остаться хотя бы один администратор!")});
+        return answer;
+    }
+    answer.stored = true;
+    if (!IsBlank(cells->Cell(0)) && cells->Cell(0) == m_state.userName) {
+        const bool admin = IsAdminRole(role);
+        answer.adminChanged = admin != m_state.admin;
+        m_state.admin = admin;
+    }
+    RedrawUsers(m_state, false);
+    SaveUserTable(m_state);
+    return answer;
+}
+
+TUsersLogic::TAnswer TUsersLogic::DeleteUser(int row) {
+    TAnswer answer;
+    if (!m_state.admin) {
+        Messages().Beep();
+        Messages().ShowInfo({QStringLiteral("У Вас отсутствуют права администратора!")});
+        return answer;
+    }
+    TTableRow* cells = UserRow(m_state, row);
+    if (!cells || (row == m_state.users.RowCount() - 1 && IsBlank(cells->Cell(0))))
+        return answer; // the grid's new-record row
+    const QString name = cells->Cell(0);
+    if (name == m_state.userName) {
+        Messages().ShowError({QStringLiteral("Активного пользователя удалять нельзя")});
+        return answer;
+    }
+    if (IsAdminRole(cells->Cell(2)) && AdminCount(m_state.users) <= 1) {
+        Messages().ShowError({QStringLiteral("Должен остаться хотя бы один администратор!")});
+        return answer;
+    }
+    if (!Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить пользователя?")},
+                             TMsgButton::Yes))
+        return answer;
+    m_state.users.DeleteRow(row);
+    answer.stored = true;
+    RedrawUsers(m_state, true);
+    SaveUserTable(m_state);
+    return answer;
+}

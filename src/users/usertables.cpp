@@ -1,0 +1,146 @@
+#include "users/usertables.h"
+
+#include "ledger/tbaseloader.h"
+#include "ledger/tmytype.h"
+#include "storage/datafolders.h"
+#include "storage/tbasefiles.h"
+#include "storage/tmessageboxclass.h"
+
+#include <QFileInfo>
+
+bool IsBlank(const QString& text) {
+    for (QChar c : text)
+        if (c.unicode() > 32) return false;
+    return true;
+}
+
+bool SameNameNoCase(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool IsAdminRole(const QString& role) {
+    return role == usertexts::kAdminCode || role == cells::kAdmin;
+}
+
+QString UserTablePath(const TMyType& state) {
+    return JoinPath(state.BaseRoot(), TableDef(TTableKind::User).fileName);
+}
+
+QString BaseListPath(const TMyType& state) {
+    return JoinPath(state.BaseRoot(), QStringLiteral("baseuser"));
+}
+
+bool ReadUserFile(const TMyType& state, TMemTable& users) {
+    users.Clear();
+    const QString path = ResolveTablePath(state.BaseRoot(), TableDef(TTableKind::User).fileName);
+    if (path.isEmpty() || QFileInfo(path).isDir() || !users.LoadFromFile(path)) {
+        users.Clear();
+        return false;
+    }
+    const int cellCount = TableDef(TTableKind::User).CellCount();
+    for (int i = 0; i < users.RowCount(); ++i) {
+        TTableRow* row = users.Row(i);
+        QStringList cells = row->Cells();
+        while (cells.size() < cellCount)
+            cells.append(QString());
+        cells[2] = IsAdminRole(cells[2]) ? cells::kAdmin : cells::kOrdinary;
+        row->SetCells(cells);
+    }
+    return true;
+}
+
+void SetUsersOfGrid(TMyType& state, const TMemTable& rows) {
+    state.users.CopyFrom(rows);
+    TBaseLoader::AppendNewRecordRow(state, state.Grid(TTableKind::User));
+    state.users.MarkUnmodified();
+    RedrawUsers(state, true);
+}
+
+void RedrawUsers(TMyType& state, bool rowsChanged) {
+    TDataGrid& grid = state.Grid(TTableKind::User);
+    if (rowsChanged) {
+        grid.ResetRowMap();
+        grid.NotifyRows();
+    } else {
+        grid.NotifyCells();
+    }
+}
+
+bool SaveUserTable(TMyType& state) {
+    const QString path = ResolveTablePath(state.BaseRoot(), TableDef(TTableKind::User).fileName);
+    if (!SaveTableFiltered(TTableKind::User, state.users, path)) return false;
+    state.users.MarkUnmodified();
+    return true;
+}
+
+void ShowNoAccess(const QString& path) {
+    Messages().ShowError({QStringLiteral("Нет доступа к базам программы."),
+                          QStringLiteral("Проверьте настройки безопасности для файла ") + path});
+}
+
+int FindUserExact(const TMemTable& users, const QString& name) {
+    for (int i = 0; i < users.RowCount(); ++i)
+        if (users.Row(i)->Cell(0) == name) return i;
+    return -1;
+}
+
+int FindUserNoCase(const TMemTable& users, const QString& name, int exceptRow) {
+    for (int i = 0; i < users.RowCount(); ++i)
+        if (i != exceptRow && SameNameNoCase(users.Row(i)->Cell(0), name)) return i;
+    return -1;
+}
+
+int AdminCount(const TMemTable& users) {
+    int n = 0;
+    for (int i = 0; i < users.RowCount(); ++i)
+        if (!IsBlank(users.Row(i)->Cell(0)) && IsAdminRole(users.Row(i)->Cell(2))) ++n;
+    return n;
+}
+
+bool ReadBaseListFile(TMyType& state) {
+    const QString path = ResolveTablePath(state.BaseRoot(), QStringLiteral("baseuser"));
+    state.baseList.Clear();
+    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
+    if (state.baseList.LoadFromFile(path)) return true;
+    // The list is about to be written again: what could not be read stays beside it.
+    KeepDamagedCopy(path);
+    state.baseList.Clear();
+    return false;
+}
+
+void ReadBaseListWithDefault(TMyType& state, bool firstStart) {
+    ReadBaseListFile(state);
+    if (state.baseList.RowCount() > 0) return;
+    state.baseList.AddRow()->SetCells({usertexts::kFirstBase});
+    SaveBaseList(state);
+    if (!firstStart)
+        Messages().ShowInfo({QStringLiteral("Наименование баз установлено по-умолчанию \"Base1\"")});
+}
+
+bool SaveBaseList(TMyType& state) {
+    const QString path = ResolveTablePath(state.BaseRoot(), QStringLiteral("baseuser"));
+    if (path.isEmpty() || QFileInfo(path).isDir() || !state.baseList.SaveToFile(path)) return false;
+    state.baseList.MarkUnmodified();
+    return true;
+}
+
+bool HasBase(const TMyType& state, const QString& name) {
+    for (int i = 0; i < state.baseList.RowCount(); ++i)
+        if (SameNameNoCase(state.baseList.Row(i)->Cell(0), name)) return true;
+    return false;
+}
+
+void AddBase(TMyType& state, const QString& name) {
+    state.baseList.AddRow()->SetCells({name});
+}
+
+QStringList BaseNames(const TMyType& state) {
+    QStringList names;
+    for (int i = 0; i < state.baseList.RowCount(); ++i)
+        names.append(state.baseList.Row(i)->Cell(0));
+    return names;
+}
+
+QString MainWindowCaption(const QString& programTitle, const QString& userName) {
+    return programTitle + QStringLiteral("      Пользователь: ") + userName;
+}

@@ -1,0 +1,70 @@
+#include "users/basefolders.h"
+
+#include "usersfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+TEST(BaseFolders, NamesThatCannotBeFoldersOfBaseAreRefused) {
+    const struct {
+        QString name;
+        TBaseNameCheck check;
+    } cases[] = {
+        {"Семья", TBaseNameCheck::Ok},
+        {" Дача 2 ", TBaseNameCheck::Ok},
+        {"...", TBaseNameCheck::Ok},
+        {"", TBaseNameCheck::Blank},
+        {" \t ", TBaseNameCheck::Blank},
+        {".", TBaseNameCheck::BadCharacters},
+        {"..", TBaseNameCheck::BadCharacters},
+        {"a/b", TBaseNameCheck::BadCharacters},
+        {"/tmp", TBaseNameCheck::BadCharacters},
+        {"a\\b", TBaseNameCheck::BadCharacters},
+        {QString("a") + QChar(0), TBaseNameCheck::BadCharacters},
+        {"a\nb", TBaseNameCheck::BadCharacters},
+        {"user", TBaseNameCheck::Reserved},
+        {"baseuser", TBaseNameCheck::Reserved},
+        {"Tarnwell.ini", TBaseNameCheck::Reserved},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        EXPECT_EQ(CheckBaseName(c.name), c.check);
+    }
+}
+
+TEST(BaseFolders, ALinkOrAFileInBaseIsNeverTreatedAsABaseFolder) {
+    TBooks b;
+    const QString outside = b.home.Path() + "/outside";
+    WriteFileBytes(outside + "/precious", "data");
+    ASSERT_TRUE(QFile::link(outside, b.Root() + "/link"));
+    WriteFileBytes(b.Root() + "/notes", "text");
+    const QString dataRoot = b.state.paths.dataRoot;
+
+    EXPECT_EQ(BaseFolderOf(dataRoot, "link"), QString());
+    EXPECT_EQ(MakeBaseFolder(dataRoot, "link"), QString());
+    EXPECT_FALSE(DeleteBaseFolder(dataRoot, "link"));
+    EXPECT_FALSE(RenameBaseFolder(dataRoot, "link", "moved"));
+    EXPECT_FALSE(DeleteBaseFolder(dataRoot, "notes"));
+    EXPECT_FALSE(RenameBaseFolder(dataRoot, "notes", "moved"));
+    EXPECT_EQ(ReadFileBytes(outside + "/precious"), "data");
+    EXPECT_EQ(ReadFileBytes(b.Root() + "/notes"), "text");
+    EXPECT_FALSE(QFileInfo::exists(b.Root() + "/moved"));
+}
+
+TEST(BaseFolders, ARenameNeverReplacesAnotherFolder) {
+    TBooks b;
+    WriteFileBytes(b.File("Старая", "rashod"), "old");
+    WriteFileBytes(b.File("Занята", "rashod"), "taken");
+    const QString dataRoot = b.state.paths.dataRoot;
+    EXPECT_FALSE(RenameBaseFolder(dataRoot, "Старая", "Занята"));
+    EXPECT_EQ(ReadFileBytes(b.File("Занята", "rashod")), "taken");
+    EXPECT_TRUE(RenameBaseFolder(dataRoot, "Старая", "Новая"));
+    EXPECT_EQ(ReadFileBytes(b.File("Новая", "rashod")), "old");
+    EXPECT_EQ(MakeBaseFolder(dataRoot, "Свежая"), b.Folder("Свежая"));
+    EXPECT_TRUE(QFileInfo(b.Folder("Свежая")).isDir());
+    EXPECT_EQ(QFile(b.Folder("Свежая")).permissions() & (QFile::ReadOther | QFile::ReadGroup),
+              QFile::Permissions());
+}
