@@ -164,22 +164,23 @@ void TLedgerGrid::wheelEvent(QWheelEvent* event) {
     QTableView::wheelEvent(event);
 }
 
-TGridDelegate::TGridDelegate(TLedgerGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+TGridDelegate::TGridDelegate(QAbstractItemView* view) : QStyledItemDelegate(view), m_view(view) {}
 
 void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    const QPalette& pal = m_grid->palette();
-    const bool current = index == m_grid->currentIndex();
+    const TLedgerGrid* ledger = qobject_cast<const TLedgerGrid*>(m_view);
+    const QPalette& pal = m_view->palette();
+    const bool current = index == m_view->currentIndex();
     QColor background = pal.color(QPalette::Base);
     QColor text = pal.color(QPalette::ButtonText);
-    if (m_grid->rowTextColour) {
-        const QColor c = m_grid->rowTextColour(index.row() + 1);
+    if (ledger && ledger->rowTextColour) {
+        const QColor c = ledger->rowTextColour(index.row() + 1);
         if (c.isValid())
             text = c;
     }
     if (current) {
-        if (m_grid->editorActive) {
+        if (ledger && ledger->editorActive) {
             background = pal.color(QPalette::Base);
-        } else if (m_grid->hasFocus()) {
+        } else if (m_view->hasFocus()) {
             background = Tint(pal.color(QPalette::Active, QPalette::Highlight), 30);
             text = pal.color(QPalette::HighlightedText);
         } else {
@@ -191,10 +192,10 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->fillRect(option.rect, background);
     const QString value = index.data().toString();
     const QRect textRect = option.rect.adjusted(2, 0, -2, 0);
-    if (m_grid->matchExtents) {
+    if (ledger && ledger->matchExtents) {
         const QFontMetrics fm(option.font);
-        const bool isCurrentMatch = m_grid->isCurrentMatch && m_grid->isCurrentMatch(index.column(), index.row() + 1);
-        for (const auto& [start, length] : m_grid->matchExtents(index.column(), index.row() + 1)) {
+        const bool isCurrentMatch = ledger->isCurrentMatch && ledger->isCurrentMatch(index.column(), index.row() + 1);
+        for (const auto& [start, length] : ledger->matchExtents(index.column(), index.row() + 1)) {
             const int x = textRect.left() + fm.horizontalAdvance(value.left(start));
             const int w = fm.horizontalAdvance(value.mid(start, length));
             painter->fillRect(QRect(x, option.rect.top() + 1, w, option.rect.height() - 2),

@@ -77,9 +77,9 @@ private:
 class TGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    explicit TGridDelegate(TLedgerGrid* grid);
+    explicit TGridDelegate(QAbstractItemView* view);
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
-    TLedgerGrid* m_grid;
+    QAbstractItemView* m_view;
 };

@@ -1,3 +1,592 @@
 #include "ui/tquorvaneform.h"
 
-TQuorvaneForm::TQuorvaneForm(QWidget* parent) : QMainWindow(parent) { setWindowTitle(QStringLiteral("Vellumora")); }
+#include "ledger/columnsizing.h"
+#include "ledger/gridids.h"
+#include "ledger/tbaseloader.h"
+#include "ledger/tgridmodel.h"
+#include "ledger/tkindsmodel.h"
+#include "ledger/toperationswithnumbers.h"
+#include "ledger/ttablesortert.h"
+#include "storage/tmessageboxclass.h"
+#include "storage/tsettingsfiles.h"
+#include "ui/tappcontext.h"
+#include "ui/tgridcontroller.h"
+#include "ui/tkindspicker.h"
+#include "ui/tledgergrid.h"
+#include "ui/tlowerpanel.h"
+#include "ui/tsectionpanel.h"
+#include "ui/ttitlestrip.h"
+#include "ui/ttoolbarpanel.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kTableTitles[] = {"Таблица расходов", "Таблица доходов", "Таблица долгов",
+                                    "Таблица планов",   "Анализ",          "Базы"};
+const char* const kTotalsTitles[] = {"Итоги по расходам", "Итоги по доходам", "Итоги по долгам",
+                                     "Итоги по планам",   "Итоги",            ""};
+
+QWidget* Stack(QWidget* top, QWidget* bottom) {
+    auto* w = new QWidget;
+    auto* l = new QVBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    l->addWidget(top);
+    l->addWidget(bottom, 1);
+    return w;
+}
+
+// Column width sections of the settings file, by the grid they belong to.
+struct TWidthSection {
+    const char* section;
+    int tableKind; // -1: a kinds view (see gridId)
+    int gridId;
+};
+const TWidthSection kWidthSections[] = {
+    {"RashodGridWidthCol", int(TTableKind::Rashod), 0},  {"DohodGridWidthCol", int(TTableKind::Dohod), 0},
+    {"DolgGridWidthCol", int(TTableKind::Dolg), 0},      {"PlanRashodGridWidthCol", int(TTableKind::PlanRashod), 0},
+    {"PlanDohodGridWidthCol", int(TTableKind::PlanDohod), 0},
+    {"BaseRashodGridWidthCol", -1, gridid::BaseRashod},  {"BaseDohodGridWidthCol", -1, gridid::BaseDohod},
+    {"BasePurseGridWidthCol", int(TTableKind::Purse), 0}, {"BaseUserGridWidthCol", int(TTableKind::User), 0},
+    {"VidRashodGridWidthCol", -1, gridid::VidRashod},    {"VidDohodGridWidthCol", -1, gridid::VidDohod},
+    {"VidPlanGridWidthCol", -1, gridid::VidPlan},        {"VidPlanDohodGridWidthCol", -1, gridid::VidPlanDohod},
+    {"TransferPurseGridWidthCol", int(TTableKind::Transfer), 0},
+};
+
+} // namespace
+
+TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
+    : QMainWindow(parent), m_context(context),
+      m_sections(new TSectionPanel(context.state.paths.programFolder)), m_toolbar(new TToolBarPanel),
+      m_title(new TTitleStrip(QString::fromUtf8(kTableTitles[0]), context.state.paths.programFolder)),
+      m_notebook(new QStackedWidget), m_lower(new TLowerPanel) {
+    setObjectName(QStringLiteral("QuorvaneForm"));
+    setWindowTitle(BaseCaption());
+    setMinimumSize(500, 340);
+    auto* central = new QWidget;
+    setCentralWidget(central);
+    for (QWidget* w : {static_cast<QWidget*>(m_sections), static_cast<QWidget*>(m_toolbar), static_cast<QWidget*>(m_title),
+                       static_cast<QWidget*>(m_notebook), static_cast<QWidget*>(m_lower)})
+        w->setParent(central);
+    m_title->setObjectName(QStringLiteral("NameGridPanel"));
+    m_notebook->setObjectName(QStringLiteral("MainNotebook"));
+    statusBar()->setSizeGripEnabled(true);
+
+    m_notebook->addWidget(MakeLedgerPage(TTableKind::Rashod, gridid::VidRashod, QStringLiteral("Названия расходов")));
+    m_notebook->addWidget(MakeLedgerPage(TTableKind::Dohod, gridid::VidDohod, QStringLiteral("Названия доходов")));
+    m_notebook->addWidget(MakeDebtsPage());
+    m_planTabs = new QTabWidget;
+    m_planTabs->setObjectName(QStringLiteral("TabPlan"));
+    m_planTabs->addTab(MakeLedgerPage(TTableKind::PlanRashod, gridid::VidPlan, QStringLiteral("Названия расходов")),
+                       QStringLiteral("Планирование расходов"));
+    m_planTabs->addTab(MakeLedgerPage(TTableKind::PlanDohod, gridid::VidPlanDohod, QStringLiteral("Названия доходов")),
+                       QStringLiteral("Планирование доходов"));
+    connect(m_planTabs, &QTabWidget::currentChanged, this, [this] {
+        m_context.editors.CloseAndCommit();
+        const TTableKind kind = CurrentLedgerKind();
+        m_context.state.current = &m_context.state.Grid(kind);
+        Grid(kind)->setFocus();
+        LayOutToolBar();
+    });
+    m_notebook->addWidget(m_planTabs);
+    auto* analysis = new QLabel(QStringLiteral("Данных для анализа в указанном диапазоне дат не существует"));
+    analysis->setAlignment(Qt::AlignCenter);
+    m_notebook->addWidget(analysis);
+    m_notebook->addWidget(MakeBasesPage());
+
+    connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
+    connect(m_title, &TTitleStrip::AutoSizeClicked, this, [this] {
+        m_context.editors.CloseAndCommit();
+        if (m_section <= Plan)
+            AutoSize(Grid(CurrentLedgerKind()));
+    });
+    connect(m_toolbar->PravkaButton(), &QPushButton::clicked, this, [this] {
+        if (m_section <= Plan) {
+            TGridController* c = Controller(CurrentLedgerKind());
+            if (m_context.state.current && m_context.state.current->kind == TTableKind::Returns)
+                c = Controller(TTableKind::Returns);
+            c->EditCurrent();
+        }
+    });
+    connect(m_toolbar->DeleteButton(), &QPushButton::clicked, this, [this] {
+        TDataGrid* g = m_context.state.current;
+        if (!g)
+            return;
+        m_context.editors.CloseAndCommit();
+        m_context.general.DeleteLedgerRow(*g, g->row, true);
+    });
+    qApp->installEventFilter(this);
+    SwitchSection(0);
+}
+
+TQuorvaneForm::~TQuorvaneForm() { qApp->removeEventFilter(this); }
+
+TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid) {
+    grid->setObjectName(QStringLiteral("Grid%1").arg(TableDef(kind).gridId));
+    auto* c = new TGridController(m_context.state, m_context.general, m_context.edit, m_context.editors,
+                                  m_context.state.Grid(kind), grid, this);
+    m_controllers.insert(int(kind), c);
+    connect(c, &TGridController::BecameCurrent, this, [this] { LayOutToolBar(); });
+    return c;
+}
+
+QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QString& pickerTitle) {
+    auto* grid = new TLedgerGrid;
+    TGridController* controller = AddController(kind, grid);
+    TDataVidGrid& list = (pickerId == gridid::VidRashod || pickerId == gridid::VidPlan) ? m_context.state.vidRashodGrid
+                                                                                         : m_context.state.vidDohodGrid;
+    auto* picker = new TKindsPicker(m_context.state, m_context.general, m_context.edit, list, pickerId);
+    picker->currentLedger = [this, kind] { return &m_context.state.Grid(kind); };
+    m_pickers.insert(pickerId, picker);
+    auto* strip = new TTitleStrip(pickerTitle, m_context.state.paths.programFolder);
+    connect(strip, &TTitleStrip::AutoSizeClicked, this, [this, picker] { AutoSizeKinds(picker); });
+    connect(controller, &TGridController::PickerRequested, this, [this, kind](const TEditRequest& req) {
+        OnPickerRequested(kind, req);
+    });
+    connect(picker, &TKindsPicker::Picked, this, [this, kind](const TEditRequest& req) {
+        Grid(kind)->setFocus();
+        Controller(kind)->StartEdit(req);
+    });
+    connect(picker, &TKindsPicker::EscapePressed, this, [this, kind] { Grid(kind)->setFocus(); });
+    connect(picker, &TKindsPicker::FocusEntered, this, [this] {
+        m_context.edit.editMode = 1;
+        m_toolbar->PravkaButton()->setEnabled(true);
+    });
+    auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(grid);
+    splitter->addWidget(Stack(strip, picker));
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 1);
+    m_pageSplitters.insert(int(kind), splitter);
+    return splitter;
+}
+
+QWidget* TQuorvaneForm::MakeDebtsPage() {
+    auto* debts = new TLedgerGrid;
+    TGridController* dc = AddController(TTableKind::Dolg, debts);
+    auto* returns = new TLedgerGrid;
+    AddController(TTableKind::Returns, returns);
+    const QString folder = m_context.state.paths.programFolder;
+    auto* debtStrip = new TTitleStrip(QStringLiteral("Долги"), folder);
+    m_returnsStrip = new TTitleStrip(QStringLiteral("  Возврат долга"), folder);
+    connect(debtStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Dolg)); });
+    connect(m_returnsStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Returns)); });
+    connect(dc, &TGridController::SelectionChangedByUser, this, [this] {
+        TDataGrid& g = m_context.state.Grid(TTableKind::Dolg);
+        const TTableRow* row = g.RowAt(g.row);
+        bool ok = false;
+        const int n = row ? row->Cell(9).toInt(&ok) : -1;
+        if (!ok || n < 0)
+            return;
+        m_context.state.currentDebt = n;
+        TDataGrid& r = m_context.state.Grid(TTableKind::Returns);
+        r.Table = &m_context.state.ReturnsTable(n);
+        r.ResetRowMap();
+        r.row = 1;
+        r.col = 0;
+        m_context.general.EnsureNewRow(r);
+        Controller(TTableKind::Returns)->Refresh();
+        SetPageTitles();
+    });
+    m_debtSplitter = new QSplitter(Qt::Horizontal);
+    m_debtSplitter->setChildrenCollapsible(false);
+    m_debtSplitter->addWidget(Stack(debtStrip, debts));
+    m_debtSplitter->addWidget(Stack(m_returnsStrip, returns));
+    m_debtSplitter->setStretchFactor(0, 2);
+    m_debtSplitter->setStretchFactor(1, 1);
+    return m_debtSplitter;
+}
+
+QWidget* TQuorvaneForm::MakeBasesPage() {
+    m_baseTabs = new QTabWidget;
+    m_baseTabs->setObjectName(QStringLiteral("TabBase"));
+    auto* rashod = new TKindsListView(m_context.state, m_context.state.vidRashodGrid, gridid::BaseRashod);
+    auto* dohod = new TKindsListView(m_context.state, m_context.state.vidDohodGrid, gridid::BaseDohod);
+    m_lists.insert(gridid::BaseRashod, rashod);
+    m_lists.insert(gridid::BaseDohod, dohod);
+    m_baseTabs->addTab(rashod, QStringLiteral("База расходов"));
+    m_baseTabs->addTab(dohod, QStringLiteral("База доходов"));
+
+    auto* purses = new TLedgerGrid;
+    AddController(TTableKind::Purse, purses);
+    auto* transfers = new TLedgerGrid;
+    AddController(TTableKind::Transfer, transfers);
+    auto* transferStrip =
+        new TTitleStrip(QStringLiteral("Таблица переноса денег между кошельками"), m_context.state.paths.programFolder);
+    connect(transferStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Transfer)); });
+    auto* purseSplitter = new QSplitter(Qt::Vertical);
+    purseSplitter->setObjectName(QStringLiteral("PursePage"));
+    purseSplitter->addWidget(purses);
+    purseSplitter->addWidget(Stack(transferStrip, transfers));
+    purseSplitter->setStretchFactor(0, 1);
+    purseSplitter->setStretchFactor(1, 2);
+    m_baseTabs->addTab(purseSplitter, QStringLiteral("Кошельки"));
+
+    auto* users = new TLedgerGrid;
+    AddController(TTableKind::User, users);
+    m_baseTabs->addTab(users, QStringLiteral("Пользователи"));
+    int previous = 0;
+    connect(m_baseTabs, &QTabWidget::currentChanged, this, [this, previous](int index) mutable {
+        m_context.edit.tabSwitching = true;
+        m_context.editors.CloseAndCommit();
+        m_context.edit.tabSwitching = false;
+        if (previous <= 1) {
+            // The edited lists reach the pickers at once.
+            TBaseLoader::SaveKindsAndPurses(m_context.state);
+            for (TKindsPicker* p : m_pickers)
+                p->Reload();
+        }
+        previous = index;
+        if (index == 2)
+            m_context.state.current = &m_context.state.Grid(TTableKind::Purse);
+        else if (index == 3)
+            m_context.state.current = &m_context.state.Grid(TTableKind::User);
+        m_lower->SetLayoutKind(index >= 2 ? TLowerPanel::TLayoutKind::Hidden : TLowerPanel::TLayoutKind::Bases);
+        m_lower->setVisible(index < 2);
+        LayOutRegions();
+        LayOutToolBar();
+    });
+    return m_baseTabs;
+}
+
+TLedgerGrid* TQuorvaneForm::Grid(TTableKind kind) const {
+    TGridController* c = m_controllers.value(int(kind));
+    return c ? c->View() : nullptr;
+}
+
+TGridController* TQuorvaneForm::Controller(TTableKind kind) const { return m_controllers.value(int(kind)); }
+TKindsPicker* TQuorvaneForm::Picker(int gridId) const { return m_pickers.value(gridId); }
+TKindsListView* TQuorvaneForm::KindsList(int gridId) const { return m_lists.value(gridId); }
+
+TTableKind TQuorvaneForm::CurrentLedgerKind() const {
+    switch (m_section) {
+    case Dohod:
+        return TTableKind::Dohod;
+    case Dolg:
+        return TTableKind::Dolg;
+    case Plan:
+        return m_planTabs->currentIndex() == 0 ? TTableKind::PlanRashod : TTableKind::PlanDohod;
+    default:
+        return TTableKind::Rashod;
+    }
+}
+
+void TQuorvaneForm::OnPickerRequested(TTableKind kind, const TEditRequest& request) {
+    int id = gridid::VidRashod;
+    if (kind == TTableKind::Dohod)
+        id = gridid::VidDohod;
+    else if (kind == TTableKind::PlanRashod)
+        id = gridid::VidPlan;
+    else if (kind == TTableKind::PlanDohod)
+        id = gridid::VidPlanDohod;
+    TKindsPicker* picker = Picker(id);
+    if (!picker)
+        return;
+    picker->setFocus();
+    picker->SelectFor(request);
+}
+
+void TQuorvaneForm::SetUserCaption(const QString& userName) {
+    setWindowTitle(BaseCaption() + QStringLiteral("      Пользователь: ") + userName);
+}
+
+void TQuorvaneForm::SetPageTitles() {
+    m_title->SetTitle(QString::fromUtf8(kTableTitles[m_section]));
+    m_lower->SetTotalsTitle(QString::fromUtf8(kTotalsTitles[m_section]));
+    if (m_returnsStrip) {
+        const TDataGrid& g = m_context.state.Grid(TTableKind::Dolg);
+        const TTableRow* row = g.RowAt(g.row);
+        QString title = QStringLiteral("  Возврат долга");
+        if (row && IsNotBlank(row->Cell(4)))
+            title = QStringLiteral("  Возврат долга: | ") + row->Cell(0) + QStringLiteral(" | ") + row->Cell(3) +
+                    QStringLiteral(" | ") + row->Cell(4) + QStringLiteral(" | ") + row->Cell(5) + QStringLiteral(" | ");
+        m_returnsStrip->SetTitle(title);
+    }
+}
+
+void TQuorvaneForm::SwitchSection(int index) {
+    if (index < 0 || index > Base)
+        return;
+    m_context.edit.tabSwitching = true;
+    m_context.editors.CloseAndCommit();
+    m_context.edit.tabSwitching = false;
+    if (m_section == Base && m_baseTabs && m_baseTabs->currentIndex() <= 1 && m_baseOpen) {
+        TBaseLoader::SaveKindsAndPurses(m_context.state);
+        for (TKindsPicker* p : m_pickers)
+            p->Reload();
+    }
+    m_section = index;
+    m_sections->SetChosen(index);
+    m_notebook->setCurrentIndex(index);
+    m_toolbar->setVisible(index != Analis);
+    SetPageTitles();
+    if (index <= Plan) {
+        m_lower->setVisible(true);
+        m_lower->SetLayoutKind(index == Dolg ? TLowerPanel::TLayoutKind::Debts : TLowerPanel::TLayoutKind::Ledger);
+        const TTableKind kind = CurrentLedgerKind();
+        m_context.state.current = &m_context.state.Grid(kind);
+        if (Grid(kind))
+            Grid(kind)->setFocus();
+    } else if (index == Analis) {
+        m_lower->setVisible(true);
+        m_lower->SetLayoutKind(TLowerPanel::TLayoutKind::Analysis);
+    } else {
+        const bool lists = m_baseTabs->currentIndex() <= 1;
+        m_lower->setVisible(lists);
+        m_lower->SetLayoutKind(lists ? TLowerPanel::TLayoutKind::Bases : TLowerPanel::TLayoutKind::Hidden);
+    }
+    m_title->AutoSizeButton()->setVisible(index != Base);
+    LayOutRegions();
+    LayOutToolBar();
+}
+
+void TQuorvaneForm::LayOutToolBar() {
+    const bool bases = m_section == Base;
+    const int tab = m_baseTabs ? m_baseTabs->currentIndex() : 0;
+    m_toolbar->AddVidButton()->setVisible(bases && tab == 0);
+    m_toolbar->DelVidButton()->setVisible(bases && tab == 0);
+    m_toolbar->RenameVidButton()->setVisible(bases && tab == 0);
+    m_toolbar->BaseUserButton()->setVisible(bases && tab == 3);
+    m_toolbar->ParolButton()->setVisible(bases && tab == 3);
+    m_toolbar->SetAcceptMode(m_context.edit.editMode == 2);
+    m_toolbar->LayOut(centralWidget()->width() - m_sections->width());
+}
+
+void TQuorvaneForm::LayOutRegions() {
+    QWidget* c = centralWidget();
+    const int W = c->width();
+    const int H = c->height();
+    const int left = 100;
+    m_sections->setGeometry(0, 0, left, H);
+    int top = 0;
+    if (m_toolbar->isVisible()) {
+        m_toolbar->setGeometry(left, 0, W - left, 50);
+        top = 50;
+    }
+    m_title->setGeometry(left, top, W - left, 29);
+    top += 29;
+    const int lowerH = m_lower->isVisible() ? std::min(m_lowerHeight, std::max(120, H - top - 120)) : 0;
+    m_notebook->setGeometry(left, top, W - left, std::max(0, H - top - lowerH));
+    if (m_lower->isVisible())
+        m_lower->setGeometry(left, H - lowerH, W - left, lowerH);
+}
+
+void TQuorvaneForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    LayOutRegions();
+    LayOutToolBar();
+}
+
+void TQuorvaneForm::AutoSize(TLedgerGrid* grid) {
+    if (!grid || !grid->model())
+        return;
+    const TGridModel* model = qobject_cast<const TGridModel*>(grid->model());
+    if (!model)
+        return;
+    const int sb = grid->verticalScrollBar()->isVisible() ? grid->verticalScrollBar()->width() : 0;
+    const std::vector<int> widths =
+        ProportionalWidths(grid->viewport()->width() + sb, sb, model->Grid().SizeClasses, model->columnCount());
+    for (int i = 0; i < int(widths.size()); ++i)
+        grid->setColumnWidth(i, widths[size_t(i)]);
+}
+
+void TQuorvaneForm::AutoSizeKinds(QWidget* view) {
+    auto* table = qobject_cast<QTableView*>(view);
+    if (!table || !table->model())
+        return;
+    const int sb = table->verticalScrollBar()->isVisible() ? table->verticalScrollBar()->width() : 0;
+    const std::vector<int> widths = EqualWidths(table->viewport()->width() + sb, sb, table->model()->columnCount());
+    for (int i = 0; i < int(widths.size()); ++i)
+        table->setColumnWidth(i, widths[size_t(i)]);
+}
+
+void TQuorvaneForm::OpenBase() {
+    TMyType& state = m_context.state;
+    TBaseLoader::OpenBase(state);
+    // Every kind of both lists starts sorted by its names.
+    for (TDataVidGrid* list : {&state.vidRashodGrid, &state.vidDohodGrid}) {
+        for (int k = 0; k < list->Table->RowCount(); ++k)
+            SortKindNames(*list->Table, k, true);
+        list->SortColumn = 0;
+        list->SortAscending = true;
+    }
+    if (m_context.recomputeAll)
+        m_context.recomputeAll();
+    for (TGridController* c : m_controllers) {
+        c->Grid().col = 0;
+        c->Grid().row = 1;
+        c->Refresh();
+    }
+    for (TKindsPicker* p : m_pickers)
+        p->Reload();
+    for (TKindsListView* l : m_lists)
+        l->Reload();
+    m_baseOpen = true;
+    ApplySettings();
+    SwitchSection(Rashod);
+    Grid(TTableKind::Rashod)->setFocus();
+}
+
+void TQuorvaneForm::ApplySettings() {
+    const TBaseSettings& s = m_context.state.settings;
+    m_lowerHeight = std::max(250, s.lowerPanelHeight);
+    QList<int> counts;
+    for (const TWidthSection& w : kWidthSections) {
+        if (w.tableKind >= 0)
+            counts << TableDef(TTableKind(w.tableKind)).ColumnCount();
+        else
+            counts << 0;
+    }
+    for (const TWidthSection& w : kWidthSections) {
+        QTableView* view = w.tableKind >= 0 ? static_cast<QTableView*>(Grid(TTableKind(w.tableKind)))
+                                            : (Picker(w.gridId) ? static_cast<QTableView*>(Picker(w.gridId))
+                                                                : static_cast<QTableView*>(KindsList(w.gridId)));
+        if (!view)
+            continue;
+        const TColumnWidths* stored = nullptr;
+        for (const TColumnWidths& cw : s.columns)
+            if (cw.section == QLatin1String(w.section))
+                stored = &cw;
+        if (!stored) {
+            if (w.tableKind >= 0)
+                AutoSize(static_cast<TLedgerGrid*>(view));
+            else
+                AutoSizeKinds(view);
+            continue;
+        }
+        const int columns = view->model() ? view->model()->columnCount() : 0;
+        for (int c = 0; c < columns; ++c) {
+            int width = c < stored->widths.size() ? stored->widths[c] : (w.tableKind >= 0 ? 50 : -1);
+            if (width < 0)
+                width = std::max(20, (view->width() - 30) / std::max(1, columns));
+            view->setColumnWidth(c, width);
+        }
+    }
+    const TTableKind pageKinds[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod, TTableKind::PlanDohod};
+    for (int p = 0; p < 4; ++p) {
+        QSplitter* sp = m_pageSplitters.value(int(pageKinds[p]));
+        const TPageSettings& ps = s.pages[size_t(p)];
+        if (!sp || !ps.vidGridTop || !ps.vidGridHeight || *ps.vidGridTop <= 0 || *ps.vidGridHeight <= 0)
+            continue;
+        sp->setSizes({*ps.vidGridTop, *ps.vidGridHeight});
+    }
+    if (s.maximized) {
+        showMaximized();
+    } else if (s.width && s.height) {
+        showNormal();
+        resize(*s.width, *s.height);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        move(s.left.value_or((screen.width() - *s.width) / 2), s.top.value_or((screen.height() - *s.height) / 2));
+    }
+    LayOutRegions();
+}
+
+void TQuorvaneForm::StoreSettings() {
+    TBaseSettings& s = m_context.state.settings;
+    s.maximized = isMaximized();
+    if (!s.maximized) {
+        s.width = width();
+        s.height = height();
+        s.left = x();
+        s.top = y();
+    }
+    const TTableKind pageKinds[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod, TTableKind::PlanDohod};
+    for (int p = 0; p < 4; ++p) {
+        QSplitter* sp = m_pageSplitters.value(int(pageKinds[p]));
+        if (!sp)
+            continue;
+        const QList<int> sizes = sp->sizes();
+        s.pages[size_t(p)].gridHeight = sizes.value(0);
+        s.pages[size_t(p)].vidGridTop = sizes.value(0);
+        s.pages[size_t(p)].vidGridHeight = sizes.value(1);
+    }
+    s.columns.clear();
+    for (const TWidthSection& w : kWidthSections) {
+        QTableView* view = w.tableKind >= 0 ? static_cast<QTableView*>(Grid(TTableKind(w.tableKind)))
+                                            : (Picker(w.gridId) ? static_cast<QTableView*>(Picker(w.gridId))
+                                                                : static_cast<QTableView*>(KindsList(w.gridId)));
+        if (!view || !view->model())
+            continue;
+        TColumnWidths cw{QString::fromLatin1(w.section), {}};
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            cw.widths << view->columnWidth(c);
+        s.columns.push_back(cw);
+    }
+    s.lowerPanelHeight = m_lowerHeight;
+    s.lowerPanelTop = m_lower->y();
+    const TTableKind ledgers[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg, TTableKind::PlanRashod,
+                                  TTableKind::PlanDohod};
+    for (int t = 0; t < 5; ++t)
+        s.filterIndex[size_t(t)] = m_context.state.Grid(ledgers[t]).filterChoice;
+}
+
+void TQuorvaneForm::SaveAll() {
+    m_context.editors.CloseAndCommit();
+    TMyType& state = m_context.state;
+    if (m_baseOpen) {
+        StoreSettings();
+        TBaseLoader::SaveBase(state);
+        TBaseLoader::SaveKindsAndPurses(state);
+    }
+    if (!state.userName.isEmpty())
+        SaveLastUser(state.BaseRoot(), state.userName);
+}
+
+void TQuorvaneForm::closeEvent(QCloseEvent* event) {
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    if (!Messages().AskYesNo({QStringLiteral("Выйти из программы?")}, TMsgButton::Yes)) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    SaveAll();
+    event->accept();
+    if (onClosed)
+        onClosed();
+}
+
+void TQuorvaneForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_firstActivation && isVisible()) {
+        m_firstActivation = false;
+        OpenBase();
+    }
+}
+
+bool TQuorvaneForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !isActiveWindow() || QApplication::activeModalWidget())
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int k = key->key();
+    if (k >= Qt::Key_F2 && k <= Qt::Key_F7 && key->modifiers() == Qt::NoModifier) {
+        if (k == Qt::Key_F4 && m_context.editors.Kind() == TEditorKind::Date)
+            return false; // the date editor opens its calendar
+        const int section = k - Qt::Key_F2;
+        if (section != m_section)
+            SwitchSection(section);
+        return true;
+    }
+    if (k == Qt::Key_F10 && key->modifiers() == Qt::NoModifier) {
+        close();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,9 +1,101 @@
 #pragma once
 
-#include <QMainWindow>
+#include "storage/tabledefs.h"
 
+#include <QMainWindow>
+#include <QMap>
+
+#include <functional>
+
+class QSplitter;
+class QStackedWidget;
+class QTabWidget;
+class TAppContext;
+class TGridController;
+class TKindsListView;
+class TKindsPicker;
+class TLedgerGrid;
+class TLowerPanel;
+class TSectionPanel;
+class TTitleStrip;
+class TToolBarPanel;
+struct TEditRequest;
+
+// The main window: the section buttons, the toolbar, the title strip, the six pages and the lower
+// panel. It shows the program-wide state and sends every key and click to the logic objects.
 class TQuorvaneForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TQuorvaneForm(QWidget* parent = nullptr);
+    enum TSection { Rashod = 0, Dohod, Dolg, Plan, Analis, Base };
+
+    explicit TQuorvaneForm(TAppContext& context, QWidget* parent = nullptr);
+    ~TQuorvaneForm() override;
+
+    static QString BaseCaption() { return QStringLiteral(" Vellumora"); }
+    void SetUserCaption(const QString& userName);
+
+    // Opens the base of the logged-in user into the window: what the first activation does.
+    void OpenBase();
+    void SwitchSection(int index);
+    int Section() const { return m_section; }
+    bool BaseOpen() const { return m_baseOpen; }
+
+    TLedgerGrid* Grid(TTableKind kind) const;
+    TGridController* Controller(TTableKind kind) const;
+    TKindsPicker* Picker(int gridId) const;
+    TKindsListView* KindsList(int gridId) const;
+    TSectionPanel* Sections() const { return m_sections; }
+    TToolBarPanel* ToolBarPanel() const { return m_toolbar; }
+    TTitleStrip* TitleStrip() const { return m_title; }
+    TLowerPanel* Lower() const { return m_lower; }
+    QTabWidget* PlanTabs() const { return m_planTabs; }
+    QTabWidget* BaseTabs() const { return m_baseTabs; }
+
+    // The window's layout and column widths into the base's settings (before the base is saved).
+    void StoreSettings();
+    // Saves the base, the kinds lists, the purses and the last user: what closing does after "Да".
+    void SaveAll();
+
+    // Called once the window has closed for good (the program then ends).
+    std::function<void()> onClosed;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* MakeLedgerPage(TTableKind kind, int pickerId, const QString& pickerTitle);
+    QWidget* MakeDebtsPage();
+    QWidget* MakeBasesPage();
+    TGridController* AddController(TTableKind kind, TLedgerGrid* grid);
+    void LayOutRegions();
+    void ApplySettings();
+    void AutoSize(TLedgerGrid* grid);
+    void AutoSizeKinds(QWidget* view);
+    void OnPickerRequested(TTableKind kind, const TEditRequest& request);
+    TTableKind CurrentLedgerKind() const;
+    void SetPageTitles();
+    void LayOutToolBar();
+
+    TAppContext& m_context;
+    TSectionPanel* m_sections;
+    TToolBarPanel* m_toolbar;
+    TTitleStrip* m_title;
+    QStackedWidget* m_notebook;
+    TLowerPanel* m_lower;
+    QTabWidget* m_planTabs = nullptr;
+    QTabWidget* m_baseTabs = nullptr;
+    QMap<int, TGridController*> m_controllers; // by table kind
+    QMap<int, TKindsPicker*> m_pickers;        // by grid id
+    QMap<int, TKindsListView*> m_lists;        // by grid id
+    QMap<int, QSplitter*> m_pageSplitters;     // ledger page splitters by table kind
+    QSplitter* m_debtSplitter = nullptr;
+    TTitleStrip* m_returnsStrip = nullptr;
+    int m_section = 0;
+    bool m_baseOpen = false;
+    bool m_firstActivation = true;
+    bool m_closing = false;
+    int m_lowerHeight = 250;
 };

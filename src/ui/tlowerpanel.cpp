@@ -1,0 +1,109 @@
+#include "ui/tlowerpanel.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+TLowerPanel::TLowerPanel(QWidget* parent)
+    : QFrame(parent), m_totals(new QGroupBox(this)), m_search(new QGroupBox(QStringLiteral("Поиск"), this)),
+      m_filterTotals(new QGroupBox(QStringLiteral("Итоги по фильтру"), this)),
+      m_filter(new QGroupBox(QStringLiteral("Фильтр"), this)), m_searchEdit(new QLineEdit(m_search)),
+      m_forward(new QPushButton(QStringLiteral("Искать вперед"), m_search)),
+      m_back(new QPushButton(QStringLiteral("Искать назад"), m_search)),
+      m_whole(new QCheckBox(QStringLiteral("ячейка целиком"), m_search)),
+      m_register(new QCheckBox(QStringLiteral("с учетом регистра"), m_search)), m_result(new QLabel(m_search)),
+      m_filterButtons(new QButtonGroup(this)) {
+    setObjectName(QStringLiteral("Panel1"));
+    m_searchEdit->setObjectName(QStringLiteral("SearchEdit"));
+    m_forward->setObjectName(QStringLiteral("SearchForwardButton"));
+    m_back->setObjectName(QStringLiteral("SearchBackButton"));
+    m_whole->setObjectName(QStringLiteral("WholeCheckBox"));
+    m_register->setObjectName(QStringLiteral("RegisterCheckBox"));
+    m_result->setObjectName(QStringLiteral("ResultSeathLabel"));
+    for (QPushButton* b : {m_forward, m_back})
+        b->setFocusPolicy(Qt::NoFocus);
+    const char* const periods[] = {"Нет", "Сегодня", "Текущая неделя", "Последние 7 дней", "Текущий месяц",
+                                   "Последние 30 дней", "Настраиваемый"};
+    for (int i = 0; i < 7; ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(periods[i]), m_filter);
+        r->setFocusPolicy(Qt::NoFocus);
+        m_filterButtons->addButton(r, i);
+    }
+    m_filterButtons->button(0)->setChecked(true);
+}
+
+void TLowerPanel::SetTotalsTitle(const QString& title) { m_totals->setTitle(title); }
+
+void TLowerPanel::SetLayoutKind(TLayoutKind kind) {
+    m_kind = kind;
+    LayOutGroups();
+}
+
+void TLowerPanel::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    LayOutGroups();
+}
+
+void TLowerPanel::LayOutGroups() {
+    const int W = width();
+    const int H = height();
+    const int h = H - 25;
+    const bool bases = m_kind == TLayoutKind::Bases;
+    m_totals->setVisible(!bases);
+    m_filterTotals->setVisible(!bases);
+    m_filter->setVisible(!bases && m_kind != TLayoutKind::Analysis);
+    m_search->setVisible(m_kind != TLayoutKind::Analysis);
+    if (bases) {
+        int sh = 3 * EditButtonHeight + 3;
+        if (sh >= h)
+            sh = h / 2 - 5;
+        m_search->setGeometry(10, 10, W / 3, std::max(sh, 90));
+    } else if (m_kind == TLayoutKind::Debts) {
+        const int V = (W - 40) / 4;
+        m_totals->setGeometry(10, 10, 2 * V, h);
+        m_search->setGeometry(2 * V + 20, 10, V, h / 2 - 5);
+        m_filterTotals->setGeometry(2 * V + 20, m_search->geometry().bottom() + 1 + 5, V,
+                                    m_totals->geometry().bottom() - m_search->geometry().bottom() - 5);
+        m_filter->setGeometry(3 * V + 30, 10, V - 10, h);
+    } else {
+        const int F = (W - 40) / 5;
+        const int V = 2 * F;
+        m_totals->setGeometry(10, 10, V, h);
+        m_search->setGeometry(V + 20, 10, V, h / 2 - 5);
+        m_filterTotals->setGeometry(V + 20, m_search->geometry().bottom() + 1 + 5, V,
+                                    m_totals->geometry().bottom() - m_search->geometry().bottom() - 5);
+        m_filter->setGeometry(4 * F + 30, 10, F - 10, h);
+    }
+    int y = 22;
+    for (QAbstractButton* r : m_filterButtons->buttons()) {
+        r->setGeometry(10, y, std::max(10, m_filter->width() - 15), r->sizeHint().height());
+        y += r->sizeHint().height() + 2;
+    }
+    LayOutSearch();
+}
+
+void TLowerPanel::LayOutSearch() {
+    const int W = m_search->width();
+    const QFontMetrics fm(font());
+    const int editW = std::max(40, 2 * (W - 20) / 3);
+    const int rowH = fm.height() + 10;
+    m_searchEdit->setGeometry(10, 22, editW, rowH);
+    int buttonW = 13 * fm.horizontalAdvance(QLatin1Char('0')) + 10;
+    buttonW = std::min(buttonW, std::max(20, W - editW - 30));
+    m_forward->setGeometry(editW + 20, 22, buttonW, rowH);
+    m_back->setGeometry(editW + 20, 22 + rowH + 4, buttonW, rowH);
+    const bool narrowButtons = buttonW < fm.horizontalAdvance(QStringLiteral("Искать вперед")) + 10;
+    m_forward->setText(narrowButtons ? QStringLiteral("Вперед") : QStringLiteral("Искать вперед"));
+    m_back->setText(narrowButtons ? QStringLiteral("Назад") : QStringLiteral("Искать назад"));
+    const bool narrowBoxes = editW < fm.horizontalAdvance(QStringLiteral("с учетом регистра0000")) + 5;
+    m_whole->setText(narrowBoxes ? QStringLiteral("целиком") : QStringLiteral("ячейка целиком"));
+    m_register->setText(narrowBoxes ? QStringLiteral("регистр") : QStringLiteral("с учетом регистра"));
+    const int boxY = 22 + rowH + 4;
+    m_whole->setGeometry(10, boxY, editW / 2, rowH);
+    m_register->setGeometry(10 + editW / 2, boxY, editW - editW / 2, rowH);
+    m_result->setGeometry(10, boxY + rowH + 2, editW, fm.height() + 4);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QFrame>
+#include <QList>
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The panel under the pages: the totals group, the search group, the filter totals and the period
+// filter, laid out by the section on show.
+class TLowerPanel : public QFrame {
+    Q_OBJECT
+public:
+    enum class TLayoutKind { Ledger, Debts, Bases, Analysis, Hidden };
+
+    explicit TLowerPanel(QWidget* parent = nullptr);
+
+    void SetLayoutKind(TLayoutKind kind);
+    void SetTotalsTitle(const QString& title);
+    void LayOutGroups();
+
+    QGroupBox* TotalsGroup() const { return m_totals; }
+    QGroupBox* SearchGroup() const { return m_search; }
+    QGroupBox* FilterTotalsGroup() const { return m_filterTotals; }
+    QGroupBox* FilterGroup() const { return m_filter; }
+    QLineEdit* SearchEdit() const { return m_searchEdit; }
+    QPushButton* SearchForwardButton() const { return m_forward; }
+    QPushButton* SearchBackButton() const { return m_back; }
+    QCheckBox* WholeCheckBox() const { return m_whole; }
+    QCheckBox* RegisterCheckBox() const { return m_register; }
+    QLabel* ResultLabel() const { return m_result; }
+    QButtonGroup* FilterButtons() const { return m_filterButtons; }
+    int EditButtonHeight = 24;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void LayOutSearch();
+
+    TLayoutKind m_kind = TLayoutKind::Ledger;
+    QGroupBox* m_totals;
+    QGroupBox* m_search;
+    QGroupBox* m_filterTotals;
+    QGroupBox* m_filter;
+    QLineEdit* m_searchEdit;
+    QPushButton* m_forward;
+    QPushButton* m_back;
+    QCheckBox* m_whole;
+    QCheckBox* m_register;
+    QLabel* m_result;
+    QButtonGroup* m_filterButtons;
+};
