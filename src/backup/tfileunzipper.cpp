@@ -38,15 +38,13 @@ bool TFileUnzipper::Unpack(const QString& archivePath, const QString& targetFold
         return false;
     }
     m_directoryError = zip.DirectoryError();
-    if (!CheckNames(zip.Items(), m_error))
-        return false;
+    if (!CheckNames(zip.Items(), m_error)) return false;
     if (!MakePrivateFolder(targetFolder)) {
         m_error = QStringLiteral("Can't create folder ") + targetFolder;
         return false;
     }
     for (const TZipItem& item : zip.Items())
-        if (!zip.Extract(item, targetFolder, m_error))
-            return false;
+        if (!zip.Extract(item, targetFolder, m_error)) return false;
     return true;
 }
 
@@ -58,12 +56,11 @@ bool TFileUnzipper::Verify(const QString& archivePath) {
         return false;
     }
     m_directoryError = zip.DirectoryError();
-    if (!CheckNames(zip.Items(), m_error))
-        return false;
+    if (!CheckNames(zip.Items(), m_error)) return false;
     for (const TZipItem& item : zip.Items()) {
-        if (item.IsFolder)
-            continue;
-        if (!zip.Decode(item, [](const char*, size_t) { return true; }, m_error))
+        if (item.IsFolder) continue;
+        if (!zip.Decode(
+                item, [](const char*, size_t) { return true; }, m_error))
             return false;
     }
     return true;

@@ -8,10 +8,9 @@
 namespace {
 
 void ListFolder(const QString& folder, const QString& prefix, QList<TZipFile>& files) {
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden |
-                                       QDir::System | QDir::NoSymLinks,
-                                   QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System | QDir::NoSymLinks,
+        QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& info : entries) {
         const QString name = prefix + info.fileName();
         if (info.isDir())
@@ -46,12 +45,10 @@ bool TFileZipper::PackFiles(const QString& archivePath, const QList<TZipFile>& f
     TZipArchive zip;
     bool ok = zip.Create(archivePath, m_level);
     for (const TZipFile& f : files) {
-        if (!ok)
-            break;
+        if (!ok) break;
         ok = zip.AddFile(f.path, f.name);
     }
     ok = ok && zip.Finish();
-    if (!ok)
-        m_error = zip.Error();
+    if (!ok) m_error = zip.Error();
     return ok;
 }

@@ -32,8 +32,7 @@ constexpr int kStageSize = 65536;
 constexpr quint64 kDeflateMaxRatio = 1032;
 
 void SetFileTime(const QString& path, const QDateTime& time) {
-    if (!time.isValid())
-        return;
+    if (!time.isValid()) return;
     const qint64 secs = time.toSecsSinceEpoch();
     timespec ts[2];
     ts[0].tv_sec = ts[1].tv_sec = time_t(secs);
@@ -45,7 +44,9 @@ void SetFileTime(const QString& path, const QDateTime& time) {
 
 TZipArchive::TZipArchive() = default;
 
-TZipArchive::~TZipArchive() { Close(); }
+TZipArchive::~TZipArchive() {
+    Close();
+}
 
 bool TZipArchive::Open(const QString& path) {
     Close();
@@ -62,8 +63,7 @@ bool TZipArchive::Open(const QString& path) {
     m_size = quint64(st.st_size);
     m_unpacked = 0;
     m_unpackCeiling = m_size * kDeflateMaxRatio + ZipBlockSize;
-    if (m_size == 0)
-        return true;
+    if (m_size == 0) return true;
     if (!ReadDirectory(m_directoryError)) {
         m_items.clear();
         RebuildDirectory();
@@ -72,8 +72,7 @@ bool TZipArchive::Open(const QString& path) {
 }
 
 void TZipArchive::Close() {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     m_size = 0;
 }
@@ -82,19 +81,16 @@ bool TZipArchive::ReadDirectory(QString& error) {
     using S = TZipStructure;
     const size_t blockSize = size_t(std::min<quint64>(m_size, ZipBlockSize));
     error = ErrNoEndHeader;
-    if (blockSize < size_t(S::EndSize))
-        return false;
+    if (blockSize < size_t(S::EndSize)) return false;
     std::vector<char> block(blockSize);
-    if (!ZipReadAt(m_fd, m_size - blockSize, block.data(), blockSize))
-        return false;
+    if (!ZipReadAt(m_fd, m_size - blockSize, block.data(), blockSize)) return false;
     qint64 at = -1;
     for (qint64 i = qint64(blockSize) - S::EndSize; i >= 0; --i)
         if (block[size_t(i)] == 'P' && S::Get32(block.data() + i) == S::EndSignature) {
             at = i;
             break;
         }
-    if (at < 0)
-        return false;
+    if (at < 0) return false;
     const S::TEndRecord end = S::ReadEndRecord(block.data() + at);
     block = {};
     // A directory that does not lie wholly inside the file cannot be read header by header.
@@ -140,24 +136,20 @@ void TZipArchive::RebuildDirectory() {
     TZipReadCursor cursor(m_fd, 0, m_size);
     while (cursor.FindPK()) {
         const quint64 pos = cursor.Position();
-        if (!cursor.Need(4))
-            break;
+        if (!cursor.Need(4)) break;
         const quint32 signature = S::Get32(cursor.Data());
         if (signature == S::LocalSignature) {
-            if (pos >= 0xFFFFFFFFull || !cursor.Need(S::LocalSize))
-                break;
+            if (pos >= 0xFFFFFFFFull || !cursor.Need(S::LocalSize)) break;
             TZipItem item;
             int nameSize = 0, extraSize = 0;
             S::ReadLocalHeader(cursor.Data(), item, nameSize, extraSize);
-            if (!cursor.Need(size_t(S::LocalSize + nameSize)))
-                break;
+            if (!cursor.Need(size_t(S::LocalSize + nameSize))) break;
             item.SetEncodedName(QByteArray(cursor.Data() + S::LocalSize, nameSize));
             item.LocalOffset = quint32(pos);
             cursor.Skip(quint64(S::LocalSize) + nameSize + extraSize + item.CompressedSize);
             m_items.push_back(std::move(item));
         } else if (signature == S::DescriptorSignature) {
-            if (!cursor.Need(16))
-                break;
+            if (!cursor.Need(16)) break;
             if (!m_items.empty()) {
                 TZipItem& last = m_items.back();
                 last.Crc = S::Get32(cursor.Data() + 4);
@@ -171,10 +163,14 @@ void TZipArchive::RebuildDirectory() {
     }
 }
 
+char* TZipArchive::Buffer() {
+    if (!m_buffer) m_buffer = std::make_unique_for_overwrite<char[]>(ZipBlockSize);
+    return m_buffer.get();
+}
+
 TZipUnpacker* TZipArchive::Unpacker(int method) {
     auto it = m_unpackers.find(method);
-    if (it == m_unpackers.end())
-        it = m_unpackers.emplace(method, MakeZipUnpacker(method)).first;
+    if (it == m_unpackers.end()) it = m_unpackers.emplace(method, MakeZipUnpacker(method)).first;
     return it->second.get();
 }
 
@@ -190,27 +186,22 @@ bool TZipArchive::Decode(const TZipItem& item, const TZipSink& out, QString& err
     TZipItem local;
     int nameSize = 0, extraSize = 0;
     S::ReadLocalHeader(header, local, nameSize, extraSize);
-    TZipUnpacker* unpacker = ((local.Flags | item.Flags) & TZipItem::FlagEncrypted) ? nullptr
-                                                                                     : Unpacker(local.Method);
+    TZipUnpacker* unpacker =
+        ((local.Flags | item.Flags) & TZipItem::FlagEncrypted) ? nullptr : Unpacker(local.Method);
     if (!unpacker) {
         error = ErrMethod;
         return false;
     }
     quint64 pos = quint64(item.LocalOffset) + S::LocalSize + nameSize + extraSize;
     quint64 left = pos < m_size ? m_size - pos : 0;
-    if (item.CompressedSize != 0xFFFFFFFFu)
-        left = std::min<quint64>(left, item.CompressedSize);
-    if (m_buffer.size() != ZipBlockSize)
-        m_buffer.resize(ZipBlockSize);
+    if (item.CompressedSize != 0xFFFFFFFFu) left = std::min<quint64>(left, item.CompressedSize);
     const TZipSource source = [&](const char*& data) -> qint64 {
-        if (left == 0)
-            return 0;
-        const size_t n = size_t(std::min<quint64>(left, m_buffer.size()));
-        if (!ZipReadAt(m_fd, pos, m_buffer.data(), n))
-            return -1;
+        if (left == 0) return 0;
+        const size_t n = size_t(std::min<quint64>(left, ZipBlockSize));
+        if (!ZipReadAt(m_fd, pos, Buffer(), n)) return -1;
         pos += n;
         left -= n;
-        data = m_buffer.data();
+        data = Buffer();
         return qint64(n);
     };
     uLong crc = crc32(0, nullptr, 0);
@@ -231,8 +222,7 @@ bool TZipArchive::Decode(const TZipItem& item, const TZipSink& out, QString& err
         return out(data, size);
     };
     if (!unpacker->Unpack(source, sink, error)) {
-        if (error.isEmpty())
-            error = limitError;
+        if (error.isEmpty()) error = limitError;
         return false;
     }
     if (quint32(crc) != item.Crc) {
@@ -254,8 +244,7 @@ bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& 
     }
     const QString path = JoinPath(folder, relative);
     if (item.IsFolder) {
-        if (MakePrivateFolder(path))
-            return true;
+        if (MakePrivateFolder(path)) return true;
         error = QStringLiteral("Can't create folder ") + relative;
         return false;
     }
@@ -277,8 +266,7 @@ bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& 
         },
         error);
     if (!decoded || !file.Commit()) {
-        if (writeFailed || error.isEmpty())
-            error = QStringLiteral("Can't write file ") + relative;
+        if (writeFailed || error.isEmpty()) error = QStringLiteral("Can't write file ") + relative;
         return false;
     }
     SetFileTime(path, item.Time());
@@ -286,8 +274,7 @@ bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& 
 }
 
 bool TZipArchive::Fail(const QString& error) {
-    if (!m_failed)
-        m_error = error;
+    if (!m_failed) m_error = error;
     m_failed = true;
     return false;
 }
@@ -313,40 +300,33 @@ bool TZipArchive::Create(const QString& path, int level) {
 }
 
 bool TZipArchive::FlushStage() {
-    if (m_stage.isEmpty())
-        return true;
+    if (m_stage.isEmpty()) return true;
     const bool ok = m_out->Write(m_stage);
     m_stage.clear();
     return ok || Fail(QStringLiteral("Can't write archive"));
 }
 
 bool TZipArchive::Stage(const QByteArray& bytes) {
-    if (m_stage.size() + bytes.size() > kStageSize && !FlushStage())
-        return false;
+    if (m_stage.size() + bytes.size() > kStageSize && !FlushStage()) return false;
     m_written += quint64(bytes.size());
-    if (bytes.size() >= kStageSize)
-        return m_out->Write(bytes) || Fail(QStringLiteral("Can't write archive"));
+    if (bytes.size() >= kStageSize) return m_out->Write(bytes) || Fail(QStringLiteral("Can't write archive"));
     m_stage.append(bytes);
     return true;
 }
 
 bool TZipArchive::WriteRaw(const char* data, size_t size) {
-    if (!FlushStage())
-        return false;
+    if (!FlushStage()) return false;
     m_written += size;
     return m_out->Write(data, qint64(size)) || Fail(QStringLiteral("Can't write archive"));
 }
 
 bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
-    if (!m_out || m_failed)
-        return false;
-    if (!m_packer)
-        return Fail(ErrMethod);
+    if (!m_out || m_failed) return false;
+    if (!m_packer) return Fail(ErrMethod);
     const int fd = ::open(QFile::encodeName(sourcePath).constData(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
-        if (fd >= 0)
-            ::close(fd);
+        if (fd >= 0) ::close(fd);
         return Fail(QStringLiteral("Can't read file ") + sourcePath);
     }
     TZipItem item;
@@ -357,8 +337,7 @@ bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
     item.Method = quint16(st.st_size == 0 ? ZipMethodStore : m_method);
     TZipPacker* packer = m_packer.get();
     if (item.Method != m_method) {
-        if (!m_storePacker)
-            m_storePacker = MakeZipPacker(ZipMethodStore, 0);
+        if (!m_storePacker) m_storePacker = MakeZipPacker(ZipMethodStore, 0);
         packer = m_storePacker.get();
     }
     item.SetTime(QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec));
@@ -370,15 +349,12 @@ bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
     bool ok = Stage(header);
     const quint64 dataStart = m_written;
     packer->Reset();
-    if (m_buffer.size() != ZipBlockSize)
-        m_buffer.resize(ZipBlockSize);
     const TZipSink out = [this](const char* data, size_t size) { return WriteRaw(data, size); };
     uLong crc = crc32(0, nullptr, 0);
     quint64 total = 0;
     while (ok) {
-        const ssize_t n = ::read(fd, m_buffer.data(), m_buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = ::read(fd, Buffer(), ZipBlockSize);
+        if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             ok = Fail(QStringLiteral("Can't read file ") + sourcePath);
             break;
@@ -387,13 +363,12 @@ bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
             ok = packer->Pack(nullptr, 0, true, out) || Fail(QStringLiteral("Can't write archive"));
             break;
         }
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(m_buffer.data()), uInt(n));
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(Buffer()), uInt(n));
         total += quint64(n);
-        ok = packer->Pack(m_buffer.data(), size_t(n), false, out) || Fail(QStringLiteral("Can't write archive"));
+        ok = packer->Pack(Buffer(), size_t(n), false, out) || Fail(QStringLiteral("Can't write archive"));
     }
     ::close(fd);
-    if (!ok)
-        return false;
+    if (!ok) return false;
     item.Crc = quint32(crc);
     item.CompressedSize = ZipSize32(m_written - dataStart);
     item.UncompressedSize = ZipSize32(total);
@@ -402,8 +377,7 @@ bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
 }
 
 bool TZipArchive::Finish() {
-    if (!m_out)
-        return false;
+    if (!m_out) return false;
     bool ok = !m_failed && FlushStage();
     for (size_t i = 0; ok && i < m_items.size(); ++i) {
         QByteArray header;
@@ -422,8 +396,7 @@ bool TZipArchive::Finish() {
         TZipStructure::AppendEndRecord(end, m_items.size(), m_written - directoryOffset, directoryOffset);
         ok = Stage(end) && FlushStage();
     }
-    if (ok && !m_out->Commit())
-        ok = Fail(QStringLiteral("Can't write archive"));
+    if (ok && !m_out->Commit()) ok = Fail(QStringLiteral("Can't write archive"));
     m_out.reset();
     m_packer.reset();
     m_stage = QByteArray();

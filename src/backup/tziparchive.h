@@ -62,6 +62,7 @@ private:
     bool FlushStage();
     bool WriteRaw(const char* data, size_t size);
     bool Fail(const QString& error);
+    char* Buffer();
 
     std::vector<TZipItem> m_items;
     QString m_error;
@@ -85,5 +86,5 @@ private:
     quint64 m_written = 0;
     bool m_failed = false;
 
-    std::vector<char> m_buffer;
+    std::unique_ptr<char[]> m_buffer; // one block of ZipBlockSize, made on first use
 };

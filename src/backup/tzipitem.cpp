@@ -37,30 +37,26 @@ void TZipItem::SetTime(const QDateTime& local) {
 QDateTime TZipItem::Time() const {
     const QDate d(1980 + (DosDate >> 9), (DosDate >> 5) & 15, DosDate & 31);
     const QTime t(DosTime >> 11, (DosTime >> 5) & 63, (DosTime & 31) * 2);
-    if (!d.isValid() || !t.isValid())
-        return {};
+    if (!d.isValid() || !t.isValid()) return {};
     return QDateTime(d, t, Qt::LocalTime);
 }
 
 bool TZipItem::SafeRelativePath(QString& relative) const {
-    if (Name.isEmpty() || Name.startsWith(QLatin1Char('/')))
-        return false;
+    if (Name.isEmpty() || Name.startsWith(QLatin1Char('/'))) return false;
     QStringList parts;
     for (const QString& part : Name.split(QLatin1Char('/'))) {
-        if (part.isEmpty() || part == QLatin1String("."))
-            continue;
-        if (part == QLatin1String(".."))
-            return false;
+        if (part.isEmpty() || part == QLatin1String(".")) continue;
+        if (part == QLatin1String("..")) return false;
         for (QChar c : part)
             // A colon is a drive letter or a stream name where the archives come from.
-            if (c.unicode() < 0x20 || c == QLatin1Char(':'))
-                return false;
+            if (c.unicode() < 0x20 || c == QLatin1Char(':')) return false;
         parts << part;
     }
-    if (parts.isEmpty())
-        return false;
+    if (parts.isEmpty()) return false;
     relative = parts.join(QLatin1Char('/'));
     return true;
 }
 
-quint32 ZipSize32(quint64 value) { return value >= 0xFFFFFFFFull ? 0xFFFFFFFFu : quint32(value); }
+quint32 ZipSize32(quint64 value) {
+    return value >= 0xFFFFFFFFull ? 0xFFFFFFFFu : quint32(value);
+}

@@ -19,7 +19,9 @@ quint16 TZipStructure::Get16(const char* p) {
     return quint16(b[0] | (b[1] << 8));
 }
 
-quint32 TZipStructure::Get32(const char* p) { return quint32(Get16(p)) | (quint32(Get16(p + 2)) << 16); }
+quint32 TZipStructure::Get32(const char* p) {
+    return quint32(Get16(p)) | (quint32(Get16(p + 2)) << 16);
+}
 
 void TZipStructure::AppendLocalHeader(QByteArray& out, const TZipItem& item) {
     const QByteArray name = item.EncodedName();

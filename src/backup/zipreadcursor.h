@@ -2,10 +2,10 @@
 
 #include <QtGlobal>
 
-#include <vector>
+#include <memory>
 
-// Reads a span of an open file through one block of 1 MiB, for walking headers one after another
-// without holding the file in memory.
+// Reads a span of an open file through one block of 1 MiB (less for a shorter span), for walking headers one
+// after another without holding the file in memory.
 class TZipReadCursor {
 public:
     TZipReadCursor(int fd, quint64 start, quint64 end);
@@ -14,7 +14,7 @@ public:
     // Makes size bytes at the position readable through Data(); false when fewer remain before the
     // end of the span or the file cannot be read.
     bool Need(size_t size);
-    const char* Data() const { return m_block.data() + (m_pos - m_blockPos); }
+    const char* Data() const { return m_block.get() + (m_pos - m_blockPos); }
     void Skip(quint64 size) { m_pos += size; }
     // Moves to the next "PK" at or after the position; false when there is none before the end.
     bool FindPK();
@@ -23,7 +23,8 @@ private:
     int m_fd;
     quint64 m_end;
     quint64 m_pos;
-    std::vector<char> m_block;
+    std::unique_ptr<char[]> m_block;
+    size_t m_capacity;
     quint64 m_blockPos = 0;
     size_t m_blockSize = 0;
 };

@@ -143,11 +143,12 @@ TEST(TFileZipper, AFailedPackLeavesTheEarlierArchiveWhole) {
     WriteFileBytes(archive, "the archive of this morning");
     WriteFileBytes(home.Path() + "/base/rashod", SampleBytes(5000, 1));
     TFileZipper zipper;
-    EXPECT_FALSE(zipper.PackFiles(archive, {{home.Path() + "/base/rashod", "rashod"},
-                                            {home.Path() + "/base/gone", "gone"}}));
+    EXPECT_FALSE(zipper.PackFiles(
+        archive, {{home.Path() + "/base/rashod", "rashod"}, {home.Path() + "/base/gone", "gone"}}));
     EXPECT_EQ(zipper.Error(), "Can't read file " + home.Path() + "/base/gone");
     EXPECT_EQ(ReadFileBytes(archive), "the archive of this morning");
-    EXPECT_EQ(QDir(home.Path() + "/out").entryList(QDir::Files | QDir::Hidden), QStringList{"2024-03-07.zip"});
+    EXPECT_EQ(QDir(home.Path() + "/out").entryList(QDir::Files | QDir::Hidden),
+              QStringList{"2024-03-07.zip"});
     EXPECT_FALSE(zipper.Pack(home.Path() + "/no/such/folder/a.zip", home.Path() + "/base"));
     EXPECT_FALSE(zipper.Pack(archive, home.Path() + "/no such base"));
 }

@@ -110,7 +110,8 @@ TEST(ZipInterop, ArchivesOfInfoZipUnpackWithAndWithoutTheirDirectory) {
         TSampleBase base;
         const QString archive = base.home.Path() + "/info.zip";
         QString output;
-        ASSERT_EQ(RunTool(zip, {"-r", "-q", level, archive, "."}, base.folder, &output), 0) << output.toStdString();
+        ASSERT_EQ(RunTool(zip, {"-r", "-q", level, archive, "."}, base.folder, &output), 0)
+            << output.toStdString();
         TFileUnzipper unzipper;
         ASSERT_TRUE(unzipper.Unpack(archive, base.home.Path() + "/whole")) << unzipper.Error().toStdString();
         EXPECT_EQ(unzipper.DirectoryError(), QString());

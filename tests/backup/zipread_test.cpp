@@ -149,7 +149,8 @@ TEST(TFileUnzipper, DamagedEntriesStopWithTheirError) {
 
 TEST(TFileUnzipper, AnErrorStopsAtItsEntryAndKeepsTheOnesBefore) {
     TTestDataHome home;
-    const QString error = Unpack(BuildZip({{"a", "first"}, TRawEntry("b", "second").Crc(1), {"c", "third"}}), home.Path());
+    const QString error =
+        Unpack(BuildZip({{"a", "first"}, TRawEntry("b", "second").Crc(1), {"c", "third"}}), home.Path());
     EXPECT_EQ(error, "CRC doesn' match");
     EXPECT_EQ(FilesUnder(home.Path() + "/target"), QStringList{"a"});
 }
@@ -169,7 +170,8 @@ TEST(TFileUnzipper, VerifyChecksEveryEntryWithoutWriting) {
 TEST(TFileUnzipper, NamesLeadingOutOfTheTargetRefuseTheWholeArchive) {
     const QByteArray leaf = QStringLiteral("vm-zip-escape-%1").arg(::getpid()).toLatin1();
     const QByteArray absolute = QFile::encodeName(QDir::tempPath()) + "/" + leaf;
-    const QByteArray names[] = {"../" + leaf, "Debt/../../" + leaf, "..\\" + leaf, absolute, "C:" + leaf, "\\" + leaf};
+    const QByteArray names[] = {"../" + leaf, "Debt/../../" + leaf, "..\\" + leaf,
+                                absolute,     "C:" + leaf,          "\\" + leaf};
     for (const QByteArray& name : names) {
         SCOPED_TRACE(name.toStdString());
         TTestDataHome home;
@@ -189,7 +191,8 @@ TEST(TFileUnzipper, EntriesSharingTheirDataCannotUnpackWithoutEnd) {
     const quint32 packed = quint32(RawDeflate(zeros, 6).size());
     std::vector<TRawEntry> entries{{"z", zeros}};
     for (int i = 0; i < 4000; ++i) {
-        entries.push_back(TRawEntry("z", {}).Crc(Crc(zeros)).Stated(zeros.size()).At(0).Packed(packed).CentralOnly());
+        entries.push_back(
+            TRawEntry("z", {}).Crc(Crc(zeros)).Stated(zeros.size()).At(0).Packed(packed).CentralOnly());
     }
     TTestDataHome home;
     WriteFileBytes(home.Path() + "/bomb.zip", BuildZip(entries));

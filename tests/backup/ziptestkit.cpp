@@ -35,7 +35,9 @@ quint16 Le16(const QByteArray& b, qsizetype at) {
     return quint16(quint8(b[at]) | (quint8(b[at + 1]) << 8));
 }
 
-quint32 Le32(const QByteArray& b, qsizetype at) { return Le16(b, at) | (quint32(Le16(b, at + 2)) << 16); }
+quint32 Le32(const QByteArray& b, qsizetype at) {
+    return Le16(b, at) | (quint32(Le16(b, at + 2)) << 16);
+}
 
 QByteArray RawDeflate(const QByteArray& data, int zlibLevel) {
     z_stream z{};
@@ -58,13 +60,12 @@ QByteArray BuildZip(const std::vector<TRawEntry>& entries) {
     for (const TRawEntry& e : entries) {
         packed.push_back(e.method == 8 ? RawDeflate(e.data, 6) : e.data);
         offsets.push_back(quint32(zip.size()));
-        if (!e.writeLocal)
-            continue;
+        if (!e.writeLocal) continue;
         Put32(zip, 0x04034B50);
         Put16(zip, 20);
         Put16(zip, e.flags);
         Put16(zip, quint32(e.method));
-        Put16(zip, 0x6000); // 12:00:00
+        Put16(zip, 0x6000);                   // 12:00:00
         Put16(zip, (44 << 9) | (3 << 5) | 7); // 07.03.2024
         Put32(zip, e.crc.value_or(Crc(e.data)));
         Put32(zip, e.packedSize.value_or(quint32(packed.back().size())));
@@ -147,7 +148,9 @@ void WriteFileAt(const QString& path, const QByteArray& bytes, const QDateTime& 
     ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), ts, 0);
 }
 
-QDateTime Modified(const QString& path) { return QFileInfo(path).lastModified(); }
+QDateTime Modified(const QString& path) {
+    return QFileInfo(path).lastModified();
+}
 
 QStringList FilesUnder(const QString& folder) {
     QStringList files;
@@ -158,16 +161,16 @@ QStringList FilesUnder(const QString& folder) {
     return files;
 }
 
-QString FindTool(const QString& name) { return QStandardPaths::findExecutable(name); }
+QString FindTool(const QString& name) {
+    return QStandardPaths::findExecutable(name);
+}
 
 int RunTool(const QString& program, const QStringList& args, const QString& workDir, QString* output) {
     QProcess p;
     p.setWorkingDirectory(workDir);
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
-    if (!p.waitForFinished(120000))
-        return -1;
-    if (output)
-        *output = QString::fromUtf8(p.readAll());
+    if (!p.waitForFinished(120000)) return -1;
+    if (output) *output = QString::fromUtf8(p.readAll());
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }

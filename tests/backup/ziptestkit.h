@@ -14,19 +14,37 @@ struct TRawEntry {
     QByteArray data;
     int method = 8;
     quint16 flags = 0;
-    std::optional<quint32> crc;          // the true CRC when unset
-    std::optional<quint32> statedSize;   // the true size when unset
-    std::optional<quint32> localOffset;  // where its central header points; its own header when unset
-    std::optional<quint32> packedSize;   // the size of the packed data when unset
-    bool writeLocal = true;              // false: a central header only (for entries sharing data)
+    std::optional<quint32> crc;         // the true CRC when unset
+    std::optional<quint32> statedSize;  // the true size when unset
+    std::optional<quint32> localOffset; // where its central header points; its own header when unset
+    std::optional<quint32> packedSize;  // the size of the packed data when unset
+    bool writeLocal = true;             // false: a central header only (for entries sharing data)
 
     TRawEntry(QByteArray n, QByteArray d, int m = 8) : name(std::move(n)), data(std::move(d)), method(m) {}
-    TRawEntry& Flags(quint16 v) { flags = v; return *this; }
-    TRawEntry& Crc(quint32 v) { crc = v; return *this; }
-    TRawEntry& Stated(quint32 v) { statedSize = v; return *this; }
-    TRawEntry& At(quint32 v) { localOffset = v; return *this; }
-    TRawEntry& Packed(quint32 v) { packedSize = v; return *this; }
-    TRawEntry& CentralOnly() { writeLocal = false; return *this; }
+    TRawEntry& Flags(quint16 v) {
+        flags = v;
+        return *this;
+    }
+    TRawEntry& Crc(quint32 v) {
+        crc = v;
+        return *this;
+    }
+    TRawEntry& Stated(quint32 v) {
+        statedSize = v;
+        return *this;
+    }
+    TRawEntry& At(quint32 v) {
+        localOffset = v;
+        return *this;
+    }
+    TRawEntry& Packed(quint32 v) {
+        packedSize = v;
+        return *this;
+    }
+    TRawEntry& CentralOnly() {
+        writeLocal = false;
+        return *this;
+    }
 };
 QByteArray BuildZip(const std::vector<TRawEntry>& entries);
 
@@ -47,4 +65,5 @@ QStringList FilesUnder(const QString& folder);
 // The program, or none when it is not installed.
 QString FindTool(const QString& name);
 // Runs a program to its end; the exit code, or -1 when it did not start or finish.
-int RunTool(const QString& program, const QStringList& args, const QString& workDir, QString* output = nullptr);
+int RunTool(const QString& program, const QStringList& args, const QString& workDir,
+            QString* output = nullptr);
