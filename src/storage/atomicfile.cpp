@@ -63,6 +63,24 @@ bool TAtomicFile::Write(const char* data, qint64 size) {
     return true;
 }
 
+bool TAtomicFile::WriteAt(qint64 offset, const char* data, qint64 size) {
+    if (m_fd < 0 || m_failed || offset < 0)
+        return false;
+    while (size > 0) {
+        const ssize_t n = ::pwrite(m_fd, data, static_cast<size_t>(size), static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            m_failed = true;
+            return false;
+        }
+        data += n;
+        size -= n;
+        offset += n;
+    }
+    return true;
+}
+
 bool TAtomicFile::Commit() {
     if (m_fd < 0)
         return false;

@@ -18,6 +18,9 @@ public:
     bool Open();
     bool Write(const char* data, qint64 size);
     bool Write(const QByteArray& bytes) { return Write(bytes.constData(), bytes.size()); }
+    // Overwrites bytes already written, counted from the start of the file (a header whose values are
+    // known only at the end). The position where Write goes on stays where it was.
+    bool WriteAt(qint64 offset, const char* data, qint64 size);
     // Makes the new content the file's. False, with the old file untouched, on any failure.
     bool Commit();
     // Drops the temporary file; the target keeps its old content.

@@ -1,1 +1,0 @@
-// This library's first sources replace this file.

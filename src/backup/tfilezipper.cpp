@@ -1,0 +1,54 @@
+#include "backup/tfilezipper.h"
+
+#include "backup/tziparchive.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+void ListFolder(const QString& folder, const QString& prefix, QList<TZipFile>& files) {
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System | QDir::NoSymLinks,
+        QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& info : entries) {
+        const QString name = prefix + info.fileName();
+        if (info.isDir())
+            ListFolder(info.filePath(), name + QLatin1Char('/'), files);
+        else if (info.isFile())
+            files.append({info.filePath(), name});
+    }
+}
+
+} // namespace
+
+QList<TZipFile> TFileZipper::FolderFiles(const QString& folder) {
+    QList<TZipFile> files;
+    ListFolder(folder, QString(), files);
+    return files;
+}
+
+bool TFileZipper::Pack(const QString& archivePath, const QString& folder) {
+    if (!QFileInfo(folder).isDir()) {
+        m_error = QStringLiteral("No folder ") + folder;
+        return false;
+    }
+    QList<TZipFile> files = FolderFiles(folder);
+    // An archive written into the folder it packs must not take in its own earlier copy.
+    const QString archive = QFileInfo(archivePath).absoluteFilePath();
+    files.removeIf([&](const TZipFile& f) { return QFileInfo(f.path).absoluteFilePath() == archive; });
+    return PackFiles(archivePath, files);
+}
+
+bool TFileZipper::PackFiles(const QString& archivePath, const QList<TZipFile>& files) {
+    m_error.clear();
+    TZipArchive zip;
+    bool ok = zip.Create(archivePath, m_level);
+    for (const TZipFile& f : files) {
+        if (!ok) break;
+        ok = zip.AddFile(f.path, f.name);
+    }
+    ok = ok && zip.Finish();
+    if (!ok) m_error = zip.Error();
+    return ok;
+}

@@ -1,0 +1,404 @@
+#include "backup/tziparchive.h"
+
+#include "backup/tzipstructure.h"
+#include "backup/zipreadcursor.h"
+#include "storage/atomicfile.h"
+#include "storage/datafolders.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+const QString TZipArchive::ErrNoEndHeader = QStringLiteral("End header cannot be found");
+const QString TZipArchive::ErrEndHeader = QStringLiteral("Error in end of central dir header");
+const QString TZipArchive::ErrLocalHeader = QStringLiteral("Error in local file header");
+const QString TZipArchive::ErrMethod = QStringLiteral("unsupported method");
+const QString TZipArchive::ErrCrc = QStringLiteral("CRC doesn' match");
+const QString TZipArchive::ErrUpdateLocalHeader = QStringLiteral("Can't update local file header");
+const QString TZipArchive::ErrTooLong = QStringLiteral("Entry data is longer than its stated size");
+const QString TZipArchive::ErrTooShort = QStringLiteral("Entry data is shorter than its stated size");
+const QString TZipArchive::ErrTooMuch = QStringLiteral("Archive unpacks to more data than it can hold");
+
+namespace {
+
+constexpr int kStageSize = 65536;
+// No deflate stream gives more than 1032 bytes for one byte of input.
+constexpr quint64 kDeflateMaxRatio = 1032;
+
+void SetFileTime(const QString& path, const QDateTime& time) {
+    if (!time.isValid()) return;
+    const qint64 secs = time.toSecsSinceEpoch();
+    timespec ts[2];
+    ts[0].tv_sec = ts[1].tv_sec = time_t(secs);
+    ts[0].tv_nsec = ts[1].tv_nsec = 0;
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), ts, AT_SYMLINK_NOFOLLOW);
+}
+
+} // namespace
+
+TZipArchive::TZipArchive() = default;
+
+TZipArchive::~TZipArchive() {
+    Close();
+}
+
+bool TZipArchive::Open(const QString& path) {
+    Close();
+    m_items.clear();
+    m_error.clear();
+    m_directoryError.clear();
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        Close();
+        m_error = QStringLiteral("Can't open archive ") + path;
+        return false;
+    }
+    m_size = quint64(st.st_size);
+    m_unpacked = 0;
+    m_unpackCeiling = m_size * kDeflateMaxRatio + ZipBlockSize;
+    if (m_size == 0) return true;
+    if (!ReadDirectory(m_directoryError)) {
+        m_items.clear();
+        RebuildDirectory();
+    }
+    return true;
+}
+
+void TZipArchive::Close() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    m_size = 0;
+}
+
+bool TZipArchive::ReadDirectory(QString& error) {
+    using S = TZipStructure;
+    const size_t blockSize = size_t(std::min<quint64>(m_size, ZipBlockSize));
+    error = ErrNoEndHeader;
+    if (blockSize < size_t(S::EndSize)) return false;
+    std::vector<char> block(blockSize);
+    if (!ZipReadAt(m_fd, m_size - blockSize, block.data(), blockSize)) return false;
+    qint64 at = -1;
+    for (qint64 i = qint64(blockSize) - S::EndSize; i >= 0; --i)
+        if (block[size_t(i)] == 'P' && S::Get32(block.data() + i) == S::EndSignature) {
+            at = i;
+            break;
+        }
+    if (at < 0) return false;
+    const S::TEndRecord end = S::ReadEndRecord(block.data() + at);
+    block = {};
+    // A directory that does not lie wholly inside the file cannot be read header by header.
+    if (end.directoryOffset > m_size || (end.directorySize == 0 && end.directoryOffset != 0) ||
+        quint64(end.directoryOffset) + end.directorySize > m_size) {
+        error = ErrEndHeader;
+        return false;
+    }
+    const quint64 directoryEnd = quint64(end.directoryOffset) + end.directorySize;
+    TZipReadCursor cursor(m_fd, end.directoryOffset, directoryEnd);
+    while (cursor.Position() < directoryEnd) {
+        const quint64 pos = cursor.Position();
+        if (!cursor.Need(4)) {
+            error = ErrEndHeader;
+            return false;
+        }
+        const quint32 signature = S::Get32(cursor.Data());
+        if (signature != S::CentralSignature) {
+            error = S::SignatureError(signature, pos);
+            return false;
+        }
+        if (!cursor.Need(S::CentralSize)) {
+            error = ErrEndHeader;
+            return false;
+        }
+        TZipItem item;
+        int nameSize = 0, extraSize = 0, commentSize = 0;
+        S::ReadCentralHeader(cursor.Data(), item, nameSize, extraSize, commentSize);
+        if (!cursor.Need(size_t(S::CentralSize + nameSize))) {
+            error = ErrEndHeader;
+            return false;
+        }
+        item.SetEncodedName(QByteArray(cursor.Data() + S::CentralSize, nameSize));
+        m_items.push_back(std::move(item));
+        cursor.Skip(quint64(S::CentralSize) + nameSize + extraSize + commentSize);
+    }
+    error.clear();
+    return true;
+}
+
+void TZipArchive::RebuildDirectory() {
+    using S = TZipStructure;
+    TZipReadCursor cursor(m_fd, 0, m_size);
+    while (cursor.FindPK()) {
+        const quint64 pos = cursor.Position();
+        if (!cursor.Need(4)) break;
+        const quint32 signature = S::Get32(cursor.Data());
+        if (signature == S::LocalSignature) {
+            if (pos >= 0xFFFFFFFFull || !cursor.Need(S::LocalSize)) break;
+            TZipItem item;
+            int nameSize = 0, extraSize = 0;
+            S::ReadLocalHeader(cursor.Data(), item, nameSize, extraSize);
+            if (!cursor.Need(size_t(S::LocalSize + nameSize))) break;
+            item.SetEncodedName(QByteArray(cursor.Data() + S::LocalSize, nameSize));
+            item.LocalOffset = quint32(pos);
+            cursor.Skip(quint64(S::LocalSize) + nameSize + extraSize + item.CompressedSize);
+            m_items.push_back(std::move(item));
+        } else if (signature == S::DescriptorSignature) {
+            if (!cursor.Need(16)) break;
+            if (!m_items.empty()) {
+                TZipItem& last = m_items.back();
+                last.Crc = S::Get32(cursor.Data() + 4);
+                last.CompressedSize = S::Get32(cursor.Data() + 8);
+                last.UncompressedSize = S::Get32(cursor.Data() + 12);
+            }
+            cursor.Skip(16);
+        } else {
+            cursor.Skip(2);
+        }
+    }
+}
+
+char* TZipArchive::Buffer() {
+    if (!m_buffer) m_buffer = std::make_unique_for_overwrite<char[]>(ZipBlockSize);
+    return m_buffer.get();
+}
+
+TZipUnpacker* TZipArchive::Unpacker(int method) {
+    auto it = m_unpackers.find(method);
+    if (it == m_unpackers.end()) it = m_unpackers.emplace(method, MakeZipUnpacker(method)).first;
+    return it->second.get();
+}
+
+bool TZipArchive::Decode(const TZipItem& item, const TZipSink& out, QString& error) {
+    using S = TZipStructure;
+    error.clear();
+    char header[S::LocalSize];
+    if (m_fd < 0 || !ZipReadAt(m_fd, item.LocalOffset, header, sizeof header) ||
+        S::Get32(header) != S::LocalSignature) {
+        error = ErrLocalHeader;
+        return false;
+    }
+    TZipItem local;
+    int nameSize = 0, extraSize = 0;
+    S::ReadLocalHeader(header, local, nameSize, extraSize);
+    TZipUnpacker* unpacker =
+        ((local.Flags | item.Flags) & TZipItem::FlagEncrypted) ? nullptr : Unpacker(local.Method);
+    if (!unpacker) {
+        error = ErrMethod;
+        return false;
+    }
+    quint64 pos = quint64(item.LocalOffset) + S::LocalSize + nameSize + extraSize;
+    quint64 left = pos < m_size ? m_size - pos : 0;
+    if (item.CompressedSize != 0xFFFFFFFFu) left = std::min<quint64>(left, item.CompressedSize);
+    const TZipSource source = [&](const char*& data) -> qint64 {
+        if (left == 0) return 0;
+        const size_t n = size_t(std::min<quint64>(left, ZipBlockSize));
+        if (!ZipReadAt(m_fd, pos, Buffer(), n)) return -1;
+        pos += n;
+        left -= n;
+        data = Buffer();
+        return qint64(n);
+    };
+    uLong crc = crc32(0, nullptr, 0);
+    quint64 produced = 0;
+    QString limitError;
+    const TZipSink sink = [&](const char* data, size_t size) {
+        produced += size;
+        m_unpacked += size;
+        if (produced > item.UncompressedSize) {
+            limitError = ErrTooLong;
+            return false;
+        }
+        if (m_unpacked > m_unpackCeiling) {
+            limitError = ErrTooMuch;
+            return false;
+        }
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data), uInt(size));
+        return out(data, size);
+    };
+    if (!unpacker->Unpack(source, sink, error)) {
+        if (error.isEmpty()) error = limitError;
+        return false;
+    }
+    if (quint32(crc) != item.Crc) {
+        error = ErrCrc;
+        return false;
+    }
+    if (produced != item.UncompressedSize) {
+        error = ErrTooShort;
+        return false;
+    }
+    return true;
+}
+
+bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& error) {
+    QString relative;
+    if (!item.SafeRelativePath(relative)) {
+        error = QStringLiteral("Unsafe file name: ") + item.Name;
+        return false;
+    }
+    const QString path = JoinPath(folder, relative);
+    if (item.IsFolder) {
+        if (MakePrivateFolder(path)) return true;
+        error = QStringLiteral("Can't create folder ") + relative;
+        return false;
+    }
+    if (!MakePrivateFolder(QFileInfo(path).absolutePath())) {
+        error = QStringLiteral("Can't create folder for ") + relative;
+        return false;
+    }
+    TAtomicFile file(path);
+    if (!file.Open()) {
+        error = QStringLiteral("Can't create file ") + relative;
+        return false;
+    }
+    bool writeFailed = false;
+    const bool decoded = Decode(
+        item,
+        [&](const char* data, size_t size) {
+            writeFailed = !file.Write(data, qint64(size));
+            return !writeFailed;
+        },
+        error);
+    if (!decoded || !file.Commit()) {
+        if (writeFailed || error.isEmpty()) error = QStringLiteral("Can't write file ") + relative;
+        return false;
+    }
+    SetFileTime(path, item.Time());
+    return true;
+}
+
+bool TZipArchive::Fail(const QString& error) {
+    if (!m_failed) m_error = error;
+    m_failed = true;
+    return false;
+}
+
+bool TZipArchive::Create(const QString& path, int level) {
+    Close();
+    m_items.clear();
+    m_localOffsets.clear();
+    m_error.clear();
+    m_failed = false;
+    m_written = 0;
+    m_stage.clear();
+    m_stage.reserve(kStageSize);
+    m_level = level;
+    m_method = ZipMethodForLevel(level);
+    m_packer = MakeZipPacker(m_method, level);
+    m_out = std::make_unique<TAtomicFile>(path);
+    if (!m_out->Open()) {
+        m_out.reset();
+        return Fail(QStringLiteral("Can't create archive ") + path);
+    }
+    return true;
+}
+
+bool TZipArchive::FlushStage() {
+    if (m_stage.isEmpty()) return true;
+    const bool ok = m_out->Write(m_stage);
+    m_stage.clear();
+    return ok || Fail(QStringLiteral("Can't write archive"));
+}
+
+bool TZipArchive::Stage(const QByteArray& bytes) {
+    if (m_stage.size() + bytes.size() > kStageSize && !FlushStage()) return false;
+    m_written += quint64(bytes.size());
+    if (bytes.size() >= kStageSize) return m_out->Write(bytes) || Fail(QStringLiteral("Can't write archive"));
+    m_stage.append(bytes);
+    return true;
+}
+
+bool TZipArchive::WriteRaw(const char* data, size_t size) {
+    if (!FlushStage()) return false;
+    m_written += size;
+    return m_out->Write(data, qint64(size)) || Fail(QStringLiteral("Can't write archive"));
+}
+
+bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
+    if (!m_out || m_failed) return false;
+    if (!m_packer) return Fail(ErrMethod);
+    const int fd = ::open(QFile::encodeName(sourcePath).constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        if (fd >= 0) ::close(fd);
+        return Fail(QStringLiteral("Can't read file ") + sourcePath);
+    }
+    TZipItem item;
+    item.Name = name;
+    item.SourcePath = sourcePath;
+    // An empty file is stored: a deflated entry without data is refused by common unzip tools, and
+    // the two bytes of an empty deflate stream would give it a size other than 0.
+    item.Method = quint16(st.st_size == 0 ? ZipMethodStore : m_method);
+    TZipPacker* packer = m_packer.get();
+    if (item.Method != m_method) {
+        if (!m_storePacker) m_storePacker = MakeZipPacker(ZipMethodStore, 0);
+        packer = m_storePacker.get();
+    }
+    item.SetTime(QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec));
+    item.UncompressedSize = ZipSize32(quint64(st.st_size));
+    item.LocalOffset = ZipSize32(m_written);
+    m_localOffsets.push_back(m_written);
+    QByteArray header;
+    TZipStructure::AppendLocalHeader(header, item);
+    bool ok = Stage(header);
+    const quint64 dataStart = m_written;
+    packer->Reset();
+    const TZipSink out = [this](const char* data, size_t size) { return WriteRaw(data, size); };
+    uLong crc = crc32(0, nullptr, 0);
+    quint64 total = 0;
+    while (ok) {
+        const ssize_t n = ::read(fd, Buffer(), ZipBlockSize);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ok = Fail(QStringLiteral("Can't read file ") + sourcePath);
+            break;
+        }
+        if (n == 0) {
+            ok = packer->Pack(nullptr, 0, true, out) || Fail(QStringLiteral("Can't write archive"));
+            break;
+        }
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(Buffer()), uInt(n));
+        total += quint64(n);
+        ok = packer->Pack(Buffer(), size_t(n), false, out) || Fail(QStringLiteral("Can't write archive"));
+    }
+    ::close(fd);
+    if (!ok) return false;
+    item.Crc = quint32(crc);
+    item.CompressedSize = ZipSize32(m_written - dataStart);
+    item.UncompressedSize = ZipSize32(total);
+    m_items.push_back(std::move(item));
+    return true;
+}
+
+bool TZipArchive::Finish() {
+    if (!m_out) return false;
+    bool ok = !m_failed && FlushStage();
+    for (size_t i = 0; ok && i < m_items.size(); ++i) {
+        QByteArray header;
+        TZipStructure::AppendLocalHeader(header, m_items[i]);
+        if (!m_out->WriteAt(qint64(m_localOffsets[i]), header.constData(), header.size()))
+            ok = Fail(ErrUpdateLocalHeader);
+    }
+    const quint64 directoryOffset = m_written;
+    for (size_t i = 0; ok && i < m_items.size(); ++i) {
+        QByteArray header;
+        TZipStructure::AppendCentralHeader(header, m_items[i]);
+        ok = Stage(header);
+    }
+    if (ok) {
+        QByteArray end;
+        TZipStructure::AppendEndRecord(end, m_items.size(), m_written - directoryOffset, directoryOffset);
+        ok = Stage(end) && FlushStage();
+    }
+    if (ok && !m_out->Commit()) ok = Fail(QStringLiteral("Can't write archive"));
+    m_out.reset();
+    m_packer.reset();
+    m_stage = QByteArray();
+    return ok;
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "backup/tzipitem.h"
+#include "backup/zipmethods.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class TAtomicFile;
+
+// A zip archive file: its list of entries, read from the central directory (or rebuilt from the
+// local headers when the directory is damaged), and the writing of a new archive. Files stream
+// through fixed blocks, so an archive of any size needs the same little memory.
+class TZipArchive {
+public:
+    TZipArchive();
+    ~TZipArchive();
+    TZipArchive(const TZipArchive&) = delete;
+    TZipArchive& operator=(const TZipArchive&) = delete;
+
+    // Reading. False only when the file cannot be opened; a damaged directory is rebuilt by
+    // scanning the file for local headers, and DirectoryError tells what was wrong with it.
+    bool Open(const QString& path);
+    void Close();
+    const std::vector<TZipItem>& Items() const { return m_items; }
+    const QString& DirectoryError() const { return m_directoryError; }
+    // Decodes one entry and passes its bytes to out. Data past the entry's stated size, a CRC that
+    // differs or damaged data end it with an error text.
+    bool Decode(const TZipItem& item, const TZipSink& out, QString& error);
+    // Writes one entry under the folder at its own relative path, replacing a file of that name only
+    // once the whole entry has been decoded and checked, and gives the file the entry's time.
+    bool Extract(const TZipItem& item, const QString& folder, QString& error);
+
+    // Writing. The new archive replaces the file at path only when Finish succeeds; until then and
+    // after any failure the old file stays as it was.
+    bool Create(const QString& path, int level = ZipDefaultLevel);
+    bool AddFile(const QString& sourcePath, const QString& name);
+    bool Finish();
+    // What failed in Open, Create, AddFile or Finish.
+    const QString& Error() const { return m_error; }
+
+    // Error texts of the container.
+    static const QString ErrNoEndHeader;
+    static const QString ErrEndHeader;
+    static const QString ErrLocalHeader;
+    static const QString ErrMethod;
+    static const QString ErrCrc;
+    static const QString ErrUpdateLocalHeader;
+    static const QString ErrTooLong;
+    static const QString ErrTooShort;
+    static const QString ErrTooMuch;
+
+private:
+    bool ReadDirectory(QString& error);
+    void RebuildDirectory();
+    TZipUnpacker* Unpacker(int method);
+    bool Stage(const QByteArray& bytes);
+    bool FlushStage();
+    bool WriteRaw(const char* data, size_t size);
+    bool Fail(const QString& error);
+    char* Buffer();
+
+    std::vector<TZipItem> m_items;
+    QString m_error;
+
+    int m_fd = -1;
+    quint64 m_size = 0;
+    QString m_directoryError;
+    std::map<int, std::unique_ptr<TZipUnpacker>> m_unpackers;
+    // Every entry's data together cannot honestly unpack to more than deflate's best ratio allows
+    // for the whole file: entries that share their data to go past it are stopped.
+    quint64 m_unpacked = 0;
+    quint64 m_unpackCeiling = 0;
+
+    std::unique_ptr<TAtomicFile> m_out;
+    std::unique_ptr<TZipPacker> m_packer;
+    std::unique_ptr<TZipPacker> m_storePacker;
+    int m_level = ZipDefaultLevel;
+    int m_method = ZipMethodDeflate;
+    std::vector<quint64> m_localOffsets;
+    QByteArray m_stage;
+    quint64 m_written = 0;
+    bool m_failed = false;
+
+    std::unique_ptr<char[]> m_buffer; // one block of ZipBlockSize, made on first use
+};

@@ -1,0 +1,236 @@
+// The bytes of the archives the program writes.
+#include "backup/tfileunzipper.h"
+#include "backup/tfilezipper.h"
+#include "backup/tzipitem.h"
+
+#include "testfolders.h"
+#include "ziptestkit.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+quint16 DosTime(const QDateTime& t) {
+    return quint16(t.time().hour() * 2048 + t.time().minute() * 32 + t.time().second() / 2);
+}
+
+quint16 DosDate(const QDateTime& t) {
+    return quint16((t.date().year() - 1980) * 512 + t.date().month() * 32 + t.date().day());
+}
+
+QDateTime Local(int y, int mo, int d, int h, int mi, int s) {
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::LocalTime);
+}
+
+} // namespace
+
+TEST(TFileZipper, WritesOneEntryPerFileWithTheFixedHeaderValues) {
+    TTestDataHome home;
+    const QString base = home.Path() + "/base";
+    struct {
+        QString name;
+        QByteArray bytes;
+        QDateTime time;
+    } files[] = {
+        {"Debt/debt1", SampleBytes(3000, 2), Local(2023, 12, 31, 23, 59, 58)},
+        {"rashod", SampleBytes(300000, 1), Local(2024, 3, 7, 14, 25, 37)},
+    };
+    for (const auto& f : files)
+        WriteFileAt(base + "/" + f.name, f.bytes, f.time);
+    const QString archive = home.Path() + "/2024-03-07.zip";
+    TFileZipper zipper;
+    ASSERT_TRUE(zipper.Pack(archive, base)) << zipper.Error().toStdString();
+    const QByteArray zip = ReadFileBytes(archive);
+
+    const qsizetype end = zip.size() - 22;
+    ASSERT_EQ(Le32(zip, end), 0x06054B50u);
+    EXPECT_EQ(Le32(zip, end + 4), 0u); // disk numbers
+    EXPECT_EQ(Le16(zip, end + 8), 2);
+    EXPECT_EQ(Le16(zip, end + 10), 2);
+    EXPECT_EQ(Le16(zip, end + 20), 0); // comment
+    const quint32 directory = Le32(zip, end + 16);
+    EXPECT_EQ(directory + Le32(zip, end + 12), quint32(end));
+
+    quint32 central = directory;
+    quint32 local = 0; // entries follow one another from the start, in listing order
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name.toStdString());
+        const QByteArray name = f.name.toLatin1();
+        const QByteArray data = RawDeflate(f.bytes, 5);
+        ASSERT_EQ(Le32(zip, central), 0x02014B50u);
+        EXPECT_EQ(zip[central + 4], 20);
+        EXPECT_EQ(zip[central + 5], 0);
+        EXPECT_EQ(Le16(zip, central + 6), 20);
+        EXPECT_EQ(Le16(zip, central + 8), 0);
+        EXPECT_EQ(Le16(zip, central + 10), 8);
+        EXPECT_EQ(Le16(zip, central + 12), DosTime(f.time));
+        EXPECT_EQ(Le16(zip, central + 14), DosDate(f.time));
+        EXPECT_EQ(Le32(zip, central + 16), Crc(f.bytes));
+        EXPECT_EQ(Le32(zip, central + 20), quint32(data.size()));
+        EXPECT_EQ(Le32(zip, central + 24), quint32(f.bytes.size()));
+        EXPECT_EQ(Le16(zip, central + 28), name.size());
+        EXPECT_EQ(zip.mid(central + 30, 12), QByteArray(12, '\0')); // extra, comment, disk, attributes
+        EXPECT_EQ(Le32(zip, central + 42), local);
+        EXPECT_EQ(zip.mid(central + 46, name.size()), name);
+
+        ASSERT_EQ(Le32(zip, local), 0x04034B50u);
+        EXPECT_EQ(Le16(zip, local + 4), 20);
+        // Flags, method, time, date, CRC and sizes equal the central header's after the rewrite.
+        EXPECT_EQ(zip.mid(local + 6, 20), zip.mid(central + 8, 20));
+        EXPECT_EQ(Le16(zip, local + 28), 0);
+        EXPECT_EQ(zip.mid(local + 30, name.size()), name);
+        EXPECT_EQ(zip.mid(local + 30 + name.size(), data.size()), data);
+        local += 30 + quint32(name.size() + data.size());
+        central += 46 + quint32(name.size());
+    }
+    EXPECT_EQ(local, directory);
+    EXPECT_EQ(central, quint32(end));
+
+    const QString back = home.Path() + "/back";
+    TFileUnzipper unzipper;
+    ASSERT_TRUE(unzipper.Unpack(archive, back)) << unzipper.Error().toStdString();
+    EXPECT_EQ(FilesUnder(back), QStringList({"Debt/debt1", "rashod"}));
+    for (const auto& f : files) {
+        EXPECT_EQ(ReadFileBytes(back + "/" + f.name), f.bytes);
+        // DOS time keeps even seconds: an odd one comes back a second earlier.
+        EXPECT_EQ(Modified(back + "/" + f.name), f.time.addSecs(-(f.time.time().second() % 2)));
+    }
+}
+
+TEST(TFileZipper, AnEmptyFileIsStoredWithSizesAndCrcZero) {
+    TTestDataHome home;
+    WriteFileBytes(home.Path() + "/base/empty", {});
+    const QString archive = home.Path() + "/a.zip";
+    TFileZipper zipper;
+    ASSERT_TRUE(zipper.Pack(archive, home.Path() + "/base"));
+    const QByteArray zip = ReadFileBytes(archive);
+    EXPECT_EQ(Le16(zip, 8), 0);
+    EXPECT_EQ(zip.mid(14, 12), QByteArray(12, '\0'));
+    EXPECT_EQ(Le32(zip, 35), 0x02014B50u); // the directory follows the name at once
+    TFileUnzipper unzipper;
+    ASSERT_TRUE(unzipper.Unpack(archive, home.Path() + "/back")) << unzipper.Error().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(home.Path() + "/back/empty"));
+    EXPECT_EQ(QFileInfo(home.Path() + "/back/empty").size(), 0);
+}
+
+TEST(TFileZipper, ArchiveLevelChoosesMethodAndZlibLevel) {
+    const struct {
+        int level;
+        int method;
+        int zlibLevel;
+    } cases[] = {{-1, 0, 0}, {0, 0, 0}, {1, 8, 1}, {2, 8, 3}, {3, 8, 5}, {4, 8, 7}, {5, 8, 9}, {7, 8, 9}};
+    TTestDataHome home;
+    const QByteArray bytes = SampleBytes(400000, 7);
+    WriteFileBytes(home.Path() + "/base/rashod", bytes);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.level);
+        const QString archive = home.Path() + "/a.zip";
+        TFileZipper zipper(c.level);
+        ASSERT_TRUE(zipper.Pack(archive, home.Path() + "/base"));
+        const QByteArray zip = ReadFileBytes(archive);
+        EXPECT_EQ(Le16(zip, 8), c.method);
+        const QByteArray data = c.method == 0 ? bytes : RawDeflate(bytes, c.zlibLevel);
+        EXPECT_EQ(Le32(zip, 18), quint32(data.size()));
+        EXPECT_EQ(zip.mid(36, data.size()), data);
+    }
+}
+
+TEST(TFileZipper, AFailedPackLeavesTheEarlierArchiveWhole) {
+    TTestDataHome home;
+    const QString archive = home.Path() + "/out/2024-03-07.zip";
+    WriteFileBytes(archive, "the archive of this morning");
+    WriteFileBytes(home.Path() + "/base/rashod", SampleBytes(5000, 1));
+    TFileZipper zipper;
+    EXPECT_FALSE(zipper.PackFiles(
+        archive, {{home.Path() + "/base/rashod", "rashod"}, {home.Path() + "/base/gone", "gone"}}));
+    EXPECT_EQ(zipper.Error(), "Can't read file " + home.Path() + "/base/gone");
+    EXPECT_EQ(ReadFileBytes(archive), "the archive of this morning");
+    EXPECT_EQ(QDir(home.Path() + "/out").entryList(QDir::Files | QDir::Hidden),
+              QStringList{"2024-03-07.zip"});
+    EXPECT_FALSE(zipper.Pack(home.Path() + "/no/such/folder/a.zip", home.Path() + "/base"));
+    EXPECT_FALSE(zipper.Pack(archive, home.Path() + "/no such base"));
+}
+
+TEST(TFileZipper, AnArchiveInsideThePackedFolderLeavesItselfOut) {
+    TTestDataHome home;
+    const QString base = home.Path() + "/base";
+    WriteFileBytes(base + "/rashod", "1");
+    TFileZipper zipper;
+    ASSERT_TRUE(zipper.Pack(base + "/copy.zip", base));
+    ASSERT_TRUE(zipper.Pack(base + "/copy.zip", base));
+    std::vector<TZipItem> items;
+    TFileUnzipper unzipper;
+    ASSERT_TRUE(unzipper.List(base + "/copy.zip", items));
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].Name, "rashod");
+}
+
+TEST(TZipItem, TimesAtTheResolutionAndRangeOfDos) {
+    const struct {
+        QDateTime file;
+        QDateTime stored;
+    } cases[] = {
+        {Local(2024, 3, 7, 14, 25, 37), Local(2024, 3, 7, 14, 25, 36)},
+        {Local(1980, 1, 1, 0, 0, 0), Local(1980, 1, 1, 0, 0, 0)},
+        {Local(2107, 12, 31, 23, 59, 59), Local(2107, 12, 31, 23, 59, 58)},
+        {Local(1975, 6, 1, 10, 0, 0), Local(1980, 1, 1, 0, 0, 0)},
+        {Local(2110, 1, 1, 10, 0, 0), Local(2107, 12, 31, 23, 59, 58)},
+    };
+    for (const auto& c : cases) {
+        TZipItem item;
+        item.SetTime(c.file);
+        EXPECT_EQ(item.Time(), c.stored) << c.file.toString().toStdString();
+    }
+    TZipItem bad;
+    bad.DosDate = (44 << 9) | (13 << 5) | 1; // month 13
+    EXPECT_FALSE(bad.Time().isValid());
+}
+
+TEST(TZipItem, NamesThatCouldLeaveTheTargetFolderAreRefused) {
+    const struct {
+        QByteArray raw;
+        bool safe;
+        QString relative;
+        bool folder;
+    } cases[] = {
+        {"rashod", true, "rashod", false},
+        {"Debt/debt1", true, "Debt/debt1", false},
+        {"Debt\\debt1", true, "Debt/debt1", false},
+        {"Debt/", true, "Debt", true},
+        {"./Debt//debt1", true, "Debt/debt1", false},
+        {"../x", false, "", false},
+        {"Debt/../../x", false, "", false},
+        {"..\\x", false, "", false},
+        {"/tmp/x", false, "", false},
+        {"\\tmp\\x", false, "", false},
+        {"C:/x", false, "", false},
+        {"C:x", false, "", false},
+        {"..", false, "", false},
+        {"", false, "", false},
+        {"./", false, "", true},
+        {QByteArray("a\0b", 3), false, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.raw.toStdString());
+        TZipItem item;
+        item.SetEncodedName(c.raw);
+        QString relative;
+        EXPECT_EQ(item.SafeRelativePath(relative), c.safe);
+        if (c.safe) {
+            EXPECT_EQ(relative, c.relative);
+        }
+        EXPECT_EQ(item.IsFolder, c.folder);
+    }
+}
+
+TEST(TZipItem, NamesAreInTheDosCodePageUnlessFlaggedUtf8) {
+    TZipItem item;
+    item.SetEncodedName("\x84\xAE\xAB\xA3/\xE0\xA0\xE1\xE5\xAE\xA4"); // CP866
+    EXPECT_EQ(item.Name, QStringLiteral("Долг/расход"));
+    EXPECT_EQ(item.EncodedName(), QByteArray("\x84\xAE\xAB\xA3/\xE0\xA0\xE1\xE5\xAE\xA4"));
+    item.Flags = TZipItem::FlagUtf8;
+    item.SetEncodedName(QStringLiteral("Долг/расход").toUtf8());
+    EXPECT_EQ(item.Name, QStringLiteral("Долг/расход"));
+}
