@@ -1,7 +1,8 @@
+#include "ledger/iledgerhooks.h"
 #include "storage/datafolders.h"
 #include "storage/tmessageboxclass.h"
-#include "storage/tprogrampaths.h"
 #include "storage/tstartlocks.h"
+#include "ui/tappcontext.h"
 #include "ui/tcalcform.h"
 #include "ui/tfilterform.h"
 #include "ui/thelperform.h"
@@ -12,11 +13,16 @@
 #include "ui/tsettingsform.h"
 #include "ui/tuserform.h"
 #include "ui/twidgetpresenter.h"
+#include "users/tfirstrunlogic.h"
+#include "users/tloginlogic.h"
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFont>
 #include <QImage>
 #include <QLocale>
+#include <QScreen>
+#include <QTimer>
 
 #include <memory>
 
@@ -42,35 +48,60 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Vellumora"));
     app.setQuitOnLastWindowClosed(false);
+    QFont font(QStringLiteral("DejaVu Sans"), 9);
+    app.setFont(font);
     TWidgetPresenter presenter;
     Messages().SetPresenter(&presenter);
 
-    TProgramPaths paths;
-    paths.programFolder = QCoreApplication::applicationDirPath();
-    paths.programDataFolder = ProgramDataFolder();
-    if (!locks.TakeAccessLock(paths.programDataFolder)) {
+    TNoLedgerHooks ledgerHooks;
+    TAppContext context(ledgerHooks);
+    TMyType& state = context.state;
+    state.paths.programFolder = QCoreApplication::applicationDirPath();
+    state.paths.programDataFolder = ProgramDataFolder();
+    if (!locks.TakeAccessLock(state.paths.programDataFolder)) {
         locks.Release();
         return 0;
     }
-    CheckProgramFolder(paths.programFolder, [](const QString& file) { return !QImage(file).isNull(); });
+    CheckProgramFolder(state.paths.programFolder, [](const QString& file) { return !QImage(file).isNull(); });
+
+    TFirstRunLogic firstRunLogic(state);
+    TUserHooks userHooks;
+    userHooks.normaliseAllDates = [&context] { context.edit.NormaliseAllDates(); };
+    TLoginLogic loginLogic(state, firstRunLogic, userHooks);
 
     // Every window is made once, in this order, and afterwards only shown and hidden.
-    auto userForm = std::make_unique<TUserForm>(paths);
-    auto mainForm = std::make_unique<TQuorvaneForm>();
+    auto userForm = std::make_unique<TUserForm>(loginLogic);
+    auto mainForm = std::make_unique<TQuorvaneForm>(context);
     auto helperForm = std::make_unique<THelperForm>();
     auto filterForm = std::make_unique<TFilterForm>();
     auto calcForm = std::make_unique<TCalcForm>();
     auto noticeForm = std::make_unique<TNoticeForm>();
-    auto notParolForm = std::make_unique<TNotParolForm>();
+    auto notParolForm = std::make_unique<TNotParolForm>(firstRunLogic);
     auto settingsForm = std::make_unique<TSettingsForm>();
     auto problemsForm = std::make_unique<TProblemsForm>();
+    userForm->SetFirstRunForm(notParolForm.get());
 
+    QObject::connect(userForm.get(), &TUserForm::LoggedIn, mainForm.get(), [&] {
+        mainForm->SetUserCaption(state.userName);
+        // Maximized; a desktop without a window manager does not do it by itself.
+        mainForm->setGeometry(mainForm->screen()->availableGeometry());
+        mainForm->showMaximized();
+        mainForm->activateWindow();
+        // The first activation opens the base; a desktop without a window manager may not activate it.
+        QTimer::singleShot(0, mainForm.get(), [&] {
+            if (!mainForm->BaseOpen())
+                mainForm->OpenBase();
+            if (loginLogic.EarlierBasesPending())
+                loginLogic.AfterMainWindowFirstShown();
+        });
+    });
+    mainForm->onClosed = [&] { userForm->done(QDialog::Accepted); };
     QObject::connect(userForm.get(), &QDialog::finished, &app, &QCoreApplication::quit);
+    userForm->ShowForLogin();
     userForm->show();
-    const int code = app.exec();
+    app.exec();
 
     Messages().SetPresenter(nullptr);
     locks.Release();
-    Q_UNUSED(code);
     return 0;
 }

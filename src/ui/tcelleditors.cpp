@@ -31,7 +31,7 @@ TCellEditors::TCellEditors(QObject* parent)
 
 TCellEditors::~TCellEditors() {
     for (QWidget* w : {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)})
-        if (!w->parent())
+        if (w && !w->parent())
             delete w;
 }
 

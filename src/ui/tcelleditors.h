@@ -5,12 +5,16 @@
 
 #include <QDate>
 #include <QObject>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
 #include <QPointer>
+
+#include "ui/tledgergrid.h"
 
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
-class TLedgerGrid;
 
 // How an editor was left: the key that closed it, or the focus going elsewhere.
 enum class TEditorExit { Enter, Escape, FocusOut, Up, Down, Left, Right };
@@ -53,9 +57,10 @@ private:
     void Finish(TEditorExit exit);
     QWidget* Current() const;
 
-    QLineEdit* m_line;
-    QComboBox* m_choice;
-    QDateEdit* m_date;
+    // The editors live in the grid they were last opened over, which may be gone first at exit.
+    QPointer<QLineEdit> m_line;
+    QPointer<QComboBox> m_choice;
+    QPointer<QDateEdit> m_date;
     TEditorKind m_kind = TEditorKind::None;
     QPointer<TLedgerGrid> m_view;
     int m_col = -1;

@@ -1,29 +1,45 @@
 #pragma once
 
-#include "storage/tprogrampaths.h"
-
 #include <QDialog>
 
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class TLoginLogic;
+class TNotParolForm;
 
 // The log-in dialog: the program's first and main window. Closing it ends the program.
 class TUserForm : public QDialog {
     Q_OBJECT
 public:
-    // Creating the dialog settles where the books and the backup copies are.
-    explicit TUserForm(TProgramPaths& paths, QWidget* parent = nullptr);
+    explicit TUserForm(TLoginLogic& logic, QWidget* parent = nullptr);
+    // The first-run dialog is made after this one; it is given here once it exists.
+    void SetFirstRunForm(TNotParolForm* form) { m_firstRun = form; }
+
+    // Fills the names for a log-in at start and clears the password.
+    void ShowForLogin();
 
     QComboBox* NameBox() const { return m_names; }
     QLineEdit* PasswordEdit() const { return m_password; }
     QPushButton* AcceptButton() const { return m_accept; }
     QPushButton* CancelButton() const { return m_cancel; }
 
+Q_SIGNALS:
+    // The user is in: the main window opens the base.
+    void LoggedIn();
+
+protected:
+    void reject() override;
+
 private:
-    TProgramPaths& m_paths;
+    void Accept();
+    void Follow(int outcome);
+
+    TLoginLogic& m_logic;
+    TNotParolForm* m_firstRun = nullptr;
     QComboBox* m_names;
     QLineEdit* m_password;
     QPushButton* m_accept;
     QPushButton* m_cancel;
+    bool m_typing = false;
 };
