@@ -13,13 +13,18 @@
 #include "ui/tgridcontroller.h"
 #include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
+#include "ui/tcalcform.h"
 #include "ui/tlowerpanel.h"
+#include "ui/tmenuclass.h"
 #include "ui/tsectionpanel.h"
 #include "ui/ttitlestrip.h"
 #include "ui/ttoolbarpanel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -73,7 +78,7 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context),
       m_sections(new TSectionPanel(context.state.paths.programFolder)), m_toolbar(new TToolBarPanel),
       m_title(new TTitleStrip(QString::fromUtf8(kTableTitles[0]), context.state.paths.programFolder)),
-      m_notebook(new QStackedWidget), m_lower(new TLowerPanel) {
+      m_notebook(new QStackedWidget), m_lower(new TLowerPanel), m_menu(new TMenuClass(menuBar(), this)) {
     setObjectName(QStringLiteral("QuorvaneForm"));
     setWindowTitle(BaseCaption());
     setMinimumSize(500, 340);
@@ -100,7 +105,7 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
         const TTableKind kind = CurrentLedgerKind();
         m_context.state.current = &m_context.state.Grid(kind);
         Grid(kind)->setFocus();
-        LayOutToolBar();
+        RefreshCommands();
     });
     m_notebook->addWidget(m_planTabs);
     auto* analysis = new QLabel(QStringLiteral("Данных для анализа в указанном диапазоне дат не существует"));
@@ -129,8 +134,59 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
         m_context.editors.CloseAndCommit();
         m_context.general.DeleteLedgerRow(*g, g->row, true);
     });
+    connect(m_menu->Item(QStringLiteral("ExitMenu")), &QAction::triggered, this, &QWidget::close);
+    connect(m_menu->Item(QStringLiteral("Calc")), &QAction::triggered, this, [this] {
+        if (m_calc)
+            OpenCalculator(*m_calc, this);
+    });
+    connect(m_menu->Item(QStringLiteral("PravkaMenu")), &QAction::triggered, m_toolbar->PravkaButton(), &QPushButton::click);
+    connect(m_menu->Item(QStringLiteral("DeleteMenu")), &QAction::triggered, m_toolbar->DeleteButton(), &QPushButton::click);
+    connect(m_menu->Item(QStringLiteral("OptimizationBaseMenu")), &QAction::triggered, this, [this] {
+        if (Messages().AskYesNo({QStringLiteral("Содержимое ячеек с датами будет приведено"),
+                                 QStringLiteral("к виду dd.MM.yyyy. Продолжить?")},
+                                TMsgButton::Yes))
+            RunDateOptimisation();
+    });
+    connect(m_menu, &TMenuClass::SortChosen, this, [this](int column) {
+        TDataGrid* view = m_context.state.current;
+        if (!view)
+            return;
+        m_context.editors.CloseAndCommit();
+        m_context.general.SortByColumn(*view, column);
+        if (TGridController* c = Controller(view->kind))
+            c->Refresh();
+        RefreshCommands();
+    });
     qApp->installEventFilter(this);
     SwitchSection(0);
+}
+
+void TQuorvaneForm::RefreshCommands() {
+    const TDataGrid* view = m_context.state.current;
+    const bool returns = view && view->kind == TTableKind::Returns;
+    m_menu->SortMenu()->menuAction()->setVisible(m_section != Analis && !returns);
+    m_menu->AdminMenu()->menuAction()->setVisible(!returns);
+    m_menu->AdminMenu()->setEnabled(m_context.state.admin);
+    m_menu->ActionsMenu()->menuAction()->setVisible(m_section != Analis);
+    if (m_section == Base || !view || !TGeneralClass::IsSortable(*view))
+        m_menu->RebuildSortMenu(m_section == Base && view && TGeneralClass::IsSortable(*view) ? view : nullptr);
+    else
+        m_menu->RebuildSortMenu(view);
+    LayOutToolBar();
+}
+
+void TQuorvaneForm::RunDateOptimisation() {
+    QDialog wait(this, Qt::Tool | Qt::WindowStaysOnTopHint);
+    wait.setWindowTitle(QStringLiteral("Оптимизация баз. Подождите..."));
+    auto* text = new QLabel(QStringLiteral("Идет оптимизация баз. Не закрывайте окно"), &wait);
+    text->adjustSize();
+    text->move(20, 20);
+    wait.setFixedSize(text->width() + 40, text->height() + 40);
+    wait.move(mapToGlobal(QPoint(std::max(0, (width() - wait.width()) / 2), std::max(0, (height() - wait.height()) / 2))));
+    wait.show();
+    QApplication::processEvents();
+    m_context.edit.NormaliseAllDates();
+    wait.close();
 }
 
 TQuorvaneForm::~TQuorvaneForm() { qApp->removeEventFilter(this); }
@@ -140,7 +196,22 @@ TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid
     auto* c = new TGridController(m_context.state, m_context.general, m_context.edit, m_context.editors,
                                   m_context.state.Grid(kind), grid, this);
     m_controllers.insert(int(kind), c);
-    connect(c, &TGridController::BecameCurrent, this, [this] { LayOutToolBar(); });
+    connect(c, &TGridController::BecameCurrent, this, [this] { RefreshCommands(); });
+    connect(c, &TGridController::PopupRequested, this, [this, c](int, int, const QPoint& at) {
+        QMenu popup;
+        popup.setObjectName(QStringLiteral("MyPopupMenu"));
+        QAction* del = popup.addAction(QStringLiteral("Удалить строку"));
+        del->setObjectName(QStringLiteral("DelRow"));
+        QAction* edit = popup.addAction(QStringLiteral("Редактировать"));
+        edit->setObjectName(QStringLiteral("Pravka"));
+        QAction* chosen = popup.exec(at);
+        if (chosen == del) {
+            m_context.editors.CloseAndCommit();
+            m_context.general.DeleteLedgerRow(c->Grid(), c->Grid().row, true);
+        } else if (chosen == edit) {
+            c->EditCurrent();
+        }
+    });
     return c;
 }
 
@@ -259,7 +330,7 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
         m_lower->SetLayoutKind(index >= 2 ? TLowerPanel::TLayoutKind::Hidden : TLowerPanel::TLayoutKind::Bases);
         m_lower->setVisible(index < 2);
         LayOutRegions();
-        LayOutToolBar();
+        RefreshCommands();
     });
     return m_baseTabs;
 }
@@ -352,7 +423,7 @@ void TQuorvaneForm::SwitchSection(int index) {
     }
     m_title->AutoSizeButton()->setVisible(index != Base);
     LayOutRegions();
-    LayOutToolBar();
+    RefreshCommands();
 }
 
 void TQuorvaneForm::LayOutToolBar() {
@@ -582,10 +653,6 @@ bool TQuorvaneForm::eventFilter(QObject* watched, QEvent* event) {
         const int section = k - Qt::Key_F2;
         if (section != m_section)
             SwitchSection(section);
-        return true;
-    }
-    if (k == Qt::Key_F10 && key->modifiers() == Qt::NoModifier) {
-        close();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

@@ -15,7 +15,9 @@ class TGridController;
 class TKindsListView;
 class TKindsPicker;
 class TLedgerGrid;
+class TCalcForm;
 class TLowerPanel;
+class TMenuClass;
 class TSectionPanel;
 class TTitleStrip;
 class TToolBarPanel;
@@ -50,6 +52,13 @@ public:
     TLowerPanel* Lower() const { return m_lower; }
     QTabWidget* PlanTabs() const { return m_planTabs; }
     QTabWidget* BaseTabs() const { return m_baseTabs; }
+    TMenuClass* Menu() const { return m_menu; }
+    void SetCalculator(TCalcForm* calc) { m_calc = calc; }
+
+    // Every date cell written as "dd.MM.yyyy", with the small window that asks to wait.
+    void RunDateOptimisation();
+    // The "Сортировка" menu and the toolbar for the page and view on show.
+    void RefreshCommands();
 
     // The window's layout and column widths into the base's settings (before the base is saved).
     void StoreSettings();
@@ -85,6 +94,8 @@ private:
     TTitleStrip* m_title;
     QStackedWidget* m_notebook;
     TLowerPanel* m_lower;
+    TMenuClass* m_menu;
+    TCalcForm* m_calc = nullptr;
     QTabWidget* m_planTabs = nullptr;
     QTabWidget* m_baseTabs = nullptr;
     QMap<int, TGridController*> m_controllers; // by table kind
