@@ -11,6 +11,8 @@
 #include "ui/tquorvaneform.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QTest>
 
@@ -77,4 +79,137 @@ TEST_F(MainWindow, AnExpenseTypedWithTheKeyboardAlone) {
     EXPECT_EQ(Cell(0, 6), "Мама");
     EXPECT_EQ(Cell(0, 0), "10.12.2026");
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+namespace {
+
+// Puts complete expenses into the table behind the window, as if typed earlier.
+void Fill(TAppContext& c, const std::vector<QStringList>& rows) {
+    TMemTable& t = c.state.Table(TTableKind::Rashod);
+    for (const QStringList& r : rows) {
+        t.InsertRow(t.RowCount() - 1)->SetCells(r);
+    }
+    c.state.Grid(TTableKind::Rashod).ResetRowMap();
+    c.state.Grid(TTableKind::Rashod).NotifyRows();
+}
+
+} // namespace
+
+TEST_F(MainWindow, TheFillRuleKeepsTheSumClosedUntilTheKindIsChosen) {
+    TMessageRecorder boxes;
+    Rashod()->setFocus();
+    context.state.Grid(TTableKind::Rashod).col = 3;
+    Rashod()->ShowCell(3, 1);
+    Type("5");
+    EXPECT_FALSE(context.editors.IsOpen());
+    ASSERT_EQ(boxes.Hints().size(), 1u);
+    EXPECT_EQ(boxes.Hints()[0].text, "Заполните предыдущие ячейки");
+    EXPECT_EQ(boxes.Hints()[0].col, 3);
+}
+
+TEST_F(MainWindow, DownMakesOneNewRowAndNoMore) {
+    Fill(context, {{"09.12.2026", "Еда", "Хлеб", "30", "", "", "Мама"}});
+    TMemTable& t = context.state.Table(TTableKind::Rashod);
+    // The new row after a fill is incomplete; make the last row complete to see Down add one.
+    t.Row(t.RowCount() - 1)->SetCells({"10.12.2026", "Еда", "Кофе", "", "", "", ""});
+    Rashod()->setFocus();
+    Rashod()->ShowCell(0, 2);
+    context.state.Grid(TTableKind::Rashod).row = 2;
+    Key(Qt::Key_Down);
+    EXPECT_EQ(t.RowCount(), 3);
+    EXPECT_EQ(Rashod()->CurrentGridRow(), 3);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(t.RowCount(), 3);
+}
+
+TEST_F(MainWindow, DeletingTheNewRowTheLastRecordAndAMiddleOne) {
+    Fill(context, {{"01.12.2026", "Еда", "Хлеб", "30", "", "", "Мама"}, {"02.12.2026", "Еда", "Кофе", "40", "", "", "Мама"}});
+    TMemTable& t = context.state.Table(TTableKind::Rashod);
+    TMessageRecorder boxes;
+    Rashod()->setFocus();
+    auto del = [&](int row) {
+        context.state.Grid(TTableKind::Rashod).row = row;
+        Rashod()->ShowCell(0, row);
+        boxes.AnswerYes();
+        Key(Qt::Key_Delete);
+    };
+    del(3); // the empty new row stays, empty
+    EXPECT_EQ(t.RowCount(), 3);
+    EXPECT_EQ(boxes.Boxes().back(), Question({"Вы действительно хотите удалить строку?"}, TMsgButton::Yes));
+    del(1); // a record in the middle goes, the rows below move up
+    EXPECT_EQ(t.RowCount(), 2);
+    EXPECT_EQ(t.Row(0)->Cell(2), "Кофе");
+    // The last grid row holding a record is emptied and gets the default date.
+    t.Row(1)->SetCells({"03.12.2026", "Еда", "Сыр", "1", "", "", "Мама"});
+    context.state.Grid(TTableKind::Rashod).NotifyCells();
+    del(2);
+    EXPECT_EQ(t.RowCount(), 2);
+    EXPECT_EQ(t.Row(1)->Cells(), QStringList({"10.12.2026", "", "", "", "", "", ""}));
+}
+
+TEST_F(MainWindow, PastingIntoASumChecksTheFormula) {
+    Fill(context, {{"01.12.2026", "Еда", "Хлеб", "30", "", "", "Мама"}});
+    const struct {
+        const char* clip;
+        const char* editor;
+    } cases[] = {{"12.5", "12,5"}, {"(1+2", "3"}, {"(-2)", "error"}, {"abc", "0"}};
+    for (const auto& c : cases) {
+        Rashod()->setFocus();
+        context.state.Grid(TTableKind::Rashod).col = 3;
+        context.state.Grid(TTableKind::Rashod).row = 1;
+        Rashod()->ShowCell(3, 1);
+        QApplication::clipboard()->setText(c.clip);
+        QTest::keyClick(Rashod(), Qt::Key_V, Qt::ControlModifier);
+        ASSERT_TRUE(context.editors.IsOpen()) << c.clip;
+        EXPECT_EQ(context.editors.LineEditor()->text(), QString(c.editor)) << c.clip;
+        EXPECT_EQ(context.editors.LineEditor()->selectedText(), QString(c.editor));
+        Key(Qt::Key_Escape);
+    }
+}
+
+TEST_F(MainWindow, AWrongFormulaIsRefusedOnceThenDropped) {
+    TMessageRecorder boxes;
+    Fill(context, {{"01.12.2026", "Еда", "Хлеб", "", "", "", "Мама"}});
+    Rashod()->setFocus();
+    context.state.Grid(TTableKind::Rashod).col = 3;
+    Rashod()->ShowCell(3, 1);
+    Type("(2)3");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Error({"Неправильная формула"})});
+    ASSERT_TRUE(context.editors.IsOpen());
+    EXPECT_EQ(context.editors.LineEditor()->selectedText(), "(2)3");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_FALSE(context.editors.IsOpen());
+    EXPECT_EQ(Cell(0, 3), "");
+}
+
+TEST_F(MainWindow, ADateOnTheNewRowBecomesTheNextDefaultDate) {
+    Rashod()->setFocus();
+    Rashod()->ShowCell(0, 1);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(context.editors.Kind(), TEditorKind::Date);
+    context.editors.DateEditor()->setDate(QDate(2024, 1, 5));
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Cell(0, 0), "05.01.2024");
+    EXPECT_EQ(context.state.Grid(TTableKind::Rashod).DefaultDate, QDate(2024, 1, 5));
+    TMemTable& t = context.state.Table(TTableKind::Rashod);
+    t.Row(0)->SetCells({"05.01.2024", "Еда", "Хлеб", "", "", "", ""});
+    context.general.EnsureNewRow(context.state.Grid(TTableKind::Rashod));
+    EXPECT_EQ(t.Row(1)->Cell(0), "05.01.2024");
+}
+
+TEST_F(MainWindow, EditingTheSortColumnMovesTheRecordAndTheSelectionFollows) {
+    Fill(context, {{"01.12.2026", "Еда", "Хлеб", "30", "", "", "Мама"},
+                   {"02.12.2026", "Еда", "Кофе", "40", "", "", "Мама"},
+                   {"03.12.2026", "Еда", "Сыр", "50", "", "", "Мама"}});
+    Rashod()->setFocus();
+    Rashod()->ShowCell(0, 1);
+    context.state.Grid(TTableKind::Rashod).row = 1;
+    Key(Qt::Key_Return);
+    context.editors.DateEditor()->setDate(QDate(2026, 12, 9));
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(Cell(2, 2), "Хлеб");
+    EXPECT_EQ(Rashod()->CurrentGridRow(), 3);
+    EXPECT_EQ(context.state.Grid(TTableKind::Rashod).row, 3);
 }
