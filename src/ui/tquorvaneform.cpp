@@ -106,6 +106,7 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
         m_context.state.current = &m_context.state.Grid(kind);
         Grid(kind)->setFocus();
         RefreshCommands();
+        SizePendingViews();
     });
     m_notebook->addWidget(m_planTabs);
     auto* analysis = new QLabel(QStringLiteral("Данных для анализа в указанном диапазоне дат не существует"));
@@ -331,6 +332,7 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
         m_lower->setVisible(index < 2);
         LayOutRegions();
         RefreshCommands();
+        SizePendingViews();
     });
     return m_baseTabs;
 }
@@ -424,6 +426,7 @@ void TQuorvaneForm::SwitchSection(int index) {
     m_title->AutoSizeButton()->setVisible(index != Base);
     LayOutRegions();
     RefreshCommands();
+    SizePendingViews();
 }
 
 void TQuorvaneForm::LayOutToolBar() {
@@ -461,6 +464,7 @@ void TQuorvaneForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     LayOutRegions();
     LayOutToolBar();
+    SizePendingViews();
 }
 
 void TQuorvaneForm::AutoSize(TLedgerGrid* grid) {
@@ -534,10 +538,7 @@ void TQuorvaneForm::ApplySettings() {
             if (cw.section == QLatin1String(w.section))
                 stored = &cw;
         if (!stored) {
-            if (w.tableKind >= 0)
-                AutoSize(static_cast<TLedgerGrid*>(view));
-            else
-                AutoSizeKinds(view);
+            m_pendingSizing.append(view);
             continue;
         }
         const int columns = view->model() ? view->model()->columnCount() : 0;
@@ -565,6 +566,20 @@ void TQuorvaneForm::ApplySettings() {
         move(s.left.value_or((screen.width() - *s.width) / 2), s.top.value_or((screen.height() - *s.height) / 2));
     }
     LayOutRegions();
+    SizePendingViews();
+}
+
+void TQuorvaneForm::SizePendingViews() {
+    for (int i = m_pendingSizing.size() - 1; i >= 0; --i) {
+        QTableView* view = m_pendingSizing[i];
+        if (!view->isVisible() || view->viewport()->width() < 50)
+            continue;
+        if (auto* grid = qobject_cast<TLedgerGrid*>(view))
+            AutoSize(grid);
+        else
+            AutoSizeKinds(view);
+        m_pendingSizing.removeAt(i);
+    }
 }
 
 void TQuorvaneForm::StoreSettings() {

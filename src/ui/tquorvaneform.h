@@ -10,6 +10,7 @@
 class QSplitter;
 class QStackedWidget;
 class QTabWidget;
+class QTableView;
 class TAppContext;
 class TGridController;
 class TKindsListView;
@@ -87,6 +88,8 @@ private:
     TTableKind CurrentLedgerKind() const;
     void SetPageTitles();
     void LayOutToolBar();
+    // Views whose columns share their width out once they are first on show (hidden ones have none).
+    void SizePendingViews();
 
     TAppContext& m_context;
     TSectionPanel* m_sections;
@@ -109,4 +112,5 @@ private:
     bool m_firstActivation = true;
     bool m_closing = false;
     int m_lowerHeight = 250;
+    QList<QTableView*> m_pendingSizing;
 };

@@ -29,9 +29,9 @@ public:
 
     bool Start();
     // Waits for a visible window whose caption matches the regular expression; returns its id.
-    QString WaitWindow(const QString& captionRegex, int timeoutMs = 15000);
-    bool WaitGone(const QString& captionRegex, int timeoutMs = 15000);
-    bool WaitExit(int timeoutMs = 15000);
+    QString WaitWindow(const QString& captionRegex, int timeoutMs = 30000);
+    bool WaitGone(const QString& captionRegex, int timeoutMs = 30000);
+    bool WaitExit(int timeoutMs = 30000);
     // Gives the window the keyboard and presses the keys (xdotool key names such as "Return", "F10").
     void Keys(const QString& windowId, const QStringList& keys);
     void Type(const QString& windowId, const QString& text);

@@ -1,0 +1,119 @@
+// A new user types a few records with the keyboard alone, closes the program, and finds them in the
+// table files and again after the next start.
+#include "e2edriver.h"
+
+#include "qtprint.h"
+#include "storage/tmemtable.h"
+
+#include <QDate>
+#include <QDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<QStringList> Rows(const QString& path) {
+    TMemTable t;
+    EXPECT_TRUE(t.LoadFromFile(path)) << path.toStdString();
+    std::vector<QStringList> out;
+    for (int i = 0; i < t.RowCount(); ++i)
+        out.push_back(t.Row(i)->Cells());
+    return out;
+}
+
+void Pause(int ms) { QThread::msleep(ulong(ms)); }
+
+QString Today(int plusDays = 0) { return QDate::currentDate().addDays(plusDays).toString("dd.MM.yyyy"); }
+
+} // namespace
+
+TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
+    if (!HaveE2ETools())
+        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    TVirtualDisplay display;
+    ASSERT_TRUE(display.IsUp());
+    QTemporaryDir home;
+    {
+        TE2EProgram program(display, home.path());
+        ASSERT_TRUE(program.Start());
+        const QString login = program.WaitWindow("^Войти$");
+        ASSERT_FALSE(login.isEmpty()) << program.Output().toStdString();
+        // No users yet: the name field takes the new name; the password stays empty.
+        program.Keys(login, {"shift+Tab"});
+        program.Type(login, "Мама");
+        program.Keys(login, {"Tab", "Return"});
+        const QString main = program.WaitWindow("Пользователь: Мама$");
+        ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
+        Pause(500);
+        auto keys = [&](const QStringList& k) {
+            program.Keys(main, k);
+            Pause(150);
+        };
+        auto type = [&](const QString& t) {
+            program.Type(main, t);
+            Pause(150);
+        };
+        // Expense 1: from the date to the kind, into the picker, pick, the sum as a formula.
+        keys({"Right", "Return", "Return"});
+        type("2+3*4");
+        keys({"Return", "Return"}); // the sum; the purse is filled, so the note; the user column closes the row
+        // Expense 2: the picker has the focus again; the next name down, a note.
+        keys({"Down", "Return"});
+        type("150");
+        keys({"Return"});
+        type("хлеб свежий");
+        keys({"Return"});
+        // Expense 3: another kind.
+        keys({"Right", "Return"});
+        type("99.5");
+        keys({"Return", "Return", "Escape"});
+        // An income.
+        keys({"F3", "Right", "Return", "Return"});
+        type("50000");
+        keys({"Return", "Return", "Escape"});
+        // An expense plan.
+        keys({"F5", "Return", "Return"});
+        type("3000");
+        keys({"Return", "Return", "Escape"});
+        program.Screenshot(home.path() + "/typed.png");
+        keys({"F10"});
+        const QString question = program.WaitWindow("^   Подтвердите$");
+        ASSERT_FALSE(question.isEmpty());
+        program.Keys(question, {"Return"});
+        ASSERT_TRUE(program.WaitExit(15000));
+    }
+    const QString base = home.path() + "/share/Quorvane/BASE/Base1";
+    const std::vector<QStringList> expenses = {
+        {Today(), "Продукты", "Крупы", "14", "рубль", "", "Мама"},
+        {Today(), "Продукты", "Молоко", "150", "рубль", "хлеб свежий", "Мама"},
+        {Today(), "Коммунальные платежи", "Вывоз мусора", "99,5", "рубль", "", "Мама"},
+    };
+    EXPECT_EQ(Rows(base + "/rashod"), expenses);
+    EXPECT_EQ(Rows(base + "/dohod"), (std::vector<QStringList>{{Today(), "Аванс", "50000", "рубль", "", "Мама"}}));
+    EXPECT_EQ(Rows(base + "/planrashod"),
+              (std::vector<QStringList>{{"Продукты", "Крупы", Today(), Today(30), "3000", "рубль", "", "Мама"}}));
+    const std::vector<QStringList> users = Rows(home.path() + "/share/Quorvane/BASE/user");
+    ASSERT_EQ(users.size(), 1u);
+    EXPECT_EQ(users[0].mid(0, 2), QStringList({"Мама", "Base1"}));
+    EXPECT_EQ(users[0][2], "1"); // the program writes its first administrator as "1"
+
+    // The next start: the last user is offered, the records are read back and written unchanged.
+    TE2EProgram again(display, home.path());
+    ASSERT_TRUE(again.Start());
+    const QString login = again.WaitWindow("^Войти$");
+    ASSERT_FALSE(login.isEmpty());
+    again.Keys(login, {"Return"});
+    const QString main = again.WaitWindow("Пользователь: Мама$");
+    ASSERT_FALSE(main.isEmpty());
+    Pause(500);
+    again.Screenshot(home.path() + "/again.png");
+    again.Keys(main, {"F10"});
+    const QString question = again.WaitWindow("^   Подтвердите$");
+    ASSERT_FALSE(question.isEmpty());
+    again.Keys(question, {"Return"});
+    ASSERT_TRUE(again.WaitExit(15000));
+    EXPECT_EQ(Rows(base + "/rashod"), expenses);
+    if (!qEnvironmentVariableIsEmpty("VELLUMORA_KEEP_SCREENSHOTS"))
+        QDir().rename(home.path() + "/typed.png", qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS") + "/typed.png");
+}
