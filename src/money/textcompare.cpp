@@ -29,50 +29,60 @@ bool LocaleCasesPlainly() {
     return language != QLocale::Turkish && language != QLocale::Azerbaijani && language != QLocale::Lithuanian;
 }
 
-bool IsPlainChar(char16_t c) {
-    return (c >= 0x20 && c < 0x7F) || (c >= 0x410 && c <= 0x44F) || c == 0x401 || c == 0x451;
+QString PlainUpperText(QString text) {
+    for (QChar& c : text)
+        c = PlainUpper(c);
+    return text;
 }
 
 } // namespace
 
-bool IsPlainText(QStringView text) {
-    for (QChar c : text)
-        if (!IsPlainChar(c.unicode()))
-            return false;
-    return true;
-}
-
-QChar PlainUpper(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= u'a' && u <= u'z')
-        return QChar(char16_t(u - 0x20));
-    if (u >= 0x430 && u <= 0x44F)
-        return QChar(char16_t(u - 0x20));
-    if (u == 0x451)
-        return QChar(char16_t(0x401));
-    return c;
-}
-
 QString UpperText(const QString& text) {
-    if (IsPlainText(text) && LocaleCasesPlainly()) {
-        QString out = text;
-        for (QChar& c : out)
-            c = PlainUpper(c);
-        return out;
-    }
+    if (IsPlainText(text) && LocaleCasesPlainly())
+        return PlainUpperText(text);
     return QLocale().toUpper(text);
 }
 
 bool CollatorSameIgnoringCase(const QString& a, const QString& b) { return CaseBlindCollator().compare(a, b) == 0; }
 
-bool SameTextIgnoringCase(const QString& a, const QString& b) {
-    if (IsPlainText(a) && IsPlainText(b) && LocaleCasesPlainly()) {
-        if (a.size() != b.size())
+TCaseBlindText::TCaseBlindText(const QString& text)
+    : m_text(text), m_fast(IsPlainText(text) && LocaleCasesPlainly()) {
+    m_upper = m_fast ? PlainUpperText(text) : QLocale().toUpper(text);
+}
+
+bool TCaseBlindText::SameAs(const QString& cell) const {
+    if (m_fast && IsPlainText(cell)) {
+        if (cell.size() != m_upper.size())
             return false;
-        for (qsizetype i = 0; i < a.size(); ++i)
-            if (PlainUpper(a[i]) != PlainUpper(b[i]))
+        for (qsizetype i = 0; i < cell.size(); ++i)
+            if (PlainUpper(cell[i]) != m_upper[i])
                 return false;
         return true;
     }
-    return CollatorSameIgnoringCase(a, b);
+    return CollatorSameIgnoringCase(cell, m_text);
 }
+
+std::optional<qsizetype> TCaseBlindText::FindIn(const QString& cell) const {
+    if (m_fast && IsPlainText(cell)) {
+        // Upper case keeps every plain character one character long: compare in place.
+        const qsizetype n = cell.size(), m = m_upper.size();
+        if (m == 0)
+            return 0;
+        const QChar first = m_upper[0];
+        const QChar firstLower = first.toLower();
+        for (qsizetype i = 0; i + m <= n; ++i) {
+            if (cell[i] != first && cell[i] != firstLower)
+                continue;
+            qsizetype j = 1;
+            while (j < m && PlainUpper(cell[i + j]) == m_upper[j])
+                ++j;
+            if (j == m)
+                return i;
+        }
+        return std::nullopt;
+    }
+    const qsizetype at = UpperText(cell).indexOf(m_upper);
+    return at < 0 ? std::nullopt : std::optional<qsizetype>(at);
+}
+
+bool SameTextIgnoringCase(const QString& a, const QString& b) { return TCaseBlindText(b).SameAs(a); }

@@ -5,6 +5,7 @@
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
 #include "money/pursetable.h"
+#include "money/rowcells.h"
 #include "money/textcompare.h"
 #include "storage/tsettingsfiles.h"
 
@@ -67,27 +68,29 @@ void FillPerPurse(TMemTable& table, const TPurseIndex& purses, const std::vector
             {purses.names[i], FloatToText(purses.rates[size_t(i)]), FloatToText(sums.empty() ? 0 : sums[size_t(i)])});
 }
 
-bool IsComplete(const QStringList& cells, int lastRequired) {
+bool IsComplete(const TRowCells& cells, int lastRequired) {
     for (int c = 0; c <= lastRequired; ++c)
-        if (!IsNotBlank(cells.value(c)))
+        if (!IsNotBlank(cells.Value(c)))
             return false;
     return true;
 }
 
-bool HasContentAfterFirstCell(const QStringList& cells, int columns) {
+bool HasContentAfterFirstCell(const TRowCells& cells, int columns) {
     for (int c = 1; c < columns; ++c)
-        if (IsNotBlank(cells.value(c)))
+        if (IsNotBlank(cells.Value(c)))
             return true;
     return false;
 }
 
-// The criterion passes when it is blank or the table has no such column; otherwise the whole cell
-// must equal it, case aside.
-bool TextPasses(const QStringList& cells, int column, const QString& criterion) {
-    if (column < 0 || !IsNotBlank(criterion))
-        return true;
-    return SameTextIgnoringCase(cells.value(column), criterion);
-}
+// A text criterion: it passes when it is blank or the table has no such column; otherwise the whole
+// cell must equal it, case aside.
+struct TTextCriterion {
+    TTextCriterion(int col, const QString& criterion) : column(IsNotBlank(criterion) ? col : -1), text(criterion) {}
+    bool Passes(const TRowCells& cells) const { return column < 0 || text.SameAs(cells.Value(column)); }
+
+    int column;
+    TCaseBlindText text;
+};
 
 void ClampSelection(TDataGrid& grid) {
     const int last = grid.GridRowCount() - 1;
@@ -106,25 +109,25 @@ struct TFilters::TMatcher {
     bool needsContent = true;
     bool anySum = true;
     long double sumFrom = 0, sumTo = 0;
-    TTextColumns textColumns;
-    int purseColumn = -1, userColumn = -1;
-    TFilterCriteria texts;
+    std::vector<TTextCriterion> texts;
     bool custom = false;
 
     bool DateInRange(TDateValue d) const { return d >= from && d <= to; }
 
-    bool Passes(const QStringList& cells, int columns, int sumColumn) const {
+    bool Passes(const TRowCells& cells, int columns, int sumColumn) const {
         if (needsContent && !HasContentAfterFirstCell(cells, columns))
             return false;
         if (!custom)
             return true;
         if (!anySum) {
-            const long double sum = NumberValue(cells.value(sumColumn));
+            const long double sum = NumberValue(cells.Value(sumColumn));
             if (sum < sumFrom || sum > sumTo)
                 return false;
         }
-        return TextPasses(cells, textColumns.kind, texts.kind) && TextPasses(cells, textColumns.name, texts.name) &&
-               TextPasses(cells, purseColumn, texts.purse) && TextPasses(cells, userColumn, texts.user);
+        for (const TTextCriterion& t : texts)
+            if (!t.Passes(cells))
+                return false;
+        return true;
     }
 };
 
@@ -227,10 +230,12 @@ void TFilters::ApplyCustom(TTableKind kind, const TFilterCriteria& criteria) {
     m.sumFrom = criteria.sumFrom.value_or(0);
     m.sumTo = criteria.sumTo.value_or(0);
     m.anySum = (!criteria.sumFrom && !criteria.sumTo) || (m.sumFrom == -1 && m.sumTo == -1);
-    m.textColumns = TextColumns(kind);
-    m.purseColumn = def.PurseColumn();
-    m.userColumn = def.userColumn;
-    m.texts = criteria;
+    const TTextColumns columns = TextColumns(kind);
+    for (const TTextCriterion& t : {TTextCriterion(columns.kind, criteria.kind), TTextCriterion(columns.name, criteria.name),
+                                    TTextCriterion(def.PurseColumn(), criteria.purse),
+                                    TTextCriterion(def.userColumn, criteria.user)})
+        if (t.column >= 0)
+            m.texts.push_back(t);
     Apply(kind, m);
 }
 
@@ -253,6 +258,7 @@ void TFilters::Apply(TTableKind kind, const TMatcher& matcher) {
     std::vector<int> rowMap{0};
     std::vector<bool> shown(size_t(table.RowCount()) + 1, false);
     bool allComplete = true;
+    TRowCells record;
 
     const int count = table.RowCount();
     for (int i = 0; i < count; ++i) {
@@ -261,29 +267,32 @@ void TFilters::Apply(TTableKind kind, const TMatcher& matcher) {
         // Records without a date are never shown.
         if (!IsNotBlank(date) || !matcher.DateInRange(ParseCellDate(date)))
             continue;
-        const QStringList cells = row->Cells();
-        if (!matcher.Passes(cells, columns, def.sumColumn))
+        record.Read(table, i, columns);
+        if (!matcher.Passes(record, columns, def.sumColumn))
             continue;
         rowMap.push_back(i + 1);
         shown[size_t(i)] = true;
-        const long double sum = NumberValue(cells.value(def.sumColumn));
-        const int purse = purses.Find(cells.value(purseColumn));
+        const long double sum = NumberValue(record.Value(def.sumColumn));
+        const int purse = purses.Find(record.Value(purseColumn));
         const long double based = sum * purses.Rate(purse);
-        const bool lent = debts && cells.value(0) == cells::kLent;
+        const bool lent = debts && record.Value(0) == cells::kLent;
         if (purse >= 0)
             (debts && !lent ? borrowed : sums)[size_t(purse)] += sum;
         total += based;
         if (lent)
             lentTotal += based;
-        allComplete = allComplete && IsComplete(cells, def.lastRequiredColumn);
+        allComplete = allComplete && IsComplete(record, def.lastRequiredColumn);
     }
 
     if (allComplete) {
         // The new-record row is the table's last row while that row is an unlisted incomplete one;
         // otherwise a fresh one is appended, as the grid would on the next edit.
         const int last = table.RowCount() - 1;
-        const bool lastIsNew = last >= 0 && !shown[size_t(last)] &&
-                               !IsComplete(table.Row(last)->Cells(), def.lastRequiredColumn);
+        bool lastIsNew = false;
+        if (last >= 0 && !shown[size_t(last)]) {
+            record.Read(table, last, columns);
+            lastIsNew = !IsComplete(record, def.lastRequiredColumn);
+        }
         if (!lastIsNew) {
             TBaseLoader::AppendNewRecordRow(m_state, grid);
             shown.push_back(false);
@@ -331,16 +340,17 @@ void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
 
     // Incomplete records left behind under the filter go, except the last row. One that carries a sum
     // stays: its money is in the totals and the purses, and deleting it silently would lose it there.
+    TRowCells record;
     for (int i = table.RowCount() - 2; i >= 0; --i) {
-        const QStringList cells = table.Row(i)->Cells();
+        record.Read(table, i, def.CellCount());
         bool incomplete = false;
         for (int c = 1; c <= def.lastRequiredColumn && !incomplete; ++c)
-            incomplete = !IsNotBlank(cells.value(c));
-        if (!incomplete || NumberValue(cells.value(def.sumColumn)) != 0)
+            incomplete = !IsNotBlank(record.Value(c));
+        if (!incomplete || NumberValue(record.Value(def.sumColumn)) != 0)
             continue;
         if (kind == TTableKind::Dolg) {
             bool ok = false;
-            const int number = cells.value(def.ColumnCount()).toInt(&ok);
+            const int number = record.Value(def.ColumnCount()).toInt(&ok);
             if (ok && number >= 0 && size_t(number) < m_state.returns.size() && m_state.returns[size_t(number)] &&
                 m_state.returns[size_t(number)]->RowCount() > 0)
                 continue;
@@ -349,11 +359,13 @@ void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
     }
 
     const int last = table.RowCount() - 1;
-    if (last < 0 || IsComplete(table.Row(last)->Cells(), def.lastRequiredColumn)) {
+    if (last >= 0)
+        record.Read(table, last, def.ColumnCount());
+    if (last < 0 || IsComplete(record, def.lastRequiredColumn)) {
         TBaseLoader::AppendNewRecordRow(m_state, grid);
     } else if (kind == TTableKind::Rashod || kind == TTableKind::Dohod) {
         TTableRow* row = table.Row(last);
-        if (!HasContentAfterFirstCell(row->Cells(), def.ColumnCount()) && grid.DefaultDate.isValid()) {
+        if (!HasContentAfterFirstCell(record, def.ColumnCount()) && grid.DefaultDate.isValid()) {
             if (row->CellCount() < def.CellCount())
                 row->SetCellCount(def.CellCount());
             row->SetCell(0, FormatDate(DateFromQDate(grid.DefaultDate)));

@@ -2,6 +2,7 @@
 
 #include "ledger/tdatagrid.h"
 #include "ledger/toperationswithnumbers.h"
+#include "money/rowcells.h"
 #include "money/textcompare.h"
 #include "storage/tmemtable.h"
 
@@ -12,52 +13,32 @@ namespace {
 // The query prepared once for a whole pass over the cells.
 struct TPreparedQuery {
     TPreparedQuery(const QString& q, bool whole, bool matchCase)
-        : text(q), wholeCell(whole), caseSensitive(matchCase), plain(IsPlainText(q)) {
-        if (!caseSensitive)
-            upper = UpperText(q);
-    }
+        : text(q), blind(q), wholeCell(whole), caseSensitive(matchCase) {}
 
     std::optional<TSearchExtent> Match(const QString& cell) const {
         if (cell.size() < text.size())
             return std::nullopt;
         if (wholeCell) {
-            const bool same = caseSensitive ? cell == text : SameTextIgnoringCase(cell, text);
+            const bool same = caseSensitive ? cell == text : blind.SameAs(cell);
             return same ? std::optional<TSearchExtent>(TSearchExtent{0, int(cell.size())}) : std::nullopt;
         }
         if (caseSensitive) {
             const qsizetype at = cell.indexOf(text);
             return at < 0 ? std::nullopt : std::optional<TSearchExtent>(TSearchExtent{int(at), int(text.size())});
         }
-        if (plain && IsPlainText(cell)) {
-            // Upper case keeps every plain character one character long: compare in place.
-            const qsizetype n = cell.size(), m = upper.size();
-            const QChar first = upper.isEmpty() ? QChar() : upper[0];
-            for (qsizetype i = 0; i + m <= n; ++i) {
-                if (PlainUpper(cell[i]) != first)
-                    continue;
-                qsizetype j = 1;
-                while (j < m && PlainUpper(cell[i + j]) == upper[j])
-                    ++j;
-                if (j == m)
-                    return TSearchExtent{int(i), int(m)};
-            }
-            return std::nullopt;
-        }
-        const QString cellUpper = UpperText(cell);
-        const qsizetype at = cellUpper.indexOf(upper);
-        if (at < 0)
+        const auto at = blind.FindIn(cell);
+        if (!at)
             return std::nullopt;
         // Upper case can lengthen a text (ß gives SS): the part is kept within the cell.
-        const int start = int(std::min<qsizetype>(at, cell.size()));
-        const int length = int(std::min<qsizetype>(upper.size(), cell.size() - start));
+        const int start = int(std::min<qsizetype>(*at, cell.size()));
+        const int length = int(std::min<qsizetype>(blind.Upper().size(), cell.size() - start));
         return TSearchExtent{start, length};
     }
 
     QString text;
-    QString upper;
+    TCaseBlindText blind;
     bool wholeCell;
     bool caseSensitive;
-    bool plain;
 };
 
 bool Before(const TSearchMatch& m, int col, int row) { return m.row < row || (m.row == row && m.col < col); }
@@ -76,13 +57,12 @@ std::vector<TSearchMatch> FindMatches(const TDataGrid& grid, const QString& quer
     if (!IsNotBlank(query) || !grid.Table)
         return out;
     const TPreparedQuery q(query, wholeCell, matchCase);
-    const int columns = grid.ColumnCount();
+    TRowCells cells;
     for (int g = 1; g < grid.GridRowCount(); ++g) {
-        const TTableRow* row = grid.RowAt(g);
-        if (!row)
+        const int row = grid.TableRow(g);
+        if (row < 0)
             continue;
-        const QStringList cells = row->Cells();
-        const int n = std::min(columns, int(cells.size()));
+        const int n = cells.Read(*grid.Table, row, grid.ColumnCount());
         for (int c = 0; c < n; ++c)
             if (const auto extent = q.Match(cells[c]))
                 out.push_back({c, g, *extent});
