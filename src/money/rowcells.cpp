@@ -24,18 +24,15 @@ int TRowCells::Read(const TMemTable& table, int row, int columns) {
     const qsizetype size = bytes.size();
     qsizetype pos = 0;
     quint32 count = 0;
-    if (!memtable::ReadVarint(p, size, pos, count))
-        return 0;
+    if (!memtable::ReadVarint(p, size, pos, count)) return 0;
     const int n = int(std::min<quint32>(count, quint32(std::max(columns, 0))));
-    if (m_cells.size() < size_t(n))
-        m_cells.resize(size_t(n));
+    if (m_cells.size() < size_t(n)) m_cells.resize(size_t(n));
     bool broken = false;
     for (int k = 0; k < n; ++k) {
         QString& cell = m_cells[size_t(k)];
         quint32 len = 0;
         if (!broken && ReadLength(p, size, pos, len) && len <= quint64(size - pos)) {
-            if (!memtable::DecodeCellText(p + pos, len, cell))
-                cell.clear();
+            if (!memtable::DecodeCellText(p + pos, len, cell)) cell.clear();
             pos += len;
         } else {
             broken = true;

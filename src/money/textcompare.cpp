@@ -26,7 +26,8 @@ QCollator& CaseBlindCollator() {
 // path is not taken.
 bool LocaleCasesPlainly() {
     const QLocale::Language language = QLocale().language();
-    return language != QLocale::Turkish && language != QLocale::Azerbaijani && language != QLocale::Lithuanian;
+    return language != QLocale::Turkish && language != QLocale::Azerbaijani &&
+           language != QLocale::Lithuanian;
 }
 
 QString PlainUpperText(QString text) {
@@ -38,12 +39,13 @@ QString PlainUpperText(QString text) {
 } // namespace
 
 QString UpperText(const QString& text) {
-    if (IsPlainText(text) && LocaleCasesPlainly())
-        return PlainUpperText(text);
+    if (IsPlainText(text) && LocaleCasesPlainly()) return PlainUpperText(text);
     return QLocale().toUpper(text);
 }
 
-bool CollatorSameIgnoringCase(const QString& a, const QString& b) { return CaseBlindCollator().compare(a, b) == 0; }
+bool CollatorSameIgnoringCase(const QString& a, const QString& b) {
+    return CaseBlindCollator().compare(a, b) == 0;
+}
 
 TCaseBlindText::TCaseBlindText(const QString& text)
     : m_text(text), m_fast(IsPlainText(text) && LocaleCasesPlainly()) {
@@ -52,11 +54,9 @@ TCaseBlindText::TCaseBlindText(const QString& text)
 
 bool TCaseBlindText::SameAs(const QString& cell) const {
     if (m_fast && IsPlainText(cell)) {
-        if (cell.size() != m_upper.size())
-            return false;
+        if (cell.size() != m_upper.size()) return false;
         for (qsizetype i = 0; i < cell.size(); ++i)
-            if (PlainUpper(cell[i]) != m_upper[i])
-                return false;
+            if (PlainUpper(cell[i]) != m_upper[i]) return false;
         return true;
     }
     return CollatorSameIgnoringCase(cell, m_text);
@@ -66,18 +66,15 @@ std::optional<qsizetype> TCaseBlindText::FindIn(const QString& cell) const {
     if (m_fast && IsPlainText(cell)) {
         // Upper case keeps every plain character one character long: compare in place.
         const qsizetype n = cell.size(), m = m_upper.size();
-        if (m == 0)
-            return 0;
+        if (m == 0) return 0;
         const QChar first = m_upper[0];
         const QChar firstLower = first.toLower();
         for (qsizetype i = 0; i + m <= n; ++i) {
-            if (cell[i] != first && cell[i] != firstLower)
-                continue;
+            if (cell[i] != first && cell[i] != firstLower) continue;
             qsizetype j = 1;
             while (j < m && PlainUpper(cell[i + j]) == m_upper[j])
                 ++j;
-            if (j == m)
-                return i;
+            if (j == m) return i;
         }
         return std::nullopt;
     }
@@ -85,4 +82,6 @@ std::optional<qsizetype> TCaseBlindText::FindIn(const QString& cell) const {
     return at < 0 ? std::nullopt : std::optional<qsizetype>(at);
 }
 
-bool SameTextIgnoringCase(const QString& a, const QString& b) { return TCaseBlindText(b).SameAs(a); }
+bool SameTextIgnoringCase(const QString& a, const QString& b) {
+    return TCaseBlindText(b).SameAs(a);
+}

@@ -17,15 +17,13 @@ inline bool IsPlainChar(char16_t c) {
 }
 inline bool IsPlainText(QStringView text) {
     for (QChar c : text)
-        if (!IsPlainChar(c.unicode()))
-            return false;
+        if (!IsPlainChar(c.unicode())) return false;
     return true;
 }
 // The upper case of one character of plain text.
 inline QChar PlainUpper(QChar c) {
     const char16_t u = c.unicode();
-    if ((u >= u'a' && u <= u'z') || (u >= 0x430 && u <= 0x44F))
-        return QChar(char16_t(u - 0x20));
+    if ((u >= u'a' && u <= u'z') || (u >= 0x430 && u <= 0x44F)) return QChar(char16_t(u - 0x20));
     return u == 0x451 ? QChar(char16_t(0x401)) : c;
 }
 

@@ -44,8 +44,7 @@ struct TPurseIndex {
     explicit TPurseIndex(const TMemTable& purse) {
         for (int i = 0; i < purse.RowCount(); ++i) {
             const QString name = purse.Row(i)->Cell(0);
-            if (!IsNotBlank(name) || index.contains(name))
-                continue;
+            if (!IsNotBlank(name) || index.contains(name)) continue;
             index.insert(name, int(names.size()));
             names << name;
             rates.push_back(NumberValue(purse.Row(i)->Cell(1)));
@@ -64,28 +63,27 @@ struct TPurseIndex {
 void FillPerPurse(TMemTable& table, const TPurseIndex& purses, const std::vector<long double>& sums) {
     table.Clear();
     for (int i = 0; i < purses.Count(); ++i)
-        table.AddRow()->SetCells(
-            {purses.names[i], FloatToText(purses.rates[size_t(i)]), FloatToText(sums.empty() ? 0 : sums[size_t(i)])});
+        table.AddRow()->SetCells({purses.names[i], FloatToText(purses.rates[size_t(i)]),
+                                  FloatToText(sums.empty() ? 0 : sums[size_t(i)])});
 }
 
 bool IsComplete(const TRowCells& cells, int lastRequired) {
     for (int c = 0; c <= lastRequired; ++c)
-        if (!IsNotBlank(cells.Value(c)))
-            return false;
+        if (!IsNotBlank(cells.Value(c))) return false;
     return true;
 }
 
 bool HasContentAfterFirstCell(const TRowCells& cells, int columns) {
     for (int c = 1; c < columns; ++c)
-        if (IsNotBlank(cells.Value(c)))
-            return true;
+        if (IsNotBlank(cells.Value(c))) return true;
     return false;
 }
 
 // A text criterion: it passes when it is blank or the table has no such column; otherwise the whole
 // cell must equal it, case aside.
 struct TTextCriterion {
-    TTextCriterion(int col, const QString& criterion) : column(IsNotBlank(criterion) ? col : -1), text(criterion) {}
+    TTextCriterion(int col, const QString& criterion)
+        : column(IsNotBlank(criterion) ? col : -1), text(criterion) {}
     bool Passes(const TRowCells& cells) const { return column < 0 || text.SameAs(cells.Value(column)); }
 
     int column;
@@ -94,10 +92,8 @@ struct TTextCriterion {
 
 void ClampSelection(TDataGrid& grid) {
     const int last = grid.GridRowCount() - 1;
-    if (grid.row > last)
-        grid.row = last;
-    if (grid.row < 1)
-        grid.row = 1;
+    if (grid.row > last) grid.row = last;
+    if (grid.row < 1) grid.row = 1;
 }
 
 } // namespace
@@ -115,18 +111,14 @@ struct TFilters::TMatcher {
     bool DateInRange(TDateValue d) const { return d >= from && d <= to; }
 
     bool Passes(const TRowCells& cells, int columns, int sumColumn) const {
-        if (needsContent && !HasContentAfterFirstCell(cells, columns))
-            return false;
-        if (!custom)
-            return true;
+        if (needsContent && !HasContentAfterFirstCell(cells, columns)) return false;
+        if (!custom) return true;
         if (!anySum) {
             const long double sum = NumberValue(cells.Value(sumColumn));
-            if (sum < sumFrom || sum > sumTo)
-                return false;
+            if (sum < sumFrom || sum > sumTo) return false;
         }
         for (const TTextCriterion& t : texts)
-            if (!t.Passes(cells))
-                return false;
+            if (!t.Passes(cells)) return false;
         return true;
     }
 };
@@ -179,8 +171,7 @@ QString TablePageTitle(TTableKind kind) {
 
 QString FilterPageTitle(TTableKind kind, int type) {
     const QString word = FilterTitleWord(type);
-    if (word.isEmpty())
-        return TablePageTitle(kind);
+    if (word.isEmpty()) return TablePageTitle(kind);
     return TablePageTitle(kind) + QStringLiteral("  Фильтр : ") + word;
 }
 
@@ -201,7 +192,8 @@ std::optional<TPeriod> PeriodBounds(int type, QDate today) {
     case filtertype::Last7Days:
         return TPeriod{today.addDays(-6), today};
     case filtertype::Month:
-        return TPeriod{QDate(today.year(), today.month(), 1), QDate(today.year(), today.month(), today.daysInMonth())};
+        return TPeriod{QDate(today.year(), today.month(), 1),
+                       QDate(today.year(), today.month(), today.daysInMonth())};
     case filtertype::Last30Days:
         return TPeriod{today.addDays(-29), today};
     default:
@@ -223,28 +215,23 @@ void TFilters::ApplyCustom(TTableKind kind, const TFilterCriteria& criteria) {
     TMatcher m;
     m.custom = true;
     m.needsContent = false;
-    if (!criteria.from.isNull())
-        m.from = DateFromQDate(criteria.from);
-    if (!criteria.to.isNull())
-        m.to = DateFromQDate(criteria.to);
+    if (!criteria.from.isNull()) m.from = DateFromQDate(criteria.from);
+    if (!criteria.to.isNull()) m.to = DateFromQDate(criteria.to);
     m.sumFrom = criteria.sumFrom.value_or(0);
     m.sumTo = criteria.sumTo.value_or(0);
     m.anySum = (!criteria.sumFrom && !criteria.sumTo) || (m.sumFrom == -1 && m.sumTo == -1);
     const TTextColumns columns = TextColumns(kind);
-    for (const TTextCriterion& t : {TTextCriterion(columns.kind, criteria.kind), TTextCriterion(columns.name, criteria.name),
-                                    TTextCriterion(def.PurseColumn(), criteria.purse),
-                                    TTextCriterion(def.userColumn, criteria.user)})
-        if (t.column >= 0)
-            m.texts.push_back(t);
+    for (const TTextCriterion& t :
+         {TTextCriterion(columns.kind, criteria.kind), TTextCriterion(columns.name, criteria.name),
+          TTextCriterion(def.PurseColumn(), criteria.purse), TTextCriterion(def.userColumn, criteria.user)})
+        if (t.column >= 0) m.texts.push_back(t);
     Apply(kind, m);
 }
 
 void TFilters::Apply(TTableKind kind, const TMatcher& matcher) {
-    if (!IsFilterable(kind))
-        return;
+    if (!IsFilterable(kind)) return;
     TDataGrid& grid = m_state.Grid(kind);
-    if (!grid.Table)
-        return;
+    if (!grid.Table) return;
     TMemTable& table = *grid.Table;
     const TTableDef& def = TableDef(kind);
     const bool debts = kind == TTableKind::Dolg;
@@ -265,22 +252,18 @@ void TFilters::Apply(TTableKind kind, const TMatcher& matcher) {
         const TTableRow* row = table.Row(i);
         const QString date = row->Cell(def.dateColumn);
         // Records without a date are never shown.
-        if (!IsNotBlank(date) || !matcher.DateInRange(ParseCellDate(date)))
-            continue;
+        if (!IsNotBlank(date) || !matcher.DateInRange(ParseCellDate(date))) continue;
         record.Read(table, i, columns);
-        if (!matcher.Passes(record, columns, def.sumColumn))
-            continue;
+        if (!matcher.Passes(record, columns, def.sumColumn)) continue;
         rowMap.push_back(i + 1);
         shown[size_t(i)] = true;
         const long double sum = NumberValue(record.Value(def.sumColumn));
         const int purse = purses.Find(record.Value(purseColumn));
         const long double based = sum * purses.Rate(purse);
         const bool lent = debts && record.Value(0) == cells::kLent;
-        if (purse >= 0)
-            (debts && !lent ? borrowed : sums)[size_t(purse)] += sum;
+        if (purse >= 0) (debts && !lent ? borrowed : sums)[size_t(purse)] += sum;
         total += based;
-        if (lent)
-            lentTotal += based;
+        if (lent) lentTotal += based;
         allComplete = allComplete && IsComplete(record, def.lastRequiredColumn);
     }
 
@@ -330,11 +313,9 @@ void TFilters::ResetFilteredTotals(TDataGrid& grid) {
 }
 
 void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
-    if (!IsFilterable(kind))
-        return;
+    if (!IsFilterable(kind)) return;
     TDataGrid& grid = m_state.Grid(kind);
-    if (!grid.Table)
-        return;
+    if (!grid.Table) return;
     TMemTable& table = *grid.Table;
     const TTableDef& def = TableDef(kind);
 
@@ -346,28 +327,25 @@ void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
         bool incomplete = false;
         for (int c = 1; c <= def.lastRequiredColumn && !incomplete; ++c)
             incomplete = !IsNotBlank(record.Value(c));
-        if (!incomplete || NumberValue(record.Value(def.sumColumn)) != 0)
-            continue;
+        if (!incomplete || NumberValue(record.Value(def.sumColumn)) != 0) continue;
         if (kind == TTableKind::Dolg) {
             bool ok = false;
             const int number = record.Value(def.ColumnCount()).toInt(&ok);
-            if (ok && number >= 0 && size_t(number) < m_state.returns.size() && m_state.returns[size_t(number)] &&
-                m_state.returns[size_t(number)]->RowCount() > 0)
+            if (ok && number >= 0 && size_t(number) < m_state.returns.size() &&
+                m_state.returns[size_t(number)] && m_state.returns[size_t(number)]->RowCount() > 0)
                 continue;
         }
         table.DeleteRow(i);
     }
 
     const int last = table.RowCount() - 1;
-    if (last >= 0)
-        record.Read(table, last, def.ColumnCount());
+    if (last >= 0) record.Read(table, last, def.ColumnCount());
     if (last < 0 || IsComplete(record, def.lastRequiredColumn)) {
         TBaseLoader::AppendNewRecordRow(m_state, grid);
     } else if (kind == TTableKind::Rashod || kind == TTableKind::Dohod) {
         TTableRow* row = table.Row(last);
         if (!HasContentAfterFirstCell(record, def.ColumnCount()) && grid.DefaultDate.isValid()) {
-            if (row->CellCount() < def.CellCount())
-                row->SetCellCount(def.CellCount());
+            if (row->CellCount() < def.CellCount()) row->SetCellCount(def.CellCount());
             row->SetCell(0, FormatDate(DateFromQDate(grid.DefaultDate)));
         }
     }
@@ -377,13 +355,11 @@ void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
     ClampSelection(grid);
     // The view always learns of the new rows; redisplay also refreshes the totals and the search.
     grid.NotifyRows();
-    if (redisplay)
-        Changed(kind);
+    if (redisplay) Changed(kind);
 }
 
 void TFilters::ReapplyFilter(TTableKind kind) {
-    if (!IsFilterable(kind))
-        return;
+    if (!IsFilterable(kind)) return;
     TDataGrid& grid = m_state.Grid(kind);
     const int type = grid.filterChoice;
     if (const auto period = PeriodBounds(type, Today())) {
@@ -398,8 +374,7 @@ void TFilters::ReapplyFilter(TTableKind kind) {
 TFilterChoiceResult TFilters::ChooseFilter(int type) {
     TFilterChoiceResult result;
     TDataGrid* current = m_state.current;
-    if (!current)
-        return result;
+    if (!current) return result;
     if (current->kind == TTableKind::Returns) {
         const TDataGrid& debts = m_state.Grid(TTableKind::Dolg);
         result.action = TFilterChoiceAction::FocusDebtGrid;
@@ -408,10 +383,8 @@ TFilterChoiceResult TFilters::ChooseFilter(int type) {
         return result;
     }
     const TTableKind kind = current->kind;
-    if (!IsFilterable(kind))
-        return result;
-    if (type < 0 || type >= filtertype::Count)
-        type = filtertype::None;
+    if (!IsFilterable(kind)) return result;
+    if (type < 0 || type >= filtertype::Count) type = filtertype::None;
 
     RemoveFilter(kind, false);
     current->filterChoice = type;
@@ -447,8 +420,10 @@ TFilterDialogSetup TFilters::DialogSetup(TTableKind kind) {
         setup.kindLabel = QStringLiteral("Вид расхода");
         break;
     }
-    setup.nameLabel = kind == TTableKind::Dolg ? QStringLiteral("Дебитор/Кредитор") : QStringLiteral("Название расхода");
-    setup.nameVisible = kind == TTableKind::Rashod || kind == TTableKind::Dolg || kind == TTableKind::PlanRashod;
+    setup.nameLabel =
+        kind == TTableKind::Dolg ? QStringLiteral("Дебитор/Кредитор") : QStringLiteral("Название расхода");
+    setup.nameVisible =
+        kind == TTableKind::Rashod || kind == TTableKind::Dolg || kind == TTableKind::PlanRashod;
     return setup;
 }
 
@@ -466,8 +441,7 @@ TFilterCriteria TFilters::CriteriaFromDialog(const TFilterDialogFields& fields) 
 }
 
 QString TFilters::AcceptDialog(TTableKind kind, const TFilterDialogFields& fields) {
-    if (!IsFilterable(kind))
-        return {};
+    if (!IsFilterable(kind)) return {};
     TDataGrid& grid = m_state.Grid(kind);
     grid.criteria = CriteriaFromDialog(fields);
     grid.filterChoice = filtertype::Custom;
@@ -478,8 +452,7 @@ QString TFilters::AcceptDialog(TTableKind kind, const TFilterDialogFields& field
 TFilterChoiceResult TFilters::CancelDialog(TTableKind kind) {
     TFilterChoiceResult result;
     result.title = TablePageTitle(kind);
-    if (!IsFilterable(kind))
-        return result;
+    if (!IsFilterable(kind)) return result;
     TDataGrid& grid = m_state.Grid(kind);
     RemoveFilter(kind, true);
     grid.filterChoice = filtertype::None;
@@ -492,8 +465,7 @@ TFilterRecordValues TFilters::RecordValues(TTableKind kind, const TTableRow& row
     TFilterRecordValues v;
     v.sum = row.Cell(def.sumColumn);
     v.purse = row.Cell(def.PurseColumn());
-    if (kind == TTableKind::Dolg)
-        v.debtKind = row.Cell(0);
+    if (kind == TTableKind::Dolg) v.debtKind = row.Cell(0);
     return v;
 }
 
@@ -504,16 +476,13 @@ void TFilters::MoveContribution(TDataGrid& grid, const TFilterRecordValues& valu
     const long double rate = known ? PurseRate(purseTable, values.purse) : 0;
     const bool lent = grid.kind == TTableKind::Dolg && values.debtKind == cells::kLent;
     grid.filteredTotal += sum * rate;
-    if (lent)
-        grid.filteredLentTotal += sum * rate;
-    if (!known)
-        return;
+    if (lent) grid.filteredLentTotal += sum * rate;
+    if (!known) return;
     TMemTable& perPurse =
         grid.kind == TTableKind::Dolg && !lent ? grid.filteredBorrowedPerPurse : grid.filteredPerPurse;
     TTableRow* row = nullptr;
     for (int i = 0; i < perPurse.RowCount() && !row; ++i)
-        if (perPurse.Row(i)->Cell(0) == values.purse)
-            row = perPurse.Row(i);
+        if (perPurse.Row(i)->Cell(0) == values.purse) row = perPurse.Row(i);
     if (!row) {
         // A purse made after the filter was applied.
         row = perPurse.AddRow();
@@ -524,24 +493,19 @@ void TFilters::MoveContribution(TDataGrid& grid, const TFilterRecordValues& valu
 
 void TFilters::RecordChanged(TTableKind kind, int tableRow, const TFilterRecordValues& before,
                              const TFilterRecordValues& after) {
-    if (!IsFilterable(kind))
-        return;
+    if (!IsFilterable(kind)) return;
     TDataGrid& grid = m_state.Grid(kind);
-    if (!grid.filterActive || grid.GridRowOf(tableRow) < 1)
-        return;
+    if (!grid.filterActive || grid.GridRowOf(tableRow) < 1) return;
     MoveContribution(grid, before, -1);
     MoveContribution(grid, after, +1);
 }
 
 void TFilters::RecordRemoved(TTableKind kind, int tableRow) {
-    if (!IsFilterable(kind))
-        return;
+    if (!IsFilterable(kind)) return;
     TDataGrid& grid = m_state.Grid(kind);
-    if (!grid.filterActive || !grid.Table || grid.GridRowOf(tableRow) < 1)
-        return;
+    if (!grid.filterActive || !grid.Table || grid.GridRowOf(tableRow) < 1) return;
     const TTableRow* row = grid.Table->Row(tableRow);
-    if (row)
-        MoveContribution(grid, RecordValues(kind, *row), -1);
+    if (row) MoveContribution(grid, RecordValues(kind, *row), -1);
 }
 
 QStringList TFilters::CriteriaToFields(const TFilterCriteria& criteria) {
@@ -550,19 +514,17 @@ QStringList TFilters::CriteriaToFields(const TFilterCriteria& criteria) {
     // A TAB or a line break would split the stored array: they are kept as spaces.
     auto text = [](QString t) {
         for (QChar& c : t)
-            if (c.unicode() < 0x20)
-                c = QLatin1Char(' ');
+            if (c.unicode() < 0x20) c = QLatin1Char(' ');
         return t;
     };
-    return {date(criteria.from), date(criteria.to), sum(criteria.sumFrom), sum(criteria.sumTo),
-            text(criteria.kind), text(criteria.name), text(criteria.purse), text(criteria.user)};
+    return {date(criteria.from), date(criteria.to),   sum(criteria.sumFrom), sum(criteria.sumTo),
+            text(criteria.kind), text(criteria.name), text(criteria.purse),  text(criteria.user)};
 }
 
 TFilterCriteria TFilters::CriteriaFromFields(const QStringList& fields) {
     auto date = [](const QString& f) { return IsNotBlank(f) ? DateToQDate(ParseCellDate(f)) : QDate(); };
     auto sum = [](const QString& f) -> std::optional<long double> {
-        if (!IsNotBlank(f))
-            return std::nullopt;
+        if (!IsNotBlank(f)) return std::nullopt;
         return NumberValue(f);
     };
     TFilterCriteria c;
@@ -582,8 +544,7 @@ void TFilters::StoreInSettings(TBaseSettings& settings) const {
     for (size_t t = 0; t < kinds.size() && t < settings.filterIndex.size(); ++t) {
         const TDataGrid& grid = m_state.Grid(kinds[t]);
         int type = grid.filterChoice;
-        if (type < 0 || type >= filtertype::Count)
-            type = filtertype::None;
+        if (type < 0 || type >= filtertype::Count) type = filtertype::None;
         settings.filterFields[t].clear();
         if (type == filtertype::Custom) {
             if (grid.criteria.IsEmpty())
@@ -600,21 +561,17 @@ void TFilters::RestoreFromSettings(const TBaseSettings& settings) {
     for (size_t t = 0; t < kinds.size() && t < settings.filterIndex.size(); ++t) {
         TDataGrid& grid = m_state.Grid(kinds[t]);
         int type = settings.filterIndex[t];
-        if (type < 0 || type >= filtertype::Count)
-            type = filtertype::None;
+        if (type < 0 || type >= filtertype::Count) type = filtertype::None;
         grid.criteria = {};
         if (type == filtertype::Custom) {
             grid.criteria = CriteriaFromFields(settings.filterFields[t]);
-            if (grid.criteria.IsEmpty())
-                type = filtertype::None;
+            if (grid.criteria.IsEmpty()) type = filtertype::None;
         }
         grid.filterChoice = type;
-        if (type != filtertype::None)
-            ReapplyFilter(kinds[t]);
+        if (type != filtertype::None) ReapplyFilter(kinds[t]);
     }
 }
 
 void TFilters::Changed(TTableKind kind) {
-    if (onChanged)
-        onChanged(kind);
+    if (onChanged) onChanged(kind);
 }

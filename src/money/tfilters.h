@@ -59,8 +59,8 @@ enum class TFilterChoiceAction {
 
 struct TFilterChoiceResult {
     TFilterChoiceAction action = TFilterChoiceAction::Done;
-    QString title;          // the page title to show
-    int checkedItem = 0;    // the radio item and the menu item to check
+    QString title;            // the page title to show
+    int checkedItem = 0;      // the radio item and the menu item to check
     bool clearSearch = false; // the search text is cleared
 };
 

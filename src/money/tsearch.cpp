@@ -16,19 +16,18 @@ struct TPreparedQuery {
         : text(q), blind(q), wholeCell(whole), caseSensitive(matchCase) {}
 
     std::optional<TSearchExtent> Match(const QString& cell) const {
-        if (cell.size() < text.size())
-            return std::nullopt;
+        if (cell.size() < text.size()) return std::nullopt;
         if (wholeCell) {
             const bool same = caseSensitive ? cell == text : blind.SameAs(cell);
             return same ? std::optional<TSearchExtent>(TSearchExtent{0, int(cell.size())}) : std::nullopt;
         }
         if (caseSensitive) {
             const qsizetype at = cell.indexOf(text);
-            return at < 0 ? std::nullopt : std::optional<TSearchExtent>(TSearchExtent{int(at), int(text.size())});
+            return at < 0 ? std::nullopt
+                          : std::optional<TSearchExtent>(TSearchExtent{int(at), int(text.size())});
         }
         const auto at = blind.FindIn(cell);
-        if (!at)
-            return std::nullopt;
+        if (!at) return std::nullopt;
         // Upper case can lengthen a text (ß gives SS): the part is kept within the cell.
         const int start = int(std::min<qsizetype>(*at, cell.size()));
         const int length = int(std::min<qsizetype>(blind.Upper().size(), cell.size() - start));
@@ -41,31 +40,30 @@ struct TPreparedQuery {
     bool caseSensitive;
 };
 
-bool Before(const TSearchMatch& m, int col, int row) { return m.row < row || (m.row == row && m.col < col); }
+bool Before(const TSearchMatch& m, int col, int row) {
+    return m.row < row || (m.row == row && m.col < col);
+}
 
 } // namespace
 
 std::optional<TSearchExtent> MatchSearchCell(const QString& cell, const QString& query, bool wholeCell,
                                              bool matchCase) {
-    if (!IsNotBlank(query))
-        return std::nullopt;
+    if (!IsNotBlank(query)) return std::nullopt;
     return TPreparedQuery(query, wholeCell, matchCase).Match(cell);
 }
 
-std::vector<TSearchMatch> FindMatches(const TDataGrid& grid, const QString& query, bool wholeCell, bool matchCase) {
+std::vector<TSearchMatch> FindMatches(const TDataGrid& grid, const QString& query, bool wholeCell,
+                                      bool matchCase) {
     std::vector<TSearchMatch> out;
-    if (!IsNotBlank(query) || !grid.Table)
-        return out;
+    if (!IsNotBlank(query) || !grid.Table) return out;
     const TPreparedQuery q(query, wholeCell, matchCase);
     TRowCells cells;
     for (int g = 1; g < grid.GridRowCount(); ++g) {
         const int row = grid.TableRow(g);
-        if (row < 0)
-            continue;
+        if (row < 0) continue;
         const int n = cells.Read(*grid.Table, row, grid.ColumnCount());
         for (int c = 0; c < n; ++c)
-            if (const auto extent = q.Match(cells[c]))
-                out.push_back({c, g, *extent});
+            if (const auto extent = q.Match(cells[c])) out.push_back({c, g, *extent});
     }
     return out;
 }
@@ -73,8 +71,7 @@ std::vector<TSearchMatch> FindMatches(const TDataGrid& grid, const QString& quer
 std::vector<TSearchMatch> FindMatchesInKinds(const TMemTable& kinds, const QString& query, bool wholeCell,
                                              bool matchCase) {
     std::vector<TSearchMatch> out;
-    if (!IsNotBlank(query))
-        return out;
+    if (!IsNotBlank(query)) return out;
     const TPreparedQuery q(query, wholeCell, matchCase);
     // The table holds a grid column per row: read it once, then walk the grid row by row.
     std::vector<QStringList> columns;
@@ -86,21 +83,18 @@ std::vector<TSearchMatch> FindMatchesInKinds(const TMemTable& kinds, const QStri
     for (int r = 1; r < rows; ++r)
         for (int c = 0; c < int(columns.size()); ++c)
             if (r < columns[size_t(c)].size())
-                if (const auto extent = q.Match(columns[size_t(c)][r]))
-                    out.push_back({c, r, *extent});
+                if (const auto extent = q.Match(columns[size_t(c)][r])) out.push_back({c, r, *extent});
     return out;
 }
 
 void TSearch::SetGrid(const TDataGrid* grid) {
-    if (grid != m_grid || m_kinds)
-        Discard();
+    if (grid != m_grid || m_kinds) Discard();
     m_grid = grid;
     m_kinds = nullptr;
 }
 
 void TSearch::SetKindsList(const TMemTable* kinds) {
-    if (kinds != m_kinds || m_grid)
-        Discard();
+    if (kinds != m_kinds || m_grid) Discard();
     m_kinds = kinds;
     m_grid = nullptr;
 }
@@ -114,8 +108,7 @@ TSearchStep TSearch::SetQuery(const QString& text) {
 TSearchStep TSearch::Step(int direction) {
     m_direction = direction < 0 ? -1 : 1;
     if (!m_built) {
-        if (!IsNotBlank(m_query))
-            return {};
+        if (!IsNotBlank(m_query)) return {};
         if (m_kinds)
             m_matches = FindMatchesInKinds(*m_kinds, m_query, m_whole, m_matchCase);
         else if (m_grid)
@@ -175,22 +168,25 @@ std::optional<TSearchHighlight> TSearch::HighlightAt(int col, int row) const {
                                      [](const TSearchMatch& m, const std::pair<int, int>& cell) {
                                          return Before(m, cell.first, cell.second);
                                      });
-    if (it == m_matches.end() || it->col != col || it->row != row)
-        return std::nullopt;
+    if (it == m_matches.end() || it->col != col || it->row != row) return std::nullopt;
     return TSearchHighlight{it->extent, int(it - m_matches.begin()) == m_index};
 }
 
 QString TSearch::ResultLabel(int searchBoxWidth, const TTextWidth& width) const {
-    if (!m_built)
-        return {};
-    if (m_matches.empty())
-        return SearchNoMatches();
+    if (!m_built) return {};
+    if (m_matches.empty()) return SearchNoMatches();
     return SearchCountLabel(int(m_matches.size()), searchBoxWidth, width);
 }
 
-QString SearchLongPrefix() { return QStringLiteral("Cовпадений по запросу: "); }
-QString SearchShortPrefix() { return QStringLiteral("Cовпадений: "); }
-QString SearchNoMatches() { return QStringLiteral("Совпадений нет"); }
+QString SearchLongPrefix() {
+    return QStringLiteral("Cовпадений по запросу: ");
+}
+QString SearchShortPrefix() {
+    return QStringLiteral("Cовпадений: ");
+}
+QString SearchNoMatches() {
+    return QStringLiteral("Совпадений нет");
+}
 
 namespace {
 // The measuring text begins with the Cyrillic letter, unlike the prefix shown.
@@ -204,8 +200,7 @@ QString SearchCountLabel(int count, int searchBoxWidth, const TTextWidth& width)
 }
 
 std::optional<QString> SearchCountLabelOnLayout(int count, int searchBoxWidth, const TTextWidth& width) {
-    if (count == 0)
-        return std::nullopt;
+    if (count == 0) return std::nullopt;
     const bool narrow = searchBoxWidth < width(kMeasuredPrefix + QStringLiteral("00000")) + 5;
     return (narrow ? SearchShortPrefix() : SearchLongPrefix()) + QString::number(count);
 }
@@ -233,7 +228,6 @@ TSearchGeometry SearchGroupGeometry(int groupWidth, int zeroWidth) {
 
 int SearchTopRow(int matchRow, int topRow, int gridHeight, int row0Height) {
     const int visible = gridHeight / std::max(1, row0Height + 1) - 1;
-    if (matchRow < topRow || matchRow - topRow >= visible)
-        return matchRow;
+    if (matchRow < topRow || matchRow - topRow >= visible) return matchRow;
     return topRow;
 }

@@ -48,7 +48,8 @@ std::optional<TSearchExtent> MatchSearchCell(const QString& cell, const QString&
 
 // Every match in row-major order: a ledger view's shown rows (cells through its row map, every column),
 // or a kinds list whose table holds a kind per row (grid column c, row r is cell r of table row c).
-std::vector<TSearchMatch> FindMatches(const TDataGrid& grid, const QString& query, bool wholeCell, bool matchCase);
+std::vector<TSearchMatch> FindMatches(const TDataGrid& grid, const QString& query, bool wholeCell,
+                                      bool matchCase);
 std::vector<TSearchMatch> FindMatchesInKinds(const TMemTable& kinds, const QString& query, bool wholeCell,
                                              bool matchCase);
 

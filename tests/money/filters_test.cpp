@@ -12,7 +12,9 @@
 
 namespace {
 
-QString D(QDate d) { return d.toString("dd.MM.yyyy"); }
+QString D(QDate d) {
+    return d.toString("dd.MM.yyyy");
+}
 
 // A base with three purses (rate 1, 2 and 90) and tables filled per test; today is fixed.
 class Filters : public ::testing::Test {
@@ -89,8 +91,8 @@ TEST(FilterPeriods, BoundariesOfEachType) {
 }
 
 TEST(FilterTexts, TitlesAndRadioItems) {
-    EXPECT_EQ(FilterRadioItems(), QStringList({"Нет", "Сегодня", "Текущая неделя", "Последние 7 дней", "Текущий месяц",
-                                               "Последние 30 дней", "Настраиваемый"}));
+    EXPECT_EQ(FilterRadioItems(), QStringList({"Нет", "Сегодня", "Текущая неделя", "Последние 7 дней",
+                                               "Текущий месяц", "Последние 30 дней", "Настраиваемый"}));
     struct Case {
         TTableKind kind;
         int type;
@@ -147,9 +149,9 @@ TEST(FilterChoice, PeriodsShowTheirDays) {
 }
 
 TEST_F(Filters, TodayListsOnlyTodaysRecordsWithTheirPerPurseSums) {
-    Fill(TTableKind::Rashod, {Expense(today.addDays(-1), "500"), Expense(today, "100"), Expense(today, "12,5", "карта"),
-                              Expense(today, "7", "кошелек, которого нет"), Expense(QDate(), "1000"),
-                              Expense(today.addDays(1), "3", "доллар")});
+    Fill(TTableKind::Rashod, {Expense(today.addDays(-1), "500"), Expense(today, "100"),
+                              Expense(today, "12,5", "карта"), Expense(today, "7", "кошелек, которого нет"),
+                              Expense(QDate(), "1000"), Expense(today.addDays(1), "3", "доллар")});
     filters.ApplyPeriod(TTableKind::Rashod, today, today);
     const TDataGrid& g = Grid(TTableKind::Rashod);
     EXPECT_EQ(Column(TTableKind::Rashod, 3), QStringList({"100", "12,5", "7", ""}));
@@ -181,9 +183,10 @@ TEST_F(Filters, NoNewRecordRowFollowsAnIncompleteListedRecord) {
 
 TEST_F(Filters, CustomCriteria) {
     Fill(TTableKind::Rashod,
-         {Expense(today, "99,99"), Expense(today, "100"), Expense(today, "150", "карта"), Expense(today, "200"),
-          Expense(today, "200,01"), Expense(today.addDays(-3), "150"), Expense(today, "0"),
-          Expense(today, "150", "рубль", "Продукты и вода"), Expense(today, "150", "рубль", "ПРОДУКТЫ", "Хлеб", "Папа")});
+         {Expense(today, "99,99"), Expense(today, "100"), Expense(today, "150", "карта"),
+          Expense(today, "200"), Expense(today, "200,01"), Expense(today.addDays(-3), "150"),
+          Expense(today, "0"), Expense(today, "150", "рубль", "Продукты и вода"),
+          Expense(today, "150", "рубль", "ПРОДУКТЫ", "Хлеб", "Папа")});
     struct Case {
         const char* what;
         TFilterDialogFields fields;
@@ -202,7 +205,8 @@ TEST_F(Filters, CustomCriteria) {
     };
     const Case cases[] = {
         // A lower-case kind matches the capitalised word, not the word followed by more text.
-        {"both -1: dates and texts only", fields("-1", "-1", "продукты"),
+        {"both -1: dates and texts only",
+         fields("-1", "-1", "продукты"),
          {"99,99", "100", "150", "200", "200,01", "0", "150", ""}},
         {"100 to 200 inclusive", fields("100", "200", "продукты"), {"100", "150", "200", "150", ""}},
         {"-1 alone is an ordinary bound", fields("-1", "100", "продукты"), {"99,99", "100", "0", ""}},
@@ -272,9 +276,10 @@ TEST_F(Filters, DialogOpensResetAndItsOutcomes) {
 
 TEST_F(Filters, DebtsSplitLentAndBorrowed) {
     // Category, date, term, person, sum, purse, note, in purse, user.
-    Fill(TTableKind::Dolg, {{"дано в долг", D(today), D(today), "Брат", "100", "карта", "", "отображать", "Мама"},
-                            {"взято в долг", D(today), D(today), "Сосед", "30", "карта", "", "отображать", "Мама"},
-                            {"дано в долг", D(today), D(today), "Сосед", "5", "рубль", "", "отображать", "Мама"}});
+    Fill(TTableKind::Dolg,
+         {{"дано в долг", D(today), D(today), "Брат", "100", "карта", "", "отображать", "Мама"},
+          {"взято в долг", D(today), D(today), "Сосед", "30", "карта", "", "отображать", "Мама"},
+          {"дано в долг", D(today), D(today), "Сосед", "5", "рубль", "", "отображать", "Мама"}});
     filters.ApplyPeriod(TTableKind::Dolg, today, today);
     const TDataGrid& g = Grid(TTableKind::Dolg);
     EXPECT_EQ(PerPurse(g.filteredPerPurse), QStringList({"рубль|1|5", "карта|2|100", "доллар|90|0"}));
@@ -283,7 +288,8 @@ TEST_F(Filters, DebtsSplitLentAndBorrowed) {
     EXPECT_EQ(double(g.filteredLentTotal), 205.0);
 
     // A change of kind moves the debt from lent to borrowed.
-    filters.RecordChanged(TTableKind::Dolg, 0, {"100", "карта", "дано в долг"}, {"100", "карта", "взято в долг"});
+    filters.RecordChanged(TTableKind::Dolg, 0, {"100", "карта", "дано в долг"},
+                          {"100", "карта", "взято в долг"});
     EXPECT_EQ(PerPurse(g.filteredPerPurse).value(1), "карта|2|0");
     EXPECT_EQ(PerPurse(g.filteredBorrowedPerPurse).value(1), "карта|2|130");
     EXPECT_EQ(double(g.filteredLentTotal), 5.0);
@@ -291,7 +297,8 @@ TEST_F(Filters, DebtsSplitLentAndBorrowed) {
 }
 
 TEST_F(Filters, FilteredTotalsFollowRecordChanges) {
-    Fill(TTableKind::Rashod, {Expense(today, "100"), Expense(today.addDays(-1), "40"), Expense(today, "10", "карта")});
+    Fill(TTableKind::Rashod,
+         {Expense(today, "100"), Expense(today.addDays(-1), "40"), Expense(today, "10", "карта")});
     filters.ApplyPeriod(TTableKind::Rashod, today, today);
     const TDataGrid& g = Grid(TTableKind::Rashod);
     ASSERT_EQ(double(g.filteredTotal), 120.0);
@@ -345,8 +352,9 @@ TEST_F(Filters, RemoveFilterDropsIncompleteRecordsAndResets) {
     EXPECT_EQ(t.Row(2)->Cell(0), D(today.addDays(-2)));
     EXPECT_EQ(changes, 1);
 
-    Fill(TTableKind::Dolg, {{"дано в долг", D(today), "", "Брат", "", "", "", "", ""},
-                            {"дано в долг", D(today), D(today), "Брат", "5", "рубль", "", "отображать", "Мама"}});
+    Fill(TTableKind::Dolg,
+         {{"дано в долг", D(today), "", "Брат", "", "", "", "", ""},
+          {"дано в долг", D(today), D(today), "Брат", "5", "рубль", "", "отображать", "Мама"}});
     state.Table(TTableKind::Dolg).DeleteRow(2);
     filters.RemoveFilter(TTableKind::Dolg, true);
     EXPECT_EQ(Column(TTableKind::Dolg, 4), QStringList({"5", ""}));
@@ -355,8 +363,9 @@ TEST_F(Filters, RemoveFilterDropsIncompleteRecordsAndResets) {
 }
 
 TEST_F(Filters, ReapplyUsesTodayAndTheStoredCriteria) {
-    Fill(TTableKind::PlanRashod, {{"Продукты", "Хлеб", D(today), D(today.addDays(30)), "10", "рубль", "", "Мама"},
-                                  {"Дом", "Мебель", D(today.addDays(-40)), D(today), "20", "рубль", "", "Мама"}});
+    Fill(TTableKind::PlanRashod,
+         {{"Продукты", "Хлеб", D(today), D(today.addDays(30)), "10", "рубль", "", "Мама"},
+          {"Дом", "Мебель", D(today.addDays(-40)), D(today), "20", "рубль", "", "Мама"}});
     Grid(TTableKind::PlanRashod).filterChoice = filtertype::Last30Days;
     filters.ReapplyFilter(TTableKind::PlanRashod);
     EXPECT_EQ(Column(TTableKind::PlanRashod, 4), QStringList({"10", ""}));
@@ -392,7 +401,8 @@ TEST_F(Filters, SettingsRoundTrip) {
     filters.StoreInSettings(s);
     EXPECT_EQ(s.filterIndex, (std::array<int, 5>{6, 6, 0, 4, 0}));
     EXPECT_EQ(s.filterFields[0], QStringList({"", "", "", "", "", "", "", "Мама"}));
-    EXPECT_EQ(s.filterFields[1], QStringList({"01.01.2024", "31.01.2024", "12,5", "-1", "", "", "карта", ""}));
+    EXPECT_EQ(s.filterFields[1],
+              QStringList({"01.01.2024", "31.01.2024", "12,5", "-1", "", "", "карта", ""}));
     ASSERT_TRUE(WriteBaseSettings(home.Path(), s));
     EXPECT_TRUE(ReadFileBytes(home.Path() + "/Tarnwell.ini")
                     .contains(QString("FilterRashodArray=\t\t\t\t\t\t\tМама\t\r\n").toUtf8()));
@@ -434,7 +444,8 @@ TEST(TextCompare, FastPathAgreesWithTheCollator) {
     for (QChar a : plain)
         for (QChar b : plain) {
             const QString x(a), y(b);
-            ASSERT_EQ(SameTextIgnoringCase(x, y), CollatorSameIgnoringCase(x, y)) << int(a.unicode()) << " " << int(b.unicode());
+            ASSERT_EQ(SameTextIgnoringCase(x, y), CollatorSameIgnoringCase(x, y))
+                << int(a.unicode()) << " " << int(b.unicode());
         }
     EXPECT_TRUE(SameTextIgnoringCase("ёлка", "ЁЛКА"));
     EXPECT_FALSE(SameTextIgnoringCase("ёлка", "елка"));

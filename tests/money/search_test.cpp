@@ -2,7 +2,10 @@
 
 #include "ledger/tdatagrid.h"
 #include "ledger/tmytype.h"
+#include "money/rowcells.h"
 #include "money/tfilters.h"
+
+#include "testfolders.h"
 
 #include "qtprint.h"
 
@@ -17,8 +20,8 @@ TEST(SearchMatch, CellRules) {
         bool whole, matchCase;
         int start, length; // -1: no match
     } const cases[] = {
-        {"Продукты", "про", false, false, 0, 3},   // case ignored
-        {"Продукты", "про", false, true, -1, 0},   // "с учетом регистра"
+        {"Продукты", "про", false, false, 0, 3}, // case ignored
+        {"Продукты", "про", false, true, -1, 0}, // "с учетом регистра"
         {"Продукты", "Про", false, true, 0, 3},
         {"Белый хлеб и хлеб", "ХЛЕБ", false, false, 6, 4}, // the first occurrence
         {"Продукты", "ПРОДУКТЫ", true, false, 0, 8},
@@ -34,7 +37,8 @@ TEST(SearchMatch, CellRules) {
         {"Продукты", "   ", false, false, -1, 0}, // a blank query finds nothing
     };
     for (const Case& c : cases) {
-        const auto m = MatchSearchCell(QString::fromUtf8(c.cell), QString::fromUtf8(c.query), c.whole, c.matchCase);
+        const auto m =
+            MatchSearchCell(QString::fromUtf8(c.cell), QString::fromUtf8(c.query), c.whole, c.matchCase);
         if (c.start < 0) {
             EXPECT_FALSE(m.has_value()) << c.cell << " / " << c.query;
         } else {
@@ -80,7 +84,8 @@ TEST_F(Search, StepsWrapBothWays) {
     // Row-major, case ignored, parts of cells.
     s = search.SetQuery("хлеб");
     ASSERT_EQ(s.count, 5);
-    EXPECT_EQ(Cells(search.Matches()), (std::vector<std::pair<int, int>>{{2, 1}, {5, 1}, {5, 2}, {2, 3}, {2, 4}}));
+    EXPECT_EQ(Cells(search.Matches()),
+              (std::vector<std::pair<int, int>>{{2, 1}, {5, 1}, {5, 2}, {2, 3}, {2, 4}}));
 
     // Three matches with the filter hiding the first row: forward 1, 2, 3, 1, then back to 3.
     TFilters filters(state);
@@ -134,6 +139,25 @@ TEST_F(Search, LabelsAndNoMatch) {
     EXPECT_EQ(SearchCountLabelOnLayout(12, 173, width), "Cовпадений по запросу: 12");
     EXPECT_EQ(SearchCountLabelOnLayout(12, 172, width), "Cовпадений: 12");
     EXPECT_FALSE(SearchCountLabelOnLayout(0, 172, width).has_value());
+}
+
+// The reused-string reader gives every cell as the table itself reads it, damaged rows included.
+TEST(RowCells, ReadAsTheTableReads) {
+    TMemTable t;
+    ASSERT_TRUE(t.LoadFromBytes(Hex("07 02 01 61 03 E2 82 AC" // "a", "€"
+                                    "05 02 01 FF 01 62"       // an undecodable cell, "b"
+                                    "05 03 01 63 09 64"       // "c", then a length past the row's end
+                                    "01 00")));               // no cells
+    TRowCells cells;
+    for (int r = 0; r < t.RowCount(); ++r) {
+        const QStringList expected = t.Row(r)->Cells();
+        ASSERT_EQ(cells.Read(t, r, 10), expected.size()) << r;
+        for (int c = 0; c < expected.size(); ++c)
+            EXPECT_EQ(cells[c], expected[c]) << r << " " << c;
+        EXPECT_EQ(cells.Value(int(expected.size())), QString());
+    }
+    EXPECT_EQ(cells.Read(t, 0, 1), 1);
+    EXPECT_EQ(cells.Value(1), QString());
 }
 
 TEST(SearchKinds, ColumnWiseTable) {
