@@ -7,15 +7,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 class IGridView;
 
-// The criteria of the last accepted "Фильтровать..." dialog.
+// The criteria of the last accepted "Фильтровать..." dialog. A field the dialog never filled (a null
+// date, no sum, an empty text) is stored as an empty field of the settings array.
 struct TFilterCriteria {
     QDate from, to;
-    long double sumFrom = -1, sumTo = -1;
+    std::optional<long double> sumFrom, sumTo;
     QString kind, name, purse, user;
+
+    bool IsEmpty() const {
+        return from.isNull() && to.isNull() && !sumFrom && !sumTo && kind.isEmpty() && name.isEmpty() &&
+               purse.isEmpty() && user.isEmpty();
+    }
 };
 
 // The descriptor of one table view: what the grid shows, how it is sorted, its running totals and
