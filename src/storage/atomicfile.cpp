@@ -125,17 +125,22 @@ void RemoveStaleTempFiles(const QString& folder) {
 bool MakePrivateFolder(const QString& path) {
     if (path.isEmpty())
         return false;
-    QFileInfo info(path);
+    const QFileInfo info(path);
     if (info.isDir())
         return true;
     if (info.exists())
         return false;
-    // Parents that are missing are ordinary folders; only the program's own folder is made private.
-    const QString parent = QFileInfo(QDir::cleanPath(path)).absolutePath();
-    if (!QDir().mkpath(parent))
-        return false;
-    if (::mkdir(QFile::encodeName(QDir::cleanPath(path)).constData(), 0700) != 0 && errno != EEXIST)
-        return false;
+    // Every level the program has to make is its own: 0700, as desktops make their data folders.
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QStringList parts = clean.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString current;
+    for (const QString& part : parts) {
+        current += QLatin1Char('/') + part;
+        if (QFileInfo(current).isDir())
+            continue;
+        if (::mkdir(QFile::encodeName(current).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
     return QFileInfo(path).isDir();
 }
 

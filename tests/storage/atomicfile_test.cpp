@@ -62,6 +62,7 @@ TEST(TAtomicFile, PrivateFoldersAreTheOwnersOnly) {
     const QString folder = home.Path() + "/a/b/Quorvane";
     ASSERT_TRUE(MakePrivateFolder(folder));
     EXPECT_EQ(Mode(folder), 0700);
+    EXPECT_EQ(Mode(home.Path() + "/a/b"), 0700);
     EXPECT_TRUE(MakePrivateFolder(folder));
     ASSERT_TRUE(WriteFileBytes(home.Path() + "/plain", "x"));
     EXPECT_FALSE(MakePrivateFolder(home.Path() + "/plain"));
