@@ -17,12 +17,10 @@ void SetCellWidened(TTableRow& row, int column, const QString& text) {
 namespace {
 
 TTableRow* PerPurseRow(const TMemTable& table, const QString& name) {
-    if (name.isEmpty())
-        return nullptr;
+    if (name.isEmpty()) return nullptr;
     for (int i = 0; i < table.RowCount(); ++i) {
         TTableRow* row = table.Row(i);
-        if (row->Cell(0) == name)
-            return row;
+        if (row->Cell(0) == name) return row;
     }
     return nullptr;
 }
@@ -30,8 +28,7 @@ TTableRow* PerPurseRow(const TMemTable& table, const QString& name) {
 } // namespace
 
 void AddToPerPurse(TMemTable& table, const QString& name, long double delta, int valueColumn) {
-    if (delta == 0)
-        return;
+    if (delta == 0) return;
     if (TTableRow* row = PerPurseRow(table, name))
         SetCellWidened(*row, valueColumn, FloatToText(NumberValue(row->Cell(valueColumn)) + delta));
 }
@@ -65,24 +62,20 @@ void AlignPerPurse(TMemTable& table, const QStringList& names) {
 }
 
 void RenamePerPurse(TMemTable& table, const QString& from, const QString& to) {
-    if (TTableRow* row = PerPurseRow(table, from))
-        row->SetCell(0, to);
+    if (TTableRow* row = PerPurseRow(table, from)) row->SetCell(0, to);
 }
 
 void DropPerPurse(TMemTable& table, const QString& name) {
     for (int i = table.RowCount() - 1; i >= 0; --i)
-        if (table.Row(i)->Cell(0) == name)
-            table.DeleteRow(i);
+        if (table.Row(i)->Cell(0) == name) table.DeleteRow(i);
 }
 
 void RemoveRowsFromGrid(TDataGrid& grid, const std::vector<int>& removed) {
-    if (removed.empty())
-        return;
+    if (removed.empty()) return;
     // New index of a table row: its index less the removed rows before it; -1 for a removed row.
     auto newIndex = [&](int r) {
         const auto it = std::lower_bound(removed.begin(), removed.end(), r);
-        if (it != removed.end() && *it == r)
-            return -1;
+        if (it != removed.end() && *it == r) return -1;
         return r - int(it - removed.begin());
     };
     std::vector<int> map;
@@ -95,23 +88,19 @@ void RemoveRowsFromGrid(TDataGrid& grid, const std::vector<int>& removed) {
             continue;
         }
         const int n = newIndex(r);
-        if (n >= 0)
-            map.push_back(n + 1);
+        if (n >= 0) map.push_back(n + 1);
     }
     grid.RowMap = std::move(map);
     std::vector<bool> shown;
     shown.reserve(grid.shown.size());
     for (size_t r = 0; r < grid.shown.size(); ++r)
-        if (newIndex(int(r)) >= 0)
-            shown.push_back(grid.shown[r]);
+        if (newIndex(int(r)) >= 0) shown.push_back(grid.shown[r]);
     grid.shown = std::move(shown);
-    if (grid.row >= grid.GridRowCount())
-        grid.row = std::max(1, grid.GridRowCount() - 1);
+    if (grid.row >= grid.GridRowCount()) grid.row = std::max(1, grid.GridRowCount() - 1);
 }
 
 void DeleteTableRows(TMemTable& table, const std::vector<int>& removed) {
-    if (removed.empty())
-        return;
+    if (removed.empty()) return;
     if (removed.size() == 1) {
         table.DeleteRow(removed.front());
         return;

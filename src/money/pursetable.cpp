@@ -6,11 +6,9 @@
 #include "storage/tmemtable.h"
 
 int FindPurse(const TMemTable& purse, const QString& name) {
-    if (!IsNotBlank(name))
-        return -1;
+    if (!IsNotBlank(name)) return -1;
     for (int i = 0; i < purse.RowCount(); ++i)
-        if (purse.Row(i)->Cell(pursecell::Name) == name)
-            return i;
+        if (purse.Row(i)->Cell(pursecell::Name) == name) return i;
     return -1;
 }
 
@@ -27,16 +25,14 @@ QStringList PurseNames(const TMemTable& purse) {
     QStringList names;
     for (int i = 0; i < purse.RowCount(); ++i) {
         const QString n = purse.Row(i)->Cell(pursecell::Name);
-        if (IsNotBlank(n))
-            names << n;
+        if (IsNotBlank(n)) names << n;
     }
     return names;
 }
 
 bool AddToPurse(TMemTable& purse, const QString& name, long double delta) {
     const int i = FindPurse(purse, name);
-    if (i < 0)
-        return false;
+    if (i < 0) return false;
     TTableRow* row = purse.Row(i);
     SetCellWidened(*row, pursecell::Amount, FloatToText(NumberValue(row->Cell(pursecell::Amount)) + delta));
     return true;
@@ -49,8 +45,7 @@ long double PurseAmount(const TMemTable& purse, const QString& name) {
 
 bool SetPurseAmount(TMemTable& purse, const QString& name, long double value) {
     const int i = FindPurse(purse, name);
-    if (i < 0)
-        return false;
+    if (i < 0) return false;
     SetCellWidened(*purse.Row(i), pursecell::Amount, FloatToText(value));
     return true;
 }

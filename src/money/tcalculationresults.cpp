@@ -11,65 +11,92 @@
 
 #include <QHash>
 
+#include <iterator>
+
 namespace {
+
+QByteArray Encoded(const QString& text) {
+    QByteArray bytes;
+    memtable::AppendCellText(bytes, text);
+    return bytes;
+}
+
+// A number cell read straight from its bytes: the usual short ASCII sums need no decoded text.
+long double SumOf(const TTableRow& row, int column) {
+    const QByteArrayView bytes = row.CellBytes(column);
+    char16_t buf[32];
+    if (bytes.size() <= qsizetype(std::size(buf))) {
+        qsizetype i = 0;
+        for (; i < bytes.size(); ++i) {
+            const auto c = static_cast<unsigned char>(bytes[i]);
+            if (c >= 0x80) break;
+            buf[i] = char16_t(c);
+        }
+        if (i == bytes.size()) return NumberValue(QStringView(buf, bytes.size()));
+    }
+    return NumberValue(row.Cell(column));
+}
 
 // A date cell is today when it reads as today's date. Most cells hold the canonical "dd.MM.yyyy",
 // which reads as today only when it is today's own text (or the 30.12.1899 that stands for today),
 // so the full date reader is needed only for the other forms.
 class TTodayTest {
 public:
-    TTodayTest() : m_today(TodayValue()), m_text(FormatDate(m_today)) {}
+    TTodayTest() : m_today(TodayValue()), m_text(FormatDate(m_today).toLatin1()) {}
     bool operator()(const QString& cell) const {
-        if (cell == m_text)
-            return true;
-        if (IsCanonical(cell) && cell != QLatin1String("30.12.1899"))
-            return false;
-        return ParseCellDate(cell) == m_today;
+        return Test(Encoded(cell), [&] { return cell; });
+    }
+    bool operator()(const TTableRow& row, int column) const {
+        return Test(row.CellBytes(column), [&] { return row.Cell(column); });
     }
 
 private:
-    static bool IsCanonical(const QString& t) {
-        if (t.size() != 10 || t[2] != u'.' || t[5] != u'.')
-            return false;
+    template <typename Text> bool Test(QByteArrayView bytes, Text text) const {
+        if (bytes == QByteArrayView(m_text)) return true;
+        if (IsCanonical(bytes) && bytes != QByteArrayView("30.12.1899")) return false;
+        return ParseCellDate(text()) == m_today;
+    }
+    static bool IsCanonical(QByteArrayView t) {
+        if (t.size() != 10 || t[2] != '.' || t[5] != '.') return false;
         for (int i : {0, 1, 3, 4, 6, 7, 8, 9})
-            if (t[i] < u'0' || t[i] > u'9')
-                return false;
+            if (t[i] < '0' || t[i] > '9') return false;
         return true;
     }
     TDateValue m_today;
-    QString m_text;
+    QByteArray m_text;
 };
 
-// The purses of the purse table by name, with their rates and running sums, for one pass over a table.
+// The purses of the purse table with their rates, found by the bytes of a record's purse cell.
 class TPurseSums {
 public:
     explicit TPurseSums(const TMemTable& purse) {
         m_names = PurseNames(purse);
-        for (int i = 0; i < m_names.size(); ++i) {
-            m_index.insert(m_names[i], i);
-            m_rates.push_back(PurseRate(purse, m_names[i]));
+        for (const QString& name : m_names) {
+            m_encoded.push_back(Encoded(name));
+            m_rates.push_back(PurseRate(purse, name));
         }
-        m_sums.assign(size_t(m_names.size()), 0);
     }
-    // The purse's place, -1 when it is not a purse.
-    int Index(const QString& name) const {
-        if (name == m_lastName)
-            return m_lastIndex;
-        m_lastName = name;
-        m_lastIndex = m_index.value(name, -1);
-        return m_lastIndex;
+    // The purse's place, -1 when the cell names no purse.
+    int Index(QByteArrayView cell) const {
+        if (m_last >= 0 && cell == QByteArrayView(m_encoded[size_t(m_last)])) return m_last;
+        for (size_t i = 0; i < m_encoded.size(); ++i) {
+            if (cell == QByteArrayView(m_encoded[i])) {
+                m_last = int(i);
+                return m_last;
+            }
+        }
+        return -1;
     }
+    int Index(const QString& name) const { return Index(QByteArrayView(Encoded(name))); }
     long double Rate(int i) const { return i < 0 ? 0 : m_rates[size_t(i)]; }
     const QStringList& Names() const { return m_names; }
-    std::vector<long double> NewSums() const { return std::vector<long double>(m_sums.size(), 0); }
+    std::vector<long double> NewSums() const { return std::vector<long double>(m_rates.size(), 0); }
 
 private:
     QStringList m_names;
-    QHash<QString, int> m_index;
+    std::vector<QByteArray> m_encoded;
     std::vector<long double> m_rates;
-    std::vector<long double> m_sums;
-    mutable QString m_lastName = QStringLiteral("\x01");
-    mutable int m_lastIndex = -1;
+    mutable int m_last = -1;
 };
 
 void WriteSums(TMemTable& table, const QStringList& names, const std::vector<long double>& sums) {
@@ -78,7 +105,9 @@ void WriteSums(TMemTable& table, const QStringList& names, const std::vector<lon
         table.AddRow()->SetCells({names[i], FloatToText(sums[size_t(i)])});
 }
 
-bool IsLentText(const QString& kind) { return kind == cells::kLent; }
+bool IsLentText(const QString& kind) {
+    return kind == cells::kLent;
+}
 
 } // namespace
 
@@ -101,14 +130,12 @@ TRecordMoney TCalculationResults::RecordMoneyWith(TTableKind kind, const TTableR
     m.sum = NumberValue(cell(def.sumColumn));
     m.purse = cell(def.PurseColumn());
     m.today = TTodayTest()(cell(def.dateColumn));
-    if (kind == TTableKind::Dolg)
-        m.lent = IsLentText(cell(0));
+    if (kind == TTableKind::Dolg) m.lent = IsLentText(cell(0));
     return m;
 }
 
 void TCalculationResults::RecomputeTable(TTableKind kind) {
-    if (!CarriesTotals(kind))
-        return;
+    if (!CarriesTotals(kind)) return;
     TDataGrid& grid = m_state.Grid(kind);
     const TMemTable& table = m_state.Table(kind);
     const TTableDef& def = TableDef(kind);
@@ -121,33 +148,27 @@ void TCalculationResults::RecomputeTable(TTableKind kind) {
     const int sumColumn = def.sumColumn;
     const int purseColumn = def.PurseColumn();
     const int dateColumn = def.dateColumn;
+    const QByteArray lentBytes = Encoded(cells::kLent);
     for (int r = 0; r < table.RowCount(); ++r) {
         const TTableRow* row = table.Row(r);
-        const QString sumText = row->Cell(sumColumn);
-        if (sumText.isEmpty())
-            continue; // adds 0 wherever it would go
-        const long double sum = NumberValue(sumText);
-        const int p = purses.Index(row->Cell(purseColumn));
+        const long double sum = SumOf(*row, sumColumn);
+        if (sum == 0) continue; // adds 0 wherever it would go
+        const int p = purses.Index(row->CellBytes(purseColumn));
         const long double base = sum * purses.Rate(p);
-        const bool dayIsToday = isToday(row->Cell(dateColumn));
-        const bool isLent = debts && IsLentText(row->Cell(0));
+        const bool dayIsToday = isToday(*row, dateColumn);
+        const bool isLent = debts && row->CellBytes(0) == QByteArrayView(lentBytes);
         total += base;
-        if (dayIsToday)
-            todayTotal += base;
+        if (dayIsToday) todayTotal += base;
         if (isLent) {
             lentTotal += base;
-            if (dayIsToday)
-                lentTodayTotal += base;
+            if (dayIsToday) lentTodayTotal += base;
         }
-        if (p < 0)
-            continue;
+        if (p < 0) continue;
         all[size_t(p)] += sum;
-        if (dayIsToday)
-            today[size_t(p)] += sum;
+        if (dayIsToday) today[size_t(p)] += sum;
         if (isLent) {
             lent[size_t(p)] += sum;
-            if (dayIsToday)
-                lentToday[size_t(p)] += sum;
+            if (dayIsToday) lentToday[size_t(p)] += sum;
         }
     }
     grid.total = total;
@@ -172,14 +193,12 @@ void TCalculationResults::RecomputeReturns() {
     for (int r = 0; r < dolg.RowCount(); ++r) {
         const TTableRow* debt = dolg.Row(r);
         TMemTable* returns = TDolgClass::ReturnsOf(m_state, *debt);
-        if (!returns)
-            continue;
+        if (!returns) continue;
         std::vector<long double>& into = IsLentText(debt->Cell(0)) ? toMe : mine;
         for (int i = 0; i < returns->RowCount(); ++i) {
             const TTableRow* ret = returns->Row(i);
-            const int p = purses.Index(ret->Cell(returncell::Purse));
-            if (p >= 0)
-                into[size_t(p)] += NumberValue(ret->Cell(returncell::Sum));
+            const int p = purses.Index(ret->CellBytes(returncell::Purse));
+            if (p >= 0) into[size_t(p)] += NumberValue(ret->Cell(returncell::Sum));
         }
         TDolgClass::RecomputeRemainders(m_state, *debt, *returns);
     }
@@ -216,16 +235,14 @@ long double TCalculationResults::TotalMoney() {
         total += NumberValue(row->Cell(pursecell::Amount)) * NumberValue(row->Cell(pursecell::Rate));
     }
     m_state.totalMoney = total;
-    if (view)
-        view->PurseAmountsChanged();
+    if (view) view->PurseAmountsChanged();
     return total;
 }
 
 void TCalculationResults::RecordChanged(TTableKind kind, int row, const TRecordMoney& before,
                                         const TRecordMoney& after) {
     Q_UNUSED(row);
-    if (!CarriesTotals(kind))
-        return;
+    if (!CarriesTotals(kind)) return;
     MoveTotals(kind, before, after);
     MovePurseMoney(kind, before, after);
     ShowTotals();
@@ -240,22 +257,18 @@ void TCalculationResults::MoveTotals(TTableKind kind, const TRecordMoney& before
     const long double b1 = after.sum * r1;
 
     grid.total = grid.total - b0 + b1;
-    if (before.today)
-        grid.todayTotal -= b0;
-    if (after.today)
-        grid.todayTotal += b1;
+    if (before.today) grid.todayTotal -= b0;
+    if (after.today) grid.todayTotal += b1;
 
     // One purse row both times: one change, so a sum that goes back reads exactly as before.
-    auto move = [](TMemTable& table, const QString& p0, long double s0, bool in0, const QString& p1, long double s1,
-                   bool in1) {
+    auto move = [](TMemTable& table, const QString& p0, long double s0, bool in0, const QString& p1,
+                   long double s1, bool in1) {
         if (in0 && in1 && p0 == p1) {
             AddToPerPurse(table, p0, s1 - s0);
             return;
         }
-        if (in0)
-            AddToPerPurse(table, p0, -s0);
-        if (in1)
-            AddToPerPurse(table, p1, s1);
+        if (in0) AddToPerPurse(table, p0, -s0);
+        if (in1) AddToPerPurse(table, p1, s1);
     };
     move(grid.perPurse, before.purse, before.sum, true, after.purse, after.sum, true);
     move(grid.perPurseToday, before.purse, before.sum, before.today, after.purse, after.sum, after.today);
@@ -264,25 +277,22 @@ void TCalculationResults::MoveTotals(TTableKind kind, const TRecordMoney& before
         TDebtTotals& d = m_state.debtTotals;
         if (before.lent) {
             d.lentTotal -= b0;
-            if (before.today)
-                d.lentTodayTotal -= b0;
+            if (before.today) d.lentTodayTotal -= b0;
         }
         if (after.lent) {
             d.lentTotal += b1;
-            if (after.today)
-                d.lentTodayTotal += b1;
+            if (after.today) d.lentTodayTotal += b1;
         }
         move(d.lentPerPurse, before.purse, before.sum, before.lent, after.purse, after.sum, after.lent);
-        move(d.lentPerPurseToday, before.purse, before.sum, before.lent && before.today, after.purse, after.sum,
-             after.lent && after.today);
+        move(d.lentPerPurseToday, before.purse, before.sum, before.lent && before.today, after.purse,
+             after.sum, after.lent && after.today);
     }
 }
 
-void TCalculationResults::MovePurseMoney(TTableKind kind, const TRecordMoney& before, const TRecordMoney& after) {
-    if (kind != TTableKind::Rashod && kind != TTableKind::Dohod)
-        return;
-    if (before.purse == after.purse && before.sum == after.sum)
-        return;
+void TCalculationResults::MovePurseMoney(TTableKind kind, const TRecordMoney& before,
+                                         const TRecordMoney& after) {
+    if (kind != TTableKind::Rashod && kind != TTableKind::Dohod) return;
+    if (before.purse == after.purse && before.sum == after.sum) return;
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     // An expense has taken its sum out of its purse, an income has put it in.
     const long double sign = kind == TTableKind::Rashod ? 1 : -1;
@@ -301,25 +311,21 @@ void TCalculationResults::MovePurseMoney(TTableKind kind, const TRecordMoney& be
 }
 
 void TCalculationResults::CellCommitting(TTableKind kind, int row, int column, const QString& value) {
-    if (!CarriesTotals(kind))
-        return;
+    if (!CarriesTotals(kind)) return;
     const TTableDef& def = TableDef(kind);
     const bool counts = column == def.sumColumn || column == def.PurseColumn() || column == def.dateColumn ||
                         (kind == TTableKind::Dolg && column == 0);
     const TTableRow* r = m_state.Table(kind).Row(row);
-    if (!counts || !r)
-        return;
+    if (!counts || !r) return;
     RecordChanged(kind, row, RecordMoneyOf(kind, *r), RecordMoneyWith(kind, *r, column, value));
 }
 
 void TCalculationResults::CommitCell(TTableKind kind, int row, int column, const QString& value) {
     TTableRow* r = m_state.Table(kind).Row(row);
-    if (!r)
-        return;
+    if (!r) return;
     CellCommitting(kind, row, column, value);
     SetCellWidened(*r, column, value);
-    if (column == TableDef(kind).sumColumn)
-        ApplyDefaultPurse(kind, row);
+    if (column == TableDef(kind).sumColumn) ApplyDefaultPurse(kind, row);
 }
 
 bool TCalculationResults::ApplyDefaultPurse(TTableKind kind, int row) {
@@ -348,8 +354,7 @@ void TCalculationResults::RecordRemoved(TTableKind kind, int row, bool adjustPur
 }
 
 void TCalculationResults::RecordsRemoved(TTableKind kind, const std::vector<int>& rows, bool adjustPurses) {
-    if (!CarriesTotals(kind) || rows.empty())
-        return;
+    if (!CarriesTotals(kind) || rows.empty()) return;
     TMemTable& table = m_state.Table(kind);
     TDataGrid& grid = m_state.Grid(kind);
     // Many rows: the totals are recomputed once afterwards rather than moved row by row.
@@ -360,8 +365,7 @@ void TCalculationResults::RecordsRemoved(TTableKind kind, const std::vector<int>
     QHash<QString, long double> purseBack;
     for (int r : rows) {
         const TTableRow* row = table.Row(r);
-        if (!row)
-            continue;
+        if (!row) continue;
         const TRecordMoney m = RecordMoneyOf(kind, *row);
         if (!recompute) {
             TRecordMoney none = m;
@@ -381,28 +385,26 @@ void TCalculationResults::RecordsRemoved(TTableKind kind, const std::vector<int>
         TMemTable& purse = m_state.Table(TTableKind::Purse);
         // In purse-table order, so the result does not depend on hashing.
         for (const QString& name : PurseNames(purse))
-            if (purseBack.contains(name))
-                AddToPurse(purse, name, purseBack.value(name));
+            if (purseBack.contains(name)) AddToPurse(purse, name, purseBack.value(name));
         TotalMoney();
         m_state.Grid(TTableKind::Purse).NotifyCells();
     }
-    if (recompute)
-        RecomputeTable(kind);
+    if (recompute) RecomputeTable(kind);
     grid.NotifyRows();
     ShowTotals();
 }
 
 void TCalculationResults::AskPurseRecalculation(const QString& name) {
-    if (!IsNotBlank(name))
-        return;
+    if (!IsNotBlank(name)) return;
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     auto ask = [&](const QString& word, long double sum) {
-        return Messages().AskYesNo(
-            {QStringLiteral("В таблице ") + word + QStringLiteral(" по кошельку \"") + name + QStringLiteral("\""),
-             QStringLiteral("найдены записи на сумму ") + FloatToText(sum) + QStringLiteral(" (\"") + name +
-                 QStringLiteral("\")"),
-             QStringLiteral("Пересчитать сумму в кошельке"), QStringLiteral("с учетом этой суммы?")},
-            TMsgButton::Yes);
+        return Messages().AskYesNo({QStringLiteral("В таблице ") + word + QStringLiteral(" по кошельку \"") +
+                                        name + QStringLiteral("\""),
+                                    QStringLiteral("найдены записи на сумму ") + FloatToText(sum) +
+                                        QStringLiteral(" (\"") + name + QStringLiteral("\")"),
+                                    QStringLiteral("Пересчитать сумму в кошельке"),
+                                    QStringLiteral("с учетом этой суммы?")},
+                                   TMsgButton::Yes);
     };
     bool changed = false;
     auto change = [&](long double delta) {
@@ -425,8 +427,7 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
         long double sum = 0;
         for (int r = 0; r < table.RowCount(); ++r) {
             const TTableRow* row = table.Row(r);
-            if (row->Cell(def.PurseColumn()) != name)
-                continue;
+            if (row->Cell(def.PurseColumn()) != name) continue;
             found = true;
             const long double s = NumberValue(row->Cell(def.sumColumn));
             if (l.kind == TTableKind::Rashod || l.kind == TTableKind::Dohod) {
@@ -435,8 +436,7 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
                 sum += IsLentText(row->Cell(0)) ? -s : s;
             }
         }
-        if (!found)
-            continue;
+        if (!found) continue;
         if (sum != 0 && ask(QString::fromUtf8(l.word), sum))
             change(l.kind == TTableKind::Rashod ? -sum : sum);
         RecomputeTable(l.kind);
@@ -449,28 +449,23 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
         bool any = false;
         for (int r = 0; r < dolg.RowCount(); ++r) {
             const TTableRow* debt = dolg.Row(r);
-            if (debt->Cell(debtcell::Shown) != cells::kShown)
-                continue;
+            if (debt->Cell(debtcell::Shown) != cells::kShown) continue;
             const TMemTable* returns = TDolgClass::ReturnsOf(m_state, *debt);
-            if (!returns)
-                continue;
+            if (!returns) continue;
             bool names = false;
             long double sum = 0;
             const bool lent = IsLentText(debt->Cell(0));
             for (int i = 0; i < returns->RowCount(); ++i) {
                 const TTableRow* ret = returns->Row(i);
-                if (ret->Cell(returncell::Purse) != name)
-                    continue;
+                if (ret->Cell(returncell::Purse) != name) continue;
                 names = true;
                 const long double s = NumberValue(ret->Cell(returncell::Sum));
                 sum += lent ? s : -s;
             }
-            if (!names)
-                continue;
+            if (!names) continue;
             if (!asked) {
                 any = true;
-                if (sum == 0)
-                    break;
+                if (sum == 0) break;
                 asked = true;
                 const bool yes = Messages().AskYesNo(
                     {QStringLiteral("В таблице ") + QStringLiteral("возврата долга") +
@@ -478,13 +473,11 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
                      QStringLiteral("найдены записи."), QStringLiteral("Пересчитать сумму в кошельке"),
                      QStringLiteral("с учетом этих записей?")},
                     TMsgButton::Yes);
-                if (!yes)
-                    break;
+                if (!yes) break;
             }
             change(sum);
         }
-        if (any)
-            RecomputeTable(TTableKind::Dolg);
+        if (any) RecomputeTable(TTableKind::Dolg);
     }
 
     {
@@ -495,22 +488,18 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
             const TTableRow* row = transfer.Row(r);
             const QString from = row->Cell(transfercell::From);
             const QString to = row->Cell(transfercell::To);
-            if (from != name && to != name)
-                continue;
+            if (from != name && to != name) continue;
             found = true;
-            if (from == to)
-                continue;
+            if (from == to) continue;
             const long double s = NumberValue(row->Cell(transfercell::Amount));
             if (from == name) {
                 sum -= s;
             } else {
                 const long double r2 = NumberValue(row->Cell(transfercell::ToRate));
-                if (r2 != 0)
-                    sum += (s * NumberValue(row->Cell(transfercell::FromRate))) / r2;
+                if (r2 != 0) sum += (s * NumberValue(row->Cell(transfercell::FromRate))) / r2;
             }
         }
-        if (found && sum != 0 && ask(QStringLiteral("переноса денег"), sum))
-            change(sum);
+        if (found && sum != 0 && ask(QStringLiteral("переноса денег"), sum)) change(sum);
     }
     if (changed) {
         TotalMoney();
@@ -519,7 +508,8 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
 }
 
 void TCalculationResults::CorrectForRate(const QString& purse, long double r0, long double r1) {
-    for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod, TTableKind::PlanDohod}) {
+    for (TTableKind kind :
+         {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod, TTableKind::PlanDohod}) {
         TDataGrid& g = m_state.Grid(kind);
         const long double c = PerPurseValue(g.perPurse, purse);
         const long double t = PerPurseValue(g.perPurseToday, purse);
@@ -531,8 +521,7 @@ void TCalculationResults::CorrectForRate(const QString& purse, long double r0, l
 }
 
 void TCalculationResults::DivideTotals(long double k) {
-    if (k == 0)
-        return;
+    if (k == 0) return;
     for (TTableKind kind : LedgerKinds()) {
         TDataGrid& g = m_state.Grid(kind);
         g.total /= k;
@@ -559,6 +548,5 @@ void TCalculationResults::AlignPerPurseTables() {
 }
 
 void TCalculationResults::ShowTotals() {
-    if (view)
-        view->TotalsChanged();
+    if (view) view->TotalsChanged();
 }

@@ -34,7 +34,8 @@ public:
     // The contribution of a table row as it stands, and of a row whose cell `column` is about to
     // become `value`.
     TRecordMoney RecordMoneyOf(TTableKind kind, const TTableRow& row) const;
-    TRecordMoney RecordMoneyWith(TTableKind kind, const TTableRow& row, int column, const QString& value) const;
+    TRecordMoney RecordMoneyWith(TTableKind kind, const TTableRow& row, int column,
+                                 const QString& value) const;
 
     // Every total of one table from its records. Debts also rebuild the lent totals, the per-purse
     // returns, the return totals and the remainders of every returns table. Nothing for the others.

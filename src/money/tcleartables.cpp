@@ -21,13 +21,11 @@ std::vector<int> RowsInPeriod(const TMemTable& table, TTableKind kind, TDateValu
         bool complete = true;
         for (int c = 0; c <= def.lastRequiredColumn && complete; ++c)
             complete = IsNotBlank(last->Cell(c));
-        if (!complete)
-            --count;
+        if (!complete) --count;
     }
     for (int r = 0; r < count; ++r) {
         const TDateValue d = ParseCellDate(table.Row(r)->Cell(def.dateColumn));
-        if (from <= d && d <= to)
-            rows.push_back(r);
+        if (from <= d && d <= to) rows.push_back(r);
     }
     return rows;
 }
@@ -44,28 +42,26 @@ bool ClearTablesByPeriod(TMyType& state, TCalculationResults& calc, TPurseClass&
                          const TClearRequest& request, const std::function<void()>& dropFilter) {
     if (!Messages().AskYesNo({QStringLiteral("Будет произведено удаление всех записей"),
                               QStringLiteral("в выделенных таблицах в указанном диапазоне дат"),
-                              QStringLiteral("Восстановление будет невозможно."), QStringLiteral("Продолжить?")},
+                              QStringLiteral("Восстановление будет невозможно."),
+                              QStringLiteral("Продолжить?")},
                              TMsgButton::No))
         return false;
-    if (dropFilter)
-        dropFilter();
+    if (dropFilter) dropFilter();
     const TDateValue from = DateFromQDate(request.from);
     const TDateValue to = DateFromQDate(request.to);
     const struct {
         bool checked;
         TTableKind kind;
-    } tables[] = {{request.rashod, TTableKind::Rashod},         {request.dohod, TTableKind::Dohod},
-                  {request.dolg, TTableKind::Dolg},             {request.planRashod, TTableKind::PlanRashod},
-                  {request.planDohod, TTableKind::PlanDohod},   {request.transfer, TTableKind::Transfer}};
+    } tables[] = {{request.rashod, TTableKind::Rashod},       {request.dohod, TTableKind::Dohod},
+                  {request.dolg, TTableKind::Dolg},           {request.planRashod, TTableKind::PlanRashod},
+                  {request.planDohod, TTableKind::PlanDohod}, {request.transfer, TTableKind::Transfer}};
     for (const auto& t : tables) {
-        if (!t.checked)
-            continue;
+        if (!t.checked) continue;
         TMemTable& table = state.Table(t.kind);
         const std::vector<int> rows = RowsInPeriod(table, t.kind, from, to);
         TDataGrid& grid = state.Grid(t.kind);
         if (t.kind == TTableKind::Dolg) {
-            if (!rows.empty())
-                dolg.DeleteDebts(rows, request.recalc);
+            if (!rows.empty()) dolg.DeleteDebts(rows, request.recalc);
             dolg.ShowFirstDebt();
         } else if (t.kind == TTableKind::Transfer) {
             if (request.recalc)
@@ -79,7 +75,6 @@ bool ClearTablesByPeriod(TMyType& state, TCalculationResults& calc, TPurseClass&
         grid.NotifyRows();
         calc.ShowTotals();
     }
-    if (request.recalc)
-        calc.TotalMoney();
+    if (request.recalc) calc.TotalMoney();
     return true;
 }

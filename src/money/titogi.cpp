@@ -9,12 +9,13 @@ namespace {
 
 const QString kZero = QStringLiteral("0");
 
-bool IsDebtView(TTableKind kind) { return kind == TTableKind::Dolg || kind == TTableKind::Returns; }
+bool IsDebtView(TTableKind kind) {
+    return kind == TTableKind::Dolg || kind == TTableKind::Returns;
+}
 
 // The per-purse row of a table at the same place as the purse, or found by name.
 QString SumText(const TMemTable& table, int index, const QString& name, int column = 1) {
-    if (const TTableRow* row = table.Row(index); row && row->Cell(0) == name)
-        return row->Cell(column);
+    if (const TTableRow* row = table.Row(index); row && row->Cell(0) == name) return row->Cell(column);
     return PerPurseText(table, name, column);
 }
 
@@ -41,16 +42,17 @@ TPanelGrid TItogi::TotalsGrid(TMyType& state, TTableKind kind) {
             const QString all = g.perPurse.Row(i)->Cell(1);
             const QString mine = SumText(d.myReturns, i, name);
             const QString toMe = SumText(d.returnsToMe, i, name);
-            if (all == kZero && mine == kZero && toMe == kZero)
-                continue;
+            if (all == kZero && mine == kZero && toMe == kZero) continue;
             const QString lent = SumText(d.lentPerPurse, i, name);
             const long double borrowed = NumberValue(all) - NumberValue(lent);
-            grid.Add({name, lent, DisplayRound(borrowed), mine, toMe, DisplayRound(borrowed - NumberValue(mine)),
+            grid.Add({name, lent, DisplayRound(borrowed), mine, toMe,
+                      DisplayRound(borrowed - NumberValue(mine)),
                       DisplayRound(NumberValue(lent) - NumberValue(toMe))});
         }
         grid.Add({TotalCell(state), DisplayRound(d.lentTotal), DisplayRound(g.total - d.lentTotal),
                   DisplayRound(d.myReturnsTotal), DisplayRound(d.returnsToMeTotal),
-                  DisplayRound(g.total - d.lentTotal - d.myReturnsTotal), DisplayRound(d.lentTotal - d.returnsToMeTotal)},
+                  DisplayRound(g.total - d.lentTotal - d.myReturnsTotal),
+                  DisplayRound(d.lentTotal - d.returnsToMeTotal)},
                  true);
         return grid;
     }
@@ -73,8 +75,7 @@ TPanelGrid TItogi::TotalsGrid(TMyType& state, TTableKind kind) {
         const QString name = g.perPurse.Row(i)->Cell(0);
         const QString all = g.perPurse.Row(i)->Cell(1);
         const QString today = SumText(g.perPurseToday, i, name);
-        if (all == kZero && today == kZero)
-            continue;
+        if (all == kZero && today == kZero) continue;
         grid.Add({name, today, all});
     }
     grid.Add({TotalCell(state), DisplayRound(g.todayTotal), DisplayRound(g.total)}, true);
@@ -90,8 +91,7 @@ TPanelGrid TItogi::PursesGrid(TMyType& state) {
         const TTableRow* row = purse.Row(i);
         const QString name = row->Cell(pursecell::Name);
         const QString amount = row->Cell(pursecell::Amount);
-        if (name.isEmpty() || amount == kZero)
-            continue;
+        if (name.isEmpty() || amount == kZero) continue;
         grid.Add({name, DisplayRound(NumberValue(amount))});
     }
     grid.Add({TotalCell(state), DisplayRound(state.totalMoney)}, true);
@@ -110,9 +110,11 @@ TPanelGrid TItogi::FilterGrid(TMyType& state, TTableKind kind) {
         grid.Add({QStringLiteral("Кошелек"), QStringLiteral("Дано"), QStringLiteral("Взято")}, true);
         for (int i = 0; i < g.filteredPerPurse.RowCount(); ++i) {
             const QString name = g.filteredPerPurse.Row(i)->Cell(0);
-            grid.Add({name, g.filteredPerPurse.Row(i)->Cell(kSum), SumText(g.filteredBorrowedPerPurse, i, name, kSum)});
+            grid.Add({name, g.filteredPerPurse.Row(i)->Cell(kSum),
+                      SumText(g.filteredBorrowedPerPurse, i, name, kSum)});
         }
-        grid.Add({TotalCell(state), DisplayRound(g.filteredLentTotal), DisplayRound(g.filteredTotal - g.filteredLentTotal)},
+        grid.Add({TotalCell(state), DisplayRound(g.filteredLentTotal),
+                  DisplayRound(g.filteredTotal - g.filteredLentTotal)},
                  true);
         return grid;
     }
@@ -130,14 +132,12 @@ TTotalsPanelData TItogi::Build(TMyType& state, TTableKind current) {
     data.filterCaption = QStringLiteral("Итоги по фильтру");
     data.noFilterText = QStringLiteral("Фильтр отсутствует");
     const bool ledger = TableDef(current).IsLedger() || current == TTableKind::Returns;
-    if (!ledger)
-        return data;
+    if (!ledger) return data;
     data.drawn = true;
     data.totals = TotalsGrid(state, current);
     data.purses = PursesGrid(state);
     const TTableKind filtered = IsDebtView(current) ? TTableKind::Dolg : current;
     data.filterShown = state.Grid(filtered).filterActive;
-    if (data.filterShown)
-        data.filter = FilterGrid(state, current);
+    if (data.filterShown) data.filter = FilterGrid(state, current);
     return data;
 }

@@ -25,14 +25,14 @@ struct TPanelGrid {
 
 // What the totals panel shows for the current table: the panel only draws it.
 struct TTotalsPanelData {
-    bool drawn = false;          // false on the Bases page (purses, transfers, users): nothing is drawn
-    QString totalsCaption;       // "Итоги по расходам"
-    QString filterCaption;       // "Итоги по фильтру"
-    TPanelGrid totals;           // 3 columns; 7 for debts and their returns
-    TPanelGrid purses;           // 2 columns
-    bool filterShown = false;    // the filter grid is shown only while a filter is active
-    TPanelGrid filter;           // 2 columns; 3 for debts
-    QString noFilterText;        // "Фильтр отсутствует", shown in the filter grid's place
+    bool drawn = false;       // false on the Bases page (purses, transfers, users): nothing is drawn
+    QString totalsCaption;    // "Итоги по расходам"
+    QString filterCaption;    // "Итоги по фильтру"
+    TPanelGrid totals;        // 3 columns; 7 for debts and their returns
+    TPanelGrid purses;        // 2 columns
+    bool filterShown = false; // the filter grid is shown only while a filter is active
+    TPanelGrid filter;        // 2 columns; 3 for debts
+    QString noFilterText;     // "Фильтр отсутствует", shown in the filter grid's place
 };
 
 // The totals panel's content. Totals in base units pass through display rounding; per-purse cells

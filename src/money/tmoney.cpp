@@ -86,4 +86,6 @@ bool TMoney::ClearTablesByPeriod(const TClearRequest& request, const std::functi
     return ::ClearTablesByPeriod(m_state, calc, purse, dolg, request, dropFilter);
 }
 
-TTotalsPanelData TMoney::TotalsPanel(TTableKind current) { return TItogi::Build(m_state, current); }
+TTotalsPanelData TMoney::TotalsPanel(TTableKind current) {
+    return TItogi::Build(m_state, current);
+}

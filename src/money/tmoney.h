@@ -31,11 +31,13 @@ public:
     void RecomputeAfterLoad();
 
     // A ledger or returns cell is about to take `value` (the value to store, already normalised):
-    // totals and purse effects. Returns are those of the debt on show.
+    // totals and purse effects. Returns are those of the debt on show. For ledgers and returns only:
+    // purse and transfer cells go through CommitCell, which checks and normalises the typed text.
     void CellCommitting(TTableKind kind, int row, int column, const QString& value);
     // After the store: the follow-ups (debts: "не отображать", remainders, due date; returns: remainders).
     void CellCommitted(TTableKind kind, int row, int column);
-    // Both with the store between them, and the automatic base purse after a sum.
+    // Committing, the store and the follow-ups in one call, with the automatic base purse after a
+    // sum. Purses and transfers take the text as typed and may refuse it.
     void CommitCell(TTableKind kind, int row, int column, const QString& value);
     // The Delete key on a record, once the user has confirmed: the money always goes back. Debts
     // lose their returns; returns and transfers are the debt's and the purse's own rows.

@@ -22,13 +22,17 @@ QString PurseGoneLine(const QString& name) {
 
 TPurseClass::TPurseClass(TMyType& state, TCalculationResults& calc) : m_state(state), m_calc(calc) {}
 
-QStringList TPurseClass::PurseList() const { return PurseNames(m_state.Table(TTableKind::Purse)); }
+QStringList TPurseClass::PurseList() const {
+    return PurseNames(m_state.Table(TTableKind::Purse));
+}
 
-long double TPurseClass::TotalMoney() { return m_calc.TotalMoney(); }
+long double TPurseClass::TotalMoney() {
+    return m_calc.TotalMoney();
+}
 
 QString TPurseClass::TotalMoneyLabel() const {
-    return QStringLiteral("Общая сумма в кошельке : ") + DisplayRound(m_state.totalMoney) + QStringLiteral(" (") +
-           m_state.basePurse + QStringLiteral(")");
+    return QStringLiteral("Общая сумма в кошельке : ") + DisplayRound(m_state.totalMoney) +
+           QStringLiteral(" (") + m_state.basePurse + QStringLiteral(")");
 }
 
 void TPurseClass::PursesChanged() {
@@ -39,8 +43,7 @@ void TPurseClass::PursesChanged() {
 TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& typed) {
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     TTableRow* r = purse.Row(row);
-    if (!r || column < pursecell::Name || column > pursecell::Amount)
-        return {};
+    if (!r || column < pursecell::Name || column > pursecell::Amount) return {};
     const bool isBase = r->Cell(pursecell::BaseFlag) == QLatin1String("1");
     QString value;
     if (column == pursecell::Rate && isBase) {
@@ -50,13 +53,13 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
             return {};
         }
     }
-    if (!IsNotBlank(typed))
-        return {};
+    if (!IsNotBlank(typed)) return {};
 
     if (column == pursecell::Name) {
         for (int i = 0; i < purse.RowCount(); ++i) {
             if (i != row && purse.Row(i)->Cell(pursecell::Name).compare(typed, Qt::CaseInsensitive) == 0) {
-                Messages().ShowError({QStringLiteral("Кошелек \"") + typed + QStringLiteral("\" уже существует")});
+                Messages().ShowError(
+                    {QStringLiteral("Кошелек \"") + typed + QStringLiteral("\" уже существует")});
                 return {false, i};
             }
         }
@@ -70,8 +73,7 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
         return {true, -1};
     }
 
-    if (value.isEmpty())
-        value = NormalizeSum(typed);
+    if (value.isEmpty()) value = NormalizeSum(typed);
     if (column == pursecell::Rate) {
         if (NumberValue(value) == 0) {
             Messages().ShowError({QStringLiteral("Курс кошелька не может быть равен нулю")});
@@ -80,8 +82,7 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
         const long double r0 = NumberValue(r->Cell(pursecell::Rate));
         SetCellWidened(*r, pursecell::Rate, value);
         const QString name = r->Cell(pursecell::Name);
-        if (IsNotBlank(name))
-            m_calc.CorrectForRate(name, r0, NumberValue(value));
+        if (IsNotBlank(name)) m_calc.CorrectForRate(name, r0, NumberValue(value));
     } else {
         SetCellWidened(*r, pursecell::Amount, value);
     }
@@ -91,25 +92,21 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
 
 void TPurseClass::CreatePurse(int row) {
     TTableRow* r = m_state.Table(TTableKind::Purse).Row(row);
-    if (!r)
-        return;
+    if (!r) return;
     const QString name = r->Cell(pursecell::Name);
-    if (!ParseNumber(r->Cell(pursecell::Rate)).ok)
-        SetCellWidened(*r, pursecell::Rate, QStringLiteral("1"));
+    if (!ParseNumber(r->Cell(pursecell::Rate)).ok) SetCellWidened(*r, pursecell::Rate, QStringLiteral("1"));
     if (!ParseNumber(r->Cell(pursecell::Amount)).ok)
         SetCellWidened(*r, pursecell::Amount, QStringLiteral("0"));
     if (r->Cell(pursecell::BaseFlag) != QLatin1String("1"))
         SetCellWidened(*r, pursecell::BaseFlag, QStringLiteral("0"));
     m_calc.AlignPerPurseTables();
-    if (view)
-        view->PurseListChanged();
+    if (view) view->PurseListChanged();
     m_calc.AskPurseRecalculation(name);
     PursesChanged();
 }
 
 void TPurseClass::RenamePurse(const QString& from, const QString& to) {
-    if (from == to || from.isEmpty())
-        return;
+    if (from == to || from.isEmpty()) return;
     // Records that already named the new name (a purse deleted earlier) count from now on: their
     // tables are recomputed, which a plain rename of the per-purse rows would miss.
     bool stale[kTableKindCount] = {};
@@ -126,8 +123,7 @@ void TPurseClass::RenamePurse(const QString& from, const QString& to) {
         }
     }
     for (auto& returns : m_state.returns) {
-        if (!returns)
-            continue;
+        if (!returns) continue;
         for (int i = 0; i < returns->RowCount(); ++i) {
             TTableRow* row = returns->Row(i);
             const QString p = row->Cell(returncell::Purse);
@@ -141,8 +137,7 @@ void TPurseClass::RenamePurse(const QString& from, const QString& to) {
     for (int i = 0; i < transfer.RowCount(); ++i) {
         TTableRow* row = transfer.Row(i);
         for (int c : {transfercell::From, transfercell::To})
-            if (row->Cell(c) == from)
-                row->SetCell(c, to);
+            if (row->Cell(c) == from) row->SetCell(c, to);
     }
     for (TTableKind kind : LedgerKinds()) {
         TDataGrid& g = m_state.Grid(kind);
@@ -152,11 +147,9 @@ void TPurseClass::RenamePurse(const QString& from, const QString& to) {
     TDebtTotals& d = m_state.debtTotals;
     for (TMemTable* t : {&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns})
         RenamePerPurse(*t, from, to);
-    if (m_state.basePurse == from)
-        m_state.basePurse = to;
+    if (m_state.basePurse == from) m_state.basePurse = to;
     for (TTableKind kind : LedgerKinds())
-        if (stale[int(kind)])
-            m_calc.RecomputeTable(kind);
+        if (stale[int(kind)]) m_calc.RecomputeTable(kind);
     for (TTableKind kind : LedgerKinds())
         m_state.Grid(kind).NotifyCells();
     m_state.Grid(TTableKind::Returns).NotifyCells();
@@ -172,15 +165,13 @@ void TPurseClass::RenamePurse(const QString& from, const QString& to) {
 bool TPurseClass::ChangeBasePurse(const QString& name) {
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     const int index = FindPurse(purse, name);
-    if (index < 0)
-        return false;
+    if (index < 0) return false;
     TTableRow* chosen = purse.Row(index);
     if (!ParseNumber(chosen->Cell(pursecell::Rate)).ok)
         SetCellWidened(*chosen, pursecell::Rate, QStringLiteral("1"));
     if (!ParseNumber(chosen->Cell(pursecell::Amount)).ok)
         SetCellWidened(*chosen, pursecell::Amount, QStringLiteral("0"));
-    if (m_state.basePurse == name && chosen->Cell(pursecell::BaseFlag) == QLatin1String("1"))
-        return true;
+    if (m_state.basePurse == name && chosen->Cell(pursecell::BaseFlag) == QLatin1String("1")) return true;
     const long double k = NumberValue(chosen->Cell(pursecell::Rate));
     if (k == 0) {
         Messages().ShowError({QStringLiteral("Курс кошелька не может быть равен нулю")});
@@ -191,54 +182,48 @@ bool TPurseClass::ChangeBasePurse(const QString& name) {
         SetCellWidened(*row, pursecell::BaseFlag, i == index ? QStringLiteral("1") : QStringLiteral("0"));
         if (!row->Cell(pursecell::Name).isEmpty())
             SetCellWidened(*row, pursecell::Rate,
-                           i == index ? QStringLiteral("1") : FloatToText(NumberValue(row->Cell(pursecell::Rate)) / k));
+                           i == index ? QStringLiteral("1")
+                                      : FloatToText(NumberValue(row->Cell(pursecell::Rate)) / k));
     }
     m_state.basePurse = name;
     m_calc.DivideTotals(k);
     PursesChanged();
-    if (view)
-        view->PurseListChanged();
+    if (view) view->PurseListChanged();
     return true;
 }
 
 bool TPurseClass::DeletePurse(int row) {
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     TTableRow* r = purse.Row(row);
-    if (!r || !IsNotBlank(r->Cell(pursecell::Name)))
-        return false;
+    if (!r || !IsNotBlank(r->Cell(pursecell::Name))) return false;
     if (r->Cell(pursecell::BaseFlag) == QLatin1String("1")) {
         Messages().ShowError({QStringLiteral("Базовый кошелек удалять нельзя")});
         return false;
     }
     const QString question = QStringLiteral("Вы действительно хотите удалить кошелек?");
-    if (!Messages().AskYesNo({question}, TMsgButton::Yes))
-        return false;
+    if (!Messages().AskYesNo({question}, TMsgButton::Yes)) return false;
     const QString name = r->Cell(pursecell::Name);
 
     auto ledgerNames = [&](TTableKind kind) {
         const TMemTable& table = m_state.Table(kind);
         const int column = TableDef(kind).PurseColumn();
         for (int i = 0; i < table.RowCount(); ++i)
-            if (table.Row(i)->Cell(column) == name)
-                return true;
+            if (table.Row(i)->Cell(column) == name) return true;
         return false;
     };
     auto transfersName = [&] {
         const TMemTable& table = m_state.Table(TTableKind::Transfer);
         for (int i = 0; i < table.RowCount(); ++i) {
             const TTableRow* t = table.Row(i);
-            if (t->Cell(transfercell::From) == name || t->Cell(transfercell::To) == name)
-                return true;
+            if (t->Cell(transfercell::From) == name || t->Cell(transfercell::To) == name) return true;
         }
         return false;
     };
     auto returnsName = [&] {
         for (const auto& returns : m_state.returns) {
-            if (!returns)
-                continue;
+            if (!returns) continue;
             for (int i = 0; i < returns->RowCount(); ++i)
-                if (returns->Row(i)->Cell(returncell::Purse) == name)
-                    return true;
+                if (returns->Row(i)->Cell(returncell::Purse) == name) return true;
         }
         return false;
     };
@@ -248,9 +233,12 @@ bool TPurseClass::DeletePurse(int row) {
         const char* line;
         std::function<bool()> linked;
     } checks[] = {
-        {Rashod, "Существуют расходы, связанные с удаляемым кошельком.", [&] { return ledgerNames(TTableKind::Rashod); }},
-        {Dohod, "Существуют доходы, связанные с удаляемым кошельком.", [&] { return ledgerNames(TTableKind::Dohod); }},
-        {Dolg, "Существуют долги, связанные с удаляемым кошельком.", [&] { return ledgerNames(TTableKind::Dolg); }},
+        {Rashod, "Существуют расходы, связанные с удаляемым кошельком.",
+         [&] { return ledgerNames(TTableKind::Rashod); }},
+        {Dohod, "Существуют доходы, связанные с удаляемым кошельком.",
+         [&] { return ledgerNames(TTableKind::Dohod); }},
+        {Dolg, "Существуют долги, связанные с удаляемым кошельком.",
+         [&] { return ledgerNames(TTableKind::Dolg); }},
         {PlanDohod, "Существуют планы по доходам, связанные с удаляемым кошельком.",
          [&] { return ledgerNames(TTableKind::PlanDohod); }},
         {PlanRashod, "Существуют планы по расходам, связанные с удаляемым кошельком.",
@@ -260,11 +248,9 @@ bool TPurseClass::DeletePurse(int row) {
     };
     bool linked[LinkCount] = {};
     for (const auto& c : checks) {
-        if (!c.linked())
-            continue;
+        if (!c.linked()) continue;
         linked[c.link] = true;
-        if (!Messages().AskYesNo({QString::fromUtf8(c.line), question}, TMsgButton::Yes))
-            return false;
+        if (!Messages().AskYesNo({QString::fromUtf8(c.line), question}, TMsgButton::Yes)) return false;
     }
 
     purse.DeleteRow(row);
@@ -277,8 +263,7 @@ bool TPurseClass::DeletePurse(int row) {
     }
     m_calc.TotalMoney();
     m_state.Grid(TTableKind::Purse).NotifyRows();
-    if (view)
-        view->PurseListChanged();
+    if (view) view->PurseListChanged();
 
     const bool any = std::any_of(std::begin(linked), std::end(linked), [](bool b) { return b; });
     if (any) {
@@ -291,27 +276,21 @@ bool TPurseClass::DeletePurse(int row) {
                       {TTableKind::PlanRashod, linked[PlanRashod]},
                       {TTableKind::PlanDohod, linked[PlanDohod]}};
         for (const auto& t : tables) {
-            if (!t.linked)
-                continue;
-            if (reapplyFilter && m_state.Grid(t.kind).filterActive)
-                reapplyFilter(t.kind);
+            if (!t.linked) continue;
+            if (reapplyFilter && m_state.Grid(t.kind).filterActive) reapplyFilter(t.kind);
             m_calc.RecomputeTable(t.kind);
         }
         QString where = QStringLiteral("в таблице");
-        if (linked[Rashod])
-            where += QStringLiteral(" расходов, ");
-        if (linked[Dohod])
-            where += QStringLiteral(" доходов, ");
-        if (linked[Dolg] || linked[Returns])
-            where += QStringLiteral(" долгов, ");
-        if (linked[PlanRashod] || linked[PlanDohod])
-            where += QStringLiteral(" планов, ");
-        if (linked[Transfer])
-            where += QStringLiteral(" переноса денег, ");
+        if (linked[Rashod]) where += QStringLiteral(" расходов, ");
+        if (linked[Dohod]) where += QStringLiteral(" доходов, ");
+        if (linked[Dolg] || linked[Returns]) where += QStringLiteral(" долгов, ");
+        if (linked[PlanRashod] || linked[PlanDohod]) where += QStringLiteral(" планов, ");
+        if (linked[Transfer]) where += QStringLiteral(" переноса денег, ");
         where.chop(2);
         where += u'.';
-        Messages().ShowInfo({QStringLiteral("Кошелек удален."), QStringLiteral("Записи с удаленным кошельком остались"),
-                             where, QStringLiteral("Итоги посчитаны без учета этих записей.")});
+        Messages().ShowInfo({QStringLiteral("Кошелек удален."),
+                             QStringLiteral("Записи с удаленным кошельком остались"), where,
+                             QStringLiteral("Итоги посчитаны без учета этих записей.")});
     }
     m_calc.ShowTotals();
     return true;
@@ -319,21 +298,22 @@ bool TPurseClass::DeletePurse(int row) {
 
 bool TPurseClass::IsTransferComplete(int row) const {
     const TTableRow* r = m_state.Table(TTableKind::Transfer).Row(row);
-    if (!r)
-        return false;
+    if (!r) return false;
     for (int c = transfercell::From; c <= transfercell::Amount; ++c)
-        if (!IsNotBlank(r->Cell(c)))
-            return false;
+        if (!IsNotBlank(r->Cell(c))) return false;
     return true;
 }
 
-void TPurseClass::ApplyTransfer(int row) { MoveTransfer(row, 1, TTransferReport::Short); }
+void TPurseClass::ApplyTransfer(int row) {
+    MoveTransfer(row, 1, TTransferReport::Short);
+}
 
-void TPurseClass::ReverseTransfer(int row, TTransferReport report) { MoveTransfer(row, -1, report); }
+void TPurseClass::ReverseTransfer(int row, TTransferReport report) {
+    MoveTransfer(row, -1, report);
+}
 
 void TPurseClass::MoveTransfer(int row, int sign, TTransferReport report) {
-    if (!IsTransferComplete(row))
-        return;
+    if (!IsTransferComplete(row)) return;
     const TTableRow* r = m_state.Table(TTableKind::Transfer).Row(row);
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     const long double s = NumberValue(r->Cell(transfercell::Amount));
@@ -354,17 +334,16 @@ void TPurseClass::MoveTransfer(int row, int sign, TTransferReport report) {
             Messages().ShowInfo({both ? bothGone : missing, kNoRecount, kNotDone});
         } else {
             Messages().ShowInfo({QStringLiteral("В таблице переноса денег есть перенос "),
-                                 QStringLiteral("из кошелька \"") + from + QStringLiteral("\" в кошелек \"") + to +
-                                     QStringLiteral("\""),
+                                 QStringLiteral("из кошелька \"") + from + QStringLiteral("\" в кошелек \"") +
+                                     to + QStringLiteral("\""),
                                  QStringLiteral("на сумму ") + r->Cell(transfercell::Amount),
-                                 both ? QStringLiteral("Оба кошелька были удалены.") : missing, kNoRecount, kNotDone,
-                                 QStringLiteral("Возможно будет необходимо исправить суммы "),
+                                 both ? QStringLiteral("Оба кошелька были удалены.") : missing, kNoRecount,
+                                 kNotDone, QStringLiteral("Возможно будет необходимо исправить суммы "),
                                  QStringLiteral("в кошельках вручную.")});
         }
         return;
     }
-    if (source == destination)
-        return;
+    if (source == destination) return;
     if (r2 == 0) {
         Messages().ShowError({kZeroTransferRate});
         m_state.Grid(TTableKind::Purse).NotifyCells();
@@ -388,8 +367,7 @@ QString TPurseClass::TransferRateFor(const QString& name) const {
 
 bool TPurseClass::CommitTransferCell(int row, int column, const QString& typed) {
     TTableRow* r = m_state.Table(TTableKind::Transfer).Row(row);
-    if (!r || column < transfercell::Date || column > transfercell::Note)
-        return false;
+    if (!r || column < transfercell::Date || column > transfercell::Note) return false;
     const bool rate = column == transfercell::FromRate || column == transfercell::ToRate;
     // Refused before the row's effect is taken back, so a refused value leaves the purses as they were.
     if (rate && typed == QLatin1String("0")) {
@@ -409,9 +387,9 @@ bool TPurseClass::CommitTransferCell(int row, int column, const QString& typed) 
 bool TPurseClass::DeleteTransferRow(int row, bool ask) {
     TMemTable& transfer = m_state.Table(TTableKind::Transfer);
     TTableRow* r = transfer.Row(row);
-    if (!r)
-        return false;
-    if (ask && !Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить строку?")}, TMsgButton::Yes))
+    if (!r) return false;
+    if (ask &&
+        !Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить строку?")}, TMsgButton::Yes))
         return false;
     // Also on the last row: a complete transfer there has moved money, which must come back.
     ReverseTransfer(row, TTransferReport::Short);

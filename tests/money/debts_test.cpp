@@ -128,7 +128,7 @@ TEST_F(Debts, RemaindersRunDownAndRestartAfterAnUnknownPurse) {
     const int row = Debt(cells::kLent, "1000", "A", cells::kShown);
     AddReturn(row, kToday, "300", "A");
     AddReturn(row, kToday, "200", "A");
-    AddReturn(row, kToday, "", "");        // the new-record row: no sum, no remainder
+    AddReturn(row, kToday, "", ""); // the new-record row: no sum, no remainder
     Recompute();
     EXPECT_EQ(Returns(row).Row(0)->Cell(3), "700");
     EXPECT_EQ(Returns(row).Row(1)->Cell(3), "500");
@@ -159,7 +159,8 @@ TEST_F(Debts, DeletingAReturnRowAsksAndTakesItsMoneyOut) {
     EXPECT_TRUE(money.dolg.DeleteReturnRow(NumberOf(row), 0));
     EXPECT_EQ(boxes.Boxes().back(), Question({"Вы действительно хотите удалить строку?"}, TMsgButton::Yes));
     EXPECT_EQ(Amount("A"), "700");
-    EXPECT_EQ(Rows(Returns(row)), (std::vector<QStringList>{{kToday, "200", "B", "600"}, {kToday, "", "", ""}}));
+    EXPECT_EQ(Rows(Returns(row)),
+              (std::vector<QStringList>{{kToday, "200", "B", "600"}, {kToday, "", "", ""}}));
     EXPECT_EQ(PerPurse(state.debtTotals.returnsToMe, "A"), "0");
     EXPECT_EQ(state.debtTotals.returnsToMeTotal, 400);
     // The last row is only emptied.
@@ -225,8 +226,7 @@ protected:
     // What a returns file holds: the sum of each row.
     QStringList FileSums(int n) {
         TMemTable t;
-        if (!t.LoadFromFile(File(n)))
-            return {"(unreadable)"};
+        if (!t.LoadFromFile(File(n))) return {"(unreadable)"};
         QStringList sums;
         for (int i = 0; i < t.RowCount(); ++i)
             sums << t.Row(i)->Cell(1);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ledger/tdatereader.h"
-#include "ledger/toperationswithnumbers.h"
 #include "ledger/tmytype.h"
+#include "ledger/toperationswithnumbers.h"
 #include "messagerecorder.h"
 #include "money/imoneyview.h"
 #include "money/moneycells.h"
@@ -51,8 +51,7 @@ protected:
         bool first = true;
         for (const TPurseRow& p : purses) {
             t.AddRow()->SetCells({p.name, p.rate, p.amount, first ? "1" : "0"});
-            if (first)
-                state.basePurse = p.name;
+            if (first) state.basePurse = p.name;
             first = false;
         }
         Recompute();
@@ -97,32 +96,28 @@ protected:
     void AddReturn(int debtRow, const QString& date, const QString& sum, const QString& purse) {
         Returns(debtRow).AddRow()->SetCells({date, sum, purse, ""});
     }
-    int Transfer(const QString& from, const QString& r1, const QString& to, const QString& r2, const QString& sum,
-                 const QString& date = kToday) {
+    int Transfer(const QString& from, const QString& r1, const QString& to, const QString& r2,
+                 const QString& sum, const QString& date = kToday) {
         return AddRow(TTableKind::Transfer, {date, from, r1, to, r2, sum, ""});
     }
     // The empty new-record row at the end of a ledger.
     int NewRecordRow(TTableKind kind) {
         QStringList cells;
-        if (kind == TTableKind::Rashod || kind == TTableKind::Dohod)
-            cells << kToday;
-        if (kind == TTableKind::Dolg)
-            cells = QStringList(9, QString()) << QString::number(NextNumber());
+        if (kind == TTableKind::Rashod || kind == TTableKind::Dohod) cells << kToday;
+        if (kind == TTableKind::Dolg) cells = QStringList(9, QString()) << QString::number(NextNumber());
         return AddRow(kind, cells);
     }
 
     QString Amount(const QString& purse) {
         TMemTable& t = Table(TTableKind::Purse);
         for (int i = 0; i < t.RowCount(); ++i)
-            if (t.Row(i)->Cell(0) == purse)
-                return t.Row(i)->Cell(2);
+            if (t.Row(i)->Cell(0) == purse) return t.Row(i)->Cell(2);
         return "(no purse)";
     }
     QString Rate(const QString& purse) {
         TMemTable& t = Table(TTableKind::Purse);
         for (int i = 0; i < t.RowCount(); ++i)
-            if (t.Row(i)->Cell(0) == purse)
-                return t.Row(i)->Cell(1);
+            if (t.Row(i)->Cell(0) == purse) return t.Row(i)->Cell(1);
         return "(no purse)";
     }
     static QString PerPurse(const TMemTable& t, const QString& purse) { return PerPurseText(t, purse); }

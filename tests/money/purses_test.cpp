@@ -110,8 +110,8 @@ TEST_F(Purses, ANewPurseNamedLikeADeletedOneOffersTheRecordsThatNameIt) {
     Recompute();
     EXPECT_EQ(Grid(TTableKind::Dohod).total, 0);
     Table(TTableKind::Purse).AddRow()->SetCells({"", "", "", ""}); // the purse grid's empty row
-    boxes.AnswerNo();  // the expenses
-    boxes.AnswerYes(); // the incomes
+    boxes.AnswerNo();                                              // the expenses
+    boxes.AnswerYes();                                             // the incomes
     EXPECT_TRUE(money.purse.CommitPurseCell(2, 0, "Копилка").stored);
     EXPECT_EQ(Table(TTableKind::Purse).Row(2)->Cells(), QStringList({"Копилка", "1", "75", "0"}));
     const std::vector<TMessage> expected = {
@@ -133,8 +133,8 @@ TEST_F(Purses, ANewPurseNamedLikeADeletedOneOffersTheRecordsThatNameIt) {
 }
 
 TEST_F(Purses, TheRecalculationQuestionCountsShownDebtsReturnsAndTransfers) {
-    Debt(cells::kLent, "100", "X", cells::kShown);       // -100
-    Debt(cells::kBorrowed, "40", "X", cells::kShown);    // +40
+    Debt(cells::kLent, "100", "X", cells::kShown);    // -100
+    Debt(cells::kBorrowed, "40", "X", cells::kShown); // +40
     Debt(cells::kBorrowed, "1000", "X", cells::kNotShown);
     const int lent = Debt(cells::kLent, "500", "A", cells::kShown);
     AddReturn(lent, kToday, "20", "X");
@@ -154,8 +154,8 @@ TEST_F(Purses, TheRecalculationQuestionCountsShownDebtsReturnsAndTransfers) {
         Question({"В таблице долгов по кошельку \"X\"", "найдены записи на сумму -60 (\"X\")",
                   "Пересчитать сумму в кошельке", "с учетом этой суммы?"},
                  TMsgButton::Yes),
-        Question({"В таблице возврата долга по кошельку \"X\"", "найдены записи.", "Пересчитать сумму в кошельке",
-                  "с учетом этих записей?"},
+        Question({"В таблице возврата долга по кошельку \"X\"", "найдены записи.",
+                  "Пересчитать сумму в кошельке", "с учетом этих записей?"},
                  TMsgButton::Yes),
         Question({"В таблице переноса денег по кошельку \"X\"", "найдены записи на сумму -25 (\"X\")",
                   "Пересчитать сумму в кошельке", "с учетом этой суммы?"},
@@ -176,8 +176,9 @@ TEST_F(Purses, ChangingTheBasePurseDividesRatesAndTotalsByItsRate) {
     EXPECT_EQ(Grid(TTableKind::Rashod).total, 440);
     EXPECT_EQ(Returns(debt).Row(0)->Cell(3), "40");
     ASSERT_TRUE(money.purse.ChangeBasePurse("B"));
-    EXPECT_EQ(Rows(Table(TTableKind::Purse)),
-              (std::vector<QStringList>{{"A", "0,025", "100", "0"}, {"B", "1", "1", "1"}, {"C", "2", "0", "0"}}));
+    EXPECT_EQ(
+        Rows(Table(TTableKind::Purse)),
+        (std::vector<QStringList>{{"A", "0,025", "100", "0"}, {"B", "1", "1", "1"}, {"C", "2", "0", "0"}}));
     EXPECT_EQ(state.basePurse, "B");
     EXPECT_EQ(Grid(TTableKind::Rashod).total, 11);
     EXPECT_EQ(Grid(TTableKind::Rashod).todayTotal, 10);
@@ -217,7 +218,8 @@ TEST_F(Purses, DeletingAPurseUsedByTwoExpensesAsksOnceAndReportsTheExpenseTable)
     EXPECT_TRUE(money.purse.DeletePurse(1));
     const std::vector<TMessage> expected = {
         Question({"Вы действительно хотите удалить кошелек?"}, TMsgButton::Yes),
-        Question({"Существуют расходы, связанные с удаляемым кошельком.", "Вы действительно хотите удалить кошелек?"},
+        Question({"Существуют расходы, связанные с удаляемым кошельком.",
+                  "Вы действительно хотите удалить кошелек?"},
                  TMsgButton::Yes),
         Info({"Кошелек удален.", "Записи с удаленным кошельком остались", "в таблице расходов.",
               "Итоги посчитаны без учета этих записей."}),

@@ -58,9 +58,9 @@ TEST_F(Totals, ADateChangeMovesARecordIntoAndOutOfToday) {
     const int row = Expense(kYesterday, "40", "A");
     Recompute();
     const TPanelGrid before = TItogi::TotalsGrid(state, TTableKind::Rashod);
-    EXPECT_EQ(before.rows, (std::vector<QStringList>{{"Потрачено", "Сегодня", "Всего"},
-                                                     {"A", "0", "40"},
-                                                     {"Итого (A)", "0", "40"}}));
+    EXPECT_EQ(before.rows,
+              (std::vector<QStringList>{
+                  {"Потрачено", "Сегодня", "Всего"}, {"A", "0", "40"}, {"Итого (A)", "0", "40"}}));
     money.CommitCell(TTableKind::Rashod, row, 0, kToday);
     EXPECT_EQ(Grid(TTableKind::Rashod).todayTotal, 40);
     EXPECT_EQ(Grid(TTableKind::Rashod).total, 40);
@@ -79,9 +79,8 @@ TEST_F(Totals, APerPurseRowBackToZeroLeavesTheTotalsGrid) {
     EXPECT_EQ(TItogi::TotalsGrid(state, TTableKind::Rashod).RowCount(), 4);
     money.CommitCell(TTableKind::Rashod, 0, 3, "0");
     const TPanelGrid grid = TItogi::TotalsGrid(state, TTableKind::Rashod);
-    EXPECT_EQ(grid.rows, (std::vector<QStringList>{{"Потрачено", "Сегодня", "Всего"},
-                                                   {"A", "5", "5"},
-                                                   {"Итого (A)", "5", "5"}}));
+    EXPECT_EQ(grid.rows, (std::vector<QStringList>{
+                             {"Потрачено", "Сегодня", "Всего"}, {"A", "5", "5"}, {"Итого (A)", "5", "5"}}));
     EXPECT_EQ(grid.bold, (std::vector<bool>{true, false, true}));
 }
 
@@ -155,8 +154,9 @@ TEST_F(Totals, ThePursesGridAndTheFilterGrid) {
     SetPurses({{"A", "1", "10,125"}, {"B", "2", "0"}, {"C", "3", "-1"}});
     TTotalsPanelData panel = money.TotalsPanel(TTableKind::Dohod);
     EXPECT_TRUE(panel.drawn);
-    EXPECT_EQ(panel.purses.rows, (std::vector<QStringList>{{"В кошельке", ""}, {"A", "10,12"}, {"C", "-1"},
-                                                           {"Итого (A)", "7,12"}}));
+    EXPECT_EQ(
+        panel.purses.rows,
+        (std::vector<QStringList>{{"В кошельке", ""}, {"A", "10,12"}, {"C", "-1"}, {"Итого (A)", "7,12"}}));
     EXPECT_FALSE(panel.filterShown);
     EXPECT_EQ(panel.noFilterText, "Фильтр отсутствует");
     EXPECT_EQ(panel.totalsCaption, "Итоги по расходам");
@@ -376,7 +376,8 @@ TEST_F(Totals, EverythingIsRecomputedAfterABaseIsOpened) {
     }
     EXPECT_EQ(opened.debtTotals.myReturnsTotal, 400);
     EXPECT_EQ(opened.totalMoney, 1000);
-    EXPECT_EQ(opened.ReturnsTable(opened.currentDebt).Row(0)->Cells(), QStringList({kToday, "200", "B", "100"}));
+    EXPECT_EQ(opened.ReturnsTable(opened.currentDebt).Row(0)->Cells(),
+              QStringList({kToday, "200", "B", "100"}));
     EXPECT_EQ(opened.Grid(TTableKind::Returns).Table, &opened.ReturnsTable(opened.currentDebt));
 }
 

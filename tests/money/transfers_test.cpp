@@ -5,7 +5,8 @@ namespace {
 using Transfers = MoneyTest;
 
 const QStringList kOneGoneApply(const QString& name) {
-    return {"Кошелек \"" + name + "\" был удален. ", "Пересчет в кошельках по данной операции не будет произведен."};
+    return {"Кошелек \"" + name + "\" был удален. ",
+            "Пересчет в кошельках по данной операции не будет произведен."};
 }
 
 TEST_F(Transfers, HundredAtRatesOneAndThreeGivesAThird) {
@@ -131,7 +132,8 @@ TEST_F(Transfers, DeletingARowAsksAndTakesItsEffectBack) {
     Table(TTableKind::Transfer).Row(0)->SetCell(transfercell::Note, "заметка");
     boxes.AnswerYes();
     EXPECT_TRUE(money.purse.DeleteTransferRow(newRow - 1));
-    EXPECT_EQ(Rows(Table(TTableKind::Transfer)), (std::vector<QStringList>{{kToday, "", "", "", "", "", ""}}));
+    EXPECT_EQ(Rows(Table(TTableKind::Transfer)),
+              (std::vector<QStringList>{{kToday, "", "", "", "", "", ""}}));
 }
 
 TEST_F(Transfers, ACompleteLastRowIsTakenBackWhenEmptied) {
