@@ -2,20 +2,19 @@
 
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
+#include "money/moneycells.h"
 #include "storage/tmemtable.h"
 
 int FindPurse(const TMemTable& purse, const QString& name) {
+    if (!IsNotBlank(name)) return -1;
     for (int i = 0; i < purse.RowCount(); ++i)
-        if (purse.Row(i)->Cell(0) == name)
-            return i;
+        if (purse.Row(i)->Cell(pursecell::Name) == name) return i;
     return -1;
 }
 
 long double PurseRate(const TMemTable& purse, const QString& name) {
-    if (name.isEmpty())
-        return 0;
     const int i = FindPurse(purse, name);
-    return i < 0 ? 0 : NumberValue(purse.Row(i)->Cell(1));
+    return i < 0 ? 0 : NumberValue(purse.Row(i)->Cell(pursecell::Rate));
 }
 
 long double PurseRate(TMyType& state, const QString& name) {
@@ -25,9 +24,28 @@ long double PurseRate(TMyType& state, const QString& name) {
 QStringList PurseNames(const TMemTable& purse) {
     QStringList names;
     for (int i = 0; i < purse.RowCount(); ++i) {
-        const QString n = purse.Row(i)->Cell(0);
-        if (IsNotBlank(n))
-            names << n;
+        const QString n = purse.Row(i)->Cell(pursecell::Name);
+        if (IsNotBlank(n)) names << n;
     }
     return names;
+}
+
+bool AddToPurse(TMemTable& purse, const QString& name, long double delta) {
+    const int i = FindPurse(purse, name);
+    if (i < 0) return false;
+    TTableRow* row = purse.Row(i);
+    SetCellWidened(*row, pursecell::Amount, FloatToText(NumberValue(row->Cell(pursecell::Amount)) + delta));
+    return true;
+}
+
+long double PurseAmount(const TMemTable& purse, const QString& name) {
+    const int i = FindPurse(purse, name);
+    return i < 0 ? 0 : NumberValue(purse.Row(i)->Cell(pursecell::Amount));
+}
+
+bool SetPurseAmount(TMemTable& purse, const QString& name, long double value) {
+    const int i = FindPurse(purse, name);
+    if (i < 0) return false;
+    SetCellWidened(*purse.Row(i), pursecell::Amount, FloatToText(value));
+    return true;
 }

@@ -167,6 +167,24 @@ bool TTableRow::TryCell(int i, QString& text) const {
     }
 }
 
+QByteArrayView TTableRow::CellBytes(int i) const {
+    const char* p;
+    const char* end;
+    quint32 count = 0;
+    if (i < 0 || !Header(p, end, count) || quint32(i) >= count)
+        return {};
+    qsizetype pos = 0;
+    const qsizetype size = end - p;
+    for (int k = 0;; ++k) {
+        quint32 len = 0;
+        if (!ReadVarint(p, size, pos, len) || len > quint64(size - pos))
+            return {};
+        if (k == i)
+            return QByteArrayView(p + pos, qsizetype(len));
+        pos += len;
+    }
+}
+
 QString TTableRow::Cell(int i) const {
     QString text;
     if (!TryCell(i, text))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +22,9 @@ public:
     bool TryCell(int i, QString& text) const;
     // Ignored for a cell that does not exist: give the row its cells with SetCellCount first.
     void SetCell(int i, const QString& text);
+    // The cell's bytes as the file holds them (empty for a cell that does not exist or a broken row),
+    // for readers that compare or scan cells without decoding them. Valid until the table changes.
+    QByteArrayView CellBytes(int i) const;
     // All cells at once, decoded in one walk of the row.
     QStringList Cells() const;
     // Replaces all cells in one re-encoding.

@@ -154,3 +154,17 @@ TEST(TMemTable, BrokenRowEncodingsReadSafely) {
     EXPECT_FALSE(t.Row(2)->TryCell(0, text)); // "Invalid UTF8 Char"
     EXPECT_EQ(t.Row(2)->Cell(0), QString());
 }
+
+TEST(TMemTable, CellBytesAreTheStoredEncodingAndEmptyWhereNoCellIs) {
+    TMemTable t;
+    t.AddRow()->SetCells({"12,5", "Ёж", ""});
+    const TTableRow* r = t.Row(0);
+    EXPECT_EQ(r->CellBytes(0), QByteArrayView("12,5"));
+    EXPECT_EQ(r->CellBytes(1).toByteArray(), Hex("D0 81 D0 B6"));
+    EXPECT_TRUE(r->CellBytes(2).isEmpty());
+    EXPECT_TRUE(r->CellBytes(3).isEmpty());
+    EXPECT_TRUE(r->CellBytes(-1).isEmpty());
+    ASSERT_TRUE(t.LoadFromBytes(Hex("03 05 01 41  03 02 09 41")));
+    EXPECT_EQ(t.Row(0)->CellBytes(0), QByteArrayView("A"));
+    EXPECT_TRUE(t.Row(1)->CellBytes(0).isEmpty()); // its length runs past the row
+}

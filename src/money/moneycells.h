@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class TDataGrid;
+class TMemTable;
+class TTableRow;
+
+// Writes a cell, giving the row more cells first when it is too short. A cell that already holds the
+// text is not written, so a table that did not really change is not saved again.
+void SetCellWidened(TTableRow& row, int column, const QString& text);
+
+// Per-purse sum tables: one row per purse, in purse-table order, with the purse name in cell 0 and a
+// sum as float text in `valueColumn`.
+// Adds delta to the purse's row; a purse without a row (blank or unknown) changes nothing.
+void AddToPerPurse(TMemTable& table, const QString& name, long double delta, int valueColumn = 1);
+// The value of a purse's row; 0 when it has none.
+long double PerPurseValue(const TMemTable& table, const QString& name, int valueColumn = 1);
+// The text of a purse's row as stored; "0" when it has none.
+QString PerPurseText(const TMemTable& table, const QString& name, int valueColumn = 1);
+// One row per name with "0".
+void ResetPerPurse(TMemTable& table, const QStringList& names);
+// One row per name, keeping the sum a name already had and giving the others "0".
+void AlignPerPurse(TMemTable& table, const QStringList& names);
+// Renames a purse's row, and drops a purse's row, wherever a table keeps it.
+void RenamePerPurse(TMemTable& table, const QString& from, const QString& to);
+void DropPerPurse(TMemTable& table, const QString& name);
+
+// Takes table rows out of a grid's row map and shown flags: entries of removed rows go, entries of
+// later rows move up. `removed` is sorted ascending.
+void RemoveRowsFromGrid(TDataGrid& grid, const std::vector<int>& removed);
+// Deletes the rows `removed` (sorted ascending) from a table in one pass.
+void DeleteTableRows(TMemTable& table, const std::vector<int>& removed);
+
+// Cells of a debt row, a return row and a transfer row that the money rules read.
+namespace debtcell {
+constexpr int Kind = 0;
+constexpr int Date = 1;
+constexpr int Due = 2;
+constexpr int Counterparty = 3;
+constexpr int Sum = 4;
+constexpr int Purse = 5;
+constexpr int Shown = 7;
+constexpr int Number = 9;
+} // namespace debtcell
+namespace returncell {
+constexpr int Date = 0;
+constexpr int Sum = 1;
+constexpr int Purse = 2;
+constexpr int Remainder = 3;
+} // namespace returncell
+namespace transfercell {
+constexpr int Date = 0;
+constexpr int From = 1;
+constexpr int FromRate = 2;
+constexpr int To = 3;
+constexpr int ToRate = 4;
+constexpr int Amount = 5;
+constexpr int Note = 6;
+} // namespace transfercell

@@ -1,0 +1,469 @@
+#include "money/tdolgclass.h"
+
+#include "ledger/gridids.h"
+#include "ledger/tdatereader.h"
+#include "ledger/tmytype.h"
+#include "ledger/toperationswithnumbers.h"
+#include "money/imoneyview.h"
+#include "money/moneycells.h"
+#include "money/pursetable.h"
+#include "money/tcalculationresults.h"
+#include "storage/atomicfile.h"
+#include "storage/datafolders.h"
+#include "storage/tbasefiles.h"
+#include "storage/tmessageboxclass.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace {
+
+bool IsLent(const TTableRow& debt) {
+    return debt.Cell(debtcell::Kind) == cells::kLent;
+}
+bool IsShown(const TTableRow& debt) {
+    return debt.Cell(debtcell::Shown) == cells::kShown;
+}
+
+// Moves a file over another in one step; a missing source removes the target instead, so a later
+// table never keeps the rows of the one that was there before.
+void MoveFile(const QString& from, const QString& to) {
+    if (!QFileInfo::exists(from)) {
+        QFile::remove(to);
+        return;
+    }
+    std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData());
+}
+
+} // namespace
+
+TDolgClass::TDolgClass(TMyType& state, TCalculationResults& calc) : m_state(state), m_calc(calc) {}
+
+int TDolgClass::DebtNumber(const TTableRow& debt) {
+    bool ok = false;
+    const int n = debt.Cell(debtcell::Number).trimmed().toInt(&ok);
+    return ok && n >= 0 ? n : -1;
+}
+
+TMemTable* TDolgClass::ReturnsOf(TMyType& state, const TTableRow& debt) {
+    const int n = DebtNumber(debt);
+    if (n < 0 || size_t(n) >= state.returns.size()) return nullptr;
+    return state.returns[size_t(n)].get();
+}
+
+void TDolgClass::RecomputeRemainders(TMyType& state, const TTableRow& debt, TMemTable& returns) {
+    const TMemTable& purse = state.Table(TTableKind::Purse);
+    long double running =
+        NumberValue(debt.Cell(debtcell::Sum)) * PurseRate(purse, debt.Cell(debtcell::Purse));
+    for (int i = 0; i < returns.RowCount(); ++i) {
+        TTableRow* ret = returns.Row(i);
+        const QString sum = ret->Cell(returncell::Sum);
+        QString remainder;
+        if (IsNotBlank(sum)) {
+            const QString name = ret->Cell(returncell::Purse);
+            if (FindPurse(purse, name) < 0) {
+                running = 0;
+            } else {
+                running -= NumberValue(sum) * PurseRate(purse, name);
+                remainder = FloatToText(running);
+            }
+        }
+        if (ret->CellCount() > returncell::Remainder || !remainder.isEmpty())
+            SetCellWidened(*ret, returncell::Remainder, remainder);
+    }
+}
+
+int TDolgClass::DebtRowOfNumber(int number) const {
+    const TMemTable& dolg = m_state.Table(TTableKind::Dolg);
+    for (int r = 0; r < dolg.RowCount(); ++r)
+        if (DebtNumber(*dolg.Row(r)) == number) return r;
+    return -1;
+}
+
+bool TDolgClass::Move(const QString& purse, long double delta) {
+    return delta != 0 && AddToPurse(m_state.Table(TTableKind::Purse), purse, delta);
+}
+
+void TDolgClass::PursesMoved() {
+    m_calc.TotalMoney();
+    m_state.Grid(TTableKind::Purse).NotifyCells();
+}
+
+void TDolgClass::DebtCellCommitting(int row, int column, const QString& value) {
+    TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
+    if (!debt) return;
+    m_calc.CellCommitting(TTableKind::Dolg, row, column, value);
+
+    const bool lent = IsLent(*debt);
+    const bool shown = IsShown(*debt);
+    const long double sum = NumberValue(debt->Cell(debtcell::Sum));
+    const QString purse = debt->Cell(debtcell::Purse);
+    TMemTable& purses = m_state.Table(TTableKind::Purse);
+    TMemTable* returns = ReturnsOf(m_state, *debt);
+    bool moved = false;
+    // Each return of the debt with its purse and sum, as stored.
+    auto forEachReturn = [&](auto&& f) {
+        if (!returns) return;
+        for (int i = 0; i < returns->RowCount(); ++i) {
+            const TTableRow* ret = returns->Row(i);
+            f(ret->Cell(returncell::Purse), NumberValue(ret->Cell(returncell::Sum)));
+        }
+    };
+
+    switch (column) {
+    case debtcell::Shown: {
+        const bool nowShown = value == cells::kShown;
+        if (nowShown == shown) break;
+        // Shown: a lent debt takes its sum from the purse and its returns bring money back.
+        const long double sign = (nowShown ? 1 : -1) * (lent ? -1 : 1);
+        moved = Move(purse, sign * sum) || moved;
+        forEachReturn([&](const QString& q, long double r) { moved = Move(q, -sign * r) || moved; });
+        break;
+    }
+    case debtcell::Kind: {
+        const bool nowLent = value == cells::kLent;
+        if (nowLent == lent) break;
+        if (shown) {
+            const long double sign = nowLent ? -1 : 1;
+            moved = Move(purse, sign * 2 * sum) || moved;
+            forEachReturn([&](const QString& q, long double r) { moved = Move(q, -sign * 2 * r) || moved; });
+        }
+        // The returns move between the returns to me and my returns whatever the debt shows.
+        TDebtTotals& d = m_state.debtTotals;
+        TMemTable& from = lent ? d.returnsToMe : d.myReturns;
+        TMemTable& to = lent ? d.myReturns : d.returnsToMe;
+        forEachReturn([&](const QString& q, long double r) {
+            AddToPerPurse(from, q, -r);
+            AddToPerPurse(to, q, r);
+        });
+        m_calc.RecomputeReturnTotals();
+        m_calc.ShowTotals();
+        break;
+    }
+    case debtcell::Sum: {
+        if (!shown) break;
+        const long double s1 = NumberValue(value);
+        if (s1 == sum) break;
+        const long double amount = PurseAmount(purses, purse);
+        moved = SetPurseAmount(purses, purse, lent ? (amount + sum) - s1 : (amount - sum) + s1);
+        break;
+    }
+    case debtcell::Purse: {
+        if (!shown || value == purse) break;
+        const long double sign = lent ? 1 : -1;
+        moved = Move(purse, sign * sum) || moved;
+        moved = Move(value, -sign * sum) || moved;
+        break;
+    }
+    default:
+        break;
+    }
+    if (moved) PursesMoved();
+}
+
+void TDolgClass::DebtCellCommitted(int row, int column) {
+    TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
+    if (!debt) return;
+    if (IsNotBlank(debt->Cell(debtcell::Sum)) && !IsNotBlank(debt->Cell(debtcell::Shown)))
+        SetCellWidened(*debt, debtcell::Shown, cells::kNotShown);
+    if (column == debtcell::Sum || column == debtcell::Purse) {
+        if (TMemTable* returns = ReturnsOf(m_state, *debt)) {
+            RecomputeRemainders(m_state, *debt, *returns);
+            m_state.Grid(TTableKind::Returns).NotifyCells();
+        }
+    }
+    if (column == debtcell::Date || column == debtcell::Due) CheckDueDate(row);
+    if (DebtNumber(*debt) == m_state.currentDebt && view) view->ReturnsShown();
+}
+
+void TDolgClass::CommitDebtCell(int row, int column, const QString& value) {
+    TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
+    if (!debt) return;
+    DebtCellCommitting(row, column, value);
+    SetCellWidened(*debt, column, value);
+    if (column == debtcell::Sum && m_state.purseDefault && !IsNotBlank(debt->Cell(debtcell::Purse)) &&
+        !m_state.basePurse.isEmpty()) {
+        DebtCellCommitting(row, debtcell::Purse, m_state.basePurse);
+        SetCellWidened(*debt, debtcell::Purse, m_state.basePurse);
+        DebtCellCommitted(row, debtcell::Purse);
+    }
+    DebtCellCommitted(row, column);
+}
+
+bool TDolgClass::CheckDueDate(int row) {
+    const TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
+    if (!debt) return false;
+    const QString date = debt->Cell(debtcell::Date);
+    const QString due = debt->Cell(debtcell::Due);
+    if (!IsNotBlank(date) || !IsNotBlank(due) || ParseCellDate(due) >= ParseCellDate(date)) return false;
+    Messages().ShowInfo({QStringLiteral("Срок возврата долга уже прошел")});
+    return true;
+}
+
+bool TDolgClass::CanEditReturns(int column, int gridRow) {
+    const int row = DebtRowOfNumber(m_state.currentDebt);
+    const TTableRow* debt = row >= 0 ? m_state.Table(TTableKind::Dolg).Row(row) : nullptr;
+    if (debt && !debt->Cell(debtcell::Sum).isEmpty() && !debt->Cell(debtcell::Purse).isEmpty()) return true;
+    Messages().ShowCellHint(gridid::Returns, column, gridRow, QStringLiteral("Долга нет"));
+    return false;
+}
+
+void TDolgClass::ReturnCellCommitting(int number, int row, int column, const QString& value) {
+    if (column != returncell::Sum && column != returncell::Purse) return;
+    if (number < 0 || size_t(number) >= m_state.returns.size() || !m_state.returns[size_t(number)]) return;
+    const TTableRow* ret = m_state.returns[size_t(number)]->Row(row);
+    const int debtRow = DebtRowOfNumber(number);
+    if (!ret || debtRow < 0) return;
+    const TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(debtRow);
+    const QString q0 = ret->Cell(returncell::Purse);
+    const long double r0 = NumberValue(ret->Cell(returncell::Sum));
+    const QString q1 = column == returncell::Purse ? value : q0;
+    const long double r1 = column == returncell::Sum ? NumberValue(value) : r0;
+    if (q0 == q1 && r0 == r1) return;
+    const bool lent = IsLent(*debt);
+    // A return of a lent debt has brought money into its purse; of a borrowed debt it has taken some out.
+    const long double sign = lent ? 1 : -1;
+    if (IsShown(*debt)) {
+        TMemTable& purses = m_state.Table(TTableKind::Purse);
+        bool moved = false;
+        if (q0 == q1) {
+            moved = SetPurseAmount(purses, q0, PurseAmount(purses, q0) - sign * r0 + sign * r1);
+        } else {
+            moved = Move(q0, -sign * r0);
+            moved = Move(q1, sign * r1) || moved;
+        }
+        if (moved) PursesMoved();
+    }
+    TMemTable& perPurse = lent ? m_state.debtTotals.returnsToMe : m_state.debtTotals.myReturns;
+    if (q0 == q1) {
+        AddToPerPurse(perPurse, q0, r1 - r0);
+    } else {
+        AddToPerPurse(perPurse, q0, -r0);
+        AddToPerPurse(perPurse, q1, r1);
+    }
+    m_calc.RecomputeReturnTotals();
+    m_calc.ShowTotals();
+}
+
+void TDolgClass::ReturnCellCommitted(int number, int row, int column) {
+    Q_UNUSED(row);
+    Q_UNUSED(column);
+    const int debtRow = DebtRowOfNumber(number);
+    if (debtRow < 0 || number < 0 || size_t(number) >= m_state.returns.size() ||
+        !m_state.returns[size_t(number)])
+        return;
+    RecomputeRemainders(m_state, *m_state.Table(TTableKind::Dolg).Row(debtRow),
+                        *m_state.returns[size_t(number)]);
+    m_state.Grid(TTableKind::Returns).NotifyCells();
+    if (view) view->ReturnsShown();
+}
+
+void TDolgClass::CommitReturnCell(int number, int row, int column, const QString& value) {
+    if (number < 0) return;
+    TTableRow* ret = m_state.ReturnsTable(number).Row(row);
+    if (!ret) return;
+    ReturnCellCommitting(number, row, column, value);
+    SetCellWidened(*ret, column, value);
+    if (column == returncell::Sum && m_state.purseDefault && !IsNotBlank(ret->Cell(returncell::Purse)) &&
+        !m_state.basePurse.isEmpty()) {
+        ReturnCellCommitting(number, row, returncell::Purse, m_state.basePurse);
+        SetCellWidened(*ret, returncell::Purse, m_state.basePurse);
+    }
+    ReturnCellCommitted(number, row, column);
+}
+
+bool TDolgClass::DeleteReturnRow(int number, int row, bool ask) {
+    if (number < 0 || size_t(number) >= m_state.returns.size() || !m_state.returns[size_t(number)])
+        return false;
+    TMemTable& returns = *m_state.returns[size_t(number)];
+    TTableRow* ret = returns.Row(row);
+    if (!ret) return false;
+    if (ask &&
+        !Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить строку?")}, TMsgButton::Yes))
+        return false;
+    const int debtRow = DebtRowOfNumber(number);
+    if (debtRow >= 0) {
+        const TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(debtRow);
+        const QString q = ret->Cell(returncell::Purse);
+        const long double r = NumberValue(ret->Cell(returncell::Sum));
+        const bool lent = IsLent(*debt);
+        if (IsShown(*debt) && Move(q, lent ? -r : r)) PursesMoved();
+        AddToPerPurse(lent ? m_state.debtTotals.returnsToMe : m_state.debtTotals.myReturns, q, -r);
+        m_calc.RecomputeReturnTotals();
+    }
+    TDataGrid& grid = m_state.Grid(TTableKind::Returns);
+    if (row == returns.RowCount() - 1) {
+        for (int c = 0; c < ret->CellCount(); ++c)
+            ret->SetCell(c, QString());
+    } else {
+        returns.DeleteRow(row);
+        if (grid.Table == &returns) RemoveRowsFromGrid(grid, {row});
+    }
+    if (debtRow >= 0) RecomputeRemainders(m_state, *m_state.Table(TTableKind::Dolg).Row(debtRow), returns);
+    if (grid.Table == &returns) grid.NotifyRows();
+    m_calc.ShowTotals();
+    return true;
+}
+
+int TDolgClass::CreateDebtReturns(int row) {
+    TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
+    if (!debt) return -1;
+    const int n = m_state.NextDebtNumber();
+    m_state.ReturnsTable(n);
+    SetCellWidened(*debt, debtcell::Number, QString::number(n));
+    if (!m_state.baseFolder.isEmpty()) {
+        const QString folder = ReturnsFolder(m_state.baseFolder);
+        const QString path = ReturnsFilePath(m_state.baseFolder, n);
+        // A file already there may hold the returns of a debt this session could not read: keep it.
+        if (MakePrivateFolder(folder) && !QFileInfo::exists(path)) WriteFileAtomic(path, QByteArray());
+    }
+    return n;
+}
+
+void TDolgClass::DeleteDebt(int row, bool adjust) {
+    DeleteDebts({row}, adjust);
+}
+
+void TDolgClass::DeleteDebts(const std::vector<int>& rows, bool adjust) {
+    TMemTable& dolg = m_state.Table(TTableKind::Dolg);
+    const int last = dolg.RowCount() - 1;
+    bool moved = false;
+    std::set<int> gone; // numbers whose tables and files go
+    TDebtTotals& totals = m_state.debtTotals;
+    for (int r : rows) {
+        const TTableRow* debt = dolg.Row(r);
+        if (!debt) continue;
+        const bool lent = IsLent(*debt);
+        const bool shown = IsShown(*debt);
+        if (TMemTable* returns = ReturnsOf(m_state, *debt)) {
+            for (int i = 0; i < returns->RowCount(); ++i) {
+                const TTableRow* ret = returns->Row(i);
+                const QString q = ret->Cell(returncell::Purse);
+                const long double s = NumberValue(ret->Cell(returncell::Sum));
+                if (shown && adjust) moved = Move(q, lent ? -s : s) || moved;
+                AddToPerPurse(lent ? totals.returnsToMe : totals.myReturns, q, -s);
+            }
+            if (r == last)
+                returns->Clear(); // the new-record row keeps its number and an empty table
+            else
+                gone.insert(DebtNumber(*debt));
+        }
+        if (adjust && shown) {
+            const long double s = NumberValue(debt->Cell(debtcell::Sum));
+            moved = Move(debt->Cell(debtcell::Purse), lent ? s : -s) || moved;
+        }
+    }
+    m_calc.RecomputeReturnTotals();
+    if (moved) PursesMoved();
+
+    if (!gone.empty()) {
+        const int oldSize = int(m_state.returns.size());
+        std::vector<int> newNumber(size_t(oldSize), -1);
+        int next = 0;
+        for (int n = 0; n < oldSize; ++n)
+            if (!gone.count(n)) newNumber[size_t(n)] = next++;
+        if (!m_state.baseFolder.isEmpty()) {
+            for (int n : gone)
+                QFile::remove(ReturnsFilePath(m_state.baseFolder, n));
+            // Upwards: every target is either a removed file or one already moved down.
+            for (int n = 0; n < oldSize; ++n)
+                if (newNumber[size_t(n)] >= 0 && newNumber[size_t(n)] != n)
+                    MoveFile(ReturnsFilePath(m_state.baseFolder, n),
+                             ReturnsFilePath(m_state.baseFolder, newNumber[size_t(n)]));
+        }
+        TReturnsTables kept;
+        kept.reserve(size_t(next));
+        for (int n = 0; n < oldSize; ++n)
+            if (newNumber[size_t(n)] >= 0) kept.push_back(std::move(m_state.returns[size_t(n)]));
+        m_state.returns = std::move(kept);
+        for (int r = 0; r < dolg.RowCount(); ++r) {
+            TTableRow* debt = dolg.Row(r);
+            const int n = DebtNumber(*debt);
+            if (n >= 0 && n < oldSize && newNumber[size_t(n)] >= 0 && newNumber[size_t(n)] != n)
+                debt->SetCell(debtcell::Number, QString::number(newNumber[size_t(n)]));
+        }
+        const int current = m_state.currentDebt;
+        const bool currentGone = current >= 0 && current < oldSize && newNumber[size_t(current)] < 0;
+        if (!currentGone && current >= 0 && current < oldSize)
+            m_state.currentDebt = newNumber[size_t(current)];
+        m_calc.RecordsRemoved(TTableKind::Dolg, rows, adjust);
+        const int shownRow = currentGone ? -1 : DebtRowOfNumber(m_state.currentDebt);
+        if (shownRow < 0)
+            ShowFirstDebt();
+        else
+            DebtRowSelected(shownRow);
+        return;
+    }
+    m_calc.RecordsRemoved(TTableKind::Dolg, rows, adjust);
+    if (view) view->ReturnsShown();
+}
+
+void TDolgClass::DebtRowSelected(int row) {
+    TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
+    if (!debt) return;
+    int n = DebtNumber(*debt);
+    if (n < 0) n = CreateDebtReturns(row);
+    m_state.currentDebt = n;
+    TDataGrid& grid = m_state.Grid(TTableKind::Returns);
+    grid.Table = &m_state.ReturnsTable(n);
+    grid.ResetRowMap();
+    grid.NotifyRows();
+    if (view) view->ReturnsShown();
+}
+
+void TDolgClass::ShowFirstDebt() {
+    if (m_state.Table(TTableKind::Dolg).RowCount() > 0) {
+        DebtRowSelected(0);
+        return;
+    }
+    m_state.currentDebt = 0;
+    TDataGrid& grid = m_state.Grid(TTableKind::Returns);
+    grid.Table = &m_state.ReturnsTable(0);
+    grid.ResetRowMap();
+    grid.NotifyRows();
+    if (view) view->ReturnsShown();
+}
+
+QString TDolgClass::ReturnsTitle() const {
+    const int row = DebtRowOfNumber(m_state.currentDebt);
+    if (row < 0) return QStringLiteral("  Возврат долга");
+    return ReturnsTitle(*m_state.Table(TTableKind::Dolg).Row(row));
+}
+
+QString TDolgClass::ReturnsTitle(const TTableRow& debt) {
+    const QString sum = debt.Cell(debtcell::Sum);
+    if (!IsNotBlank(sum)) return QStringLiteral("  Возврат долга");
+    const QString bar = QStringLiteral(" | ");
+    return QStringLiteral("  Возврат долга: ") + bar + debt.Cell(debtcell::Kind) + bar +
+           debt.Cell(debtcell::Counterparty) + bar + sum + bar + debt.Cell(debtcell::Purse) + bar;
+}
+
+TDebtState TDolgClass::StateOf(int row) const {
+    const TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
+    if (!debt) return TDebtState::Open;
+    const TMemTable& purse = m_state.Table(TTableKind::Purse);
+    const long double owed =
+        NumberValue(debt->Cell(debtcell::Sum)) * PurseRate(purse, debt->Cell(debtcell::Purse));
+    if (owed > 0) {
+        long double back = 0;
+        bool any = false;
+        if (const TMemTable* returns = ReturnsOf(m_state, *debt)) {
+            for (int i = 0; i < returns->RowCount(); ++i) {
+                const TTableRow* ret = returns->Row(i);
+                if (!IsNotBlank(ret->Cell(returncell::Sum))) continue;
+                any = true;
+                back +=
+                    NumberValue(ret->Cell(returncell::Sum)) * PurseRate(purse, ret->Cell(returncell::Purse));
+            }
+        }
+        // Compared in kopecks, so a debt paid back in another currency counts as returned when it is.
+        if (any && RoundTo(2, owed - back) <= 0) return TDebtState::Returned;
+    }
+    const QString due = debt->Cell(debtcell::Due);
+    if (IsNotBlank(due) && ParseCellDate(due) < TodayValue()) return TDebtState::Overdue;
+    return TDebtState::Open;
+}

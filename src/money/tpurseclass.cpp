@@ -1,0 +1,407 @@
+#include "money/tpurseclass.h"
+
+#include "ledger/tmytype.h"
+#include "ledger/toperationswithnumbers.h"
+#include "money/imoneyview.h"
+#include "money/moneycells.h"
+#include "money/pursetable.h"
+#include "money/tcalculationresults.h"
+#include "storage/tmessageboxclass.h"
+
+namespace {
+
+const QString kZeroTransferRate = QStringLiteral("Курс кошелька не может быть нулевым");
+const QString kNoRecount = QStringLiteral("Пересчет в кошельках по данной операции");
+const QString kNotDone = QStringLiteral("не будет произведен.");
+
+QString PurseGoneLine(const QString& name) {
+    return QStringLiteral("Кошелек \"") + name + QStringLiteral("\" был удален. ");
+}
+
+} // namespace
+
+TPurseClass::TPurseClass(TMyType& state, TCalculationResults& calc) : m_state(state), m_calc(calc) {}
+
+QStringList TPurseClass::PurseList() const {
+    return PurseNames(m_state.Table(TTableKind::Purse));
+}
+
+long double TPurseClass::TotalMoney() {
+    return m_calc.TotalMoney();
+}
+
+QString TPurseClass::TotalMoneyLabel() const {
+    return QStringLiteral("Общая сумма в кошельке : ") + DisplayRound(m_state.totalMoney) +
+           QStringLiteral(" (") + m_state.basePurse + QStringLiteral(")");
+}
+
+void TPurseClass::PursesChanged() {
+    m_calc.TotalMoney();
+    m_state.Grid(TTableKind::Purse).NotifyCells();
+}
+
+TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& typed) {
+    TMemTable& purse = m_state.Table(TTableKind::Purse);
+    TTableRow* r = purse.Row(row);
+    if (!r || column < pursecell::Name || column > pursecell::Amount) return {};
+    const bool isBase = r->Cell(pursecell::BaseFlag) == QLatin1String("1");
+    QString value;
+    if (column == pursecell::Rate && isBase) {
+        value = NormalizeSum(typed);
+        if (value != QLatin1String("1")) {
+            Messages().ShowError({QStringLiteral("Курс базового кошелька всегда равен 1")});
+            return {};
+        }
+    }
+    if (!IsNotBlank(typed)) return {};
+
+    if (column == pursecell::Name) {
+        for (int i = 0; i < purse.RowCount(); ++i) {
+            if (i != row && purse.Row(i)->Cell(pursecell::Name).compare(typed, Qt::CaseInsensitive) == 0) {
+                Messages().ShowError(
+                    {QStringLiteral("Кошелек \"") + typed + QStringLiteral("\" уже существует")});
+                return {false, i};
+            }
+        }
+        const QString old = r->Cell(pursecell::Name);
+        SetCellWidened(*r, pursecell::Name, typed);
+        if (!IsNotBlank(old))
+            CreatePurse(row);
+        else if (old != typed)
+            RenamePurse(old, typed);
+        m_state.Grid(TTableKind::Purse).NotifyCells();
+        return {true, -1};
+    }
+
+    if (value.isEmpty()) value = NormalizeSum(typed);
+    if (column == pursecell::Rate) {
+        if (NumberValue(value) == 0) {
+            Messages().ShowError({QStringLiteral("Курс кошелька не может быть равен нулю")});
+            return {};
+        }
+        const long double r0 = NumberValue(r->Cell(pursecell::Rate));
+        SetCellWidened(*r, pursecell::Rate, value);
+        const QString name = r->Cell(pursecell::Name);
+        if (IsNotBlank(name)) m_calc.CorrectForRate(name, r0, NumberValue(value));
+    } else {
+        SetCellWidened(*r, pursecell::Amount, value);
+    }
+    PursesChanged();
+    return {true, -1};
+}
+
+void TPurseClass::CreatePurse(int row) {
+    TTableRow* r = m_state.Table(TTableKind::Purse).Row(row);
+    if (!r) return;
+    const QString name = r->Cell(pursecell::Name);
+    if (!ParseNumber(r->Cell(pursecell::Rate)).ok) SetCellWidened(*r, pursecell::Rate, QStringLiteral("1"));
+    if (!ParseNumber(r->Cell(pursecell::Amount)).ok)
+        SetCellWidened(*r, pursecell::Amount, QStringLiteral("0"));
+    if (r->Cell(pursecell::BaseFlag) != QLatin1String("1"))
+        SetCellWidened(*r, pursecell::BaseFlag, QStringLiteral("0"));
+    m_calc.AlignPerPurseTables();
+    if (view) view->PurseListChanged();
+    m_calc.AskPurseRecalculation(name);
+    PursesChanged();
+}
+
+void TPurseClass::RenamePurse(const QString& from, const QString& to) {
+    if (from == to || from.isEmpty()) return;
+    // Records that already named the new name (a purse deleted earlier) count from now on: their
+    // tables are recomputed, which a plain rename of the per-purse rows would miss.
+    bool stale[kTableKindCount] = {};
+    for (TTableKind kind : LedgerKinds()) {
+        TMemTable& table = m_state.Table(kind);
+        const int column = TableDef(kind).PurseColumn();
+        for (int i = 0; i < table.RowCount(); ++i) {
+            TTableRow* row = table.Row(i);
+            const QString p = row->Cell(column);
+            if (p == from)
+                row->SetCell(column, to);
+            else if (p == to)
+                stale[int(kind)] = true;
+        }
+    }
+    for (auto& returns : m_state.returns) {
+        if (!returns) continue;
+        for (int i = 0; i < returns->RowCount(); ++i) {
+            TTableRow* row = returns->Row(i);
+            const QString p = row->Cell(returncell::Purse);
+            if (p == from)
+                row->SetCell(returncell::Purse, to);
+            else if (p == to)
+                stale[int(TTableKind::Dolg)] = true;
+        }
+    }
+    TMemTable& transfer = m_state.Table(TTableKind::Transfer);
+    for (int i = 0; i < transfer.RowCount(); ++i) {
+        TTableRow* row = transfer.Row(i);
+        for (int c : {transfercell::From, transfercell::To})
+            if (row->Cell(c) == from) row->SetCell(c, to);
+    }
+    for (TTableKind kind : LedgerKinds()) {
+        TDataGrid& g = m_state.Grid(kind);
+        for (TMemTable* t : {&g.perPurse, &g.perPurseToday, &g.filteredPerPurse, &g.filteredBorrowedPerPurse})
+            RenamePerPurse(*t, from, to);
+    }
+    TDebtTotals& d = m_state.debtTotals;
+    for (TMemTable* t : {&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns})
+        RenamePerPurse(*t, from, to);
+    if (m_state.basePurse == from) m_state.basePurse = to;
+    for (TTableKind kind : LedgerKinds())
+        if (stale[int(kind)]) m_calc.RecomputeTable(kind);
+    for (TTableKind kind : LedgerKinds())
+        m_state.Grid(kind).NotifyCells();
+    m_state.Grid(TTableKind::Returns).NotifyCells();
+    m_state.Grid(TTableKind::Transfer).NotifyCells();
+    if (view) {
+        view->PurseListChanged();
+        view->ReturnsShown();
+    }
+    m_calc.ShowTotals();
+    PursesChanged();
+}
+
+bool TPurseClass::ChangeBasePurse(const QString& name) {
+    TMemTable& purse = m_state.Table(TTableKind::Purse);
+    const int index = FindPurse(purse, name);
+    if (index < 0) return false;
+    TTableRow* chosen = purse.Row(index);
+    if (!ParseNumber(chosen->Cell(pursecell::Rate)).ok)
+        SetCellWidened(*chosen, pursecell::Rate, QStringLiteral("1"));
+    if (!ParseNumber(chosen->Cell(pursecell::Amount)).ok)
+        SetCellWidened(*chosen, pursecell::Amount, QStringLiteral("0"));
+    if (m_state.basePurse == name && chosen->Cell(pursecell::BaseFlag) == QLatin1String("1")) return true;
+    const long double k = NumberValue(chosen->Cell(pursecell::Rate));
+    if (k == 0) {
+        Messages().ShowError({QStringLiteral("Курс кошелька не может быть равен нулю")});
+        return false;
+    }
+    for (int i = 0; i < purse.RowCount(); ++i) {
+        TTableRow* row = purse.Row(i);
+        SetCellWidened(*row, pursecell::BaseFlag, i == index ? QStringLiteral("1") : QStringLiteral("0"));
+        if (!row->Cell(pursecell::Name).isEmpty())
+            SetCellWidened(*row, pursecell::Rate,
+                           i == index ? QStringLiteral("1")
+                                      : FloatToText(NumberValue(row->Cell(pursecell::Rate)) / k));
+    }
+    m_state.basePurse = name;
+    m_calc.DivideTotals(k);
+    PursesChanged();
+    if (view) view->PurseListChanged();
+    return true;
+}
+
+bool TPurseClass::DeletePurse(int row) {
+    TMemTable& purse = m_state.Table(TTableKind::Purse);
+    TTableRow* r = purse.Row(row);
+    if (!r || !IsNotBlank(r->Cell(pursecell::Name))) return false;
+    if (r->Cell(pursecell::BaseFlag) == QLatin1String("1")) {
+        Messages().ShowError({QStringLiteral("Базовый кошелек удалять нельзя")});
+        return false;
+    }
+    const QString question = QStringLiteral("Вы действительно хотите удалить кошелек?");
+    if (!Messages().AskYesNo({question}, TMsgButton::Yes)) return false;
+    const QString name = r->Cell(pursecell::Name);
+
+    auto ledgerNames = [&](TTableKind kind) {
+        const TMemTable& table = m_state.Table(kind);
+        const int column = TableDef(kind).PurseColumn();
+        for (int i = 0; i < table.RowCount(); ++i)
+            if (table.Row(i)->Cell(column) == name) return true;
+        return false;
+    };
+    auto transfersName = [&] {
+        const TMemTable& table = m_state.Table(TTableKind::Transfer);
+        for (int i = 0; i < table.RowCount(); ++i) {
+            const TTableRow* t = table.Row(i);
+            if (t->Cell(transfercell::From) == name || t->Cell(transfercell::To) == name) return true;
+        }
+        return false;
+    };
+    auto returnsName = [&] {
+        for (const auto& returns : m_state.returns) {
+            if (!returns) continue;
+            for (int i = 0; i < returns->RowCount(); ++i)
+                if (returns->Row(i)->Cell(returncell::Purse) == name) return true;
+        }
+        return false;
+    };
+    enum Link { Rashod, Dohod, Dolg, PlanDohod, PlanRashod, Transfer, Returns, LinkCount };
+    const struct {
+        Link link;
+        const char* line;
+        std::function<bool()> linked;
+    } checks[] = {
+        {Rashod, "Существуют расходы, связанные с удаляемым кошельком.",
+         [&] { return ledgerNames(TTableKind::Rashod); }},
+        {Dohod, "Существуют доходы, связанные с удаляемым кошельком.",
+         [&] { return ledgerNames(TTableKind::Dohod); }},
+        {Dolg, "Существуют долги, связанные с удаляемым кошельком.",
+         [&] { return ledgerNames(TTableKind::Dolg); }},
+        {PlanDohod, "Существуют планы по доходам, связанные с удаляемым кошельком.",
+         [&] { return ledgerNames(TTableKind::PlanDohod); }},
+        {PlanRashod, "Существуют планы по расходам, связанные с удаляемым кошельком.",
+         [&] { return ledgerNames(TTableKind::PlanRashod); }},
+        {Transfer, "Существует перенос денег, связанный с удаляемым кошельком.", transfersName},
+        {Returns, "Существует возврат долга, связанный с удаляемым кошельком.", returnsName},
+    };
+    bool linked[LinkCount] = {};
+    for (const auto& c : checks) {
+        if (!c.linked()) continue;
+        linked[c.link] = true;
+        if (!Messages().AskYesNo({QString::fromUtf8(c.line), question}, TMsgButton::Yes)) return false;
+    }
+
+    purse.DeleteRow(row);
+    m_state.Grid(TTableKind::Purse).ResetRowMap();
+    m_calc.AlignPerPurseTables();
+    for (TTableKind kind : LedgerKinds()) {
+        TDataGrid& g = m_state.Grid(kind);
+        DropPerPurse(g.filteredPerPurse, name);
+        DropPerPurse(g.filteredBorrowedPerPurse, name);
+    }
+    m_calc.TotalMoney();
+    m_state.Grid(TTableKind::Purse).NotifyRows();
+    if (view) view->PurseListChanged();
+
+    const bool any = std::any_of(std::begin(linked), std::end(linked), [](bool b) { return b; });
+    if (any) {
+        const struct {
+            TTableKind kind;
+            bool linked;
+        } tables[] = {{TTableKind::Rashod, linked[Rashod]},
+                      {TTableKind::Dohod, linked[Dohod]},
+                      {TTableKind::Dolg, linked[Dolg] || linked[Returns]},
+                      {TTableKind::PlanRashod, linked[PlanRashod]},
+                      {TTableKind::PlanDohod, linked[PlanDohod]}};
+        for (const auto& t : tables) {
+            if (!t.linked) continue;
+            if (reapplyFilter && m_state.Grid(t.kind).filterActive) reapplyFilter(t.kind);
+            m_calc.RecomputeTable(t.kind);
+        }
+        QString where = QStringLiteral("в таблице");
+        if (linked[Rashod]) where += QStringLiteral(" расходов, ");
+        if (linked[Dohod]) where += QStringLiteral(" доходов, ");
+        if (linked[Dolg] || linked[Returns]) where += QStringLiteral(" долгов, ");
+        if (linked[PlanRashod] || linked[PlanDohod]) where += QStringLiteral(" планов, ");
+        if (linked[Transfer]) where += QStringLiteral(" переноса денег, ");
+        where.chop(2);
+        where += u'.';
+        Messages().ShowInfo({QStringLiteral("Кошелек удален."),
+                             QStringLiteral("Записи с удаленным кошельком остались"), where,
+                             QStringLiteral("Итоги посчитаны без учета этих записей.")});
+    }
+    m_calc.ShowTotals();
+    return true;
+}
+
+bool TPurseClass::IsTransferComplete(int row) const {
+    const TTableRow* r = m_state.Table(TTableKind::Transfer).Row(row);
+    if (!r) return false;
+    for (int c = transfercell::From; c <= transfercell::Amount; ++c)
+        if (!IsNotBlank(r->Cell(c))) return false;
+    return true;
+}
+
+void TPurseClass::ApplyTransfer(int row) {
+    MoveTransfer(row, 1, TTransferReport::Short);
+}
+
+void TPurseClass::ReverseTransfer(int row, TTransferReport report) {
+    MoveTransfer(row, -1, report);
+}
+
+void TPurseClass::MoveTransfer(int row, int sign, TTransferReport report) {
+    if (!IsTransferComplete(row)) return;
+    const TTableRow* r = m_state.Table(TTableKind::Transfer).Row(row);
+    TMemTable& purse = m_state.Table(TTableKind::Purse);
+    const long double s = NumberValue(r->Cell(transfercell::Amount));
+    const long double r1 = NumberValue(r->Cell(transfercell::FromRate));
+    const long double r2 = NumberValue(r->Cell(transfercell::ToRate));
+    const QString from = r->Cell(transfercell::From);
+    const QString to = r->Cell(transfercell::To);
+    const int source = FindPurse(purse, from);
+    const int destination = FindPurse(purse, to);
+
+    if (source < 0 || destination < 0) {
+        const bool both = source < 0 && destination < 0;
+        const QString missing = both ? QString() : PurseGoneLine(source < 0 ? from : to);
+        const QString bothGone = QStringLiteral("Кошельки, указанные в данной операции удалены.");
+        if (sign > 0) {
+            Messages().ShowInfo({both ? bothGone : missing, kNoRecount + QStringLiteral(" ") + kNotDone});
+        } else if (report == TTransferReport::Short) {
+            Messages().ShowInfo({both ? bothGone : missing, kNoRecount, kNotDone});
+        } else {
+            Messages().ShowInfo({QStringLiteral("В таблице переноса денег есть перенос "),
+                                 QStringLiteral("из кошелька \"") + from + QStringLiteral("\" в кошелек \"") +
+                                     to + QStringLiteral("\""),
+                                 QStringLiteral("на сумму ") + r->Cell(transfercell::Amount),
+                                 both ? QStringLiteral("Оба кошелька были удалены.") : missing, kNoRecount,
+                                 kNotDone, QStringLiteral("Возможно будет необходимо исправить суммы "),
+                                 QStringLiteral("в кошельках вручную.")});
+        }
+        return;
+    }
+    if (source == destination) return;
+    if (r2 == 0) {
+        Messages().ShowError({kZeroTransferRate});
+        m_state.Grid(TTableKind::Purse).NotifyCells();
+        return;
+    }
+    TTableRow* src = purse.Row(source);
+    TTableRow* dst = purse.Row(destination);
+    const long double moved = (s * r1) / r2;
+    const long double dstAmount = NumberValue(dst->Cell(pursecell::Amount));
+    const long double srcAmount = NumberValue(src->Cell(pursecell::Amount));
+    SetCellWidened(*dst, pursecell::Amount, FloatToText(sign > 0 ? moved + dstAmount : dstAmount - moved));
+    SetCellWidened(*src, pursecell::Amount, FloatToText(sign > 0 ? srcAmount - s : srcAmount + s));
+    PursesChanged();
+}
+
+QString TPurseClass::TransferRateFor(const QString& name) const {
+    const TMemTable& purse = m_state.Table(TTableKind::Purse);
+    const int i = FindPurse(purse, name);
+    return i < 0 ? QStringLiteral("1") : purse.Row(i)->Cell(pursecell::Rate);
+}
+
+bool TPurseClass::CommitTransferCell(int row, int column, const QString& typed) {
+    TTableRow* r = m_state.Table(TTableKind::Transfer).Row(row);
+    if (!r || column < transfercell::Date || column > transfercell::Note) return false;
+    const bool rate = column == transfercell::FromRate || column == transfercell::ToRate;
+    // Refused before the row's effect is taken back, so a refused value leaves the purses as they were.
+    if (rate && typed == QLatin1String("0")) {
+        Messages().ShowError({kZeroTransferRate});
+        return false;
+    }
+    ReverseTransfer(row, TTransferReport::Short);
+    const bool number = rate || column == transfercell::Amount;
+    SetCellWidened(*r, column, number ? NormalizeSum(typed) : typed);
+    if (column == transfercell::From || column == transfercell::To)
+        SetCellWidened(*r, column + 1, TransferRateFor(typed));
+    ApplyTransfer(row);
+    m_state.Grid(TTableKind::Transfer).NotifyCells();
+    return true;
+}
+
+bool TPurseClass::DeleteTransferRow(int row, bool ask) {
+    TMemTable& transfer = m_state.Table(TTableKind::Transfer);
+    TTableRow* r = transfer.Row(row);
+    if (!r) return false;
+    if (ask &&
+        !Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить строку?")}, TMsgButton::Yes))
+        return false;
+    // Also on the last row: a complete transfer there has moved money, which must come back.
+    ReverseTransfer(row, TTransferReport::Short);
+    TDataGrid& grid = m_state.Grid(TTableKind::Transfer);
+    if (row == transfer.RowCount() - 1) {
+        for (int c = transfercell::From; c <= transfercell::Note && c < r->CellCount(); ++c)
+            r->SetCell(c, QString());
+        grid.NotifyCells();
+    } else {
+        transfer.DeleteRow(row);
+        RemoveRowsFromGrid(grid, {row});
+        grid.NotifyRows();
+    }
+    return true;
+}
