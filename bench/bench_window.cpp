@@ -2,7 +2,6 @@
 // (the commit of its sum with the re-sort and the totals), beside reading the base's bytes.
 #include "benchbase.h"
 
-#include "ledger/iledgerhooks.h"
 #include "ledger/tbaseloader.h"
 #include "storage/tmessageboxclass.h"
 #include "ui/tappcontext.h"
@@ -22,15 +21,11 @@ public:
     void ShowCellHint(int, int, int, const QString&) override {}
 };
 
-std::unique_ptr<ILedgerHooks> MakeHooks(TAppContext* context);
-
 struct TWindow {
-    std::unique_ptr<ILedgerHooks> hooks;
     std::unique_ptr<TAppContext> context;
     std::unique_ptr<TQuorvaneForm> form;
     TWindow() {
-        hooks = MakeHooks(nullptr);
-        context = std::make_unique<TAppContext>(*hooks);
+        context = std::make_unique<TAppContext>();
         TMyType& s = context->state;
         const TBenchBase& base = BigBase();
         s.paths.dataRoot = base.dataRoot + QStringLiteral("/");
@@ -43,8 +38,6 @@ struct TWindow {
         form->show();
     }
 };
-
-std::unique_ptr<ILedgerHooks> MakeHooks(TAppContext*) { return std::make_unique<TNoLedgerHooks>(); }
 
 void BM_ReadFilesBaseline(benchmark::State& s) {
     for (auto _ : s)

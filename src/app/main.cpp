@@ -1,4 +1,3 @@
-#include "ledger/iledgerhooks.h"
 #include "storage/datafolders.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tstartlocks.h"
@@ -53,8 +52,7 @@ int main(int argc, char** argv) {
     TWidgetPresenter presenter;
     Messages().SetPresenter(&presenter);
 
-    TNoLedgerHooks ledgerHooks;
-    TAppContext context(ledgerHooks);
+    TAppContext context;
     TMyType& state = context.state;
     state.paths.programFolder = QCoreApplication::applicationDirPath();
     state.paths.programDataFolder = ProgramDataFolder();
@@ -67,6 +65,7 @@ int main(int argc, char** argv) {
     TFirstRunLogic firstRunLogic(state);
     TUserHooks userHooks;
     userHooks.normaliseAllDates = [&context] { context.edit.NormaliseAllDates(); };
+    userHooks.recomputeTotals = [&context] { context.RecomputeAll(); };
     TLoginLogic loginLogic(state, firstRunLogic, userHooks);
 
     // Every window is made once, in this order, and afterwards only shown and hidden.

@@ -5,6 +5,18 @@
 
 class TDataGrid;
 
+// What a commit did, for the window to carry out.
+struct TCommitResult {
+    bool stored = false;
+    // The number editor opens again on the same cell with this text, all selected (a wrong formula).
+    bool reopen = false;
+    QString reopenText;
+    // A duplicate name: this grid row is selected instead.
+    int selectRow = -1;
+    // A new user was typed: the password dialog asks for the user's password.
+    bool askNewUserPassword = false;
+};
+
 // The calls the record editor makes into the money and users rules at the fixed steps of a commit.
 // The money layer implements them; the editor itself knows nothing of purses, totals or users.
 class ILedgerHooks {
@@ -20,8 +32,12 @@ public:
     // The value is stored: follow-ups that need it in place (a new purse's recalculation question,
     // remainders of a debt, a new user's password).
     virtual void RecordChanged(TDataGrid& grid, int tableRow, int column, const QString& oldText) = 0;
-    // A complete record is about to leave its table (the Delete key): its money goes back.
-    virtual void RecordRemoving(TDataGrid& grid, int tableRow) = 0;
+    // Purses, transfers and users commit their cells by their own rules (checks, store, effects).
+    // True when the hooks took the commit; the result says what happened.
+    virtual bool CommitOwnCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) = 0;
+    // A complete record leaves its table (the Delete key, confirmed): its money goes back. True when
+    // the hooks removed the row themselves (table and grid); false leaves the removal to the caller.
+    virtual bool RemoveRecord(TDataGrid& grid, int tableRow) = 0;
     // A new-record row was appended (a debt gets its returns table here).
     virtual void NewRowAppended(TDataGrid& grid, int tableRow) = 0;
     // Totals, filter and titles need redrawing.
@@ -38,7 +54,8 @@ public:
     bool AcceptValue(TDataGrid&, int, int, const QString&, QString&) override { return true; }
     void RecordChanging(TDataGrid&, int, const QStringList&, const QStringList&) override {}
     void RecordChanged(TDataGrid&, int, int, const QString&) override {}
-    void RecordRemoving(TDataGrid&, int) override {}
+    bool CommitOwnCell(TDataGrid&, int, int, const QString&, TCommitResult&) override { return false; }
+    bool RemoveRecord(TDataGrid&, int) override { return false; }
     void NewRowAppended(TDataGrid&, int) override {}
     void TotalsChanged(TDataGrid&) override {}
     void ReapplyFilter(TDataGrid&) override {}

@@ -70,6 +70,14 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
     failedFormulaCount = 0;
     lastFailedFormula.clear();
 
+    if ((grid.kind == TTableKind::Purse || grid.kind == TTableKind::Transfer || grid.kind == TTableKind::User) &&
+        m_hooks.CommitOwnCell(grid, tableRow, col, text, result)) {
+        if (!result.stored)
+            continueFlag = result.selectRow < 0 && continueFlag;
+        grid.NotifyCells();
+        m_hooks.TotalsChanged(grid);
+        return result;
+    }
     if ((grid.kind == TTableKind::Purse || grid.kind == TTableKind::User) && !IsNotBlank(text)) {
         grid.NotifyCells();
         return result;
@@ -161,6 +169,12 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     if (!row)
         return result;
     const QString old = row->Cell(col);
+    if ((grid.kind == TTableKind::Transfer || grid.kind == TTableKind::User) &&
+        m_hooks.CommitOwnCell(grid, tableRow, col, chosen, result)) {
+        grid.NotifyCells();
+        m_hooks.TotalsChanged(grid);
+        return result;
+    }
     QString value = chosen;
     if (grid.kind == TTableKind::User && col == 2) {
         if (value != cells::kAdmin && (old == cells::kAdmin || old == QLatin1String("1"))) {

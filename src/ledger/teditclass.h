@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ledger/iledgerhooks.h"
 #include "ledger/tgeneralclass.h"
 
 #include <QDate>
@@ -8,18 +9,6 @@
 class ILedgerHooks;
 class TDataGrid;
 class TMyType;
-
-// What a commit did, for the window to carry out.
-struct TCommitResult {
-    bool stored = false;
-    // The number editor opens again on the same cell with this text, all selected (a wrong formula).
-    bool reopen = false;
-    QString reopenText;
-    // A duplicate name: this grid row is selected instead.
-    int selectRow = -1;
-    // A new user was typed: the password dialog asks for the user's password.
-    bool askNewUserPassword = false;
-};
 
 // The record editor's rules (TEditClass): what a commit stores and refuses, in its fixed order, with
 // the calls into the money and users rules at their steps, the re-sort that keeps the selection on

@@ -387,6 +387,14 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
         return false;
     const int tableRow = grid.TableRow(gridRow);
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
+    // A transfer row is taken back and removed (or, as the last row, emptied) by its own rules.
+    if (row && grid.kind == TTableKind::Transfer && m_hooks.RemoveRecord(grid, tableRow)) {
+        if (grid.row >= grid.GridRowCount())
+            grid.row = std::max(1, grid.GridRowCount() - 1);
+        grid.NotifyRows();
+        m_hooks.TotalsChanged(grid);
+        return true;
+    }
     bool complete = row != nullptr;
     if (row) {
         int from = 0, to = grid.LastRequiredColumn;
@@ -420,7 +428,13 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
         }
         return row != nullptr;
     }
-    m_hooks.RecordRemoving(grid, tableRow);
+    if (m_hooks.RemoveRecord(grid, tableRow)) {
+        if (grid.row >= grid.GridRowCount())
+            grid.row = std::max(1, grid.GridRowCount() - 1);
+        grid.NotifyRows();
+        m_hooks.TotalsChanged(grid);
+        return true;
+    }
     const bool lastGridRow = gridRow == grid.GridRowCount() - 1;
     if (lastGridRow) {
         QStringList cells = row->Cells();

@@ -29,16 +29,6 @@ bool IsShown(const TTableRow& debt) {
     return debt.Cell(debtcell::Shown) == cells::kShown;
 }
 
-// Moves a file over another in one step; a missing source removes the target instead, so a later
-// table never keeps the rows of the one that was there before.
-void MoveFile(const QString& from, const QString& to) {
-    if (!QFileInfo::exists(from)) {
-        QFile::remove(to);
-        return;
-    }
-    std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData());
-}
-
 } // namespace
 
 TDolgClass::TDolgClass(TMyType& state, TCalculationResults& calc) : m_state(state), m_calc(calc) {}
@@ -366,15 +356,12 @@ void TDolgClass::DeleteDebts(const std::vector<int>& rows, bool adjust) {
         int next = 0;
         for (int n = 0; n < oldSize; ++n)
             if (!gone.count(n)) newNumber[size_t(n)] = next++;
-        if (!m_state.baseFolder.isEmpty()) {
-            for (int n : gone)
-                QFile::remove(ReturnsFilePath(m_state.baseFolder, n));
-            // Upwards: every target is either a removed file or one already moved down.
-            for (int n = 0; n < oldSize; ++n)
-                if (newNumber[size_t(n)] >= 0 && newNumber[size_t(n)] != n)
-                    MoveFile(ReturnsFilePath(m_state.baseFolder, n),
-                             ReturnsFilePath(m_state.baseFolder, newNumber[size_t(n)]));
-        }
+        // Only the tables move now; the files follow at the next save, which writes every moved
+        // table under its new number together with the debts. Until then the files on disk still
+        // match the debt table on disk, whatever happens to the program meanwhile.
+        for (int n = 0; n < oldSize; ++n)
+            if (newNumber[size_t(n)] >= 0 && newNumber[size_t(n)] != n && m_state.returns[size_t(n)])
+                m_state.returns[size_t(n)]->Touch();
         TReturnsTables kept;
         kept.reserve(size_t(next));
         for (int n = 0; n < oldSize; ++n)

@@ -3,23 +3,30 @@
 #include "ledger/teditclass.h"
 #include "ledger/tgeneralclass.h"
 #include "ledger/tmytype.h"
+#include "money/tfilters.h"
+#include "money/tmoney.h"
+#include "money/tmoneyhooks.h"
 #include "ui/tcelleditors.h"
-
-#include <functional>
-
-class ILedgerHooks;
 
 // The program-wide state with the logic objects that act on it, made once at start-up and shared by
 // the windows.
 class TAppContext {
 public:
-    explicit TAppContext(ILedgerHooks& ledgerHooks) : hooks(ledgerHooks), general(state, hooks), edit(state, general, hooks) {}
+    TAppContext() = default;
+    TAppContext(const TAppContext&) = delete;
+    TAppContext& operator=(const TAppContext&) = delete;
 
     TMyType state;
-    ILedgerHooks& hooks;
-    TGeneralClass general;
-    TEditClass edit;
+    TMoney money{state};
+    TFilters filters{state};
+    TMoneyHooks hooks{state, money, filters};
+    TGeneralClass general{state, hooks};
+    TEditClass edit{state, general, hooks};
     TCellEditors editors;
-    // After a base was read into memory: every total computed again.
-    std::function<void()> recomputeAll;
+
+    // After a base was read into memory: every total, and the filters kept in its settings.
+    void RecomputeAll() {
+        money.RecomputeAfterLoad();
+        filters.RestoreFromSettings(state.settings);
+    }
 };

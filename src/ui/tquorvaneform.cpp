@@ -500,8 +500,7 @@ void TQuorvaneForm::OpenBase() {
         list->SortColumn = 0;
         list->SortAscending = true;
     }
-    if (m_context.recomputeAll)
-        m_context.recomputeAll();
+    m_context.RecomputeAll();
     for (TGridController* c : m_controllers) {
         c->Grid().col = 0;
         c->Grid().row = 1;

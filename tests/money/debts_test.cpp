@@ -235,10 +235,10 @@ protected:
     TTestDataHome home;
 };
 
-TEST_F(DebtFiles, DeletingADebtRenumbersTheLaterFilesAndCells) {
+TEST_F(DebtFiles, DeletingADebtRenumbersTheLaterTablesAndTheSaveTheirFiles) {
     SetPurses({{"A", "1", "0"}, {"B", "1", "0"}});
     for (int i = 0; i < 4; ++i) {
-        const int row = Debt(cells::kLent, QString::number(100 * (i + 1)), "A", cells::kShown);
+        const int row = Debt(cells::kLent, QString::number(100 * (i + 1)), "A", cells::kShown, kToday, kToday);
         AddReturn(row, kToday, QString::number(i + 1), "B");
         ASSERT_TRUE(Returns(row).SaveToFile(File(i)));
     }
@@ -251,10 +251,8 @@ TEST_F(DebtFiles, DeletingADebtRenumbersTheLaterFilesAndCells) {
     EXPECT_EQ(Amount("B"), "-2");
     for (int r = 0; r < 3; ++r)
         EXPECT_EQ(NumberOf(r), r);
-    EXPECT_EQ(FileSums(0), QStringList({"1"}));
-    EXPECT_EQ(FileSums(1), QStringList({"3"}));
-    EXPECT_EQ(FileSums(2), QStringList({"4"}));
-    EXPECT_FALSE(QFileInfo::exists(File(3)));
+    // Until the next save the files still match the debt table on disk.
+    EXPECT_EQ(FileSums(1), QStringList({"2"}));
     ASSERT_EQ(state.returns.size(), 3u);
     EXPECT_EQ(Returns(1).Row(0)->Cell(1), "3");
     EXPECT_EQ(Returns(2).Row(0)->Cell(1), "4");
@@ -264,9 +262,16 @@ TEST_F(DebtFiles, DeletingADebtRenumbersTheLaterFilesAndCells) {
     EXPECT_EQ(Grid(TTableKind::Dolg).total, 100 + 300 + 400);
     EXPECT_EQ(PerPurse(state.debtTotals.returnsToMe, "B"), "8");
 
+    ASSERT_TRUE(SaveDebtsAndReturns(state.baseFolder, Table(TTableKind::Dolg), state.returns, true));
+    EXPECT_EQ(FileSums(0), QStringList({"1"}));
+    EXPECT_EQ(FileSums(1), QStringList({"3"}));
+    EXPECT_EQ(FileSums(2), QStringList({"4"}));
+    EXPECT_FALSE(QFileInfo::exists(File(3)));
+
     // Without adjusting, the purses keep what the debt moved.
     money.dolg.DeleteDebt(0, false);
     EXPECT_EQ(Amount("A"), "200");
+    ASSERT_TRUE(SaveDebtsAndReturns(state.baseFolder, Table(TTableKind::Dolg), state.returns, true));
     EXPECT_EQ(FileSums(0), QStringList({"3"}));
     EXPECT_EQ(FileSums(1), QStringList({"4"}));
     EXPECT_FALSE(QFileInfo::exists(File(2)));

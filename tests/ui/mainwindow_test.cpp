@@ -55,8 +55,7 @@ protected:
 
     TTodayOverride today{QDate(2026, 12, 10)};
     TTestDataHome home;
-    TNoLedgerHooks hooks;
-    TAppContext context{hooks};
+    TAppContext context;
     std::unique_ptr<TQuorvaneForm> form;
 };
 
