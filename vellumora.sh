@@ -99,7 +99,7 @@ cmd_bench() {
     configure_and_build "$ROOT/build-bench" -DCMAKE_BUILD_TYPE=Release -DVELLUMORA_TESTS=OFF
     local b
     for b in "$ROOT"/build-bench/bench/vm_bench_*; do
-        [ -x "$b" ] || continue
+        [ -f "$b" ] && [ -x "$b" ] || continue
         echo "== $(basename "$b")"
         "$b" "$@"
     done
@@ -112,7 +112,7 @@ cmd_fuzz() {
         -DVELLUMORA_BENCH=OFF
     local f
     for f in "$ROOT"/build-fuzz/fuzz/fuzz_*; do
-        [ -x "$f" ] || continue
+        [ -f "$f" ] && [ -x "$f" ] || continue
         local corpus="$ROOT/build-fuzz/corpus/$(basename "$f")"
         mkdir -p "$corpus"
         echo "== $(basename "$f") for ${seconds}s"
