@@ -158,6 +158,16 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
             c->Refresh();
         RefreshCommands();
     });
+    connect(m_lower, &TLowerPanel::TopDragged, this, [this](int delta) {
+        // Higher than its minimum and lower than 400 pixels, leaving the page its title strip and more.
+        const int wanted = m_lowerHeight + delta;
+        const int strips = m_section == Plan ? 3 : 2;
+        const int above = centralWidget()->height() - wanted - m_notebook->y();
+        if (wanted >= 250 && wanted < 400 && above > strips * m_title->height()) {
+            m_lowerHeight = wanted;
+            LayOutRegions();
+        }
+    });
     qApp->installEventFilter(this);
     SwitchSection(0);
 }
