@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     auto helperForm = std::make_unique<THelperForm>();
     auto filterForm = std::make_unique<TFilterForm>();
     auto calcForm = std::make_unique<TCalcForm>();
-    auto noticeForm = std::make_unique<TNoticeForm>();
+    auto noticeForm = std::make_unique<TNoticeForm>(state.paths.programFolder);
     auto notParolForm = std::make_unique<TNotParolForm>(firstRunLogic);
     auto settingsForm = std::make_unique<TSettingsForm>();
     auto problemsForm = std::make_unique<TProblemsForm>();
@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
         });
     });
     mainForm->SetCalculator(calcForm.get());
+    mainForm->SetNotice(noticeForm.get());
     mainForm->onClosed = [&] { userForm->done(QDialog::Accepted); };
     QObject::connect(userForm.get(), &QDialog::finished, &app, &QCoreApplication::quit);
     userForm->ShowForLogin();

@@ -11,6 +11,7 @@
 #include "storage/tsettingsfiles.h"
 #include "ui/tappcontext.h"
 #include "ui/tgridcontroller.h"
+#include "ui/thelpcommand.h"
 #include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
 #include "ui/tcalcform.h"
@@ -139,6 +140,12 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     connect(m_menu->Item(QStringLiteral("Calc")), &QAction::triggered, this, [this] {
         if (m_calc)
             OpenCalculator(*m_calc, this);
+    });
+    connect(m_menu->Item(QStringLiteral("HMy")), &QAction::triggered, this,
+            [this] { OpenHelp(m_context.state.paths.programFolder); });
+    connect(m_menu->Item(QStringLiteral("OP")), &QAction::triggered, this, [this] {
+        if (m_notice)
+            m_notice->exec();
     });
     connect(m_menu->Item(QStringLiteral("PravkaMenu")), &QAction::triggered, m_toolbar->PravkaButton(), &QPushButton::click);
     connect(m_menu->Item(QStringLiteral("DeleteMenu")), &QAction::triggered, m_toolbar->DeleteButton(), &QPushButton::click);

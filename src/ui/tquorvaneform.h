@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QDialog;
 class QSplitter;
 class QStackedWidget;
 class QTabWidget;
@@ -55,6 +56,7 @@ public:
     QTabWidget* BaseTabs() const { return m_baseTabs; }
     TMenuClass* Menu() const { return m_menu; }
     void SetCalculator(TCalcForm* calc) { m_calc = calc; }
+    void SetNotice(QDialog* notice) { m_notice = notice; }
 
     // Every date cell written as "dd.MM.yyyy", with the small window that asks to wait.
     void RunDateOptimisation();
@@ -99,6 +101,7 @@ private:
     TLowerPanel* m_lower;
     TMenuClass* m_menu;
     TCalcForm* m_calc = nullptr;
+    QDialog* m_notice = nullptr;
     QTabWidget* m_planTabs = nullptr;
     QTabWidget* m_baseTabs = nullptr;
     QMap<int, TGridController*> m_controllers; // by table kind
