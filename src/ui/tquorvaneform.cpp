@@ -15,6 +15,7 @@
 #include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
 #include "ui/tcalcform.h"
+#include "ui/tcommandstate.h"
 #include "ui/tlowerpanel.h"
 #include "ui/tmenuclass.h"
 #include "ui/tsectionpanel.h"
@@ -175,21 +176,46 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
             LayOutRegions();
         }
     });
+    connect(&m_context.editors, &TCellEditors::Opened, this, [this] { RefreshCommands(); });
+    connect(&m_context.editors, &TCellEditors::Done, this, [this] { RefreshCommands(); });
     qApp->installEventFilter(this);
     SwitchSection(0);
 }
 
 void TQuorvaneForm::RefreshCommands() {
     const TDataGrid* view = m_context.state.current;
-    const bool returns = view && view->kind == TTableKind::Returns;
-    m_menu->SortMenu()->menuAction()->setVisible(m_section != Analis && !returns);
-    m_menu->AdminMenu()->menuAction()->setVisible(!returns);
-    m_menu->AdminMenu()->setEnabled(m_context.state.admin);
-    m_menu->ActionsMenu()->menuAction()->setVisible(m_section != Analis);
-    if (m_section == Base || !view || !TGeneralClass::IsSortable(*view))
-        m_menu->RebuildSortMenu(m_section == Base && view && TGeneralClass::IsSortable(*view) ? view : nullptr);
-    else
-        m_menu->RebuildSortMenu(view);
+    TCommandContext c;
+    c.section = m_section;
+    c.baseTab = m_baseTabs ? m_baseTabs->currentIndex() : 0;
+    c.returnsCurrent = view && view->kind == TTableKind::Returns;
+    c.editorOpen = m_context.editors.IsOpen();
+    c.lastColumn = view && view->col == view->ColumnCount() - 1;
+    c.admin = m_context.state.admin;
+    if (view && view->kind == TTableKind::User) {
+        const TTableRow* row = view->RowAt(view->row);
+        c.ownUserRow = row && row->Cell(0) == m_context.state.userName;
+    }
+    const TCommandState state = ComputeCommandState(c);
+    for (QPushButton* b : {m_toolbar->PravkaButton(), m_toolbar->DeleteButton(), m_toolbar->AddVidButton(),
+                           m_toolbar->DelVidButton(), m_toolbar->RenameVidButton(), m_toolbar->BaseUserButton(),
+                           m_toolbar->ParolButton()}) {
+        const TCommandFlags f = state.Item(b->objectName());
+        b->setVisible(f.visible);
+        b->setEnabled(f.enabled);
+    }
+    for (const QString& name : state.items.keys()) {
+        for (QAction* a : m_menu->Items(name)) {
+            a->setVisible(state.items[name].visible);
+            a->setEnabled(state.items[name].enabled);
+        }
+    }
+    m_toolbar->setVisible(state.toolbarVisible);
+    m_menu->ActionsMenu()->menuAction()->setVisible(state.actionsMenuVisible);
+    m_menu->AdminMenu()->menuAction()->setVisible(state.adminMenuVisible);
+    m_menu->AdminMenu()->setEnabled(state.adminMenuEnabled);
+    m_menu->SortMenu()->menuAction()->setVisible(state.sortMenuVisible);
+    m_menu->RebuildSortMenu(view && TGeneralClass::IsSortable(*view) ? view : nullptr);
+    m_menu->SortMenu()->setEnabled(state.sortMenuEnabled && view && TGeneralClass::IsSortable(*view));
     LayOutToolBar();
 }
 
@@ -215,6 +241,7 @@ TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid
                                   m_context.state.Grid(kind), grid, this);
     m_controllers.insert(int(kind), c);
     connect(c, &TGridController::BecameCurrent, this, [this] { RefreshCommands(); });
+    connect(c, &TGridController::SelectionChangedByUser, this, [this] { RefreshCommands(); });
     connect(c, &TGridController::PopupRequested, this, [this, c](int, int, const QPoint& at) {
         QMenu popup;
         popup.setObjectName(QStringLiteral("MyPopupMenu"));
@@ -447,13 +474,6 @@ void TQuorvaneForm::SwitchSection(int index) {
 }
 
 void TQuorvaneForm::LayOutToolBar() {
-    const bool bases = m_section == Base;
-    const int tab = m_baseTabs ? m_baseTabs->currentIndex() : 0;
-    m_toolbar->AddVidButton()->setVisible(bases && tab == 0);
-    m_toolbar->DelVidButton()->setVisible(bases && tab == 0);
-    m_toolbar->RenameVidButton()->setVisible(bases && tab == 0);
-    m_toolbar->BaseUserButton()->setVisible(bases && tab == 3);
-    m_toolbar->ParolButton()->setVisible(bases && tab == 3);
     m_toolbar->SetAcceptMode(m_context.edit.editMode == 2);
     m_toolbar->LayOut(centralWidget()->width() - m_sections->width());
 }
