@@ -233,7 +233,11 @@ void TQuorvaneForm::RunDateOptimisation() {
     wait.close();
 }
 
-TQuorvaneForm::~TQuorvaneForm() { qApp->removeEventFilter(this); }
+TQuorvaneForm::~TQuorvaneForm() {
+    qApp->removeEventFilter(this);
+    // The window's grids and controllers go first; an editor closing with them must reach nobody.
+    m_context.editors.disconnect();
+}
 
 TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid) {
     grid->setObjectName(QStringLiteral("Grid%1").arg(TableDef(kind).gridId));
