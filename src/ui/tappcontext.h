@@ -2,6 +2,7 @@
 
 #include "ledger/teditclass.h"
 #include "ledger/tgeneralclass.h"
+#include "ledger/tkindslists.h"
 #include "ledger/tmytype.h"
 #include "ui/tcelleditors.h"
 
@@ -13,12 +14,14 @@ class ILedgerHooks;
 // the windows.
 class TAppContext {
 public:
-    explicit TAppContext(ILedgerHooks& ledgerHooks) : hooks(ledgerHooks), general(state, hooks), edit(state, general, hooks) {}
+    explicit TAppContext(ILedgerHooks& ledgerHooks)
+        : hooks(ledgerHooks), general(state, hooks), edit(state, general, hooks), kinds(state) {}
 
     TMyType state;
     ILedgerHooks& hooks;
     TGeneralClass general;
     TEditClass edit;
+    TKindsLists kinds;
     TCellEditors editors;
     // After a base was read into memory: every total computed again.
     std::function<void()> recomputeAll;
