@@ -99,6 +99,8 @@ TBasesNotice::TBasesNotice(QWidget* window) : QFrame(window), m_label(new QLabel
     hide();
 }
 
+QString TBasesNotice::Text() const { return m_label->text(); }
+
 void TBasesNotice::ShowAt(QPoint at) {
     move(at.x(), at.y() - 14);
     raise();

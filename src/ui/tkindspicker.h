@@ -31,6 +31,7 @@ public:
     // Shows the note with its left edge at `at` and its top 14 pixels above it (window coordinates).
     void ShowAt(QPoint at);
     void HideNow();
+    QString Text() const;
     const QTimer& Timer() const { return m_timer; }
 
 private:
