@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
     auto settingsForm = std::make_unique<TSettingsForm>();
     auto problemsForm = std::make_unique<TProblemsForm>();
     userForm->SetFirstRunForm(notParolForm.get());
+    mainForm->SetHelperForm(helperForm.get());
 
     QObject::connect(userForm.get(), &TUserForm::LoggedIn, mainForm.get(), [&] {
         mainForm->SetUserCaption(state.userName);

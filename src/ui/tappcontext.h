@@ -2,6 +2,8 @@
 
 #include "ledger/teditclass.h"
 #include "ledger/tgeneralclass.h"
+#include "ledger/tkindslists.h"
+#include "ledger/tkindslists.h"
 #include "ledger/tmytype.h"
 #include "money/tfilters.h"
 #include "money/tmoney.h"
@@ -26,6 +28,7 @@ public:
     TGeneralClass general{state, hooks};
     TEditClass edit{state, general, hooks};
     TUsersLogic users;
+    TKindsLists kinds{state};
     TCellEditors editors;
 
     // What a users-grid commit changed beyond its cell (the caption, the administrator commands, a

@@ -12,6 +12,9 @@
 #include "ui/tappcontext.h"
 #include "ui/tgridcontroller.h"
 #include "ui/thelpcommand.h"
+#include "ui/thelperform.h"
+#include "ui/tkindscommands.h"
+#include "ui/tkindslistcontroller.h"
 #include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
 #include "ui/tcalcform.h"
@@ -83,6 +86,8 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
       m_notebook(new QStackedWidget), m_lower(new TLowerPanel), m_menu(new TMenuClass(menuBar(), this)) {
     setObjectName(QStringLiteral("QuorvaneForm"));
     setWindowTitle(BaseCaption());
+    m_kindsCommands = new TKindsCommands(*this, m_context);
+    m_context.kinds.listChanged = [this](TDataVidGrid& list) { ReloadKindsViews(list); };
     setMinimumSize(500, 340);
     auto* central = new QWidget;
     setCentralWidget(central);
@@ -122,21 +127,11 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
         if (m_section <= Plan)
             AutoSize(Grid(CurrentLedgerKind()));
     });
-    connect(m_toolbar->PravkaButton(), &QPushButton::clicked, this, [this] {
-        if (m_section <= Plan) {
-            TGridController* c = Controller(CurrentLedgerKind());
-            if (m_context.state.current && m_context.state.current->kind == TTableKind::Returns)
-                c = Controller(TTableKind::Returns);
-            c->EditCurrent();
-        }
-    });
-    connect(m_toolbar->DeleteButton(), &QPushButton::clicked, this, [this] {
-        TDataGrid* g = m_context.state.current;
-        if (!g)
-            return;
-        m_context.editors.CloseAndCommit();
-        m_context.general.DeleteLedgerRow(*g, g->row, true);
-    });
+    connect(m_toolbar->PravkaButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnPravka);
+    connect(m_toolbar->DeleteButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnDelete);
+    connect(m_toolbar->AddVidButton(), &QPushButton::clicked, m_kindsCommands, &TKindsCommands::AddKind);
+    connect(m_toolbar->DelVidButton(), &QPushButton::clicked, m_kindsCommands, &TKindsCommands::DeleteKind);
+    connect(m_toolbar->RenameVidButton(), &QPushButton::clicked, this, [this] { m_kindsCommands->RenameKind(true); });
     connect(m_menu->Item(QStringLiteral("ExitMenu")), &QAction::triggered, this, &QWidget::close);
     connect(m_menu->Item(QStringLiteral("Calc")), &QAction::triggered, this, [this] {
         if (m_calc)
@@ -235,8 +230,79 @@ void TQuorvaneForm::RunDateOptimisation() {
 
 TQuorvaneForm::~TQuorvaneForm() {
     qApp->removeEventFilter(this);
+    m_context.kinds.listChanged = nullptr;
     // The window's grids and controllers go first; an editor closing with them must reach nobody.
     m_context.editors.disconnect();
+}
+
+THelperForm* TQuorvaneForm::Helper() {
+    if (!m_helper) {
+        m_ownHelper = std::make_unique<THelperForm>();
+        m_helper = m_ownHelper.get();
+    }
+    return m_helper;
+}
+
+void TQuorvaneForm::OnPravka() {
+    TMyType& state = m_context.state;
+    if (m_kindsCommands->Editing()) {
+        m_kindsCommands->Accept();
+        return;
+    }
+    if (m_section <= Plan) {
+        auto* picker = qobject_cast<TKindsPicker*>(QApplication::focusWidget());
+        if (picker && m_context.edit.editMode == 1) {
+            m_kindsCommands->EditFromPicker(picker, false);
+            return;
+        }
+        TGridController* c = Controller(CurrentLedgerKind());
+        if (state.current && state.current->kind == TTableKind::Returns)
+            c = Controller(TTableKind::Returns);
+        c->EditCurrent();
+    } else if (m_section == Base) {
+        const int tab = m_baseTabs->currentIndex();
+        if (tab <= 1) {
+            KindsListController(tab == 0 ? gridid::BaseRashod : gridid::BaseDohod)->EditCurrent();
+        } else if (state.current && (state.current->kind == TTableKind::Purse || state.current->kind == TTableKind::Transfer ||
+                                     state.current->kind == TTableKind::User)) {
+            Controller(state.current->kind)->EditCurrent();
+        }
+    }
+}
+
+void TQuorvaneForm::OnDelete() {
+    if (m_section == Base && m_baseTabs->currentIndex() <= 1) {
+        KindsListController(m_baseTabs->currentIndex() == 0 ? gridid::BaseRashod : gridid::BaseDohod)->DeleteCurrent();
+        return;
+    }
+    TDataGrid* g = m_context.state.current;
+    if (!g)
+        return;
+    m_context.editors.CloseAndCommit();
+    m_context.general.DeleteLedgerRow(*g, g->row, true);
+}
+
+void TQuorvaneForm::ReloadKindsViews(TDataVidGrid& list) {
+    for (TKindsPicker* p : m_pickers)
+        if (&p->List() == &list)
+            p->Reload();
+    for (TKindsListView* l : m_lists)
+        if (&l->List() == &list)
+            l->Reload();
+}
+
+void TQuorvaneForm::SaveAndReloadKinds() {
+    TMyType& state = m_context.state;
+    // The views read the files just written; a list that could not be written stays as it is in
+    // memory rather than being read back from an older file.
+    const bool saved = m_context.kinds.SaveKinds();
+    TBaseLoader::SaveKindsAndPurses(state);
+    for (TDataVidGrid* list : {&state.vidRashodGrid, &state.vidDohodGrid}) {
+        if (saved)
+            m_context.kinds.LoadKinds(*list);
+        else
+            ReloadKindsViews(*list);
+    }
 }
 
 TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid) {
@@ -271,6 +337,7 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
                                                                                          : m_context.state.vidDohodGrid;
     auto* picker = new TKindsPicker(m_context.state, m_context.general, m_context.edit, list, pickerId);
     picker->currentLedger = [this, kind] { return &m_context.state.Grid(kind); };
+    picker->ledgerView = [grid] { return grid; };
     m_pickers.insert(pickerId, picker);
     auto* strip = new TTitleStrip(pickerTitle, m_context.state.paths.programFolder);
     connect(strip, &TTitleStrip::AutoSizeClicked, this, [this, picker] { AutoSizeKinds(picker); });
@@ -285,7 +352,15 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
     connect(picker, &TKindsPicker::FocusEntered, this, [this] {
         m_context.edit.editMode = 1;
         m_toolbar->PravkaButton()->setEnabled(true);
+        LayOutToolBar();
     });
+    connect(picker, &TKindsPicker::SearchLabelChanged, this, [this](const QString& text) {
+        m_lower->ResultLabel()->setText(text);
+        m_lower->ResultLabel()->setVisible(!text.isEmpty());
+    });
+    connect(picker, &TKindsPicker::KindsSorted, this, [this, picker] { ReloadKindsViews(picker->List()); });
+    connect(picker, &TKindsPicker::AddNameRequested, this, [this, picker] { m_kindsCommands->EditFromPicker(picker, true); });
+    connect(picker, &TKindsPicker::EditNameRequested, this, [this, picker] { m_kindsCommands->EditFromPicker(picker, false); });
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(grid);
@@ -339,6 +414,17 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
     auto* dohod = new TKindsListView(m_context.state, m_context.state.vidDohodGrid, gridid::BaseDohod);
     m_lists.insert(gridid::BaseRashod, rashod);
     m_lists.insert(gridid::BaseDohod, dohod);
+    for (TKindsListView* view : {rashod, dohod}) {
+        auto* c = new TKindsListController(m_context.edit, m_context.editors, m_context.kinds, view, this);
+        m_listControllers.insert(view->GridId(), c);
+        const int listNumber = view->List().listNumber;
+        connect(c, &TKindsListController::SelectionMoved, this, [this, listNumber](int col, int row) {
+            m_kindsCommands->ListSelectionMoved(listNumber, col, row);
+        });
+        connect(c, &TKindsListController::AddKindRequested, m_kindsCommands, &TKindsCommands::AddKind);
+        connect(c, &TKindsListController::DeleteKindRequested, m_kindsCommands, &TKindsCommands::DeleteKind);
+        connect(c, &TKindsListController::RenameKindRequested, this, [this] { m_kindsCommands->RenameKind(false); });
+    }
     m_baseTabs->addTab(rashod, QStringLiteral("База расходов"));
     m_baseTabs->addTab(dohod, QStringLiteral("База доходов"));
 
@@ -365,12 +451,9 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
         m_context.edit.tabSwitching = true;
         m_context.editors.CloseAndCommit();
         m_context.edit.tabSwitching = false;
-        if (previous <= 1) {
-            // The edited lists reach the pickers at once.
-            TBaseLoader::SaveKindsAndPurses(m_context.state);
-            for (TKindsPicker* p : m_pickers)
-                p->Reload();
-        }
+        // The edited lists reach the pickers at once.
+        if (previous <= 1 && m_baseOpen)
+            SaveAndReloadKinds();
         previous = index;
         if (index == 2)
             m_context.state.current = &m_context.state.Grid(TTableKind::Purse);
@@ -393,6 +476,7 @@ TLedgerGrid* TQuorvaneForm::Grid(TTableKind kind) const {
 TGridController* TQuorvaneForm::Controller(TTableKind kind) const { return m_controllers.value(int(kind)); }
 TKindsPicker* TQuorvaneForm::Picker(int gridId) const { return m_pickers.value(gridId); }
 TKindsListView* TQuorvaneForm::KindsList(int gridId) const { return m_lists.value(gridId); }
+TKindsListController* TQuorvaneForm::KindsListController(int gridId) const { return m_listControllers.value(gridId); }
 
 TTableKind TQuorvaneForm::CurrentLedgerKind() const {
     switch (m_section) {
@@ -446,11 +530,8 @@ void TQuorvaneForm::SwitchSection(int index) {
     m_context.edit.tabSwitching = true;
     m_context.editors.CloseAndCommit();
     m_context.edit.tabSwitching = false;
-    if (m_section == Base && m_baseTabs && m_baseTabs->currentIndex() <= 1 && m_baseOpen) {
-        TBaseLoader::SaveKindsAndPurses(m_context.state);
-        for (TKindsPicker* p : m_pickers)
-            p->Reload();
-    }
+    if (m_section == Base && m_baseTabs && m_baseTabs->currentIndex() <= 1 && m_baseOpen && index != Base)
+        SaveAndReloadKinds();
     m_section = index;
     m_sections->SetChosen(index);
     m_notebook->setCurrentIndex(index);

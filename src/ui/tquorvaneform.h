@@ -6,6 +6,7 @@
 #include <QMap>
 
 #include <functional>
+#include <memory>
 
 class QDialog;
 class QSplitter;
@@ -13,7 +14,11 @@ class QStackedWidget;
 class QTabWidget;
 class QTableView;
 class TAppContext;
+class TDataVidGrid;
 class TGridController;
+class THelperForm;
+class TKindsCommands;
+class TKindsListController;
 class TKindsListView;
 class TKindsPicker;
 class TLedgerGrid;
@@ -48,6 +53,11 @@ public:
     TGridController* Controller(TTableKind kind) const;
     TKindsPicker* Picker(int gridId) const;
     TKindsListView* KindsList(int gridId) const;
+    TKindsListController* KindsListController(int gridId) const;
+    TKindsCommands* KindsCommands() const { return m_kindsCommands; }
+    // The small input dialog; the window makes its own when the program gave it none.
+    void SetHelperForm(THelperForm* helper) { m_helper = helper; }
+    THelperForm* Helper();
     TSectionPanel* Sections() const { return m_sections; }
     TToolBarPanel* ToolBarPanel() const { return m_toolbar; }
     TTitleStrip* TitleStrip() const { return m_title; }
@@ -71,6 +81,11 @@ public:
     // Called once the window has closed for good (the program then ends).
     std::function<void()> onClosed;
 
+    // Captions, widths and visibility of the toolbar buttons for the page, tab and edit mode on show.
+    void LayOutToolBar();
+    // Every column of a kinds view the same width.
+    void AutoSizeKinds(QWidget* view);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -85,13 +100,16 @@ private:
     void LayOutRegions();
     void ApplySettings();
     void AutoSize(TLedgerGrid* grid);
-    void AutoSizeKinds(QWidget* view);
     void OnPickerRequested(TTableKind kind, const TEditRequest& request);
     TTableKind CurrentLedgerKind() const;
     void SetPageTitles();
-    void LayOutToolBar();
     // Views whose columns share their width out once they are first on show (hidden ones have none).
     void SizePendingViews();
+    void ReloadKindsViews(TDataVidGrid& list);
+    // Leaving the list tabs of the Bases page: both lists are written and the views read them again.
+    void SaveAndReloadKinds();
+    void OnPravka();
+    void OnDelete();
 
     TAppContext& m_context;
     TSectionPanel* m_sections;
@@ -107,6 +125,10 @@ private:
     QMap<int, TGridController*> m_controllers; // by table kind
     QMap<int, TKindsPicker*> m_pickers;        // by grid id
     QMap<int, TKindsListView*> m_lists;        // by grid id
+    QMap<int, TKindsListController*> m_listControllers; // by grid id
+    TKindsCommands* m_kindsCommands = nullptr;
+    THelperForm* m_helper = nullptr;
+    std::unique_ptr<THelperForm> m_ownHelper;
     QMap<int, QSplitter*> m_pageSplitters;     // ledger page splitters by table kind
     QSplitter* m_debtSplitter = nullptr;
     TTitleStrip* m_returnsStrip = nullptr;
