@@ -14,12 +14,6 @@
 
 namespace {
 
-class TSilent final : public IMessagePresenter {
-public:
-    TMsgButton Present(const TMessage& m, bool*) override { return m.defaultButton; }
-    void Beep() override {}
-    void ShowCellHint(int, int, int, const QString&) override {}
-};
 
 struct TWindow {
     std::unique_ptr<TAppContext> context;
@@ -85,7 +79,7 @@ BENCHMARK(BM_TypeOneExpense)->Unit(benchmark::kMicrosecond)->ArgName("sorted_by_
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    TSilent silent;
+    TSilentMessages silent;
     Messages().SetPresenter(&silent);
     benchmark::Initialize(&argc, argv);
     BigBase();
