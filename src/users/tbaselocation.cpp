@@ -88,17 +88,18 @@ bool TBaseLocation::UsableFields(const QString& newRoot, const QString& newCopyF
 
 bool TBaseLocation::Nested(const QString& newRoot, const QString& newCopyFolder) const {
     const QString newBase = JoinPath(newRoot, kBase);
-    // As the texts stand, and as folders: "//", "." and links do not hide a folder inside BASE.
+    const QString oldBase = m_state.BaseRoot();
+    // As the texts stand, and as folders: "//", "." and links do not hide a folder inside BASE. The
+    // BASE folder the bases leave counts too: it is copied whole and may then be deleted.
     const bool copyInBase = WithTrailingSlash(newCopyFolder).contains(WithTrailingSlash(newBase)) ||
                             NormalisedFolder(newCopyFolder).contains(NormalisedFolder(newBase)) ||
-                            IsSameOrInside(newCopyFolder, newBase);
+                            IsSameOrInside(newCopyFolder, newBase) || IsSameOrInside(newCopyFolder, oldBase);
     if (copyInBase) {
         Messages().ShowError({QStringLiteral("Папка для резервных копий не может быть вложена"),
                               QStringLiteral("в папку баз программы.")});
         return true;
     }
     // A BASE folder inside the other would be copied into itself, or deleted with the other.
-    const QString oldBase = m_state.BaseRoot();
     if (ResolvedPath(newBase) != ResolvedPath(oldBase) &&
         (IsSameOrInside(newBase, oldBase) || IsSameOrInside(oldBase, newBase))) {
         Messages().ShowError({QStringLiteral("Новая папка баз программы не может быть вложена"),

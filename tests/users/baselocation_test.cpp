@@ -107,6 +107,8 @@ TEST(BaseLocation, ABackupFolderInsideTheBaseFolderIsRefusedHoweverItIsWritten) 
         {root, root + "./BASE/x/.."},
         {root, home + "/link/Копии"},
         {home + "/new", home + "/new/BASE/Копии"},
+        // Inside the BASE folder the bases are leaving: it is copied along, and may then be deleted.
+        {home + "/new", root + "BASE/Копии"},
     };
     const QByteArray ini = ReadFileBytes(p.Ini());
     for (const auto& c : refused) {
