@@ -11,6 +11,7 @@
 #include "storage/tsettingsfiles.h"
 #include "users/usertables.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -205,12 +206,20 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
     // Two spellings of one folder are one folder: nothing is copied, and the only copy of the
     // bases is never offered for deletion.
     const bool rootChanged = ResolvedPath(newRoot) != ResolvedPath(oldRoot);
+    // Bases the user agreed to replace are only set aside until the copy is whole: a failed copy
+    // puts them back.
+    QString replaced;
     if (rootChanged && QFileInfo::exists(JoinPath(newBase, QStringLiteral("baseuser")))) {
         if (Messages().AskYesNo({QStringLiteral("В выбранной папке \"") + newRoot + QLatin1Char('"'),
                                  QStringLiteral("уже существуют базы программы."),
                                  QStringLiteral("Заменить на текущие базы?")},
                                 TMsgButton::No)) {
-            QDir(newBase).removeRecursively();
+            replaced = newBase + QStringLiteral(".replaced-") +
+                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+            if (!QDir().rename(newBase, replaced)) {
+                replaced.clear();
+                QDir(newBase).removeRecursively();
+            }
         } else {
             if (Messages().AskYesNo({QStringLiteral("Открыть базы, которые хранятся в папке"),
                                      QLatin1Char('"') + newRoot + QStringLiteral("\"?")},
@@ -223,19 +232,32 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
             return true;
         }
     }
+    auto putBack = [&] {
+        if (replaced.isEmpty())
+            return;
+        QDir(newBase).removeRecursively();
+        QDir().rename(replaced, newBase);
+    };
 
     // The data root moves only once every file is in the new place; until then pathbase.ini and
     // the program keep the old one, whose bases are whole.
+    const bool newBaseExisted = QFileInfo::exists(newBase);
     if (rootChanged && !CopyBases(oldBase, newBase)) {
+        putBack();
         Messages().ShowError({QStringLiteral("Не удалось скопировать базы программы в папку"), Quoted(newBase)});
         return false;
     }
     paths.dataRoot = rootChanged ? WithTrailingSlash(newRoot) : oldRoot;
     if (!WritePathBase(true)) {
         paths.dataRoot = oldRoot;
+        if (rootChanged && !newBaseExisted)
+            QDir(newBase).removeRecursively();
+        putBack();
         ShowPathBaseDenied(iniPath);
         return true;
     }
+    if (!replaced.isEmpty())
+        QDir(replaced).removeRecursively();
     if (rootChanged) {
         FilterToNone();
         if (Messages().AskYesNo({QStringLiteral("Базы программы скопированы из папки"), Quoted(oldRoot),

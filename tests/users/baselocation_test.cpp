@@ -210,6 +210,14 @@ TEST(BaseLocation, AFailedCopyKeepsTheDataRootAndSaysSo) {
          true},
         {"a different file already there",
          [](const QString&, const QString& newBase) { WriteFileBytes(newBase + "/user", "чужие пользователи"); }, true},
+        // The bases there were to be replaced: they come back whole.
+        {"bases there to replace",
+         [](const QString& oldBase, const QString& newBase) {
+             WriteRows(newBase + "/baseuser", {{"Дача"}});
+             WriteRows(newBase + "/Дача/rashod", {kRashodRow});
+             ::symlink("/nonexistent/vellumora", QFile::encodeName(oldBase + "/Base1/picture").constData());
+         },
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -220,15 +228,21 @@ TEST(BaseLocation, AFailedCopyKeepsTheDataRootAndSaysSo) {
         c.prepare(oldBase, newRoot + "/BASE");
         const std::map<QString, QByteArray> oldFiles = Files(oldBase);
         const QStringList newTree = TreeOf(newRoot + "/BASE");
+        const std::map<QString, QByteArray> newFiles = Files(newRoot + "/BASE");
         const QByteArray ini = ReadFileBytes(p.Ini());
+        const bool theirBases = QFileInfo::exists(newRoot + "/BASE/baseuser");
 
         TMessageRecorder boxes;
         boxes.AnswerYes();
+        boxes.AnswerYes();
         EXPECT_FALSE(p.location.ChangeBaseLocation(newRoot, p.copies));
-        EXPECT_EQ(boxes.Boxes(),
-                  (std::vector<TMessage>{Confirmation(newRoot, ""),
-                                         Error({"Не удалось скопировать базы программы в папку",
-                                                "\"" + newRoot + "/BASE\""})}));
+        const TMessage confirmation = Confirmation(newRoot, "");
+        const TMessage replace = Question(
+            {"В выбранной папке \"" + newRoot + "\"", "уже существуют базы программы.", "Заменить на текущие базы?"},
+            TMsgButton::No);
+        const TMessage failed = Error({"Не удалось скопировать базы программы в папку", "\"" + newRoot + "/BASE\""});
+        EXPECT_EQ(boxes.Boxes(), (theirBases ? std::vector<TMessage>{confirmation, replace, failed}
+                                             : std::vector<TMessage>{confirmation, failed}));
         EXPECT_EQ(p.Root(), oldRoot);
         EXPECT_EQ(p.b.state.baseFolder, oldBase + "/Base1");
         EXPECT_EQ(ReadFileBytes(p.Ini()), ini);
@@ -236,6 +250,9 @@ TEST(BaseLocation, AFailedCopyKeepsTheDataRootAndSaysSo) {
         // What this copy made is taken away; what was there stays.
         EXPECT_EQ(QFileInfo::exists(newRoot + "/BASE"), c.newBaseExisted);
         EXPECT_EQ(TreeOf(newRoot + "/BASE"), newTree);
+        EXPECT_EQ(Files(newRoot + "/BASE"), newFiles);
+        EXPECT_EQ(QDir(newRoot).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                  c.newBaseExisted ? QStringList{"BASE"} : QStringList{});
         EXPECT_EQ(p.filterNone, 0);
     }
 }
@@ -267,17 +284,16 @@ TEST(BaseLocation, AFolderThatHoldsBasesIsOpenedReplacedOrLeft) {
         for (TMsgButton a : c.answers)
             boxes.Answer(a);
         EXPECT_TRUE(p.location.ChangeBaseLocation(newRoot, newCopies));
-        std::vector<TMessage> expected = {
-            Confirmation(newRoot, newCopies),
-            Question({"В выбранной папке \"" + newRoot + "\"", "уже существуют базы программы.",
-                      "Заменить на текущие базы?"},
-                     TMsgButton::No)};
-        if (c.end != TEnd::Replaced)
-            expected.push_back(
-                Question({"Открыть базы, которые хранятся в папке", "\"" + newRoot + "\"?"}, TMsgButton::Yes));
-        else
-            expected.push_back(DeleteQuestion(oldRoot, newRoot));
-        EXPECT_EQ(boxes.Boxes(), expected);
+        const TMessage third =
+            c.end == TEnd::Replaced
+                ? DeleteQuestion(oldRoot, newRoot)
+                : Question({"Открыть базы, которые хранятся в папке", "\"" + newRoot + "\"?"}, TMsgButton::Yes);
+        EXPECT_EQ(boxes.Boxes(),
+                  (std::vector<TMessage>{Confirmation(newRoot, newCopies),
+                                         Question({"В выбранной папке \"" + newRoot + "\"",
+                                                   "уже существуют базы программы.", "Заменить на текущие базы?"},
+                                                  TMsgButton::No),
+                                         third}));
         EXPECT_EQ(p.b.state.paths.backupCopyFolder, newCopies + "/");
         EXPECT_EQ(p.filterNone, 1);
 
