@@ -718,10 +718,13 @@ void TQuorvaneForm::StoreSettings() {
         if (!sp)
             continue;
         const QList<int> sizes = sp->sizes();
+        if (sizes.value(0) <= 0 || sizes.value(1) <= 0)
+            continue; // a page never shown keeps what the settings said
         s.pages[size_t(p)].gridHeight = sizes.value(0);
         s.pages[size_t(p)].vidGridTop = sizes.value(0);
         s.pages[size_t(p)].vidGridHeight = sizes.value(1);
     }
+    const std::vector<TColumnWidths> previous = s.columns;
     s.columns.clear();
     for (const TWidthSection& w : kWidthSections) {
         QTableView* view = w.tableKind >= 0 ? static_cast<QTableView*>(Grid(TTableKind(w.tableKind)))
@@ -729,6 +732,13 @@ void TQuorvaneForm::StoreSettings() {
                                                                 : static_cast<QTableView*>(KindsList(w.gridId)));
         if (!view || !view->model())
             continue;
+        if (m_pendingSizing.contains(view)) {
+            // Never on show, so never sized: keep the widths read at the start, or none.
+            for (const TColumnWidths& old : previous)
+                if (old.section == QLatin1String(w.section))
+                    s.columns.push_back(old);
+            continue;
+        }
         TColumnWidths cw{QString::fromLatin1(w.section), {}};
         for (int c = 0; c < view->model()->columnCount(); ++c)
             cw.widths << view->columnWidth(c);
