@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
         });
     });
     mainForm->SetCalculator(calcForm.get());
+    mainForm->SetFilterForm(filterForm.get());
     mainForm->onClosed = [&] { userForm->done(QDialog::Accepted); };
     QObject::connect(userForm.get(), &QDialog::finished, &app, &QCoreApplication::quit);
     userForm->ShowForLogin();

@@ -37,11 +37,18 @@ public:
     QButtonGroup* FilterButtons() const { return m_filterButtons; }
     int EditButtonHeight = 24;
 
+Q_SIGNALS:
+    // The groups were placed again (a resize, another section): captions and labels that depend on
+    // the widths are chosen again.
+    void LaidOut();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void LayOutSearch();
+    int SearchRowHeight() const;
+    int SearchContentHeight() const;
 
     TLayoutKind m_kind = TLayoutKind::Ledger;
     QGroupBox* m_totals;

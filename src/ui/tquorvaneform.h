@@ -17,8 +17,11 @@ class TKindsListView;
 class TKindsPicker;
 class TLedgerGrid;
 class TCalcForm;
+class TFilterForm;
 class TLowerPanel;
 class TMenuClass;
+class TMoneyViews;
+class TPursePage;
 class TSectionPanel;
 class TTitleStrip;
 class TToolBarPanel;
@@ -54,7 +57,12 @@ public:
     QTabWidget* PlanTabs() const { return m_planTabs; }
     QTabWidget* BaseTabs() const { return m_baseTabs; }
     TMenuClass* Menu() const { return m_menu; }
+    TTitleStrip* ReturnsStrip() const { return m_returnsStrip; }
+    TPursePage* PursePage() const { return m_pursePage; }
+    TMoneyViews* MoneyViews() const { return m_moneyViews; }
     void SetCalculator(TCalcForm* calc) { m_calc = calc; }
+    // The dialog "Фильтровать..." made by the program; the window makes its own when given none.
+    void SetFilterForm(TFilterForm* form);
 
     // Every date cell written as "dd.MM.yyyy", with the small window that asks to wait.
     void RunDateOptimisation();
@@ -68,6 +76,12 @@ public:
 
     // Called once the window has closed for good (the program then ends).
     std::function<void()> onClosed;
+
+Q_SIGNALS:
+    // A section is on show, laid out and current.
+    void SectionShown();
+    // The base was read into the window's views.
+    void BaseOpened();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -107,6 +121,8 @@ private:
     QMap<int, QSplitter*> m_pageSplitters;     // ledger page splitters by table kind
     QSplitter* m_debtSplitter = nullptr;
     TTitleStrip* m_returnsStrip = nullptr;
+    TPursePage* m_pursePage = nullptr;
+    TMoneyViews* m_moneyViews = nullptr;
     int m_section = 0;
     bool m_baseOpen = false;
     bool m_firstActivation = true;

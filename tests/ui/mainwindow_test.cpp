@@ -1,5 +1,6 @@
 #include "ledger/iledgerhooks.h"
 #include "ledger/tdatereader.h"
+#include "mainwindowfixture.h"
 #include "messagerecorder.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -20,43 +21,10 @@
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public TMainWindowTest {
 protected:
-    void SetUp() override {
-        TMyType& s = context.state;
-        s.paths.programFolder = home.Path() + "/program";
-        TMemTable kinds;
-        kinds.AddRow()->SetCells({"Еда", "Хлеб", "Кофе", "Конфеты"});
-        kinds.AddRow()->SetCells({"Дом", "Посуда"});
-        MakePrivateFolder(s.paths.programFolder + "/DATA");
-        kinds.SaveToFile(s.paths.programFolder + "/DATA/vidrashod");
-        s.paths.dataRoot = home.Path() + "/";
-        s.userName = "Мама";
-        s.baseName = "Семья";
-        s.baseFolder = home.Path() + "/BASE/Семья";
-        s.admin = true;
-        form = std::make_unique<TQuorvaneForm>(context);
-        form->resize(1136, 681);
-        form->show();
-        form->OpenBase();
-        QApplication::setActiveWindow(form.get());
-    }
     TLedgerGrid* Rashod() { return form->Grid(TTableKind::Rashod); }
     QString Cell(int row, int col) { return context.state.Table(TTableKind::Rashod).Row(row)->Cell(col); }
-    void Key(Qt::Key key) {
-        QWidget* w = QApplication::focusWidget();
-        ASSERT_NE(w, nullptr);
-        QTest::keyClick(w, key);
-    }
-    void Type(const QString& text) {
-        for (QChar c : text)
-            QTest::keyClicks(QApplication::focusWidget(), QString(c));
-    }
-
-    TTodayOverride today{QDate(2026, 12, 10)};
-    TTestDataHome home;
-    TAppContext context;
-    std::unique_ptr<TQuorvaneForm> form;
 };
 
 } // namespace
