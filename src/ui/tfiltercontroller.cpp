@@ -63,6 +63,8 @@ void TFilterController::Choose(int type) {
         m_title->SetTitle(result.title);
         if (result.clearSearch && clearSearch)
             clearSearch();
+        // The filter is off while the dialog is open: the totals say so.
+        m_context.money.calc.ShowTotals();
         TFilterDialogFields fields;
         if (Form()->Run(TFilters::DialogSetup(kind), dialogOver ? dialogOver() : nullptr, &fields)) {
             m_title->SetTitle(m_context.filters.AcceptDialog(kind, fields));

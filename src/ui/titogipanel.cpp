@@ -25,8 +25,9 @@ QScrollArea* MakeScroll(QGroupBox* group, QWidget* body) {
     scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(false);
     scroll->viewport()->setAutoFillBackground(false);
-    body->setAutoFillBackground(false);
     scroll->setWidget(body);
+    // The group's own background shows through (setWidget turns the filling on).
+    body->setAutoFillBackground(false);
     return scroll;
 }
 

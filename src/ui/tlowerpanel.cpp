@@ -90,14 +90,13 @@ void TLowerPanel::LayOutGroups() {
     Q_EMIT LaidOut();
 }
 
-int TLowerPanel::SearchRowHeight() const {
-    return std::max(QFontMetrics(m_search->font()).height() + 10, m_searchEdit->sizeHint().height());
-}
+int TLowerPanel::SearchRowHeight() const { return QFontMetrics(m_search->font()).height() + 8; }
 
 int TLowerPanel::SearchContentHeight() const {
     const QFontMetrics fm(m_search->font());
     const int title = m_search->contentsRect().top() > 0 ? m_search->contentsRect().top() : fm.height() + 4;
-    return title + 2 + 2 * (SearchRowHeight() + 4) + 2 + fm.height() + 4 + 4;
+    const int boxes = m_whole->sizeHint().height() + m_register->sizeHint().height();
+    return title + 2 + SearchRowHeight() + 2 + boxes + fm.height() + 4;
 }
 
 void TLowerPanel::LayOutSearch() {
@@ -114,8 +113,21 @@ void TLowerPanel::LayOutSearch() {
     m_back->setText(captions.back);
     m_whole->setText(captions.wholeCell);
     m_register->setText(captions.matchCase);
-    const int boxY = top + rowH + 4;
-    m_whole->setGeometry(g.boxLeft, boxY, g.boxWidth / 2, rowH);
-    m_register->setGeometry(g.boxLeft + g.boxWidth / 2, boxY, g.boxWidth - g.boxWidth / 2, rowH);
-    m_result->setGeometry(g.boxLeft, boxY + rowH + 2, g.boxWidth, fm.height() + 4);
+    // The check boxes stand side by side under the search box when both fit, else one above the other.
+    const QSize whole = m_whole->sizeHint();
+    const QSize reg = m_register->sizeHint();
+    int y = top + rowH + 2;
+    if (whole.width() + 10 + reg.width() <= g.boxWidth) {
+        const int h = std::max(whole.height(), reg.height());
+        m_whole->setGeometry(g.boxLeft, y, whole.width(), h);
+        m_register->setGeometry(g.boxLeft + whole.width() + 10, y,
+                                std::min(reg.width(), g.boxWidth - whole.width() - 10), h);
+        y += h;
+    } else {
+        m_whole->setGeometry(g.boxLeft, y, g.boxWidth, whole.height());
+        y += whole.height();
+        m_register->setGeometry(g.boxLeft, y, g.boxWidth, reg.height());
+        y += reg.height();
+    }
+    m_result->setGeometry(g.boxLeft, y, g.boxWidth, fm.height() + 4);
 }

@@ -17,6 +17,7 @@
 #include "ui/ttoolbarpanel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -148,6 +149,9 @@ void TMoneyViews::SectionShown() {
         if (m_pursePage) {
             m_pursePage->RefreshSelector();
             m_pursePage->RefreshCheckBox();
+            // The keys go to the purses at once, as they go to the table on the other pages.
+            if (tab == 2 && m_pursePage->isVisible() && !m_pursePage->isAncestorOf(QApplication::focusWidget()))
+                m_pursePage->PurseGrid()->setFocus();
         }
     }
     RefreshTotals();
@@ -206,6 +210,8 @@ void TMoneyViews::PurseAmountsChanged() {
 }
 
 void TMoneyViews::PurseListChanged() {
+    // A purse just named in the empty row leaves the grid without a row for the next one.
+    m_context.general.EnsureNewRow(m_context.state.Grid(TTableKind::Purse));
     if (m_pursePage)
         m_pursePage->RefreshSelector();
     RefreshTotals();

@@ -67,6 +67,7 @@ TPursePage::TPursePage(TMyType& state, TPurseClass& purse, const QString& progra
         RefreshTotal();
     });
     connect(m_default, &QCheckBox::toggled, this, [this](bool on) { m_state.purseDefault = on; });
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { m_userSized = true; });
     LayOutBand();
 }
 
@@ -105,14 +106,19 @@ void TPursePage::LayOutBand() {
 void TPursePage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     LayOutBand();
+    ShareHeight();
 }
 
 void TPursePage::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_sized || height() < 100)
+    ShareHeight();
+}
+
+void TPursePage::ShareHeight() {
+    // The purse grid takes the upper third of the tab under the band of its controls, until the user
+    // moves the splitter himself.
+    if (m_userSized || !isVisible() || height() < 100)
         return;
-    // The purse grid takes the upper third of the tab, under the band of its controls.
-    m_sized = true;
     const int grid = height() / 3;
-    m_splitter->setSizes({m_band->height() + grid, height() - m_band->height() - grid});
+    m_splitter->setSizes({m_band->height() + grid, std::max(0, height() - m_band->height() - grid)});
 }

@@ -41,6 +41,7 @@ protected:
 
 private:
     void LayOutBand();
+    void ShareHeight();
 
     TMyType& m_state;
     TPurseClass& m_purse;
@@ -53,5 +54,5 @@ private:
     TLedgerGrid* m_purseGrid;
     TLedgerGrid* m_transferGrid;
     TTitleStrip* m_transferStrip;
-    bool m_sized = false;
+    bool m_userSized = false;
 };

@@ -30,8 +30,9 @@ void InstallHighlights(QAbstractItemView* view, std::function<TExtents(int, int)
 
 } // namespace
 
-TSearchController::TSearchController(TLowerPanel* lower, QObject* parent) : QObject(parent), m_lower(lower) {
-    QLineEdit* box = m_lower->SearchEdit();
+TSearchController::TSearchController(TLowerPanel* lower, QObject* parent)
+    : QObject(parent), m_lower(lower), m_box(lower->SearchEdit()) {
+    QLineEdit* box = m_box;
     box->installEventFilter(this);
     connect(box, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!m_settingText)
@@ -191,7 +192,7 @@ void TSearchController::LaidOut() {
 }
 
 bool TSearchController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_lower->SearchEdit())
+    if (!m_box || watched != m_box.data())
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 class QAbstractItemView;
+class QLineEdit;
 class QTableView;
 class TDataGrid;
 class TDataVidGrid;
@@ -55,6 +56,8 @@ private:
     std::optional<TSearchHighlight> HighlightFor(const void* target, int col, int gridRow) const;
 
     TLowerPanel* m_lower;
+    // Compared with in the key filter, which also sees the box's last events while the window goes.
+    QPointer<QLineEdit> m_box;
     TSearch m_search;
     const void* m_target = nullptr; // the TDataGrid or TDataVidGrid searched
     TDataGrid* m_grid = nullptr;

@@ -27,8 +27,9 @@ QList<int> EvenColumnWidths(int width, int columns) {
 }
 
 QList<int> DebtColumnWidths(int width) {
-    // Seven columns, two of them a third wider: 7 + 2/3 shares in all.
-    const int unit = std::max(0, width * 3 / 23);
+    // Eight shares: four plain columns, columns 0 and 4 a third wider, and the rest for the last one,
+    // which comes out a third wider too.
+    const int unit = std::max(0, width / 8);
     const int wide = unit * 4 / 3;
     QList<int> out{wide, unit, unit, unit, wide, unit};
     int used = 0;
@@ -42,6 +43,12 @@ TTotalsGrid::TTotalsGrid(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The panel's figures are set in the program's small interface size, which keeps the debts' seven
+    // columns readable in a quarter of the window.
+    QFont small = font();
+    if (small.pointSizeF() > 8)
+        small.setPointSizeF(8);
+    setFont(small);
 }
 
 TTotalsGrid::~TTotalsGrid() { delete m_full.data(); }

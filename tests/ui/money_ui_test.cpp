@@ -1,5 +1,6 @@
 // The money windows over a base opened in the main window: the purses tab, the totals panel, the
 // debts page, the period filter with its dialog, the search and "Очистить таблицы".
+#include "ledger/gridids.h"
 #include "ledger/toperationswithnumbers.h"
 #include "mainwindowfixture.h"
 #include "messagerecorder.h"
@@ -9,6 +10,7 @@
 #include "ui/tdebtscontroller.h"
 #include "ui/tfiltercontroller.h"
 #include "ui/tfilterform.h"
+#include "ui/tkindspicker.h"
 #include "ui/titogipanel.h"
 #include "ui/tledgergrid.h"
 #include "ui/tlowerpanel.h"
@@ -22,6 +24,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -143,6 +146,14 @@ TEST_F(PursesAndExpenses, ATransferTypedCellByCellMovesTheMoneyOnlyWhenComplete)
     EXPECT_EQ(TableRows(TTableKind::Transfer)[0].mid(0, 6),
               QStringList({"10.12.2026", "доллар", "90", "рубль", "2", "2"}));
     EXPECT_EQ(Purses()->TotalMoneyLabel()->text(), "Общая сумма в кошельке : 1810 (рубль)");
+    // Leaving the purse list with Escape keeps the rate typed into the row.
+    State().Grid(TTableKind::Transfer).col = 3;
+    form->Grid(TTableKind::Transfer)->ShowCell(3, 1);
+    QTest::keyClick(form->Grid(TTableKind::Transfer), Qt::Key_Return);
+    ASSERT_EQ(context.editors.Kind(), TEditorKind::Choice);
+    Key(Qt::Key_Escape);
+    EXPECT_EQ(State().Table(TTableKind::Transfer).Row(0)->Cell(4), "2");
+    EXPECT_EQ(PurseCell(0, 2), "1090");
     // A rate of "0" is refused before anything moves.
     EditCell(TTableKind::Transfer, 2, 1, "0");
     EXPECT_EQ(boxes.Boxes().back(), Error({"Курс кошелька не может быть нулевым"}));
@@ -174,6 +185,28 @@ TEST_F(PursesAndExpenses, ChangingTheBasePurseRescalesRatesAndTotals) {
     EXPECT_EQ(Drawn(totals).back(), QStringList({"Итого (доллар)", "6,11", "7,44"}));
     EXPECT_EQ(Drawn(Views()->Itogi()->PursesGrid()).back(), QStringList({"Итого (доллар)", "21,11"}));
     EXPECT_TRUE(boxes.Boxes().empty());
+
+    // The check box is kept with the base.
+    ShowPursesTab();
+    Purses()->PurseDefaultCheckBox()->click();
+    EXPECT_FALSE(State().purseDefault);
+    form->SaveAll();
+    EXPECT_FALSE(ReadBaseSettings(State().baseFolder).purseDefault);
+}
+
+TEST_F(PursesAndExpenses, ANewPurseGetsARowAfterItForTheNextOne) {
+    TMessageRecorder boxes;
+    ShowPursesTab();
+    EditCell(TTableKind::Purse, 0, 4, "евро");
+    const TMemTable& purse = State().Table(TTableKind::Purse);
+    ASSERT_EQ(purse.RowCount(), 5);
+    EXPECT_EQ(purse.Row(3)->Cells(), QStringList({"евро", "1", "0", "0"}));
+    EXPECT_TRUE(purse.Row(4)->Cell(0).isEmpty());
+    EXPECT_EQ(Purses()->BasePurseSelector()->count(), 4);
+    // A name that differs only in letter case is taken.
+    EditCell(TTableKind::Purse, 0, 5, "Евро");
+    EXPECT_EQ(boxes.Boxes().back(), Error({"Кошелек \"Евро\" уже существует"}));
+    EXPECT_EQ(State().Grid(TTableKind::Purse).row, 4);
 }
 
 TEST_F(PursesAndExpenses, DeletingAPurseAsksItsOwnQuestionsAndReportsTheLinkedRecords) {
@@ -343,6 +376,37 @@ TEST_F(PursesAndExpenses, ThreeMatchesAreSteppedForwardAndBack) {
     EXPECT_EQ(Lower()->ResultLabel()->text(), "Совпадений нет");
 }
 
+namespace {
+
+// The highlighted parts of a cell, wherever the view keeps its hooks.
+QList<QPair<int, int>> Highlights(QAbstractItemView* view, int col, int gridRow) {
+    if (auto* grid = qobject_cast<TLedgerGrid*>(view))
+        return grid->matchExtents ? grid->matchExtents(col, gridRow) : QList<QPair<int, int>>{};
+    auto* delegate = qobject_cast<TGridDelegate*>(view->itemDelegate());
+    return delegate && delegate->matchExtents ? delegate->matchExtents(col, gridRow) : QList<QPair<int, int>>{};
+}
+
+} // namespace
+
+TEST_F(PursesAndExpenses, TheSearchWorksOnTheKindsListOfTheBasesPage) {
+    WindowKey(Qt::Key_F7);
+    form->BaseTabs()->setCurrentIndex(0);
+    ASSERT_TRUE(Lower()->SearchGroup()->isVisible());
+    QAbstractItemView* list = form->KindsList(gridid::BaseRashod);
+    Lower()->SearchEdit()->setFocus();
+    Type("ко"); // "Конфеты" and "Кофе" under "Еда", its names sorted
+    EXPECT_EQ(list->currentIndex(), list->model()->index(0, 0));
+    EXPECT_EQ(Highlights(list, 0, 1), (QList<QPair<int, int>>{{0, 2}}));
+    EXPECT_EQ(Highlights(list, 0, 2), (QList<QPair<int, int>>{{0, 2}}));
+    Key(Qt::Key_Return);
+    EXPECT_EQ(list->currentIndex(), list->model()->index(1, 0));
+    EXPECT_EQ(Lower()->ResultLabel()->text(), "Cовпадений по запросу: 2");
+    // Another tab searches its own list.
+    form->BaseTabs()->setCurrentIndex(1);
+    EXPECT_TRUE(Highlights(list, 0, 1).isEmpty());
+    EXPECT_TRUE(Lower()->ResultLabel()->text().isEmpty());
+}
+
 TEST_F(PursesAndExpenses, ClearingTablesWithThePeriodBackToFrontRemovesNothing) {
     TMessageRecorder boxes;
     const Rows before = TableRows(TTableKind::Rashod);
@@ -439,12 +503,19 @@ TEST_F(Debts, TheReturnsFollowTheSelectedDebtWithTheirTitleAndColours) {
     EXPECT_EQ(QApplication::focusWidget(), DebtGrid());
 
     // The debts' totals grid: seven columns, two title rows, a row per purse and the total.
+    EXPECT_EQ(Views()->Itogi()->TotalsGrid()->ColumnWidths().size(), 7);
     EXPECT_EQ(Drawn(Views()->Itogi()->TotalsGrid()),
               (Rows{{"Долги", "Всего", "", "Возврат", "долга", "Остаток", ""},
                     {"", "Дано", "Взято", "Я вернул", "Мне вернули", "Я должен", "Мне должны"},
                     {"рубль", "1250", "0", "0", "200", "0", "1050"},
                     {"копилка", "0", "0", "0", "300", "0", "-300"},
                     {"Итого (рубль)", "1250", "0", "0", "500", "0", "750"}}));
+    // A filter chosen while the returns have the keys changes nothing and hands them to the debts.
+    ReturnsGrid()->setFocus();
+    Lower()->FilterButtons()->button(1)->click();
+    EXPECT_EQ(QApplication::focusWidget(), DebtGrid());
+    EXPECT_FALSE(State().Grid(TTableKind::Dolg).filterActive);
+    EXPECT_TRUE(Lower()->FilterButtons()->button(0)->isChecked());
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
@@ -475,4 +546,36 @@ TEST_F(Debts, AReturnTypedAndDeletedMovesItsPurse) {
     ASSERT_FALSE(boxes.Hints().empty());
     EXPECT_EQ(boxes.Hints().back().text, "Долга нет");
     EXPECT_EQ(form->ReturnsStrip()->Title(), "  Возврат долга");
+}
+
+TEST(TotalsGrid, ColumnsRowsAndTheWholeTextOfACutOffCell) {
+    EXPECT_EQ(EvenColumnWidths(100, 3), (QList<int>{33, 33, 34}));
+    EXPECT_EQ(DebtColumnWidths(800), (QList<int>{133, 100, 100, 100, 133, 100, 134}));
+    QWidget window;
+    window.resize(400, 200);
+    TTotalsGrid grid(&window);
+    TPanelGrid content;
+    content.columns = 2;
+    content.Add({"В кошельке", ""}, true);
+    content.Add({"Семейная копилка на отпуск", "12"});
+    content.Add({"Итого (рубль)", "12"}, true);
+    grid.SetContent(content);
+    grid.SetColumnWidths({60, 100});
+    grid.setGeometry(10, 10, 160, grid.HeightForRows());
+    window.show();
+    EXPECT_EQ(grid.HeightForRows(), 3 * (grid.RowHeight() + 2));
+    EXPECT_EQ(grid.focusPolicy(), Qt::NoFocus);
+
+    const QPoint cutOff = grid.CellRect(0, 1).center();
+    QTest::mouseMove(&grid, cutOff);
+    ASSERT_NE(grid.FullTextPanel(), nullptr);
+    EXPECT_TRUE(grid.FullTextPanel()->isVisible());
+    EXPECT_EQ(grid.FullTextPanel()->text(), "Семейная копилка на отпуск");
+    EXPECT_EQ(grid.FullTextPanel()->geometry().topLeft(), grid.mapTo(&window, grid.CellRect(0, 1).topLeft()));
+    QTest::mouseMove(&grid, grid.CellRect(1, 1).center()); // "12" fits its column
+    EXPECT_FALSE(grid.FullTextPanel()->isVisible());
+    QTest::mouseMove(&grid, cutOff);
+    EXPECT_TRUE(grid.FullTextPanel()->isVisible());
+    QTest::mouseMove(&grid, QPoint(2, cutOff.y())); // near the border
+    EXPECT_FALSE(grid.FullTextPanel()->isVisible());
 }
