@@ -98,22 +98,7 @@ void BM_SaveBaseEveryTable(benchmark::State& s) {
 }
 BENCHMARK(BM_SaveBaseEveryTable)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
-class TSilent final : public IMessagePresenter {
-public:
-    TMsgButton Present(const TMessage& m, bool*) override { return m.defaultButton; }
-    void Beep() override {}
-    void ShowCellHint(int, int, int, const QString&) override {}
-};
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    TSilent silent;
-    Messages().SetPresenter(&silent);
-    benchmark::Initialize(&argc, argv);
-    BigBase();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunBigBaseBenchmarks(argc, argv); }

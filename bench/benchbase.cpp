@@ -2,9 +2,13 @@
 
 #include "basegenerator.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
+#include <QLocale>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
 
 #include <malloc.h>
 
@@ -36,3 +40,18 @@ qint64 ReadAllFiles(const QString& folder) {
 }
 
 qint64 HeapInUse() { return qint64(mallinfo2().uordblks); }
+
+int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& prepare) {
+    QCoreApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    TSilentMessages silent;
+    Messages().SetPresenter(&silent);
+    benchmark::Initialize(&argc, argv);
+    BigBase();
+    if (prepare)
+        prepare();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Messages().SetPresenter(nullptr);
+    return 0;
+}

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "storage/tmessageboxclass.h"
+
 #include <QString>
+
+#include <functional>
 
 // The big base every benchmark works on: 100,000 expenses, 20,000 incomes, 2,000 debts with five
 // returns each and 5,000 plans of each kind, generated once per run in a temporary data root.
@@ -15,3 +19,15 @@ const TBenchBase& BigBase();
 qint64 ReadAllFiles(const QString& folder);
 // Bytes the allocator hands out right now.
 qint64 HeapInUse();
+
+// Message boxes answered with their default buttons: a benchmark asks nobody.
+class TSilentMessages final : public IMessagePresenter {
+public:
+    TMsgButton Present(const TMessage& m, bool*) override { return m.defaultButton; }
+    void Beep() override {}
+    void ShowCellHint(int, int, int, const QString&) override {}
+};
+
+// The main of a benchmark program over the big base: the Russian locale, silent message boxes, the
+// base generated (and `prepare` run) before the first figure is taken.
+int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& prepare = {});

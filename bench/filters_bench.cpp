@@ -115,23 +115,7 @@ void BM_SearchAllCells(benchmark::State& s) {
 }
 BENCHMARK(BM_SearchAllCells)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class TSilent final : public IMessagePresenter {
-public:
-    TMsgButton Present(const TMessage& m, bool*) override { return m.defaultButton; }
-    void Beep() override {}
-    void ShowCellHint(int, int, int, const QString&) override {}
-};
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    TSilent silent;
-    Messages().SetPresenter(&silent);
-    benchmark::Initialize(&argc, argv);
-    Opened();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunBigBaseBenchmarks(argc, argv, [] { Opened(); }); }

@@ -17,12 +17,6 @@
 
 namespace {
 
-class TSilent final : public IMessagePresenter {
-public:
-    TMsgButton Present(const TMessage& m, bool*) override { return m.defaultButton; }
-    void Beep() override {}
-    void ShowCellHint(int, int, int, const QString&) override {}
-};
 
 // One opened big base with its totals, shared by every benchmark of the run.
 struct TOpened {
@@ -125,13 +119,4 @@ BENCHMARK(BM_DebtSumChanged)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    TSilent silent;
-    Messages().SetPresenter(&silent);
-    benchmark::Initialize(&argc, argv);
-    Opened();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunBigBaseBenchmarks(argc, argv, [] { Opened(); }); }

@@ -1,9 +1,11 @@
 #include "storage/datafolders.h"
+#include "storage/tattributechecks.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tstartlocks.h"
 #include "ui/tappcontext.h"
 #include "ui/tcalcform.h"
 #include "ui/tfilterform.h"
+#include "ui/tmenuclass.h"
 #include "ui/thelperform.h"
 #include "ui/tnoticeform.h"
 #include "ui/tnotparolform.h"
@@ -12,9 +14,11 @@
 #include "ui/tsettingsform.h"
 #include "ui/tuserform.h"
 #include "ui/twidgetpresenter.h"
+#include "users/tbaselocation.h"
 #include "users/tfirstrunlogic.h"
 #include "users/tloginlogic.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFileInfo>
 #include <QFont>
@@ -66,6 +70,9 @@ int main(int argc, char** argv) {
     TUserHooks userHooks;
     userHooks.normaliseAllDates = [&context] { context.edit.NormaliseAllDates(); };
     userHooks.recomputeTotals = [&context] { context.RecomputeAll(); };
+    const TAttributeChecks attributes;
+    userHooks.checkDataRootFolders = [&] { attributes.CheckDataRootFolders(state.paths.dataRoot, state.baseFolder); };
+    userHooks.checkBaseFiles = [&] { attributes.CheckBaseFiles(state.paths.dataRoot, state.baseFolder); };
     TLoginLogic loginLogic(state, firstRunLogic, userHooks);
 
     // Every window is made once, in this order, and afterwards only shown and hidden.
@@ -74,11 +81,24 @@ int main(int argc, char** argv) {
     auto helperForm = std::make_unique<THelperForm>();
     auto filterForm = std::make_unique<TFilterForm>();
     auto calcForm = std::make_unique<TCalcForm>();
-    auto noticeForm = std::make_unique<TNoticeForm>();
+    auto noticeForm = std::make_unique<TNoticeForm>(state.paths.programFolder);
     auto notParolForm = std::make_unique<TNotParolForm>(firstRunLogic);
-    auto settingsForm = std::make_unique<TSettingsForm>();
-    auto problemsForm = std::make_unique<TProblemsForm>();
+    // After the bases of another folder were opened, the next log-in opens its base afresh.
+    bool reopenBase = false;
+    TBaseLocationHooks locationHooks;
+    locationHooks.saveAll = [&] { mainForm->SaveAll(); };
+    locationHooks.filterToNone = [&context] { context.filters.ChooseFilter(filtertype::None); };
+    locationHooks.showLoginForBases = [&] {
+        reopenBase = true;
+        userForm->ShowLockedForLogin();
+    };
+    locationHooks.showFirstSection = [&] { mainForm->SwitchSection(TQuorvaneForm::Rashod); };
+    TBaseLocation location(state, context.filters, locationHooks);
+    auto settingsForm = std::make_unique<TSettingsForm>(location, state.paths);
+    auto problemsForm = std::make_unique<TProblemsForm>(
+        [&] { return RunDiagnostics(attributes, state.paths.dataRoot, state.baseFolder); });
     userForm->SetFirstRunForm(notParolForm.get());
+    mainForm->SetHelperForm(helperForm.get());
 
     QObject::connect(userForm.get(), &TUserForm::LoggedIn, mainForm.get(), [&] {
         mainForm->SetUserCaption(state.userName);
@@ -88,14 +108,21 @@ int main(int argc, char** argv) {
         mainForm->activateWindow();
         // The first activation opens the base; a desktop without a window manager may not activate it.
         QTimer::singleShot(0, mainForm.get(), [&] {
-            if (!mainForm->BaseOpen())
+            if (!mainForm->BaseOpen() || reopenBase) {
+                reopenBase = false;
                 mainForm->OpenBase();
+            }
             if (loginLogic.EarlierBasesPending())
                 loginLogic.AfterMainWindowFirstShown();
         });
     });
     mainForm->SetCalculator(calcForm.get());
     mainForm->SetFilterForm(filterForm.get());
+    mainForm->SetNotice(noticeForm.get());
+    QObject::connect(mainForm->Menu()->Item(QStringLiteral("SettingMenu")), &QAction::triggered, settingsForm.get(),
+                     [&] { settingsForm->ShowOver(mainForm.get()); });
+    QObject::connect(mainForm->Menu()->Item(QStringLiteral("ErrorAtributesBaseMenu")), &QAction::triggered,
+                     problemsForm.get(), [&] { problemsForm->ShowOver(mainForm.get()); });
     mainForm->onClosed = [&] { userForm->done(QDialog::Accepted); };
     QObject::connect(userForm.get(), &QDialog::finished, &app, &QCoreApplication::quit);
     userForm->ShowForLogin();

@@ -1,6 +1,7 @@
 #include "ledger/tbaseloader.h"
 
 #include "ledger/tdatereader.h"
+#include "ledger/tkindslists.h"
 #include "ledger/ttablesortert.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
@@ -177,7 +178,6 @@ void TBaseLoader::SaveKindsAndPurses(TMyType& state) {
         if (table.SaveToFile(path))
             table.MarkUnmodified();
     };
-    save(state.vidRashod, PathIn(folder, KindsFileName(TKindsList::Rashod)));
-    save(state.vidDohod, PathIn(folder, KindsFileName(TKindsList::Dohod)));
+    TKindsLists(state).SaveKinds();
     save(state.Table(TTableKind::Purse), PathIn(folder, TableDef(TTableKind::Purse).fileName));
 }

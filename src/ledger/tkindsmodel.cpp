@@ -4,15 +4,10 @@
 #include "ledger/tgeneralclass.h"
 
 TKindsModel::TKindsModel(TDataVidGrid& grid, bool extraRow, QObject* parent)
-    : QAbstractTableModel(parent), m_grid(grid), m_extraRow(extraRow) {}
+    : QAbstractTableModel(parent), m_grid(grid), m_extraRow(extraRow), m_rows(CountRows()), m_columns(CountColumns()) {}
 
-void TKindsModel::Reload() {
-    beginResetModel();
-    endResetModel();
-}
-
-int TKindsModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !m_grid.Table)
+int TKindsModel::CountRows() const {
+    if (!m_grid.Table)
         return 0;
     int longest = 2;
     for (int k = 0; k < m_grid.Table->RowCount(); ++k)
@@ -20,9 +15,38 @@ int TKindsModel::rowCount(const QModelIndex& parent) const {
     return longest - 1 + (m_extraRow ? 1 : 0);
 }
 
-int TKindsModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() || !m_grid.Table ? 0 : m_grid.Table->RowCount();
+int TKindsModel::CountColumns() const { return m_grid.Table ? m_grid.Table->RowCount() : 0; }
+
+void TKindsModel::Reload() {
+    const int rows = CountRows();
+    const int columns = CountColumns();
+    if (columns > m_columns) {
+        beginInsertColumns(QModelIndex(), m_columns, columns - 1);
+        m_columns = columns;
+        endInsertColumns();
+    } else if (columns < m_columns) {
+        beginRemoveColumns(QModelIndex(), columns, m_columns - 1);
+        m_columns = columns;
+        endRemoveColumns();
+    }
+    if (rows > m_rows) {
+        beginInsertRows(QModelIndex(), m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    } else if (rows < m_rows) {
+        beginRemoveRows(QModelIndex(), rows, m_rows - 1);
+        m_rows = rows;
+        endRemoveRows();
+    }
+    if (m_rows > 0 && m_columns > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1));
+    if (m_columns > 0)
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, m_columns - 1);
 }
+
+int TKindsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_rows; }
+
+int TKindsModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_columns; }
 
 QVariant TKindsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))

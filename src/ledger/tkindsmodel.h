@@ -13,7 +13,9 @@ public:
     TKindsModel(TDataVidGrid& grid, bool extraRow, QObject* parent = nullptr);
 
     TDataVidGrid& Grid() const { return m_grid; }
-    // The list's table changed (a load, a sort, a rename): the view re-reads it.
+    // The list's table changed (a load, a sort, a rename): the view re-reads it. Rows and columns are
+    // added or removed rather than the model reset, so the views keep their column widths and their
+    // current cell.
     void Reload();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -22,6 +24,11 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    int CountRows() const;
+    int CountColumns() const;
+
     TDataVidGrid& m_grid;
     bool m_extraRow;
+    int m_rows = 0;
+    int m_columns = 0;
 };

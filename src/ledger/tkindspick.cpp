@@ -72,12 +72,60 @@ TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, 
     ledger.NotifyCells();
     general.EnsureNewRow(ledger);
     ledger.row = gridRow;
+    // The re-sort moves the record and puts the selection on its new row.
     if (trigger == TPickTrigger::Enter)
         edit.ResortAfterEdit(ledger, ledger.col, gridRow);
-    const int shown = ledger.GridRowOf(tableRow);
-    if (shown > 0)
-        ledger.row = shown;
     ledger.col = ledger.SumColumn;
     ledger.NotifySelection();
     return general.BeginEdit(ledger, ledger.SumColumn, ledger.row, QChar(), true);
+}
+
+bool PickerTakesKeys(const TDataVidGrid& list, int kindCol, int nameRow, const TDataGrid* ledger) {
+    return ledger && nameRow >= 1 && PickerServes(list, *ledger) &&
+           IsNotBlank(TGeneralClass::KindsCellText(list, kindCol, nameRow));
+}
+
+TDragStep DragStep(const TDataVidGrid& list, const TDataGrid* ledger, const QString& kind, const QString& name,
+                   QPoint reference, QPoint pointer) {
+    if (!ledger || !PickerServes(list, *ledger))
+        return TDragStep::None;
+    const bool needsKind = ledger->kind == TTableKind::Rashod || ledger->kind == TTableKind::PlanRashod;
+    if (name.isEmpty() || (needsKind && kind.isEmpty()))
+        return TDragStep::MoveReference;
+    if (pointer.x() == reference.x() || pointer.y() == reference.y())
+        return TDragStep::MoveReference;
+    return TDragStep::Start;
+}
+
+TKindSearch::TResult TKindSearch::Key(const TDataVidGrid& list, int column, QChar key) {
+    if (key == QChar(8))
+        m_text.chop(1);
+    else
+        m_text.append(key);
+    TResult result;
+    const QString wanted = m_text.toUpper();
+    const TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
+    if (!wanted.isEmpty() && kind) {
+        const QStringList cells = kind->Cells();
+        for (int r = 1; r < cells.size(); ++r) {
+            if (cells[r].size() >= wanted.size() && cells[r].left(wanted.size()).toUpper() == wanted) {
+                result.row = r;
+                result.length = int(wanted.size());
+                break;
+            }
+        }
+    }
+    if (result.row < 0) {
+        Clear();
+        return result;
+    }
+    m_col = column;
+    m_row = result.row;
+    return result;
+}
+
+void TKindSearch::Clear() {
+    m_text.clear();
+    m_col = -1;
+    m_row = -1;
 }

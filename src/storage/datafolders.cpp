@@ -40,6 +40,25 @@ QString WithTrailingSlash(const QString& folder) {
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
+QString ResolvedPath(const QString& path) {
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString rest;
+    while (!QFileInfo::exists(existing) && existing != QLatin1String("/")) {
+        const QFileInfo info(existing);
+        rest = rest.isEmpty() ? info.fileName() : info.fileName() + QLatin1Char('/') + rest;
+        existing = info.absolutePath();
+    }
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    const QString base = canonical.isEmpty() ? existing : canonical;
+    return rest.isEmpty() ? base : JoinPath(base, rest);
+}
+
+bool IsSameOrInside(const QString& path, const QString& folder) {
+    const QString p = ResolvedPath(path);
+    const QString f = ResolvedPath(folder);
+    return p == f || p.startsWith(WithTrailingSlash(f));
+}
+
 QString SharedDataFolder() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
 
 QString ProgramDataFolder() { return JoinPath(SharedDataFolder(), QStringLiteral("Quorvane")); }

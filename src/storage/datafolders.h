@@ -9,6 +9,11 @@
 QString JoinPath(const QString& folder, const QString& name);
 // The text of a folder with one trailing "/".
 QString WithTrailingSlash(const QString& folder);
+// The absolute path with ".", ".." and doubled separators gone and links resolved as far as the path
+// exists: two spellings of one folder give the same text.
+QString ResolvedPath(const QString& path);
+// The path is the folder or lies inside it (both as ResolvedPath gives them).
+bool IsSameOrInside(const QString& path, const QString& folder);
 
 // The shared application-data folder of the desktop ($XDG_DATA_HOME, by default ~/.local/share).
 QString SharedDataFolder();

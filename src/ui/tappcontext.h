@@ -2,17 +2,22 @@
 
 #include "ledger/teditclass.h"
 #include "ledger/tgeneralclass.h"
+#include "ledger/tkindslists.h"
+#include "ledger/tkindslists.h"
 #include "ledger/tmytype.h"
 #include "money/tfilters.h"
 #include "money/tmoney.h"
 #include "money/tmoneyhooks.h"
 #include "ui/tcelleditors.h"
+#include "users/tuserslogic.h"
+
+#include <functional>
 
 // The program-wide state with the logic objects that act on it, made once at start-up and shared by
 // the windows.
 class TAppContext {
 public:
-    TAppContext() = default;
+    TAppContext();
     TAppContext(const TAppContext&) = delete;
     TAppContext& operator=(const TAppContext&) = delete;
 
@@ -22,7 +27,13 @@ public:
     TMoneyHooks hooks{state, money, filters};
     TGeneralClass general{state, hooks};
     TEditClass edit{state, general, hooks};
+    TUsersLogic users;
+    TKindsLists kinds{state};
     TCellEditors editors;
+
+    // What a users-grid commit changed beyond its cell (the caption, the administrator commands, a
+    // reloaded base): the main window follows.
+    std::function<void(const TUsersLogic::TAnswer&)> usersChanged;
 
     // After a base was read into memory: every total, and the filters kept in its settings.
     void RecomputeAll() {

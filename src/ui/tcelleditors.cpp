@@ -108,6 +108,7 @@ void TCellEditors::Open(TLedgerGrid* view, const TEditRequest& request, const QS
     editor->setFocus();
     if (request.kind == TEditorKind::Choice)
         m_choice->showPopup();
+    Q_EMIT Opened();
 }
 
 void TCellEditors::CloseAndCommit() {

@@ -49,6 +49,8 @@ Q_SIGNALS:
     void Done(TEditorKind kind, const QString& text, const QDate& date, TEditorExit exit);
     // A key went into the text or number editor.
     void KeyTyped();
+    // An editor opened over a cell.
+    void Opened();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

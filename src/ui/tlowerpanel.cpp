@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -36,6 +37,46 @@ TLowerPanel::TLowerPanel(QWidget* parent)
         m_filterButtons->addButton(r, i);
     }
     m_filterButtons->button(0)->setChecked(true);
+    setMouseTracking(true);
+}
+
+void TLowerPanel::mousePressEvent(QMouseEvent* event) {
+    const int y = int(event->position().y());
+    if (event->button() != Qt::LeftButton || y > 10) {
+        QFrame::mousePressEvent(event);
+        return;
+    }
+    m_pressY = y;
+    if (!m_dragBar) {
+        m_dragBar = new QFrame(parentWidget());
+        m_dragBar->setFrameShape(QFrame::HLine);
+        m_dragBar->setStyleSheet(QStringLiteral("background: palette(dark);"));
+    }
+    m_dragBar->setGeometry(x(), this->y(), width(), 3);
+    m_dragBar->show();
+    m_dragBar->raise();
+}
+
+void TLowerPanel::mouseMoveEvent(QMouseEvent* event) {
+    const int y = int(event->position().y());
+    if (m_pressY >= 0 && m_dragBar) {
+        m_dragBar->move(x(), this->y() + y);
+        return;
+    }
+    setCursor(y <= 10 ? Qt::SplitVCursor : Qt::ArrowCursor);
+}
+
+void TLowerPanel::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_pressY < 0) {
+        QFrame::mouseReleaseEvent(event);
+        return;
+    }
+    const int delta = m_pressY - int(event->position().y());
+    m_pressY = -1;
+    if (m_dragBar)
+        m_dragBar->hide();
+    if (delta != 0)
+        Q_EMIT TopDragged(delta);
 }
 
 void TLowerPanel::SetTotalsTitle(const QString& title) { m_totals->setTitle(title); }

@@ -41,9 +41,14 @@ Q_SIGNALS:
     // The groups were placed again (a resize, another section): captions and labels that depend on
     // the widths are chosen again.
     void LaidOut();
+    // The top edge was dragged: the panel asks to be this much higher (negative: lower).
+    void TopDragged(int delta);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void LayOutSearch();
@@ -62,4 +67,6 @@ private:
     QCheckBox* m_register;
     QLabel* m_result;
     QButtonGroup* m_filterButtons;
+    QFrame* m_dragBar = nullptr; // the 3-pixel bar that follows the pointer while the top is dragged
+    int m_pressY = -1;
 };

@@ -2,6 +2,7 @@
 
 #include "ledger/tdatagrid.h"
 #include "ledger/ttablesortert.h"
+#include "ui/thelpcommand.h"
 
 #include <QActionGroup>
 #include <QMenu>
@@ -64,8 +65,8 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
     Add(m_admin, QStringLiteral("Оптимизация баз"), QStringLiteral("OptimizationBaseMenu"));
     Add(m_admin, QStringLiteral("Возможные неполадки"), QStringLiteral("ErrorAtributesBaseMenu"));
 
-    Add(m_help, QStringLiteral("Справка"), QStringLiteral("HMy"), QStringLiteral("F1"));
-    Add(m_help, QStringLiteral("О программе"), QStringLiteral("OP"));
+    Add(m_help, HelpItemCaption(), QStringLiteral("HMy"), QStringLiteral("F1"));
+    Add(m_help, AboutItemCaption(), QStringLiteral("OP"));
 }
 
 QAction* TMenuClass::Add(QMenu* menu, const QString& caption, const QString& name, const QString& shortcut) {

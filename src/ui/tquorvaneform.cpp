@@ -11,9 +11,14 @@
 #include "storage/tsettingsfiles.h"
 #include "ui/tappcontext.h"
 #include "ui/tgridcontroller.h"
+#include "ui/thelpcommand.h"
+#include "ui/thelperform.h"
+#include "ui/tkindscommands.h"
+#include "ui/tkindslistcontroller.h"
 #include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
 #include "ui/tcalcform.h"
+#include "ui/tcommandstate.h"
 #include "ui/tlowerpanel.h"
 #include "ui/tmenuclass.h"
 #include "ui/tmoneyviews.h"
@@ -83,6 +88,8 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
       m_notebook(new QStackedWidget), m_lower(new TLowerPanel), m_menu(new TMenuClass(menuBar(), this)) {
     setObjectName(QStringLiteral("QuorvaneForm"));
     setWindowTitle(BaseCaption());
+    m_kindsCommands = new TKindsCommands(*this, m_context);
+    m_context.kinds.listChanged = [this](TDataVidGrid& list) { ReloadKindsViews(list); };
     setMinimumSize(500, 340);
     auto* central = new QWidget;
     setCentralWidget(central);
@@ -122,25 +129,21 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
         if (m_section <= Plan)
             AutoSize(Grid(CurrentLedgerKind()));
     });
-    connect(m_toolbar->PravkaButton(), &QPushButton::clicked, this, [this] {
-        if (m_section <= Plan) {
-            TGridController* c = Controller(CurrentLedgerKind());
-            if (m_context.state.current && m_context.state.current->kind == TTableKind::Returns)
-                c = Controller(TTableKind::Returns);
-            c->EditCurrent();
-        }
-    });
-    connect(m_toolbar->DeleteButton(), &QPushButton::clicked, this, [this] {
-        TDataGrid* g = m_context.state.current;
-        if (!g)
-            return;
-        m_context.editors.CloseAndCommit();
-        m_context.general.DeleteLedgerRow(*g, g->row, true);
-    });
+    connect(m_toolbar->PravkaButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnPravka);
+    connect(m_toolbar->DeleteButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnDelete);
+    connect(m_toolbar->AddVidButton(), &QPushButton::clicked, m_kindsCommands, &TKindsCommands::AddKind);
+    connect(m_toolbar->DelVidButton(), &QPushButton::clicked, m_kindsCommands, &TKindsCommands::DeleteKind);
+    connect(m_toolbar->RenameVidButton(), &QPushButton::clicked, this, [this] { m_kindsCommands->RenameKind(true); });
     connect(m_menu->Item(QStringLiteral("ExitMenu")), &QAction::triggered, this, &QWidget::close);
     connect(m_menu->Item(QStringLiteral("Calc")), &QAction::triggered, this, [this] {
         if (m_calc)
             OpenCalculator(*m_calc, this);
+    });
+    connect(m_menu->Item(QStringLiteral("HMy")), &QAction::triggered, this,
+            [this] { OpenHelp(m_context.state.paths.programFolder); });
+    connect(m_menu->Item(QStringLiteral("OP")), &QAction::triggered, this, [this] {
+        if (m_notice)
+            m_notice->exec();
     });
     connect(m_menu->Item(QStringLiteral("PravkaMenu")), &QAction::triggered, m_toolbar->PravkaButton(), &QPushButton::click);
     connect(m_menu->Item(QStringLiteral("DeleteMenu")), &QAction::triggered, m_toolbar->DeleteButton(), &QPushButton::click);
@@ -160,6 +163,18 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
             c->Refresh();
         RefreshCommands();
     });
+    connect(m_lower, &TLowerPanel::TopDragged, this, [this](int delta) {
+        // Higher than its minimum and lower than 400 pixels, leaving the page its title strip and more.
+        const int wanted = m_lowerHeight + delta;
+        const int strips = m_section == Plan ? 3 : 2;
+        const int above = centralWidget()->height() - wanted - m_notebook->y();
+        if (wanted >= 250 && wanted < 400 && above > strips * m_title->height()) {
+            m_lowerHeight = wanted;
+            LayOutRegions();
+        }
+    });
+    connect(&m_context.editors, &TCellEditors::Opened, this, [this] { RefreshCommands(); });
+    connect(&m_context.editors, &TCellEditors::Done, this, [this] { RefreshCommands(); });
     m_moneyViews = new TMoneyViews(*this, m_context, m_pursePage);
     qApp->installEventFilter(this);
     SwitchSection(0);
@@ -169,15 +184,38 @@ void TQuorvaneForm::SetFilterForm(TFilterForm* form) { m_moneyViews->SetFilterFo
 
 void TQuorvaneForm::RefreshCommands() {
     const TDataGrid* view = m_context.state.current;
-    const bool returns = view && view->kind == TTableKind::Returns;
-    m_menu->SortMenu()->menuAction()->setVisible(m_section != Analis && !returns);
-    m_menu->AdminMenu()->menuAction()->setVisible(!returns);
-    m_menu->AdminMenu()->setEnabled(m_context.state.admin);
-    m_menu->ActionsMenu()->menuAction()->setVisible(m_section != Analis);
-    if (m_section == Base || !view || !TGeneralClass::IsSortable(*view))
-        m_menu->RebuildSortMenu(m_section == Base && view && TGeneralClass::IsSortable(*view) ? view : nullptr);
-    else
-        m_menu->RebuildSortMenu(view);
+    TCommandContext c;
+    c.section = m_section;
+    c.baseTab = m_baseTabs ? m_baseTabs->currentIndex() : 0;
+    c.returnsCurrent = view && view->kind == TTableKind::Returns;
+    c.editorOpen = m_context.editors.IsOpen();
+    c.lastColumn = view && view->col == view->ColumnCount() - 1;
+    c.admin = m_context.state.admin;
+    if (view && view->kind == TTableKind::User) {
+        const TTableRow* row = view->RowAt(view->row);
+        c.ownUserRow = row && row->Cell(0) == m_context.state.userName;
+    }
+    const TCommandState state = ComputeCommandState(c);
+    for (QPushButton* b : {m_toolbar->PravkaButton(), m_toolbar->DeleteButton(), m_toolbar->AddVidButton(),
+                           m_toolbar->DelVidButton(), m_toolbar->RenameVidButton(), m_toolbar->BaseUserButton(),
+                           m_toolbar->ParolButton()}) {
+        const TCommandFlags f = state.Item(b->objectName());
+        b->setVisible(f.visible);
+        b->setEnabled(f.enabled);
+    }
+    for (const QString& name : state.items.keys()) {
+        for (QAction* a : m_menu->Items(name)) {
+            a->setVisible(state.items[name].visible);
+            a->setEnabled(state.items[name].enabled);
+        }
+    }
+    m_toolbar->setVisible(state.toolbarVisible);
+    m_menu->ActionsMenu()->menuAction()->setVisible(state.actionsMenuVisible);
+    m_menu->AdminMenu()->menuAction()->setVisible(state.adminMenuVisible);
+    m_menu->AdminMenu()->setEnabled(state.adminMenuEnabled);
+    m_menu->SortMenu()->menuAction()->setVisible(state.sortMenuVisible);
+    m_menu->RebuildSortMenu(view && TGeneralClass::IsSortable(*view) ? view : nullptr);
+    m_menu->SortMenu()->setEnabled(state.sortMenuEnabled && view && TGeneralClass::IsSortable(*view));
     LayOutToolBar();
 }
 
@@ -195,7 +233,82 @@ void TQuorvaneForm::RunDateOptimisation() {
     wait.close();
 }
 
-TQuorvaneForm::~TQuorvaneForm() { qApp->removeEventFilter(this); }
+TQuorvaneForm::~TQuorvaneForm() {
+    qApp->removeEventFilter(this);
+    m_context.kinds.listChanged = nullptr;
+    // The window's grids and controllers go first; an editor closing with them must reach nobody.
+    m_context.editors.disconnect();
+}
+
+THelperForm* TQuorvaneForm::Helper() {
+    if (!m_helper) {
+        m_ownHelper = std::make_unique<THelperForm>();
+        m_helper = m_ownHelper.get();
+    }
+    return m_helper;
+}
+
+void TQuorvaneForm::OnPravka() {
+    TMyType& state = m_context.state;
+    if (m_kindsCommands->Editing()) {
+        m_kindsCommands->Accept();
+        return;
+    }
+    if (m_section <= Plan) {
+        auto* picker = qobject_cast<TKindsPicker*>(QApplication::focusWidget());
+        if (picker && m_context.edit.editMode == 1) {
+            m_kindsCommands->EditFromPicker(picker, false);
+            return;
+        }
+        TGridController* c = Controller(CurrentLedgerKind());
+        if (state.current && state.current->kind == TTableKind::Returns)
+            c = Controller(TTableKind::Returns);
+        c->EditCurrent();
+    } else if (m_section == Base) {
+        const int tab = m_baseTabs->currentIndex();
+        if (tab <= 1) {
+            KindsListController(tab == 0 ? gridid::BaseRashod : gridid::BaseDohod)->EditCurrent();
+        } else if (state.current && (state.current->kind == TTableKind::Purse || state.current->kind == TTableKind::Transfer ||
+                                     state.current->kind == TTableKind::User)) {
+            Controller(state.current->kind)->EditCurrent();
+        }
+    }
+}
+
+void TQuorvaneForm::OnDelete() {
+    if (m_section == Base && m_baseTabs->currentIndex() <= 1) {
+        KindsListController(m_baseTabs->currentIndex() == 0 ? gridid::BaseRashod : gridid::BaseDohod)->DeleteCurrent();
+        return;
+    }
+    TDataGrid* g = m_context.state.current;
+    if (!g)
+        return;
+    m_context.editors.CloseAndCommit();
+    m_context.general.DeleteLedgerRow(*g, g->row, true);
+}
+
+void TQuorvaneForm::ReloadKindsViews(TDataVidGrid& list) {
+    for (TKindsPicker* p : m_pickers)
+        if (&p->List() == &list)
+            p->Reload();
+    for (TKindsListView* l : m_lists)
+        if (&l->List() == &list)
+            l->Reload();
+}
+
+void TQuorvaneForm::SaveAndReloadKinds() {
+    TMyType& state = m_context.state;
+    // The views read the files just written; a list that could not be written stays as it is in
+    // memory rather than being read back from an older file.
+    const bool saved = m_context.kinds.SaveKinds();
+    TBaseLoader::SaveKindsAndPurses(state);
+    for (TDataVidGrid* list : {&state.vidRashodGrid, &state.vidDohodGrid}) {
+        if (saved)
+            m_context.kinds.LoadKinds(*list);
+        else
+            ReloadKindsViews(*list);
+    }
+}
 
 TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid) {
     grid->setObjectName(QStringLiteral("Grid%1").arg(TableDef(kind).gridId));
@@ -203,6 +316,7 @@ TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid
                                   m_context.state.Grid(kind), grid, this);
     m_controllers.insert(int(kind), c);
     connect(c, &TGridController::BecameCurrent, this, [this] { RefreshCommands(); });
+    connect(c, &TGridController::SelectionChangedByUser, this, [this] { RefreshCommands(); });
     connect(c, &TGridController::PopupRequested, this, [this, c](int, int, const QPoint& at) {
         QMenu popup;
         popup.setObjectName(QStringLiteral("MyPopupMenu"));
@@ -228,6 +342,7 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
                                                                                          : m_context.state.vidDohodGrid;
     auto* picker = new TKindsPicker(m_context.state, m_context.general, m_context.edit, list, pickerId);
     picker->currentLedger = [this, kind] { return &m_context.state.Grid(kind); };
+    picker->ledgerView = [grid] { return grid; };
     m_pickers.insert(pickerId, picker);
     auto* strip = new TTitleStrip(pickerTitle, m_context.state.paths.programFolder);
     connect(strip, &TTitleStrip::AutoSizeClicked, this, [this, picker] { AutoSizeKinds(picker); });
@@ -242,7 +357,15 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
     connect(picker, &TKindsPicker::FocusEntered, this, [this] {
         m_context.edit.editMode = 1;
         m_toolbar->PravkaButton()->setEnabled(true);
+        LayOutToolBar();
     });
+    connect(picker, &TKindsPicker::SearchLabelChanged, this, [this](const QString& text) {
+        m_lower->ResultLabel()->setText(text);
+        m_lower->ResultLabel()->setVisible(!text.isEmpty());
+    });
+    connect(picker, &TKindsPicker::KindsSorted, this, [this, picker] { ReloadKindsViews(picker->List()); });
+    connect(picker, &TKindsPicker::AddNameRequested, this, [this, picker] { m_kindsCommands->EditFromPicker(picker, true); });
+    connect(picker, &TKindsPicker::EditNameRequested, this, [this, picker] { m_kindsCommands->EditFromPicker(picker, false); });
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(grid);
@@ -279,6 +402,17 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
     auto* dohod = new TKindsListView(m_context.state, m_context.state.vidDohodGrid, gridid::BaseDohod);
     m_lists.insert(gridid::BaseRashod, rashod);
     m_lists.insert(gridid::BaseDohod, dohod);
+    for (TKindsListView* view : {rashod, dohod}) {
+        auto* c = new TKindsListController(m_context.edit, m_context.editors, m_context.kinds, view, this);
+        m_listControllers.insert(view->GridId(), c);
+        const int listNumber = view->List().listNumber;
+        connect(c, &TKindsListController::SelectionMoved, this, [this, listNumber](int col, int row) {
+            m_kindsCommands->ListSelectionMoved(listNumber, col, row);
+        });
+        connect(c, &TKindsListController::AddKindRequested, m_kindsCommands, &TKindsCommands::AddKind);
+        connect(c, &TKindsListController::DeleteKindRequested, m_kindsCommands, &TKindsCommands::DeleteKind);
+        connect(c, &TKindsListController::RenameKindRequested, this, [this] { m_kindsCommands->RenameKind(false); });
+    }
     m_baseTabs->addTab(rashod, QStringLiteral("База расходов"));
     m_baseTabs->addTab(dohod, QStringLiteral("База доходов"));
 
@@ -299,12 +433,9 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
         m_context.edit.tabSwitching = true;
         m_context.editors.CloseAndCommit();
         m_context.edit.tabSwitching = false;
-        if (previous <= 1) {
-            // The edited lists reach the pickers at once.
-            TBaseLoader::SaveKindsAndPurses(m_context.state);
-            for (TKindsPicker* p : m_pickers)
-                p->Reload();
-        }
+        // The edited lists reach the pickers at once.
+        if (previous <= 1 && m_baseOpen)
+            SaveAndReloadKinds();
         previous = index;
         if (index == 2)
             m_context.state.current = &m_context.state.Grid(TTableKind::Purse);
@@ -327,6 +458,7 @@ TLedgerGrid* TQuorvaneForm::Grid(TTableKind kind) const {
 TGridController* TQuorvaneForm::Controller(TTableKind kind) const { return m_controllers.value(int(kind)); }
 TKindsPicker* TQuorvaneForm::Picker(int gridId) const { return m_pickers.value(gridId); }
 TKindsListView* TQuorvaneForm::KindsList(int gridId) const { return m_lists.value(gridId); }
+TKindsListController* TQuorvaneForm::KindsListController(int gridId) const { return m_listControllers.value(gridId); }
 
 TTableKind TQuorvaneForm::CurrentLedgerKind() const {
     switch (m_section) {
@@ -371,11 +503,8 @@ void TQuorvaneForm::SwitchSection(int index) {
     m_context.edit.tabSwitching = true;
     m_context.editors.CloseAndCommit();
     m_context.edit.tabSwitching = false;
-    if (m_section == Base && m_baseTabs && m_baseTabs->currentIndex() <= 1 && m_baseOpen) {
-        TBaseLoader::SaveKindsAndPurses(m_context.state);
-        for (TKindsPicker* p : m_pickers)
-            p->Reload();
-    }
+    if (m_section == Base && m_baseTabs && m_baseTabs->currentIndex() <= 1 && m_baseOpen && index != Base)
+        SaveAndReloadKinds();
     m_section = index;
     m_sections->SetChosen(index);
     m_notebook->setCurrentIndex(index);
@@ -404,13 +533,6 @@ void TQuorvaneForm::SwitchSection(int index) {
 }
 
 void TQuorvaneForm::LayOutToolBar() {
-    const bool bases = m_section == Base;
-    const int tab = m_baseTabs ? m_baseTabs->currentIndex() : 0;
-    m_toolbar->AddVidButton()->setVisible(bases && tab == 0);
-    m_toolbar->DelVidButton()->setVisible(bases && tab == 0);
-    m_toolbar->RenameVidButton()->setVisible(bases && tab == 0);
-    m_toolbar->BaseUserButton()->setVisible(bases && tab == 3);
-    m_toolbar->ParolButton()->setVisible(bases && tab == 3);
     m_toolbar->SetAcceptMode(m_context.edit.editMode == 2);
     m_toolbar->LayOut(centralWidget()->width() - m_sections->width());
 }

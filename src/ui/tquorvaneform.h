@@ -6,13 +6,19 @@
 #include <QMap>
 
 #include <functional>
+#include <memory>
 
+class QDialog;
 class QSplitter;
 class QStackedWidget;
 class QTabWidget;
 class QTableView;
 class TAppContext;
+class TDataVidGrid;
 class TGridController;
+class THelperForm;
+class TKindsCommands;
+class TKindsListController;
 class TKindsListView;
 class TKindsPicker;
 class TLedgerGrid;
@@ -50,6 +56,11 @@ public:
     TGridController* Controller(TTableKind kind) const;
     TKindsPicker* Picker(int gridId) const;
     TKindsListView* KindsList(int gridId) const;
+    TKindsListController* KindsListController(int gridId) const;
+    TKindsCommands* KindsCommands() const { return m_kindsCommands; }
+    // The small input dialog; the window makes its own when the program gave it none.
+    void SetHelperForm(THelperForm* helper) { m_helper = helper; }
+    THelperForm* Helper();
     TSectionPanel* Sections() const { return m_sections; }
     TToolBarPanel* ToolBarPanel() const { return m_toolbar; }
     TTitleStrip* TitleStrip() const { return m_title; }
@@ -63,6 +74,7 @@ public:
     void SetCalculator(TCalcForm* calc) { m_calc = calc; }
     // The dialog "Фильтровать..." made by the program; the window makes its own when given none.
     void SetFilterForm(TFilterForm* form);
+    void SetNotice(QDialog* notice) { m_notice = notice; }
 
     // Every date cell written as "dd.MM.yyyy", with the small window that asks to wait.
     void RunDateOptimisation();
@@ -76,6 +88,11 @@ public:
 
     // Called once the window has closed for good (the program then ends).
     std::function<void()> onClosed;
+
+    // Captions, widths and visibility of the toolbar buttons for the page, tab and edit mode on show.
+    void LayOutToolBar();
+    // Every column of a kinds view the same width.
+    void AutoSizeKinds(QWidget* view);
 
 Q_SIGNALS:
     // A section is on show, laid out and current.
@@ -97,13 +114,16 @@ private:
     void LayOutRegions();
     void ApplySettings();
     void AutoSize(TLedgerGrid* grid);
-    void AutoSizeKinds(QWidget* view);
     void OnPickerRequested(TTableKind kind, const TEditRequest& request);
     TTableKind CurrentLedgerKind() const;
     void SetPageTitles();
-    void LayOutToolBar();
     // Views whose columns share their width out once they are first on show (hidden ones have none).
     void SizePendingViews();
+    void ReloadKindsViews(TDataVidGrid& list);
+    // Leaving the list tabs of the Bases page: both lists are written and the views read them again.
+    void SaveAndReloadKinds();
+    void OnPravka();
+    void OnDelete();
 
     TAppContext& m_context;
     TSectionPanel* m_sections;
@@ -113,11 +133,16 @@ private:
     TLowerPanel* m_lower;
     TMenuClass* m_menu;
     TCalcForm* m_calc = nullptr;
+    QDialog* m_notice = nullptr;
     QTabWidget* m_planTabs = nullptr;
     QTabWidget* m_baseTabs = nullptr;
     QMap<int, TGridController*> m_controllers; // by table kind
     QMap<int, TKindsPicker*> m_pickers;        // by grid id
     QMap<int, TKindsListView*> m_lists;        // by grid id
+    QMap<int, TKindsListController*> m_listControllers; // by grid id
+    TKindsCommands* m_kindsCommands = nullptr;
+    THelperForm* m_helper = nullptr;
+    std::unique_ptr<THelperForm> m_ownHelper;
     QMap<int, QSplitter*> m_pageSplitters;     // ledger page splitters by table kind
     QSplitter* m_debtSplitter = nullptr;
     TTitleStrip* m_returnsStrip = nullptr;

@@ -63,6 +63,32 @@ void TUserForm::ShowForLogin() {
     m_password->setFocus();
 }
 
+void TUserForm::ShowLockedForLogin() {
+    if (!m_locked) {
+        m_unlockedFlags = windowFlags();
+        hide();
+        setWindowFlags((m_unlockedFlags | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
+                       ~(Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                         Qt::WindowContextHelpButtonHint));
+        setWindowModality(Qt::ApplicationModal);
+        m_locked = true;
+    }
+    m_cancel->setEnabled(false);
+    ShowForLogin();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TUserForm::Unlock() {
+    if (!m_locked)
+        return;
+    m_locked = false;
+    setWindowModality(Qt::NonModal);
+    setWindowFlags(m_unlockedFlags);
+    m_cancel->setEnabled(true);
+}
+
 void TUserForm::Accept() {
     const QString name = m_names->currentText();
     Follow(int(m_logic.AcceptLogin(m_typing && name == kNewUserPrompt ? kNewUserPrompt : name, m_password->text())));
@@ -82,6 +108,7 @@ void TUserForm::Follow(int outcome) {
     case TLoginLogic::TOutcome::LoggedIn:
     case TLoginLogic::TOutcome::Switched:
         hide();
+        Unlock();
         Q_EMIT LoggedIn();
         return;
     case TLoginLogic::TOutcome::Hide:
@@ -96,6 +123,8 @@ void TUserForm::Follow(int outcome) {
 }
 
 void TUserForm::reject() {
+    if (m_locked)
+        return;
     if (m_logic.Cancel() == TLoginLogic::TOutcome::EndProgram)
         done(QDialog::Rejected);
     else

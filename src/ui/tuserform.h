@@ -18,6 +18,10 @@ public:
 
     // Fills the names for a log-in at start and clears the password.
     void ShowForLogin();
+    // After the bases of another folder were opened: shown for a log-in with no Cancel and no
+    // title-bar buttons, blocking the other windows until someone logs in.
+    void ShowLockedForLogin();
+    bool Locked() const { return m_locked; }
 
     QComboBox* NameBox() const { return m_names; }
     QLineEdit* PasswordEdit() const { return m_password; }
@@ -41,5 +45,9 @@ private:
     QLineEdit* m_password;
     QPushButton* m_accept;
     QPushButton* m_cancel;
+    void Unlock();
+
     bool m_typing = false;
+    bool m_locked = false;
+    Qt::WindowFlags m_unlockedFlags;
 };

@@ -1,31 +1,17 @@
-#include "ledger/iledgerhooks.h"
-#include "ledger/tdatereader.h"
 #include "mainwindowfixture.h"
 #include "messagerecorder.h"
-#include "storage/atomicfile.h"
-#include "storage/datafolders.h"
-#include "testfolders.h"
-#include "ui/tappcontext.h"
 #include "ui/tcelleditors.h"
 #include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
-#include "ui/tquorvaneform.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDateEdit>
 #include <QLineEdit>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace {
 
-class MainWindow : public TMainWindowTest {
-protected:
-    TLedgerGrid* Rashod() { return form->Grid(TTableKind::Rashod); }
-    QString Cell(int row, int col) { return context.state.Table(TTableKind::Rashod).Row(row)->Cell(col); }
-};
+class MainWindow : public MainWindowFixture {};
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ledger/iledgerhooks.h"
 #include "ledger/tdatereader.h"
 #include "storage/atomicfile.h"
 #include "storage/tmemtable.h"
@@ -15,9 +16,10 @@
 #include <memory>
 #include <vector>
 
-// The main window over a base of one family, opened as after a log-in, on 10.12.2026. A test may put
-// table files into the base before it opens (Seed) and types into the window with the keyboard.
-class TMainWindowTest : public ::testing::Test {
+// The main window over a fresh base whose expense kinds come from the program's DATA folder: Еда
+// (Хлеб, Кофе, Конфеты) and Дом (Посуда). Keys go to whatever widget has the keyboard. A test may put
+// table files into the base before it opens (Seed, WriteTable).
+class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         TMyType& s = context.state;
@@ -32,7 +34,6 @@ protected:
         s.baseName = "Семья";
         s.baseFolder = home.Path() + "/BASE/Семья";
         s.admin = true;
-        MakePrivateFolder(s.baseFolder);
         Seed();
         form = std::make_unique<TQuorvaneForm>(context);
         form->resize(1136, 681);
@@ -40,37 +41,32 @@ protected:
         form->OpenBase();
         QApplication::setActiveWindow(form.get());
     }
-    // Table files written into the base folder before it is opened.
     virtual void Seed() {}
     void WriteTable(const QString& fileName, const std::vector<QStringList>& rows) {
         TMemTable t;
         for (const QStringList& r : rows)
             t.AddRow()->SetCells(r);
         const QString path = context.state.baseFolder + "/" + fileName;
-        if (fileName.contains('/'))
-            MakePrivateFolder(path.left(path.lastIndexOf('/')));
+        MakePrivateFolder(path.left(path.lastIndexOf('/')));
         ASSERT_TRUE(t.SaveToFile(path)) << path.toStdString();
-    }
-
-    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QWidget* w = QApplication::focusWidget();
-        ASSERT_NE(w, nullptr);
-        QTest::keyClick(w, key, mods);
-    }
-    // Any text, Cyrillic included: each character is a key event carrying it.
-    void Type(const QString& text) {
-        for (QChar c : text) {
-            if (c.unicode() < 128)
-                QTest::keyClicks(QApplication::focusWidget(), QString(c));
-            else
-                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
-                                    Qt::NoModifier);
-        }
     }
     // A key for the whole window (F2 to F7), which it takes only while it is the active window.
     void WindowKey(Qt::Key key) {
         QApplication::setActiveWindow(form.get());
         QTest::keyClick(form.get(), key);
+    }
+    TLedgerGrid* Rashod() { return form->Grid(TTableKind::Rashod); }
+    QString Cell(int row, int col) { return context.state.Table(TTableKind::Rashod).Row(row)->Cell(col); }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* w = QApplication::focusWidget();
+        ASSERT_NE(w, nullptr);
+        QTest::keyClick(w, key, mods);
+    }
+    // Letters of any alphabet: the key code of a letter is its upper-case code point.
+    void Type(const QString& text) {
+        for (QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
     }
 
     TTodayOverride today{QDate(2026, 12, 10)};

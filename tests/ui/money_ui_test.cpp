@@ -38,7 +38,7 @@ namespace {
 
 using Rows = std::vector<QStringList>;
 
-class MoneyWindows : public TMainWindowTest {
+class MoneyWindows : public MainWindowFixture {
 protected:
     TMyType& State() { return context.state; }
     TMoneyViews* Views() { return form->MoneyViews(); }

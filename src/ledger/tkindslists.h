@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+#include <functional>
+
+class TDataVidGrid;
+class TMyType;
+
+// What a name typed into a kinds list did.
+struct TNameCommit {
+    bool stored = false;
+    // A duplicate: this grid row of the same kind is selected instead.
+    int selectRow = -1;
+};
+
+// The answer to a kind name typed in the input dialog.
+enum class TKindNameResult {
+    Blank,     // nothing happens; the dialog closes
+    NotUnique, // "Название не уникально" was shown; the dialog stays open with its text selected
+    Done,      // the kind was added or renamed; the dialog closes
+};
+
+// The two reference lists, expense kinds with their names and income names, and every change made to
+// them on the Bases page: kinds added, renamed and deleted, names typed and deleted, renames carried
+// into the records that use them, and the lists' files.
+class TKindsLists {
+public:
+    explicit TKindsLists(TMyType& state) : m_state(state) {}
+
+    // The list a view shows, by its grid id (pickers 5, 11, 6, 10 and the Bases page lists -10, -11).
+    TDataVidGrid* ListForGrid(int gridId) const;
+
+    // Reads the list's file with its repair (damage reported, the program's defaults used) and tells
+    // its views.
+    void LoadKinds(TDataVidGrid& list);
+    // Writes one list's table to its file in the base folder; a list that did not change since it was
+    // last written is left alone. False when the file could not be written.
+    bool SaveList(TDataVidGrid& list);
+    // Both lists.
+    bool SaveKinds();
+
+    // Expense kinds only. The name is checked without regard to letter case against every caption.
+    TKindNameResult AddKind(const QString& name);
+    TKindNameResult RenameKind(int column, const QString& name);
+    // Asks first; the last kind left becomes the empty kind "Имя". True when something was deleted.
+    bool DeleteKind(int column);
+
+    // The column the kind commands work on: the caption last right-clicked, else the current column.
+    // It is forgotten after every kind command.
+    int kindColumn = -1;
+    int KindColumn(int currentColumn) const { return kindColumn >= 0 ? kindColumn : currentColumn; }
+
+    // Deletes a non-blank name after asking; the names below move up. True when it was deleted.
+    bool DeleteName(TDataVidGrid& list, int column, int row);
+    // A name typed into a cell of a list: refused when the kind has it already (letter case aside),
+    // otherwise the records that used the old name follow and the name is stored.
+    TNameCommit CommitName(TDataVidGrid& list, int column, int row, const QString& text);
+
+    // A typed character may start the editor only on a name or on the first empty cell directly below
+    // the kind's last name, so a kind's names never have gaps.
+    static bool CanStartTyping(const TDataVidGrid& list, int column, int row);
+    // The row of the kind's last name; 0 when it has none.
+    static int LastNameRow(const TDataVidGrid& list, int column);
+    // Where a name taken from a picker is edited on the Bases page: the column of the kind (the first
+    // column when no caption matches) and the row holding the name, or the empty cell after the kind's
+    // last name when the name is not there (or blank), so that it can be added.
+    static QPoint EditTarget(const TDataVidGrid& list, const QString& kind, const QString& name);
+
+    // Called after a list's table changed, for every view that shows it.
+    std::function<void(TDataVidGrid& list)> listChanged;
+
+private:
+    TKindNameResult CheckKindName(const QString& name) const;
+    void RenameNameInRecords(const TDataVidGrid& list, const QString& kind, const QString& oldName,
+                             const QString& newName);
+    void Changed(TDataVidGrid& list);
+    QString PathOf(const TDataVidGrid& list) const;
+
+    TMyType& m_state;
+};

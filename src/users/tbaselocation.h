@@ -1,0 +1,58 @@
+#pragma once
+
+#include "storage/tfilecopier.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class TAttributeChecks;
+class TFilters;
+class TMyType;
+
+// What moving the bases asks of the windows, wired at start-up. An empty hook is skipped, except
+// saveAll, which then saves the base itself.
+struct TBaseLocationHooks {
+    // The in-cell editors closed and everything saved: the base with its window settings, the kinds
+    // lists, the purses and the last user.
+    std::function<void()> saveAll;
+    // The filter radio group "Фильтр" set to "Нет".
+    std::function<void()> filterToNone;
+    // The log-in dialog shown without a way out but a log-in, for the bases of the new data root.
+    std::function<void()> showLoginForBases;
+    // The main window on its first section.
+    std::function<void()> showFirstSection;
+};
+
+// Where the bases live: the settings dialog's "Сохранить" moves the bases to another data root, opens
+// the bases already there, or changes the folder of the daily copies.
+class TBaseLocation {
+public:
+    TBaseLocation(TMyType& state, TFilters& filters, TBaseLocationHooks hooks = {});
+
+    // newRoot and newCopyFolder as typed in the two fields. True when the dialog may close.
+    bool ChangeBaseLocation(const QString& newRoot, const QString& newCopyFolder);
+    // Closes the open base and waits for a log-in to a base of the data root now set. False, with the
+    // base still open, when pathbase.ini cannot be written.
+    bool OpenBasesInFolder();
+
+    // The copier of the last move, with its counters.
+    const TFileCopier& Copier() const { return m_copier; }
+
+private:
+    bool UsableFields(const QString& newRoot, const QString& newCopyFolder) const;
+    bool Nested(const QString& newRoot, const QString& newCopyFolder) const;
+    bool CopyBases(const QString& from, const QString& to);
+    bool WritePathBase(bool withCopyPath) const;
+    void SaveAll();
+    void FilterToNone();
+
+    TMyType& m_state;
+    TFilters& m_filters;
+    TBaseLocationHooks m_hooks;
+    TFileCopier m_copier;
+};
+
+// The lines of the diagnostics report "Возможные неполадки" for the data root and the base folder.
+QStringList RunDiagnostics(const TAttributeChecks& checks, const QString& dataRoot, const QString& baseFolder);

@@ -1,0 +1,171 @@
+// Every menu item and toolbar button on every page, for an administrator and for an ordinary user.
+#include "storage/atomicfile.h"
+#include "testfolders.h"
+#include "ui/tappcontext.h"
+#include "ui/tcommandstate.h"
+#include "ui/tmenuclass.h"
+#include "ui/tquorvaneform.h"
+#include "ui/ttoolbarpanel.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TItemSpec {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+};
+
+// The main menu's items with their captions and shortcuts.
+const TItemSpec kItems[] = {
+    {"Calc", "Калькулятор", "F9"},
+    {"ExcelMenu", "Выгрузить в электронную таблицу (Excel, OpenOffice и т.п.)", ""},
+    {"NewExcelMenu", "Выгрузить в электронную таблицу (Excel, OpenOffice и т.п.)", "F8"},
+    {"OldPrintMenu", "Печать таблицы", "F11"},
+    {"CreateArhivMenu", "Создать резервную копию баз пользователя", ""},
+    {"OpenArhivMenu", "Восстановить резервную копию", ""},
+    {"OpenDailyArhivMenu", "Восстановить ежедневную резервную копию", ""},
+    {"ExitMenu", "Выход", "F10"},
+    {"PravkaMenu", "Изменить запись", ""},
+    {"DeleteMenu", "Удалить", ""},
+    {"AddVidRashodMenu", "Добавить вид расхода", ""},
+    {"DeleteVidRashodMenu", "Удалить вид расхода", ""},
+    {"RenameVidRashodMenu", "Переименовать столбец", ""},
+    {"BaseUserMenu", "Базы пользователей", ""},
+    {"ParolUserMenu", "Сменить пароль", ""},
+    {"FilterMenu", "Фильтр", ""},
+    {"FilterNoMenu", "Нет", ""},
+    {"FilterMoneyMenu", "Сегодня", ""},
+    {"FilterWeekMenu", "Текущая неделя", ""},
+    {"Filter7DayMenu", "Последние 7 дней", ""},
+    {"FilterMonthMenu", "Текущий месяц", ""},
+    {"Filter30DayMenu", "Последний месяц", ""},
+    {"FilterEveryMenu", "Настраиваемый", ""},
+    {"PrintMenu", "Печать таблицы", ""},
+    {"ClearBaseMenu", "Очистить таблицы", ""},
+    {"ReCalculateMenu", "Пересчитать суммы в кошельке", ""},
+    {"NewUserMenu", "Сменить пользователя", ""},
+    {"SettingMenu", "Где хранятся базы программы", ""},
+    {"OptimizationBaseMenu", "Оптимизация баз", ""},
+    {"ErrorAtributesBaseMenu", "Возможные неполадки", ""},
+    {"HMy", "Справка", "F1"},
+    {"OP", "О программе", ""},
+};
+
+// Visible items of "Действия" and toolbar buttons by page ("Фильтр" and the record items on the ledgers).
+struct TPageSpec {
+    int section;
+    int tab;
+    QStringList toolbar;
+    QStringList actions;
+};
+
+const TPageSpec kPages[] = {
+    {0, 0, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu", "FilterMenu"}},
+    {1, 0, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu", "FilterMenu"}},
+    {2, 0, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu", "FilterMenu"}},
+    {3, 0, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu", "FilterMenu"}},
+    {4, 0, {}, {}},
+    {5, 0,
+     {"PravkaButton", "DeleteButton", "AddVidButton", "DelVidButton", "RenameVidButton"},
+     {"PravkaMenu", "DeleteMenu", "AddVidRashodMenu", "DeleteVidRashodMenu", "RenameVidRashodMenu"}},
+    {5, 1, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu"}},
+    {5, 2, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu"}},
+    {5, 3, {"PravkaButton", "DeleteButton", "BaseUserButton", "ParolButton"}, {"PravkaMenu", "DeleteMenu", "BaseUserMenu"}},
+};
+
+const QStringList kActionItems = {"PravkaMenu", "DeleteMenu", "AddVidRashodMenu", "DeleteVidRashodMenu",
+                                  "RenameVidRashodMenu", "BaseUserMenu", "ParolUserMenu", "FilterMenu"};
+
+} // namespace
+
+class Menus : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        TMyType& s = context.state;
+        s.paths.programFolder = home.Path() + "/program";
+        s.paths.dataRoot = home.Path() + "/";
+        s.userName = "Мама";
+        s.baseName = "Семья";
+        s.baseFolder = home.Path() + "/BASE/Семья";
+        form = std::make_unique<TQuorvaneForm>(context);
+        form->resize(1136, 681);
+        form->show();
+        form->OpenBase();
+        s.admin = GetParam();
+    }
+    TTestDataHome home;
+    TAppContext context;
+    std::unique_ptr<TQuorvaneForm> form;
+};
+
+TEST_P(Menus, EveryItemHasItsCaptionShortcutAndPageRules) {
+    const bool admin = GetParam();
+    TMenuClass* menu = form->Menu();
+    for (const TItemSpec& item : kItems) {
+        QAction* a = menu->Item(item.name);
+        ASSERT_NE(a, nullptr) << item.name;
+        EXPECT_EQ(a->text(), QString::fromUtf8(item.caption)) << item.name;
+        EXPECT_EQ(a->shortcut(), QKeySequence(QString::fromLatin1(item.shortcut))) << item.name;
+    }
+    EXPECT_EQ(menu->Items("ExcelMenu").size(), 2);
+    EXPECT_EQ(menu->Items("ExcelMenu")[1]->text(), "Выгрузить в электронную таблицу как...");
+    for (const char* hidden : {"PrintMenu", "ReCalculateMenu", "NewUserMenu"})
+        EXPECT_FALSE(menu->Item(hidden)->isVisible()) << hidden;
+
+    for (const TPageSpec& page : kPages) {
+        SCOPED_TRACE(QString("section %1 tab %2 admin %3").arg(page.section).arg(page.tab).arg(admin).toStdString());
+        form->SwitchSection(page.section);
+        if (page.section == 5)
+            form->BaseTabs()->setCurrentIndex(page.tab);
+        form->RefreshCommands();
+        TToolBarPanel* bar = form->ToolBarPanel();
+        EXPECT_EQ(bar->isVisible(), page.section != 4);
+        for (QPushButton* b : bar->findChildren<QPushButton*>())
+            EXPECT_EQ(!b->isHidden() && page.section != 4, page.toolbar.contains(b->objectName())) << b->objectName().toStdString();
+        EXPECT_EQ(menu->ActionsMenu()->menuAction()->isVisible(), page.section != 4);
+        if (page.section != 4) {
+            for (const QString& name : kActionItems)
+                EXPECT_EQ(menu->Item(name)->isVisible(), page.actions.contains(name)) << name.toStdString();
+        }
+        EXPECT_EQ(menu->SortMenu()->menuAction()->isVisible(), page.section != 4);
+        EXPECT_EQ(menu->SortMenu()->isEnabled(), page.section <= 3);
+        EXPECT_EQ(menu->AdminMenu()->isEnabled(), admin);
+        if (page.section == 5 && page.tab == 3) {
+            EXPECT_EQ(bar->DeleteButton()->isEnabled(), admin);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Roles, Menus, ::testing::Values(true, false));
+
+TEST(CommandState, ThePasswordAndEditOnTheUsersTabFollowTheOwnRow) {
+    TCommandContext c;
+    c.section = 5;
+    c.baseTab = 3;
+    c.admin = false;
+    c.ownUserRow = false;
+    TCommandState s = ComputeCommandState(c);
+    EXPECT_FALSE(s.Item("ParolButton").enabled);
+    EXPECT_FALSE(s.Item("ParolUserMenu").visible);
+    EXPECT_FALSE(s.Item("PravkaButton").enabled);
+    EXPECT_FALSE(s.Item("DeleteButton").enabled);
+    c.ownUserRow = true;
+    s = ComputeCommandState(c);
+    EXPECT_TRUE(s.Item("ParolButton").enabled);
+    EXPECT_TRUE(s.Item("ParolUserMenu").visible);
+    EXPECT_TRUE(s.Item("PravkaButton").enabled);
+    // On a ledger the edit button waits while the last column is current; "Удалить строку" hides under an editor.
+    c = TCommandContext{};
+    c.lastColumn = true;
+    c.editorOpen = true;
+    s = ComputeCommandState(c);
+    EXPECT_FALSE(s.Item("PravkaButton").enabled);
+    EXPECT_FALSE(s.Item("DeleteButton").visible);
+}
