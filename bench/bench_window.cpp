@@ -1,14 +1,24 @@
 // The main window over the big base: opening it to a drawn expenses page, and typing one expense
-// (the commit of its sum with the re-sort and the totals), beside reading the base's bytes.
+// (the commit of its sum with the re-sort and the totals), beside reading the base's bytes. The money
+// windows: the totals panel redrawn, a period filter chosen in the radio group and a query typed into
+// the search box, each beside the rule alone on the same table.
 #include "benchbase.h"
 
 #include "ledger/tbaseloader.h"
+#include "money/tsearch.h"
 #include "storage/tmessageboxclass.h"
 #include "ui/tappcontext.h"
+#include "ui/titogipanel.h"
 #include "ui/tledgergrid.h"
+#include "ui/tlowerpanel.h"
+#include "ui/tmoneyviews.h"
 #include "ui/tquorvaneform.h"
+#include "ui/ttotalsgrid.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
+#include <QLineEdit>
 
 #include <benchmark/benchmark.h>
 
@@ -73,6 +83,85 @@ void BM_TypeOneExpense(benchmark::State& s) {
     s.counters["rows"] = double(g.Table->RowCount());
 }
 BENCHMARK(BM_TypeOneExpense)->Unit(benchmark::kMicrosecond)->ArgName("sorted_by_sum")->Arg(0)->Arg(1);
+
+// The totals panel's content for the expenses, as the rules build it.
+void BM_TotalsPanelContentBaseline(benchmark::State& s) {
+    TWindow w;
+    w.form->OpenBase();
+    for (auto _ : s)
+        benchmark::DoNotOptimize(w.context->money.TotalsPanel(TTableKind::Rashod));
+}
+BENCHMARK(BM_TotalsPanelContentBaseline)->Unit(benchmark::kMicrosecond);
+
+// The same content put into the three grids of the lower panel and drawn.
+void BM_TotalsPanelRefreshedAndDrawn(benchmark::State& s) {
+    TWindow w;
+    w.form->OpenBase();
+    TTotalsGrid* totals = w.form->MoneyViews()->Itogi()->TotalsGrid();
+    for (auto _ : s) {
+        w.form->MoneyViews()->RefreshTotals();
+        benchmark::DoNotOptimize(totals->grab());
+    }
+}
+BENCHMARK(BM_TotalsPanelRefreshedAndDrawn)->Unit(benchmark::kMicrosecond);
+
+// "Последние 30 дней" chosen and taken off again by the rules alone: no view and no panel listens.
+void BM_PeriodFilterRuleBaseline(benchmark::State& s) {
+    TWindow w;
+    w.form->OpenBase();
+    TFilters& filters = w.context->filters;
+    TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
+    w.context->state.current = &g;
+    const auto changed = filters.onChanged;
+    IGridView* view = g.view;
+    filters.onChanged = nullptr;
+    g.view = nullptr;
+    for (auto _ : s) {
+        filters.ChooseFilter(5);
+        filters.ChooseFilter(0);
+    }
+    g.view = view;
+    filters.onChanged = changed;
+}
+BENCHMARK(BM_PeriodFilterRuleBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same from the radio group: the grid's rows, the filter grid, the title and back to "Нет".
+void BM_PeriodFilterChosenInTheRadioGroup(benchmark::State& s) {
+    TWindow w;
+    w.form->OpenBase();
+    QButtonGroup* radio = w.form->Lower()->FilterButtons();
+    for (auto _ : s) {
+        radio->button(5)->click();
+        radio->button(0)->click();
+    }
+}
+BENCHMARK(BM_PeriodFilterChosenInTheRadioGroup)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Every match of a query over the expenses' shown rows, by the rule alone.
+void BM_SearchRuleBaseline(benchmark::State& s) {
+    TWindow w;
+    w.form->OpenBase();
+    const TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
+    size_t found = 0;
+    for (auto _ : s) {
+        found = FindMatches(g, QStringLiteral("хлеб"), false, false).size();
+        benchmark::DoNotOptimize(found);
+    }
+    s.counters["matches"] = double(found);
+}
+BENCHMARK(BM_SearchRuleBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same query typed into the search box: the list, the jump to the first match, the label.
+void BM_SearchTypedIntoTheBox(benchmark::State& s) {
+    TWindow w;
+    w.form->OpenBase();
+    QLineEdit* box = w.form->Lower()->SearchEdit();
+    for (auto _ : s) {
+        box->setText(QStringLiteral("хлеб"));
+        box->clear();
+    }
+}
+BENCHMARK(BM_SearchTypedIntoTheBox)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
         });
     });
     mainForm->SetCalculator(calcForm.get());
+    mainForm->SetFilterForm(filterForm.get());
     mainForm->SetNotice(noticeForm.get());
     QObject::connect(mainForm->Menu()->Item(QStringLiteral("SettingMenu")), &QAction::triggered, settingsForm.get(),
                      [&] { settingsForm->ShowOver(mainForm.get()); });

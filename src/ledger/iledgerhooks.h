@@ -37,6 +37,7 @@ public:
     virtual bool CommitOwnCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) = 0;
     // A complete record leaves its table (the Delete key, confirmed): its money goes back. True when
     // the hooks removed the row themselves (table and grid); false leaves the removal to the caller.
+    // A purse row is the exception: the purse rules ask their own questions, and false means it stays.
     virtual bool RemoveRecord(TDataGrid& grid, int tableRow) = 0;
     // A new-record row was appended (a debt gets its returns table here).
     virtual void NewRowAppended(TDataGrid& grid, int tableRow) = 0;

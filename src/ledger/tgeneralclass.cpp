@@ -383,6 +383,18 @@ void TGeneralClass::SortByColumn(TDataGrid& grid, int column) {
 }
 
 bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst) {
+    // A purse is deleted by the purse rules, which ask their own questions; the row question would
+    // come first and twice.
+    if (grid.kind == TTableKind::Purse) {
+        const int tableRow = grid.TableRow(gridRow);
+        if (tableRow < 0 || !m_hooks.RemoveRecord(grid, tableRow))
+            return false;
+        if (grid.row >= grid.GridRowCount())
+            grid.row = std::max(1, grid.GridRowCount() - 1);
+        grid.NotifyRows();
+        m_hooks.TotalsChanged(grid);
+        return true;
+    }
     if (askFirst && !Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить строку?")}, TMsgButton::Yes))
         return false;
     const int tableRow = grid.TableRow(gridRow);
@@ -416,6 +428,10 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
         }
         for (int c = from; c <= to && complete; ++c)
             complete = !row->Cell(c).isEmpty();
+        // A row that carries a sum has moved money (a return typed before its date, say): it goes as a
+        // record does, so that the money comes back, rather than being wiped.
+        if (!complete && grid.SumColumn >= 0 && NumberValue(row->Cell(grid.SumColumn)) != 0)
+            complete = true;
     }
     if (!complete) {
         if (row) {

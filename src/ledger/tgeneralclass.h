@@ -74,7 +74,8 @@ public:
     void SortByColumn(TDataGrid& grid, int column);
     static bool IsSortable(const TDataGrid& grid);
 
-    // Delete on a row: asks first when told to; true when something changed.
+    // Delete on a row: asks first when told to; true when something changed. A purse row goes to the
+    // purse rules, which ask their own questions whatever `askFirst` says.
     bool DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst);
 
     ILedgerHooks& Hooks() const { return m_hooks; }

@@ -64,6 +64,9 @@ bool TMoneyHooks::CommitOwnCell(TDataGrid& grid, int tableRow, int column, const
 }
 
 bool TMoneyHooks::RemoveRecord(TDataGrid& grid, int tableRow) {
+    // True only when the purse went: a refused deletion leaves the row where it is.
+    if (grid.kind == TTableKind::Purse)
+        return m_money.purse.DeletePurse(tableRow);
     const bool ledger = TableDef(grid.kind).IsLedger();
     if (!ledger && grid.kind != TTableKind::Returns && grid.kind != TTableKind::Transfer)
         return false;

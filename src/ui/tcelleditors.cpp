@@ -8,6 +8,7 @@
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTimer>
 
 TCellEditors::TCellEditors(QObject* parent)
     : QObject(parent), m_line(new QLineEdit), m_choice(new QComboBox), m_date(new QDateEdit) {
@@ -23,9 +24,15 @@ TCellEditors::TCellEditors(QObject* parent)
         w->installEventFilter(this);
     }
     m_choice->view()->installEventFilter(this);
+    // A click on an entry, or a key the list's own popup took first. Carried out once the event is
+    // done with, and only if the same list is still open: the Return that chose the entry also reaches
+    // the key filter below, and the list it opens next must not be closed by that same key.
     connect(m_choice, qOverload<int>(&QComboBox::activated), this, [this] {
-        if (m_kind == TEditorKind::Choice)
-            Finish(TEditorExit::Enter);
+        const int session = m_session;
+        QTimer::singleShot(0, this, [this, session] {
+            if (m_kind == TEditorKind::Choice && m_session == session)
+                Finish(TEditorExit::Enter);
+        });
     });
 }
 
@@ -85,6 +92,7 @@ void TCellEditors::Open(TLedgerGrid* view, const TEditRequest& request, const QS
         return;
     }
     m_kind = request.kind;
+    ++m_session;
     m_view = view;
     m_col = request.col;
     m_row = request.row;

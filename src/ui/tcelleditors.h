@@ -69,5 +69,6 @@ private:
     int m_row = -1;
     QString m_stored;
     bool m_closing = false;
+    int m_session = 0; // counts the editors opened, so that a late call can tell its editor is gone
     TOperationsWithNumbers m_numbers;
 };

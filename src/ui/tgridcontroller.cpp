@@ -111,7 +111,9 @@ void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const 
     TCommitResult result;
     if (kind == TEditorKind::Text || kind == TEditorKind::Number)
         result = m_edit.CommitText(m_grid, col, row, kind, text);
-    else if (kind == TEditorKind::Choice)
+    else if (kind == TEditorKind::Choice && exit != TEditorExit::Escape)
+        // Escape leaves the cell as it was: committing its old value again is not neutral (a transfer's
+        // purse chosen again takes the purse's rate over the one typed into the row).
         result = m_edit.CommitChoice(m_grid, col, row, text);
     else if (kind == TEditorKind::Date)
         result = m_edit.CommitDate(m_grid, col, row, date);

@@ -192,14 +192,18 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->fillRect(option.rect, background);
     const QString value = index.data().toString();
     const QRect textRect = option.rect.adjusted(2, 0, -2, 0);
-    if (ledger && ledger->matchExtents) {
+    const auto& extents = ledger ? ledger->matchExtents : matchExtents;
+    const auto& currentMatch = ledger ? ledger->isCurrentMatch : isCurrentMatch;
+    if (extents) {
         const QFontMetrics fm(option.font);
-        const bool isCurrentMatch = ledger->isCurrentMatch && ledger->isCurrentMatch(index.column(), index.row() + 1);
-        for (const auto& [start, length] : ledger->matchExtents(index.column(), index.row() + 1)) {
+        const bool green = currentMatch && currentMatch(index.column(), index.row() + 1);
+        for (const auto& [start, length] : extents(index.column(), index.row() + 1)) {
             const int x = textRect.left() + fm.horizontalAdvance(value.left(start));
             const int w = fm.horizontalAdvance(value.mid(start, length));
             painter->fillRect(QRect(x, option.rect.top() + 1, w, option.rect.height() - 2),
-                              isCurrentMatch ? QColor(Qt::green) : QColor(Qt::yellow));
+                              green ? QColor(Qt::green) : QColor(Qt::yellow));
+            // Light text would vanish on the highlight.
+            text = pal.color(QPalette::Text);
         }
     }
     painter->setPen(text);

@@ -35,7 +35,7 @@ public:
 
     // The colour of a data row's text (debts: grey when returned, red when overdue); invalid: default.
     std::function<QColor(int gridRow)> rowTextColour;
-    // Extents of search matches to highlight in a cell: (start, length, current?) triples.
+    // Extents of search matches to highlight in a cell: (start, length) pairs.
     std::function<QList<QPair<int, int>>(int col, int gridRow)> matchExtents;
     std::function<bool(int col, int gridRow)> isCurrentMatch;
 
@@ -79,6 +79,10 @@ class TGridDelegate : public QStyledItemDelegate {
 public:
     explicit TGridDelegate(QAbstractItemView* view);
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    // The search highlights of a plain table view (a kinds list); a TLedgerGrid carries its own.
+    std::function<QList<QPair<int, int>>(int col, int gridRow)> matchExtents;
+    std::function<bool(int col, int gridRow)> isCurrentMatch;
 
 private:
     QAbstractItemView* m_view;

@@ -1,5 +1,7 @@
 #include "ui/tlowerpanel.h"
 
+#include "money/tsearch.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -102,7 +104,8 @@ void TLowerPanel::LayOutGroups() {
         int sh = 3 * EditButtonHeight + 3;
         if (sh >= h)
             sh = h / 2 - 5;
-        m_search->setGeometry(10, 10, W / 3, std::max(sh, 90));
+        // Never so low that the search group's own controls are cut off.
+        m_search->setGeometry(10, 10, W / 3, std::max(sh, SearchContentHeight()));
     } else if (m_kind == TLayoutKind::Debts) {
         const int V = (W - 40) / 4;
         m_totals->setGeometry(10, 10, 2 * V, h);
@@ -125,26 +128,47 @@ void TLowerPanel::LayOutGroups() {
         y += r->sizeHint().height() + 2;
     }
     LayOutSearch();
+    Q_EMIT LaidOut();
+}
+
+int TLowerPanel::SearchRowHeight() const { return QFontMetrics(m_search->font()).height() + 8; }
+
+int TLowerPanel::SearchContentHeight() const {
+    const QFontMetrics fm(m_search->font());
+    const int title = m_search->contentsRect().top() > 0 ? m_search->contentsRect().top() : fm.height() + 4;
+    const int boxes = m_whole->sizeHint().height() + m_register->sizeHint().height();
+    return title + 2 + SearchRowHeight() + 2 + boxes + fm.height() + 4;
 }
 
 void TLowerPanel::LayOutSearch() {
-    const int W = m_search->width();
-    const QFontMetrics fm(font());
-    const int editW = std::max(40, 2 * (W - 20) / 3);
-    const int rowH = fm.height() + 10;
-    m_searchEdit->setGeometry(10, 22, editW, rowH);
-    int buttonW = 13 * fm.horizontalAdvance(QLatin1Char('0')) + 10;
-    buttonW = std::min(buttonW, std::max(20, W - editW - 30));
-    m_forward->setGeometry(editW + 20, 22, buttonW, rowH);
-    m_back->setGeometry(editW + 20, 22 + rowH + 4, buttonW, rowH);
-    const bool narrowButtons = buttonW < fm.horizontalAdvance(QStringLiteral("Искать вперед")) + 10;
-    m_forward->setText(narrowButtons ? QStringLiteral("Вперед") : QStringLiteral("Искать вперед"));
-    m_back->setText(narrowButtons ? QStringLiteral("Назад") : QStringLiteral("Искать назад"));
-    const bool narrowBoxes = editW < fm.horizontalAdvance(QStringLiteral("с учетом регистра0000")) + 5;
-    m_whole->setText(narrowBoxes ? QStringLiteral("целиком") : QStringLiteral("ячейка целиком"));
-    m_register->setText(narrowBoxes ? QStringLiteral("регистр") : QStringLiteral("с учетом регистра"));
-    const int boxY = 22 + rowH + 4;
-    m_whole->setGeometry(10, boxY, editW / 2, rowH);
-    m_register->setGeometry(10 + editW / 2, boxY, editW - editW / 2, rowH);
-    m_result->setGeometry(10, boxY + rowH + 2, editW, fm.height() + 4);
+    const QFontMetrics fm(m_search->font());
+    const TTextWidth width = [&fm](const QString& text) { return fm.horizontalAdvance(text); };
+    const TSearchGeometry g = SearchGroupGeometry(m_search->width(), fm.horizontalAdvance(QLatin1Char('0')));
+    const int top = m_search->contentsRect().top() + 2;
+    const int rowH = SearchRowHeight();
+    m_searchEdit->setGeometry(g.boxLeft, top, g.boxWidth, rowH);
+    m_forward->setGeometry(g.buttonLeft, top, g.buttonWidth, rowH);
+    m_back->setGeometry(g.buttonLeft, top + rowH + 4, g.buttonWidth, rowH);
+    const TSearchCaptions captions = SearchCaptions(g.buttonWidth, g.boxWidth, width);
+    m_forward->setText(captions.forward);
+    m_back->setText(captions.back);
+    m_whole->setText(captions.wholeCell);
+    m_register->setText(captions.matchCase);
+    // The check boxes stand side by side under the search box when both fit, else one above the other.
+    const QSize whole = m_whole->sizeHint();
+    const QSize reg = m_register->sizeHint();
+    int y = top + rowH + 2;
+    if (whole.width() + 10 + reg.width() <= g.boxWidth) {
+        const int h = std::max(whole.height(), reg.height());
+        m_whole->setGeometry(g.boxLeft, y, whole.width(), h);
+        m_register->setGeometry(g.boxLeft + whole.width() + 10, y,
+                                std::min(reg.width(), g.boxWidth - whole.width() - 10), h);
+        y += h;
+    } else {
+        m_whole->setGeometry(g.boxLeft, y, g.boxWidth, whole.height());
+        y += whole.height();
+        m_register->setGeometry(g.boxLeft, y, g.boxWidth, reg.height());
+        y += reg.height();
+    }
+    m_result->setGeometry(g.boxLeft, y, g.boxWidth, fm.height() + 4);
 }

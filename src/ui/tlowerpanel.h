@@ -38,6 +38,9 @@ public:
     int EditButtonHeight = 24;
 
 Q_SIGNALS:
+    // The groups were placed again (a resize, another section): captions and labels that depend on
+    // the widths are chosen again.
+    void LaidOut();
     // The top edge was dragged: the panel asks to be this much higher (negative: lower).
     void TopDragged(int delta);
 
@@ -49,6 +52,8 @@ protected:
 
 private:
     void LayOutSearch();
+    int SearchRowHeight() const;
+    int SearchContentHeight() const;
 
     TLayoutKind m_kind = TLayoutKind::Ledger;
     QGroupBox* m_totals;

@@ -21,6 +21,8 @@
 #include "ui/tcommandstate.h"
 #include "ui/tlowerpanel.h"
 #include "ui/tmenuclass.h"
+#include "ui/tmoneyviews.h"
+#include "ui/tpursepage.h"
 #include "ui/tsectionpanel.h"
 #include "ui/ttitlestrip.h"
 #include "ui/ttoolbarpanel.h"
@@ -173,9 +175,12 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     });
     connect(&m_context.editors, &TCellEditors::Opened, this, [this] { RefreshCommands(); });
     connect(&m_context.editors, &TCellEditors::Done, this, [this] { RefreshCommands(); });
+    m_moneyViews = new TMoneyViews(*this, m_context, m_pursePage);
     qApp->installEventFilter(this);
     SwitchSection(0);
 }
+
+void TQuorvaneForm::SetFilterForm(TFilterForm* form) { m_moneyViews->SetFilterForm(form); }
 
 void TQuorvaneForm::RefreshCommands() {
     const TDataGrid* view = m_context.state.current;
@@ -373,7 +378,7 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
 
 QWidget* TQuorvaneForm::MakeDebtsPage() {
     auto* debts = new TLedgerGrid;
-    TGridController* dc = AddController(TTableKind::Dolg, debts);
+    AddController(TTableKind::Dolg, debts);
     auto* returns = new TLedgerGrid;
     AddController(TTableKind::Returns, returns);
     const QString folder = m_context.state.paths.programFolder;
@@ -381,23 +386,6 @@ QWidget* TQuorvaneForm::MakeDebtsPage() {
     m_returnsStrip = new TTitleStrip(QStringLiteral("  Возврат долга"), folder);
     connect(debtStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Dolg)); });
     connect(m_returnsStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Returns)); });
-    connect(dc, &TGridController::SelectionChangedByUser, this, [this] {
-        TDataGrid& g = m_context.state.Grid(TTableKind::Dolg);
-        const TTableRow* row = g.RowAt(g.row);
-        bool ok = false;
-        const int n = row ? row->Cell(9).toInt(&ok) : -1;
-        if (!ok || n < 0)
-            return;
-        m_context.state.currentDebt = n;
-        TDataGrid& r = m_context.state.Grid(TTableKind::Returns);
-        r.Table = &m_context.state.ReturnsTable(n);
-        r.ResetRowMap();
-        r.row = 1;
-        r.col = 0;
-        m_context.general.EnsureNewRow(r);
-        Controller(TTableKind::Returns)->Refresh();
-        SetPageTitles();
-    });
     m_debtSplitter = new QSplitter(Qt::Horizontal);
     m_debtSplitter->setChildrenCollapsible(false);
     m_debtSplitter->addWidget(Stack(debtStrip, debts));
@@ -428,20 +416,14 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
     m_baseTabs->addTab(rashod, QStringLiteral("База расходов"));
     m_baseTabs->addTab(dohod, QStringLiteral("База доходов"));
 
-    auto* purses = new TLedgerGrid;
-    AddController(TTableKind::Purse, purses);
-    auto* transfers = new TLedgerGrid;
-    AddController(TTableKind::Transfer, transfers);
-    auto* transferStrip =
-        new TTitleStrip(QStringLiteral("Таблица переноса денег между кошельками"), m_context.state.paths.programFolder);
-    connect(transferStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Transfer)); });
-    auto* purseSplitter = new QSplitter(Qt::Vertical);
-    purseSplitter->setObjectName(QStringLiteral("PursePage"));
-    purseSplitter->addWidget(purses);
-    purseSplitter->addWidget(Stack(transferStrip, transfers));
-    purseSplitter->setStretchFactor(0, 1);
-    purseSplitter->setStretchFactor(1, 2);
-    m_baseTabs->addTab(purseSplitter, QStringLiteral("Кошельки"));
+    m_pursePage = new TPursePage(m_context.state, m_context.money.purse, m_context.state.paths.programFolder);
+    AddController(TTableKind::Purse, m_pursePage->PurseGrid());
+    AddController(TTableKind::Transfer, m_pursePage->TransferGrid());
+    connect(m_pursePage->TransferStrip(), &TTitleStrip::AutoSizeClicked, this, [this] {
+        m_context.editors.CloseAndCommit();
+        AutoSize(Grid(TTableKind::Transfer));
+    });
+    m_baseTabs->addTab(m_pursePage, QStringLiteral("Кошельки"));
 
     auto* users = new TLedgerGrid;
     AddController(TTableKind::User, users);
@@ -513,15 +495,6 @@ void TQuorvaneForm::SetUserCaption(const QString& userName) {
 void TQuorvaneForm::SetPageTitles() {
     m_title->SetTitle(QString::fromUtf8(kTableTitles[m_section]));
     m_lower->SetTotalsTitle(QString::fromUtf8(kTotalsTitles[m_section]));
-    if (m_returnsStrip) {
-        const TDataGrid& g = m_context.state.Grid(TTableKind::Dolg);
-        const TTableRow* row = g.RowAt(g.row);
-        QString title = QStringLiteral("  Возврат долга");
-        if (row && IsNotBlank(row->Cell(4)))
-            title = QStringLiteral("  Возврат долга: | ") + row->Cell(0) + QStringLiteral(" | ") + row->Cell(3) +
-                    QStringLiteral(" | ") + row->Cell(4) + QStringLiteral(" | ") + row->Cell(5) + QStringLiteral(" | ");
-        m_returnsStrip->SetTitle(title);
-    }
 }
 
 void TQuorvaneForm::SwitchSection(int index) {
@@ -556,6 +529,7 @@ void TQuorvaneForm::SwitchSection(int index) {
     LayOutRegions();
     RefreshCommands();
     SizePendingViews();
+    Q_EMIT SectionShown();
 }
 
 void TQuorvaneForm::LayOutToolBar() {
@@ -634,6 +608,7 @@ void TQuorvaneForm::OpenBase() {
         l->Reload();
     m_baseOpen = true;
     ApplySettings();
+    Q_EMIT BaseOpened();
     SwitchSection(Rashod);
     Grid(TTableKind::Rashod)->setFocus();
 }
@@ -746,10 +721,7 @@ void TQuorvaneForm::StoreSettings() {
     }
     s.lowerPanelHeight = m_lowerHeight;
     s.lowerPanelTop = m_lower->y();
-    const TTableKind ledgers[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg, TTableKind::PlanRashod,
-                                  TTableKind::PlanDohod};
-    for (int t = 0; t < 5; ++t)
-        s.filterIndex[size_t(t)] = m_context.state.Grid(ledgers[t]).filterChoice;
+    m_context.filters.StoreInSettings(s);
 }
 
 void TQuorvaneForm::SaveAll() {

@@ -23,8 +23,11 @@ class TKindsListView;
 class TKindsPicker;
 class TLedgerGrid;
 class TCalcForm;
+class TFilterForm;
 class TLowerPanel;
 class TMenuClass;
+class TMoneyViews;
+class TPursePage;
 class TSectionPanel;
 class TTitleStrip;
 class TToolBarPanel;
@@ -65,7 +68,12 @@ public:
     QTabWidget* PlanTabs() const { return m_planTabs; }
     QTabWidget* BaseTabs() const { return m_baseTabs; }
     TMenuClass* Menu() const { return m_menu; }
+    TTitleStrip* ReturnsStrip() const { return m_returnsStrip; }
+    TPursePage* PursePage() const { return m_pursePage; }
+    TMoneyViews* MoneyViews() const { return m_moneyViews; }
     void SetCalculator(TCalcForm* calc) { m_calc = calc; }
+    // The dialog "Фильтровать..." made by the program; the window makes its own when given none.
+    void SetFilterForm(TFilterForm* form);
     void SetNotice(QDialog* notice) { m_notice = notice; }
 
     // Every date cell written as "dd.MM.yyyy", with the small window that asks to wait.
@@ -85,6 +93,12 @@ public:
     void LayOutToolBar();
     // Every column of a kinds view the same width.
     void AutoSizeKinds(QWidget* view);
+
+Q_SIGNALS:
+    // A section is on show, laid out and current.
+    void SectionShown();
+    // The base was read into the window's views.
+    void BaseOpened();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -132,6 +146,8 @@ private:
     QMap<int, QSplitter*> m_pageSplitters;     // ledger page splitters by table kind
     QSplitter* m_debtSplitter = nullptr;
     TTitleStrip* m_returnsStrip = nullptr;
+    TPursePage* m_pursePage = nullptr;
+    TMoneyViews* m_moneyViews = nullptr;
     int m_section = 0;
     bool m_baseOpen = false;
     bool m_firstActivation = true;

@@ -3,6 +3,7 @@
 #include "ledger/iledgerhooks.h"
 #include "ledger/tdatereader.h"
 #include "storage/atomicfile.h"
+#include "storage/tmemtable.h"
 #include "testfolders.h"
 #include "ui/tappcontext.h"
 #include "ui/tquorvaneform.h"
@@ -13,9 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 // The main window over a fresh base whose expense kinds come from the program's DATA folder: Еда
-// (Хлеб, Кофе, Конфеты) and Дом (Посуда). Keys go to whatever widget has the keyboard.
+// (Хлеб, Кофе, Конфеты) and Дом (Посуда). Keys go to whatever widget has the keyboard. A test may put
+// table files into the base before it opens (Seed, WriteTable).
 class MainWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -31,11 +34,26 @@ protected:
         s.baseName = "Семья";
         s.baseFolder = home.Path() + "/BASE/Семья";
         s.admin = true;
+        Seed();
         form = std::make_unique<TQuorvaneForm>(context);
         form->resize(1136, 681);
         form->show();
         form->OpenBase();
         QApplication::setActiveWindow(form.get());
+    }
+    virtual void Seed() {}
+    void WriteTable(const QString& fileName, const std::vector<QStringList>& rows) {
+        TMemTable t;
+        for (const QStringList& r : rows)
+            t.AddRow()->SetCells(r);
+        const QString path = context.state.baseFolder + "/" + fileName;
+        MakePrivateFolder(path.left(path.lastIndexOf('/')));
+        ASSERT_TRUE(t.SaveToFile(path)) << path.toStdString();
+    }
+    // A key for the whole window (F2 to F7), which it takes only while it is the active window.
+    void WindowKey(Qt::Key key) {
+        QApplication::setActiveWindow(form.get());
+        QTest::keyClick(form.get(), key);
     }
     TLedgerGrid* Rashod() { return form->Grid(TTableKind::Rashod); }
     QString Cell(int row, int col) { return context.state.Table(TTableKind::Rashod).Row(row)->Cell(col); }

@@ -1,0 +1,131 @@
+#include "ui/titogipanel.h"
+
+#include "ui/ttotalsgrid.h"
+
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+
+#include <functional>
+
+namespace {
+
+constexpr int kInset = 4;
+// The gap between the totals grid and the purses grid.
+constexpr int kGap = 6;
+
+QScrollArea* MakeScroll(QGroupBox* group, QWidget* body) {
+    auto* scroll = new QScrollArea(group);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    scroll->setWidget(body);
+    // The group's own background shows through (setWidget turns the filling on).
+    body->setAutoFillBackground(false);
+    return scroll;
+}
+
+} // namespace
+
+TItogiPanel::TItogiPanel(QGroupBox* totalsGroup, QGroupBox* filterGroup, QObject* parent)
+    : QObject(parent), m_totalsGroup(totalsGroup), m_filterGroup(filterGroup), m_totalsBody(new QWidget),
+      m_filterBody(new QWidget), m_totals(new TTotalsGrid(m_totalsBody)), m_purses(new TTotalsGrid(m_totalsBody)),
+      m_filter(new TTotalsGrid(m_filterBody)), m_noFilter(new QLabel(m_filterBody)) {
+    m_totals->setObjectName(QStringLiteral("ItogiGrid"));
+    m_purses->setObjectName(QStringLiteral("PurseItogiGrid"));
+    m_filter->setObjectName(QStringLiteral("FilterItogiGrid"));
+    m_noFilter->setObjectName(QStringLiteral("NoFilterLabel"));
+    m_totalsScroll = MakeScroll(totalsGroup, m_totalsBody);
+    m_filterScroll = MakeScroll(filterGroup, m_filterBody);
+    m_totalsGroup->installEventFilter(this);
+    m_filterGroup->installEventFilter(this);
+    Clear();
+}
+
+void TItogiPanel::Show(const TTotalsPanelData& data) {
+    if (!data.drawn) {
+        Clear();
+        return;
+    }
+    m_pursesOnly = false;
+    m_totals->SetContent(data.totals);
+    m_purses->SetContent(data.purses);
+    m_totals->show();
+    m_purses->show();
+    m_filter->SetContent(data.filter);
+    m_filter->setVisible(data.filterShown);
+    m_noFilter->setText(data.noFilterText);
+    m_noFilter->setVisible(!data.filterShown);
+    LayOut();
+}
+
+void TItogiPanel::ShowPursesOnly(const TPanelGrid& purses) {
+    m_pursesOnly = true;
+    m_totals->SetContent({});
+    m_totals->hide();
+    m_purses->SetContent(purses);
+    m_purses->show();
+    m_filter->SetContent({});
+    m_filter->hide();
+    m_noFilter->hide();
+    LayOut();
+}
+
+void TItogiPanel::Clear() {
+    m_pursesOnly = false;
+    for (TTotalsGrid* g : {m_totals, m_purses, m_filter}) {
+        g->SetContent({});
+        g->hide();
+    }
+    m_noFilter->hide();
+    LayOut();
+}
+
+void TItogiPanel::LayOut() {
+    auto place = [](QGroupBox* group, QScrollArea* scroll, QWidget* body, int contentHeight,
+                    const std::function<void(int width)>& layOutBody) {
+        const QRect inner = group->contentsRect().adjusted(kInset, 0, -kInset, -kInset);
+        scroll->setGeometry(inner);
+        int width = inner.width();
+        if (contentHeight > inner.height())
+            width -= scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        width = std::max(0, width);
+        layOutBody(width);
+        body->resize(width, std::max(contentHeight, 1));
+    };
+
+    const int totalsH = m_totals->isVisibleTo(m_totalsBody) ? m_totals->HeightForRows() : 0;
+    const int pursesH = m_purses->isVisibleTo(m_totalsBody) ? m_purses->HeightForRows() : 0;
+    const int bodyH = totalsH + (totalsH > 0 && pursesH > 0 ? kGap : 0) + pursesH;
+    place(m_totalsGroup, m_totalsScroll, m_totalsBody, bodyH, [&](int width) {
+        const int columns = m_totals->Content().columns;
+        const QList<int> widths = columns == 7 ? DebtColumnWidths(width) : EvenColumnWidths(width, columns);
+        m_totals->SetColumnWidths(widths);
+        m_totals->setGeometry(0, 0, width, totalsH);
+        // The purses grid's first column lines up with the totals grid's.
+        const int first = m_pursesOnly || widths.isEmpty() ? width / 2 : widths[0];
+        m_purses->SetColumnWidths({first, std::max(0, width - first)});
+        m_purses->setGeometry(0, totalsH > 0 ? totalsH + kGap : 0, width, pursesH);
+    });
+
+    const bool filterShown = m_filter->isVisibleTo(m_filterBody);
+    const int filterH = filterShown ? m_filter->HeightForRows() : m_noFilter->sizeHint().height();
+    place(m_filterGroup, m_filterScroll, m_filterBody, filterH, [&](int width) {
+        m_filter->SetColumnWidths(EvenColumnWidths(width, m_filter->Content().columns));
+        m_filter->setGeometry(0, 0, width, filterShown ? filterH : 0);
+        m_noFilter->setGeometry(kInset, 0, std::max(0, width - kInset), m_noFilter->sizeHint().height());
+    });
+}
+
+bool TItogiPanel::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_totalsGroup || watched == m_filterGroup) &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        LayOut();
+    return QObject::eventFilter(watched, event);
+}

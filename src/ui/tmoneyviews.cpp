@@ -1,0 +1,220 @@
+#include "ui/tmoneyviews.h"
+
+#include "ledger/gridids.h"
+#include "ui/tappcontext.h"
+#include "ui/tcleartablesform.h"
+#include "ui/tdebtscontroller.h"
+#include "ui/tfiltercontroller.h"
+#include "ui/tgridcontroller.h"
+#include "ui/titogipanel.h"
+#include "ui/tkindspicker.h"
+#include "ui/tledgergrid.h"
+#include "ui/tlowerpanel.h"
+#include "ui/tmenuclass.h"
+#include "ui/tpursepage.h"
+#include "ui/tquorvaneform.h"
+#include "ui/tsearchcontroller.h"
+#include "ui/ttoolbarpanel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+bool ShowsTotals(TTableKind kind) { return TableDef(kind).IsLedger() || kind == TTableKind::Returns; }
+
+} // namespace
+
+TMoneyViews::TMoneyViews(TQuorvaneForm& form, TAppContext& context, TPursePage* pursePage)
+    : QObject(&form), m_form(form), m_context(context), m_pursePage(pursePage),
+      m_itogi(new TItogiPanel(form.Lower()->TotalsGroup(), form.Lower()->FilterTotalsGroup(), this)),
+      m_search(new TSearchController(form.Lower(), this)),
+      m_filter(new TFilterController(context, form.Lower(), form.Menu(), form.TitleStrip(), this)),
+      m_debts(new TDebtsController(context, form.Controller(TTableKind::Dolg), form.Controller(TTableKind::Returns),
+                                   form.ReturnsStrip(), this)),
+      m_clear(new TClearTablesForm(&form)) {
+    TMyType& state = m_context.state;
+    m_context.money.SetView(this);
+    m_context.hooks.totalsChanged = [this](TDataGrid&) { RefreshTotals(); };
+    m_context.filters.onChanged = [this](TTableKind) {
+        m_search->Discard();
+        RefreshTotals();
+    };
+    m_context.money.purse.reapplyFilter = [this](TTableKind kind) { m_context.filters.ReapplyFilter(kind); };
+
+    for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg, TTableKind::PlanRashod,
+                            TTableKind::PlanDohod, TTableKind::Returns}) {
+        if (TLedgerGrid* view = m_form.Grid(kind))
+            m_search->Attach(view, state.Grid(kind));
+    }
+    if (TKindsListView* list = m_form.KindsList(gridid::BaseRashod))
+        m_search->AttachKinds(list, state.vidRashodGrid);
+    if (TKindsListView* list = m_form.KindsList(gridid::BaseDohod))
+        m_search->AttachKinds(list, state.vidDohodGrid);
+    for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg, TTableKind::PlanRashod,
+                            TTableKind::PlanDohod, TTableKind::Returns})
+        if (TGridController* c = m_form.Controller(kind))
+            connect(c, &TGridController::BecameCurrent, this, &TMoneyViews::CurrentChanged);
+
+    m_filter->dialogOver = [this] { return static_cast<QWidget*>(&m_form); };
+    m_filter->focusGrid = [this](TTableKind kind) {
+        if (TLedgerGrid* view = m_form.Grid(kind))
+            view->setFocus();
+    };
+    m_filter->clearSearch = [this] { m_search->ClearText(); };
+
+    // Keys typed into the search box must not reach the records through the record buttons.
+    for (QPushButton* button : {m_form.ToolBarPanel()->PravkaButton(), m_form.ToolBarPanel()->DeleteButton()})
+        connect(m_search, &TSearchController::SearchBoxFocused, button, [button](bool focused) {
+            button->setEnabled(!focused);
+        });
+
+    if (QAction* clear = m_form.Menu()->Item(QStringLiteral("ClearBaseMenu")))
+        connect(clear, &QAction::triggered, this, &TMoneyViews::ClearTables);
+    connect(m_form.PlanTabs(), &QTabWidget::currentChanged, this, &TMoneyViews::SectionShown);
+    connect(m_form.BaseTabs(), &QTabWidget::currentChanged, this, &TMoneyViews::SectionShown);
+    connect(&m_form, &TQuorvaneForm::SectionShown, this, &TMoneyViews::SectionShown);
+    connect(&m_form, &TQuorvaneForm::BaseOpened, this, &TMoneyViews::BaseOpened);
+}
+
+TMoneyViews::~TMoneyViews() {
+    m_context.money.SetView(nullptr);
+    m_context.hooks.totalsChanged = nullptr;
+    m_context.filters.onChanged = nullptr;
+    m_context.money.purse.reapplyFilter = nullptr;
+}
+
+void TMoneyViews::SetFilterForm(TFilterForm* form) { m_filter->SetForm(form); }
+
+TTableKind TMoneyViews::PageKind() const {
+    switch (m_form.Section()) {
+    case TQuorvaneForm::Dohod:
+        return TTableKind::Dohod;
+    case TQuorvaneForm::Dolg:
+        return TTableKind::Dolg;
+    case TQuorvaneForm::Plan:
+        return m_form.PlanTabs()->currentIndex() == 0 ? TTableKind::PlanRashod : TTableKind::PlanDohod;
+    default:
+        return TTableKind::Rashod;
+    }
+}
+
+TTableKind TMoneyViews::TotalsKind() const {
+    const TTableKind page = PageKind();
+    const TDataGrid* current = m_context.state.current;
+    if (page == TTableKind::Dolg && current && current->kind == TTableKind::Returns)
+        return TTableKind::Returns;
+    return page;
+}
+
+void TMoneyViews::RefreshTotals() {
+    const int section = m_form.Section();
+    if (section <= TQuorvaneForm::Plan) {
+        const TTableKind kind = TotalsKind();
+        if (ShowsTotals(kind))
+            m_itogi->Show(m_context.money.TotalsPanel(kind));
+    } else if (section == TQuorvaneForm::Analis) {
+        m_itogi->ShowPursesOnly(TItogi::PursesGrid(m_context.state));
+    } else {
+        m_itogi->Clear();
+    }
+    if (m_pursePage)
+        m_pursePage->RefreshTotal();
+}
+
+void TMoneyViews::SectionShown() {
+    TMyType& state = m_context.state;
+    const int section = m_form.Section();
+    m_form.Menu()->FilterMenu()->menuAction()->setVisible(section <= TQuorvaneForm::Plan);
+    if (section <= TQuorvaneForm::Plan) {
+        const TTableKind kind = PageKind();
+        m_filter->ShowFor(kind);
+        if (kind == TTableKind::Dolg)
+            m_debts->FollowSelection();
+        m_search->Target(state.current);
+    } else if (section == TQuorvaneForm::Analis) {
+        m_search->ClearText();
+        m_search->Target(nullptr);
+    } else {
+        const int tab = m_form.BaseTabs()->currentIndex();
+        if (tab == 0)
+            m_search->TargetKinds(&state.vidRashodGrid);
+        else if (tab == 1)
+            m_search->TargetKinds(&state.vidDohodGrid);
+        else
+            m_search->Target(nullptr);
+        if (m_pursePage) {
+            m_pursePage->RefreshSelector();
+            m_pursePage->RefreshCheckBox();
+            // The keys go to the purses at once, as they go to the table on the other pages.
+            if (tab == 2 && m_pursePage->isVisible() && !m_pursePage->isAncestorOf(QApplication::focusWidget()))
+                m_pursePage->PurseGrid()->setFocus();
+        }
+    }
+    RefreshTotals();
+}
+
+void TMoneyViews::CurrentChanged() {
+    if (m_form.Section() > TQuorvaneForm::Plan)
+        return;
+    m_search->Target(m_context.state.current);
+    RefreshTotals();
+}
+
+void TMoneyViews::BaseOpened() {
+    if (m_pursePage) {
+        m_pursePage->RefreshSelector();
+        m_pursePage->RefreshCheckBox();
+    }
+    m_search->Discard();
+    RefreshTotals();
+}
+
+void TMoneyViews::ClearTables() {
+    TMyType& state = m_context.state;
+    m_context.editors.CloseAndCommit();
+    m_clear->Run(&m_form, [this, &state](const TClearRequest& request) {
+        const bool checked[] = {request.rashod, request.dohod, request.dolg, request.planRashod, request.planDohod};
+        const TTableKind kinds[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg, TTableKind::PlanRashod,
+                                    TTableKind::PlanDohod};
+        const bool onLedgerPage = m_form.Section() <= TQuorvaneForm::Plan;
+        const TTableKind page = PageKind();
+        const bool cleared = m_context.money.ClearTablesByPeriod(request, [&] {
+            m_context.editors.CloseAndCommit();
+            // The page's filter goes, and so does the filter of every table that loses rows, whose
+            // listed rows and filtered totals would no longer hold.
+            for (int i = 0; i < 5; ++i) {
+                TDataGrid& grid = state.Grid(kinds[i]);
+                if ((checked[i] || (onLedgerPage && kinds[i] == page)) && (grid.filterActive || grid.filterChoice))
+                    m_context.hooks.DropFilter(grid);
+            }
+        });
+        if (!cleared)
+            return;
+        m_search->Discard();
+        if (onLedgerPage)
+            m_filter->ShowFor(page);
+        RefreshTotals();
+    });
+}
+
+void TMoneyViews::TotalsChanged() { RefreshTotals(); }
+
+void TMoneyViews::PurseAmountsChanged() {
+    if (m_pursePage)
+        m_pursePage->RefreshTotal();
+    RefreshTotals();
+}
+
+void TMoneyViews::PurseListChanged() {
+    // A purse just named in the empty row leaves the grid without a row for the next one.
+    m_context.general.EnsureNewRow(m_context.state.Grid(TTableKind::Purse));
+    if (m_pursePage)
+        m_pursePage->RefreshSelector();
+    RefreshTotals();
+}
+
+void TMoneyViews::ReturnsShown() { m_debts->ReturnsShown(); }
