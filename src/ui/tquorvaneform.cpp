@@ -561,6 +561,27 @@ void TQuorvaneForm::resizeEvent(QResizeEvent* event) {
     LayOutRegions();
     LayOutToolBar();
     SizePendingViews();
+    // A grid whose columns no longer fit after the window shrank shares its width out again.
+    if (!m_baseOpen)
+        return;
+    QList<QTableView*> views;
+    for (TGridController* c : m_controllers)
+        views << c->View();
+    for (TKindsPicker* p : m_pickers)
+        views << p;
+    for (QTableView* view : views) {
+        if (!view->isVisible() || !view->model() || view->viewport()->width() < 50)
+            continue;
+        int total = 0;
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            total += view->columnWidth(c);
+        if (total <= view->viewport()->width())
+            continue;
+        if (auto* grid = qobject_cast<TLedgerGrid*>(view); grid && qobject_cast<TGridModel*>(grid->model()))
+            AutoSize(grid);
+        else
+            AutoSizeKinds(view);
+    }
 }
 
 void TQuorvaneForm::AutoSize(TLedgerGrid* grid) {
