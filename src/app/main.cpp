@@ -11,6 +11,7 @@
 #include "ui/tquorvaneform.h"
 #include "ui/tsettingsform.h"
 #include "ui/tuserform.h"
+#include "ui/tuserspage.h"
 #include "ui/twidgetpresenter.h"
 #include "users/tfirstrunlogic.h"
 #include "users/tloginlogic.h"
@@ -79,7 +80,9 @@ int main(int argc, char** argv) {
     auto settingsForm = std::make_unique<TSettingsForm>();
     auto problemsForm = std::make_unique<TProblemsForm>();
     userForm->SetFirstRunForm(notParolForm.get());
+    userForm->SetBasesSession(&context.bases);
     mainForm->SetHelperForm(helperForm.get());
+    mainForm->UsersPage()->SetUserForm(userForm.get());
 
     QObject::connect(userForm.get(), &TUserForm::LoggedIn, mainForm.get(), [&] {
         mainForm->SetUserCaption(state.userName);

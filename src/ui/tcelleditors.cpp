@@ -8,9 +8,29 @@
 #include <QDateEdit>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTimer>
+
+namespace {
+
+// Takes the one key press of an Enter whose work is done, wherever it is about to land, then steps
+// aside; it steps aside too once the events of that key have passed.
+class TEnterSwallower : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        qApp->removeEventFilter(this);
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+};
+
+} // namespace
 
 TCellEditors::TCellEditors(QObject* parent)
-    : QObject(parent), m_line(new QLineEdit), m_choice(new QComboBox), m_date(new QDateEdit) {
+    : QObject(parent), m_line(new QLineEdit), m_choice(new QComboBox), m_date(new QDateEdit),
+      m_enterSwallower(new TEnterSwallower(this)) {
     m_line->setFrame(false);
     m_choice->setEditable(false);
     m_choice->setFrame(false);
@@ -24,6 +44,13 @@ TCellEditors::TCellEditors(QObject* parent)
     }
     m_choice->view()->installEventFilter(this);
     connect(m_choice, qOverload<int>(&QComboBox::activated), this, [this] {
+        // The list's popup takes Enter at its shortcut stage; the key press itself comes after and
+        // must not act a second time on whatever the commit opened next.
+        if (m_enterInPopup) {
+            qApp->installEventFilter(m_enterSwallower);
+            QTimer::singleShot(500, m_enterSwallower, [this] { qApp->removeEventFilter(m_enterSwallower); });
+        }
+        m_enterInPopup = false;
         if (m_kind == TEditorKind::Choice)
             Finish(TEditorExit::Enter);
     });
@@ -137,6 +164,14 @@ void TCellEditors::Finish(TEditorExit exit) {
 bool TCellEditors::eventFilter(QObject* watched, QEvent* event) {
     if (m_kind == TEditorKind::None)
         return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride && watched == m_choice->view()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_enterInPopup = true;
+            QTimer::singleShot(0, this, [this] { m_enterInPopup = false; });
+        }
+        return false;
+    }
     if (event->type() == QEvent::FocusOut && watched == Current()) {
         // The choice list's own popup and the calendar take the focus without leaving the editor.
         QWidget* now = QApplication::focusWidget();

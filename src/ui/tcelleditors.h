@@ -69,5 +69,8 @@ private:
     int m_row = -1;
     QString m_stored;
     bool m_closing = false;
+    // Enter reached the choice list's popup at its shortcut stage (the popup chooses there).
+    bool m_enterInPopup = false;
+    QObject* m_enterSwallower;
     TOperationsWithNumbers m_numbers;
 };
