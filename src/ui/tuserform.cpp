@@ -127,9 +127,9 @@ void TUserForm::ShowForSwitch() {
     m_password->setFocus();
 }
 
-void TUserForm::ShowForBases() {
+bool TUserForm::ShowForBases() {
     if (!m_bases)
-        return;
+        return false;
     SetMode(TMode::Bases);
     m_bases->Open();
     m_baseGrid->SetNames(m_bases->Names());
@@ -139,6 +139,7 @@ void TUserForm::ShowForBases() {
     raise();
     activateWindow();
     m_baseGrid->setFocus();
+    return true;
 }
 
 void TUserForm::Accept() {

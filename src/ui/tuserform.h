@@ -28,8 +28,9 @@ public:
     void ShowForLogin();
     // "Сменить пользователя": the users that can log in, the current one selected. Modal.
     void ShowForSwitch();
-    // "Базы пользователей": the base list as it is, with nothing changed yet.
-    void ShowForBases();
+    // "Базы пользователей": the base list as it is, with nothing changed yet. False when the dialog
+    // was given no bases session to show.
+    bool ShowForBases();
     TMode Mode() const { return m_mode; }
 
     QComboBox* NameBox() const { return m_names; }

@@ -170,7 +170,8 @@ void TUsersPage::OpenBases(bool fromPopup) {
     m_context.editors.CloseAndCommit();
     m_focusBeforeBases = QApplication::focusWidget();
     m_form.setEnabled(false);
-    m_userForm->ShowForBases();
+    if (!m_userForm->ShowForBases())
+        m_form.setEnabled(true);
 }
 
 void TUsersPage::AfterBases() {
