@@ -13,6 +13,7 @@
 #include "ui/tquorvaneform.h"
 #include "ui/tsettingsform.h"
 #include "ui/tuserform.h"
+#include "ui/tuserspage.h"
 #include "ui/twidgetpresenter.h"
 #include "users/tbaselocation.h"
 #include "users/tfirstrunlogic.h"
@@ -98,7 +99,9 @@ int main(int argc, char** argv) {
     auto problemsForm = std::make_unique<TProblemsForm>(
         [&] { return RunDiagnostics(attributes, state.paths.dataRoot, state.baseFolder); });
     userForm->SetFirstRunForm(notParolForm.get());
+    userForm->SetBasesSession(&context.bases);
     mainForm->SetHelperForm(helperForm.get());
+    mainForm->UsersPage()->SetUserForm(userForm.get());
 
     QObject::connect(userForm.get(), &TUserForm::LoggedIn, mainForm.get(), [&] {
         mainForm->SetUserCaption(state.userName);

@@ -21,7 +21,7 @@ TAppContext::TAppContext() : users(state, TUserHooks{[this] { RecomputeAll(); },
         if (answer.duplicateRow >= 0)
             result.selectRow = grid.GridRowOf(answer.duplicateRow);
         if (usersChanged)
-            usersChanged(answer);
+            usersChanged(tableRow, answer);
         return true;
     };
 }

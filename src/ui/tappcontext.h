@@ -9,6 +9,8 @@
 #include "money/tmoney.h"
 #include "money/tmoneyhooks.h"
 #include "ui/tcelleditors.h"
+#include "users/tbasessession.h"
+#include "users/tpassworddialoglogic.h"
 #include "users/tuserslogic.h"
 
 #include <functional>
@@ -28,12 +30,14 @@ public:
     TGeneralClass general{state, hooks};
     TEditClass edit{state, general, hooks};
     TUsersLogic users;
+    TPasswordDialogLogic passwords{state};
+    TBasesSession bases{state};
     TKindsLists kinds{state};
     TCellEditors editors;
 
-    // What a users-grid commit changed beyond its cell (the caption, the administrator commands, a
-    // reloaded base): the main window follows.
-    std::function<void(const TUsersLogic::TAnswer&)> usersChanged;
+    // What a users-grid commit of a row of the users table changed beyond its cell (a new user's
+    // password to ask, the caption, the administrator commands, a reloaded base): the main window follows.
+    std::function<void(int userRow, const TUsersLogic::TAnswer&)> usersChanged;
 
     // After a base was read into memory: every total, and the filters kept in its settings.
     void RecomputeAll() {

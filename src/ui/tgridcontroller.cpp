@@ -34,7 +34,7 @@ TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditCl
     });
     connect(m_view, &TLedgerGrid::DeleteRequested, this, [this](int row) {
         m_editors.CloseAndCommit();
-        m_general.DeleteLedgerRow(m_grid, row, true);
+        DeleteRow(row);
         m_view->setFocus();
     });
     connect(m_view, &TLedgerGrid::DownOnLastRow, this, [this] {
@@ -77,6 +77,13 @@ void TGridController::Refresh() {
     m_model->Rebind();
     m_view->Captions()->SetSortMark(TGeneralClass::IsSortable(m_grid) ? m_grid.SortColumn : -1, m_grid.SortAscending);
     m_view->ShowCell(m_grid.col, m_grid.row);
+}
+
+void TGridController::DeleteRow(int gridRow) {
+    if (deleteRow)
+        deleteRow(gridRow);
+    else
+        m_general.DeleteLedgerRow(m_grid, gridRow, true);
 }
 
 void TGridController::EditCurrent() {

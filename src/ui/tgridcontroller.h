@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class TCellEditors;
 class TDataGrid;
 class TEditClass;
@@ -30,6 +32,10 @@ public:
     void EditCurrent();
     // The view's selection, sort mark and rows from the descriptor.
     void Refresh();
+    // The Delete key and the delete commands on a row: the ledger rule, or the view's own.
+    void DeleteRow(int gridRow);
+    // Set for a view whose rows are not records (the users): their own delete rule.
+    std::function<void(int gridRow)> deleteRow;
 
 Q_SIGNALS:
     // A kind or name column was entered: the page's kinds picker takes the focus.

@@ -60,7 +60,8 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
 
     Add(m_admin, QStringLiteral("Очистить таблицы"), QStringLiteral("ClearBaseMenu"));
     Add(m_admin, QStringLiteral("Пересчитать суммы в кошельке"), QStringLiteral("ReCalculateMenu"))->setVisible(false);
-    Add(m_admin, QStringLiteral("Сменить пользователя"), QStringLiteral("NewUserMenu"))->setVisible(false);
+    // Shown: without it a running program has no way to let another member of the family in.
+    Add(m_admin, QStringLiteral("Сменить пользователя"), QStringLiteral("NewUserMenu"));
     Add(m_admin, QStringLiteral("Где хранятся базы программы"), QStringLiteral("SettingMenu"));
     Add(m_admin, QStringLiteral("Оптимизация баз"), QStringLiteral("OptimizationBaseMenu"));
     Add(m_admin, QStringLiteral("Возможные неполадки"), QStringLiteral("ErrorAtributesBaseMenu"));

@@ -26,6 +26,7 @@
 #include "ui/tsectionpanel.h"
 #include "ui/ttitlestrip.h"
 #include "ui/ttoolbarpanel.h"
+#include "ui/tuserspage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -176,6 +177,7 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     connect(&m_context.editors, &TCellEditors::Opened, this, [this] { RefreshCommands(); });
     connect(&m_context.editors, &TCellEditors::Done, this, [this] { RefreshCommands(); });
     m_moneyViews = new TMoneyViews(*this, m_context, m_pursePage);
+    m_usersPage = new TUsersPage(*this, m_context);
     qApp->installEventFilter(this);
     SwitchSection(0);
 }
@@ -284,7 +286,10 @@ void TQuorvaneForm::OnDelete() {
     if (!g)
         return;
     m_context.editors.CloseAndCommit();
-    m_context.general.DeleteLedgerRow(*g, g->row, true);
+    if (TGridController* c = Controller(g->kind))
+        c->DeleteRow(g->row);
+    else
+        m_context.general.DeleteLedgerRow(*g, g->row, true);
 }
 
 void TQuorvaneForm::ReloadKindsViews(TDataVidGrid& list) {
@@ -317,6 +322,9 @@ TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid
     m_controllers.insert(int(kind), c);
     connect(c, &TGridController::BecameCurrent, this, [this] { RefreshCommands(); });
     connect(c, &TGridController::SelectionChangedByUser, this, [this] { RefreshCommands(); });
+    // The purses and the users have a popup of their own (TUsersPage).
+    if (kind == TTableKind::Purse || kind == TTableKind::User)
+        return c;
     connect(c, &TGridController::PopupRequested, this, [this, c](int, int, const QPoint& at) {
         QMenu popup;
         popup.setObjectName(QStringLiteral("MyPopupMenu"));
@@ -608,8 +616,28 @@ void TQuorvaneForm::AutoSizeKinds(QWidget* view) {
 }
 
 void TQuorvaneForm::OpenBase() {
+    TBaseLoader::OpenBase(m_context.state);
+    m_context.RecomputeAll();
+    ShowOpenedBase();
+}
+
+void TQuorvaneForm::RefreshViews() {
+    for (TGridController* c : m_controllers) {
+        TDataGrid& g = c->Grid();
+        g.row = std::clamp(g.row, 1, std::max(1, g.GridRowCount() - 1));
+        g.col = std::clamp(g.col, 0, std::max(0, g.ColumnCount() - 1));
+        c->Refresh();
+    }
+    for (TKindsPicker* p : m_pickers)
+        p->Reload();
+    for (TKindsListView* l : m_lists)
+        l->Reload();
+    if (m_baseOpen)
+        Q_EMIT BaseOpened(); // the money views show the reloaded tables too
+}
+
+void TQuorvaneForm::ShowOpenedBase() {
     TMyType& state = m_context.state;
-    TBaseLoader::OpenBase(state);
     // Every kind of both lists starts sorted by its names.
     for (TDataVidGrid* list : {&state.vidRashodGrid, &state.vidDohodGrid}) {
         for (int k = 0; k < list->Table->RowCount(); ++k)
@@ -617,16 +645,11 @@ void TQuorvaneForm::OpenBase() {
         list->SortColumn = 0;
         list->SortAscending = true;
     }
-    m_context.RecomputeAll();
     for (TGridController* c : m_controllers) {
         c->Grid().col = 0;
         c->Grid().row = 1;
-        c->Refresh();
     }
-    for (TKindsPicker* p : m_pickers)
-        p->Reload();
-    for (TKindsListView* l : m_lists)
-        l->Reload();
+    RefreshViews();
     m_baseOpen = true;
     ApplySettings();
     Q_EMIT BaseOpened();

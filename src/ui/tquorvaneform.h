@@ -31,6 +31,7 @@ class TPursePage;
 class TSectionPanel;
 class TTitleStrip;
 class TToolBarPanel;
+class TUsersPage;
 struct TEditRequest;
 
 // The main window: the section buttons, the toolbar, the title strip, the six pages and the lower
@@ -48,6 +49,11 @@ public:
 
     // Opens the base of the logged-in user into the window: what the first activation does.
     void OpenBase();
+    // A base already read into memory (another user's, after a switch) shown from the first page with
+    // its own window settings and column widths.
+    void ShowOpenedBase();
+    // The views read the tables again (the open base was reloaded under them), keeping their places.
+    void RefreshViews();
     void SwitchSection(int index);
     int Section() const { return m_section; }
     bool BaseOpen() const { return m_baseOpen; }
@@ -71,6 +77,7 @@ public:
     TTitleStrip* ReturnsStrip() const { return m_returnsStrip; }
     TPursePage* PursePage() const { return m_pursePage; }
     TMoneyViews* MoneyViews() const { return m_moneyViews; }
+    TUsersPage* UsersPage() const { return m_usersPage; }
     void SetCalculator(TCalcForm* calc) { m_calc = calc; }
     // The dialog "Фильтровать..." made by the program; the window makes its own when given none.
     void SetFilterForm(TFilterForm* form);
@@ -141,6 +148,7 @@ private:
     QMap<int, TKindsListView*> m_lists;        // by grid id
     QMap<int, TKindsListController*> m_listControllers; // by grid id
     TKindsCommands* m_kindsCommands = nullptr;
+    TUsersPage* m_usersPage = nullptr;
     THelperForm* m_helper = nullptr;
     std::unique_ptr<THelperForm> m_ownHelper;
     QMap<int, QSplitter*> m_pageSplitters;     // ledger page splitters by table kind

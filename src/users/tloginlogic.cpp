@@ -54,9 +54,9 @@ bool TLoginLogic::ReadMarker() {
     TMemTable marker;
     if (!marker.LoadFromFile(path) || marker.RowCount() == 0 || marker.Row(0)->Cell(0) != QLatin1String("0"))
         return false;
-    const QString earlierList = JoinPath(JoinPath(m_state.paths.programDataFolder, QStringLiteral("BASE")),
-                                         QStringLiteral("baseuser"));
-    if (!QFileInfo::exists(earlierList)) return true;
+    // The earlier version kept its bases in the program data folder, whatever the data root is now.
+    const QString earlierBases = JoinPath(m_state.paths.programDataFolder, QStringLiteral("BASE"));
+    if (!QFileInfo::exists(JoinPath(earlierBases, QStringLiteral("baseuser")))) return true;
     if (Messages().AskYesNo({QStringLiteral("Обнаружены базы предыдущей версии Vellumora."),
                              QStringLiteral("Продолжить работу с этими базами?")},
                             TMsgButton::Yes)) {
@@ -64,7 +64,9 @@ bool TLoginLogic::ReadMarker() {
         return true;
     }
     if (Messages().AskYesNo({QStringLiteral("Удалить базы программы \"Vellumora\"?")}, TMsgButton::No)) {
-        if (!QDir(m_state.BaseRoot()).removeRecursively())
+        // The folder found is the one deleted: when the data root is elsewhere, its BASE holds the
+        // family's current bases and stays. A link is not followed into whatever it points at.
+        if (QFileInfo(earlierBases).isSymLink() || !QDir(earlierBases).removeRecursively())
             Messages().ShowError({QStringLiteral("Не удалось удалить базы программы."),
                                   QStringLiteral("Очистите базы через главное меню программы.")});
         WriteMarker();

@@ -17,13 +17,16 @@ bool HaveE2ETools() {
            !QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty();
 }
 
+// The server runs with -noreset: a reset when its last client goes (a killed program, say) can
+// bring the virtual server down.
 TVirtualDisplay::TVirtualDisplay() {
     for (int n = 150; n < 250; ++n) {
         if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
             continue;
         const QString name = QStringLiteral(":%1").arg(n);
         m_xvfb.start(QStringLiteral("Xvfb"), {name, QStringLiteral("-screen"), QStringLiteral("0"),
-                                              QStringLiteral("1366x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                                              QStringLiteral("1366x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                              QStringLiteral("-noreset")});
         if (!m_xvfb.waitForStarted(5000))
             return;
         QElapsedTimer t;

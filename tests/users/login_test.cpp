@@ -1,5 +1,6 @@
 #include "users/tloginlogic.h"
 
+#include "storage/tinistorage.h"
 #include "storage/tsettingsfiles.h"
 #include "users/passwordcode.h"
 #include "users/tfirstrunlogic.h"
@@ -304,6 +305,32 @@ TEST(LoginDialogCreation, BasesOfAnEarlierVersionAreKeptOrDeletedAsAnswered) {
             EXPECT_EQ(RowsOfFile(marker), TRows({{"1"}}));
         }
     }
+}
+
+TEST(LoginDialogCreation, OnlyTheEarlierBasesAreDeletedWhenTheDataRootIsElsewhere) {
+    TLoginBench t;
+    TBooks& b = t.books;
+    // The family's bases moved to another folder; the earlier version left its own in the program data folder.
+    const QString otherRoot = b.home.Path() + "/elsewhere/";
+    QDir().mkpath(otherRoot + "BASE/Дом");
+    WriteRows(otherRoot + "BASE/baseuser", {{"Дом"}});
+    WriteRows(otherRoot + "BASE/Дом/rashod", {{"01.01.2024", "Еда", "Хлеб", "10", "рубль", "", "Папа"}});
+    TIniStorage ini;
+    ini.WriteString("path base", "path", otherRoot);
+    ASSERT_TRUE(ini.SaveToFile(b.home.ProgramData() + "/pathbase.ini"));
+    WriteRows(b.home.ProgramData() + "/path", {{"0"}});
+    b.SetBases({"Старая"});
+    WriteRows(b.File("Старая", "rashod"), {{"01.01.2010", "Еда", "Хлеб", "10", "рубль", "", "Папа"}});
+
+    TMessageRecorder rec;
+    rec.Answer(TMsgButton::No);
+    rec.Answer(TMsgButton::Yes);
+    t.login.PrepareAtCreation();
+    EXPECT_EQ(t.books.state.paths.dataRoot, otherRoot);
+    EXPECT_FALSE(QFileInfo::exists(b.home.ProgramData() + "/BASE"));
+    EXPECT_EQ(RowsOfFile(otherRoot + "BASE/Дом/rashod").size(), 1u);
+    EXPECT_EQ(RowsOfFile(otherRoot + "BASE/baseuser"), TRows({{"Дом"}}));
+    EXPECT_EQ(RowsOfFile(b.home.ProgramData() + "/path"), TRows({{"1"}}));
 }
 
 namespace {

@@ -1,0 +1,153 @@
+// An administrator adds a second user with a password and a second base; the second user logs in
+// through "Сменить пользователя" and types an expense; after restarts each user's records stay in
+// their own base.
+#include "e2edriver.h"
+
+#include "qtprint.h"
+#include "storage/tmemtable.h"
+#include "users/passwordcode.h"
+
+#include <QDate>
+#include <QDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using TRows = std::vector<QStringList>;
+
+TRows Rows(const QString& path) {
+    TMemTable t;
+    EXPECT_TRUE(t.LoadFromFile(path)) << path.toStdString();
+    TRows out;
+    for (int i = 0; i < t.RowCount(); ++i)
+        out.push_back(t.Row(i)->Cells());
+    return out;
+}
+
+void Pause(int ms) { QThread::msleep(ulong(ms)); }
+
+QString Today() { return QDate::currentDate().toString("dd.MM.yyyy"); }
+
+// One key at a time with room between them: a choice list opens its popup after the key before.
+void SlowKeys(TE2EProgram& program, const QString& window, const QStringList& keys) {
+    for (const QString& k : keys) {
+        program.Keys(window, {k});
+        Pause(400);
+    }
+}
+
+// The first expense of the open base from the kinds picker, with a sum.
+void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum) {
+    SlowKeys(program, window, {"Right", "Return", "Return"});
+    program.Type(window, sum);
+    SlowKeys(program, window, {"Return", "Return", "Escape"});
+}
+
+// F10 and "Выйти из программы?" answered.
+bool Quit(TE2EProgram& program, const QString& window) {
+    program.Keys(window, {"F10"});
+    const QString question = program.WaitWindow("^   Подтвердите$");
+    if (question.isEmpty())
+        return false;
+    program.Keys(question, {"Return"});
+    return program.WaitExit(15000);
+}
+
+} // namespace
+
+TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
+    if (!HaveE2ETools())
+        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    TVirtualDisplay display;
+    ASSERT_TRUE(display.IsUp());
+    QTemporaryDir home;
+    const QString root = home.path() + "/share/Quorvane/BASE";
+    const QStringList motherExpense = {Today(), "Продукты", "Крупы", "111", "рубль", "", "Мама"};
+    const QStringList fatherExpense = {Today(), "Продукты", "Крупы", "500", "рубль", "", "Папа"};
+    {
+        TE2EProgram program(display, home.path());
+        ASSERT_TRUE(program.Start());
+        const QString login = program.WaitWindow("^Войти$");
+        ASSERT_FALSE(login.isEmpty()) << program.Output().toStdString();
+        program.Keys(login, {"shift+Tab"});
+        program.Type(login, "Мама");
+        program.Keys(login, {"Tab", "Return"});
+        const QString main = program.WaitWindow("Пользователь: Мама$");
+        ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
+        Pause(500);
+        TypeExpense(program, main, "111");
+
+        // The Bases page, its users tab, and "Действия" / "Базы пользователей": a second base.
+        SlowKeys(program, main, {"F7", "ctrl+Tab", "ctrl+Tab", "ctrl+Tab", "alt", "Right", "Down", "Down", "Down", "Return"});
+        const QString bases = program.WaitWindow("^Базы пользователей$");
+        ASSERT_FALSE(bases.isEmpty());
+        SlowKeys(program, bases, {"Down"});
+        program.Type(bases, "Работа");
+        SlowKeys(program, bases, {"Return", "Tab", "Tab", "Tab", "Tab", "Return"});
+        ASSERT_TRUE(program.WaitGone("^Базы пользователей$"));
+
+        // The second user typed into the users grid: his password, his base, an ordinary role.
+        SlowKeys(program, main, {"Down"});
+        program.Type(main, "Папа");
+        SlowKeys(program, main, {"Return"});
+        const QString password = program.WaitWindow("^Задайте пароль для нового пользователя$");
+        ASSERT_FALSE(password.isEmpty());
+        program.Type(password, "123");
+        program.Keys(password, {"Tab"});
+        program.Type(password, "123");
+        program.Keys(password, {"Return"});
+        ASSERT_TRUE(program.WaitGone("^Задайте пароль для нового пользователя$"));
+        Pause(400);
+        SlowKeys(program, main, {"Down", "Return", "Down", "Return"});
+        program.Screenshot(home.path() + "/users.png");
+
+        // "Администрирование" / "Сменить пользователя", and the father in.
+        SlowKeys(program, main, {"alt", "Right", "Right", "Down", "Down", "Return"});
+        const QString switchDialog = program.WaitWindow("^Войти$");
+        ASSERT_FALSE(switchDialog.isEmpty());
+        SlowKeys(program, switchDialog, {"shift+Tab", "Down", "Tab"});
+        program.Type(switchDialog, "123");
+        program.Keys(switchDialog, {"Return"});
+        const QString father = program.WaitWindow("Пользователь: Папа$");
+        ASSERT_FALSE(father.isEmpty()) << program.Output().toStdString();
+        Pause(500);
+        TypeExpense(program, father, "500");
+        program.Screenshot(home.path() + "/father.png");
+        ASSERT_TRUE(Quit(program, father));
+    }
+    const TRows users = Rows(root + "/user");
+    ASSERT_EQ(users.size(), 2u);
+    EXPECT_EQ(users[1], QStringList({"Папа", "Работа", "Обычный пользователь", PasswordCode("123")}));
+    EXPECT_EQ(Rows(root + "/baseuser"), TRows({{"Base1"}, {"Работа"}}));
+    EXPECT_EQ(Rows(root + "/Base1/rashod"), TRows({motherExpense}));
+    EXPECT_EQ(Rows(root + "/Работа/rashod"), TRows({fatherExpense}));
+
+    // Each opens their own base after a restart; neither base takes the other's record.
+    const struct {
+        const char* user;
+        QStringList keys; // from the password field: the name, then the password
+        const char* password;
+    } restarts[] = {
+        {"Папа", {}, "123"}, // the last user is offered
+        {"Мама", {"shift+Tab", "Up", "Tab"}, ""},
+    };
+    for (const auto& r : restarts) {
+        SCOPED_TRACE(r.user);
+        TE2EProgram again(display, home.path());
+        ASSERT_TRUE(again.Start());
+        const QString login = again.WaitWindow("^Войти$");
+        ASSERT_FALSE(login.isEmpty());
+        SlowKeys(again, login, r.keys);
+        if (*r.password)
+            again.Type(login, QString::fromUtf8(r.password));
+        again.Keys(login, {"Return"});
+        const QString main = again.WaitWindow(QStringLiteral("Пользователь: %1$").arg(QString::fromUtf8(r.user)));
+        ASSERT_FALSE(main.isEmpty()) << again.Output().toStdString();
+        Pause(500);
+        ASSERT_TRUE(Quit(again, main));
+        EXPECT_EQ(Rows(root + "/Base1/rashod"), TRows({motherExpense}));
+        EXPECT_EQ(Rows(root + "/Работа/rashod"), TRows({fatherExpense}));
+    }
+}
