@@ -33,7 +33,8 @@ TUserForm::TUserForm(TLoginLogic& logic, QWidget* parent)
     m_password->setObjectName(QStringLiteral("ParolEdit"));
     m_password->setEchoMode(QLineEdit::Password);
     m_password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-    m_names->setMinimumWidth(240);
+    // Wide enough for the prompt of a first start to show whole.
+    m_names->setMinimumWidth(std::max(240, m_names->fontMetrics().horizontalAdvance(kNewUserPrompt) + 48));
     auto* form = new QFormLayout(m_loginPage);
     form->setContentsMargins(0, 0, 0, 0);
     form->addRow(QStringLiteral("Пользователь"), m_names);
