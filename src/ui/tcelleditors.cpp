@@ -111,6 +111,17 @@ void TCellEditors::Open(TLedgerGrid* view, const TEditRequest& request, const QS
     Q_EMIT Opened();
 }
 
+void TCellEditors::Detach() {
+    m_kind = TEditorKind::None;
+    for (QWidget* w : {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)}) {
+        if (!w)
+            continue;
+        w->hide();
+        w->setParent(nullptr);
+    }
+    m_view = nullptr;
+}
+
 void TCellEditors::CloseAndCommit() {
     if (IsOpen())
         Finish(TEditorExit::FocusOut);

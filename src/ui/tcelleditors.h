@@ -33,6 +33,9 @@ public:
     // Closes the open editor the way leaving it does (a commit follows); nothing when none is open.
     void CloseAndCommit();
     bool IsOpen() const { return m_kind != TEditorKind::None; }
+    // Takes the editors out of the grid they were last opened over, without a commit: the grid is
+    // about to go, and the editors must not go with it (they are the program's, used again).
+    void Detach();
     TEditorKind Kind() const { return m_kind; }
     TLedgerGrid* View() const { return m_view; }
     int Col() const { return m_col; }

@@ -238,8 +238,16 @@ void TQuorvaneForm::RunDateOptimisation() {
 TQuorvaneForm::~TQuorvaneForm() {
     qApp->removeEventFilter(this);
     m_context.kinds.listChanged = nullptr;
-    // The window's grids and controllers go first; an editor closing with them must reach nobody.
+    // The window's grids and controllers go first; an editor closing with them must reach nobody,
+    // and the editors themselves stay out of the grids that are going.
     m_context.editors.disconnect();
+    m_context.editors.Detach();
+    // The window's controllers watch its widgets; they go before the widgets so that nothing they
+    // do reaches a widget half destroyed.
+    const QList<QObject*> children = this->children();
+    for (QObject* child : children)
+        if (!child->isWidgetType())
+            delete child;
 }
 
 THelperForm* TQuorvaneForm::Helper() {

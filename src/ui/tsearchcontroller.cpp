@@ -33,6 +33,7 @@ void InstallHighlights(QAbstractItemView* view, std::function<TExtents(int, int)
 TSearchController::TSearchController(TLowerPanel* lower, QObject* parent)
     : QObject(parent), m_lower(lower), m_box(lower->SearchEdit()) {
     QLineEdit* box = m_box;
+    m_boxObject = box;
     box->installEventFilter(this);
     connect(box, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!m_settingText)
@@ -192,7 +193,7 @@ void TSearchController::LaidOut() {
 }
 
 bool TSearchController::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_box || watched != m_box.data())
+    if (!m_box || watched != m_boxObject)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {

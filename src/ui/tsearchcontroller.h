@@ -58,6 +58,7 @@ private:
     TLowerPanel* m_lower;
     // Compared with in the key filter, which also sees the box's last events while the window goes.
     QPointer<QLineEdit> m_box;
+    const QObject* m_boxObject = nullptr; // compared as it is, without looking at what it still is
     TSearch m_search;
     const void* m_target = nullptr; // the TDataGrid or TDataVidGrid searched
     TDataGrid* m_grid = nullptr;
