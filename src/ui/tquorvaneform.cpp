@@ -244,10 +244,14 @@ TQuorvaneForm::~TQuorvaneForm() {
     m_context.editors.Detach();
     // The window's controllers watch its widgets; they go before the widgets so that nothing they
     // do reaches a widget half destroyed.
-    const QList<QObject*> children = this->children();
-    for (QObject* child : children)
-        if (!child->isWidgetType())
-            delete child;
+    QList<QObject*> controllers = {m_moneyViews, m_usersPage, m_kindsCommands};
+    for (TGridController* c : m_controllers)
+        controllers << c;
+    for (QObject* child : children())
+        if (qobject_cast<TKindsListController*>(child))
+            controllers << child;
+    for (QObject* c : controllers)
+        delete c;
 }
 
 THelperForm* TQuorvaneForm::Helper() {
