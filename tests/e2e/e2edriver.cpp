@@ -1,16 +1,24 @@
 #include "e2edriver.h"
 
+#include "storage/tmemtable.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
 #include <QThread>
 
-namespace {
-
 void Pause(int ms) { QThread::msleep(ulong(ms)); }
 
-} // namespace
+std::vector<QStringList> TableRows(const QString& path) {
+    TMemTable t;
+    std::vector<QStringList> out;
+    if (!t.LoadFromFile(path))
+        out.push_back({QStringLiteral("(the file cannot be read)")});
+    for (int i = 0; i < t.RowCount(); ++i)
+        out.push_back(t.Row(i)->Cells());
+    return out;
+}
 
 bool HaveE2ETools() {
     return !QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() &&

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <vector>
 
 // Drives the real program the way a person does: a virtual display, keys typed with xdotool,
 // windows found by their captions, and a private home with its own data folder.
@@ -56,3 +57,7 @@ private:
 
 // The tools the end-to-end tests need; a test is skipped when they are missing.
 bool HaveE2ETools();
+
+// The rows of a table file the program wrote, each as its cells.
+std::vector<QStringList> TableRows(const QString& path);
+void Pause(int ms);

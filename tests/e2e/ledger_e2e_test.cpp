@@ -13,16 +13,7 @@
 
 namespace {
 
-std::vector<QStringList> Rows(const QString& path) {
-    TMemTable t;
-    EXPECT_TRUE(t.LoadFromFile(path)) << path.toStdString();
-    std::vector<QStringList> out;
-    for (int i = 0; i < t.RowCount(); ++i)
-        out.push_back(t.Row(i)->Cells());
-    return out;
-}
 
-void Pause(int ms) { QThread::msleep(ulong(ms)); }
 
 QString Today(int plusDays = 0) { return QDate::currentDate().addDays(plusDays).toString("dd.MM.yyyy"); }
 
@@ -89,11 +80,11 @@ TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
         {Today(), "Продукты", "Молоко", "150", "рубль", "хлеб свежий", "Мама"},
         {Today(), "Коммунальные платежи", "Вывоз мусора", "99,5", "рубль", "", "Мама"},
     };
-    EXPECT_EQ(Rows(base + "/rashod"), expenses);
-    EXPECT_EQ(Rows(base + "/dohod"), (std::vector<QStringList>{{Today(), "Аванс", "50000", "рубль", "", "Мама"}}));
-    EXPECT_EQ(Rows(base + "/planrashod"),
+    EXPECT_EQ(TableRows(base + "/rashod"), expenses);
+    EXPECT_EQ(TableRows(base + "/dohod"), (std::vector<QStringList>{{Today(), "Аванс", "50000", "рубль", "", "Мама"}}));
+    EXPECT_EQ(TableRows(base + "/planrashod"),
               (std::vector<QStringList>{{"Продукты", "Крупы", Today(), Today(30), "3000", "рубль", "", "Мама"}}));
-    const std::vector<QStringList> users = Rows(home.path() + "/share/Quorvane/BASE/user");
+    const std::vector<QStringList> users = TableRows(home.path() + "/share/Quorvane/BASE/user");
     ASSERT_EQ(users.size(), 1u);
     EXPECT_EQ(users[0].mid(0, 2), QStringList({"Мама", "Base1"}));
     EXPECT_EQ(users[0][2], "1"); // the program writes its first administrator as "1"
@@ -113,7 +104,7 @@ TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
     ASSERT_FALSE(question.isEmpty());
     again.Keys(question, {"Return"});
     ASSERT_TRUE(again.WaitExit(15000));
-    EXPECT_EQ(Rows(base + "/rashod"), expenses);
+    EXPECT_EQ(TableRows(base + "/rashod"), expenses);
     if (!qEnvironmentVariableIsEmpty("VELLUMORA_KEEP_SCREENSHOTS"))
         QDir().rename(home.path() + "/typed.png", qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS") + "/typed.png");
 }

@@ -16,14 +16,6 @@ namespace {
 
 using Rows = std::vector<QStringList>;
 
-Rows ReadRows(const QString& path) {
-    TMemTable t;
-    EXPECT_TRUE(t.LoadFromFile(path)) << path.toStdString();
-    Rows out;
-    for (int i = 0; i < t.RowCount(); ++i)
-        out.push_back(t.Row(i)->Cells());
-    return out;
-}
 
 // The rows that hold anything: the purse table keeps its empty row for a new purse in the file.
 Rows Filled(Rows rows) {
@@ -31,7 +23,6 @@ Rows Filled(Rows rows) {
     return rows;
 }
 
-void Pause(int ms) { QThread::msleep(ulong(ms)); }
 
 QString Today() { return QDate::currentDate().toString("dd.MM.yyyy"); }
 
@@ -42,8 +33,8 @@ struct TMoneyFiles {
 };
 
 TMoneyFiles ReadMoneyFiles(const QString& base) {
-    return {Filled(ReadRows(base + "/purse")), ReadRows(base + "/dohod"), ReadRows(base + "/transfer_purse"),
-            ReadRows(base + "/dolg"), ReadRows(base + "/Debt/debt0")};
+    return {Filled(TableRows(base + "/purse")), TableRows(base + "/dohod"), TableRows(base + "/transfer_purse"),
+            TableRows(base + "/dolg"), TableRows(base + "/Debt/debt0")};
 }
 
 void KeepScreenshot(const QString& from, const QString& name) {

@@ -17,16 +17,7 @@ namespace {
 
 using TRows = std::vector<QStringList>;
 
-TRows Rows(const QString& path) {
-    TMemTable t;
-    EXPECT_TRUE(t.LoadFromFile(path)) << path.toStdString();
-    TRows out;
-    for (int i = 0; i < t.RowCount(); ++i)
-        out.push_back(t.Row(i)->Cells());
-    return out;
-}
 
-void Pause(int ms) { QThread::msleep(ulong(ms)); }
 
 QString Today() { return QDate::currentDate().toString("dd.MM.yyyy"); }
 
@@ -117,12 +108,12 @@ TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
         program.Screenshot(home.path() + "/father.png");
         ASSERT_TRUE(Quit(program, father));
     }
-    const TRows users = Rows(root + "/user");
+    const TRows users = TableRows(root + "/user");
     ASSERT_EQ(users.size(), 2u);
     EXPECT_EQ(users[1], QStringList({"Папа", "Работа", "Обычный пользователь", PasswordCode("123")}));
-    EXPECT_EQ(Rows(root + "/baseuser"), TRows({{"Base1"}, {"Работа"}}));
-    EXPECT_EQ(Rows(root + "/Base1/rashod"), TRows({motherExpense}));
-    EXPECT_EQ(Rows(root + "/Работа/rashod"), TRows({fatherExpense}));
+    EXPECT_EQ(TableRows(root + "/baseuser"), TRows({{"Base1"}, {"Работа"}}));
+    EXPECT_EQ(TableRows(root + "/Base1/rashod"), TRows({motherExpense}));
+    EXPECT_EQ(TableRows(root + "/Работа/rashod"), TRows({fatherExpense}));
 
     // Each opens their own base after a restart; neither base takes the other's record.
     const struct {
@@ -147,7 +138,7 @@ TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
         ASSERT_FALSE(main.isEmpty()) << again.Output().toStdString();
         Pause(500);
         ASSERT_TRUE(Quit(again, main));
-        EXPECT_EQ(Rows(root + "/Base1/rashod"), TRows({motherExpense}));
-        EXPECT_EQ(Rows(root + "/Работа/rashod"), TRows({fatherExpense}));
+        EXPECT_EQ(TableRows(root + "/Base1/rashod"), TRows({motherExpense}));
+        EXPECT_EQ(TableRows(root + "/Работа/rashod"), TRows({fatherExpense}));
     }
 }
