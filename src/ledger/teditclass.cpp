@@ -11,6 +11,13 @@ namespace {
 
 bool IsLedger(const TDataGrid& g) { return TableDef(g.kind).IsLedger(); }
 
+// The row's cells with every cell the table has, the hidden ones included.
+QStringList FullCells(const TDataGrid& grid, const TTableRow& row) {
+    QStringList cells = row.Cells();
+    cells.resize(std::max(int(cells.size()), TableDef(grid.kind).CellCount()));
+    return cells;
+}
+
 bool SameTextIgnoringCase(const QString& a, const QString& b) {
     return QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
@@ -107,8 +114,7 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
     if (!m_hooks.AcceptValue(grid, tableRow, col, old, value))
         return result;
 
-    QStringList before = row->Cells();
-    before.resize(std::max(int(before.size()), TableDef(grid.kind).CellCount()));
+    const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
     if (before != after)
@@ -152,7 +158,7 @@ void TEditClass::AutomaticBasePurse(TDataGrid& grid, int gridRow) {
     if (!m_state.purseDefault || !row || IsNotBlank(row->Cell(purseCol)) || m_state.basePurse.isEmpty())
         return;
     const int tableRow = grid.TableRow(gridRow);
-    QStringList before = row->Cells();
+    const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[purseCol] = m_state.basePurse;
     m_hooks.RecordChanging(grid, tableRow, before, after);
@@ -194,8 +200,7 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     }
     if (!m_hooks.AcceptValue(grid, tableRow, col, old, value))
         return result;
-    QStringList before = row->Cells();
-    before.resize(std::max(int(before.size()), TableDef(grid.kind).CellCount()));
+    const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
     if (grid.kind == TTableKind::Transfer && (col == 1 || col == 3)) {
@@ -232,8 +237,7 @@ TCommitResult TEditClass::CommitDate(TDataGrid& grid, int col, int gridRow, cons
         return result;
     const QString old = row->Cell(col);
     const QString value = FormatDate(DateFromQDate(date));
-    QStringList before = row->Cells();
-    before.resize(std::max(int(before.size()), TableDef(grid.kind).CellCount()));
+    const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
     if (before != after)

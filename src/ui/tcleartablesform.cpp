@@ -1,5 +1,7 @@
 #include "ui/tcleartablesform.h"
 
+#include "ui/datefield.h"
+
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QFrame>
@@ -9,21 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QDateEdit* MakeDate(const QString& name) {
-    auto* d = new QDateEdit;
-    d->setObjectName(name);
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    d->setCalendarPopup(true);
-    d->setMinimumWidth(120);
-    return d;
-}
-
-} // namespace
-
 TClearTablesForm::TClearTablesForm(QWidget* parent)
-    : QDialog(parent), m_from(MakeDate(QStringLiteral("DateFrom"))), m_to(MakeDate(QStringLiteral("DateTo"))),
+    : QDialog(parent), m_from(MakeDateField(QStringLiteral("DateFrom"))), m_to(MakeDateField(QStringLiteral("DateTo"))),
       m_recalc(new QCheckBox(QStringLiteral("Пересчитать сумму в кошельке"))),
       m_accept(new QPushButton(QStringLiteral("Принять"))), m_cancel(new QPushButton(QStringLiteral("Отмена"))) {
     setObjectName(QStringLiteral("ClearBaseForm"));

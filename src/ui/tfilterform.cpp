@@ -1,5 +1,7 @@
 #include "ui/tfilterform.h"
 
+#include "ui/datefield.h"
+
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,15 +13,6 @@
 
 namespace {
 
-QDateEdit* MakeDate(const QString& name) {
-    auto* d = new QDateEdit;
-    d->setObjectName(name);
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    d->setCalendarPopup(true);
-    d->setMinimumWidth(120);
-    return d;
-}
-
 QLineEdit* MakeEdit(const QString& name) {
     auto* e = new QLineEdit;
     e->setObjectName(name);
@@ -30,7 +23,7 @@ QLineEdit* MakeEdit(const QString& name) {
 } // namespace
 
 TFilterForm::TFilterForm(QWidget* parent)
-    : QDialog(parent), m_dateS(MakeDate(QStringLiteral("DateS"))), m_dateDo(MakeDate(QStringLiteral("DateDo"))),
+    : QDialog(parent), m_dateS(MakeDateField(QStringLiteral("DateS"))), m_dateDo(MakeDateField(QStringLiteral("DateDo"))),
       m_sumS(MakeEdit(QStringLiteral("SumEditS"))), m_sumDo(MakeEdit(QStringLiteral("SumEditDo"))),
       m_vid(MakeEdit(QStringLiteral("VidEdit"))), m_name(MakeEdit(QStringLiteral("NameEdit"))),
       m_purse(MakeEdit(QStringLiteral("PurseEdit"))), m_user(MakeEdit(QStringLiteral("UserEdit"))),

@@ -60,8 +60,11 @@ std::optional<TSearchHighlight> TSearchController::HighlightFor(const void* targ
     return m_search.HighlightAt(col, gridRow);
 }
 
-void TSearchController::Attach(TLedgerGrid* view, TDataGrid& grid) {
-    const void* key = &grid;
+void TSearchController::Attach(TLedgerGrid* view, TDataGrid& grid) { AttachView(view, &grid); }
+
+void TSearchController::AttachKinds(QTableView* view, TDataVidGrid& list) { AttachView(view, &list); }
+
+void TSearchController::AttachView(QAbstractItemView* view, const void* key) {
     m_views.insert(key, view);
     InstallHighlights(
         view,
@@ -76,28 +79,6 @@ void TSearchController::Attach(TLedgerGrid* view, TDataGrid& grid) {
             return h && h->current;
         });
     // New rows, a sort or a filter make the matches' rows wrong.
-    if (view->model())
-        connect(view->model(), &QAbstractItemModel::modelReset, this, [this, key] {
-            if (m_target == key)
-                Discard();
-        });
-}
-
-void TSearchController::AttachKinds(QTableView* view, TDataVidGrid& list) {
-    const void* key = &list;
-    m_views.insert(key, view);
-    InstallHighlights(
-        view,
-        [this, key](int col, int row) {
-            TExtents out;
-            if (const auto h = HighlightFor(key, col, row))
-                out.append({h->extent.start, h->extent.length});
-            return out;
-        },
-        [this, key](int col, int row) {
-            const auto h = HighlightFor(key, col, row);
-            return h && h->current;
-        });
     if (view->model())
         connect(view->model(), &QAbstractItemModel::modelReset, this, [this, key] {
             if (m_target == key)

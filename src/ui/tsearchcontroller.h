@@ -48,6 +48,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void AttachView(QAbstractItemView* view, const void* key);
     void ShowStep(const TSearchStep& step);
     void Redraw();
     void SetLabel(const QString& text);

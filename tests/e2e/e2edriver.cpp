@@ -140,6 +140,20 @@ void TE2EProgram::Type(const QString& windowId, const QString& text) {
     Pause(100);
 }
 
+QString TE2EProgram::LogInAsFirstUser(const QString& name) {
+    const QString login = WaitWindow(QStringLiteral("^Войти$"));
+    if (login.isEmpty())
+        return QString();
+    // No users yet: the name field takes the new name; the password stays empty.
+    Keys(login, {QStringLiteral("shift+Tab")});
+    Type(login, name);
+    Keys(login, {QStringLiteral("Tab"), QStringLiteral("Return")});
+    const QString main = WaitWindow(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
+    if (!main.isEmpty())
+        Pause(500);
+    return main;
+}
+
 void TE2EProgram::Kill() {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();

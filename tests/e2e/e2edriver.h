@@ -36,6 +36,9 @@ public:
     // Gives the window the keyboard and presses the keys (xdotool key names such as "Return", "F10").
     void Keys(const QString& windowId, const QStringList& keys);
     void Type(const QString& windowId, const QString& text);
+    // The first start on an empty data folder: the new user's name typed into the log-in dialog, no
+    // password. Returns the main window, or nothing when it did not come.
+    QString LogInAsFirstUser(const QString& name);
     bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }
     int ExitCode() const { return m_process.exitCode(); }
     void Kill();

@@ -28,15 +28,8 @@ TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
     {
         TE2EProgram program(display, home.path());
         ASSERT_TRUE(program.Start());
-        const QString login = program.WaitWindow("^Войти$");
-        ASSERT_FALSE(login.isEmpty()) << program.Output().toStdString();
-        // No users yet: the name field takes the new name; the password stays empty.
-        program.Keys(login, {"shift+Tab"});
-        program.Type(login, "Мама");
-        program.Keys(login, {"Tab", "Return"});
-        const QString main = program.WaitWindow("Пользователь: Мама$");
+        const QString main = program.LogInAsFirstUser("Мама");
         ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
-        Pause(500);
         auto keys = [&](const QStringList& k) {
             program.Keys(main, k);
             Pause(150);

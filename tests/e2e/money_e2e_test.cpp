@@ -63,14 +63,8 @@ TEST(MoneyE2E, PursesATransferAndADebtWithItsReturnComeBackAfterARestart) {
     {
         TE2EProgram program(display, home.path());
         ASSERT_TRUE(program.Start());
-        const QString login = program.WaitWindow("^Войти$");
-        ASSERT_FALSE(login.isEmpty()) << program.Output().toStdString();
-        program.Keys(login, {"shift+Tab"});
-        program.Type(login, "Мама");
-        program.Keys(login, {"Tab", "Return"});
-        const QString main = program.WaitWindow("Пользователь: Мама$");
+        const QString main = program.LogInAsFirstUser("Мама");
         ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
-        Pause(500);
         program.Keys(main, {});
         // Keys go one by one to whatever has the focus, popup lists included.
         auto keys = [&](const QStringList& k) {

@@ -60,14 +60,8 @@ TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
     {
         TE2EProgram program(display, home.path());
         ASSERT_TRUE(program.Start());
-        const QString login = program.WaitWindow("^Войти$");
-        ASSERT_FALSE(login.isEmpty()) << program.Output().toStdString();
-        program.Keys(login, {"shift+Tab"});
-        program.Type(login, "Мама");
-        program.Keys(login, {"Tab", "Return"});
-        const QString main = program.WaitWindow("Пользователь: Мама$");
+        const QString main = program.LogInAsFirstUser("Мама");
         ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
-        Pause(500);
         TypeExpense(program, main, "111");
 
         // The Bases page, its users tab, and "Действия" / "Базы пользователей": a second base.
