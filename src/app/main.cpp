@@ -3,6 +3,7 @@
 #include "storage/tmessageboxclass.h"
 #include "storage/tstartlocks.h"
 #include "ui/tappcontext.h"
+#include "ui/tarhivecommands.h"
 #include "ui/tcalcform.h"
 #include "ui/tfilterform.h"
 #include "ui/tmenuclass.h"
@@ -21,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDate>
 #include <QFileInfo>
 #include <QFont>
 #include <QImage>
@@ -102,6 +104,10 @@ int main(int argc, char** argv) {
     userForm->SetBasesSession(&context.bases);
     mainForm->SetHelperForm(helperForm.get());
     mainForm->UsersPage()->SetUserForm(userForm.get());
+    auto* arhive = new TArhiveCommands(context, *mainForm);
+    arhive->SetUserForm(userForm.get());
+    // A table that could not be read is answered, once, by the offer of a daily copy.
+    bool damageOffered = false;
 
     QObject::connect(userForm.get(), &TUserForm::LoggedIn, mainForm.get(), [&] {
         mainForm->SetUserCaption(state.userName);
@@ -117,6 +123,10 @@ int main(int argc, char** argv) {
             }
             if (loginLogic.EarlierBasesPending())
                 loginLogic.AfterMainWindowFirstShown();
+            if (state.damaged && !damageOffered) {
+                damageOffered = true;
+                arhive->OfferAfterDamage();
+            }
         });
     });
     mainForm->SetCalculator(calcForm.get());
@@ -126,7 +136,10 @@ int main(int argc, char** argv) {
                      [&] { settingsForm->ShowOver(mainForm.get()); });
     QObject::connect(mainForm->Menu()->Item(QStringLiteral("ErrorAtributesBaseMenu")), &QAction::triggered,
                      problemsForm.get(), [&] { problemsForm->ShowOver(mainForm.get()); });
-    mainForm->onClosed = [&] { userForm->done(QDialog::Accepted); };
+    mainForm->onClosed = [&] {
+        arhive->WriteDaily(QDate::currentDate());
+        userForm->done(QDialog::Accepted);
+    };
     QObject::connect(userForm.get(), &QDialog::finished, &app, &QCoreApplication::quit);
     userForm->ShowForLogin();
     userForm->show();

@@ -9,8 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
 void SyncFolder(const QString& folder) {
     int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -18,8 +16,6 @@ void SyncFolder(const QString& folder) {
         ::close(fd);
     }
 }
-
-} // namespace
 
 TAtomicFile::TAtomicFile(const QString& path) : m_path(path) {}
 

@@ -37,6 +37,9 @@ private:
 
 bool WriteFileAtomic(const QString& path, const QByteArray& bytes);
 
+// Makes the names in a folder (files renamed into it or out of it) reach the disk.
+void SyncFolder(const QString& folder);
+
 // Removes the temporary files that a save interrupted by a crash left in a folder. Only the one
 // running program writes there (its access lock says so), so none of them is in use.
 void RemoveStaleTempFiles(const QString& folder);

@@ -142,16 +142,30 @@ void TUserForm::ShowForLogin() {
     FillNames(list.names, list.selected, list.typing);
 }
 
-void TUserForm::ShowForSwitch() {
+void TUserForm::ShowForSwitch(const QString& selectName) {
     SetMode(TMode::Switch);
     const TLoginLogic::TNameList list = m_logic.ShowSwitch();
-    FillNames(list.names, list.selected, false);
+    const int chosen = selectName.isEmpty() ? -1 : int(list.names.indexOf(selectName));
+    FillNames(list.names, chosen >= 0 ? chosen : list.selected, false);
     // Nothing changes behind it while the password is typed: the open base is saved as it stands.
     setWindowModality(Qt::ApplicationModal);
     show();
     raise();
     activateWindow();
     m_password->setFocus();
+}
+
+void TUserForm::ShowFirstRunWithoutBase() {
+    SetMode(TMode::Switch);
+    m_logic.ShowSwitch();
+    m_logic.OpenFirstRunForSwitch();
+    if (m_firstRun)
+        m_firstRun->ShowModalOver(parentWidget() ? parentWidget() : this);
+    const TLoginLogic::TOutcome outcome = m_logic.FirstRunFinished();
+    if (outcome == TLoginLogic::TOutcome::Hide)
+        done(QDialog::Rejected);
+    else
+        Follow(int(outcome));
 }
 
 bool TUserForm::ShowForBases() {

@@ -30,8 +30,11 @@ public:
     // title-bar buttons, blocking the other windows until someone logs in.
     void ShowLockedForLogin();
     bool Locked() const { return m_locked; }
-    // "Сменить пользователя": the users that can log in, the current one selected. Modal.
-    void ShowForSwitch();
+    // "Сменить пользователя": the users that can log in, the current one (or the given one) selected.
+    // Modal.
+    void ShowForSwitch(const QString& selectName = QString());
+    // A user left without a base after a restore: the first-run dialog, whose "Выход" ends the program.
+    void ShowFirstRunWithoutBase();
     // "Базы пользователей": the base list as it is, with nothing changed yet. False when the dialog
     // was given no bases session to show.
     bool ShowForBases();

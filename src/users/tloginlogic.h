@@ -46,6 +46,8 @@ public:
     TNameList ShowSwitch();
     TOutcome AcceptSwitch(const QString& name, const QString& password);
 
+    // The first-run dialog for the current user who has no base (the switch mode's rules apply).
+    void OpenFirstRunForSwitch() { OpenFirstRun(TMode::Switch); }
     // After the first-run dialog that OpenFirstRun asked for has closed.
     TOutcome FirstRunFinished();
     // "Отмена" or the window frame: ends the program in log-in mode, hides the dialog in switch mode.

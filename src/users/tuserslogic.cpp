@@ -16,20 +16,6 @@ TTableRow* UserRow(TMyType& state, int row) {
     return state.users.Row(row);
 }
 
-// The user cell of every row holding the old name gets the new one; true when a cell changed.
-bool RenameUserCells(TTableKind kind, TMemTable& table, const QString& oldName, const QString& newName) {
-    const int column = TableDef(kind).userColumn;
-    bool changed = false;
-    for (int i = 0; i < table.RowCount(); ++i) {
-        TTableRow* row = table.Row(i);
-        if (row->CellCount() > column && row->Cell(column) == oldName) {
-            row->SetCell(column, newName);
-            changed = true;
-        }
-    }
-    return changed;
-}
-
 } // namespace
 
 TUsersLogic::TUsersLogic(TMyType& state, TUserHooks hooks) : m_state(state), m_hooks(std::move(hooks)) {}
@@ -76,15 +62,7 @@ void TUsersLogic::RenameInRecords(const QString& base, const QString& oldName, c
             if (RenameUserCells(kind, m_state.Table(kind), oldName, newName))
                 m_state.Grid(kind).NotifyCells();
     }
-    const QString folder = BaseFolderOf(m_state.paths.dataRoot, base);
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return;
-    for (TTableKind kind : LedgerKinds()) {
-        const QString path = JoinPath(folder, TableDef(kind).fileName);
-        TMemTable table;
-        if (QFileInfo(path).isFile() && table.LoadFromFile(path) &&
-            RenameUserCells(kind, table, oldName, newName))
-            table.SaveToFile(path);
-    }
+    RenameUserInBaseFiles(BaseFolderOf(m_state.paths.dataRoot, base), oldName, newName);
 }
 
 TUsersLogic::TAnswer TUsersLogic::CommitBase(int row, const QString& base) {

@@ -97,6 +97,29 @@ int AdminCount(const TMemTable& users) {
     return n;
 }
 
+bool RenameUserCells(TTableKind kind, TMemTable& table, const QString& oldName, const QString& newName) {
+    const int column = TableDef(kind).userColumn;
+    bool changed = false;
+    for (int i = 0; i < table.RowCount(); ++i) {
+        TTableRow* row = table.Row(i);
+        if (row->CellCount() > column && row->Cell(column) == oldName) {
+            row->SetCell(column, newName);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void RenameUserInBaseFiles(const QString& baseFolder, const QString& oldName, const QString& newName) {
+    if (baseFolder.isEmpty() || !QFileInfo(baseFolder).isDir()) return;
+    for (TTableKind kind : LedgerKinds()) {
+        const QString path = JoinPath(baseFolder, TableDef(kind).fileName);
+        TMemTable table;
+        if (QFileInfo(path).isFile() && table.LoadFromFile(path) && RenameUserCells(kind, table, oldName, newName))
+            table.SaveToFile(path);
+    }
+}
+
 bool ReadBaseListFile(TMyType& state) {
     const QString path = ResolveTablePath(state.BaseRoot(), QStringLiteral("baseuser"));
     state.baseList.Clear();

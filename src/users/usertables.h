@@ -1,9 +1,12 @@
 #pragma once
 
+#include "storage/tabledefs.h"
+
 #include <QString>
 #include <QStringList>
 
 class TMemTable;
+
 class TMyType;
 
 // The two tables shared by every base, both in data root/BASE: the users ("user") and the list of
@@ -41,6 +44,11 @@ int FindUserNoCase(const TMemTable& users, const QString& name, int exceptRow = 
 int AdminCount(const TMemTable& users);
 // Tells the users grid that its rows (row map reset) or only its cells changed.
 void RedrawUsers(TMyType& state, bool rowsChanged);
+
+// The user cell of every ledger row holding the old name gets the new one; true when a cell changed.
+bool RenameUserCells(TTableKind kind, TMemTable& table, const QString& oldName, const QString& newName);
+// The same in the ledger files of a base folder (a base that is not open, or one restored on disk).
+void RenameUserInBaseFiles(const QString& baseFolder, const QString& oldName, const QString& newName);
 
 // Reads the base list into the state. A damaged file is kept aside and the list left empty. False
 // when the file could not be read.

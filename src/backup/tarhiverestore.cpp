@@ -1,0 +1,275 @@
+#include "backup/tarhiverestore.h"
+
+#include "backup/tfileunzipper.h"
+#include "ledger/tbaseloader.h"
+#include "ledger/tmytype.h"
+#include "storage/atomicfile.h"
+#include "storage/datafolders.h"
+#include "storage/tmemtable.h"
+#include "storage/tmessageboxclass.h"
+#include "storage/tsettingsfiles.h"
+#include "users/basefolders.h"
+#include "users/usertables.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdlib>
+
+namespace {
+
+void Info(const QStringList& lines) {
+    Messages().ShowInfo(lines);
+}
+
+void Cancelled() {
+    Info({QStringLiteral("Восстановление было отмено")});
+}
+
+void RestoreError() {
+    Info({QStringLiteral("Ошибка восстановления")});
+}
+
+// A scratch folder of its own for checking the archive: beside it as designed, or, where the archive's
+// folder cannot be written (a read-only disc), in the temporary folder.
+QString MakeVerifyFolder(const QString& archivePath) {
+    const QString folder = arhive::VerifyFolderFor(archivePath);
+    if (MakePrivateFolder(folder)) return folder;
+    QByteArray pattern = QFile::encodeName(JoinPath(QDir::tempPath(), QStringLiteral("vellumora-verify-XXXXXX")));
+    return ::mkdtemp(pattern.data()) ? QFile::decodeName(pattern) : QString();
+}
+
+QString Role(const QStringList& row) {
+    return IsAdminRole(row.value(2)) ? cells::kAdmin : cells::kOrdinary;
+}
+
+// The name with "(1)", "(2)", ... appended, the first that no user has.
+QString FreeName(const TMemTable& users, const QString& name) {
+    for (int n = 1;; ++n) {
+        const QString candidate = name + QStringLiteral("(%1)").arg(n);
+        if (FindUserNoCase(users, candidate) < 0) return candidate;
+    }
+}
+
+// The user table as its file holds it, with edits of the users grid written first.
+TMemTable& FreshUsers(TMyType& state, TMemTable& users) {
+    if (state.users.Modified()) SaveUserTable(state);
+    if (!ReadUserFile(state, users)) users.Clear();
+    return users;
+}
+
+void StoreUsers(TMyType& state, const TMemTable& users) {
+    SetUsersOfGrid(state, users);
+    SaveUserTable(state);
+}
+
+} // namespace
+
+TArhiveRestore::TArhiveRestore(TMyType& state, TArhiveHooks hooks) : m_state(state), m_hooks(std::move(hooks)) {}
+
+TArhiveRestore::TResult TArhiveRestore::Restore(const QString& archivePath, bool afterDamage) {
+    if (archivePath.isEmpty() || !QFileInfo(archivePath).isFile()) {
+        Info({QStringLiteral("Указанного файла с архивом не существует")});
+        return TResult::Missing;
+    }
+    if (!Messages().AskYesNo({QStringLiteral("Заменить текущую базу архивной?")}, TMsgButton::No))
+        return RestoreAsNew(archivePath, afterDamage);
+    if (!Messages().AskYesNo({QStringLiteral("Текущая база будет уничтожена и заменена на архивную."),
+                              QStringLiteral("Восстановление будет невозможно. Продолжить?")},
+                             TMsgButton::No)) {
+        Cancelled();
+        return TResult::Cancelled;
+    }
+    return RestoreOver(archivePath);
+}
+
+TArhiveRestore::TVerify TArhiveRestore::Verify(const QString& archivePath, TArhiveInfo& info, QString& folder) {
+    folder = MakeVerifyFolder(archivePath);
+    if (folder.isEmpty()) {
+        RestoreError();
+        return TVerify::Damaged;
+    }
+    if (m_hooks.busy) m_hooks.busy(true);
+    TFileUnzipper unzipper;
+    const bool unpacked = unzipper.Unpack(archivePath, folder);
+    if (m_hooks.busy) m_hooks.busy(false);
+    if (!unpacked) {
+        QDir(folder).removeRecursively();
+        RestoreError();
+        return TVerify::Damaged;
+    }
+    if (!arhive::ReadInfo(folder, info)) {
+        QDir(folder).removeRecursively();
+        Info({QStringLiteral("Данный файл не является архивом баз программы,"),
+              QStringLiteral("или архив был поврежден")});
+        Info({QStringLiteral("Архив не был восстановлен")});
+        return TVerify::NotOurs;
+    }
+    return TVerify::Ok;
+}
+
+bool TArhiveRestore::PutInPlace(const QString& verified, const QString& target) {
+    const QString scratchParent = m_state.paths.dataRoot;
+    arhive::RemoveStaleScratch(scratchParent);
+    const bool ok = !target.isEmpty() && arhive::ReplaceFolder(verified, target, scratchParent);
+    QDir(verified).removeRecursively();
+    if (!ok) RestoreError();
+    return ok;
+}
+
+TArhiveRestore::TResult TArhiveRestore::RestoreOver(const QString& archivePath) {
+    Run(m_hooks.saveAll);
+    TArhiveInfo info;
+    QString verified;
+    if (Verify(archivePath, info, verified) != TVerify::Ok) return TResult::Failed;
+    if (!PutInPlace(verified, m_state.baseFolder)) return TResult::Failed;
+    RestoreOverUsers(info);
+    Run(m_hooks.reloadBase);
+    Info({QStringLiteral("База заменена")});
+    Run(m_hooks.optimise);
+    Run(m_hooks.showFirstPage);
+    return TResult::Replaced;
+}
+
+void TArhiveRestore::RestoreOverUsers(const TArhiveInfo& info) {
+    TMemTable users;
+    FreshUsers(m_state, users);
+    QString archivedUser = info.ArchivedUser(m_state.userName);
+    const QString archivedBase = info.ArchivedBase(m_state.baseName);
+
+    for (int i = users.RowCount() - 1; i >= 0; --i)
+        if (users.Row(i)->Cell(1) == m_state.baseName) users.DeleteRow(i);
+
+    bool admin = false;
+    for (const QStringList& row : info.users)
+        if (row.value(0) == archivedUser) {
+            admin = IsAdminRole(row.value(2));
+            break;
+        }
+
+    for (const QStringList& row : info.users) {
+        const QString name = row.value(0);
+        if (IsBlank(name)) continue;
+        QString newName = name;
+        const int existing = FindUserNoCase(users, name);
+        if (existing >= 0) {
+            newName = FreeName(users, name);
+            Info({QStringLiteral("Пользователь \"") + name + QStringLiteral("\""),
+                  QStringLiteral("уже существует в базе \"") + users.Row(existing)->Cell(1) + QStringLiteral("\"."),
+                  QStringLiteral("Имя пользователя \"") + name + QStringLiteral("\" в восстановленной"),
+                  QStringLiteral("базе заменено на имя \"") + newName + QStringLiteral("\".")});
+        }
+        if (row.value(1) != archivedBase) continue;
+        users.AddRow()->SetCells({newName, m_state.baseName, Role(row), row.value(3)});
+        if (newName != name) {
+            RenameUserInBaseFiles(m_state.baseFolder, name, newName);
+            if (archivedUser == name) archivedUser = newName;
+        }
+    }
+    StoreUsers(m_state, users);
+    m_state.userName = archivedUser;
+    m_state.admin = admin;
+    SaveLastUser(m_state.BaseRoot(), m_state.userName);
+    Run(m_hooks.userChanged);
+}
+
+TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath, bool afterDamage) {
+    const std::optional<QString> typed = m_hooks.askNewBaseName ? m_hooks.askNewBaseName() : std::nullopt;
+    if (!typed) return TResult::Cancelled;
+    const QString name = *typed;
+    switch (CheckBaseName(name)) {
+    case TBaseNameCheck::Blank:
+        Info({QStringLiteral("Имя базы не может быть пустым."), QStringLiteral("Архив не восстановлен")});
+        return TResult::Cancelled;
+    case TBaseNameCheck::BadCharacters:
+        Messages().ShowError({QStringLiteral("Недопустимые символы >,<,*,?,/,|,\\,:,\"")});
+        return TResult::Cancelled;
+    case TBaseNameCheck::Reserved:
+        Messages().ShowError({QStringLiteral("Имя не уникально")});
+        return TResult::Cancelled;
+    case TBaseNameCheck::Ok:
+        break;
+    }
+    const QString target = BaseFolderOf(m_state.paths.dataRoot, name);
+    if (target.isEmpty()) {
+        RestoreError();
+        return TResult::Failed;
+    }
+    Run(m_hooks.saveAll);
+    if (QFileInfo::exists(target)) {
+        if (!Messages().AskYesNo({QStringLiteral("База с таким именем уже существует"), QStringLiteral("Заменить?")},
+                                 TMsgButton::No)) {
+            Cancelled();
+            return TResult::Cancelled;
+        }
+    } else if (!HasBase(m_state, name)) {
+        AddBase(m_state, name);
+        SaveBaseList(m_state);
+    }
+
+    TArhiveInfo info;
+    QString verified;
+    if (Verify(archivePath, info, verified) != TVerify::Ok) return TResult::Failed;
+    if (!PutInPlace(verified, target)) return TResult::Failed;
+    const QString last = RestoreNewUsers(info, name, target);
+    // The open base itself was restored under its own name: what is in memory is not what is on disk.
+    if (SameFolder(target, m_state.baseFolder)) Run(m_hooks.reloadBase);
+
+    Run(m_hooks.showFirstPage);
+    if (!afterDamage && m_hooks.switchLogin) m_hooks.switchLogin(last);
+    Run(m_hooks.reloadWidths);
+    Info({QStringLiteral("База восстановлена")});
+    return TResult::RestoredAsNew;
+}
+
+QString TArhiveRestore::RestoreNewUsers(const TArhiveInfo& info, const QString& newBase, const QString& folder) {
+    TMemTable users;
+    FreshUsers(m_state, users);
+    const QString archivedBase = info.ArchivedBase(m_state.baseName);
+    QString last;
+    for (const QStringList& row : info.users) {
+        const QString name = row.value(0);
+        if (IsBlank(name) || row.value(1) != archivedBase) continue;
+        const QString newName = FindUserNoCase(users, name) >= 0 ? FreeName(users, name) : name;
+        if (newName != name) RenameUserInBaseFiles(folder, name, newName);
+        users.AddRow()->SetCells({newName, newBase, Role(row), row.value(3)});
+        last = newName;
+    }
+    StoreUsers(m_state, users);
+    return last;
+}
+
+void TArhiveRestore::OfferAfterDamage(const QString& chosenArchive) {
+    if (chosenArchive.isEmpty()) return;
+    if (!QFileInfo(chosenArchive).isFile()) {
+        Info({QStringLiteral("Указанного файла с архивом не существует")});
+        return;
+    }
+    Restore(chosenArchive, true);
+    LogInAgain();
+    m_state.damaged = false;
+}
+
+void TArhiveRestore::LogInAgain() {
+    Run(m_hooks.saveAll);
+    TMemTable users;
+    FreshUsers(m_state, users);
+    const int row = FindUserExact(users, m_state.userName);
+    if (row < 0) return;
+    const QString base = users.Row(row)->Cell(1);
+    if (IsBlank(base)) {
+        if (Messages().AskYesNo({QStringLiteral("У данного пользователя не указана база."),
+                                 QStringLiteral("Желаете создать нового пользователя в новой базе?")},
+                                TMsgButton::No))
+            Run(m_hooks.firstRun);
+        return;
+    }
+    const QString folder = MakeBaseFolder(m_state.paths.dataRoot, base);
+    if (folder.isEmpty()) return;
+    m_state.baseName = base;
+    m_state.baseFolder = folder;
+    m_state.admin = IsAdminRole(users.Row(row)->Cell(2));
+    Run(m_hooks.reloadBase);
+    SaveLastUser(m_state.BaseRoot(), m_state.userName);
+    Run(m_hooks.userChanged);
+}

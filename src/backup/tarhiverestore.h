@@ -1,0 +1,73 @@
+#pragma once
+
+#include "backup/tarhivetype.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class TMyType;
+
+// What a restore asks of the windows, wired by the main window. An empty hook is skipped.
+struct TArhiveHooks {
+    // The open base, its purses and the last user written to their files.
+    std::function<void()> saveAll;
+    // While an archive is unpacked: the main window disabled with its waiting panel (true), then
+    // enabled again (false).
+    std::function<void(bool)> busy;
+    // "Введите имя восстановленной базы": the typed name, or none for "Отмена".
+    std::function<std::optional<QString>()> askNewBaseName;
+    // The base named in the state read again whole from its files, its totals computed and shown from
+    // the first page with its column widths.
+    std::function<void()> reloadBase;
+    // The base optimisation that follows a restore over the open base.
+    std::function<void()> optimise;
+    std::function<void()> showFirstPage;
+    std::function<void()> reloadWidths;
+    // The current user or its rights changed: the caption and the administrator commands follow.
+    std::function<void()> userChanged;
+    // The log-in dialog in its switch mode with this name selected.
+    std::function<void(const QString& name)> switchLogin;
+    // The first-run dialog, for a user who has no base after the offer of a daily copy.
+    std::function<void()> firstRun;
+};
+
+// Restoring a backup archive over the open base or as a new base, with every question and message
+// of it. The archive is checked by unpacking it into a scratch folder before any base is touched,
+// and a base folder is replaced only as a whole.
+class TArhiveRestore {
+public:
+    enum class TResult { Missing, Cancelled, Failed, Replaced, RestoredAsNew };
+
+    TArhiveRestore(TMyType& state, TArhiveHooks hooks = {});
+    void SetHooks(TArhiveHooks hooks) { m_hooks = std::move(hooks); }
+
+    // From the check that the chosen file exists on: the question "Заменить текущую базу архивной?"
+    // decides between the two restores. afterDamage: the offer of a daily copy after a damaged load,
+    // which opens no log-in dialog for a new base.
+    TResult Restore(const QString& archivePath, bool afterDamage = false);
+    TResult RestoreOver(const QString& archivePath);
+    TResult RestoreAsNew(const QString& archivePath, bool afterDamage = false);
+
+    // The offer of a daily copy once the main window shows after a table could not be read: the chosen
+    // archive (empty when the dialog was closed) is restored, then the current user is logged in to its
+    // own base again and the damage mark cleared.
+    void OfferAfterDamage(const QString& chosenArchive);
+
+private:
+    enum class TVerify { Ok, NotOurs, Damaged };
+    // Unpacks into the scratch folder and reads the information table. On Ok the folder stays for the
+    // replacement (the caller removes it); otherwise it is gone and the messages are shown.
+    TVerify Verify(const QString& archivePath, TArhiveInfo& info, QString& folder);
+    bool PutInPlace(const QString& verified, const QString& target);
+    void RestoreOverUsers(const TArhiveInfo& info);
+    QString RestoreNewUsers(const TArhiveInfo& info, const QString& newBase, const QString& folder);
+    void LogInAgain();
+    static void Run(const std::function<void()>& hook) {
+        if (hook) hook();
+    }
+
+    TMyType& m_state;
+    TArhiveHooks m_hooks;
+};

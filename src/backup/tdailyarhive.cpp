@@ -1,0 +1,87 @@
+#include "backup/tdailyarhive.h"
+
+#include "backup/tarhivetype.h"
+#include "backup/tfileunzipper.h"
+#include "ledger/tmytype.h"
+#include "storage/atomicfile.h"
+#include "storage/datafolders.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// The new archive is made under this prefix and checked before it takes the day's name.
+const QString kCheckPrefix = QStringLiteral(".check-");
+
+bool IsOwnScratch(const QString& relativePath) {
+    return QFileInfo(relativePath).fileName().startsWith(kCheckPrefix);
+}
+
+} // namespace
+
+QString TDailyArhive::Folder() const {
+    return JoinPath(m_state.paths.backupCopyFolder, m_state.baseName);
+}
+
+QString TDailyArhive::DayFile(const QDate& day) const {
+    return JoinPath(Folder(), arhive::DayFileName(day));
+}
+
+QStringList TDailyArhive::FilesInNameOrder(const QString& folder) {
+    QStringList files;
+    const QDir root(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        if (!it.fileInfo().isSymLink()) files << root.relativeFilePath(it.filePath());
+    }
+    std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return files;
+}
+
+bool TDailyArhive::Write(const QDate& today) {
+    if (m_state.baseName.isEmpty() || m_state.baseFolder.isEmpty() || m_state.paths.backupCopyFolder.isEmpty())
+        return false;
+    const QString folder = Folder();
+    if (!MakePrivateFolder(folder)) return false;
+    const QString dayName = arhive::DayFileName(today);
+    const QString dayFile = JoinPath(folder, dayName);
+    if (m_state.damaged && QFileInfo::exists(dayFile)) return false;
+
+    // Checks an interrupted run left behind are not copies.
+    QStringList files = FilesInNameOrder(folder);
+    for (const QString& rel : files)
+        if (IsOwnScratch(rel)) QFile::remove(JoinPath(folder, rel));
+    files.erase(std::remove_if(files.begin(), files.end(), IsOwnScratch), files.end());
+    // Decided as the folder stands before today's copy, carried out only once that copy is sound.
+    const QStringList thinned = files.mid(0, std::max<qsizetype>(0, files.size() - kKept));
+
+    const QString check = JoinPath(folder, kCheckPrefix + dayName);
+    QString error;
+    bool ok = arhive::PackBase(m_state, check, error);
+    if (ok && afterPacking) afterPacking(check);
+    ok = ok && TFileUnzipper().Verify(check);
+    ok = ok && ::rename(QFile::encodeName(check).constData(), QFile::encodeName(dayFile).constData()) == 0;
+    if (!ok) {
+        QFile::remove(check);
+        return false;
+    }
+    SyncFolder(folder);
+    for (const QString& rel : thinned) {
+        if (rel == dayName) continue; // replaced by today's copy, not an old one
+        const QString path = JoinPath(folder, rel);
+        QFile file(path);
+        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
+        file.remove();
+    }
+    return true;
+}

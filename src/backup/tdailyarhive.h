@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class TMyType;
+
+// The copy of the open base kept every day the program ends: one archive per base and day in the
+// base's own folder of daily copies, the newest hundred of the older ones kept.
+class TDailyArhive {
+public:
+    static constexpr int kKept = 100;
+
+    explicit TDailyArhive(TMyType& state) : m_state(state) {}
+
+    // The base's folder of daily copies: the backup-copy folder and the base name.
+    QString Folder() const;
+    // The day's archive in that folder.
+    QString DayFile(const QDate& day) const;
+
+    // Writes the day's archive. The new archive is read back and every entry's CRC checked before it
+    // replaces a copy of the same day; only then are the oldest copies beyond the hundred deleted. A copy
+    // that fails the check is deleted and every earlier copy kept. A base that was found damaged at this
+    // run's load and not restored does not replace a good copy written earlier the same day. Reports
+    // nothing: the program is ending.
+    bool Write(const QDate& today);
+
+    // The files under a folder, sub-folders included, as the thinning orders them: by path, without
+    // regard to letter case.
+    static QStringList FilesInNameOrder(const QString& folder);
+
+    // A test's stand-in for a disk that spoils what was written: called with the new archive's path
+    // before it is read back.
+    std::function<void(const QString&)> afterPacking;
+
+private:
+    TMyType& m_state;
+};

@@ -1,0 +1,155 @@
+#include "ui/tarhivecommands.h"
+
+#include "ledger/tbaseloader.h"
+#include "storage/atomicfile.h"
+#include "storage/datafolders.h"
+#include "storage/tmessageboxclass.h"
+#include "ui/tappcontext.h"
+#include "ui/tarhivenameform.h"
+#include "ui/tmenuclass.h"
+#include "ui/tmoneyviews.h"
+#include "ui/tquorvaneform.h"
+#include "ui/tsearchcontroller.h"
+#include "ui/tuserform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+
+namespace {
+
+const QString kFilter = QStringLiteral("Archive files (*.zip)");
+
+} // namespace
+
+TArhiveCommands::TArhiveCommands(TAppContext& context, TQuorvaneForm& form)
+    : QObject(&form), m_context(context), m_form(form), m_restore(context.state), m_daily(context.state),
+      m_nameForm(new TArhiveNameForm(&form)), m_wait(new QLabel(&form)) {
+    setObjectName(QStringLiteral("ArhiveCommands"));
+    m_wait->setObjectName(QStringLiteral("RestoreWaitPanel"));
+    m_wait->setText(QStringLiteral("Идет восстановление архивной копии. Подождите..."));
+    m_wait->setAlignment(Qt::AlignCenter);
+    m_wait->setFrameShape(QFrame::Panel);
+    m_wait->setFrameShadow(QFrame::Raised);
+    m_wait->setAutoFillBackground(true);
+    m_wait->setMargin(16);
+    m_wait->hide();
+    m_restore.SetHooks(Hooks());
+
+    TMenuClass* menu = form.Menu();
+    connect(menu->Item(QStringLiteral("CreateArhivMenu")), &QAction::triggered, this, &TArhiveCommands::CreateArhive);
+    connect(menu->Item(QStringLiteral("OpenArhivMenu")), &QAction::triggered, this, [this] { RestoreArhive(false); });
+    connect(menu->Item(QStringLiteral("OpenDailyArhivMenu")), &QAction::triggered, this, [this] { RestoreArhive(true); });
+}
+
+TArhiveCommands::~TArhiveCommands() = default;
+
+TArhiveHooks TArhiveCommands::Hooks() {
+    TArhiveHooks hooks;
+    hooks.saveAll = [this] { m_form.SaveAll(); };
+    hooks.busy = [this](bool busy) { SetBusy(busy); };
+    hooks.askNewBaseName = [this] { return m_nameForm->Ask(); };
+    hooks.reloadBase = [this] { m_form.OpenBase(); };
+    hooks.optimise = [this] { m_form.RunDateOptimisation(); };
+    hooks.showFirstPage = [this] { m_form.SwitchSection(TQuorvaneForm::Rashod); };
+    hooks.userChanged = [this] {
+        m_form.SetUserCaption(m_context.state.userName);
+        m_form.RefreshCommands();
+    };
+    hooks.switchLogin = [this](const QString& name) {
+        if (m_userForm) m_userForm->ShowForSwitch(name);
+    };
+    hooks.firstRun = [this] {
+        if (m_userForm) m_userForm->ShowFirstRunWithoutBase();
+    };
+    return hooks;
+}
+
+QString TArhiveCommands::ChooseFile(const TFileChoice& choice) {
+    if (chooseFile) return chooseFile(choice);
+    QFileDialog dialog(&m_form, choice.title, choice.folder, kFilter);
+    dialog.setObjectName(choice.save ? QStringLiteral("SaveArhiveDialog") : QStringLiteral("OpenArhiveDialog"));
+    dialog.setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Replacing an archive is asked in the program's own words.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setFileMode(choice.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (choice.save) dialog.setDefaultSuffix(QStringLiteral("zip"));
+    if (!choice.fileName.isEmpty()) dialog.selectFile(choice.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+void TArhiveCommands::SetBusy(bool busy) {
+    m_form.setEnabled(!busy);
+    if (busy) {
+        m_wait->adjustSize();
+        m_wait->move((m_form.width() - m_wait->width()) / 2, (m_form.height() - m_wait->height()) / 2);
+        m_wait->show();
+        m_wait->raise();
+        // The panel is drawn before the unpacking holds the thread.
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    } else {
+        m_wait->hide();
+    }
+}
+
+void TArhiveCommands::CreateArhive() {
+    TMyType& state = m_context.state;
+    if (!m_form.BaseOpen()) return;
+    m_form.SaveAll();
+    TFileChoice choice;
+    choice.title = QStringLiteral("Резервное копирование данных базы \"") + state.baseName + QStringLiteral("\"");
+    choice.folder = QDir::homePath();
+    choice.fileName = arhive::DayFileName(QDate::currentDate());
+    choice.save = true;
+    const QString path = ChooseFile(choice);
+    if (path.isEmpty()) return;
+    if (QFileInfo::exists(path) &&
+        !Messages().AskYesNo({QStringLiteral("Архив с таким именем уже существует"), QStringLiteral("Заменить?")},
+                             TMsgButton::No))
+        return;
+    // The earlier archive is replaced only by a complete new one.
+    QString error;
+    if (!arhive::PackBase(state, path, error))
+        Messages().ShowError({QStringLiteral("Не удалось создать резервную копию в файле"), path});
+}
+
+void TArhiveCommands::PrepareForRestore() {
+    m_context.editors.CloseAndCommit();
+    for (TTableKind kind : LedgerKinds())
+        m_context.filters.ReapplyFilter(kind);
+    if (m_form.MoneyViews() && m_form.MoneyViews()->Search()) m_form.MoneyViews()->Search()->Discard();
+}
+
+void TArhiveCommands::RestoreArhive(bool daily) {
+    if (!m_form.BaseOpen()) return;
+    PrepareForRestore();
+    TMyType& state = m_context.state;
+    TFileChoice choice;
+    choice.title = QStringLiteral("Восстановить архивную копию");
+    if (daily || state.damaged) {
+        MakePrivateFolder(m_daily.Folder());
+        choice.folder = m_daily.Folder();
+        choice.fileName = JoinPath(m_daily.Folder(), QStringLiteral("*"));
+    } else {
+        choice.folder = QDir::homePath();
+    }
+    const QString path = ChooseFile(choice);
+    if (path.isEmpty()) return;
+    m_restore.Restore(path, state.damaged);
+}
+
+void TArhiveCommands::OfferAfterDamage() {
+    TFileChoice choice;
+    choice.title = QStringLiteral("Восстановить архивную копию");
+    MakePrivateFolder(m_daily.Folder());
+    choice.folder = m_daily.Folder();
+    m_restore.OfferAfterDamage(ChooseFile(choice));
+}
+
+bool TArhiveCommands::WriteDaily(const QDate& today) {
+    return m_daily.Write(today);
+}

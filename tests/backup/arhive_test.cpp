@@ -1,0 +1,386 @@
+// Backup archives of a base: what they hold, restoring them over the open base or as a new base, and
+// the daily copy.
+#include "backup/tarhiverestore.h"
+#include "backup/tarhivetype.h"
+#include "backup/tdailyarhive.h"
+#include "backup/tfileunzipper.h"
+#include "ledger/tbaseloader.h"
+#include "storage/datafolders.h"
+#include "users/usertables.h"
+#include "ziptestkit.h"
+
+#include "../users/usersfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+const QString kAdminRole = QStringLiteral("Администратор");
+const QString kOrdinary = QStringLiteral("Обычный пользователь");
+const TMessage kAskReplace = Question({"Заменить текущую базу архивной?"}, TMsgButton::No);
+const TMessage kAskDestroy = Question({"Текущая база будет уничтожена и заменена на архивную.",
+                                       "Восстановление будет невозможно. Продолжить?"},
+                                      TMsgButton::No);
+
+// Every file of a folder with its bytes.
+std::map<QString, QByteArray> Snapshot(const QString& folder) {
+    std::map<QString, QByteArray> files;
+    for (const QString& rel : FilesUnder(folder))
+        files[rel] = ReadFileBytes(folder + "/" + rel);
+    return files;
+}
+
+// Two bases and three users; Base1 holds an expense, an income and a debt with two returns.
+class ArhiveTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        books.SetBases({"Base1", "Base2"});
+        books.SetUsers({{"Анна", "Base1", kAdminRole, "111"},
+                        {"Борис", "Base2", kOrdinary, "222"},
+                        {"Вера", "Base1", kOrdinary, "333"}});
+        QDir().mkpath(books.Folder("Base1") + "/Debt");
+        WriteRows(books.File("Base1", "rashod"), {{"01.03.2024", "Еда", "Хлеб", "45", "рубль", "", "Анна"},
+                                                  {"02.03.2024", "Еда", "Молоко", "80", "рубль", "", "Вера"}});
+        WriteRows(books.File("Base1", "dohod"), {{"01.03.2024", "Зарплата", "50000", "рубль", "", "Анна"}});
+        WriteRows(books.File("Base1", "dolg"),
+                  {{"дано в долг", "05.03.2024", "10.04.2024", "Иван", "1000", "рубль", "", "", "Анна", "0"}});
+        WriteRows(books.File("Base1", "Debt/debt0"), {{"10.03.2024", "300", "рубль", "700"}, {"20.03.2024", "200", "рубль", "500"}});
+        ReadBaseListFile(books.state);
+        books.Open("Анна", "Base1");
+        books.state.paths.backupCopyFolder = books.home.Path() + "/copies/";
+        restore.SetHooks(hooks());
+    }
+
+    TArhiveHooks hooks() {
+        TArhiveHooks h;
+        h.reloadBase = [this] {
+            ++reloads;
+            TBaseLoader::OpenBase(books.state);
+        };
+        h.askNewBaseName = [this]() -> std::optional<QString> { return newName; };
+        h.switchLogin = [this](const QString& name) { loginOffered << name; };
+        return h;
+    }
+
+    QString Pack(const QString& name = "a.zip") {
+        const QString path = books.home.Path() + "/" + name;
+        QString error;
+        EXPECT_TRUE(arhive::PackBase(books.state, path, error)) << qPrintable(error);
+        return path;
+    }
+
+    TBooks books;
+    TArhiveRestore restore{books.state};
+    std::optional<QString> newName;
+    QStringList loginOffered;
+    int reloads = 0;
+};
+
+TEST_F(ArhiveTest, ArchiveHoldsTheBaseWithItsUsersAndWhoMadeIt) {
+    EXPECT_EQ(arhive::DayFileName(QDate(2024, 3, 7)), "2024-03-07.zip");
+    const QString path = Pack();
+    std::vector<TZipItem> items;
+    ASSERT_TRUE(TFileUnzipper().List(path, items));
+    QStringList names;
+    for (const TZipItem& item : items)
+        names << item.Name;
+    names.sort();
+    EXPECT_TRUE(names.contains("Debt/debt0"));
+    EXPECT_TRUE(names.contains("rashod"));
+    EXPECT_TRUE(names.contains("arviveInfo"));
+    EXPECT_EQ(RowsOfFile(books.File("Base1", "arviveInfo")),
+              (TRows{{"Анна", "Base1", kAdminRole, "111"}, {"Вера", "Base1", kOrdinary, "333"}, {"Save", "Анна", "Base1", ""}}));
+}
+
+TEST_F(ArhiveTest, RestoreOverTheSameBaseGivesBackItsFilesUsersAndUser) {
+    const QString path = Pack();
+    const auto before = Snapshot(books.Folder("Base1"));
+    const TRows usersBefore = books.UsersOnDisk();
+    // Work after the archive: a changed expense file, a new debt's returns, a user gone, another user.
+    WriteRows(books.File("Base1", "rashod"), {{"03.03.2024", "Еда", "Сыр", "300", "рубль", "", "Анна"}});
+    WriteRows(books.File("Base1", "Debt/debt7"), {{"10.03.2024", "1", "рубль", "0"}});
+    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"}});
+    books.state.userName = "Борис";
+    books.state.admin = false;
+
+    TMessageRecorder messages;
+    messages.AnswerYes();
+    messages.AnswerYes();
+    EXPECT_EQ(restore.Restore(path), TArhiveRestore::TResult::Replaced);
+
+    EXPECT_EQ(Snapshot(books.Folder("Base1")), before);
+    TRows usersAfter = books.UsersOnDisk();
+    std::sort(usersAfter.begin(), usersAfter.end());
+    TRows expected = usersBefore;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(usersAfter, expected);
+    EXPECT_EQ(books.state.userName, "Анна");
+    EXPECT_TRUE(books.state.admin);
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(books.state.Table(TTableKind::Rashod).Row(0)->Cell(2), "Хлеб");
+    EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{kAskReplace, kAskDestroy, Info({"База заменена"})}));
+    EXPECT_FALSE(QFileInfo::exists(books.home.Path() + "/MyArviveInfo"));
+}
+
+TEST_F(ArhiveTest, RestoreOverRenamesUsersOfOtherBasesAndKeepsTheOpenBasesOwn) {
+    const QString path = Pack();
+    // Since the archive, "Вера" moved to Base2; "Анна" is still Base1's and keeps her name.
+    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"}, {"Вера", "Base2", kOrdinary, "999"}});
+    TMessageRecorder messages;
+    messages.AnswerYes();
+    messages.AnswerYes();
+    restore.RestoreOver(path);
+
+    EXPECT_EQ(messages.Boxes().front(),
+              Info({"Пользователь \"Вера\"", "уже существует в базе \"Base2\".",
+                    "Имя пользователя \"Вера\" в восстановленной", "базе заменено на имя \"Вера(1)\"."}));
+    EXPECT_EQ(books.UsersOnDisk(), (TRows{{"Борис", "Base2", kOrdinary, "222"},
+                                          {"Вера", "Base2", kOrdinary, "999"},
+                                          {"Анна", "Base1", kAdminRole, "111"},
+                                          {"Вера(1)", "Base1", kOrdinary, "333"}}));
+    EXPECT_EQ(RowsOfFile(books.File("Base1", "rashod")).at(1).at(6), "Вера(1)");
+}
+
+TEST_F(ArhiveTest, RestoreAsNewBaseRenamesClashingUsersInTheirRecords) {
+    const QString path = Pack();
+    newName = "Дача";
+    TMessageRecorder messages;
+    messages.AnswerNo();
+    EXPECT_EQ(restore.Restore(path), TArhiveRestore::TResult::RestoredAsNew);
+
+    EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{kAskReplace, Info({"База восстановлена"})}));
+    EXPECT_EQ(books.BasesOnDisk(), (QStringList{"Base1", "Base2", "Дача"}));
+    const TRows users = books.UsersOnDisk();
+    EXPECT_EQ(TRows(users.end() - 2, users.end()),
+              (TRows{{"Анна(1)", "Дача", kAdminRole, "111"}, {"Вера(1)", "Дача", kOrdinary, "333"}}));
+    const TRows rashod = RowsOfFile(books.File("Дача", "rashod"));
+    EXPECT_EQ(rashod.at(0).at(6), "Анна(1)");
+    EXPECT_EQ(rashod.at(1).at(6), "Вера(1)");
+    EXPECT_EQ(RowsOfFile(books.File("Дача", "Debt/debt0")).size(), 2u);
+    EXPECT_EQ(loginOffered, QStringList{"Вера(1)"});
+    // The open base and its user stay as they were.
+    EXPECT_EQ(books.state.baseName, "Base1");
+    EXPECT_EQ(books.state.userName, "Анна");
+    EXPECT_EQ(RowsOfFile(books.File("Base1", "rashod")).at(0).at(6), "Анна");
+}
+
+TEST_F(ArhiveTest, NewBaseNamesThatAreNotFolderNamesAreRefused) {
+    const QString path = Pack();
+    struct Case {
+        QString name;
+        TMessage box;
+    };
+    const std::vector<Case> cases = {
+        {"   ", Info({"Имя базы не может быть пустым.", "Архив не восстановлен"})},
+        {"..", Error({"Недопустимые символы >,<,*,?,/,|,\\,:,\""})},
+        {"../Вне", Error({"Недопустимые символы >,<,*,?,/,|,\\,:,\""})},
+        {"a\tb", Error({"Недопустимые символы >,<,*,?,/,|,\\,:,\""})},
+    };
+    const QStringList outside = TreeOf(books.home.Path());
+    for (const Case& c : cases) {
+        newName = c.name;
+        TMessageRecorder messages;
+        EXPECT_EQ(restore.RestoreAsNew(path), TArhiveRestore::TResult::Cancelled) << qPrintable(c.name);
+        EXPECT_EQ(messages.Boxes(), std::vector<TMessage>{c.box}) << qPrintable(c.name);
+    }
+    EXPECT_EQ(TreeOf(books.home.Path()), outside);
+
+    newName = std::nullopt; // "Отмена"
+    TMessageRecorder quiet;
+    EXPECT_EQ(restore.RestoreAsNew(path), TArhiveRestore::TResult::Cancelled);
+    EXPECT_TRUE(quiet.Boxes().empty());
+}
+
+TEST_F(ArhiveTest, ExistingNewBaseIsReplacedOnlyWhenTheUserAgrees) {
+    const QString path = Pack();
+    WriteRows(books.File("Base2", "rashod"), {{"01.01.2024", "Еда", "Чай", "10", "рубль", "", "Борис"}});
+    const auto before = Snapshot(books.Folder("Base2"));
+    newName = "Base2";
+    {
+        TMessageRecorder messages; // "No" is the default
+        EXPECT_EQ(restore.RestoreAsNew(path), TArhiveRestore::TResult::Cancelled);
+        EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{Question({"База с таким именем уже существует", "Заменить?"}, TMsgButton::No),
+                                                           Info({"Восстановление было отмено"})}));
+        EXPECT_EQ(Snapshot(books.Folder("Base2")), before);
+    }
+    TMessageRecorder messages;
+    messages.AnswerYes();
+    EXPECT_EQ(restore.RestoreAsNew(path), TArhiveRestore::TResult::RestoredAsNew);
+    EXPECT_EQ(RowsOfFile(books.File("Base2", "rashod")).at(0).at(2), "Хлеб");
+    EXPECT_EQ(books.BasesOnDisk(), (QStringList{"Base1", "Base2"}));
+}
+
+TEST_F(ArhiveTest, RestoringTheOpenBaseUnderItsOwnNameReloadsIt) {
+    const QString path = Pack();
+    books.state.Table(TTableKind::Rashod).Row(0)->SetCell(2, "Изменено в памяти");
+    newName = "Base1";
+    TMessageRecorder messages;
+    messages.AnswerYes();
+    restore.RestoreAsNew(path);
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(books.state.Table(TTableKind::Rashod).Row(0)->Cell(2), "Хлеб");
+}
+
+TEST_F(ArhiveTest, ForeignOrDamagedArchivesLeaveTheBaseExactlyAsItWas) {
+    const QString good = Pack();
+    const auto before = Snapshot(books.Folder("Base1"));
+    const TRows users = books.UsersOnDisk();
+
+    const QString foreign = books.home.Path() + "/foreign.zip";
+    WriteFileBytes(foreign, BuildZip({TRawEntry("rashod", "not a table"), TRawEntry("Debt/debt0", "x")}));
+    // The archive's last big entry is spoilt: every entry before it would unpack.
+    QByteArray bytes = ReadFileBytes(good);
+    std::vector<TZipItem> items;
+    ASSERT_TRUE(TFileUnzipper().List(good, items));
+    const TZipItem* last = &items.front();
+    for (const TZipItem& item : items)
+        if (item.CompressedSize > 8 && item.LocalOffset > last->LocalOffset) last = &item;
+    const qsizetype data = qsizetype(last->LocalOffset) + 30 + Le16(bytes, last->LocalOffset + 26) +
+                           Le16(bytes, last->LocalOffset + 28);
+    bytes[data + last->CompressedSize / 2] = char(bytes[data + last->CompressedSize / 2] ^ 0x5a);
+    const QString damaged = books.home.Path() + "/damaged.zip";
+    WriteFileBytes(damaged, bytes);
+
+    struct Case {
+        QString path;
+        std::vector<TMessage> boxes;
+    };
+    const std::vector<Case> cases = {
+        {foreign, {Info({"Данный файл не является архивом баз программы,", "или архив был поврежден"}),
+                   Info({"Архив не был восстановлен"})}},
+        {damaged, {Info({"Ошибка восстановления"})}},
+        {books.home.Path() + "/missing.zip", {}},
+    };
+    for (const Case& c : cases) {
+        TMessageRecorder messages;
+        EXPECT_NE(restore.RestoreOver(c.path), TArhiveRestore::TResult::Replaced);
+        if (!c.boxes.empty()) {
+            EXPECT_EQ(messages.Boxes(), c.boxes) << qPrintable(c.path);
+        }
+        EXPECT_EQ(Snapshot(books.Folder("Base1")), before) << qPrintable(c.path);
+        EXPECT_EQ(books.UsersOnDisk(), users);
+        EXPECT_FALSE(QFileInfo::exists(books.home.Path() + "/MyArviveInfo"));
+    }
+    TMessageRecorder messages;
+    EXPECT_EQ(restore.Restore(books.home.Path() + "/missing.zip"), TArhiveRestore::TResult::Missing);
+    EXPECT_EQ(messages.Boxes(), std::vector<TMessage>{Info({"Указанного файла с архивом не существует"})});
+}
+
+TEST_F(ArhiveTest, ReturnsNotInTheArchiveGoOtherFilesStay) {
+    const QString path = Pack();
+    WriteRows(books.File("Base1", "Debt/debt5"), {{"10.03.2024", "1", "рубль", "0"}});
+    WriteFileBytes(books.File("Base1", "notes.txt"), "kept");
+    TMessageRecorder messages;
+    restore.RestoreOver(path);
+    EXPECT_FALSE(QFileInfo::exists(books.File("Base1", "Debt/debt5")));
+    EXPECT_TRUE(QFileInfo::exists(books.File("Base1", "Debt/debt0")));
+    EXPECT_EQ(ReadFileBytes(books.File("Base1", "notes.txt")), "kept");
+    EXPECT_EQ(QFileInfo(books.Folder("Base1")).permissions() & 0x0077, 0);
+}
+
+TEST_F(ArhiveTest, VerificationFolderTakesTheFirstFreeName) {
+    const QString archive = books.home.Path() + "/x/a.zip";
+    QDir().mkpath(books.home.Path() + "/x/MyArviveInfo");
+    QDir().mkpath(books.home.Path() + "/x/MyArviveInfo(1)");
+    EXPECT_EQ(arhive::VerifyFolderFor(archive), books.home.Path() + "/x/MyArviveInfo(2)");
+}
+
+// Daily copies, listed by name.
+class DailyArhiveTest : public ArhiveTest {
+protected:
+    QStringList Copies() { return TDailyArhive::FilesInNameOrder(daily.Folder()); }
+    void MakeOldCopies(int count) {
+        QDir().mkpath(daily.Folder());
+        for (int i = 0; i < count; ++i)
+            WriteFileBytes(daily.Folder() + "/" + arhive::DayFileName(QDate(2020, 1, 1).addDays(i)), "old");
+    }
+    QString RashodNameIn(const QString& archive) {
+        const QString out = books.home.Path() + "/out";
+        QDir(out).removeRecursively();
+        EXPECT_TRUE(TFileUnzipper().Unpack(archive, out));
+        return RowsOfFile(out + "/rashod").at(0).at(2);
+    }
+    TDailyArhive daily{books.state};
+};
+
+TEST_F(DailyArhiveTest, SecondEndOfADayReplacesThatDaysCopy) {
+    const QDate day(2024, 3, 7);
+    ASSERT_TRUE(daily.Write(day));
+    WriteRows(books.File("Base1", "rashod"), {{"03.03.2024", "Еда", "Сыр", "300", "рубль", "", "Анна"}});
+    ASSERT_TRUE(daily.Write(day));
+    EXPECT_EQ(Copies(), QStringList{"2024-03-07.zip"});
+    EXPECT_EQ(RashodNameIn(daily.DayFile(day)), "Сыр");
+    EXPECT_EQ(daily.Folder(), books.home.Path() + "/copies/Base1");
+    EXPECT_EQ(QFileInfo(daily.Folder()).permissions() & 0x0077, 0);
+}
+
+TEST_F(DailyArhiveTest, HundredOldCopiesAreKeptBesideTheNewOne) {
+    MakeOldCopies(100);
+    ASSERT_TRUE(daily.Write(QDate(2024, 3, 7)));
+    QStringList copies = Copies();
+    EXPECT_EQ(copies.size(), 101);
+    EXPECT_EQ(copies.front(), "2020-01-01.zip");
+
+    ASSERT_TRUE(daily.Write(QDate(2024, 3, 8)));
+    copies = Copies();
+    EXPECT_EQ(copies.size(), 101);
+    EXPECT_EQ(copies.front(), "2020-01-02.zip");
+    EXPECT_EQ(copies.back(), "2024-03-08.zip");
+}
+
+TEST_F(DailyArhiveTest, ACopyThatFailsItsCheckIsDroppedAndNothingOldIsThinned) {
+    MakeOldCopies(101);
+    const QDate day(2024, 3, 7);
+    ASSERT_TRUE(daily.Write(day));
+    const QStringList before = Copies();
+    const QByteArray earlier = ReadFileBytes(daily.DayFile(day));
+    WriteRows(books.File("Base1", "rashod"), {{"03.03.2024", "Еда", "Сыр", "300", "рубль", "", "Анна"}});
+    daily.afterPacking = [](const QString& path) {
+        QByteArray bytes = ReadFileBytes(path);
+        bytes[40] = char(bytes[40] ^ 0x5a);
+        WriteFileBytes(path, bytes);
+    };
+    EXPECT_FALSE(daily.Write(day));
+    EXPECT_EQ(Copies(), before);
+    EXPECT_EQ(ReadFileBytes(daily.DayFile(day)), earlier);
+}
+
+TEST_F(DailyArhiveTest, ADamagedBaseDoesNotReplaceTheDaysGoodCopy) {
+    const QDate day(2024, 3, 7);
+    ASSERT_TRUE(daily.Write(day));
+    books.state.damaged = true;
+    WriteRows(books.File("Base1", "rashod"), {});
+    EXPECT_FALSE(daily.Write(day));
+    EXPECT_EQ(RashodNameIn(daily.DayFile(day)), "Хлеб");
+    EXPECT_TRUE(daily.Write(day.addDays(1)));
+}
+
+TEST_F(DailyArhiveTest, OfferAfterDamageRestoresAndLogsTheUserInAgain) {
+    const QDate day(2024, 3, 7);
+    ASSERT_TRUE(daily.Write(day));
+    WriteRows(books.File("Base1", "rashod"), {});
+    books.state.damaged = true;
+    {
+        TMessageRecorder messages;
+        restore.OfferAfterDamage(QString()); // the dialog was closed
+        EXPECT_TRUE(messages.Boxes().empty());
+        EXPECT_TRUE(books.state.damaged);
+    }
+    TMessageRecorder messages;
+    messages.AnswerYes();
+    messages.AnswerYes();
+    restore.OfferAfterDamage(daily.DayFile(day));
+    EXPECT_FALSE(books.state.damaged);
+    EXPECT_EQ(books.state.userName, "Анна");
+    EXPECT_EQ(books.state.baseName, "Base1");
+    EXPECT_EQ(RowsOfFile(books.File("Base1", "rashod")).at(0).at(2), "Хлеб");
+    EXPECT_EQ(books.state.Table(TTableKind::Rashod).Row(0)->Cell(2), "Хлеб");
+}
+
+} // namespace
