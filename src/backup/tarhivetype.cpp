@@ -38,8 +38,9 @@ void ListTree(const QString& folder, QStringList& files, QStringList& folders) {
     }
 }
 
+// The returns files the archive replaces; the copies kept of damaged ones stay for recovery by hand.
 bool UnderDebt(const QString& rel) {
-    return rel.startsWith(kDebtFolder + QLatin1Char('/'));
+    return rel.startsWith(kDebtFolder + QLatin1Char('/')) && !rel.contains(QLatin1String(".damaged-"));
 }
 
 bool MoveOrCopy(const QString& from, const QString& to) {

@@ -275,12 +275,14 @@ TEST_F(ArhiveTest, ForeignOrDamagedArchivesLeaveTheBaseExactlyAsItWas) {
 TEST_F(ArhiveTest, ReturnsNotInTheArchiveGoOtherFilesStay) {
     const QString path = Pack();
     WriteRows(books.File("Base1", "Debt/debt5"), {{"10.03.2024", "1", "рубль", "0"}});
+    WriteFileBytes(books.File("Base1", "Debt/debt5.damaged-2024-03-01-120000"), "spoilt");
     WriteFileBytes(books.File("Base1", "notes.txt"), "kept");
     TMessageRecorder messages;
     restore.RestoreOver(path);
     EXPECT_FALSE(QFileInfo::exists(books.File("Base1", "Debt/debt5")));
     EXPECT_TRUE(QFileInfo::exists(books.File("Base1", "Debt/debt0")));
     EXPECT_EQ(ReadFileBytes(books.File("Base1", "notes.txt")), "kept");
+    EXPECT_EQ(ReadFileBytes(books.File("Base1", "Debt/debt5.damaged-2024-03-01-120000")), "spoilt");
     EXPECT_EQ(QFileInfo(books.Folder("Base1")).permissions() & 0x0077, 0);
 }
 
