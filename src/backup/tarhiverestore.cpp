@@ -1,7 +1,6 @@
 #include "backup/tarhiverestore.h"
 
 #include "backup/tfileunzipper.h"
-#include "ledger/tbaseloader.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -52,10 +51,9 @@ QString FreeName(const TMemTable& users, const QString& name) {
 }
 
 // The user table as its file holds it, with edits of the users grid written first.
-TMemTable& FreshUsers(TMyType& state, TMemTable& users) {
+void FreshUsers(TMyType& state, TMemTable& users) {
     if (state.users.Modified()) SaveUserTable(state);
     if (!ReadUserFile(state, users)) users.Clear();
-    return users;
 }
 
 void StoreUsers(TMyType& state, const TMemTable& users) {
@@ -177,18 +175,15 @@ TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath,
     const std::optional<QString> typed = m_hooks.askNewBaseName ? m_hooks.askNewBaseName() : std::nullopt;
     if (!typed) return TResult::Cancelled;
     const QString name = *typed;
-    switch (CheckBaseName(name)) {
-    case TBaseNameCheck::Blank:
+    const TBaseNameCheck check = CheckBaseName(name);
+    if (check == TBaseNameCheck::Blank) {
         Info({QStringLiteral("Имя базы не может быть пустым."), QStringLiteral("Архив не восстановлен")});
         return TResult::Cancelled;
-    case TBaseNameCheck::BadCharacters:
-        Messages().ShowError({QStringLiteral("Недопустимые символы >,<,*,?,/,|,\\,:,\"")});
-        return TResult::Cancelled;
-    case TBaseNameCheck::Reserved:
+    }
+    if (!AcceptTypedBaseName(name)) return TResult::Cancelled;
+    if (check == TBaseNameCheck::Reserved) {
         Messages().ShowError({QStringLiteral("Имя не уникально")});
         return TResult::Cancelled;
-    case TBaseNameCheck::Ok:
-        break;
     }
     const QString target = BaseFolderOf(m_state.paths.dataRoot, name);
     if (target.isEmpty()) {
@@ -217,7 +212,6 @@ TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath,
 
     Run(m_hooks.showFirstPage);
     if (!afterDamage && m_hooks.switchLogin) m_hooks.switchLogin(last);
-    Run(m_hooks.reloadWidths);
     Info({QStringLiteral("База восстановлена")});
     return TResult::RestoredAsNew;
 }

@@ -24,7 +24,6 @@ struct TArhiveHooks {
     // The base optimisation that follows a restore over the open base.
     std::function<void()> optimise;
     std::function<void()> showFirstPage;
-    std::function<void()> reloadWidths;
     // The current user or its rights changed: the caption and the administrator commands follow.
     std::function<void()> userChanged;
     // The log-in dialog in its switch mode with this name selected.

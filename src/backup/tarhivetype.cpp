@@ -6,6 +6,7 @@
 #include "storage/datafolders.h"
 #include "storage/tfilecopier.h"
 #include "storage/tmemtable.h"
+#include "storage/tmessageboxclass.h"
 #include "users/usertables.h"
 
 #include <QDir>
@@ -129,6 +130,17 @@ bool PackBase(const TMyType& state, const QString& archivePath, QString& error) 
         return false;
     }
     return true;
+}
+
+bool MakeArchive(const TMyType& state, const QString& archivePath) {
+    if (QFileInfo::exists(archivePath) &&
+        !Messages().AskYesNo({QStringLiteral("Архив с таким именем уже существует"), QStringLiteral("Заменить?")},
+                             TMsgButton::No))
+        return false;
+    QString error;
+    if (PackBase(state, archivePath, error)) return true;
+    Messages().ShowError({QStringLiteral("Не удалось создать резервную копию в файле"), archivePath});
+    return false;
 }
 
 QString VerifyFolderFor(const QString& archivePath) {

@@ -46,6 +46,11 @@ bool ReadInfo(const QString& folder, TArhiveInfo& info);
 // at that path is replaced only by a complete archive. False with a text in error.
 bool PackBase(const TMyType& state, const QString& archivePath, QString& error);
 
+// The command that makes an archive, once its file was chosen: an existing file is replaced only when
+// the user agrees ("Заменить?") and only by a complete archive; a failure is reported. True when the
+// archive was written.
+bool MakeArchive(const TMyType& state, const QString& archivePath);
+
 // The scratch folder an archive is checked in: beside the archive, "MyArviveInfo", or "MyArviveInfo(1)",
 // "(2)", ... when that name is taken.
 QString VerifyFolderFor(const QString& archivePath);

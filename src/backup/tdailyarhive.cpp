@@ -2,12 +2,12 @@
 
 #include "backup/tarhivetype.h"
 #include "backup/tfileunzipper.h"
+#include "backup/tfilezipper.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -35,16 +35,8 @@ QString TDailyArhive::DayFile(const QDate& day) const {
 
 QStringList TDailyArhive::FilesInNameOrder(const QString& folder) {
     QStringList files;
-    const QDir root(folder);
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        if (!it.fileInfo().isSymLink()) files << root.relativeFilePath(it.filePath());
-    }
-    std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
+    for (const TZipFile& file : TFileZipper::FolderFiles(folder))
+        files << file.name;
     return files;
 }
 

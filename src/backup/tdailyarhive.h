@@ -28,8 +28,8 @@ public:
     // nothing: the program is ending.
     bool Write(const QDate& today);
 
-    // The files under a folder, sub-folders included, as the thinning orders them: by path, without
-    // regard to letter case.
+    // The files under a folder, sub-folders included, as the thinning orders them: by name without
+    // regard to letter case, a sub-folder's files where the sub-folder comes.
     static QStringList FilesInNameOrder(const QString& folder);
 
     // A test's stand-in for a disk that spoils what was written: called with the new archive's path

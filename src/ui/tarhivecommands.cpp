@@ -1,9 +1,7 @@
 #include "ui/tarhivecommands.h"
 
-#include "ledger/tbaseloader.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
-#include "storage/tmessageboxclass.h"
 #include "ui/tappcontext.h"
 #include "ui/tarhivenameform.h"
 #include "ui/tmenuclass.h"
@@ -16,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 
 namespace {
@@ -106,15 +103,7 @@ void TArhiveCommands::CreateArhive() {
     choice.fileName = arhive::DayFileName(QDate::currentDate());
     choice.save = true;
     const QString path = ChooseFile(choice);
-    if (path.isEmpty()) return;
-    if (QFileInfo::exists(path) &&
-        !Messages().AskYesNo({QStringLiteral("Архив с таким именем уже существует"), QStringLiteral("Заменить?")},
-                             TMsgButton::No))
-        return;
-    // The earlier archive is replaced only by a complete new one.
-    QString error;
-    if (!arhive::PackBase(state, path, error))
-        Messages().ShowError({QStringLiteral("Не удалось создать резервную копию в файле"), path});
+    if (!path.isEmpty()) arhive::MakeArchive(state, path);
 }
 
 void TArhiveCommands::PrepareForRestore() {

@@ -43,8 +43,6 @@ public:
     // When the program ends, after the base was saved.
     bool WriteDaily(const QDate& today);
 
-    TArhiveRestore& Restore() { return m_restore; }
-    TDailyArhive& Daily() { return m_daily; }
     TArhiveNameForm* NameForm() const { return m_nameForm; }
     QLabel* WaitPanel() const { return m_wait; }
 

@@ -1,6 +1,7 @@
 #include "ui/tarhivenameform.h"
 
 #include "storage/tmessageboxclass.h"
+#include "users/basefolders.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -16,7 +17,7 @@ const QString kRefused = QStringLiteral("\"*/:<>?\\|");
 } // namespace
 
 TArhiveNameForm::TArhiveNameForm(QWidget* parent)
-    : QDialog(parent), m_name(new QLineEdit(this)), m_hint(new QLabel(HintText(), this)),
+    : QDialog(parent), m_name(new QLineEdit(this)), m_hint(new QLabel(kBadBaseNameCharacters, this)),
       m_accept(new QPushButton(QStringLiteral("Принять"), this)),
       m_cancel(new QPushButton(QStringLiteral("Отмена"), this)), m_hintTimer(new QTimer(this)) {
     setObjectName(QStringLiteral("ArhiveNameForm"));

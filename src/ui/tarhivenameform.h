@@ -21,7 +21,6 @@ public:
     // Shows the dialog with "Новое имя базы" selected; the typed name, or none for "Отмена".
     std::optional<QString> Ask();
 
-    static QString HintText() { return QStringLiteral("Недопустимые символы >,<,*,?,/,|,\\,:,\""); }
     QLineEdit* NameEdit() const { return m_name; }
     QLabel* Hint() const { return m_hint; }
     QPushButton* AcceptButton() const { return m_accept; }

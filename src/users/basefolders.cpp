@@ -57,7 +57,7 @@ bool AcceptTypedBaseName(const QString& name) {
         Messages().ShowError({QStringLiteral("Имя базы не может быть пустым")});
         return false;
     case TBaseNameCheck::BadCharacters:
-        Messages().ShowError({QStringLiteral("Недопустимые символы >,<,*,?,/,|,\\,:,\"")});
+        Messages().ShowError({kBadBaseNameCharacters});
         return false;
     case TBaseNameCheck::Reserved:
     case TBaseNameCheck::Ok:

@@ -14,6 +14,9 @@ enum class TBaseNameCheck {
 
 TBaseNameCheck CheckBaseName(const QString& name);
 
+// The program's message for a name with characters a folder name must not have.
+inline const QString kBadBaseNameCharacters = QStringLiteral("Недопустимые символы >,<,*,?,/,|,\\,:,\"");
+
 // Shows the error for a blank name or one with characters a folder name must not have; true when the
 // name passes. Reserved names pass here: each caller refuses them with its own duplicate message.
 bool AcceptTypedBaseName(const QString& name);

@@ -98,6 +98,24 @@ TEST_F(ArhiveTest, ArchiveHoldsTheBaseWithItsUsersAndWhoMadeIt) {
               (TRows{{"Анна", "Base1", kAdminRole, "111"}, {"Вера", "Base1", kOrdinary, "333"}, {"Save", "Анна", "Base1", ""}}));
 }
 
+TEST_F(ArhiveTest, AFailedArchiveIsReportedAndAnExistingOneKeptUnlessReplaced) {
+    const QString nowhere = books.home.Path() + "/no such folder/a.zip";
+    {
+        TMessageRecorder messages;
+        EXPECT_FALSE(arhive::MakeArchive(books.state, nowhere));
+        EXPECT_EQ(messages.Boxes(), std::vector<TMessage>{Error({"Не удалось создать резервную копию в файле", nowhere})});
+    }
+    const QString path = books.home.Path() + "/a.zip";
+    WriteFileBytes(path, "earlier");
+    TMessageRecorder messages; // "No" is the default
+    EXPECT_FALSE(arhive::MakeArchive(books.state, path));
+    EXPECT_EQ(ReadFileBytes(path), "earlier");
+    messages.AnswerYes();
+    EXPECT_TRUE(arhive::MakeArchive(books.state, path));
+    EXPECT_EQ(messages.Boxes().front(), Question({"Архив с таким именем уже существует", "Заменить?"}, TMsgButton::No));
+    EXPECT_NE(ReadFileBytes(path), "earlier");
+}
+
 TEST_F(ArhiveTest, RestoreOverTheSameBaseGivesBackItsFilesUsersAndUser) {
     const QString path = Pack();
     const auto before = Snapshot(books.Folder("Base1"));

@@ -15,21 +15,6 @@
 
 namespace {
 
-QString Today() { return QDate::currentDate().toString("dd.MM.yyyy"); }
-
-void SlowKeys(TE2EProgram& program, const QString& window, const QStringList& keys) {
-    for (const QString& k : keys) {
-        program.Keys(window, {k});
-        Pause(400);
-    }
-}
-
-void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum) {
-    SlowKeys(program, window, {"Right", "Return", "Return"});
-    program.Type(window, sum);
-    SlowKeys(program, window, {"Return", "Return", "Escape"});
-}
-
 // The file dialog takes the whole path in its name field.
 bool ChooseInDialog(TE2EProgram& program, const QString& caption, const QString& path) {
     const QString dialog = program.WaitWindow(caption);
@@ -94,11 +79,7 @@ TEST(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
         ASSERT_TRUE(program.WaitGone("^   Сообщение$", 5000));
         Pause(500);
 
-        program.Keys(main, {"F10"});
-        const QString question = program.WaitWindow("^   Подтвердите$");
-        ASSERT_FALSE(question.isEmpty());
-        program.Keys(question, {"Return"});
-        ASSERT_TRUE(program.WaitExit(15000));
+        ASSERT_TRUE(Quit(program, main));
     }
     EXPECT_EQ(TableRows(base + "/rashod"), std::vector<QStringList>{kept});
     const QString daily = home.path() + "/share/QuorvaneCopy/Base1/" + QDate::currentDate().toString("yyyy-MM-dd") + ".zip";
@@ -107,6 +88,5 @@ TEST(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
     ASSERT_TRUE(TFileUnzipper().Unpack(daily, out));
     EXPECT_EQ(TableRows(out + "/rashod"), std::vector<QStringList>{kept});
     EXPECT_EQ(TableRows(out + "/arviveInfo").back(), (QStringList{"Save", "Мама", "Base1", ""}));
-    if (!qEnvironmentVariableIsEmpty("VELLUMORA_KEEP_SCREENSHOTS"))
-        QFile::copy(home.path() + "/replaced.png", qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS") + "/replaced.png");
+    KeepScreenshot(home.path() + "/replaced.png", "replaced.png");
 }

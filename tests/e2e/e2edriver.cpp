@@ -2,6 +2,7 @@
 
 #include "storage/tmemtable.h"
 
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -9,6 +10,35 @@
 #include <QThread>
 
 void Pause(int ms) { QThread::msleep(ulong(ms)); }
+
+QString Today(int plusDays) { return QDate::currentDate().addDays(plusDays).toString(QStringLiteral("dd.MM.yyyy")); }
+
+void SlowKeys(TE2EProgram& program, const QString& window, const QStringList& keys) {
+    for (const QString& k : keys) {
+        program.Keys(window, {k});
+        Pause(400);
+    }
+}
+
+void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum) {
+    SlowKeys(program, window, {QStringLiteral("Right"), QStringLiteral("Return"), QStringLiteral("Return")});
+    program.Type(window, sum);
+    SlowKeys(program, window, {QStringLiteral("Return"), QStringLiteral("Return"), QStringLiteral("Escape")});
+}
+
+bool Quit(TE2EProgram& program, const QString& window) {
+    program.Keys(window, {QStringLiteral("F10")});
+    const QString question = program.WaitWindow(QStringLiteral("^   Подтвердите$"));
+    if (question.isEmpty())
+        return false;
+    program.Keys(question, {QStringLiteral("Return")});
+    return program.WaitExit(15000);
+}
+
+void KeepScreenshot(const QString& from, const QString& name) {
+    if (!qEnvironmentVariableIsEmpty("VELLUMORA_KEEP_SCREENSHOTS"))
+        QFile::copy(from, qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS") + QLatin1Char('/') + name);
+}
 
 std::vector<QStringList> TableRows(const QString& path) {
     TMemTable t;

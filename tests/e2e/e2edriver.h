@@ -64,3 +64,14 @@ bool HaveE2ETools();
 // The rows of a table file the program wrote, each as its cells.
 std::vector<QStringList> TableRows(const QString& path);
 void Pause(int ms);
+
+// The day's date as the program writes it, "dd.MM.yyyy".
+QString Today(int plusDays = 0);
+// One key at a time with room between them: a choice list opens its popup after the key before.
+void SlowKeys(TE2EProgram& program, const QString& window, const QStringList& keys);
+// The first expense of the open base from the kinds picker, with a sum.
+void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum);
+// F10 and "Выйти из программы?" answered; true when the program then ended.
+bool Quit(TE2EProgram& program, const QString& window);
+// A screenshot kept where VELLUMORA_KEEP_SCREENSHOTS points, when it is set.
+void KeepScreenshot(const QString& from, const QString& name);

@@ -11,14 +11,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-
-
-QString Today(int plusDays = 0) { return QDate::currentDate().addDays(plusDays).toString("dd.MM.yyyy"); }
-
-} // namespace
-
 TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
     if (!HaveE2ETools())
         GTEST_SKIP() << "Xvfb and xdotool are needed";
@@ -61,11 +53,7 @@ TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
         type("3000");
         keys({"Return", "Return", "Escape"});
         program.Screenshot(home.path() + "/typed.png");
-        keys({"F10"});
-        const QString question = program.WaitWindow("^   Подтвердите$");
-        ASSERT_FALSE(question.isEmpty());
-        program.Keys(question, {"Return"});
-        ASSERT_TRUE(program.WaitExit(15000));
+        ASSERT_TRUE(Quit(program, main));
     }
     const QString base = home.path() + "/share/Quorvane/BASE/Base1";
     const std::vector<QStringList> expenses = {
@@ -92,12 +80,7 @@ TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
     ASSERT_FALSE(main.isEmpty());
     Pause(500);
     again.Screenshot(home.path() + "/again.png");
-    again.Keys(main, {"F10"});
-    const QString question = again.WaitWindow("^   Подтвердите$");
-    ASSERT_FALSE(question.isEmpty());
-    again.Keys(question, {"Return"});
-    ASSERT_TRUE(again.WaitExit(15000));
+    ASSERT_TRUE(Quit(again, main));
     EXPECT_EQ(TableRows(base + "/rashod"), expenses);
-    if (!qEnvironmentVariableIsEmpty("VELLUMORA_KEEP_SCREENSHOTS"))
-        QDir().rename(home.path() + "/typed.png", qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS") + "/typed.png");
+    KeepScreenshot(home.path() + "/typed.png", "typed.png");
 }

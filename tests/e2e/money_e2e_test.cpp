@@ -16,15 +16,11 @@ namespace {
 
 using Rows = std::vector<QStringList>;
 
-
 // The rows that hold anything: the purse table keeps its empty row for a new purse in the file.
 Rows Filled(Rows rows) {
     std::erase_if(rows, [](const QStringList& r) { return r.join(QString()).trimmed().isEmpty(); });
     return rows;
 }
-
-
-QString Today() { return QDate::currentDate().toString("dd.MM.yyyy"); }
 
 // The files the money rules write, as the test compares them.
 struct TMoneyFiles {
@@ -35,20 +31,6 @@ struct TMoneyFiles {
 TMoneyFiles ReadMoneyFiles(const QString& base) {
     return {Filled(TableRows(base + "/purse")), TableRows(base + "/dohod"), TableRows(base + "/transfer_purse"),
             TableRows(base + "/dolg"), TableRows(base + "/Debt/debt0")};
-}
-
-void KeepScreenshot(const QString& from, const QString& name) {
-    if (!qEnvironmentVariableIsEmpty("VELLUMORA_KEEP_SCREENSHOTS"))
-        QFile::copy(from, qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS") + "/" + name);
-}
-
-// Closes the program with F10 and "Да".
-void Close(TE2EProgram& program, const QString& main) {
-    program.Keys(main, {"F10"});
-    const QString question = program.WaitWindow("^   Подтвердите$");
-    ASSERT_FALSE(question.isEmpty());
-    program.Keys(question, {"Return"});
-    ASSERT_TRUE(program.WaitExit(15000));
 }
 
 } // namespace
@@ -106,7 +88,7 @@ TEST(MoneyE2E, PursesATransferAndADebtWithItsReturnComeBackAfterARestart) {
         type("300");
         keys({"Return", "Escape"});
         program.Screenshot(home.path() + "/debts.png");
-        Close(program, main);
+        ASSERT_TRUE(Quit(program, main));
     }
     const TMoneyFiles written = ReadMoneyFiles(base);
     // рубль: + 50 × 90 from the transfer − 1000 lent + 300 returned; доллар: 100 in, 50 out.
@@ -134,7 +116,7 @@ TEST(MoneyE2E, PursesATransferAndADebtWithItsReturnComeBackAfterARestart) {
     again.Keys(main, {"F7", "ctrl+Tab", "ctrl+Tab"});
     Pause(300);
     again.Screenshot(home.path() + "/purses_again.png");
-    Close(again, main);
+    ASSERT_TRUE(Quit(again, main));
     EXPECT_EQ(ReadMoneyFiles(base), written);
     for (const char* shot : {"purses.png", "debts.png", "debts_again.png", "purses_again.png"})
         KeepScreenshot(home.path() + "/" + shot, QString::fromLatin1("money_") + shot);

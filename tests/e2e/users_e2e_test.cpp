@@ -17,35 +17,6 @@ namespace {
 
 using TRows = std::vector<QStringList>;
 
-
-
-QString Today() { return QDate::currentDate().toString("dd.MM.yyyy"); }
-
-// One key at a time with room between them: a choice list opens its popup after the key before.
-void SlowKeys(TE2EProgram& program, const QString& window, const QStringList& keys) {
-    for (const QString& k : keys) {
-        program.Keys(window, {k});
-        Pause(400);
-    }
-}
-
-// The first expense of the open base from the kinds picker, with a sum.
-void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum) {
-    SlowKeys(program, window, {"Right", "Return", "Return"});
-    program.Type(window, sum);
-    SlowKeys(program, window, {"Return", "Return", "Escape"});
-}
-
-// F10 and "Выйти из программы?" answered.
-bool Quit(TE2EProgram& program, const QString& window) {
-    program.Keys(window, {"F10"});
-    const QString question = program.WaitWindow("^   Подтвердите$");
-    if (question.isEmpty())
-        return false;
-    program.Keys(question, {"Return"});
-    return program.WaitExit(15000);
-}
-
 } // namespace
 
 TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
