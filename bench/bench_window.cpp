@@ -4,8 +4,11 @@
 // the search box, each beside the rule alone on the same table.
 #include "benchbase.h"
 
+#include "ledger/tautosave.h"
 #include "ledger/tbaseloader.h"
 #include "money/tsearch.h"
+#include "storage/datafolders.h"
+#include "storage/tbasefiles.h"
 #include "storage/tmessageboxclass.h"
 #include "ui/tappcontext.h"
 #include "ui/titogipanel.h"
@@ -18,28 +21,48 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 
 struct TWindow {
+    std::unique_ptr<QTemporaryDir> copy;
     std::unique_ptr<TAppContext> context;
     std::unique_ptr<TQuorvaneForm> form;
-    TWindow() {
+    // ownCopy: over a copy of the big base, for a window whose saves must not change it for the others.
+    explicit TWindow(bool ownCopy = false) {
         context = std::make_unique<TAppContext>();
         TMyType& s = context->state;
         const TBenchBase& base = BigBase();
         s.paths.dataRoot = base.dataRoot + QStringLiteral("/");
         s.baseFolder = base.baseFolder;
+        if (ownCopy) {
+            copy = std::make_unique<QTemporaryDir>();
+            s.paths.dataRoot = copy->path() + QStringLiteral("/");
+            s.baseFolder = copy->path() + QStringLiteral("/BASE/Base1");
+            CopyFolderRecursively(base.baseFolder, s.baseFolder);
+        }
         s.baseName = QStringLiteral("Base1");
         s.userName = QStringLiteral("Мама");
         s.admin = true;
         form = std::make_unique<TQuorvaneForm>(*context);
         form->resize(1136, 681);
         form->show();
+    }
+    // The base opened as the first activation does; over the shared big base nothing is saved.
+    void Open() {
+        form->OpenBase();
+        if (!copy)
+            form->AutoSave()->Stop();
     }
 };
 
@@ -54,7 +77,7 @@ void BM_OpenBaseToDrawnExpensesPage(benchmark::State& s) {
         s.PauseTiming();
         TWindow w;
         s.ResumeTiming();
-        w.form->OpenBase();
+        w.Open();
         benchmark::DoNotOptimize(w.form->grab());
     }
 }
@@ -62,7 +85,7 @@ BENCHMARK(BM_OpenBaseToDrawnExpensesPage)->Unit(benchmark::kMillisecond)->UseRea
 
 void BM_TypeOneExpense(benchmark::State& s) {
     TWindow w;
-    w.form->OpenBase();
+    w.Open();
     TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
     if (s.range(0) == 1) {
         // Sorted by the sum: each commit moves the new record to its place.
@@ -84,10 +107,89 @@ void BM_TypeOneExpense(benchmark::State& s) {
 }
 BENCHMARK(BM_TypeOneExpense)->Unit(benchmark::kMicrosecond)->ArgName("sorted_by_sum")->Arg(0)->Arg(1);
 
+// The same typing while the automatic save of an earlier expense waits for its time: every commit is
+// followed by the window's events, as the program runs them. Its floor: the same typing and events with
+// no automatic save at all (arg 0).
+void BM_TypeOneExpenseWhileAnAutoSaveIsPending(benchmark::State& s) {
+    TWindow w(true);
+    w.Open();
+    if (s.range(0) == 0)
+        w.form->AutoSave()->Stop();
+    TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
+    int n = 0;
+    auto type = [&] {
+        const int last = g.GridRowCount() - 1;
+        g.RowAt(last)->SetCells({QStringLiteral("10.12.2026"), QStringLiteral("Продукты"), QStringLiteral("Хлеб"),
+                                 QString(), QString(), QString(), QString()});
+        g.row = last;
+        g.col = 3;
+        return w.context->edit.CommitText(g, 3, last, TEditorKind::Number, QString::number(++n % 500 + 1)).stored;
+    };
+    type();
+    QElapsedTimer armed;
+    armed.start();
+    while (s.range(0) == 1 && !w.form->AutoSave()->Pending() && armed.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    for (auto _ : s) {
+        benchmark::DoNotOptimize(type());
+        QCoreApplication::processEvents();
+    }
+    s.counters["pending"] = w.form->AutoSave()->Pending() ? 1 : 0;
+}
+BENCHMARK(BM_TypeOneExpenseWhileAnAutoSaveIsPending)
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(0.3)
+    ->ArgName("autosave")
+    ->Arg(0)
+    ->Arg(1);
+
+// The automatic save after one typed expense: the expenses and the purse it paid from, in one
+// transaction.
+void BM_AutoSaveAfterOneTypedExpense(benchmark::State& s) {
+    TWindow w(true);
+    w.Open();
+    TMyType& state = w.context->state;
+    TDataGrid& g = state.Grid(TTableKind::Rashod);
+    int n = 0;
+    for (auto _ : s) {
+        s.PauseTiming();
+        const int last = g.GridRowCount() - 1;
+        g.RowAt(last)->SetCells({QStringLiteral("10.12.2026"), QStringLiteral("Продукты"), QStringLiteral("Хлеб"),
+                                 QString(), QString(), QString(), QString()});
+        g.row = last;
+        g.col = 3;
+        w.context->edit.CommitText(g, 3, last, TEditorKind::Number, QString::number(++n % 500 + 1));
+        s.ResumeTiming();
+        if (!w.form->AutoSave()->SaveIfChanged())
+            s.SkipWithError("the automatic save failed");
+    }
+}
+BENCHMARK(BM_AutoSaveAfterOneTypedExpense)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Its floor: the same two files' bytes written and each flushed once.
+void BM_Baseline_TwoFlushedWritesOfTheSameBytes(benchmark::State& s) {
+    TWindow w;
+    w.Open();
+    TMyType& state = w.context->state;
+    const QByteArray rashod = FilteredTableBytes(TTableKind::Rashod, state.Table(TTableKind::Rashod));
+    const QByteArray purse = state.Table(TTableKind::Purse).ToBytes();
+    QTemporaryDir dir;
+    for (auto _ : s) {
+        for (const QByteArray* bytes : {&rashod, &purse}) {
+            const QByteArray path = QFile::encodeName(dir.path() + (bytes == &rashod ? "/rashod" : "/purse"));
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            benchmark::DoNotOptimize(::write(fd, bytes->constData(), size_t(bytes->size())));
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+}
+BENCHMARK(BM_Baseline_TwoFlushedWritesOfTheSameBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The totals panel's content for the expenses, as the rules build it.
 void BM_TotalsPanelContentBaseline(benchmark::State& s) {
     TWindow w;
-    w.form->OpenBase();
+    w.Open();
     for (auto _ : s)
         benchmark::DoNotOptimize(w.context->money.TotalsPanel(TTableKind::Rashod));
 }
@@ -96,7 +198,7 @@ BENCHMARK(BM_TotalsPanelContentBaseline)->Unit(benchmark::kMicrosecond);
 // The same content put into the three grids of the lower panel and drawn.
 void BM_TotalsPanelRefreshedAndDrawn(benchmark::State& s) {
     TWindow w;
-    w.form->OpenBase();
+    w.Open();
     TTotalsGrid* totals = w.form->MoneyViews()->Itogi()->TotalsGrid();
     for (auto _ : s) {
         w.form->MoneyViews()->RefreshTotals();
@@ -108,7 +210,7 @@ BENCHMARK(BM_TotalsPanelRefreshedAndDrawn)->Unit(benchmark::kMicrosecond);
 // "Последние 30 дней" chosen and taken off again by the rules alone: no view and no panel listens.
 void BM_PeriodFilterRuleBaseline(benchmark::State& s) {
     TWindow w;
-    w.form->OpenBase();
+    w.Open();
     TFilters& filters = w.context->filters;
     TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
     w.context->state.current = &g;
@@ -128,7 +230,7 @@ BENCHMARK(BM_PeriodFilterRuleBaseline)->Unit(benchmark::kMillisecond)->UseRealTi
 // The same from the radio group: the grid's rows, the filter grid, the title and back to "Нет".
 void BM_PeriodFilterChosenInTheRadioGroup(benchmark::State& s) {
     TWindow w;
-    w.form->OpenBase();
+    w.Open();
     QButtonGroup* radio = w.form->Lower()->FilterButtons();
     for (auto _ : s) {
         radio->button(5)->click();
@@ -140,7 +242,7 @@ BENCHMARK(BM_PeriodFilterChosenInTheRadioGroup)->Unit(benchmark::kMillisecond)->
 // Every match of a query over the expenses' shown rows, by the rule alone.
 void BM_SearchRuleBaseline(benchmark::State& s) {
     TWindow w;
-    w.form->OpenBase();
+    w.Open();
     const TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
     size_t found = 0;
     for (auto _ : s) {
@@ -154,7 +256,7 @@ BENCHMARK(BM_SearchRuleBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The same query typed into the search box: the list, the jump to the first match, the label.
 void BM_SearchTypedIntoTheBox(benchmark::State& s) {
     TWindow w;
-    w.form->OpenBase();
+    w.Open();
     QLineEdit* box = w.form->Lower()->SearchEdit();
     for (auto _ : s) {
         box->setText(QStringLiteral("хлеб"));

@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
     // After the bases of another folder were opened, the next log-in opens its base afresh.
     bool reopenBase = false;
     TBaseLocationHooks locationHooks;
-    locationHooks.saveAll = [&] { mainForm->SaveAll(); };
+    locationHooks.saveAll = [&] { return mainForm->SaveAll(); };
     locationHooks.filterToNone = [&context] { context.filters.ChooseFilter(filtertype::None); };
     locationHooks.showLoginForBases = [&] {
         reopenBase = true;

@@ -1,6 +1,6 @@
 #include "backup/tarhiverestore.h"
 
-#include "backup/tfileunzipper.h"
+#include "backup/tziparchive.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -82,14 +82,39 @@ TArhiveRestore::TResult TArhiveRestore::Restore(const QString& archivePath, bool
 }
 
 TArhiveRestore::TVerify TArhiveRestore::Verify(const QString& archivePath, TArhiveInfo& info, QString& folder) {
+    folder.clear();
+    TZipArchive zip;
+    if (!zip.Open(archivePath)) {
+        RestoreError();
+        return TVerify::Damaged;
+    }
+    // A directory rebuilt from the local headers may lack any number of entries: whatever it gives is
+    // not known to be the whole base.
+    if (!zip.DirectoryError().isEmpty()) {
+        arhive::TellNotOurs();
+        return TVerify::NotOurs;
+    }
+    const std::vector<TZipItem> items = arhive::RestorableItems(zip.Items());
     folder = MakeVerifyFolder(archivePath);
     if (folder.isEmpty()) {
         RestoreError();
         return TVerify::Damaged;
     }
+    // The room is asked where the files go: the scratch folder, then beside the bases as they are put
+    // in place.
+    if (!arhive::AcceptListing(items, arhive::FreeBytes({folder, m_state.paths.dataRoot}))) {
+        QDir(folder).removeRecursively();
+        return TVerify::Refused;
+    }
+
     if (m_hooks.busy) m_hooks.busy(true);
-    TFileUnzipper unzipper;
-    const bool unpacked = unzipper.Unpack(archivePath, folder);
+    // The scratch folder becomes the base only through ReplaceFolder, which flushes it whole.
+    bool unpacked = true;
+    QString error;
+    for (const TZipItem& item : items) {
+        unpacked = zip.Extract(item, folder, error, TZipArchive::TFlush::ByCaller);
+        if (!unpacked) break;
+    }
     if (m_hooks.busy) m_hooks.busy(false);
     if (!unpacked) {
         QDir(folder).removeRecursively();
@@ -98,9 +123,7 @@ TArhiveRestore::TVerify TArhiveRestore::Verify(const QString& archivePath, TArhi
     }
     if (!arhive::ReadInfo(folder, info)) {
         QDir(folder).removeRecursively();
-        Info({QStringLiteral("Данный файл не является архивом баз программы,"),
-              QStringLiteral("или архив был поврежден")});
-        Info({QStringLiteral("Архив не был восстановлен")});
+        arhive::TellNotOurs();
         return TVerify::NotOurs;
     }
     return TVerify::Ok;
@@ -245,7 +268,8 @@ void TArhiveRestore::OfferAfterDamage(const QString& chosenArchive) {
 }
 
 void TArhiveRestore::LogInAgain() {
-    Run(m_hooks.saveAll);
+    // Reading the base again would drop what could not be saved.
+    if (m_hooks.saveAll && !m_hooks.saveAll()) return;
     TMemTable users;
     FreshUsers(m_state, users);
     const int row = FindUserExact(users, m_state.userName);

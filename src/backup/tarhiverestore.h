@@ -11,8 +11,9 @@ class TMyType;
 
 // What a restore asks of the windows, wired by the main window. An empty hook is skipped.
 struct TArhiveHooks {
-    // The open base, its purses and the last user written to their files.
-    std::function<void()> saveAll;
+    // The open base, its purses and the last user written to their files; false when the base could
+    // not be saved (the failure was told).
+    std::function<bool()> saveAll;
     // While an archive is unpacked: the main window disabled with its waiting panel (true), then
     // enabled again (false).
     std::function<void(bool)> busy;
@@ -33,8 +34,9 @@ struct TArhiveHooks {
 };
 
 // Restoring a backup archive over the open base or as a new base, with every question and message
-// of it. The archive is checked by unpacking it into a scratch folder before any base is touched,
-// and a base folder is replaced only as a whole.
+// of it. The archive's listing is checked before a byte is unpacked, the archive is then checked by
+// unpacking it into a scratch folder before any base is touched, and a base folder is replaced only as
+// a whole.
 class TArhiveRestore {
 public:
     enum class TResult { Missing, Cancelled, Failed, Replaced, RestoredAsNew };
@@ -55,9 +57,11 @@ public:
     void OfferAfterDamage(const QString& chosenArchive);
 
 private:
-    enum class TVerify { Ok, NotOurs, Damaged };
-    // Unpacks into the scratch folder and reads the information table. On Ok the folder stays for the
-    // replacement (the caller removes it); otherwise it is gone and the messages are shown.
+    enum class TVerify { Ok, NotOurs, Refused, Damaged };
+    // Checks the archive's listing, then unpacks it into the scratch folder and reads the information
+    // table. An archive whose directory had to be rebuilt, or whose listing is refused, is not unpacked
+    // at all. On Ok the folder stays for the replacement (the caller removes it); otherwise it is gone
+    // and the messages are shown.
     TVerify Verify(const QString& archivePath, TArhiveInfo& info, QString& folder);
     bool PutInPlace(const QString& verified, const QString& target);
     void RestoreOverUsers(const TArhiveInfo& info);

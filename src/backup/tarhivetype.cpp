@@ -4,18 +4,24 @@
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
-#include "storage/tfilecopier.h"
 #include "storage/tmemtable.h"
 #include "storage/tmessageboxclass.h"
+#include "storage/tsavetransaction.h"
 #include "users/usertables.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,11 +50,61 @@ bool UnderDebt(const QString& rel) {
     return rel.startsWith(kDebtFolder + QLatin1Char('/')) && !rel.contains(QLatin1String(".damaged-"));
 }
 
+// The file's last path component.
+QString FileNameOf(const QString& rel) {
+    return rel.section(QLatin1Char('/'), -1);
+}
+
+// A copy into the folder being put together, which is flushed whole before it is used: the file is new
+// there, and keeps its permission bits and times.
+bool CopyUnflushed(const QString& from, const QString& to) {
+    const QByteArray target = QFile::encodeName(to);
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (in >= 0) ::close(in);
+        return false;
+    }
+    const int out = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    bool ok = out >= 0;
+    char buffer[65536];
+    while (ok) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < n;) {
+            const ssize_t w = ::write(out, buffer + done, size_t(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            ok = w > 0;
+            done += ok ? w : 0;
+        }
+    }
+    ::close(in);
+    if (out >= 0) {
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        ok = ok && ::fchmod(out, st.st_mode & 0777) == 0 && ::futimens(out, times) == 0;
+        ok = ::close(out) == 0 && ok;
+        if (!ok) ::unlink(target.constData());
+    }
+    return ok;
+}
+
 bool MoveOrCopy(const QString& from, const QString& to) {
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0) return true;
-    TFileCopier copier;
-    copier.overwrite = true;
-    return copier.CopyFile(from, to);
+    return CopyUnflushed(from, to);
+}
+
+// One flush of the file system a folder is on: every file written there reaches the disk at once,
+// where a flush of each would cost a wait on the disk per file.
+bool FlushFileSystemOf(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::syncfs(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 // Two folders change places in one step where the file system can; otherwise the target is moved aside
@@ -125,7 +181,8 @@ bool PackBase(const TMyType& state, const QString& archivePath, QString& error) 
     }
     WriteInfo(state);
     TFileZipper zipper;
-    if (!zipper.Pack(archivePath, state.baseFolder)) {
+    if (!zipper.Pack(archivePath, state.baseFolder,
+                     [](const TZipFile& f) { return IsSaveScratchName(FileNameOf(f.name)); })) {
         error = zipper.Error();
         return false;
     }
@@ -141,6 +198,62 @@ bool MakeArchive(const TMyType& state, const QString& archivePath) {
     if (PackBase(state, archivePath, error)) return true;
     Messages().ShowError({QStringLiteral("Не удалось создать резервную копию в файле"), archivePath});
     return false;
+}
+
+std::vector<TZipItem> RestorableItems(const std::vector<TZipItem>& items) {
+    std::vector<TZipItem> kept;
+    kept.reserve(items.size());
+    for (const TZipItem& item : items)
+        if (!IsSaveScratchName(FileNameOf(item.Name))) kept.push_back(item);
+    return kept;
+}
+
+TListingCheck CheckListing(const std::vector<TZipItem>& items, quint64 freeBytes) {
+    quint64 total = 0;
+    int infos = 0;
+    QSet<QString> names;
+    for (const TZipItem& item : items) {
+        QString rel;
+        if (!item.SafeRelativePath(rel) || names.contains(rel)) return TListingCheck::NotOurs;
+        names.insert(rel);
+        if (!item.IsFolder && rel.compare(arhivetexts::kInfoName, Qt::CaseInsensitive) == 0) ++infos;
+        // A 32-bit size each, so the sum cannot overflow for any number of entries a file can list.
+        total += item.UncompressedSize;
+    }
+    if (infos != 1 || total > kRestoreLimit) return TListingCheck::NotOurs;
+    if (freeBytes < kFreeSpaceMargin || total > freeBytes - kFreeSpaceMargin) return TListingCheck::NoSpace;
+    return TListingCheck::Ok;
+}
+
+bool AcceptListing(const std::vector<TZipItem>& items, quint64 freeBytes) {
+    switch (CheckListing(items, freeBytes)) {
+    case TListingCheck::Ok:
+        return true;
+    case TListingCheck::NotOurs:
+        TellNotOurs();
+        return false;
+    case TListingCheck::NoSpace:
+        Messages().ShowInfo({QStringLiteral("Недостаточно места на диске для восстановления архива.")});
+        Messages().ShowInfo({QStringLiteral("Архив не был восстановлен")});
+        return false;
+    }
+    return false;
+}
+
+void TellNotOurs() {
+    Messages().ShowInfo({QStringLiteral("Данный файл не является архивом баз программы,"),
+                         QStringLiteral("или архив был поврежден")});
+    Messages().ShowInfo({QStringLiteral("Архив не был восстановлен")});
+}
+
+quint64 FreeBytes(const QStringList& folders) {
+    quint64 fewest = std::numeric_limits<quint64>::max();
+    for (const QString& folder : folders) {
+        struct statvfs fs {};
+        if (folder.isEmpty() || ::statvfs(QFile::encodeName(folder).constData(), &fs) != 0) continue;
+        fewest = std::min<quint64>(fewest, quint64(fs.f_bavail) * fs.f_frsize);
+    }
+    return fewest;
 }
 
 QString VerifyFolderFor(const QString& archivePath) {
@@ -174,18 +287,17 @@ bool ReplaceFolder(const QString& verifiedFolder, const QString& targetFolder, c
         ListTree(targetFolder, oldFiles, oldFolders);
         for (const QString& rel : oldFolders)
             ok = ok && MakePrivateFolder(JoinPath(fresh, rel));
-        TFileCopier copier;
+        // A journal left by a failed save of the old base would otherwise be carried out over the
+        // restored files the next time the base is opened.
         for (const QString& rel : oldFiles) {
-            if (UnderDebt(rel) || QFileInfo::exists(JoinPath(fresh, rel))) continue;
-            ok = ok && copier.CopyFile(JoinPath(targetFolder, rel), JoinPath(fresh, rel));
+            if (UnderDebt(rel) || IsSaveScratchName(FileNameOf(rel)) ||
+                QFileInfo::exists(JoinPath(fresh, rel)))
+                continue;
+            ok = ok && CopyUnflushed(JoinPath(targetFolder, rel), JoinPath(fresh, rel));
         }
     }
+    if (ok) ok = FlushFileSystemOf(fresh);
     if (ok) {
-        QStringList files, folders;
-        ListTree(fresh, files, folders);
-        for (const QString& rel : folders)
-            SyncFolder(JoinPath(fresh, rel));
-        SyncFolder(fresh);
         ok = SwapFolders(fresh, targetFolder, targetExists);
         SyncFolder(QFileInfo(targetFolder).absolutePath());
     }

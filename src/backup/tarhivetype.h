@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backup/tzipitem.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -42,8 +44,9 @@ bool WriteInfo(const TMyType& state);
 // or it cannot be read.
 bool ReadInfo(const QString& folder, TArhiveInfo& info);
 
-// The information table is written and the open base's folder packed into the archive. An existing file
-// at that path is replaced only by a complete archive. False with a text in error.
+// The information table is written and the open base's folder packed into the archive, without the
+// journal and the temporary files of saves. An existing file at that path is replaced only by a
+// complete archive. False with a text in error.
 bool PackBase(const TMyType& state, const QString& archivePath, QString& error);
 
 // The command that makes an archive, once its file was chosen: an existing file is replaced only when
@@ -51,14 +54,44 @@ bool PackBase(const TMyType& state, const QString& archivePath, QString& error);
 // archive was written.
 bool MakeArchive(const TMyType& state, const QString& archivePath);
 
+// What a restore makes of an archive from its listing alone, before a byte of it is unpacked.
+enum class TListingCheck {
+    Ok,
+    NotOurs, // no information table, two entries of one name, or more than a base can be
+    NoSpace, // the disk has no room for it
+};
+// The most a restore unpacks: a base of many years is tens of megabytes, so anything near this is
+// not one.
+inline constexpr quint64 kRestoreLimit = quint64(2) << 30;
+// Room left free on the disk after a restore, for the base's own saves and everything else running.
+inline constexpr quint64 kFreeSpaceMargin = quint64(64) << 20;
+
+// The entries a restore takes: all but the journal and the temporary files of saves, which belong to
+// the base they were written in.
+std::vector<TZipItem> RestorableItems(const std::vector<TZipItem>& items);
+// The stated sizes of the entries added up must stay within the limit and, with the margin, within
+// the free bytes; the information table must be there (its name in any letter case), and no name may
+// come twice (nor the information table twice in any letter case).
+TListingCheck CheckListing(const std::vector<TZipItem>& items, quint64 freeBytes);
+// CheckListing, with a refusal told: the two lines of an archive that is not one of bases (or was
+// damaged), or that the disk has no room, then "Архив не был восстановлен". True when it may be unpacked.
+bool AcceptListing(const std::vector<TZipItem>& items, quint64 freeBytes);
+// "Данный файл не является архивом баз программы," / "или архив был поврежден", then "Архив не был
+// восстановлен".
+void TellNotOurs();
+// Free bytes on the fullest of the file systems of these folders; the largest number when none can
+// be asked (a restore then finds out by writing).
+quint64 FreeBytes(const QStringList& folders);
+
 // The scratch folder an archive is checked in: beside the archive, "MyArviveInfo", or "MyArviveInfo(1)",
 // "(2)", ... when that name is taken.
 QString VerifyFolderFor(const QString& archivePath);
 
 // Makes the target folder hold what the verified folder holds, in one step: the new content is put
 // together beside BASE (the verified files moved or copied there, then the target's own files that the
-// archive does not have, except the debt returns), and only when it is complete does it change places
-// with the target. Any failure leaves the target exactly as it was. The verified folder is used up.
+// archive does not have, except the debt returns and the scratch of its saves), flushed to the disk
+// whole, and only then does it change places with the target. Any failure leaves the target exactly as
+// it was. The verified folder is used up; its files need not have been flushed.
 bool ReplaceFolder(const QString& verifiedFolder, const QString& targetFolder, const QString& scratchParent);
 
 // Removes scratch folders of replacements a crash interrupted.

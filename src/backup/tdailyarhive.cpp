@@ -48,6 +48,8 @@ bool TDailyArhive::Write(const QDate& today) {
     const QString dayName = arhive::DayFileName(today);
     const QString dayFile = JoinPath(folder, dayName);
     if (m_state.damaged && QFileInfo::exists(dayFile)) return false;
+    // The books on disk are not the ones the family saw: the copy of the day stays as it was.
+    if (m_state.saveFailed) return false;
 
     // Checks an interrupted run left behind are not copies.
     QStringList files = FilesInNameOrder(folder);

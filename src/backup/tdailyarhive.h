@@ -24,7 +24,8 @@ public:
     // Writes the day's archive. The new archive is read back and every entry's CRC checked before it
     // replaces a copy of the same day; only then are the oldest copies beyond the hundred deleted. A copy
     // that fails the check is deleted and every earlier copy kept. A base that was found damaged at this
-    // run's load and not restored does not replace a good copy written earlier the same day. Reports
+    // run's load and not restored does not replace a good copy written earlier the same day, and a base
+    // whose last save failed is not copied at all. Reports
     // nothing: the program is ending.
     bool Write(const QDate& today);
 

@@ -28,7 +28,8 @@ QList<TZipFile> TFileZipper::FolderFiles(const QString& folder) {
     return files;
 }
 
-bool TFileZipper::Pack(const QString& archivePath, const QString& folder) {
+bool TFileZipper::Pack(const QString& archivePath, const QString& folder,
+                       const std::function<bool(const TZipFile&)>& leaveOut) {
     if (!QFileInfo(folder).isDir()) {
         m_error = QStringLiteral("No folder ") + folder;
         return false;
@@ -36,7 +37,9 @@ bool TFileZipper::Pack(const QString& archivePath, const QString& folder) {
     QList<TZipFile> files = FolderFiles(folder);
     // An archive written into the folder it packs must not take in its own earlier copy.
     const QString archive = QFileInfo(archivePath).absoluteFilePath();
-    files.removeIf([&](const TZipFile& f) { return QFileInfo(f.path).absoluteFilePath() == archive; });
+    files.removeIf([&](const TZipFile& f) {
+        return QFileInfo(f.path).absoluteFilePath() == archive || (leaveOut && leaveOut(f));
+    });
     return PackFiles(archivePath, files);
 }
 

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 // A file to pack and its name inside the archive ("/" between folders).
 struct TZipFile {
     QString path;
@@ -17,8 +19,10 @@ class TFileZipper {
 public:
     explicit TFileZipper(int level = ZipDefaultLevel) : m_level(level) {}
 
-    // Every file under the folder, sub-folders included (the archive itself left out).
-    bool Pack(const QString& archivePath, const QString& folder);
+    // Every file under the folder, sub-folders included, but the archive itself and the files
+    // leaveOut picks.
+    bool Pack(const QString& archivePath, const QString& folder,
+              const std::function<bool(const TZipFile&)>& leaveOut = {});
     bool PackFiles(const QString& archivePath, const QList<TZipFile>& files);
     const QString& Error() const { return m_error; }
 

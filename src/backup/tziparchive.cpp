@@ -40,6 +40,17 @@ void SetFileTime(const QString& path, const QDateTime& time) {
     ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), ts, AT_SYMLINK_NOFOLLOW);
 }
 
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= size_t(n);
+    }
+    return true;
+}
+
 } // namespace
 
 TZipArchive::TZipArchive() = default;
@@ -236,7 +247,7 @@ bool TZipArchive::Decode(const TZipItem& item, const TZipSink& out, QString& err
     return true;
 }
 
-bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& error) {
+bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& error, TFlush flush) {
     QString relative;
     if (!item.SafeRelativePath(relative)) {
         error = QStringLiteral("Unsafe file name: ") + item.Name;
@@ -252,8 +263,12 @@ bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& 
         error = QStringLiteral("Can't create folder for ") + relative;
         return false;
     }
-    TAtomicFile file(path);
-    if (!file.Open()) {
+    const QByteArray native = QFile::encodeName(path);
+    TAtomicFile atomic(path);
+    int fd = -1;
+    if (flush == TFlush::ByCaller)
+        fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (flush == TFlush::ByCaller ? fd < 0 : !atomic.Open()) {
         error = QStringLiteral("Can't create file ") + relative;
         return false;
     }
@@ -261,11 +276,18 @@ bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& 
     const bool decoded = Decode(
         item,
         [&](const char* data, size_t size) {
-            writeFailed = !file.Write(data, qint64(size));
+            writeFailed = fd >= 0 ? !WriteAll(fd, data, size) : !atomic.Write(data, qint64(size));
             return !writeFailed;
         },
         error);
-    if (!decoded || !file.Commit()) {
+    bool written = decoded;
+    if (fd >= 0) {
+        written = ::close(fd) == 0 && written;
+        if (!written) ::unlink(native.constData());
+    } else {
+        written = written && atomic.Commit();
+    }
+    if (!written) {
         if (writeFailed || error.isEmpty()) error = QStringLiteral("Can't write file ") + relative;
         return false;
     }

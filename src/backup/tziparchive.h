@@ -31,9 +31,18 @@ public:
     // Decodes one entry and passes its bytes to out. Data past the entry's stated size, a CRC that
     // differs or damaged data end it with an error text.
     bool Decode(const TZipItem& item, const TZipSink& out, QString& error);
-    // Writes one entry under the folder at its own relative path, replacing a file of that name only
-    // once the whole entry has been decoded and checked, and gives the file the entry's time.
-    bool Extract(const TZipItem& item, const QString& folder, QString& error);
+    // How an extracted file reaches the disk.
+    enum class TFlush {
+        // Written beside its name, flushed, then renamed over an existing file of that name only once
+        // the whole entry has been decoded and checked.
+        EachFile,
+        // Written straight under its name, which must be new, and not flushed: for a scratch folder
+        // that the caller flushes whole at the end, or throws away. A failed entry leaves no file.
+        ByCaller,
+    };
+    // Writes one entry under the folder at its own relative path and gives the file the entry's time.
+    bool Extract(const TZipItem& item, const QString& folder, QString& error,
+                 TFlush flush = TFlush::EachFile);
 
     // Writing. The new archive replaces the file at path only when Finish succeeds; until then and
     // after any failure the old file stays as it was.

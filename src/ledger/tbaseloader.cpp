@@ -7,6 +7,9 @@
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
 #include "storage/tbasefiles.h"
+#include "storage/tbasesave.h"
+#include "storage/tsavetransaction.h"
+#include "storage/tsettingsfiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,8 +47,14 @@ void TBaseLoader::AppendNewRecordRow(TMyType& state, TDataGrid& grid) {
 void TBaseLoader::OpenBase(TMyType& state) {
     const QString folder = state.baseFolder;
     state.damaged = false;
-    for (const QString& f : {folder, ReturnsFolder(folder), state.BaseRoot()})
-        RemoveStaleTempFiles(f);
+    state.saveFailed = false;
+    // A save cut short is completed (or dropped) before anything is read; its temporary files stay
+    // only while a journal still needs them.
+    if (RecoverInterruptedSave(folder))
+        for (const QString& f : {folder, ReturnsFolder(folder)})
+            RemoveStaleTempFiles(f);
+    if (!AnySaveJournal(state.BaseRoot()))
+        RemoveStaleTempFiles(state.BaseRoot());
     LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)), state.paths.programFolder,
                   state.vidRashod);
     LoadKindsFile(TKindsList::Dohod, PathIn(folder, KindsFileName(TKindsList::Dohod)), state.paths.programFolder,
@@ -140,44 +149,106 @@ void TBaseLoader::OpenBase(TMyType& state) {
     state.purseDefault = state.settings.purseDefault;
 }
 
-void TBaseLoader::SaveBase(TMyType& state) {
+namespace {
+
+// One transaction over the open base: every changed table, the kinds lists and the purses as they
+// are, and (at the fixed save points) the base's settings.
+bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     const QString folder = state.baseFolder;
     if (folder.isEmpty())
-        return;
-    auto save = [&](TTableKind kind, TMemTable& table, const QString& where) {
-        SaveTableIfChanged(kind, table, PathIn(where, TableDef(kind).fileName));
+        return true;
+    TFileError recovery;
+    if (!RecoverInterruptedSave(folder, &recovery)) {
+        if (error)
+            *error = recovery;
+        return false;
+    }
+    TBaseSave save(folder);
+    auto stage = [&](TTableKind kind, TMemTable& table, const QString& where) {
+        save.StageTable(kind, table, SavePath(where, TableDef(kind).fileName));
     };
-    save(TTableKind::Rashod, state.Table(TTableKind::Rashod), folder);
-    save(TTableKind::Dohod, state.Table(TTableKind::Dohod), folder);
+    stage(TTableKind::Rashod, state.Table(TTableKind::Rashod), folder);
+    stage(TTableKind::Dohod, state.Table(TTableKind::Dohod), folder);
     // The debts are renumbered by their places in the file; the debt on show keeps its returns.
     TMemTable& dolg = state.Table(TTableKind::Dolg);
     int shownRow = -1;
     for (int i = 0; i < dolg.RowCount() && shownRow < 0; ++i)
         if (dolg.Row(i)->Cell(9) == QString::number(state.currentDebt))
             shownRow = i;
-    SaveDebtsAndReturns(folder, dolg, state.returns, state.debtsLoaded);
+    save.StageDebtsAndReturns(dolg, state.returns, state.debtsLoaded);
     if (shownRow >= 0)
         state.currentDebt = dolg.Row(shownRow)->Cell(9).toInt();
-    save(TTableKind::PlanRashod, state.Table(TTableKind::PlanRashod), folder);
-    save(TTableKind::PlanDohod, state.Table(TTableKind::PlanDohod), folder);
-    save(TTableKind::User, state.users, state.BaseRoot());
-    save(TTableKind::Transfer, state.Table(TTableKind::Transfer), folder);
     state.Grid(TTableKind::Returns).Table = &state.ReturnsTable(state.currentDebt);
-    state.settings.purseDefault = state.purseDefault;
-    WriteBaseSettings(folder, state.settings);
+    stage(TTableKind::PlanRashod, state.Table(TTableKind::PlanRashod), folder);
+    stage(TTableKind::PlanDohod, state.Table(TTableKind::PlanDohod), folder);
+    stage(TTableKind::User, state.users, state.BaseRoot());
+    stage(TTableKind::Transfer, state.Table(TTableKind::Transfer), folder);
+    save.StageAsItIs(state.vidRashod, SavePath(folder, KindsFileName(TKindsList::Rashod)));
+    save.StageAsItIs(state.vidDohod, SavePath(folder, KindsFileName(TKindsList::Dohod)));
+    save.StageAsItIs(state.Table(TTableKind::Purse), SavePath(folder, TableDef(TTableKind::Purse).fileName));
+    if (withSettings) {
+        state.settings.purseDefault = state.purseDefault;
+        save.StageBytes(BaseSettingsPath(folder), BaseSettingsBytes(state.settings));
+    }
+    if (save.Commit()) {
+        state.saveFailed = false;
+        return true;
+    }
+    state.saveFailed = true;
+    if (error)
+        *error = save.Error();
+    return false;
 }
 
-void TBaseLoader::SaveKindsAndPurses(TMyType& state) {
+} // namespace
+
+bool TBaseLoader::SaveAndTell(TMyType& state) {
+    TFileError error;
+    if (SaveOpenBase(state, true, &error))
+        return true;
+    ReportSaveFailure(error);
+    return false;
+}
+
+bool TBaseLoader::SaveBase(TMyType& state, TFileError* error) { return SaveOpenBase(state, true, error); }
+
+bool TBaseLoader::SaveTables(TMyType& state, TFileError* error) { return SaveOpenBase(state, false, error); }
+
+bool TBaseLoader::SaveKindsAndPurses(TMyType& state, TFileError* error) {
     const QString folder = state.baseFolder;
     if (folder.isEmpty())
-        return;
-    // Written as they are, rows and all.
-    auto save = [](TMemTable& table, const QString& path) {
-        if (path.isEmpty() || QFileInfo(path).isDir() || (!table.Modified() && QFileInfo(path).size() > 0))
-            return;
-        if (table.SaveToFile(path))
-            table.MarkUnmodified();
-    };
-    TKindsLists(state).SaveKinds();
-    save(state.Table(TTableKind::Purse), PathIn(folder, TableDef(TTableKind::Purse).fileName));
+        return true;
+    TBaseSave save(folder);
+    save.StageAsItIs(state.vidRashod, SavePath(folder, KindsFileName(TKindsList::Rashod)));
+    save.StageAsItIs(state.vidDohod, SavePath(folder, KindsFileName(TKindsList::Dohod)));
+    save.StageAsItIs(state.Table(TTableKind::Purse), SavePath(folder, TableDef(TTableKind::Purse).fileName));
+    if (save.Commit())
+        return true;
+    if (error)
+        *error = save.Error();
+    return false;
+}
+
+bool TBaseLoader::BaseModified(TMyType& state) {
+    if (state.baseFolder.isEmpty())
+        return false;
+    for (TTableKind kind : LedgerKinds())
+        if (state.Table(kind).Modified())
+            return true;
+    // Returns are written with their debt: those of a debt still being typed wait for it.
+    TMemTable& dolg = state.Table(TTableKind::Dolg);
+    const int required = TableDef(TTableKind::Dolg).required;
+    for (int i = 0; i < dolg.RowCount(); ++i) {
+        const TTableRow* row = dolg.Row(i);
+        bool complete = true;
+        for (int c = 0; c < required && complete; ++c)
+            complete = !row->CellBytes(c).isEmpty();
+        bool ok = false;
+        const int n = row->Cell(9).toInt(&ok);
+        if (complete && ok && n >= 0 && size_t(n) < state.returns.size() && state.returns[size_t(n)] &&
+            state.returns[size_t(n)]->Modified())
+            return true;
+    }
+    return state.users.Modified() || state.Table(TTableKind::Transfer).Modified() ||
+           state.Table(TTableKind::Purse).Modified() || state.vidRashod.Modified() || state.vidDohod.Modified();
 }

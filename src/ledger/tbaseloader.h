@@ -1,5 +1,6 @@
 #pragma once
 
+struct TFileError;
 class TMyType;
 class TDataGrid;
 
@@ -11,10 +12,20 @@ public:
     // Every ledger ends with its new-record row and is sorted by its date; damage is reported and
     // leaves state.damaged set.
     static void OpenBase(TMyType& state);
-    // The ledgers with their returns, the users and the transfers, then the base's settings.
-    static void SaveBase(TMyType& state);
-    // Saved by the callers of SaveBase as they are: the two kinds lists and the purses.
-    static void SaveKindsAndPurses(TMyType& state);
+    // Every changed table of the open base in one transaction: the ledgers with their returns, the
+    // users, the transfers, the kinds lists and the purses, then the base's settings. False, with
+    // nothing on disk changed and the failed file in error, when the save could not be made.
+    static bool SaveBase(TMyType& state, TFileError* error = nullptr);
+    // SaveBase at the fixed save points (the close, a switch, an archive...), telling the user when it
+    // fails: "Не удалось сохранить базу" with the file and the reason. A failed save leaves
+    // state.saveFailed set until a save succeeds.
+    static bool SaveAndTell(TMyType& state);
+    // The same without the settings: what the automatic save writes.
+    static bool SaveTables(TMyType& state, TFileError* error = nullptr);
+    // The two kinds lists and the purses, as they are.
+    static bool SaveKindsAndPurses(TMyType& state, TFileError* error = nullptr);
+    // Something of the open base changed since it was read or last saved.
+    static bool BaseModified(TMyType& state);
     // Appends the new-record row to a freshly loaded table: one cell per column (and the hidden ones),
     // the default date where the view writes one, a returns table for a debt.
     static void AppendNewRecordRow(TMyType& state, TDataGrid& grid);

@@ -61,6 +61,7 @@ public:
     QDate planUntilRashod, planUntilDohod;
     bool damaged = false;   // a table of the open base could not be read
     bool debtsLoaded = true; // the debt table was read whole, so its returns files are all ours
+    bool saveFailed = false; // the last save of the open base could not be made: the disk holds older books
     TBaseSettings settings;  // read at the end of a base load, written at the end of a save
 
     // One descriptor per table view.

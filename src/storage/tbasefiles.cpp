@@ -83,19 +83,37 @@ TReturnsTables TakeOldDebtReturns(TMemTable& dolg) {
     return returns;
 }
 
+int KeepWholeRows(TMemTable& table) {
+    for (int i = 0; i < table.RowCount(); ++i) {
+        const TTableRow* row = table.Row(i);
+        const int count = row->CellCount();
+        QString text;
+        bool whole = true;
+        for (int c = 0; c < count && whole; ++c)
+            whole = row->TryCell(c, text);
+        if (!whole) {
+            while (table.RowCount() > i)
+                table.DeleteRow(table.RowCount() - 1);
+            break;
+        }
+    }
+    return table.RowCount();
+}
+
 bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table) {
     const TTableDef& def = TableDef(kind);
     table.Clear();
     if (path.isEmpty() || QFileInfo(path).isDir())
         return true; // a file that cannot be reached loads as empty; saving it then fails
-    if (!table.LoadFromFile(path)) {
+    const bool whole = table.LoadFromFile(path);
+    if (!whole) {
+        // The records before the damage stay; the file itself is kept for recovery by hand.
         KeepDamagedCopy(path);
-        table.Clear();
+        KeepWholeRows(table);
         Messages().Beep();
         const QString word = kind == TTableKind::User ? QStringLiteral("пользователей") : def.damageWord;
         Messages().ShowInfo({QStringLiteral("База ") + word + QStringLiteral(" повреждена!"),
                              QStringLiteral("Восстановите резервную копию!")});
-        return false;
     }
     for (int i = 0; i < table.RowCount(); ++i) {
         TTableRow* row = table.Row(i);
@@ -118,7 +136,7 @@ bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table) {
         }
         row->SetCells(cells);
     }
-    return true;
+    return whole;
 }
 
 QString ReturnsFolder(const QString& baseFolder) { return JoinPath(baseFolder, QStringLiteral("Debt")); }
@@ -227,18 +245,16 @@ bool LoadTransferFile(const QString& path, TMemTable& transfer) {
     if (transfer.LoadFromFile(path))
         return true;
     KeepDamagedCopy(path);
-    transfer.Clear();
+    KeepWholeRows(transfer);
     Messages().Beep();
     Messages().ShowError({QStringLiteral("База названий переноса денег из кошелька в кошелек повреждена!")});
     return false;
 }
 
-namespace {
-
 // The bytes of the file: every row cut or padded to the first row's cell count, leaving out the rows
 // with an empty required cell (the new-record row and half-typed records). Rows already in shape are
 // copied as they are encoded, without decoding their text.
-QByteArray FilteredBytes(TTableKind kind, const TMemTable& table) {
+QByteArray FilteredTableBytes(TTableKind kind, const TMemTable& table) {
     QByteArray out;
     if (table.RowCount() == 0)
         return out;
@@ -282,76 +298,8 @@ QByteArray FilteredBytes(TTableKind kind, const TMemTable& table) {
     return out;
 }
 
-} // namespace
-
 bool SaveTableFiltered(TTableKind kind, const TMemTable& table, const QString& path) {
     if (path.isEmpty() || QFileInfo(path).isDir())
         return false;
-    return WriteFileAtomic(path, FilteredBytes(kind, table));
-}
-
-bool SaveTableIfChanged(TTableKind kind, TMemTable& table, const QString& path) {
-    if (!table.Modified() && QFileInfo(path).isFile())
-        return true;
-    if (!SaveTableFiltered(kind, table, path))
-        return false;
-    table.MarkUnmodified();
-    return true;
-}
-
-bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, TReturnsTables& returns, bool cleanOld) {
-    const int required = TableDef(TTableKind::Dolg).required;
-    const int cellCount = dolg.RowCount() > 0 ? dolg.Row(0)->CellCount() : 0;
-    TReturnsTables renumbered;
-    std::vector<std::pair<int, std::unique_ptr<TMemTable>>> pending; // incomplete rows: numbered after the written ones
-    bool ok = true;
-    const QString folder = ReturnsFolder(baseFolder);
-    for (int i = 0; i < dolg.RowCount(); ++i) {
-        TTableRow* row = dolg.Row(i);
-        bool valid = false;
-        const int n = NumberCell(row->Cell(9), &valid);
-        std::unique_ptr<TMemTable> table;
-        if (valid && size_t(n) < returns.size() && returns[size_t(n)])
-            table = std::move(returns[size_t(n)]);
-        else
-            table = std::make_unique<TMemTable>();
-        QStringList cells = row->Cells();
-        cells.resize(std::max(cellCount, 10));
-        bool complete = true;
-        for (int c = 0; c < required && complete; ++c)
-            complete = c < cellCount && !cells[c].isEmpty();
-        if (!complete) {
-            pending.emplace_back(i, std::move(table));
-            continue;
-        }
-        const int k = int(renumbered.size());
-        const QString path = ResolveTablePath(folder, QStringLiteral("debt") + QString::number(k));
-        if (k != n || !valid)
-            table->Touch(); // its file is another one now: it must be written whatever it holds
-        ok = SaveTableIfChanged(TTableKind::Returns, *table, path) && ok;
-        if (row->CellCount() < 10)
-            row->SetCellCount(10);
-        row->SetCell(9, QString::number(k));
-        renumbered.push_back(std::move(table));
-    }
-    const int written = int(renumbered.size());
-    for (auto& [rowIndex, table] : pending) {
-        TTableRow* row = dolg.Row(rowIndex);
-        if (row->CellCount() < 10)
-            row->SetCellCount(10);
-        row->SetCell(9, QString::number(renumbered.size()));
-        renumbered.push_back(std::move(table));
-    }
-    returns = std::move(renumbered);
-    ok = SaveTableIfChanged(TTableKind::Dolg, dolg, ResolveTablePath(baseFolder, TableDef(TTableKind::Dolg).fileName)) && ok;
-    if (cleanOld) {
-        static const QRegularExpression name(QStringLiteral("^debt(\\d+)$"));
-        const QStringList files = QDir(folder).entryList(QDir::Files);
-        for (const QString& f : files) {
-            const auto m = name.match(f);
-            if (m.hasMatch() && m.captured(1).toInt() >= written)
-                QFile::remove(JoinPath(folder, f));
-        }
-    }
-    return ok;
+    return WriteFileAtomic(path, FilteredTableBytes(kind, table));
 }

@@ -20,9 +20,13 @@ QString ResolveTablePath(const QString& folder, const QString& tableName);
 // before the program replaces its content. Returns the copy's path (empty when there was nothing to keep).
 QString KeepDamagedCopy(const QString& path);
 
+// After a load that stopped at damage: keeps the rows before the first one that cannot be read whole.
+// Returns the number of rows kept.
+int KeepWholeRows(TMemTable& table);
+
 // Loads a ledger (or the user table) with its normalisation: rows get the table's cell count, debts
 // their number in cell 9 (the row's position in the file), users their role. A damaged file is kept
-// aside and reported; the table is then empty. Returns false when the file was damaged.
+// aside and reported; the whole rows before the damage stay. Returns false when the file was damaged.
 bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table);
 
 // A debt table of an earlier version keeps one return inside each debt row (cells 9, 10, 11).
@@ -49,14 +53,11 @@ QString LoadPurseFile(const QString& path, TMemTable& purse);
 // False when the file was damaged.
 bool LoadTransferFile(const QString& path, TMemTable& transfer);
 
-// Writes the rows whose required leading cells are all filled, each with the first row's cell count.
+// The bytes of a table's file: the rows whose required leading cells are all filled, each with the
+// first row's cell count.
+QByteArray FilteredTableBytes(TTableKind kind, const TMemTable& table);
+// Writes those bytes in place of the file in one step.
 bool SaveTableFiltered(TTableKind kind, const TMemTable& table, const QString& path);
-// The same, skipped when the table did not change since it was loaded or last written there; the
-// table counts as unchanged afterwards.
-bool SaveTableIfChanged(TTableKind kind, TMemTable& table, const QString& path);
 
-// Writes the debts and their returns so that at the next load each debt finds its own returns: the
-// debt written at position k gets k in cell 9 and its returns in "debt<k>". The in-memory debts and
-// returns are renumbered the same way. Files of numbers beyond the written debts are removed only
-// when cleanOld is set (the debt table was read without damage).
+// Writes the debts and their returns in one transaction (see TBaseSave::StageDebtsAndReturns).
 bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, TReturnsTables& returns, bool cleanOld);

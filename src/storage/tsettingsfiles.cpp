@@ -1,5 +1,6 @@
 #include "storage/tsettingsfiles.h"
 
+#include "storage/atomicfile.h"
 #include "storage/datafolders.h"
 
 #include <QFileInfo>
@@ -149,6 +150,10 @@ bool WriteBaseSettings(const QString& baseFolder, const TBaseSettings& s) {
     const QString path = BaseSettingsPath(baseFolder);
     if (!EnsureSettingsFile(path))
         return false;
+    return WriteFileAtomic(path, BaseSettingsBytes(s));
+}
+
+QByteArray BaseSettingsBytes(const TBaseSettings& s) {
     TIniStorage ini;
     const QString main = QStringLiteral("MainForm");
     ini.WriteBool(main, QStringLiteral("Maximized"), s.maximized);
@@ -196,7 +201,7 @@ bool WriteBaseSettings(const QString& baseFolder, const TBaseSettings& s) {
             ini.WriteString(filter, QStringLiteral("Filter") + name + QStringLiteral("Array"),
                             JoinFilterFields(s.filterFields[size_t(t)]));
     }
-    return ini.SaveToFile(path);
+    return ini.ToBytes();
 }
 
 QString ReadLastUser(const QString& baseRootFolder) {

@@ -3,6 +3,7 @@
 #include "storage/tinistorage.h"
 
 #include <QList>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -53,6 +54,8 @@ QString BaseSettingsPath(const QString& baseFolder);
 TBaseSettings ReadBaseSettings(const QString& baseFolder, const QList<int>& columnCounts = {});
 // Rewrites the whole file: nothing but the program's own keys survives.
 bool WriteBaseSettings(const QString& baseFolder, const TBaseSettings& settings);
+// The bytes of that file.
+QByteArray BaseSettingsBytes(const TBaseSettings& settings);
 
 // The custom filter fields as stored: each of the eight followed by a TAB.
 QString JoinFilterFields(const QStringList& fields);

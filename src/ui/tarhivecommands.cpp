@@ -46,7 +46,7 @@ TArhiveCommands::~TArhiveCommands() = default;
 
 TArhiveHooks TArhiveCommands::Hooks() {
     TArhiveHooks hooks;
-    hooks.saveAll = [this] { m_form.SaveAll(); };
+    hooks.saveAll = [this] { return m_form.SaveAll(); };
     hooks.busy = [this](bool busy) { SetBusy(busy); };
     hooks.askNewBaseName = [this] { return m_nameForm->Ask(); };
     hooks.reloadBase = [this] { m_form.OpenBase(); };
@@ -96,7 +96,8 @@ void TArhiveCommands::SetBusy(bool busy) {
 void TArhiveCommands::CreateArhive() {
     TMyType& state = m_context.state;
     if (!m_form.BaseOpen()) return;
-    m_form.SaveAll();
+    // An archive of older books than the ones on screen would mislead: the failure was told.
+    if (!m_form.SaveAll()) return;
     TFileChoice choice;
     choice.title = QStringLiteral("Резервное копирование данных базы \"") + state.baseName + QStringLiteral("\"");
     choice.folder = QDir::homePath();

@@ -2,11 +2,13 @@
 
 #include "ledger/columnsizing.h"
 #include "ledger/gridids.h"
+#include "ledger/tautosave.h"
 #include "ledger/tbaseloader.h"
 #include "ledger/tgridmodel.h"
 #include "ledger/tkindsmodel.h"
 #include "ledger/toperationswithnumbers.h"
 #include "ledger/ttablesortert.h"
+#include "storage/fileerror.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tsettingsfiles.h"
 #include "ui/tappcontext.h"
@@ -40,6 +42,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTimer>
+#include <QThread>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -90,6 +94,13 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     setObjectName(QStringLiteral("QuorvaneForm"));
     setWindowTitle(BaseCaption());
     m_kindsCommands = new TKindsCommands(*this, m_context);
+    m_autoSave = new TAutoSave(m_context.state, this);
+    // Not in the middle of a dialog, a question or a restore: what they change is not whole yet.
+    m_autoSave->canSaveNow = [this] {
+        return m_baseOpen && !m_closing && isVisible() && isEnabled() && !QApplication::activeModalWidget() &&
+               QThread::currentThread()->loopLevel() <= 1;
+    };
+    m_autoSave->canTellNow = [this] { return !m_context.editors.IsOpen() && m_autoSave->canSaveNow(); };
     m_context.kinds.listChanged = [this](TDataVidGrid& list) { ReloadKindsViews(list); };
     setMinimumSize(500, 340);
     auto* central = new QWidget;
@@ -318,7 +329,9 @@ void TQuorvaneForm::SaveAndReloadKinds() {
     // The views read the files just written; a list that could not be written stays as it is in
     // memory rather than being read back from an older file.
     const bool saved = m_context.kinds.SaveKinds();
-    TBaseLoader::SaveKindsAndPurses(state);
+    TFileError error;
+    if (!TBaseLoader::SaveKindsAndPurses(state, &error))
+        ReportSaveFailure(error);
     for (TDataVidGrid* list : {&state.vidRashodGrid, &state.vidDohodGrid}) {
         if (saved)
             m_context.kinds.LoadKinds(*list);
@@ -663,6 +676,7 @@ void TQuorvaneForm::ShowOpenedBase() {
     }
     RefreshViews();
     m_baseOpen = true;
+    m_autoSave->Start();
     ApplySettings();
     Q_EMIT BaseOpened();
     SwitchSection(Rashod);
@@ -780,16 +794,17 @@ void TQuorvaneForm::StoreSettings() {
     m_context.filters.StoreInSettings(s);
 }
 
-void TQuorvaneForm::SaveAll() {
+bool TQuorvaneForm::SaveAll() {
     m_context.editors.CloseAndCommit();
     TMyType& state = m_context.state;
+    bool saved = true;
     if (m_baseOpen) {
         StoreSettings();
-        TBaseLoader::SaveBase(state);
-        TBaseLoader::SaveKindsAndPurses(state);
+        saved = TBaseLoader::SaveAndTell(state);
     }
     if (!state.userName.isEmpty())
         SaveLastUser(state.BaseRoot(), state.userName);
+    return saved;
 }
 
 void TQuorvaneForm::closeEvent(QCloseEvent* event) {
@@ -802,7 +817,13 @@ void TQuorvaneForm::closeEvent(QCloseEvent* event) {
         return;
     }
     m_closing = true;
-    SaveAll();
+    // A save that failed was told; the family may free space or mend the folder and close again.
+    if (!SaveAll() && !Messages().AskYesNo({QStringLiteral("Выйти без сохранения?")}, TMsgButton::No)) {
+        m_closing = false;
+        event->ignore();
+        return;
+    }
+    m_autoSave->Stop();
     event->accept();
     if (onClosed)
         onClosed();
@@ -810,6 +831,13 @@ void TQuorvaneForm::closeEvent(QCloseEvent* event) {
 
 void TQuorvaneForm::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && m_baseOpen) {
+        // Once the focus has settled: another program took it, not a dialog of this one.
+        QTimer::singleShot(0, this, [this] {
+            if (!QApplication::activeWindow())
+                m_autoSave->FocusLost();
+        });
+    }
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_firstActivation && isVisible()) {
         m_firstActivation = false;
         OpenBase();

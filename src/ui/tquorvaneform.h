@@ -14,6 +14,7 @@ class QStackedWidget;
 class QTabWidget;
 class QTableView;
 class TAppContext;
+class TAutoSave;
 class TDataVidGrid;
 class TGridController;
 class THelperForm;
@@ -64,6 +65,7 @@ public:
     TKindsListView* KindsList(int gridId) const;
     TKindsListController* KindsListController(int gridId) const;
     TKindsCommands* KindsCommands() const { return m_kindsCommands; }
+    TAutoSave* AutoSave() const { return m_autoSave; }
     // The small input dialog; the window makes its own when the program gave it none.
     void SetHelperForm(THelperForm* helper) { m_helper = helper; }
     THelperForm* Helper();
@@ -91,7 +93,8 @@ public:
     // The window's layout and column widths into the base's settings (before the base is saved).
     void StoreSettings();
     // Saves the base, the kinds lists, the purses and the last user: what closing does after "Да".
-    void SaveAll();
+    // False, told to the user, when the base could not be saved.
+    bool SaveAll();
 
     // Called once the window has closed for good (the program then ends).
     std::function<void()> onClosed;
@@ -148,6 +151,7 @@ private:
     QMap<int, TKindsListView*> m_lists;        // by grid id
     QMap<int, TKindsListController*> m_listControllers; // by grid id
     TKindsCommands* m_kindsCommands = nullptr;
+    TAutoSave* m_autoSave = nullptr;
     TUsersPage* m_usersPage = nullptr;
     THelperForm* m_helper = nullptr;
     std::unique_ptr<THelperForm> m_ownHelper;

@@ -121,17 +121,13 @@ bool TBaseLocation::WritePathBase(bool withCopyPath) const {
     return ini.SaveToFile(path);
 }
 
-void TBaseLocation::SaveAll() {
-    if (m_hooks.saveAll) {
-        m_hooks.saveAll();
-        return;
-    }
-    if (!m_state.baseFolder.isEmpty()) {
-        TBaseLoader::SaveBase(m_state);
-        TBaseLoader::SaveKindsAndPurses(m_state);
-    }
+bool TBaseLocation::SaveAll() {
+    if (m_hooks.saveAll)
+        return m_hooks.saveAll();
+    const bool saved = TBaseLoader::SaveAndTell(m_state);
     if (!m_state.userName.isEmpty())
         SaveLastUser(m_state.BaseRoot(), m_state.userName);
+    return saved;
 }
 
 void TBaseLocation::FilterToNone() {
@@ -196,10 +192,12 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
     if (!Messages().AskYesNo(lines, TMsgButton::Yes))
         return true;
 
+    // Books that could not be saved are not moved: the failure was told and the dialog stays.
+    if (!SaveAll())
+        return false;
     const QString copyFolder = WithTrailingSlash(newCopyFolder);
     if (NormalisedFolder(paths.backupCopyFolder) != copyFolder)
         paths.backupCopyFolder = copyFolder;
-    SaveAll();
 
     const QString oldRoot = paths.dataRoot;
     const QString oldBase = m_state.BaseRoot();

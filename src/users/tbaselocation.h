@@ -15,8 +15,8 @@ class TMyType;
 // saveAll, which then saves the base itself.
 struct TBaseLocationHooks {
     // The in-cell editors closed and everything saved: the base with its window settings, the kinds
-    // lists, the purses and the last user.
-    std::function<void()> saveAll;
+    // lists, the purses and the last user. False when the base could not be saved (already told).
+    std::function<bool()> saveAll;
     // The filter radio group "Фильтр" set to "Нет".
     std::function<void()> filterToNone;
     // The log-in dialog shown without a way out but a log-in, for the bases of the new data root.
@@ -45,7 +45,7 @@ private:
     bool Nested(const QString& newRoot, const QString& newCopyFolder) const;
     bool CopyBases(const QString& from, const QString& to);
     bool WritePathBase(bool withCopyPath) const;
-    void SaveAll();
+    bool SaveAll();
     void FilterToNone();
 
     TMyType& m_state;

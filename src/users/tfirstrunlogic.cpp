@@ -45,10 +45,8 @@ TFirstRunLogic::TAnswer TFirstRunLogic::Accept(const QString& userName, const QS
         return {false, TField::BaseName, true};
     }
 
-    if (m_saveOpenBase && !m_state.baseFolder.isEmpty()) {
-        TBaseLoader::SaveBase(m_state);
-        TBaseLoader::SaveKindsAndPurses(m_state);
-    }
+    if (m_saveOpenBase && !TBaseLoader::SaveAndTell(m_state))
+        return {};
 
     TMemTable& users = m_state.users;
     const int last = users.RowCount() - 1;

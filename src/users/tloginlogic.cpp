@@ -6,6 +6,7 @@
 #include "storage/datafolders.h"
 #include "storage/tbasefiles.h"
 #include "storage/tmessageboxclass.h"
+#include "storage/tsavetransaction.h"
 #include "storage/tsettingsfiles.h"
 #include "users/basefolders.h"
 #include "users/passwordcode.h"
@@ -78,6 +79,9 @@ void TLoginLogic::PrepareAtCreation() {
     TProgramPaths& paths = m_state.paths;
     paths.dataRoot = ResolveDataRoot(paths.programDataFolder);
     paths.backupCopyFolder = ResolveBackupCopyFolder(paths.programDataFolder);
+    // A save that a crash or a power cut interrupted is completed (or dropped) in every base before
+    // the users are read: the user table may be one of its files.
+    RecoverInterruptedSaves(m_state.BaseRoot());
     PrepareTemplateFolders(paths.programFolder, paths.programDataFolder);
     const bool firstStart = ReadMarker();
     RunHook(m_hooks.checkDataRootFolders);
@@ -96,15 +100,19 @@ TLoginLogic::TNameList TLoginLogic::ShowLogin() {
     m_mode = TMode::Login;
     m_refusals = 0;
     TMemTable users;
-    if (!ReadUserFile(m_state, users)) {
+    bool damaged = false;
+    const bool read = ReadUserFile(m_state, users, &damaged);
+    if (!read || damaged) {
         Messages().Beep();
         Messages().ShowInfo({QStringLiteral("База пользователей повреждена!"),
                              QStringLiteral("Внесите исправления после открытия программы.")});
-        // The table is emptied only once what could not be read is kept beside it.
+        // The table is written again (with the users read before the damage) only once what could
+        // not be read is kept beside it.
         const QString path = UserTablePath(m_state);
         const QFileInfo file(path);
         const bool keep = !file.isFile() || file.size() == 0 || !KeepDamagedCopy(path).isEmpty();
-        users.Clear();
+        if (!read)
+            users.Clear();
         SetUsersOfGrid(m_state, users);
         if (keep) SaveUserTable(m_state);
     } else {
@@ -257,11 +265,10 @@ TLoginLogic::TOutcome TLoginLogic::AcceptSwitch(const QString& name, const QStri
 TLoginLogic::TOutcome TLoginLogic::SwitchTo(const QString& name, const QString& base, bool admin) {
     const QString folder = MakeBaseFolder(m_state.paths.dataRoot, base);
     if (folder.isEmpty()) return TOutcome::Stay;
-    // The open base is written to its own folder before another base becomes current.
-    if (!m_state.baseFolder.isEmpty()) {
-        TBaseLoader::SaveBase(m_state);
-        TBaseLoader::SaveKindsAndPurses(m_state);
-    }
+    // The open base is written to its own folder before another base becomes current; books that
+    // could not be written stay open (the failure was told) rather than be lost with the switch.
+    if (!TBaseLoader::SaveAndTell(m_state))
+        return TOutcome::Stay;
     m_state.userName = name;
     m_state.baseName = base;
     m_state.baseFolder = folder;

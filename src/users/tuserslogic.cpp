@@ -91,9 +91,10 @@ TUsersLogic::TAnswer TUsersLogic::CommitBase(int row, const QString& base) {
     const bool openBaseInvolved =
         !m_state.baseFolder.isEmpty() && (old == m_state.baseName || base == m_state.baseName);
     // The moved records are read from the files: the open base goes there first.
-    if (openBaseInvolved) {
-        TBaseLoader::SaveBase(m_state);
-        TBaseLoader::SaveKindsAndPurses(m_state);
+    if (openBaseInvolved && !TBaseLoader::SaveAndTell(m_state)) {
+        // Nothing is moved out of books that could not be saved first.
+        SaveUserTable(m_state);
+        return answer;
     }
     SaveUserTable(m_state);
 

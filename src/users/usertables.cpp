@@ -30,12 +30,21 @@ QString BaseListPath(const TMyType& state) {
     return JoinPath(state.BaseRoot(), QStringLiteral("baseuser"));
 }
 
-bool ReadUserFile(const TMyType& state, TMemTable& users) {
+bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged) {
     users.Clear();
+    if (damaged)
+        *damaged = false;
     const QString path = ResolveTablePath(state.BaseRoot(), TableDef(TTableKind::User).fileName);
-    if (path.isEmpty() || QFileInfo(path).isDir() || !users.LoadFromFile(path)) {
-        users.Clear();
+    if (path.isEmpty() || QFileInfo(path).isDir())
         return false;
+    if (!users.LoadFromFile(path)) {
+        // Only a caller that keeps the damaged file aside takes the users read before the damage;
+        // to the others the table cannot be read, so nothing overwrites what is left of it.
+        if (!damaged || KeepWholeRows(users) == 0) {
+            users.Clear();
+            return false;
+        }
+        *damaged = true;
     }
     const int cellCount = TableDef(TTableKind::User).CellCount();
     for (int i = 0; i < users.RowCount(); ++i) {

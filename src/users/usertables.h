@@ -28,8 +28,9 @@ QString UserTablePath(const TMyType& state);
 QString BaseListPath(const TMyType& state);
 
 // Reads the user table file as it is: rows get their four cells and the roles are read as at a base
-// load. False when the file cannot be reached or its content is damaged.
-bool ReadUserFile(const TMyType& state, TMemTable& users);
+// load. False when the file cannot be reached or its content is damaged; a caller that passes damaged
+// is given the users before the damage instead (damaged then set), and keeps the file aside itself.
+bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged = nullptr);
 // Makes rows read from the file the users grid's table, with its new-record row at the end, and
 // tells the view. The table counts as unchanged since it was read.
 void SetUsersOfGrid(TMyType& state, const TMemTable& rows);

@@ -1,15 +1,10 @@
 // Backup archives of a base: what they hold, restoring them over the open base or as a new base, and
 // the daily copy.
-#include "backup/tarhiverestore.h"
-#include "backup/tarhivetype.h"
+#include "arhivefixture.h"
+
 #include "backup/tdailyarhive.h"
 #include "backup/tfileunzipper.h"
-#include "ledger/tbaseloader.h"
 #include "storage/datafolders.h"
-#include "users/usertables.h"
-#include "ziptestkit.h"
-
-#include "../users/usersfixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,70 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace {
-
-const QString kAdminRole = QStringLiteral("Администратор");
-const QString kOrdinary = QStringLiteral("Обычный пользователь");
-const TMessage kAskReplace = Question({"Заменить текущую базу архивной?"}, TMsgButton::No);
-const TMessage kAskDestroy = Question({"Текущая база будет уничтожена и заменена на архивную.",
-                                       "Восстановление будет невозможно. Продолжить?"},
-                                      TMsgButton::No);
-
-// Every file of a folder with its bytes.
-std::map<QString, QByteArray> Snapshot(const QString& folder) {
-    std::map<QString, QByteArray> files;
-    for (const QString& rel : FilesUnder(folder))
-        files[rel] = ReadFileBytes(folder + "/" + rel);
-    return files;
-}
-
-// Two bases and three users; Base1 holds an expense, an income and a debt with two returns.
-class ArhiveTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        books.SetBases({"Base1", "Base2"});
-        books.SetUsers({{"Анна", "Base1", kAdminRole, "111"},
-                        {"Борис", "Base2", kOrdinary, "222"},
-                        {"Вера", "Base1", kOrdinary, "333"}});
-        QDir().mkpath(books.Folder("Base1") + "/Debt");
-        WriteRows(books.File("Base1", "rashod"), {{"01.03.2024", "Еда", "Хлеб", "45", "рубль", "", "Анна"},
-                                                  {"02.03.2024", "Еда", "Молоко", "80", "рубль", "", "Вера"}});
-        WriteRows(books.File("Base1", "dohod"), {{"01.03.2024", "Зарплата", "50000", "рубль", "", "Анна"}});
-        WriteRows(books.File("Base1", "dolg"),
-                  {{"дано в долг", "05.03.2024", "10.04.2024", "Иван", "1000", "рубль", "", "", "Анна", "0"}});
-        WriteRows(books.File("Base1", "Debt/debt0"), {{"10.03.2024", "300", "рубль", "700"}, {"20.03.2024", "200", "рубль", "500"}});
-        ReadBaseListFile(books.state);
-        books.Open("Анна", "Base1");
-        books.state.paths.backupCopyFolder = books.home.Path() + "/copies/";
-        restore.SetHooks(hooks());
-    }
-
-    TArhiveHooks hooks() {
-        TArhiveHooks h;
-        h.reloadBase = [this] {
-            ++reloads;
-            TBaseLoader::OpenBase(books.state);
-        };
-        h.askNewBaseName = [this]() -> std::optional<QString> { return newName; };
-        h.switchLogin = [this](const QString& name) { loginOffered << name; };
-        return h;
-    }
-
-    QString Pack(const QString& name = "a.zip") {
-        const QString path = books.home.Path() + "/" + name;
-        QString error;
-        EXPECT_TRUE(arhive::PackBase(books.state, path, error)) << qPrintable(error);
-        return path;
-    }
-
-    TBooks books;
-    TArhiveRestore restore{books.state};
-    std::optional<QString> newName;
-    QStringList loginOffered;
-    int reloads = 0;
-};
 
 TEST_F(ArhiveTest, ArchiveHoldsTheBaseWithItsUsersAndWhoMadeIt) {
     EXPECT_EQ(arhive::DayFileName(QDate(2024, 3, 7)), "2024-03-07.zip");
@@ -143,6 +75,7 @@ TEST_F(ArhiveTest, RestoreOverTheSameBaseGivesBackItsFilesUsersAndUser) {
     EXPECT_EQ(reloads, 1);
     EXPECT_EQ(books.state.Table(TTableKind::Rashod).Row(0)->Cell(2), "Хлеб");
     EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{kAskReplace, kAskDestroy, Info({"База заменена"})}));
+    EXPECT_EQ(busy, (std::vector<bool>{true, false}));
     EXPECT_FALSE(QFileInfo::exists(books.home.Path() + "/MyArviveInfo"));
 }
 

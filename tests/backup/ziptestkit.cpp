@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <zlib.h>
@@ -51,6 +52,74 @@ QByteArray RawDeflate(const QByteArray& data, int zlibLevel) {
     out.resize(qsizetype(z.total_out));
     deflateEnd(&z);
     return out;
+}
+
+bool WriteZerosZip(const QString& path, const QByteArray& name, quint32 size) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    const QByteArray zeros(1 << 20, '\0');
+    QByteArray out(1 << 20, '\0');
+    z_stream z{};
+    deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+    uLong crc = crc32(0, nullptr, 0);
+    const qint64 dataStart = 30 + name.size();
+    file.seek(dataStart);
+    bool ok = true;
+    for (quint32 left = size; ok;) {
+        const uInt n = uInt(std::min<quint32>(left, quint32(zeros.size())));
+        left -= n;
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(zeros.constData()), n);
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.constData()));
+        z.avail_in = n;
+        const int flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+        int result = Z_OK;
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(out.data());
+            z.avail_out = uInt(out.size());
+            result = deflate(&z, flush);
+            const qint64 produced = out.size() - qint64(z.avail_out);
+            ok = ok && file.write(out.constData(), produced) == produced;
+        } while (ok && z.avail_out == 0);
+        if (result == Z_STREAM_END) break;
+    }
+    const quint32 packed = quint32(z.total_out);
+    deflateEnd(&z);
+    // The local header is written last, when its CRC and sizes are known; the directory follows the data.
+    auto header = [&](quint32 signature, bool central, quint32 offset) {
+        QByteArray h;
+        Put32(h, signature);
+        if (central) Put16(h, 20);
+        Put16(h, 20);
+        Put16(h, 0);
+        Put16(h, 8);
+        Put16(h, 0x6000);
+        Put16(h, (44 << 9) | (3 << 5) | 7);
+        Put32(h, quint32(crc));
+        Put32(h, packed);
+        Put32(h, size);
+        Put16(h, quint32(name.size()));
+        Put16(h, 0);
+        if (central) {
+            for (int k = 0; k < 3; ++k)
+                Put16(h, 0);
+            Put32(h, 0);
+            Put32(h, offset);
+        }
+        return h + name;
+    };
+    const quint32 directory = quint32(dataStart) + packed;
+    const QByteArray central = header(0x02014B50, true, 0);
+    QByteArray end;
+    Put32(end, 0x06054B50);
+    Put32(end, 0);
+    Put16(end, 1);
+    Put16(end, 1);
+    Put32(end, quint32(central.size()));
+    Put32(end, directory);
+    Put16(end, 0);
+    ok = ok && file.seek(directory) && file.write(central + end) == central.size() + end.size();
+    ok = ok && file.seek(0) && file.write(header(0x04034B50, false, 0)) == dataStart;
+    return ok;
 }
 
 QByteArray BuildZip(const std::vector<TRawEntry>& entries) {

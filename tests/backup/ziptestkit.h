@@ -48,6 +48,10 @@ struct TRawEntry {
 };
 QByteArray BuildZip(const std::vector<TRawEntry>& entries);
 
+// An archive of one deflated entry holding size zero bytes, streamed to the file at zlib level 1 with
+// honest headers: far more data than a test keeps in memory, in a few megabytes.
+bool WriteZerosZip(const QString& path, const QByteArray& name, quint32 size);
+
 QByteArray RawDeflate(const QByteArray& data, int zlibLevel);
 quint32 Crc(const QByteArray& data);
 quint16 Le16(const QByteArray& bytes, qsizetype at);

@@ -95,7 +95,10 @@ TEST(BaseFiles, EveryDamagedTableIsReportedKeptAsideAndReplaced) {
         TMessageRecorder boxes;
         TMemTable t;
         EXPECT_FALSE(LoadLedgerFile(c.kind, path, t));
-        EXPECT_EQ(t.RowCount(), 0);
+        // The whole row before the damage stays, in the table's shape.
+        ASSERT_EQ(t.RowCount(), 1);
+        EXPECT_EQ(t.Row(0)->Cell(0), "abc");
+        EXPECT_EQ(t.Row(0)->CellCount(), TableDef(c.kind).CellCount());
         EXPECT_EQ(boxes.Boxes(), c.boxes);
         EXPECT_EQ(boxes.Beeps(), c.beeps);
         const QStringList copies = DamagedCopies(home.Path());
@@ -130,8 +133,9 @@ TEST(BaseFiles, PursesAndTransfersRepairThemselves) {
     TMessageRecorder boxes;
     WriteFileBytes(home.Path() + "/transfer_purse", kBroken);
     TMemTable transfer;
-    LoadTransferFile(home.Path() + "/transfer_purse", transfer);
-    EXPECT_EQ(transfer.RowCount(), 0);
+    EXPECT_FALSE(LoadTransferFile(home.Path() + "/transfer_purse", transfer));
+    ASSERT_EQ(transfer.RowCount(), 1); // the transfer before the damage stays
+    EXPECT_EQ(transfer.Row(0)->Cell(0), "abc");
     EXPECT_EQ(boxes.Beeps(), 1);
     EXPECT_EQ(boxes.Boxes(),
               std::vector<TMessage>{Error({"База названий переноса денег из кошелька в кошелек повреждена!"})});

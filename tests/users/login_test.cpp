@@ -1,6 +1,7 @@
 #include "users/tloginlogic.h"
 
 #include "storage/tinistorage.h"
+#include "storage/tsavetransaction.h"
 #include "storage/tsettingsfiles.h"
 #include "users/passwordcode.h"
 #include "users/tfirstrunlogic.h"
@@ -154,10 +155,11 @@ TEST(LogIn, AnUnreadableUserTableIsReportedWithoutCountingARefusal) {
     }
 }
 
-TEST(LogIn, ADamagedUserTableFoundByTheDialogIsKeptAsideThenEmptied) {
+TEST(LogIn, ADamagedUserTableFoundByTheDialogIsKeptAsideWithNothingReadable) {
     TLoginBench t;
     TBooks& b = t.books;
-    WriteFileBytes(b.Root() + "/user", kBroken);
+    const QByteArray broken = Hex("09 01");
+    WriteFileBytes(b.Root() + "/user", broken);
     TMessageRecorder rec;
     const auto list = t.login.ShowLogin();
     EXPECT_EQ(rec.Beeps(), 1);
@@ -165,7 +167,7 @@ TEST(LogIn, ADamagedUserTableFoundByTheDialogIsKeptAsideThenEmptied) {
                                                        "Внесите исправления после открытия программы."})});
     const QStringList copies = QDir(b.Root()).entryList({"user.damaged-*"}, QDir::Files);
     ASSERT_EQ(copies.size(), 1);
-    EXPECT_EQ(ReadFileBytes(b.Root() + "/" + copies[0]), kBroken);
+    EXPECT_EQ(ReadFileBytes(b.Root() + "/" + copies[0]), broken);
     EXPECT_TRUE(QFileInfo(b.Root() + "/user").isFile());
     EXPECT_TRUE(b.UsersOnDisk().empty());
     EXPECT_EQ(list.names, QStringList({"Введите имя нового пользователя"}));
@@ -173,6 +175,34 @@ TEST(LogIn, ADamagedUserTableFoundByTheDialogIsKeptAsideThenEmptied) {
     rec.Reset();
     EXPECT_EQ(t.login.AcceptLogin("Папа", "п"), TOutcome::LoggedIn);
     EXPECT_EQ(b.UsersOnDisk(), TRows({{"Папа", "Base1", "1", PasswordCode("п")}}));
+}
+
+TEST(LogIn, AUserTableCutShortKeepsTheFamilyBeforeTheCut) {
+    TLoginBench t;
+    TBooks& b = t.books;
+    b.SetUsers({{"Папа", "Семья", "Администратор", PasswordCode("п")},
+                {"Мама", "Семья", "Обычный пользователь", PasswordCode("м")},
+                {"Сын", "Семья", "Обычный пользователь", PasswordCode("с")}});
+    const QByteArray whole = ReadFileBytes(b.Root() + "/user");
+    const QByteArray cut = whole.left(whole.size() - 5); // the last user's record loses its end
+    WriteFileBytes(b.Root() + "/user", cut);
+    TMessageRecorder rec;
+    const auto list = t.login.ShowLogin();
+    EXPECT_EQ(rec.Boxes(), std::vector<TMessage>{Info({"База пользователей повреждена!",
+                                                       "Внесите исправления после открытия программы."})});
+    const QStringList copies = QDir(b.Root()).entryList({"user.damaged-*"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(ReadFileBytes(b.Root() + "/" + copies[0]), cut);
+    EXPECT_EQ(list.names, QStringList({"Папа", "Мама"}));
+    EXPECT_EQ(b.UsersOnDisk(), TRows({{"Папа", "Семья", "Администратор", PasswordCode("п")},
+                                      {"Мама", "Семья", "Обычный пользователь", PasswordCode("м")}}));
+
+    rec.Reset();
+    EXPECT_EQ(t.login.AcceptLogin("Мама", "ш"), TOutcome::WrongPassword);
+    EXPECT_EQ(t.login.AcceptLogin("Мама", "м"), TOutcome::LoggedIn);
+    EXPECT_EQ(b.state.userName, "Мама");
+    EXPECT_FALSE(b.state.admin);
+    EXPECT_EQ(b.state.baseName, "Семья");
 }
 
 TEST(LogIn, TheNameListShowsNamedUsersWithTheLastUserSelected) {
@@ -262,6 +292,37 @@ TEST(LoginDialogCreation, TheMarkerAndTheBaseListAreSettledOnce) {
         EXPECT_EQ(t.rootChecked, 1);
         EXPECT_FALSE(t.login.EarlierBasesPending());
     }
+}
+
+TEST(LoginDialogCreation, ASaveCutShortIsCompletedBeforeTheUsersAreRead) {
+    TLoginBench t;
+    TBooks& b = t.books;
+    b.SetBases({"Семья"});
+    b.SetUsers({{"Папа", "Семья", "1", "0"}});
+    ASSERT_TRUE(QDir().mkpath(b.Folder("Семья")));
+    // A save that wrote its journal and then could not put the user table in place (the power went,
+    // say): the new user waits in a temporary file beside the table.
+    TMemTable users;
+    users.AddRow()->SetCells({"Папа", "Семья", "1", "0"});
+    users.AddRow()->SetCells({"Мама", "Семья", "0", "0"});
+    {
+        TSaveTransaction save(b.Folder("Семья"));
+        ASSERT_TRUE(save.Stage(b.File("Семья", "rashod"), QByteArray()));
+        ASSERT_TRUE(save.Stage(b.Root() + "/user", users.ToBytes()));
+        ASSERT_TRUE(QDir().mkpath(b.Root() + "/user.blocked"));
+        ASSERT_TRUE(QFile::rename(b.Root() + "/user", b.Root() + "/user.kept"));
+        ASSERT_TRUE(QDir().rename(b.Root() + "/user.blocked", b.Root() + "/user"));
+        ASSERT_TRUE(QDir().mkpath(b.Root() + "/user/занято"));
+        EXPECT_FALSE(save.Commit());
+    }
+    QDir(b.Root() + "/user").removeRecursively();
+    ASSERT_TRUE(QFile::rename(b.Root() + "/user.kept", b.Root() + "/user"));
+    ASSERT_TRUE(QFileInfo::exists(b.Folder("Семья") + "/zhurnal"));
+
+    TMessageRecorder rec;
+    t.login.PrepareAtCreation();
+    EXPECT_EQ(t.login.ShowLogin().names, QStringList({"Папа", "Мама"}));
+    EXPECT_FALSE(QFileInfo::exists(b.Folder("Семья") + "/zhurnal"));
 }
 
 TEST(LoginDialogCreation, BasesOfAnEarlierVersionAreKeptOrDeletedAsAnswered) {
@@ -373,6 +434,23 @@ TEST(SwitchUser, TheOpenBaseIsSavedToItsOwnFolderAndTheNewOneLoaded) {
     EXPECT_EQ(t.totals, 1);
     EXPECT_EQ(t.optimised, 1);
     EXPECT_TRUE(rec.Boxes().empty());
+}
+
+TEST(SwitchUser, BooksThatCannotBeSavedStayOpenRatherThanBeLost) {
+    TSwitchBench t;
+    TBooks& b = t.books;
+    // A folder stands where the expenses file was: the save before the switch cannot be made.
+    QFile::remove(b.File("Семья", "rashod"));
+    ASSERT_TRUE(QDir().mkpath(b.File("Семья", "rashod") + "/занято"));
+    TMessageRecorder rec;
+    t.login.ShowSwitch();
+    EXPECT_EQ(t.login.AcceptSwitch("Мама", "м"), TOutcome::Stay);
+    EXPECT_EQ(rec.Boxes(), std::vector<TMessage>{Error({"Не удалось сохранить базу", "Файл: " + b.File("Семья", "rashod"),
+                                                        "Причина: На месте файла находится папка."})});
+    EXPECT_EQ(b.state.userName, "Папа");
+    EXPECT_EQ(b.state.baseName, "Семья");
+    EXPECT_EQ(b.state.Table(TTableKind::Rashod).Row(0)->Cell(5), "свежая правка");
+    EXPECT_TRUE(b.state.saveFailed);
 }
 
 TEST(SwitchUser, RefusalsHideTheDialogAtTheThirdAndNeverGrantTheRole) {

@@ -1,0 +1,174 @@
+// What a restore refuses from an archive's listing, before a byte of it is unpacked, and what it never
+// takes from an archive nor puts into one.
+#include "arhivefixture.h"
+
+#include "backup/tfileunzipper.h"
+#include "backup/tzipitem.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+const TMessage kNotOurs = Info({"Данный файл не является архивом баз программы,", "или архив был поврежден"});
+const TMessage kNoSpace = Info({"Недостаточно места на диске для восстановления архива."});
+const TMessage kNotRestored = Info({"Архив не был восстановлен"});
+
+constexpr quint64 kMiB = quint64(1) << 20;
+constexpr quint64 kGiB = quint64(1) << 30;
+
+// A listing as a directory gives it: names as stored, with their stated sizes.
+std::vector<TZipItem> Listing(const std::vector<std::pair<QByteArray, quint32>>& entries) {
+    std::vector<TZipItem> items;
+    for (const auto& [name, size] : entries) {
+        TZipItem item;
+        item.SetEncodedName(name);
+        item.UncompressedSize = size;
+        items.push_back(item);
+    }
+    return items;
+}
+
+TEST(RestoreListing, SizesNamesAndTheInformationTableDecide) {
+    const quint64 margin = arhive::kFreeSpaceMargin;
+    const quint32 limit = quint32(arhive::kRestoreLimit);
+    const std::vector<TMessage> notOurs = {kNotOurs, kNotRestored};
+    const std::vector<TMessage> noSpace = {kNoSpace, kNotRestored};
+    struct Case {
+        const char* what;
+        std::vector<std::pair<QByteArray, quint32>> entries;
+        quint64 freeBytes;
+        std::vector<TMessage> boxes; // none: the archive may be unpacked
+    };
+    const quint64 plenty = 10 * kGiB;
+    const quint32 tenMiB = quint32(10 * kMiB);
+    const std::vector<Case> cases = {
+        {"a base", {{"arviveInfo", 200}, {"rashod", 5000}, {"Debt/debt0", 300}}, plenty, {}},
+        {"its table named in other letters", {{"ARVIVEINFO", 200}, {"rashod", 5000}}, plenty, {}},
+        {"the limit itself", {{"arviveInfo", 200}, {"rashod", limit - 200}}, plenty, {}},
+        {"a byte past the limit", {{"arviveInfo", 201}, {"rashod", limit - 200}}, plenty, notOurs},
+        {"an entry of 4 GiB or more", {{"arviveInfo", 200}, {"rashod", 0xFFFFFFFFu}}, 100 * kGiB, notOurs},
+        {"past the limit together", {{"arviveInfo", 2}, {"a", limit / 2}, {"b", limit / 2}}, plenty, notOurs},
+        {"no information table", {{"rashod", 5000}}, plenty, notOurs},
+        {"the table in a sub-folder only", {{"Debt/arviveInfo", 200}, {"rashod", 5000}}, plenty, notOurs},
+        {"the table as a folder", {{"arviveInfo/", 0}, {"rashod", 5000}}, plenty, notOurs},
+        {"a name twice", {{"arviveInfo", 200}, {"rashod", 5}, {"rashod", 7}}, plenty, notOurs},
+        {"twice by a backslash", {{"arviveInfo", 2}, {"Debt/debt0", 5}, {"Debt\\debt0", 5}}, plenty, notOurs},
+        {"twice through a dot", {{"arviveInfo", 2}, {"Debt/debt0", 5}, {"Debt/./debt0", 5}}, plenty, notOurs},
+        {"the table twice in two cases", {{"arviveInfo", 200}, {"arviveinfo", 200}}, plenty, notOurs},
+        {"a name leading outside", {{"arviveInfo", 200}, {"../rashod", 5}}, plenty, notOurs},
+        {"room for it and the margin", {{"arviveInfo", 0}, {"rashod", tenMiB}}, tenMiB + margin, {}},
+        {"a byte less", {{"arviveInfo", 0}, {"rashod", tenMiB}}, tenMiB + margin - 1, noSpace},
+        {"less free than the margin", {{"arviveInfo", 0}}, margin - 1, noSpace},
+        {"a full disk", {{"arviveInfo", 200}}, 0, noSpace},
+        {"damage is told before room", {{"rashod", 5000}}, 0, notOurs},
+    };
+    for (const Case& c : cases) {
+        TMessageRecorder messages;
+        EXPECT_EQ(arhive::AcceptListing(Listing(c.entries), c.freeBytes), c.boxes.empty()) << c.what;
+        EXPECT_EQ(messages.Boxes(), c.boxes) << c.what;
+    }
+}
+
+// Each archive is refused through the restore command with the open base, its users and every other
+// file left as they were: no scratch folder stays, and the waiting panel never showed, so nothing was
+// unpacked.
+TEST_F(ArhiveTest, ArchivesNotWholeOrNotABaseAreRefusedBeforeAnythingIsUnpacked) {
+    const QString good = Pack();
+    const QByteArray zip = ReadFileBytes(good);
+    const QByteArray info = ReadFileBytes(books.File("Base1", "arviveInfo"));
+    std::vector<TZipItem> items;
+    ASSERT_TRUE(TFileUnzipper().List(good, items));
+    auto byOffset = [](const TZipItem& a, const TZipItem& b) { return a.LocalOffset < b.LocalOffset; };
+    auto bySize = [](const TZipItem& a, const TZipItem& b) { return a.CompressedSize < b.CompressedSize; };
+    const TZipItem last = *std::max_element(items.begin(), items.end(), byOffset);
+    const TZipItem biggest = *std::max_element(items.begin(), items.end(), bySize);
+    ASSERT_GT(biggest.CompressedSize, 8u);
+    const qsizetype biggestData = qsizetype(biggest.LocalOffset) + 30 + Le16(zip, biggest.LocalOffset + 26);
+    const quint32 directory = Le32(zip, zip.size() - 6);
+
+    struct Case {
+        const char* what;
+        QByteArray bytes; // none: written apart
+    };
+    const std::vector<Case> cases = {
+        {"cut in the directory", zip.left(directory + 50)},
+        {"cut at the last entry's local header", zip.left(last.LocalOffset)},
+        {"cut in an entry's data", zip.left(biggestData + biggest.CompressedSize / 2)},
+        {"a name twice", BuildZip({TRawEntry("arviveInfo", info), TRawEntry("Debt/debt0", "a"),
+                                   TRawEntry("Debt\\debt0", "b")})},
+        {"more than 2 GiB stated",
+         BuildZip({TRawEntry("arviveInfo", info), TRawEntry("rashod", "x").Stated(0x50000000),
+                   TRawEntry("dohod", "y").Stated(0x50000000)})},
+        {"1 GiB of zeros without an information table", {}},
+    };
+    QStringList paths;
+    for (const Case& c : cases) {
+        paths << books.home.Path() + QStringLiteral("/case%1.zip").arg(paths.size());
+        if (c.bytes.isEmpty())
+            ASSERT_TRUE(WriteZerosZip(paths.back(), "rashod", quint32(kGiB)));
+        else
+            WriteFileBytes(paths.back(), c.bytes);
+    }
+    const auto base = Snapshot(books.Folder("Base1"));
+    const TRows users = books.UsersOnDisk();
+    const QStringList tree = TreeOf(books.home.Path());
+
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const char* what = cases[i].what;
+        busy.clear();
+        TMessageRecorder messages;
+        messages.AnswerYes();
+        messages.AnswerYes();
+        EXPECT_EQ(restore.Restore(paths[int(i)]), TArhiveRestore::TResult::Failed) << what;
+        EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{kAskReplace, kAskDestroy, kNotOurs, kNotRestored}))
+            << what;
+        EXPECT_TRUE(busy.empty()) << what;
+        EXPECT_EQ(Snapshot(books.Folder("Base1")), base) << what;
+        EXPECT_EQ(books.UsersOnDisk(), users) << what;
+        EXPECT_EQ(TreeOf(books.home.Path()), tree) << what;
+    }
+    EXPECT_EQ(reloads, 0);
+}
+
+TEST_F(ArhiveTest, TheScratchOfSavesIsNeitherPackedNorRestored) {
+    const QStringList scratch = {"zhurnal", ".rashod.tmp-abc123", "Debt/.debt0.tmp-abc123"};
+    for (const QString& rel : scratch)
+        WriteFileBytes(books.File("Base1", rel), "the open base's own");
+    const QString packed = Pack();
+    std::vector<TZipItem> items;
+    ASSERT_TRUE(TFileUnzipper().List(packed, items));
+    QStringList names;
+    for (const TZipItem& item : items)
+        names << item.Name;
+    for (const QString& rel : scratch)
+        EXPECT_FALSE(names.contains(rel)) << qPrintable(rel);
+    EXPECT_TRUE(names.contains("rashod"));
+
+    // An archive made elsewhere that carries them. Neither its scratch nor the open base's may end up in
+    // the restored base: a journal there would be carried out over the restored files at the next load.
+    std::map<QString, QByteArray> expected;
+    std::vector<TRawEntry> entries;
+    for (const auto& [rel, bytes] : Snapshot(books.Folder("Base1"))) {
+        const bool isScratch = scratch.contains(rel);
+        entries.emplace_back(rel.toUtf8(), isScratch ? QByteArray("from the archive") : bytes);
+        if (!isScratch) expected[rel] = bytes;
+    }
+    const QString carrying = books.home.Path() + "/carrying.zip";
+    WriteFileBytes(carrying, BuildZip(entries));
+    WriteRows(books.File("Base1", "rashod"), {{"03.03.2024", "Еда", "Сыр", "300", "рубль", "", "Анна"}});
+
+    TArhiveHooks h = hooks();
+    h.reloadBase = nullptr; // a load would clear the scratch away by itself
+    restore.SetHooks(h);
+    TMessageRecorder messages;
+    EXPECT_EQ(restore.RestoreOver(carrying), TArhiveRestore::TResult::Replaced);
+    EXPECT_EQ(messages.Boxes(), std::vector<TMessage>{Info({"База заменена"})});
+    EXPECT_EQ(Snapshot(books.Folder("Base1")), expected);
+}
+
+} // namespace

@@ -1,0 +1,141 @@
+// The books survive a killed program, and a save the disk refuses is told before anything is lost.
+#include "e2edriver.h"
+
+#include "qtprint.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace {
+
+const QString kError = QStringLiteral("^  Ошибка$");
+const QString kQuestion = QStringLiteral("^   Подтвердите$");
+
+bool HasExpense(const QString& rashod, const QString& sum) {
+    for (const QStringList& row : TableRows(rashod))
+        if (row.value(3) == sum)
+            return true;
+    return false;
+}
+
+bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 100) {
+        if (done())
+            return true;
+        Pause(100);
+    }
+    return done();
+}
+
+// The expenses file made unwritable as a family member's mistake would make it: immutable where the
+// test may do that (root), read-only otherwise. Undone when the object goes.
+class TUnwritable {
+public:
+    explicit TUnwritable(const QString& path) : m_path(path) {
+        if (::geteuid() == 0 && QProcess::execute("chattr", {"+i", path}) == 0) {
+            m_immutable = true;
+            return;
+        }
+        QFile::setPermissions(path, QFile::ReadOwner);
+    }
+    ~TUnwritable() { Undo(); }
+    void Undo() {
+        if (m_immutable)
+            QProcess::execute("chattr", {"-i", m_path});
+        m_immutable = false;
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+private:
+    QString m_path;
+    bool m_immutable = false;
+};
+
+} // namespace
+
+TEST(SaveE2E, ARecordTypedSecondsBeforeTheProgramIsKilledIsThereAtTheNextStart) {
+    if (!HaveE2ETools())
+        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    TVirtualDisplay display;
+    ASSERT_TRUE(display.IsUp());
+    QTemporaryDir home;
+    const QString rashod = home.path() + "/share/Quorvane/BASE/Base1/rashod";
+    {
+        TE2EProgram program(display, home.path());
+        ASSERT_TRUE(program.Start());
+        const QString main = program.LogInAsFirstUser("Мама");
+        ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
+        TypeExpense(program, main, "321");
+        Pause(5000);
+        program.Kill(); // kill -9: nothing of the close runs
+        ASSERT_FALSE(program.IsRunning());
+    }
+    EXPECT_TRUE(HasExpense(rashod, "321"));
+    EXPECT_EQ(QDir(home.path() + "/share/Quorvane/BASE/Base1").entryList({"zhurnal", ".*tmp*"}, QDir::Files | QDir::Hidden),
+              QStringList());
+
+    TE2EProgram again(display, home.path());
+    ASSERT_TRUE(again.Start());
+    const QString login = again.WaitWindow("^Войти$");
+    ASSERT_FALSE(login.isEmpty());
+    again.Keys(login, {"Return"});
+    const QString main = again.WaitWindow("Пользователь: Мама$");
+    ASSERT_FALSE(main.isEmpty());
+    Pause(1500);
+    // No damage report, no offer of a daily copy.
+    EXPECT_TRUE(again.WaitWindow("^   Сообщение$", 500).isEmpty());
+    KeepScreenshot(again.Screenshot(home.path() + "/after-kill.png"), "after-kill.png");
+    ASSERT_TRUE(Quit(again, main));
+    EXPECT_TRUE(HasExpense(rashod, "321"));
+}
+
+TEST(SaveE2E, AnExpensesFileThatCannotBeWrittenIsToldAndNothingIsLost) {
+    if (!HaveE2ETools())
+        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    TVirtualDisplay display;
+    ASSERT_TRUE(display.IsUp());
+    QTemporaryDir home;
+    const QString rashod = home.path() + "/share/Quorvane/BASE/Base1/rashod";
+    TE2EProgram program(display, home.path());
+    ASSERT_TRUE(program.Start());
+    const QString main = program.LogInAsFirstUser("Мама");
+    ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
+    TypeExpense(program, main, "40");
+    ASSERT_TRUE(WaitFor([&] { return HasExpense(rashod, "40"); }, 6000)) << "the automatic save";
+
+    TUnwritable unwritable(rashod);
+    TypeExpense(program, main, "60");
+    // The automatic save is refused by the disk: told once.
+    QString error = program.WaitWindow(kError, 8000);
+    ASSERT_FALSE(error.isEmpty()) << "the failed automatic save is told";
+    KeepScreenshot(program.Screenshot(home.path() + "/autosave-failed.png"), "autosave-failed.png");
+    program.Keys(error, {"Return"});
+    ASSERT_TRUE(program.WaitGone(kError, 5000));
+
+    // Closing: the save fails again and is told, then "Выйти без сохранения?" keeps the window ("Нет").
+    program.Keys(main, {"F10"});
+    const QString quit = program.WaitWindow(kQuestion);
+    ASSERT_FALSE(quit.isEmpty());
+    program.Keys(quit, {"Return"});
+    error = program.WaitWindow(kError);
+    ASSERT_FALSE(error.isEmpty()) << "the failed save at the close is told";
+    KeepScreenshot(program.Screenshot(home.path() + "/close-failed.png"), "close-failed.png");
+    program.Keys(error, {"Return"});
+    const QString leave = program.WaitWindow(kQuestion);
+    ASSERT_FALSE(leave.isEmpty()) << "Выйти без сохранения?";
+    program.Keys(leave, {"Return"});
+    Pause(1000);
+    ASSERT_TRUE(program.IsRunning()) << "the default answer keeps the program open";
+    EXPECT_FALSE(HasExpense(rashod, "60"));
+
+    // The family mends the file and closes again: everything is saved.
+    unwritable.Undo();
+    ASSERT_TRUE(Quit(program, main));
+    EXPECT_TRUE(HasExpense(rashod, "40"));
+    EXPECT_TRUE(HasExpense(rashod, "60")) << testing::PrintToString(TableRows(rashod));
+}

@@ -1,0 +1,235 @@
+// A save of a base stopped at any one of its file operations, by a kill or by a failing disk, leaves
+// books that open wholly as they were before it or wholly as they are after it: every debt with its
+// own returns and purse amounts that match the records.
+#include "fileshim.h"
+
+#include "ledger/tbaseloader.h"
+#include "ledger/tdatereader.h"
+#include "ledger/tmytype.h"
+#include "messagerecorder.h"
+#include "storage/tmemtable.h"
+#include "testfolders.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using TFiles = std::map<QString, QByteArray>; // path under the data root -> bytes
+
+constexpr int kDebts = 80;
+
+void WriteTable(const QString& path, const std::vector<QStringList>& rows) {
+    TMemTable t;
+    for (const QStringList& r : rows)
+        t.AddRow()->SetCells(r);
+    ASSERT_TRUE(t.SaveToFile(path));
+}
+
+QString DebtName(int i) { return QStringLiteral("Должник %1").arg(i); }
+// The returns of debt i carry its number in their sums, so that each return tells its debt.
+QString ReturnSum(int i, int r) { return QString::number(i * 10 + r); }
+
+class SaveCrash : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = home.Path() + "/data";
+        state.paths.dataRoot = root + "/";
+        state.paths.programFolder = home.Path() + "/program";
+        state.baseName = "Семья";
+        state.baseFolder = root + "/BASE/Семья";
+        WriteBaseOfAnotherOrder();
+    }
+
+    // A base written by an earlier run in another order: the debts newest first, so the load sorts
+    // them the other way and the next save renumbers every one of them and rewrites its returns.
+    void WriteBaseOfAnotherOrder() {
+        const QString base = state.baseFolder;
+        ASSERT_TRUE(QDir().mkpath(base + "/Debt"));
+        std::vector<QStringList> debts;
+        for (int i = 0; i < kDebts; ++i) {
+            const QString date = QDate(2024, 1, 1).addDays(kDebts - i).toString("dd.MM.yyyy");
+            const QString due = QDate(2024, 6, 1).toString("dd.MM.yyyy");
+            debts.push_back({"дано в долг", date, due, DebtName(i), "1000", "рубль", "", "не отображать", "Мама",
+                             QString::number(i)});
+            WriteTable(base + "/Debt/debt" + QString::number(i),
+                       {{date, ReturnSum(i, 1), "рубль", ""}, {date, ReturnSum(i, 2), "рубль", ""}});
+        }
+        WriteTable(base + "/dolg", debts);
+        WriteTable(base + "/rashod", {{"01.02.2024", "Еда", "Хлеб", "100", "рубль", "", "Мама"}});
+        WriteTable(base + "/purse", {{"рубль", "1", "900", "1"}, {"копилка", "1", "0", "0"}});
+        WriteTable(root + "/BASE/user", {{"Мама", "Семья", "Администратор", "0"}});
+    }
+
+    // What the family did before the save: an expense of 123 from "рубль" (whose amount follows), a new
+    // user, and the newest debt deleted.
+    void ChangeTheBooks() {
+        TMemTable& rashod = state.Table(TTableKind::Rashod);
+        rashod.InsertRow(0)->SetCells({"02.02.2024", "Еда", "Сыр", "123", "рубль", "", "Мама"});
+        TMemTable& purse = state.Table(TTableKind::Purse);
+        purse.Row(0)->SetCell(2, "777");
+        state.users.InsertRow(0)->SetCells({"Сын", "Семья", "Обычный пользователь", "0"});
+        TMemTable& dolg = state.Table(TTableKind::Dolg);
+        for (int i = 0; i < dolg.RowCount(); ++i)
+            if (dolg.Row(i)->Cell(3) == DebtName(0)) {
+                dolg.DeleteRow(i);
+                break;
+            }
+    }
+
+    TFiles FilesOnDisk() const {
+        TFiles files;
+        QDirIterator it(root + "/BASE", QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            files[path.mid(root.size())] = ReadFileBytes(path);
+        }
+        return files;
+    }
+
+    void PutBack(const TFiles& files) {
+        QDir(root + "/BASE").removeRecursively();
+        for (const auto& [name, bytes] : files) {
+            QDir().mkpath(QFileInfo(root + name).absolutePath());
+            WriteFileBytes(root + name, bytes);
+        }
+    }
+
+    // Saves in a child process stopped as the shim is armed; the exit code says how the save ended.
+    enum class TEnd { Saved, Told, NotTold, Killed };
+    TEnd SaveInChild(fileshim::TMode mode, long at) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            TMessageRecorder boxes;
+            fileshim::Arm(mode, at);
+            const bool saved = TBaseLoader::SaveAndTell(state);
+            fileshim::Disarm();
+            const bool told = boxes.Boxes().size() == 1 && boxes.Boxes()[0].lines.value(0) == "Не удалось сохранить базу";
+            ::_exit(saved ? 0 : told ? 1 : 2);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (WIFSIGNALED(status))
+            return TEnd::Killed;
+        return WEXITSTATUS(status) == 0 ? TEnd::Saved : WEXITSTATUS(status) == 1 ? TEnd::Told : TEnd::NotTold;
+    }
+
+    // The books as the next start finds them, after its opening of the base has done its repairs.
+    TFiles OpenedAgain(std::vector<std::string>& faults) {
+        TMyType opened;
+        opened.paths = state.paths;
+        opened.baseName = state.baseName;
+        opened.baseFolder = state.baseFolder;
+        TMessageRecorder boxes;
+        TBaseLoader::OpenBase(opened);
+        if (!boxes.Boxes().empty() || opened.damaged)
+            faults.push_back("the base opened damaged");
+        const TMemTable& dolg = opened.Table(TTableKind::Dolg);
+        for (int i = 0; i < dolg.RowCount(); ++i) {
+            const QString name = dolg.Row(i)->Cell(3);
+            if (name.isEmpty())
+                continue;
+            const int debt = name.mid(name.lastIndexOf(' ') + 1).toInt();
+            const TMemTable& returns = opened.ReturnsTable(dolg.Row(i)->Cell(9).toInt());
+            if (returns.RowCount() != 2 || returns.Row(0)->Cell(1) != ReturnSum(debt, 1) ||
+                returns.Row(1)->Cell(1) != ReturnSum(debt, 2))
+                faults.push_back(name.toStdString() + " shows returns that are not its own");
+        }
+        // The purse amount follows the expenses: 1000 at the start.
+        long double spent = 0;
+        const TMemTable& rashod = opened.Table(TTableKind::Rashod);
+        for (int i = 0; i < rashod.RowCount(); ++i)
+            spent += rashod.Row(i)->Cell(3).toDouble();
+        if (opened.Table(TTableKind::Purse).Row(0)->Cell(2).toDouble() != double(1000 - spent))
+            faults.push_back("the purse does not match the expenses");
+        return FilesOnDisk();
+    }
+
+    // The files that count: returns files beyond the debts of the table are never read.
+    static TFiles Counting(TFiles files) {
+        TMemTable dolg;
+        dolg.LoadFromBytes(files["/BASE/Семья/dolg"]);
+        for (auto it = files.begin(); it != files.end();) {
+            const QString name = it->first;
+            const bool spare = name.startsWith("/BASE/Семья/Debt/debt") &&
+                               name.mid(QString("/BASE/Семья/Debt/debt").size()).toInt() >= dolg.RowCount();
+            it = spare || name.contains(".damaged-") ? files.erase(it) : std::next(it);
+        }
+        return files;
+    }
+
+    // big: the base as an earlier run left it, every debt renumbered by the save. Otherwise the base
+    // was saved in its own order first and only an expense and its purse change: a save of a few files.
+    void Check(fileshim::TMode mode, bool big) {
+        TBaseLoader::OpenBase(state);
+        if (big) {
+            ChangeTheBooks();
+        } else {
+            ASSERT_TRUE(TBaseLoader::SaveBase(state));
+            state.Table(TTableKind::Rashod).InsertRow(0)->SetCells({"03.02.2024", "Еда", "Чай", "50", "рубль", "", "Мама"});
+            state.Table(TTableKind::Purse).Row(0)->SetCell(2, "850");
+        }
+        const TFiles before = FilesOnDisk();
+        ASSERT_EQ(SaveInChild(fileshim::TMode::Count, 0), TEnd::Saved);
+        const long points = fileshim::Counted();
+        std::vector<std::string> faults;
+        const TFiles after = Counting(OpenedAgain(faults));
+        ASSERT_TRUE(faults.empty()) << faults.front();
+        PutBack(before);
+        ASSERT_TRUE(Counting(OpenedAgain(faults)) != after);
+        ASSERT_TRUE(faults.empty()) << faults.front();
+        if (big) {
+            ASSERT_GE(points, 300) << "a save this size makes that many file operations";
+        }
+
+        int oldOnes = 0, newOnes = 0;
+        for (long at = 1; at <= points; ++at) {
+            PutBack(before);
+            const TEnd end = SaveInChild(mode, at);
+            const std::string where = std::to_string(at) + " (" + fileshim::StruckName() + ")";
+            ASSERT_EQ(fileshim::Struck(), at) << where;
+            if (mode == fileshim::TMode::Kill)
+                ASSERT_EQ(end, TEnd::Killed) << where;
+            else
+                ASSERT_NE(end, TEnd::NotTold) << "a failure at " << where << " was not told";
+            faults.clear();
+            const TFiles found = Counting(OpenedAgain(faults));
+            EXPECT_TRUE(faults.empty()) << "at " << where << ": " << faults.front();
+            if (found == after)
+                ++newOnes;
+            else if (found == Counting(before))
+                ++oldOnes;
+            else
+                ADD_FAILURE() << "at " << where << " the books are neither the old ones nor the new ones";
+            if (end == TEnd::Saved) {
+                EXPECT_EQ(found, after) << "a save that said it was made at " << where;
+            }
+        }
+        EXPECT_GT(oldOnes, 0);
+        EXPECT_GT(newOnes, 0);
+        std::printf("%ld points: %d left the old books, %d the new ones\n", points, oldOnes, newOnes);
+    }
+
+    TTodayOverride today{QDate(2026, 12, 10)};
+    TTestDataHome home;
+    QString root;
+    TMyType state;
+};
+
+} // namespace
+
+TEST_F(SaveCrash, AKillAtAnyPointLeavesTheOldBooksOrTheNew) { Check(fileshim::TMode::Kill, true); }
+
+TEST_F(SaveCrash, AFailureAtAnyPointIsToldAndLeavesTheOldBooksOrTheNew) { Check(fileshim::TMode::Fail, true); }
+
+TEST_F(SaveCrash, AKillInASaveOfAFewFilesLeavesTheOldBooksOrTheNew) { Check(fileshim::TMode::Kill, false); }
+
+TEST_F(SaveCrash, AFailureInASaveOfAFewFilesIsToldAndLeavesTheOldBooksOrTheNew) { Check(fileshim::TMode::Fail, false); }

@@ -1,0 +1,153 @@
+// The window keeps the books on disk by itself, and a save that fails is told before anything is lost.
+#include "mainwindowfixture.h"
+#include "messagerecorder.h"
+
+#include "backup/tdailyarhive.h"
+#include "ledger/tautosave.h"
+#include "ledger/tbaseloader.h"
+#include "ui/tcelleditors.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+class SavingWindow : public MainWindowFixture {
+protected:
+    void Seed() override { WriteTable("purse", {{"рубль", "1", "0", "1"}, {"копилка", "1", "0", "0"}}); }
+    // An expense of Еда/Хлеб typed with the keyboard on the new row; the purse "рубль" pays it.
+    void TypeExpense(const QString& sum) {
+        context.editors.CloseAndCommit();
+        Rashod()->setFocus();
+        context.state.Grid(TTableKind::Rashod).col = 0;
+        Rashod()->ShowCell(0, context.state.Table(TTableKind::Rashod).RowCount());
+        Key(Qt::Key_Right);
+        Key(Qt::Key_Return);
+        Key(Qt::Key_Return); // Еда / Хлеб from the picker
+        ASSERT_TRUE(context.editors.IsOpen());
+        Type(sum);
+        Key(Qt::Key_Return);
+    }
+    QString Path(const QString& name) const { return context.state.baseFolder + "/" + name; }
+    std::vector<QStringList> OnDisk(const QString& name) const {
+        TMemTable t;
+        t.LoadFromFile(Path(name));
+        std::vector<QStringList> rows;
+        for (int i = 0; i < t.RowCount(); ++i)
+            rows.push_back(t.Row(i)->Cells());
+        return rows;
+    }
+    bool SumOnDisk(const QString& sum) const {
+        for (const QStringList& row : OnDisk("rashod"))
+            if (row.value(3) == sum)
+                return true;
+        return false;
+    }
+    QString PurseOnDisk() const { return OnDisk("purse").at(0).value(2); }
+    // The expenses file cannot be replaced: a folder stands where it was.
+    void BlockExpenses() {
+        QFile::remove(Path("rashod"));
+        ASSERT_TRUE(QDir().mkpath(Path("rashod") + "/занято"));
+    }
+    void UnblockExpenses() { QDir(Path("rashod")).removeRecursively(); }
+    TMessage SaveFailed() const {
+        return Error({"Не удалось сохранить базу", "Файл: " + Path("rashod"), "Причина: На месте файла находится папка."});
+    }
+};
+
+} // namespace
+
+TEST_F(SavingWindow, ARecordIsOnDiskSecondsAfterItIsTypedWithoutWaitingForTheClose) {
+    TMessageRecorder boxes;
+    TypeExpense("14");
+    ASSERT_EQ(Cell(0, 3), "14");
+    // Typing only arms the save; the file follows about two seconds later.
+    EXPECT_FALSE(SumOnDisk("14"));
+    QTRY_VERIFY_WITH_TIMEOUT(form->AutoSave()->Pending(), 1500);
+    EXPECT_FALSE(SumOnDisk("14"));
+    QTRY_VERIFY_WITH_TIMEOUT(SumOnDisk("14"), 4000);
+    EXPECT_EQ(PurseOnDisk(), context.state.Table(TTableKind::Purse).Row(0)->Cell(2));
+    EXPECT_EQ(PurseOnDisk(), "-14");
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_FALSE(TBaseLoader::BaseModified(context.state));
+}
+
+TEST_F(SavingWindow, LeavingTheWindowForAnotherProgramSavesAtOnce) {
+    TMessageRecorder boxes;
+    TypeExpense("25");
+    EXPECT_FALSE(SumOnDisk("25"));
+    QApplication::setActiveWindow(form.get());
+    QApplication::setActiveWindow(nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(SumOnDisk("25"), 500);
+    EXPECT_EQ(PurseOnDisk(), "-25");
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(SavingWindow, AnAutomaticSaveThatFailsIsToldOnceAndTriedAgain) {
+    TMessageRecorder boxes;
+    BlockExpenses();
+    TypeExpense("7");
+    ASSERT_TRUE(context.editors.IsOpen()) << "the next cell of the record opens for typing";
+    QTest::qWait(3000);
+    EXPECT_TRUE(boxes.Boxes().empty()) << "no message takes the keys of a cell being typed";
+    context.editors.CloseAndCommit();
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.Boxes().size(), size_t(1), 1000);
+    EXPECT_EQ(boxes.Boxes()[0], SaveFailed());
+    EXPECT_EQ(PurseOnDisk(), "0") << "the purse waits for its expense";
+    TypeExpense("8");
+    QTest::qWait(3000);
+    EXPECT_EQ(boxes.Boxes().size(), 1u) << "told once, not at every try";
+    // Mended, the books go to disk with the next save: the one the close makes.
+    UnblockExpenses();
+    boxes.AnswerYes();
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(SumOnDisk("7"));
+    EXPECT_TRUE(SumOnDisk("8"));
+    EXPECT_EQ(PurseOnDisk(), "-15");
+}
+
+TEST_F(SavingWindow, AFailedSaveAtTheCloseIsToldAndTheWindowStaysUntilTheFamilyChooses) {
+    TMessageRecorder boxes;
+    TypeExpense("31");
+    BlockExpenses();
+    boxes.AnswerYes(); // "Выйти из программы?"
+    boxes.Answer(TMsgButton::OK);
+    boxes.AnswerNo(); // "Выйти без сохранения?"
+    form->close();
+    EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes), SaveFailed(),
+                                                    Question({"Выйти без сохранения?"}, TMsgButton::No)}));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(PurseOnDisk(), "0") << "nothing of the failed save reached the disk";
+
+    // The folder mended, the next close saves everything.
+    UnblockExpenses();
+    boxes.Reset();
+    boxes.AnswerYes();
+    form->close();
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes)});
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(SumOnDisk("31"));
+    EXPECT_EQ(PurseOnDisk(), "-31");
+}
+
+TEST_F(SavingWindow, LeavingWithoutSavingKeepsTheOldBooksAndTheirDailyCopy) {
+    TMessageRecorder boxes;
+    TypeExpense("44");
+    BlockExpenses();
+    bool closed = false;
+    form->onClosed = [&] { closed = true; };
+    boxes.AnswerYes();
+    boxes.Answer(TMsgButton::OK);
+    boxes.AnswerYes();
+    form->close();
+    EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes), SaveFailed(),
+                                                    Question({"Выйти без сохранения?"}, TMsgButton::No)}));
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(PurseOnDisk(), "0");
+    context.state.paths.backupCopyFolder = home.Path() + "/copies/";
+    TDailyArhive daily(context.state);
+    EXPECT_FALSE(daily.Write(QDate(2026, 12, 10)));
+    EXPECT_FALSE(QFileInfo::exists(daily.DayFile(QDate(2026, 12, 10))));
+}
