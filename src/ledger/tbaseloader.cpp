@@ -244,8 +244,8 @@ bool TBaseLoader::BaseModified(TMyType& state) {
         for (int c = 0; c < required && complete; ++c)
             complete = !row->CellBytes(c).isEmpty();
         bool ok = false;
-        const int n = row->Cell(9).toInt(&ok);
-        if (complete && ok && n >= 0 && size_t(n) < state.returns.size() && state.returns[size_t(n)] &&
+        const int n = DebtNumberCell(row->Cell(9), &ok);
+        if (complete && ok && size_t(n) < state.returns.size() && state.returns[size_t(n)] &&
             state.returns[size_t(n)]->Modified())
             return true;
     }

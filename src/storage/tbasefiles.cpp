@@ -22,14 +22,14 @@ bool IsBlankText(const QString& s) {
     return true;
 }
 
-int NumberCell(const QString& text, bool* ok) {
+} // namespace
+
+int DebtNumberCell(const QString& text, bool* ok) {
     const int n = text.trimmed().toInt(ok);
     if (*ok && n < 0)
         *ok = false;
     return n;
 }
-
-} // namespace
 
 QString ResolveTablePath(const QString& folder, const QString& tableName) {
     if (!MakePrivateFolder(folder))
@@ -150,7 +150,7 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
     bool allRead = true;
     for (int i = 0; i < dolg.RowCount(); ++i) {
         bool ok = false;
-        const int n = NumberCell(dolg.Row(i)->Cell(9), &ok);
+        const int n = DebtNumberCell(dolg.Row(i)->Cell(9), &ok);
         if (!ok || n > dolg.RowCount() + 100000)
             continue;
         if (size_t(n) >= returns.size())

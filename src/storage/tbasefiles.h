@@ -36,6 +36,9 @@ bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table);
 bool IsOldDebtTable(const TMemTable& dolg);
 TReturnsTables TakeOldDebtReturns(TMemTable& dolg);
 
+// The number of a debt's returns table as its hidden cell holds it; ok is false for anything else.
+int DebtNumberCell(const QString& text, bool* ok);
+
 // Loads every debt's returns table from "Debt/debt<N>" for the number in the debt's cell 9. One
 // unreadable file does not stop the others: it is kept aside and its debt keeps the rows read before
 // the damage. Returns false when any file was damaged.

@@ -10,17 +10,6 @@
 
 #include <algorithm>
 
-namespace {
-
-int DebtNumber(const QString& text, bool* ok) {
-    const int n = text.trimmed().toInt(ok);
-    if (*ok && n < 0)
-        *ok = false;
-    return n;
-}
-
-} // namespace
-
 QString SavePath(const QString& folder, const QString& tableName) {
     MakePrivateFolder(folder);
     return JoinPath(folder, tableName);
@@ -63,7 +52,7 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, b
     for (int i = 0; i < dolg.RowCount(); ++i) {
         TTableRow* row = dolg.Row(i);
         bool valid = false;
-        const int n = DebtNumber(row->Cell(9), &valid);
+        const int n = DebtNumberCell(row->Cell(9), &valid);
         std::unique_ptr<TMemTable> table;
         if (valid && size_t(n) < returns.size() && returns[size_t(n)])
             table = std::move(returns[size_t(n)]);

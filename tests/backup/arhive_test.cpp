@@ -17,11 +17,7 @@ namespace {
 TEST_F(ArhiveTest, ArchiveHoldsTheBaseWithItsUsersAndWhoMadeIt) {
     EXPECT_EQ(arhive::DayFileName(QDate(2024, 3, 7)), "2024-03-07.zip");
     const QString path = Pack();
-    std::vector<TZipItem> items;
-    ASSERT_TRUE(TFileUnzipper().List(path, items));
-    QStringList names;
-    for (const TZipItem& item : items)
-        names << item.Name;
+    QStringList names = EntryNames(path);
     names.sort();
     EXPECT_TRUE(names.contains("Debt/debt0"));
     EXPECT_TRUE(names.contains("rashod"));

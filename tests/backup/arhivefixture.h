@@ -3,6 +3,7 @@
 // A data root with two bases and three users, and a restore over it, for the tests of backup archives.
 #include "backup/tarhiverestore.h"
 #include "backup/tarhivetype.h"
+#include "backup/tfileunzipper.h"
 #include "ledger/tbaseloader.h"
 #include "users/usertables.h"
 #include "ziptestkit.h"
@@ -30,6 +31,16 @@ inline std::map<QString, QByteArray> Snapshot(const QString& folder) {
     for (const QString& rel : FilesUnder(folder))
         files[rel] = ReadFileBytes(folder + "/" + rel);
     return files;
+}
+
+// The names of an archive's entries, in archive order.
+inline QStringList EntryNames(const QString& archive) {
+    std::vector<TZipItem> items;
+    EXPECT_TRUE(TFileUnzipper().List(archive, items)) << qPrintable(archive);
+    QStringList names;
+    for (const TZipItem& item : items)
+        names << item.Name;
+    return names;
 }
 
 // Two bases and three users; Base1 holds an expense, an income and a debt with two returns. The

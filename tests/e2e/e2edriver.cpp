@@ -184,6 +184,17 @@ QString TE2EProgram::LogInAsFirstUser(const QString& name) {
     return main;
 }
 
+QString TE2EProgram::LogInAsLastUser(const QString& name) {
+    const QString login = WaitWindow(QStringLiteral("^Войти$"));
+    if (login.isEmpty())
+        return QString();
+    Keys(login, {QStringLiteral("Return")});
+    const QString main = WaitWindow(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
+    if (!main.isEmpty())
+        Pause(500);
+    return main;
+}
+
 void TE2EProgram::Kill() {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();

@@ -39,6 +39,9 @@ public:
     // The first start on an empty data folder: the new user's name typed into the log-in dialog, no
     // password. Returns the main window, or nothing when it did not come.
     QString LogInAsFirstUser(const QString& name);
+    // A later start: the log-in dialog offers the last user, who has no password. Returns the main
+    // window, or nothing when it did not come.
+    QString LogInAsLastUser(const QString& name);
     bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }
     int ExitCode() const { return m_process.exitCode(); }
     void Kill();

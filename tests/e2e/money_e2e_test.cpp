@@ -104,12 +104,8 @@ TEST(MoneyE2E, PursesATransferAndADebtWithItsReturnComeBackAfterARestart) {
     // The next start reads it all back, shows it, and writes it back the same.
     TE2EProgram again(display, home.path());
     ASSERT_TRUE(again.Start());
-    const QString login = again.WaitWindow("^Войти$");
-    ASSERT_FALSE(login.isEmpty());
-    again.Keys(login, {"Return"});
-    const QString main = again.WaitWindow("Пользователь: Мама$");
+    const QString main = again.LogInAsLastUser("Мама");
     ASSERT_FALSE(main.isEmpty());
-    Pause(500);
     again.Keys(main, {"F4"});
     Pause(300);
     again.Screenshot(home.path() + "/debts_again.png");

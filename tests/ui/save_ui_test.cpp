@@ -53,6 +53,16 @@ protected:
     TMessage SaveFailed() const {
         return Error({"Не удалось сохранить базу", "Файл: " + Path("rashod"), "Причина: На месте файла находится папка."});
     }
+    // Closes the window while the expenses cannot be saved: "Да" to leaving, the failure told, then
+    // the answer to "Выйти без сохранения?".
+    void CloseWithAFailedSave(TMessageRecorder& boxes, TMsgButton leaveUnsaved) {
+        boxes.AnswerYes();
+        boxes.Answer(TMsgButton::OK);
+        boxes.Answer(leaveUnsaved);
+        form->close();
+        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes), SaveFailed(),
+                                                        Question({"Выйти без сохранения?"}, TMsgButton::No)}));
+    }
 };
 
 } // namespace
@@ -111,12 +121,7 @@ TEST_F(SavingWindow, AFailedSaveAtTheCloseIsToldAndTheWindowStaysUntilTheFamilyC
     TMessageRecorder boxes;
     TypeExpense("31");
     BlockExpenses();
-    boxes.AnswerYes(); // "Выйти из программы?"
-    boxes.Answer(TMsgButton::OK);
-    boxes.AnswerNo(); // "Выйти без сохранения?"
-    form->close();
-    EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes), SaveFailed(),
-                                                    Question({"Выйти без сохранения?"}, TMsgButton::No)}));
+    CloseWithAFailedSave(boxes, TMsgButton::No);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(PurseOnDisk(), "0") << "nothing of the failed save reached the disk";
 
@@ -137,12 +142,7 @@ TEST_F(SavingWindow, LeavingWithoutSavingKeepsTheOldBooksAndTheirDailyCopy) {
     BlockExpenses();
     bool closed = false;
     form->onClosed = [&] { closed = true; };
-    boxes.AnswerYes();
-    boxes.Answer(TMsgButton::OK);
-    boxes.AnswerYes();
-    form->close();
-    EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes), SaveFailed(),
-                                                    Question({"Выйти без сохранения?"}, TMsgButton::No)}));
+    CloseWithAFailedSave(boxes, TMsgButton::Yes);
     EXPECT_TRUE(closed);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(PurseOnDisk(), "0");
