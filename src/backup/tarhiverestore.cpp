@@ -144,7 +144,9 @@ TArhiveRestore::TResult TArhiveRestore::RestoreOver(const QString& archivePath) 
     QString verified;
     if (Verify(archivePath, info, verified) != TVerify::Ok) return TResult::Failed;
     if (!PutInPlace(verified, m_state.baseFolder)) return TResult::Failed;
-    RestoreOverUsers(info);
+    // The users and their roles are the administrator's business: an ordinary user's restore brings
+    // back the books only, so an archive cannot make anybody an administrator.
+    if (m_state.admin) RestoreOverUsers(info);
     Run(m_hooks.reloadBase);
     Info({QStringLiteral("База заменена")});
     Run(m_hooks.optimise);
@@ -195,6 +197,8 @@ void TArhiveRestore::RestoreOverUsers(const TArhiveInfo& info) {
 }
 
 TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath, bool afterDamage) {
+    // A new base with the archive's users under their names and roles: an administrator's command.
+    if (!RequireAdmin(m_state)) return TResult::Cancelled;
     const std::optional<QString> typed = m_hooks.askNewBaseName ? m_hooks.askNewBaseName() : std::nullopt;
     if (!typed) return TResult::Cancelled;
     const QString name = *typed;

@@ -48,7 +48,9 @@ public:
     // decides between the two restores. afterDamage: the offer of a daily copy after a damaged load,
     // which opens no log-in dialog for a new base.
     TResult Restore(const QString& archivePath, bool afterDamage = false);
+    // Over the open base: for a non-administrator the books only, the users and roles left as they are.
     TResult RestoreOver(const QString& archivePath);
+    // As a new base, with the archive's users: an administrator's command only.
     TResult RestoreAsNew(const QString& archivePath, bool afterDamage = false);
 
     // The offer of a daily copy once the main window shows after a table could not be read: the chosen

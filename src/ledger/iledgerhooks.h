@@ -23,6 +23,8 @@ class ILedgerHooks {
 public:
     virtual ~ILedgerHooks() = default;
 
+    // May refuse to open a cell for editing (or pasting) at all, having told the user why.
+    virtual bool MayEditCell(TDataGrid& grid, int tableRow, int column) = 0;
     // May refuse a typed value before anything is stored, having told the user why. The value may be
     // rewritten (a rate normalised, a purse name kept in its table's spelling).
     virtual bool AcceptValue(TDataGrid& grid, int tableRow, int column, const QString& oldText, QString& newText) = 0;
@@ -52,6 +54,7 @@ public:
 // Hooks that do nothing: a ledger without money rules (tests of the editor, tools).
 class TNoLedgerHooks : public ILedgerHooks {
 public:
+    bool MayEditCell(TDataGrid&, int, int) override { return true; }
     bool AcceptValue(TDataGrid&, int, int, const QString&, QString&) override { return true; }
     void RecordChanging(TDataGrid&, int, const QStringList&, const QStringList&) override {}
     void RecordChanged(TDataGrid&, int, int, const QString&) override {}

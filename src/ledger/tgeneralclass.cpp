@@ -240,14 +240,8 @@ TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QCh
     TEditRequest req;
     req.col = col;
     req.row = gridRow;
-    if (grid.kind == TTableKind::User && !m_state.admin) {
-        const TTableRow* row = grid.RowAt(gridRow);
-        if (!row || row->Cell(0) != m_state.userName) {
-            Messages().Beep();
-            Messages().ShowInfo({QStringLiteral("У Вас отсутствуют права администратора!")});
-            return req;
-        }
-    }
+    if (!m_hooks.MayEditCell(grid, grid.TableRow(gridRow), col))
+        return req;
     if (grid.kind == TTableKind::Returns) {
         const TMemTable& dolg = m_state.Table(TTableKind::Dolg);
         const TTableRow* debt = nullptr;

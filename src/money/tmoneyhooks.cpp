@@ -44,6 +44,12 @@ void TMoneyHooks::RecordChanged(TDataGrid& grid, int tableRow, int column, const
         m_money.CellCommitted(grid.kind, tableRow, column);
 }
 
+bool TMoneyHooks::MayEditCell(TDataGrid& grid, int tableRow, int column) {
+    if (grid.kind == TTableKind::User)
+        return mayEditUserCell && mayEditUserCell(tableRow, column);
+    return true;
+}
+
 bool TMoneyHooks::CommitOwnCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) {
     switch (grid.kind) {
     case TTableKind::Purse: {

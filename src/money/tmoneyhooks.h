@@ -15,11 +15,14 @@ class TMoneyHooks : public ILedgerHooks {
 public:
     TMoneyHooks(TMyType& state, TMoney& money, TFilters& filters);
 
-    // The users grid's commits belong to the users rules, which sit above this layer.
+    // The users grid's commits and who may edit its cells belong to the users rules, which sit above
+    // this layer.
     std::function<bool(TDataGrid&, int tableRow, int column, const QString& typed, TCommitResult&)> commitUserCell;
+    std::function<bool(int tableRow, int column)> mayEditUserCell;
     // The totals panel and the purse views need redrawing.
     std::function<void(TDataGrid&)> totalsChanged;
 
+    bool MayEditCell(TDataGrid& grid, int tableRow, int column) override;
     bool AcceptValue(TDataGrid& grid, int tableRow, int column, const QString& oldText, QString& newText) override;
     void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before, const QStringList& after) override;
     void RecordChanged(TDataGrid& grid, int tableRow, int column, const QString& oldText) override;

@@ -27,6 +27,9 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
     Add(m_file, QStringLiteral("Восстановить резервную копию"), QStringLiteral("OpenArhivMenu"));
     Add(m_file, QStringLiteral("Восстановить ежедневную резервную копию"), QStringLiteral("OpenDailyArhivMenu"));
     m_file->addSeparator();
+    // Every member of the family can hand the computer over without ending the program.
+    Add(m_file, QStringLiteral("Сменить пользователя"), QStringLiteral("NewUserMenu"));
+    m_file->addSeparator();
     Add(m_file, QStringLiteral("Выход"), QStringLiteral("ExitMenu"), QStringLiteral("F10"));
 
     Add(m_actions, QStringLiteral("Изменить запись"), QStringLiteral("PravkaMenu"));

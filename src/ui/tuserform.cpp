@@ -169,10 +169,9 @@ void TUserForm::ShowFirstRunWithoutBase() {
 }
 
 bool TUserForm::ShowForBases() {
-    if (!m_bases)
+    if (!m_bases || !m_bases->Open())
         return false;
     SetMode(TMode::Bases);
-    m_bases->Open();
     m_baseGrid->SetNames(m_bases->Names());
     m_baseGrid->setCurrentCell(0, 0);
     setWindowModality(Qt::NonModal);

@@ -10,6 +10,7 @@
 #include "ui/tquorvaneform.h"
 #include "ui/ttoolbarpanel.h"
 #include "ui/tuserform.h"
+#include "users/usertables.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,7 +62,8 @@ TUsersPage::TUsersPage(TQuorvaneForm& form, TAppContext& context)
     TMenuClass* menu = m_form.Menu();
     connect(menu->Item(QStringLiteral("BaseUserMenu")), &QAction::triggered, this, [this] { OpenBases(); });
     connect(menu->Item(QStringLiteral("ParolUserMenu")), &QAction::triggered, this, &TUsersPage::ChangePassword);
-    connect(menu->Item(QStringLiteral("NewUserMenu")), &QAction::triggered, this, &TUsersPage::SwitchUser);
+    for (QAction* item : menu->Items(QStringLiteral("NewUserMenu")))
+        connect(item, &QAction::triggered, this, &TUsersPage::SwitchUser);
     // The users tab is worked from the keyboard: its grid takes the keys as soon as it is on show.
     connect(m_form.BaseTabs(), &QTabWidget::currentChanged, this, [this](int tab) {
         if (tab == 3)
@@ -158,13 +160,9 @@ void TUsersPage::ChangePassword() {
 }
 
 void TUsersPage::OpenBases(bool fromPopup) {
-    if (!m_context.state.admin) {
-        if (!fromPopup) {
-            Messages().Beep();
-            Messages().ShowInfo({QStringLiteral("У Вас отсутствуют права администратора!")});
-        }
+    // The popup item does nothing for a non-administrator; the toolbar and the menu say why.
+    if (fromPopup ? !m_context.state.admin : !RequireAdmin(m_context.state))
         return;
-    }
     if (!m_userForm)
         return;
     m_context.editors.CloseAndCommit();

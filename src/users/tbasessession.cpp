@@ -7,13 +7,16 @@
 
 TBasesSession::TBasesSession(TMyType& state) : m_state(state) {}
 
-void TBasesSession::Open() {
+bool TBasesSession::Open() {
+    if (!RequireAdmin(m_state))
+        return false;
     m_names = BaseNames(m_state);
     m_names.append(QString());
     m_renames.clear();
     m_deleted.clear();
     m_currentBase = m_state.baseName;
     m_changed = false;
+    return true;
 }
 
 int TBasesSession::AddRow() const {
@@ -91,6 +94,9 @@ void TBasesSession::Drop() {
 }
 
 void TBasesSession::Apply() {
+    // The rights are the logged-in user's at the moment of applying, whatever the dialog showed.
+    if (!m_state.admin)
+        return;
     const QString& dataRoot = m_state.paths.dataRoot;
     TMemTable& users = m_state.users;
     bool usersChanged = false;

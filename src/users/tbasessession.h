@@ -14,8 +14,9 @@ class TBasesSession {
 public:
     explicit TBasesSession(TMyType& state);
 
-    // Each time the dialog opens: the list as it is, no renames, no deletions, nothing changed.
-    void Open();
+    // Each time the dialog opens: the list as it is, no renames, no deletions, nothing changed. Only an
+    // administrator opens it: for anybody else the refusal is told and false returned.
+    bool Open();
     const QStringList& Names() const { return m_names; }
     // "Добавить": the row to edit, the first one with a blank name.
     int AddRow() const;

@@ -20,6 +20,16 @@ TTableRow* UserRow(TMyType& state, int row) {
 
 TUsersLogic::TUsersLogic(TMyType& state, TUserHooks hooks) : m_state(state), m_hooks(std::move(hooks)) {}
 
+bool TUsersLogic::MayEdit(int row, int column) const {
+    if (m_state.admin)
+        return true;
+    const TTableRow* cells = m_state.users.Row(row);
+    const bool ownRow = cells && !IsBlank(m_state.userName) && cells->Cell(0) == m_state.userName;
+    if (ownRow && column == 0)
+        return true;
+    return RequireAdmin(m_state);
+}
+
 TUsersLogic::TAnswer TUsersLogic::CommitName(int row, const QString& name) {
     TAnswer answer;
     TTableRow* cells = UserRow(m_state, row);
@@ -29,6 +39,7 @@ TUsersLogic::TAnswer TUsersLogic::CommitName(int row, const QString& name) {
         answer.stored = true;
         return answer;
     }
+    if (!MayEdit(row, 0)) return answer;
     const int duplicate = FindUserNoCase(m_state.users, name, row);
     if (duplicate >= 0) {
         Messages().ShowError(
@@ -74,6 +85,7 @@ TUsersLogic::TAnswer TUsersLogic::CommitBase(int row, const QString& base) {
         answer.stored = true;
         return answer;
     }
+    if (!MayEdit(row, 1)) return answer;
     if (!AcceptTypedBaseName(base)) return answer;
     if (CheckBaseName(base) == TBaseNameCheck::Reserved) {
         Messages().ShowError({QStringLiteral("Имя не уникально")});
@@ -125,6 +137,7 @@ TUsersLogic::TAnswer TUsersLogic::CommitRole(int row, const QString& role) {
         answer.stored = true;
         return answer;
     }
+    if (!MayEdit(row, 2)) return answer;
     cells->SetCell(2, role);
     if (AdminCount(m_state.users) == 0) {
         cells->SetCell(2, old);
@@ -144,11 +157,8 @@ TUsersLogic::TAnswer TUsersLogic::CommitRole(int row, const QString& role) {
 
 TUsersLogic::TAnswer TUsersLogic::DeleteUser(int row) {
     TAnswer answer;
-    if (!m_state.admin) {
-        Messages().Beep();
-        Messages().ShowInfo({QStringLiteral("У Вас отсутствуют права администратора!")});
+    if (!RequireAdmin(m_state))
         return answer;
-    }
     TTableRow* cells = UserRow(m_state, row);
     if (!cells || (row == m_state.users.RowCount() - 1 && IsBlank(cells->Cell(0))))
         return answer; // the grid's new-record row

@@ -22,6 +22,12 @@ public:
 
     explicit TUsersLogic(TMyType& state, TUserHooks hooks = {});
 
+    // Whether the logged-in user may change this cell of the users grid (typed, pasted or committed):
+    // an administrator every cell; anybody else only the name on his own row (his password goes through
+    // "Сменить пароль"), never his role or base, nor anything of another user's row. A refusal is told:
+    // a beep and "У Вас отсутствуют права администратора!".
+    bool MayEdit(int row, int column) const;
+
     // Cell 0. A blank name stores nothing.
     TAnswer CommitName(int row, const QString& name);
     // Cell 1: with a changed base the user's records may move from the old base to the new one.

@@ -18,6 +18,14 @@ bool SameNameNoCase(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+bool RequireAdmin(const TMyType& state) {
+    if (state.admin)
+        return true;
+    Messages().Beep();
+    Messages().ShowInfo({QStringLiteral("У Вас отсутствуют права администратора!")});
+    return false;
+}
+
 bool IsAdminRole(const QString& role) {
     return role == usertexts::kAdminCode || role == cells::kAdmin;
 }

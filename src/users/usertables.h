@@ -23,6 +23,9 @@ bool IsBlank(const QString& text);
 bool SameNameNoCase(const QString& a, const QString& b);
 // "1" is how the program writes a first administrator; both read as an administrator.
 bool IsAdminRole(const QString& role);
+// The logged-in user's own administrator rights, for the commands that are an administrator's alone.
+// Without them: a beep and "У Вас отсутствуют права администратора!"; false.
+bool RequireAdmin(const TMyType& state);
 
 QString UserTablePath(const TMyType& state);
 QString BaseListPath(const TMyType& state);

@@ -48,12 +48,13 @@ TEST_F(ArhiveTest, RestoreOverTheSameBaseGivesBackItsFilesUsersAndUser) {
     const QString path = Pack();
     const auto before = Snapshot(books.Folder("Base1"));
     const TRows usersBefore = books.UsersOnDisk();
-    // Work after the archive: a changed expense file, a new debt's returns, a user gone, another user.
+    // Work after the archive: a changed expense file, a new debt's returns, a user gone, another
+    // administrator of the base who restores it.
     WriteRows(books.File("Base1", "rashod"), {{"03.03.2024", "Еда", "Сыр", "300", "рубль", "", "Анна"}});
     WriteRows(books.File("Base1", "Debt/debt7"), {{"10.03.2024", "1", "рубль", "0"}});
-    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"}});
-    books.state.userName = "Борис";
-    books.state.admin = false;
+    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"},
+                    {"Глеб", "Base1", kAdminRole, "444"}});
+    books.state.userName = "Глеб";
 
     TMessageRecorder messages;
     messages.AnswerYes();
@@ -73,6 +74,40 @@ TEST_F(ArhiveTest, RestoreOverTheSameBaseGivesBackItsFilesUsersAndUser) {
     EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{kAskReplace, kAskDestroy, Info({"База заменена"})}));
     EXPECT_EQ(busy, (std::vector<bool>{true, false}));
     EXPECT_FALSE(QFileInfo::exists(books.home.Path() + "/MyArviveInfo"));
+}
+
+TEST_F(ArhiveTest, AnOrdinaryUsersRestoreBringsBackTheBooksButNeverARole) {
+    // An archive in which Вера is an administrator, restored by Вера as an ordinary user.
+    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"},
+                    {"Вера", "Base1", kAdminRole, "333"}});
+    books.state.userName = "Вера";
+    const QString path = Pack();
+    const auto archived = Snapshot(books.Folder("Base1"));
+    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"},
+                    {"Вера", "Base1", kOrdinary, "333"}});
+    const TRows users = books.UsersOnDisk();
+    WriteRows(books.File("Base1", "rashod"), {{"03.03.2024", "Еда", "Сыр", "300", "рубль", "", "Вера"}});
+    books.state.admin = false;
+
+    TMessageRecorder messages;
+    messages.AnswerYes();
+    messages.AnswerYes();
+    EXPECT_EQ(restore.Restore(path), TArhiveRestore::TResult::Replaced);
+    EXPECT_EQ(ReadFileBytes(books.File("Base1", "rashod")), archived.at("rashod"));
+    EXPECT_EQ(books.UsersOnDisk(), users);
+    EXPECT_EQ(books.state.userName, "Вера");
+    EXPECT_FALSE(books.state.admin);
+
+    // As a new base the archive would bring its users with their roles: refused outright.
+    messages.Reset();
+    messages.AnswerNo(); // "Заменить текущую базу архивной?"
+    newName = "Дача";
+    EXPECT_EQ(restore.Restore(path), TArhiveRestore::TResult::Cancelled);
+    EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{kAskReplace, Info({"У Вас отсутствуют права администратора!"})}));
+    EXPECT_EQ(messages.Beeps(), 1);
+    EXPECT_FALSE(QFileInfo::exists(books.Folder("Дача")));
+    EXPECT_EQ(books.UsersOnDisk(), users);
+    EXPECT_EQ(books.BasesOnDisk(), QStringList({"Base1", "Base2"}));
 }
 
 TEST_F(ArhiveTest, RestoreOverRenamesUsersOfOtherBasesAndKeepsTheOpenBasesOwn) {

@@ -118,7 +118,11 @@ TEST_P(Menus, EveryItemHasItsCaptionShortcutAndPageRules) {
     EXPECT_EQ(menu->Items("ExcelMenu")[1]->text(), "Выгрузить в электронную таблицу как...");
     for (const char* hidden : {"PrintMenu", "ReCalculateMenu"})
         EXPECT_FALSE(menu->Item(hidden)->isVisible()) << hidden;
-    EXPECT_TRUE(menu->Item("NewUserMenu")->isVisible());
+    // "Сменить пользователя": on "Файл" for everybody, and on "Администрирование".
+    ASSERT_EQ(menu->Items("NewUserMenu").size(), 2);
+    for (QAction* a : menu->Items("NewUserMenu"))
+        EXPECT_TRUE(a->isVisible());
+    EXPECT_TRUE(menu->Items("NewUserMenu")[0]->isEnabled());
 
     for (const TPageSpec& page : kPages) {
         SCOPED_TRACE(QString("section %1 tab %2 admin %3").arg(page.section).arg(page.tab).arg(admin).toStdString());

@@ -16,6 +16,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -246,6 +247,50 @@ TEST_F(UsersWindow, TheCurrentBaseTheCurrentUserAndTheLastAdministratorStay) {
     }
 }
 
+TEST_F(UsersWindow, AnOrdinaryUserChangesHisOwnNameAndNothingElse) {
+    // Папа, an ordinary user, at the keyboard (the base open is not his, which changes nothing here).
+    context.state.userName = "Папа";
+    context.state.admin = false;
+    ShowUsers();
+    const TRows users = UsersOnDisk();
+    const TMessage refused = Info({"У Вас отсутствуют права администратора!"});
+    const struct {
+        const char* what;
+        int row, col;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    } cases[] = {
+        {"his role", 2, 2, Qt::Key_Return, Qt::NoModifier},
+        {"his base", 2, 1, Qt::Key_Return, Qt::NoModifier},
+        {"another user's name", 1, 0, Qt::Key_Return, Qt::NoModifier},
+        {"another user's name pasted", 1, 0, Qt::Key_V, Qt::ControlModifier},
+        {"a new user", 3, 0, Qt::Key_Return, Qt::NoModifier},
+    };
+    QApplication::clipboard()->setText("Захватчик");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TMessageRecorder boxes;
+        SelectUserCell(c.row, c.col);
+        QTest::keyClick(UsersGrid(), c.key, c.mods);
+        EXPECT_FALSE(context.editors.IsOpen());
+        EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{refused});
+        EXPECT_EQ(boxes.Beeps(), 1);
+    }
+    EXPECT_EQ(UsersOnDisk(), users);
+    EXPECT_FALSE(context.state.admin);
+
+    // His own name he may change.
+    TMessageRecorder boxes;
+    SelectUserCell(2, 0);
+    QTest::keyClick(UsersGrid(), Qt::Key_Return);
+    ASSERT_TRUE(context.editors.IsOpen());
+    context.editors.LineEditor()->setText("Отец");
+    context.editors.CloseAndCommit();
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(context.state.userName, "Отец");
+    EXPECT_EQ(UsersOnDisk()[1], QStringList({"Отец", "Работа", "Обычный пользователь", PasswordCode("п")}));
+}
+
 TEST_F(UsersWindow, TheBasesDialogRefusesATakenNameInOtherLettersAndForbiddenCharacters) {
     OpenBases();
     ASSERT_TRUE(userForm->isVisible());
@@ -445,6 +490,14 @@ TEST_F(UsersWindow, SwitchingTheUserShowsTheNewBaseFromTheFirstPage) {
     EXPECT_EQ(RowsOfFile(home.Path() + "/BASE/Семья/rashod"),
               TRows({{"01.12.2026", "Еда", "Хлеб", "40", "рубль", "свежая правка", "Мама"}}));
     EXPECT_TRUE(boxes.Boxes().empty());
+
+    // An ordinary user hands the computer back through "Файл".
+    QAction* fromFile = form->Menu()->Items("NewUserMenu").value(0);
+    ASSERT_NE(fromFile, nullptr);
+    EXPECT_TRUE(fromFile->isEnabled());
+    fromFile->trigger();
+    EXPECT_TRUE(userForm->isVisible());
+    EXPECT_EQ(userForm->Mode(), TUserForm::TMode::Switch);
 }
 
 TEST_F(UsersWindow, ThePursesAndUsersPopup) {

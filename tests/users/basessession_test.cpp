@@ -36,6 +36,20 @@ struct TBases {
 
 } // namespace
 
+TEST(BasesDialog, OnlyAnAdministratorOpensOrAppliesIt) {
+    TBases t;
+    EXPECT_TRUE(t.session.CommitName(1, "Дом"));
+    // The rights are looked at again when the changes are applied: gone, nothing happens.
+    t.b.state.admin = false;
+    t.session.Accept();
+    EXPECT_EQ(t.b.BasesOnDisk(), QStringList({"Семья", "Дача", "Школа"}));
+    EXPECT_TRUE(QFileInfo::exists(t.b.Folder("Дача")));
+    TMessageRecorder rec;
+    EXPECT_FALSE(t.session.Open());
+    EXPECT_EQ(rec.Boxes(), std::vector<TMessage>{Info({"У Вас отсутствуют права администратора!"})});
+    EXPECT_EQ(rec.Beeps(), 1);
+}
+
 TEST(BasesDialog, EditsAreCheckedBeforeTheyAreKept) {
     const struct {
         int row;

@@ -35,6 +35,55 @@ struct TFamily {
 
 } // namespace
 
+TEST(UsersPage, WhoMayChangeWhichCellOfTheUsersGrid) {
+    const TMessage refused = Info({"У Вас отсутствуют права администратора!"});
+    const struct {
+        const char* user;
+        bool admin;
+        int row; // 0 Папа, 1 Мама, 2 Сын, 3 the new-record row
+        int column;
+        bool allowed;
+    } cases[] = {
+        // An administrator: every cell of every row, a new user too.
+        {"Папа", true, 0, 2, true}, {"Папа", true, 1, 0, true}, {"Папа", true, 2, 1, true}, {"Папа", true, 3, 0, true},
+        // An ordinary user: his own name only.
+        {"Мама", false, 1, 0, true}, {"Мама", false, 1, 1, false}, {"Мама", false, 1, 2, false},
+        {"Мама", false, 0, 0, false}, {"Мама", false, 0, 2, false}, {"Мама", false, 2, 1, false},
+        {"Мама", false, 3, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.user << " row " << c.row << " column " << c.column);
+        TFamily f;
+        f.b.state.userName = QString::fromUtf8(c.user);
+        f.b.state.admin = c.admin;
+        TMessageRecorder rec;
+        EXPECT_EQ(f.users.MayEdit(c.row, c.column), c.allowed);
+        EXPECT_EQ(rec.Boxes(), c.allowed ? std::vector<TMessage>{} : std::vector<TMessage>{refused});
+        EXPECT_EQ(rec.Beeps(), c.allowed ? 0 : 1);
+    }
+}
+
+TEST(UsersPage, AnOrdinaryUsersCommitsOfAnotherCellChangeNothing) {
+    // Whatever reaches the commit (a paste, an editor left open when the role changed), the rule holds.
+    TFamily f;
+    f.b.state.userName = "Мама";
+    f.b.state.admin = false;
+    const TRows before = f.b.UsersOnDisk();
+    TMessageRecorder rec;
+    EXPECT_FALSE(f.users.CommitRole(1, "Администратор").stored);
+    EXPECT_FALSE(f.users.CommitBase(1, "Дача").stored);
+    EXPECT_FALSE(f.users.CommitName(0, "Отец").stored);
+    EXPECT_FALSE(f.b.state.admin);
+    EXPECT_EQ(f.Cell(1, 2), "Обычный пользователь");
+    EXPECT_EQ(f.Cell(1, 1), "Семья");
+    EXPECT_EQ(f.Cell(0, 0), "Папа");
+    EXPECT_EQ(f.b.UsersOnDisk(), before);
+    EXPECT_EQ(rec.Boxes().size(), 3u);
+    // Her own name is hers to change.
+    EXPECT_TRUE(f.users.CommitName(1, "Мамочка").stored);
+    EXPECT_EQ(f.b.state.userName, "Мамочка");
+}
+
 TEST(UsersPage, ANewUserStartsWithTheEmptyPasswordAndIsAskedForOne) {
     TFamily f;
     TMessageRecorder rec;

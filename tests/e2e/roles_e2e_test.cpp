@@ -1,0 +1,85 @@
+// An ordinary family member cannot make himself an administrator nor move into another base; the
+// administrator still can.
+#include "e2edriver.h"
+
+#include "qtprint.h"
+#include "storage/atomicfile.h"
+#include "storage/tmemtable.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using TRows = std::vector<QStringList>;
+
+void WriteTable(const QString& path, const TRows& rows) {
+    TMemTable t;
+    for (const QStringList& r : rows)
+        t.AddRow()->SetCells(r);
+    MakePrivateFolder(path.left(path.lastIndexOf('/')));
+    ASSERT_TRUE(t.SaveToFile(path)) << path.toStdString();
+}
+
+// From the main window to the users tab of "Базы", the son's role cell current.
+void ToSonsRole(TE2EProgram& program, const QString& main) {
+    SlowKeys(program, main, {"F7", "ctrl+Tab", "ctrl+Tab", "ctrl+Tab", "Down", "Right", "Right"});
+}
+
+} // namespace
+
+TEST(RolesE2E, AnOrdinaryUserKeepsHisRoleAndBaseAndTheAdministratorChangesThem) {
+    if (!HaveE2ETools())
+        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    TVirtualDisplay display;
+    ASSERT_TRUE(display.IsUp());
+    QTemporaryDir home;
+    const QString root = home.path() + "/share/Quorvane/BASE";
+    WriteTable(root + "/user", {{"Мама", "Base1", "Администратор", "0"}, {"Сын", "Base1", "Обычный пользователь", "0"}});
+    WriteTable(root + "/baseuser", {{"Base1"}, {"Дача"}});
+    {
+        TE2EProgram program(display, home.path());
+        ASSERT_TRUE(program.Start());
+        const QString login = program.WaitWindow("^Войти$");
+        ASSERT_FALSE(login.isEmpty());
+        SlowKeys(program, login, {"shift+Tab", "Down", "Tab", "Return"});
+        const QString main = program.WaitWindow("Пользователь: Сын$");
+        ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
+        Pause(500);
+        ToSonsRole(program, main);
+        for (const char* cell : {"role", "base"}) {
+            SCOPED_TRACE(cell);
+            if (QString(cell) == "base")
+                SlowKeys(program, main, {"Left"});
+            SlowKeys(program, main, {"Return"});
+            const QString refused = program.WaitWindow("^   Сообщение$", 5000);
+            ASSERT_FALSE(refused.isEmpty()) << "«У Вас отсутствуют права администратора!»";
+            KeepScreenshot(program.Screenshot(home.path() + "/refused.png"), "roles-refused.png");
+            program.Keys(refused, {"Return"});
+            ASSERT_TRUE(program.WaitGone("^   Сообщение$", 5000));
+        }
+        ASSERT_TRUE(Quit(program, main));
+    }
+    EXPECT_EQ(TableRows(root + "/user"), (TRows{{"Мама", "Base1", "Администратор", "0"},
+                                               {"Сын", "Base1", "Обычный пользователь", "0"}}));
+
+    // The mother logs in and changes both: the son becomes an administrator in "Дача".
+    {
+        TE2EProgram program(display, home.path());
+        ASSERT_TRUE(program.Start());
+        const QString login = program.WaitWindow("^Войти$");
+        ASSERT_FALSE(login.isEmpty());
+        SlowKeys(program, login, {"shift+Tab", "Up", "Tab", "Return"});
+        const QString main = program.WaitWindow("Пользователь: Мама$");
+        ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
+        Pause(500);
+        ToSonsRole(program, main);
+        // The base chosen from its list; continuous entry opens the role's list next.
+        SlowKeys(program, main, {"Left", "Return", "Down", "Return", "Up", "Return", "Escape"});
+        KeepScreenshot(program.Screenshot(home.path() + "/changed.png"), "roles-changed.png");
+        ASSERT_TRUE(Quit(program, main));
+    }
+    EXPECT_EQ(TableRows(root + "/user"),
+              (TRows{{"Мама", "Base1", "Администратор", "0"}, {"Сын", "Дача", "Администратор", "0"}}));
+}
