@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Vellumora: set-up, build, run and test on Debian 12.
-#   ./vellumora.sh run    install what is missing, build and start the program
-#   ./vellumora.sh test   install what is missing, build and run every test
-#   ./vellumora.sh help   the other commands (benchmarks, sanitizers, fuzzing)
+#   ./vellumora.sh run    install what is missing, build the program alone and start it
+#   ./vellumora.sh test   install what is missing, build everything and run every test
+#   ./vellumora.sh help   the other commands (end-to-end tests, benchmarks, sanitizers, fuzzing)
+# run and test share the folder build/ with the same options: what one compiled, the other reuses.
 set -euo pipefail
 cd "$(dirname "$0")"
 ROOT=$PWD
 JOBS=$(nproc 2>/dev/null || echo 2)
 
+# Qt's own dialogs and buttons speak Russian with qt6-translations-l10n.
 PACKAGES=(build-essential cmake ninja-build pkg-config git
-          qt6-base-dev qt6-base-dev-tools libgl-dev
+          qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
           libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
           xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core fonts-liberation
           unzip zip python3)
@@ -35,6 +37,17 @@ configure_and_build() {
     cmake --build "$dir" -j "$JOBS"
 }
 
+# The build of the README's commands; build_main [targets...] builds only those, or everything.
+BUILD=$ROOT/build
+build_main() {
+    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLUMORA_WERROR=ON
+    if [ $# -eq 0 ]; then
+        cmake --build "$BUILD" -j "$JOBS"
+    else
+        cmake --build "$BUILD" -j "$JOBS" --target "$@"
+    fi
+}
+
 # A display to show the program on: the desktop's own, or a virtual one started here.
 XVFB_PID=
 ensure_display() {
@@ -56,14 +69,14 @@ ensure_display() {
 
 cmd_run() {
     install_missing
-    configure_and_build "$ROOT/build"
-    local program="$ROOT/build/bin/vellumora"
+    build_main vellumora
+    local program="$BUILD/bin/vellumora"
     if ! ensure_display; then
         exec "$program"
     fi
     trap '[ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true' EXIT
     "$program" &
-    local pid=$! shot="$ROOT/build/screenshots/first-window.png"
+    local pid=$! shot="$BUILD/screenshots/first-window.png"
     mkdir -p "$(dirname "$shot")"
     local found=
     for _ in $(seq 150); do
@@ -81,9 +94,21 @@ cmd_run() {
 
 cmd_test() {
     install_missing
-    configure_and_build "$ROOT/build-test" -DVELLUMORA_WERROR=ON
-    cd "$ROOT/build-test"
+    build_main
+    cd "$BUILD"
     ctest --output-on-failure -j "$JOBS" --timeout 1200
+}
+
+# The end-to-end tests alone (ctest names them e2e_*), built with the program they start.
+cmd_e2e() {
+    install_missing
+    build_main vellumora
+    local tests=()
+    mapfile -t tests < <(cd "$BUILD" && ctest -N -R '^e2e_' | sed -n 's/^ *Test *#[0-9]*: *//p')
+    [ ${#tests[@]} -gt 0 ] || { echo "Тесты e2e_* не найдены" >&2; exit 1; }
+    cmake --build "$BUILD" -j "$JOBS" --target "${tests[@]}"
+    cd "$BUILD"
+    ctest --output-on-failure -R '^e2e_' --timeout 1200
 }
 
 cmd_sanitize() {
@@ -123,13 +148,15 @@ cmd_fuzz() {
 case "${1:-help}" in
     run) shift; cmd_run "$@" ;;
     test) shift; cmd_test "$@" ;;
+    e2e) shift; cmd_e2e "$@" ;;
     sanitize) shift; cmd_sanitize "$@" ;;
     bench) shift; cmd_bench "$@" ;;
     fuzz) shift; cmd_fuzz "$@" ;;
     *)
         cat <<'HELP'
-./vellumora.sh run        install what is missing, build and start the program
-./vellumora.sh test       install what is missing, build and run every test
+./vellumora.sh run        install what is missing, build the program alone and start it
+./vellumora.sh test       install what is missing, build everything and run every test
+./vellumora.sh e2e        the end-to-end tests alone (the real program on a virtual display)
 ./vellumora.sh sanitize   the tests under AddressSanitizer and UBSan
 ./vellumora.sh bench      the benchmarks (arguments go to Google Benchmark)
 ./vellumora.sh fuzz [s]   every fuzz target for s seconds (60 by default)

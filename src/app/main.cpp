@@ -1,3 +1,4 @@
+#include "app/startup.h"
 #include "storage/datafolders.h"
 #include "storage/tattributechecks.h"
 #include "storage/tmessageboxclass.h"
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
         return 0;
 
     QApplication app(argc, argv);
+    UseUtf8CharacterType();
+    LoadQtTranslations(app);
     app.setApplicationName(QStringLiteral("Vellumora"));
     app.setQuitOnLastWindowClosed(false);
     QFont font(QStringLiteral("DejaVu Sans"), 9);
@@ -115,7 +118,9 @@ int main(int argc, char** argv) {
         mainForm->setGeometry(mainForm->screen()->availableGeometry());
         mainForm->showMaximized();
         mainForm->activateWindow();
-        // The first activation opens the base; a desktop without a window manager may not activate it.
+        // The base opens here, once the window is up, and only here: the window's activation comes at no
+        // fixed time (without a window manager only with the first key), and a base read again then
+        // would drop what was not yet saved and tell of its damage a second time.
         QTimer::singleShot(0, mainForm.get(), [&] {
             if (!mainForm->BaseOpen() || reopenBase) {
                 reopenBase = false;

@@ -218,21 +218,24 @@ TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath,
         return TResult::Failed;
     }
     Run(m_hooks.saveAll);
-    if (QFileInfo::exists(target)) {
-        if (!Messages().AskYesNo({QStringLiteral("База с таким именем уже существует"), QStringLiteral("Заменить?")},
-                                 TMsgButton::No)) {
-            Cancelled();
-            return TResult::Cancelled;
-        }
-    } else if (!HasBase(m_state, name)) {
-        AddBase(m_state, name);
-        SaveBaseList(m_state);
+    const bool existed = QFileInfo::exists(target);
+    if (existed && !Messages().AskYesNo(
+                       {QStringLiteral("База с таким именем уже существует"), QStringLiteral("Заменить?")},
+                       TMsgButton::No)) {
+        Cancelled();
+        return TResult::Cancelled;
     }
 
     TArhiveInfo info;
     QString verified;
     if (Verify(archivePath, info, verified) != TVerify::Ok) return TResult::Failed;
     if (!PutInPlace(verified, target)) return TResult::Failed;
+    // Named in the list only once its folder holds the restored base: a failed restore leaves no name
+    // without a folder behind.
+    if (!existed && !HasBase(m_state, name)) {
+        AddBase(m_state, name);
+        SaveBaseList(m_state);
+    }
     const QString last = RestoreNewUsers(info, name, target);
     // The open base itself was restored under its own name: what is in memory is not what is on disk.
     if (SameFolder(target, m_state.baseFolder)) Run(m_hooks.reloadBase);
@@ -260,15 +263,19 @@ QString TArhiveRestore::RestoreNewUsers(const TArhiveInfo& info, const QString& 
     return last;
 }
 
-void TArhiveRestore::OfferAfterDamage(const QString& chosenArchive) {
-    if (chosenArchive.isEmpty()) return;
-    if (!QFileInfo(chosenArchive).isFile()) {
+bool TArhiveRestore::OfferAfterDamage(const QString& chosenArchive) {
+    if (chosenArchive.isEmpty()) {
+        // Declined: what could be read stays as it is, to be saved as it is.
+    } else if (!QFileInfo(chosenArchive).isFile()) {
         Info({QStringLiteral("Указанного файла с архивом не существует")});
-        return;
+    } else {
+        Restore(chosenArchive, true);
+        // Reads the user's base again, which sets the mark anew if it is still damaged.
+        LogInAgain();
     }
-    Restore(chosenArchive, true);
-    LogInAgain();
+    const bool whole = !m_state.damaged;
     m_state.damaged = false;
+    return whole;
 }
 
 void TArhiveRestore::LogInAgain() {

@@ -55,8 +55,9 @@ public:
 
     // The offer of a daily copy once the main window shows after a table could not be read: the chosen
     // archive (empty when the dialog was closed) is restored, then the current user is logged in to its
-    // own base again and the damage mark cleared.
-    void OfferAfterDamage(const QString& chosenArchive);
+    // own base again. Declined, the base stays as it was loaded. Either way the damage mark is cleared.
+    // False when the base the user works in is still the damaged one.
+    bool OfferAfterDamage(const QString& chosenArchive);
 
 private:
     enum class TVerify { Ok, NotOurs, Refused, Damaged };

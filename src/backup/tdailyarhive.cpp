@@ -6,6 +6,7 @@
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "users/basefolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,7 +48,8 @@ bool TDailyArhive::Write(const QDate& today) {
     if (!MakePrivateFolder(folder)) return false;
     const QString dayName = arhive::DayFileName(today);
     const QString dayFile = JoinPath(folder, dayName);
-    if (m_state.damaged && QFileInfo::exists(dayFile)) return false;
+    const bool damaged = m_state.damaged || SameFolder(m_damagedFolder, m_state.baseFolder);
+    if (damaged && QFileInfo::exists(dayFile)) return false;
     // The books on disk are not the ones the family saw: the copy of the day stays as it was.
     if (m_state.saveFailed) return false;
 

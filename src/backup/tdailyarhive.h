@@ -29,6 +29,10 @@ public:
     // nothing: the program is ending.
     bool Write(const QDate& today);
 
+    // The base of this folder was found damaged and kept so (the offer of a copy declined): like a
+    // damaged base, it does not replace the day's copy. An empty folder forgets it.
+    void KeepDaysCopyFor(const QString& baseFolder) { m_damagedFolder = baseFolder; }
+
     // The files under a folder, sub-folders included, as the thinning orders them: by name without
     // regard to letter case, a sub-folder's files where the sub-folder comes.
     static QStringList FilesInNameOrder(const QString& folder);
@@ -39,4 +43,5 @@ public:
 
 private:
     TMyType& m_state;
+    QString m_damagedFolder;
 };

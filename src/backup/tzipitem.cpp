@@ -2,6 +2,7 @@
 
 #include "storage/codepage.h"
 
+#include <QStringDecoder>
 #include <QStringList>
 
 QByteArray TZipItem::EncodedName() const {
@@ -10,8 +11,28 @@ QByteArray TZipItem::EncodedName() const {
     return (Flags & FlagUtf8) ? name.toUtf8() : ToCp866(name);
 }
 
+namespace {
+
+// Info-ZIP and most tools on Linux store the bytes of a UTF-8 name without setting the flag. Cyrillic
+// in CP866 is hardly ever valid UTF-8, so such a name is taken as UTF-8; plain ASCII reads alike in both.
+bool LooksUtf8(const QByteArray& raw, QString& decoded) {
+    bool ascii = true;
+    for (char c : raw)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return false;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    decoded = utf8.decode(raw);
+    return !utf8.hasError() && !decoded.contains(QChar::ReplacementCharacter);
+}
+
+} // namespace
+
 void TZipItem::SetEncodedName(const QByteArray& raw) {
-    QString name = (Flags & FlagUtf8) ? QString::fromUtf8(raw) : FromCp866(raw);
+    QString name;
+    if (Flags & FlagUtf8)
+        name = QString::fromUtf8(raw);
+    else if (!LooksUtf8(raw, name))
+        name = FromCp866(raw);
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
     IsFolder = name.endsWith(QLatin1Char('/'));
     while (name.endsWith(QLatin1Char('/')))

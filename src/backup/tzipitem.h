@@ -30,8 +30,9 @@ struct TZipItem {
     // The name as stored: each backslash turned into "/", in the DOS code page (CP866), or in UTF-8
     // when the flag says so.
     QByteArray EncodedName() const;
-    // Reads a stored name: "\" counts as a folder separator as "/" does, and a trailing separator
-    // marks a folder entry.
+    // Reads a stored name: UTF-8 when flagged, and also when it is valid UTF-8 beyond ASCII (as other
+    // tools write it without the flag), else CP866. "\" counts as a folder separator as "/" does, and
+    // a trailing separator marks a folder entry.
     void SetEncodedName(const QByteArray& raw);
 
     // Local time at the 2-second resolution of DOS. Times before 1980 are stored as 1 January 1980 and

@@ -81,6 +81,8 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
         m_hooks.CommitOwnCell(grid, tableRow, col, text, result)) {
         if (!result.stored)
             continueFlag = result.selectRow < 0 && continueFlag;
+        else
+            m_general.EnsureNewRow(grid);
         grid.NotifyCells();
         m_hooks.TotalsChanged(grid);
         return result;
@@ -135,6 +137,7 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
         AfterLedgerStore(grid, col, gridRow);
     if (IsLedger(grid))
         ResortAfterEdit(grid, col, gridRow);
+    m_general.EnsureNewRow(grid);
     m_hooks.TotalsChanged(grid);
     return result;
 }
@@ -177,6 +180,9 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     const QString old = row->Cell(col);
     if ((grid.kind == TTableKind::Transfer || grid.kind == TTableKind::User) &&
         m_hooks.CommitOwnCell(grid, tableRow, col, chosen, result)) {
+        // A row made whole by its last choice (a user's base) has the row for the next one at once.
+        if (result.stored)
+            m_general.EnsureNewRow(grid);
         grid.NotifyCells();
         m_hooks.TotalsChanged(grid);
         return result;
@@ -225,6 +231,7 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
         m_state.admin = value == cells::kAdmin;
     if (IsLedger(grid))
         ResortAfterEdit(grid, col, gridRow);
+    m_general.EnsureNewRow(grid);
     m_hooks.TotalsChanged(grid);
     return result;
 }
@@ -257,6 +264,7 @@ TCommitResult TEditClass::CommitDate(TDataGrid& grid, int col, int gridRow, cons
     const bool debtLike = grid.kind == TTableKind::Dolg || grid.kind == TTableKind::Returns;
     if (!(debtLike && !IsNotBlank(row->Cell(grid.DateColumn + 1))) && IsLedger(grid))
         ResortAfterEdit(grid, col, gridRow);
+    m_general.EnsureNewRow(grid);
     m_hooks.TotalsChanged(grid);
     return result;
 }
@@ -308,7 +316,7 @@ TEditRequest TEditClass::AfterEnter(TDataGrid& grid) {
     }
     if (grid.kind == TTableKind::User && !m_state.admin)
         return {};
-    return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), false);
+    return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
 TEditRequest TEditClass::AfterChoiceEnter(TDataGrid& grid) {
@@ -318,7 +326,7 @@ TEditRequest TEditClass::AfterChoiceEnter(TDataGrid& grid) {
     m_general.NextCell(grid);
     if (grid.kind == TTableKind::Transfer)
         m_general.NextCell(grid);
-    return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), false);
+    return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
 TEditRequest TEditClass::AfterDateEnter(TDataGrid& grid) {
@@ -328,7 +336,7 @@ TEditRequest TEditClass::AfterDateEnter(TDataGrid& grid) {
         if (row && IsNotBlank(row->Cell(grid.col)))
             return {};
     }
-    return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), false);
+    return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
 void TEditClass::MoveAfterArrow(TDataGrid& grid, int delta, const QString& editorText) {

@@ -236,7 +236,22 @@ QStringList TGeneralClass::ChoiceItems(const TDataGrid& grid, int col, int gridR
     return items;
 }
 
-TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey, bool selectAll) {
+void SetEditorOpening(TEditRequest& request, const QString& stored, QChar usedKey, TEditStart start) {
+    request.selectAll = false;
+    request.caretAtEnd = false;
+    if (!usedKey.isNull()) {
+        request.text = QString(usedKey);
+        request.caretAtEnd = true;
+        return;
+    }
+    request.text = stored;
+    if (start == TEditStart::DoubleClick)
+        request.caretAtEnd = true;
+    else
+        request.selectAll = true;
+}
+
+TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey, TEditStart start) {
     TEditRequest req;
     req.col = col;
     req.row = gridRow;
@@ -267,26 +282,15 @@ TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QCh
         if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Number))
             return req;
         req.kind = TEditorKind::Number;
-        if (!firstKey.isNull() && (firstKey == u'(' || firstKey == u'=' || firstKey.isDigit())) {
-            req.text = QString(firstKey);
-            req.caretAtEnd = true;
-        } else {
-            req.text = stored;
-            req.selectAll = selectAll;
-        }
+        const bool used = firstKey == u'(' || firstKey == u'=' || firstKey.isDigit();
+        SetEditorOpening(req, stored, used ? firstKey : QChar(), start);
         return req;
     }
     case u'S': {
         if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Text))
             return req;
         req.kind = TEditorKind::Text;
-        if (!firstKey.isNull()) {
-            req.text = QString(firstKey);
-            req.caretAtEnd = true;
-        } else {
-            req.text = stored;
-            req.selectAll = selectAll;
-        }
+        SetEditorOpening(req, stored, firstKey, start);
         return req;
     }
     case u'P':
@@ -354,7 +358,7 @@ TEditRequest TGeneralClass::EnterUserColumn(TDataGrid& grid) {
         grid.col = 1;
         grid.NotifySelection();
     }
-    return BeginEdit(grid, grid.col, grid.row, QChar(), false);
+    return BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
 bool TGeneralClass::IsSortable(const TDataGrid& grid) {

@@ -21,14 +21,22 @@ enum class TEditorKind {
     User,   // the user column: filled by the program, which moves on to the next record
 };
 
+// How an edit was started. It decides what a text or number editor opens with.
+enum class TEditStart {
+    Enter,       // Enter on the cell, the edit button, "Редактировать", a pick, a paste
+    Continue,    // continuous entry: the next cell after a commit
+    Key,         // a character typed over the cell, which is the first key
+    DoubleClick, // a double click on the cell
+};
+
 // What the window opens over a cell.
 struct TEditRequest {
     TEditorKind kind = TEditorKind::None;
     int col = -1;
     int row = -1;
     QString text;           // text and number editors
-    bool selectAll = false; // the whole text selected; else the caret after a first key, or at the start
-    bool caretAtEnd = false;
+    bool selectAll = false; // the whole text selected, so that what is typed replaces it
+    bool caretAtEnd = false; // else the caret after the text; neither: at its start
     QStringList choices;
     int choiceIndex = 0;
     QDate date;
@@ -36,6 +44,12 @@ struct TEditRequest {
     int pickerCol = -1;
     int pickerRow = -1;
 };
+
+// The text a text or number editor opens with, and where its caret stands. Typed over (Enter,
+// continuous entry, a key the editor does not take) the stored text opens wholly selected, so that
+// what is typed replaces it rather than going in front of it; a first key the editor takes stands
+// alone with the caret after it; a double click opens to amend, the caret after the text.
+void SetEditorOpening(TEditRequest& request, const QString& stored, QChar usedKey, TEditStart start);
 
 // The rules every table view shares: what a cell shows, the trailing new row, which editor opens,
 // the fill rule, the user column and deleting a row. Windows call it and draw what it decided.
@@ -63,7 +77,7 @@ public:
 
     // What entering a cell opens. `firstKey` is the key that started the edit (null for Enter,
     // double-click and the menu).
-    TEditRequest BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey, bool selectAll);
+    TEditRequest BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey, TEditStart start);
 
     // Algorithm of the user column: writes the user, moves to the next record's first cell to edit and
     // returns what opens there (None while the row is not started yet).

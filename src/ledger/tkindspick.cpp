@@ -77,7 +77,7 @@ TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, 
         edit.ResortAfterEdit(ledger, ledger.col, gridRow);
     ledger.col = ledger.SumColumn;
     ledger.NotifySelection();
-    return general.BeginEdit(ledger, ledger.SumColumn, ledger.row, QChar(), true);
+    return general.BeginEdit(ledger, ledger.SumColumn, ledger.row, QChar(), TEditStart::Continue);
 }
 
 bool PickerTakesKeys(const TDataVidGrid& list, int kindCol, int nameRow, const TDataGrid* ledger) {

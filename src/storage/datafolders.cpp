@@ -150,7 +150,7 @@ bool CopyFolderRecursively(const QString& from, const QString& to) {
     const QDir source(from);
     if (!source.exists())
         return false;
-    if (!QDir().mkpath(to))
+    if (!MakePrivateFolder(to))
         return false;
     bool ok = true;
     const QFileInfoList entries =
@@ -161,8 +161,12 @@ bool CopyFolderRecursively(const QString& from, const QString& to) {
             ok = CopyFolderRecursively(e.absoluteFilePath(), target) && ok;
         } else if (e.isFile()) {
             QFile::remove(target);
-            ok = QFile::copy(e.absoluteFilePath(), target) && ok;
-            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+            // QFile::copy gives the copy the installed file's mode (0644): the program's own files
+            // are its owner's only.
+            const bool copied = QFile::copy(e.absoluteFilePath(), target);
+            if (copied)
+                MakePrivateFile(target);
+            ok = copied && ok;
         }
     }
     return ok;

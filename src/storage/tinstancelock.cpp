@@ -15,13 +15,16 @@ TFileLock::~TFileLock() { Release(); }
 TFileLock::Result TFileLock::Acquire(const QString& path) {
     Release();
     m_path = path;
+    m_error = 0;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
+    if (fd < 0) {
+        m_error = errno;
         return Result::CannotOpen;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno;
+        m_error = errno;
         ::close(fd);
-        return err == EWOULDBLOCK ? Result::Busy : Result::CannotOpen;
+        return m_error == EWOULDBLOCK ? Result::Busy : Result::CannotOpen;
     }
     m_fd = fd;
     return Result::Locked;
@@ -35,22 +38,21 @@ void TFileLock::Release() {
     }
 }
 
-QString InstanceLockPath(const QString& programFile) {
-    const QFileInfo info(programFile);
-    const QString suffix = info.suffix();
-    if (suffix.isEmpty())
-        return info.absoluteFilePath() + QLatin1String(".lock");
-    return info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QLatin1String(".lock");
+QString InstanceLockName(const QString& programFile) {
+    const QString path = QDir::cleanPath(QFileInfo(programFile).absoluteFilePath());
+    const QByteArray hash =
+        QCryptographicHash::hash(QFile::encodeName(path), QCryptographicHash::Sha1).toHex().left(16);
+    // The account is in the name too: the temp folder is shared by every account of the machine.
+    return QStringLiteral("vellumora-%1-%2.lock").arg(::getuid()).arg(QString::fromLatin1(hash));
 }
 
-QString FallbackInstanceLockPath(const QString& programFile) {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QDir::tempPath();
-    const QByteArray hash =
-        QCryptographicHash::hash(QFile::encodeName(QFileInfo(programFile).absoluteFilePath()),
-                                 QCryptographicHash::Sha1)
-            .toHex()
-            .left(16);
-    return folder + QLatin1String("/vellumora-") + QString::fromLatin1(hash) + QLatin1String(".lock");
+QString InstanceLockPath(const QString& programFile) {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !QFileInfo(runtime).isDir())
+        return TempInstanceLockPath(programFile);
+    return runtime + QLatin1Char('/') + InstanceLockName(programFile);
+}
+
+QString TempInstanceLockPath(const QString& programFile) {
+    return QDir::tempPath() + QLatin1Char('/') + InstanceLockName(programFile);
 }

@@ -17,13 +17,19 @@ public:
     void Release();
     bool IsHeld() const { return m_fd >= 0; }
     const QString& Path() const { return m_path; }
+    // The errno of the last Acquire that could not open or lock the file.
+    int Error() const { return m_error; }
 
 private:
     int m_fd = -1;
+    int m_error = 0;
     QString m_path;
 };
 
-// Where the instance lock of the program file lives: beside it, or, when the program folder is not
-// writable (a system-wide install), in the runtime folder under a name made from the program's path.
+// The instance lock belongs to the account that runs the program, never to the installation: it lives in
+// the account's runtime folder ($XDG_RUNTIME_DIR, else the temp folder), named after the account and a
+// hash of the program file's path, so another account starting the same installation is never refused.
+QString InstanceLockName(const QString& programFile);
 QString InstanceLockPath(const QString& programFile);
-QString FallbackInstanceLockPath(const QString& programFile);
+// The same name in the temp folder: where the lock goes when the runtime folder cannot take it.
+QString TempInstanceLockPath(const QString& programFile);

@@ -4,17 +4,24 @@
 #include "storage/datafolders.h"
 #include "storage/tmessageboxclass.h"
 
+#include <cstring>
+
 bool TStartLocks::TakeInstanceLock(const QString& programFile) {
-    switch (m_instance.Acquire(InstanceLockPath(programFile))) {
-    case TFileLock::Result::Locked:
-        return true;
-    case TFileLock::Result::Busy:
-        return false;
-    case TFileLock::Result::CannotOpen:
-        break;
+    // A runtime folder this account cannot write (XDG_RUNTIME_DIR kept across su, say): the temp folder.
+    for (const QString& path : {InstanceLockPath(programFile), TempInstanceLockPath(programFile)}) {
+        switch (m_instance.Acquire(path)) {
+        case TFileLock::Result::Locked:
+            return true;
+        case TFileLock::Result::Busy:
+            return false;
+        case TFileLock::Result::CannotOpen:
+            break;
+        }
     }
-    // The program folder is not writable (a system-wide install): lock in the runtime folder.
-    return m_instance.Acquire(FallbackInstanceLockPath(programFile)) != TFileLock::Result::Busy;
+    // Without it a second copy of this program may start; the access lock still keeps it off the books.
+    qWarning("Vellumora: the instance lock %s cannot be created (%s); starting without it",
+             qPrintable(m_instance.Path()), std::strerror(m_instance.Error()));
+    return true;
 }
 
 bool TStartLocks::TakeAccessLock(const QString& programDataFolder) {
@@ -26,7 +33,7 @@ bool TStartLocks::TakeAccessLock(const QString& programDataFolder) {
     Messages().ShowError({QStringLiteral("Отказано в доступе."),
                           QStringLiteral("Возможно базы программы уже используются одной из версий Vellumora, или"),
                           QStringLiteral("проверьте настройки безопасности для папки \"") + programDataFolder +
-                              QStringLiteral("\" у текущего пользователя Windows.")});
+                              QStringLiteral("\" у текущего пользователя.")});
     return false;
 }
 

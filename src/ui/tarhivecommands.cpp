@@ -129,15 +129,18 @@ void TArhiveCommands::RestoreArhive(bool daily) {
     }
     const QString path = ChooseFile(choice);
     if (path.isEmpty()) return;
-    m_restore.Restore(path, state.damaged);
+    // The open base read again from the archive is judged by that reading alone.
+    if (m_restore.Restore(path, state.damaged) == TArhiveRestore::TResult::Replaced)
+        m_daily.KeepDaysCopyFor(QString());
 }
 
 void TArhiveCommands::OfferAfterDamage() {
+    const TMyType& state = m_context.state;
     TFileChoice choice;
     choice.title = QStringLiteral("Восстановить архивную копию");
     MakePrivateFolder(m_daily.Folder());
     choice.folder = m_daily.Folder();
-    m_restore.OfferAfterDamage(ChooseFile(choice));
+    if (!m_restore.OfferAfterDamage(ChooseFile(choice))) m_daily.KeepDaysCopyFor(state.baseFolder);
 }
 
 bool TArhiveCommands::WriteDaily(const QDate& today) {

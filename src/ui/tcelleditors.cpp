@@ -16,6 +16,9 @@ TCellEditors::TCellEditors(QObject* parent)
     m_choice->setEditable(false);
     m_choice->setFrame(false);
     m_date->setFrame(false);
+    // Grown past its cell, the picker covers the next cell's text rather than showing it through.
+    m_date->setAutoFillBackground(true);
+    m_date->setBackgroundRole(QPalette::Base);
     m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     m_date->setCalendarPopup(true);
     m_date->setToolTip(QStringLiteral("Alt+Down - открытие ComboBox"));
@@ -105,10 +108,30 @@ void TCellEditors::Open(TLedgerGrid* view, const TEditRequest& request, const QS
     editor->setGeometry(cell);
     view->editorActive = request.kind == TEditorKind::Text || request.kind == TEditorKind::Number;
     editor->show();
+    if (request.kind == TEditorKind::Date)
+        FitDateWidth(view->viewport()->width());
     editor->setFocus();
     if (request.kind == TEditorKind::Choice)
         m_choice->showPopup();
     Q_EMIT Opened();
+}
+
+void TCellEditors::FitDateWidth(int viewportWidth) {
+    // A narrow date column (the debts') would cut the year short: the picker grows until its field
+    // holds the whole date beside the button, and moves left rather than past the grid's right edge.
+    constexpr int kTextRoom = 8; // the field's own margins and the caret
+    const auto* field = m_date->findChild<QLineEdit*>();
+    if (!field)
+        return;
+    const int lack = QFontMetrics(m_date->font()).horizontalAdvance(m_date->text()) + kTextRoom - field->width();
+    if (lack <= 0)
+        return;
+    QRect place = m_date->geometry();
+    place.setWidth(place.width() + lack);
+    const int overhang = place.right() - viewportWidth + 1;
+    if (overhang > 0)
+        place.moveLeft(std::max(0, place.left() - overhang));
+    m_date->setGeometry(place);
 }
 
 void TCellEditors::Detach() {

@@ -61,6 +61,7 @@ protected:
 private:
     void Finish(TEditorExit exit);
     QWidget* Current() const;
+    void FitDateWidth(int viewportWidth);
 
     // The editors live in the grid they were last opened over, which may be gone first at exit.
     QPointer<QLineEdit> m_line;

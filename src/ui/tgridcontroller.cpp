@@ -25,12 +25,12 @@ TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditCl
         m_grid.row = row;
         Q_EMIT SelectionChangedByUser();
     });
-    connect(m_view, &TLedgerGrid::EditRequested, this, [this](int col, int row, QChar key, bool selectAll) {
+    connect(m_view, &TLedgerGrid::EditRequested, this, [this](int col, int row, QChar key, TEditStart start) {
         m_grid.col = col;
         m_grid.row = row;
         if (m_grid.kind == TTableKind::Dolg && key.isNull() && col == m_grid.UserColumn)
             return;
-        StartEdit(m_general.BeginEdit(m_grid, col, row, key, selectAll));
+        StartEdit(m_general.BeginEdit(m_grid, col, row, key, start));
     });
     connect(m_view, &TLedgerGrid::DeleteRequested, this, [this](int row) {
         m_editors.CloseAndCommit();
@@ -48,6 +48,7 @@ TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditCl
         m_editors.CloseAndCommit();
         m_general.SortByColumn(m_grid, col);
         Refresh();
+        Q_EMIT Sorted();
     });
     connect(m_view, &TLedgerGrid::CopyRequested, this, &TGridController::Copy);
     connect(m_view, &TLedgerGrid::PasteRequested, this, &TGridController::Paste);
@@ -88,7 +89,7 @@ void TGridController::DeleteRow(int gridRow) {
 
 void TGridController::EditCurrent() {
     m_edit.pickIntoCurrentRow = true;
-    StartEdit(m_general.BeginEdit(m_grid, m_grid.col, m_grid.row, QChar(), true));
+    StartEdit(m_general.BeginEdit(m_grid, m_grid.col, m_grid.row, QChar(), TEditStart::Enter));
 }
 
 void TGridController::StartEdit(const TEditRequest& request) {
@@ -129,8 +130,7 @@ void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const 
         again.kind = TEditorKind::Number;
         again.col = col;
         again.row = row;
-        again.text = result.reopenText;
-        again.selectAll = true;
+        SetEditorOpening(again, result.reopenText, QChar(), TEditStart::Enter);
         m_edit.continueFlag = true;
         StartEdit(again);
         return;
@@ -179,13 +179,10 @@ void TGridController::Paste() {
     if (letter != u'I' && letter != u'S')
         return;
     const QString clip = QApplication::clipboard()->text();
-    TEditRequest req = m_general.BeginEdit(m_grid, m_grid.col, m_grid.row, QChar(), true);
+    TEditRequest req = m_general.BeginEdit(m_grid, m_grid.col, m_grid.row, QChar(), TEditStart::Enter);
     if (req.kind != TEditorKind::Number && req.kind != TEditorKind::Text)
         return;
-    if (letter == u'I')
-        req.text = CheckFormula(clip) ? NormalizeSum(clip) : QStringLiteral("error");
-    else
-        req.text = clip;
-    req.selectAll = true;
+    const QString pasted = letter == u'I' ? (CheckFormula(clip) ? NormalizeSum(clip) : QStringLiteral("error")) : clip;
+    SetEditorOpening(req, pasted, QChar(), TEditStart::Enter);
     StartEdit(req);
 }

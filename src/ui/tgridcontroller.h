@@ -43,6 +43,8 @@ Q_SIGNALS:
     void BecameCurrent(TDataGrid* grid);
     void PopupRequested(int col, int gridRow, const QPoint& globalPos);
     void SelectionChangedByUser();
+    // A caption click sorted the view.
+    void Sorted();
 
 private:
     void OnEditorDone(TEditorKind kind, const QString& text, const QDate& date, TEditorExit exit);

@@ -36,10 +36,13 @@ QScrollArea* MakeScroll(QGroupBox* group, QWidget* body) {
 TItogiPanel::TItogiPanel(QGroupBox* totalsGroup, QGroupBox* filterGroup, QObject* parent)
     : QObject(parent), m_totalsGroup(totalsGroup), m_filterGroup(filterGroup), m_totalsBody(new QWidget),
       m_filterBody(new QWidget), m_totals(new TTotalsGrid(m_totalsBody)), m_purses(new TTotalsGrid(m_totalsBody)),
-      m_filter(new TTotalsGrid(m_filterBody)), m_noFilter(new QLabel(m_filterBody)) {
+      m_filter(new TTotalsGrid(m_filterBody)), m_filterTotal(new TTotalsGrid(filterGroup)),
+      m_noFilter(new QLabel(m_filterBody)) {
     m_totals->setObjectName(QStringLiteral("ItogiGrid"));
     m_purses->setObjectName(QStringLiteral("PurseItogiGrid"));
     m_filter->setObjectName(QStringLiteral("FilterItogiGrid"));
+    m_filterTotal->setObjectName(QStringLiteral("FilterItogiTotal"));
+    m_filterTotal->hide();
     m_noFilter->setObjectName(QStringLiteral("NoFilterLabel"));
     m_totalsScroll = MakeScroll(totalsGroup, m_totalsBody);
     m_filterScroll = MakeScroll(filterGroup, m_filterBody);
@@ -88,9 +91,11 @@ void TItogiPanel::Clear() {
 }
 
 void TItogiPanel::LayOut() {
+    // `below`: pixels kept free under the scrolled rows.
     auto place = [](QGroupBox* group, QScrollArea* scroll, QWidget* body, int contentHeight,
-                    const std::function<void(int width)>& layOutBody) {
-        const QRect inner = group->contentsRect().adjusted(kInset, 0, -kInset, -kInset);
+                    const std::function<void(int width)>& layOutBody, int below = 0) {
+        QRect inner = group->contentsRect().adjusted(kInset, 0, -kInset, -kInset);
+        inner.setHeight(std::max(0, inner.height() - below));
         scroll->setGeometry(inner);
         int width = inner.width();
         if (contentHeight > inner.height())
@@ -116,11 +121,34 @@ void TItogiPanel::LayOut() {
 
     const bool filterShown = m_filter->isVisibleTo(m_filterBody);
     const int filterH = filterShown ? m_filter->HeightForRows() : m_noFilter->sizeHint().height();
-    place(m_filterGroup, m_filterScroll, m_filterBody, filterH, [&](int width) {
-        m_filter->SetColumnWidths(EvenColumnWidths(width, m_filter->Content().columns));
-        m_filter->setGeometry(0, 0, width, filterShown ? filterH : 0);
-        m_noFilter->setGeometry(kInset, 0, std::max(0, width - kInset), m_noFilter->sizeHint().height());
-    });
+    // With many purses the rows scroll, but "Итого" stays in sight under them, drawn by a grid of
+    // its own; the scrolled grid's own last row is then cut off.
+    const TPanelGrid& content = m_filter->Content();
+    const int rowH = m_filter->RowHeight() + 2;
+    const QRect inner = m_filterGroup->contentsRect().adjusted(kInset, 0, -kInset, -kInset);
+    const bool pin = filterShown && content.RowCount() > 1 && filterH > inner.height();
+    if (pin) {
+        TPanelGrid total;
+        total.columns = content.columns;
+        total.Add(content.rows.back(), content.bold.back());
+        m_filterTotal->SetContent(total);
+    }
+    m_filterTotal->setVisible(pin);
+    place(
+        m_filterGroup, m_filterScroll, m_filterBody, pin ? filterH - rowH : filterH,
+        [&](int width) {
+            const QList<int> widths = EvenColumnWidths(width, content.columns);
+            m_filter->SetColumnWidths(widths);
+            m_filter->setGeometry(0, 0, width, filterShown ? filterH : 0);
+            m_noFilter->setGeometry(kInset, 0, std::max(0, width - kInset), m_noFilter->sizeHint().height());
+            m_filterTotal->SetColumnWidths(widths);
+        },
+        pin ? rowH : 0);
+    if (pin) {
+        const QRect rows = m_filterScroll->geometry();
+        m_filterTotal->setGeometry(rows.left(), rows.bottom() + 1, m_filterBody->width(), rowH);
+        m_filterTotal->raise();
+    }
 }
 
 bool TItogiPanel::eventFilter(QObject* watched, QEvent* event) {

@@ -28,6 +28,9 @@ public:
     TTotalsGrid* TotalsGrid() const { return m_totals; }
     TTotalsGrid* PursesGrid() const { return m_purses; }
     TTotalsGrid* FilterGrid() const { return m_filter; }
+    // The filter grid's "Итого" row kept under its rows while those scroll (hidden when all fit).
+    TTotalsGrid* FilterTotalRow() const { return m_filterTotal; }
+    QScrollArea* FilterScroll() const { return m_filterScroll; }
     QLabel* NoFilterLabel() const { return m_noFilter; }
 
     // Places the grids for the groups' sizes (after the lower panel was laid out).
@@ -46,6 +49,7 @@ private:
     TTotalsGrid* m_totals;
     TTotalsGrid* m_purses;
     TTotalsGrid* m_filter;
+    TTotalsGrid* m_filterTotal;
     QLabel* m_noFilter;
     bool m_pursesOnly = false;
 };

@@ -96,7 +96,7 @@ void TKindsCommands::EditFromPicker(TKindsPicker* picker, bool addName) {
     m_target = TKindsLists::EditTarget(list, kind, name);
     m_targetList = list.listNumber;
     m_context.edit.editMode = 2;
-    target->OpenEditor(m_target.x(), m_target.y(), TGeneralClass::KindsCellText(list, m_target.x(), m_target.y()), true);
+    target->OpenEditor(m_target.x(), m_target.y(), QChar(), TEditStart::Enter);
     m_form.LayOutToolBar();
 }
 

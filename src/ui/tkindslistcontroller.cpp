@@ -33,12 +33,9 @@ TKindsListController::TKindsListController(TEditClass& edit, TCellEditors& edito
     connect(m_deleteKind, &QAction::triggered, this, &TKindsListController::DeleteKindRequested);
     connect(m_renameKind, &QAction::triggered, this, &TKindsListController::RenameKindRequested);
 
-    connect(m_view, &TLedgerGrid::EditRequested, this, [this](int col, int row, QChar key, bool) {
+    connect(m_view, &TLedgerGrid::EditRequested, this, [this](int col, int row, QChar key, TEditStart start) {
         Select(col, row);
-        if (key.isNull())
-            OpenEditor(col, row, TGeneralClass::KindsCellText(List(), col, row), true);
-        else
-            OpenEditor(col, row, QString(key), false);
+        OpenEditor(col, row, key, start);
     });
     connect(m_view, &TLedgerGrid::DeleteRequested, this, [this] { DeleteCurrent(); });
     connect(m_view, &TLedgerGrid::CopyRequested, this, [this] {
@@ -47,7 +44,7 @@ TKindsListController::TKindsListController(TEditClass& edit, TCellEditors& edito
             QApplication::clipboard()->setText(name);
     });
     connect(m_view, &TLedgerGrid::PasteRequested, this, [this] {
-        OpenEditor(List().col, List().row, QApplication::clipboard()->text(), true);
+        OpenEditor(List().col, List().row, QChar(), TEditStart::Enter, QApplication::clipboard()->text());
     });
     connect(m_view, &TLedgerGrid::CaptionClicked, this, &TKindsListController::SortKind);
     connect(m_view, &TLedgerGrid::PopupRequested, this, &TKindsListController::ShowPopup);
@@ -76,27 +73,25 @@ void TKindsListController::Select(int col, int gridRow) {
     m_view->ShowCell(col, gridRow);
 }
 
-bool TKindsListController::OpenEditor(int col, int gridRow, const QString& text, bool selectAll) {
+bool TKindsListController::OpenEditor(int col, int gridRow, QChar firstKey, TEditStart start,
+                                      const std::optional<QString>& text) {
     // Names stay without gaps: only a name or the cell just below a kind's last name takes a new one.
     if (!TKindsLists::CanStartTyping(List(), col, gridRow))
         return false;
     Select(col, gridRow);
     m_view->setFocus();
+    const QString stored = TGeneralClass::KindsCellText(List(), col, gridRow);
     TEditRequest request;
     request.kind = TEditorKind::Text;
     request.col = col;
     request.row = gridRow;
-    request.text = text;
-    request.selectAll = selectAll;
-    request.caretAtEnd = !selectAll;
-    m_editors.Open(m_view, request, TGeneralClass::KindsCellText(List(), col, gridRow));
+    SetEditorOpening(request, text.value_or(stored), firstKey, start);
+    m_editors.Open(m_view, request, stored);
     return true;
 }
 
 void TKindsListController::EditCurrent() {
-    const int col = List().col;
-    const int row = std::max(1, List().row);
-    OpenEditor(col, row, TGeneralClass::KindsCellText(List(), col, row), true);
+    OpenEditor(List().col, std::max(1, List().row), QChar(), TEditStart::Enter);
 }
 
 void TKindsListController::DeleteCurrent() {

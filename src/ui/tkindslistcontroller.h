@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QPoint>
 
+#include <optional>
+
 class QAction;
 class QMenu;
 class TCellEditors;
@@ -27,9 +29,11 @@ public:
     TDataVidGrid& List() const;
     QMenu* PopupMenu() const { return m_popup; }
 
-    // Opens the text editor on a cell (grid row from 1) with this text; nothing opens on an empty cell
-    // that is not directly below the kind's last name. True when the editor opened.
-    bool OpenEditor(int col, int gridRow, const QString& text, bool selectAll);
+    // Opens the text editor on a cell (grid row from 1) as the edit was started, on the cell's name or
+    // on `text` (a paste); nothing opens on an empty cell that is not directly below the kind's last
+    // name. True when the editor opened.
+    bool OpenEditor(int col, int gridRow, QChar firstKey, TEditStart start,
+                    const std::optional<QString>& text = std::nullopt);
     // The current cell's name in the editor, all selected (Enter, the edit button, "Редактировать").
     void EditCurrent();
     // Delete, "Удалить строку": the current name, after asking.

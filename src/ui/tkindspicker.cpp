@@ -136,6 +136,19 @@ TKindsPicker::TKindsPicker(TMyType& state, TGeneralClass& general, TEditClass& e
     m_header->SetSortMark(m_list.SortColumn, m_list.SortAscending);
 }
 
+int TKindsPicker::PartRowHeight() const {
+    const int rowHeight = verticalHeader()->defaultSectionSize();
+    const int shown = viewport()->height();
+    if (rowHeight <= 0 || m_model->rowCount() * rowHeight <= shown)
+        return 0;
+    return shown % rowHeight;
+}
+
+void TKindsPicker::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    Q_EMIT Resized();
+}
+
 TBasesNotice* TKindsPicker::Notice(QWidget* window) {
     QPointer<TBasesNotice>& notice = SharedNotice();
     if (!notice || notice->parentWidget() != window) {

@@ -75,6 +75,9 @@ public:
     bool Dragging() const { return m_dragging; }
     // The window's note about editing on the Bases page, made at its first use.
     static TBasesNotice* Notice(QWidget* window);
+    // The height of the row cut off at the bottom when the names do not all fit; 0 when they do or
+    // when the last row on show is whole.
+    int PartRowHeight() const;
 
 Q_SIGNALS:
     // A pick was applied: the ledger opens this editor on the row's sum.
@@ -88,9 +91,11 @@ Q_SIGNALS:
     // The popup's "Добавить запись" and "Изменить запись": the name goes to the Bases page.
     void AddNameRequested();
     void EditNameRequested();
+    void Resized();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -98,7 +98,7 @@ void TLedgerGrid::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (row > 0)
-            Q_EMIT EditRequested(col, row, QChar(), true);
+            Q_EMIT EditRequested(col, row, QChar(), TEditStart::Enter);
         return;
     case Qt::Key_Delete:
         if (row > 0)
@@ -125,7 +125,7 @@ void TLedgerGrid::keyPressEvent(QKeyEvent* event) {
     }
     const QString text = event->text();
     if (!(mods & (Qt::ControlModifier | Qt::AltModifier)) && text.size() == 1 && text[0].unicode() > 32 && row > 0) {
-        Q_EMIT EditRequested(col, row, text[0], false);
+        Q_EMIT EditRequested(col, row, text[0], TEditStart::Key);
         return;
     }
     QTableView::keyPressEvent(event);
@@ -134,7 +134,7 @@ void TLedgerGrid::keyPressEvent(QKeyEvent* event) {
 void TLedgerGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex at = indexAt(event->position().toPoint());
     if (at.isValid() && event->button() == Qt::LeftButton)
-        Q_EMIT EditRequested(at.column(), at.row() + 1, QChar(), false);
+        Q_EMIT EditRequested(at.column(), at.row() + 1, QChar(), TEditStart::DoubleClick);
 }
 
 void TLedgerGrid::mousePressEvent(QMouseEvent* event) {

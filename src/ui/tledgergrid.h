@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ledger/tgeneralclass.h"
+
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -49,7 +51,7 @@ public:
     bool editorActive = false;
 
 Q_SIGNALS:
-    void EditRequested(int col, int gridRow, QChar firstKey, bool selectAll);
+    void EditRequested(int col, int gridRow, QChar firstKey, TEditStart start);
     void DeleteRequested(int gridRow);
     void CopyRequested();
     void PasteRequested();

@@ -11,7 +11,7 @@
 TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
     : QObject(parent), m_file(bar->addMenu(QStringLiteral("Файл"))), m_actions(bar->addMenu(QStringLiteral("Действия"))),
       m_admin(bar->addMenu(QStringLiteral("Администрирование"))), m_sort(bar->addMenu(QStringLiteral("Сортировка"))),
-      m_help(bar->addMenu(QStringLiteral("Помощь"))), m_filter(nullptr) {
+      m_help(bar->addMenu(QStringLiteral("Помощь"))), m_filter(nullptr), m_sortGroup(new QActionGroup(this)) {
     bar->setObjectName(QStringLiteral("MyMenu"));
     Add(m_file, QStringLiteral("Калькулятор"), QStringLiteral("Calc"), QStringLiteral("F9"));
     m_file->addSeparator()->setObjectName(QStringLiteral("Separator"));
@@ -71,6 +71,20 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
 
     Add(m_help, HelpItemCaption(), QStringLiteral("HMy"), QStringLiteral("F1"));
     Add(m_help, AboutItemCaption(), QStringLiteral("OP"));
+
+    m_sortSeparator = m_sort->addSeparator();
+    m_sortSeparator->setObjectName(QStringLiteral("MySeparator"));
+    m_sortReturn = m_sort->addAction(QString());
+    m_sortReturn->setObjectName(QStringLiteral("MyReturn"));
+    m_sortReturn->setCheckable(true);
+    connect(m_sortReturn, &QAction::triggered, this, [this] {
+        const int column = SortMenuColumn(m_sortReturn->objectName(), m_sortState);
+        // The item checks and unchecks itself on a click; the sort that follows says what it shows.
+        m_sortReturn->setChecked(!m_sortState.Ascending);
+        if (column >= 0)
+            Q_EMIT SortChosen(column);
+    });
+    RebuildSortMenu(nullptr);
 }
 
 QAction* TMenuClass::Add(QMenu* menu, const QString& caption, const QString& name, const QString& shortcut) {
@@ -98,27 +112,41 @@ QList<QAction*> TMenuClass::Items(const QString& name) const {
 }
 
 void TMenuClass::RebuildSortMenu(const TDataGrid* view) {
-    m_sort->clear();
     m_sort->setEnabled(view != nullptr);
-    if (!view)
-        return;
-    const TSortState state{view->SortColumn, view->SortAscending};
-    auto* group = new QActionGroup(m_sort);
-    for (const TSortMenuItem& item : SortMenuItems(view->Captions, state)) {
-        if (item.Name == QLatin1String("MySeparator")) {
-            m_sort->addSeparator()->setObjectName(item.Name);
+    m_sortState = view ? TSortState{view->SortColumn, view->SortAscending} : TSortState{};
+    const std::vector<TSortMenuItem> items =
+        view ? SortMenuItems(view->Captions, m_sortState) : std::vector<TSortMenuItem>{};
+    int columns = 0;
+    for (const TSortMenuItem& item : items) {
+        if (!item.Radio) {
+            if (item.Name == m_sortReturn->objectName()) {
+                m_sortReturn->setText(item.Caption);
+                m_sortReturn->setChecked(item.Checked);
+            }
             continue;
         }
-        QAction* a = m_sort->addAction(item.Caption);
+        if (columns == m_sortColumns.size()) {
+            QAction* a = new QAction(m_sort);
+            a->setCheckable(true);
+            m_sortGroup->addAction(a);
+            m_sort->insertAction(m_sortSeparator, a);
+            connect(a, &QAction::triggered, this, [this, a] {
+                const int column = SortMenuColumn(a->objectName(), m_sortState);
+                if (column >= 0)
+                    Q_EMIT SortChosen(column);
+            });
+            m_sortColumns << a;
+        }
+        QAction* a = m_sortColumns[columns++];
         a->setObjectName(item.Name);
-        a->setCheckable(true);
+        a->setText(item.Caption);
         a->setChecked(item.Checked);
-        if (item.Radio)
-            group->addAction(a);
-        connect(a, &QAction::triggered, this, [this, name = item.Name, state] {
-            const int column = SortMenuColumn(name, state);
-            if (column >= 0)
-                Q_EMIT SortChosen(column);
-        });
+        a->setVisible(true);
     }
+    for (int c = columns; c < m_sortColumns.size(); ++c) {
+        m_sortColumns[c]->setChecked(false);
+        m_sortColumns[c]->setVisible(false);
+    }
+    m_sortSeparator->setVisible(view != nullptr);
+    m_sortReturn->setVisible(view != nullptr);
 }

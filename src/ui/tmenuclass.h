@@ -1,10 +1,13 @@
 #pragma once
 
+#include "ledger/ttablesortert.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
 
 class QAction;
+class QActionGroup;
 class QMenu;
 class QMenuBar;
 class TDataGrid;
@@ -26,7 +29,9 @@ public:
     QMenu* HelpMenu() const { return m_help; }
     QMenu* FilterMenu() const { return m_filter; }
 
-    // Rebuilds "Сортировка" for the view (nullptr: the menu is disabled).
+    // Rebuilds "Сортировка" for the view (nullptr: the menu is disabled). Its items are kept and only
+    // relabelled, checked, shown or hidden: a sort chosen from the menu rebuilds it while the menu is
+    // still busy with the chosen item.
     void RebuildSortMenu(const TDataGrid* view);
 
 Q_SIGNALS:
@@ -43,4 +48,11 @@ private:
     QMenu* m_help;
     QMenu* m_filter;
     QList<QAction*> m_all;
+    // "Сортировка": one item per column made so far (the unused ones hidden), the separator and
+    // "В обратном порядке", and the sort state they were last set from.
+    QList<QAction*> m_sortColumns;
+    QAction* m_sortSeparator;
+    QAction* m_sortReturn;
+    QActionGroup* m_sortGroup;
+    TSortState m_sortState;
 };

@@ -1,6 +1,7 @@
 #include "ui/tnamebasegrid.h"
 
-#include "storage/tmessageboxclass.h"
+#include "ui/tbasenamehint.h"
+#include "users/basefolders.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -8,11 +9,6 @@
 TBaseNameEdit::TBaseNameEdit(QWidget* parent) : QLineEdit(parent) {
     setObjectName(QStringLiteral("BaseNameEditor"));
     setFrame(false);
-}
-
-bool TBaseNameEdit::IsRefused(QChar c) {
-    static const QString refused = QStringLiteral("\"|*./:;<=>?[\\]");
-    return refused.contains(c);
 }
 
 void TBaseNameEdit::keyPressEvent(QKeyEvent* event) {
@@ -30,12 +26,6 @@ void TBaseNameEdit::keyPressEvent(QKeyEvent* event) {
     default:
         break;
     }
-    const QString text = event->text();
-    if (text.size() == 1 && IsRefused(text[0])) {
-        Messages().Beep();
-        event->accept();
-        return;
-    }
     QLineEdit::keyPressEvent(event);
 }
 
@@ -44,7 +34,9 @@ void TBaseNameEdit::focusOutEvent(QFocusEvent* event) {
     Q_EMIT FocusLost();
 }
 
-TNameBaseGrid::TNameBaseGrid(QWidget* parent) : QTableWidget(0, 1, parent), m_editor(new TBaseNameEdit(viewport())) {
+TNameBaseGrid::TNameBaseGrid(QWidget* parent)
+    : QTableWidget(0, 1, parent), m_editor(new TBaseNameEdit(viewport())),
+      m_hint(new TBaseNameHint(m_editor, viewport(), true)) {
     setObjectName(QStringLiteral("NameBaseGrid"));
     setHorizontalHeaderLabels({QStringLiteral("Имя базы")});
     horizontalHeader()->setStretchLastSection(true);
@@ -57,7 +49,7 @@ TNameBaseGrid::TNameBaseGrid(QWidget* parent) : QTableWidget(0, 1, parent), m_ed
     setTabKeyNavigation(false);
     setWordWrap(false);
     m_editor->hide();
-    connect(m_editor, &TBaseNameEdit::Finished, this, [this](bool revert) { Finish(revert); });
+    connect(m_editor, &TBaseNameEdit::Finished, this, [this](bool revert) { Finish(revert, false); });
     connect(m_editor, &TBaseNameEdit::FocusLost, this, [this] {
         if (m_editor->isVisible())
             Finish(false);
@@ -120,13 +112,20 @@ void TNameBaseGrid::CloseEditor() {
         Finish(false);
 }
 
-void TNameBaseGrid::Finish(bool revert) {
+void TNameBaseGrid::Finish(bool revert, bool leaving) {
     if (m_closing || m_editRow < 0)
         return;
-    // The editor is closed before the rule runs: a message it shows must not close it a second time.
-    m_closing = true;
     const int row = m_editRow;
     const QString text = revert ? m_stored : m_editor->text();
+    if (!revert && !leaving && !m_hint->Accepts(text))
+        return;
+    // A name no base can have is not handed on when the editor is left: the cell keeps its name.
+    if (!revert && CheckBaseName(text) == TBaseNameCheck::BadCharacters) {
+        m_hint->ShowUnder(visualRect(model()->index(row, 0)));
+        revert = true;
+    }
+    // The editor is closed before the rule runs: a message it shows must not close it a second time.
+    m_closing = true;
     m_editRow = -1;
     const bool hadFocus = m_editor->hasFocus();
     m_editor->hide();
@@ -161,8 +160,8 @@ void TNameBaseGrid::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && text.size() == 1 && text[0].unicode() > 32 &&
         row >= 0) {
-        if (TBaseNameEdit::IsRefused(text[0]))
-            Messages().Beep();
+        if (IsRefusedInBaseName(text[0]))
+            m_hint->ShowUnder(visualRect(model()->index(row, 0)));
         else
             Open(row, text, false);
         return;

@@ -5,13 +5,13 @@
 
 #include <functional>
 
-// The name editor of base names: characters a folder name cannot hold on every desktop the bases
-// may be carried to are refused with a beep.
+class TBaseNameHint;
+
+// The in-place editor of base names; what it refuses is shown by the grid's TBaseNameHint.
 class TBaseNameEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit TBaseNameEdit(QWidget* parent = nullptr);
-    static bool IsRefused(QChar c);
 
 Q_SIGNALS:
     // Enter (commit) or Esc (the stored name back), then the grid takes the focus.
@@ -42,6 +42,7 @@ public:
     void CloseEditor();
     bool Editing() const;
     TBaseNameEdit* Editor() const { return m_editor; }
+    TBaseNameHint* Hint() const { return m_hint; }
 
 Q_SIGNALS:
     void DeleteRequested(int row);
@@ -55,10 +56,13 @@ protected:
 
 private:
     void Open(int row, const QString& text, bool selectAll);
-    void Finish(bool revert);
+    // leaving: the editor closes whatever it holds (focus lost, another command); otherwise (Enter) a
+    // name no base can have keeps it open for another try.
+    void Finish(bool revert, bool leaving = true);
     void PlaceEditor();
 
     TBaseNameEdit* m_editor;
+    TBaseNameHint* m_hint;
     int m_editRow = -1;
     QString m_stored;
     bool m_closing = false;

@@ -1,5 +1,6 @@
 #include "ui/tnotparolform.h"
 
+#include "ui/tbasenamehint.h"
 #include "users/tfirstrunlogic.h"
 
 #include <QFormLayout>
@@ -10,7 +11,7 @@
 
 TNotParolForm::TNotParolForm(TFirstRunLogic& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic), m_user(new QLineEdit(this)), m_base(new QLineEdit(this)),
-      m_password(new QLineEdit(this)), m_accept(new QPushButton(QStringLiteral("Принять"), this)),
+      m_password(new QLineEdit(this)), m_baseHint(new TBaseNameHint(m_base, this, true)), m_accept(new QPushButton(QStringLiteral("Принять"), this)),
       m_exit(new QPushButton(QStringLiteral("Выход"), this)) {
     setObjectName(QStringLiteral("NotParolForm"));
     setWindowTitle(QStringLiteral("Создайте новую базу и пользователя"));
@@ -46,6 +47,9 @@ void TNotParolForm::ShowModalOver(QWidget* owner) {
 }
 
 void TNotParolForm::Accept() {
+    // A name no base can have stays in its field for another try, as in every dialog that names a base.
+    if (!m_baseHint->Accepts(m_base->text()))
+        return;
     const TFirstRunLogic::TAnswer answer = m_logic.Accept(m_user->text(), m_base->text(), m_password->text());
     if (answer.created) {
         accept();

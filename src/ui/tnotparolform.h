@@ -4,6 +4,7 @@
 
 class QLineEdit;
 class QPushButton;
+class TBaseNameHint;
 class TFirstRunLogic;
 
 // The first-run dialog "Создайте новую базу и пользователя": a base and its first user.
@@ -20,6 +21,7 @@ public:
     QLineEdit* PasswordEdit() const { return m_password; }
     QPushButton* AcceptButton() const { return m_accept; }
     QPushButton* ExitButton() const { return m_exit; }
+    TBaseNameHint* BaseHint() const { return m_baseHint; }
 
 private:
     void Accept();
@@ -28,6 +30,7 @@ private:
     QLineEdit* m_user;
     QLineEdit* m_base;
     QLineEdit* m_password;
+    TBaseNameHint* m_baseHint;
     QPushButton* m_accept;
     QPushButton* m_exit;
 };

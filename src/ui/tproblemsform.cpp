@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -19,7 +20,8 @@ TProblemsForm::TProblemsForm(std::function<QStringList()> report, QWidget* paren
     // Selectable with the mouse for copying a path, but without a caret.
     m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A line wider than the screen wraps rather than running past the edge.
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_ok->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -37,12 +39,27 @@ void TProblemsForm::ShowOver(QWidget* owner) {
 }
 
 void TProblemsForm::showEvent(QShowEvent* event) {
-    if (m_owner) {
+    if (m_owner)
         setFont(m_owner->font());
+    const QStringList lines = m_report ? m_report() : QStringList();
+    m_text->setPlainText(lines.join(QLatin1Char('\n')));
+    FitLines(lines);
+    if (m_owner) {
         QRect frame = geometry();
         frame.moveCenter(m_owner->frameGeometry().center());
         move(std::max(0, frame.left()), std::max(0, frame.top()));
     }
-    m_text->setPlainText(m_report ? m_report().join(QLatin1Char('\n')) : QString());
     QDialog::showEvent(event);
+}
+
+void TProblemsForm::FitLines(const QStringList& lines) {
+    // As wide as the longest line (a deep folder's path), within the screen.
+    layout()->activate();
+    const QFontMetrics fm(m_text->font());
+    int widest = 0;
+    for (const QString& line : lines)
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    const int around = width() - m_text->viewport()->width() + 2 * int(m_text->document()->documentMargin()) + 4;
+    const int screenWidth = (m_owner ? m_owner->screen() : screen())->availableGeometry().width();
+    resize(std::clamp(widest + around, 560, std::max(560, screenWidth)), height());
 }

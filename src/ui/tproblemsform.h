@@ -25,6 +25,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void FitLines(const QStringList& lines);
+
     std::function<QStringList()> m_report;
     QPointer<QWidget> m_owner;
     QPlainTextEdit* m_text;

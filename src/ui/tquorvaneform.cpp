@@ -175,6 +175,12 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
             c->Refresh();
         RefreshCommands();
     });
+    // Whatever sorted the view last, the menu shows its sort as it is now.
+    connect(m_menu->SortMenu(), &QMenu::aboutToShow, this, [this] {
+        const TDataGrid* view = m_context.state.current;
+        if (view && TGeneralClass::IsSortable(*view))
+            m_menu->RebuildSortMenu(view);
+    });
     connect(m_lower, &TLowerPanel::TopDragged, this, [this](int delta) {
         // Higher than its minimum and lower than 400 pixels, leaving the page its title strip and more.
         const int wanted = m_lowerHeight + delta;
@@ -347,6 +353,7 @@ TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid
     m_controllers.insert(int(kind), c);
     connect(c, &TGridController::BecameCurrent, this, [this] { RefreshCommands(); });
     connect(c, &TGridController::SelectionChangedByUser, this, [this] { RefreshCommands(); });
+    connect(c, &TGridController::Sorted, this, [this] { RefreshCommands(); });
     // The purses and the users have a popup of their own (TUsersPage).
     if (kind == TTableKind::Purse || kind == TTableKind::User)
         return c;
@@ -405,6 +412,22 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
     splitter->addWidget(Stack(strip, picker));
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 1);
+    // The picker shows its names whole: the part of a row it would cut off goes to the ledger above,
+    // or, when the picker is as low as it can be, the rest of that row comes from the ledger. Once
+    // the layout has settled, so that the splitter is not moved from inside its own move.
+    connect(picker, &TKindsPicker::Resized, splitter, [splitter, picker] {
+        const int part = picker->PartRowHeight();
+        QList<int> sizes = splitter->sizes();
+        if (part <= 0 || sizes.size() != 2)
+            return;
+        const int lowest = splitter->widget(1)->minimumSizeHint().height();
+        const int change = sizes[1] - part >= lowest ? -part : picker->verticalHeader()->defaultSectionSize() - part;
+        if (sizes[0] + change <= splitter->widget(0)->minimumSizeHint().height())
+            return;
+        sizes[0] -= change;
+        sizes[1] += change;
+        splitter->setSizes(sizes);
+    }, Qt::QueuedConnection);
     m_pageSplitters.insert(int(kind), splitter);
     return splitter;
 }
@@ -837,10 +860,6 @@ void TQuorvaneForm::changeEvent(QEvent* event) {
             if (!QApplication::activeWindow())
                 m_autoSave->FocusLost();
         });
-    }
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_firstActivation && isVisible()) {
-        m_firstActivation = false;
-        OpenBase();
     }
 }
 

@@ -48,7 +48,8 @@ public:
     static QString BaseCaption() { return QStringLiteral(" Vellumora"); }
     void SetUserCaption(const QString& userName);
 
-    // Opens the base of the logged-in user into the window: what the first activation does.
+    // Opens the base of the logged-in user into the window; the program does it once the window shows
+    // after a log-in. Activating the window never reads the base again.
     void OpenBase();
     // A base already read into memory (another user's, after a switch) shown from the first page with
     // its own window settings and column widths.
@@ -162,7 +163,6 @@ private:
     TMoneyViews* m_moneyViews = nullptr;
     int m_section = 0;
     bool m_baseOpen = false;
-    bool m_firstActivation = true;
     bool m_closing = false;
     int m_lowerHeight = 250;
     QList<QTableView*> m_pendingSizing;

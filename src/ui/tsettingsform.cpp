@@ -1,17 +1,12 @@
 #include "ui/tsettingsform.h"
 
-#include "storage/tmessageboxclass.h"
 #include "storage/tprogrampaths.h"
 #include "users/tbaselocation.h"
 
-#include <QEvent>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
-#include <QTimer>
 
 #include <algorithm>
 #include <tuple>
@@ -21,21 +16,8 @@ namespace {
 constexpr int kMargin = 10;
 constexpr int kButtonGap = 15;
 constexpr int kFieldMaxWidth = 500;
-constexpr int kNoticeMs = 5000;
 
 } // namespace
-
-const QString& TSettingsForm::ForbiddenCharacters() {
-    static const QString chars = QStringLiteral("\\/|.,?\"*:+><");
-    return chars;
-}
-
-QString TSettingsForm::NoticeText() {
-    QString list;
-    for (QChar c : ForbiddenCharacters())
-        list += c + QStringLiteral("  ");
-    return QStringLiteral("Запрещенные символы в файловом пути :\n") + list;
-}
 
 TSettingsForm::TSettingsForm(TBaseLocation& location, const TProgramPaths& paths, QWidget* parent)
     : QDialog(parent), m_location(location), m_paths(paths),
@@ -44,8 +26,7 @@ TSettingsForm::TSettingsForm(TBaseLocation& location, const TProgramPaths& paths
       m_basePath(new QLineEdit(this)), m_copyPath(new QLineEdit(this)),
       m_baseButton(new QPushButton(QStringLiteral("Выбрать папку"), this)),
       m_copyButton(new QPushButton(QStringLiteral("Выбрать папку"), this)),
-      m_save(new QPushButton(QStringLiteral("Сохранить"), this)), m_notice(new QLabel(this)),
-      m_noticeTimer(new QTimer(this)) {
+      m_save(new QPushButton(QStringLiteral("Сохранить"), this)) {
     setObjectName(QStringLiteral("SettingsForm"));
     setWindowTitle(QStringLiteral("Настройки"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
@@ -59,17 +40,6 @@ TSettingsForm::TSettingsForm(TBaseLocation& location, const TProgramPaths& paths
     m_baseButton->setAutoDefault(false);
     m_copyButton->setAutoDefault(false);
 
-    m_notice->setObjectName(QStringLiteral("ForbiddenNotice"));
-    m_notice->setText(NoticeText());
-    m_notice->setFrameShape(QFrame::Box);
-    m_notice->setAutoFillBackground(true);
-    m_notice->setMargin(4);
-    m_notice->hide();
-    m_noticeTimer->setObjectName(QStringLiteral("NoticeTimer"));
-    m_noticeTimer->setSingleShot(true);
-    m_noticeTimer->setInterval(kNoticeMs);
-    connect(m_noticeTimer, &QTimer::timeout, this, &TSettingsForm::HideNotice);
-
     pickFolder = [](QWidget* owner, const QString& start) {
         return QFileDialog::getExistingDirectory(owner, QStringLiteral("Выбрать папку"), start);
     };
@@ -80,14 +50,6 @@ TSettingsForm::TSettingsForm(TBaseLocation& location, const TProgramPaths& paths
     connect(m_baseButton, &QPushButton::clicked, this, [this] { Pick(m_basePath, m_paths.dataRoot); });
     connect(m_copyButton, &QPushButton::clicked, this, [this] { Pick(m_copyPath, m_paths.backupCopyFolder); });
     connect(m_save, &QPushButton::clicked, this, &TSettingsForm::Save);
-
-    // A mouse moving anywhere over the dialog takes the notice away.
-    setMouseTracking(true);
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>()) {
-        child->setMouseTracking(true);
-        child->installEventFilter(this);
-    }
     LayOut();
 }
 
@@ -113,12 +75,10 @@ void TSettingsForm::showEvent(QShowEvent* event) {
     m_copyPath->setText(m_paths.backupCopyFolder);
     m_basePath->setCursorPosition(int(m_basePath->text().size()));
     m_copyPath->setCursorPosition(int(m_copyPath->text().size()));
-    HideNotice();
     QDialog::showEvent(event);
 }
 
 void TSettingsForm::hideEvent(QHideEvent* event) {
-    HideNotice();
     if (m_owner)
         m_owner->setEnabled(true);
     m_owner = nullptr;
@@ -157,42 +117,7 @@ void TSettingsForm::Pick(QLineEdit* field, const QString& start) {
     field->setFocus();
 }
 
-void TSettingsForm::ShowNotice(QLineEdit* field) {
-    m_notice->adjustSize();
-    m_notice->move(field->x() + field->width() / 4, field->geometry().bottom() + 1 + 2);
-    m_notice->show();
-    m_notice->raise();
-    m_noticeTimer->start();
-}
-
-void TSettingsForm::HideNotice() {
-    m_noticeTimer->stop();
-    m_notice->hide();
-}
-
 void TSettingsForm::Save() {
     if (m_location.ChangeBaseLocation(m_basePath->text(), m_copyPath->text()))
         accept();
-}
-
-bool TSettingsForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove && m_notice->isVisible()) {
-        HideNotice();
-    } else if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (m_notice->isVisible()) {
-            HideNotice();
-            // Esc only takes the notice away; it does not close the dialog.
-            if (key->key() == Qt::Key_Escape)
-                return true;
-        }
-        const QString text = key->text();
-        if ((watched == m_basePath || watched == m_copyPath) && !text.isEmpty() &&
-            ForbiddenCharacters().contains(text.at(0))) {
-            Messages().Beep();
-            ShowNotice(static_cast<QLineEdit*>(watched));
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }

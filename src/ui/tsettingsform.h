@@ -8,12 +8,13 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 class TBaseLocation;
 struct TProgramPaths;
 
 // "Настройки": where the bases and the daily copies are kept. Shown without blocking while its owner,
-// the main window, is disabled; "Сохранить" hands the two folders to the base location logic.
+// the main window, is disabled; "Сохранить" hands the two folders to the base location logic, which
+// judges them as Linux paths. The fields take whatever is typed: "/" and "." make a path there, and
+// every other printable character may stand in a folder name.
 class TSettingsForm : public QDialog {
     Q_OBJECT
 public:
@@ -23,18 +24,11 @@ public:
     // the owner again.
     void ShowOver(QWidget* owner);
 
-    // The twelve characters a folder field does not take, in the order the notice lists them.
-    static const QString& ForbiddenCharacters();
-    // The two lines of the notice.
-    static QString NoticeText();
-
     QLineEdit* BasePathEdit() const { return m_basePath; }
     QLineEdit* BaseCopyPathEdit() const { return m_copyPath; }
     QPushButton* BaseButton() const { return m_baseButton; }
     QPushButton* CopyButton() const { return m_copyButton; }
     QPushButton* SaveButton() const { return m_save; }
-    QLabel* Notice() const { return m_notice; }
-    QTimer* NoticeTimer() const { return m_noticeTimer; }
 
     // The folder picker, given the starting folder; an empty result means cancelled.
     std::function<QString(QWidget* parent, const QString& start)> pickFolder;
@@ -43,12 +37,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Pick(QLineEdit* field, const QString& start);
-    void ShowNotice(QLineEdit* field);
-    void HideNotice();
     void Save();
     void LayOut();
 
@@ -62,6 +53,4 @@ private:
     QPushButton* m_baseButton;
     QPushButton* m_copyButton;
     QPushButton* m_save;
-    QLabel* m_notice;
-    QTimer* m_noticeTimer;
 };

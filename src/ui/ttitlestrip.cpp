@@ -7,7 +7,7 @@
 #include <QToolButton>
 
 TTitleStrip::TTitleStrip(const QString& title, const QString& programFolder, QWidget* parent)
-    : QFrame(parent), m_title(new QLabel(title, this)), m_autoSize(new QToolButton(this)) {
+    : QFrame(parent), m_text(title), m_title(new QLabel(title, this)), m_autoSize(new QToolButton(this)) {
     setFixedHeight(29);
     setAutoFillBackground(true);
     QPalette p = palette();
@@ -23,12 +23,22 @@ TTitleStrip::TTitleStrip(const QString& title, const QString& programFolder, QWi
     connect(m_autoSize, &QToolButton::clicked, this, &TTitleStrip::AutoSizeClicked);
 }
 
-void TTitleStrip::SetTitle(const QString& title) { m_title->setText(title); }
-QString TTitleStrip::Title() const { return m_title->text(); }
+void TTitleStrip::SetTitle(const QString& title) {
+    m_text = title;
+    ShowTitle();
+}
+
+QString TTitleStrip::ShownTitle() const { return m_title->text(); }
+
+void TTitleStrip::ShowTitle() {
+    // A long title (a debt's returns with its names) ends in "…" before the button, not under it.
+    m_title->setText(m_title->fontMetrics().elidedText(m_text, Qt::ElideRight, m_title->width()));
+}
 
 void TTitleStrip::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
     const int side = height() - 6;
     m_autoSize->setGeometry(width() - 20 - side, 3, side, side);
     m_title->setGeometry(8, 0, std::max(0, width() - 40 - side), height());
+    ShowTitle();
 }

@@ -11,7 +11,10 @@ class TTitleStrip : public QFrame {
 public:
     TTitleStrip(const QString& title, const QString& programFolder, QWidget* parent = nullptr);
     void SetTitle(const QString& title);
-    QString Title() const;
+    // The whole title; the strip shows it cut short with "…" where it would reach the button.
+    QString Title() const { return m_text; }
+    QString ShownTitle() const;
+    QLabel* TitleLabel() const { return m_title; }
     QToolButton* AutoSizeButton() const { return m_autoSize; }
 
 Q_SIGNALS:
@@ -21,6 +24,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void ShowTitle();
+
+    QString m_text;
     QLabel* m_title;
     QToolButton* m_autoSize;
 };

@@ -39,12 +39,16 @@ bool IsRealFolder(const QString& path) {
 
 } // namespace
 
+bool IsRefusedInBaseName(QChar c) {
+    static const QString refused = QStringLiteral("\"*/:<>?\\|");
+    return c.unicode() < 32 || c.unicode() == 127 || refused.contains(c);
+}
+
 TBaseNameCheck CheckBaseName(const QString& name) {
     if (IsBlankName(name)) return TBaseNameCheck::Blank;
     if (name == QLatin1String(".") || name == QLatin1String("..")) return TBaseNameCheck::BadCharacters;
     for (QChar c : name)
-        if (c.unicode() < 32 || c == QLatin1Char('/') || c == QLatin1Char('\\'))
-            return TBaseNameCheck::BadCharacters;
+        if (IsRefusedInBaseName(c)) return TBaseNameCheck::BadCharacters;
     if (name == QLatin1String("user") || name == QLatin1String("baseuser") ||
         name == QLatin1String("Tarnwell.ini"))
         return TBaseNameCheck::Reserved;

@@ -8,14 +8,20 @@
 enum class TBaseNameCheck {
     Ok,
     Blank,         // empty after trimming
-    BadCharacters, // ".", "..", or a "/", "\", NUL or another character below 32
+    BadCharacters, // ".", "..", a refused character (below) or a control character
     Reserved,      // the name of a file the program keeps in BASE
 };
 
 TBaseNameCheck CheckBaseName(const QString& name);
 
-// The program's message for a name with characters a folder name must not have.
+// The characters every field where a base is named refuses as they are typed or pasted: those a folder
+// name cannot hold on the desktops the bases may be carried to, and control characters.
+bool IsRefusedInBaseName(QChar c);
+
+// The hint shown for a second under such a field, with a beep, when it refuses a character or a name
+// that can never be a base's ("..").
 inline const QString kBadBaseNameCharacters = QStringLiteral("Недопустимые символы >,<,*,?,/,|,\\,:,\"");
+inline constexpr int kBadBaseNameHintMs = 1000;
 
 // Shows the error for a blank name or one with characters a folder name must not have; true when the
 // name passes. Reserved names pass here: each caller refuses them with its own duplicate message.

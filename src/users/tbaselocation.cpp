@@ -20,6 +20,7 @@
 
 #include <algorithm>
 
+#include <climits>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -72,15 +73,76 @@ bool SameBytes(const QString& a, const QString& b) {
     return fa.readAll() == fb.readAll();
 }
 
+// The error for a typed folder, named by its field's caption; empty when the folder may be used.
+QStringList FolderPathError(const QString& path, const QString& caption) {
+    const QString field = Quoted(caption) + QLatin1Char('.');
+    switch (CheckFolderPath(path)) {
+    case TFolderPathCheck::Ok:
+        return {};
+    case TFolderPathCheck::Empty:
+        return {QStringLiteral("Укажите полный путь к папке"), field};
+    case TFolderPathCheck::NotAbsolute:
+        return {QStringLiteral("Укажите полный путь к папке"), field,
+                QStringLiteral("Полный путь начинается с символа \"/\".")};
+    case TFolderPathCheck::ControlCharacters:
+        return {QStringLiteral("Путь к папке содержит управляющие символы"), field,
+                QStringLiteral("Удалите табуляцию, перевод строки и другие непечатаемые символы.")};
+    case TFolderPathCheck::TooLong:
+        return {QStringLiteral("Слишком длинный путь к папке"), field,
+                QStringLiteral("Сократите имена папок в пути.")};
+    case TFolderPathCheck::NotAFolder:
+        return {QStringLiteral("Путь к папке ведет к файлу:"), Quoted(path),
+                QStringLiteral("Укажите папку в поле ") + field};
+    case TFolderPathCheck::NoAccess:
+        return {QStringLiteral("Нет доступа к папке"), Quoted(path),
+                QStringLiteral("Проверьте настройки безопасности папки у текущего пользователя.")};
+    }
+    return {};
+}
+
 } // namespace
+
+TFolderPathCheck CheckFolderPath(const QString& path) {
+    if (path.trimmed().isEmpty())
+        return TFolderPathCheck::Empty;
+    for (QChar c : path)
+        if (c.unicode() < 32 || c.unicode() == 127)
+            return TFolderPathCheck::ControlCharacters;
+    if (!path.startsWith(QLatin1Char('/')))
+        return TFolderPathCheck::NotAbsolute;
+    const QByteArray native = QFile::encodeName(path);
+    if (native.size() >= PATH_MAX)
+        return TFolderPathCheck::TooLong;
+    for (const QByteArray& name : native.split('/'))
+        if (name.size() > NAME_MAX)
+            return TFolderPathCheck::TooLong;
+    // The folder itself, or the nearest one above it that is there: the program writes in the one and
+    // makes the missing folders in the other. A link leading nowhere stops the walk and is no folder.
+    QString existing = QDir::cleanPath(path);
+    while (!QFileInfo::exists(existing) && !QFileInfo(existing).isSymLink())
+        existing = QFileInfo(existing).path();
+    if (!QFileInfo(existing).isDir())
+        return TFolderPathCheck::NotAFolder;
+    if (::access(QFile::encodeName(existing).constData(), W_OK | X_OK) != 0)
+        return TFolderPathCheck::NoAccess;
+    return TFolderPathCheck::Ok;
+}
 
 TBaseLocation::TBaseLocation(TMyType& state, TFilters& filters, TBaseLocationHooks hooks)
     : m_state(state), m_filters(filters), m_hooks(std::move(hooks)) {}
 
 bool TBaseLocation::UsableFields(const QString& newRoot, const QString& newCopyFolder) const {
-    for (const auto& [text, caption] : {std::pair{newRoot, kRootCaption}, std::pair{newCopyFolder, kCopyCaption}}) {
-        if (text.trimmed().isEmpty() || !QDir::isAbsolutePath(text)) {
-            Messages().ShowError({QStringLiteral("Укажите полный путь к папке"), Quoted(caption) + QLatin1Char('.')});
+    // A field left as it was names the place in use: it is not for this dialog to refuse it now.
+    const struct {
+        QString text, current, caption;
+    } fields[] = {{newRoot, m_state.paths.dataRoot, kRootCaption},
+                  {newCopyFolder, m_state.paths.backupCopyFolder, kCopyCaption}};
+    for (const auto& f : fields) {
+        if (f.text == f.current && !f.text.trimmed().isEmpty())
+            continue;
+        const QStringList error = FolderPathError(f.text, f.caption);
+        if (!error.isEmpty()) {
+            Messages().ShowError(error);
             return false;
         }
     }

@@ -25,6 +25,22 @@ struct TBaseLocationHooks {
     std::function<void()> showFirstSection;
 };
 
+// What a folder typed for the bases or for their daily copies must be. On Linux any character but a
+// control character may stand in a path, so the Windows list of forbidden characters does not apply:
+// the path must be absolute, of names the file system takes, and lead to a folder that exists and the
+// user may write in, or to one that can be made (the nearest folder above it that exists may be
+// written in).
+enum class TFolderPathCheck {
+    Ok,
+    Empty,             // nothing but spaces
+    ControlCharacters, // a tab, a line break or another character below 32
+    NotAbsolute,       // does not start with "/"
+    TooLong,           // a folder name over 255 bytes, or the whole path over 4095
+    NotAFolder,        // a file stands where the folder is or above it
+    NoAccess,          // the folder, or the one it would be made in, cannot be written
+};
+TFolderPathCheck CheckFolderPath(const QString& path);
+
 // Where the bases live: the settings dialog's "Сохранить" moves the bases to another data root, opens
 // the bases already there, or changes the folder of the daily copies.
 class TBaseLocation {

@@ -179,6 +179,44 @@ TEST_F(ArhiveTest, NewBaseNamesThatAreNotFolderNamesAreRefused) {
     EXPECT_TRUE(quiet.Boxes().empty());
 }
 
+// The name of a new base joins the list only with its folder: a restore that fails at any step leaves
+// neither behind, and the next try under the same name is not taken for a replacement.
+TEST_F(ArhiveTest, ARestoreAsNewBaseThatFailsLeavesNoNameInTheList) {
+    const QString good = Pack();
+    const QString foreign = books.home.Path() + "/foreign.zip";
+    WriteFileBytes(foreign, BuildZip({TRawEntry("rashod", "not a table")}));
+    const QString huge = books.home.Path() + "/huge.zip";
+    WriteFileBytes(huge, BuildZip({TRawEntry("arviveInfo", "x").Stated(quint32(arhive::kRestoreLimit) + 1)}));
+    // Unpacking stops half-way, at the spoilt entry.
+    const QString damaged = SpoiltCopy(good, books.home.Path() + "/damaged.zip");
+    const std::vector<TMessage> notOurs = {
+        Info({"Данный файл не является архивом баз программы,", "или архив был поврежден"}),
+        Info({"Архив не был восстановлен"})};
+    const struct {
+        QString archive;
+        std::vector<TMessage> boxes;
+    } cases[] = {
+        {foreign, notOurs},
+        {huge, notOurs},
+        {damaged, {Info({"Ошибка восстановления"})}},
+    };
+    newName = "Дача";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive.toStdString());
+        TMessageRecorder messages;
+        EXPECT_EQ(restore.RestoreAsNew(c.archive), TArhiveRestore::TResult::Failed);
+        EXPECT_EQ(messages.Boxes(), c.boxes);
+        EXPECT_EQ(books.BasesOnDisk(), (QStringList{"Base1", "Base2"}));
+        EXPECT_EQ(BaseNames(books.state), (QStringList{"Base1", "Base2"}));
+        EXPECT_FALSE(QFileInfo::exists(books.Folder("Дача")));
+    }
+    TMessageRecorder messages;
+    EXPECT_EQ(restore.RestoreAsNew(good), TArhiveRestore::TResult::RestoredAsNew);
+    EXPECT_EQ(messages.Boxes(), std::vector<TMessage>{Info({"База восстановлена"})});
+    EXPECT_EQ(books.BasesOnDisk(), (QStringList{"Base1", "Base2", "Дача"}));
+    EXPECT_TRUE(QFileInfo(books.File("Дача", "rashod")).isFile());
+}
+
 TEST_F(ArhiveTest, ExistingNewBaseIsReplacedOnlyWhenTheUserAgrees) {
     const QString path = Pack();
     WriteRows(books.File("Base2", "rashod"), {{"01.01.2024", "Еда", "Чай", "10", "рубль", "", "Борис"}});
@@ -216,18 +254,7 @@ TEST_F(ArhiveTest, ForeignOrDamagedArchivesLeaveTheBaseExactlyAsItWas) {
 
     const QString foreign = books.home.Path() + "/foreign.zip";
     WriteFileBytes(foreign, BuildZip({TRawEntry("rashod", "not a table"), TRawEntry("Debt/debt0", "x")}));
-    // The archive's last big entry is spoilt: every entry before it would unpack.
-    QByteArray bytes = ReadFileBytes(good);
-    std::vector<TZipItem> items;
-    ASSERT_TRUE(TFileUnzipper().List(good, items));
-    const TZipItem* last = &items.front();
-    for (const TZipItem& item : items)
-        if (item.CompressedSize > 8 && item.LocalOffset > last->LocalOffset) last = &item;
-    const qsizetype data = qsizetype(last->LocalOffset) + 30 + Le16(bytes, last->LocalOffset + 26) +
-                           Le16(bytes, last->LocalOffset + 28);
-    bytes[data + last->CompressedSize / 2] = char(bytes[data + last->CompressedSize / 2] ^ 0x5a);
-    const QString damaged = books.home.Path() + "/damaged.zip";
-    WriteFileBytes(damaged, bytes);
+    const QString damaged = SpoiltCopy(good, books.home.Path() + "/damaged.zip");
 
     struct Case {
         QString path;
@@ -343,6 +370,14 @@ TEST_F(DailyArhiveTest, ADamagedBaseDoesNotReplaceTheDaysGoodCopy) {
     EXPECT_FALSE(daily.Write(day));
     EXPECT_EQ(RashodNameIn(daily.DayFile(day)), "Хлеб");
     EXPECT_TRUE(daily.Write(day.addDays(1)));
+
+    // Kept damaged once the offer of a copy was declined: the mark is gone, the base is the same.
+    books.state.damaged = false;
+    daily.KeepDaysCopyFor(books.state.baseFolder + "/");
+    EXPECT_FALSE(daily.Write(day));
+    EXPECT_EQ(RashodNameIn(daily.DayFile(day)), "Хлеб");
+    daily.KeepDaysCopyFor(books.Folder("Base2"));
+    EXPECT_TRUE(daily.Write(day));
 }
 
 TEST_F(DailyArhiveTest, OfferAfterDamageRestoresAndLogsTheUserInAgain) {
@@ -351,15 +386,26 @@ TEST_F(DailyArhiveTest, OfferAfterDamageRestoresAndLogsTheUserInAgain) {
     WriteRows(books.File("Base1", "rashod"), {});
     books.state.damaged = true;
     {
+        // The dialog was closed: the base stays as it was loaded, and the offer is over.
         TMessageRecorder messages;
-        restore.OfferAfterDamage(QString()); // the dialog was closed
+        EXPECT_FALSE(restore.OfferAfterDamage(QString()));
         EXPECT_TRUE(messages.Boxes().empty());
-        EXPECT_TRUE(books.state.damaged);
+        EXPECT_FALSE(books.state.damaged);
+        EXPECT_EQ(reloads, 0);
     }
+    books.state.damaged = true;
+    {
+        TMessageRecorder messages;
+        EXPECT_FALSE(restore.OfferAfterDamage(books.home.Path() + "/missing.zip"));
+        EXPECT_EQ(messages.Boxes(),
+                  std::vector<TMessage>{Info({"Указанного файла с архивом не существует"})});
+        EXPECT_FALSE(books.state.damaged);
+    }
+    books.state.damaged = true;
     TMessageRecorder messages;
     messages.AnswerYes();
     messages.AnswerYes();
-    restore.OfferAfterDamage(daily.DayFile(day));
+    EXPECT_TRUE(restore.OfferAfterDamage(daily.DayFile(day)));
     EXPECT_FALSE(books.state.damaged);
     EXPECT_EQ(books.state.userName, "Анна");
     EXPECT_EQ(books.state.baseName, "Base1");

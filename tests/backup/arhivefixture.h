@@ -43,6 +43,21 @@ inline QStringList EntryNames(const QString& archive) {
     return names;
 }
 
+// A copy of an archive whose last big entry is spoilt: every entry before it would unpack.
+inline QString SpoiltCopy(const QString& good, const QString& path) {
+    QByteArray bytes = ReadFileBytes(good);
+    std::vector<TZipItem> items;
+    EXPECT_TRUE(TFileUnzipper().List(good, items));
+    const TZipItem* last = &items.front();
+    for (const TZipItem& item : items)
+        if (item.CompressedSize > 8 && item.LocalOffset > last->LocalOffset) last = &item;
+    const qsizetype data = qsizetype(last->LocalOffset) + 30 + Le16(bytes, last->LocalOffset + 26) +
+                           Le16(bytes, last->LocalOffset + 28);
+    bytes[data + last->CompressedSize / 2] = char(bytes[data + last->CompressedSize / 2] ^ 0x5a);
+    WriteFileBytes(path, bytes);
+    return path;
+}
+
 // Two bases and three users; Base1 holds an expense, an income and a debt with two returns. The
 // restore's hooks reload the base and record the waiting panel and the log-in offers.
 class ArhiveTest : public ::testing::Test {

@@ -2,6 +2,7 @@
 #include "backup/tfileunzipper.h"
 #include "backup/tfilezipper.h"
 #include "backup/tzipitem.h"
+#include "storage/codepage.h"
 
 #include "testfolders.h"
 #include "ziptestkit.h"
@@ -225,12 +226,32 @@ TEST(TZipItem, NamesThatCouldLeaveTheTargetFolderAreRefused) {
     }
 }
 
-TEST(TZipItem, NamesAreInTheDosCodePageUnlessFlaggedUtf8) {
+TEST(TZipItem, NamesAreInTheDosCodePageUnlessTheyAreUtf8) {
+    const QByteArray cp866("\x84\xAE\xAB\xA3/\xE0\xA0\xE1\xE5\xAE\xA4");
+    const QByteArray utf8 = QStringLiteral("Долг/расход").toUtf8();
+    const struct {
+        const char* what;
+        QByteArray raw;
+        quint16 flags;
+        QString name;
+    } cases[] = {
+        {"CP866", cp866, 0, QStringLiteral("Долг/расход")},
+        {"UTF-8 with the flag", utf8, TZipItem::FlagUtf8, QStringLiteral("Долг/расход")},
+        {"UTF-8 without the flag, as Info-ZIP writes it", utf8, 0, QStringLiteral("Долг/расход")},
+        {"ASCII", "Debt/debt1", 0, QStringLiteral("Debt/debt1")},
+        // Lone UTF-8 lead bytes and a cut sequence: not UTF-8, so CP866.
+        {"CP866 capitals", "\x84\x8E\x8B\x83", 0, QStringLiteral("ДОЛГ")},
+        {"UTF-8 cut short", utf8.left(utf8.size() - 1), 0, FromCp866(utf8.left(utf8.size() - 1))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TZipItem item;
+        item.Flags = c.flags;
+        item.SetEncodedName(c.raw);
+        EXPECT_EQ(item.Name, c.name);
+    }
+    // What the program writes stays CP866 without the flag.
     TZipItem item;
-    item.SetEncodedName("\x84\xAE\xAB\xA3/\xE0\xA0\xE1\xE5\xAE\xA4"); // CP866
-    EXPECT_EQ(item.Name, QStringLiteral("Долг/расход"));
-    EXPECT_EQ(item.EncodedName(), QByteArray("\x84\xAE\xAB\xA3/\xE0\xA0\xE1\xE5\xAE\xA4"));
-    item.Flags = TZipItem::FlagUtf8;
-    item.SetEncodedName(QStringLiteral("Долг/расход").toUtf8());
-    EXPECT_EQ(item.Name, QStringLiteral("Долг/расход"));
+    item.Name = QStringLiteral("Долг/расход");
+    EXPECT_EQ(item.EncodedName(), cp866);
 }

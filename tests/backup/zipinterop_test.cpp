@@ -125,6 +125,28 @@ TEST(ZipInterop, ArchivesOfInfoZipUnpackWithAndWithoutTheirDirectory) {
     }
 }
 
+TEST(ZipInterop, CyrillicNamesOfInfoZipUnpackAsTheyWereNamed) {
+    const QString zip = FindTool("zip");
+    if (zip.isEmpty()) {
+        GTEST_SKIP() << "zip is not installed";
+    }
+    TTestDataHome home;
+    const QString folder = home.Path() + "/base";
+    const QDateTime time(QDate(2024, 3, 7), QTime(21, 5, 32), Qt::LocalTime);
+    WriteFileAt(folder + "/Долги/расход Мамы", "123", time);
+    WriteFileAt(folder + "/rashod", "45", time);
+    const QString archive = home.Path() + "/info.zip";
+    QString output;
+    ASSERT_EQ(RunTool(zip, {"-r", "-q", archive, "."}, folder, &output), 0) << output.toStdString();
+    // Info-ZIP stores the names' UTF-8 bytes and leaves the UTF-8 flag clear.
+    ASSERT_TRUE(ReadFileBytes(archive).contains(QStringLiteral("Долги/расход Мамы").toUtf8()));
+
+    TFileUnzipper unzipper;
+    ASSERT_TRUE(unzipper.Unpack(archive, home.Path() + "/target")) << unzipper.Error().toStdString();
+    EXPECT_EQ(FilesUnder(home.Path() + "/target"), (QStringList{"rashod", "Долги/расход Мамы"}));
+    EXPECT_EQ(ReadFileBytes(home.Path() + "/target/Долги/расход Мамы"), "123");
+}
+
 TEST(ZipInterop, ArchivesOfPythonUnpack) {
     const QString python = FindTool("python3");
     if (python.isEmpty()) {

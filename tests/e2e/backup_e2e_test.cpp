@@ -45,22 +45,18 @@ bool WaitFile(const QString& path) {
     return QFileInfo(path).isFile();
 }
 
+class BackupE2E : public TE2ETest {};
+
 } // namespace
 
-TEST(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
-    if (!HaveE2ETools())
-        GTEST_SKIP() << "Xvfb and xdotool are needed";
-    TVirtualDisplay display;
-    ASSERT_TRUE(display.IsUp());
-    QTemporaryDir home;
+TEST_F(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
     const QString archive = home.path() + "/копия.zip";
     const QString base = home.path() + "/share/Quorvane/BASE/Base1";
     const QStringList kept = {Today(), "Продукты", "Крупы", "111", "рубль", "", "Мама"};
     {
         TE2EProgram program(display, home.path());
-        ASSERT_TRUE(program.Start());
-        const QString main = program.LogInAsFirstUser("Мама");
-        ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
+        const QString main = FirstStart(program);
+        ASSERT_FALSE(main.isEmpty());
         TypeExpense(program, main, "111");
 
         // Файл, from the bottom up: Выход, Сменить пользователя, the daily copy, restore, make.
@@ -90,4 +86,65 @@ TEST(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
     EXPECT_EQ(TableRows(out + "/rashod"), std::vector<QStringList>{kept});
     EXPECT_EQ(TableRows(out + "/arviveInfo").back(), (QStringList{"Save", "Мама", "Base1", ""}));
     KeepScreenshot(home.path() + "/replaced.png", "replaced.png");
+}
+
+// A base whose expenses and purses cannot be read whole: each is told once, the offer of a daily copy is
+// declined with Esc, and F10 then asks to end the program. What could be read is kept and saved.
+TEST_F(BackupE2E, ADeclinedOfferAfterDamageKeepsTheBaseAsReadAndF10EndsTheProgram) {
+    const QString base = home.path() + "/share/Quorvane/BASE/Base1";
+    const QStringList kept = {Today(), "Продукты", "Крупы", "111", "рубль", "", "Мама"};
+    {
+        TE2EProgram program(display, home.path());
+        const QString main = FirstStart(program);
+        ASSERT_FALSE(main.isEmpty());
+        TypeExpense(program, main, "111");
+        ASSERT_TRUE(Quit(program, main));
+    }
+    ASSERT_EQ(TableRows(base + "/rashod"), std::vector<QStringList>{kept});
+    // A row cut short after the whole one, and a purse file that is nothing but a cut row.
+    QFile rashod(base + "/rashod");
+    ASSERT_TRUE(rashod.open(QIODevice::Append));
+    rashod.write(QByteArray("\x09\x01", 2));
+    rashod.close();
+    QFile purse(base + "/purse");
+    ASSERT_TRUE(purse.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    purse.write(QByteArray("\x09\x01", 2));
+    purse.close();
+
+    TE2EProgram program(display, home.path());
+    const QString main = NextStart(program);
+    ASSERT_FALSE(main.isEmpty());
+    // "База кошельков повреждена!" and "База расходов повреждена!", each once, then the offer.
+    QStringList boxes;
+    QString offer;
+    for (int i = 0; i < 300 && offer.isEmpty(); ++i) {
+        const QString box = program.Xdotool({"search", "--onlyvisible", "--name", "^   Сообщение$"});
+        if (!box.isEmpty() && !boxes.contains(box)) {
+            boxes << box;
+            Pause(300);
+            program.Keys(box, {"Return"});
+        }
+        offer = program.Xdotool({"search", "--onlyvisible", "--name", "^Восстановить архивную копию$"});
+        Pause(100);
+    }
+    ASSERT_FALSE(offer.isEmpty());
+    EXPECT_EQ(boxes.size(), 2) << boxes.join(' ').toStdString();
+    Pause(1200);
+    program.Keys(offer, {"Escape"});
+    ASSERT_TRUE(program.WaitGone("^Восстановить архивную копию$", 5000));
+    // At once, before the base saves itself: the window taking the keyboard must not read it again.
+    program.Keys(main, {"F10"});
+    const QString next = program.WaitWindow("^   (Сообщение|Подтвердите)$");
+    program.Screenshot(home.path() + "/declined.png");
+    ASSERT_EQ(program.Xdotool({"getwindowname", next}), "Подтвердите") << "a damage report came again";
+    program.Keys(next, {"Return"});
+    ASSERT_TRUE(program.WaitExit(15000));
+
+    EXPECT_EQ(TableRows(base + "/rashod"), std::vector<QStringList>{kept});
+    const std::vector<QStringList> purses = TableRows(base + "/purse");
+    ASSERT_GE(purses.size(), 2u);
+    EXPECT_EQ(purses[0], (QStringList{"рубль", "1", "0", "1"}));
+    EXPECT_EQ(purses[1], (QStringList{"копилка", "1", "0", "0"}));
+    EXPECT_EQ(QDir(base).entryList({"rashod.damaged-*"}, QDir::Files).size(), 1);
+    KeepScreenshot(home.path() + "/declined.png", "declined.png");
 }

@@ -1,5 +1,6 @@
 #include "e2edriver.h"
 
+#include "storage/atomicfile.h"
 #include "storage/tmemtable.h"
 
 #include <QDate>
@@ -40,6 +41,36 @@ void KeepScreenshot(const QString& from, const QString& name) {
         QFile::copy(from, qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS") + QLatin1Char('/') + name);
 }
 
+void WriteTable(const QString& path, const std::vector<QStringList>& rows) {
+    TMemTable t;
+    for (const QStringList& r : rows)
+        t.AddRow()->SetCells(r);
+    MakePrivateFolder(path.left(path.lastIndexOf(QLatin1Char('/'))));
+    ASSERT_TRUE(t.SaveToFile(path)) << path.toStdString();
+}
+
+void TE2ETest::SetUp() {
+    if (!HaveE2ETools())
+        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    ASSERT_TRUE(display.IsUp());
+}
+
+QString TE2ETest::FirstStart(TE2EProgram& program, const QString& name) {
+    if (!program.Start())
+        return QString();
+    const QString main = program.LogInAsFirstUser(name);
+    EXPECT_FALSE(main.isEmpty()) << program.Output().toStdString();
+    return main;
+}
+
+QString TE2ETest::NextStart(TE2EProgram& program, const QString& name) {
+    if (!program.Start())
+        return QString();
+    const QString main = program.LogInAsLastUser(name);
+    EXPECT_FALSE(main.isEmpty()) << program.Output().toStdString();
+    return main;
+}
+
 std::vector<QStringList> TableRows(const QString& path) {
     TMemTable t;
     std::vector<QStringList> out;
@@ -75,7 +106,9 @@ TVirtualDisplay::TVirtualDisplay() {
                 Pause(200);
                 return;
             }
-            Pause(50);
+            // Returns at once when the server gave up (the display is taken by a server this folder
+            // cannot see, say).
+            m_xvfb.waitForFinished(50);
         }
         m_xvfb.kill();
         m_xvfb.waitForFinished();
@@ -123,6 +156,8 @@ QString TE2EProgram::Xdotool(const QStringList& args, int* exitCode) const {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), m_display);
+    // Captions and typed texts are UTF-8; a login without a locale would have xdotool read them as ASCII.
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("xdotool"), args);
     p.waitForFinished(10000);

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <vector>
 
@@ -44,6 +46,7 @@ public:
     QString LogInAsLastUser(const QString& name);
     bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }
     int ExitCode() const { return m_process.exitCode(); }
+    qint64 Pid() const { return m_process.processId(); }
     void Kill();
     QString Screenshot(const QString& path) const;
     QString DataFolder() const { return m_home + QStringLiteral("/share/Quorvane"); }
@@ -78,3 +81,20 @@ void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum
 bool Quit(TE2EProgram& program, const QString& window);
 // A screenshot kept where VELLUMORA_KEEP_SCREENSHOTS points, when it is set.
 void KeepScreenshot(const QString& from, const QString& name);
+// A table file written as the program would find it, its folders made.
+void WriteTable(const QString& path, const std::vector<QStringList>& rows);
+
+// A test of its own virtual display and private home; skipped where the tools are missing.
+class TE2ETest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // The program started and its log-in passed: the first user typed into an empty data folder, or
+    // the last user offered by a later start. The main window, or nothing.
+    QString FirstStart(TE2EProgram& program, const QString& name = QStringLiteral("Мама"));
+    QString NextStart(TE2EProgram& program, const QString& name = QStringLiteral("Мама"));
+    // The data root's BASE folder.
+    QString Bases() const { return home.path() + QStringLiteral("/share/Quorvane/BASE"); }
+
+    TVirtualDisplay display;
+    QTemporaryDir home;
+};

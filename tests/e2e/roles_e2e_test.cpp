@@ -14,28 +14,17 @@ namespace {
 
 using TRows = std::vector<QStringList>;
 
-void WriteTable(const QString& path, const TRows& rows) {
-    TMemTable t;
-    for (const QStringList& r : rows)
-        t.AddRow()->SetCells(r);
-    MakePrivateFolder(path.left(path.lastIndexOf('/')));
-    ASSERT_TRUE(t.SaveToFile(path)) << path.toStdString();
-}
-
 // From the main window to the users tab of "Базы", the son's role cell current.
 void ToSonsRole(TE2EProgram& program, const QString& main) {
     SlowKeys(program, main, {"F7", "ctrl+Tab", "ctrl+Tab", "ctrl+Tab", "Down", "Right", "Right"});
 }
 
+class RolesE2E : public TE2ETest {};
+
 } // namespace
 
-TEST(RolesE2E, AnOrdinaryUserKeepsHisRoleAndBaseAndTheAdministratorChangesThem) {
-    if (!HaveE2ETools())
-        GTEST_SKIP() << "Xvfb and xdotool are needed";
-    TVirtualDisplay display;
-    ASSERT_TRUE(display.IsUp());
-    QTemporaryDir home;
-    const QString root = home.path() + "/share/Quorvane/BASE";
+TEST_F(RolesE2E, AnOrdinaryUserKeepsHisRoleAndBaseAndTheAdministratorChangesThem) {
+    const QString root = Bases();
     WriteTable(root + "/user", {{"Мама", "Base1", "Администратор", "0"}, {"Сын", "Base1", "Обычный пользователь", "0"}});
     WriteTable(root + "/baseuser", {{"Base1"}, {"Дача"}});
     {

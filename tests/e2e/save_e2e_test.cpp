@@ -56,26 +56,9 @@ private:
     bool m_immutable = false;
 };
 
-// A new user's first start on a virtual display of its own.
-class SaveE2E : public ::testing::Test {
+class SaveE2E : public TE2ETest {
 protected:
-    void SetUp() override {
-        if (!HaveE2ETools())
-            GTEST_SKIP() << "Xvfb and xdotool are needed";
-        ASSERT_TRUE(display.IsUp());
-    }
-    // Started and logged in as the first user: the main window, or nothing.
-    QString FirstStart(TE2EProgram& program) {
-        if (!program.Start())
-            return QString();
-        const QString main = program.LogInAsFirstUser("Мама");
-        EXPECT_FALSE(main.isEmpty()) << program.Output().toStdString();
-        return main;
-    }
-
-    TVirtualDisplay display;
-    QTemporaryDir home;
-    const QString base = home.path() + "/share/Quorvane/BASE/Base1";
+    const QString base = Bases() + "/Base1";
     const QString rashod = base + "/rashod";
 };
 
@@ -95,8 +78,7 @@ TEST_F(SaveE2E, ARecordTypedSecondsBeforeTheProgramIsKilledIsThereAtTheNextStart
     EXPECT_EQ(QDir(base).entryList({"zhurnal", ".*tmp*"}, QDir::Files | QDir::Hidden), QStringList());
 
     TE2EProgram again(display, home.path());
-    ASSERT_TRUE(again.Start());
-    const QString main = again.LogInAsLastUser("Мама");
+    const QString main = NextStart(again);
     ASSERT_FALSE(main.isEmpty());
     Pause(1000);
     // No damage report, no offer of a daily copy.

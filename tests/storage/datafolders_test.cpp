@@ -5,7 +5,10 @@
 #include "testfolders.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -105,6 +108,40 @@ TEST(DataFolders, TemplatesAreCopiedOnceIntoTheProgramDataFolder) {
     ASSERT_TRUE(WriteFileBytes(home.ProgramData() + "/PageMaket/sub/a.ods", "user's own"));
     PrepareTemplateFolders(program, home.ProgramData());
     EXPECT_EQ(ReadFileBytes(home.ProgramData() + "/PageMaket/sub/a.ods"), "user's own");
+}
+
+// The installed templates are world-readable; the copies in the data folder are the owner's only,
+// whatever the umask.
+TEST(DataFolders, FoldersAndFilesTheProgramMakesAreItsOwnersOnly) {
+    TTestDataHome home;
+    const QString program = home.Path() + "/program";
+    ASSERT_TRUE(WriteFileBytes(program + "/PageMaket/sub/a.ods", "A"));
+    ASSERT_TRUE(WriteFileBytes(program + "/PageMaket/b.ods", "B"));
+    for (const QString& folder : {program + "/PageMaket", program + "/PageMaket/sub"})
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+    for (const QString& file : {program + "/PageMaket/sub/a.ods", program + "/PageMaket/b.ods"})
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0644), 0);
+
+    const mode_t previous = ::umask(022);
+    const QString root = ResolveDataRoot(ProgramDataFolder());
+    const QString copies = ResolveBackupCopyFolder(ProgramDataFolder());
+    PrepareTemplateFolders(program, home.ProgramData());
+    ::umask(previous);
+
+    QStringList made = {home.ProgramData(), root, copies, home.ProgramData() + "/pathbase.ini"};
+    for (const char* copy : {"/PageMaket", "/PageMaketDefault"}) {
+        made << home.ProgramData() + copy;
+        QDirIterator it(home.ProgramData() + copy, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            made << it.next();
+    }
+    EXPECT_EQ(made.size(), 12);
+    for (const QString& path : made) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0) << path.toStdString();
+        EXPECT_EQ(st.st_mode & 07777, S_ISDIR(st.st_mode) ? 0700u : 0600u) << path.toStdString();
+    }
 }
 
 TEST(DataFolders, ProgramFolderChecksReportWhatIsMissing) {

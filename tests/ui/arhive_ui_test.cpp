@@ -5,10 +5,13 @@
 #include "messagerecorder.h"
 #include "ui/tarhivecommands.h"
 #include "ui/tarhivenameform.h"
+#include "ui/tbasenamehint.h"
 #include "ui/tledgergrid.h"
 #include "ui/tmenuclass.h"
+#include "users/usertables.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -87,31 +90,105 @@ TEST_F(ArhiveUiTest, RestoreOverTheOpenBaseShowsTheArchivedRecords) {
 }
 
 TEST_F(ArhiveUiTest, RestoreAsNewBaseTakesATypedNameAndRefusesFolderCharacters) {
+    ReadBaseListFile(context.state); // as the log-in dialog reads it
     answer = home.Path() + "/backup.zip";
     Trigger("CreateArhivMenu");
     TArhiveNameForm* names = commands->NameForm();
-    bool hintShown = false;
-    int beeps = -1;
+    QLineEdit* field = names->NameEdit();
+    auto type = [field](const QString& text) {
+        for (QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
+    };
+    struct {
+        bool hintAfterKey = false, hintHidden = false, openAfterDots = false, hintAfterDots = false;
+        int beepsAfterKey = -1, beepsAfterPaste = -1, beepsAfterDots = -1;
+        QString textAfterPaste;
+    } seen;
     TMessageRecorder messages;
     messages.AnswerNo(); // not over the open base
     QTimer::singleShot(0, names, [&] {
         EXPECT_EQ(names->windowTitle(), "Введите имя восстановленной базы");
-        EXPECT_EQ(names->NameEdit()->selectedText(), "Новое имя базы");
-        for (QChar c : QStringLiteral("Дача"))
-            QTest::sendKeyEvent(QTest::Click, names->NameEdit(), Qt::Key(c.toUpper().unicode()), QString(c),
-                                Qt::NoModifier);
-        QTest::keyClick(names->NameEdit(), Qt::Key_Slash, Qt::NoModifier);
-        hintShown = names->Hint()->isVisible();
-        beeps = messages.Beeps();
-        QTest::keyClick(names->NameEdit(), Qt::Key_Return);
+        EXPECT_EQ(field->selectedText(), "Новое имя базы");
+        type("Дача");
+        QTest::keyClick(field, Qt::Key_Slash, Qt::NoModifier);
+        seen.hintAfterKey = names->Hint()->isVisible();
+        seen.beepsAfterKey = messages.Beeps();
+        seen.hintHidden = QTest::qWaitFor([&] { return !names->Hint()->isVisible(); }, 2000);
+        QApplication::clipboard()->setText("Да*ча");
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        seen.textAfterPaste = field->text();
+        seen.beepsAfterPaste = messages.Beeps();
+        // A name no folder can have keeps the dialog for another try.
+        field->selectAll();
+        type("..");
+        QTest::keyClick(field, Qt::Key_Return);
+        seen.openAfterDots = names->isVisible();
+        seen.hintAfterDots = names->Hint()->isVisible();
+        seen.beepsAfterDots = messages.Beeps();
+        field->selectAll();
+        type("Дача");
+        QTest::keyClick(field, Qt::Key_Return);
     });
     Trigger("OpenArhivMenu");
-    EXPECT_TRUE(hintShown);
-    EXPECT_EQ(beeps, 1);
+    EXPECT_TRUE(seen.hintAfterKey);
+    EXPECT_EQ(seen.beepsAfterKey, 1);
+    EXPECT_TRUE(seen.hintHidden);
+    EXPECT_EQ(seen.textAfterPaste, "Дача");
+    EXPECT_EQ(seen.beepsAfterPaste, 2);
+    EXPECT_TRUE(seen.openAfterDots);
+    EXPECT_TRUE(seen.hintAfterDots);
+    EXPECT_EQ(seen.beepsAfterDots, 3);
     EXPECT_EQ(names->Hint()->text(), "Недопустимые символы >,<,*,?,/,|,\\,:,\"");
-    EXPECT_EQ(messages.Boxes().back(), Info({"База восстановлена"}));
+    EXPECT_EQ(messages.Boxes(),
+              (std::vector<TMessage>{Question({"Заменить текущую базу архивной?"}, TMsgButton::No),
+                                     Info({"База восстановлена"})}));
     EXPECT_TRUE(QFileInfo(home.Path() + "/BASE/Дача/rashod").isFile());
+    TMemTable bases;
+    ASSERT_TRUE(bases.LoadFromFile(home.Path() + "/BASE/baseuser"));
+    ASSERT_EQ(bases.RowCount(), 2);
+    EXPECT_EQ(bases.Row(1)->Cell(0), "Дача");
     EXPECT_EQ(context.state.baseName, "Семья");
+}
+
+// Declined, the offer of a daily copy leaves the base as it was read and is not made again; the base
+// kept damaged does not replace the day's good copy when the program ends. The default purses made for
+// a damaged purse file are the ones the totals count by.
+TEST_F(ArhiveUiTest, ADeclinedOfferKeepsTheBaseAsReadAndTheDaysGoodCopy) {
+    const QDate day(2026, 12, 10);
+    ASSERT_TRUE(commands->WriteDaily(day));
+    const QByteArray good = ReadFileBytes(home.Path() + "/copies/Семья/" + arhive::DayFileName(day));
+    ASSERT_TRUE(WriteFileBytes(context.state.baseFolder + "/rashod", Hex("09 01")));
+    ASSERT_TRUE(WriteFileBytes(context.state.baseFolder + "/purse", Hex("09 01")));
+    TMessageRecorder messages;
+    form->OpenBase();
+    ASSERT_TRUE(context.state.damaged);
+    EXPECT_EQ(messages.Boxes(),
+              (std::vector<TMessage>{
+                  Info({"База кошельков повреждена!", "Значение кошелька будет установлено по-умолчанию"}),
+                  Info({"База расходов повреждена!", "Восстановите резервную копию!"})}));
+    const TMemTable& perPurse = context.state.Grid(TTableKind::Rashod).perPurse;
+    ASSERT_EQ(perPurse.RowCount(), 2);
+    EXPECT_EQ(perPurse.Row(0)->Cell(0), "рубль");
+    EXPECT_EQ(perPurse.Row(1)->Cell(0), "копилка");
+    messages.Reset();
+
+    answer.clear(); // Esc in the file dialog
+    commands->OfferAfterDamage();
+    ASSERT_EQ(choices.size(), 1u);
+    EXPECT_EQ(choices[0].title, "Восстановить архивную копию");
+    EXPECT_EQ(choices[0].folder, home.Path() + "/copies/Семья");
+    EXPECT_TRUE(messages.Boxes().empty());
+    EXPECT_FALSE(context.state.damaged);
+
+    // The restore command no longer starts among the daily copies.
+    Trigger("OpenArhivMenu");
+    EXPECT_NE(choices.back().folder, home.Path() + "/copies/Семья");
+
+    EXPECT_TRUE(form->SaveAll());
+    EXPECT_FALSE(commands->WriteDaily(day));
+    EXPECT_EQ(ReadFileBytes(home.Path() + "/copies/Семья/" + arhive::DayFileName(day)), good);
+    EXPECT_TRUE(messages.Boxes().empty());
 }
 
 TEST_F(ArhiveUiTest, DailyRestoreStartsInTheBasesFolderOfDailyCopies) {

@@ -1,4 +1,6 @@
-// Every menu item and toolbar button on every page, for an administrator and for an ordinary user.
+// Every menu item and toolbar button on every page, for an administrator and for an ordinary user;
+// "Сортировка" as it sorts the view on show.
+#include "mainwindowfixture.h"
 #include "storage/atomicfile.h"
 #include "testfolders.h"
 #include "ui/tappcontext.h"
@@ -8,6 +10,7 @@
 #include "ui/ttoolbarpanel.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -173,4 +176,90 @@ TEST(CommandState, ThePasswordAndEditOnTheUsersTabFollowTheOwnRow) {
     s = ComputeCommandState(c);
     EXPECT_FALSE(s.Item("PravkaButton").enabled);
     EXPECT_FALSE(s.Item("DeleteButton").visible);
+}
+
+namespace {
+
+// Three expenses whose dates, kinds and sums each give another order.
+class SortMenu : public MainWindowFixture {
+protected:
+    void Seed() override {
+        WriteTable("rashod", {{"01.12.2026", "Дом", "Посуда", "30", "", "", "Мама"},
+                              {"02.12.2026", "Еда", "Хлеб", "10", "", "", "Мама"},
+                              {"03.12.2026", "Авто", "Бензин", "20", "", "", "Мама"}});
+    }
+    QAction* SortItem(const QString& name) {
+        for (QAction* a : form->Menu()->SortMenu()->actions())
+            if (a->objectName() == name)
+                return a;
+        return nullptr;
+    }
+    // The names of the three expenses in table order.
+    QStringList Names() {
+        QStringList out;
+        for (int r = 0; r < 3; ++r)
+            out << Cell(r, 2);
+        return out;
+    }
+    // Opens "Сортировка" and chooses its item on that line (from 1) with the keys, as a person does.
+    void Choose(int line) {
+        QMenu* menu = form->Menu()->SortMenu();
+        menu->popup(form->mapToGlobal(QPoint(300, 20)));
+        ASSERT_TRUE(menu->isVisible());
+        for (int i = 0; i < line; ++i)
+            QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_FALSE(menu->isVisible());
+    }
+    // The checked column item and "В обратном порядке".
+    std::pair<QString, bool> Shown() {
+        QString checked;
+        for (QAction* a : form->Menu()->SortMenu()->actions())
+            if (a->isVisible() && a->isChecked() && a->objectName().startsWith("Name"))
+                checked = a->objectName();
+        return {checked, SortItem("MyReturn")->isChecked()};
+    }
+};
+
+} // namespace
+
+TEST_F(SortMenu, ChosenFromTheOpenMenuItSortsAndAlwaysShowsTheSortOfTheView) {
+    Rashod()->setFocus();
+    EXPECT_EQ(Names(), QStringList({"Посуда", "Хлеб", "Бензин"}));
+    EXPECT_EQ(Shown(), std::pair(QString("Name0"), false));
+    const struct {
+        const char* what;
+        std::function<void()> act;
+        QStringList names;
+        std::pair<QString, bool> shown;
+    } steps[] = {
+        {"«Сумма» from the menu", [&] { Choose(4); }, {"Хлеб", "Бензин", "Посуда"}, {"Name3", false}},
+        {"«Сумма» again", [&] { Choose(4); }, {"Посуда", "Бензин", "Хлеб"}, {"Name3", true}},
+        {"a click on the caption «Вид расхода»",
+         [&] {
+             QHeaderView* header = Rashod()->horizontalHeader();
+             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                               QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+         },
+         {"Бензин", "Посуда", "Хлеб"},
+         {"Name1", false}},
+        {"«В обратном порядке»", [&] { Choose(8); }, {"Хлеб", "Посуда", "Бензин"}, {"Name1", true}},
+        {"«В обратном порядке» again", [&] { Choose(8); }, {"Бензин", "Посуда", "Хлеб"}, {"Name1", false}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        EXPECT_EQ(Names(), step.names);
+        EXPECT_EQ(Shown(), step.shown);
+    }
+    // Another view with fewer columns: its own items, and its own sort.
+    WindowKey(Qt::Key_F3);
+    EXPECT_EQ(SortItem("Name5")->text(), "Пользователь");
+    EXPECT_FALSE(SortItem("Name6")->isVisible());
+    EXPECT_EQ(Shown(), std::pair(QString("Name0"), false));
+    WindowKey(Qt::Key_F2);
+    EXPECT_EQ(SortItem("Name6")->text(), "Пользователь");
+    EXPECT_TRUE(SortItem("Name6")->isVisible());
+    EXPECT_EQ(Shown(), std::pair(QString("Name1"), false));
 }

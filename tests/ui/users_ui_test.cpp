@@ -1,5 +1,6 @@
 #include "mainwindowfixture.h"
 #include "messagerecorder.h"
+#include "ui/tbasenamehint.h"
 #include "ui/tcelleditors.h"
 #include "ui/tgridcontroller.h"
 #include "ui/thelperform.h"
@@ -139,6 +140,29 @@ TEST_F(LoginDialog, TheThirdRefusedPasswordAsksToCreateANewUser) {
     EXPECT_TRUE(form->isVisible());
     Accept("м");
     EXPECT_EQ(in.count(), 1);
+}
+
+TEST_F(LoginDialog, TheFirstRunDialogRefusesABaseNameAsEveryDialogDoes) {
+    Start({});
+    TNotParolForm firstRunForm(firstRun);
+    firstRunForm.show();
+    TMessageRecorder boxes;
+    QLineEdit* base = firstRunForm.BaseEdit();
+    base->setFocus();
+    TypeInto(base, "Дача");
+    QTest::keyClick(base, Qt::Key_Slash);
+    EXPECT_EQ(base->text(), "Дача");
+    EXPECT_TRUE(firstRunForm.BaseHint()->isVisible());
+    EXPECT_EQ(boxes.Beeps(), 1);
+    // ".." can only be a whole name: it keeps the dialog for another try, told by the same hint.
+    firstRunForm.UserEdit()->setText("Сын");
+    base->setText("..");
+    firstRunForm.AcceptButton()->click();
+    EXPECT_TRUE(firstRunForm.isVisible());
+    EXPECT_TRUE(firstRunForm.BaseHint()->isVisible());
+    EXPECT_EQ(boxes.Beeps(), 2);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(UsersOnDisk().empty());
 }
 
 // Мама (the only administrator) in "Семья", which is open; Папа, an ordinary user, in "Работа".
@@ -305,17 +329,42 @@ TEST_F(UsersWindow, TheBasesDialogRefusesATakenNameInOtherLettersAndForbiddenCha
     EXPECT_EQ(BaseGrid()->Names(), QStringList({"Семья", "Работа", ""}));
     EXPECT_FALSE(context.bases.Changed());
 
-    // The name editor takes none of " | * . / : ; < = > ? [ \ ] and beeps at each.
+    // The name editor takes none of " * / : < > ? \ | and beeps at each, with the hint under it for
+    // a second; a pasted one is refused alike.
     boxes.Reset();
-    const QString refused = "\"|*./:;<=>?[\\]";
+    const QString refused = "\"*/:<>?\\|";
     // A letter typed on the grid starts the edit with itself.
     BaseGrid()->setCurrentCell(2, 0);
     TypeInto(BaseGrid(), "Д");
     ASSERT_TRUE(BaseGrid()->Editing());
-    TypeInto(BaseGrid()->Editor(), "ача" + refused + "2");
-    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_Return);
+    TypeInto(BaseGrid()->Editor(), "ача" + refused + ".2");
     EXPECT_EQ(boxes.Beeps(), refused.size());
-    EXPECT_EQ(BaseGrid()->Names(), QStringList({"Семья", "Работа", "Дача2", ""}));
+    EXPECT_TRUE(BaseGrid()->Hint()->isVisible());
+    EXPECT_EQ(BaseGrid()->Hint()->text(), "Недопустимые символы >,<,*,?,/,|,\\,:,\"");
+    EXPECT_EQ(BaseGrid()->Hint()->y(), BaseGrid()->Editor()->geometry().bottom() + 1 + 2);
+    QApplication::clipboard()->setText("a/b");
+    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(boxes.Beeps(), refused.size() + 1);
+    EXPECT_EQ(BaseGrid()->Editor()->text(), "Дача.2");
+    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_Return);
+    EXPECT_EQ(BaseGrid()->Names(), QStringList({"Семья", "Работа", "Дача.2", ""}));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !BaseGrid()->Hint()->isVisible(); }, 2000));
+
+    // "Добавить", then a name no folder can have: the hint, and the editor stays for another try.
+    boxes.Reset();
+    userForm->AddButton()->click();
+    ASSERT_TRUE(BaseGrid()->Editing());
+    TypeInto(BaseGrid()->Editor(), "..");
+    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_Return);
+    EXPECT_TRUE(BaseGrid()->Editing());
+    EXPECT_TRUE(BaseGrid()->Hint()->isVisible());
+    EXPECT_EQ(boxes.Beeps(), 1);
+    BaseGrid()->Editor()->selectAll();
+    TypeInto(BaseGrid()->Editor(), "Дом");
+    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_Return);
+    EXPECT_FALSE(BaseGrid()->Editing());
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(BaseGrid()->Names(), QStringList({"Семья", "Работа", "Дача.2", "Дом", ""}));
     // Space, Backspace and Esc start no edit; Esc does not close the dialog either.
     for (Qt::Key key : {Qt::Key_Space, Qt::Key_Backspace, Qt::Key_Escape})
         QTest::keyClick(BaseGrid(), key);
@@ -324,7 +373,7 @@ TEST_F(UsersWindow, TheBasesDialogRefusesATakenNameInOtherLettersAndForbiddenCha
     userForm->AcceptButton()->click();
     EXPECT_FALSE(userForm->isVisible());
     EXPECT_TRUE(form->isEnabled());
-    EXPECT_EQ(BasesOnDisk(), TRows({{"Семья"}, {"Работа"}, {"Дача2"}}));
+    EXPECT_EQ(BasesOnDisk(), TRows({{"Семья"}, {"Работа"}, {"Дача.2"}, {"Дом"}}));
 }
 
 TEST_F(UsersWindow, ClosingTheBasesDialogByItsFrameAsksOnlyAfterAChange) {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+// Every dialog that names a base asks this one rule; the characters are those of the hint
+// "Недопустимые символы >,<,*,?,/,|,\,:,\"".
 TEST(BaseFolders, NamesThatCannotBeFoldersOfBaseAreRefused) {
     const struct {
         QString name;
@@ -16,6 +18,15 @@ TEST(BaseFolders, NamesThatCannotBeFoldersOfBaseAreRefused) {
         {"Семья", TBaseNameCheck::Ok},
         {" Дача 2 ", TBaseNameCheck::Ok},
         {"...", TBaseNameCheck::Ok},
+        {"Дача.2024;[старая]=+,", TBaseNameCheck::Ok},
+        {"a>b", TBaseNameCheck::BadCharacters},
+        {"a<b", TBaseNameCheck::BadCharacters},
+        {"a*b", TBaseNameCheck::BadCharacters},
+        {"a?b", TBaseNameCheck::BadCharacters},
+        {"a|b", TBaseNameCheck::BadCharacters},
+        {"a:b", TBaseNameCheck::BadCharacters},
+        {"\"a\"", TBaseNameCheck::BadCharacters},
+        {"a\x7f", TBaseNameCheck::BadCharacters},
         {"", TBaseNameCheck::Blank},
         {" \t ", TBaseNameCheck::Blank},
         {".", TBaseNameCheck::BadCharacters},
@@ -33,6 +44,10 @@ TEST(BaseFolders, NamesThatCannotBeFoldersOfBaseAreRefused) {
         SCOPED_TRACE(c.name.toStdString());
         EXPECT_EQ(CheckBaseName(c.name), c.check);
     }
+    for (QChar c : QStringLiteral(">,<,*,?,/,|,\\,:,\"").remove(','))
+        EXPECT_TRUE(IsRefusedInBaseName(c)) << QString(c).toStdString();
+    for (QChar c : QStringLiteral(".,;=[]+ Яя"))
+        EXPECT_FALSE(IsRefusedInBaseName(c)) << QString(c).toStdString();
 }
 
 TEST(BaseFolders, ALinkOrAFileInBaseIsNeverTreatedAsABaseFolder) {

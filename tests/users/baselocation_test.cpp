@@ -136,20 +136,77 @@ TEST(BaseLocation, UnchangedFieldsCloseSilentlyAndUnusableOnesAreRefused) {
     TMessageRecorder boxes;
     EXPECT_TRUE(p.location.ChangeBaseLocation(p.Root(), p.copies));
     EXPECT_TRUE(boxes.Boxes().empty());
+    const QString home = p.b.home.Path();
+    WriteFileBytes(home + "/file", "x");
+    const QString rootField = "\"Папка для хранения баз программы\".";
+    const QString fullPath = "Полный путь начинается с символа \"/\".";
+    const QString copyField = "\"Папка для хранения ежедневных копий баз\".";
+    const QString longName = home + "/" + QString(128, QChar(0x44F)); // 256 bytes in UTF-8
     const struct {
-        QString root, copies, caption;
+        QString root, copies;
+        QStringList error;
     } cases[] = {
-        {"", p.copies, "Папка для хранения баз программы"},
-        {"   ", p.copies, "Папка для хранения баз программы"},
-        {"Книги", p.copies, "Папка для хранения баз программы"},
-        {p.Root(), "", "Папка для хранения ежедневных копий баз"},
+        {"", p.copies, {"Укажите полный путь к папке", rootField}},
+        {"   ", p.copies, {"Укажите полный путь к папке", rootField}},
+        {"Книги", p.copies, {"Укажите полный путь к папке", rootField, fullPath}},
+        {"~/Книги", p.copies, {"Укажите полный путь к папке", rootField, fullPath}},
+        {home + "/Кни\tги", p.copies,
+         {"Путь к папке содержит управляющие символы", rootField,
+          "Удалите табуляцию, перевод строки и другие непечатаемые символы."}},
+        {p.Root(), home + "/Копии\n",
+         {"Путь к папке содержит управляющие символы", copyField,
+          "Удалите табуляцию, перевод строки и другие непечатаемые символы."}},
+        {longName + "/Книги", p.copies,
+         {"Слишком длинный путь к папке", rootField, "Сократите имена папок в пути."}},
+        {home + "/file", p.copies,
+         {"Путь к папке ведет к файлу:", "\"" + home + "/file\"", "Укажите папку в поле " + rootField}},
+        {p.Root(), home + "/file/Копии",
+         {"Путь к папке ведет к файлу:", "\"" + home + "/file/Копии\"", "Укажите папку в поле " + copyField}},
+        {p.Root(), "", {"Укажите полный путь к папке", copyField}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE((c.root + " | " + c.copies).toStdString());
         boxes.Reset();
         EXPECT_FALSE(p.location.ChangeBaseLocation(c.root, c.copies));
-        EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Error({"Укажите полный путь к папке", "\"" + c.caption + "\"."})});
+        EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Error(c.error)});
     }
     EXPECT_EQ(p.Root(), p.b.home.ProgramData() + "/");
+    EXPECT_EQ(p.b.state.paths.backupCopyFolder, p.copies);
+}
+
+// The characters Windows keeps out of a path are ordinary ones on Linux: a folder named with them is
+// taken, made when missing, and the bases moved there.
+TEST(BaseLocation, LinuxPathsWithAnyPrintableCharacterAreTaken) {
+    TPlace p;
+    const QString newRoot = p.b.home.Path() + "/Мои книги/2024.01, копия+*?<>|:\"";
+    const QString newCopies = p.b.home.Path() + "/./Копии.d/";
+    TMessageRecorder boxes;
+    boxes.AnswerYes();
+    boxes.AnswerNo();
+    EXPECT_TRUE(p.location.ChangeBaseLocation(newRoot, newCopies));
+    EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Confirmation(newRoot, newCopies),
+                                                    DeleteQuestion(p.b.home.ProgramData() + "/", newRoot)}));
+    EXPECT_EQ(p.Root(), newRoot + "/");
+    EXPECT_EQ(RowsOfFile(newRoot + "/BASE/Base1/rashod"), std::vector<QStringList>{kRashodRow});
+    EXPECT_EQ(p.IniValue("path"), newRoot + "/");
+    EXPECT_EQ(p.IniValue("copypath"), newCopies);
+}
+
+TEST(BaseLocation, AFolderThatCannotBeWrittenIsRefused) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes in any folder";
+    TPlace p;
+    const QString locked = p.b.home.Path() + "/locked";
+    ASSERT_TRUE(QDir().mkpath(locked));
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0500), 0);
+    TMessageRecorder boxes;
+    for (const QString& root : {locked, locked + "/Книги/BASE"}) {
+        boxes.Reset();
+        EXPECT_FALSE(p.location.ChangeBaseLocation(root, p.copies));
+        const QString advice = "Проверьте настройки безопасности папки у текущего пользователя.";
+        EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Error({"Нет доступа к папке", "\"" + root + "\"", advice})});
+    }
+    ::chmod(QFile::encodeName(locked).constData(), 0700);
 }
 
 TEST(BaseLocation, MovingCopiesTheWholeBaseTreeAndOffersToDeleteTheOld) {
