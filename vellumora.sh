@@ -130,6 +130,19 @@ cmd_bench() {
     done
 }
 
+# Every C++ file in the checked-in style: "format" rewrites them, "format --check" only tells.
+cmd_format() {
+    install_missing clang-format
+    local files=()
+    mapfile -d '' -t files < <(find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+    if [ "${1:-}" = "--check" ]; then
+        clang-format --dry-run -Werror "${files[@]}"
+        echo "Оформление кода: ${#files[@]} файлов в порядке"
+    else
+        clang-format -i "${files[@]}"
+    fi
+}
+
 cmd_fuzz() {
     install_missing clang libclang-rt-14-dev
     local seconds=${1:-60}
@@ -152,6 +165,7 @@ case "${1:-help}" in
     sanitize) shift; cmd_sanitize "$@" ;;
     bench) shift; cmd_bench "$@" ;;
     fuzz) shift; cmd_fuzz "$@" ;;
+    format) shift; cmd_format "$@" ;;
     *)
         cat <<'HELP'
 ./vellumora.sh run        install what is missing, build the program alone and start it
@@ -160,6 +174,7 @@ case "${1:-help}" in
 ./vellumora.sh sanitize   the tests under AddressSanitizer and UBSan
 ./vellumora.sh bench      the benchmarks (arguments go to Google Benchmark)
 ./vellumora.sh fuzz [s]   every fuzz target for s seconds (60 by default)
+./vellumora.sh format     apply the checked-in code style (--check: only tell what differs)
 HELP
         ;;
 esac

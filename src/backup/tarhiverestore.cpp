@@ -1,4 +1,5 @@
 #include "backup/tarhiverestore.h"
+#include "storage/tabledefs.h"
 
 #include "backup/tziparchive.h"
 #include "ledger/tmytype.h"
@@ -161,7 +162,7 @@ void TArhiveRestore::RestoreOverUsers(const TArhiveInfo& info) {
     const QString archivedBase = info.ArchivedBase(m_state.baseName);
 
     for (int i = users.RowCount() - 1; i >= 0; --i)
-        if (users.Row(i)->Cell(1) == m_state.baseName) users.DeleteRow(i);
+        if (users.Row(i)->Cell(col::user::Base) == m_state.baseName) users.DeleteRow(i);
 
     bool admin = false;
     for (const QStringList& row : info.users)
@@ -178,7 +179,7 @@ void TArhiveRestore::RestoreOverUsers(const TArhiveInfo& info) {
         if (existing >= 0) {
             newName = FreeName(users, name);
             Info({QStringLiteral("Пользователь \"") + name + QStringLiteral("\""),
-                  QStringLiteral("уже существует в базе \"") + users.Row(existing)->Cell(1) + QStringLiteral("\"."),
+                  QStringLiteral("уже существует в базе \"") + users.Row(existing)->Cell(col::user::Base) + QStringLiteral("\"."),
                   QStringLiteral("Имя пользователя \"") + name + QStringLiteral("\" в восстановленной"),
                   QStringLiteral("базе заменено на имя \"") + newName + QStringLiteral("\".")});
         }
@@ -285,7 +286,7 @@ void TArhiveRestore::LogInAgain() {
     FreshUsers(m_state, users);
     const int row = FindUserExact(users, m_state.userName);
     if (row < 0) return;
-    const QString base = users.Row(row)->Cell(1);
+    const QString base = users.Row(row)->Cell(col::user::Base);
     if (IsBlank(base)) {
         if (Messages().AskYesNo({QStringLiteral("У данного пользователя не указана база."),
                                  QStringLiteral("Желаете создать нового пользователя в новой базе?")},
@@ -297,7 +298,7 @@ void TArhiveRestore::LogInAgain() {
     if (folder.isEmpty()) return;
     m_state.baseName = base;
     m_state.baseFolder = folder;
-    m_state.admin = IsAdminRole(users.Row(row)->Cell(2));
+    m_state.admin = IsAdminRole(users.Row(row)->Cell(col::user::Role));
     Run(m_hooks.reloadBase);
     SaveLastUser(m_state.BaseRoot(), m_state.userName);
     Run(m_hooks.userChanged);

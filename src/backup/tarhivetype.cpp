@@ -1,4 +1,5 @@
 #include "backup/tarhivetype.h"
+#include "storage/tabledefs.h"
 
 #include "backup/tfilezipper.h"
 #include "ledger/tmytype.h"
@@ -139,8 +140,9 @@ bool WriteInfo(const TMyType& state) {
     TMemTable info;
     for (int i = 0; i < users.RowCount(); ++i) {
         const TTableRow* row = users.Row(i);
-        if (row->Cell(1) != state.baseName) continue;
-        info.AddRow()->SetCells({row->Cell(0), row->Cell(1), row->Cell(2), row->Cell(3)});
+        if (row->Cell(col::user::Base) != state.baseName) continue;
+        info.AddRow()->SetCells({row->Cell(col::user::Name), row->Cell(col::user::Base), row->Cell(col::user::Role),
+                                 row->Cell(col::user::PasswordCode)});
     }
     info.AddRow()->SetCells({arhivetexts::kSaveMark, state.userName, state.baseName, QString()});
     return info.SaveToFile(JoinPath(state.baseFolder, arhivetexts::kInfoName));
@@ -159,17 +161,18 @@ bool ReadInfo(const QString& folder, TArhiveInfo& info) {
     int users = table.RowCount();
     if (users > 0) {
         const TTableRow* last = table.Row(users - 1);
-        info.saveRow = last->Cell(0) == arhivetexts::kSaveMark;
+        info.saveRow = last->Cell(col::arhiveinfo::Mark) == arhivetexts::kSaveMark;
         if (info.saveRow) {
-            info.user = last->Cell(1);
-            info.base = last->Cell(2);
+            info.user = last->Cell(col::arhiveinfo::User);
+            info.base = last->Cell(col::arhiveinfo::Base);
         }
         // An earlier version's last row is not a user either.
         --users;
     }
     for (int i = 0; i < users; ++i) {
         const TTableRow* row = table.Row(i);
-        info.users.push_back({row->Cell(0), row->Cell(1), row->Cell(2), row->Cell(3)});
+        info.users.push_back({row->Cell(col::user::Name), row->Cell(col::user::Base), row->Cell(col::user::Role),
+                              row->Cell(col::user::PasswordCode)});
     }
     return true;
 }

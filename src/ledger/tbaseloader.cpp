@@ -1,4 +1,5 @@
 #include "ledger/tbaseloader.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tdatereader.h"
 #include "ledger/tkindslists.h"
@@ -35,26 +36,112 @@ void TBaseLoader::AppendNewRecordRow(TMyType& state, TDataGrid& grid) {
     QStringList cells;
     cells.resize(def.CellCount());
     if (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod || grid.kind == TTableKind::Transfer)
-        cells[0] = grid.DefaultDate.toString(QStringLiteral("dd.MM.yyyy"));
+        cells[def.dateColumn] = grid.DefaultDate.toString(QStringLiteral("dd.MM.yyyy"));
     if (grid.kind == TTableKind::Dolg) {
         const int n = state.NextDebtNumber();
         state.ReturnsTable(n);
-        cells[9] = QString::number(n);
+        cells[col::dolg::DebtNumber] = QString::number(n);
     }
     table.AddRow()->SetCells(cells);
 }
 
-void TBaseLoader::OpenBase(TMyType& state) {
+namespace {
+
+// A save cut short is completed (or dropped) before anything is read; its temporary files stay only
+// while a journal still needs them.
+void FinishInterruptedSaves(const TMyType& state) {
     const QString folder = state.baseFolder;
-    state.damaged = false;
-    state.saveFailed = false;
-    // A save cut short is completed (or dropped) before anything is read; its temporary files stay
-    // only while a journal still needs them.
     if (RecoverInterruptedSave(folder))
         for (const QString& f : {folder, ReturnsFolder(folder)})
             RemoveStaleTempFiles(f);
     if (!AnySaveJournal(state.BaseRoot()))
         RemoveStaleTempFiles(state.BaseRoot());
+}
+
+// The debts with their returns; true when the debt table itself was read whole. A debt table of an
+// earlier version is converted before its rows are cut to ten cells; the returns of debts that could not
+// be read are kept for recovery, since new debts will take their numbers.
+bool LoadDebts(TMyType& state, const QString& path) {
+    const QString folder = state.baseFolder;
+    TMemTable& table = state.Table(TTableKind::Dolg);
+    TReturnsTables oldReturns;
+    bool oldDebts = false;
+    TMemTable probe;
+    if (!path.isEmpty() && probe.LoadFromFile(path) && IsOldDebtTable(probe)) {
+        oldDebts = true;
+        oldReturns = TakeOldDebtReturns(probe);
+    }
+    const bool ok = LoadLedgerFile(TTableKind::Dolg, path, table);
+    state.debtsLoaded = ok;
+    if (!ok) {
+        const QDir debts(ReturnsFolder(folder));
+        for (const QString& name : debts.entryList({QStringLiteral("debt*")}, QDir::Files))
+            if (!name.contains(QLatin1String(".damaged-")))
+                KeepDamagedCopy(debts.filePath(name));
+    }
+    if (oldDebts) {
+        MakePrivateFolder(ReturnsFolder(folder));
+        state.returns = std::move(oldReturns);
+    } else if (!LoadReturnsFiles(folder, table, state.returns)) {
+        state.damaged = true;
+    }
+    return ok;
+}
+
+void LoadLedger(TMyType& state, TTableKind kind) {
+    TDataGrid& grid = state.Grid(kind);
+    TMemTable& table = state.Table(kind);
+    const QString path = PathIn(state.baseFolder, TableDef(kind).fileName);
+    const bool ok = kind == TTableKind::Dolg ? LoadDebts(state, path) : LoadLedgerFile(kind, path, table);
+    if (!ok)
+        state.damaged = true;
+    grid.DefaultDate = Today();
+    TBaseLoader::AppendNewRecordRow(state, grid);
+    grid.ResetRowMap();
+    SortByItsDate(grid);
+    grid.filterActive = false;
+    grid.col = 0;
+    grid.row = 1;
+    // As read: a save writes the table again only once something changed. A damaged table is written
+    // back at the next save so the message does not come at every start.
+    if (ok)
+        table.MarkUnmodified();
+}
+
+// The returns grid shows the first debt's returns.
+void ShowFirstDebtsReturns(TMyType& state) {
+    state.currentDebt = 0;
+    const TMemTable& dolg = state.Table(TTableKind::Dolg);
+    if (dolg.RowCount() > 1) {
+        bool okNumber = false;
+        const int n = dolg.Row(0)->Cell(col::dolg::DebtNumber).toInt(&okNumber);
+        if (okNumber && n >= 0)
+            state.currentDebt = n;
+    }
+    TDataGrid& returnsGrid = state.Grid(TTableKind::Returns);
+    returnsGrid.Table = &state.ReturnsTable(state.currentDebt);
+    returnsGrid.ResetRowMap();
+}
+
+void LoadUsers(TMyType& state) {
+    TDataGrid& users = state.Grid(TTableKind::User);
+    const bool usersOk =
+        LoadLedgerFile(TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName), state.users);
+    if (!usersOk)
+        state.damaged = true;
+    TBaseLoader::AppendNewRecordRow(state, users);
+    users.ResetRowMap();
+    if (usersOk)
+        state.users.MarkUnmodified();
+}
+
+} // namespace
+
+void TBaseLoader::OpenBase(TMyType& state) {
+    const QString folder = state.baseFolder;
+    state.damaged = false;
+    state.saveFailed = false;
+    FinishInterruptedSaves(state);
     LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)), state.paths.programFolder,
                   state.vidRashod);
     LoadKindsFile(TKindsList::Dohod, PathIn(folder, KindsFileName(TKindsList::Dohod)), state.paths.programFolder,
@@ -65,73 +152,10 @@ void TBaseLoader::OpenBase(TMyType& state) {
         LoadTransferFile(PathIn(folder, TableDef(TTableKind::Transfer).fileName), state.Table(TTableKind::Transfer));
 
     state.returns.clear();
-    for (TTableKind kind : LedgerKinds()) {
-        TDataGrid& grid = state.Grid(kind);
-        TMemTable& table = state.Table(kind);
-        const QString path = PathIn(folder, TableDef(kind).fileName);
-        TReturnsTables oldReturns;
-        bool oldDebts = false;
-        if (kind == TTableKind::Dolg) {
-            // A debt table of an earlier version is converted before its rows are cut to ten cells.
-            TMemTable probe;
-            if (!path.isEmpty() && probe.LoadFromFile(path) && IsOldDebtTable(probe)) {
-                oldDebts = true;
-                oldReturns = TakeOldDebtReturns(probe);
-            }
-        }
-        const bool ok = LoadLedgerFile(kind, path, table);
-        if (!ok)
-            state.damaged = true;
-        if (kind == TTableKind::Dolg) {
-            state.debtsLoaded = ok;
-            if (!ok) {
-                // The returns files belong to debts that could not be read: keep them for recovery,
-                // since new debts will take their numbers.
-                const QDir debts(ReturnsFolder(folder));
-                for (const QString& name : debts.entryList({QStringLiteral("debt*")}, QDir::Files))
-                    if (!name.contains(QLatin1String(".damaged-")))
-                        KeepDamagedCopy(debts.filePath(name));
-            }
-            if (oldDebts) {
-                MakePrivateFolder(ReturnsFolder(folder));
-                state.returns = std::move(oldReturns);
-            } else if (!LoadReturnsFiles(folder, table, state.returns)) {
-                state.damaged = true;
-            }
-        }
-        grid.DefaultDate = Today();
-        AppendNewRecordRow(state, grid);
-        grid.ResetRowMap();
-        SortByItsDate(grid);
-        grid.filterActive = false;
-        grid.col = 0;
-        grid.row = 1;
-        // As read: a save writes the table again only once something changed. A damaged table is
-        // written back at the next save so the message does not come at every start.
-        if (ok)
-            table.MarkUnmodified();
-    }
-    state.currentDebt = 0;
-    const TMemTable& dolg = state.Table(TTableKind::Dolg);
-    if (dolg.RowCount() > 1) {
-        bool okNumber = false;
-        const int n = dolg.Row(0)->Cell(9).toInt(&okNumber);
-        if (okNumber && n >= 0)
-            state.currentDebt = n;
-    }
-    TDataGrid& returnsGrid = state.Grid(TTableKind::Returns);
-    returnsGrid.Table = &state.ReturnsTable(state.currentDebt);
-    returnsGrid.ResetRowMap();
-
-    TDataGrid& users = state.Grid(TTableKind::User);
-    const bool usersOk =
-        LoadLedgerFile(TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName), state.users);
-    if (!usersOk)
-        state.damaged = true;
-    AppendNewRecordRow(state, users);
-    users.ResetRowMap();
-    if (usersOk)
-        state.users.MarkUnmodified();
+    for (TTableKind kind : LedgerKinds())
+        LoadLedger(state, kind);
+    ShowFirstDebtsReturns(state);
+    LoadUsers(state);
     if (transferOk)
         state.Table(TTableKind::Transfer).MarkUnmodified();
 
@@ -173,11 +197,11 @@ bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     TMemTable& dolg = state.Table(TTableKind::Dolg);
     int shownRow = -1;
     for (int i = 0; i < dolg.RowCount() && shownRow < 0; ++i)
-        if (dolg.Row(i)->Cell(9) == QString::number(state.currentDebt))
+        if (dolg.Row(i)->Cell(col::dolg::DebtNumber) == QString::number(state.currentDebt))
             shownRow = i;
     save.StageDebtsAndReturns(dolg, state.returns, state.debtsLoaded);
     if (shownRow >= 0)
-        state.currentDebt = dolg.Row(shownRow)->Cell(9).toInt();
+        state.currentDebt = dolg.Row(shownRow)->Cell(col::dolg::DebtNumber).toInt();
     state.Grid(TTableKind::Returns).Table = &state.ReturnsTable(state.currentDebt);
     stage(TTableKind::PlanRashod, state.Table(TTableKind::PlanRashod), folder);
     stage(TTableKind::PlanDohod, state.Table(TTableKind::PlanDohod), folder);
@@ -244,7 +268,7 @@ bool TBaseLoader::BaseModified(TMyType& state) {
         for (int c = 0; c < required && complete; ++c)
             complete = !row->CellBytes(c).isEmpty();
         bool ok = false;
-        const int n = DebtNumberCell(row->Cell(9), &ok);
+        const int n = DebtNumberCell(row->Cell(col::dolg::DebtNumber), &ok);
         if (complete && ok && size_t(n) < state.returns.size() && state.returns[size_t(n)] &&
             state.returns[size_t(n)]->Modified())
             return true;

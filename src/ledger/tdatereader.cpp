@@ -1,4 +1,5 @@
 #include "ledger/tdatereader.h"
+#include "storage/textrules.h"
 
 #include "ledger/toperationswithnumbers.h"
 
@@ -17,16 +18,6 @@ int DaysInMonth(int year, int month) {
 
 bool IsDigit(QChar c) {
     return c.unicode() >= '0' && c.unicode() <= '9';
-}
-
-QStringView TrimBlanks(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() < 33)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() < 33)
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 // Reads a run of digits starting at pos, at most maxDigits of them (more make the read fail).

@@ -18,10 +18,6 @@ QStringList FullCells(const TDataGrid& grid, const TTableRow& row) {
     return cells;
 }
 
-bool SameTextIgnoringCase(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
-}
-
 } // namespace
 
 bool TEditClass::IsNumberCell(const TDataGrid& grid, int col) const {
@@ -93,7 +89,7 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
     }
     if ((grid.kind == TTableKind::Purse || grid.kind == TTableKind::User) && col == 0) {
         for (int r = 0; r < grid.Table->RowCount(); ++r) {
-            if (r == tableRow || !SameTextIgnoringCase(grid.Table->Row(r)->Cell(0), text))
+            if (r == tableRow || !SameNameIgnoringCase(grid.Table->Row(r)->Cell(0), text))
                 continue;
             const QString what = grid.kind == TTableKind::Purse ? QStringLiteral("Кошелек \"") : QStringLiteral("Пользователь \"");
             Messages().ShowError({what + text + QStringLiteral("\" уже существует")});

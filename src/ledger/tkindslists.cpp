@@ -10,7 +10,6 @@
 
 namespace {
 
-bool SameIgnoringCase(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) == 0; }
 
 TKindsList ListKind(const TDataVidGrid& list) { return list.listNumber == 0 ? TKindsList::Rashod : TKindsList::Dohod; }
 
@@ -90,7 +89,7 @@ TKindNameResult TKindsLists::CheckKindName(const QString& name) const {
         return TKindNameResult::Blank;
     const TMemTable& kinds = m_state.vidRashod;
     for (int k = 0; k < kinds.RowCount(); ++k) {
-        if (SameIgnoringCase(kinds.Row(k)->Cell(0), name)) {
+        if (SameNameIgnoringCase(kinds.Row(k)->Cell(0), name)) {
             Messages().ShowError({QStringLiteral("Название не уникально")});
             return TKindNameResult::NotUnique;
         }
@@ -226,7 +225,7 @@ TNameCommit TKindsLists::CommitName(TDataVidGrid& list, int column, int row, con
     const QStringList cells = kind->Cells();
     if (IsNotBlank(text)) {
         for (int r = 1; r < cells.size(); ++r) {
-            if (r == row || !SameIgnoringCase(cells[r], text))
+            if (r == row || !SameNameIgnoringCase(cells[r], text))
                 continue;
             Messages().ShowInfo({QStringLiteral("Название \"") + text + QStringLiteral("\" уже есть в таблице")});
             result.selectRow = r;

@@ -10,20 +10,6 @@
 
 namespace {
 
-bool IsBlankChar(QChar c) {
-    return c.unicode() < 33;
-}
-
-QStringView TrimBlanks(QStringView text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlankChar(text[begin]))
-        ++begin;
-    while (end > begin && IsBlankChar(text[end - 1]))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 bool IsDigit(QChar c) {
     return c.unicode() >= '0' && c.unicode() <= '9';
 }
@@ -45,10 +31,6 @@ long double PowerOfTen(int n) {
 }
 
 } // namespace
-
-bool IsNotBlank(QStringView text) {
-    return !TrimBlanks(text).isEmpty();
-}
 
 TNumberRead ParseNumber(QStringView text) {
     const QStringView t = TrimBlanks(text);

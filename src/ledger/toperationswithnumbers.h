@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/textrules.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringView>
@@ -19,8 +21,6 @@ struct TNumberRead {
     bool ok = false;
 };
 
-// False when nothing but characters up to and including the space remains after trimming both ends.
-bool IsNotBlank(QStringView text);
 
 // Blanks (codes below 33) around the number are ignored; "." reads as the decimal comma; an optional
 // sign and exponent are accepted. Anything else, an empty text or a value out of range gives 0 and false.

@@ -1,4 +1,5 @@
 #include "money/moneycells.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tdatagrid.h"
 #include "ledger/toperationswithnumbers.h"
@@ -20,7 +21,7 @@ TTableRow* PerPurseRow(const TMemTable& table, const QString& name) {
     if (name.isEmpty()) return nullptr;
     for (int i = 0; i < table.RowCount(); ++i) {
         TTableRow* row = table.Row(i);
-        if (row->Cell(0) == name) return row;
+        if (row->Cell(col::perpurse::Name) == name) return row;
     }
     return nullptr;
 }
@@ -62,12 +63,12 @@ void AlignPerPurse(TMemTable& table, const QStringList& names) {
 }
 
 void RenamePerPurse(TMemTable& table, const QString& from, const QString& to) {
-    if (TTableRow* row = PerPurseRow(table, from)) row->SetCell(0, to);
+    if (TTableRow* row = PerPurseRow(table, from)) row->SetCell(col::perpurse::Name, to);
 }
 
 void DropPerPurse(TMemTable& table, const QString& name) {
     for (int i = table.RowCount() - 1; i >= 0; --i)
-        if (table.Row(i)->Cell(0) == name) table.DeleteRow(i);
+        if (table.Row(i)->Cell(col::perpurse::Name) == name) table.DeleteRow(i);
 }
 
 void RemoveRowsFromGrid(TDataGrid& grid, const std::vector<int>& removed) {

@@ -1,4 +1,5 @@
 #include "money/tfilters.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tbaseloader.h"
 #include "ledger/tdatereader.h"
@@ -6,7 +7,7 @@
 #include "ledger/toperationswithnumbers.h"
 #include "money/pursetable.h"
 #include "money/rowcells.h"
-#include "money/textcompare.h"
+#include "storage/textrules.h"
 #include "storage/tsettingsfiles.h"
 
 #include <QHash>
@@ -43,11 +44,11 @@ TTextColumns TextColumns(TTableKind kind) {
 struct TPurseIndex {
     explicit TPurseIndex(const TMemTable& purse) {
         for (int i = 0; i < purse.RowCount(); ++i) {
-            const QString name = purse.Row(i)->Cell(0);
+            const QString name = purse.Row(i)->Cell(col::purse::Name);
             if (!IsNotBlank(name) || index.contains(name)) continue;
             index.insert(name, int(names.size()));
             names << name;
-            rates.push_back(NumberValue(purse.Row(i)->Cell(1)));
+            rates.push_back(NumberValue(purse.Row(i)->Cell(col::purse::Rate)));
         }
     }
     int Find(const QString& name) const { return index.value(name, -1); }
@@ -346,7 +347,7 @@ void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
         TTableRow* row = table.Row(last);
         if (!HasContentAfterFirstCell(record, def.ColumnCount()) && grid.DefaultDate.isValid()) {
             if (row->CellCount() < def.CellCount()) row->SetCellCount(def.CellCount());
-            row->SetCell(0, FormatDate(DateFromQDate(grid.DefaultDate)));
+            row->SetCell(def.dateColumn, FormatDate(DateFromQDate(grid.DefaultDate)));
         }
     }
 
@@ -465,7 +466,7 @@ TFilterRecordValues TFilters::RecordValues(TTableKind kind, const TTableRow& row
     TFilterRecordValues v;
     v.sum = row.Cell(def.sumColumn);
     v.purse = row.Cell(def.PurseColumn());
-    if (kind == TTableKind::Dolg) v.debtKind = row.Cell(0);
+    if (kind == TTableKind::Dolg) v.debtKind = row.Cell(col::dolg::Category);
     return v;
 }
 
@@ -482,13 +483,14 @@ void TFilters::MoveContribution(TDataGrid& grid, const TFilterRecordValues& valu
         grid.kind == TTableKind::Dolg && !lent ? grid.filteredBorrowedPerPurse : grid.filteredPerPurse;
     TTableRow* row = nullptr;
     for (int i = 0; i < perPurse.RowCount() && !row; ++i)
-        if (perPurse.Row(i)->Cell(0) == values.purse) row = perPurse.Row(i);
+        if (perPurse.Row(i)->Cell(col::filteredperpurse::Name) == values.purse) row = perPurse.Row(i);
     if (!row) {
         // A purse made after the filter was applied.
         row = perPurse.AddRow();
         row->SetCells({values.purse, FloatToText(rate), QStringLiteral("0")});
     }
-    row->SetCell(2, FloatToText(NumberValue(row->Cell(2)) + sum));
+    row->SetCell(col::filteredperpurse::Sum,
+                 FloatToText(NumberValue(row->Cell(col::filteredperpurse::Sum)) + sum));
 }
 
 void TFilters::RecordChanged(TTableKind kind, int tableRow, const TFilterRecordValues& before,

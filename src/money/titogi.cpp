@@ -1,4 +1,5 @@
 #include "money/titogi.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
@@ -15,7 +16,7 @@ bool IsDebtView(TTableKind kind) {
 
 // The per-purse row of a table at the same place as the purse, or found by name.
 QString SumText(const TMemTable& table, int index, const QString& name, int column = 1) {
-    if (const TTableRow* row = table.Row(index); row && row->Cell(0) == name) return row->Cell(column);
+    if (const TTableRow* row = table.Row(index); row && row->Cell(col::perpurse::Name) == name) return row->Cell(column);
     return PerPurseText(table, name, column);
 }
 
@@ -38,8 +39,8 @@ TPanelGrid TItogi::TotalsGrid(TMyType& state, TTableKind kind) {
                   QStringLiteral("Мне вернули"), QStringLiteral("Я должен"), QStringLiteral("Мне должны")},
                  true);
         for (int i = 0; i < g.perPurse.RowCount(); ++i) {
-            const QString name = g.perPurse.Row(i)->Cell(0);
-            const QString all = g.perPurse.Row(i)->Cell(1);
+            const QString name = g.perPurse.Row(i)->Cell(col::perpurse::Name);
+            const QString all = g.perPurse.Row(i)->Cell(col::perpurse::Sum);
             const QString mine = SumText(d.myReturns, i, name);
             const QString toMe = SumText(d.returnsToMe, i, name);
             if (all == kZero && mine == kZero && toMe == kZero) continue;
@@ -72,8 +73,8 @@ TPanelGrid TItogi::TotalsGrid(TMyType& state, TTableKind kind) {
     }
     grid.Add({title, QStringLiteral("Сегодня"), QStringLiteral("Всего")}, true);
     for (int i = 0; i < g.perPurse.RowCount(); ++i) {
-        const QString name = g.perPurse.Row(i)->Cell(0);
-        const QString all = g.perPurse.Row(i)->Cell(1);
+        const QString name = g.perPurse.Row(i)->Cell(col::perpurse::Name);
+        const QString all = g.perPurse.Row(i)->Cell(col::perpurse::Sum);
         const QString today = SumText(g.perPurseToday, i, name);
         if (all == kZero && today == kZero) continue;
         grid.Add({name, today, all});
@@ -102,14 +103,13 @@ TPanelGrid TItogi::FilterGrid(TMyType& state, TTableKind kind) {
     TPanelGrid grid;
     const bool debts = IsDebtView(kind);
     const TDataGrid& g = state.Grid(debts ? TTableKind::Dolg : kind);
-    // The filter's per-purse rows: name, rate, sum.
-    constexpr int kSum = 2;
+    constexpr int kSum = col::filteredperpurse::Sum;
     if (debts) {
         grid.columns = 3;
         grid.Add({QStringLiteral("Фильтр"), QStringLiteral("В долг"), QString()}, true);
         grid.Add({QStringLiteral("Кошелек"), QStringLiteral("Дано"), QStringLiteral("Взято")}, true);
         for (int i = 0; i < g.filteredPerPurse.RowCount(); ++i) {
-            const QString name = g.filteredPerPurse.Row(i)->Cell(0);
+            const QString name = g.filteredPerPurse.Row(i)->Cell(col::filteredperpurse::Name);
             grid.Add({name, g.filteredPerPurse.Row(i)->Cell(kSum),
                       SumText(g.filteredBorrowedPerPurse, i, name, kSum)});
         }
@@ -121,7 +121,7 @@ TPanelGrid TItogi::FilterGrid(TMyType& state, TTableKind kind) {
     grid.columns = 2;
     grid.Add({QStringLiteral("Фильтр"), QString()}, true);
     for (int i = 0; i < g.filteredPerPurse.RowCount(); ++i)
-        grid.Add({g.filteredPerPurse.Row(i)->Cell(0), g.filteredPerPurse.Row(i)->Cell(kSum)});
+        grid.Add({g.filteredPerPurse.Row(i)->Cell(col::filteredperpurse::Name), g.filteredPerPurse.Row(i)->Cell(kSum)});
     grid.Add({TotalCell(state), DisplayRound(g.filteredTotal)}, true);
     return grid;
 }

@@ -3,7 +3,7 @@
 #include "ledger/tdatagrid.h"
 #include "ledger/toperationswithnumbers.h"
 #include "money/rowcells.h"
-#include "money/textcompare.h"
+#include "storage/textrules.h"
 #include "storage/tmemtable.h"
 
 #include <algorithm>

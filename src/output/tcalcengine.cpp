@@ -1,4 +1,5 @@
 #include "output/tcalcengine.h"
+#include "storage/textrules.h"
 
 #include "ledger/toperationswithnumbers.h"
 #include "storage/tmessageboxclass.h"
@@ -112,12 +113,7 @@ QString TidyNumberText(QString text) {
 }
 
 long double ReadCalcNumber(const QString& text) {
-    qsizetype from = 0, to = text.size();
-    while (from < to && text.at(from).unicode() < 33)
-        ++from;
-    while (to > from && text.at(to - 1).unicode() < 33)
-        --to;
-    QByteArray s = text.mid(from, to - from).toLatin1();
+    QByteArray s = TrimBlanks(text).toLatin1();
     s.replace(',', '.');
     // Only a plain decimal number counts; from_chars would also take "inf" and "nan".
     const char* p = s.constData();

@@ -38,6 +38,69 @@ const TTableDef& TableDef(TTableKind kind);
 // The five ledgers in the order the program loads, saves and reports them.
 const std::vector<TTableKind>& LedgerKinds();
 
+// The cells of each table by name, in file order: the visible columns, then the hidden cells. Code reads
+// and writes cells only through these names, never by a bare number.
+namespace col {
+namespace rashod {
+enum : int { Date, Kind, Name, Sum, Purse, Note, User, Count };
+}
+namespace dohod {
+enum : int { Date, Kind, Sum, Purse, Note, User, Count };
+}
+namespace dolg {
+// DebtNumber: the number of the debt's returns file ("debt<N>"), hidden.
+enum : int { Category, Date, Due, Party, Sum, Purse, Note, InPurse, User, DebtNumber, Count };
+}
+namespace planrashod {
+enum : int { Kind, Name, From, To, Sum, Purse, Note, User, Count };
+}
+namespace plandohod {
+enum : int { Kind, From, To, Sum, Purse, Note, User, Count };
+}
+namespace returns {
+enum : int { Date, Sum, Purse, Remainder, Count };
+}
+namespace transfer {
+enum : int { Date, FromPurse, FromRate, ToPurse, ToRate, Amount, Note, Count };
+}
+namespace purse {
+// BaseFlag: "1" on the base purse's row, hidden.
+enum : int { Name, Rate, Amount, BaseFlag, Count };
+}
+namespace user {
+// PasswordCode: the password's check code, hidden.
+enum : int { Name, Base, Role, PasswordCode, Count };
+}
+// The list of bases: one name per row.
+namespace baselist {
+enum : int { Name, Count };
+}
+// A kinds list: the kind (or income name) first, then the names of that kind.
+namespace kinds {
+enum : int { Kind, FirstName };
+}
+// The information table inside an archive: a row per user of the base (the `user` cells), then the row
+// of the save that made it.
+namespace arhiveinfo {
+enum : int { Mark, User, Base, Count };
+}
+// The journal of a save: a head row (mark, version), a row per rename (temporary file, table file), an
+// end row (mark, number of renames, digest of the rows before it).
+namespace journal {
+enum : int { Mark, Version };
+enum : int { Temp, Target };
+enum : int { EndMark, RenameCount, Digest, EndCells };
+}
+// The per-purse sums the totals keep in memory: a row per purse in purse-table order.
+namespace perpurse {
+enum : int { Name, Sum };
+}
+// The per-purse sums of a filter: the purse, its rate when the filter was applied, the sum.
+namespace filteredperpurse {
+enum : int { Name, Rate, Sum };
+}
+} // namespace col
+
 // Kinds lists: expenses kinds with their names, and income names.
 enum class TKindsList { Rashod, Dohod };
 QString KindsFileName(TKindsList list);

@@ -1,4 +1,6 @@
 #include "storage/tbasefiles.h"
+#include "storage/textrules.h"
+#include "storage/tabledefs.h"
 
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -14,13 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool IsBlankText(const QString& s) {
-    for (QChar c : s)
-        if (c.unicode() > 32)
-            return false;
-    return true;
-}
 
 } // namespace
 
@@ -76,7 +71,7 @@ TReturnsTables TakeOldDebtReturns(TMemTable& dolg) {
         auto table = std::make_unique<TMemTable>();
         const QString cell0 = cells.value(0);
         const QStringList ret = {cells.value(9), cells.value(10), cells.value(11)};
-        if (!cell0.isEmpty() && !(IsBlankText(ret[0]) && IsBlankText(ret[1]) && IsBlankText(ret[2])))
+        if (!cell0.isEmpty() && !(IsBlank(ret[0]) && IsBlank(ret[1]) && IsBlank(ret[2])))
             table->AddRow()->SetCells({ret[0], ret[1], ret[2], QString()});
         returns.push_back(std::move(table));
     }
@@ -123,13 +118,15 @@ bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table) {
         switch (kind) {
         case TTableKind::Dolg:
             cells.resize(def.CellCount());
-            cells[9] = QString::number(i);
+            cells[col::dolg::DebtNumber] = QString::number(i);
             break;
-        case TTableKind::User:
+        case TTableKind::User: {
             while (cells.size() < def.CellCount())
                 cells.append(QString());
-            cells[2] = (cells[2] == QLatin1String("1") || cells[2] == cells::kAdmin) ? cells::kAdmin : cells::kOrdinary;
+            QString& role = cells[col::user::Role];
+            role = (role == QLatin1String("1") || role == cells::kAdmin) ? cells::kAdmin : cells::kOrdinary;
             break;
+        }
         default:
             cells.resize(def.CellCount());
             break;
@@ -150,7 +147,7 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
     bool allRead = true;
     for (int i = 0; i < dolg.RowCount(); ++i) {
         bool ok = false;
-        const int n = DebtNumberCell(dolg.Row(i)->Cell(9), &ok);
+        const int n = DebtNumberCell(dolg.Row(i)->Cell(col::dolg::DebtNumber), &ok);
         if (!ok || n > dolg.RowCount() + 100000)
             continue;
         if (size_t(n) >= returns.size())
@@ -221,7 +218,7 @@ QString LoadPurseFile(const QString& path, TMemTable& purse) {
         purse.Clear();
     }
     for (int i = purse.RowCount() - 1; i >= 0; --i)
-        if (purse.Row(i)->Cell(0).trimmed().isEmpty())
+        if (IsBlank(purse.Row(i)->Cell(col::purse::Name)))
             purse.DeleteRow(i);
     if (purse.RowCount() == 0) {
         purse.AddRow()->SetCells({QStringLiteral("рубль"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")});
@@ -229,13 +226,13 @@ QString LoadPurseFile(const QString& path, TMemTable& purse) {
         return QStringLiteral("рубль");
     }
     for (int i = 0; i < purse.RowCount(); ++i)
-        if (purse.Row(i)->Cell(3) == QLatin1String("1"))
-            return purse.Row(i)->Cell(0);
+        if (purse.Row(i)->Cell(col::purse::BaseFlag) == QLatin1String("1"))
+            return purse.Row(i)->Cell(col::purse::Name);
     for (int i = 0; i < purse.RowCount(); ++i)
         if (purse.Row(i)->CellCount() < 4)
             purse.Row(i)->SetCellCount(4);
-    purse.Row(0)->SetCell(3, QStringLiteral("1"));
-    return purse.Row(0)->Cell(0);
+    purse.Row(0)->SetCell(col::purse::BaseFlag, QStringLiteral("1"));
+    return purse.Row(0)->Cell(col::purse::Name);
 }
 
 bool LoadTransferFile(const QString& path, TMemTable& transfer) {

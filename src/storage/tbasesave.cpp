@@ -1,4 +1,5 @@
 #include "storage/tbasesave.h"
+#include "storage/tabledefs.h"
 
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -52,7 +53,7 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, b
     for (int i = 0; i < dolg.RowCount(); ++i) {
         TTableRow* row = dolg.Row(i);
         bool valid = false;
-        const int n = DebtNumberCell(row->Cell(9), &valid);
+        const int n = DebtNumberCell(row->Cell(col::dolg::DebtNumber), &valid);
         std::unique_ptr<TMemTable> table;
         if (valid && size_t(n) < returns.size() && returns[size_t(n)])
             table = std::move(returns[size_t(n)]);
@@ -73,8 +74,8 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, b
         ok = StageTable(TTableKind::Returns, *table, SavePath(folder, QStringLiteral("debt") + QString::number(k))) && ok;
         if (row->CellCount() < 10)
             row->SetCellCount(10);
-        if (row->Cell(9) != QString::number(k))
-            row->SetCell(9, QString::number(k));
+        if (row->Cell(col::dolg::DebtNumber) != QString::number(k))
+            row->SetCell(col::dolg::DebtNumber, QString::number(k));
         renumbered.push_back(std::move(table));
     }
     const int written = int(renumbered.size());
@@ -82,8 +83,8 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, b
         TTableRow* row = dolg.Row(rowIndex);
         if (row->CellCount() < 10)
             row->SetCellCount(10);
-        if (row->Cell(9) != QString::number(renumbered.size()))
-            row->SetCell(9, QString::number(renumbered.size()));
+        if (row->Cell(col::dolg::DebtNumber) != QString::number(renumbered.size()))
+            row->SetCell(col::dolg::DebtNumber, QString::number(renumbered.size()));
         renumbered.push_back(std::move(table));
     }
     returns = std::move(renumbered);

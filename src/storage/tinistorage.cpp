@@ -1,4 +1,5 @@
 #include "storage/tinistorage.h"
+#include "storage/textrules.h"
 
 #include "storage/atomicfile.h"
 #include "storage/codepage.h"
@@ -8,10 +9,8 @@
 
 namespace {
 
-bool IsBlank(QChar c) { return c.unicode() < 33; }
-
 qsizetype SkipBlanks(const QString& s, qsizetype from = 0) {
-    while (from < s.size() && IsBlank(s[from]))
+    while (from < s.size() && IsBlankChar(s[from]))
         ++from;
     return from;
 }
@@ -19,7 +18,7 @@ qsizetype SkipBlanks(const QString& s, qsizetype from = 0) {
 QString TrimBlanks(const QString& s) {
     qsizetype b = SkipBlanks(s);
     qsizetype e = s.size();
-    while (e > b && IsBlank(s[e - 1]))
+    while (e > b && IsBlankChar(s[e - 1]))
         --e;
     return s.mid(b, e - b);
 }

@@ -1,4 +1,5 @@
 #include "storage/tsavetransaction.h"
+#include "storage/tabledefs.h"
 
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -111,17 +112,18 @@ bool ParseJournal(const QByteArray& bytes, std::vector<TJournalEntry>& entries) 
         return false;
     const TTableRow* head = table.Row(0);
     const TTableRow* end = table.Row(table.RowCount() - 1);
-    if (head->Cell(0) != kJournalMark || end->CellCount() != 3 || end->Cell(0) != kEndMark)
+    if (head->Cell(col::journal::Mark) != kJournalMark || end->CellCount() != col::journal::EndCells ||
+        end->Cell(col::journal::EndMark) != kEndMark)
         return false;
     TMemTable body;
     for (int i = 0; i + 1 < table.RowCount(); ++i)
         body.AddRow()->SetCells(table.Row(i)->Cells());
-    if (end->Cell(1) != QString::number(table.RowCount() - 2) ||
-        end->Cell(2) != QString::fromLatin1(JournalDigest(body.ToBytes())))
+    if (end->Cell(col::journal::RenameCount) != QString::number(table.RowCount() - 2) ||
+        end->Cell(col::journal::Digest) != QString::fromLatin1(JournalDigest(body.ToBytes())))
         return false;
     for (int i = 1; i + 1 < table.RowCount(); ++i) {
         const TTableRow* row = table.Row(i);
-        TJournalEntry e{row->Cell(0), row->Cell(1)};
+        TJournalEntry e{row->Cell(col::journal::Temp), row->Cell(col::journal::Target)};
         if (row->CellCount() != 2 || !IsJournalTarget(e.target) || !IsTempOf(e.temp, FileNameOf(e.target)))
             return false;
         entries.push_back(e);

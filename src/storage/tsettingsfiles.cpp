@@ -74,6 +74,60 @@ QStringList SplitFilterFields(const QString& value) {
     return fields;
 }
 
+namespace {
+
+// The column widths of every grid that has its section; without a known column count, the keys that
+// are there.
+std::vector<TColumnWidths> ReadColumnWidths(const TIniStorage& ini, const QList<int>& columnCounts) {
+    std::vector<TColumnWidths> columns;
+    const QStringList& sections = ColumnWidthSectionNames();
+    for (int g = 0; g < sections.size(); ++g) {
+        const QString& sec = sections[g];
+        if (!ini.SectionExists(sec))
+            continue;
+        TColumnWidths cw{sec, {}};
+        const bool list = IsListGridSection(sec);
+        const int count = g < columnCounts.size() ? columnCounts[g] : 1000;
+        for (int c = 0; c < count; ++c) {
+            const QString key = QString::number(c);
+            if (!ini.ValueExists(sec, key)) {
+                if (g >= columnCounts.size())
+                    break;
+                cw.widths.append(list ? -1 : 50);
+                continue;
+            }
+            const int w = ini.ReadInteger(sec, key, list ? -1 : 50);
+            if (!list && w < 1)
+                break;
+            cw.widths.append(w);
+        }
+        columns.push_back(cw);
+    }
+    return columns;
+}
+
+void ReadFilters(const TIniStorage& ini, TBaseSettings& s) {
+    const QString filter = QStringLiteral("Filter");
+    for (int t = 0; t < 5; ++t) {
+        const QString name = FilterKeyNames()[t];
+        int index = ini.ReadInteger(filter, QStringLiteral("Filter") + name, 0);
+        if (index < 0 || index > 6)
+            index = 0;
+        if (index == 6) {
+            // Read as written: the leading empty fields are TABs that a plain value would lose.
+            const QString array =
+                ini.ReadRawString(filter, QStringLiteral("Filter") + name + QStringLiteral("Array"), QString());
+            if (array.trimmed().isEmpty())
+                index = 0;
+            else
+                s.filterFields[size_t(t)] = SplitFilterFields(array);
+        }
+        s.filterIndex[size_t(t)] = index;
+    }
+}
+
+} // namespace
+
 TBaseSettings ReadBaseSettings(const QString& baseFolder, const QList<int>& columnCounts) {
     TBaseSettings s;
     const QString path = BaseSettingsPath(baseFolder);
@@ -99,50 +153,11 @@ TBaseSettings ReadBaseSettings(const QString& baseFolder, const QList<int>& colu
         s.pages[size_t(p)].vidGridHeight = OptInt(ini, sec, QStringLiteral("VidGridHeight"));
         s.pages[size_t(p)].vidGridTop = OptInt(ini, sec, QStringLiteral("VidGridTop"));
     }
-    const QStringList& sections = ColumnWidthSectionNames();
-    for (int g = 0; g < sections.size(); ++g) {
-        const QString& sec = sections[g];
-        if (!ini.SectionExists(sec))
-            continue;
-        TColumnWidths cw{sec, {}};
-        const bool list = IsListGridSection(sec);
-        // Without a known column count, read the keys that are there.
-        const int count = g < columnCounts.size() ? columnCounts[g] : 1000;
-        for (int c = 0; c < count; ++c) {
-            const QString key = QString::number(c);
-            if (!ini.ValueExists(sec, key)) {
-                if (g >= columnCounts.size())
-                    break;
-                cw.widths.append(list ? -1 : 50);
-                continue;
-            }
-            const int w = ini.ReadInteger(sec, key, list ? -1 : 50);
-            if (!list && w < 1)
-                break;
-            cw.widths.append(w);
-        }
-        s.columns.push_back(cw);
-    }
+    s.columns = ReadColumnWidths(ini, columnCounts);
     const QString lower = QStringLiteral("LowerPanel");
     s.lowerPanelHeight = std::max(250, ini.ReadInteger(lower, QStringLiteral("Height"), 250));
     s.lowerPanelTop = ini.ReadInteger(lower, QStringLiteral("Top"), 0);
-    const QString filter = QStringLiteral("Filter");
-    for (int t = 0; t < 5; ++t) {
-        const QString name = FilterKeyNames()[t];
-        int index = ini.ReadInteger(filter, QStringLiteral("Filter") + name, 0);
-        if (index < 0 || index > 6)
-            index = 0;
-        if (index == 6) {
-            // Read as written: the leading empty fields are TABs that a plain value would lose.
-            const QString array =
-                ini.ReadRawString(filter, QStringLiteral("Filter") + name + QStringLiteral("Array"), QString());
-            if (array.trimmed().isEmpty())
-                index = 0;
-            else
-                s.filterFields[size_t(t)] = SplitFilterFields(array);
-        }
-        s.filterIndex[size_t(t)] = index;
-    }
+    ReadFilters(ini, s);
     return s;
 }
 

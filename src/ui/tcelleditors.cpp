@@ -176,31 +176,27 @@ void TCellEditors::Finish(TEditorExit exit) {
     Q_EMIT Done(kind, text, date, exit);
 }
 
-bool TCellEditors::eventFilter(QObject* watched, QEvent* event) {
-    if (m_kind == TEditorKind::None)
-        return QObject::eventFilter(watched, event);
-    if (event->type() == QEvent::FocusOut && watched == Current()) {
+bool TCellEditors::FilterFocusOut(QObject* watched) {
+    if (watched == Current()) {
         // The choice list's own popup and the calendar take the focus without leaving the editor.
         QWidget* now = QApplication::focusWidget();
         const bool inside = now && (now == Current() || Current()->isAncestorOf(now) ||
                                     (m_kind == TEditorKind::Choice && m_choice->view()->isVisible()));
         if (!inside && !(m_kind == TEditorKind::Date && QApplication::activePopupWidget()))
             Finish(TEditorExit::FocusOut);
-        return false;
     }
-    if (event->type() != QEvent::KeyPress)
-        return QObject::eventFilter(watched, event);
-    auto* key = static_cast<QKeyEvent*>(event);
-    const bool choicePopup = watched == m_choice->view();
+    return false;
+}
+
+// Enter, Escape and the arrows that leave the editor. `taken` tells whether the key was one of them.
+bool TCellEditors::FilterMoveKey(QObject* watched, QKeyEvent* key, bool& taken) {
+    taken = true;
+    const bool lineKind = m_kind == TEditorKind::Text || m_kind == TEditorKind::Number;
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (m_kind == TEditorKind::Choice) {
-            if (choicePopup)
-                m_choice->setCurrentIndex(m_choice->view()->currentIndex().row());
-            Finish(TEditorExit::Enter);
-            return true;
-        }
+        if (m_kind == TEditorKind::Choice && watched == m_choice->view())
+            m_choice->setCurrentIndex(m_choice->view()->currentIndex().row());
         Finish(TEditorExit::Enter);
         return true;
     case Qt::Key_Escape:
@@ -208,7 +204,7 @@ bool TCellEditors::eventFilter(QObject* watched, QEvent* event) {
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:
-        if (m_kind == TEditorKind::Text || m_kind == TEditorKind::Number) {
+        if (lineKind) {
             Finish(key->key() == Qt::Key_Up ? TEditorExit::Up : TEditorExit::Down);
             return true;
         }
@@ -220,38 +216,61 @@ bool TCellEditors::eventFilter(QObject* watched, QEvent* event) {
         return false;
     case Qt::Key_Left:
     case Qt::Key_Right:
-        if ((m_kind == TEditorKind::Text || m_kind == TEditorKind::Number) && m_line->text().trimmed().isEmpty()) {
+        if (lineKind && m_line->text().trimmed().isEmpty()) {
             Finish(key->key() == Qt::Key_Left ? TEditorExit::Left : TEditorExit::Right);
             return true;
         }
         return false;
     default:
-        break;
+        taken = false;
+        return false;
     }
-    if (m_kind == TEditorKind::Number && watched == m_line) {
-        const QString t = key->text();
-        const bool ctrl = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        if (!ctrl && t.size() == 1 && (t[0].unicode() >= 32 || t[0] == QChar(8))) {
-            QString text = m_line->text();
-            int caret = m_line->cursorPosition();
-            if (m_line->hasSelectedText()) {
-                text.remove(m_line->selectionStart(), m_line->selectedText().size());
-                caret = m_line->selectionStart();
-            }
-            const auto accepted = m_numbers.FilterKey(t[0], text, caret);
-            if (!accepted)
-                return true;
-            if (*accepted == kBackspaceKey) {
-                // The line edit removes the character itself.
-                const bool handled = QObject::eventFilter(watched, event);
-                Q_EMIT KeyTyped();
-                return handled;
-            }
-            m_line->insert(QString(*accepted));
-            Q_EMIT KeyTyped();
-            return true;
-        }
+}
+
+// A character typed into the number editor goes through the number rule first.
+bool TCellEditors::FilterNumberKey(QObject* watched, QEvent* event, QKeyEvent* key, bool& taken) {
+    taken = false;
+    const QString t = key->text();
+    const bool ctrl = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+    if (m_kind != TEditorKind::Number || watched != m_line || ctrl || t.size() != 1 ||
+        !(t[0].unicode() >= 32 || t[0] == QChar(8)))
+        return false;
+    taken = true;
+    QString text = m_line->text();
+    int caret = m_line->cursorPosition();
+    if (m_line->hasSelectedText()) {
+        text.remove(m_line->selectionStart(), m_line->selectedText().size());
+        caret = m_line->selectionStart();
     }
+    const auto accepted = m_numbers.FilterKey(t[0], text, caret);
+    if (!accepted)
+        return true;
+    if (*accepted == kBackspaceKey) {
+        // The line edit removes the character itself.
+        const bool handled = QObject::eventFilter(watched, event);
+        Q_EMIT KeyTyped();
+        return handled;
+    }
+    m_line->insert(QString(*accepted));
+    Q_EMIT KeyTyped();
+    return true;
+}
+
+bool TCellEditors::eventFilter(QObject* watched, QEvent* event) {
+    if (m_kind == TEditorKind::None)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::FocusOut)
+        return watched == Current() ? FilterFocusOut(watched) : QObject::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    bool taken = false;
+    const bool moved = FilterMoveKey(watched, key, taken);
+    if (taken)
+        return moved;
+    const bool typed = FilterNumberKey(watched, event, key, taken);
+    if (taken)
+        return typed;
     if ((m_kind == TEditorKind::Text || m_kind == TEditorKind::Number) && watched == m_line) {
         const bool handled = QObject::eventFilter(watched, event);
         Q_EMIT KeyTyped();

@@ -12,6 +12,8 @@
 
 #include "ui/tledgergrid.h"
 
+class QKeyEvent;
+
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
@@ -60,6 +62,10 @@ protected:
 
 private:
     void Finish(TEditorExit exit);
+    // The parts of the event filter: true when the event was taken.
+    bool FilterFocusOut(QObject* watched);
+    bool FilterMoveKey(QObject* watched, QKeyEvent* key, bool& taken);
+    bool FilterNumberKey(QObject* watched, QEvent* event, QKeyEvent* key, bool& taken);
     QWidget* Current() const;
     void FitDateWidth(int viewportWidth);
 

@@ -85,11 +85,18 @@ void TMessageDialog::Layout(const TMessage& message) {
         buttonsTop = optionTop + m_option->height() + 10;
     }
 
+    const int buttonHeight = lineHeight * 5 / 3;
+    width = LayoutButtons(message, width, buttonsTop, buttonHeight);
+    setFixedSize(width, buttonsTop + buttonHeight + kMargin);
+}
+
+// The row of buttons, centred; returns the dialog's width, widened for the row when needed.
+int TMessageDialog::LayoutButtons(const TMessage& message, int width, int top, int buttonHeight) {
+    const QFontMetrics fm(font());
     if (message.kind == TMsgKind::Question)
         m_buttonKinds = {TMsgButton::Yes, TMsgButton::No};
     else
         m_buttonKinds = {TMsgButton::OK};
-    const int buttonHeight = lineHeight * 5 / 3;
     int buttonWidth = 75;
     for (TMsgButton b : m_buttonKinds)
         buttonWidth = std::max(buttonWidth, fm.horizontalAdvance(MessageButtonText(b)) + 24);
@@ -100,7 +107,7 @@ void TMessageDialog::Layout(const TMessage& message) {
     int x = (width - rowWidth) / 2;
     for (TMsgButton b : m_buttonKinds) {
         auto* button = new QPushButton(MessageButtonText(b), this);
-        button->setGeometry(x, buttonsTop, buttonWidth, buttonHeight);
+        button->setGeometry(x, top, buttonWidth, buttonHeight);
         button->setAutoDefault(true);
         connect(button, &QPushButton::clicked, this, [this, b] {
             m_clicked = b;
@@ -115,8 +122,7 @@ void TMessageDialog::Layout(const TMessage& message) {
     QPushButton* def = Button(wanted);
     def->setDefault(true);
     def->setFocus();
-
-    setFixedSize(width, buttonsTop + buttonHeight + kMargin);
+    return width;
 }
 
 void TMessageDialog::PlaceOnScreen() {

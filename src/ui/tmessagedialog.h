@@ -31,6 +31,7 @@ protected:
 
 private:
     void Layout(const TMessage& message);
+    int LayoutButtons(const TMessage& message, int width, int top, int buttonHeight);
 
     TMsgKind m_kind;
     TMsgButton m_clicked;

@@ -1,4 +1,5 @@
 #include "users/basefolders.h"
+#include "storage/textrules.h"
 
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -8,12 +9,6 @@
 #include <QFileInfo>
 
 namespace {
-
-bool IsBlankName(const QString& name) {
-    for (QChar c : name)
-        if (c.unicode() > 32) return false;
-    return true;
-}
 
 QString Clean(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -45,7 +40,7 @@ bool IsRefusedInBaseName(QChar c) {
 }
 
 TBaseNameCheck CheckBaseName(const QString& name) {
-    if (IsBlankName(name)) return TBaseNameCheck::Blank;
+    if (IsBlank(name)) return TBaseNameCheck::Blank;
     if (name == QLatin1String(".") || name == QLatin1String("..")) return TBaseNameCheck::BadCharacters;
     for (QChar c : name)
         if (IsRefusedInBaseName(c)) return TBaseNameCheck::BadCharacters;

@@ -1,4 +1,5 @@
 #include "users/tbasessession.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tmytype.h"
 #include "storage/tmessageboxclass.h"
@@ -37,10 +38,10 @@ bool TBasesSession::CommitName(int row, const QString& name) {
     if (!AcceptTypedBaseName(name)) return false;
     bool taken = CheckBaseName(name) == TBaseNameCheck::Reserved;
     for (int i = 0; i < m_names.size() && !taken; ++i)
-        taken = i != row && SameNameNoCase(m_names[i], name);
+        taken = i != row && SameNameIgnoringCase(m_names[i], name);
     // A base deleted in this session still has its folder until the changes are applied.
     for (int i = 0; i < m_deleted.size() && !taken; ++i)
-        taken = SameNameNoCase(m_deleted[i], name);
+        taken = SameNameIgnoringCase(m_deleted[i], name);
     if (taken) {
         Messages().ShowError({QStringLiteral("Имя не уникально")});
         return false;
@@ -58,7 +59,7 @@ bool TBasesSession::Delete(int row) {
     if (row < 0 || row >= m_names.size() || (row == m_names.size() - 1 && IsBlank(m_names[row])))
         return false;
     const QString name = m_names[row];
-    if (!IsBlank(name) && SameNameNoCase(name, m_currentBase)) {
+    if (!IsBlank(name) && SameNameIgnoringCase(name, m_currentBase)) {
         Messages().ShowError({QStringLiteral("Базу активного пользователя удалять нельзя")});
         return false;
     }
@@ -104,8 +105,8 @@ void TBasesSession::Apply() {
         if (from == to) continue;
         if (!IsBlank(from)) {
             for (int i = 0; i < users.RowCount(); ++i)
-                if (users.Row(i)->Cell(1) == from) {
-                    users.Row(i)->SetCell(1, to);
+                if (users.Row(i)->Cell(col::user::Base) == from) {
+                    users.Row(i)->SetCell(col::user::Base, to);
                     usersChanged = true;
                 }
         }
@@ -128,7 +129,7 @@ void TBasesSession::Apply() {
         if (!SameFolder(BaseFolderOf(dataRoot, name), m_state.baseFolder)) DeleteBaseFolder(dataRoot, name);
         for (int i = users.RowCount() - 1; i >= 0; --i) {
             const TTableRow& row = *users.Row(i);
-            if (row.Cell(1) == name && row.Cell(0) != m_state.userName) {
+            if (row.Cell(col::user::Base) == name && row.Cell(col::user::Name) != m_state.userName) {
                 users.DeleteRow(i);
                 usersRemoved = true;
             }

@@ -1,4 +1,5 @@
 #include "users/tfirstrunlogic.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tbaseloader.h"
 #include "ledger/tmytype.h"
@@ -50,7 +51,7 @@ TFirstRunLogic::TAnswer TFirstRunLogic::Accept(const QString& userName, const QS
 
     TMemTable& users = m_state.users;
     const int last = users.RowCount() - 1;
-    const bool reuseLast = last >= 0 && IsBlank(users.Row(last)->Cell(0));
+    const bool reuseLast = last >= 0 && IsBlank(users.Row(last)->Cell(col::user::Name));
     TTableRow* row = reuseLast ? users.Row(last) : users.AddRow();
     const QStringList cells = {userName, baseName, usertexts::kAdminCode, PasswordCode(password)};
     const QStringList previous = row->Cells();

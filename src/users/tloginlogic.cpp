@@ -1,4 +1,5 @@
 #include "users/tloginlogic.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tbaseloader.h"
 #include "ledger/tmytype.h"
@@ -53,7 +54,7 @@ bool TLoginLogic::ReadMarker() {
         return true;
     }
     TMemTable marker;
-    if (!marker.LoadFromFile(path) || marker.RowCount() == 0 || marker.Row(0)->Cell(0) != QLatin1String("0"))
+    if (!marker.LoadFromFile(path) || marker.RowCount() == 0 || marker.Row(0)->Cell(col::baselist::Name) != QLatin1String("0"))
         return false;
     // The earlier version kept its bases in the program data folder, whatever the data root is now.
     const QString earlierBases = JoinPath(m_state.paths.programDataFolder, QStringLiteral("BASE"));
@@ -120,7 +121,7 @@ TLoginLogic::TNameList TLoginLogic::ShowLogin() {
     }
     TNameList list;
     for (int i = 0; i < users.RowCount(); ++i) {
-        const QString name = users.Row(i)->Cell(0);
+        const QString name = users.Row(i)->Cell(col::user::Name);
         if (!IsBlank(name)) list.names.append(name);
     }
     if (list.names.isEmpty()) {
@@ -145,15 +146,15 @@ TLoginLogic::TOutcome TLoginLogic::AcceptLogin(const QString& typedName, const Q
     if (users.RowCount() > 0) {
         const int row = FindUserExact(users, name);
         const TPasswordCheck check =
-            row < 0 ? TPasswordCheck::Refused : CheckPassword(password, users.Row(row)->Cell(3));
+            row < 0 ? TPasswordCheck::Refused : CheckPassword(password, users.Row(row)->Cell(col::user::PasswordCode));
         SetUsersOfGrid(m_state, users);
         if (!IsAccepted(check)) return Refuse(TMode::Login);
         if (check == TPasswordCheck::AcceptedRewrite) {
-            m_state.users.Row(row)->SetCell(3, PasswordCode(password));
+            m_state.users.Row(row)->SetCell(col::user::PasswordCode, PasswordCode(password));
             SaveUserTable(m_state);
         }
-        admin = IsAdminRole(users.Row(row)->Cell(2));
-        base = users.Row(row)->Cell(1);
+        admin = IsAdminRole(users.Row(row)->Cell(col::user::Role));
+        base = users.Row(row)->Cell(col::user::Base);
     } else {
         users.AddRow()->SetCells(
             {name, usertexts::kFirstBase, usertexts::kAdminCode, PasswordCode(password)});
@@ -223,8 +224,9 @@ TLoginLogic::TNameList TLoginLogic::ShowSwitch() {
     const TMemTable& users = m_state.users;
     for (int i = 0; i < users.RowCount(); ++i) {
         const TTableRow& row = *users.Row(i);
-        if (!IsBlank(row.Cell(0)) && !IsBlank(row.Cell(1)) && !IsBlank(row.Cell(2)))
-            list.names.append(row.Cell(0));
+        if (!IsBlank(row.Cell(col::user::Name)) && !IsBlank(row.Cell(col::user::Base)) &&
+            !IsBlank(row.Cell(col::user::Role)))
+            list.names.append(row.Cell(col::user::Name));
     }
     list.selected = std::max(0, int(list.names.indexOf(m_state.userName)));
     return list;
@@ -241,17 +243,17 @@ TLoginLogic::TOutcome TLoginLogic::AcceptSwitch(const QString& name, const QStri
         SetUsersOfGrid(m_state, users);
         const int row = FindUserExact(users, name);
         const TPasswordCheck check =
-            row < 0 ? TPasswordCheck::Refused : CheckPassword(password, users.Row(row)->Cell(3));
+            row < 0 ? TPasswordCheck::Refused : CheckPassword(password, users.Row(row)->Cell(col::user::PasswordCode));
         if (!IsAccepted(check)) {
             outcome = Refuse(TMode::Switch);
         } else {
             if (check == TPasswordCheck::AcceptedRewrite) {
-                m_state.users.Row(row)->SetCell(3, PasswordCode(password));
+                m_state.users.Row(row)->SetCell(col::user::PasswordCode, PasswordCode(password));
                 SaveUserTable(m_state);
             }
-            const QString base = users.Row(row)->Cell(1);
+            const QString base = users.Row(row)->Cell(col::user::Base);
             if (!IsBlank(base))
-                outcome = SwitchTo(name, base, IsAdminRole(users.Row(row)->Cell(2)));
+                outcome = SwitchTo(name, base, IsAdminRole(users.Row(row)->Cell(col::user::Role)));
             else if (Messages().AskYesNo(NoBaseQuestion(), TMsgButton::No))
                 outcome = OpenFirstRun(TMode::Switch);
             else

@@ -1,4 +1,5 @@
 #include "users/tpassworddialoglogic.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tmytype.h"
 #include "storage/tmessageboxclass.h"
@@ -17,7 +18,7 @@ TPasswordDialogLogic::TStep TPasswordDialogLogic::AcceptChange(const QString& ol
                                                                const QString& confirmation) {
     TTableRow* row = m_state.users.Row(m_row);
     if (!row) return TStep::Close;
-    if (!IsAccepted(CheckPassword(oldPassword, row->Cell(3)))) {
+    if (!IsAccepted(CheckPassword(oldPassword, row->Cell(col::user::PasswordCode)))) {
         Messages().Beep();
         Messages().ShowError({QStringLiteral("Неверный пароль")});
         if (++m_refusals < 3) return TStep::SelectOld;
@@ -30,7 +31,7 @@ TPasswordDialogLogic::TStep TPasswordDialogLogic::AcceptChange(const QString& ol
         return TStep::SelectConfirmation;
     }
     if (row->CellCount() < 4) row->SetCellCount(4);
-    row->SetCell(3, PasswordCode(newPassword));
+    row->SetCell(col::user::PasswordCode, PasswordCode(newPassword));
     SaveUserTable(m_state);
     return TStep::Close;
 }
@@ -49,7 +50,7 @@ TPasswordDialogLogic::TStep TPasswordDialogLogic::AcceptNewUser(const QString& p
     }
     if (TTableRow* row = m_state.users.Row(m_row)) {
         if (row->CellCount() < 4) row->SetCellCount(4);
-        row->SetCell(3, PasswordCode(password));
+        row->SetCell(col::user::PasswordCode, PasswordCode(password));
         SaveUserTable(m_state);
     }
     return TStep::Close;

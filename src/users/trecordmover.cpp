@@ -38,7 +38,7 @@ bool ReadTable(const QString& folder, const QString& name, TMemTable& table, QSt
 
 int FindPurse(const TMemTable& purses, const QString& name) {
     for (int i = 0; i < purses.RowCount(); ++i)
-        if (purses.Row(i)->Cell(0) == name) return i;
+        if (purses.Row(i)->Cell(col::purse::Name) == name) return i;
     return -1;
 }
 
@@ -51,7 +51,7 @@ bool PrepareDebts(const QString& folder, TMemTable& dolg, TReturnsTables& return
     for (int i = 0; i < dolg.RowCount(); ++i) {
         QStringList cells = dolg.Row(i)->Cells();
         cells.resize(cellCount);
-        cells[9] = QString::number(i);
+        cells[col::dolg::DebtNumber] = QString::number(i);
         dolg.Row(i)->SetCells(cells);
     }
     return old || LoadReturnsFiles(folder, dolg, returns);
@@ -125,7 +125,7 @@ bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QS
             QStringList cells = tableA.Row(i)->Cells();
             if (debts) {
                 // The debt takes its returns along under its number in B.
-                const int numberA = cells[9].toInt();
+                const int numberA = cells[col::dolg::DebtNumber].toInt();
                 const int numberB = int(returnsB.size());
                 std::unique_ptr<TMemTable> returns;
                 if (numberA >= 0 && size_t(numberA) < returnsA.size() && returnsA[size_t(numberA)])
@@ -134,7 +134,7 @@ bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QS
                     returns = std::make_unique<TMemTable>();
                 returns->Touch(); // its file in B is a new one
                 returnsB.push_back(std::move(returns));
-                cells[9] = QString::number(numberB);
+                cells[col::dolg::DebtNumber] = QString::number(numberB);
             }
             tableB.AddRow()->SetCells(cells);
         }

@@ -1,4 +1,5 @@
 #include "users/tuserslogic.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tbaseloader.h"
 #include "ledger/tmytype.h"
@@ -24,7 +25,7 @@ bool TUsersLogic::MayEdit(int row, int column) const {
     if (m_state.admin)
         return true;
     const TTableRow* cells = m_state.users.Row(row);
-    const bool ownRow = cells && !IsBlank(m_state.userName) && cells->Cell(0) == m_state.userName;
+    const bool ownRow = cells && !IsBlank(m_state.userName) && cells->Cell(col::user::Name) == m_state.userName;
     if (ownRow && column == 0)
         return true;
     return RequireAdmin(m_state);
@@ -34,7 +35,7 @@ TUsersLogic::TAnswer TUsersLogic::CommitName(int row, const QString& name) {
     TAnswer answer;
     TTableRow* cells = UserRow(m_state, row);
     if (!cells || IsBlank(name)) return answer;
-    const QString old = cells->Cell(0);
+    const QString old = cells->Cell(col::user::Name);
     if (name == old) {
         answer.stored = true;
         return answer;
@@ -49,17 +50,17 @@ TUsersLogic::TAnswer TUsersLogic::CommitName(int row, const QString& name) {
     }
     const int cellCount = TableDef(TTableKind::User).CellCount();
     if (cells->CellCount() < cellCount) cells->SetCellCount(cellCount);
-    cells->SetCell(0, name);
+    cells->SetCell(col::user::Name, name);
     answer.stored = true;
     if (IsBlank(old)) {
-        cells->SetCell(3, usertexts::kEmptyPasswordCode);
+        cells->SetCell(col::user::PasswordCode, usertexts::kEmptyPasswordCode);
         answer.askPassword = true;
     } else {
         if (old == m_state.userName) {
             m_state.userName = name;
             answer.currentUserRenamed = true;
         }
-        RenameInRecords(cells->Cell(1), old, name);
+        RenameInRecords(cells->Cell(col::user::Base), old, name);
     }
     RedrawUsers(m_state, false);
     SaveUserTable(m_state);
@@ -80,7 +81,7 @@ TUsersLogic::TAnswer TUsersLogic::CommitBase(int row, const QString& base) {
     TAnswer answer;
     TTableRow* cells = UserRow(m_state, row);
     if (!cells) return answer;
-    const QString old = cells->Cell(1);
+    const QString old = cells->Cell(col::user::Base);
     if (base == old) {
         answer.stored = true;
         return answer;
@@ -91,8 +92,8 @@ TUsersLogic::TAnswer TUsersLogic::CommitBase(int row, const QString& base) {
         Messages().ShowError({QStringLiteral("Имя не уникально")});
         return answer;
     }
-    const QString user = cells->Cell(0);
-    cells->SetCell(1, base);
+    const QString user = cells->Cell(col::user::Name);
+    cells->SetCell(col::user::Base, base);
     answer.stored = true;
     RedrawUsers(m_state, false);
     if (IsBlank(old) || IsBlank(user)) {
@@ -132,20 +133,20 @@ TUsersLogic::TAnswer TUsersLogic::CommitRole(int row, const QString& role) {
     TAnswer answer;
     TTableRow* cells = UserRow(m_state, row);
     if (!cells) return answer;
-    const QString old = cells->Cell(2);
+    const QString old = cells->Cell(col::user::Role);
     if (role == old) {
         answer.stored = true;
         return answer;
     }
     if (!MayEdit(row, 2)) return answer;
-    cells->SetCell(2, role);
+    cells->SetCell(col::user::Role, role);
     if (AdminCount(m_state.users) == 0) {
-        cells->SetCell(2, old);
+        cells->SetCell(col::user::Role, old);
         Messages().ShowError({QStringLiteral("Должен остаться хотя бы один администратор!")});
         return answer;
     }
     answer.stored = true;
-    if (!IsBlank(cells->Cell(0)) && cells->Cell(0) == m_state.userName) {
+    if (!IsBlank(cells->Cell(col::user::Name)) && cells->Cell(col::user::Name) == m_state.userName) {
         const bool admin = IsAdminRole(role);
         answer.adminChanged = admin != m_state.admin;
         m_state.admin = admin;
@@ -160,14 +161,14 @@ TUsersLogic::TAnswer TUsersLogic::DeleteUser(int row) {
     if (!RequireAdmin(m_state))
         return answer;
     TTableRow* cells = UserRow(m_state, row);
-    if (!cells || (row == m_state.users.RowCount() - 1 && IsBlank(cells->Cell(0))))
+    if (!cells || (row == m_state.users.RowCount() - 1 && IsBlank(cells->Cell(col::user::Name))))
         return answer; // the grid's new-record row
-    const QString name = cells->Cell(0);
+    const QString name = cells->Cell(col::user::Name);
     if (name == m_state.userName) {
         Messages().ShowError({QStringLiteral("Активного пользователя удалять нельзя")});
         return answer;
     }
-    if (IsAdminRole(cells->Cell(2)) && AdminCount(m_state.users) <= 1) {
+    if (IsAdminRole(cells->Cell(col::user::Role)) && AdminCount(m_state.users) <= 1) {
         Messages().ShowError({QStringLiteral("Должен остаться хотя бы один администратор!")});
         return answer;
     }

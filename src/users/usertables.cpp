@@ -1,4 +1,5 @@
 #include "users/usertables.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tbaseloader.h"
 #include "ledger/tmytype.h"
@@ -7,16 +8,6 @@
 #include "storage/tmessageboxclass.h"
 
 #include <QFileInfo>
-
-bool IsBlank(const QString& text) {
-    for (QChar c : text)
-        if (c.unicode() > 32) return false;
-    return true;
-}
-
-bool SameNameNoCase(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
 
 bool RequireAdmin(const TMyType& state) {
     if (state.admin)
@@ -60,7 +51,7 @@ bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged) {
         QStringList cells = row->Cells();
         while (cells.size() < cellCount)
             cells.append(QString());
-        cells[2] = IsAdminRole(cells[2]) ? cells::kAdmin : cells::kOrdinary;
+        cells[col::user::Role] = IsAdminRole(cells[col::user::Role]) ? cells::kAdmin : cells::kOrdinary;
         row->SetCells(cells);
     }
     return true;
@@ -97,20 +88,20 @@ void ShowNoAccess(const QString& path) {
 
 int FindUserExact(const TMemTable& users, const QString& name) {
     for (int i = 0; i < users.RowCount(); ++i)
-        if (users.Row(i)->Cell(0) == name) return i;
+        if (users.Row(i)->Cell(col::user::Name) == name) return i;
     return -1;
 }
 
 int FindUserNoCase(const TMemTable& users, const QString& name, int exceptRow) {
     for (int i = 0; i < users.RowCount(); ++i)
-        if (i != exceptRow && SameNameNoCase(users.Row(i)->Cell(0), name)) return i;
+        if (i != exceptRow && SameNameIgnoringCase(users.Row(i)->Cell(col::user::Name), name)) return i;
     return -1;
 }
 
 int AdminCount(const TMemTable& users) {
     int n = 0;
     for (int i = 0; i < users.RowCount(); ++i)
-        if (!IsBlank(users.Row(i)->Cell(0)) && IsAdminRole(users.Row(i)->Cell(2))) ++n;
+        if (!IsBlank(users.Row(i)->Cell(col::user::Name)) && IsAdminRole(users.Row(i)->Cell(col::user::Role))) ++n;
     return n;
 }
 
@@ -166,7 +157,7 @@ bool SaveBaseList(TMyType& state) {
 
 bool HasBase(const TMyType& state, const QString& name) {
     for (int i = 0; i < state.baseList.RowCount(); ++i)
-        if (SameNameNoCase(state.baseList.Row(i)->Cell(0), name)) return true;
+        if (SameNameIgnoringCase(state.baseList.Row(i)->Cell(col::baselist::Name), name)) return true;
     return false;
 }
 
@@ -177,7 +168,7 @@ void AddBase(TMyType& state, const QString& name) {
 QStringList BaseNames(const TMyType& state) {
     QStringList names;
     for (int i = 0; i < state.baseList.RowCount(); ++i)
-        names.append(state.baseList.Row(i)->Cell(0));
+        names.append(state.baseList.Row(i)->Cell(col::baselist::Name));
     return names;
 }
 

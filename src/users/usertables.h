@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/tabledefs.h"
+#include "storage/textrules.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,8 +20,6 @@ inline const QString kEmptyPasswordCode = QStringLiteral("0");
 inline const QString kAdminCode = QStringLiteral("1");
 } // namespace usertexts
 
-bool IsBlank(const QString& text);
-bool SameNameNoCase(const QString& a, const QString& b);
 // "1" is how the program writes a first administrator; both read as an administrator.
 bool IsAdminRole(const QString& role);
 // The logged-in user's own administrator rights, for the commands that are an administrator's alone.

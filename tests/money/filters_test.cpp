@@ -3,7 +3,7 @@
 #include "ledger/tbaseloader.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
-#include "money/textcompare.h"
+#include "storage/textrules.h"
 #include "storage/tsettingsfiles.h"
 
 #include "testfolders.h"

@@ -2,6 +2,7 @@
 
 #include "messagerecorder.h"
 #include "storage/datafolders.h"
+#include "storage/tabledefs.h"
 #include "testfolders.h"
 
 #include <QDir>
@@ -268,4 +269,39 @@ TEST(BaseFiles, DebtsOfTheEarlierVersionCarryTheirReturnInTheRow) {
     ASSERT_EQ(returns.size(), 2u);
     EXPECT_EQ(returns[0]->Row(0)->Cells(), QStringList({"05.01.2024", "300", "рубль", ""}));
     EXPECT_EQ(returns[1]->RowCount(), 0);
+}
+
+// The named cells and the table definitions describe the same files: a name off by one would read the
+// purse as the sum.
+TEST(NamedColumns, AgreeWithTheTableDefinitions) {
+    struct Case {
+        TTableKind kind;
+        int count, sum, date, user, lastRequired;
+    };
+    const Case cases[] = {
+        {TTableKind::Rashod, col::rashod::Count, col::rashod::Sum, col::rashod::Date, col::rashod::User,
+         col::rashod::Name},
+        {TTableKind::Dohod, col::dohod::Count, col::dohod::Sum, col::dohod::Date, col::dohod::User,
+         col::dohod::Kind},
+        {TTableKind::Dolg, col::dolg::Count, col::dolg::Sum, col::dolg::Date, col::dolg::User, col::dolg::Due},
+        {TTableKind::PlanRashod, col::planrashod::Count, col::planrashod::Sum, col::planrashod::From, col::planrashod::User,
+         col::planrashod::Name},
+        {TTableKind::PlanDohod, col::plandohod::Count, col::plandohod::Sum, col::plandohod::From, col::plandohod::User,
+         col::plandohod::From},
+        {TTableKind::Returns, col::returns::Count, col::returns::Sum, col::returns::Date, -1, col::returns::Purse},
+        {TTableKind::Transfer, col::transfer::Count, -1, col::transfer::Date, -1, col::transfer::ToPurse},
+        {TTableKind::Purse, col::purse::Count, -1, -1, -1, col::purse::Name},
+        {TTableKind::User, col::user::Count, -1, -1, -1, col::user::Role},
+    };
+    for (const Case& c : cases) {
+        const TTableDef& def = TableDef(c.kind);
+        SCOPED_TRACE(def.fileName.toStdString());
+        EXPECT_EQ(def.CellCount(), c.count);
+        EXPECT_EQ(def.sumColumn, c.sum);
+        EXPECT_EQ(def.dateColumn, c.date);
+        EXPECT_EQ(def.userColumn, c.user);
+        EXPECT_EQ(def.lastRequiredColumn, c.lastRequired);
+    }
+    EXPECT_EQ(TableDef(TTableKind::Dolg).PurseColumn(), col::dolg::Purse);
+    EXPECT_EQ(TableDef(TTableKind::Rashod).PurseColumn(), col::rashod::Purse);
 }

@@ -1,4 +1,4 @@
-#include "money/textcompare.h"
+#include "storage/textrules.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -37,6 +37,26 @@ QString PlainUpperText(QString text) {
 }
 
 } // namespace
+
+bool IsBlank(QStringView text) {
+    for (QChar c : text)
+        if (!IsBlankChar(c)) return false;
+    return true;
+}
+
+QStringView TrimBlanks(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && IsBlankChar(text[begin]))
+        ++begin;
+    while (end > begin && IsBlankChar(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool SameNameIgnoringCase(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 QString UpperText(const QString& text) {
     if (IsPlainText(text) && LocaleCasesPlainly()) return PlainUpperText(text);

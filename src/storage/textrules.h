@@ -5,6 +5,23 @@
 
 #include <optional>
 
+// What the program means by a blank text and by the same text in another case, in one place.
+
+// A blank character is a space or a control character (codes below 33); a blank text holds nothing else.
+inline bool IsBlankChar(QChar c) {
+    return c.unicode() < 33;
+}
+bool IsBlank(QStringView text);
+inline bool IsNotBlank(QStringView text) {
+    return !IsBlank(text);
+}
+// The text without its leading and trailing blanks.
+QStringView TrimBlanks(QStringView text);
+
+// Names (of users, bases, purses, kinds) are the same name when they differ only in case, letter by
+// letter (Unicode simple case folding): "Мама" and "МАМА" are one user.
+bool SameNameIgnoringCase(const QString& a, const QString& b);
+
 // Text comparisons of the filters and the search, in the program's locale (the default QLocale,
 // Russian). Both keep to the locale's own rules; the common case of Latin and Russian letters is
 // answered without the collator, which gives the same answer there and costs far more.
@@ -48,6 +65,7 @@ private:
     bool m_fast; // the text is plain and the locale cases plain text the common way
 };
 
+// A filter's or search's text equals a cell by the locale's collation without regard to case.
 bool SameTextIgnoringCase(const QString& a, const QString& b);
 
 // The collator's own answer (the fast path must agree with it).
