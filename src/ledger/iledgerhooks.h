@@ -17,30 +17,33 @@ struct TCommitResult {
     bool askNewUserPassword = false;
 };
 
-// The calls the record editor makes into the money and users rules at the fixed steps of a commit.
-// The money layer implements them; the editor itself knows nothing of purses, totals or users.
+// The calls the record editor makes into the money rules at the fixed steps of a commit of a ledger
+// or returns record. The money layer implements them; the editor itself knows nothing of purses,
+// totals or users.
 class ILedgerHooks {
 public:
     virtual ~ILedgerHooks() = default;
 
     // May refuse to open a cell for editing (or pasting) at all, having told the user why.
-    virtual bool MayEditCell(TDataGrid& grid, int tableRow, int column) = 0;
+    virtual bool MayEditCell(TDataGrid& grid, int gridRow, int column) = 0;
     // May refuse a typed value before anything is stored, having told the user why. The value may be
-    // rewritten (a rate normalised, a purse name kept in its table's spelling).
+    // rewritten.
     virtual bool AcceptValue(TDataGrid& grid, int tableRow, int column, const QString& oldText, QString& newText) = 0;
     // A record is about to change from `before` to `after` (one cell differs): totals, purse amounts,
     // debts and returns, transfers and the filter's totals follow.
     virtual void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before, const QStringList& after) = 0;
-    // The value is stored: follow-ups that need it in place (a new purse's recalculation question,
-    // remainders of a debt, a new user's password).
+    // The value is stored: follow-ups that need it in place (remainders of a debt, its due date).
     virtual void RecordChanged(TDataGrid& grid, int tableRow, int column, const QString& oldText) = 0;
-    // Purses, transfers and users commit their cells by their own rules (checks, store, effects).
-    // True when the hooks took the commit; the result says what happened.
-    virtual bool CommitOwnCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) = 0;
+    // A cell the program fills by itself once `column` is stored (the base purse after a sum): the
+    // editor commits `value` into `fillColumn` as if it were typed. False when nothing is filled.
+    virtual bool AutoFill(TDataGrid& grid, int tableRow, int column, int& fillColumn, QString& value) = 0;
+    // Continuous entry passes over this cell (a filled cell the program fills by itself).
+    virtual bool SkipOnEntry(TDataGrid& grid, int gridRow, int column) = 0;
     // A complete record leaves its table (the Delete key, confirmed): its money goes back. True when
     // the hooks removed the row themselves (table and grid); false leaves the removal to the caller.
-    // A purse row is the exception: the purse rules ask their own questions, and false means it stays.
     virtual bool RemoveRecord(TDataGrid& grid, int tableRow) = 0;
+    // The last row is checked for being whole before the row for the next record may follow.
+    virtual void LastRowChecking(TDataGrid& grid, int tableRow) = 0;
     // A new-record row was appended (a debt gets its returns table here).
     virtual void NewRowAppended(TDataGrid& grid, int tableRow) = 0;
     // Totals, filter and titles need redrawing.
@@ -58,10 +61,38 @@ public:
     bool AcceptValue(TDataGrid&, int, int, const QString&, QString&) override { return true; }
     void RecordChanging(TDataGrid&, int, const QStringList&, const QStringList&) override {}
     void RecordChanged(TDataGrid&, int, int, const QString&) override {}
-    bool CommitOwnCell(TDataGrid&, int, int, const QString&, TCommitResult&) override { return false; }
+    bool AutoFill(TDataGrid&, int, int, int&, QString&) override { return false; }
+    bool SkipOnEntry(TDataGrid&, int, int) override { return false; }
     bool RemoveRecord(TDataGrid&, int) override { return false; }
+    void LastRowChecking(TDataGrid&, int) override {}
     void NewRowAppended(TDataGrid&, int) override {}
     void TotalsChanged(TDataGrid&) override {}
     void ReapplyFilter(TDataGrid&) override {}
     void DropFilter(TDataGrid&) override {}
+};
+
+// The rules of a table that is neither a ledger nor a debt's returns (purses, transfers, users): the
+// layer that owns the table registers them with TGeneralClass, and the editor hands every typed or
+// chosen value, deletion and cell text of that table to them.
+class ITableRules {
+public:
+    virtual ~ITableRules() = default;
+
+    // May refuse to open a cell for editing at all, having told the user why.
+    virtual bool MayEditCell(TDataGrid&, int /*gridRow*/, int /*column*/) { return true; }
+    // Continuous entry opens the next cell after Enter.
+    virtual bool ContinuesEntry() const { return true; }
+    // Cells whose typed text the editor checks as a formula before the commit.
+    virtual bool IsNumberCell(int /*column*/) const { return false; }
+    // May refuse typed text before the formula check, having told the user why.
+    virtual bool AcceptTyped(TDataGrid&, int /*tableRow*/, int /*column*/, const QString& /*typed*/) { return true; }
+    // Checks, stores and carries out a typed or chosen value; the result says what happened.
+    virtual void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) = 0;
+
+    enum class TDeletion { Generic, Deleted, Kept };
+    // The Delete key on a row, asking first when told to (or by the table's own questions). Generic
+    // leaves the row to the editor's own deletion of a row.
+    virtual TDeletion DeleteRow(TDataGrid&, int /*tableRow*/, bool /*askFirst*/) { return TDeletion::Generic; }
+    // The text drawn for a stored cell.
+    virtual QString CellText(int /*column*/, const QString& stored) const { return stored; }
 };

@@ -21,11 +21,8 @@ QStringList FullCells(const TDataGrid& grid, const TTableRow& row) {
 } // namespace
 
 bool TEditClass::IsNumberCell(const TDataGrid& grid, int col) const {
-    if (IsLedger(grid) || grid.kind == TTableKind::Returns)
-        return col == grid.SumColumn;
-    if (grid.kind == TTableKind::Purse)
-        return col == 1 || col == 2;
-    return false;
+    const ITableRules* rules = m_general.Rules(grid.kind);
+    return rules ? rules->IsNumberCell(col) : col == grid.SumColumn;
 }
 
 void TEditClass::Store(TDataGrid& grid, int tableRow, int col, const QString& value) {
@@ -49,12 +46,9 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
         return result;
     const QString old = row->Cell(col);
     const bool number = IsNumberCell(grid, col);
-
-    if (grid.kind == TTableKind::Purse && col == 1 && row->Cell(3) == QLatin1String("1") &&
-        NormalizeSum(text) != QLatin1String("1")) {
-        Messages().ShowError({QStringLiteral("Курс базового кошелька всегда равен 1")});
+    ITableRules* rules = m_general.Rules(grid.kind);
+    if (rules && !rules->AcceptTyped(grid, tableRow, col, text))
         return result;
-    }
     if (number && !CheckFormula(text)) {
         if (failedFormulaCount > 0) {
             failedFormulaCount = 0;
@@ -73,8 +67,8 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
     failedFormulaCount = 0;
     lastFailedFormula.clear();
 
-    if ((grid.kind == TTableKind::Purse || grid.kind == TTableKind::Transfer || grid.kind == TTableKind::User) &&
-        m_hooks.CommitOwnCell(grid, tableRow, col, text, result)) {
+    if (rules) {
+        rules->CommitCell(grid, tableRow, col, text, result);
         if (!result.stored)
             continueFlag = result.selectRow < 0 && continueFlag;
         else
@@ -83,32 +77,9 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
         m_hooks.TotalsChanged(grid);
         return result;
     }
-    if ((grid.kind == TTableKind::Purse || grid.kind == TTableKind::User) && !IsNotBlank(text)) {
-        grid.NotifyCells();
-        return result;
-    }
-    if ((grid.kind == TTableKind::Purse || grid.kind == TTableKind::User) && col == 0) {
-        for (int r = 0; r < grid.Table->RowCount(); ++r) {
-            if (r == tableRow || !SameNameIgnoringCase(grid.Table->Row(r)->Cell(0), text))
-                continue;
-            const QString what = grid.kind == TTableKind::Purse ? QStringLiteral("Кошелек \"") : QStringLiteral("Пользователь \"");
-            Messages().ShowError({what + text + QStringLiteral("\" уже существует")});
-            result.selectRow = grid.GridRowOf(r);
-            continueFlag = false;
-            return result;
-        }
-    }
     QString value = text;
     if (number || editor == TEditorKind::Number)
         value = NormalizeSum(text);
-    if (grid.kind == TTableKind::Purse && col == 1 && NumberValue(value) == 0) {
-        Messages().ShowError({QStringLiteral("Курс кошелька не может быть равен нулю")});
-        return result;
-    }
-    if (grid.kind == TTableKind::Transfer && (col == 2 || col == 4) && text.trimmed() == QLatin1String("0")) {
-        Messages().ShowError({QStringLiteral("Курс кошелька не может быть нулевым")});
-        return result;
-    }
     if (!m_hooks.AcceptValue(grid, tableRow, col, old, value))
         return result;
 
@@ -119,18 +90,8 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
         m_hooks.RecordChanging(grid, tableRow, before, after);
     Store(grid, tableRow, col, value);
     result.stored = true;
-    if (grid.kind == TTableKind::User && col == 0 && !IsNotBlank(old)) {
-        if (row->CellCount() < 4)
-            row->SetCellCount(4);
-        if (row->Cell(3).isEmpty())
-            row->SetCell(3, QStringLiteral("0"));
-        if (row->Cell(2).isEmpty())
-            row->SetCell(2, cells::kOrdinary);
-        result.askNewUserPassword = true;
-    }
     m_hooks.RecordChanged(grid, tableRow, col, old);
-    if (IsLedger(grid) || grid.kind == TTableKind::Returns)
-        AfterLedgerStore(grid, col, gridRow);
+    AfterLedgerStore(grid, col, gridRow);
     if (IsLedger(grid))
         ResortAfterEdit(grid, col, gridRow);
     m_general.EnsureNewRow(grid);
@@ -144,27 +105,25 @@ void TEditClass::AfterLedgerStore(TDataGrid& grid, int col, int gridRow) {
         return;
     if (grid.UserColumn >= 0 && row->Cell(grid.UserColumn) != m_state.userName)
         row->SetCell(grid.UserColumn, m_state.userName);
-    if (grid.kind == TTableKind::Dolg && IsNotBlank(row->Cell(grid.SumColumn)) && !IsNotBlank(row->Cell(7)))
-        row->SetCell(7, cells::kNotShown);
-    if (col == grid.SumColumn)
-        AutomaticBasePurse(grid, gridRow);
+    AutoFill(grid, col, gridRow);
     grid.NotifyCells();
 }
 
-void TEditClass::AutomaticBasePurse(TDataGrid& grid, int gridRow) {
-    const int purseCol = grid.SumColumn + 1;
-    TTableRow* row = grid.RowAt(gridRow);
-    if (!m_state.purseDefault || !row || IsNotBlank(row->Cell(purseCol)) || m_state.basePurse.isEmpty())
-        return;
+void TEditClass::AutoFill(TDataGrid& grid, int col, int gridRow) {
     const int tableRow = grid.TableRow(gridRow);
+    TTableRow* row = grid.RowAt(gridRow);
+    int fillCol = -1;
+    QString value;
+    if (!row || !m_hooks.AutoFill(grid, tableRow, col, fillCol, value))
+        return;
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
-    after[purseCol] = m_state.basePurse;
+    after[fillCol] = value;
     m_hooks.RecordChanging(grid, tableRow, before, after);
     m_general.EnsureNewRow(grid);
     row = grid.Table->Row(tableRow);
-    row->SetCell(purseCol, m_state.basePurse);
-    m_hooks.RecordChanged(grid, tableRow, purseCol, before[purseCol]);
+    row->SetCell(fillCol, value);
+    m_hooks.RecordChanged(grid, tableRow, fillCol, before[fillCol]);
 }
 
 TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, const QString& chosen) {
@@ -174,8 +133,8 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     if (!row)
         return result;
     const QString old = row->Cell(col);
-    if ((grid.kind == TTableKind::Transfer || grid.kind == TTableKind::User) &&
-        m_hooks.CommitOwnCell(grid, tableRow, col, chosen, result)) {
+    if (ITableRules* rules = m_general.Rules(grid.kind)) {
+        rules->CommitCell(grid, tableRow, col, chosen, result);
         // A row made whole by its last choice (a user's base) has the row for the next one at once.
         if (result.stored)
             m_general.EnsureNewRow(grid);
@@ -184,47 +143,19 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
         return result;
     }
     QString value = chosen;
-    if (grid.kind == TTableKind::User && col == 2) {
-        if (value != cells::kAdmin && (old == cells::kAdmin || old == QLatin1String("1"))) {
-            int admins = 0;
-            for (int r = 0; r < grid.Table->RowCount(); ++r) {
-                const QString role = grid.Table->Row(r)->Cell(2);
-                if (r != tableRow && IsNotBlank(grid.Table->Row(r)->Cell(0)) &&
-                    (role == cells::kAdmin || role == QLatin1String("1")))
-                    ++admins;
-            }
-            if (admins == 0) {
-                Messages().ShowError({QStringLiteral("Должен остаться хотя бы один администратор!")});
-                result.selectRow = gridRow;
-                return result;
-            }
-        }
-    }
     if (!m_hooks.AcceptValue(grid, tableRow, col, old, value))
         return result;
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
-    if (grid.kind == TTableKind::Transfer && (col == 1 || col == 3)) {
-        // The purse's rate goes into the next column with the purse, before the transfer is applied.
-        const TMemTable& purse = m_state.Table(TTableKind::Purse);
-        QString rate = QStringLiteral("1");
-        for (int r = 0; r < purse.RowCount(); ++r)
-            if (purse.Row(r)->Cell(0) == value)
-                rate = purse.Row(r)->Cell(1);
-        after[col + 1] = rate;
-    }
-    if (before != after)
+    if (before != after) {
         m_hooks.RecordChanging(grid, tableRow, before, after);
-    for (int c = 0; c < after.size(); ++c)
-        if (before[c] != after[c])
-            Store(grid, tableRow, c, after[c]);
+        Store(grid, tableRow, col, value);
+    }
     result.stored = true;
     m_hooks.RecordChanged(grid, tableRow, col, old);
     if (IsLedger(grid) && grid.UserColumn >= 0 && row->Cell(grid.UserColumn) != m_state.userName)
         row->SetCell(grid.UserColumn, m_state.userName);
-    if (grid.kind == TTableKind::User && col == 2 && row->Cell(0) == m_state.userName)
-        m_state.admin = value == cells::kAdmin;
     if (IsLedger(grid))
         ResortAfterEdit(grid, col, gridRow);
     m_general.EnsureNewRow(grid);
@@ -300,8 +231,7 @@ TEditRequest TEditClass::AfterEnter(TDataGrid& grid) {
         if (stayInDebtUser)
             return {};
         m_general.NextCell(grid);
-        const TTableRow* row = grid.RowAt(grid.row);
-        if (grid.col == grid.SumColumn + 1 && m_state.purseDefault && row && IsNotBlank(row->Cell(grid.col)))
+        if (m_hooks.SkipOnEntry(grid, grid.row, grid.col))
             m_general.NextCell(grid);
     } else {
         m_general.NextCell(grid);
@@ -310,7 +240,7 @@ TEditRequest TEditClass::AfterEnter(TDataGrid& grid) {
         continueFlag = true;
         return {};
     }
-    if (grid.kind == TTableKind::User && !m_state.admin)
+    if (const ITableRules* rules = m_general.Rules(grid.kind); rules && !rules->ContinuesEntry())
         return {};
     return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }

@@ -46,7 +46,7 @@ public:
 
 private:
     bool IsNumberCell(const TDataGrid& grid, int col) const;
-    void AutomaticBasePurse(TDataGrid& grid, int gridRow);
+    void AutoFill(TDataGrid& grid, int col, int gridRow);
     void AfterLedgerStore(TDataGrid& grid, int col, int gridRow);
     void Store(TDataGrid& grid, int tableRow, int col, const QString& value);
 

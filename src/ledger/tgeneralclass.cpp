@@ -6,8 +6,9 @@
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
 #include "ledger/ttablesortert.h"
-#include "storage/datafolders.h"
 #include "storage/tmessageboxclass.h"
+
+#include <stdexcept>
 
 namespace {
 
@@ -41,6 +42,15 @@ QStringList PurseList(TMyType& state) {
 
 } // namespace
 
+ITableRules* TGeneralClass::Rules(TTableKind kind) const {
+    if (TableDef(kind).IsLedger() || kind == TTableKind::Returns)
+        return nullptr;
+    ITableRules* rules = m_rules[size_t(kind)];
+    if (!rules)
+        throw std::logic_error("no rules registered for table " + TableDef(kind).fileName.toStdString());
+    return rules;
+}
+
 bool IsEditStartKey(QChar key) {
     return !key.isNull() && key != QChar(8) && key != QChar(9) && key != QChar(27) && key != QChar(u' ') &&
            key.unicode() >= 32;
@@ -63,18 +73,8 @@ QString TGeneralClass::CellText(const TDataGrid& grid, int col, int gridRow) con
     QString text;
     if (!row->TryCell(col, text))
         return kError;
-    if (grid.kind == TTableKind::User && col == 2) {
-        if (text == QLatin1String("1"))
-            return cells::kAdmin;
-        if (text == QLatin1String("0"))
-            return cells::kOrdinary;
-    }
-    if (grid.kind == TTableKind::Purse && (col == 1 || col == 2)) {
-        const TNumberRead n = ParseNumber(text);
-        if (n.ok)
-            return FloatToText(RoundTo(2, n.value));
-    }
-    return text;
+    const ITableRules* rules = Rules(grid.kind);
+    return rules ? rules->CellText(col, text) : text;
 }
 
 QString TGeneralClass::KindsCellText(const TDataVidGrid& grid, int col, int row) {
@@ -103,14 +103,6 @@ void TGeneralClass::AppendRow(TDataGrid& grid) {
     cells.resize(def.CellCount());
     if (WritesDefaultDate(grid))
         cells[0] = FormatDate(DateFromQDate(grid.DefaultDate));
-    if (grid.kind == TTableKind::Dolg) {
-        // A new debt gets its own returns table, and an empty file for it beside the others.
-        const int n = m_state.NextDebtNumber();
-        m_state.ReturnsTable(n);
-        cells[9] = QString::number(n);
-        if (!m_state.baseFolder.isEmpty())
-            ResolveTablePath(JoinPath(m_state.baseFolder, QStringLiteral("Debt")), QStringLiteral("debt") + QString::number(n));
-    }
     grid.Table->AddRow()->SetCells(cells);
     const int tableRow = grid.Table->RowCount() - 1;
     grid.RowMap.push_back(tableRow + 1);
@@ -125,11 +117,7 @@ bool TGeneralClass::EnsureNewRow(TDataGrid& grid) {
         grid.RowMap.push_back(0);
     const int last = grid.TableRow(grid.GridRowCount() - 1);
     if (last >= 0) {
-        if (grid.kind == TTableKind::Dolg) {
-            TTableRow* row = grid.Table->Row(last);
-            if (row->CellCount() >= 10 && row->Cell(9).isEmpty())
-                row->SetCell(9, QString::number(m_state.currentDebt));
-        }
+        m_hooks.LastRowChecking(grid, last);
         if (!IsComplete(grid, last))
             return false;
     }
@@ -255,20 +243,9 @@ TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QCh
     TEditRequest req;
     req.col = col;
     req.row = gridRow;
-    if (!m_hooks.MayEditCell(grid, grid.TableRow(gridRow), col))
+    ITableRules* rules = Rules(grid.kind);
+    if (rules ? !rules->MayEditCell(grid, gridRow, col) : !m_hooks.MayEditCell(grid, gridRow, col))
         return req;
-    if (grid.kind == TTableKind::Returns) {
-        const TMemTable& dolg = m_state.Table(TTableKind::Dolg);
-        const TTableRow* debt = nullptr;
-        for (int i = 0; i < dolg.RowCount() && !debt; ++i)
-            if (dolg.Row(i)->Cell(9) == QString::number(m_state.currentDebt))
-                debt = dolg.Row(i);
-        const int sum = TableDef(TTableKind::Dolg).sumColumn;
-        if (!debt || !IsNotBlank(debt->Cell(sum)) || !IsNotBlank(debt->Cell(sum + 1))) {
-            Messages().ShowCellHint(grid.gridId, col, gridRow, QStringLiteral("Долга нет"));
-            return req;
-        }
-    }
     const QChar letter = grid.Letter(col);
     const TTableRow* row = grid.RowAt(gridRow);
     const QString stored = row ? row->Cell(col) : QString();
@@ -381,30 +358,25 @@ void TGeneralClass::SortByColumn(TDataGrid& grid, int column) {
 }
 
 bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst) {
-    // A purse is deleted by the purse rules, which ask their own questions; the row question would
-    // come first and twice.
-    if (grid.kind == TTableKind::Purse) {
+    if (ITableRules* rules = Rules(grid.kind)) {
         const int tableRow = grid.TableRow(gridRow);
-        if (tableRow < 0 || !m_hooks.RemoveRecord(grid, tableRow))
+        switch (tableRow < 0 ? ITableRules::TDeletion::Kept : rules->DeleteRow(grid, tableRow, askFirst)) {
+        case ITableRules::TDeletion::Kept:
             return false;
-        if (grid.row >= grid.GridRowCount())
-            grid.row = std::max(1, grid.GridRowCount() - 1);
-        grid.NotifyRows();
-        m_hooks.TotalsChanged(grid);
-        return true;
+        case ITableRules::TDeletion::Deleted:
+            if (grid.row >= grid.GridRowCount())
+                grid.row = std::max(1, grid.GridRowCount() - 1);
+            grid.NotifyRows();
+            m_hooks.TotalsChanged(grid);
+            return true;
+        case ITableRules::TDeletion::Generic:
+            break;
+        }
     }
     if (askFirst && !Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить строку?")}, TMsgButton::Yes))
         return false;
     const int tableRow = grid.TableRow(gridRow);
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
-    // A transfer row is taken back and removed (or, as the last row, emptied) by its own rules.
-    if (row && grid.kind == TTableKind::Transfer && m_hooks.RemoveRecord(grid, tableRow)) {
-        if (grid.row >= grid.GridRowCount())
-            grid.row = std::max(1, grid.GridRowCount() - 1);
-        grid.NotifyRows();
-        m_hooks.TotalsChanged(grid);
-        return true;
-    }
     bool complete = row != nullptr;
     if (row) {
         int from = 0, to = grid.LastRequiredColumn;

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "storage/tabledefs.h"
+
 #include <QChar>
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 class ILedgerHooks;
+class ITableRules;
 class TDataGrid;
 class TDataVidGrid;
 class TMyType;
@@ -94,6 +99,12 @@ public:
 
     ILedgerHooks& Hooks() const { return m_hooks; }
 
+    // The rules of purses, transfers and users, registered by the layer that owns each table.
+    void SetTableRules(TTableKind kind, ITableRules& rules) { m_rules[size_t(kind)] = &rules; }
+    // None for the ledgers and the returns, whose records the editor commits itself with the hooks.
+    // Every other table commits by its own rules: without them this throws std::logic_error.
+    ITableRules* Rules(TTableKind kind) const;
+
     // The date written into new rows of expenses, incomes and transfers.
     static bool WritesDefaultDate(const TDataGrid& grid);
 
@@ -102,6 +113,7 @@ private:
 
     TMyType& m_state;
     ILedgerHooks& m_hooks;
+    std::array<ITableRules*, kTableKindCount> m_rules{};
 };
 
 // The key that moves the view on after a value is committed in a number or text cell: Enter.

@@ -320,25 +320,6 @@ void TCalculationResults::CellCommitting(TTableKind kind, int row, int column, c
     RecordChanged(kind, row, RecordMoneyOf(kind, *r), RecordMoneyWith(kind, *r, column, value));
 }
 
-void TCalculationResults::CommitCell(TTableKind kind, int row, int column, const QString& value) {
-    TTableRow* r = m_state.Table(kind).Row(row);
-    if (!r) return;
-    CellCommitting(kind, row, column, value);
-    SetCellWidened(*r, column, value);
-    if (column == TableDef(kind).sumColumn) ApplyDefaultPurse(kind, row);
-}
-
-bool TCalculationResults::ApplyDefaultPurse(TTableKind kind, int row) {
-    const TTableDef& def = TableDef(kind);
-    TTableRow* r = m_state.Table(kind).Row(row);
-    if (!m_state.purseDefault || !r || def.sumColumn < 0 || IsNotBlank(r->Cell(def.PurseColumn())) ||
-        m_state.basePurse.isEmpty())
-        return false;
-    CellCommitting(kind, row, def.PurseColumn(), m_state.basePurse);
-    SetCellWidened(*r, def.PurseColumn(), m_state.basePurse);
-    return true;
-}
-
 void TCalculationResults::EmptyNewRecordRow(TTableKind kind, int row) {
     TTableRow* r = m_state.Table(kind).Row(row);
     const TTableDef& def = TableDef(kind);

@@ -56,12 +56,6 @@ public:
     // The same for the commit of one cell: the old values are read from the row, the cell's new
     // value is `value`. Cells that carry no money (kinds, notes, users) change nothing.
     void CellCommitting(TTableKind kind, int row, int column, const QString& value);
-    // Stores a committed value after CellCommitting (and, with the purse check box set, the base
-    // purse into a blank purse cell once a sum is committed).
-    void CommitCell(TTableKind kind, int row, int column, const QString& value);
-    // The automatic base purse: when the check box is set and the record's purse cell is blank, the
-    // base purse is committed into it. True when it was.
-    bool ApplyDefaultPurse(TTableKind kind, int row);
 
     // Takes a record out of the totals and removes its row; with `adjustPurses` an expense gives its
     // sum back to its purse and an income takes it out. The table's last row (the new-record row) is

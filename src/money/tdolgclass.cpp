@@ -170,20 +170,6 @@ void TDolgClass::DebtCellCommitted(int row, int column) {
     if (DebtNumber(*debt) == m_state.currentDebt && view) view->ReturnsShown();
 }
 
-void TDolgClass::CommitDebtCell(int row, int column, const QString& value) {
-    TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
-    if (!debt) return;
-    DebtCellCommitting(row, column, value);
-    SetCellWidened(*debt, column, value);
-    if (column == debtcell::Sum && m_state.purseDefault && !IsNotBlank(debt->Cell(debtcell::Purse)) &&
-        !m_state.basePurse.isEmpty()) {
-        DebtCellCommitting(row, debtcell::Purse, m_state.basePurse);
-        SetCellWidened(*debt, debtcell::Purse, m_state.basePurse);
-        DebtCellCommitted(row, debtcell::Purse);
-    }
-    DebtCellCommitted(row, column);
-}
-
 bool TDolgClass::CheckDueDate(int row) {
     const TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
     if (!debt) return false;
@@ -197,7 +183,7 @@ bool TDolgClass::CheckDueDate(int row) {
 bool TDolgClass::CanEditReturns(int column, int gridRow) {
     const int row = DebtRowOfNumber(m_state.currentDebt);
     const TTableRow* debt = row >= 0 ? m_state.Table(TTableKind::Dolg).Row(row) : nullptr;
-    if (debt && !debt->Cell(debtcell::Sum).isEmpty() && !debt->Cell(debtcell::Purse).isEmpty()) return true;
+    if (debt && IsNotBlank(debt->Cell(debtcell::Sum)) && IsNotBlank(debt->Cell(debtcell::Purse))) return true;
     Messages().ShowCellHint(gridid::Returns, column, gridRow, QStringLiteral("Долга нет"));
     return false;
 }
@@ -250,20 +236,6 @@ void TDolgClass::ReturnCellCommitted(int number, int row, int column) {
                         *m_state.returns[size_t(number)]);
     m_state.Grid(TTableKind::Returns).NotifyCells();
     if (view) view->ReturnsShown();
-}
-
-void TDolgClass::CommitReturnCell(int number, int row, int column, const QString& value) {
-    if (number < 0) return;
-    TTableRow* ret = m_state.ReturnsTable(number).Row(row);
-    if (!ret) return;
-    ReturnCellCommitting(number, row, column, value);
-    SetCellWidened(*ret, column, value);
-    if (column == returncell::Sum && m_state.purseDefault && !IsNotBlank(ret->Cell(returncell::Purse)) &&
-        !m_state.basePurse.isEmpty()) {
-        ReturnCellCommitting(number, row, returncell::Purse, m_state.basePurse);
-        SetCellWidened(*ret, returncell::Purse, m_state.basePurse);
-    }
-    ReturnCellCommitted(number, row, column);
 }
 
 bool TDolgClass::DeleteReturnRow(int number, int row, bool ask) {

@@ -43,8 +43,6 @@ public:
     // After the value is stored: a debt with a sum and a blank "В кошельке" gets "не отображать", the
     // remainders follow a new sum or purse, and a due date before the debt's date is reported.
     void DebtCellCommitted(int row, int column);
-    // The three steps with the store between them.
-    void CommitDebtCell(int row, int column, const QString& value);
     // "Срок возврата долга уже прошел" when both dates are set and the due date is before the debt's
     // date. True when it was shown.
     bool CheckDueDate(int row);
@@ -57,8 +55,6 @@ public:
     void ReturnCellCommitting(int number, int row, int column, const QString& value);
     // After the store: the remainders of the debt's returns.
     void ReturnCellCommitted(int number, int row, int column);
-    // The steps with the store between them, and the automatic base purse after a sum.
-    void CommitReturnCell(int number, int row, int column, const QString& value);
     // Deletes a return row after "Вы действительно хотите удалить строку?" (when `ask`); its money
     // leaves the purse (if the debt is shown) and the return totals. The table's last row is only
     // emptied. True when the row went.

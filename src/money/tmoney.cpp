@@ -42,26 +42,6 @@ void TMoney::CellCommitted(TTableKind kind, int row, int column) {
         dolg.ReturnCellCommitted(m_state.currentDebt, row, column);
 }
 
-void TMoney::CommitCell(TTableKind kind, int row, int column, const QString& value) {
-    switch (kind) {
-    case TTableKind::Dolg:
-        dolg.CommitDebtCell(row, column, value);
-        break;
-    case TTableKind::Returns:
-        dolg.CommitReturnCell(m_state.currentDebt, row, column, value);
-        break;
-    case TTableKind::Transfer:
-        purse.CommitTransferCell(row, column, value);
-        break;
-    case TTableKind::Purse:
-        purse.CommitPurseCell(row, column, value);
-        break;
-    default:
-        calc.CommitCell(kind, row, column, value);
-        break;
-    }
-}
-
 void TMoney::DeleteRecord(TTableKind kind, int row) {
     switch (kind) {
     case TTableKind::Dolg:

@@ -32,13 +32,10 @@ public:
 
     // A ledger or returns cell is about to take `value` (the value to store, already normalised):
     // totals and purse effects. Returns are those of the debt on show. For ledgers and returns only:
-    // purse and transfer cells go through CommitCell, which checks and normalises the typed text.
+    // purse and transfer cells are committed by their own table rules.
     void CellCommitting(TTableKind kind, int row, int column, const QString& value);
     // After the store: the follow-ups (debts: "не отображать", remainders, due date; returns: remainders).
     void CellCommitted(TTableKind kind, int row, int column);
-    // Committing, the store and the follow-ups in one call, with the automatic base purse after a
-    // sum. Purses and transfers take the text as typed and may refuse it.
-    void CommitCell(TTableKind kind, int row, int column, const QString& value);
     // The Delete key on a record, once the user has confirmed: the money always goes back. Debts
     // lose their returns; returns and transfers are the debt's and the purse's own rows.
     void DeleteRecord(TTableKind kind, int row);

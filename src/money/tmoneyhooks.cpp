@@ -1,6 +1,9 @@
 #include "money/tmoneyhooks.h"
 
+#include "ledger/tgeneralclass.h"
 #include "ledger/tmytype.h"
+#include "ledger/toperationswithnumbers.h"
+#include "money/moneycells.h"
 #include "money/tfilters.h"
 #include "money/tmoney.h"
 
@@ -12,10 +15,17 @@ TFilterRecordValues ValuesOf(TTableKind kind, const QStringList& cells) {
     return TFilters::RecordValues(kind, *one.Row(0));
 }
 
+bool IsRecordTable(TTableKind kind) { return TableDef(kind).IsLedger() || kind == TTableKind::Returns; }
+
 } // namespace
 
 TMoneyHooks::TMoneyHooks(TMyType& state, TMoney& money, TFilters& filters)
-    : m_state(state), m_money(money), m_filters(filters) {}
+    : m_state(state), m_money(money), m_filters(filters), m_purseRules(money.purse), m_transferRules(money.purse) {}
+
+void TMoneyHooks::RegisterTables(TGeneralClass& general) {
+    general.SetTableRules(TTableKind::Purse, m_purseRules);
+    general.SetTableRules(TTableKind::Transfer, m_transferRules);
+}
 
 bool TMoneyHooks::AcceptValue(TDataGrid&, int, int, const QString&, QString&) { return true; }
 
@@ -44,37 +54,36 @@ void TMoneyHooks::RecordChanged(TDataGrid& grid, int tableRow, int column, const
         m_money.CellCommitted(grid.kind, tableRow, column);
 }
 
-bool TMoneyHooks::MayEditCell(TDataGrid& grid, int tableRow, int column) {
-    if (grid.kind == TTableKind::User)
-        return mayEditUserCell && mayEditUserCell(tableRow, column);
+bool TMoneyHooks::MayEditCell(TDataGrid& grid, int gridRow, int column) {
+    return grid.kind != TTableKind::Returns || m_money.dolg.CanEditReturns(column, gridRow);
+}
+
+bool TMoneyHooks::AutoFill(TDataGrid& grid, int tableRow, int column, int& fillColumn, QString& value) {
+    const TTableRow* row = grid.Table ? grid.Table->Row(tableRow) : nullptr;
+    const int purseColumn = grid.SumColumn + 1;
+    if (!IsRecordTable(grid.kind) || !row || column != grid.SumColumn || !m_state.purseDefault ||
+        IsNotBlank(row->Cell(purseColumn)) || m_state.basePurse.isEmpty())
+        return false;
+    fillColumn = purseColumn;
+    value = m_state.basePurse;
     return true;
 }
 
-bool TMoneyHooks::CommitOwnCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) {
-    switch (grid.kind) {
-    case TTableKind::Purse: {
-        const TPurseEdit edit = m_money.purse.CommitPurseCell(tableRow, column, typed);
-        result.stored = edit.stored;
-        if (edit.duplicateRow >= 0)
-            result.selectRow = grid.GridRowOf(edit.duplicateRow);
-        return true;
-    }
-    case TTableKind::Transfer:
-        result.stored = m_money.purse.CommitTransferCell(tableRow, column, typed);
-        return true;
-    case TTableKind::User:
-        return commitUserCell && commitUserCell(grid, tableRow, column, typed, result);
-    default:
-        return false;
-    }
+bool TMoneyHooks::SkipOnEntry(TDataGrid& grid, int gridRow, int column) {
+    const TTableRow* row = grid.RowAt(gridRow);
+    return IsRecordTable(grid.kind) && column == grid.SumColumn + 1 && m_state.purseDefault && row &&
+           IsNotBlank(row->Cell(column));
+}
+
+void TMoneyHooks::LastRowChecking(TDataGrid& grid, int tableRow) {
+    TTableRow* row = grid.kind == TTableKind::Dolg ? grid.Table->Row(tableRow) : nullptr;
+    if (row && row->CellCount() > debtcell::Number && row->Cell(debtcell::Number).isEmpty())
+        row->SetCell(debtcell::Number, QString::number(m_state.currentDebt));
 }
 
 bool TMoneyHooks::RemoveRecord(TDataGrid& grid, int tableRow) {
-    // True only when the purse went: a refused deletion leaves the row where it is.
-    if (grid.kind == TTableKind::Purse)
-        return m_money.purse.DeletePurse(tableRow);
     const bool ledger = TableDef(grid.kind).IsLedger();
-    if (!ledger && grid.kind != TTableKind::Returns && grid.kind != TTableKind::Transfer)
+    if (!ledger && grid.kind != TTableKind::Returns)
         return false;
     const bool filtered = ledger && grid.filterActive;
     if (filtered)
@@ -85,7 +94,10 @@ bool TMoneyHooks::RemoveRecord(TDataGrid& grid, int tableRow) {
     return true;
 }
 
-void TMoneyHooks::NewRowAppended(TDataGrid&, int) {}
+void TMoneyHooks::NewRowAppended(TDataGrid& grid, int tableRow) {
+    if (grid.kind == TTableKind::Dolg)
+        m_money.dolg.CreateDebtReturns(tableRow);
+}
 
 void TMoneyHooks::TotalsChanged(TDataGrid& grid) {
     if (totalsChanged)

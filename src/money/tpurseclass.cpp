@@ -44,15 +44,7 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     TTableRow* r = purse.Row(row);
     if (!r || column < pursecell::Name || column > pursecell::Amount) return {};
-    const bool isBase = r->Cell(pursecell::BaseFlag) == QLatin1String("1");
-    QString value;
-    if (column == pursecell::Rate && isBase) {
-        value = NormalizeSum(typed);
-        if (value != QLatin1String("1")) {
-            Messages().ShowError({QStringLiteral("Курс базового кошелька всегда равен 1")});
-            return {};
-        }
-    }
+    if (RefusesBaseRate(row, column, typed)) return {};
     if (!IsNotBlank(typed)) return {};
 
     if (column == pursecell::Name) {
@@ -73,7 +65,7 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
         return {true, -1};
     }
 
-    if (value.isEmpty()) value = NormalizeSum(typed);
+    const QString value = NormalizeSum(typed);
     if (column == pursecell::Rate) {
         if (NumberValue(value) == 0) {
             Messages().ShowError({QStringLiteral("Курс кошелька не может быть равен нулю")});
@@ -88,6 +80,15 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
     }
     PursesChanged();
     return {true, -1};
+}
+
+bool TPurseClass::RefusesBaseRate(int row, int column, const QString& typed) {
+    const TTableRow* r = m_state.Table(TTableKind::Purse).Row(row);
+    if (!r || column != pursecell::Rate || r->Cell(pursecell::BaseFlag) != QLatin1String("1") ||
+        NormalizeSum(typed) == QLatin1String("1"))
+        return false;
+    Messages().ShowError({QStringLiteral("Курс базового кошелька всегда равен 1")});
+    return true;
 }
 
 void TPurseClass::CreatePurse(int row) {

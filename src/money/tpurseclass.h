@@ -45,6 +45,9 @@ public:
     // A name typed into the empty row creates the purse, another name renames it everywhere, a rate
     // corrects the totals, an amount is stored.
     TPurseEdit CommitPurseCell(int row, int column, const QString& typed);
+    // "Курс базового кошелька всегда равен 1" for a base purse's rate typed as anything but 1; true
+    // when refused.
+    bool RefusesBaseRate(int row, int column, const QString& typed);
     // The purse of row `row` has just been named: rate 1 and amount 0 unless set, a place in every
     // per-purse table, and the recalculation question for records that already name it.
     void CreatePurse(int row);

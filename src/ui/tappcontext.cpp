@@ -1,28 +1,10 @@
 #include "ui/tappcontext.h"
 
 TAppContext::TAppContext() : users(state, TUserHooks{[this] { RecomputeAll(); }, [this] { edit.NormaliseAllDates(); }, {}, {}}) {
-    hooks.mayEditUserCell = [this](int tableRow, int column) { return users.MayEdit(tableRow, column); };
-    hooks.commitUserCell = [this](TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) {
-        TUsersLogic::TAnswer answer;
-        switch (column) {
-        case 0:
-            answer = users.CommitName(tableRow, typed);
-            break;
-        case 1:
-            answer = users.CommitBase(tableRow, typed);
-            break;
-        case 2:
-            answer = users.CommitRole(tableRow, typed);
-            break;
-        default:
-            return false;
-        }
-        result.stored = answer.stored;
-        result.askNewUserPassword = answer.askPassword;
-        if (answer.duplicateRow >= 0)
-            result.selectRow = grid.GridRowOf(answer.duplicateRow);
+    hooks.RegisterTables(general);
+    general.SetTableRules(TTableKind::User, userTable);
+    userTable.changed = [this](int userRow, const TUsersLogic::TAnswer& answer) {
         if (usersChanged)
-            usersChanged(tableRow, answer);
-        return true;
+            usersChanged(userRow, answer);
     };
 }

@@ -12,6 +12,7 @@
 #include "users/tbasessession.h"
 #include "users/tpassworddialoglogic.h"
 #include "users/tuserslogic.h"
+#include "users/tusertablerules.h"
 
 #include <functional>
 
@@ -30,6 +31,7 @@ public:
     TGeneralClass general{state, hooks};
     TEditClass edit{state, general, hooks};
     TUsersLogic users;
+    TUserTableRules userTable{state, users};
     TPasswordDialogLogic passwords{state};
     TBasesSession bases{state};
     TKindsLists kinds{state};

@@ -1,5 +1,5 @@
-// How an editor opens by the way the edit was started, and the row for the next record that a
-// commit making its row whole leaves at once.
+// How an editor opens by the way the edit was started, the row for the next record that a commit
+// making its row whole leaves at once, and the tables the editor leaves to their own rules.
 #include "ledger/iledgerhooks.h"
 #include "ledger/tdatereader.h"
 #include "ledger/teditclass.h"
@@ -8,6 +8,8 @@
 #include "messagerecorder.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace {
 
@@ -66,18 +68,7 @@ TEST_F(Editing, TheWayAnEditStartsDecidesWhatTheEditorOpensWith) {
 }
 
 TEST_F(Editing, ContinuousEntryOpensTheNextCellWithItsTextSelected) {
-    // A new purse's rate holds "1" when its name is committed; the rate typed next replaces it.
-    Fill(TTableKind::Purse, {{"рубль", "1", "1000", "1"}, {"евро", "1", "", "0"}});
-    TDataGrid& purses = s.Grid(TTableKind::Purse);
-    purses.col = 0;
-    purses.row = 2;
-    const TEditRequest rate = edit.AfterEnter(purses);
-    EXPECT_EQ(rate.kind, TEditorKind::Number);
-    EXPECT_EQ(rate.col, 1);
-    EXPECT_EQ(rate.text, "1");
-    EXPECT_TRUE(rate.selectAll);
-
-    // The ledgers alike: the note opened after the purse.
+    // The note opened after the purse.
     Fill(TTableKind::Rashod, {{"10.12.2026", "Еда", "Хлеб", "100", "рубль", "к чаю", "Мама"}});
     TDataGrid& rashod = s.Grid(TTableKind::Rashod);
     rashod.col = 4;
@@ -98,13 +89,6 @@ TEST_F(Editing, ACommitThatMakesTheLastRowWholeLeavesTheRowForTheNextRecord) {
         const char* value;
         bool newRow;
     } cases[] = {
-        {"a user's base", TTableKind::User, {{"Мама", "Семья", "Администратор", "0"}, {"Дочь", "", "Обычный пользователь", "0"}},
-         1, true, "Семья", true},
-        {"a user's role, the base still blank", TTableKind::User,
-         {{"Мама", "Семья", "Администратор", "0"}, {"Дочь", "", "", "0"}}, 2, true, "Обычный пользователь", false},
-        {"a purse's name", TTableKind::Purse, {{"рубль", "1", "1000", "1"}, {"", "", "", ""}}, 0, false, "евро", true},
-        {"a transfer's second purse", TTableKind::Transfer,
-         {{"10.12.2026", "рубль", "1", "", "", "", ""}}, 3, true, "рубль", true},
         {"a note of a row with no kind", TTableKind::Rashod, {{"10.12.2026", "", "", "", "", "", ""}}, 5, false, "к чаю",
          false},
     };
@@ -124,4 +108,20 @@ TEST_F(Editing, ACommitThatMakesTheLastRowWholeLeavesTheRowForTheNextRecord) {
             EXPECT_EQ(grid.RowAt(last + 1)->Cells().mid(1).join(QString()), QString());
         }
     }
+}
+
+TEST_F(Editing, ATableWithoutItsOwnRulesIsRefusedLoudly) {
+    // Purses, transfers and users commit by the rules of the layers above; without them registered
+    // nothing may be stored or shown by the editor's own guesses.
+    for (TTableKind kind : {TTableKind::Purse, TTableKind::Transfer, TTableKind::User}) {
+        SCOPED_TRACE(int(kind));
+        Fill(kind, {{"10.12.2026", "рубль", "1", "", "", "", ""}});
+        TDataGrid& grid = s.Grid(kind);
+        EXPECT_THROW(edit.CommitText(grid, 0, 1, TEditorKind::Text, "евро"), std::logic_error);
+        EXPECT_THROW(edit.CommitChoice(grid, 1, 1, "рубль"), std::logic_error);
+        EXPECT_THROW(general.BeginEdit(grid, 0, 1, QChar(), TEditStart::Enter), std::logic_error);
+        EXPECT_THROW(general.CellText(grid, 0, 1), std::logic_error);
+        EXPECT_THROW(general.DeleteLedgerRow(grid, 1, false), std::logic_error);
+    }
+    EXPECT_TRUE(boxes.Boxes().empty());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commitpath.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
@@ -32,8 +33,9 @@ struct TPurseRow {
 };
 
 // A base in memory: purses A (the base purse) and B unless a test sets its own, the ledgers empty,
-// the day fixed on 15.05.2024. Rows are typed into the tables by hand; the money rules are reached
-// through `money`, and every box they show is recorded.
+// the day fixed on 15.05.2024. Rows are put into the tables by hand; values are typed into cells
+// through the editor as the program commits them (`Commit`), other money rules are reached through
+// `money`, and every box they show is recorded.
 class MoneyTest : public ::testing::Test {
 protected:
     static constexpr const char* kToday = "15.05.2024";
@@ -108,6 +110,16 @@ protected:
         return AddRow(kind, cells);
     }
 
+    // Types into a cell through the editor; returns the row the record stands in afterwards.
+    int Commit(TTableKind kind, int row, int column, const QString& text) {
+        return path.Commit(kind, row, column, text);
+    }
+    // Types into a return of a debt, its returns on show as when the debt is selected.
+    void CommitReturn(int debtRow, int row, int column, const QString& text) {
+        money.dolg.DebtRowSelected(debtRow);
+        path.Commit(TTableKind::Returns, row, column, text);
+    }
+
     QString Amount(const QString& purse) {
         TMemTable& t = Table(TTableKind::Purse);
         for (int i = 0; i < t.RowCount(); ++i)
@@ -131,6 +143,7 @@ protected:
     TTodayOverride today{QDate(2024, 5, 15)};
     TMyType state;
     TMoney money{state};
+    TCommitPath path{state, money};
     TViewSpy spy;
     TMessageRecorder boxes;
 };

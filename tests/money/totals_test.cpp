@@ -27,12 +27,12 @@ TEST_F(Totals, RecomputeCountsSumsTimesRatesPerPurseAndToday) {
 TEST_F(Totals, AnExpenseTakesFromItsPurseAndMovesWithIt) {
     const int row = AddRow(TTableKind::Rashod, {kToday, "Еда", "Хлеб"});
     state.purseDefault = false;
-    money.CommitCell(TTableKind::Rashod, row, 3, "100");
-    money.CommitCell(TTableKind::Rashod, row, 4, "A");
+    Commit(TTableKind::Rashod, row, 3, "100");
+    Commit(TTableKind::Rashod, row, 4, "A");
     EXPECT_EQ(Amount("A"), "900");
     EXPECT_EQ(Grid(TTableKind::Rashod).total, 100);
     EXPECT_EQ(PerPurse(Grid(TTableKind::Rashod).perPurse, "A"), "100");
-    money.CommitCell(TTableKind::Rashod, row, 4, "B");
+    Commit(TTableKind::Rashod, row, 4, "B");
     EXPECT_EQ(Amount("A"), "1000");
     EXPECT_EQ(Amount("B"), "-100");
     EXPECT_EQ(Grid(TTableKind::Rashod).total, 200);
@@ -40,14 +40,14 @@ TEST_F(Totals, AnExpenseTakesFromItsPurseAndMovesWithIt) {
     EXPECT_EQ(PerPurse(Grid(TTableKind::Rashod).perPurse, "B"), "100");
     EXPECT_EQ(state.totalMoney, 1000 - 200);
     // A new sum in the same purse moves the difference.
-    money.CommitCell(TTableKind::Rashod, row, 3, "30,25");
+    Commit(TTableKind::Rashod, row, 3, "30,25");
     EXPECT_EQ(Amount("B"), "-30,25");
     EXPECT_EQ(Grid(TTableKind::Rashod).total, 60.5L);
 }
 
 TEST_F(Totals, WithTheCheckBoxASumCommittedIntoABlankPurseTakesTheBasePurse) {
     const int row = AddRow(TTableKind::Dohod, {kToday, "Зарплата"});
-    money.CommitCell(TTableKind::Dohod, row, 2, "250");
+    Commit(TTableKind::Dohod, row, 2, "250");
     EXPECT_EQ(Table(TTableKind::Dohod).Row(row)->Cell(3), "A");
     EXPECT_EQ(Amount("A"), "1250");
     EXPECT_EQ(Grid(TTableKind::Dohod).total, 250);
@@ -61,23 +61,23 @@ TEST_F(Totals, ADateChangeMovesARecordIntoAndOutOfToday) {
     EXPECT_EQ(before.rows,
               (std::vector<QStringList>{
                   {"Потрачено", "Сегодня", "Всего"}, {"A", "0", "40"}, {"Итого (A)", "0", "40"}}));
-    money.CommitCell(TTableKind::Rashod, row, 0, kToday);
+    Commit(TTableKind::Rashod, row, 0, kToday);
     EXPECT_EQ(Grid(TTableKind::Rashod).todayTotal, 40);
     EXPECT_EQ(Grid(TTableKind::Rashod).total, 40);
     EXPECT_EQ(Amount("A"), "1000"); // a date moves no money
-    money.CommitCell(TTableKind::Rashod, row, 0, "01.01.2024");
+    Commit(TTableKind::Rashod, row, 0, "01.01.2024");
     EXPECT_EQ(Grid(TTableKind::Rashod).todayTotal, 0);
     EXPECT_EQ(PerPurse(Grid(TTableKind::Rashod).perPurseToday, "A"), "0");
 }
 
 TEST_F(Totals, APerPurseRowBackToZeroLeavesTheTotalsGrid) {
     const int row = Expense(kToday, "", "B");
-    money.CommitCell(TTableKind::Rashod, row, 3, "0,1");
-    money.CommitCell(TTableKind::Rashod, row, 3, "0,3");
+    Commit(TTableKind::Rashod, row, 3, "0,1");
+    Commit(TTableKind::Rashod, row, 3, "0,3");
     Expense(kToday, "5", "A");
     Recompute();
     EXPECT_EQ(TItogi::TotalsGrid(state, TTableKind::Rashod).RowCount(), 4);
-    money.CommitCell(TTableKind::Rashod, 0, 3, "0");
+    Commit(TTableKind::Rashod, 0, 3, "0");
     const TPanelGrid grid = TItogi::TotalsGrid(state, TTableKind::Rashod);
     EXPECT_EQ(grid.rows, (std::vector<QStringList>{
                              {"Потрачено", "Сегодня", "Всего"}, {"A", "5", "5"}, {"Итого (A)", "5", "5"}}));
@@ -86,8 +86,8 @@ TEST_F(Totals, APerPurseRowBackToZeroLeavesTheTotalsGrid) {
 
 TEST_F(Totals, PlansNeverMoveMoney) {
     const int row = PlanExpense(kToday, "", "");
-    money.CommitCell(TTableKind::PlanRashod, row, 4, "300");
-    money.CommitCell(TTableKind::PlanRashod, row, 5, "B");
+    Commit(TTableKind::PlanRashod, row, 4, "300");
+    Commit(TTableKind::PlanRashod, row, 5, "B");
     money.calc.RecordRemoved(TTableKind::PlanRashod, row, true);
     EXPECT_EQ(Amount("A"), "1000");
     EXPECT_EQ(Amount("B"), "0");
