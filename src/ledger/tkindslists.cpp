@@ -3,6 +3,7 @@
 #include "ledger/gridids.h"
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
+#include "ledger/ttablesortert.h"
 #include "storage/tbasefiles.h"
 #include "storage/tmessageboxclass.h"
 
@@ -82,6 +83,23 @@ bool TKindsLists::SaveKinds() {
     const bool rashod = SaveList(m_state.vidRashodGrid);
     const bool dohod = SaveList(m_state.vidDohodGrid);
     return rashod && dohod;
+}
+
+bool TKindsLists::SortKind(TDataVidGrid& list, int column) {
+    if (!list.Table || column < 0 || column >= list.Table->RowCount())
+        return false;
+    TSortState sort{list.SortColumn, list.SortAscending};
+    SortKindNames(*list.Table, column, sort, false);
+    list.SortColumn = sort.Column;
+    list.SortAscending = sort.Ascending;
+    return true;
+}
+
+bool TKindsLists::SortAndSaveKind(TDataVidGrid& list, int column) {
+    if (!SortKind(list, column))
+        return false;
+    SaveList(list);
+    return true;
 }
 
 TKindNameResult TKindsLists::CheckKindName(const QString& name) const {

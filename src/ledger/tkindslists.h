@@ -41,6 +41,12 @@ public:
     // Both lists.
     bool SaveKinds();
 
+    // A caption click sorts the names of that kind: ascending for another kind than the one sorted
+    // last, else the other way round. False when the list has no such kind.
+    bool SortKind(TDataVidGrid& list, int column);
+    // The same from a picker, which also writes the list's file at once.
+    bool SortAndSaveKind(TDataVidGrid& list, int column);
+
     // Expense kinds only. The name is checked without regard to letter case against every caption.
     TKindNameResult AddKind(const QString& name);
     TKindNameResult RenameKind(int column, const QString& name);

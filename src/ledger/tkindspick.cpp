@@ -85,6 +85,11 @@ bool PickerTakesKeys(const TDataVidGrid& list, int kindCol, int nameRow, const T
            IsNotBlank(TGeneralClass::KindsCellText(list, kindCol, nameRow));
 }
 
+bool PickerSearchesFor(int pickerGridId, QChar key) {
+    const bool planPicker = pickerGridId == gridid::VidPlan || pickerGridId == gridid::VidPlanDohod;
+    return !(planPicker && key == u' ');
+}
+
 TDragStep DragStep(const TDataVidGrid& list, const TDataGrid* ledger, const QString& kind, const QString& name,
                    QPoint reference, QPoint pointer) {
     if (!ledger || !PickerServes(list, *ledger))

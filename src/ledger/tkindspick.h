@@ -19,6 +19,9 @@ bool PickerServes(const TDataVidGrid& list, const TDataGrid& ledger);
 // Enter, Esc and typed letters count in a picker only while its selected cell holds a name and the
 // current view is a ledger of its list.
 bool PickerTakesKeys(const TDataVidGrid& list, int kindCol, int nameRow, const TDataGrid* ledger);
+// A printable character typed into a picker (by its grid id) goes to the search; the plan pickers
+// leave out the space.
+bool PickerSearchesFor(int pickerGridId, QChar key);
 
 // Applies the picker's kind (its column's caption) and name (cell `nameRow` of that column) to a
 // row of the ledger, fills the date and user where the rules say, and returns the number editor to

@@ -1,5 +1,8 @@
 #include "ui/tcommandstate.h"
 
+#include "ledger/recordcommands.h"
+#include "users/userrights.h"
+
 TCommandState ComputeCommandState(const TCommandContext& c) {
     TCommandState s;
     auto set = [&s](const QString& name, bool visible, bool enabled = true) { s.items[name] = {visible, visible && enabled}; };
@@ -9,14 +12,17 @@ TCommandState ComputeCommandState(const TCommandContext& c) {
     s.toolbarVisible = c.section != 4;
 
     // The record buttons and their "Действия" items.
+    const TRecordCommands record = LedgerRecordCommands(c.lastColumn, c.editorOpen);
+    const TUserRowRights rights = UserRowRights(c.admin, c.ownUserRow);
+    const bool users = tab == 3;
     const bool pravkaShown = ledgers || bases;
     bool pravkaEnabled = true;
     if (ledgers)
-        pravkaEnabled = !c.lastColumn;
-    if (tab == 3 && !c.admin)
-        pravkaEnabled = c.ownUserRow;
-    const bool deleteShown = (ledgers && !c.editorOpen) || bases;
-    const bool deleteEnabled = !(tab == 3 && !c.admin);
+        pravkaEnabled = record.editEnabled;
+    if (users)
+        pravkaEnabled = rights.edit;
+    const bool deleteShown = (ledgers && record.deleteShown) || bases;
+    const bool deleteEnabled = !users || rights.remove;
     set(QStringLiteral("PravkaButton"), pravkaShown, pravkaEnabled);
     set(QStringLiteral("DeleteButton"), deleteShown, deleteEnabled);
     set(QStringLiteral("PravkaMenu"), pravkaShown, pravkaEnabled);
@@ -26,11 +32,10 @@ TCommandState ComputeCommandState(const TCommandContext& c) {
     for (const char* name : {"AddVidButton", "DelVidButton", "RenameVidButton", "AddVidRashodMenu",
                              "DeleteVidRashodMenu", "RenameVidRashodMenu"})
         set(QString::fromLatin1(name), kinds);
-    const bool users = tab == 3;
     set(QStringLiteral("BaseUserButton"), users);
     set(QStringLiteral("BaseUserMenu"), users);
-    set(QStringLiteral("ParolButton"), users, c.ownUserRow);
-    set(QStringLiteral("ParolUserMenu"), users && c.ownUserRow);
+    set(QStringLiteral("ParolButton"), users, rights.password);
+    set(QStringLiteral("ParolUserMenu"), users && rights.password);
     set(QStringLiteral("FilterMenu"), ledgers);
     set(QStringLiteral("Calc"), true);
 

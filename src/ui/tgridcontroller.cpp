@@ -1,9 +1,10 @@
 #include "ui/tgridcontroller.h"
 
+#include "ledger/clipboardcells.h"
 #include "ledger/teditclass.h"
 #include "ledger/tgridmodel.h"
 #include "ledger/tmytype.h"
-#include "ledger/toperationswithnumbers.h"
+#include "money/debtediting.h"
 #include "ui/tcelleditors.h"
 #include "ui/tledgergrid.h"
 
@@ -28,7 +29,7 @@ TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditCl
     connect(m_view, &TLedgerGrid::EditRequested, this, [this](int col, int row, QChar key, TEditStart start) {
         m_grid.col = col;
         m_grid.row = row;
-        if (m_grid.kind == TTableKind::Dolg && key.isNull() && col == m_grid.UserColumn)
+        if (DebtCellStartsNoEdit(m_grid, col, key))
             return;
         StartEdit(m_general.BeginEdit(m_grid, col, row, key, start));
     });
@@ -168,21 +169,19 @@ void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const 
 }
 
 void TGridController::Copy() {
-    const QChar letter = m_grid.Letter(m_grid.col);
     const TTableRow* row = m_grid.RowAt(m_grid.row);
-    if (row && (letter == u'I' || letter == u'S'))
+    if (row && IsClipboardColumn(m_grid, m_grid.col))
         QApplication::clipboard()->setText(row->Cell(m_grid.col));
 }
 
 void TGridController::Paste() {
-    const QChar letter = m_grid.Letter(m_grid.col);
-    if (letter != u'I' && letter != u'S')
+    const int col = m_grid.col;
+    if (!IsClipboardColumn(m_grid, col))
         return;
     const QString clip = QApplication::clipboard()->text();
-    TEditRequest req = m_general.BeginEdit(m_grid, m_grid.col, m_grid.row, QChar(), TEditStart::Enter);
+    TEditRequest req = m_general.BeginEdit(m_grid, col, m_grid.row, QChar(), TEditStart::Enter);
     if (req.kind != TEditorKind::Number && req.kind != TEditorKind::Text)
         return;
-    const QString pasted = letter == u'I' ? (CheckFormula(clip) ? NormalizeSum(clip) : QStringLiteral("error")) : clip;
-    SetEditorOpening(req, pasted, QChar(), TEditStart::Enter);
+    SetEditorOpening(req, PastedCellText(m_grid, col, clip), QChar(), TEditStart::Enter);
     StartEdit(req);
 }

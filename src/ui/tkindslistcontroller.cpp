@@ -5,7 +5,6 @@
 #include "ledger/teditclass.h"
 #include "ledger/tkindslists.h"
 #include "ledger/toperationswithnumbers.h"
-#include "ledger/ttablesortert.h"
 #include "ui/tcelleditors.h"
 #include "ui/tkindspicker.h"
 
@@ -137,12 +136,8 @@ void TKindsListController::OnEditorDone(TEditorKind kind, const QString& text, T
 void TKindsListController::SortKind(int col) {
     m_editors.CloseAndCommit();
     TDataVidGrid& list = List();
-    if (!list.Table || col < 0 || col >= list.Table->RowCount())
+    if (!m_lists.SortKind(list, col))
         return;
-    TSortState sort{list.SortColumn, list.SortAscending};
-    SortKindNames(*list.Table, col, sort, false);
-    list.SortColumn = sort.Column;
-    list.SortAscending = sort.Ascending;
     if (m_lists.listChanged)
         m_lists.listChanged(list);
     else

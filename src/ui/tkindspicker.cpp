@@ -7,7 +7,6 @@
 #include "ledger/tkindsmodel.h"
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
-#include "ledger/ttablesortert.h"
 #include "ui/uicolours.h"
 
 #include <QApplication>
@@ -235,13 +234,8 @@ void TKindsPicker::ClearSearch() {
 }
 
 void TKindsPicker::SortKind(int column) {
-    if (!m_list.Table || column < 0 || column >= m_list.Table->RowCount())
+    if (!TKindsLists(m_state).SortAndSaveKind(m_list, column))
         return;
-    TSortState sort{m_list.SortColumn, m_list.SortAscending};
-    SortKindNames(*m_list.Table, column, sort, false);
-    m_list.SortColumn = sort.Column;
-    m_list.SortAscending = sort.Ascending;
-    TKindsLists(m_state).SaveList(m_list);
     Reload();
     Q_EMIT KindsSorted();
 }
@@ -291,8 +285,7 @@ void TKindsPicker::keyPressEvent(QKeyEvent* event) {
     }
     const QString text = event->text();
     if (!(mods & (Qt::ControlModifier | Qt::AltModifier)) && text.size() == 1 && text[0].unicode() >= 32) {
-        const bool planPicker = m_gridId == gridid::VidPlan || m_gridId == gridid::VidPlanDohod;
-        if (planPicker && text[0] == u' ')
+        if (!PickerSearchesFor(m_gridId, text[0]))
             return;
         if (TakesKeys())
             SearchKey(text[0]);

@@ -10,7 +10,7 @@
 #include "ui/tquorvaneform.h"
 #include "ui/ttoolbarpanel.h"
 #include "ui/tuserform.h"
-#include "users/usertables.h"
+#include "users/userrights.h"
 
 #include <QAction>
 #include <QApplication>
@@ -102,8 +102,9 @@ QMenu* TUsersPage::PopupFor(TTableKind kind) {
     PopupItem(QStringLiteral("ParolUserMenu"))->setVisible(users);
     // "Сменить пароль" as on the toolbar: only on the logged-in user's own row.
     const TDataGrid& grid = m_context.state.Grid(TTableKind::User);
-    const TTableRow* row = grid.RowAt(grid.row);
-    PopupItem(QStringLiteral("ParolUserMenu"))->setEnabled(row && row->Cell(0) == m_context.state.userName);
+    const bool own = IsOwnUserRow(m_context.state, grid.RowAt(grid.row));
+    const TUserRowRights rights = UserRowRights(m_context.state.admin, own);
+    PopupItem(QStringLiteral("ParolUserMenu"))->setEnabled(rights.password);
     return m_popup;
 }
 
@@ -160,8 +161,7 @@ void TUsersPage::ChangePassword() {
 }
 
 void TUsersPage::OpenBases(bool fromPopup) {
-    // The popup item does nothing for a non-administrator; the toolbar and the menu say why.
-    if (fromPopup ? !m_context.state.admin : !RequireAdmin(m_context.state))
+    if (!MayOpenBases(m_context.state, fromPopup))
         return;
     if (!m_userForm)
         return;

@@ -7,6 +7,7 @@
 #include "storage/tmessageboxclass.h"
 #include "users/basefolders.h"
 #include "users/trecordmover.h"
+#include "users/userrights.h"
 #include "users/usertables.h"
 
 #include <QFileInfo>
@@ -24,9 +25,7 @@ TUsersLogic::TUsersLogic(TMyType& state, TUserHooks hooks) : m_state(state), m_h
 bool TUsersLogic::MayEdit(int row, int column) const {
     if (m_state.admin)
         return true;
-    const TTableRow* cells = m_state.users.Row(row);
-    const bool ownRow = cells && !IsBlank(m_state.userName) && cells->Cell(col::user::Name) == m_state.userName;
-    if (ownRow && column == 0)
+    if (IsOwnUserRow(m_state, m_state.users.Row(row)) && column == 0)
         return true;
     return RequireAdmin(m_state);
 }

@@ -1,3 +1,4 @@
+#include "ledger/gridids.h"
 #include "ledger/iledgerhooks.h"
 #include "ledger/tdatereader.h"
 #include "ledger/teditclass.h"
@@ -182,6 +183,38 @@ TEST_F(KindsLists, ListsAreWrittenAndReadBackWithTheirRepair) {
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+TEST_F(KindsLists, ACaptionClickSortsItsKindAndAPickerWritesTheListAtOnce) {
+    TMessageRecorder boxes;
+    const QString file = s.baseFolder + "/vidrashod";
+    // Another kind than the last sorted one goes ascending, a second click on it reverses.
+    s.vidRashodGrid.SortColumn = 1;
+    ASSERT_TRUE(lists.SortKind(s.vidRashodGrid, 0));
+    EXPECT_EQ(Cells(s.vidRashod, 0), QStringList({"Еда", "Конфеты", "Кофе", "Хлеб"}));
+    EXPECT_EQ(s.vidRashodGrid.SortColumn, 0);
+    EXPECT_TRUE(s.vidRashodGrid.SortAscending);
+    EXPECT_FALSE(QFileInfo::exists(file)); // the Bases page writes its list with the page
+    ASSERT_TRUE(lists.SortKind(s.vidRashodGrid, 0));
+    EXPECT_EQ(Cells(s.vidRashod, 0), QStringList({"Еда", "Хлеб", "Кофе", "Конфеты"}));
+    EXPECT_FALSE(s.vidRashodGrid.SortAscending);
+    // A picker's sort is in the file as soon as it is done.
+    ASSERT_TRUE(lists.SortAndSaveKind(s.vidRashodGrid, 1));
+    EXPECT_EQ(Cells(s.vidRashod, 1), QStringList({"Дом", "Посуда", "Хлеб"}));
+    EXPECT_EQ(s.vidRashodGrid.SortColumn, 1);
+    EXPECT_TRUE(s.vidRashodGrid.SortAscending);
+    TMemTable written;
+    ASSERT_TRUE(written.LoadFromFile(file));
+    EXPECT_EQ(Cells(written, 0), QStringList({"Еда", "Хлеб", "Кофе", "Конфеты"}));
+    EXPECT_EQ(Cells(written, 1), QStringList({"Дом", "Посуда", "Хлеб"}));
+    // No such kind: nothing sorted, the state kept, nothing written.
+    for (int column : {-1, 2}) {
+        EXPECT_FALSE(lists.SortKind(s.vidRashodGrid, column));
+        EXPECT_FALSE(lists.SortAndSaveKind(s.vidRashodGrid, column));
+    }
+    EXPECT_EQ(s.vidRashodGrid.SortColumn, 1);
+    EXPECT_TRUE(s.vidRashodGrid.SortAscending);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST(KindSearch, FirstLettersFindTheFirstMatchingNameInUpperCase) {
     TMemTable kinds;
     kinds.AddRow()->SetCells({"Еда", "Хлеб", "Кофе", "Конфеты", "cake"});
@@ -205,6 +238,20 @@ TEST(KindSearch, FirstLettersFindTheFirstMatchingNameInUpperCase) {
             EXPECT_EQ(r.length, search.Text().size());
         }
     }
+}
+
+TEST(KindSearch, ThePlanPickersLeaveTheSpaceOutOfTheSearch) {
+    const struct {
+        int picker;
+        QChar key;
+        bool searched;
+    } cases[] = {
+        {gridid::VidRashod, u' ', true},     {gridid::VidDohod, u' ', true},
+        {gridid::VidPlan, u' ', false},      {gridid::VidPlanDohod, u' ', false},
+        {gridid::VidPlan, u'Х', true},       {gridid::VidPlanDohod, u'1', true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PickerSearchesFor(c.picker, c.key), c.searched) << c.picker << " " << int(c.key.unicode());
 }
 
 TEST(KindsDrag, ADragStartsOnlyOnADiagonalStepWithAKindAndName) {

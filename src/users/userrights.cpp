@@ -1,0 +1,16 @@
+#include "users/userrights.h"
+
+#include "ledger/tmytype.h"
+#include "users/usertables.h"
+
+bool IsOwnUserRow(const TMyType& state, const TTableRow* row) {
+    return row && !IsBlank(state.userName) && row->Cell(0) == state.userName;
+}
+
+TUserRowRights UserRowRights(bool admin, bool ownRow) {
+    return {admin || ownRow, admin, ownRow};
+}
+
+bool MayOpenBases(const TMyType& state, bool fromPopup) {
+    return fromPopup ? state.admin : RequireAdmin(state);
+}
