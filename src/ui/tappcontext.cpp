@@ -1,6 +1,6 @@
 #include "ui/tappcontext.h"
 
-TAppContext::TAppContext() : users(state, TUserHooks{[this] { RecomputeAll(); }, [this] { edit.NormaliseAllDates(); }, {}, {}}) {
+TAppContext::TAppContext(TSession& s) : session(s) {
     hooks.mayEditUserCell = [this](int tableRow, int column) { return users.MayEdit(tableRow, column); };
     hooks.commitUserCell = [this](TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) {
         TUsersLogic::TAnswer answer;
