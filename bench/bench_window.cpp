@@ -36,11 +36,13 @@ namespace {
 
 struct TWindow {
     std::unique_ptr<QTemporaryDir> copy;
+    std::unique_ptr<TSession> session;
     std::unique_ptr<TAppContext> context;
     std::unique_ptr<TQuorvaneForm> form;
     // ownCopy: over a copy of the big base, for a window whose saves must not change it for the others.
     explicit TWindow(bool ownCopy = false) {
-        context = std::make_unique<TAppContext>();
+        session = std::make_unique<TSession>();
+        context = std::make_unique<TAppContext>(*session);
         TMyType& s = context->state;
         const TBenchBase& base = BigBase();
         s.paths.dataRoot = base.dataRoot + QStringLiteral("/");

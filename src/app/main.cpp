@@ -1,6 +1,6 @@
 #include "app/startup.h"
+#include "session/requirelink.h"
 #include "storage/datafolders.h"
-#include "storage/tattributechecks.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tstartlocks.h"
 #include "ui/tappcontext.h"
@@ -15,11 +15,8 @@
 #include "ui/tquorvaneform.h"
 #include "ui/tsettingsform.h"
 #include "ui/tuserform.h"
-#include "ui/tuserspage.h"
 #include "ui/twidgetpresenter.h"
 #include "users/tbaselocation.h"
-#include "users/tfirstrunlogic.h"
-#include "users/tloginlogic.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,8 +59,10 @@ int main(int argc, char** argv) {
     TWidgetPresenter presenter;
     Messages().SetPresenter(&presenter);
 
-    TAppContext context;
-    TMyType& state = context.state;
+    // The logic objects, wired to each other before any window exists.
+    TSession session;
+    TAppContext context(session);
+    TMyType& state = session.state;
     state.paths.programFolder = QCoreApplication::applicationDirPath();
     state.paths.programDataFolder = ProgramDataFolder();
     if (!locks.TakeAccessLock(state.paths.programDataFolder)) {
@@ -72,14 +71,8 @@ int main(int argc, char** argv) {
     }
     CheckProgramFolder(state.paths.programFolder, [](const QString& file) { return !QImage(file).isNull(); });
 
-    TFirstRunLogic firstRunLogic(state);
-    TUserHooks userHooks;
-    userHooks.normaliseAllDates = [&context] { context.edit.NormaliseAllDates(); };
-    userHooks.recomputeTotals = [&context] { context.RecomputeAll(); };
-    const TAttributeChecks attributes;
-    userHooks.checkDataRootFolders = [&] { attributes.CheckDataRootFolders(state.paths.dataRoot, state.baseFolder); };
-    userHooks.checkBaseFiles = [&] { attributes.CheckBaseFiles(state.paths.dataRoot, state.baseFolder); };
-    TLoginLogic loginLogic(state, firstRunLogic, userHooks);
+    TFirstRunLogic& firstRunLogic = session.firstRun;
+    TLoginLogic& loginLogic = session.login;
 
     // Every window is made once, in this order, and afterwards only shown and hidden.
     auto userForm = std::make_unique<TUserForm>(loginLogic);
@@ -99,14 +92,17 @@ int main(int argc, char** argv) {
         userForm->ShowLockedForLogin();
     };
     locationHooks.showFirstSection = [&] { mainForm->SwitchSection(TQuorvaneForm::Rashod); };
+    RequireLink(locationHooks.saveAll && locationHooks.filterToNone && locationHooks.showLoginForBases &&
+                    locationHooks.showFirstSection,
+                "base location -> windows");
     TBaseLocation location(state, context.filters, locationHooks);
     auto settingsForm = std::make_unique<TSettingsForm>(location, state.paths);
     auto problemsForm = std::make_unique<TProblemsForm>(
-        [&] { return RunDiagnostics(attributes, state.paths.dataRoot, state.baseFolder); });
+        [&] { return RunDiagnostics(session.attributes, state.paths.dataRoot, state.baseFolder); });
     userForm->SetFirstRunForm(notParolForm.get());
     userForm->SetBasesSession(&context.bases);
     mainForm->SetHelperForm(helperForm.get());
-    mainForm->UsersPage()->SetUserForm(userForm.get());
+    mainForm->SetUserForm(userForm.get());
     auto* arhive = new TArhiveCommands(context, *mainForm);
     arhive->SetUserForm(userForm.get());
     // A table that could not be read is answered, once, by the offer of a daily copy.

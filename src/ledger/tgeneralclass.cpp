@@ -1,4 +1,5 @@
 #include "ledger/tgeneralclass.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/gridids.h"
 #include "ledger/iledgerhooks.h"
@@ -22,7 +23,7 @@ bool IsChoiceLetter(QChar l) {
 QStringList BaseNames(const TMyType& state) {
     QStringList names;
     for (int i = 0; i < state.baseList.RowCount(); ++i) {
-        const QString n = state.baseList.Row(i)->Cell(0);
+        const QString n = state.baseList.Row(i)->Cell(col::baselist::Name);
         if (IsNotBlank(n))
             names << n;
     }
@@ -33,7 +34,7 @@ QStringList PurseList(TMyType& state) {
     QStringList names;
     const TMemTable& purse = state.Table(TTableKind::Purse);
     for (int i = 0; i < purse.RowCount(); ++i) {
-        const QString n = purse.Row(i)->Cell(0);
+        const QString n = purse.Row(i)->Cell(col::purse::Name);
         if (IsNotBlank(n))
             names << n;
     }
@@ -102,7 +103,7 @@ void TGeneralClass::AppendRow(TDataGrid& grid) {
     QStringList cells;
     cells.resize(def.CellCount());
     if (WritesDefaultDate(grid))
-        cells[0] = FormatDate(DateFromQDate(grid.DefaultDate));
+        cells[def.dateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
     grid.Table->AddRow()->SetCells(cells);
     const int tableRow = grid.Table->RowCount() - 1;
     grid.RowMap.push_back(tableRow + 1);
@@ -151,10 +152,10 @@ bool TGeneralClass::FillRuleBlocks(const TDataGrid& grid, int col, int gridRow, 
     if (editor == TEditorKind::Choice) {
         switch (grid.kind) {
         case TTableKind::User:
-            blocked = blank(0);
+            blocked = blank(col::user::Name);
             break;
         case TTableKind::Dolg:
-            blocked = (col == sum + 1 || col == 7) && blank(sum);
+            blocked = (col == col::dolg::Purse || col == col::dolg::InPurse) && blank(sum);
             break;
         case TTableKind::Rashod:
         case TTableKind::Dohod:
@@ -172,7 +173,7 @@ bool TGeneralClass::FillRuleBlocks(const TDataGrid& grid, int col, int gridRow, 
         switch (grid.kind) {
         case TTableKind::Rashod:
         case TTableKind::Dohod:
-            blocked = col >= sum && blank(1);
+            blocked = col >= sum && blank(col::rashod::Kind);
             break;
         case TTableKind::Dolg:
             for (int c = 0; c <= sum - 2 && col >= sum; ++c)
@@ -276,20 +277,20 @@ TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QCh
         req.kind = TEditorKind::Picker;
         if (grid.kind != TTableKind::Rashod || !row)
             return req;
-        const QString kind = row->Cell(1);
+        const QString kind = row->Cell(col::rashod::Kind);
         if (!IsNotBlank(kind))
             return req;
         const TMemTable& kinds = m_state.vidRashod;
         req.pickerCol = 0;
         req.pickerRow = 1;
         for (int k = 0; k < kinds.RowCount(); ++k) {
-            if (kinds.Row(k)->Cell(0) != kind)
+            if (kinds.Row(k)->Cell(col::kinds::Kind) != kind)
                 continue;
             req.pickerCol = k;
             req.pickerRow = 1;
-            if (col == 2) {
+            if (col == col::rashod::Name) {
                 const QStringList names = kinds.Row(k)->Cells();
-                const int at = int(names.indexOf(row->Cell(2), 1));
+                const int at = int(names.indexOf(row->Cell(col::rashod::Name), col::kinds::FirstName));
                 if (at > 0)
                     req.pickerRow = at;
                 else
@@ -317,7 +318,7 @@ TEditRequest TGeneralClass::EnterUserColumn(TDataGrid& grid) {
     if (!row)
         return none;
     const bool started = (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod)
-                             ? IsNotBlank(row->Cell(1))
+                             ? IsNotBlank(row->Cell(col::rashod::Kind))
                              : (IsNotBlank(row->Cell(grid.DateColumn)) || IsNotBlank(row->Cell(grid.DateColumn + 1)));
     if (!started)
         return none;
@@ -427,7 +428,7 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
         for (int c = 0; c < std::min(int(cells.size()), grid.ColumnCount()); ++c)
             cells[c].clear();
         if (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod)
-            cells[0] = FormatDate(DateFromQDate(grid.DefaultDate));
+            cells[grid.DateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
         row->SetCells(cells);
         grid.NotifyCells();
     } else {

@@ -101,6 +101,7 @@ public:
 
     // The rules of purses, transfers and users, registered by the layer that owns each table.
     void SetTableRules(TTableKind kind, ITableRules& rules) { m_rules[size_t(kind)] = &rules; }
+    bool HasTableRules(TTableKind kind) const { return m_rules[size_t(kind)] != nullptr; }
     // None for the ledgers and the returns, whose records the editor commits itself with the hooks.
     // Every other table commits by its own rules: without them this throws std::logic_error.
     ITableRules* Rules(TTableKind kind) const;

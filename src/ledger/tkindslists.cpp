@@ -1,4 +1,5 @@
 #include "ledger/tkindslists.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/gridids.h"
 #include "ledger/tmytype.h"
@@ -107,7 +108,7 @@ TKindNameResult TKindsLists::CheckKindName(const QString& name) const {
         return TKindNameResult::Blank;
     const TMemTable& kinds = m_state.vidRashod;
     for (int k = 0; k < kinds.RowCount(); ++k) {
-        if (SameNameIgnoringCase(kinds.Row(k)->Cell(0), name)) {
+        if (SameNameIgnoringCase(kinds.Row(k)->Cell(col::kinds::Kind), name)) {
             Messages().ShowError({QStringLiteral("Название не уникально")});
             return TKindNameResult::NotUnique;
         }
@@ -132,14 +133,14 @@ TKindNameResult TKindsLists::RenameKind(int column, const QString& name) {
     const TKindNameResult check = CheckKindName(name);
     if (check != TKindNameResult::Done)
         return check;
-    const QString old = kind->Cell(0);
+    const QString old = kind->Cell(col::kinds::Kind);
     if (ReplaceInTable(m_state.Table(TTableKind::Rashod), -1, QString(), 1, old, name))
         m_state.Grid(TTableKind::Rashod).NotifyCells();
     if (ReplaceInTable(m_state.Table(TTableKind::PlanRashod), -1, QString(), 0, old, name))
         m_state.Grid(TTableKind::PlanRashod).NotifyCells();
     if (kind->CellCount() < 1)
         kind->SetCellCount(1);
-    kind->SetCell(0, name);
+    kind->SetCell(col::kinds::Kind, name);
     kindColumn = -1;
     Changed(m_state.vidRashodGrid);
     return check;
@@ -206,7 +207,7 @@ QPoint TKindsLists::EditTarget(const TDataVidGrid& list, const QString& kind, co
     int column = 0;
     const int kinds = list.Table ? list.Table->RowCount() : 0;
     for (int k = 0; k < kinds; ++k) {
-        if (list.Table->Row(k)->Cell(0) == kind) {
+        if (list.Table->Row(k)->Cell(col::kinds::Kind) == kind) {
             column = k;
             break;
         }

@@ -1,4 +1,5 @@
 #include "ledger/tkindspick.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/gridids.h"
 #include "ledger/iledgerhooks.h"
@@ -33,25 +34,25 @@ TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, 
     const bool userBlank = !IsNotBlank(cells[userCol]);
     switch (ledger.kind) {
     case TTableKind::Rashod:
-        cells[1] = kind;
-        cells[2] = name;
+        cells[col::rashod::Kind] = kind;
+        cells[col::rashod::Name] = name;
         break;
     case TTableKind::Dohod:
-        cells[1] = name;
+        cells[col::dohod::Kind] = name;
         break;
     case TTableKind::PlanRashod:
-        cells[0] = kind;
-        cells[1] = name;
+        cells[col::planrashod::Kind] = kind;
+        cells[col::planrashod::Name] = name;
         break;
     case TTableKind::PlanDohod:
-        cells[0] = name;
+        cells[col::plandohod::Kind] = name;
         break;
     default:
         return {};
     }
     if (ledger.kind == TTableKind::Rashod || ledger.kind == TTableKind::Dohod) {
-        if (!IsNotBlank(cells[0]))
-            cells[0] = FormatDate(DateFromQDate(ledger.DefaultDate));
+        if (!IsNotBlank(cells[ledger.DateColumn]))
+            cells[ledger.DateColumn] = FormatDate(DateFromQDate(ledger.DefaultDate));
         if (trigger == TPickTrigger::Enter || userBlank)
             cells[userCol] = state.userName;
     } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/tabledefs.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -34,30 +36,3 @@ void DropPerPurse(TMemTable& table, const QString& name);
 void RemoveRowsFromGrid(TDataGrid& grid, const std::vector<int>& removed);
 // Deletes the rows `removed` (sorted ascending) from a table in one pass.
 void DeleteTableRows(TMemTable& table, const std::vector<int>& removed);
-
-// Cells of a debt row, a return row and a transfer row that the money rules read.
-namespace debtcell {
-constexpr int Kind = 0;
-constexpr int Date = 1;
-constexpr int Due = 2;
-constexpr int Counterparty = 3;
-constexpr int Sum = 4;
-constexpr int Purse = 5;
-constexpr int Shown = 7;
-constexpr int Number = 9;
-} // namespace debtcell
-namespace returncell {
-constexpr int Date = 0;
-constexpr int Sum = 1;
-constexpr int Purse = 2;
-constexpr int Remainder = 3;
-} // namespace returncell
-namespace transfercell {
-constexpr int Date = 0;
-constexpr int From = 1;
-constexpr int FromRate = 2;
-constexpr int To = 3;
-constexpr int ToRate = 4;
-constexpr int Amount = 5;
-constexpr int Note = 6;
-} // namespace transfercell

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/tabledefs.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,14 +16,6 @@ long double PurseRate(const TMemTable& purse, const QString& name);
 long double PurseRate(TMyType& state, const QString& name);
 // The purse list: every non-blank name in table order.
 QStringList PurseNames(const TMemTable& purse);
-
-// Cells of a purse row.
-namespace pursecell {
-constexpr int Name = 0;
-constexpr int Rate = 1;
-constexpr int Amount = 2;
-constexpr int BaseFlag = 3;
-} // namespace pursecell
 
 // Adds delta to a purse's amount (its own units), stored as float text. False, and nothing changes,
 // when the name is blank or not in the purse table.

@@ -1,4 +1,5 @@
 #include "money/tcalculationresults.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
@@ -194,11 +195,11 @@ void TCalculationResults::RecomputeReturns() {
         const TTableRow* debt = dolg.Row(r);
         TMemTable* returns = TDolgClass::ReturnsOf(m_state, *debt);
         if (!returns) continue;
-        std::vector<long double>& into = IsLentText(debt->Cell(0)) ? toMe : mine;
+        std::vector<long double>& into = IsLentText(debt->Cell(col::dolg::Category)) ? toMe : mine;
         for (int i = 0; i < returns->RowCount(); ++i) {
             const TTableRow* ret = returns->Row(i);
-            const int p = purses.Index(ret->CellBytes(returncell::Purse));
-            if (p >= 0) into[size_t(p)] += NumberValue(ret->Cell(returncell::Sum));
+            const int p = purses.Index(ret->CellBytes(col::returns::Purse));
+            if (p >= 0) into[size_t(p)] += NumberValue(ret->Cell(col::returns::Sum));
         }
         TDolgClass::RecomputeRemainders(m_state, *debt, *returns);
     }
@@ -213,7 +214,7 @@ void TCalculationResults::RecomputeReturnTotals() {
         long double total = 0;
         for (int i = 0; i < perPurse.RowCount(); ++i) {
             const TTableRow* row = perPurse.Row(i);
-            total += PurseRate(purse, row->Cell(0)) * NumberValue(row->Cell(1));
+            total += PurseRate(purse, row->Cell(col::perpurse::Name)) * NumberValue(row->Cell(col::perpurse::Sum));
         }
         return total;
     };
@@ -232,7 +233,7 @@ long double TCalculationResults::TotalMoney() {
     long double total = 0;
     for (int i = 0; i < purse.RowCount(); ++i) {
         const TTableRow* row = purse.Row(i);
-        total += NumberValue(row->Cell(pursecell::Amount)) * NumberValue(row->Cell(pursecell::Rate));
+        total += NumberValue(row->Cell(col::purse::Amount)) * NumberValue(row->Cell(col::purse::Rate));
     }
     m_state.totalMoney = total;
     if (view) view->PurseAmountsChanged();
@@ -314,7 +315,7 @@ void TCalculationResults::CellCommitting(TTableKind kind, int row, int column, c
     if (!CarriesTotals(kind)) return;
     const TTableDef& def = TableDef(kind);
     const bool counts = column == def.sumColumn || column == def.PurseColumn() || column == def.dateColumn ||
-                        (kind == TTableKind::Dolg && column == 0);
+                        (kind == TTableKind::Dolg && column == col::dolg::Category);
     const TTableRow* r = m_state.Table(kind).Row(row);
     if (!counts || !r) return;
     RecordChanged(kind, row, RecordMoneyOf(kind, *r), RecordMoneyWith(kind, *r, column, value));
@@ -413,8 +414,8 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
             const long double s = NumberValue(row->Cell(def.sumColumn));
             if (l.kind == TTableKind::Rashod || l.kind == TTableKind::Dohod) {
                 sum += s;
-            } else if (l.kind == TTableKind::Dolg && row->Cell(debtcell::Shown) == cells::kShown) {
-                sum += IsLentText(row->Cell(0)) ? -s : s;
+            } else if (l.kind == TTableKind::Dolg && row->Cell(col::dolg::InPurse) == cells::kShown) {
+                sum += IsLentText(row->Cell(col::dolg::Category)) ? -s : s;
             }
         }
         if (!found) continue;
@@ -430,17 +431,17 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
         bool any = false;
         for (int r = 0; r < dolg.RowCount(); ++r) {
             const TTableRow* debt = dolg.Row(r);
-            if (debt->Cell(debtcell::Shown) != cells::kShown) continue;
+            if (debt->Cell(col::dolg::InPurse) != cells::kShown) continue;
             const TMemTable* returns = TDolgClass::ReturnsOf(m_state, *debt);
             if (!returns) continue;
             bool names = false;
             long double sum = 0;
-            const bool lent = IsLentText(debt->Cell(0));
+            const bool lent = IsLentText(debt->Cell(col::dolg::Category));
             for (int i = 0; i < returns->RowCount(); ++i) {
                 const TTableRow* ret = returns->Row(i);
-                if (ret->Cell(returncell::Purse) != name) continue;
+                if (ret->Cell(col::returns::Purse) != name) continue;
                 names = true;
-                const long double s = NumberValue(ret->Cell(returncell::Sum));
+                const long double s = NumberValue(ret->Cell(col::returns::Sum));
                 sum += lent ? s : -s;
             }
             if (!names) continue;
@@ -467,17 +468,17 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
         long double sum = 0;
         for (int r = 0; r < transfer.RowCount(); ++r) {
             const TTableRow* row = transfer.Row(r);
-            const QString from = row->Cell(transfercell::From);
-            const QString to = row->Cell(transfercell::To);
+            const QString from = row->Cell(col::transfer::FromPurse);
+            const QString to = row->Cell(col::transfer::ToPurse);
             if (from != name && to != name) continue;
             found = true;
             if (from == to) continue;
-            const long double s = NumberValue(row->Cell(transfercell::Amount));
+            const long double s = NumberValue(row->Cell(col::transfer::Amount));
             if (from == name) {
                 sum -= s;
             } else {
-                const long double r2 = NumberValue(row->Cell(transfercell::ToRate));
-                if (r2 != 0) sum += (s * NumberValue(row->Cell(transfercell::FromRate))) / r2;
+                const long double r2 = NumberValue(row->Cell(col::transfer::ToRate));
+                if (r2 != 0) sum += (s * NumberValue(row->Cell(col::transfer::FromRate))) / r2;
             }
         }
         if (found && sum != 0 && ask(QStringLiteral("переноса денег"), sum)) change(sum);

@@ -23,10 +23,10 @@
 namespace {
 
 bool IsLent(const TTableRow& debt) {
-    return debt.Cell(debtcell::Kind) == cells::kLent;
+    return debt.Cell(col::dolg::Category) == cells::kLent;
 }
 bool IsShown(const TTableRow& debt) {
-    return debt.Cell(debtcell::Shown) == cells::kShown;
+    return debt.Cell(col::dolg::InPurse) == cells::kShown;
 }
 
 } // namespace
@@ -35,7 +35,7 @@ TDolgClass::TDolgClass(TMyType& state, TCalculationResults& calc) : m_state(stat
 
 int TDolgClass::DebtNumber(const TTableRow& debt) {
     bool ok = false;
-    const int n = debt.Cell(debtcell::Number).trimmed().toInt(&ok);
+    const int n = debt.Cell(col::dolg::DebtNumber).trimmed().toInt(&ok);
     return ok && n >= 0 ? n : -1;
 }
 
@@ -48,13 +48,13 @@ TMemTable* TDolgClass::ReturnsOf(TMyType& state, const TTableRow& debt) {
 void TDolgClass::RecomputeRemainders(TMyType& state, const TTableRow& debt, TMemTable& returns) {
     const TMemTable& purse = state.Table(TTableKind::Purse);
     long double running =
-        NumberValue(debt.Cell(debtcell::Sum)) * PurseRate(purse, debt.Cell(debtcell::Purse));
+        NumberValue(debt.Cell(col::dolg::Sum)) * PurseRate(purse, debt.Cell(col::dolg::Purse));
     for (int i = 0; i < returns.RowCount(); ++i) {
         TTableRow* ret = returns.Row(i);
-        const QString sum = ret->Cell(returncell::Sum);
+        const QString sum = ret->Cell(col::returns::Sum);
         QString remainder;
         if (IsNotBlank(sum)) {
-            const QString name = ret->Cell(returncell::Purse);
+            const QString name = ret->Cell(col::returns::Purse);
             if (FindPurse(purse, name) < 0) {
                 running = 0;
             } else {
@@ -62,8 +62,8 @@ void TDolgClass::RecomputeRemainders(TMyType& state, const TTableRow& debt, TMem
                 remainder = FloatToText(running);
             }
         }
-        if (ret->CellCount() > returncell::Remainder || !remainder.isEmpty())
-            SetCellWidened(*ret, returncell::Remainder, remainder);
+        if (ret->CellCount() > col::returns::Remainder || !remainder.isEmpty())
+            SetCellWidened(*ret, col::returns::Remainder, remainder);
     }
 }
 
@@ -90,8 +90,8 @@ void TDolgClass::DebtCellCommitting(int row, int column, const QString& value) {
 
     const bool lent = IsLent(*debt);
     const bool shown = IsShown(*debt);
-    const long double sum = NumberValue(debt->Cell(debtcell::Sum));
-    const QString purse = debt->Cell(debtcell::Purse);
+    const long double sum = NumberValue(debt->Cell(col::dolg::Sum));
+    const QString purse = debt->Cell(col::dolg::Purse);
     TMemTable& purses = m_state.Table(TTableKind::Purse);
     TMemTable* returns = ReturnsOf(m_state, *debt);
     bool moved = false;
@@ -100,12 +100,12 @@ void TDolgClass::DebtCellCommitting(int row, int column, const QString& value) {
         if (!returns) return;
         for (int i = 0; i < returns->RowCount(); ++i) {
             const TTableRow* ret = returns->Row(i);
-            f(ret->Cell(returncell::Purse), NumberValue(ret->Cell(returncell::Sum)));
+            f(ret->Cell(col::returns::Purse), NumberValue(ret->Cell(col::returns::Sum)));
         }
     };
 
     switch (column) {
-    case debtcell::Shown: {
+    case col::dolg::InPurse: {
         const bool nowShown = value == cells::kShown;
         if (nowShown == shown) break;
         // Shown: a lent debt takes its sum from the purse and its returns bring money back.
@@ -114,7 +114,7 @@ void TDolgClass::DebtCellCommitting(int row, int column, const QString& value) {
         forEachReturn([&](const QString& q, long double r) { moved = Move(q, -sign * r) || moved; });
         break;
     }
-    case debtcell::Kind: {
+    case col::dolg::Category: {
         const bool nowLent = value == cells::kLent;
         if (nowLent == lent) break;
         if (shown) {
@@ -134,7 +134,7 @@ void TDolgClass::DebtCellCommitting(int row, int column, const QString& value) {
         m_calc.ShowTotals();
         break;
     }
-    case debtcell::Sum: {
+    case col::dolg::Sum: {
         if (!shown) break;
         const long double s1 = NumberValue(value);
         if (s1 == sum) break;
@@ -142,7 +142,7 @@ void TDolgClass::DebtCellCommitting(int row, int column, const QString& value) {
         moved = SetPurseAmount(purses, purse, lent ? (amount + sum) - s1 : (amount - sum) + s1);
         break;
     }
-    case debtcell::Purse: {
+    case col::dolg::Purse: {
         if (!shown || value == purse) break;
         const long double sign = lent ? 1 : -1;
         moved = Move(purse, sign * sum) || moved;
@@ -158,23 +158,23 @@ void TDolgClass::DebtCellCommitting(int row, int column, const QString& value) {
 void TDolgClass::DebtCellCommitted(int row, int column) {
     TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
     if (!debt) return;
-    if (IsNotBlank(debt->Cell(debtcell::Sum)) && !IsNotBlank(debt->Cell(debtcell::Shown)))
-        SetCellWidened(*debt, debtcell::Shown, cells::kNotShown);
-    if (column == debtcell::Sum || column == debtcell::Purse) {
+    if (IsNotBlank(debt->Cell(col::dolg::Sum)) && !IsNotBlank(debt->Cell(col::dolg::InPurse)))
+        SetCellWidened(*debt, col::dolg::InPurse, cells::kNotShown);
+    if (column == col::dolg::Sum || column == col::dolg::Purse) {
         if (TMemTable* returns = ReturnsOf(m_state, *debt)) {
             RecomputeRemainders(m_state, *debt, *returns);
             m_state.Grid(TTableKind::Returns).NotifyCells();
         }
     }
-    if (column == debtcell::Date || column == debtcell::Due) CheckDueDate(row);
+    if (column == col::dolg::Date || column == col::dolg::Due) CheckDueDate(row);
     if (DebtNumber(*debt) == m_state.currentDebt && view) view->ReturnsShown();
 }
 
 bool TDolgClass::CheckDueDate(int row) {
     const TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(row);
     if (!debt) return false;
-    const QString date = debt->Cell(debtcell::Date);
-    const QString due = debt->Cell(debtcell::Due);
+    const QString date = debt->Cell(col::dolg::Date);
+    const QString due = debt->Cell(col::dolg::Due);
     if (!IsNotBlank(date) || !IsNotBlank(due) || ParseCellDate(due) >= ParseCellDate(date)) return false;
     Messages().ShowInfo({QStringLiteral("Срок возврата долга уже прошел")});
     return true;
@@ -183,22 +183,22 @@ bool TDolgClass::CheckDueDate(int row) {
 bool TDolgClass::CanEditReturns(int column, int gridRow) {
     const int row = DebtRowOfNumber(m_state.currentDebt);
     const TTableRow* debt = row >= 0 ? m_state.Table(TTableKind::Dolg).Row(row) : nullptr;
-    if (debt && IsNotBlank(debt->Cell(debtcell::Sum)) && IsNotBlank(debt->Cell(debtcell::Purse))) return true;
+    if (debt && IsNotBlank(debt->Cell(col::dolg::Sum)) && IsNotBlank(debt->Cell(col::dolg::Purse))) return true;
     Messages().ShowCellHint(gridid::Returns, column, gridRow, QStringLiteral("Долга нет"));
     return false;
 }
 
 void TDolgClass::ReturnCellCommitting(int number, int row, int column, const QString& value) {
-    if (column != returncell::Sum && column != returncell::Purse) return;
+    if (column != col::returns::Sum && column != col::returns::Purse) return;
     if (number < 0 || size_t(number) >= m_state.returns.size() || !m_state.returns[size_t(number)]) return;
     const TTableRow* ret = m_state.returns[size_t(number)]->Row(row);
     const int debtRow = DebtRowOfNumber(number);
     if (!ret || debtRow < 0) return;
     const TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(debtRow);
-    const QString q0 = ret->Cell(returncell::Purse);
-    const long double r0 = NumberValue(ret->Cell(returncell::Sum));
-    const QString q1 = column == returncell::Purse ? value : q0;
-    const long double r1 = column == returncell::Sum ? NumberValue(value) : r0;
+    const QString q0 = ret->Cell(col::returns::Purse);
+    const long double r0 = NumberValue(ret->Cell(col::returns::Sum));
+    const QString q1 = column == col::returns::Purse ? value : q0;
+    const long double r1 = column == col::returns::Sum ? NumberValue(value) : r0;
     if (q0 == q1 && r0 == r1) return;
     const bool lent = IsLent(*debt);
     // A return of a lent debt has brought money into its purse; of a borrowed debt it has taken some out.
@@ -250,8 +250,8 @@ bool TDolgClass::DeleteReturnRow(int number, int row, bool ask) {
     const int debtRow = DebtRowOfNumber(number);
     if (debtRow >= 0) {
         const TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(debtRow);
-        const QString q = ret->Cell(returncell::Purse);
-        const long double r = NumberValue(ret->Cell(returncell::Sum));
+        const QString q = ret->Cell(col::returns::Purse);
+        const long double r = NumberValue(ret->Cell(col::returns::Sum));
         const bool lent = IsLent(*debt);
         if (IsShown(*debt) && Move(q, lent ? -r : r)) PursesMoved();
         AddToPerPurse(lent ? m_state.debtTotals.returnsToMe : m_state.debtTotals.myReturns, q, -r);
@@ -276,7 +276,7 @@ int TDolgClass::CreateDebtReturns(int row) {
     if (!debt) return -1;
     const int n = m_state.NextDebtNumber();
     m_state.ReturnsTable(n);
-    SetCellWidened(*debt, debtcell::Number, QString::number(n));
+    SetCellWidened(*debt, col::dolg::DebtNumber, QString::number(n));
     if (!m_state.baseFolder.isEmpty()) {
         const QString folder = ReturnsFolder(m_state.baseFolder);
         const QString path = ReturnsFilePath(m_state.baseFolder, n);
@@ -304,8 +304,8 @@ void TDolgClass::DeleteDebts(const std::vector<int>& rows, bool adjust) {
         if (TMemTable* returns = ReturnsOf(m_state, *debt)) {
             for (int i = 0; i < returns->RowCount(); ++i) {
                 const TTableRow* ret = returns->Row(i);
-                const QString q = ret->Cell(returncell::Purse);
-                const long double s = NumberValue(ret->Cell(returncell::Sum));
+                const QString q = ret->Cell(col::returns::Purse);
+                const long double s = NumberValue(ret->Cell(col::returns::Sum));
                 if (shown && adjust) moved = Move(q, lent ? -s : s) || moved;
                 AddToPerPurse(lent ? totals.returnsToMe : totals.myReturns, q, -s);
             }
@@ -315,8 +315,8 @@ void TDolgClass::DeleteDebts(const std::vector<int>& rows, bool adjust) {
                 gone.insert(DebtNumber(*debt));
         }
         if (adjust && shown) {
-            const long double s = NumberValue(debt->Cell(debtcell::Sum));
-            moved = Move(debt->Cell(debtcell::Purse), lent ? s : -s) || moved;
+            const long double s = NumberValue(debt->Cell(col::dolg::Sum));
+            moved = Move(debt->Cell(col::dolg::Purse), lent ? s : -s) || moved;
         }
     }
     m_calc.RecomputeReturnTotals();
@@ -343,7 +343,7 @@ void TDolgClass::DeleteDebts(const std::vector<int>& rows, bool adjust) {
             TTableRow* debt = dolg.Row(r);
             const int n = DebtNumber(*debt);
             if (n >= 0 && n < oldSize && newNumber[size_t(n)] >= 0 && newNumber[size_t(n)] != n)
-                debt->SetCell(debtcell::Number, QString::number(newNumber[size_t(n)]));
+                debt->SetCell(col::dolg::DebtNumber, QString::number(newNumber[size_t(n)]));
         }
         const int current = m_state.currentDebt;
         const bool currentGone = current >= 0 && current < oldSize && newNumber[size_t(current)] < 0;
@@ -394,11 +394,11 @@ QString TDolgClass::ReturnsTitle() const {
 }
 
 QString TDolgClass::ReturnsTitle(const TTableRow& debt) {
-    const QString sum = debt.Cell(debtcell::Sum);
+    const QString sum = debt.Cell(col::dolg::Sum);
     if (!IsNotBlank(sum)) return QStringLiteral("  Возврат долга");
     const QString bar = QStringLiteral(" | ");
-    return QStringLiteral("  Возврат долга: ") + bar + debt.Cell(debtcell::Kind) + bar +
-           debt.Cell(debtcell::Counterparty) + bar + sum + bar + debt.Cell(debtcell::Purse) + bar;
+    return QStringLiteral("  Возврат долга: ") + bar + debt.Cell(col::dolg::Category) + bar +
+           debt.Cell(col::dolg::Party) + bar + sum + bar + debt.Cell(col::dolg::Purse) + bar;
 }
 
 TDebtState TDolgClass::StateOf(int row) const {
@@ -406,23 +406,23 @@ TDebtState TDolgClass::StateOf(int row) const {
     if (!debt) return TDebtState::Open;
     const TMemTable& purse = m_state.Table(TTableKind::Purse);
     const long double owed =
-        NumberValue(debt->Cell(debtcell::Sum)) * PurseRate(purse, debt->Cell(debtcell::Purse));
+        NumberValue(debt->Cell(col::dolg::Sum)) * PurseRate(purse, debt->Cell(col::dolg::Purse));
     if (owed > 0) {
         long double back = 0;
         bool any = false;
         if (const TMemTable* returns = ReturnsOf(m_state, *debt)) {
             for (int i = 0; i < returns->RowCount(); ++i) {
                 const TTableRow* ret = returns->Row(i);
-                if (!IsNotBlank(ret->Cell(returncell::Sum))) continue;
+                if (!IsNotBlank(ret->Cell(col::returns::Sum))) continue;
                 any = true;
                 back +=
-                    NumberValue(ret->Cell(returncell::Sum)) * PurseRate(purse, ret->Cell(returncell::Purse));
+                    NumberValue(ret->Cell(col::returns::Sum)) * PurseRate(purse, ret->Cell(col::returns::Purse));
             }
         }
         // Compared in kopecks, so a debt paid back in another currency counts as returned when it is.
         if (any && RoundTo(2, owed - back) <= 0) return TDebtState::Returned;
     }
-    const QString due = debt->Cell(debtcell::Due);
+    const QString due = debt->Cell(col::dolg::Due);
     if (IsNotBlank(due) && ParseCellDate(due) < TodayValue()) return TDebtState::Overdue;
     return TDebtState::Open;
 }

@@ -90,8 +90,8 @@ TPanelGrid TItogi::PursesGrid(TMyType& state) {
     const TMemTable& purse = state.Table(TTableKind::Purse);
     for (int i = 0; i < purse.RowCount(); ++i) {
         const TTableRow* row = purse.Row(i);
-        const QString name = row->Cell(pursecell::Name);
-        const QString amount = row->Cell(pursecell::Amount);
+        const QString name = row->Cell(col::purse::Name);
+        const QString amount = row->Cell(col::purse::Amount);
         if (name.isEmpty() || amount == kZero) continue;
         grid.Add({name, DisplayRound(NumberValue(amount))});
     }

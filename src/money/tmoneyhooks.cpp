@@ -77,8 +77,8 @@ bool TMoneyHooks::SkipOnEntry(TDataGrid& grid, int gridRow, int column) {
 
 void TMoneyHooks::LastRowChecking(TDataGrid& grid, int tableRow) {
     TTableRow* row = grid.kind == TTableKind::Dolg ? grid.Table->Row(tableRow) : nullptr;
-    if (row && row->CellCount() > debtcell::Number && row->Cell(debtcell::Number).isEmpty())
-        row->SetCell(debtcell::Number, QString::number(m_state.currentDebt));
+    if (row && row->CellCount() > col::dolg::DebtNumber && row->Cell(col::dolg::DebtNumber).isEmpty())
+        row->SetCell(col::dolg::DebtNumber, QString::number(m_state.currentDebt));
 }
 
 bool TMoneyHooks::RemoveRecord(TDataGrid& grid, int tableRow) {

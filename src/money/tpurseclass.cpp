@@ -43,20 +43,20 @@ void TPurseClass::PursesChanged() {
 TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& typed) {
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     TTableRow* r = purse.Row(row);
-    if (!r || column < pursecell::Name || column > pursecell::Amount) return {};
+    if (!r || column < col::purse::Name || column > col::purse::Amount) return {};
     if (RefusesBaseRate(row, column, typed)) return {};
     if (!IsNotBlank(typed)) return {};
 
-    if (column == pursecell::Name) {
+    if (column == col::purse::Name) {
         for (int i = 0; i < purse.RowCount(); ++i) {
-            if (i != row && purse.Row(i)->Cell(pursecell::Name).compare(typed, Qt::CaseInsensitive) == 0) {
+            if (i != row && purse.Row(i)->Cell(col::purse::Name).compare(typed, Qt::CaseInsensitive) == 0) {
                 Messages().ShowError(
                     {QStringLiteral("Кошелек \"") + typed + QStringLiteral("\" уже существует")});
                 return {false, i};
             }
         }
-        const QString old = r->Cell(pursecell::Name);
-        SetCellWidened(*r, pursecell::Name, typed);
+        const QString old = r->Cell(col::purse::Name);
+        SetCellWidened(*r, col::purse::Name, typed);
         if (!IsNotBlank(old))
             CreatePurse(row);
         else if (old != typed)
@@ -66,17 +66,17 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
     }
 
     const QString value = NormalizeSum(typed);
-    if (column == pursecell::Rate) {
+    if (column == col::purse::Rate) {
         if (NumberValue(value) == 0) {
             Messages().ShowError({QStringLiteral("Курс кошелька не может быть равен нулю")});
             return {};
         }
-        const long double r0 = NumberValue(r->Cell(pursecell::Rate));
-        SetCellWidened(*r, pursecell::Rate, value);
-        const QString name = r->Cell(pursecell::Name);
+        const long double r0 = NumberValue(r->Cell(col::purse::Rate));
+        SetCellWidened(*r, col::purse::Rate, value);
+        const QString name = r->Cell(col::purse::Name);
         if (IsNotBlank(name)) m_calc.CorrectForRate(name, r0, NumberValue(value));
     } else {
-        SetCellWidened(*r, pursecell::Amount, value);
+        SetCellWidened(*r, col::purse::Amount, value);
     }
     PursesChanged();
     return {true, -1};
@@ -84,7 +84,7 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
 
 bool TPurseClass::RefusesBaseRate(int row, int column, const QString& typed) {
     const TTableRow* r = m_state.Table(TTableKind::Purse).Row(row);
-    if (!r || column != pursecell::Rate || r->Cell(pursecell::BaseFlag) != QLatin1String("1") ||
+    if (!r || column != col::purse::Rate || r->Cell(col::purse::BaseFlag) != QLatin1String("1") ||
         NormalizeSum(typed) == QLatin1String("1"))
         return false;
     Messages().ShowError({QStringLiteral("Курс базового кошелька всегда равен 1")});
@@ -94,12 +94,12 @@ bool TPurseClass::RefusesBaseRate(int row, int column, const QString& typed) {
 void TPurseClass::CreatePurse(int row) {
     TTableRow* r = m_state.Table(TTableKind::Purse).Row(row);
     if (!r) return;
-    const QString name = r->Cell(pursecell::Name);
-    if (!ParseNumber(r->Cell(pursecell::Rate)).ok) SetCellWidened(*r, pursecell::Rate, QStringLiteral("1"));
-    if (!ParseNumber(r->Cell(pursecell::Amount)).ok)
-        SetCellWidened(*r, pursecell::Amount, QStringLiteral("0"));
-    if (r->Cell(pursecell::BaseFlag) != QLatin1String("1"))
-        SetCellWidened(*r, pursecell::BaseFlag, QStringLiteral("0"));
+    const QString name = r->Cell(col::purse::Name);
+    if (!ParseNumber(r->Cell(col::purse::Rate)).ok) SetCellWidened(*r, col::purse::Rate, QStringLiteral("1"));
+    if (!ParseNumber(r->Cell(col::purse::Amount)).ok)
+        SetCellWidened(*r, col::purse::Amount, QStringLiteral("0"));
+    if (r->Cell(col::purse::BaseFlag) != QLatin1String("1"))
+        SetCellWidened(*r, col::purse::BaseFlag, QStringLiteral("0"));
     m_calc.AlignPerPurseTables();
     if (view) view->PurseListChanged();
     m_calc.AskPurseRecalculation(name);
@@ -127,9 +127,9 @@ void TPurseClass::RenamePurse(const QString& from, const QString& to) {
         if (!returns) continue;
         for (int i = 0; i < returns->RowCount(); ++i) {
             TTableRow* row = returns->Row(i);
-            const QString p = row->Cell(returncell::Purse);
+            const QString p = row->Cell(col::returns::Purse);
             if (p == from)
-                row->SetCell(returncell::Purse, to);
+                row->SetCell(col::returns::Purse, to);
             else if (p == to)
                 stale[int(TTableKind::Dolg)] = true;
         }
@@ -137,7 +137,7 @@ void TPurseClass::RenamePurse(const QString& from, const QString& to) {
     TMemTable& transfer = m_state.Table(TTableKind::Transfer);
     for (int i = 0; i < transfer.RowCount(); ++i) {
         TTableRow* row = transfer.Row(i);
-        for (int c : {transfercell::From, transfercell::To})
+        for (int c : {col::transfer::FromPurse, col::transfer::ToPurse})
             if (row->Cell(c) == from) row->SetCell(c, to);
     }
     for (TTableKind kind : LedgerKinds()) {
@@ -168,23 +168,23 @@ bool TPurseClass::ChangeBasePurse(const QString& name) {
     const int index = FindPurse(purse, name);
     if (index < 0) return false;
     TTableRow* chosen = purse.Row(index);
-    if (!ParseNumber(chosen->Cell(pursecell::Rate)).ok)
-        SetCellWidened(*chosen, pursecell::Rate, QStringLiteral("1"));
-    if (!ParseNumber(chosen->Cell(pursecell::Amount)).ok)
-        SetCellWidened(*chosen, pursecell::Amount, QStringLiteral("0"));
-    if (m_state.basePurse == name && chosen->Cell(pursecell::BaseFlag) == QLatin1String("1")) return true;
-    const long double k = NumberValue(chosen->Cell(pursecell::Rate));
+    if (!ParseNumber(chosen->Cell(col::purse::Rate)).ok)
+        SetCellWidened(*chosen, col::purse::Rate, QStringLiteral("1"));
+    if (!ParseNumber(chosen->Cell(col::purse::Amount)).ok)
+        SetCellWidened(*chosen, col::purse::Amount, QStringLiteral("0"));
+    if (m_state.basePurse == name && chosen->Cell(col::purse::BaseFlag) == QLatin1String("1")) return true;
+    const long double k = NumberValue(chosen->Cell(col::purse::Rate));
     if (k == 0) {
         Messages().ShowError({QStringLiteral("Курс кошелька не может быть равен нулю")});
         return false;
     }
     for (int i = 0; i < purse.RowCount(); ++i) {
         TTableRow* row = purse.Row(i);
-        SetCellWidened(*row, pursecell::BaseFlag, i == index ? QStringLiteral("1") : QStringLiteral("0"));
-        if (!row->Cell(pursecell::Name).isEmpty())
-            SetCellWidened(*row, pursecell::Rate,
+        SetCellWidened(*row, col::purse::BaseFlag, i == index ? QStringLiteral("1") : QStringLiteral("0"));
+        if (!row->Cell(col::purse::Name).isEmpty())
+            SetCellWidened(*row, col::purse::Rate,
                            i == index ? QStringLiteral("1")
-                                      : FloatToText(NumberValue(row->Cell(pursecell::Rate)) / k));
+                                      : FloatToText(NumberValue(row->Cell(col::purse::Rate)) / k));
     }
     m_state.basePurse = name;
     m_calc.DivideTotals(k);
@@ -196,14 +196,14 @@ bool TPurseClass::ChangeBasePurse(const QString& name) {
 bool TPurseClass::DeletePurse(int row) {
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     TTableRow* r = purse.Row(row);
-    if (!r || !IsNotBlank(r->Cell(pursecell::Name))) return false;
-    if (r->Cell(pursecell::BaseFlag) == QLatin1String("1")) {
+    if (!r || !IsNotBlank(r->Cell(col::purse::Name))) return false;
+    if (r->Cell(col::purse::BaseFlag) == QLatin1String("1")) {
         Messages().ShowError({QStringLiteral("Базовый кошелек удалять нельзя")});
         return false;
     }
     const QString question = QStringLiteral("Вы действительно хотите удалить кошелек?");
     if (!Messages().AskYesNo({question}, TMsgButton::Yes)) return false;
-    const QString name = r->Cell(pursecell::Name);
+    const QString name = r->Cell(col::purse::Name);
 
     auto ledgerNames = [&](TTableKind kind) {
         const TMemTable& table = m_state.Table(kind);
@@ -216,7 +216,7 @@ bool TPurseClass::DeletePurse(int row) {
         const TMemTable& table = m_state.Table(TTableKind::Transfer);
         for (int i = 0; i < table.RowCount(); ++i) {
             const TTableRow* t = table.Row(i);
-            if (t->Cell(transfercell::From) == name || t->Cell(transfercell::To) == name) return true;
+            if (t->Cell(col::transfer::FromPurse) == name || t->Cell(col::transfer::ToPurse) == name) return true;
         }
         return false;
     };
@@ -224,7 +224,7 @@ bool TPurseClass::DeletePurse(int row) {
         for (const auto& returns : m_state.returns) {
             if (!returns) continue;
             for (int i = 0; i < returns->RowCount(); ++i)
-                if (returns->Row(i)->Cell(returncell::Purse) == name) return true;
+                if (returns->Row(i)->Cell(col::returns::Purse) == name) return true;
         }
         return false;
     };
@@ -300,7 +300,7 @@ bool TPurseClass::DeletePurse(int row) {
 bool TPurseClass::IsTransferComplete(int row) const {
     const TTableRow* r = m_state.Table(TTableKind::Transfer).Row(row);
     if (!r) return false;
-    for (int c = transfercell::From; c <= transfercell::Amount; ++c)
+    for (int c = col::transfer::FromPurse; c <= col::transfer::Amount; ++c)
         if (!IsNotBlank(r->Cell(c))) return false;
     return true;
 }
@@ -317,11 +317,11 @@ void TPurseClass::MoveTransfer(int row, int sign, TTransferReport report) {
     if (!IsTransferComplete(row)) return;
     const TTableRow* r = m_state.Table(TTableKind::Transfer).Row(row);
     TMemTable& purse = m_state.Table(TTableKind::Purse);
-    const long double s = NumberValue(r->Cell(transfercell::Amount));
-    const long double r1 = NumberValue(r->Cell(transfercell::FromRate));
-    const long double r2 = NumberValue(r->Cell(transfercell::ToRate));
-    const QString from = r->Cell(transfercell::From);
-    const QString to = r->Cell(transfercell::To);
+    const long double s = NumberValue(r->Cell(col::transfer::Amount));
+    const long double r1 = NumberValue(r->Cell(col::transfer::FromRate));
+    const long double r2 = NumberValue(r->Cell(col::transfer::ToRate));
+    const QString from = r->Cell(col::transfer::FromPurse);
+    const QString to = r->Cell(col::transfer::ToPurse);
     const int source = FindPurse(purse, from);
     const int destination = FindPurse(purse, to);
 
@@ -337,7 +337,7 @@ void TPurseClass::MoveTransfer(int row, int sign, TTransferReport report) {
             Messages().ShowInfo({QStringLiteral("В таблице переноса денег есть перенос "),
                                  QStringLiteral("из кошелька \"") + from + QStringLiteral("\" в кошелек \"") +
                                      to + QStringLiteral("\""),
-                                 QStringLiteral("на сумму ") + r->Cell(transfercell::Amount),
+                                 QStringLiteral("на сумму ") + r->Cell(col::transfer::Amount),
                                  both ? QStringLiteral("Оба кошелька были удалены.") : missing, kNoRecount,
                                  kNotDone, QStringLiteral("Возможно будет необходимо исправить суммы "),
                                  QStringLiteral("в кошельках вручную.")});
@@ -353,32 +353,32 @@ void TPurseClass::MoveTransfer(int row, int sign, TTransferReport report) {
     TTableRow* src = purse.Row(source);
     TTableRow* dst = purse.Row(destination);
     const long double moved = (s * r1) / r2;
-    const long double dstAmount = NumberValue(dst->Cell(pursecell::Amount));
-    const long double srcAmount = NumberValue(src->Cell(pursecell::Amount));
-    SetCellWidened(*dst, pursecell::Amount, FloatToText(sign > 0 ? moved + dstAmount : dstAmount - moved));
-    SetCellWidened(*src, pursecell::Amount, FloatToText(sign > 0 ? srcAmount - s : srcAmount + s));
+    const long double dstAmount = NumberValue(dst->Cell(col::purse::Amount));
+    const long double srcAmount = NumberValue(src->Cell(col::purse::Amount));
+    SetCellWidened(*dst, col::purse::Amount, FloatToText(sign > 0 ? moved + dstAmount : dstAmount - moved));
+    SetCellWidened(*src, col::purse::Amount, FloatToText(sign > 0 ? srcAmount - s : srcAmount + s));
     PursesChanged();
 }
 
 QString TPurseClass::TransferRateFor(const QString& name) const {
     const TMemTable& purse = m_state.Table(TTableKind::Purse);
     const int i = FindPurse(purse, name);
-    return i < 0 ? QStringLiteral("1") : purse.Row(i)->Cell(pursecell::Rate);
+    return i < 0 ? QStringLiteral("1") : purse.Row(i)->Cell(col::purse::Rate);
 }
 
 bool TPurseClass::CommitTransferCell(int row, int column, const QString& typed) {
     TTableRow* r = m_state.Table(TTableKind::Transfer).Row(row);
-    if (!r || column < transfercell::Date || column > transfercell::Note) return false;
-    const bool rate = column == transfercell::FromRate || column == transfercell::ToRate;
+    if (!r || column < col::transfer::Date || column > col::transfer::Note) return false;
+    const bool rate = column == col::transfer::FromRate || column == col::transfer::ToRate;
     // Refused before the row's effect is taken back, so a refused value leaves the purses as they were.
     if (rate && typed == QLatin1String("0")) {
         Messages().ShowError({kZeroTransferRate});
         return false;
     }
     ReverseTransfer(row, TTransferReport::Short);
-    const bool number = rate || column == transfercell::Amount;
+    const bool number = rate || column == col::transfer::Amount;
     SetCellWidened(*r, column, number ? NormalizeSum(typed) : typed);
-    if (column == transfercell::From || column == transfercell::To)
+    if (column == col::transfer::FromPurse || column == col::transfer::ToPurse)
         SetCellWidened(*r, column + 1, TransferRateFor(typed));
     ApplyTransfer(row);
     m_state.Grid(TTableKind::Transfer).NotifyCells();
@@ -396,7 +396,7 @@ bool TPurseClass::DeleteTransferRow(int row, bool ask) {
     ReverseTransfer(row, TTransferReport::Short);
     TDataGrid& grid = m_state.Grid(TTableKind::Transfer);
     if (row == transfer.RowCount() - 1) {
-        for (int c = transfercell::From; c <= transfercell::Note && c < r->CellCount(); ++c)
+        for (int c = col::transfer::FromPurse; c <= col::transfer::Note && c < r->CellCount(); ++c)
             r->SetCell(c, QString());
         grid.NotifyCells();
     } else {

@@ -6,7 +6,7 @@
 #include "money/tpurseclass.h"
 
 bool TPurseTableRules::IsNumberCell(int column) const {
-    return column == pursecell::Rate || column == pursecell::Amount;
+    return column == col::purse::Rate || column == col::purse::Amount;
 }
 
 bool TPurseTableRules::AcceptTyped(TDataGrid&, int tableRow, int column, const QString& typed) {

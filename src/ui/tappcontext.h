@@ -1,40 +1,29 @@
 #pragma once
 
-#include "ledger/teditclass.h"
-#include "ledger/tgeneralclass.h"
-#include "ledger/tkindslists.h"
-#include "ledger/tkindslists.h"
-#include "ledger/tmytype.h"
-#include "money/tfilters.h"
-#include "money/tmoney.h"
-#include "money/tmoneyhooks.h"
+#include "session/tsession.h"
 #include "ui/tcelleditors.h"
-#include "users/tbasessession.h"
-#include "users/tpassworddialoglogic.h"
-#include "users/tuserslogic.h"
-#include "users/tusertablerules.h"
 
 #include <functional>
 
-// The program-wide state with the logic objects that act on it, made once at start-up and shared by
-// the windows.
+// What the windows share: the session's state and logic objects, already wired to each other, and the
+// in-cell editors. Made once at start-up over the session the program built.
 class TAppContext {
 public:
-    TAppContext();
+    explicit TAppContext(TSession& session);
     TAppContext(const TAppContext&) = delete;
     TAppContext& operator=(const TAppContext&) = delete;
 
-    TMyType state;
-    TMoney money{state};
-    TFilters filters{state};
-    TMoneyHooks hooks{state, money, filters};
-    TGeneralClass general{state, hooks};
-    TEditClass edit{state, general, hooks};
-    TUsersLogic users;
-    TUserTableRules userTable{state, users};
-    TPasswordDialogLogic passwords{state};
-    TBasesSession bases{state};
-    TKindsLists kinds{state};
+    TSession& session;
+    TMyType& state = session.state;
+    TMoney& money = session.money;
+    TFilters& filters = session.filters;
+    TMoneyHooks& hooks = session.hooks;
+    TGeneralClass& general = session.general;
+    TEditClass& edit = session.edit;
+    TUsersLogic& users = session.users;
+    TPasswordDialogLogic& passwords = session.passwords;
+    TBasesSession& bases = session.bases;
+    TKindsLists& kinds = session.kinds;
     TCellEditors editors;
 
     // What a users-grid commit of a row of the users table changed beyond its cell (a new user's
@@ -42,8 +31,5 @@ public:
     std::function<void(int userRow, const TUsersLogic::TAnswer&)> usersChanged;
 
     // After a base was read into memory: every total, and the filters kept in its settings.
-    void RecomputeAll() {
-        money.RecomputeAfterLoad();
-        filters.RestoreFromSettings(state.settings);
-    }
+    void RecomputeAll() { session.RecomputeAll(); }
 };

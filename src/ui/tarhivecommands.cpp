@@ -1,5 +1,6 @@
 #include "ui/tarhivecommands.h"
 
+#include "session/requirelink.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
 #include "ui/tappcontext.h"
@@ -62,6 +63,9 @@ TArhiveHooks TArhiveCommands::Hooks() {
     hooks.firstRun = [this] {
         if (m_userForm) m_userForm->ShowFirstRunWithoutBase();
     };
+    RequireLink(hooks.saveAll && hooks.busy && hooks.askNewBaseName && hooks.reloadBase && hooks.optimise &&
+                    hooks.showFirstPage && hooks.userChanged && hooks.switchLogin && hooks.firstRun,
+                "archive restore -> windows");
     return hooks;
 }
 

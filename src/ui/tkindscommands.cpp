@@ -13,10 +13,10 @@
 #include <QApplication>
 #include <QTabWidget>
 
-TKindsCommands::TKindsCommands(TQuorvaneForm& form, TAppContext& context)
-    : QObject(&form), m_form(form), m_context(context) {}
+TKindsCommands::TKindsCommands(TQuorvaneForm& form, TAppContext& context, const TMainWindowParts& parts)
+    : QObject(&form), m_form(form), m_context(context), m_parts(parts) {}
 
-TKindsListController* TKindsCommands::ExpenseList() const { return m_form.KindsListController(gridid::BaseRashod); }
+TKindsListController* TKindsCommands::ExpenseList() const { return m_parts.listControllers.value(gridid::BaseRashod); }
 
 bool TKindsCommands::Editing() const { return m_context.edit.editMode == 2; }
 
@@ -26,7 +26,7 @@ void TKindsCommands::AddKind() {
         return;
     m_context.editors.CloseAndCommit();
     m_context.kinds.kindColumn = -1;
-    m_form.Helper()->AskKindName([this, list](const QString& name) {
+    m_parts.helper()->AskKindName([this, list](const QString& name) {
         const TKindNameResult result = m_context.kinds.AddKind(name);
         if (result == TKindNameResult::NotUnique)
             return false;
@@ -66,7 +66,7 @@ void TKindsCommands::RenameKind(bool fromToolbar) {
     m_context.editors.CloseAndCommit();
     const int column = m_context.kinds.KindColumn(list->List().col);
     m_context.kinds.kindColumn = -1;
-    m_form.Helper()->AskKindName([this, list, column](const QString& name) {
+    m_parts.helper()->AskKindName([this, list, column](const QString& name) {
         const TKindNameResult result = m_context.kinds.RenameKind(column, name);
         if (result == TKindNameResult::NotUnique)
             return false;
@@ -80,7 +80,7 @@ void TKindsCommands::EditFromPicker(TKindsPicker* picker, bool addName) {
         return;
     TDataVidGrid& list = picker->List();
     m_returnSection = m_form.Section();
-    m_returnPlanTab = m_form.PlanTabs()->currentIndex();
+    m_returnPlanTab = m_parts.planTabs->currentIndex();
     m_returnPicker = picker->GridId();
     m_returnCol = picker->SelectedColumn();
     m_returnRow = std::max(1, picker->SelectedRow());
@@ -88,9 +88,9 @@ void TKindsCommands::EditFromPicker(TKindsPicker* picker, bool addName) {
     const QString name = addName ? QString() : picker->SelectedName();
 
     m_form.SwitchSection(TQuorvaneForm::Base);
-    m_form.BaseTabs()->setCurrentIndex(list.listNumber == 0 ? 0 : 1);
+    m_parts.baseTabs->setCurrentIndex(list.listNumber == 0 ? 0 : 1);
     TKindsListController* target =
-        m_form.KindsListController(list.listNumber == 0 ? gridid::BaseRashod : gridid::BaseDohod);
+        m_parts.listControllers.value(list.listNumber == 0 ? gridid::BaseRashod : gridid::BaseDohod);
     if (!target)
         return;
     m_target = TKindsLists::EditTarget(list, kind, name);
@@ -106,10 +106,10 @@ void TKindsCommands::Accept() {
     if (!Editing())
         return; // the name was refused and another cell selected: the edit is over, the page stays
     EndEditMode();
-    if (m_returnSection == TQuorvaneForm::Plan && m_form.PlanTabs()->currentIndex() != m_returnPlanTab)
-        m_form.PlanTabs()->setCurrentIndex(m_returnPlanTab);
+    if (m_returnSection == TQuorvaneForm::Plan && m_parts.planTabs->currentIndex() != m_returnPlanTab)
+        m_parts.planTabs->setCurrentIndex(m_returnPlanTab);
     m_form.SwitchSection(m_returnSection);
-    if (TKindsPicker* picker = m_form.Picker(m_returnPicker)) {
+    if (TKindsPicker* picker = m_parts.pickers.value(m_returnPicker)) {
         picker->SelectCell(m_returnCol, m_returnRow);
         picker->setFocus();
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/tmainwindowparts.h"
+
 #include <QObject>
 #include <QPoint>
 
@@ -15,7 +17,7 @@ class TQuorvaneForm;
 class TKindsCommands : public QObject {
     Q_OBJECT
 public:
-    TKindsCommands(TQuorvaneForm& form, TAppContext& context);
+    TKindsCommands(TQuorvaneForm& form, TAppContext& context, const TMainWindowParts& parts);
 
     void AddKind();
     void DeleteKind();
@@ -38,6 +40,7 @@ private:
 
     TQuorvaneForm& m_form;
     TAppContext& m_context;
+    const TMainWindowParts m_parts;
     QPoint m_target{-1, -1};
     int m_targetList = -1;
     // Where "Принять" returns to.

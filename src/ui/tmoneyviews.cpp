@@ -28,63 +28,59 @@ bool ShowsTotals(TTableKind kind) { return TableDef(kind).IsLedger() || kind == 
 
 } // namespace
 
-TMoneyViews::TMoneyViews(TQuorvaneForm& form, TAppContext& context, TPursePage* pursePage)
-    : QObject(&form), m_form(form), m_context(context), m_pursePage(pursePage),
-      m_itogi(new TItogiPanel(form.Lower()->TotalsGroup(), form.Lower()->FilterTotalsGroup(), this)),
-      m_search(new TSearchController(form.Lower(), this)),
-      m_filter(new TFilterController(context, form.Lower(), form.Menu(), form.TitleStrip(), this)),
-      m_debts(new TDebtsController(context, form.Controller(TTableKind::Dolg), form.Controller(TTableKind::Returns),
-                                   form.ReturnsStrip(), this)),
+TMoneyViews::TMoneyViews(TQuorvaneForm& form, TAppContext& context, const TMainWindowParts& parts)
+    : QObject(&form), m_form(form), m_context(context), m_parts(parts), m_pursePage(parts.pursePage),
+      m_itogi(new TItogiPanel(parts.lower->TotalsGroup(), parts.lower->FilterTotalsGroup(), this)),
+      m_search(new TSearchController(parts.lower, this)),
+      m_filter(new TFilterController(context, parts.lower, parts.menu, parts.title, this)),
+      m_debts(new TDebtsController(context, parts.Controller(TTableKind::Dolg), parts.Controller(TTableKind::Returns),
+                                   parts.returnsStrip, this)),
       m_clear(new TClearTablesForm(&form)) {
     TMyType& state = m_context.state;
     m_context.money.SetView(this);
-    m_context.hooks.totalsChanged = [this](TDataGrid&) { RefreshTotals(); };
-    m_context.filters.onChanged = [this](TTableKind) {
+    connect(&m_context.session, &TSession::TotalsChanged, this, &TMoneyViews::RefreshTotals);
+    connect(&m_context.session, &TSession::FilterChanged, this, [this] {
         m_search->Discard();
         RefreshTotals();
-    };
-    m_context.money.purse.reapplyFilter = [this](TTableKind kind) { m_context.filters.ReapplyFilter(kind); };
+    });
 
     for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg, TTableKind::PlanRashod,
                             TTableKind::PlanDohod, TTableKind::Returns}) {
-        if (TLedgerGrid* view = m_form.Grid(kind))
+        if (TLedgerGrid* view = m_parts.Grid(kind))
             m_search->Attach(view, state.Grid(kind));
     }
-    if (TKindsListView* list = m_form.KindsList(gridid::BaseRashod))
+    if (TKindsListView* list = m_parts.lists.value(gridid::BaseRashod))
         m_search->AttachKinds(list, state.vidRashodGrid);
-    if (TKindsListView* list = m_form.KindsList(gridid::BaseDohod))
+    if (TKindsListView* list = m_parts.lists.value(gridid::BaseDohod))
         m_search->AttachKinds(list, state.vidDohodGrid);
     for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg, TTableKind::PlanRashod,
                             TTableKind::PlanDohod, TTableKind::Returns})
-        if (TGridController* c = m_form.Controller(kind))
+        if (TGridController* c = m_parts.Controller(kind))
             connect(c, &TGridController::BecameCurrent, this, &TMoneyViews::CurrentChanged);
 
     m_filter->dialogOver = [this] { return static_cast<QWidget*>(&m_form); };
     m_filter->focusGrid = [this](TTableKind kind) {
-        if (TLedgerGrid* view = m_form.Grid(kind))
+        if (TLedgerGrid* view = m_parts.Grid(kind))
             view->setFocus();
     };
     m_filter->clearSearch = [this] { m_search->ClearText(); };
 
     // Keys typed into the search box must not reach the records through the record buttons.
-    for (QPushButton* button : {m_form.ToolBarPanel()->PravkaButton(), m_form.ToolBarPanel()->DeleteButton()})
+    for (QPushButton* button : {m_parts.toolbar->PravkaButton(), m_parts.toolbar->DeleteButton()})
         connect(m_search, &TSearchController::SearchBoxFocused, button, [button](bool focused) {
             button->setEnabled(!focused);
         });
 
-    if (QAction* clear = m_form.Menu()->Item(QStringLiteral("ClearBaseMenu")))
+    if (QAction* clear = m_parts.menu->Item(QStringLiteral("ClearBaseMenu")))
         connect(clear, &QAction::triggered, this, &TMoneyViews::ClearTables);
-    connect(m_form.PlanTabs(), &QTabWidget::currentChanged, this, &TMoneyViews::SectionShown);
-    connect(m_form.BaseTabs(), &QTabWidget::currentChanged, this, &TMoneyViews::SectionShown);
+    connect(m_parts.planTabs, &QTabWidget::currentChanged, this, &TMoneyViews::SectionShown);
+    connect(m_parts.baseTabs, &QTabWidget::currentChanged, this, &TMoneyViews::SectionShown);
     connect(&m_form, &TQuorvaneForm::SectionShown, this, &TMoneyViews::SectionShown);
     connect(&m_form, &TQuorvaneForm::BaseOpened, this, &TMoneyViews::BaseOpened);
 }
 
 TMoneyViews::~TMoneyViews() {
     m_context.money.SetView(nullptr);
-    m_context.hooks.totalsChanged = nullptr;
-    m_context.filters.onChanged = nullptr;
-    m_context.money.purse.reapplyFilter = nullptr;
 }
 
 void TMoneyViews::SetFilterForm(TFilterForm* form) { m_filter->SetForm(form); }
@@ -96,7 +92,7 @@ TTableKind TMoneyViews::PageKind() const {
     case TQuorvaneForm::Dolg:
         return TTableKind::Dolg;
     case TQuorvaneForm::Plan:
-        return m_form.PlanTabs()->currentIndex() == 0 ? TTableKind::PlanRashod : TTableKind::PlanDohod;
+        return m_parts.planTabs->currentIndex() == 0 ? TTableKind::PlanRashod : TTableKind::PlanDohod;
     default:
         return TTableKind::Rashod;
     }
@@ -128,7 +124,7 @@ void TMoneyViews::RefreshTotals() {
 void TMoneyViews::SectionShown() {
     TMyType& state = m_context.state;
     const int section = m_form.Section();
-    m_form.Menu()->FilterMenu()->menuAction()->setVisible(section <= TQuorvaneForm::Plan);
+    m_parts.menu->FilterMenu()->menuAction()->setVisible(section <= TQuorvaneForm::Plan);
     if (section <= TQuorvaneForm::Plan) {
         const TTableKind kind = PageKind();
         m_filter->ShowFor(kind);
@@ -139,7 +135,7 @@ void TMoneyViews::SectionShown() {
         m_search->ClearText();
         m_search->Target(nullptr);
     } else {
-        const int tab = m_form.BaseTabs()->currentIndex();
+        const int tab = m_parts.baseTabs->currentIndex();
         if (tab == 0)
             m_search->TargetKinds(&state.vidRashodGrid);
         else if (tab == 1)

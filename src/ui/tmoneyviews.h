@@ -2,6 +2,7 @@
 
 #include "money/imoneyview.h"
 #include "storage/tabledefs.h"
+#include "ui/tmainwindowparts.h"
 
 #include <QObject>
 
@@ -21,7 +22,7 @@ class TSearchController;
 class TMoneyViews : public QObject, public IMoneyView {
     Q_OBJECT
 public:
-    TMoneyViews(TQuorvaneForm& form, TAppContext& context, TPursePage* pursePage);
+    TMoneyViews(TQuorvaneForm& form, TAppContext& context, const TMainWindowParts& parts);
     ~TMoneyViews() override;
 
     TItogiPanel* Itogi() const { return m_itogi; }
@@ -55,6 +56,7 @@ private:
 
     TQuorvaneForm& m_form;
     TAppContext& m_context;
+    const TMainWindowParts m_parts;
     TPursePage* m_pursePage;
     TItogiPanel* m_itogi;
     TSearchController* m_search;

@@ -1,4 +1,5 @@
 #include "ui/tquorvaneform.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/columnsizing.h"
 #include "ledger/gridids.h"
@@ -19,6 +20,7 @@
 #include "ui/tkindslistcontroller.h"
 #include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
+#include "ui/tmainwindowparts.h"
 #include "ui/tcalcform.h"
 #include "ui/tcommandstate.h"
 #include "ui/tlowerpanel.h"
@@ -29,6 +31,7 @@
 #include "ui/ttitlestrip.h"
 #include "ui/ttoolbarpanel.h"
 #include "ui/tuserspage.h"
+#include "users/userrights.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -93,7 +96,6 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
       m_notebook(new QStackedWidget), m_lower(new TLowerPanel), m_menu(new TMenuClass(menuBar(), this)) {
     setObjectName(QStringLiteral("QuorvaneForm"));
     setWindowTitle(BaseCaption());
-    m_kindsCommands = new TKindsCommands(*this, m_context);
     m_autoSave = new TAutoSave(m_context.state, this);
     // Not in the middle of a dialog, a question or a restore: what they change is not whole yet.
     m_autoSave->canSaveNow = [this] {
@@ -101,7 +103,7 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
                QThread::currentThread()->loopLevel() <= 1;
     };
     m_autoSave->canTellNow = [this] { return !m_context.editors.IsOpen() && m_autoSave->canSaveNow(); };
-    m_context.kinds.listChanged = [this](TDataVidGrid& list) { ReloadKindsViews(list); };
+    connect(&m_context.session, &TSession::KindsListChanged, this, [this](TDataVidGrid* list) { ReloadKindsViews(*list); });
     setMinimumSize(500, 340);
     auto* central = new QWidget;
     setCentralWidget(central);
@@ -135,6 +137,8 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     m_notebook->addWidget(analysis);
     m_notebook->addWidget(MakeBasesPage());
 
+    // The pages and command classes get the widgets they work with from here, never from the window.
+    m_kindsCommands = new TKindsCommands(*this, m_context, Parts());
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
     connect(m_title, &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();
@@ -193,13 +197,15 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     });
     connect(&m_context.editors, &TCellEditors::Opened, this, [this] { RefreshCommands(); });
     connect(&m_context.editors, &TCellEditors::Done, this, [this] { RefreshCommands(); });
-    m_moneyViews = new TMoneyViews(*this, m_context, m_pursePage);
-    m_usersPage = new TUsersPage(*this, m_context);
+    m_moneyViews = new TMoneyViews(*this, m_context, Parts());
+    m_usersPage = new TUsersPage(*this, m_context, Parts());
     qApp->installEventFilter(this);
     SwitchSection(0);
 }
 
 void TQuorvaneForm::SetFilterForm(TFilterForm* form) { m_moneyViews->SetFilterForm(form); }
+
+void TQuorvaneForm::SetUserForm(TUserForm* form) { m_usersPage->SetUserForm(form); }
 
 void TQuorvaneForm::RefreshCommands() {
     const TDataGrid* view = m_context.state.current;
@@ -212,7 +218,7 @@ void TQuorvaneForm::RefreshCommands() {
     c.admin = m_context.state.admin;
     if (view && view->kind == TTableKind::User) {
         const TTableRow* row = view->RowAt(view->row);
-        c.ownUserRow = row && row->Cell(0) == m_context.state.userName;
+        c.ownUserRow = IsOwnUserRow(m_context.state, row);
     }
     const TCommandState state = ComputeCommandState(c);
     for (QPushButton* b : {m_toolbar->PravkaButton(), m_toolbar->DeleteButton(), m_toolbar->AddVidButton(),
@@ -254,7 +260,6 @@ void TQuorvaneForm::RunDateOptimisation() {
 
 TQuorvaneForm::~TQuorvaneForm() {
     qApp->removeEventFilter(this);
-    m_context.kinds.listChanged = nullptr;
     // The window's grids and controllers go first; an editor closing with them must reach nobody,
     // and the editors themselves stay out of the grids that are going.
     m_context.editors.disconnect();
@@ -465,8 +470,8 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
         connect(c, &TKindsListController::SelectionMoved, this, [this, listNumber](int col, int row) {
             m_kindsCommands->ListSelectionMoved(listNumber, col, row);
         });
-        connect(c, &TKindsListController::AddKindRequested, m_kindsCommands, &TKindsCommands::AddKind);
-        connect(c, &TKindsListController::DeleteKindRequested, m_kindsCommands, &TKindsCommands::DeleteKind);
+        connect(c, &TKindsListController::AddKindRequested, this, [this] { m_kindsCommands->AddKind(); });
+        connect(c, &TKindsListController::DeleteKindRequested, this, [this] { m_kindsCommands->DeleteKind(); });
         connect(c, &TKindsListController::RenameKindRequested, this, [this] { m_kindsCommands->RenameKind(false); });
     }
     m_baseTabs->addTab(rashod, QStringLiteral("База расходов"));
@@ -664,8 +669,7 @@ void TQuorvaneForm::AutoSizeKinds(QWidget* view) {
 }
 
 void TQuorvaneForm::OpenBase() {
-    TBaseLoader::OpenBase(m_context.state);
-    m_context.RecomputeAll();
+    m_context.session.OpenBase();
     ShowOpenedBase();
 }
 
@@ -877,4 +881,27 @@ bool TQuorvaneForm::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+TLedgerGrid* TMainWindowParts::Grid(TTableKind kind) const {
+    TGridController* c = Controller(kind);
+    return c ? c->View() : nullptr;
+}
+
+TMainWindowParts TQuorvaneForm::Parts() {
+    TMainWindowParts p;
+    p.toolbar = m_toolbar;
+    p.title = m_title;
+    p.lower = m_lower;
+    p.menu = m_menu;
+    p.planTabs = m_planTabs;
+    p.baseTabs = m_baseTabs;
+    p.returnsStrip = m_returnsStrip;
+    p.pursePage = m_pursePage;
+    p.controllers = m_controllers;
+    p.pickers = m_pickers;
+    p.lists = m_lists;
+    p.listControllers = m_listControllers;
+    p.helper = [this] { return Helper(); };
+    return p;
 }

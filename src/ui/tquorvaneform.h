@@ -33,7 +33,9 @@ class TSectionPanel;
 class TTitleStrip;
 class TToolBarPanel;
 class TUsersPage;
+class TUserForm;
 struct TEditRequest;
+struct TMainWindowParts;
 
 // The main window: the section buttons, the toolbar, the title strip, the six pages and the lower
 // panel. It shows the program-wide state and sends every key and click to the logic objects.
@@ -85,6 +87,8 @@ public:
     // The dialog "Фильтровать..." made by the program; the window makes its own when given none.
     void SetFilterForm(TFilterForm* form);
     void SetNotice(QDialog* notice) { m_notice = notice; }
+    // The log-in dialog, made before the window: the users commands open it in its switch and bases modes.
+    void SetUserForm(TUserForm* form);
 
     // Every date cell written as "dd.MM.yyyy", with the small window that asks to wait.
     void RunDateOptimisation();
@@ -118,6 +122,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the pages and command classes work with, handed to them when they are made.
+    TMainWindowParts Parts();
     QWidget* MakeLedgerPage(TTableKind kind, int pickerId, const QString& pickerTitle);
     QWidget* MakeDebtsPage();
     QWidget* MakeBasesPage();

@@ -1,4 +1,5 @@
 #include "ui/tuserspage.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tmytype.h"
 #include "storage/tmessageboxclass.h"
@@ -26,8 +27,8 @@ void KeepRowInGrid(TDataGrid& grid) {
 
 } // namespace
 
-TUsersPage::TUsersPage(TQuorvaneForm& form, TAppContext& context)
-    : QObject(&form), m_form(form), m_context(context), m_popup(new QMenu(&form)) {
+TUsersPage::TUsersPage(TQuorvaneForm& form, TAppContext& context, const TMainWindowParts& parts)
+    : QObject(&form), m_form(form), m_context(context), m_parts(parts), m_popup(new QMenu(&form)) {
     m_popup->setObjectName(QStringLiteral("PurseUserPopupMenu"));
     const char* const items[][2] = {{"Изменить запись", "RenamePurseUserMenu"},
                                     {"Удалить запись", "DeletePurseUserMenu"},
@@ -36,7 +37,7 @@ TUsersPage::TUsersPage(TQuorvaneForm& form, TAppContext& context)
     for (const auto& item : items)
         m_popup->addAction(QString::fromUtf8(item[0]))->setObjectName(QString::fromLatin1(item[1]));
     connect(PopupItem(QStringLiteral("RenamePurseUserMenu")), &QAction::triggered, this, [this] {
-        if (TGridController* c = m_form.Controller(m_popupKind))
+        if (TGridController* c = m_parts.Controller(m_popupKind))
             c->EditCurrent();
     });
     connect(PopupItem(QStringLiteral("DeletePurseUserMenu")), &QAction::triggered, this, [this] {
@@ -50,22 +51,22 @@ TUsersPage::TUsersPage(TQuorvaneForm& form, TAppContext& context)
     connect(PopupItem(QStringLiteral("ParolUserMenu")), &QAction::triggered, this, &TUsersPage::ChangePassword);
 
     for (TTableKind kind : {TTableKind::Purse, TTableKind::User}) {
-        TGridController* c = m_form.Controller(kind);
+        TGridController* c = m_parts.Controller(kind);
         connect(c, &TGridController::PopupRequested, this,
                 [this, kind](int, int, const QPoint& at) { ShowPopup(kind, at); });
     }
-    m_form.Controller(TTableKind::User)->deleteRow = [this](int gridRow) { DeleteUser(gridRow); };
+    m_parts.Controller(TTableKind::User)->deleteRow = [this](int gridRow) { DeleteUser(gridRow); };
 
-    TToolBarPanel* bar = m_form.ToolBarPanel();
+    TToolBarPanel* bar = m_parts.toolbar;
     connect(bar->BaseUserButton(), &QPushButton::clicked, this, [this] { OpenBases(); });
     connect(bar->ParolButton(), &QPushButton::clicked, this, &TUsersPage::ChangePassword);
-    TMenuClass* menu = m_form.Menu();
+    TMenuClass* menu = m_parts.menu;
     connect(menu->Item(QStringLiteral("BaseUserMenu")), &QAction::triggered, this, [this] { OpenBases(); });
     connect(menu->Item(QStringLiteral("ParolUserMenu")), &QAction::triggered, this, &TUsersPage::ChangePassword);
     for (QAction* item : menu->Items(QStringLiteral("NewUserMenu")))
         connect(item, &QAction::triggered, this, &TUsersPage::SwitchUser);
     // The users tab is worked from the keyboard: its grid takes the keys as soon as it is on show.
-    connect(m_form.BaseTabs(), &QTabWidget::currentChanged, this, [this](int tab) {
+    connect(m_parts.baseTabs, &QTabWidget::currentChanged, this, [this](int tab) {
         if (tab == 3)
             FocusUsers();
     });
@@ -113,7 +114,7 @@ void TUsersPage::ShowPopup(TTableKind kind, const QPoint& at) {
 }
 
 void TUsersPage::FocusUsers() {
-    if (TLedgerGrid* grid = m_form.Grid(TTableKind::User))
+    if (TLedgerGrid* grid = m_parts.Grid(TTableKind::User))
         grid->setFocus();
 }
 
@@ -123,7 +124,7 @@ void TUsersPage::AfterUsersCommit(int userRow, const TUsersLogic::TAnswer& answe
     if (answer.baseReloaded)
         m_form.RefreshViews();
     if (answer.askPassword) {
-        m_form.Helper()->AskNewUserPassword(m_context.passwords, userRow);
+        m_parts.helper()->AskNewUserPassword(m_context.passwords, userRow);
         FocusUsers();
     }
     m_form.RefreshCommands();
@@ -135,7 +136,7 @@ void TUsersPage::DeleteUser(int gridRow) {
     if (!m_context.users.DeleteUser(grid.TableRow(gridRow)).stored)
         return;
     KeepRowInGrid(grid);
-    m_form.Controller(TTableKind::User)->Refresh();
+    m_parts.Controller(TTableKind::User)->Refresh();
     m_form.RefreshCommands();
 }
 
@@ -146,7 +147,7 @@ void TUsersPage::DeletePurse(int gridRow) {
     if (tableRow < 0 || !m_context.money.purse.DeletePurse(tableRow))
         return;
     KeepRowInGrid(grid);
-    m_form.Controller(TTableKind::Purse)->Refresh();
+    m_parts.Controller(TTableKind::Purse)->Refresh();
 }
 
 void TUsersPage::ChangePassword() {
@@ -154,9 +155,9 @@ void TUsersPage::ChangePassword() {
     const TDataGrid& grid = m_context.state.Grid(TTableKind::User);
     const int tableRow = grid.TableRow(grid.row);
     const TTableRow* row = m_context.state.users.Row(tableRow);
-    if (!row || row->Cell(0).trimmed().isEmpty())
+    if (!row || IsBlank(row->Cell(col::user::Name)))
         return;
-    m_form.Helper()->AskPasswordChange(m_context.passwords, tableRow);
+    m_parts.helper()->AskPasswordChange(m_context.passwords, tableRow);
     FocusUsers();
 }
 
@@ -175,7 +176,7 @@ void TUsersPage::OpenBases(bool fromPopup) {
 void TUsersPage::AfterBases() {
     m_form.setEnabled(true);
     KeepRowInGrid(m_context.state.Grid(TTableKind::User));
-    m_form.Controller(TTableKind::User)->Refresh();
+    m_parts.Controller(TTableKind::User)->Refresh();
     m_form.RefreshCommands();
     m_form.activateWindow();
     // Disabled, the window lost its keyboard focus; it goes back where it was.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/tabledefs.h"
+#include "ui/tmainwindowparts.h"
 #include "users/tuserslogic.h"
 
 #include <QObject>
@@ -20,7 +21,7 @@ class TUserForm;
 class TUsersPage : public QObject {
     Q_OBJECT
 public:
-    TUsersPage(TQuorvaneForm& form, TAppContext& context);
+    TUsersPage(TQuorvaneForm& form, TAppContext& context, const TMainWindowParts& parts);
     ~TUsersPage() override;
 
     // The log-in dialog, made before the main window: the switch and the bases dialog are its modes.
@@ -51,6 +52,7 @@ private:
 
     TQuorvaneForm& m_form;
     TAppContext& m_context;
+    const TMainWindowParts m_parts;
     TUserForm* m_userForm = nullptr;
     QMenu* m_popup;
     TTableKind m_popupKind = TTableKind::User;

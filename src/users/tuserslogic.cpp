@@ -25,7 +25,7 @@ TUsersLogic::TUsersLogic(TMyType& state, TUserHooks hooks) : m_state(state), m_h
 bool TUsersLogic::MayEdit(int row, int column) const {
     if (m_state.admin)
         return true;
-    if (IsOwnUserRow(m_state, m_state.users.Row(row)) && column == 0)
+    if (IsOwnUserRow(m_state, m_state.users.Row(row)) && column == col::user::Name)
         return true;
     return RequireAdmin(m_state);
 }

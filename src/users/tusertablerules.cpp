@@ -13,13 +13,13 @@ void TUserTableRules::CommitCell(TDataGrid& grid, int tableRow, int column, cons
                                  TCommitResult& result) {
     TUsersLogic::TAnswer answer;
     switch (column) {
-    case 0:
+    case col::user::Name:
         answer = m_users.CommitName(tableRow, typed);
         break;
-    case 1:
+    case col::user::Base:
         answer = m_users.CommitBase(tableRow, typed);
         break;
-    case 2:
+    case col::user::Role:
         answer = m_users.CommitRole(tableRow, typed);
         break;
     default:
@@ -35,9 +35,9 @@ void TUserTableRules::CommitCell(TDataGrid& grid, int tableRow, int column, cons
 
 QString TUserTableRules::CellText(int column, const QString& stored) const {
     // Older user files hold the role as a digit.
-    if (column == 2 && stored == QLatin1String("1"))
+    if (column == col::user::Role && stored == QLatin1String("1"))
         return cells::kAdmin;
-    if (column == 2 && stored == QLatin1String("0"))
+    if (column == col::user::Role && stored == QLatin1String("0"))
         return cells::kOrdinary;
     return stored;
 }

@@ -1,10 +1,11 @@
 #include "users/userrights.h"
+#include "storage/tabledefs.h"
 
 #include "ledger/tmytype.h"
 #include "users/usertables.h"
 
 bool IsOwnUserRow(const TMyType& state, const TTableRow* row) {
-    return row && !IsBlank(state.userName) && row->Cell(0) == state.userName;
+    return row && !IsBlank(state.userName) && row->Cell(col::user::Name) == state.userName;
 }
 
 TUserRowRights UserRowRights(bool admin, bool ownRow) {

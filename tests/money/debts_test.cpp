@@ -16,12 +16,12 @@ class TypedDebts : public MoneyTest {
 protected:
     int Typed(const QString& kind, const QString& sum, const QString& purse) {
         const int row = NewRecordRow(TTableKind::Dolg);
-        Commit(TTableKind::Dolg, row, debtcell::Kind, kind);
-        Commit(TTableKind::Dolg, row, debtcell::Date, kToday);
-        Commit(TTableKind::Dolg, row, debtcell::Due, "01.06.2024");
-        Commit(TTableKind::Dolg, row, debtcell::Counterparty, "Петров");
-        Commit(TTableKind::Dolg, row, debtcell::Purse, purse);
-        Commit(TTableKind::Dolg, row, debtcell::Sum, sum);
+        Commit(TTableKind::Dolg, row, col::dolg::Category, kind);
+        Commit(TTableKind::Dolg, row, col::dolg::Date, kToday);
+        Commit(TTableKind::Dolg, row, col::dolg::Due, "01.06.2024");
+        Commit(TTableKind::Dolg, row, col::dolg::Party, "Петров");
+        Commit(TTableKind::Dolg, row, col::dolg::Purse, purse);
+        Commit(TTableKind::Dolg, row, col::dolg::Sum, sum);
         return row;
     }
     // A return typed into the debt's returns table: purse first, then the sum.
@@ -29,22 +29,22 @@ protected:
         TMemTable& t = Returns(debtRow);
         t.AddRow()->SetCells({kToday, "", "", ""});
         const int row = t.RowCount() - 1;
-        CommitReturn(debtRow, row, returncell::Purse, purse);
-        CommitReturn(debtRow, row, returncell::Sum, sum);
+        CommitReturn(debtRow, row, col::returns::Purse, purse);
+        CommitReturn(debtRow, row, col::returns::Sum, sum);
     }
 };
 
 TEST_F(TypedDebts, ALentDebtMovesItsPurseOnlyWhileShown) {
     SetPurses({{"A", "1", "0"}, {"B", "1", "0"}});
     const int row = Typed(cells::kLent, "1000", "A");
-    EXPECT_EQ(Table(TTableKind::Dolg).Row(row)->Cell(debtcell::Shown), cells::kNotShown);
+    EXPECT_EQ(Table(TTableKind::Dolg).Row(row)->Cell(col::dolg::InPurse), cells::kNotShown);
     EXPECT_EQ(Amount("A"), "0");
     EXPECT_EQ(Grid(TTableKind::Dolg).total, 1000);
     EXPECT_EQ(state.debtTotals.lentTotal, 1000);
-    Commit(TTableKind::Dolg, row, debtcell::Shown, cells::kShown);
+    Commit(TTableKind::Dolg, row, col::dolg::InPurse, cells::kShown);
     EXPECT_EQ(Amount("A"), "-1000");
     EXPECT_EQ(state.totalMoney, -1000);
-    Commit(TTableKind::Dolg, row, debtcell::Shown, cells::kNotShown);
+    Commit(TTableKind::Dolg, row, col::dolg::InPurse, cells::kNotShown);
     EXPECT_EQ(Amount("A"), "0");
     EXPECT_TRUE(boxes.Boxes().empty());
 }
@@ -52,14 +52,14 @@ TEST_F(TypedDebts, ALentDebtMovesItsPurseOnlyWhileShown) {
 TEST_F(TypedDebts, ChangingTheKindOfAShownDebtMovesTwiceItsSumAndItsReturns) {
     SetPurses({{"A", "1", "0"}, {"B", "1", "0"}});
     const int row = Typed(cells::kLent, "1000", "A");
-    Commit(TTableKind::Dolg, row, debtcell::Shown, cells::kShown);
+    Commit(TTableKind::Dolg, row, col::dolg::InPurse, cells::kShown);
     TypedReturn(row, "300", "B");
     EXPECT_EQ(Amount("A"), "-1000");
     EXPECT_EQ(Amount("B"), "300");
     EXPECT_EQ(PerPurse(state.debtTotals.returnsToMe, "B"), "300");
     EXPECT_EQ(state.debtTotals.returnsToMeTotal, 300);
 
-    Commit(TTableKind::Dolg, row, debtcell::Kind, cells::kBorrowed);
+    Commit(TTableKind::Dolg, row, col::dolg::Category, cells::kBorrowed);
     EXPECT_EQ(Amount("A"), "1000");
     EXPECT_EQ(Amount("B"), "-300");
     EXPECT_EQ(PerPurse(state.debtTotals.returnsToMe, "B"), "0");
@@ -70,7 +70,7 @@ TEST_F(TypedDebts, ChangingTheKindOfAShownDebtMovesTwiceItsSumAndItsReturns) {
     EXPECT_EQ(Grid(TTableKind::Dolg).total, 1000);
 
     // Hidden again, a borrowed debt takes its sum back out and its return back in.
-    Commit(TTableKind::Dolg, row, debtcell::Shown, cells::kNotShown);
+    Commit(TTableKind::Dolg, row, col::dolg::InPurse, cells::kNotShown);
     EXPECT_EQ(Amount("A"), "0");
     EXPECT_EQ(Amount("B"), "0");
 }
@@ -78,48 +78,48 @@ TEST_F(TypedDebts, ChangingTheKindOfAShownDebtMovesTwiceItsSumAndItsReturns) {
 TEST_F(TypedDebts, SumAndPurseChangesOfAShownDebt) {
     SetPurses({{"A", "1", "0"}, {"B", "2", "0"}});
     const int lent = Typed(cells::kLent, "100", "A");
-    Commit(TTableKind::Dolg, lent, debtcell::Shown, cells::kShown);
+    Commit(TTableKind::Dolg, lent, col::dolg::InPurse, cells::kShown);
     TypedReturn(lent, "30", "A");
-    EXPECT_EQ(Returns(lent).Row(0)->Cell(returncell::Remainder), "70");
-    Commit(TTableKind::Dolg, lent, debtcell::Sum, "150");
+    EXPECT_EQ(Returns(lent).Row(0)->Cell(col::returns::Remainder), "70");
+    Commit(TTableKind::Dolg, lent, col::dolg::Sum, "150");
     EXPECT_EQ(Amount("A"), "-120");
-    EXPECT_EQ(Returns(lent).Row(0)->Cell(returncell::Remainder), "120");
-    Commit(TTableKind::Dolg, lent, debtcell::Purse, "B");
+    EXPECT_EQ(Returns(lent).Row(0)->Cell(col::returns::Remainder), "120");
+    Commit(TTableKind::Dolg, lent, col::dolg::Purse, "B");
     EXPECT_EQ(Amount("A"), "30");
     EXPECT_EQ(Amount("B"), "-150");
-    EXPECT_EQ(Returns(lent).Row(0)->Cell(returncell::Remainder), "270");
+    EXPECT_EQ(Returns(lent).Row(0)->Cell(col::returns::Remainder), "270");
 
     const int borrowed = Typed(cells::kBorrowed, "10", "A");
-    Commit(TTableKind::Dolg, borrowed, debtcell::Shown, cells::kShown);
+    Commit(TTableKind::Dolg, borrowed, col::dolg::InPurse, cells::kShown);
     EXPECT_EQ(Amount("A"), "40");
-    Commit(TTableKind::Dolg, borrowed, debtcell::Sum, "4");
+    Commit(TTableKind::Dolg, borrowed, col::dolg::Sum, "4");
     EXPECT_EQ(Amount("A"), "34");
-    Commit(TTableKind::Dolg, borrowed, debtcell::Purse, "нет");
+    Commit(TTableKind::Dolg, borrowed, col::dolg::Purse, "нет");
     EXPECT_EQ(Amount("A"), "30"); // a purse that does not exist takes no part
 }
 
 TEST_F(TypedDebts, ReturnsOfABorrowedDebtTakeMoneyOutAndMoveBetweenPurses) {
     SetPurses({{"A", "1", "0"}, {"B", "1", "0"}});
     const int row = Typed(cells::kBorrowed, "500", "A");
-    Commit(TTableKind::Dolg, row, debtcell::Shown, cells::kShown);
+    Commit(TTableKind::Dolg, row, col::dolg::InPurse, cells::kShown);
     EXPECT_EQ(Amount("A"), "500");
     TypedReturn(row, "200", "A");
     EXPECT_EQ(Amount("A"), "300");
-    CommitReturn(row, 0, returncell::Purse, "B");
+    CommitReturn(row, 0, col::returns::Purse, "B");
     EXPECT_EQ(Amount("A"), "500");
     EXPECT_EQ(Amount("B"), "-200");
     EXPECT_EQ(PerPurse(state.debtTotals.myReturns, "A"), "0");
     EXPECT_EQ(PerPurse(state.debtTotals.myReturns, "B"), "200");
-    CommitReturn(row, 0, returncell::Sum, "50");
+    CommitReturn(row, 0, col::returns::Sum, "50");
     EXPECT_EQ(Amount("B"), "-50");
     EXPECT_EQ(state.debtTotals.myReturnsTotal, 50);
 }
 
 TEST_F(TypedDebts, AReturnTypedWithoutAPurseTakesTheBasePurse) {
     const int row = Typed(cells::kLent, "100", "B");
-    Commit(TTableKind::Dolg, row, debtcell::Shown, cells::kShown);
+    Commit(TTableKind::Dolg, row, col::dolg::InPurse, cells::kShown);
     Returns(row).AddRow()->SetCells({kToday, "", "", ""});
-    CommitReturn(row, 0, returncell::Sum, "25");
+    CommitReturn(row, 0, col::returns::Sum, "25");
     EXPECT_EQ(Returns(row).Row(0)->Cells(), QStringList({kToday, "25", "A", "175"}));
     EXPECT_EQ(Amount("A"), "1025");
 }
@@ -170,14 +170,14 @@ TEST_F(Debts, DeletingAReturnRowAsksAndTakesItsMoneyOut) {
 
 TEST_F(Debts, ADueDateBeforeTheDebtsDateIsReportedAndKept) {
     const int row = Debt(cells::kLent, "10", "A", cells::kNotShown, "10.05.2024");
-    Commit(TTableKind::Dolg, row, debtcell::Due, "09.05.2024");
+    Commit(TTableKind::Dolg, row, col::dolg::Due, "09.05.2024");
     EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Info({"Срок возврата долга уже прошел"})}));
-    EXPECT_EQ(Table(TTableKind::Dolg).Row(row)->Cell(debtcell::Due), "09.05.2024");
+    EXPECT_EQ(Table(TTableKind::Dolg).Row(row)->Cell(col::dolg::Due), "09.05.2024");
     boxes.Reset();
-    Commit(TTableKind::Dolg, row, debtcell::Due, "10.05.2024");
+    Commit(TTableKind::Dolg, row, col::dolg::Due, "10.05.2024");
     // A debt without a date (as a file may hold it) has no due date to miss.
-    Table(TTableKind::Dolg).Row(row)->SetCell(debtcell::Date, "");
-    Commit(TTableKind::Dolg, row, debtcell::Due, "01.05.2024");
+    Table(TTableKind::Dolg).Row(row)->SetCell(col::dolg::Date, "");
+    Commit(TTableKind::Dolg, row, col::dolg::Due, "01.05.2024");
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
@@ -293,7 +293,7 @@ TEST_F(DebtFiles, ANewDebtGetsTheNextNumberAndAnEmptyFile) {
     Debt(cells::kLent, "1", "A", cells::kNotShown);
     const int row = AddRow(TTableKind::Dolg, {});
     EXPECT_EQ(money.dolg.CreateDebtReturns(row), 1);
-    EXPECT_EQ(Table(TTableKind::Dolg).Row(row)->Cell(debtcell::Number), "1");
+    EXPECT_EQ(Table(TTableKind::Dolg).Row(row)->Cell(col::dolg::DebtNumber), "1");
     EXPECT_EQ(state.returns.size(), 2u);
     EXPECT_TRUE(QFileInfo(File(1)).isFile());
     EXPECT_EQ(QFileInfo(File(1)).size(), 0);

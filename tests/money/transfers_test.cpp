@@ -28,12 +28,12 @@ TEST_F(Transfers, EditingTheAmountEndsAsIfOnlyTheNewAmountHadMoved) {
     money.purse.ApplyTransfer(row);
     EXPECT_EQ(Amount("A"), "900");
     EXPECT_EQ(Amount("B"), "50");
-    ASSERT_TRUE(money.purse.CommitTransferCell(row, transfercell::Amount, "50"));
-    EXPECT_EQ(Table(TTableKind::Transfer).Row(row)->Cell(transfercell::Amount), "50");
+    ASSERT_TRUE(money.purse.CommitTransferCell(row, col::transfer::Amount, "50"));
+    EXPECT_EQ(Table(TTableKind::Transfer).Row(row)->Cell(col::transfer::Amount), "50");
     EXPECT_EQ(Amount("A"), "950");
     EXPECT_EQ(Amount("B"), "25");
     // A formula typed into the amount is stored as its value.
-    ASSERT_TRUE(money.purse.CommitTransferCell(row, transfercell::Amount, "10*3"));
+    ASSERT_TRUE(money.purse.CommitTransferCell(row, col::transfer::Amount, "10*3"));
     EXPECT_EQ(Amount("A"), "970");
     EXPECT_EQ(Amount("B"), "15");
 }
@@ -46,13 +46,13 @@ TEST_F(Transfers, IncompleteOrSamePurseRowsMoveNothingAndTheLastCellAppliesTheWh
 
     // Typed cell by cell: nothing moves until cells 1 to 5 are all there.
     const int row = AddRow(TTableKind::Transfer, {kToday});
-    ASSERT_TRUE(money.purse.CommitTransferCell(row, transfercell::From, "A"));
-    EXPECT_EQ(Table(TTableKind::Transfer).Row(row)->Cell(transfercell::FromRate), "1");
-    ASSERT_TRUE(money.purse.CommitTransferCell(row, transfercell::Amount, "100"));
+    ASSERT_TRUE(money.purse.CommitTransferCell(row, col::transfer::FromPurse, "A"));
+    EXPECT_EQ(Table(TTableKind::Transfer).Row(row)->Cell(col::transfer::FromRate), "1");
+    ASSERT_TRUE(money.purse.CommitTransferCell(row, col::transfer::Amount, "100"));
     EXPECT_EQ(Amount("A"), "1000");
     // Choosing the destination fills its rate and completes the row: the whole transfer is applied.
-    ASSERT_TRUE(money.purse.CommitTransferCell(row, transfercell::To, "B"));
-    EXPECT_EQ(Table(TTableKind::Transfer).Row(row)->Cell(transfercell::ToRate), "2");
+    ASSERT_TRUE(money.purse.CommitTransferCell(row, col::transfer::ToPurse, "B"));
+    EXPECT_EQ(Table(TTableKind::Transfer).Row(row)->Cell(col::transfer::ToRate), "2");
     EXPECT_EQ(Amount("A"), "900");
     EXPECT_EQ(Amount("B"), "50");
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -66,9 +66,9 @@ TEST_F(Transfers, APurseChoiceFillsItsRateOrOneForAnUnknownName) {
 TEST_F(Transfers, AZeroRateTypedIsRefusedAndMovesNothing) {
     const int row = Transfer("A", "1", "B", "2", "100");
     money.purse.ApplyTransfer(row);
-    EXPECT_FALSE(money.purse.CommitTransferCell(row, transfercell::ToRate, "0"));
+    EXPECT_FALSE(money.purse.CommitTransferCell(row, col::transfer::ToRate, "0"));
     EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Error({"Курс кошелька не может быть нулевым"})}));
-    EXPECT_EQ(Table(TTableKind::Transfer).Row(row)->Cell(transfercell::ToRate), "2");
+    EXPECT_EQ(Table(TTableKind::Transfer).Row(row)->Cell(col::transfer::ToRate), "2");
     // The refused edit left the transfer applied.
     EXPECT_EQ(Amount("A"), "900");
     EXPECT_EQ(Amount("B"), "50");
@@ -129,7 +129,7 @@ TEST_F(Transfers, DeletingARowAsksAndTakesItsEffectBack) {
     EXPECT_EQ(Amount("B"), "0");
 
     // The new-transfer row is only emptied, its date kept.
-    Table(TTableKind::Transfer).Row(0)->SetCell(transfercell::Note, "заметка");
+    Table(TTableKind::Transfer).Row(0)->SetCell(col::transfer::Note, "заметка");
     boxes.AnswerYes();
     EXPECT_TRUE(money.purse.DeleteTransferRow(newRow - 1));
     EXPECT_EQ(Rows(Table(TTableKind::Transfer)),

@@ -71,6 +71,7 @@ protected:
 
     TTodayOverride today{QDate(2026, 12, 10)};
     TTestDataHome home;
-    TAppContext context;
+    TSession session;
+    TAppContext context{session};
     std::unique_ptr<TQuorvaneForm> form;
 };

@@ -104,7 +104,8 @@ protected:
         s.admin = GetParam();
     }
     TTestDataHome home;
-    TAppContext context;
+    TSession session;
+    TAppContext context{session};
     std::unique_ptr<TQuorvaneForm> form;
 };
 

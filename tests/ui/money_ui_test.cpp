@@ -276,7 +276,8 @@ TEST_F(PursesAndExpenses, TodayShowsTodaysRecordsWithTheirSumsPerPurse) {
     form->SaveAll();
     EXPECT_EQ(ReadBaseSettings(State().baseFolder).filterIndex[0], 1);
     form.reset();
-    TAppContext again;
+    TSession againSession;
+    TAppContext again(againSession);
     again.state.paths = State().paths;
     again.state.userName = State().userName;
     again.state.baseName = State().baseName;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ledger/teditclass.h"
+#include "ledger/tgeneralclass.h"
+#include "ledger/tkindslists.h"
+#include "ledger/tmytype.h"
+#include "money/tfilters.h"
+#include "money/tmoney.h"
+#include "money/tmoneyhooks.h"
+#include "storage/tattributechecks.h"
+#include "users/tbasessession.h"
+#include "users/tfirstrunlogic.h"
+#include "users/tloginlogic.h"
+#include "users/tpassworddialoglogic.h"
+#include "users/tuserslogic.h"
+#include "users/tusertablerules.h"
+
+#include <QObject>
+
+// The program-wide state with the logic objects that act on it, wired to each other here and nowhere
+// else: the editor's commits reach the purses, totals and filters, a base read again recomputes its
+// totals, the log-in and users rules reach the totals and the date optimisation. Made once by the
+// program (and by tests) without any window; windows only listen to the signals below.
+class TSession : public QObject {
+    Q_OBJECT
+public:
+    // The attribute checks probe the files the platform's way unless a test gives its own probe.
+    explicit TSession(TAttributeProbe probe = PlatformAttributes);
+    TSession(const TSession&) = delete;
+    TSession& operator=(const TSession&) = delete;
+    ~TSession() override;
+
+    TMyType state;
+    TMoney money{state};
+    TFilters filters{state};
+    TMoneyHooks hooks{state, money, filters};
+    TGeneralClass general{state, hooks};
+    TEditClass edit{state, general, hooks};
+    TUsersLogic users;
+    TUserTableRules userTable{state, users};
+    TPasswordDialogLogic passwords{state};
+    TBasesSession bases{state};
+    TKindsLists kinds{state};
+    const TAttributeChecks attributes;
+    TFirstRunLogic firstRun{state};
+    TLoginLogic login;
+
+    // After a base was read into memory: every total, and the filters kept in its settings.
+    void RecomputeAll();
+    // The base named in the state read whole from its files, then RecomputeAll.
+    void OpenBase();
+
+    // Throws std::logic_error naming the first link between the logic objects that is not made.
+    void CheckLinks() const;
+
+Q_SIGNALS:
+    // A commit changed the totals of this grid's table (the totals panel and the purse views redraw).
+    void TotalsChanged(TTableKind kind);
+    // A filter was set, changed or removed on this ledger; its filtered totals are new.
+    void FilterChanged(TTableKind kind);
+    // A kinds list changed as a whole (sorted, reloaded, a name added or renamed).
+    void KindsListChanged(TDataVidGrid* list);
+
+private:
+    TUserHooks UserHooks();
+};
