@@ -35,6 +35,23 @@ void TEditClass::Store(TDataGrid& grid, int tableRow, int col, const QString& va
     grid.NotifyCells();
 }
 
+// "Неправильная формула", and the number editor opens again on the text. A wrong formula that follows
+// such a refusal is dropped without a second message: the cell keeps its value.
+void TEditClass::RefuseFormula(const QString& text, const QString& old, TCommitResult& result) {
+    if (failedFormulaCount > 0) {
+        failedFormulaCount = 0;
+        lastFailedFormula.clear();
+        return;
+    }
+    Messages().ShowError({QStringLiteral("Неправильная формула")});
+    continueFlag = false;
+    result.reopen = true;
+    result.reopenText = text;
+    const bool storedValue = IsNotBlank(old) && old != QLatin1String("0");
+    failedFormulaCount = (text != lastFailedFormula && storedValue) ? 0 : failedFormulaCount + 1;
+    lastFailedFormula = text;
+}
+
 TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEditorKind editor, const QString& text) {
     TCommitResult result;
     if (tabSwitching)
@@ -50,18 +67,7 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
     if (rules && !rules->AcceptTyped(grid, tableRow, col, text))
         return result;
     if (number && !CheckFormula(text)) {
-        if (failedFormulaCount > 0) {
-            failedFormulaCount = 0;
-            lastFailedFormula.clear();
-            return result;
-        }
-        Messages().ShowError({QStringLiteral("Неправильная формула")});
-        continueFlag = false;
-        result.reopen = true;
-        result.reopenText = text;
-        const bool storedValue = IsNotBlank(old) && old != QLatin1String("0");
-        failedFormulaCount = (text != lastFailedFormula && storedValue) ? 0 : failedFormulaCount + 1;
-        lastFailedFormula = text;
+        RefuseFormula(text, old, result);
         return result;
     }
     failedFormulaCount = 0;

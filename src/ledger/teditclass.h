@@ -45,6 +45,7 @@ public:
     int editMode = 0; // 0 idle, 1 a kinds picker has the focus, 2 a picker's name is edited on the Bases page
 
 private:
+    void RefuseFormula(const QString& text, const QString& old, TCommitResult& result);
     bool IsNumberCell(const TDataGrid& grid, int col) const;
     void AutoFill(TDataGrid& grid, int col, int gridRow);
     void AfterLedgerStore(TDataGrid& grid, int col, int gridRow);

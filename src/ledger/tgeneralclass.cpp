@@ -240,6 +240,31 @@ void SetEditorOpening(TEditRequest& request, const QString& stored, QChar usedKe
         request.selectAll = true;
 }
 
+// The expenses picker opens on the record's kind, and for the name column on its name when the kind
+// still lists it.
+void TGeneralClass::PlacePickerOnRecord(TEditRequest& req, const TTableRow& row, int col) const {
+    const QString kind = row.Cell(col::rashod::Kind);
+    if (!IsNotBlank(kind))
+        return;
+    const TMemTable& kinds = m_state.vidRashod;
+    req.pickerCol = 0;
+    req.pickerRow = 1;
+    for (int k = 0; k < kinds.RowCount(); ++k) {
+        if (kinds.Row(k)->Cell(col::kinds::Kind) != kind)
+            continue;
+        req.pickerCol = k;
+        if (col == col::rashod::Name) {
+            const QStringList names = kinds.Row(k)->Cells();
+            const int at = int(names.indexOf(row.Cell(col::rashod::Name), col::kinds::FirstName));
+            if (at > 0)
+                req.pickerRow = at;
+            else
+                req.pickerCol = 0;
+        }
+        return;
+    }
+}
+
 TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey, TEditStart start) {
     TEditRequest req;
     req.col = col;
@@ -273,33 +298,11 @@ TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QCh
     }
     case u'P':
         return EnterUserColumn(grid);
-    case u'V': {
+    case u'V':
         req.kind = TEditorKind::Picker;
-        if (grid.kind != TTableKind::Rashod || !row)
-            return req;
-        const QString kind = row->Cell(col::rashod::Kind);
-        if (!IsNotBlank(kind))
-            return req;
-        const TMemTable& kinds = m_state.vidRashod;
-        req.pickerCol = 0;
-        req.pickerRow = 1;
-        for (int k = 0; k < kinds.RowCount(); ++k) {
-            if (kinds.Row(k)->Cell(col::kinds::Kind) != kind)
-                continue;
-            req.pickerCol = k;
-            req.pickerRow = 1;
-            if (col == col::rashod::Name) {
-                const QStringList names = kinds.Row(k)->Cells();
-                const int at = int(names.indexOf(row->Cell(col::rashod::Name), col::kinds::FirstName));
-                if (at > 0)
-                    req.pickerRow = at;
-                else
-                    req.pickerCol = 0;
-            }
-            break;
-        }
+        if (grid.kind == TTableKind::Rashod && row)
+            PlacePickerOnRecord(req, *row, col);
         return req;
-    }
     default:
         break;
     }
@@ -358,6 +361,52 @@ void TGeneralClass::SortByColumn(TDataGrid& grid, int column) {
     grid.NotifyRows();
 }
 
+namespace {
+
+// A row goes as a record when the cells that name it are filled: the kind and name of an expense, the
+// kind of an income, the category and date of a debt or the kind and name of a plan, otherwise every
+// required cell. A row that carries a sum has moved money (a return typed before its date, say): it goes
+// as a record does, so that the money comes back, rather than being wiped.
+bool IsRecordToRemove(const TDataGrid& grid, const TTableRow& row) {
+    int from = 0, to = grid.LastRequiredColumn;
+    switch (grid.kind) {
+    case TTableKind::Rashod:
+        from = col::rashod::Kind;
+        to = col::rashod::Name;
+        break;
+    case TTableKind::Dohod:
+        from = to = col::dohod::Kind;
+        break;
+    case TTableKind::Dolg:
+        from = col::dolg::Category;
+        to = col::dolg::Date;
+        break;
+    case TTableKind::PlanRashod:
+        from = col::planrashod::Kind;
+        to = col::planrashod::Name;
+        break;
+    default:
+        break;
+    }
+    bool complete = true;
+    for (int c = from; c <= to && complete; ++c)
+        complete = !row.Cell(c).isEmpty();
+    return complete || (grid.SumColumn >= 0 && NumberValue(row.Cell(grid.SumColumn)) != 0);
+}
+
+// Empties the visible cells of a row (the hidden ones stay), the date set to today's when asked.
+void ClearRecordText(TDataGrid& grid, TTableRow& row, bool defaultDate) {
+    QStringList cells = row.Cells();
+    for (int c = 0; c < std::min(int(cells.size()), grid.ColumnCount()); ++c)
+        cells[c].clear();
+    if (defaultDate)
+        cells[grid.DateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
+    row.SetCells(cells);
+    grid.NotifyCells();
+}
+
+} // namespace
+
 bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst) {
     if (ITableRules* rules = Rules(grid.kind)) {
         const int tableRow = grid.TableRow(gridRow);
@@ -378,42 +427,12 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
         return false;
     const int tableRow = grid.TableRow(gridRow);
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
-    bool complete = row != nullptr;
-    if (row) {
-        int from = 0, to = grid.LastRequiredColumn;
-        switch (grid.kind) {
-        case TTableKind::Rashod:
-            from = 1;
-            to = 2;
-            break;
-        case TTableKind::Dohod:
-            from = to = 1;
-            break;
-        case TTableKind::Dolg:
-        case TTableKind::PlanRashod:
-            from = 0;
-            to = 1;
-            break;
-        default:
-            break;
-        }
-        for (int c = from; c <= to && complete; ++c)
-            complete = !row->Cell(c).isEmpty();
-        // A row that carries a sum has moved money (a return typed before its date, say): it goes as a
-        // record does, so that the money comes back, rather than being wiped.
-        if (!complete && grid.SumColumn >= 0 && NumberValue(row->Cell(grid.SumColumn)) != 0)
-            complete = true;
-    }
-    if (!complete) {
-        if (row) {
-            // The hidden cells (a debt's returns number) stay: they are not the record's text.
-            QStringList cells = row->Cells();
-            for (int c = 0; c < std::min(int(cells.size()), grid.ColumnCount()); ++c)
-                cells[c].clear();
-            row->SetCells(cells);
-            grid.NotifyCells();
-        }
-        return row != nullptr;
+    if (!row)
+        return false;
+    if (!IsRecordToRemove(grid, *row)) {
+        // The hidden cells (a debt's returns number) stay: they are not the record's text.
+        ClearRecordText(grid, *row, false);
+        return true;
     }
     if (m_hooks.RemoveRecord(grid, tableRow)) {
         if (grid.row >= grid.GridRowCount())
@@ -422,15 +441,8 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
         m_hooks.TotalsChanged(grid);
         return true;
     }
-    const bool lastGridRow = gridRow == grid.GridRowCount() - 1;
-    if (lastGridRow) {
-        QStringList cells = row->Cells();
-        for (int c = 0; c < std::min(int(cells.size()), grid.ColumnCount()); ++c)
-            cells[c].clear();
-        if (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod)
-            cells[grid.DateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
-        row->SetCells(cells);
-        grid.NotifyCells();
+    if (gridRow == grid.GridRowCount() - 1) {
+        ClearRecordText(grid, *row, grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod);
     } else {
         grid.Table->DeleteRow(tableRow);
         grid.RowMap.erase(grid.RowMap.begin() + gridRow);

@@ -14,6 +14,7 @@ class ITableRules;
 class TDataGrid;
 class TDataVidGrid;
 class TMyType;
+class TTableRow;
 
 // The editor a cell opens by its column's letter, or what happens instead.
 enum class TEditorKind {
@@ -87,6 +88,7 @@ public:
     // Algorithm of the user column: writes the user, moves to the next record's first cell to edit and
     // returns what opens there (None while the row is not started yet).
     TEditRequest EnterUserColumn(TDataGrid& grid);
+    void PlacePickerOnRecord(TEditRequest& req, const TTableRow& row, int col) const;
 
     // A caption click or a "Сортировка" choice: the same column reverses, another sorts ascending.
     // Only the five ledgers and the transfers sort this way.

@@ -14,22 +14,12 @@ bool PickerServes(const TDataVidGrid& list, const TDataGrid& ledger) {
     return ledger.kind == TTableKind::Dohod || ledger.kind == TTableKind::PlanDohod;
 }
 
-TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, const TDataVidGrid& list, int kindCol,
-                      int nameRow, TDataGrid& ledger, TPickTrigger trigger) {
-    const QString kind = TGeneralClass::KindsCellText(list, kindCol, 0);
-    const QString name = TGeneralClass::KindsCellText(list, kindCol, nameRow);
-    if (!IsNotBlank(name) || nameRow < 1 || !PickerServes(list, ledger))
-        return {};
-    general.EnsureNewRow(ledger);
-    int gridRow = ledger.GridRowCount() - 1;
-    if (trigger == TPickTrigger::Enter || (trigger == TPickTrigger::DoubleClick && edit.pickIntoCurrentRow))
-        gridRow = ledger.row;
-    TTableRow* row = ledger.RowAt(gridRow);
-    if (!row)
-        return {};
-    QStringList cells = row->Cells();
-    cells.resize(std::max(int(cells.size()), TableDef(ledger.kind).CellCount()));
-    const QStringList before = cells;
+namespace {
+
+// The picked kind and name in the record's cells, with its date (a plan's period) and user when they
+// are still blank. False for a ledger that takes no picks.
+bool FillPickedRecord(const TMyType& state, const TDataGrid& ledger, const QString& kind, const QString& name,
+                      TPickTrigger trigger, QStringList& cells) {
     const int userCol = ledger.UserColumn;
     const bool userBlank = !IsNotBlank(cells[userCol]);
     switch (ledger.kind) {
@@ -48,7 +38,7 @@ TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, 
         cells[col::plandohod::Kind] = name;
         break;
     default:
-        return {};
+        return false;
     }
     if (ledger.kind == TTableKind::Rashod || ledger.kind == TTableKind::Dohod) {
         if (!IsNotBlank(cells[ledger.DateColumn]))
@@ -66,6 +56,29 @@ TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, 
             cells[from + 1] = FormatDate(DateFromQDate(until < start ? start.addDays(30) : until));
         }
     }
+    return true;
+}
+
+} // namespace
+
+TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, const TDataVidGrid& list, int kindCol,
+                      int nameRow, TDataGrid& ledger, TPickTrigger trigger) {
+    const QString kind = TGeneralClass::KindsCellText(list, kindCol, 0);
+    const QString name = TGeneralClass::KindsCellText(list, kindCol, nameRow);
+    if (!IsNotBlank(name) || nameRow < 1 || !PickerServes(list, ledger))
+        return {};
+    general.EnsureNewRow(ledger);
+    int gridRow = ledger.GridRowCount() - 1;
+    if (trigger == TPickTrigger::Enter || (trigger == TPickTrigger::DoubleClick && edit.pickIntoCurrentRow))
+        gridRow = ledger.row;
+    TTableRow* row = ledger.RowAt(gridRow);
+    if (!row)
+        return {};
+    QStringList cells = row->Cells();
+    cells.resize(std::max(int(cells.size()), TableDef(ledger.kind).CellCount()));
+    const QStringList before = cells;
+    if (!FillPickedRecord(state, ledger, kind, name, trigger, cells))
+        return {};
     const int tableRow = ledger.TableRow(gridRow);
     if (cells != before)
         general.Hooks().RecordChanging(ledger, tableRow, before, cells);

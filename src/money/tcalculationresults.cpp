@@ -376,24 +376,34 @@ void TCalculationResults::RecordsRemoved(TTableKind kind, const std::vector<int>
     ShowTotals();
 }
 
+namespace {
+
+bool AskRecalculation(const QString& word, const QString& name, long double sum) {
+    return Messages().AskYesNo({QStringLiteral("В таблице ") + word + QStringLiteral(" по кошельку \"") + name +
+                                    QStringLiteral("\""),
+                                QStringLiteral("найдены записи на сумму ") + FloatToText(sum) + QStringLiteral(" (\"") +
+                                    name + QStringLiteral("\")"),
+                                QStringLiteral("Пересчитать сумму в кошельке"), QStringLiteral("с учетом этой суммы?")},
+                               TMsgButton::Yes);
+}
+
+} // namespace
+
 void TCalculationResults::AskPurseRecalculation(const QString& name) {
     if (!IsNotBlank(name)) return;
-    TMemTable& purse = m_state.Table(TTableKind::Purse);
-    auto ask = [&](const QString& word, long double sum) {
-        return Messages().AskYesNo({QStringLiteral("В таблице ") + word + QStringLiteral(" по кошельку \"") +
-                                        name + QStringLiteral("\""),
-                                    QStringLiteral("найдены записи на сумму ") + FloatToText(sum) +
-                                        QStringLiteral(" (\"") + name + QStringLiteral("\")"),
-                                    QStringLiteral("Пересчитать сумму в кошельке"),
-                                    QStringLiteral("с учетом этой суммы?")},
-                                   TMsgButton::Yes);
-    };
-    bool changed = false;
-    auto change = [&](long double delta) {
-        AddToPurse(purse, name, delta);
-        changed = true;
-    };
+    const bool fromLedgers = RecalculateFromLedgers(name);
+    const bool fromReturns = RecalculateFromReturns(name);
+    const bool fromTransfers = RecalculateFromTransfers(name);
+    if (fromLedgers || fromReturns || fromTransfers) {
+        TotalMoney();
+        m_state.Grid(TTableKind::Purse).NotifyCells();
+    }
+}
 
+// One question per ledger that names the purse, with the sum of its records.
+bool TCalculationResults::RecalculateFromLedgers(const QString& name) {
+    TMemTable& purse = m_state.Table(TTableKind::Purse);
+    bool changed = false;
     const struct {
         TTableKind kind;
         const char* word;
@@ -419,74 +429,80 @@ void TCalculationResults::AskPurseRecalculation(const QString& name) {
             }
         }
         if (!found) continue;
-        if (sum != 0 && ask(QString::fromUtf8(l.word), sum))
-            change(l.kind == TTableKind::Rashod ? -sum : sum);
+        if (sum != 0 && AskRecalculation(QString::fromUtf8(l.word), name, sum)) {
+            AddToPurse(purse, name, l.kind == TTableKind::Rashod ? -sum : sum);
+            changed = true;
+        }
         RecomputeTable(l.kind);
     }
+    return changed;
+}
 
-    // Debt returns, debt by debt: one question for the first shown debt whose returns name the purse.
-    {
-        const TMemTable& dolg = m_state.Table(TTableKind::Dolg);
-        bool asked = false;
-        bool any = false;
-        for (int r = 0; r < dolg.RowCount(); ++r) {
-            const TTableRow* debt = dolg.Row(r);
-            if (debt->Cell(col::dolg::InPurse) != cells::kShown) continue;
-            const TMemTable* returns = TDolgClass::ReturnsOf(m_state, *debt);
-            if (!returns) continue;
-            bool names = false;
-            long double sum = 0;
-            const bool lent = IsLentText(debt->Cell(col::dolg::Category));
-            for (int i = 0; i < returns->RowCount(); ++i) {
-                const TTableRow* ret = returns->Row(i);
-                if (ret->Cell(col::returns::Purse) != name) continue;
-                names = true;
-                const long double s = NumberValue(ret->Cell(col::returns::Sum));
-                sum += lent ? s : -s;
-            }
-            if (!names) continue;
-            if (!asked) {
-                any = true;
-                if (sum == 0) break;
-                asked = true;
-                const bool yes = Messages().AskYesNo(
-                    {QStringLiteral("В таблице ") + QStringLiteral("возврата долга") +
-                         QStringLiteral(" по кошельку \"") + name + QStringLiteral("\""),
-                     QStringLiteral("найдены записи."), QStringLiteral("Пересчитать сумму в кошельке"),
-                     QStringLiteral("с учетом этих записей?")},
-                    TMsgButton::Yes);
-                if (!yes) break;
-            }
-            change(sum);
-        }
-        if (any) RecomputeTable(TTableKind::Dolg);
-    }
-
-    {
-        const TMemTable& transfer = m_state.Table(TTableKind::Transfer);
-        bool found = false;
+// Debt returns, debt by debt: one question for the first shown debt whose returns name the purse.
+bool TCalculationResults::RecalculateFromReturns(const QString& name) {
+    TMemTable& purse = m_state.Table(TTableKind::Purse);
+    const TMemTable& dolg = m_state.Table(TTableKind::Dolg);
+    bool changed = false;
+    bool asked = false;
+    bool any = false;
+    for (int r = 0; r < dolg.RowCount(); ++r) {
+        const TTableRow* debt = dolg.Row(r);
+        if (debt->Cell(col::dolg::InPurse) != cells::kShown) continue;
+        const TMemTable* returns = TDolgClass::ReturnsOf(m_state, *debt);
+        if (!returns) continue;
+        bool names = false;
         long double sum = 0;
-        for (int r = 0; r < transfer.RowCount(); ++r) {
-            const TTableRow* row = transfer.Row(r);
-            const QString from = row->Cell(col::transfer::FromPurse);
-            const QString to = row->Cell(col::transfer::ToPurse);
-            if (from != name && to != name) continue;
-            found = true;
-            if (from == to) continue;
-            const long double s = NumberValue(row->Cell(col::transfer::Amount));
-            if (from == name) {
-                sum -= s;
-            } else {
-                const long double r2 = NumberValue(row->Cell(col::transfer::ToRate));
-                if (r2 != 0) sum += (s * NumberValue(row->Cell(col::transfer::FromRate))) / r2;
-            }
+        const bool lent = IsLentText(debt->Cell(col::dolg::Category));
+        for (int i = 0; i < returns->RowCount(); ++i) {
+            const TTableRow* ret = returns->Row(i);
+            if (ret->Cell(col::returns::Purse) != name) continue;
+            names = true;
+            const long double s = NumberValue(ret->Cell(col::returns::Sum));
+            sum += lent ? s : -s;
         }
-        if (found && sum != 0 && ask(QStringLiteral("переноса денег"), sum)) change(sum);
+        if (!names) continue;
+        if (!asked) {
+            any = true;
+            if (sum == 0) break;
+            asked = true;
+            const bool yes = Messages().AskYesNo(
+                {QStringLiteral("В таблице ") + QStringLiteral("возврата долга") + QStringLiteral(" по кошельку \"") +
+                     name + QStringLiteral("\""),
+                 QStringLiteral("найдены записи."), QStringLiteral("Пересчитать сумму в кошельке"),
+                 QStringLiteral("с учетом этих записей?")},
+                TMsgButton::Yes);
+            if (!yes) break;
+        }
+        AddToPurse(purse, name, sum);
+        changed = true;
     }
-    if (changed) {
-        TotalMoney();
-        m_state.Grid(TTableKind::Purse).NotifyCells();
+    if (any) RecomputeTable(TTableKind::Dolg);
+    return changed;
+}
+
+// The transfers from and into the purse, in its own units.
+bool TCalculationResults::RecalculateFromTransfers(const QString& name) {
+    const TMemTable& transfer = m_state.Table(TTableKind::Transfer);
+    bool found = false;
+    long double sum = 0;
+    for (int r = 0; r < transfer.RowCount(); ++r) {
+        const TTableRow* row = transfer.Row(r);
+        const QString from = row->Cell(col::transfer::FromPurse);
+        const QString to = row->Cell(col::transfer::ToPurse);
+        if (from != name && to != name) continue;
+        found = true;
+        if (from == to) continue;
+        const long double s = NumberValue(row->Cell(col::transfer::Amount));
+        if (from == name) {
+            sum -= s;
+        } else {
+            const long double r2 = NumberValue(row->Cell(col::transfer::ToRate));
+            if (r2 != 0) sum += (s * NumberValue(row->Cell(col::transfer::FromRate))) / r2;
+        }
     }
+    if (!found || sum == 0 || !AskRecalculation(QStringLiteral("переноса денег"), name, sum)) return false;
+    AddToPurse(m_state.Table(TTableKind::Purse), name, sum);
+    return true;
 }
 
 void TCalculationResults::CorrectForRate(const QString& purse, long double r0, long double r1) {

@@ -80,6 +80,10 @@ public:
     void ShowTotals();
 
 private:
+    // The steps of AskPurseRecalculation: true when the purse's amount changed.
+    bool RecalculateFromLedgers(const QString& name);
+    bool RecalculateFromReturns(const QString& name);
+    bool RecalculateFromTransfers(const QString& name);
     void MoveTotals(TTableKind kind, const TRecordMoney& before, const TRecordMoney& after);
     // What expenses and incomes do to their purses when a record changes from `before` to `after`.
     void MovePurseMoney(TTableKind kind, const TRecordMoney& before, const TRecordMoney& after);

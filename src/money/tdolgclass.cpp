@@ -114,26 +114,9 @@ void TDolgClass::DebtCellCommitting(int row, int column, const QString& value) {
         forEachReturn([&](const QString& q, long double r) { moved = Move(q, -sign * r) || moved; });
         break;
     }
-    case col::dolg::Category: {
-        const bool nowLent = value == cells::kLent;
-        if (nowLent == lent) break;
-        if (shown) {
-            const long double sign = nowLent ? -1 : 1;
-            moved = Move(purse, sign * 2 * sum) || moved;
-            forEachReturn([&](const QString& q, long double r) { moved = Move(q, -sign * 2 * r) || moved; });
-        }
-        // The returns move between the returns to me and my returns whatever the debt shows.
-        TDebtTotals& d = m_state.debtTotals;
-        TMemTable& from = lent ? d.returnsToMe : d.myReturns;
-        TMemTable& to = lent ? d.myReturns : d.returnsToMe;
-        forEachReturn([&](const QString& q, long double r) {
-            AddToPerPurse(from, q, -r);
-            AddToPerPurse(to, q, r);
-        });
-        m_calc.RecomputeReturnTotals();
-        m_calc.ShowTotals();
+    case col::dolg::Category:
+        if ((value == cells::kLent) != lent) moved = CategoryChanging(*debt, returns);
         break;
-    }
     case col::dolg::Sum: {
         if (!shown) break;
         const long double s1 = NumberValue(value);
@@ -153,6 +136,30 @@ void TDolgClass::DebtCellCommitting(int row, int column, const QString& value) {
         break;
     }
     if (moved) PursesMoved();
+}
+
+// A debt turns from lent to borrowed or back: a shown one moves its sum and returns twice over, and the
+// returns move between the returns to me and my returns whatever the debt shows.
+bool TDolgClass::CategoryChanging(const TTableRow& debt, const TMemTable* returns) {
+    const bool lent = IsLent(debt);
+    const long double sum = NumberValue(debt.Cell(col::dolg::Sum));
+    const long double sign = lent ? 1 : -1;
+    TDebtTotals& d = m_state.debtTotals;
+    TMemTable& from = lent ? d.returnsToMe : d.myReturns;
+    TMemTable& to = lent ? d.myReturns : d.returnsToMe;
+    bool moved = false;
+    if (IsShown(debt)) moved = Move(debt.Cell(col::dolg::Purse), sign * 2 * sum) || moved;
+    for (int i = 0; returns && i < returns->RowCount(); ++i) {
+        const TTableRow* ret = returns->Row(i);
+        const QString q = ret->Cell(col::returns::Purse);
+        const long double r = NumberValue(ret->Cell(col::returns::Sum));
+        if (IsShown(debt)) moved = Move(q, -sign * 2 * r) || moved;
+        AddToPerPurse(from, q, -r);
+        AddToPerPurse(to, q, r);
+    }
+    m_calc.RecomputeReturnTotals();
+    m_calc.ShowTotals();
+    return moved;
 }
 
 void TDolgClass::DebtCellCommitted(int row, int column) {
@@ -290,6 +297,39 @@ void TDolgClass::DeleteDebt(int row, bool adjust) {
     DeleteDebts({row}, adjust);
 }
 
+// The returns tables of removed debts go and the later ones take the freed numbers. True when the
+// debt on show was among the removed.
+bool TDolgClass::RenumberReturns(const std::set<int>& gone) {
+    TMemTable& dolg = m_state.Table(TTableKind::Dolg);
+    const int oldSize = int(m_state.returns.size());
+    std::vector<int> newNumber(size_t(oldSize), -1);
+    int next = 0;
+    for (int n = 0; n < oldSize; ++n)
+        if (!gone.count(n)) newNumber[size_t(n)] = next++;
+    // Only the tables move now; the files follow at the next save, which writes every moved
+    // table under its new number together with the debts. Until then the files on disk still
+    // match the debt table on disk, whatever happens to the program meanwhile.
+    for (int n = 0; n < oldSize; ++n)
+        if (newNumber[size_t(n)] >= 0 && newNumber[size_t(n)] != n && m_state.returns[size_t(n)])
+            m_state.returns[size_t(n)]->Touch();
+    TReturnsTables kept;
+    kept.reserve(size_t(next));
+    for (int n = 0; n < oldSize; ++n)
+        if (newNumber[size_t(n)] >= 0) kept.push_back(std::move(m_state.returns[size_t(n)]));
+    m_state.returns = std::move(kept);
+    for (int r = 0; r < dolg.RowCount(); ++r) {
+        TTableRow* debt = dolg.Row(r);
+        const int n = DebtNumber(*debt);
+        if (n >= 0 && n < oldSize && newNumber[size_t(n)] >= 0 && newNumber[size_t(n)] != n)
+            debt->SetCell(col::dolg::DebtNumber, QString::number(newNumber[size_t(n)]));
+    }
+    const int current = m_state.currentDebt;
+    const bool currentGone = current >= 0 && current < oldSize && newNumber[size_t(current)] < 0;
+    if (!currentGone && current >= 0 && current < oldSize)
+        m_state.currentDebt = newNumber[size_t(current)];
+    return currentGone;
+}
+
 void TDolgClass::DeleteDebts(const std::vector<int>& rows, bool adjust) {
     TMemTable& dolg = m_state.Table(TTableKind::Dolg);
     const int last = dolg.RowCount() - 1;
@@ -323,32 +363,7 @@ void TDolgClass::DeleteDebts(const std::vector<int>& rows, bool adjust) {
     if (moved) PursesMoved();
 
     if (!gone.empty()) {
-        const int oldSize = int(m_state.returns.size());
-        std::vector<int> newNumber(size_t(oldSize), -1);
-        int next = 0;
-        for (int n = 0; n < oldSize; ++n)
-            if (!gone.count(n)) newNumber[size_t(n)] = next++;
-        // Only the tables move now; the files follow at the next save, which writes every moved
-        // table under its new number together with the debts. Until then the files on disk still
-        // match the debt table on disk, whatever happens to the program meanwhile.
-        for (int n = 0; n < oldSize; ++n)
-            if (newNumber[size_t(n)] >= 0 && newNumber[size_t(n)] != n && m_state.returns[size_t(n)])
-                m_state.returns[size_t(n)]->Touch();
-        TReturnsTables kept;
-        kept.reserve(size_t(next));
-        for (int n = 0; n < oldSize; ++n)
-            if (newNumber[size_t(n)] >= 0) kept.push_back(std::move(m_state.returns[size_t(n)]));
-        m_state.returns = std::move(kept);
-        for (int r = 0; r < dolg.RowCount(); ++r) {
-            TTableRow* debt = dolg.Row(r);
-            const int n = DebtNumber(*debt);
-            if (n >= 0 && n < oldSize && newNumber[size_t(n)] >= 0 && newNumber[size_t(n)] != n)
-                debt->SetCell(col::dolg::DebtNumber, QString::number(newNumber[size_t(n)]));
-        }
-        const int current = m_state.currentDebt;
-        const bool currentGone = current >= 0 && current < oldSize && newNumber[size_t(current)] < 0;
-        if (!currentGone && current >= 0 && current < oldSize)
-            m_state.currentDebt = newNumber[size_t(current)];
+        const bool currentGone = RenumberReturns(gone);
         m_calc.RecordsRemoved(TTableKind::Dolg, rows, adjust);
         const int shownRow = currentGone ? -1 : DebtRowOfNumber(m_state.currentDebt);
         if (shownRow < 0)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <set>
 #include <vector>
 
 class IMoneyView;
@@ -83,6 +84,8 @@ public:
 private:
     // Adds to a purse; true when it exists.
     bool Move(const QString& purse, long double delta);
+    bool CategoryChanging(const TTableRow& debt, const TMemTable* returns);
+    bool RenumberReturns(const std::set<int>& gone);
     void PursesMoved();
 
     TMyType& m_state;

@@ -229,6 +229,32 @@ void TFilters::ApplyCustom(TTableKind kind, const TFilterCriteria& criteria) {
     Apply(kind, m);
 }
 
+namespace {
+
+// Every shown record is complete: the filtered rows end with a row for a new record. It is the table's
+// last row while that row is an unlisted incomplete one; otherwise a fresh one is appended, as the grid
+// would on the next edit.
+void ShowNewRecordRow(TMyType& state, TDataGrid& grid, std::vector<int>& rowMap, std::vector<bool>& shown) {
+    TMemTable& table = *grid.Table;
+    const TTableDef& def = TableDef(grid.kind);
+    const int last = table.RowCount() - 1;
+    bool lastIsNew = false;
+    if (last >= 0 && !shown[size_t(last)]) {
+        TRowCells record;
+        record.Read(table, last, def.ColumnCount());
+        lastIsNew = !IsComplete(record, def.lastRequiredColumn);
+    }
+    if (!lastIsNew) {
+        TBaseLoader::AppendNewRecordRow(state, grid);
+        shown.push_back(false);
+    }
+    const int newRow = table.RowCount() - 1;
+    rowMap.push_back(newRow + 1);
+    shown[size_t(newRow)] = true;
+}
+
+} // namespace
+
 void TFilters::Apply(TTableKind kind, const TMatcher& matcher) {
     if (!IsFilterable(kind)) return;
     TDataGrid& grid = m_state.Grid(kind);
@@ -261,30 +287,15 @@ void TFilters::Apply(TTableKind kind, const TMatcher& matcher) {
         const long double sum = NumberValue(record.Value(def.sumColumn));
         const int purse = purses.Find(record.Value(purseColumn));
         const long double based = sum * purses.Rate(purse);
-        const bool lent = debts && record.Value(0) == cells::kLent;
+        const bool lent = debts && record.Value(col::dolg::Category) == cells::kLent;
         if (purse >= 0) (debts && !lent ? borrowed : sums)[size_t(purse)] += sum;
         total += based;
         if (lent) lentTotal += based;
         allComplete = allComplete && IsComplete(record, def.lastRequiredColumn);
     }
 
-    if (allComplete) {
-        // The new-record row is the table's last row while that row is an unlisted incomplete one;
-        // otherwise a fresh one is appended, as the grid would on the next edit.
-        const int last = table.RowCount() - 1;
-        bool lastIsNew = false;
-        if (last >= 0 && !shown[size_t(last)]) {
-            record.Read(table, last, columns);
-            lastIsNew = !IsComplete(record, def.lastRequiredColumn);
-        }
-        if (!lastIsNew) {
-            TBaseLoader::AppendNewRecordRow(m_state, grid);
-            shown.push_back(false);
-        }
-        const int newRow = table.RowCount() - 1;
-        rowMap.push_back(newRow + 1);
-        shown[size_t(newRow)] = true;
-    }
+    if (allComplete)
+        ShowNewRecordRow(m_state, grid, rowMap, shown);
 
     grid.RowMap = std::move(rowMap);
     grid.shown = std::move(shown);

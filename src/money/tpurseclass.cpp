@@ -8,6 +8,10 @@
 #include "money/tcalculationresults.h"
 #include "storage/tmessageboxclass.h"
 
+#include <algorithm>
+#include <array>
+#include <functional>
+
 namespace {
 
 const QString kZeroTransferRate = QStringLiteral("Курс кошелька не может быть нулевым");
@@ -193,6 +197,84 @@ bool TPurseClass::ChangeBasePurse(const QString& name) {
     return true;
 }
 
+namespace {
+
+// The tables whose records may name a purse about to be deleted, in the order the questions come.
+enum TPurseLink { LinkRashod, LinkDohod, LinkDolg, LinkPlanDohod, LinkPlanRashod, LinkTransfer, LinkReturns, LinkCount };
+using TPurseLinks = std::array<bool, LinkCount>;
+
+bool LedgerNamesPurse(TMyType& state, TTableKind kind, const QString& name) {
+    const TMemTable& table = state.Table(kind);
+    const int column = TableDef(kind).PurseColumn();
+    for (int i = 0; i < table.RowCount(); ++i)
+        if (table.Row(i)->Cell(column) == name) return true;
+    return false;
+}
+
+bool TransfersNamePurse(TMyType& state, const QString& name) {
+    const TMemTable& table = state.Table(TTableKind::Transfer);
+    for (int i = 0; i < table.RowCount(); ++i) {
+        const TTableRow* t = table.Row(i);
+        if (t->Cell(col::transfer::FromPurse) == name || t->Cell(col::transfer::ToPurse) == name) return true;
+    }
+    return false;
+}
+
+bool ReturnsNamePurse(TMyType& state, const QString& name) {
+    for (const auto& returns : state.returns) {
+        if (!returns) continue;
+        for (int i = 0; i < returns->RowCount(); ++i)
+            if (returns->Row(i)->Cell(col::returns::Purse) == name) return true;
+    }
+    return false;
+}
+
+// One question for each kind of record that names the purse; false as soon as one is declined.
+bool ConfirmLinkedRecords(TMyType& state, const QString& name, const QString& question, TPurseLinks& linked) {
+    const struct {
+        TPurseLink link;
+        const char* line;
+        std::function<bool()> names;
+    } checks[] = {
+        {LinkRashod, "Существуют расходы, связанные с удаляемым кошельком.",
+         [&] { return LedgerNamesPurse(state, TTableKind::Rashod, name); }},
+        {LinkDohod, "Существуют доходы, связанные с удаляемым кошельком.",
+         [&] { return LedgerNamesPurse(state, TTableKind::Dohod, name); }},
+        {LinkDolg, "Существуют долги, связанные с удаляемым кошельком.",
+         [&] { return LedgerNamesPurse(state, TTableKind::Dolg, name); }},
+        {LinkPlanDohod, "Существуют планы по доходам, связанные с удаляемым кошельком.",
+         [&] { return LedgerNamesPurse(state, TTableKind::PlanDohod, name); }},
+        {LinkPlanRashod, "Существуют планы по расходам, связанные с удаляемым кошельком.",
+         [&] { return LedgerNamesPurse(state, TTableKind::PlanRashod, name); }},
+        {LinkTransfer, "Существует перенос денег, связанный с удаляемым кошельком.",
+         [&] { return TransfersNamePurse(state, name); }},
+        {LinkReturns, "Существует возврат долга, связанный с удаляемым кошельком.",
+         [&] { return ReturnsNamePurse(state, name); }},
+    };
+    linked = {};
+    for (const auto& c : checks) {
+        if (!c.names()) continue;
+        linked[c.link] = true;
+        if (!Messages().AskYesNo({QString::fromUtf8(c.line), question}, TMsgButton::Yes)) return false;
+    }
+    return true;
+}
+
+// "в таблице расходов, долгов." for the tables that kept records of the deleted purse.
+QString LinkedTablesText(const TPurseLinks& linked) {
+    QString where = QStringLiteral("в таблице");
+    if (linked[LinkRashod]) where += QStringLiteral(" расходов, ");
+    if (linked[LinkDohod]) where += QStringLiteral(" доходов, ");
+    if (linked[LinkDolg] || linked[LinkReturns]) where += QStringLiteral(" долгов, ");
+    if (linked[LinkPlanRashod] || linked[LinkPlanDohod]) where += QStringLiteral(" планов, ");
+    if (linked[LinkTransfer]) where += QStringLiteral(" переноса денег, ");
+    where.chop(2);
+    where += u'.';
+    return where;
+}
+
+} // namespace
+
 bool TPurseClass::DeletePurse(int row) {
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     TTableRow* r = purse.Row(row);
@@ -204,55 +286,8 @@ bool TPurseClass::DeletePurse(int row) {
     const QString question = QStringLiteral("Вы действительно хотите удалить кошелек?");
     if (!Messages().AskYesNo({question}, TMsgButton::Yes)) return false;
     const QString name = r->Cell(col::purse::Name);
-
-    auto ledgerNames = [&](TTableKind kind) {
-        const TMemTable& table = m_state.Table(kind);
-        const int column = TableDef(kind).PurseColumn();
-        for (int i = 0; i < table.RowCount(); ++i)
-            if (table.Row(i)->Cell(column) == name) return true;
-        return false;
-    };
-    auto transfersName = [&] {
-        const TMemTable& table = m_state.Table(TTableKind::Transfer);
-        for (int i = 0; i < table.RowCount(); ++i) {
-            const TTableRow* t = table.Row(i);
-            if (t->Cell(col::transfer::FromPurse) == name || t->Cell(col::transfer::ToPurse) == name) return true;
-        }
-        return false;
-    };
-    auto returnsName = [&] {
-        for (const auto& returns : m_state.returns) {
-            if (!returns) continue;
-            for (int i = 0; i < returns->RowCount(); ++i)
-                if (returns->Row(i)->Cell(col::returns::Purse) == name) return true;
-        }
-        return false;
-    };
-    enum Link { Rashod, Dohod, Dolg, PlanDohod, PlanRashod, Transfer, Returns, LinkCount };
-    const struct {
-        Link link;
-        const char* line;
-        std::function<bool()> linked;
-    } checks[] = {
-        {Rashod, "Существуют расходы, связанные с удаляемым кошельком.",
-         [&] { return ledgerNames(TTableKind::Rashod); }},
-        {Dohod, "Существуют доходы, связанные с удаляемым кошельком.",
-         [&] { return ledgerNames(TTableKind::Dohod); }},
-        {Dolg, "Существуют долги, связанные с удаляемым кошельком.",
-         [&] { return ledgerNames(TTableKind::Dolg); }},
-        {PlanDohod, "Существуют планы по доходам, связанные с удаляемым кошельком.",
-         [&] { return ledgerNames(TTableKind::PlanDohod); }},
-        {PlanRashod, "Существуют планы по расходам, связанные с удаляемым кошельком.",
-         [&] { return ledgerNames(TTableKind::PlanRashod); }},
-        {Transfer, "Существует перенос денег, связанный с удаляемым кошельком.", transfersName},
-        {Returns, "Существует возврат долга, связанный с удаляемым кошельком.", returnsName},
-    };
-    bool linked[LinkCount] = {};
-    for (const auto& c : checks) {
-        if (!c.linked()) continue;
-        linked[c.link] = true;
-        if (!Messages().AskYesNo({QString::fromUtf8(c.line), question}, TMsgButton::Yes)) return false;
-    }
+    TPurseLinks linked{};
+    if (!ConfirmLinkedRecords(m_state, name, question, linked)) return false;
 
     purse.DeleteRow(row);
     m_state.Grid(TTableKind::Purse).ResetRowMap();
@@ -266,32 +301,22 @@ bool TPurseClass::DeletePurse(int row) {
     m_state.Grid(TTableKind::Purse).NotifyRows();
     if (view) view->PurseListChanged();
 
-    const bool any = std::any_of(std::begin(linked), std::end(linked), [](bool b) { return b; });
-    if (any) {
+    if (std::any_of(linked.begin(), linked.end(), [](bool b) { return b; })) {
         const struct {
             TTableKind kind;
             bool linked;
-        } tables[] = {{TTableKind::Rashod, linked[Rashod]},
-                      {TTableKind::Dohod, linked[Dohod]},
-                      {TTableKind::Dolg, linked[Dolg] || linked[Returns]},
-                      {TTableKind::PlanRashod, linked[PlanRashod]},
-                      {TTableKind::PlanDohod, linked[PlanDohod]}};
+        } tables[] = {{TTableKind::Rashod, linked[LinkRashod]},
+                      {TTableKind::Dohod, linked[LinkDohod]},
+                      {TTableKind::Dolg, linked[LinkDolg] || linked[LinkReturns]},
+                      {TTableKind::PlanRashod, linked[LinkPlanRashod]},
+                      {TTableKind::PlanDohod, linked[LinkPlanDohod]}};
         for (const auto& t : tables) {
             if (!t.linked) continue;
             if (reapplyFilter && m_state.Grid(t.kind).filterActive) reapplyFilter(t.kind);
             m_calc.RecomputeTable(t.kind);
         }
-        QString where = QStringLiteral("в таблице");
-        if (linked[Rashod]) where += QStringLiteral(" расходов, ");
-        if (linked[Dohod]) where += QStringLiteral(" доходов, ");
-        if (linked[Dolg] || linked[Returns]) where += QStringLiteral(" долгов, ");
-        if (linked[PlanRashod] || linked[PlanDohod]) where += QStringLiteral(" планов, ");
-        if (linked[Transfer]) where += QStringLiteral(" переноса денег, ");
-        where.chop(2);
-        where += u'.';
-        Messages().ShowInfo({QStringLiteral("Кошелек удален."),
-                             QStringLiteral("Записи с удаленным кошельком остались"), where,
-                             QStringLiteral("Итоги посчитаны без учета этих записей.")});
+        Messages().ShowInfo({QStringLiteral("Кошелек удален."), QStringLiteral("Записи с удаленным кошельком остались"),
+                             LinkedTablesText(linked), QStringLiteral("Итоги посчитаны без учета этих записей.")});
     }
     m_calc.ShowTotals();
     return true;

@@ -231,6 +231,48 @@ bool TBaseLocation::CopyBases(const QString& from, const QString& to) {
     return false;
 }
 
+bool TBaseLocation::ConfirmChange(const QString& newRoot, const QString& newCopyFolder) {
+    const TProgramPaths& paths = m_state.paths;
+    QStringList lines;
+    if (newRoot != paths.dataRoot)
+        lines << QStringLiteral("Ваши базы будут храниться в папке") << Quoted(JoinPath(newRoot, kBase))
+              << QStringLiteral("(Папка \"BASE\" добавляется для внутренних целей программы)");
+    if (newCopyFolder != paths.backupCopyFolder)
+        lines << QStringLiteral("Ежедневные резервные копии баз будут храниться в папке") << Quoted(newCopyFolder);
+    if (lines.isEmpty())
+        return false;
+    lines << QStringLiteral("Подтверждаете?");
+    return Messages().AskYesNo(lines, TMsgButton::Yes);
+}
+
+// The new folder already holds bases of the program. Replaced ones are only set aside (`replaced`)
+// until the copy is whole; false when the user keeps them and opens them instead of moving his own.
+bool TBaseLocation::SetAsideExistingBases(const QString& newRoot, const QString& newBase, QString& replaced) {
+    if (Messages().AskYesNo({QStringLiteral("В выбранной папке \"") + newRoot + QLatin1Char('"'),
+                             QStringLiteral("уже существуют базы программы."),
+                             QStringLiteral("Заменить на текущие базы?")},
+                            TMsgButton::No)) {
+        replaced = newBase + QStringLiteral(".replaced-") +
+                   QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+        if (!QDir().rename(newBase, replaced)) {
+            replaced.clear();
+            QDir(newBase).removeRecursively();
+        }
+        return true;
+    }
+    TProgramPaths& paths = m_state.paths;
+    if (Messages().AskYesNo({QStringLiteral("Открыть базы, которые хранятся в папке"),
+                             QLatin1Char('"') + newRoot + QStringLiteral("\"?")},
+                            TMsgButton::Yes)) {
+        const QString oldRoot = paths.dataRoot;
+        paths.dataRoot = WithTrailingSlash(newRoot);
+        if (!OpenBasesInFolder())
+            paths.dataRoot = oldRoot;
+    }
+    FilterToNone();
+    return false;
+}
+
 bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& newCopyFolder) {
     if (!UsableFields(newRoot, newCopyFolder) || Nested(newRoot, newCopyFolder))
         return false;
@@ -242,16 +284,7 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
     }
 
     const QString newBase = JoinPath(newRoot, kBase);
-    QStringList lines;
-    if (newRoot != paths.dataRoot)
-        lines << QStringLiteral("Ваши базы будут храниться в папке") << Quoted(newBase)
-              << QStringLiteral("(Папка \"BASE\" добавляется для внутренних целей программы)");
-    if (newCopyFolder != paths.backupCopyFolder)
-        lines << QStringLiteral("Ежедневные резервные копии баз будут храниться в папке") << Quoted(newCopyFolder);
-    if (lines.isEmpty())
-        return true;
-    lines << QStringLiteral("Подтверждаете?");
-    if (!Messages().AskYesNo(lines, TMsgButton::Yes))
+    if (!ConfirmChange(newRoot, newCopyFolder))
         return true;
 
     // Books that could not be saved are not moved: the failure was told and the dialog stays.
@@ -264,34 +297,12 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
     const QString oldRoot = paths.dataRoot;
     const QString oldBase = m_state.BaseRoot();
     // Two spellings of one folder are one folder: nothing is copied, and the only copy of the
-    // bases is never offered for deletion.
+    // bases is never offered for deletion. A failed copy puts bases set aside back.
     const bool rootChanged = ResolvedPath(newRoot) != ResolvedPath(oldRoot);
-    // Bases the user agreed to replace are only set aside until the copy is whole: a failed copy
-    // puts them back.
     QString replaced;
-    if (rootChanged && QFileInfo::exists(JoinPath(newBase, QStringLiteral("baseuser")))) {
-        if (Messages().AskYesNo({QStringLiteral("В выбранной папке \"") + newRoot + QLatin1Char('"'),
-                                 QStringLiteral("уже существуют базы программы."),
-                                 QStringLiteral("Заменить на текущие базы?")},
-                                TMsgButton::No)) {
-            replaced = newBase + QStringLiteral(".replaced-") +
-                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
-            if (!QDir().rename(newBase, replaced)) {
-                replaced.clear();
-                QDir(newBase).removeRecursively();
-            }
-        } else {
-            if (Messages().AskYesNo({QStringLiteral("Открыть базы, которые хранятся в папке"),
-                                     QLatin1Char('"') + newRoot + QStringLiteral("\"?")},
-                                    TMsgButton::Yes)) {
-                paths.dataRoot = WithTrailingSlash(newRoot);
-                if (!OpenBasesInFolder())
-                    paths.dataRoot = oldRoot;
-            }
-            FilterToNone();
-            return true;
-        }
-    }
+    if (rootChanged && QFileInfo::exists(JoinPath(newBase, QStringLiteral("baseuser"))) &&
+        !SetAsideExistingBases(newRoot, newBase, replaced))
+        return true;
     auto putBack = [&] {
         if (replaced.isEmpty())
             return;

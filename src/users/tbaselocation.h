@@ -57,6 +57,8 @@ public:
     const TFileCopier& Copier() const { return m_copier; }
 
 private:
+    bool ConfirmChange(const QString& newRoot, const QString& newCopyFolder);
+    bool SetAsideExistingBases(const QString& newRoot, const QString& newBase, QString& replaced);
     bool UsableFields(const QString& newRoot, const QString& newCopyFolder) const;
     bool Nested(const QString& newRoot, const QString& newCopyFolder) const;
     bool CopyBases(const QString& from, const QString& to);
