@@ -3,12 +3,12 @@
 // in the folder of daily copies.
 #include "e2edriver.h"
 
-#include "backup/tfileunzipper.h"
 #include "qtprint.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -19,11 +19,10 @@ namespace {
 bool ChooseInDialog(TE2EProgram& program, const QString& caption, const QString& path) {
     const QString dialog = program.WaitWindow(caption);
     if (dialog.isEmpty()) return false;
-    // The dialog reads its folder before its name field takes keys; a busy machine makes that slower.
-    Pause(1200);
+    // The dialog reads its folder before its name field takes keys.
+    program.WaitIdle();
     program.Keys(dialog, {"ctrl+a"});
     program.Type(dialog, path);
-    Pause(300);
     program.Keys(dialog, {"Return"});
     return true;
 }
@@ -32,17 +31,9 @@ bool ChooseInDialog(TE2EProgram& program, const QString& caption, const QString&
 bool AnswerYes(TE2EProgram& program) {
     const QString question = program.WaitWindow("^   Подтвердите$");
     if (question.isEmpty()) return false;
-    Pause(300);
-    SlowKeys(program, question, {"shift+Tab", "space"});
+    program.Keys(question, {"shift+Tab", "space"});
     // The next box may come with the same caption at once.
-    Pause(800);
-    return true;
-}
-
-bool WaitFile(const QString& path) {
-    for (int i = 0; i < 100 && !QFileInfo(path).isFile(); ++i)
-        Pause(100);
-    return QFileInfo(path).isFile();
+    return program.WaitClosed(question, "^   Подтвердите$");
 }
 
 class BackupE2E : public TE2ETest {};
@@ -60,12 +51,12 @@ TEST_F(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
         TypeExpense(program, main, "111");
 
         // Файл, from the bottom up: Выход, Сменить пользователя, the daily copy, restore, make.
-        SlowKeys(program, main, {"alt", "Down", "Up", "Up", "Up", "Up", "Up", "Return"});
+        program.Keys(main, {"alt", "Down", "Up", "Up", "Up", "Up", "Up", "Return"});
         ASSERT_TRUE(ChooseInDialog(program, "^Резервное копирование данных базы \"Base1\"$", archive));
-        ASSERT_TRUE(WaitFile(archive));
+        ASSERT_TRUE(WaitFile(archive)) << "the archive was not written";
 
         TypeExpense(program, main, "222");
-        SlowKeys(program, main, {"alt", "Down", "Up", "Up", "Up", "Up", "Return"});
+        program.Keys(main, {"alt", "Down", "Up", "Up", "Up", "Up", "Return"});
         ASSERT_TRUE(ChooseInDialog(program, "^Восстановить архивную копию$", archive));
         ASSERT_TRUE(AnswerYes(program)); // "Заменить текущую базу архивной?"
         ASSERT_TRUE(AnswerYes(program)); // "Текущая база будет уничтожена ..."
@@ -74,7 +65,6 @@ TEST_F(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
         program.Screenshot(home.path() + "/replaced.png");
         program.Keys(replaced, {"Return"});
         ASSERT_TRUE(program.WaitGone("^   Сообщение$", 5000));
-        Pause(500);
 
         ASSERT_TRUE(Quit(program, main));
     }
@@ -82,7 +72,7 @@ TEST_F(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
     const QString daily = home.path() + "/share/QuorvaneCopy/Base1/" + QDate::currentDate().toString("yyyy-MM-dd") + ".zip";
     ASSERT_TRUE(QFileInfo(daily).isFile());
     const QString out = home.path() + "/daily";
-    ASSERT_TRUE(TFileUnzipper().Unpack(daily, out));
+    ASSERT_EQ(QProcess::execute("unzip", {"-q", daily, "-d", out}), 0);
     EXPECT_EQ(TableRows(out + "/rashod"), std::vector<QStringList>{kept});
     EXPECT_EQ(TableRows(out + "/arviveInfo").back(), (QStringList{"Save", "Мама", "Base1", ""}));
     KeepScreenshot(home.path() + "/replaced.png", "replaced.png");
@@ -117,19 +107,18 @@ TEST_F(BackupE2E, ADeclinedOfferAfterDamageKeepsTheBaseAsReadAndF10EndsTheProgra
     // "База кошельков повреждена!" and "База расходов повреждена!", each once, then the offer.
     QStringList boxes;
     QString offer;
-    for (int i = 0; i < 300 && offer.isEmpty(); ++i) {
+    const bool offered = WaitUntil([&] {
         const QString box = program.Xdotool({"search", "--onlyvisible", "--name", "^   Сообщение$"});
         if (!box.isEmpty() && !boxes.contains(box)) {
             boxes << box;
-            Pause(300);
             program.Keys(box, {"Return"});
         }
         offer = program.Xdotool({"search", "--onlyvisible", "--name", "^Восстановить архивную копию$"});
-        Pause(100);
-    }
-    ASSERT_FALSE(offer.isEmpty());
+        return !offer.isEmpty();
+    });
+    ASSERT_TRUE(offered) << "no offer of a daily copy after " << boxes.size() << " boxes";
     EXPECT_EQ(boxes.size(), 2) << boxes.join(' ').toStdString();
-    Pause(1200);
+    program.WaitIdle();
     program.Keys(offer, {"Escape"});
     ASSERT_TRUE(program.WaitGone("^Восстановить архивную копию$", 5000));
     // At once, before the base saves itself: the window taking the keyboard must not read it again.

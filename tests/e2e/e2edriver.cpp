@@ -2,29 +2,119 @@
 
 #include "storage/atomicfile.h"
 #include "storage/tmemtable.h"
+#include "tablefilereader.h"
 
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
 
-void Pause(int ms) { QThread::msleep(ulong(ms)); }
+#include <optional>
+#include <utility>
+
+namespace {
+
+constexpr int kPollMs = 50;
+// How long the program and the server must have done nothing for the input before to count as handled.
+constexpr int kQuietMs = 100;
+
+QString RunXdotool(const QString& display, const QStringList& args, int* exitCode = nullptr) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    // Captions and typed texts are UTF-8; a login without a locale would have xdotool read them as ASCII.
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(10000);
+    if (exitCode)
+        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+constexpr qint64 kEnded = -1;
+
+// What the threads of a process have done so far, as their context switches; nothing when one of
+// them is running or waiting for the disk, kEnded when the process has ended (if not yet reaped).
+std::optional<qint64> Activity(qint64 pid) {
+    const QString proc = QStringLiteral("/proc/%1/task").arg(pid);
+    const QStringList tasks = QDir(proc).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (tasks.isEmpty())
+        return kEnded;
+    qint64 switches = 0;
+    for (const QString& task : tasks) {
+        QFile status(proc + QLatin1Char('/') + task + QStringLiteral("/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            continue; // a thread that ended meanwhile
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("State:") && (line.contains("(zombie)") || line.contains("(dead)")))
+                return kEnded;
+            if (line.startsWith("State:") && !line.contains("(sleeping)") && !line.contains("(idle)"))
+                return std::nullopt;
+            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+                switches += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+        }
+    }
+    return switches;
+}
+
+// Puts the Russian letters on spare keys of the server's keyboard map, before any program reads it.
+// xdotool types a letter missing from the map by changing the map for that one key and back, and a
+// program that reads the map a moment late reads it back without the letter and drops it.
+void AddRussianLetters(const QString& display) {
+    static const char* const letters[] = {"a",  "be", "ve", "ghe", "de",  "ie",  "io",    "zhe",      "ze",   "i",        "shorti",
+                                          "ka", "el", "em", "en",  "o",   "pe",  "er",    "es",       "te",   "u",        "ef",
+                                          "ha", "tse", "che", "sha", "shcha", "hardsign", "yeru", "softsign", "e", "yu", "ya"};
+    QProcess dump;
+    dump.start(QStringLiteral("xkbcomp"), {QStringLiteral("-xkb"), display, QStringLiteral("-o"), QStringLiteral("-")});
+    if (!dump.waitForFinished(10000) || dump.exitCode() != 0)
+        return;
+    QByteArray keymap = dump.readAllStandardOutput();
+    const qsizetype symbols = keymap.indexOf("xkb_symbols");
+    const qsizetype end = symbols < 0 ? -1 : keymap.indexOf("\n};", symbols);
+    if (end < 0)
+        return;
+    QByteArray keys;
+    int code = 208; // multimedia keys nobody presses here
+    for (const char* letter : letters) {
+        const QByteArray lower(letter);
+        keys += "\n    key <I" + QByteArray::number(code++) + "> { [ Cyrillic_" + lower + ", Cyrillic_" +
+                lower.toUpper() + " ] };";
+    }
+    keymap.insert(end, keys);
+    QProcess load;
+    load.start(QStringLiteral("xkbcomp"), {QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-"), display});
+    load.write(keymap);
+    load.closeWriteChannel();
+    load.waitForFinished(10000);
+}
+
+} // namespace
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(kPollMs);
+    }
+    return true;
+}
+
+bool WaitFile(const QString& path, int timeoutMs) {
+    return WaitUntil([&] { return QFileInfo(path).isFile(); }, timeoutMs);
+}
 
 QString Today(int plusDays) { return QDate::currentDate().addDays(plusDays).toString(QStringLiteral("dd.MM.yyyy")); }
 
-void SlowKeys(TE2EProgram& program, const QString& window, const QStringList& keys) {
-    for (const QString& k : keys) {
-        program.Keys(window, {k});
-        Pause(400);
-    }
-}
-
 void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum) {
-    SlowKeys(program, window, {QStringLiteral("Right"), QStringLiteral("Return"), QStringLiteral("Return")});
+    program.Keys(window, {QStringLiteral("Right"), QStringLiteral("Return"), QStringLiteral("Return")});
     program.Type(window, sum);
-    SlowKeys(program, window, {QStringLiteral("Return"), QStringLiteral("Return"), QStringLiteral("Escape")});
+    program.Keys(window, {QStringLiteral("Return"), QStringLiteral("Return"), QStringLiteral("Escape")});
 }
 
 bool Quit(TE2EProgram& program, const QString& window) {
@@ -72,13 +162,10 @@ QString TE2ETest::NextStart(TE2EProgram& program, const QString& name) {
 }
 
 std::vector<QStringList> TableRows(const QString& path) {
-    TMemTable t;
-    std::vector<QStringList> out;
-    if (!t.LoadFromFile(path))
-        out.push_back({QStringLiteral("(the file cannot be read)")});
-    for (int i = 0; i < t.RowCount(); ++i)
-        out.push_back(t.Row(i)->Cells());
-    return out;
+    TTableFile file = ReadTableFile(path);
+    if (!file.error.isEmpty())
+        file.rows.push_back({QStringLiteral("(%1 cannot be read: %2)").arg(QFileInfo(path).fileName(), file.error)});
+    return file.rows;
 }
 
 bool HaveE2ETools() {
@@ -100,15 +187,19 @@ TVirtualDisplay::TVirtualDisplay() {
             return;
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 5000 && m_xvfb.state() == QProcess::Running) {
+        while (t.elapsed() < 10000 && m_xvfb.state() == QProcess::Running) {
+            int exitCode = -1;
             if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                m_display = name;
-                Pause(200);
-                return;
+                RunXdotool(name, {QStringLiteral("getdisplaygeometry")}, &exitCode);
+                if (exitCode == 0) {
+                    m_display = name;
+                    AddRussianLetters(name);
+                    return;
+                }
             }
             // Returns at once when the server gave up (the display is taken by a server this folder
             // cannot see, say).
-            m_xvfb.waitForFinished(50);
+            m_xvfb.waitForFinished(kPollMs);
         }
         m_xvfb.kill();
         m_xvfb.waitForFinished();
@@ -126,7 +217,8 @@ TVirtualDisplay::~TVirtualDisplay() {
 }
 
 TE2EProgram::TE2EProgram(const TVirtualDisplay& display, const QString& home, const QString& program)
-    : m_display(display.Name()), m_home(home), m_program(program.isEmpty() ? ProgramPath() : program) {}
+    : m_display(display.Name()), m_serverPid(display.ServerPid()), m_home(home),
+      m_program(program.isEmpty() ? ProgramPath() : program) {}
 
 TE2EProgram::~TE2EProgram() { Kill(); }
 
@@ -152,57 +244,105 @@ bool TE2EProgram::Start() {
     return m_process.waitForStarted(10000);
 }
 
-QString TE2EProgram::Xdotool(const QStringList& args, int* exitCode) const {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), m_display);
-    // Captions and typed texts are UTF-8; a login without a locale would have xdotool read them as ASCII.
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(10000);
-    if (exitCode)
-        *exitCode = p.exitCode();
-    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
+QString TE2EProgram::Xdotool(const QStringList& args, int* exitCode) const { return RunXdotool(m_display, args, exitCode); }
 
 QString TE2EProgram::WaitWindow(const QString& captionRegex, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < timeoutMs) {
-        const QString ids = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), captionRegex});
-        if (!ids.isEmpty())
-            return ids.split(QLatin1Char('\n')).last();
-        Pause(100);
-    }
-    return QString();
+    QString found;
+    WaitUntil(
+        [&] {
+            const QString ids = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), captionRegex});
+            if (!ids.isEmpty())
+                found = ids.split(QLatin1Char('\n')).last();
+            return !found.isEmpty();
+        },
+        timeoutMs);
+    return found;
 }
 
 bool TE2EProgram::WaitGone(const QString& captionRegex, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < timeoutMs) {
-        if (Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), captionRegex}).isEmpty())
-            return true;
-        Pause(100);
-    }
-    return false;
+    return WaitUntil(
+        [&] {
+            return Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), captionRegex}).isEmpty();
+        },
+        timeoutMs);
+}
+
+bool TE2EProgram::WaitClosed(const QString& windowId, const QString& captionRegex, int timeoutMs) {
+    return WaitUntil(
+        [&] {
+            const QString ids = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), captionRegex});
+            return !ids.split(QLatin1Char('\n')).contains(windowId);
+        },
+        timeoutMs);
 }
 
 bool TE2EProgram::WaitExit(int timeoutMs) { return m_process.waitForFinished(timeoutMs); }
 
-void TE2EProgram::Keys(const QString& windowId, const QStringList& keys) {
-    Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
+// A quiet spell of both processes: their threads all asleep, and not one woken between two looks. The
+// cursor's blinking and the program's own timers wake it now and then, so a spell is looked for again
+// until one comes.
+bool TE2EProgram::WaitIdle(int timeoutMs) {
+    const auto both = [this]() -> std::optional<std::pair<qint64, qint64>> {
+        const std::optional<qint64> program = Activity(Pid());
+        const std::optional<qint64> server = Activity(m_serverPid);
+        if (!program || !server)
+            return std::nullopt;
+        return std::make_pair(*program, *server);
+    };
+    QElapsedTimer t;
+    t.start();
+    auto before = both();
+    while (t.elapsed() < timeoutMs) {
+        if (!IsRunning() || Activity(Pid()) == kEnded)
+            return true; // nothing more will be handled
+        QThread::msleep(kQuietMs);
+        const auto now = both();
+        if (before && now && *before == *now)
+            return true;
+        before = now;
+    }
+    const auto show = [](const std::optional<std::pair<qint64, qint64>>& a) {
+        return a ? QStringLiteral("%1/%2").arg(a->first).arg(a->second).toStdString() : std::string("running");
+    };
+    ADD_FAILURE() << "the program was still busy after " << timeoutMs << " ms (switches of the program/the server: "
+                  << show(before) << ")";
+    return false;
+}
+
+void TE2EProgram::Press(const QStringList& keys) {
     for (const QString& k : keys) {
         Xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
-        Pause(60);
+        WaitIdle();
     }
+}
+
+// One character at a time, each handled before the next: the first may open the editor that takes the
+// others, and xdotool types a letter missing from the keyboard map by changing the map, which a program
+// still busy with the letter before can read wrongly.
+void TE2EProgram::TypeHere(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text[i].isHighSurrogate() ? 2 : 1;
+        Xdotool({QStringLiteral("type"), QStringLiteral("--"), text.mid(i, n)});
+        WaitIdle();
+        i += n - 1;
+    }
+}
+
+void TE2EProgram::Keys(const QString& windowId, const QStringList& keys) {
+    Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
+    Press(keys);
 }
 
 void TE2EProgram::Type(const QString& windowId, const QString& text) {
     Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId});
-    Xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
-    Pause(100);
+    TypeHere(text);
+}
+
+void TE2EProgram::Click(const QString& windowId, int x, int y) {
+    Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QString::number(x), QString::number(y)});
+    WaitIdle();
+    Xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    WaitIdle();
 }
 
 QString TE2EProgram::LogInAsFirstUser(const QString& name) {
@@ -214,8 +354,9 @@ QString TE2EProgram::LogInAsFirstUser(const QString& name) {
     Type(login, name);
     Keys(login, {QStringLiteral("Tab"), QStringLiteral("Return")});
     const QString main = WaitWindow(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
+    // The base opens as the window first shows: keys wait for that.
     if (!main.isEmpty())
-        Pause(500);
+        WaitIdle();
     return main;
 }
 
@@ -226,7 +367,7 @@ QString TE2EProgram::LogInAsLastUser(const QString& name) {
     Keys(login, {QStringLiteral("Return")});
     const QString main = WaitWindow(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
     if (!main.isEmpty())
-        Pause(500);
+        WaitIdle();
     return main;
 }
 

@@ -7,17 +7,21 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 // Drives the real program the way a person does: a virtual display, keys typed with xdotool,
-// windows found by their captions, and a private home with its own data folder.
+// windows found by their captions, and a private home with its own data folder. Nothing waits a fixed
+// time: every wait polls for what it waits for and gives up after a timeout.
 class TVirtualDisplay {
 public:
     TVirtualDisplay();
     ~TVirtualDisplay();
+    // Up once the server answers on its display.
     bool IsUp() const { return !m_display.isEmpty(); }
     const QString& Name() const { return m_display; }
+    qint64 ServerPid() const { return m_xvfb.processId(); }
 
 private:
     QProcess m_xvfb;
@@ -35,9 +39,22 @@ public:
     QString WaitWindow(const QString& captionRegex, int timeoutMs = 30000);
     bool WaitGone(const QString& captionRegex, int timeoutMs = 30000);
     bool WaitExit(int timeoutMs = 30000);
-    // Gives the window the keyboard and presses the keys (xdotool key names such as "Return", "F10").
+    // The window's id gone from the visible windows of that caption (another of the same caption may
+    // have come in its place).
+    bool WaitClosed(const QString& windowId, const QString& captionRegex, int timeoutMs = 30000);
+    // Waits until the program and the display server have been idle together for a moment: the input
+    // sent before has been handled, and what it opened (a dialog, a popup list, a folder read by a
+    // file dialog) is up and painted. A failure is added when that does not come within the timeout.
+    bool WaitIdle(int timeoutMs = 20000);
+    // Gives the window the keyboard and presses the keys (xdotool key names such as "Return", "F10"),
+    // each handled before the next: a key may open the popup or the dialog that takes the next one.
     void Keys(const QString& windowId, const QStringList& keys);
     void Type(const QString& windowId, const QString& text);
+    // The same to whatever has the keyboard now: a popup list, an editor, a dialog.
+    void Press(const QStringList& keys);
+    void TypeHere(const QString& text);
+    // A left click at a point of the window (its own coordinates), handled before this returns.
+    void Click(const QString& windowId, int x, int y);
     // The first start on an empty data folder: the new user's name typed into the log-in dialog, no
     // password. Returns the main window, or nothing when it did not come.
     QString LogInAsFirstUser(const QString& name);
@@ -59,6 +76,7 @@ private:
     QProcessEnvironment Environment() const;
 
     QString m_display;
+    qint64 m_serverPid;
     QString m_home;
     QString m_program;
     QProcess m_process;
@@ -67,14 +85,16 @@ private:
 // The tools the end-to-end tests need; a test is skipped when they are missing.
 bool HaveE2ETools();
 
-// The rows of a table file the program wrote, each as its cells.
+// Polls until done() holds; false when the time ran out first.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 30000);
+bool WaitFile(const QString& path, int timeoutMs = 30000);
+
+// The rows of a table file the program wrote, each as its cells, read by the tests' own reader. A
+// file that is missing or not whole gives its rows read so far and a last row that says why.
 std::vector<QStringList> TableRows(const QString& path);
-void Pause(int ms);
 
 // The day's date as the program writes it, "dd.MM.yyyy".
 QString Today(int plusDays = 0);
-// One key at a time with room between them: a choice list opens its popup after the key before.
-void SlowKeys(TE2EProgram& program, const QString& window, const QStringList& keys);
 // The first expense of the open base from the kinds picker, with a sum.
 void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum);
 // F10 and "Выйти из программы?" answered; true when the program then ended.

@@ -4,8 +4,6 @@
 #include "e2edriver.h"
 
 #include "qtprint.h"
-#include "storage/atomicfile.h"
-#include "storage/tmemtable.h"
 
 #include <QDir>
 
@@ -15,23 +13,10 @@ namespace {
 
 using TRows = std::vector<QStringList>;
 
-// A left click at a point of the window (its own coordinates).
-void Click(TE2EProgram& program, const QString& window, int x, int y) {
-    program.Xdotool({"mousemove", "--window", window, QString::number(x), QString::number(y)});
-    Pause(200);
-    program.Xdotool({"click", "1"});
-    Pause(600);
-}
-
 // "Сортировка" opened on the menu bar and its item on that line (from 1) chosen with the keys.
 void ChooseSortItem(TE2EProgram& program, const QString& window, int line) {
-    Click(program, window, 315, 9);
-    for (int i = 0; i < line; ++i) {
-        program.Xdotool({"key", "Down"});
-        Pause(150);
-    }
-    program.Xdotool({"key", "Return"});
-    Pause(800);
+    program.Click(window, 315, 9);
+    program.Press(QStringList(line, "Down") << "Return");
 }
 
 QStringList Column(const TRows& rows, int col) {
@@ -51,11 +36,11 @@ TEST_F(EditingE2E, ARateTypedAfterANewPursesNameIsTheRateStored) {
     const QString main = FirstStart(program);
     ASSERT_FALSE(main.isEmpty());
     // The purses tab, the empty row under the two purses the base starts with.
-    SlowKeys(program, main, {"F7", "ctrl+Tab", "ctrl+Tab", "Down", "Down"});
+    program.Keys(main, {"F7", "ctrl+Tab", "ctrl+Tab", "Down", "Down"});
     program.Type(main, "евро");
-    SlowKeys(program, main, {"Return"});
+    program.Keys(main, {"Return"});
     program.Type(main, "100");
-    SlowKeys(program, main, {"Return", "Escape"});
+    program.Keys(main, {"Return", "Escape"});
     KeepScreenshot(program.Screenshot(home.path() + "/purse.png"), "editing-purse.png");
     ASSERT_TRUE(Quit(program, main));
     const TRows purses = TableRows(home.path() + "/share/Quorvane/BASE/Base1/purse");
@@ -80,7 +65,7 @@ TEST_F(EditingE2E, TheSortMenuSortsByTheColumnChosenAndFollowsACaptionClick) {
     KeepScreenshot(program.Screenshot(home.path() + "/by-sum.png"), "editing-sort-by-sum.png");
     ASSERT_TRUE(program.IsRunning()) << program.Output().toStdString();
     // A click on the caption "Вид расхода", then "В обратном порядке": the kinds, backwards.
-    Click(program, main, 300, 109);
+    program.Click(main, 300, 109);
     ChooseSortItem(program, main, 8);
     KeepScreenshot(program.Screenshot(home.path() + "/by-kind.png"), "editing-sort-by-kind.png");
     ASSERT_TRUE(program.IsRunning()) << program.Output().toStdString();

@@ -3,11 +3,9 @@
 #include "e2edriver.h"
 
 #include "qtprint.h"
-#include "storage/tmemtable.h"
 
 #include <QDate>
 #include <QDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -22,14 +20,8 @@ TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
         ASSERT_TRUE(program.Start());
         const QString main = program.LogInAsFirstUser("Мама");
         ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
-        auto keys = [&](const QStringList& k) {
-            program.Keys(main, k);
-            Pause(150);
-        };
-        auto type = [&](const QString& t) {
-            program.Type(main, t);
-            Pause(150);
-        };
+        auto keys = [&](const QStringList& k) { program.Keys(main, k); };
+        auto type = [&](const QString& t) { program.Type(main, t); };
         // Expense 1: from the date to the kind, into the picker, pick, the sum as a formula.
         keys({"Right", "Return", "Return"});
         type("2+3*4");

@@ -3,8 +3,6 @@
 #include "e2edriver.h"
 
 #include "qtprint.h"
-#include "storage/atomicfile.h"
-#include "storage/tmemtable.h"
 
 #include <QDir>
 
@@ -16,7 +14,7 @@ using TRows = std::vector<QStringList>;
 
 // From the main window to the users tab of "Базы", the son's role cell current.
 void ToSonsRole(TE2EProgram& program, const QString& main) {
-    SlowKeys(program, main, {"F7", "ctrl+Tab", "ctrl+Tab", "ctrl+Tab", "Down", "Right", "Right"});
+    program.Keys(main, {"F7", "ctrl+Tab", "ctrl+Tab", "ctrl+Tab", "Down", "Right", "Right"});
 }
 
 class RolesE2E : public TE2ETest {};
@@ -32,16 +30,16 @@ TEST_F(RolesE2E, AnOrdinaryUserKeepsHisRoleAndBaseAndTheAdministratorChangesThem
         ASSERT_TRUE(program.Start());
         const QString login = program.WaitWindow("^Войти$");
         ASSERT_FALSE(login.isEmpty());
-        SlowKeys(program, login, {"shift+Tab", "Down", "Tab", "Return"});
+        program.Keys(login, {"shift+Tab", "Down", "Tab", "Return"});
         const QString main = program.WaitWindow("Пользователь: Сын$");
         ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
-        Pause(500);
+        program.WaitIdle();
         ToSonsRole(program, main);
         for (const char* cell : {"role", "base"}) {
             SCOPED_TRACE(cell);
             if (QString(cell) == "base")
-                SlowKeys(program, main, {"Left"});
-            SlowKeys(program, main, {"Return"});
+                program.Keys(main, {"Left"});
+            program.Keys(main, {"Return"});
             const QString refused = program.WaitWindow("^   Сообщение$", 5000);
             ASSERT_FALSE(refused.isEmpty()) << "«У Вас отсутствуют права администратора!»";
             KeepScreenshot(program.Screenshot(home.path() + "/refused.png"), "roles-refused.png");
@@ -59,13 +57,13 @@ TEST_F(RolesE2E, AnOrdinaryUserKeepsHisRoleAndBaseAndTheAdministratorChangesThem
         ASSERT_TRUE(program.Start());
         const QString login = program.WaitWindow("^Войти$");
         ASSERT_FALSE(login.isEmpty());
-        SlowKeys(program, login, {"shift+Tab", "Up", "Tab", "Return"});
+        program.Keys(login, {"shift+Tab", "Up", "Tab", "Return"});
         const QString main = program.WaitWindow("Пользователь: Мама$");
         ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
-        Pause(500);
+        program.WaitIdle();
         ToSonsRole(program, main);
         // The base chosen from its list; continuous entry opens the role's list next.
-        SlowKeys(program, main, {"Left", "Return", "Down", "Return", "Up", "Return", "Escape"});
+        program.Keys(main, {"Left", "Return", "Down", "Return", "Up", "Return", "Escape"});
         KeepScreenshot(program.Screenshot(home.path() + "/changed.png"), "roles-changed.png");
         ASSERT_TRUE(Quit(program, main));
     }

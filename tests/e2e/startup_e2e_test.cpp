@@ -29,14 +29,15 @@ protected:
 // A visible window of this very program: two programs may show the same caption at once.
 QString WaitOwnWindow(TE2EProgram& program, const QString& captionRegex) {
     const QString pid = QString::number(program.Pid());
-    for (int i = 0; i < 300; ++i) {
+    QString found;
+    WaitUntil([&] {
         const QString ids =
             program.Xdotool({"search", "--all", "--onlyvisible", "--pid", pid, "--name", captionRegex});
         if (!ids.isEmpty())
-            return ids.split('\n').last();
-        Pause(100);
-    }
-    return QString();
+            found = ids.split('\n').last();
+        return !found.isEmpty();
+    });
+    return found;
 }
 
 } // namespace
@@ -112,10 +113,11 @@ TEST_F(StartupE2E, QtsOwnFileDialogComesWithRussianTexts) {
     ASSERT_FALSE(main.isEmpty()) << program.Output().toStdString();
 
     // Файл, from the bottom up: Выход, Сменить пользователя, the daily copy, restore.
-    SlowKeys(program, main, {"alt", "Down", "Up", "Up", "Up", "Up", "Return"});
+    program.Keys(main, {"alt", "Down", "Up", "Up", "Up", "Up", "Return"});
     const QString dialog = program.WaitWindow("^Восстановить архивную копию$");
     ASSERT_FALSE(dialog.isEmpty());
-    Pause(1200);
+    // The dialog's folder read and its texts painted before the screenshot.
+    program.WaitIdle();
     KeepScreenshot(program.Screenshot(home.path() + "/restore-dialog.png"), "restore-dialog.png");
 
     QFile maps(QStringLiteral("/proc/%1/maps").arg(program.Pid()));

@@ -4,12 +4,10 @@
 #include "e2edriver.h"
 
 #include "qtprint.h"
-#include "storage/tmemtable.h"
 #include "users/passwordcode.h"
 
 #include <QDate>
 #include <QDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -36,18 +34,18 @@ TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
         TypeExpense(program, main, "111");
 
         // The Bases page, its users tab, and "Действия" / "Базы пользователей": a second base.
-        SlowKeys(program, main, {"F7", "ctrl+Tab", "ctrl+Tab", "ctrl+Tab", "alt", "Right", "Down", "Down", "Down", "Return"});
+        program.Keys(main, {"F7", "ctrl+Tab", "ctrl+Tab", "ctrl+Tab", "alt", "Right", "Down", "Down", "Down", "Return"});
         const QString bases = program.WaitWindow("^Базы пользователей$");
         ASSERT_FALSE(bases.isEmpty());
-        SlowKeys(program, bases, {"Down"});
+        program.Keys(bases, {"Down"});
         program.Type(bases, "Работа");
-        SlowKeys(program, bases, {"Return", "Tab", "Tab", "Tab", "Tab", "Return"});
+        program.Keys(bases, {"Return", "Tab", "Tab", "Tab", "Tab", "Return"});
         ASSERT_TRUE(program.WaitGone("^Базы пользователей$"));
 
         // The second user typed into the users grid: his password, his base, an ordinary role.
-        SlowKeys(program, main, {"Down"});
+        program.Keys(main, {"Down"});
         program.Type(main, "Папа");
-        SlowKeys(program, main, {"Return"});
+        program.Keys(main, {"Return"});
         const QString password = program.WaitWindow("^Задайте пароль для нового пользователя$");
         ASSERT_FALSE(password.isEmpty());
         program.Type(password, "123");
@@ -55,20 +53,20 @@ TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
         program.Type(password, "123");
         program.Keys(password, {"Return"});
         ASSERT_TRUE(program.WaitGone("^Задайте пароль для нового пользователя$"));
-        Pause(400);
-        SlowKeys(program, main, {"Down", "Return", "Down", "Return"});
+        program.WaitIdle();
+        program.Keys(main, {"Down", "Return", "Down", "Return"});
         program.Screenshot(home.path() + "/users.png");
 
         // "Администрирование" / "Сменить пользователя", and the father in.
-        SlowKeys(program, main, {"alt", "Right", "Right", "Down", "Down", "Return"});
+        program.Keys(main, {"alt", "Right", "Right", "Down", "Down", "Return"});
         const QString switchDialog = program.WaitWindow("^Войти$");
         ASSERT_FALSE(switchDialog.isEmpty());
-        SlowKeys(program, switchDialog, {"shift+Tab", "Down", "Tab"});
+        program.Keys(switchDialog, {"shift+Tab", "Down", "Tab"});
         program.Type(switchDialog, "123");
         program.Keys(switchDialog, {"Return"});
         const QString father = program.WaitWindow("Пользователь: Папа$");
         ASSERT_FALSE(father.isEmpty()) << program.Output().toStdString();
-        Pause(500);
+        program.WaitIdle();
         TypeExpense(program, father, "500");
         program.Screenshot(home.path() + "/father.png");
         ASSERT_TRUE(Quit(program, father));
@@ -95,13 +93,13 @@ TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
         ASSERT_TRUE(again.Start());
         const QString login = again.WaitWindow("^Войти$");
         ASSERT_FALSE(login.isEmpty());
-        SlowKeys(again, login, r.keys);
+        again.Keys(login, r.keys);
         if (*r.password)
             again.Type(login, QString::fromUtf8(r.password));
         again.Keys(login, {"Return"});
         const QString main = again.WaitWindow(QStringLiteral("Пользователь: %1$").arg(QString::fromUtf8(r.user)));
         ASSERT_FALSE(main.isEmpty()) << again.Output().toStdString();
-        Pause(500);
+        again.WaitIdle();
         ASSERT_TRUE(Quit(again, main));
         EXPECT_EQ(TableRows(root + "/Base1/rashod"), TRows({motherExpense}));
         EXPECT_EQ(TableRows(root + "/Работа/rashod"), TRows({fatherExpense}));
