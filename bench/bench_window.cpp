@@ -11,7 +11,6 @@
 #include "storage/tbasefiles.h"
 #include "storage/tmessageboxclass.h"
 #include "ui/tappcontext.h"
-#include "ui/titogipanel.h"
 #include "ui/tledgergrid.h"
 #include "ui/tlowerpanel.h"
 #include "ui/tmoneyviews.h"
@@ -64,8 +63,12 @@ struct TWindow {
     void Open() {
         form->OpenBase();
         if (!copy)
-            form->AutoSave()->Stop();
+            AutoSave()->Stop();
     }
+    // The window's parts, found as they sit in it.
+    TAutoSave* AutoSave() const { return form->findChild<TAutoSave*>(); }
+    TMoneyViews* MoneyViews() const { return form->findChild<TMoneyViews*>(); }
+    TLowerPanel* Lower() const { return form->findChild<TLowerPanel*>(QStringLiteral("Panel1")); }
 };
 
 void BM_ReadFilesBaseline(benchmark::State& s) {
@@ -116,7 +119,7 @@ void BM_TypeOneExpenseWhileAnAutoSaveIsPending(benchmark::State& s) {
     TWindow w(true);
     w.Open();
     if (s.range(0) == 0)
-        w.form->AutoSave()->Stop();
+        w.AutoSave()->Stop();
     TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
     int n = 0;
     auto type = [&] {
@@ -130,13 +133,13 @@ void BM_TypeOneExpenseWhileAnAutoSaveIsPending(benchmark::State& s) {
     type();
     QElapsedTimer armed;
     armed.start();
-    while (s.range(0) == 1 && !w.form->AutoSave()->Pending() && armed.elapsed() < 2000)
+    while (s.range(0) == 1 && !w.AutoSave()->Pending() && armed.elapsed() < 2000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     for (auto _ : s) {
         benchmark::DoNotOptimize(type());
         QCoreApplication::processEvents();
     }
-    s.counters["pending"] = w.form->AutoSave()->Pending() ? 1 : 0;
+    s.counters["pending"] = w.AutoSave()->Pending() ? 1 : 0;
 }
 BENCHMARK(BM_TypeOneExpenseWhileAnAutoSaveIsPending)
     ->Unit(benchmark::kMicrosecond)
@@ -162,7 +165,7 @@ void BM_AutoSaveAfterOneTypedExpense(benchmark::State& s) {
         g.col = 3;
         w.context->edit.CommitText(g, 3, last, TEditorKind::Number, QString::number(++n % 500 + 1));
         s.ResumeTiming();
-        if (!w.form->AutoSave()->SaveIfChanged())
+        if (!w.AutoSave()->SaveIfChanged())
             s.SkipWithError("the automatic save failed");
     }
 }
@@ -201,9 +204,9 @@ BENCHMARK(BM_TotalsPanelContentBaseline)->Unit(benchmark::kMicrosecond);
 void BM_TotalsPanelRefreshedAndDrawn(benchmark::State& s) {
     TWindow w;
     w.Open();
-    TTotalsGrid* totals = w.form->MoneyViews()->Itogi()->TotalsGrid();
+    TTotalsGrid* totals = w.form->findChild<TTotalsGrid*>(QStringLiteral("ItogiGrid"));
     for (auto _ : s) {
-        w.form->MoneyViews()->RefreshTotals();
+        w.MoneyViews()->RefreshTotals();
         benchmark::DoNotOptimize(totals->grab());
     }
 }
@@ -233,7 +236,7 @@ BENCHMARK(BM_PeriodFilterRuleBaseline)->Unit(benchmark::kMillisecond)->UseRealTi
 void BM_PeriodFilterChosenInTheRadioGroup(benchmark::State& s) {
     TWindow w;
     w.Open();
-    QButtonGroup* radio = w.form->Lower()->FilterButtons();
+    QButtonGroup* radio = w.Lower()->FilterButtons();
     for (auto _ : s) {
         radio->button(5)->click();
         radio->button(0)->click();
@@ -259,7 +262,7 @@ BENCHMARK(BM_SearchRuleBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_SearchTypedIntoTheBox(benchmark::State& s) {
     TWindow w;
     w.Open();
-    QLineEdit* box = w.form->Lower()->SearchEdit();
+    QLineEdit* box = w.Lower()->SearchEdit();
     for (auto _ : s) {
         box->setText(QStringLiteral("хлеб"));
         box->clear();

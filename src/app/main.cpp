@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     userForm->SetBasesSession(&context.bases);
     mainForm->SetHelperForm(helperForm.get());
     mainForm->SetUserForm(userForm.get());
-    auto* arhive = new TArhiveCommands(context, *mainForm);
+    auto* arhive = new TArhiveCommands(context, *mainForm, *mainForm->Menu());
     arhive->SetUserForm(userForm.get());
     // A table that could not be read is answered, once, by the offer of a daily copy.
     bool damageOffered = false;

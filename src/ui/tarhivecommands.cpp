@@ -3,12 +3,10 @@
 #include "session/requirelink.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "ui/iarhivewindow.h"
 #include "ui/tappcontext.h"
 #include "ui/tarhivenameform.h"
 #include "ui/tmenuclass.h"
-#include "ui/tmoneyviews.h"
-#include "ui/tquorvaneform.h"
-#include "ui/tsearchcontroller.h"
 #include "ui/tuserform.h"
 
 #include <QAction>
@@ -23,9 +21,10 @@ const QString kFilter = QStringLiteral("Archive files (*.zip)");
 
 } // namespace
 
-TArhiveCommands::TArhiveCommands(TAppContext& context, TQuorvaneForm& form)
-    : QObject(&form), m_context(context), m_form(form), m_restore(context.state), m_daily(context.state),
-      m_nameForm(new TArhiveNameForm(&form)), m_wait(new QLabel(&form)) {
+TArhiveCommands::TArhiveCommands(TAppContext& context, IArhiveWindow& window, TMenuClass& menu)
+    : QObject(&window.Window()), m_context(context), m_window(window), m_restore(context.state),
+      m_daily(context.state), m_nameForm(new TArhiveNameForm(&window.Window())),
+      m_wait(new QLabel(&window.Window())) {
     setObjectName(QStringLiteral("ArhiveCommands"));
     m_wait->setObjectName(QStringLiteral("RestoreWaitPanel"));
     m_wait->setText(QStringLiteral("Идет восстановление архивной копии. Подождите..."));
@@ -37,26 +36,25 @@ TArhiveCommands::TArhiveCommands(TAppContext& context, TQuorvaneForm& form)
     m_wait->hide();
     m_restore.SetHooks(Hooks());
 
-    TMenuClass* menu = form.Menu();
-    connect(menu->Item(QStringLiteral("CreateArhivMenu")), &QAction::triggered, this, &TArhiveCommands::CreateArhive);
-    connect(menu->Item(QStringLiteral("OpenArhivMenu")), &QAction::triggered, this, [this] { RestoreArhive(false); });
-    connect(menu->Item(QStringLiteral("OpenDailyArhivMenu")), &QAction::triggered, this, [this] { RestoreArhive(true); });
+    connect(menu.Item(QStringLiteral("CreateArhivMenu")), &QAction::triggered, this,
+            &TArhiveCommands::CreateArhive);
+    connect(menu.Item(QStringLiteral("OpenArhivMenu")), &QAction::triggered, this,
+            [this] { RestoreArhive(false); });
+    connect(menu.Item(QStringLiteral("OpenDailyArhivMenu")), &QAction::triggered, this,
+            [this] { RestoreArhive(true); });
 }
 
 TArhiveCommands::~TArhiveCommands() = default;
 
 TArhiveHooks TArhiveCommands::Hooks() {
     TArhiveHooks hooks;
-    hooks.saveAll = [this] { return m_form.SaveAll(); };
+    hooks.saveAll = [this] { return m_window.SaveAll(); };
     hooks.busy = [this](bool busy) { SetBusy(busy); };
     hooks.askNewBaseName = [this] { return m_nameForm->Ask(); };
-    hooks.reloadBase = [this] { m_form.OpenBase(); };
-    hooks.optimise = [this] { m_form.RunDateOptimisation(); };
-    hooks.showFirstPage = [this] { m_form.SwitchSection(TQuorvaneForm::Rashod); };
-    hooks.userChanged = [this] {
-        m_form.SetUserCaption(m_context.state.userName);
-        m_form.RefreshCommands();
-    };
+    hooks.reloadBase = [this] { m_window.OpenBase(); };
+    hooks.optimise = [this] { m_window.RunDateOptimisation(); };
+    hooks.showFirstPage = [this] { m_window.ShowFirstSection(); };
+    hooks.userChanged = [this] { m_window.ShowUserChanged(); };
     hooks.switchLogin = [this](const QString& name) {
         if (m_userForm) m_userForm->ShowForSwitch(name);
     };
@@ -71,7 +69,7 @@ TArhiveHooks TArhiveCommands::Hooks() {
 
 QString TArhiveCommands::ChooseFile(const TFileChoice& choice) {
     if (chooseFile) return chooseFile(choice);
-    QFileDialog dialog(&m_form, choice.title, choice.folder, kFilter);
+    QFileDialog dialog(&m_window.Window(), choice.title, choice.folder, kFilter);
     dialog.setObjectName(choice.save ? QStringLiteral("SaveArhiveDialog") : QStringLiteral("OpenArhiveDialog"));
     dialog.setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Replacing an archive is asked in the program's own words.
@@ -84,10 +82,11 @@ QString TArhiveCommands::ChooseFile(const TFileChoice& choice) {
 }
 
 void TArhiveCommands::SetBusy(bool busy) {
-    m_form.setEnabled(!busy);
+    QWidget& window = m_window.Window();
+    window.setEnabled(!busy);
     if (busy) {
         m_wait->adjustSize();
-        m_wait->move((m_form.width() - m_wait->width()) / 2, (m_form.height() - m_wait->height()) / 2);
+        m_wait->move((window.width() - m_wait->width()) / 2, (window.height() - m_wait->height()) / 2);
         m_wait->show();
         m_wait->raise();
         // The panel is drawn before the unpacking holds the thread.
@@ -99,9 +98,9 @@ void TArhiveCommands::SetBusy(bool busy) {
 
 void TArhiveCommands::CreateArhive() {
     TMyType& state = m_context.state;
-    if (!m_form.BaseOpen()) return;
+    if (!m_window.BaseOpen()) return;
     // An archive of older books than the ones on screen would mislead: the failure was told.
-    if (!m_form.SaveAll()) return;
+    if (!m_window.SaveAll()) return;
     TFileChoice choice;
     choice.title = QStringLiteral("Резервное копирование данных базы \"") + state.baseName + QStringLiteral("\"");
     choice.folder = QDir::homePath();
@@ -115,11 +114,11 @@ void TArhiveCommands::PrepareForRestore() {
     m_context.editors.CloseAndCommit();
     for (TTableKind kind : LedgerKinds())
         m_context.filters.ReapplyFilter(kind);
-    if (m_form.MoneyViews() && m_form.MoneyViews()->Search()) m_form.MoneyViews()->Search()->Discard();
+    m_window.DiscardSearch();
 }
 
 void TArhiveCommands::RestoreArhive(bool daily) {
-    if (!m_form.BaseOpen()) return;
+    if (!m_window.BaseOpen()) return;
     PrepareForRestore();
     TMyType& state = m_context.state;
     TFileChoice choice;

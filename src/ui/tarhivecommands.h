@@ -10,10 +10,11 @@
 #include <functional>
 #include <optional>
 
+class IArhiveWindow;
 class QLabel;
 class TAppContext;
 class TArhiveNameForm;
-class TQuorvaneForm;
+class TMenuClass;
 class TUserForm;
 
 // The commands of the backup archives: making one, restoring one or a daily copy, the offer of a daily
@@ -29,7 +30,8 @@ public:
         bool save = false;
     };
 
-    TArhiveCommands(TAppContext& context, TQuorvaneForm& form);
+    // The archive items of the menu start the commands.
+    TArhiveCommands(TAppContext& context, IArhiveWindow& window, TMenuClass& menu);
     ~TArhiveCommands() override;
 
     void SetUserForm(TUserForm* form) { m_userForm = form; }
@@ -56,7 +58,7 @@ private:
     TArhiveHooks Hooks();
 
     TAppContext& m_context;
-    TQuorvaneForm& m_form;
+    IArhiveWindow& m_window;
     TUserForm* m_userForm = nullptr;
     TArhiveRestore m_restore;
     TDailyArhive m_daily;

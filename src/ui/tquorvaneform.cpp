@@ -27,6 +27,7 @@
 #include "ui/tmenuclass.h"
 #include "ui/tmoneyviews.h"
 #include "ui/tpursepage.h"
+#include "ui/tsearchcontroller.h"
 #include "ui/tsectionpanel.h"
 #include "ui/ttitlestrip.h"
 #include "ui/ttoolbarpanel.h"
@@ -445,6 +446,7 @@ QWidget* TQuorvaneForm::MakeDebtsPage() {
     const QString folder = m_context.state.paths.programFolder;
     auto* debtStrip = new TTitleStrip(QStringLiteral("Долги"), folder);
     m_returnsStrip = new TTitleStrip(QStringLiteral("  Возврат долга"), folder);
+    m_returnsStrip->setObjectName(QStringLiteral("ReturnsPanel"));
     connect(debtStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Dolg)); });
     connect(m_returnsStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Returns)); });
     m_debtSplitter = new QSplitter(Qt::Horizontal);
@@ -551,6 +553,18 @@ void TQuorvaneForm::OnPickerRequested(TTableKind kind, const TEditRequest& reque
 
 void TQuorvaneForm::SetUserCaption(const QString& userName) {
     setWindowTitle(BaseCaption() + QStringLiteral("      Пользователь: ") + userName);
+}
+
+void TQuorvaneForm::ShowFirstSection() { SwitchSection(Rashod); }
+
+void TQuorvaneForm::ShowUserChanged() {
+    SetUserCaption(m_context.state.userName);
+    RefreshCommands();
+}
+
+void TQuorvaneForm::DiscardSearch() {
+    if (m_moneyViews && m_moneyViews->Search())
+        m_moneyViews->Search()->Discard();
 }
 
 void TQuorvaneForm::SetPageTitles() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/tabledefs.h"
+#include "ui/iarhivewindow.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -39,7 +40,7 @@ struct TMainWindowParts;
 
 // The main window: the section buttons, the toolbar, the title strip, the six pages and the lower
 // panel. It shows the program-wide state and sends every key and click to the logic objects.
-class TQuorvaneForm : public QMainWindow {
+class TQuorvaneForm : public QMainWindow, public IArhiveWindow {
     Q_OBJECT
 public:
     enum TSection { Rashod = 0, Dohod, Dolg, Plan, Analis, Base };
@@ -52,7 +53,7 @@ public:
 
     // Opens the base of the logged-in user into the window; the program does it once the window shows
     // after a log-in. Activating the window never reads the base again.
-    void OpenBase();
+    void OpenBase() override;
     // A base already read into memory (another user's, after a switch) shown from the first page with
     // its own window settings and column widths.
     void ShowOpenedBase();
@@ -60,29 +61,13 @@ public:
     void RefreshViews();
     void SwitchSection(int index);
     int Section() const { return m_section; }
-    bool BaseOpen() const { return m_baseOpen; }
+    bool BaseOpen() const override { return m_baseOpen; }
 
-    TLedgerGrid* Grid(TTableKind kind) const;
-    TGridController* Controller(TTableKind kind) const;
-    TKindsPicker* Picker(int gridId) const;
-    TKindsListView* KindsList(int gridId) const;
-    TKindsListController* KindsListController(int gridId) const;
-    TKindsCommands* KindsCommands() const { return m_kindsCommands; }
-    TAutoSave* AutoSave() const { return m_autoSave; }
+    // The one widget the program reaches: it connects the settings and diagnostics windows and the
+    // archive commands to their menu items.
+    TMenuClass* Menu() const { return m_menu; }
     // The small input dialog; the window makes its own when the program gave it none.
     void SetHelperForm(THelperForm* helper) { m_helper = helper; }
-    THelperForm* Helper();
-    TSectionPanel* Sections() const { return m_sections; }
-    TToolBarPanel* ToolBarPanel() const { return m_toolbar; }
-    TTitleStrip* TitleStrip() const { return m_title; }
-    TLowerPanel* Lower() const { return m_lower; }
-    QTabWidget* PlanTabs() const { return m_planTabs; }
-    QTabWidget* BaseTabs() const { return m_baseTabs; }
-    TMenuClass* Menu() const { return m_menu; }
-    TTitleStrip* ReturnsStrip() const { return m_returnsStrip; }
-    TPursePage* PursePage() const { return m_pursePage; }
-    TMoneyViews* MoneyViews() const { return m_moneyViews; }
-    TUsersPage* UsersPage() const { return m_usersPage; }
     void SetCalculator(TCalcForm* calc) { m_calc = calc; }
     // The dialog "Фильтровать..." made by the program; the window makes its own when given none.
     void SetFilterForm(TFilterForm* form);
@@ -91,7 +76,7 @@ public:
     void SetUserForm(TUserForm* form);
 
     // Every date cell written as "dd.MM.yyyy", with the small window that asks to wait.
-    void RunDateOptimisation();
+    void RunDateOptimisation() override;
     // The "Сортировка" menu and the toolbar for the page and view on show.
     void RefreshCommands();
 
@@ -99,7 +84,7 @@ public:
     void StoreSettings();
     // Saves the base, the kinds lists, the purses and the last user: what closing does after "Да".
     // False, told to the user, when the base could not be saved.
-    bool SaveAll();
+    bool SaveAll() override;
 
     // Called once the window has closed for good (the program then ends).
     std::function<void()> onClosed;
@@ -122,6 +107,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The archive commands' side of the window.
+    QWidget& Window() override { return *this; }
+    void ShowFirstSection() override;
+    void ShowUserChanged() override;
+    void DiscardSearch() override;
+
+    TLedgerGrid* Grid(TTableKind kind) const;
+    TGridController* Controller(TTableKind kind) const;
+    TKindsPicker* Picker(int gridId) const;
+    TKindsListView* KindsList(int gridId) const;
+    TKindsListController* KindsListController(int gridId) const;
+    THelperForm* Helper();
     // What the pages and command classes work with, handed to them when they are made.
     TMainWindowParts Parts();
     QWidget* MakeLedgerPage(TTableKind kind, int pickerId, const QString& pickerTitle);

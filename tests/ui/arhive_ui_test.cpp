@@ -33,13 +33,13 @@ protected:
     }
     void SetUp() override {
         MainWindowFixture::SetUp();
-        commands = new TArhiveCommands(context, *form);
+        commands = new TArhiveCommands(context, *form, *ui.Menu());
         commands->chooseFile = [this](const TArhiveCommands::TFileChoice& choice) {
             choices.push_back(choice);
             return answer;
         };
     }
-    void Trigger(const char* item) { form->Menu()->Item(QString::fromLatin1(item))->trigger(); }
+    void Trigger(const char* item) { ui.Menu()->Item(QString::fromLatin1(item))->trigger(); }
     QString Shown(int gridRow, int col) {
         return Rashod()->model()->index(gridRow - 1, col).data().toString();
     }

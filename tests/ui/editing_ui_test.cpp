@@ -31,7 +31,7 @@ protected:
     }
     TDataGrid& Descriptor(TTableKind kind) { return context.state.Grid(kind); }
     void Select(TTableKind kind, int col, int gridRow) {
-        TLedgerGrid* view = form->Grid(kind);
+        TLedgerGrid* view = ui.Grid(kind);
         view->setFocus();
         Descriptor(kind).col = col;
         Descriptor(kind).row = gridRow;
@@ -77,7 +77,7 @@ TEST_F(Editing, WhatIsTypedReplacesTheTextUnlessTheCellWasOpenedToAmend) {
             if (c.col == 3) {
                 Select(TTableKind::Rashod, 2, 1);
                 Key(Qt::Key_Return);
-                ASSERT_EQ(QApplication::focusWidget(), form->Picker(5));
+                ASSERT_EQ(QApplication::focusWidget(), ui.Picker(5));
                 Key(Qt::Key_Return);
             } else {
                 Select(TTableKind::Rashod, 4, 1);
@@ -88,7 +88,7 @@ TEST_F(Editing, WhatIsTypedReplacesTheTextUnlessTheCellWasOpenedToAmend) {
             break;
         case TOpen::DoubleClick: {
             Select(TTableKind::Rashod, c.col, 1);
-            TLedgerGrid* view = form->Grid(TTableKind::Rashod);
+            TLedgerGrid* view = ui.Grid(TTableKind::Rashod);
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                                view->visualRect(view->model()->index(0, c.col)).center());
             break;
@@ -111,7 +111,7 @@ TEST_F(Editing, WhatIsTypedReplacesTheTextUnlessTheCellWasOpenedToAmend) {
 TEST_F(Editing, ARateTypedAfterANewPursesNameReplacesTheRateItStartsWith) {
     TMessageRecorder boxes;
     WindowKey(Qt::Key_F7);
-    form->BaseTabs()->setCurrentIndex(2);
+    ui.BaseTabs()->setCurrentIndex(2);
     Select(TTableKind::Purse, 0, 2);
     Type("евро");
     Key(Qt::Key_Return);
@@ -129,12 +129,12 @@ TEST_F(Editing, ARateTypedAfterANewPursesNameReplacesTheRateItStartsWith) {
 TEST_F(Editing, AUserMadeWholeHasTheRowForTheNextUserAtOnce) {
     TMessageRecorder boxes;
     WindowKey(Qt::Key_F7);
-    form->BaseTabs()->setCurrentIndex(3);
+    ui.BaseTabs()->setCurrentIndex(3);
     TDataGrid& users = Descriptor(TTableKind::User);
     ASSERT_EQ(users.GridRowCount(), 3); // the captions, Мама and the empty row
     Select(TTableKind::User, 0, 2);
     // The new user's password is left empty.
-    QTimer::singleShot(0, [this] { form->Helper()->CancelButton()->click(); });
+    QTimer::singleShot(0, [this] { helperForm.CancelButton()->click(); });
     Type("Дочь");
     Key(Qt::Key_Return);
     EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"Для данного пользователя", "пароль остается пустым."})});

@@ -24,9 +24,9 @@ namespace {
 class KindsWindow : public MainWindowFixture {
 protected:
     TMyType& S() { return context.state; }
-    TKindsPicker* Picker(int id = gridid::VidRashod) { return form->Picker(id); }
-    TKindsListView* List(int id = gridid::BaseRashod) { return form->KindsList(id); }
-    TKindsListController* ListCtl(int id = gridid::BaseRashod) { return form->KindsListController(id); }
+    TKindsPicker* Picker(int id = gridid::VidRashod) { return ui.Picker(id); }
+    TKindsListView* List(int id = gridid::BaseRashod) { return ui.KindsList(id); }
+    TKindsListController* ListCtl(int id = gridid::BaseRashod) { return ui.KindsListController(id); }
     QStringList Kind(int k) { return S().vidRashod.Row(k)->Cells(); }
     QString Shown(QTableView* view, int col, int gridRow) {
         return view->model()->index(gridRow - 1, col).data().toString();
@@ -41,7 +41,7 @@ protected:
         TDataGrid& g = S().Grid(TTableKind::Rashod);
         g.Table->InsertRow(0)->SetCells(cells);
         g.ResetRowMap();
-        form->Controller(TTableKind::Rashod)->Refresh();
+        ui.Controller(TTableKind::Rashod)->Refresh();
     }
     QPoint CellCentre(QTableView* view, int col, int gridRow) {
         return view->visualRect(view->model()->index(gridRow - 1, col)).center();
@@ -50,10 +50,10 @@ protected:
         QHeaderView* h = view->horizontalHeader();
         QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(col) + 5, h->height() / 2));
     }
-    QString PravkaText() { return form->ToolBarPanel()->PravkaButton()->text(); }
+    QString PravkaText() { return ui.ToolBar()->PravkaButton()->text(); }
     void ToBasesTab(int tab) {
         form->SwitchSection(TQuorvaneForm::Base);
-        form->BaseTabs()->setCurrentIndex(tab);
+        ui.BaseTabs()->setCurrentIndex(tab);
     }
 };
 
@@ -65,7 +65,7 @@ TEST_F(KindsWindow, TypingTheFirstLettersFindsANameAndAMissClearsTheSearch) {
     TKindsPicker* p = Picker();
     p->setFocus();
     p->SelectCell(0, 1);
-    QLabel* label = form->Lower()->ResultLabel();
+    QLabel* label = ui.Lower()->ResultLabel();
     Type("к");
     EXPECT_EQ(p->SelectedRow(), 2);
     Type("о");
@@ -109,7 +109,7 @@ TEST_F(KindsWindow, ADoubleClickFillsTheLastRowUnlessTheEditWasStartedFromTheRec
     TDataGrid& g = S().Grid(TTableKind::Rashod);
     g.row = 1;
     g.col = 1;
-    form->Controller(TTableKind::Rashod)->Refresh();
+    ui.Controller(TTableKind::Rashod)->Refresh();
     TKindsPicker* p = Picker();
     // After the sort on opening, Еда reads Конфеты, Кофе, Хлеб.
     QTest::mouseDClick(p->viewport(), Qt::LeftButton, {}, CellCentre(p, 0, 2));
@@ -125,9 +125,9 @@ TEST_F(KindsWindow, ADoubleClickFillsTheLastRowUnlessTheEditWasStartedFromTheRec
     // The edit button on the record's kind sends the focus to the picker; the pick replaces the record.
     g.row = 1;
     g.col = 1;
-    form->Controller(TTableKind::Rashod)->Refresh();
+    ui.Controller(TTableKind::Rashod)->Refresh();
     Rashod()->setFocus();
-    form->ToolBarPanel()->PravkaButton()->click();
+    ui.ToolBar()->PravkaButton()->click();
     ASSERT_EQ(QApplication::focusWidget(), p);
     EXPECT_TRUE(context.edit.pickIntoCurrentRow);
     QTest::mouseDClick(p->viewport(), Qt::LeftButton, {}, CellCentre(p, 0, 3));
@@ -241,7 +241,7 @@ TEST_F(KindsWindow, NamesAreTypedOnTheBasesPageWithoutGaps) {
     EXPECT_EQ(boxes.Boxes().back(), Question({"Вы действительно хотите удалить ячейку?"}, TMsgButton::Yes));
     EXPECT_EQ(Kind(1), QStringList({"Дом", "Хлам"}));
     // Leaving the tab writes the list and the pickers show it.
-    form->BaseTabs()->setCurrentIndex(1);
+    ui.BaseTabs()->setCurrentIndex(1);
     EXPECT_EQ(Shown(Picker(gridid::VidPlan), 1, 1), "Хлам");
     TMemTable file;
     ASSERT_TRUE(file.LoadFromFile(S().baseFolder + "/vidrashod"));
@@ -252,8 +252,8 @@ TEST_F(KindsWindow, KindsAreAddedThroughTheInputDialogWhichStaysOpenOnARefusal) 
     TMessageRecorder boxes;
     ToBasesTab(0);
     List()->setFocus();
-    form->ToolBarPanel()->AddVidButton()->click();
-    THelperForm* helper = form->Helper();
+    ui.ToolBar()->AddVidButton()->click();
+    THelperForm* helper = &helperForm;
     ASSERT_TRUE(helper->isVisible());
     EXPECT_EQ(helper->windowTitle(), "Введите название вида расхода");
     helper->NameEdit()->setText("еда");
@@ -312,16 +312,16 @@ TEST_F(KindsWindow, TheEditButtonTakesAPickersNameToTheBasesPageAndBack) {
     p->setFocus();
     p->SelectCell(0, 2); // Кофе
     EXPECT_EQ(context.edit.editMode, 1);
-    form->ToolBarPanel()->PravkaButton()->click();
+    ui.ToolBar()->PravkaButton()->click();
     EXPECT_EQ(form->Section(), TQuorvaneForm::Base);
-    EXPECT_EQ(form->BaseTabs()->currentIndex(), 0);
+    EXPECT_EQ(ui.BaseTabs()->currentIndex(), 0);
     EXPECT_EQ(context.edit.editMode, 2);
     EXPECT_EQ(PravkaText(), "Принять");
     ASSERT_TRUE(context.editors.IsOpen());
     EXPECT_EQ(context.editors.View(), List());
     EXPECT_EQ(context.editors.LineEditor()->selectedText(), "Кофе");
     context.editors.LineEditor()->setText("Какао");
-    form->ToolBarPanel()->PravkaButton()->click();
+    ui.ToolBar()->PravkaButton()->click();
     EXPECT_EQ(form->Section(), TQuorvaneForm::Rashod);
     EXPECT_EQ(context.edit.editMode, 1);
     EXPECT_EQ(PravkaText(), "Изменить запись");

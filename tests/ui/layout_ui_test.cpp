@@ -6,7 +6,6 @@
 #include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
 #include "ui/tlowerpanel.h"
-#include "ui/tmoneyviews.h"
 #include "ui/tproblemsform.h"
 #include "ui/ttitlestrip.h"
 #include "ui/ttotalsgrid.h"
@@ -68,7 +67,7 @@ protected:
         QApplication::processEvents();
         ASSERT_EQ(form->size(), QSize(1136, 681));
     }
-    TItogiPanel* Itogi() { return form->MoneyViews()->Itogi(); }
+    TItogiPanel* Itogi() { return ui.Itogi(); }
 };
 
 } // namespace
@@ -82,7 +81,7 @@ TEST_F(Layout, TheFilterTotalShowsWithoutScrollingWhateverThePurses) {
     for (const auto& p : pages) {
         SCOPED_TRACE(p.page);
         WindowKey(p.key);
-        form->Lower()->FilterButtons()->button(1)->click();
+        ui.Lower()->FilterButtons()->button(1)->click();
         QApplication::processEvents();
         KeepPicture(form.get(), QString("filter-totals-") + p.page);
         const TTotalsGrid* grid = Itogi()->FilterGrid();
@@ -97,7 +96,7 @@ TEST_F(Layout, TheFilterTotalShowsWithoutScrollingWhateverThePurses) {
         EXPECT_EQ(pinned->Content().rows, std::vector<QStringList>{total});
         EXPECT_EQ(pinned->ColumnWidths(), grid->ColumnWidths());
         const QRect inGroup = pinned->geometry();
-        EXPECT_TRUE(form->Lower()->FilterTotalsGroup()->contentsRect().contains(inGroup)) << inGroup.y();
+        EXPECT_TRUE(ui.Lower()->FilterTotalsGroup()->contentsRect().contains(inGroup)) << inGroup.y();
         EXPECT_GE(inGroup.height(), grid->RowHeight() + 2);
         EXPECT_GE(inGroup.top(), scroll->geometry().bottom());
         // Nothing of the scrolled rows hides under it, and the scrolled grid's own "Итого" is never
@@ -105,14 +104,14 @@ TEST_F(Layout, TheFilterTotalShowsWithoutScrollingWhateverThePurses) {
         scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
         EXPECT_EQ(scroll->widget()->height() - scroll->verticalScrollBar()->value(), scroll->viewport()->height());
         EXPECT_EQ(scroll->widget()->height(), grid->CellRect(0, p.rows - 1).top());
-        form->Lower()->FilterButtons()->button(0)->click();
+        ui.Lower()->FilterButtons()->button(0)->click();
         EXPECT_FALSE(pinned->isVisible());
     }
 }
 
 TEST_F(Layout, TheDebtsDateEditorShowsTheWholeDate) {
     WindowKey(Qt::Key_F4);
-    TLedgerGrid* debts = form->Grid(TTableKind::Dolg);
+    TLedgerGrid* debts = ui.Grid(TTableKind::Dolg);
     for (int col : {1, 2}) {
         SCOPED_TRACE(col);
         debts->setFocus();
@@ -136,7 +135,7 @@ TEST_F(Layout, TheDebtsDateEditorShowsTheWholeDate) {
 
 TEST_F(Layout, TheReturnsTitleEndsBeforeItsButton) {
     WindowKey(Qt::Key_F4);
-    TTitleStrip* strip = form->ReturnsStrip();
+    TTitleStrip* strip = ui.ReturnsStrip();
     KeepPicture(strip, "returns-title");
     EXPECT_EQ(strip->Title(), "  Возврат долга:  | дано в долг | Александра Константиновна | 125000,5 | копилка | ");
     const QLabel* label = strip->TitleLabel();
@@ -200,9 +199,9 @@ TEST_F(Layout, ThePickersShowTheirRowsWhole) {
             SCOPED_TRACE(testing::Message() << p.page << " at " << size.width() << "×" << size.height());
             WindowKey(p.key);
             if (p.planTab >= 0)
-                form->PlanTabs()->setCurrentIndex(p.planTab);
+                ui.PlanTabs()->setCurrentIndex(p.planTab);
             QApplication::processEvents();
-            TKindsPicker* picker = form->Picker(p.picker);
+            TKindsPicker* picker = ui.Picker(p.picker);
             KeepPicture(form.get(), QString("picker-%1-%2").arg(p.picker).arg(size.height()));
             ASSERT_TRUE(picker->isVisible());
             const int rowHeight = picker->verticalHeader()->defaultSectionSize();

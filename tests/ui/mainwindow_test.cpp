@@ -21,7 +21,7 @@ TEST_F(MainWindow, AnExpenseTypedWithTheKeyboardAlone) {
     ASSERT_EQ(QApplication::focusWidget(), Rashod());
     Key(Qt::Key_Right); // onto "Вид расхода"
     Key(Qt::Key_Return);
-    ASSERT_EQ(QApplication::focusWidget(), form->Picker(5));
+    ASSERT_EQ(QApplication::focusWidget(), ui.Picker(5));
     Key(Qt::Key_Return);
     ASSERT_TRUE(context.editors.IsOpen());
     EXPECT_EQ(context.editors.Kind(), TEditorKind::Number);

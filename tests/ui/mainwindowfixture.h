@@ -1,20 +1,95 @@
 #pragma once
 
 #include "ledger/iledgerhooks.h"
+#include "ledger/tautosave.h"
 #include "ledger/tdatereader.h"
 #include "storage/atomicfile.h"
 #include "storage/tmemtable.h"
 #include "testfolders.h"
 #include "ui/tappcontext.h"
+#include "ui/tcleartablesform.h"
+#include "ui/tgridcontroller.h"
+#include "ui/thelperform.h"
+#include "ui/titogipanel.h"
+#include "ui/tkindslistcontroller.h"
+#include "ui/tkindspicker.h"
+#include "ui/tledgergrid.h"
+#include "ui/tlowerpanel.h"
+#include "ui/tmenuclass.h"
+#include "ui/tpursepage.h"
 #include "ui/tquorvaneform.h"
+#include "ui/ttitlestrip.h"
+#include "ui/ttoolbarpanel.h"
+#include "ui/tuserspage.h"
 
 #include <QApplication>
+#include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
+
+// The main window's widgets and the objects behind them, found as they sit in the window: by their
+// object names where the window has several of a kind, by their kind where it has one.
+class TWindowWidgets {
+public:
+    explicit TWindowWidgets(const QWidget* window = nullptr) : m_window(window) {}
+
+    TLedgerGrid* Grid(TTableKind kind) const {
+        return Find<TLedgerGrid>(QStringLiteral("Grid%1").arg(TableDef(kind).gridId));
+    }
+    TKindsPicker* Picker(int gridId) const {
+        return Find<TKindsPicker>(QStringLiteral("VidGrid%1").arg(gridId));
+    }
+    TKindsListView* KindsList(int gridId) const {
+        return Find<TKindsListView>(QStringLiteral("BaseVidGrid%1").arg(-gridId));
+    }
+    TGridController* Controller(TTableKind kind) const {
+        const TLedgerGrid* view = Grid(kind);
+        for (TGridController* c : m_window->findChildren<TGridController*>())
+            if (c->View() == view)
+                return c;
+        ADD_FAILURE() << "no controller of grid " << TableDef(kind).gridId;
+        return nullptr;
+    }
+    TKindsListController* KindsListController(int gridId) const {
+        const TKindsListView* view = KindsList(gridId);
+        for (TKindsListController* c : m_window->findChildren<TKindsListController*>())
+            if (c->View() == view)
+                return c;
+        ADD_FAILURE() << "no controller of kinds list " << gridId;
+        return nullptr;
+    }
+    TToolBarPanel* ToolBar() const { return Find<TToolBarPanel>(QStringLiteral("ToolBar")); }
+    TLowerPanel* Lower() const { return Find<TLowerPanel>(QStringLiteral("Panel1")); }
+    TTitleStrip* Title() const { return Find<TTitleStrip>(QStringLiteral("NameGridPanel")); }
+    TTitleStrip* ReturnsStrip() const { return Find<TTitleStrip>(QStringLiteral("ReturnsPanel")); }
+    QTabWidget* PlanTabs() const { return Find<QTabWidget>(QStringLiteral("TabPlan")); }
+    QTabWidget* BaseTabs() const { return Find<QTabWidget>(QStringLiteral("TabBase")); }
+    TPursePage* PursePage() const { return Find<TPursePage>(QStringLiteral("PurseTab")); }
+    TMenuClass* Menu() const { return Find<TMenuClass>(); }
+    TItogiPanel* Itogi() const { return Find<TItogiPanel>(); }
+    TClearTablesForm* ClearForm() const { return Find<TClearTablesForm>(); }
+    TAutoSave* AutoSave() const { return Find<TAutoSave>(); }
+    TUsersPage* UsersPage() const { return Find<TUsersPage>(); }
+
+    // The one object of that kind and name in the window.
+    template <class T>
+    T* Find(const QString& name = QString()) const {
+        const QList<T*> found = m_window->findChildren<T*>(name);
+        if (found.size() != 1) {
+            ADD_FAILURE() << found.size() << " objects " << T::staticMetaObject.className() << " \""
+                          << name.toStdString() << "\" in the window";
+            return nullptr;
+        }
+        return found.constFirst();
+    }
+
+private:
+    const QWidget* m_window;
+};
 
 // The main window over a fresh base whose expense kinds come from the program's DATA folder: Еда
 // (Хлеб, Кофе, Конфеты) and Дом (Посуда). Keys go to whatever widget has the keyboard. A test may put
@@ -36,6 +111,9 @@ protected:
         s.admin = true;
         Seed();
         form = std::make_unique<TQuorvaneForm>(context);
+        // The small input dialog given as the program gives it.
+        form->SetHelperForm(&helperForm);
+        ui = TWindowWidgets(form.get());
         form->resize(1136, 681);
         form->show();
         form->OpenBase();
@@ -55,7 +133,7 @@ protected:
         QApplication::setActiveWindow(form.get());
         QTest::keyClick(form.get(), key);
     }
-    TLedgerGrid* Rashod() { return form->Grid(TTableKind::Rashod); }
+    TLedgerGrid* Rashod() { return ui.Grid(TTableKind::Rashod); }
     QString Cell(int row, int col) { return context.state.Table(TTableKind::Rashod).Row(row)->Cell(col); }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QWidget* w = QApplication::focusWidget();
@@ -73,5 +151,7 @@ protected:
     TTestDataHome home;
     TSession session;
     TAppContext context{session};
+    THelperForm helperForm;
     std::unique_ptr<TQuorvaneForm> form;
+    TWindowWidgets ui;
 };

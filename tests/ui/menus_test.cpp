@@ -98,6 +98,7 @@ protected:
         s.baseName = "Семья";
         s.baseFolder = home.Path() + "/BASE/Семья";
         form = std::make_unique<TQuorvaneForm>(context);
+        ui = TWindowWidgets(form.get());
         form->resize(1136, 681);
         form->show();
         form->OpenBase();
@@ -107,11 +108,12 @@ protected:
     TSession session;
     TAppContext context{session};
     std::unique_ptr<TQuorvaneForm> form;
+    TWindowWidgets ui;
 };
 
 TEST_P(Menus, EveryItemHasItsCaptionShortcutAndPageRules) {
     const bool admin = GetParam();
-    TMenuClass* menu = form->Menu();
+    TMenuClass* menu = ui.Menu();
     for (const TItemSpec& item : kItems) {
         QAction* a = menu->Item(item.name);
         ASSERT_NE(a, nullptr) << item.name;
@@ -132,9 +134,9 @@ TEST_P(Menus, EveryItemHasItsCaptionShortcutAndPageRules) {
         SCOPED_TRACE(QString("section %1 tab %2 admin %3").arg(page.section).arg(page.tab).arg(admin).toStdString());
         form->SwitchSection(page.section);
         if (page.section == 5)
-            form->BaseTabs()->setCurrentIndex(page.tab);
+            ui.BaseTabs()->setCurrentIndex(page.tab);
         form->RefreshCommands();
-        TToolBarPanel* bar = form->ToolBarPanel();
+        TToolBarPanel* bar = ui.ToolBar();
         EXPECT_EQ(bar->isVisible(), page.section != 4);
         for (QPushButton* b : bar->findChildren<QPushButton*>())
             EXPECT_EQ(!b->isHidden() && page.section != 4, page.toolbar.contains(b->objectName())) << b->objectName().toStdString();
@@ -190,7 +192,7 @@ protected:
                               {"03.12.2026", "Авто", "Бензин", "20", "", "", "Мама"}});
     }
     QAction* SortItem(const QString& name) {
-        for (QAction* a : form->Menu()->SortMenu()->actions())
+        for (QAction* a : ui.Menu()->SortMenu()->actions())
             if (a->objectName() == name)
                 return a;
         return nullptr;
@@ -204,7 +206,7 @@ protected:
     }
     // Opens "Сортировка" and chooses its item on that line (from 1) with the keys, as a person does.
     void Choose(int line) {
-        QMenu* menu = form->Menu()->SortMenu();
+        QMenu* menu = ui.Menu()->SortMenu();
         menu->popup(form->mapToGlobal(QPoint(300, 20)));
         ASSERT_TRUE(menu->isVisible());
         for (int i = 0; i < line; ++i)
@@ -216,7 +218,7 @@ protected:
     // The checked column item and "В обратном порядке".
     std::pair<QString, bool> Shown() {
         QString checked;
-        for (QAction* a : form->Menu()->SortMenu()->actions())
+        for (QAction* a : ui.Menu()->SortMenu()->actions())
             if (a->isVisible() && a->isChecked() && a->objectName().startsWith("Name"))
                 checked = a->objectName();
         return {checked, SortItem("MyReturn")->isChecked()};

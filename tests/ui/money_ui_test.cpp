@@ -15,7 +15,6 @@
 #include "ui/tledgergrid.h"
 #include "ui/tlowerpanel.h"
 #include "ui/tmenuclass.h"
-#include "ui/tmoneyviews.h"
 #include "ui/tpursepage.h"
 #include "ui/ttitlestrip.h"
 #include "ui/ttoolbarpanel.h"
@@ -41,9 +40,8 @@ using Rows = std::vector<QStringList>;
 class MoneyWindows : public MainWindowFixture {
 protected:
     TMyType& State() { return context.state; }
-    TMoneyViews* Views() { return form->MoneyViews(); }
-    TLowerPanel* Lower() { return form->Lower(); }
-    TPursePage* Purses() { return form->PursePage(); }
+    TLowerPanel* Lower() { return ui.Lower(); }
+    TPursePage* Purses() { return ui.PursePage(); }
     QString PurseCell(int row, int col) { return State().Table(TTableKind::Purse).Row(row)->Cell(col); }
     Rows TableRows(TTableKind kind) {
         Rows out;
@@ -57,14 +55,14 @@ protected:
 
     void ShowPursesTab() {
         WindowKey(Qt::Key_F7);
-        form->BaseTabs()->setCurrentIndex(2);
+        ui.BaseTabs()->setCurrentIndex(2);
     }
     // Opens the editor of a cell with Enter, puts the value in and commits it with Enter; whatever
     // editor the machinery opens next is closed with Escape.
     void EditCell(TTableKind kind, int col, int gridRow, const QString& value) {
         if (context.editors.IsOpen())
             Key(Qt::Key_Escape);
-        TLedgerGrid* view = form->Grid(kind);
+        TLedgerGrid* view = ui.Grid(kind);
         TDataGrid& grid = State().Grid(kind);
         view->setFocus();
         grid.col = col;
@@ -125,7 +123,7 @@ protected:
 TEST_F(PursesAndExpenses, ATransferTypedCellByCellMovesTheMoneyOnlyWhenComplete) {
     TMessageRecorder boxes;
     ShowPursesTab();
-    ASSERT_TRUE(form->Grid(TTableKind::Transfer)->isVisible());
+    ASSERT_TRUE(ui.Grid(TTableKind::Transfer)->isVisible());
     const struct {
         int col;
         const char* value;
@@ -148,8 +146,8 @@ TEST_F(PursesAndExpenses, ATransferTypedCellByCellMovesTheMoneyOnlyWhenComplete)
     EXPECT_EQ(Purses()->TotalMoneyLabel()->text(), "Общая сумма в кошельке : 1810 (рубль)");
     // Leaving the purse list with Escape keeps the rate typed into the row.
     State().Grid(TTableKind::Transfer).col = 3;
-    form->Grid(TTableKind::Transfer)->ShowCell(3, 1);
-    QTest::keyClick(form->Grid(TTableKind::Transfer), Qt::Key_Return);
+    ui.Grid(TTableKind::Transfer)->ShowCell(3, 1);
+    QTest::keyClick(ui.Grid(TTableKind::Transfer), Qt::Key_Return);
     ASSERT_EQ(context.editors.Kind(), TEditorKind::Choice);
     Key(Qt::Key_Escape);
     EXPECT_EQ(State().Table(TTableKind::Transfer).Row(0)->Cell(4), "2");
@@ -159,7 +157,7 @@ TEST_F(PursesAndExpenses, ATransferTypedCellByCellMovesTheMoneyOnlyWhenComplete)
     EXPECT_EQ(boxes.Boxes().back(), Error({"Курс кошелька не может быть нулевым"}));
     EXPECT_EQ(PurseCell(0, 2), "1090");
     // Deleting the row gives the money back.
-    form->Grid(TTableKind::Transfer)->setFocus();
+    ui.Grid(TTableKind::Transfer)->setFocus();
     boxes.AnswerYes();
     Key(Qt::Key_Delete);
     EXPECT_EQ(PurseCell(0, 2), "1000");
@@ -168,7 +166,7 @@ TEST_F(PursesAndExpenses, ATransferTypedCellByCellMovesTheMoneyOnlyWhenComplete)
 
 TEST_F(PursesAndExpenses, ChangingTheBasePurseRescalesRatesAndTotals) {
     TMessageRecorder boxes;
-    TTotalsGrid* totals = Views()->Itogi()->TotalsGrid();
+    TTotalsGrid* totals = ui.Itogi()->TotalsGrid();
     EXPECT_EQ(Drawn(totals).back(), QStringList({"Итого (рубль)", "550", "670"}));
     ShowPursesTab();
     QComboBox* selector = Purses()->BasePurseSelector();
@@ -179,11 +177,11 @@ TEST_F(PursesAndExpenses, ChangingTheBasePurseRescalesRatesAndTotals) {
     EXPECT_EQ(State().basePurse, "доллар");
     EXPECT_EQ(PurseCell(0, 1), "0,0111111111111111");
     EXPECT_EQ(PurseCell(1, 1), "1");
-    EXPECT_EQ(form->Grid(TTableKind::Purse)->model()->index(0, 1).data().toString(), "0,01");
+    EXPECT_EQ(ui.Grid(TTableKind::Purse)->model()->index(0, 1).data().toString(), "0,01");
     EXPECT_EQ(Purses()->TotalMoneyLabel()->text(), "Общая сумма в кошельке : 21,11 (доллар)");
     WindowKey(Qt::Key_F2);
     EXPECT_EQ(Drawn(totals).back(), QStringList({"Итого (доллар)", "6,11", "7,44"}));
-    EXPECT_EQ(Drawn(Views()->Itogi()->PursesGrid()).back(), QStringList({"Итого (доллар)", "21,11"}));
+    EXPECT_EQ(Drawn(ui.Itogi()->PursesGrid()).back(), QStringList({"Итого (доллар)", "21,11"}));
     EXPECT_TRUE(boxes.Boxes().empty());
 
     // The check box is kept with the base.
@@ -212,7 +210,7 @@ TEST_F(PursesAndExpenses, ANewPurseGetsARowAfterItForTheNextOne) {
 TEST_F(PursesAndExpenses, DeletingAPurseAsksItsOwnQuestionsAndReportsTheLinkedRecords) {
     TMessageRecorder boxes;
     ShowPursesTab();
-    TLedgerGrid* grid = form->Grid(TTableKind::Purse);
+    TLedgerGrid* grid = ui.Grid(TTableKind::Purse);
     grid->setFocus();
     // The base purse cannot go; no row question comes first.
     State().Grid(TTableKind::Purse).row = 1;
@@ -241,7 +239,7 @@ TEST_F(PursesAndExpenses, DeletingAPurseAsksItsOwnQuestionsAndReportsTheLinkedRe
 }
 
 TEST_F(PursesAndExpenses, TodayShowsTodaysRecordsWithTheirSumsPerPurse) {
-    TItogiPanel* itogi = Views()->Itogi();
+    TItogiPanel* itogi = ui.Itogi();
     EXPECT_TRUE(itogi->NoFilterLabel()->isVisible());
     EXPECT_EQ(itogi->NoFilterLabel()->text(), "Фильтр отсутствует");
     EXPECT_FALSE(itogi->FilterGrid()->isVisible());
@@ -252,8 +250,8 @@ TEST_F(PursesAndExpenses, TodayShowsTodaysRecordsWithTheirSumsPerPurse) {
     ASSERT_EQ(grid.GridRowCount(), 4); // the captions, today's two records and the new-record row
     EXPECT_EQ(grid.RowAt(1)->Cell(2), "Хлеб");
     EXPECT_EQ(grid.RowAt(2)->Cell(2), "Кофе");
-    EXPECT_EQ(form->TitleStrip()->Title(), "Таблица расходов  Фильтр : Сегодня");
-    EXPECT_TRUE(form->Menu()->Item("FilterMoneyMenu")->isChecked());
+    EXPECT_EQ(ui.Title()->Title(), "Таблица расходов  Фильтр : Сегодня");
+    EXPECT_TRUE(ui.Menu()->Item("FilterMoneyMenu")->isChecked());
     EXPECT_FALSE(itogi->NoFilterLabel()->isVisible());
     ASSERT_TRUE(itogi->FilterGrid()->isVisible());
     EXPECT_EQ(Drawn(itogi->FilterGrid()), (Rows{{"Фильтр", ""},
@@ -261,15 +259,15 @@ TEST_F(PursesAndExpenses, TodayShowsTodaysRecordsWithTheirSumsPerPurse) {
                                                 {"доллар", "5"},
                                                 {"копилка", "0"},
                                                 {"Итого (рубль)", "550"}}));
-    EXPECT_EQ(QApplication::focusWidget(), form->Grid(TTableKind::Rashod));
+    EXPECT_EQ(QApplication::focusWidget(), ui.Grid(TTableKind::Rashod));
 
     // The incomes keep their own choice; coming back applies the expenses' one again.
     WindowKey(Qt::Key_F3);
     EXPECT_TRUE(Lower()->FilterButtons()->button(0)->isChecked());
-    EXPECT_EQ(form->TitleStrip()->Title(), "Таблица доходов");
+    EXPECT_EQ(ui.Title()->Title(), "Таблица доходов");
     WindowKey(Qt::Key_F2);
     EXPECT_TRUE(Lower()->FilterButtons()->button(1)->isChecked());
-    EXPECT_EQ(form->TitleStrip()->Title(), "Таблица расходов  Фильтр : Сегодня");
+    EXPECT_EQ(ui.Title()->Title(), "Таблица расходов  Фильтр : Сегодня");
 
     // Kept with the base's settings and applied again when it is next opened.
     TMessageRecorder boxes;
@@ -287,8 +285,8 @@ TEST_F(PursesAndExpenses, TodayShowsTodaysRecordsWithTheirSumsPerPurse) {
     reopened.resize(1136, 681);
     reopened.show();
     reopened.OpenBase();
-    EXPECT_TRUE(reopened.Lower()->FilterButtons()->button(1)->isChecked());
-    EXPECT_EQ(reopened.TitleStrip()->Title(), "Таблица расходов  Фильтр : Сегодня");
+    EXPECT_TRUE(TWindowWidgets(&reopened).Lower()->FilterButtons()->button(1)->isChecked());
+    EXPECT_EQ(TWindowWidgets(&reopened).Title()->Title(), "Таблица расходов  Фильтр : Сегодня");
     EXPECT_EQ(again.state.Grid(TTableKind::Rashod).GridRowCount(), 4);
 }
 
@@ -313,12 +311,12 @@ TEST_F(PursesAndExpenses, TheCustomFilterDialogStartsWithMinusOneInBothSums) {
     ASSERT_EQ(grid.GridRowCount(), 4);
     EXPECT_EQ(grid.RowAt(1)->Cell(2), "Хлеб");
     EXPECT_EQ(grid.RowAt(2)->Cell(2), "Кофе");
-    EXPECT_EQ(form->TitleStrip()->Title(), "Таблица расходов  Фильтр : Настраиваемый");
+    EXPECT_EQ(ui.Title()->Title(), "Таблица расходов  Фильтр : Настраиваемый");
     EXPECT_TRUE(Lower()->FilterButtons()->button(6)->isChecked());
 
     // On the debts page the dialog names the counterparty; "Отмена" leaves no filter at all.
     WindowKey(Qt::Key_F4);
-    WithDialog([&] { form->Menu()->Item("FilterEveryMenu")->trigger(); },
+    WithDialog([&] { ui.Menu()->Item("FilterEveryMenu")->trigger(); },
                [&](QWidget* dialog) {
                    auto* f = qobject_cast<TFilterForm*>(dialog);
                    ASSERT_NE(f, nullptr);
@@ -326,19 +324,19 @@ TEST_F(PursesAndExpenses, TheCustomFilterDialogStartsWithMinusOneInBothSums) {
                    EXPECT_EQ(f->NameLabel()->text(), "Дебитор/Кредитор");
                    f->CancelButton()->click();
                });
-    EXPECT_EQ(form->TitleStrip()->Title(), "Таблица долгов");
+    EXPECT_EQ(ui.Title()->Title(), "Таблица долгов");
     EXPECT_TRUE(Lower()->FilterButtons()->button(0)->isChecked());
-    EXPECT_TRUE(form->Menu()->Item("FilterNoMenu")->isChecked());
+    EXPECT_TRUE(ui.Menu()->Item("FilterNoMenu")->isChecked());
     EXPECT_FALSE(State().Grid(TTableKind::Dolg).filterActive);
 }
 
 TEST_F(PursesAndExpenses, ThreeMatchesAreSteppedForwardAndBack) {
     QLineEdit* box = Lower()->SearchEdit();
     box->setFocus();
-    EXPECT_FALSE(form->ToolBarPanel()->PravkaButton()->isEnabled());
+    EXPECT_FALSE(ui.ToolBar()->PravkaButton()->isEnabled());
     Type("хлеб"); // "хлебница", "Хлебцы", "Хлеб", in the date order of the grid
     const TDataGrid& grid = State().Grid(TTableKind::Rashod);
-    TLedgerGrid* view = form->Grid(TTableKind::Rashod);
+    TLedgerGrid* view = ui.Grid(TTableKind::Rashod);
     const struct {
         Qt::Key key;
         int col, row;
@@ -371,7 +369,7 @@ TEST_F(PursesAndExpenses, ThreeMatchesAreSteppedForwardAndBack) {
     EXPECT_TRUE(box->text().isEmpty());
     EXPECT_TRUE(view->matchExtents(5, 1).isEmpty());
     view->setFocus();
-    EXPECT_TRUE(form->ToolBarPanel()->PravkaButton()->isEnabled());
+    EXPECT_TRUE(ui.ToolBar()->PravkaButton()->isEnabled());
     box->setFocus();
     Type("чай");
     EXPECT_EQ(Lower()->ResultLabel()->text(), "Совпадений нет");
@@ -391,9 +389,9 @@ QList<QPair<int, int>> Highlights(QAbstractItemView* view, int col, int gridRow)
 
 TEST_F(PursesAndExpenses, TheSearchWorksOnTheKindsListOfTheBasesPage) {
     WindowKey(Qt::Key_F7);
-    form->BaseTabs()->setCurrentIndex(0);
+    ui.BaseTabs()->setCurrentIndex(0);
     ASSERT_TRUE(Lower()->SearchGroup()->isVisible());
-    QAbstractItemView* list = form->KindsList(gridid::BaseRashod);
+    QAbstractItemView* list = ui.KindsList(gridid::BaseRashod);
     Lower()->SearchEdit()->setFocus();
     Type("ко"); // "Конфеты" and "Кофе" under "Еда", its names sorted
     EXPECT_EQ(list->currentIndex(), list->model()->index(0, 0));
@@ -403,7 +401,7 @@ TEST_F(PursesAndExpenses, TheSearchWorksOnTheKindsListOfTheBasesPage) {
     EXPECT_EQ(list->currentIndex(), list->model()->index(1, 0));
     EXPECT_EQ(Lower()->ResultLabel()->text(), "Cовпадений по запросу: 2");
     // Another tab searches its own list.
-    form->BaseTabs()->setCurrentIndex(1);
+    ui.BaseTabs()->setCurrentIndex(1);
     EXPECT_TRUE(Highlights(list, 0, 1).isEmpty());
     EXPECT_TRUE(Lower()->ResultLabel()->text().isEmpty());
 }
@@ -411,13 +409,13 @@ TEST_F(PursesAndExpenses, TheSearchWorksOnTheKindsListOfTheBasesPage) {
 TEST_F(PursesAndExpenses, ClearingTablesWithThePeriodBackToFrontRemovesNothing) {
     TMessageRecorder boxes;
     const Rows before = TableRows(TTableKind::Rashod);
-    TClearTablesForm* dialog = Views()->ClearForm();
+    TClearTablesForm* dialog = ui.ClearForm();
     auto clear = [&](QDate from, QDate to, bool answer) {
         if (answer)
             boxes.AnswerYes();
         else
             boxes.AnswerNo();
-        WithDialog([&] { form->Menu()->Item("ClearBaseMenu")->trigger(); },
+        WithDialog([&] { ui.Menu()->Item("ClearBaseMenu")->trigger(); },
                    [&](QWidget* shown) {
                        ASSERT_EQ(shown, dialog);
                        EXPECT_EQ(dialog->FromDate()->date(), QDate(2026, 12, 10));
@@ -445,7 +443,7 @@ TEST_F(PursesAndExpenses, ClearingTablesWithThePeriodBackToFrontRemovesNothing) 
     EXPECT_EQ(State().Table(TTableKind::Rashod).RowCount(), 3);
     EXPECT_EQ(PurseCell(0, 2), "1050");
     EXPECT_EQ(PurseCell(2, 2), "70");
-    EXPECT_EQ(Drawn(Views()->Itogi()->TotalsGrid()).back(), QStringList({"Итого (рубль)", "550", "550"}));
+    EXPECT_EQ(Drawn(ui.Itogi()->TotalsGrid()).back(), QStringList({"Итого (рубль)", "550", "550"}));
 }
 
 namespace {
@@ -463,8 +461,8 @@ protected:
         WriteTable("Debt/debt1", {{"06.12.2026", "200", "рубль"}});
         WriteTable("Debt/debt2", {});
     }
-    TLedgerGrid* DebtGrid() { return form->Grid(TTableKind::Dolg); }
-    TLedgerGrid* ReturnsGrid() { return form->Grid(TTableKind::Returns); }
+    TLedgerGrid* DebtGrid() { return ui.Grid(TTableKind::Dolg); }
+    TLedgerGrid* ReturnsGrid() { return ui.Grid(TTableKind::Returns); }
     // A click on the debt's first cell.
     void SelectDebt(int gridRow) {
         TLedgerGrid* grid = DebtGrid();
@@ -478,7 +476,7 @@ protected:
 TEST_F(Debts, TheReturnsFollowTheSelectedDebtWithTheirTitleAndColours) {
     TMessageRecorder boxes;
     WindowKey(Qt::Key_F4);
-    TTitleStrip* strip = form->ReturnsStrip();
+    TTitleStrip* strip = ui.ReturnsStrip();
     const TDataGrid& returns = State().Grid(TTableKind::Returns);
     EXPECT_EQ(strip->Title(), "  Возврат долга:  | дано в долг | Петя | 1000 | рубль | ");
     EXPECT_EQ(returns.RowAt(1)->Cell(1), "300");
@@ -504,8 +502,8 @@ TEST_F(Debts, TheReturnsFollowTheSelectedDebtWithTheirTitleAndColours) {
     EXPECT_EQ(QApplication::focusWidget(), DebtGrid());
 
     // The debts' totals grid: seven columns, two title rows, a row per purse and the total.
-    EXPECT_EQ(Views()->Itogi()->TotalsGrid()->ColumnWidths().size(), 7);
-    EXPECT_EQ(Drawn(Views()->Itogi()->TotalsGrid()),
+    EXPECT_EQ(ui.Itogi()->TotalsGrid()->ColumnWidths().size(), 7);
+    EXPECT_EQ(Drawn(ui.Itogi()->TotalsGrid()),
               (Rows{{"Долги", "Всего", "", "Возврат", "долга", "Остаток", ""},
                     {"", "Дано", "Взято", "Я вернул", "Мне вернули", "Я должен", "Мне должны"},
                     {"рубль", "1250", "0", "0", "200", "0", "1050"},
@@ -529,7 +527,7 @@ TEST_F(Debts, AReturnTypedAndDeletedMovesItsPurse) {
     EXPECT_EQ(purse.Row(0)->Cell(2), "1020"); // the base purse came in by itself
     const TDataGrid& returns = State().Grid(TTableKind::Returns);
     EXPECT_EQ(returns.RowAt(1)->Cells().mid(1, 3), QStringList({"20", "рубль", "30"}));
-    EXPECT_EQ(form->ReturnsStrip()->Title(), "  Возврат долга:  | дано в долг | Коля | 50 | рубль | ");
+    EXPECT_EQ(ui.ReturnsStrip()->Title(), "  Возврат долга:  | дано в долг | Коля | 50 | рубль | ");
     ReturnsGrid()->setFocus();
     State().Grid(TTableKind::Returns).row = 1;
     ReturnsGrid()->ShowCell(0, 1);
@@ -546,7 +544,7 @@ TEST_F(Debts, AReturnTypedAndDeletedMovesItsPurse) {
     EXPECT_FALSE(context.editors.IsOpen());
     ASSERT_FALSE(boxes.Hints().empty());
     EXPECT_EQ(boxes.Hints().back().text, "Долга нет");
-    EXPECT_EQ(form->ReturnsStrip()->Title(), "  Возврат долга");
+    EXPECT_EQ(ui.ReturnsStrip()->Title(), "  Возврат долга");
 }
 
 TEST(TotalsGrid, ColumnsRowsAndTheWholeTextOfACutOffCell) {

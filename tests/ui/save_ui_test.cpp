@@ -73,7 +73,7 @@ TEST_F(SavingWindow, ARecordIsOnDiskSecondsAfterItIsTypedWithoutWaitingForTheClo
     ASSERT_EQ(Cell(0, 3), "14");
     // Typing only arms the save; the file follows about two seconds later.
     EXPECT_FALSE(SumOnDisk("14"));
-    QTRY_VERIFY_WITH_TIMEOUT(form->AutoSave()->Pending(), 1500);
+    QTRY_VERIFY_WITH_TIMEOUT(ui.AutoSave()->Pending(), 1500);
     EXPECT_FALSE(SumOnDisk("14"));
     QTRY_VERIFY_WITH_TIMEOUT(SumOnDisk("14"), 4000);
     EXPECT_EQ(PurseOnDisk(), context.state.Table(TTableKind::Purse).Row(0)->Cell(2));

@@ -181,13 +181,13 @@ protected:
         context.state.paths.programDataFolder = home.Path();
         userForm = std::make_unique<TUserForm>(login);
         userForm->SetBasesSession(&context.bases);
-        form->UsersPage()->SetUserForm(userForm.get());
+        form->SetUserForm(userForm.get());
     }
 
-    TLedgerGrid* UsersGrid() { return form->Grid(TTableKind::User); }
+    TLedgerGrid* UsersGrid() { return ui.Grid(TTableKind::User); }
     void ShowUsers() {
         form->SwitchSection(TQuorvaneForm::Base);
-        form->BaseTabs()->setCurrentIndex(3);
+        ui.BaseTabs()->setCurrentIndex(3);
     }
     void SelectUserCell(int gridRow, int col) {
         TDataGrid& g = context.state.Grid(TTableKind::User);
@@ -208,7 +208,7 @@ protected:
     }
     void OpenBases() {
         ShowUsers();
-        form->ToolBarPanel()->BaseUserButton()->click();
+        ui.ToolBar()->BaseUserButton()->click();
     }
     TNameBaseGrid* BaseGrid() { return userForm->BaseGrid(); }
     void EditBase(int row, const QString& text) {
@@ -429,7 +429,7 @@ TEST_F(UsersWindow, ANewUserTypedInTheGridIsAskedForAPassword) {
     ShowUsers();
     TMessageRecorder boxes;
     SelectUserCell(3, 0);
-    THelperForm* helper = form->Helper();
+    THelperForm* helper = &helperForm;
     bool asked = false;
     WhenShown([&] {
         asked = helper->isVisible() && helper->windowTitle() == "Задайте пароль для нового пользователя";
@@ -473,7 +473,7 @@ TEST_F(UsersWindow, RenamingTheCurrentUserFollowsIntoTheRecordsAndTheCaption) {
     EXPECT_TRUE(form->windowTitle().endsWith("      Пользователь: Мамочка"));
     EXPECT_EQ(context.state.userName, "Мамочка");
     EXPECT_EQ(context.state.Table(TTableKind::Rashod).Row(0)->Cell(6), "Мамочка");
-    EXPECT_EQ(form->Grid(TTableKind::Rashod)->model()->index(0, 6).data().toString(), "Мамочка");
+    EXPECT_EQ(ui.Grid(TTableKind::Rashod)->model()->index(0, 6).data().toString(), "Мамочка");
     EXPECT_EQ(RowsOfFile(home.Path() + "/BASE/Семья/rashod")[0][6], "Мамочка");
     EXPECT_EQ(UsersOnDisk()[0][0], "Мамочка");
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -482,8 +482,8 @@ TEST_F(UsersWindow, RenamingTheCurrentUserFollowsIntoTheRecordsAndTheCaption) {
 TEST_F(UsersWindow, ThePasswordChangeClosesAtTheThirdWrongOldPassword) {
     ShowUsers();
     SelectUserCell(1, 0);
-    ASSERT_TRUE(form->ToolBarPanel()->ParolButton()->isEnabled());
-    THelperForm* helper = form->Helper();
+    ASSERT_TRUE(ui.ToolBar()->ParolButton()->isEnabled());
+    THelperForm* helper = &helperForm;
     TMessageRecorder boxes;
     int shownRefusals = 0;
     WhenShown([&] {
@@ -494,7 +494,7 @@ TEST_F(UsersWindow, ThePasswordChangeClosesAtTheThirdWrongOldPassword) {
             shownRefusals += helper->isVisible() ? 1 : 0;
         }
     });
-    form->ToolBarPanel()->ParolButton()->click();
+    ui.ToolBar()->ParolButton()->click();
     EXPECT_EQ(shownRefusals, 2);
     EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>(3, Error({"Неверный пароль"})));
     EXPECT_EQ(boxes.Beeps(), 3);
@@ -506,7 +506,7 @@ TEST_F(UsersWindow, ThePasswordChangeClosesAtTheThirdWrongOldPassword) {
         helper->ConfirmationEdit()->setText("новый");
         helper->AcceptButton()->click();
     });
-    form->Menu()->Item("ParolUserMenu")->trigger();
+    ui.Menu()->Item("ParolUserMenu")->trigger();
     EXPECT_FALSE(helper->isVisible());
     EXPECT_EQ(UsersOnDisk()[0][3], PasswordCode("новый"));
     EXPECT_EQ(form->focusWidget(), UsersGrid());
@@ -515,9 +515,9 @@ TEST_F(UsersWindow, ThePasswordChangeClosesAtTheThirdWrongOldPassword) {
 TEST_F(UsersWindow, SwitchingTheUserShowsTheNewBaseFromTheFirstPage) {
     ShowUsers();
     context.state.Table(TTableKind::Rashod).Row(0)->SetCell(5, "свежая правка");
-    QAction* item = form->Menu()->Item("NewUserMenu");
+    QAction* item = ui.Menu()->Item("NewUserMenu");
     ASSERT_TRUE(item->isVisible());
-    ASSERT_TRUE(form->Menu()->AdminMenu()->isEnabled());
+    ASSERT_TRUE(ui.Menu()->AdminMenu()->isEnabled());
     TMessageRecorder boxes;
     item->trigger();
     ASSERT_TRUE(userForm->isVisible());
@@ -532,16 +532,16 @@ TEST_F(UsersWindow, SwitchingTheUserShowsTheNewBaseFromTheFirstPage) {
     EXPECT_EQ(form->Section(), TQuorvaneForm::Rashod);
     EXPECT_EQ(context.state.baseName, "Работа");
     EXPECT_FALSE(context.state.admin);
-    EXPECT_FALSE(form->Menu()->AdminMenu()->isEnabled());
+    EXPECT_FALSE(ui.Menu()->AdminMenu()->isEnabled());
     EXPECT_EQ(RowsOf(context.state.Table(TTableKind::Rashod)).front(), kFatherExpense);
-    EXPECT_EQ(form->Grid(TTableKind::Rashod)->model()->index(0, 2).data().toString(), "Бензин");
+    EXPECT_EQ(ui.Grid(TTableKind::Rashod)->model()->index(0, 2).data().toString(), "Бензин");
     // The base left behind went to its own folder.
     EXPECT_EQ(RowsOfFile(home.Path() + "/BASE/Семья/rashod"),
               TRows({{"01.12.2026", "Еда", "Хлеб", "40", "рубль", "свежая правка", "Мама"}}));
     EXPECT_TRUE(boxes.Boxes().empty());
 
     // An ordinary user hands the computer back through "Файл".
-    QAction* fromFile = form->Menu()->Items("NewUserMenu").value(0);
+    QAction* fromFile = ui.Menu()->Items("NewUserMenu").value(0);
     ASSERT_NE(fromFile, nullptr);
     EXPECT_TRUE(fromFile->isEnabled());
     fromFile->trigger();
@@ -551,7 +551,7 @@ TEST_F(UsersWindow, SwitchingTheUserShowsTheNewBaseFromTheFirstPage) {
 
 TEST_F(UsersWindow, ThePursesAndUsersPopup) {
     ShowUsers();
-    TUsersPage* page = form->UsersPage();
+    TUsersPage* page = ui.UsersPage();
     TMessageRecorder boxes;
     SelectUserCell(2, 0);
     QMenu* popup = page->PopupFor(TTableKind::User);
@@ -565,7 +565,7 @@ TEST_F(UsersWindow, ThePursesAndUsersPopup) {
 
     // On the purses a record is a purse, deleted by the purse rules.
     boxes.Reset();
-    form->BaseTabs()->setCurrentIndex(2);
+    ui.BaseTabs()->setCurrentIndex(2);
     TMemTable& purses = context.state.Table(TTableKind::Purse);
     purses.InsertRow(purses.RowCount() - 1)->SetCells({"евро", "90", "0", "0"});
     context.state.Grid(TTableKind::Purse).ResetRowMap();
@@ -584,7 +584,7 @@ TEST_F(UsersWindow, ThePursesAndUsersPopup) {
     page->PopupFor(TTableKind::User);
     page->PopupItem("UserBaseMenu")->trigger();
     EXPECT_TRUE(boxes.Boxes().empty());
-    form->Menu()->Item("BaseUserMenu")->trigger();
+    ui.Menu()->Item("BaseUserMenu")->trigger();
     EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"У Вас отсутствуют права администратора!"})});
     EXPECT_EQ(boxes.Beeps(), 1);
     EXPECT_FALSE(userForm->isVisible());
