@@ -39,6 +39,110 @@ QString ProgramFile(const char* argv0) {
     return target.isEmpty() ? QFileInfo(QString::fromLocal8Bit(argv0)).absoluteFilePath() : target;
 }
 
+// Every window, made once in this order and afterwards only shown and hidden, and the links between them.
+class TWindows {
+public:
+    TWindows(TSession& session, TAppContext& context);
+    // The log-in window; the program ends when it closes for good.
+    TUserForm& UserForm() { return *m_userForm; }
+
+private:
+    TBaseLocationHooks LocationHooks();
+    void LinkMenuAndClose();
+    void AfterLogIn();
+
+    TSession& m_session;
+    TAppContext& m_context;
+    TMyType& m_state;
+    std::unique_ptr<TUserForm> m_userForm;
+    std::unique_ptr<TQuorvaneForm> m_mainForm;
+    std::unique_ptr<THelperForm> m_helperForm;
+    std::unique_ptr<TFilterForm> m_filterForm;
+    std::unique_ptr<TCalcForm> m_calcForm;
+    std::unique_ptr<TNoticeForm> m_noticeForm;
+    std::unique_ptr<TNotParolForm> m_notParolForm;
+    std::unique_ptr<TBaseLocation> m_location;
+    std::unique_ptr<TSettingsForm> m_settingsForm;
+    std::unique_ptr<TProblemsForm> m_problemsForm;
+    TArhiveCommands* m_arhive = nullptr;
+    // After the bases of another folder were opened, the next log-in opens its base afresh.
+    bool m_reopenBase = false;
+    // A table that could not be read is answered, once, by the offer of a daily copy.
+    bool m_damageOffered = false;
+};
+
+TWindows::TWindows(TSession& session, TAppContext& context)
+    : m_session(session), m_context(context), m_state(session.state),
+      m_userForm(std::make_unique<TUserForm>(session.login)), m_mainForm(std::make_unique<TQuorvaneForm>(context)),
+      m_helperForm(std::make_unique<THelperForm>()), m_filterForm(std::make_unique<TFilterForm>()),
+      m_calcForm(std::make_unique<TCalcForm>()),
+      m_noticeForm(std::make_unique<TNoticeForm>(session.state.paths.programFolder)),
+      m_notParolForm(std::make_unique<TNotParolForm>(session.firstRun)) {
+    m_location = std::make_unique<TBaseLocation>(m_state, m_context.filters, LocationHooks());
+    m_settingsForm = std::make_unique<TSettingsForm>(*m_location, m_state.paths);
+    m_problemsForm = std::make_unique<TProblemsForm>(
+        [this] { return RunDiagnostics(m_session.attributes, m_state.paths.dataRoot, m_state.baseFolder); });
+    m_userForm->SetFirstRunForm(m_notParolForm.get());
+    m_userForm->SetBasesSession(&m_context.bases);
+    m_mainForm->SetHelperForm(m_helperForm.get());
+    m_mainForm->SetUserForm(m_userForm.get());
+    m_arhive = new TArhiveCommands(m_context, *m_mainForm, *m_mainForm->Menu());
+    m_arhive->SetUserForm(m_userForm.get());
+    QObject::connect(m_userForm.get(), &TUserForm::LoggedIn, m_mainForm.get(), [this] { AfterLogIn(); });
+    m_mainForm->SetCalculator(m_calcForm.get());
+    m_mainForm->SetFilterForm(m_filterForm.get());
+    m_mainForm->SetNotice(m_noticeForm.get());
+    LinkMenuAndClose();
+}
+
+TBaseLocationHooks TWindows::LocationHooks() {
+    TBaseLocationHooks hooks;
+    hooks.saveAll = [this] { return m_mainForm->SaveAll(); };
+    hooks.filterToNone = [this] { m_context.filters.ChooseFilter(filtertype::None); };
+    hooks.showLoginForBases = [this] {
+        m_reopenBase = true;
+        m_userForm->ShowLockedForLogin();
+    };
+    hooks.showFirstSection = [this] { m_mainForm->SwitchSection(TQuorvaneForm::Rashod); };
+    RequireLink(hooks.saveAll && hooks.filterToNone && hooks.showLoginForBases && hooks.showFirstSection,
+                "base location -> windows");
+    return hooks;
+}
+
+void TWindows::LinkMenuAndClose() {
+    QObject::connect(m_mainForm->Menu()->Item(QStringLiteral("SettingMenu")), &QAction::triggered,
+                     m_settingsForm.get(), [this] { m_settingsForm->ShowOver(m_mainForm.get()); });
+    QObject::connect(m_mainForm->Menu()->Item(QStringLiteral("ErrorAtributesBaseMenu")), &QAction::triggered,
+                     m_problemsForm.get(), [this] { m_problemsForm->ShowOver(m_mainForm.get()); });
+    m_mainForm->onClosed = [this] {
+        m_arhive->WriteDaily(QDate::currentDate());
+        m_userForm->done(QDialog::Accepted);
+    };
+}
+
+void TWindows::AfterLogIn() {
+    m_mainForm->SetUserCaption(m_state.userName);
+    // Maximized; a desktop without a window manager does not do it by itself.
+    m_mainForm->setGeometry(m_mainForm->screen()->availableGeometry());
+    m_mainForm->showMaximized();
+    m_mainForm->activateWindow();
+    // The base opens here, once the window is up, and only here: the window's activation comes at no
+    // fixed time (without a window manager only with the first key), and a base read again then would
+    // drop what was not yet saved and tell of its damage a second time.
+    QTimer::singleShot(0, m_mainForm.get(), [this] {
+        if (!m_mainForm->BaseOpen() || m_reopenBase) {
+            m_reopenBase = false;
+            m_mainForm->OpenBase();
+        }
+        if (m_session.login.EarlierBasesPending())
+            m_session.login.AfterMainWindowFirstShown();
+        if (m_state.damaged && !m_damageOffered) {
+            m_damageOffered = true;
+            m_arhive->OfferAfterDamage();
+        }
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -71,79 +175,10 @@ int main(int argc, char** argv) {
     }
     CheckProgramFolder(state.paths.programFolder, [](const QString& file) { return !QImage(file).isNull(); });
 
-    TFirstRunLogic& firstRunLogic = session.firstRun;
-    TLoginLogic& loginLogic = session.login;
-
-    // Every window is made once, in this order, and afterwards only shown and hidden.
-    auto userForm = std::make_unique<TUserForm>(loginLogic);
-    auto mainForm = std::make_unique<TQuorvaneForm>(context);
-    auto helperForm = std::make_unique<THelperForm>();
-    auto filterForm = std::make_unique<TFilterForm>();
-    auto calcForm = std::make_unique<TCalcForm>();
-    auto noticeForm = std::make_unique<TNoticeForm>(state.paths.programFolder);
-    auto notParolForm = std::make_unique<TNotParolForm>(firstRunLogic);
-    // After the bases of another folder were opened, the next log-in opens its base afresh.
-    bool reopenBase = false;
-    TBaseLocationHooks locationHooks;
-    locationHooks.saveAll = [&] { return mainForm->SaveAll(); };
-    locationHooks.filterToNone = [&context] { context.filters.ChooseFilter(filtertype::None); };
-    locationHooks.showLoginForBases = [&] {
-        reopenBase = true;
-        userForm->ShowLockedForLogin();
-    };
-    locationHooks.showFirstSection = [&] { mainForm->SwitchSection(TQuorvaneForm::Rashod); };
-    RequireLink(locationHooks.saveAll && locationHooks.filterToNone && locationHooks.showLoginForBases &&
-                    locationHooks.showFirstSection,
-                "base location -> windows");
-    TBaseLocation location(state, context.filters, locationHooks);
-    auto settingsForm = std::make_unique<TSettingsForm>(location, state.paths);
-    auto problemsForm = std::make_unique<TProblemsForm>(
-        [&] { return RunDiagnostics(session.attributes, state.paths.dataRoot, state.baseFolder); });
-    userForm->SetFirstRunForm(notParolForm.get());
-    userForm->SetBasesSession(&context.bases);
-    mainForm->SetHelperForm(helperForm.get());
-    mainForm->SetUserForm(userForm.get());
-    auto* arhive = new TArhiveCommands(context, *mainForm, *mainForm->Menu());
-    arhive->SetUserForm(userForm.get());
-    // A table that could not be read is answered, once, by the offer of a daily copy.
-    bool damageOffered = false;
-
-    QObject::connect(userForm.get(), &TUserForm::LoggedIn, mainForm.get(), [&] {
-        mainForm->SetUserCaption(state.userName);
-        // Maximized; a desktop without a window manager does not do it by itself.
-        mainForm->setGeometry(mainForm->screen()->availableGeometry());
-        mainForm->showMaximized();
-        mainForm->activateWindow();
-        // The base opens here, once the window is up, and only here: the window's activation comes at no
-        // fixed time (without a window manager only with the first key), and a base read again then
-        // would drop what was not yet saved and tell of its damage a second time.
-        QTimer::singleShot(0, mainForm.get(), [&] {
-            if (!mainForm->BaseOpen() || reopenBase) {
-                reopenBase = false;
-                mainForm->OpenBase();
-            }
-            if (loginLogic.EarlierBasesPending())
-                loginLogic.AfterMainWindowFirstShown();
-            if (state.damaged && !damageOffered) {
-                damageOffered = true;
-                arhive->OfferAfterDamage();
-            }
-        });
-    });
-    mainForm->SetCalculator(calcForm.get());
-    mainForm->SetFilterForm(filterForm.get());
-    mainForm->SetNotice(noticeForm.get());
-    QObject::connect(mainForm->Menu()->Item(QStringLiteral("SettingMenu")), &QAction::triggered, settingsForm.get(),
-                     [&] { settingsForm->ShowOver(mainForm.get()); });
-    QObject::connect(mainForm->Menu()->Item(QStringLiteral("ErrorAtributesBaseMenu")), &QAction::triggered,
-                     problemsForm.get(), [&] { problemsForm->ShowOver(mainForm.get()); });
-    mainForm->onClosed = [&] {
-        arhive->WriteDaily(QDate::currentDate());
-        userForm->done(QDialog::Accepted);
-    };
-    QObject::connect(userForm.get(), &QDialog::finished, &app, &QCoreApplication::quit);
-    userForm->ShowForLogin();
-    userForm->show();
+    TWindows windows(session, context);
+    QObject::connect(&windows.UserForm(), &QDialog::finished, &app, &QCoreApplication::quit);
+    windows.UserForm().ShowForLogin();
+    windows.UserForm().show();
     app.exec();
 
     Messages().SetPresenter(nullptr);

@@ -115,6 +115,30 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     m_notebook->setObjectName(QStringLiteral("MainNotebook"));
     statusBar()->setSizeGripEnabled(true);
 
+    BuildPages();
+    // The pages and command classes get the widgets they work with from here, never from the window.
+    m_kindsCommands = new TKindsCommands(*this, m_context, Parts());
+    ConnectCommands();
+    connect(m_lower, &TLowerPanel::TopDragged, this, [this](int delta) {
+        // Higher than its minimum and lower than 400 pixels, leaving the page its title strip and more.
+        const int wanted = m_lowerHeight + delta;
+        const int strips = m_section == Plan ? 3 : 2;
+        const int above = centralWidget()->height() - wanted - m_notebook->y();
+        if (wanted >= 250 && wanted < 400 && above > strips * m_title->height()) {
+            m_lowerHeight = wanted;
+            LayOutRegions();
+        }
+    });
+    connect(&m_context.editors, &TCellEditors::Opened, this, [this] { RefreshCommands(); });
+    connect(&m_context.editors, &TCellEditors::Done, this, [this] { RefreshCommands(); });
+    m_moneyViews = new TMoneyViews(*this, m_context, Parts());
+    m_usersPage = new TUsersPage(*this, m_context, Parts());
+    qApp->installEventFilter(this);
+    SwitchSection(0);
+}
+
+// The section pages in the notebook, in the order of the sections.
+void TQuorvaneForm::BuildPages() {
     m_notebook->addWidget(MakeLedgerPage(TTableKind::Rashod, gridid::VidRashod, QStringLiteral("Названия расходов")));
     m_notebook->addWidget(MakeLedgerPage(TTableKind::Dohod, gridid::VidDohod, QStringLiteral("Названия доходов")));
     m_notebook->addWidget(MakeDebtsPage());
@@ -138,8 +162,10 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     m_notebook->addWidget(analysis);
     m_notebook->addWidget(MakeBasesPage());
 
-    // The pages and command classes get the widgets they work with from here, never from the window.
-    m_kindsCommands = new TKindsCommands(*this, m_context, Parts());
+}
+
+// The toolbar's buttons, the menu's commands and the title strip's auto-size button.
+void TQuorvaneForm::ConnectCommands() {
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
     connect(m_title, &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();
@@ -186,22 +212,6 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
         if (view && TGeneralClass::IsSortable(*view))
             m_menu->RebuildSortMenu(view);
     });
-    connect(m_lower, &TLowerPanel::TopDragged, this, [this](int delta) {
-        // Higher than its minimum and lower than 400 pixels, leaving the page its title strip and more.
-        const int wanted = m_lowerHeight + delta;
-        const int strips = m_section == Plan ? 3 : 2;
-        const int above = centralWidget()->height() - wanted - m_notebook->y();
-        if (wanted >= 250 && wanted < 400 && above > strips * m_title->height()) {
-            m_lowerHeight = wanted;
-            LayOutRegions();
-        }
-    });
-    connect(&m_context.editors, &TCellEditors::Opened, this, [this] { RefreshCommands(); });
-    connect(&m_context.editors, &TCellEditors::Done, this, [this] { RefreshCommands(); });
-    m_moneyViews = new TMoneyViews(*this, m_context, Parts());
-    m_usersPage = new TUsersPage(*this, m_context, Parts());
-    qApp->installEventFilter(this);
-    SwitchSection(0);
 }
 
 void TQuorvaneForm::SetFilterForm(TFilterForm* form) { m_moneyViews->SetFilterForm(form); }

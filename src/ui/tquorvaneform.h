@@ -122,6 +122,8 @@ private:
     // What the pages and command classes work with, handed to them when they are made.
     TMainWindowParts Parts();
     QWidget* MakeLedgerPage(TTableKind kind, int pickerId, const QString& pickerTitle);
+    void BuildPages();
+    void ConnectCommands();
     QWidget* MakeDebtsPage();
     QWidget* MakeBasesPage();
     TGridController* AddController(TTableKind kind, TLedgerGrid* grid);
