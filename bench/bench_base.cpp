@@ -95,8 +95,7 @@ void BM_Baseline_OneFlushedWriteOfTheSameBytes(benchmark::State& s) {
         qsizetype done = 0;
         while (done < bytes.size()) {
             const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             done += n;
         }
         ::fsync(fd);
@@ -122,14 +121,14 @@ void BM_SaveBaseEveryTable(benchmark::State& s) {
         for (TMemTable* t : {&state.users, &state.vidRashod, &state.vidDohod, &state.Table(TTableKind::Purse),
                              &state.Table(TTableKind::Transfer)})
             t->Touch();
-        if (!TBaseLoader::SaveBase(state))
-            s.SkipWithError("the save failed");
+        if (!TBaseLoader::SaveBase(state)) s.SkipWithError("the save failed");
     }
     s.counters["files"] = double(state.returns.size() + 11);
 }
 BENCHMARK(BM_SaveBaseEveryTable)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-
 } // namespace
 
-int main(int argc, char** argv) { return RunBigBaseBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunBigBaseBenchmarks(argc, argv);
+}

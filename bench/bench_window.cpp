@@ -32,7 +32,6 @@
 
 namespace {
 
-
 struct TWindow {
     std::unique_ptr<QTemporaryDir> copy;
     std::unique_ptr<TSession> session;
@@ -62,8 +61,7 @@ struct TWindow {
     // The base opened as the first activation does; over the shared big base nothing is saved.
     void Open() {
         form->OpenBase();
-        if (!copy)
-            AutoSave()->Stop();
+        if (!copy) AutoSave()->Stop();
     }
     // The window's parts, found as they sit in it.
     TAutoSave* AutoSave() const { return form->findChild<TAutoSave*>(); }
@@ -100,8 +98,8 @@ void BM_TypeOneExpense(benchmark::State& s) {
     for (auto _ : s) {
         // A new record on the last row: kind and name picked, then the sum committed.
         const int last = g.GridRowCount() - 1;
-        g.RowAt(last)->SetCells({QStringLiteral("10.12.2026"), QStringLiteral("Продукты"), QStringLiteral("Хлеб"),
-                                 QString(), QString(), QString(), QString()});
+        g.RowAt(last)->SetCells({QStringLiteral("10.12.2026"), QStringLiteral("Продукты"),
+                                 QStringLiteral("Хлеб"), QString(), QString(), QString(), QString()});
         g.row = last;
         g.col = 3;
         const TCommitResult r =
@@ -118,17 +116,17 @@ BENCHMARK(BM_TypeOneExpense)->Unit(benchmark::kMicrosecond)->ArgName("sorted_by_
 void BM_TypeOneExpenseWhileAnAutoSaveIsPending(benchmark::State& s) {
     TWindow w(true);
     w.Open();
-    if (s.range(0) == 0)
-        w.AutoSave()->Stop();
+    if (s.range(0) == 0) w.AutoSave()->Stop();
     TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
     int n = 0;
     auto type = [&] {
         const int last = g.GridRowCount() - 1;
-        g.RowAt(last)->SetCells({QStringLiteral("10.12.2026"), QStringLiteral("Продукты"), QStringLiteral("Хлеб"),
-                                 QString(), QString(), QString(), QString()});
+        g.RowAt(last)->SetCells({QStringLiteral("10.12.2026"), QStringLiteral("Продукты"),
+                                 QStringLiteral("Хлеб"), QString(), QString(), QString(), QString()});
         g.row = last;
         g.col = 3;
-        return w.context->edit.CommitText(g, 3, last, TEditorKind::Number, QString::number(++n % 500 + 1)).stored;
+        return w.context->edit.CommitText(g, 3, last, TEditorKind::Number, QString::number(++n % 500 + 1))
+            .stored;
     };
     type();
     QElapsedTimer armed;
@@ -159,14 +157,13 @@ void BM_AutoSaveAfterOneTypedExpense(benchmark::State& s) {
     for (auto _ : s) {
         s.PauseTiming();
         const int last = g.GridRowCount() - 1;
-        g.RowAt(last)->SetCells({QStringLiteral("10.12.2026"), QStringLiteral("Продукты"), QStringLiteral("Хлеб"),
-                                 QString(), QString(), QString(), QString()});
+        g.RowAt(last)->SetCells({QStringLiteral("10.12.2026"), QStringLiteral("Продукты"),
+                                 QStringLiteral("Хлеб"), QString(), QString(), QString(), QString()});
         g.row = last;
         g.col = 3;
         w.context->edit.CommitText(g, 3, last, TEditorKind::Number, QString::number(++n % 500 + 1));
         s.ResumeTiming();
-        if (!w.AutoSave()->SaveIfChanged())
-            s.SkipWithError("the automatic save failed");
+        if (!w.AutoSave()->SaveIfChanged()) s.SkipWithError("the automatic save failed");
     }
 }
 BENCHMARK(BM_AutoSaveAfterOneTypedExpense)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDirIterator>
-#include <QLocale>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -33,13 +33,14 @@ qint64 ReadAllFiles(const QString& folder) {
     QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile f(it.next());
-        if (f.open(QIODevice::ReadOnly))
-            total += f.readAll().size();
+        if (f.open(QIODevice::ReadOnly)) total += f.readAll().size();
     }
     return total;
 }
 
-qint64 HeapInUse() { return qint64(mallinfo2().uordblks); }
+qint64 HeapInUse() {
+    return qint64(mallinfo2().uordblks);
+}
 
 int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& prepare) {
     QCoreApplication app(argc, argv);
@@ -48,8 +49,7 @@ int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& pre
     Messages().SetPresenter(&silent);
     benchmark::Initialize(&argc, argv);
     BigBase();
-    if (prepare)
-        prepare();
+    if (prepare) prepare();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     Messages().SetPresenter(nullptr);

@@ -13,7 +13,9 @@
 
 namespace {
 
-QString BaseTree() { return BigBase().dataRoot + QStringLiteral("/BASE"); }
+QString BaseTree() {
+    return BigBase().dataRoot + QStringLiteral("/BASE");
+}
 
 qint64 TreeBytes(const QString& folder) {
     qint64 bytes = 0;
@@ -38,7 +40,8 @@ void BM_PlainCopyBaseline(benchmark::State& s) {
     const QString tree = BaseTree();
     for (auto _ : s) {
         QTemporaryDir target;
-        QDirIterator it(tree, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+        QDirIterator it(tree, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
             const QString to = target.path() + QLatin1Char('/') + QDir(tree).relativeFilePath(path);
@@ -73,4 +76,6 @@ BENCHMARK(BM_FileCopier)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-int main(int argc, char** argv) { return RunBigBaseBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunBigBaseBenchmarks(argc, argv);
+}

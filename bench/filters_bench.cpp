@@ -115,7 +115,8 @@ void BM_SearchAllCells(benchmark::State& s) {
 }
 BENCHMARK(BM_SearchAllCells)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-
 } // namespace
 
-int main(int argc, char** argv) { return RunBigBaseBenchmarks(argc, argv, [] { Opened(); }); }
+int main(int argc, char** argv) {
+    return RunBigBaseBenchmarks(argc, argv, [] { Opened(); });
+}

@@ -16,8 +16,8 @@ void FillExpenses(TMyType& s) {
     for (int i = 0; i < kRecords; ++i) {
         const QString kind = i % 10 == 0 ? QStringLiteral("Еда") : QStringLiteral("Вид %1").arg(i % 10);
         const QString name = i % 20 == 0 ? QStringLiteral("Хлеб") : QStringLiteral("Название %1").arg(i % 20);
-        t.AddRow()->SetCells({QStringLiteral("01.12.2026"), kind, name, QString::number(i), QStringLiteral("рубль"),
-                              QString(), QStringLiteral("Мама")});
+        t.AddRow()->SetCells({QStringLiteral("01.12.2026"), kind, name, QString::number(i),
+                              QStringLiteral("рубль"), QString(), QStringLiteral("Мама")});
     }
     s.Grid(TTableKind::Rashod).ResetRowMap();
     s.vidRashod.Clear();

@@ -21,7 +21,6 @@
 
 namespace {
 
-
 // One opened big base with its totals and the commit path the program builds, shared by every
 // benchmark of the run.
 struct TOpened {
@@ -138,4 +137,6 @@ BENCHMARK(BM_DebtSumChanged)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv) { return RunBigBaseBenchmarks(argc, argv, [] { Opened(); }); }
+int main(int argc, char** argv) {
+    return RunBigBaseBenchmarks(argc, argv, [] { Opened(); });
+}

@@ -80,7 +80,8 @@ void BM_RenameUserInFiles(benchmark::State& s) {
 }
 BENCHMARK(BM_RenameUserInFiles)->Unit(benchmark::kMillisecond);
 
-
 } // namespace
 
-int main(int argc, char** argv) { return RunBigBaseBenchmarks(argc, argv); }
+int main(int argc, char** argv) {
+    return RunBigBaseBenchmarks(argc, argv);
+}

@@ -10,12 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     for (const TDateValue date : {ParseCellDate(text), ParseDateSystem(text), ParseDateLoose(text)}) {
         const QString written = FormatDate(date);
-        if (written.size() != 10 || written[2] != u'.' || written[5] != u'.')
-            std::abort();
-        if (date != 0 && ParseCellDate(written) != date)
-            std::abort();
-        if (ParseDateSystem(written) != date)
-            std::abort();
+        if (written.size() != 10 || written[2] != u'.' || written[5] != u'.') std::abort();
+        if (date != 0 && ParseCellDate(written) != date) std::abort();
+        if (ParseDateSystem(written) != date) std::abort();
     }
     return 0;
 }

@@ -31,8 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // A committed sum is always a number text of at most 17 characters that reads back as a number.
     const QString sum = NormalizeSum(text);
-    if (sum.size() > 17 || !ParseNumber(sum).ok)
-        std::abort();
+    if (sum.size() > 17 || !ParseNumber(sum).ok) std::abort();
 
     TOperationsWithNumbers editor;
     QString typed;

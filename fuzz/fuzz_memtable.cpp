@@ -16,11 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             r->TryCell(c, text);
         }
         r->Cells();
-        if (i % 2)
-            r->SetCell(0, QStringLiteral("изменено"));
+        if (i % 2) r->SetCell(0, QStringLiteral("изменено"));
     }
     TMemTable again;
-    if (!again.LoadFromBytes(t.ToBytes()) || again.RowCount() != t.RowCount())
-        std::abort();
+    if (!again.LoadFromBytes(t.ToBytes()) || again.RowCount() != t.RowCount()) std::abort();
     return 0;
 }

@@ -7,8 +7,8 @@
 #include "ui/tarhivecommands.h"
 #include "ui/tcalcform.h"
 #include "ui/tfilterform.h"
-#include "ui/tmenuclass.h"
 #include "ui/thelperform.h"
+#include "ui/tmenuclass.h"
 #include "ui/tnoticeform.h"
 #include "ui/tnotparolform.h"
 #include "ui/tproblemsform.h"
@@ -73,9 +73,9 @@ private:
 
 TWindows::TWindows(TSession& session, TAppContext& context)
     : m_session(session), m_context(context), m_state(session.state),
-      m_userForm(std::make_unique<TUserForm>(session.login)), m_mainForm(std::make_unique<TQuorvaneForm>(context)),
-      m_helperForm(std::make_unique<THelperForm>()), m_filterForm(std::make_unique<TFilterForm>()),
-      m_calcForm(std::make_unique<TCalcForm>()),
+      m_userForm(std::make_unique<TUserForm>(session.login)),
+      m_mainForm(std::make_unique<TQuorvaneForm>(context)), m_helperForm(std::make_unique<THelperForm>()),
+      m_filterForm(std::make_unique<TFilterForm>()), m_calcForm(std::make_unique<TCalcForm>()),
       m_noticeForm(std::make_unique<TNoticeForm>(session.state.paths.programFolder)),
       m_notParolForm(std::make_unique<TNotParolForm>(session.firstRun)) {
     m_location = std::make_unique<TBaseLocation>(m_state, m_context.filters, LocationHooks());
@@ -134,8 +134,7 @@ void TWindows::AfterLogIn() {
             m_reopenBase = false;
             m_mainForm->OpenBase();
         }
-        if (m_session.login.EarlierBasesPending())
-            m_session.login.AfterMainWindowFirstShown();
+        if (m_session.login.EarlierBasesPending()) m_session.login.AfterMainWindowFirstShown();
         if (m_state.damaged && !m_damageOffered) {
             m_damageOffered = true;
             m_arhive->OfferAfterDamage();
@@ -150,8 +149,7 @@ int main(int argc, char** argv) {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 
     TStartLocks locks;
-    if (!locks.TakeInstanceLock(ProgramFile(argv[0])))
-        return 0;
+    if (!locks.TakeInstanceLock(ProgramFile(argv[0]))) return 0;
 
     QApplication app(argc, argv);
     UseUtf8CharacterType();

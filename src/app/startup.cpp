@@ -11,8 +11,7 @@
 void UseUtf8CharacterType() {
     std::setlocale(LC_ALL, "");
     // Only the character type: dates and numbers keep the program's own forms.
-    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0)
-        std::setlocale(LC_CTYPE, "C.UTF-8");
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
 }
 
 bool LoadQtTranslations(QCoreApplication& app) {

@@ -35,7 +35,8 @@ void RestoreError() {
 QString MakeVerifyFolder(const QString& archivePath) {
     const QString folder = arhive::VerifyFolderFor(archivePath);
     if (MakePrivateFolder(folder)) return folder;
-    QByteArray pattern = QFile::encodeName(JoinPath(QDir::tempPath(), QStringLiteral("vellumora-verify-XXXXXX")));
+    QByteArray pattern =
+        QFile::encodeName(JoinPath(QDir::tempPath(), QStringLiteral("vellumora-verify-XXXXXX")));
     return ::mkdtemp(pattern.data()) ? QFile::decodeName(pattern) : QString();
 }
 
@@ -64,7 +65,8 @@ void StoreUsers(TMyType& state, const TMemTable& users) {
 
 } // namespace
 
-TArhiveRestore::TArhiveRestore(TMyType& state, TArhiveHooks hooks) : m_state(state), m_hooks(std::move(hooks)) {}
+TArhiveRestore::TArhiveRestore(TMyType& state, TArhiveHooks hooks)
+    : m_state(state), m_hooks(std::move(hooks)) {}
 
 TArhiveRestore::TResult TArhiveRestore::Restore(const QString& archivePath, bool afterDamage) {
     if (archivePath.isEmpty() || !QFileInfo(archivePath).isFile()) {
@@ -82,7 +84,8 @@ TArhiveRestore::TResult TArhiveRestore::Restore(const QString& archivePath, bool
     return RestoreOver(archivePath);
 }
 
-TArhiveRestore::TVerify TArhiveRestore::Verify(const QString& archivePath, TArhiveInfo& info, QString& folder) {
+TArhiveRestore::TVerify TArhiveRestore::Verify(const QString& archivePath, TArhiveInfo& info,
+                                               QString& folder) {
     folder.clear();
     TZipArchive zip;
     if (!zip.Open(archivePath)) {
@@ -179,7 +182,8 @@ void TArhiveRestore::RestoreOverUsers(const TArhiveInfo& info) {
         if (existing >= 0) {
             newName = FreeName(users, name);
             Info({QStringLiteral("Пользователь \"") + name + QStringLiteral("\""),
-                  QStringLiteral("уже существует в базе \"") + users.Row(existing)->Cell(col::user::Base) + QStringLiteral("\"."),
+                  QStringLiteral("уже существует в базе \"") + users.Row(existing)->Cell(col::user::Base) +
+                      QStringLiteral("\"."),
                   QStringLiteral("Имя пользователя \"") + name + QStringLiteral("\" в восстановленной"),
                   QStringLiteral("базе заменено на имя \"") + newName + QStringLiteral("\".")});
         }
@@ -247,7 +251,8 @@ TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath,
     return TResult::RestoredAsNew;
 }
 
-QString TArhiveRestore::RestoreNewUsers(const TArhiveInfo& info, const QString& newBase, const QString& folder) {
+QString TArhiveRestore::RestoreNewUsers(const TArhiveInfo& info, const QString& newBase,
+                                        const QString& folder) {
     TMemTable users;
     FreshUsers(m_state, users);
     const QString archivedBase = info.ArchivedBase(m_state.baseName);

@@ -141,8 +141,8 @@ bool WriteInfo(const TMyType& state) {
     for (int i = 0; i < users.RowCount(); ++i) {
         const TTableRow* row = users.Row(i);
         if (row->Cell(col::user::Base) != state.baseName) continue;
-        info.AddRow()->SetCells({row->Cell(col::user::Name), row->Cell(col::user::Base), row->Cell(col::user::Role),
-                                 row->Cell(col::user::PasswordCode)});
+        info.AddRow()->SetCells({row->Cell(col::user::Name), row->Cell(col::user::Base),
+                                 row->Cell(col::user::Role), row->Cell(col::user::PasswordCode)});
     }
     info.AddRow()->SetCells({arhivetexts::kSaveMark, state.userName, state.baseName, QString()});
     return info.SaveToFile(JoinPath(state.baseFolder, arhivetexts::kInfoName));
@@ -171,8 +171,8 @@ bool ReadInfo(const QString& folder, TArhiveInfo& info) {
     }
     for (int i = 0; i < users; ++i) {
         const TTableRow* row = table.Row(i);
-        info.users.push_back({row->Cell(col::user::Name), row->Cell(col::user::Base), row->Cell(col::user::Role),
-                              row->Cell(col::user::PasswordCode)});
+        info.users.push_back({row->Cell(col::user::Name), row->Cell(col::user::Base),
+                              row->Cell(col::user::Role), row->Cell(col::user::PasswordCode)});
     }
     return true;
 }
@@ -194,8 +194,9 @@ bool PackBase(const TMyType& state, const QString& archivePath, QString& error) 
 
 bool MakeArchive(const TMyType& state, const QString& archivePath) {
     if (QFileInfo::exists(archivePath) &&
-        !Messages().AskYesNo({QStringLiteral("Архив с таким именем уже существует"), QStringLiteral("Заменить?")},
-                             TMsgButton::No))
+        !Messages().AskYesNo(
+            {QStringLiteral("Архив с таким именем уже существует"), QStringLiteral("Заменить?")},
+            TMsgButton::No))
         return false;
     QString error;
     if (PackBase(state, archivePath, error)) return true;
@@ -269,7 +270,8 @@ QString VerifyFolderFor(const QString& archivePath) {
 
 bool ReplaceFolder(const QString& verifiedFolder, const QString& targetFolder, const QString& scratchParent) {
     if (!MakePrivateFolder(scratchParent)) return false;
-    QByteArray pattern = QFile::encodeName(JoinPath(scratchParent, kScratchPrefix + QStringLiteral("XXXXXX")));
+    QByteArray pattern =
+        QFile::encodeName(JoinPath(scratchParent, kScratchPrefix + QStringLiteral("XXXXXX")));
     if (!::mkdtemp(pattern.data())) return false;
     const QString scratch = QFile::decodeName(pattern);
     const QString fresh = JoinPath(scratch, QStringLiteral("base"));
@@ -311,7 +313,8 @@ bool ReplaceFolder(const QString& verifiedFolder, const QString& targetFolder, c
 
 void RemoveStaleScratch(const QString& scratchParent) {
     const QDir parent(scratchParent);
-    for (const QString& name : parent.entryList({kScratchPrefix + QStringLiteral("??????")}, QDir::Dirs | QDir::Hidden)) {
+    for (const QString& name :
+         parent.entryList({kScratchPrefix + QStringLiteral("??????")}, QDir::Dirs | QDir::Hidden)) {
         const QFileInfo info(parent.filePath(name));
         if (!info.isSymLink()) QDir(info.absoluteFilePath()).removeRecursively();
     }

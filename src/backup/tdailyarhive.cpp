@@ -42,7 +42,8 @@ QStringList TDailyArhive::FilesInNameOrder(const QString& folder) {
 }
 
 bool TDailyArhive::Write(const QDate& today) {
-    if (m_state.baseName.isEmpty() || m_state.baseFolder.isEmpty() || m_state.paths.backupCopyFolder.isEmpty())
+    if (m_state.baseName.isEmpty() || m_state.baseFolder.isEmpty() ||
+        m_state.paths.backupCopyFolder.isEmpty())
         return false;
     const QString folder = Folder();
     if (!MakePrivateFolder(folder)) return false;

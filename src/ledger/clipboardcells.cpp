@@ -9,7 +9,6 @@ bool IsClipboardColumn(const TDataGrid& grid, int column) {
 }
 
 QString PastedCellText(const TDataGrid& grid, int column, const QString& clipboard) {
-    if (grid.Letter(column) != u'I')
-        return clipboard;
+    if (grid.Letter(column) != u'I') return clipboard;
     return CheckFormula(clipboard) ? NormalizeSum(clipboard) : QStringLiteral("error");
 }

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-std::vector<int> ProportionalWidths(int clientWidth, int scrollBarWidth, const std::vector<int>& weights, int columns) {
+std::vector<int> ProportionalWidths(int clientWidth, int scrollBarWidth, const std::vector<int>& weights,
+                                    int columns) {
     std::vector<int> w(size_t(std::max(0, columns)), 1);
     for (size_t i = 0; i < w.size() && i < weights.size(); ++i)
         w[i] = weights[i];
@@ -16,7 +17,6 @@ std::vector<int> ProportionalWidths(int clientWidth, int scrollBarWidth, const s
 }
 
 std::vector<int> EqualWidths(int clientWidth, int scrollBarWidth, int columns) {
-    if (columns <= 0)
-        return {};
+    if (columns <= 0) return {};
     return std::vector<int>(size_t(columns), std::max(20, (clientWidth - scrollBarWidth - 15) / columns));
 }

@@ -28,10 +28,12 @@ public:
     virtual bool MayEditCell(TDataGrid& grid, int gridRow, int column) = 0;
     // May refuse a typed value before anything is stored, having told the user why. The value may be
     // rewritten.
-    virtual bool AcceptValue(TDataGrid& grid, int tableRow, int column, const QString& oldText, QString& newText) = 0;
+    virtual bool AcceptValue(TDataGrid& grid, int tableRow, int column, const QString& oldText,
+                             QString& newText) = 0;
     // A record is about to change from `before` to `after` (one cell differs): totals, purse amounts,
     // debts and returns, transfers and the filter's totals follow.
-    virtual void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before, const QStringList& after) = 0;
+    virtual void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before,
+                                const QStringList& after) = 0;
     // The value is stored: follow-ups that need it in place (remainders of a debt, its due date).
     virtual void RecordChanged(TDataGrid& grid, int tableRow, int column, const QString& oldText) = 0;
     // A cell the program fills by itself once `column` is stored (the base purse after a sum): the
@@ -85,14 +87,19 @@ public:
     // Cells whose typed text the editor checks as a formula before the commit.
     virtual bool IsNumberCell(int /*column*/) const { return false; }
     // May refuse typed text before the formula check, having told the user why.
-    virtual bool AcceptTyped(TDataGrid&, int /*tableRow*/, int /*column*/, const QString& /*typed*/) { return true; }
+    virtual bool AcceptTyped(TDataGrid&, int /*tableRow*/, int /*column*/, const QString& /*typed*/) {
+        return true;
+    }
     // Checks, stores and carries out a typed or chosen value; the result says what happened.
-    virtual void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) = 0;
+    virtual void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed,
+                            TCommitResult& result) = 0;
 
     enum class TDeletion { Generic, Deleted, Kept };
     // The Delete key on a row, asking first when told to (or by the table's own questions). Generic
     // leaves the row to the editor's own deletion of a row.
-    virtual TDeletion DeleteRow(TDataGrid&, int /*tableRow*/, bool /*askFirst*/) { return TDeletion::Generic; }
+    virtual TDeletion DeleteRow(TDataGrid&, int /*tableRow*/, bool /*askFirst*/) {
+        return TDeletion::Generic;
+    }
     // The text drawn for a stored cell.
     virtual QString CellText(int /*column*/, const QString& stored) const { return stored; }
 };

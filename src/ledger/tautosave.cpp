@@ -14,7 +14,9 @@ TAutoSave::TAutoSave(TMyType& state, QObject* parent) : QObject(parent), m_state
     });
 }
 
-void TAutoSave::Start() { m_look.start(); }
+void TAutoSave::Start() {
+    m_look.start();
+}
 
 void TAutoSave::Stop() {
     m_look.stop();
@@ -24,28 +26,23 @@ void TAutoSave::Stop() {
 void TAutoSave::Look() {
     TellIfQuiet();
     // The first change not yet saved sets the time; later ones ride along with it.
-    if (!m_due.isActive() && TBaseLoader::BaseModified(m_state))
-        m_due.start(kDelayMs);
+    if (!m_due.isActive() && TBaseLoader::BaseModified(m_state)) m_due.start(kDelayMs);
 }
 
 void TAutoSave::TellIfQuiet() {
-    if (!m_untold.Failed() || (canTellNow && !canTellNow()))
-        return;
+    if (!m_untold.Failed() || (canTellNow && !canTellNow())) return;
     const TFileError error = m_untold;
     m_untold = TFileError();
     ReportSaveFailure(error);
 }
 
 void TAutoSave::FocusLost() {
-    if (m_look.isActive() && SaveIfChanged())
-        m_due.stop();
+    if (m_look.isActive() && SaveIfChanged()) m_due.stop();
 }
 
 bool TAutoSave::SaveIfChanged() {
-    if (m_state.baseFolder.isEmpty() || !TBaseLoader::BaseModified(m_state))
-        return true;
-    if (canSaveNow && !canSaveNow())
-        return false;
+    if (m_state.baseFolder.isEmpty() || !TBaseLoader::BaseModified(m_state)) return true;
+    if (canSaveNow && !canSaveNow()) return false;
     const bool failedBefore = m_state.saveFailed;
     TFileError error;
     if (TBaseLoader::SaveTables(m_state, &error)) {
@@ -53,8 +50,7 @@ bool TAutoSave::SaveIfChanged() {
         return true;
     }
     // Told once; the next save the user makes (the close, say) tells it again.
-    if (!failedBefore)
-        m_untold = error;
+    if (!failedBefore) m_untold = error;
     TellIfQuiet();
     return false;
 }

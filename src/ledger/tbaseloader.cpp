@@ -3,8 +3,8 @@
 
 #include "ledger/tdatereader.h"
 #include "ledger/tkindslists.h"
-#include "ledger/ttablesortert.h"
 #include "ledger/tmytype.h"
+#include "ledger/ttablesortert.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
 #include "storage/tbasefiles.h"
@@ -19,7 +19,9 @@
 
 namespace {
 
-QString PathIn(const QString& folder, const QString& name) { return ResolveTablePath(folder, name); }
+QString PathIn(const QString& folder, const QString& name) {
+    return ResolveTablePath(folder, name);
+}
 
 void SortByItsDate(TDataGrid& grid) {
     grid.SortColumn = grid.DateColumn;
@@ -35,7 +37,8 @@ void TBaseLoader::AppendNewRecordRow(TMyType& state, TDataGrid& grid) {
     const TTableDef& def = TableDef(grid.kind);
     QStringList cells;
     cells.resize(def.CellCount());
-    if (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod || grid.kind == TTableKind::Transfer)
+    if (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod ||
+        grid.kind == TTableKind::Transfer)
         cells[def.dateColumn] = grid.DefaultDate.toString(QStringLiteral("dd.MM.yyyy"));
     if (grid.kind == TTableKind::Dolg) {
         const int n = state.NextDebtNumber();
@@ -54,8 +57,7 @@ void FinishInterruptedSaves(const TMyType& state) {
     if (RecoverInterruptedSave(folder))
         for (const QString& f : {folder, ReturnsFolder(folder)})
             RemoveStaleTempFiles(f);
-    if (!AnySaveJournal(state.BaseRoot()))
-        RemoveStaleTempFiles(state.BaseRoot());
+    if (!AnySaveJournal(state.BaseRoot())) RemoveStaleTempFiles(state.BaseRoot());
 }
 
 // The debts with their returns; true when the debt table itself was read whole. A debt table of an
@@ -76,8 +78,7 @@ bool LoadDebts(TMyType& state, const QString& path) {
     if (!ok) {
         const QDir debts(ReturnsFolder(folder));
         for (const QString& name : debts.entryList({QStringLiteral("debt*")}, QDir::Files))
-            if (!name.contains(QLatin1String(".damaged-")))
-                KeepDamagedCopy(debts.filePath(name));
+            if (!name.contains(QLatin1String(".damaged-"))) KeepDamagedCopy(debts.filePath(name));
     }
     if (oldDebts) {
         MakePrivateFolder(ReturnsFolder(folder));
@@ -93,8 +94,7 @@ void LoadLedger(TMyType& state, TTableKind kind) {
     TMemTable& table = state.Table(kind);
     const QString path = PathIn(state.baseFolder, TableDef(kind).fileName);
     const bool ok = kind == TTableKind::Dolg ? LoadDebts(state, path) : LoadLedgerFile(kind, path, table);
-    if (!ok)
-        state.damaged = true;
+    if (!ok) state.damaged = true;
     grid.DefaultDate = Today();
     TBaseLoader::AppendNewRecordRow(state, grid);
     grid.ResetRowMap();
@@ -104,8 +104,7 @@ void LoadLedger(TMyType& state, TTableKind kind) {
     grid.row = 1;
     // As read: a save writes the table again only once something changed. A damaged table is written
     // back at the next save so the message does not come at every start.
-    if (ok)
-        table.MarkUnmodified();
+    if (ok) table.MarkUnmodified();
 }
 
 // The returns grid shows the first debt's returns.
@@ -115,8 +114,7 @@ void ShowFirstDebtsReturns(TMyType& state) {
     if (dolg.RowCount() > 1) {
         bool okNumber = false;
         const int n = dolg.Row(0)->Cell(col::dolg::DebtNumber).toInt(&okNumber);
-        if (okNumber && n >= 0)
-            state.currentDebt = n;
+        if (okNumber && n >= 0) state.currentDebt = n;
     }
     TDataGrid& returnsGrid = state.Grid(TTableKind::Returns);
     returnsGrid.Table = &state.ReturnsTable(state.currentDebt);
@@ -125,14 +123,12 @@ void ShowFirstDebtsReturns(TMyType& state) {
 
 void LoadUsers(TMyType& state) {
     TDataGrid& users = state.Grid(TTableKind::User);
-    const bool usersOk =
-        LoadLedgerFile(TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName), state.users);
-    if (!usersOk)
-        state.damaged = true;
+    const bool usersOk = LoadLedgerFile(
+        TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName), state.users);
+    if (!usersOk) state.damaged = true;
     TBaseLoader::AppendNewRecordRow(state, users);
     users.ResetRowMap();
-    if (usersOk)
-        state.users.MarkUnmodified();
+    if (usersOk) state.users.MarkUnmodified();
 }
 
 } // namespace
@@ -142,22 +138,21 @@ void TBaseLoader::OpenBase(TMyType& state) {
     state.damaged = false;
     state.saveFailed = false;
     FinishInterruptedSaves(state);
-    LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)), state.paths.programFolder,
-                  state.vidRashod);
-    LoadKindsFile(TKindsList::Dohod, PathIn(folder, KindsFileName(TKindsList::Dohod)), state.paths.programFolder,
-                  state.vidDohod);
+    LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)),
+                  state.paths.programFolder, state.vidRashod);
+    LoadKindsFile(TKindsList::Dohod, PathIn(folder, KindsFileName(TKindsList::Dohod)),
+                  state.paths.programFolder, state.vidDohod);
     TMemTable& purse = state.Table(TTableKind::Purse);
     state.basePurse = LoadPurseFile(PathIn(folder, TableDef(TTableKind::Purse).fileName), purse);
-    const bool transferOk =
-        LoadTransferFile(PathIn(folder, TableDef(TTableKind::Transfer).fileName), state.Table(TTableKind::Transfer));
+    const bool transferOk = LoadTransferFile(PathIn(folder, TableDef(TTableKind::Transfer).fileName),
+                                             state.Table(TTableKind::Transfer));
 
     state.returns.clear();
     for (TTableKind kind : LedgerKinds())
         LoadLedger(state, kind);
     ShowFirstDebtsReturns(state);
     LoadUsers(state);
-    if (transferOk)
-        state.Table(TTableKind::Transfer).MarkUnmodified();
+    if (transferOk) state.Table(TTableKind::Transfer).MarkUnmodified();
 
     // The transfers and purses views end with a row for a new entry, like the ledgers.
     for (TTableKind kind : {TTableKind::Transfer, TTableKind::Purse}) {
@@ -166,8 +161,7 @@ void TBaseLoader::OpenBase(TMyType& state) {
         const bool clean = !state.Table(kind).Modified();
         AppendNewRecordRow(state, grid);
         grid.ResetRowMap();
-        if (clean)
-            state.Table(kind).MarkUnmodified();
+        if (clean) state.Table(kind).MarkUnmodified();
     }
     state.settings = ReadBaseSettings(folder);
     state.purseDefault = state.settings.purseDefault;
@@ -179,12 +173,10 @@ namespace {
 // are, and (at the fixed save points) the base's settings.
 bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty())
-        return true;
+    if (folder.isEmpty()) return true;
     TFileError recovery;
     if (!RecoverInterruptedSave(folder, &recovery)) {
-        if (error)
-            *error = recovery;
+        if (error) *error = recovery;
         return false;
     }
     TBaseSave save(folder);
@@ -197,11 +189,9 @@ bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     TMemTable& dolg = state.Table(TTableKind::Dolg);
     int shownRow = -1;
     for (int i = 0; i < dolg.RowCount() && shownRow < 0; ++i)
-        if (dolg.Row(i)->Cell(col::dolg::DebtNumber) == QString::number(state.currentDebt))
-            shownRow = i;
+        if (dolg.Row(i)->Cell(col::dolg::DebtNumber) == QString::number(state.currentDebt)) shownRow = i;
     save.StageDebtsAndReturns(dolg, state.returns, state.debtsLoaded);
-    if (shownRow >= 0)
-        state.currentDebt = dolg.Row(shownRow)->Cell(col::dolg::DebtNumber).toInt();
+    if (shownRow >= 0) state.currentDebt = dolg.Row(shownRow)->Cell(col::dolg::DebtNumber).toInt();
     state.Grid(TTableKind::Returns).Table = &state.ReturnsTable(state.currentDebt);
     stage(TTableKind::PlanRashod, state.Table(TTableKind::PlanRashod), folder);
     stage(TTableKind::PlanDohod, state.Table(TTableKind::PlanDohod), folder);
@@ -219,8 +209,7 @@ bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
         return true;
     }
     state.saveFailed = true;
-    if (error)
-        *error = save.Error();
+    if (error) *error = save.Error();
     return false;
 }
 
@@ -228,37 +217,35 @@ bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
 
 bool TBaseLoader::SaveAndTell(TMyType& state) {
     TFileError error;
-    if (SaveOpenBase(state, true, &error))
-        return true;
+    if (SaveOpenBase(state, true, &error)) return true;
     ReportSaveFailure(error);
     return false;
 }
 
-bool TBaseLoader::SaveBase(TMyType& state, TFileError* error) { return SaveOpenBase(state, true, error); }
+bool TBaseLoader::SaveBase(TMyType& state, TFileError* error) {
+    return SaveOpenBase(state, true, error);
+}
 
-bool TBaseLoader::SaveTables(TMyType& state, TFileError* error) { return SaveOpenBase(state, false, error); }
+bool TBaseLoader::SaveTables(TMyType& state, TFileError* error) {
+    return SaveOpenBase(state, false, error);
+}
 
 bool TBaseLoader::SaveKindsAndPurses(TMyType& state, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty())
-        return true;
+    if (folder.isEmpty()) return true;
     TBaseSave save(folder);
     save.StageAsItIs(state.vidRashod, SavePath(folder, KindsFileName(TKindsList::Rashod)));
     save.StageAsItIs(state.vidDohod, SavePath(folder, KindsFileName(TKindsList::Dohod)));
     save.StageAsItIs(state.Table(TTableKind::Purse), SavePath(folder, TableDef(TTableKind::Purse).fileName));
-    if (save.Commit())
-        return true;
-    if (error)
-        *error = save.Error();
+    if (save.Commit()) return true;
+    if (error) *error = save.Error();
     return false;
 }
 
 bool TBaseLoader::BaseModified(TMyType& state) {
-    if (state.baseFolder.isEmpty())
-        return false;
+    if (state.baseFolder.isEmpty()) return false;
     for (TTableKind kind : LedgerKinds())
-        if (state.Table(kind).Modified())
-            return true;
+        if (state.Table(kind).Modified()) return true;
     // Returns are written with their debt: those of a debt still being typed wait for it.
     TMemTable& dolg = state.Table(TTableKind::Dolg);
     const int required = TableDef(TTableKind::Dolg).required;
@@ -274,5 +261,6 @@ bool TBaseLoader::BaseModified(TMyType& state) {
             return true;
     }
     return state.users.Modified() || state.Table(TTableKind::Transfer).Modified() ||
-           state.Table(TTableKind::Purse).Modified() || state.vidRashod.Modified() || state.vidDohod.Modified();
+           state.Table(TTableKind::Purse).Modified() || state.vidRashod.Modified() ||
+           state.vidDohod.Modified();
 }

@@ -18,8 +18,7 @@ void TDataGrid::Define(const TTableDef& def) {
 }
 
 int TDataGrid::TableRow(int gridRow) const {
-    if (gridRow < 1 || gridRow >= GridRowCount())
-        return -1;
+    if (gridRow < 1 || gridRow >= GridRowCount()) return -1;
     const int r = RowMap[size_t(gridRow)] - 1;
     return (Table && r >= 0 && r < Table->RowCount()) ? r : -1;
 }
@@ -31,8 +30,7 @@ TTableRow* TDataGrid::RowAt(int gridRow) const {
 
 int TDataGrid::GridRowOf(int tableRow) const {
     for (int g = 1; g < GridRowCount(); ++g)
-        if (RowMap[size_t(g)] == tableRow + 1)
-            return g;
+        if (RowMap[size_t(g)] == tableRow + 1) return g;
     return -1;
 }
 
@@ -45,16 +43,13 @@ void TDataGrid::ResetRowMap() {
 }
 
 void TDataGrid::NotifyRows() const {
-    if (view)
-        view->RowsChanged();
+    if (view) view->RowsChanged();
 }
 
 void TDataGrid::NotifyCells() const {
-    if (view)
-        view->CellsChanged();
+    if (view) view->CellsChanged();
 }
 
 void TDataGrid::NotifySelection() const {
-    if (view)
-        view->SelectionChanged();
+    if (view) view->SelectionChanged();
 }

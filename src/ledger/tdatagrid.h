@@ -64,8 +64,8 @@ public:
     int filterChoice = 0;
     long double filteredTotal = 0;
     bool filterActive = false;
-    TMemTable filteredPerPurse;          // name, rate, sum
-    TMemTable filteredBorrowedPerPurse;  // debts: the borrowed part; filteredPerPurse then holds the lent part
+    TMemTable filteredPerPurse;         // name, rate, sum
+    TMemTable filteredBorrowedPerPurse; // debts: the borrowed part; filteredPerPurse then holds the lent part
     long double filteredLentTotal = 0;
 
     QDate DefaultDate;
@@ -78,7 +78,9 @@ public:
     int row = 1;
 
     int ColumnCount() const { return int(Schema.size()); }
-    QChar Letter(int column) const { return column >= 0 && column < Schema.size() ? Schema[column] : QChar(); }
+    QChar Letter(int column) const {
+        return column >= 0 && column < Schema.size() ? Schema[column] : QChar();
+    }
     // The number of grid rows, the caption row included.
     int GridRowCount() const { return int(RowMap.size()); }
     // The table row a grid row shows; -1 when none.

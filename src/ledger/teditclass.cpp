@@ -9,7 +9,9 @@
 
 namespace {
 
-bool IsLedger(const TDataGrid& g) { return TableDef(g.kind).IsLedger(); }
+bool IsLedger(const TDataGrid& g) {
+    return TableDef(g.kind).IsLedger();
+}
 
 // The row's cells with every cell the table has, the hidden ones included.
 QStringList FullCells(const TDataGrid& grid, const TTableRow& row) {
@@ -27,10 +29,8 @@ bool TEditClass::IsNumberCell(const TDataGrid& grid, int col) const {
 
 void TEditClass::Store(TDataGrid& grid, int tableRow, int col, const QString& value) {
     TTableRow* row = grid.Table->Row(tableRow);
-    if (!row)
-        return;
-    if (row->CellCount() <= col)
-        row->SetCellCount(std::max(col + 1, TableDef(grid.kind).CellCount()));
+    if (!row) return;
+    if (row->CellCount() <= col) row->SetCellCount(std::max(col + 1, TableDef(grid.kind).CellCount()));
     row->SetCell(col, value);
     grid.NotifyCells();
 }
@@ -52,20 +52,18 @@ void TEditClass::RefuseFormula(const QString& text, const QString& old, TCommitR
     lastFailedFormula = text;
 }
 
-TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEditorKind editor, const QString& text) {
+TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEditorKind editor,
+                                     const QString& text) {
     TCommitResult result;
-    if (tabSwitching)
-        return result;
+    if (tabSwitching) return result;
     m_general.EnsureNewRow(grid);
     const int tableRow = grid.TableRow(gridRow);
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
-    if (!row)
-        return result;
+    if (!row) return result;
     const QString old = row->Cell(col);
     const bool number = IsNumberCell(grid, col);
     ITableRules* rules = m_general.Rules(grid.kind);
-    if (rules && !rules->AcceptTyped(grid, tableRow, col, text))
-        return result;
+    if (rules && !rules->AcceptTyped(grid, tableRow, col, text)) return result;
     if (number && !CheckFormula(text)) {
         RefuseFormula(text, old, result);
         return result;
@@ -84,22 +82,18 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
         return result;
     }
     QString value = text;
-    if (number || editor == TEditorKind::Number)
-        value = NormalizeSum(text);
-    if (!m_hooks.AcceptValue(grid, tableRow, col, old, value))
-        return result;
+    if (number || editor == TEditorKind::Number) value = NormalizeSum(text);
+    if (!m_hooks.AcceptValue(grid, tableRow, col, old, value)) return result;
 
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
-    if (before != after)
-        m_hooks.RecordChanging(grid, tableRow, before, after);
+    if (before != after) m_hooks.RecordChanging(grid, tableRow, before, after);
     Store(grid, tableRow, col, value);
     result.stored = true;
     m_hooks.RecordChanged(grid, tableRow, col, old);
     AfterLedgerStore(grid, col, gridRow);
-    if (IsLedger(grid))
-        ResortAfterEdit(grid, col, gridRow);
+    if (IsLedger(grid)) ResortAfterEdit(grid, col, gridRow);
     m_general.EnsureNewRow(grid);
     m_hooks.TotalsChanged(grid);
     return result;
@@ -107,8 +101,7 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
 
 void TEditClass::AfterLedgerStore(TDataGrid& grid, int col, int gridRow) {
     TTableRow* row = grid.RowAt(gridRow);
-    if (!row)
-        return;
+    if (!row) return;
     if (grid.UserColumn >= 0 && row->Cell(grid.UserColumn) != m_state.userName)
         row->SetCell(grid.UserColumn, m_state.userName);
     AutoFill(grid, col, gridRow);
@@ -120,8 +113,7 @@ void TEditClass::AutoFill(TDataGrid& grid, int col, int gridRow) {
     TTableRow* row = grid.RowAt(gridRow);
     int fillCol = -1;
     QString value;
-    if (!row || !m_hooks.AutoFill(grid, tableRow, col, fillCol, value))
-        return;
+    if (!row || !m_hooks.AutoFill(grid, tableRow, col, fillCol, value)) return;
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[fillCol] = value;
@@ -136,21 +128,18 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     TCommitResult result;
     const int tableRow = grid.TableRow(gridRow);
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
-    if (!row)
-        return result;
+    if (!row) return result;
     const QString old = row->Cell(col);
     if (ITableRules* rules = m_general.Rules(grid.kind)) {
         rules->CommitCell(grid, tableRow, col, chosen, result);
         // A row made whole by its last choice (a user's base) has the row for the next one at once.
-        if (result.stored)
-            m_general.EnsureNewRow(grid);
+        if (result.stored) m_general.EnsureNewRow(grid);
         grid.NotifyCells();
         m_hooks.TotalsChanged(grid);
         return result;
     }
     QString value = chosen;
-    if (!m_hooks.AcceptValue(grid, tableRow, col, old, value))
-        return result;
+    if (!m_hooks.AcceptValue(grid, tableRow, col, old, value)) return result;
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
@@ -162,8 +151,7 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     m_hooks.RecordChanged(grid, tableRow, col, old);
     if (IsLedger(grid) && grid.UserColumn >= 0 && row->Cell(grid.UserColumn) != m_state.userName)
         row->SetCell(grid.UserColumn, m_state.userName);
-    if (IsLedger(grid))
-        ResortAfterEdit(grid, col, gridRow);
+    if (IsLedger(grid)) ResortAfterEdit(grid, col, gridRow);
     m_general.EnsureNewRow(grid);
     m_hooks.TotalsChanged(grid);
     return result;
@@ -173,15 +161,13 @@ TCommitResult TEditClass::CommitDate(TDataGrid& grid, int col, int gridRow, cons
     TCommitResult result;
     const int tableRow = grid.TableRow(gridRow);
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
-    if (!row || !date.isValid())
-        return result;
+    if (!row || !date.isValid()) return result;
     const QString old = row->Cell(col);
     const QString value = FormatDate(DateFromQDate(date));
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
-    if (before != after)
-        m_hooks.RecordChanging(grid, tableRow, before, after);
+    if (before != after) m_hooks.RecordChanging(grid, tableRow, before, after);
     Store(grid, tableRow, col, value);
     result.stored = true;
     const bool plan = grid.kind == TTableKind::PlanRashod || grid.kind == TTableKind::PlanDohod;
@@ -203,17 +189,14 @@ TCommitResult TEditClass::CommitDate(TDataGrid& grid, int col, int gridRow, cons
 }
 
 void TEditClass::ResortAfterEdit(TDataGrid& grid, int editedCol, int gridRow) {
-    if (!IsLedger(grid))
-        return;
+    if (!IsLedger(grid)) return;
     const bool dueDate = grid.kind == TTableKind::Dolg && editedCol == grid.DateColumn + 1 &&
                          grid.SortColumn == grid.DateColumn;
-    if (editedCol != grid.SortColumn && !dueDate)
-        return;
+    if (editedCol != grid.SortColumn && !dueDate) return;
     const int tableRow = grid.TableRow(gridRow);
-    if (tableRow < 0)
-        return;
-    const int newRow = ResortRow(*grid.Table, tableRow, grid.SortColumn, ComparisonForLetter(grid.Letter(grid.SortColumn)),
-                                 !grid.SortAscending);
+    if (tableRow < 0) return;
+    const int newRow = ResortRow(*grid.Table, tableRow, grid.SortColumn,
+                                 ComparisonForLetter(grid.Letter(grid.SortColumn)), !grid.SortAscending);
     if (grid.filterActive) {
         m_hooks.ReapplyFilter(grid);
     } else {
@@ -230,15 +213,12 @@ void TEditClass::ResortAfterEdit(TDataGrid& grid, int editedCol, int gridRow) {
 }
 
 TEditRequest TEditClass::AfterEnter(TDataGrid& grid) {
-    if (grid.gridId < 0)
-        return {};
+    if (grid.gridId < 0) return {};
     const bool stayInDebtUser = grid.kind == TTableKind::Dolg && grid.col == grid.UserColumn;
     if (IsLedger(grid) || grid.kind == TTableKind::Returns) {
-        if (stayInDebtUser)
-            return {};
+        if (stayInDebtUser) return {};
         m_general.NextCell(grid);
-        if (m_hooks.SkipOnEntry(grid, grid.row, grid.col))
-            m_general.NextCell(grid);
+        if (m_hooks.SkipOnEntry(grid, grid.row, grid.col)) m_general.NextCell(grid);
     } else {
         m_general.NextCell(grid);
     }
@@ -246,18 +226,16 @@ TEditRequest TEditClass::AfterEnter(TDataGrid& grid) {
         continueFlag = true;
         return {};
     }
-    if (const ITableRules* rules = m_general.Rules(grid.kind); rules && !rules->ContinuesEntry())
-        return {};
+    if (const ITableRules* rules = m_general.Rules(grid.kind); rules && !rules->ContinuesEntry()) return {};
     return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
 TEditRequest TEditClass::AfterChoiceEnter(TDataGrid& grid) {
-    if (grid.kind == TTableKind::Dolg &&
-        (grid.col == grid.UserColumn || grid.col == grid.UserColumn - 1 || grid.col == grid.ColumnCount() - 1))
+    if (grid.kind == TTableKind::Dolg && (grid.col == grid.UserColumn || grid.col == grid.UserColumn - 1 ||
+                                          grid.col == grid.ColumnCount() - 1))
         return {};
     m_general.NextCell(grid);
-    if (grid.kind == TTableKind::Transfer)
-        m_general.NextCell(grid);
+    if (grid.kind == TTableKind::Transfer) m_general.NextCell(grid);
     return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
@@ -265,36 +243,29 @@ TEditRequest TEditClass::AfterDateEnter(TDataGrid& grid) {
     m_general.NextCell(grid);
     if (grid.kind == TTableKind::Dolg) {
         const TTableRow* row = grid.RowAt(grid.row);
-        if (row && IsNotBlank(row->Cell(grid.col)))
-            return {};
+        if (row && IsNotBlank(row->Cell(grid.col))) return {};
     }
     return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
 void TEditClass::MoveAfterArrow(TDataGrid& grid, int delta, const QString& editorText) {
-    if (!CheckFormula(editorText))
-        return;
-    if (delta > 0 && grid.row == grid.GridRowCount() - 1)
-        m_general.EnsureNewRow(grid);
+    if (!CheckFormula(editorText)) return;
+    if (delta > 0 && grid.row == grid.GridRowCount() - 1) m_general.EnsureNewRow(grid);
     grid.row = std::clamp(grid.row + delta, 1, std::max(1, grid.GridRowCount() - 1));
     grid.NotifySelection();
 }
 
 bool TEditClass::NormaliseAllDates() {
-    if (m_state.Table(TTableKind::Rashod).RowCount() == 0)
-        return false;
+    if (m_state.Table(TTableKind::Rashod).RowCount() == 0) return false;
     auto rewrite = [](TMemTable& table, const QString& schema) {
         for (int r = 0; r < table.RowCount(); ++r) {
             TTableRow* row = table.Row(r);
             for (int c = 0; c < schema.size(); ++c) {
-                if (schema[c] != u'D')
-                    continue;
+                if (schema[c] != u'D') continue;
                 const QString cell = row->Cell(c);
-                if (cell.isEmpty())
-                    continue;
+                if (cell.isEmpty()) continue;
                 const QString canonical = FormatDate(ParseDateSystem(cell));
-                if (canonical != cell)
-                    row->SetCell(c, canonical);
+                if (canonical != cell) row->SetCell(c, canonical);
             }
         }
     };
@@ -302,8 +273,7 @@ bool TEditClass::NormaliseAllDates() {
         rewrite(m_state.Table(kind), TableDef(kind).schema);
     rewrite(m_state.Table(TTableKind::Transfer), TableDef(TTableKind::Transfer).schema);
     for (auto& table : m_state.returns)
-        if (table)
-            rewrite(*table, TableDef(TTableKind::Returns).schema);
+        if (table) rewrite(*table, TableDef(TTableKind::Returns).schema);
     for (TTableKind kind : LedgerKinds())
         m_state.Grid(kind).NotifyCells();
     return true;

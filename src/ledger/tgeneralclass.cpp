@@ -24,8 +24,7 @@ QStringList BaseNames(const TMyType& state) {
     QStringList names;
     for (int i = 0; i < state.baseList.RowCount(); ++i) {
         const QString n = state.baseList.Row(i)->Cell(col::baselist::Name);
-        if (IsNotBlank(n))
-            names << n;
+        if (IsNotBlank(n)) names << n;
     }
     return names;
 }
@@ -35,8 +34,7 @@ QStringList PurseList(TMyType& state) {
     const TMemTable& purse = state.Table(TTableKind::Purse);
     for (int i = 0; i < purse.RowCount(); ++i) {
         const QString n = purse.Row(i)->Cell(col::purse::Name);
-        if (IsNotBlank(n))
-            names << n;
+        if (IsNotBlank(n)) names << n;
     }
     return names;
 }
@@ -44,8 +42,7 @@ QStringList PurseList(TMyType& state) {
 } // namespace
 
 ITableRules* TGeneralClass::Rules(TTableKind kind) const {
-    if (TableDef(kind).IsLedger() || kind == TTableKind::Returns)
-        return nullptr;
+    if (TableDef(kind).IsLedger() || kind == TTableKind::Returns) return nullptr;
     ITableRules* rules = m_rules[size_t(kind)];
     if (!rules)
         throw std::logic_error("no rules registered for table " + TableDef(kind).fileName.toStdString());
@@ -58,7 +55,8 @@ bool IsEditStartKey(QChar key) {
 }
 
 bool TGeneralClass::WritesDefaultDate(const TDataGrid& grid) {
-    return grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod || grid.kind == TTableKind::Transfer;
+    return grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod ||
+           grid.kind == TTableKind::Transfer;
 }
 
 QString TGeneralClass::CaptionText(const TDataGrid& grid, int col) const {
@@ -67,34 +65,27 @@ QString TGeneralClass::CaptionText(const TDataGrid& grid, int col) const {
 
 QString TGeneralClass::CellText(const TDataGrid& grid, int col, int gridRow) const {
     const TTableRow* row = grid.RowAt(gridRow);
-    if (!row)
-        return QString();
-    if (row->CellCount() <= col)
-        return kDamaged;
+    if (!row) return QString();
+    if (row->CellCount() <= col) return kDamaged;
     QString text;
-    if (!row->TryCell(col, text))
-        return kError;
+    if (!row->TryCell(col, text)) return kError;
     const ITableRules* rules = Rules(grid.kind);
     return rules ? rules->CellText(col, text) : text;
 }
 
 QString TGeneralClass::KindsCellText(const TDataVidGrid& grid, int col, int row) {
-    if (!grid.Table)
-        return QString();
+    if (!grid.Table) return QString();
     const TTableRow* kind = grid.Table->Row(col);
-    if (!kind || row < 0 || row >= kind->CellCount())
-        return QString();
+    if (!kind || row < 0 || row >= kind->CellCount()) return QString();
     QString text;
     return kind->TryCell(row, text) ? text : kError;
 }
 
 bool TGeneralClass::IsComplete(const TDataGrid& grid, int tableRow) const {
     const TTableRow* row = grid.Table ? grid.Table->Row(tableRow) : nullptr;
-    if (!row)
-        return false;
+    if (!row) return false;
     for (int c = 0; c <= grid.LastRequiredColumn; ++c)
-        if (!IsNotBlank(row->Cell(c)))
-            return false;
+        if (!IsNotBlank(row->Cell(c))) return false;
     return true;
 }
 
@@ -102,8 +93,7 @@ void TGeneralClass::AppendRow(TDataGrid& grid) {
     const TTableDef& def = TableDef(grid.kind);
     QStringList cells;
     cells.resize(def.CellCount());
-    if (WritesDefaultDate(grid))
-        cells[def.dateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
+    if (WritesDefaultDate(grid)) cells[def.dateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
     grid.Table->AddRow()->SetCells(cells);
     const int tableRow = grid.Table->RowCount() - 1;
     grid.RowMap.push_back(tableRow + 1);
@@ -112,15 +102,12 @@ void TGeneralClass::AppendRow(TDataGrid& grid) {
 }
 
 bool TGeneralClass::EnsureNewRow(TDataGrid& grid) {
-    if (!grid.Table)
-        return false;
-    if (grid.RowMap.empty())
-        grid.RowMap.push_back(0);
+    if (!grid.Table) return false;
+    if (grid.RowMap.empty()) grid.RowMap.push_back(0);
     const int last = grid.TableRow(grid.GridRowCount() - 1);
     if (last >= 0) {
         m_hooks.LastRowChecking(grid, last);
-        if (!IsComplete(grid, last))
-            return false;
+        if (!IsComplete(grid, last)) return false;
     }
     AppendRow(grid);
     grid.NotifyRows();
@@ -132,8 +119,7 @@ void TGeneralClass::NextCell(TDataGrid& grid) const {
         ++grid.col;
     } else {
         grid.col = 0;
-        if (grid.row + 1 < grid.GridRowCount())
-            ++grid.row;
+        if (grid.row + 1 < grid.GridRowCount()) ++grid.row;
     }
     grid.NotifySelection();
 }
@@ -193,8 +179,7 @@ bool TGeneralClass::FillRuleBlocks(const TDataGrid& grid, int col, int gridRow, 
             break;
         }
     }
-    if (blocked)
-        ShowFillHint(grid, col, gridRow);
+    if (blocked) ShowFillHint(grid, col, gridRow);
     return blocked;
 }
 
@@ -216,10 +201,8 @@ QStringList TGeneralClass::ChoiceItems(const TDataGrid& grid, int col, int gridR
     if (preselect) {
         const TTableRow* row = grid.RowAt(gridRow);
         QString value = row ? row->Cell(col) : QString();
-        if (letter == u'A' && value == QLatin1String("1"))
-            value = cells::kAdmin;
-        if (!IsNotBlank(value) && letter == u'C')
-            value = m_state.basePurse;
+        if (letter == u'A' && value == QLatin1String("1")) value = cells::kAdmin;
+        if (!IsNotBlank(value) && letter == u'C') value = m_state.basePurse;
         *preselect = std::max(0, int(items.indexOf(value)));
     }
     return items;
@@ -244,14 +227,12 @@ void SetEditorOpening(TEditRequest& request, const QString& stored, QChar usedKe
 // still lists it.
 void TGeneralClass::PlacePickerOnRecord(TEditRequest& req, const TTableRow& row, int col) const {
     const QString kind = row.Cell(col::rashod::Kind);
-    if (!IsNotBlank(kind))
-        return;
+    if (!IsNotBlank(kind)) return;
     const TMemTable& kinds = m_state.vidRashod;
     req.pickerCol = 0;
     req.pickerRow = 1;
     for (int k = 0; k < kinds.RowCount(); ++k) {
-        if (kinds.Row(k)->Cell(col::kinds::Kind) != kind)
-            continue;
+        if (kinds.Row(k)->Cell(col::kinds::Kind) != kind) continue;
         req.pickerCol = k;
         if (col == col::rashod::Name) {
             const QStringList names = kinds.Row(k)->Cells();
@@ -265,7 +246,8 @@ void TGeneralClass::PlacePickerOnRecord(TEditRequest& req, const TTableRow& row,
     }
 }
 
-TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey, TEditStart start) {
+TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey,
+                                      TEditStart start) {
     TEditRequest req;
     req.col = col;
     req.row = gridRow;
@@ -282,16 +264,14 @@ TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QCh
         return req;
     }
     case u'I': {
-        if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Number))
-            return req;
+        if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Number)) return req;
         req.kind = TEditorKind::Number;
         const bool used = firstKey == u'(' || firstKey == u'=' || firstKey.isDigit();
         SetEditorOpening(req, stored, used ? firstKey : QChar(), start);
         return req;
     }
     case u'S': {
-        if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Text))
-            return req;
+        if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Text)) return req;
         req.kind = TEditorKind::Text;
         SetEditorOpening(req, stored, firstKey, start);
         return req;
@@ -300,15 +280,13 @@ TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QCh
         return EnterUserColumn(grid);
     case u'V':
         req.kind = TEditorKind::Picker;
-        if (grid.kind == TTableKind::Rashod && row)
-            PlacePickerOnRecord(req, *row, col);
+        if (grid.kind == TTableKind::Rashod && row) PlacePickerOnRecord(req, *row, col);
         return req;
     default:
         break;
     }
     if (IsChoiceLetter(letter)) {
-        if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Choice))
-            return req;
+        if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Choice)) return req;
         req.kind = TEditorKind::Choice;
         req.choices = ChoiceItems(grid, col, gridRow, &req.choiceIndex);
     }
@@ -318,13 +296,12 @@ TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QCh
 TEditRequest TGeneralClass::EnterUserColumn(TDataGrid& grid) {
     TEditRequest none;
     TTableRow* row = grid.RowAt(grid.row);
-    if (!row)
-        return none;
-    const bool started = (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod)
-                             ? IsNotBlank(row->Cell(col::rashod::Kind))
-                             : (IsNotBlank(row->Cell(grid.DateColumn)) || IsNotBlank(row->Cell(grid.DateColumn + 1)));
-    if (!started)
-        return none;
+    if (!row) return none;
+    const bool started =
+        (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod)
+            ? IsNotBlank(row->Cell(col::rashod::Kind))
+            : (IsNotBlank(row->Cell(grid.DateColumn)) || IsNotBlank(row->Cell(grid.DateColumn + 1)));
+    if (!started) return none;
     const int finished = grid.TableRow(grid.row);
     if (grid.UserColumn >= 0 && row->CellCount() > grid.UserColumn)
         row->SetCell(grid.UserColumn, m_state.userName);
@@ -347,8 +324,7 @@ bool TGeneralClass::IsSortable(const TDataGrid& grid) {
 }
 
 void TGeneralClass::SortByColumn(TDataGrid& grid, int column) {
-    if (!IsSortable(grid) || column < 0 || column >= grid.ColumnCount() || !grid.Table)
-        return;
+    if (!IsSortable(grid) || column < 0 || column >= grid.ColumnCount() || !grid.Table) return;
     TSortState sort{grid.SortColumn, grid.SortAscending};
     SortLedgerByColumn(*grid.Table, sort, column, grid.Letter(column));
     grid.SortColumn = sort.Column;
@@ -399,8 +375,7 @@ void ClearRecordText(TDataGrid& grid, TTableRow& row, bool defaultDate) {
     QStringList cells = row.Cells();
     for (int c = 0; c < std::min(int(cells.size()), grid.ColumnCount()); ++c)
         cells[c].clear();
-    if (defaultDate)
-        cells[grid.DateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
+    if (defaultDate) cells[grid.DateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
     row.SetCells(cells);
     grid.NotifyCells();
 }
@@ -414,8 +389,7 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
         case ITableRules::TDeletion::Kept:
             return false;
         case ITableRules::TDeletion::Deleted:
-            if (grid.row >= grid.GridRowCount())
-                grid.row = std::max(1, grid.GridRowCount() - 1);
+            if (grid.row >= grid.GridRowCount()) grid.row = std::max(1, grid.GridRowCount() - 1);
             grid.NotifyRows();
             m_hooks.TotalsChanged(grid);
             return true;
@@ -423,20 +397,19 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
             break;
         }
     }
-    if (askFirst && !Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить строку?")}, TMsgButton::Yes))
+    if (askFirst &&
+        !Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить строку?")}, TMsgButton::Yes))
         return false;
     const int tableRow = grid.TableRow(gridRow);
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
-    if (!row)
-        return false;
+    if (!row) return false;
     if (!IsRecordToRemove(grid, *row)) {
         // The hidden cells (a debt's returns number) stay: they are not the record's text.
         ClearRecordText(grid, *row, false);
         return true;
     }
     if (m_hooks.RemoveRecord(grid, tableRow)) {
-        if (grid.row >= grid.GridRowCount())
-            grid.row = std::max(1, grid.GridRowCount() - 1);
+        if (grid.row >= grid.GridRowCount()) grid.row = std::max(1, grid.GridRowCount() - 1);
         grid.NotifyRows();
         m_hooks.TotalsChanged(grid);
         return true;
@@ -447,16 +420,12 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
         grid.Table->DeleteRow(tableRow);
         grid.RowMap.erase(grid.RowMap.begin() + gridRow);
         for (size_t g = 1; g < grid.RowMap.size(); ++g)
-            if (grid.RowMap[g] > tableRow + 1)
-                --grid.RowMap[g];
-        if (tableRow + 1 < int(grid.shown.size()))
-            grid.shown.erase(grid.shown.begin() + tableRow + 1);
-        if (grid.row >= grid.GridRowCount())
-            grid.row = grid.GridRowCount() - 1;
+            if (grid.RowMap[g] > tableRow + 1) --grid.RowMap[g];
+        if (tableRow + 1 < int(grid.shown.size())) grid.shown.erase(grid.shown.begin() + tableRow + 1);
+        if (grid.row >= grid.GridRowCount()) grid.row = grid.GridRowCount() - 1;
         grid.NotifyRows();
     }
-    if (grid.filterActive)
-        m_hooks.ReapplyFilter(grid);
+    if (grid.filterActive) m_hooks.ReapplyFilter(grid);
     m_hooks.TotalsChanged(grid);
     return true;
 }

@@ -40,8 +40,8 @@ struct TEditRequest {
     TEditorKind kind = TEditorKind::None;
     int col = -1;
     int row = -1;
-    QString text;           // text and number editors
-    bool selectAll = false; // the whole text selected, so that what is typed replaces it
+    QString text;            // text and number editors
+    bool selectAll = false;  // the whole text selected, so that what is typed replaces it
     bool caretAtEnd = false; // else the caret after the text; neither: at its start
     QStringList choices;
     int choiceIndex = 0;

@@ -9,8 +9,7 @@ TGridModel::TGridModel(TDataGrid& grid, TGeneralClass& general, QObject* parent)
 }
 
 TGridModel::~TGridModel() {
-    if (m_grid.view == this)
-        m_grid.view = nullptr;
+    if (m_grid.view == this) m_grid.view = nullptr;
 }
 
 void TGridModel::Rebind() {
@@ -22,11 +21,12 @@ int TGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : std::max(0, m_grid.GridRowCount() - 1);
 }
 
-int TGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : m_grid.ColumnCount(); }
+int TGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_grid.ColumnCount();
+}
 
 QVariant TGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
-        return QVariant();
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return QVariant();
     return m_general.CellText(m_grid, index.column(), index.row() + 1);
 }
 
@@ -47,4 +47,6 @@ void TGridModel::CellsChanged() {
         Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
-void TGridModel::SelectionChanged() { Q_EMIT SelectionMoved(m_grid.col, m_grid.row); }
+void TGridModel::SelectionChanged() {
+    Q_EMIT SelectionMoved(m_grid.col, m_grid.row);
+}

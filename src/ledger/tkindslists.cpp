@@ -12,8 +12,9 @@
 
 namespace {
 
-
-TKindsList ListKind(const TDataVidGrid& list) { return list.listNumber == 0 ? TKindsList::Rashod : TKindsList::Dohod; }
+TKindsList ListKind(const TDataVidGrid& list) {
+    return list.listNumber == 0 ? TKindsList::Rashod : TKindsList::Dohod;
+}
 
 // Sets one cell of every table row whose cells match, and says whether any row changed.
 bool ReplaceInTable(TMemTable& table, int kindCol, const QString& kind, int nameCol, const QString& oldName,
@@ -21,10 +22,8 @@ bool ReplaceInTable(TMemTable& table, int kindCol, const QString& kind, int name
     bool changed = false;
     for (int r = 0; r < table.RowCount(); ++r) {
         TTableRow* row = table.Row(r);
-        if (row->CellCount() <= nameCol || row->Cell(nameCol) != oldName)
-            continue;
-        if (kindCol >= 0 && row->Cell(kindCol) != kind)
-            continue;
+        if (row->CellCount() <= nameCol || row->Cell(nameCol) != oldName) continue;
+        if (kindCol >= 0 && row->Cell(kindCol) != kind) continue;
         row->SetCell(nameCol, newName);
         changed = true;
     }
@@ -49,33 +48,26 @@ TDataVidGrid* TKindsLists::ListForGrid(int gridId) const {
 }
 
 QString TKindsLists::PathOf(const TDataVidGrid& list) const {
-    if (m_state.baseFolder.isEmpty())
-        return QString();
+    if (m_state.baseFolder.isEmpty()) return QString();
     return ResolveTablePath(m_state.baseFolder, list.FileName);
 }
 
 void TKindsLists::Changed(TDataVidGrid& list) {
-    if (listChanged)
-        listChanged(list);
+    if (listChanged) listChanged(list);
 }
 
 void TKindsLists::LoadKinds(TDataVidGrid& list) {
-    if (!list.Table)
-        return;
+    if (!list.Table) return;
     LoadKindsFile(ListKind(list), PathOf(list), m_state.paths.programFolder, *list.Table);
     Changed(list);
 }
 
 bool TKindsLists::SaveList(TDataVidGrid& list) {
-    if (!list.Table)
-        return false;
+    if (!list.Table) return false;
     const QString path = PathOf(list);
-    if (path.isEmpty() || QFileInfo(path).isDir())
-        return false;
-    if (!list.Table->Modified() && QFileInfo(path).size() > 0)
-        return true;
-    if (!list.Table->SaveToFile(path))
-        return false;
+    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
+    if (!list.Table->Modified() && QFileInfo(path).size() > 0) return true;
+    if (!list.Table->SaveToFile(path)) return false;
     list.Table->MarkUnmodified();
     return true;
 }
@@ -87,8 +79,7 @@ bool TKindsLists::SaveKinds() {
 }
 
 bool TKindsLists::SortKind(TDataVidGrid& list, int column) {
-    if (!list.Table || column < 0 || column >= list.Table->RowCount())
-        return false;
+    if (!list.Table || column < 0 || column >= list.Table->RowCount()) return false;
     TSortState sort{list.SortColumn, list.SortAscending};
     SortKindNames(*list.Table, column, sort, false);
     list.SortColumn = sort.Column;
@@ -97,15 +88,13 @@ bool TKindsLists::SortKind(TDataVidGrid& list, int column) {
 }
 
 bool TKindsLists::SortAndSaveKind(TDataVidGrid& list, int column) {
-    if (!SortKind(list, column))
-        return false;
+    if (!SortKind(list, column)) return false;
     SaveList(list);
     return true;
 }
 
 TKindNameResult TKindsLists::CheckKindName(const QString& name) const {
-    if (!IsNotBlank(name))
-        return TKindNameResult::Blank;
+    if (!IsNotBlank(name)) return TKindNameResult::Blank;
     const TMemTable& kinds = m_state.vidRashod;
     for (int k = 0; k < kinds.RowCount(); ++k) {
         if (SameNameIgnoringCase(kinds.Row(k)->Cell(col::kinds::Kind), name)) {
@@ -118,8 +107,7 @@ TKindNameResult TKindsLists::CheckKindName(const QString& name) const {
 
 TKindNameResult TKindsLists::AddKind(const QString& name) {
     const TKindNameResult check = CheckKindName(name);
-    if (check != TKindNameResult::Done)
-        return check;
+    if (check != TKindNameResult::Done) return check;
     m_state.vidRashod.AddRow()->SetCells({name});
     kindColumn = -1;
     Changed(m_state.vidRashodGrid);
@@ -128,18 +116,15 @@ TKindNameResult TKindsLists::AddKind(const QString& name) {
 
 TKindNameResult TKindsLists::RenameKind(int column, const QString& name) {
     TTableRow* kind = m_state.vidRashod.Row(column);
-    if (!kind)
-        return TKindNameResult::Blank;
+    if (!kind) return TKindNameResult::Blank;
     const TKindNameResult check = CheckKindName(name);
-    if (check != TKindNameResult::Done)
-        return check;
+    if (check != TKindNameResult::Done) return check;
     const QString old = kind->Cell(col::kinds::Kind);
     if (ReplaceInTable(m_state.Table(TTableKind::Rashod), -1, QString(), 1, old, name))
         m_state.Grid(TTableKind::Rashod).NotifyCells();
     if (ReplaceInTable(m_state.Table(TTableKind::PlanRashod), -1, QString(), 0, old, name))
         m_state.Grid(TTableKind::PlanRashod).NotifyCells();
-    if (kind->CellCount() < 1)
-        kind->SetCellCount(1);
+    if (kind->CellCount() < 1) kind->SetCellCount(1);
     kind->SetCell(col::kinds::Kind, name);
     kindColumn = -1;
     Changed(m_state.vidRashodGrid);
@@ -149,8 +134,7 @@ TKindNameResult TKindsLists::RenameKind(int column, const QString& name) {
 bool TKindsLists::DeleteKind(int column) {
     TMemTable& kinds = m_state.vidRashod;
     TDataVidGrid& list = m_state.vidRashodGrid;
-    if (column < 0 || column >= kinds.RowCount())
-        return false;
+    if (column < 0 || column >= kinds.RowCount()) return false;
     if (!Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить столбец?")}, TMsgButton::Yes))
         return false;
     kindColumn = -1;
@@ -174,8 +158,7 @@ bool TKindsLists::DeleteKind(int column) {
 
 bool TKindsLists::DeleteName(TDataVidGrid& list, int column, int row) {
     TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
-    if (!kind || row < 1 || row >= kind->CellCount() || !IsNotBlank(kind->Cell(row)))
-        return false;
+    if (!kind || row < 1 || row >= kind->CellCount() || !IsNotBlank(kind->Cell(row))) return false;
     if (!Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить ячейку?")}, TMsgButton::Yes))
         return false;
     QStringList cells = kind->Cells();
@@ -187,19 +170,16 @@ bool TKindsLists::DeleteName(TDataVidGrid& list, int column, int row) {
 
 int TKindsLists::LastNameRow(const TDataVidGrid& list, int column) {
     const TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
-    if (!kind)
-        return 0;
+    if (!kind) return 0;
     const QStringList cells = kind->Cells();
     for (int r = int(cells.size()) - 1; r >= 1; --r)
-        if (IsNotBlank(cells[r]))
-            return r;
+        if (IsNotBlank(cells[r])) return r;
     return 0;
 }
 
 bool TKindsLists::CanStartTyping(const TDataVidGrid& list, int column, int row) {
     const TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
-    if (!kind || row < 1)
-        return false;
+    if (!kind || row < 1) return false;
     return IsNotBlank(kind->Cell(row)) || row == LastNameRow(list, column) + 1;
 }
 
@@ -215,8 +195,7 @@ QPoint TKindsLists::EditTarget(const TDataVidGrid& list, const QString& kind, co
     if (IsNotBlank(name) && column < kinds) {
         const QStringList cells = list.Table->Row(column)->Cells();
         for (int r = 1; r < cells.size(); ++r)
-            if (cells[r] == name)
-                return QPoint(column, r);
+            if (cells[r] == name) return QPoint(column, r);
     }
     return QPoint(column, LastNameRow(list, column) + 1);
 }
@@ -239,28 +218,23 @@ void TKindsLists::RenameNameInRecords(const TDataVidGrid& list, const QString& k
 TNameCommit TKindsLists::CommitName(TDataVidGrid& list, int column, int row, const QString& text) {
     TNameCommit result;
     TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
-    if (!kind || row < 1)
-        return result;
+    if (!kind || row < 1) return result;
     const QStringList cells = kind->Cells();
     if (IsNotBlank(text)) {
         for (int r = 1; r < cells.size(); ++r) {
-            if (r == row || !SameNameIgnoringCase(cells[r], text))
-                continue;
-            Messages().ShowInfo({QStringLiteral("Название \"") + text + QStringLiteral("\" уже есть в таблице")});
+            if (r == row || !SameNameIgnoringCase(cells[r], text)) continue;
+            Messages().ShowInfo(
+                {QStringLiteral("Название \"") + text + QStringLiteral("\" уже есть в таблице")});
             result.selectRow = r;
             return result;
         }
     }
     // A name is written only where the kind's names stay without gaps.
-    if (!IsNotBlank(text) || !CanStartTyping(list, column, row))
-        return result;
+    if (!IsNotBlank(text) || !CanStartTyping(list, column, row)) return result;
     const QString old = kind->Cell(row);
-    if (old == text)
-        return result;
-    if (IsNotBlank(old))
-        RenameNameInRecords(list, cells.value(0), old, text);
-    if (kind->CellCount() <= row)
-        kind->SetCellCount(row + 1);
+    if (old == text) return result;
+    if (IsNotBlank(old)) RenameNameInRecords(list, cells.value(0), old, text);
+    if (kind->CellCount() <= row) kind->SetCellCount(row + 1);
     kind->SetCell(row, text);
     result.stored = true;
     Changed(list);

@@ -17,9 +17,9 @@ struct TNameCommit {
 
 // The answer to a kind name typed in the input dialog.
 enum class TKindNameResult {
-    Blank,     // nothing happens; the dialog closes
+    Blank, // nothing happens; the dialog closes
     NotUnique, // "Название не уникально" was shown; the dialog stays open with its text selected
-    Done,      // the kind was added or renamed; the dialog closes
+    Done, // the kind was added or renamed; the dialog closes
 };
 
 // The two reference lists, expense kinds with their names and income names, and every change made to

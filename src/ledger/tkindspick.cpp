@@ -3,8 +3,8 @@
 
 #include "ledger/gridids.h"
 #include "ledger/iledgerhooks.h"
-#include "ledger/teditclass.h"
 #include "ledger/tdatereader.h"
+#include "ledger/teditclass.h"
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
 
@@ -43,15 +43,14 @@ bool FillPickedRecord(const TMyType& state, const TDataGrid& ledger, const QStri
     if (ledger.kind == TTableKind::Rashod || ledger.kind == TTableKind::Dohod) {
         if (!IsNotBlank(cells[ledger.DateColumn]))
             cells[ledger.DateColumn] = FormatDate(DateFromQDate(ledger.DefaultDate));
-        if (trigger == TPickTrigger::Enter || userBlank)
-            cells[userCol] = state.userName;
+        if (trigger == TPickTrigger::Enter || userBlank) cells[userCol] = state.userName;
     } else {
-        if (userBlank)
-            cells[userCol] = state.userName;
+        if (userBlank) cells[userCol] = state.userName;
         const int from = ledger.DateColumn;
         if (trigger != TPickTrigger::DoubleClick || !IsNotBlank(cells[from])) {
             const QDate start = ledger.DefaultDate;
-            const QDate until = ledger.kind == TTableKind::PlanRashod ? state.planUntilRashod : state.planUntilDohod;
+            const QDate until =
+                ledger.kind == TTableKind::PlanRashod ? state.planUntilRashod : state.planUntilDohod;
             cells[from] = FormatDate(DateFromQDate(start));
             cells[from + 1] = FormatDate(DateFromQDate(until < start ? start.addDays(30) : until));
         }
@@ -61,34 +60,29 @@ bool FillPickedRecord(const TMyType& state, const TDataGrid& ledger, const QStri
 
 } // namespace
 
-TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, const TDataVidGrid& list, int kindCol,
-                      int nameRow, TDataGrid& ledger, TPickTrigger trigger) {
+TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, const TDataVidGrid& list,
+                      int kindCol, int nameRow, TDataGrid& ledger, TPickTrigger trigger) {
     const QString kind = TGeneralClass::KindsCellText(list, kindCol, 0);
     const QString name = TGeneralClass::KindsCellText(list, kindCol, nameRow);
-    if (!IsNotBlank(name) || nameRow < 1 || !PickerServes(list, ledger))
-        return {};
+    if (!IsNotBlank(name) || nameRow < 1 || !PickerServes(list, ledger)) return {};
     general.EnsureNewRow(ledger);
     int gridRow = ledger.GridRowCount() - 1;
     if (trigger == TPickTrigger::Enter || (trigger == TPickTrigger::DoubleClick && edit.pickIntoCurrentRow))
         gridRow = ledger.row;
     TTableRow* row = ledger.RowAt(gridRow);
-    if (!row)
-        return {};
+    if (!row) return {};
     QStringList cells = row->Cells();
     cells.resize(std::max(int(cells.size()), TableDef(ledger.kind).CellCount()));
     const QStringList before = cells;
-    if (!FillPickedRecord(state, ledger, kind, name, trigger, cells))
-        return {};
+    if (!FillPickedRecord(state, ledger, kind, name, trigger, cells)) return {};
     const int tableRow = ledger.TableRow(gridRow);
-    if (cells != before)
-        general.Hooks().RecordChanging(ledger, tableRow, before, cells);
+    if (cells != before) general.Hooks().RecordChanging(ledger, tableRow, before, cells);
     row->SetCells(cells);
     ledger.NotifyCells();
     general.EnsureNewRow(ledger);
     ledger.row = gridRow;
     // The re-sort moves the record and puts the selection on its new row.
-    if (trigger == TPickTrigger::Enter)
-        edit.ResortAfterEdit(ledger, ledger.col, gridRow);
+    if (trigger == TPickTrigger::Enter) edit.ResortAfterEdit(ledger, ledger.col, gridRow);
     ledger.col = ledger.SumColumn;
     ledger.NotifySelection();
     return general.BeginEdit(ledger, ledger.SumColumn, ledger.row, QChar(), TEditStart::Continue);
@@ -104,15 +98,12 @@ bool PickerSearchesFor(int pickerGridId, QChar key) {
     return !(planPicker && key == u' ');
 }
 
-TDragStep DragStep(const TDataVidGrid& list, const TDataGrid* ledger, const QString& kind, const QString& name,
-                   QPoint reference, QPoint pointer) {
-    if (!ledger || !PickerServes(list, *ledger))
-        return TDragStep::None;
+TDragStep DragStep(const TDataVidGrid& list, const TDataGrid* ledger, const QString& kind,
+                   const QString& name, QPoint reference, QPoint pointer) {
+    if (!ledger || !PickerServes(list, *ledger)) return TDragStep::None;
     const bool needsKind = ledger->kind == TTableKind::Rashod || ledger->kind == TTableKind::PlanRashod;
-    if (name.isEmpty() || (needsKind && kind.isEmpty()))
-        return TDragStep::MoveReference;
-    if (pointer.x() == reference.x() || pointer.y() == reference.y())
-        return TDragStep::MoveReference;
+    if (name.isEmpty() || (needsKind && kind.isEmpty())) return TDragStep::MoveReference;
+    if (pointer.x() == reference.x() || pointer.y() == reference.y()) return TDragStep::MoveReference;
     return TDragStep::Start;
 }
 

@@ -26,19 +26,19 @@ bool PickerSearchesFor(int pickerGridId, QChar key);
 // Applies the picker's kind (its column's caption) and name (cell `nameRow` of that column) to a
 // row of the ledger, fills the date and user where the rules say, and returns the number editor to
 // open on the row's sum. Returns a request of kind None when the trigger does not count.
-TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, const TDataVidGrid& list, int kindCol,
-                      int nameRow, TDataGrid& ledger, TPickTrigger trigger);
+TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, const TDataVidGrid& list,
+                      int kindCol, int nameRow, TDataGrid& ledger, TPickTrigger trigger);
 
 // What a move of the pointer with the button held does in a picker.
 enum class TDragStep {
-    None,           // no drag can start over this ledger
-    MoveReference,  // the reference point moves to the pointer
-    Start,          // the drag starts
+    None,          // no drag can start over this ledger
+    MoveReference, // the reference point moves to the pointer
+    Start,         // the drag starts
 };
 // A drag starts on the first move that changes both coordinates at once, and only when the kind and
 // name the ledger needs were taken at the press.
-TDragStep DragStep(const TDataVidGrid& list, const TDataGrid* ledger, const QString& kind, const QString& name,
-                   QPoint reference, QPoint pointer);
+TDragStep DragStep(const TDataVidGrid& list, const TDataGrid* ledger, const QString& kind,
+                   const QString& name, QPoint reference, QPoint pointer);
 
 // Finding a name of the picker's column by typing its first letters.
 class TKindSearch {

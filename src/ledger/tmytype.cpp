@@ -1,7 +1,7 @@
 #include "ledger/tmytype.h"
 
-#include "ledger/tdatereader.h"
 #include "ledger/gridids.h"
+#include "ledger/tdatereader.h"
 #include "storage/datafolders.h"
 
 TMyType::TMyType() {
@@ -55,27 +55,29 @@ TMemTable& TMyType::Table(TTableKind kind) {
 }
 
 TMemTable& TMyType::ReturnsTable(int number) {
-    if (number < 0)
-        number = 0;
-    if (size_t(number) >= returns.size())
-        returns.resize(size_t(number) + 1);
-    if (!returns[size_t(number)])
-        returns[size_t(number)] = std::make_unique<TMemTable>();
+    if (number < 0) number = 0;
+    if (size_t(number) >= returns.size()) returns.resize(size_t(number) + 1);
+    if (!returns[size_t(number)]) returns[size_t(number)] = std::make_unique<TMemTable>();
     return *returns[size_t(number)];
 }
 
-int TMyType::NextDebtNumber() const { return int(returns.size()); }
+int TMyType::NextDebtNumber() const {
+    return int(returns.size());
+}
 
-TDataGrid& TMyType::Grid(TTableKind kind) { return m_grids[size_t(kind)]; }
+TDataGrid& TMyType::Grid(TTableKind kind) {
+    return m_grids[size_t(kind)];
+}
 
 TDataGrid* TMyType::GridById(int gridId) {
     for (TDataGrid& g : m_grids)
-        if (g.gridId == gridId)
-            return &g;
+        if (g.gridId == gridId) return &g;
     return nullptr;
 }
 
-QString TMyType::BaseRoot() const { return JoinPath(paths.dataRoot, QStringLiteral("BASE")); }
+QString TMyType::BaseRoot() const {
+    return JoinPath(paths.dataRoot, QStringLiteral("BASE"));
+}
 
 QString TMyType::TablePath(TTableKind kind) const {
     const TTableDef& def = TableDef(kind);

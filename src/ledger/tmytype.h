@@ -59,7 +59,7 @@ public:
     TDebtTotals debtTotals;
     bool purseDefault = true; // "Вставлять базовый кошелек в таблицы по умолчанию"
     QDate planUntilRashod, planUntilDohod;
-    bool damaged = false;   // a table of the open base could not be read
+    bool damaged = false;    // a table of the open base could not be read
     bool debtsLoaded = true; // the debt table was read whole, so its returns files are all ours
     bool saveFailed = false; // the last save of the open base could not be made: the disk holds older books
     TBaseSettings settings;  // read at the end of a base load, written at the end of a save
@@ -72,7 +72,7 @@ public:
     TDataGrid* current = nullptr;
 
     // Table folders of the open base.
-    QString BaseRoot() const;   // data root/BASE
+    QString BaseRoot() const; // data root/BASE
     QString TablePath(TTableKind kind) const;
 
 private:

@@ -21,7 +21,6 @@ struct TNumberRead {
     bool ok = false;
 };
 
-
 // Blanks (codes below 33) around the number are ignored; "." reads as the decimal comma; an optional
 // sign and exponent are accepted. Anything else, an empty text or a value out of range gives 0 and false.
 TNumberRead ParseNumber(QStringView text);

@@ -214,7 +214,8 @@ void TCalculationResults::RecomputeReturnTotals() {
         long double total = 0;
         for (int i = 0; i < perPurse.RowCount(); ++i) {
             const TTableRow* row = perPurse.Row(i);
-            total += PurseRate(purse, row->Cell(col::perpurse::Name)) * NumberValue(row->Cell(col::perpurse::Sum));
+            total +=
+                PurseRate(purse, row->Cell(col::perpurse::Name)) * NumberValue(row->Cell(col::perpurse::Sum));
         }
         return total;
     };
@@ -379,11 +380,12 @@ void TCalculationResults::RecordsRemoved(TTableKind kind, const std::vector<int>
 namespace {
 
 bool AskRecalculation(const QString& word, const QString& name, long double sum) {
-    return Messages().AskYesNo({QStringLiteral("В таблице ") + word + QStringLiteral(" по кошельку \"") + name +
-                                    QStringLiteral("\""),
-                                QStringLiteral("найдены записи на сумму ") + FloatToText(sum) + QStringLiteral(" (\"") +
-                                    name + QStringLiteral("\")"),
-                                QStringLiteral("Пересчитать сумму в кошельке"), QStringLiteral("с учетом этой суммы?")},
+    return Messages().AskYesNo({QStringLiteral("В таблице ") + word + QStringLiteral(" по кошельку \"") +
+                                    name + QStringLiteral("\""),
+                                QStringLiteral("найдены записи на сумму ") + FloatToText(sum) +
+                                    QStringLiteral(" (\"") + name + QStringLiteral("\")"),
+                                QStringLiteral("Пересчитать сумму в кошельке"),
+                                QStringLiteral("с учетом этой суммы?")},
                                TMsgButton::Yes);
 }
 
@@ -466,8 +468,8 @@ bool TCalculationResults::RecalculateFromReturns(const QString& name) {
             if (sum == 0) break;
             asked = true;
             const bool yes = Messages().AskYesNo(
-                {QStringLiteral("В таблице ") + QStringLiteral("возврата долга") + QStringLiteral(" по кошельку \"") +
-                     name + QStringLiteral("\""),
+                {QStringLiteral("В таблице ") + QStringLiteral("возврата долга") +
+                     QStringLiteral(" по кошельку \"") + name + QStringLiteral("\""),
                  QStringLiteral("найдены записи."), QStringLiteral("Пересчитать сумму в кошельке"),
                  QStringLiteral("с учетом этих записей?")},
                 TMsgButton::Yes);

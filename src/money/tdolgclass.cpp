@@ -190,7 +190,8 @@ bool TDolgClass::CheckDueDate(int row) {
 bool TDolgClass::CanEditReturns(int column, int gridRow) {
     const int row = DebtRowOfNumber(m_state.currentDebt);
     const TTableRow* debt = row >= 0 ? m_state.Table(TTableKind::Dolg).Row(row) : nullptr;
-    if (debt && IsNotBlank(debt->Cell(col::dolg::Sum)) && IsNotBlank(debt->Cell(col::dolg::Purse))) return true;
+    if (debt && IsNotBlank(debt->Cell(col::dolg::Sum)) && IsNotBlank(debt->Cell(col::dolg::Purse)))
+        return true;
     Messages().ShowCellHint(gridid::Returns, column, gridRow, QStringLiteral("Долга нет"));
     return false;
 }
@@ -325,8 +326,7 @@ bool TDolgClass::RenumberReturns(const std::set<int>& gone) {
     }
     const int current = m_state.currentDebt;
     const bool currentGone = current >= 0 && current < oldSize && newNumber[size_t(current)] < 0;
-    if (!currentGone && current >= 0 && current < oldSize)
-        m_state.currentDebt = newNumber[size_t(current)];
+    if (!currentGone && current >= 0 && current < oldSize) m_state.currentDebt = newNumber[size_t(current)];
     return currentGone;
 }
 
@@ -430,8 +430,8 @@ TDebtState TDolgClass::StateOf(int row) const {
                 const TTableRow* ret = returns->Row(i);
                 if (!IsNotBlank(ret->Cell(col::returns::Sum))) continue;
                 any = true;
-                back +=
-                    NumberValue(ret->Cell(col::returns::Sum)) * PurseRate(purse, ret->Cell(col::returns::Purse));
+                back += NumberValue(ret->Cell(col::returns::Sum)) *
+                        PurseRate(purse, ret->Cell(col::returns::Purse));
             }
         }
         // Compared in kopecks, so a debt paid back in another currency counts as returned when it is.

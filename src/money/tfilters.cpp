@@ -294,8 +294,7 @@ void TFilters::Apply(TTableKind kind, const TMatcher& matcher) {
         allComplete = allComplete && IsComplete(record, def.lastRequiredColumn);
     }
 
-    if (allComplete)
-        ShowNewRecordRow(m_state, grid, rowMap, shown);
+    if (allComplete) ShowNewRecordRow(m_state, grid, rowMap, shown);
 
     grid.RowMap = std::move(rowMap);
     grid.shown = std::move(shown);

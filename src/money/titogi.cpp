@@ -16,7 +16,8 @@ bool IsDebtView(TTableKind kind) {
 
 // The per-purse row of a table at the same place as the purse, or found by name.
 QString SumText(const TMemTable& table, int index, const QString& name, int column = 1) {
-    if (const TTableRow* row = table.Row(index); row && row->Cell(col::perpurse::Name) == name) return row->Cell(column);
+    if (const TTableRow* row = table.Row(index); row && row->Cell(col::perpurse::Name) == name)
+        return row->Cell(column);
     return PerPurseText(table, name, column);
 }
 
@@ -121,7 +122,8 @@ TPanelGrid TItogi::FilterGrid(TMyType& state, TTableKind kind) {
     grid.columns = 2;
     grid.Add({QStringLiteral("Фильтр"), QString()}, true);
     for (int i = 0; i < g.filteredPerPurse.RowCount(); ++i)
-        grid.Add({g.filteredPerPurse.Row(i)->Cell(col::filteredperpurse::Name), g.filteredPerPurse.Row(i)->Cell(kSum)});
+        grid.Add({g.filteredPerPurse.Row(i)->Cell(col::filteredperpurse::Name),
+                  g.filteredPerPurse.Row(i)->Cell(kSum)});
     grid.Add({TotalCell(state), DisplayRound(g.filteredTotal)}, true);
     return grid;
 }

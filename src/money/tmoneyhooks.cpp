@@ -15,36 +15,38 @@ TFilterRecordValues ValuesOf(TTableKind kind, const QStringList& cells) {
     return TFilters::RecordValues(kind, *one.Row(0));
 }
 
-bool IsRecordTable(TTableKind kind) { return TableDef(kind).IsLedger() || kind == TTableKind::Returns; }
+bool IsRecordTable(TTableKind kind) {
+    return TableDef(kind).IsLedger() || kind == TTableKind::Returns;
+}
 
 } // namespace
 
 TMoneyHooks::TMoneyHooks(TMyType& state, TMoney& money, TFilters& filters)
-    : m_state(state), m_money(money), m_filters(filters), m_purseRules(money.purse), m_transferRules(money.purse) {}
+    : m_state(state), m_money(money), m_filters(filters), m_purseRules(money.purse),
+      m_transferRules(money.purse) {}
 
 void TMoneyHooks::RegisterTables(TGeneralClass& general) {
     general.SetTableRules(TTableKind::Purse, m_purseRules);
     general.SetTableRules(TTableKind::Transfer, m_transferRules);
 }
 
-bool TMoneyHooks::AcceptValue(TDataGrid&, int, int, const QString&, QString&) { return true; }
+bool TMoneyHooks::AcceptValue(TDataGrid&, int, int, const QString&, QString&) {
+    return true;
+}
 
-void TMoneyHooks::RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before, const QStringList& after) {
+void TMoneyHooks::RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before,
+                                 const QStringList& after) {
     const bool ledger = TableDef(grid.kind).IsLedger();
-    if (!ledger && grid.kind != TTableKind::Returns)
-        return;
+    if (!ledger && grid.kind != TTableKind::Returns) return;
     if (ledger && grid.filterActive)
         m_filters.RecordChanged(grid.kind, tableRow, ValuesOf(grid.kind, before), ValuesOf(grid.kind, after));
     TTableRow* row = grid.Table->Row(tableRow);
-    if (!row)
-        return;
+    if (!row) return;
     // Column by column, each change seen against the ones already made.
     for (int c = 0; c < after.size(); ++c) {
-        if (c < before.size() && before[c] == after[c])
-            continue;
+        if (c < before.size() && before[c] == after[c]) continue;
         m_money.CellCommitting(grid.kind, tableRow, c, after[c]);
-        if (row->CellCount() <= c)
-            row->SetCellCount(c + 1);
+        if (row->CellCount() <= c) row->SetCellCount(c + 1);
         row->SetCell(c, after[c]);
     }
 }
@@ -83,35 +85,28 @@ void TMoneyHooks::LastRowChecking(TDataGrid& grid, int tableRow) {
 
 bool TMoneyHooks::RemoveRecord(TDataGrid& grid, int tableRow) {
     const bool ledger = TableDef(grid.kind).IsLedger();
-    if (!ledger && grid.kind != TTableKind::Returns)
-        return false;
+    if (!ledger && grid.kind != TTableKind::Returns) return false;
     const bool filtered = ledger && grid.filterActive;
-    if (filtered)
-        m_filters.RecordRemoved(grid.kind, tableRow);
+    if (filtered) m_filters.RecordRemoved(grid.kind, tableRow);
     m_money.DeleteRecord(grid.kind, tableRow);
-    if (filtered)
-        m_filters.ReapplyFilter(grid.kind);
+    if (filtered) m_filters.ReapplyFilter(grid.kind);
     return true;
 }
 
 void TMoneyHooks::NewRowAppended(TDataGrid& grid, int tableRow) {
-    if (grid.kind == TTableKind::Dolg)
-        m_money.dolg.CreateDebtReturns(tableRow);
+    if (grid.kind == TTableKind::Dolg) m_money.dolg.CreateDebtReturns(tableRow);
 }
 
 void TMoneyHooks::TotalsChanged(TDataGrid& grid) {
-    if (totalsChanged)
-        totalsChanged(grid);
+    if (totalsChanged) totalsChanged(grid);
 }
 
 void TMoneyHooks::ReapplyFilter(TDataGrid& grid) {
-    if (TableDef(grid.kind).IsLedger())
-        m_filters.ReapplyFilter(grid.kind);
+    if (TableDef(grid.kind).IsLedger()) m_filters.ReapplyFilter(grid.kind);
 }
 
 void TMoneyHooks::DropFilter(TDataGrid& grid) {
-    if (!TableDef(grid.kind).IsLedger())
-        return;
+    if (!TableDef(grid.kind).IsLedger()) return;
     grid.filterChoice = 0;
     m_filters.RemoveFilter(grid.kind, true);
 }

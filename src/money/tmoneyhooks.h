@@ -26,8 +26,10 @@ public:
 
     // A return is typed only for a debt with a sum and a purse ("Долга нет").
     bool MayEditCell(TDataGrid& grid, int gridRow, int column) override;
-    bool AcceptValue(TDataGrid& grid, int tableRow, int column, const QString& oldText, QString& newText) override;
-    void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before, const QStringList& after) override;
+    bool AcceptValue(TDataGrid& grid, int tableRow, int column, const QString& oldText,
+                     QString& newText) override;
+    void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before,
+                        const QStringList& after) override;
     void RecordChanged(TDataGrid& grid, int tableRow, int column, const QString& oldText) override;
     // With the purse check box set, a sum committed into a record with a blank purse brings the base purse.
     bool AutoFill(TDataGrid& grid, int tableRow, int column, int& fillColumn, QString& value) override;

@@ -200,7 +200,16 @@ bool TPurseClass::ChangeBasePurse(const QString& name) {
 namespace {
 
 // The tables whose records may name a purse about to be deleted, in the order the questions come.
-enum TPurseLink { LinkRashod, LinkDohod, LinkDolg, LinkPlanDohod, LinkPlanRashod, LinkTransfer, LinkReturns, LinkCount };
+enum TPurseLink {
+    LinkRashod,
+    LinkDohod,
+    LinkDolg,
+    LinkPlanDohod,
+    LinkPlanRashod,
+    LinkTransfer,
+    LinkReturns,
+    LinkCount
+};
 using TPurseLinks = std::array<bool, LinkCount>;
 
 bool LedgerNamesPurse(TMyType& state, TTableKind kind, const QString& name) {
@@ -315,8 +324,9 @@ bool TPurseClass::DeletePurse(int row) {
             if (reapplyFilter && m_state.Grid(t.kind).filterActive) reapplyFilter(t.kind);
             m_calc.RecomputeTable(t.kind);
         }
-        Messages().ShowInfo({QStringLiteral("Кошелек удален."), QStringLiteral("Записи с удаленным кошельком остались"),
-                             LinkedTablesText(linked), QStringLiteral("Итоги посчитаны без учета этих записей.")});
+        Messages().ShowInfo(
+            {QStringLiteral("Кошелек удален."), QStringLiteral("Записи с удаленным кошельком остались"),
+             LinkedTablesText(linked), QStringLiteral("Итоги посчитаны без учета этих записей.")});
     }
     m_calc.ShowTotals();
     return true;

@@ -18,8 +18,7 @@ void TPurseTableRules::CommitCell(TDataGrid& grid, int tableRow, int column, con
                                   TCommitResult& result) {
     const TPurseEdit edit = m_purse.CommitPurseCell(tableRow, column, typed);
     result.stored = edit.stored;
-    if (edit.duplicateRow >= 0)
-        result.selectRow = grid.GridRowOf(edit.duplicateRow);
+    if (edit.duplicateRow >= 0) result.selectRow = grid.GridRowOf(edit.duplicateRow);
 }
 
 ITableRules::TDeletion TPurseTableRules::DeleteRow(TDataGrid&, int tableRow, bool) {
@@ -28,8 +27,7 @@ ITableRules::TDeletion TPurseTableRules::DeleteRow(TDataGrid&, int tableRow, boo
 }
 
 QString TPurseTableRules::CellText(int column, const QString& stored) const {
-    if (!IsNumberCell(column))
-        return stored;
+    if (!IsNumberCell(column)) return stored;
     const TNumberRead n = ParseNumber(stored);
     return n.ok ? FloatToText(RoundTo(2, n.value)) : stored;
 }

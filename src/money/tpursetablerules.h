@@ -12,7 +12,8 @@ public:
 
     bool IsNumberCell(int column) const override;
     bool AcceptTyped(TDataGrid& grid, int tableRow, int column, const QString& typed) override;
-    void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) override;
+    void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed,
+                    TCommitResult& result) override;
     TDeletion DeleteRow(TDataGrid& grid, int tableRow, bool askFirst) override;
     // Rates and amounts are drawn rounded to two decimals.
     QString CellText(int column, const QString& stored) const override;

@@ -10,7 +10,8 @@ class TTransferTableRules : public ITableRules {
 public:
     explicit TTransferTableRules(TPurseClass& purse) : m_purse(purse) {}
 
-    void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) override;
+    void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed,
+                    TCommitResult& result) override;
     TDeletion DeleteRow(TDataGrid& grid, int tableRow, bool askFirst) override;
 
 private:

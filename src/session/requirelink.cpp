@@ -4,6 +4,5 @@
 #include <string>
 
 void RequireLink(bool present, const std::string& link) {
-    if (!present)
-        throw std::logic_error("missing link: " + link);
+    if (!present) throw std::logic_error("missing link: " + link);
 }

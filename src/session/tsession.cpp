@@ -26,7 +26,9 @@ TUserHooks TSession::UserHooks() {
     TUserHooks h;
     h.recomputeTotals = [this] { RecomputeAll(); };
     h.normaliseAllDates = [this] { edit.NormaliseAllDates(); };
-    h.checkDataRootFolders = [this] { attributes.CheckDataRootFolders(state.paths.dataRoot, state.baseFolder); };
+    h.checkDataRootFolders = [this] {
+        attributes.CheckDataRootFolders(state.paths.dataRoot, state.baseFolder);
+    };
     h.checkBaseFiles = [this] { attributes.CheckBaseFiles(state.paths.dataRoot, state.baseFolder); };
     return h;
 }
@@ -43,7 +45,8 @@ void TSession::OpenBase() {
 
 void TSession::CheckLinks() const {
     for (TTableKind kind : {TTableKind::Purse, TTableKind::Transfer, TTableKind::User})
-        RequireLink(general.HasTableRules(kind), "editor -> rules of the " + TableDef(kind).fileName.toStdString() + " table");
+        RequireLink(general.HasTableRules(kind),
+                    "editor -> rules of the " + TableDef(kind).fileName.toStdString() + " table");
     RequireLink(bool(money.purse.reapplyFilter), "purses -> filters (reapply after a transfer)");
     RequireLink(bool(hooks.totalsChanged), "editor -> totals changed");
     RequireLink(bool(filters.onChanged), "filters -> filter changed");

@@ -19,7 +19,9 @@ void SyncFolder(const QString& folder) {
 
 TAtomicFile::TAtomicFile(const QString& path) : m_path(path) {}
 
-TAtomicFile::~TAtomicFile() { Abort(); }
+TAtomicFile::~TAtomicFile() {
+    Abort();
+}
 
 bool TAtomicFile::Open() {
     Abort();
@@ -27,8 +29,7 @@ bool TAtomicFile::Open() {
     const QByteArray target = QFile::encodeName(m_path);
     struct stat st {};
     if (::stat(target.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode) || ::access(target.constData(), W_OK) != 0)
-            return false;
+        if (S_ISDIR(st.st_mode) || ::access(target.constData(), W_OK) != 0) return false;
     }
     const QFileInfo info(m_path);
     m_tempName = QFile::encodeName(info.absolutePath() + QLatin1String("/.") + info.fileName() +
@@ -43,13 +44,11 @@ bool TAtomicFile::Open() {
 }
 
 bool TAtomicFile::Write(const char* data, qint64 size) {
-    if (m_fd < 0 || m_failed)
-        return false;
+    if (m_fd < 0 || m_failed) return false;
     while (size > 0) {
         const ssize_t n = ::write(m_fd, data, static_cast<size_t>(size));
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             m_failed = true;
             return false;
         }
@@ -60,13 +59,11 @@ bool TAtomicFile::Write(const char* data, qint64 size) {
 }
 
 bool TAtomicFile::WriteAt(qint64 offset, const char* data, qint64 size) {
-    if (m_fd < 0 || m_failed || offset < 0)
-        return false;
+    if (m_fd < 0 || m_failed || offset < 0) return false;
     while (size > 0) {
         const ssize_t n = ::pwrite(m_fd, data, static_cast<size_t>(size), static_cast<off_t>(offset));
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             m_failed = true;
             return false;
         }
@@ -78,13 +75,11 @@ bool TAtomicFile::WriteAt(qint64 offset, const char* data, qint64 size) {
 }
 
 bool TAtomicFile::Commit() {
-    if (m_fd < 0)
-        return false;
+    if (m_fd < 0) return false;
     bool ok = !m_failed && ::fsync(m_fd) == 0;
     ok = (::close(m_fd) == 0) && ok;
     m_fd = -1;
-    if (ok)
-        ok = ::rename(m_tempName.constData(), QFile::encodeName(m_path).constData()) == 0;
+    if (ok) ok = ::rename(m_tempName.constData(), QFile::encodeName(m_path).constData()) == 0;
     if (!ok) {
         ::unlink(m_tempName.constData());
         m_tempName.clear();
@@ -119,25 +114,22 @@ void RemoveStaleTempFiles(const QString& folder) {
 }
 
 bool MakePrivateFolder(const QString& path) {
-    if (path.isEmpty())
-        return false;
+    if (path.isEmpty()) return false;
     const QFileInfo info(path);
-    if (info.isDir())
-        return true;
-    if (info.exists())
-        return false;
+    if (info.isDir()) return true;
+    if (info.exists()) return false;
     // Every level the program has to make is its own: 0700, as desktops make their data folders.
     const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     const QStringList parts = clean.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QString current;
     for (const QString& part : parts) {
         current += QLatin1Char('/') + part;
-        if (QFileInfo(current).isDir())
-            continue;
-        if (::mkdir(QFile::encodeName(current).constData(), 0700) != 0 && errno != EEXIST)
-            return false;
+        if (QFileInfo(current).isDir()) continue;
+        if (::mkdir(QFile::encodeName(current).constData(), 0700) != 0 && errno != EEXIST) return false;
     }
     return QFileInfo(path).isDir();
 }
 
-void MakePrivateFile(const QString& path) { ::chmod(QFile::encodeName(path).constData(), 0600); }
+void MakePrivateFile(const QString& path) {
+    ::chmod(QFile::encodeName(path).constData(), 0600);
+}

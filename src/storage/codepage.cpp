@@ -17,13 +17,14 @@ struct TCodePage {
             char* pout = out;
             size_t inLeft = 1, outLeft = sizeof out;
             char16_t c = u'?';
-            if (cd != reinterpret_cast<iconv_t>(-1) && iconv(cd, &pin, &inLeft, &pout, &outLeft) != static_cast<size_t>(-1) &&
+            if (cd != reinterpret_cast<iconv_t>(-1) &&
+                iconv(cd, &pin, &inLeft, &pout, &outLeft) != static_cast<size_t>(-1) &&
                 outLeft == sizeof out - 2)
-                c = static_cast<char16_t>(static_cast<unsigned char>(out[0]) | (static_cast<unsigned char>(out[1]) << 8));
+                c = static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
+                                          (static_cast<unsigned char>(out[1]) << 8));
             upper[b] = c;
         }
-        if (cd != reinterpret_cast<iconv_t>(-1))
-            iconv_close(cd);
+        if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
     }
     QString Decode(const QByteArray& bytes) const {
         QString s(bytes.size(), Qt::Uninitialized);
@@ -66,7 +67,15 @@ const TCodePage& Cp866() {
 
 } // namespace
 
-QString FromCp1251(const QByteArray& bytes) { return Cp1251().Decode(bytes); }
-QByteArray ToCp1251(const QString& text) { return Cp1251().Encode(text); }
-QString FromCp866(const QByteArray& bytes) { return Cp866().Decode(bytes); }
-QByteArray ToCp866(const QString& text) { return Cp866().Encode(text); }
+QString FromCp1251(const QByteArray& bytes) {
+    return Cp1251().Decode(bytes);
+}
+QByteArray ToCp1251(const QString& text) {
+    return Cp1251().Encode(text);
+}
+QString FromCp866(const QByteArray& bytes) {
+    return Cp866().Decode(bytes);
+}
+QByteArray ToCp866(const QString& text) {
+    return Cp866().Encode(text);
+}

@@ -29,10 +29,8 @@ QStringList DamagedLines() {
 } // namespace
 
 QString JoinPath(const QString& folder, const QString& name) {
-    if (folder.isEmpty())
-        return name;
-    if (folder.endsWith(QLatin1Char('/')))
-        return folder + name;
+    if (folder.isEmpty()) return name;
+    if (folder.endsWith(QLatin1Char('/'))) return folder + name;
     return folder + QLatin1Char('/') + name;
 }
 
@@ -59,9 +57,13 @@ bool IsSameOrInside(const QString& path, const QString& folder) {
     return p == f || p.startsWith(WithTrailingSlash(f));
 }
 
-QString SharedDataFolder() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
+QString SharedDataFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
 
-QString ProgramDataFolder() { return JoinPath(SharedDataFolder(), QStringLiteral("Quorvane")); }
+QString ProgramDataFolder() {
+    return JoinPath(SharedDataFolder(), QStringLiteral("Quorvane"));
+}
 
 QString DefaultBackupCopyFolder() {
     const QString folder = JoinPath(SharedDataFolder(), QStringLiteral("QuorvaneCopy"));
@@ -74,11 +76,9 @@ QString PathBaseIniPath(const QString& programDataFolder) {
 }
 
 bool EnsureSettingsFile(const QString& path) {
-    if (QFileInfo::exists(path))
-        return true;
+    if (QFileInfo::exists(path)) return true;
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     ::close(fd);
     return true;
 }
@@ -135,8 +135,7 @@ QString ResolveBackupCopyFolder(const QString& programDataFolder) {
         }
         return fallback;
     }
-    if (!ini.LoadFromFile(iniPath))
-        return fallback;
+    if (!ini.LoadFromFile(iniPath)) return fallback;
     const QString value = ini.ReadString(kSection, kCopyPath, kMissing);
     if (value == kMissing) {
         ini.WriteString(kSection, kCopyPath, fallback);
@@ -148,10 +147,8 @@ QString ResolveBackupCopyFolder(const QString& programDataFolder) {
 
 bool CopyFolderRecursively(const QString& from, const QString& to) {
     const QDir source(from);
-    if (!source.exists())
-        return false;
-    if (!MakePrivateFolder(to))
-        return false;
+    if (!source.exists()) return false;
+    if (!MakePrivateFolder(to)) return false;
     bool ok = true;
     const QFileInfoList entries =
         source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
@@ -164,8 +161,7 @@ bool CopyFolderRecursively(const QString& from, const QString& to) {
             // QFile::copy gives the copy the installed file's mode (0644): the program's own files
             // are its owner's only.
             const bool copied = QFile::copy(e.absoluteFilePath(), target);
-            if (copied)
-                MakePrivateFile(target);
+            if (copied) MakePrivateFile(target);
             ok = copied && ok;
         }
     }
@@ -174,17 +170,15 @@ bool CopyFolderRecursively(const QString& from, const QString& to) {
 
 void PrepareTemplateFolders(const QString& programFolder, const QString& programDataFolder) {
     const QString source = JoinPath(programFolder, QStringLiteral("PageMaket"));
-    if (!QFileInfo(source).isDir())
-        return;
+    if (!QFileInfo(source).isDir()) return;
     const QString work = JoinPath(programDataFolder, QStringLiteral("PageMaket"));
-    if (!QFileInfo(work).isDir())
-        CopyFolderRecursively(source, work);
+    if (!QFileInfo(work).isDir()) CopyFolderRecursively(source, work);
     const QString defaults = JoinPath(programDataFolder, QStringLiteral("PageMaketDefault"));
-    if (!QFileInfo(defaults).isDir())
-        CopyFolderRecursively(source, defaults);
+    if (!QFileInfo(defaults).isDir()) CopyFolderRecursively(source, defaults);
 }
 
-void CheckProgramFolder(const QString& programFolder, const std::function<bool(const QString&)>& pictureLoads) {
+void CheckProgramFolder(const QString& programFolder,
+                        const std::function<bool(const QString&)>& pictureLoads) {
     const QString icons = JoinPath(programFolder, QStringLiteral("Icons"));
     if (!QFileInfo(icons).isDir() || !pictureLoads(JoinPath(icons, QStringLiteral("Resize.bmp"))))
         Messages().ShowError({QStringLiteral("Отсутствует папка программы \"Icons\"."),

@@ -37,7 +37,8 @@ void PrepareTemplateFolders(const QString& programFolder, const QString& program
 bool CopyFolderRecursively(const QString& from, const QString& to);
 
 // The checks of the program folder at start-up, each reported in its own error box.
-void CheckProgramFolder(const QString& programFolder, const std::function<bool(const QString&)>& pictureLoads);
+void CheckProgramFolder(const QString& programFolder,
+                        const std::function<bool(const QString&)>& pictureLoads);
 
 // Creates the settings file empty when it does not exist yet. False when it cannot be created:
 // the caller then reads nothing and writes nothing.

@@ -34,7 +34,9 @@ QString SystemReason(int code) {
     }
 }
 
-QString TFileError::Reason() const { return SystemReason(code); }
+QString TFileError::Reason() const {
+    return SystemReason(code);
+}
 
 void ReportSaveFailure(const TFileError& error) {
     Messages().ShowError({QStringLiteral("Не удалось сохранить базу"), QStringLiteral("Файл: ") + error.path,

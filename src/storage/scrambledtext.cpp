@@ -8,7 +8,9 @@ constexpr unsigned kStep = 37;   // the XOR byte grows by this much per position
 constexpr unsigned kStart = 11;  // ... starting from this at position 0
 constexpr unsigned kOffset = 73; // then this is taken off
 
-std::uint8_t Key(std::size_t position) { return std::uint8_t((kStep * position + kStart) & 0xFF); }
+std::uint8_t Key(std::size_t position) {
+    return std::uint8_t((kStep * position + kStart) & 0xFF);
+}
 
 } // namespace
 

@@ -23,9 +23,9 @@ struct TTableDef {
     int sumColumn;        // -1: none
     int dateColumn;       // -1: none
     int lastRequiredColumn;
-    int userColumn;       // -1: none
+    int userColumn; // -1: none
     std::vector<int> sizeClasses;
-    QString damageWord;   // the table's word in "База ... повреждена!"
+    QString damageWord; // the table's word in "База ... повреждена!"
 
     int ColumnCount() const { return int(schema.size()); }
     int CellCount() const { return ColumnCount() + hiddenCells; }
@@ -50,7 +50,7 @@ enum : int { Date, Kind, Sum, Purse, Note, User, Count };
 namespace dolg {
 // DebtNumber: the number of the debt's returns file ("debt<N>"), hidden.
 enum : int { Category, Date, Due, Party, Sum, Purse, Note, InPurse, User, DebtNumber, Count };
-}
+} // namespace dolg
 namespace planrashod {
 enum : int { Kind, Name, From, To, Sum, Purse, Note, User, Count };
 }
@@ -66,11 +66,11 @@ enum : int { Date, FromPurse, FromRate, ToPurse, ToRate, Amount, Note, Count };
 namespace purse {
 // BaseFlag: "1" on the base purse's row, hidden.
 enum : int { Name, Rate, Amount, BaseFlag, Count };
-}
+} // namespace purse
 namespace user {
 // PasswordCode: the password's check code, hidden.
 enum : int { Name, Base, Role, PasswordCode, Count };
-}
+} // namespace user
 // The list of bases: one name per row.
 namespace baselist {
 enum : int { Name, Count };
@@ -90,7 +90,7 @@ namespace journal {
 enum : int { Mark, Version };
 enum : int { Temp, Target };
 enum : int { EndMark, RenameCount, Digest, EndCells };
-}
+} // namespace journal
 // The per-purse sums the totals keep in memory: a row per purse in purse-table order.
 namespace perpurse {
 enum : int { Name, Sum };
@@ -104,7 +104,7 @@ enum : int { Name, Rate, Sum };
 // Kinds lists: expenses kinds with their names, and income names.
 enum class TKindsList { Rashod, Dohod };
 QString KindsFileName(TKindsList list);
-QString KindsListWord(TKindsList list);     // "расходов" / "доходов"
+QString KindsListWord(TKindsList list);       // "расходов" / "доходов"
 QString DefaultKindsCaption(TKindsList list); // "Имя" / "Виды доходов"
 
 // Texts of cells the program writes itself.

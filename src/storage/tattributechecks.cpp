@@ -18,8 +18,9 @@ const QString kBase = QStringLiteral("BASE");
 // The table files of a base in the order they are checked: the base's own ledgers, the two tables
 // shared by every base, then the base's kinds lists.
 const QStringList& LedgerFiles() {
-    static const QStringList names = {QStringLiteral("rashod"), QStringLiteral("dohod"), QStringLiteral("dolg"),
-                                      QStringLiteral("planrashod"), QStringLiteral("plandohod")};
+    static const QStringList names = {QStringLiteral("rashod"), QStringLiteral("dohod"),
+                                      QStringLiteral("dolg"), QStringLiteral("planrashod"),
+                                      QStringLiteral("plandohod")};
     return names;
 }
 const QStringList& SharedFiles() {
@@ -33,10 +34,8 @@ const QStringList& KindsFiles() {
 
 QString AttributeList(int flags, const QString& readOnly, const QString& system) {
     QStringList parts;
-    if (flags & fileattr::ReadOnly)
-        parts << readOnly;
-    if (flags & fileattr::System)
-        parts << system;
+    if (flags & fileattr::ReadOnly) parts << readOnly;
+    if (flags & fileattr::System) parts << system;
     return parts.join(QStringLiteral(", "));
 }
 
@@ -49,47 +48,41 @@ int PlatformAttributes(const QString& path) {
 TAttributeChecks::TAttributeChecks(TAttributeProbe probe) : m_probe(std::move(probe)) {}
 
 int TAttributeChecks::Attributes(const QString& path) const {
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return 0;
+    if (path.isEmpty() || !QFileInfo::exists(path)) return 0;
     return m_probe ? m_probe(path) & (fileattr::ReadOnly | fileattr::System) : 0;
 }
 
 TAttributeSentence TAttributeChecks::DescribeAttributes(const QString& folder, const QString& name) const {
     TAttributeSentence result;
-    if (folder.isEmpty())
-        return result;
+    if (folder.isEmpty()) return result;
     if (!name.isEmpty()) {
         const QString path = JoinPath(folder, name);
-        if (QFileInfo(path).isDir())
-            return result;
+        if (QFileInfo(path).isDir()) return result;
         const int flags = Attributes(path);
         result.finding = flags != 0;
-        result.sentence = QStringLiteral("Файл баз программы \"") + name + QStringLiteral("\" является ") +
-                          AttributeList(flags, QStringLiteral("доступным только для чтения"),
-                                        QStringLiteral("системным")) +
-                          QLatin1Char('.');
+        result.sentence =
+            QStringLiteral("Файл баз программы \"") + name + QStringLiteral("\" является ") +
+            AttributeList(flags, QStringLiteral("доступным только для чтения"), QStringLiteral("системным")) +
+            QLatin1Char('.');
         return result;
     }
-    if (!QFileInfo(folder).isDir())
-        return result;
+    if (!QFileInfo(folder).isDir()) return result;
     const int flags = Attributes(folder);
     result.finding = flags != 0;
-    result.sentence = QStringLiteral("Папка баз программы является ") +
-                      AttributeList(flags, QStringLiteral("доступной только для чтения"), QStringLiteral("системной")) +
-                      QLatin1Char('.');
+    result.sentence =
+        QStringLiteral("Папка баз программы является ") +
+        AttributeList(flags, QStringLiteral("доступной только для чтения"), QStringLiteral("системной")) +
+        QLatin1Char('.');
     return result;
 }
 
 void TAttributeChecks::CheckDataRootFolders(const QString& dataRoot, const QString& baseFolder) const {
-    if (dataRoot.isEmpty())
-        return;
+    if (dataRoot.isEmpty()) return;
     const QString marker = JoinPath(dataRoot, QStringLiteral("attr_bigfolder.ini"));
-    if (!ReadAttributeQuestion(marker))
-        return;
+    if (!ReadAttributeQuestion(marker)) return;
     for (const QString& folder : {dataRoot, JoinPath(dataRoot, kBase), baseFolder}) {
         const TAttributeSentence found = DescribeAttributes(folder, QString());
-        if (!found.finding)
-            continue;
+        if (!found.finding) continue;
         const bool ticked = Messages().ShowInfoWithOption(
             {found.sentence, QStringLiteral("Это может вызвать неправильную работу программы."),
              QStringLiteral("Рекомендуется изменить атрибуты папки баз программы."),
@@ -101,18 +94,15 @@ void TAttributeChecks::CheckDataRootFolders(const QString& dataRoot, const QStri
 
 void TAttributeChecks::CheckBaseFiles(const QString& dataRoot, const QString& baseFolder) const {
     // Without a base folder the marker would have no place of its own.
-    if (baseFolder.isEmpty())
-        return;
+    if (baseFolder.isEmpty()) return;
     const QString marker = JoinPath(baseFolder, QStringLiteral("attr_quest.ini"));
-    if (!ReadAttributeQuestion(marker))
-        return;
+    if (!ReadAttributeQuestion(marker)) return;
     const QString baseRoot = JoinPath(dataRoot, kBase);
     QStringList lines;
     auto test = [&](const QString& folder, const QStringList& names) {
         for (const QString& name : names) {
             const TAttributeSentence found = DescribeAttributes(folder, name);
-            if (found.finding)
-                lines << found.sentence;
+            if (found.finding) lines << found.sentence;
         }
     };
     test(baseFolder, LedgerFiles());
@@ -130,17 +120,14 @@ void TAttributeChecks::CheckBaseFiles(const QString& dataRoot, const QString& ba
 
 void TAttributeChecks::AddFindings(TMemTable& findings, const QString& path) const {
     const int flags = Attributes(path);
-    if (flags & fileattr::ReadOnly)
-        findings.AddRow()->SetCells({NoWriteKind(), path});
-    if (flags & fileattr::System)
-        findings.AddRow()->SetCells({SystemKind(), path});
+    if (flags & fileattr::ReadOnly) findings.AddRow()->SetCells({NoWriteKind(), path});
+    if (flags & fileattr::System) findings.AddRow()->SetCells({SystemKind(), path});
 }
 
 void TAttributeChecks::CollectFindings(const QString& dataRoot, const QString& baseFolder,
                                        TMemTable& findings) const {
     findings.Clear();
-    if (dataRoot.isEmpty())
-        return;
+    if (dataRoot.isEmpty()) return;
     const QString baseRoot = JoinPath(dataRoot, kBase);
     for (const QString& folder : {dataRoot, baseRoot, baseFolder}) {
         if (Attributes(folder) != 0) {
@@ -160,8 +147,7 @@ void TAttributeChecks::CollectFindings(const QString& dataRoot, const QString& b
             paths << JoinPath(baseFolder, name);
     }
     paths << baseRoot;
-    if (!baseFolder.isEmpty())
-        paths << ReturnsFolder(baseFolder);
+    if (!baseFolder.isEmpty()) paths << ReturnsFolder(baseFolder);
     for (const QString& path : paths)
         AddFindings(findings, path);
 }

@@ -1,6 +1,6 @@
 #include "storage/tbasefiles.h"
-#include "storage/textrules.h"
 #include "storage/tabledefs.h"
+#include "storage/textrules.h"
 
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -15,54 +15,47 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 int DebtNumberCell(const QString& text, bool* ok) {
     const int n = text.trimmed().toInt(ok);
-    if (*ok && n < 0)
-        *ok = false;
+    if (*ok && n < 0) *ok = false;
     return n;
 }
 
 QString ResolveTablePath(const QString& folder, const QString& tableName) {
-    if (!MakePrivateFolder(folder))
-        return QString();
+    if (!MakePrivateFolder(folder)) return QString();
     const QString path = JoinPath(folder, tableName);
     const QByteArray native = QFile::encodeName(path);
     if (QFileInfo::exists(path)) {
         int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
-        if (fd < 0)
-            fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return folder;
+        if (fd < 0) fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return folder;
         ::close(fd);
         return path;
     }
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return folder;
+    if (fd < 0) return folder;
     ::close(fd);
     return path;
 }
 
 QString KeepDamagedCopy(const QString& path) {
     const QFileInfo info(path);
-    if (!info.isFile())
-        return QString();
-    const QString stem =
-        path + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    if (!info.isFile()) return QString();
+    const QString stem = path + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     QString copy = stem;
     for (int i = 2; QFileInfo::exists(copy); ++i)
         copy = stem + QLatin1Char('-') + QString::number(i);
-    if (!QFile::copy(path, copy))
-        return QString();
+    if (!QFile::copy(path, copy)) return QString();
     MakePrivateFile(copy);
     return copy;
 }
 
-bool IsOldDebtTable(const TMemTable& dolg) { return dolg.RowCount() > 0 && dolg.Row(0)->CellCount() > 11; }
+bool IsOldDebtTable(const TMemTable& dolg) {
+    return dolg.RowCount() > 0 && dolg.Row(0)->CellCount() > 11;
+}
 
 TReturnsTables TakeOldDebtReturns(TMemTable& dolg) {
     TReturnsTables returns;
@@ -136,7 +129,9 @@ bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table) {
     return whole;
 }
 
-QString ReturnsFolder(const QString& baseFolder) { return JoinPath(baseFolder, QStringLiteral("Debt")); }
+QString ReturnsFolder(const QString& baseFolder) {
+    return JoinPath(baseFolder, QStringLiteral("Debt"));
+}
 
 QString ReturnsFilePath(const QString& baseFolder, int number) {
     return JoinPath(ReturnsFolder(baseFolder), QStringLiteral("debt") + QString::number(number));
@@ -148,12 +143,11 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
     for (int i = 0; i < dolg.RowCount(); ++i) {
         bool ok = false;
         const int n = DebtNumberCell(dolg.Row(i)->Cell(col::dolg::DebtNumber), &ok);
-        if (!ok || n > dolg.RowCount() + 100000)
-            continue;
-        if (size_t(n) >= returns.size())
-            returns.resize(size_t(n) + 1);
+        if (!ok || n > dolg.RowCount() + 100000) continue;
+        if (size_t(n) >= returns.size()) returns.resize(size_t(n) + 1);
         auto table = std::make_unique<TMemTable>();
-        const QString path = ResolveTablePath(ReturnsFolder(baseFolder), QStringLiteral("debt") + QString::number(n));
+        const QString path =
+            ResolveTablePath(ReturnsFolder(baseFolder), QStringLiteral("debt") + QString::number(n));
         if (!path.isEmpty() && !QFileInfo(path).isDir() && !table->LoadFromFile(path)) {
             // The rows before the damage stay with their debt; the file itself is kept for recovery.
             KeepDamagedCopy(path);
@@ -164,8 +158,7 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
         returns[size_t(n)] = std::move(table);
     }
     for (auto& t : returns)
-        if (!t)
-            t = std::make_unique<TMemTable>();
+        if (!t) t = std::make_unique<TMemTable>();
     return allRead;
 }
 
@@ -186,17 +179,17 @@ void FillEmptyKinds(TKindsList list, const QString& programFolder, TMemTable& ta
 void LoadKindsFile(TKindsList list, const QString& path, const QString& programFolder, TMemTable& table) {
     table.Clear();
     bool ok = true;
-    if (!path.isEmpty() && !QFileInfo(path).isDir())
-        ok = table.LoadFromFile(path);
+    if (!path.isEmpty() && !QFileInfo(path).isDir()) ok = table.LoadFromFile(path);
     if (!ok) {
         KeepDamagedCopy(path);
         table.Clear();
         Messages().Beep();
-        Messages().ShowInfo({QStringLiteral("База названий ") + KindsListWord(list) + QStringLiteral(" повреждена!"),
-                             QStringLiteral("Будет восстановлена по умолчанию")});
-        const QString defaults = JoinPath(JoinPath(programFolder, QStringLiteral("DATA")), KindsFileName(list));
-        if (!QFileInfo::exists(defaults) || !table.LoadFromFile(defaults))
-            table.Clear();
+        Messages().ShowInfo(
+            {QStringLiteral("База названий ") + KindsListWord(list) + QStringLiteral(" повреждена!"),
+             QStringLiteral("Будет восстановлена по умолчанию")});
+        const QString defaults =
+            JoinPath(JoinPath(programFolder, QStringLiteral("DATA")), KindsFileName(list));
+        if (!QFileInfo::exists(defaults) || !table.LoadFromFile(defaults)) table.Clear();
     }
     bool empty = true;
     for (int i = 0; i < table.RowCount() && empty; ++i)
@@ -205,8 +198,7 @@ void LoadKindsFile(TKindsList list, const QString& path, const QString& programF
                 empty = false;
                 break;
             }
-    if (empty)
-        FillEmptyKinds(list, programFolder, table);
+    if (empty) FillEmptyKinds(list, programFolder, table);
 }
 
 QString LoadPurseFile(const QString& path, TMemTable& purse) {
@@ -218,29 +210,27 @@ QString LoadPurseFile(const QString& path, TMemTable& purse) {
         purse.Clear();
     }
     for (int i = purse.RowCount() - 1; i >= 0; --i)
-        if (IsBlank(purse.Row(i)->Cell(col::purse::Name)))
-            purse.DeleteRow(i);
+        if (IsBlank(purse.Row(i)->Cell(col::purse::Name))) purse.DeleteRow(i);
     if (purse.RowCount() == 0) {
-        purse.AddRow()->SetCells({QStringLiteral("рубль"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")});
-        purse.AddRow()->SetCells({QStringLiteral("копилка"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("0")});
+        purse.AddRow()->SetCells(
+            {QStringLiteral("рубль"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")});
+        purse.AddRow()->SetCells(
+            {QStringLiteral("копилка"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("0")});
         return QStringLiteral("рубль");
     }
     for (int i = 0; i < purse.RowCount(); ++i)
         if (purse.Row(i)->Cell(col::purse::BaseFlag) == QLatin1String("1"))
             return purse.Row(i)->Cell(col::purse::Name);
     for (int i = 0; i < purse.RowCount(); ++i)
-        if (purse.Row(i)->CellCount() < 4)
-            purse.Row(i)->SetCellCount(4);
+        if (purse.Row(i)->CellCount() < 4) purse.Row(i)->SetCellCount(4);
     purse.Row(0)->SetCell(col::purse::BaseFlag, QStringLiteral("1"));
     return purse.Row(0)->Cell(col::purse::Name);
 }
 
 bool LoadTransferFile(const QString& path, TMemTable& transfer) {
     transfer.Clear();
-    if (path.isEmpty() || QFileInfo(path).isDir())
-        return true;
-    if (transfer.LoadFromFile(path))
-        return true;
+    if (path.isEmpty() || QFileInfo(path).isDir()) return true;
+    if (transfer.LoadFromFile(path)) return true;
     KeepDamagedCopy(path);
     KeepWholeRows(transfer);
     Messages().Beep();
@@ -253,8 +243,7 @@ bool LoadTransferFile(const QString& path, TMemTable& transfer) {
 // copied as they are encoded, without decoding their text.
 QByteArray FilteredTableBytes(TTableKind kind, const TMemTable& table) {
     QByteArray out;
-    if (table.RowCount() == 0)
-        return out;
+    if (table.RowCount() == 0) return out;
     const int cellCount = table.Row(0)->CellCount();
     const int required = TableDef(kind).required;
     out.reserve(table.BufferSize());
@@ -263,11 +252,13 @@ QByteArray FilteredTableBytes(TTableKind kind, const TMemTable& table) {
         const char* p = enc.constData();
         qsizetype pos = 0;
         quint32 count = 0;
-        bool direct = !enc.isEmpty() && memtable::ReadVarint(p, enc.size(), pos, count) && int(count) == cellCount;
+        bool direct =
+            !enc.isEmpty() && memtable::ReadVarint(p, enc.size(), pos, count) && int(count) == cellCount;
         bool complete = true;
         for (int c = 0; direct && c < required; ++c) {
             quint32 len = 0;
-            if (c >= cellCount || !memtable::ReadVarint(p, enc.size(), pos, len) || len > quint64(enc.size() - pos)) {
+            if (c >= cellCount || !memtable::ReadVarint(p, enc.size(), pos, len) ||
+                len > quint64(enc.size() - pos)) {
                 direct = false;
                 break;
             }
@@ -286,8 +277,7 @@ QByteArray FilteredTableBytes(TTableKind kind, const TMemTable& table) {
         complete = true;
         for (int c = 0; c < required && complete; ++c)
             complete = c < cellCount && !cells[c].isEmpty();
-        if (!complete)
-            continue;
+        if (!complete) continue;
         TMemTable one;
         one.AddRow()->SetCells(cells);
         out.append(one.ToBytes());
@@ -296,7 +286,6 @@ QByteArray FilteredTableBytes(TTableKind kind, const TMemTable& table) {
 }
 
 bool SaveTableFiltered(TTableKind kind, const TMemTable& table, const QString& path) {
-    if (path.isEmpty() || QFileInfo(path).isDir())
-        return false;
+    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
     return WriteFileAtomic(path, FilteredTableBytes(kind, table));
 }

@@ -19,27 +19,22 @@ QString SavePath(const QString& folder, const QString& tableName) {
 TBaseSave::TBaseSave(const QString& baseFolder) : m_folder(baseFolder), m_transaction(baseFolder) {}
 
 bool TBaseSave::StageTable(TTableKind kind, TMemTable& table, const QString& path) {
-    if (!table.Modified() && QFileInfo(path).isFile())
-        return true;
-    if (!m_transaction.Stage(path, FilteredTableBytes(kind, table)))
-        return false;
+    if (!table.Modified() && QFileInfo(path).isFile()) return true;
+    if (!m_transaction.Stage(path, FilteredTableBytes(kind, table))) return false;
     m_staged.push_back(&table);
     return true;
 }
 
 bool TBaseSave::StageAsItIs(TMemTable& table, const QString& path) {
-    if (!table.Modified() && QFileInfo(path).size() > 0)
-        return true;
-    if (!m_transaction.Stage(path, table.ToBytes()))
-        return false;
+    if (!table.Modified() && QFileInfo(path).size() > 0) return true;
+    if (!m_transaction.Stage(path, table.ToBytes())) return false;
     m_staged.push_back(&table);
     return true;
 }
 
 bool TBaseSave::StageBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly) && file.readAll() == bytes)
-        return true;
+    if (file.open(QIODevice::ReadOnly) && file.readAll() == bytes) return true;
     return m_transaction.Stage(path, bytes);
 }
 
@@ -47,7 +42,8 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, b
     const int required = TableDef(TTableKind::Dolg).required;
     const int cellCount = dolg.RowCount() > 0 ? dolg.Row(0)->CellCount() : 0;
     TReturnsTables renumbered;
-    std::vector<std::pair<int, std::unique_ptr<TMemTable>>> pending; // incomplete rows: numbered after the written ones
+    std::vector<std::pair<int, std::unique_ptr<TMemTable>>>
+        pending; // incomplete rows: numbered after the written ones
     bool ok = true;
     const QString folder = ReturnsFolder(m_folder);
     for (int i = 0; i < dolg.RowCount(); ++i) {
@@ -71,9 +67,10 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, b
         const int k = int(renumbered.size());
         if (k != n || !valid)
             table->Touch(); // its file is another one now: it must be written whatever it holds
-        ok = StageTable(TTableKind::Returns, *table, SavePath(folder, QStringLiteral("debt") + QString::number(k))) && ok;
-        if (row->CellCount() < 10)
-            row->SetCellCount(10);
+        ok = StageTable(TTableKind::Returns, *table,
+                        SavePath(folder, QStringLiteral("debt") + QString::number(k))) &&
+             ok;
+        if (row->CellCount() < 10) row->SetCellCount(10);
         if (row->Cell(col::dolg::DebtNumber) != QString::number(k))
             row->SetCell(col::dolg::DebtNumber, QString::number(k));
         renumbered.push_back(std::move(table));
@@ -81,8 +78,7 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, b
     const int written = int(renumbered.size());
     for (auto& [rowIndex, table] : pending) {
         TTableRow* row = dolg.Row(rowIndex);
-        if (row->CellCount() < 10)
-            row->SetCellCount(10);
+        if (row->CellCount() < 10) row->SetCellCount(10);
         if (row->Cell(col::dolg::DebtNumber) != QString::number(renumbered.size()))
             row->SetCell(col::dolg::DebtNumber, QString::number(renumbered.size()));
         renumbered.push_back(std::move(table));
@@ -94,16 +90,14 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, b
         const QStringList files = QDir(folder).entryList(QDir::Files);
         for (const QString& f : files) {
             const auto m = name.match(f);
-            if (m.hasMatch() && m.captured(1).toInt() >= written)
-                m_transaction.Remove(JoinPath(folder, f));
+            if (m.hasMatch() && m.captured(1).toInt() >= written) m_transaction.Remove(JoinPath(folder, f));
         }
     }
     return ok;
 }
 
 bool TBaseSave::Commit() {
-    if (!m_transaction.Commit())
-        return false;
+    if (!m_transaction.Commit()) return false;
     for (TMemTable* table : m_staged)
         table->MarkUnmodified();
     m_staged.clear();

@@ -17,18 +17,18 @@
 
 namespace {
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 // The names in a folder, sorted; false when the folder cannot be listed.
 bool ListFolder(const QString& folder, QStringList& names) {
     DIR* dir = ::opendir(Native(folder).constData());
-    if (!dir)
-        return false;
+    if (!dir) return false;
     errno = 0;
     while (const dirent* entry = ::readdir(dir)) {
         const QString name = QFile::decodeName(entry->d_name);
-        if (name != QLatin1String(".") && name != QLatin1String(".."))
-            names.append(name);
+        if (name != QLatin1String(".") && name != QLatin1String("..")) names.append(name);
         errno = 0;
     }
     const bool ok = errno == 0;
@@ -50,8 +50,7 @@ void GiveAttributes(const QString& path, const struct stat& from) {
 qint64 ReadSome(int fd, char* buffer, qint64 size) {
     for (;;) {
         const ssize_t n = ::read(fd, buffer, size_t(size));
-        if (n >= 0 || errno != EINTR)
-            return n;
+        if (n >= 0 || errno != EINTR) return n;
     }
 }
 
@@ -80,10 +79,8 @@ bool TFileCopier::CopyFolder(const QString& source, const QString& destination) 
     Reset();
     const QString from = WithTrailingSlash(source);
     const QString to = WithTrailingSlash(destination);
-    if (!QFileInfo(from).isDir())
-        return Fail(from, to, TCopyFailure::SourceMissing);
-    if (IsSameOrInside(to, from))
-        return Fail(from, to, TCopyFailure::IntoItself);
+    if (!QFileInfo(from).isDir()) return Fail(from, to, TCopyFailure::SourceMissing);
+    if (IsSameOrInside(to, from)) return Fail(from, to, TCopyFailure::IntoItself);
     return CopyTree(from, to);
 }
 
@@ -93,11 +90,9 @@ bool TFileCopier::CopyFile(const QString& source, const QString& destination) {
 }
 
 bool TFileCopier::CopyTree(const QString& source, const QString& destination) {
-    if (!MakePrivateFolder(destination))
-        return Fail(source, destination, TCopyFailure::FolderNotMade);
+    if (!MakePrivateFolder(destination)) return Fail(source, destination, TCopyFailure::FolderNotMade);
     QStringList names;
-    if (!ListFolder(source, names))
-        return Fail(source, destination, TCopyFailure::FolderNotListed);
+    if (!ListFolder(source, names)) return Fail(source, destination, TCopyFailure::FolderNotListed);
 
     QStringList folders, files;
     for (const QString& name : names) {
@@ -121,10 +116,8 @@ bool TFileCopier::CopyTree(const QString& source, const QString& destination) {
             continue;
         }
         // After the content: writing the files has changed the folder's times.
-        if (copyTimes)
-            GiveTimes(to, st);
-        if (copyAttributes)
-            GiveAttributes(to, st);
+        if (copyTimes) GiveTimes(to, st);
+        if (copyAttributes) GiveAttributes(to, st);
     }
     for (const QString& name : files)
         ok = CopyOneFile(JoinPath(source, name), JoinPath(destination, name)) && ok;
@@ -135,24 +128,20 @@ bool TFileCopier::CopyOneFile(const QString& source, const QString& destination)
     const QByteArray from = Native(source);
     const QByteArray to = Native(destination);
     struct stat st {};
-    if (::stat(from.constData(), &st) != 0)
-        return Fail(source, destination, TCopyFailure::SourceMissing);
-    if (!S_ISREG(st.st_mode))
-        return Fail(source, destination, TCopyFailure::NotAFile);
+    if (::stat(from.constData(), &st) != 0) return Fail(source, destination, TCopyFailure::SourceMissing);
+    if (!S_ISREG(st.st_mode)) return Fail(source, destination, TCopyFailure::NotAFile);
 
     struct stat existing {};
     if (::lstat(to.constData(), &existing) == 0) {
-        if (S_ISDIR(existing.st_mode))
-            return Fail(source, destination, TCopyFailure::DestinationIsFolder);
-        if (!overwrite)
-            return Fail(source, destination, TCopyFailure::DestinationExists);
-        if (::access(to.constData(), W_OK) != 0 && ::chmod(to.constData(), (existing.st_mode & 07777) | S_IWUSR) != 0)
+        if (S_ISDIR(existing.st_mode)) return Fail(source, destination, TCopyFailure::DestinationIsFolder);
+        if (!overwrite) return Fail(source, destination, TCopyFailure::DestinationExists);
+        if (::access(to.constData(), W_OK) != 0 &&
+            ::chmod(to.constData(), (existing.st_mode & 07777) | S_IWUSR) != 0)
             return Fail(source, destination, TCopyFailure::WriteFailed);
     }
 
     const int fd = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Fail(source, destination, TCopyFailure::ReadFailed);
+    if (fd < 0) return Fail(source, destination, TCopyFailure::ReadFailed);
     TAtomicFile target(destination);
     if (!target.Open()) {
         ::close(fd);
@@ -179,12 +168,9 @@ bool TFileCopier::CopyOneFile(const QString& source, const QString& destination)
         target.Abort();
         return Fail(source, destination, readOk ? TCopyFailure::WriteFailed : TCopyFailure::ReadFailed);
     }
-    if (!target.Commit())
-        return Fail(source, destination, TCopyFailure::WriteFailed);
-    if (copyTimes)
-        GiveTimes(destination, st);
-    if (copyAttributes)
-        GiveAttributes(destination, st);
+    if (!target.Commit()) return Fail(source, destination, TCopyFailure::WriteFailed);
+    if (copyTimes) GiveTimes(destination, st);
+    if (copyAttributes) GiveAttributes(destination, st);
     ++m_files;
     m_bytes += st.st_size;
     return true;

@@ -33,29 +33,23 @@ QString TrimTrailingSpaceTab(const QString& s) {
 // The decimal integer of a settings value; false for anything else (12abc, an empty text, overflow).
 bool ParseDecimal(const QString& text, int& out) {
     const QString t = TrimBlanks(text);
-    if (t.isEmpty())
-        return false;
+    if (t.isEmpty()) return false;
     qsizetype i = 0;
     bool negative = false;
     if (t[0] == u'+' || t[0] == u'-') {
         negative = t[0] == u'-';
         ++i;
     }
-    if (i == t.size())
-        return false;
+    if (i == t.size()) return false;
     long long v = 0;
     for (; i < t.size(); ++i) {
         const char16_t c = t[i].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
+        if (c < u'0' || c > u'9') return false;
         v = v * 10 + (c - u'0');
-        if (v > 2147483648LL)
-            return false;
+        if (v > 2147483648LL) return false;
     }
-    if (negative)
-        v = -v;
-    if (v > 2147483647LL)
-        return false;
+    if (negative) v = -v;
+    if (v > 2147483647LL) return false;
     out = static_cast<int>(v);
     return true;
 }
@@ -70,11 +64,9 @@ void TIniStorage::Clear() {
 bool TIniStorage::LoadFromFile(const QString& path) {
     Clear();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
+    if (!file.open(QIODevice::ReadOnly)) return false;
     QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    if (file.error() != QFileDevice::NoError) return false;
     return LoadFromBytes(bytes);
 }
 
@@ -84,19 +76,16 @@ bool TIniStorage::LoadFromBytes(const QByteArray& bytes) {
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         QStringDecoder decoder(QStringDecoder::Utf8);
         text = decoder(bytes.mid(3));
-        if (decoder.hasError())
-            return false;
+        if (decoder.hasError()) return false;
     } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        if (bytes.size() % 2 != 0)
-            return false;
-        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        if (bytes.size() % 2 != 0) return false;
+        QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                            : QStringDecoder::Utf16BE);
         text = decoder(bytes.mid(2));
-        if (decoder.hasError())
-            return false;
+        if (decoder.hasError()) return false;
     } else {
         // A text file holds no NUL bytes: such a file is not a settings file at all.
-        if (bytes.contains('\0'))
-            return false;
+        if (bytes.contains('\0')) return false;
         text = FromCp1251(bytes);
     }
     ParseText(text);
@@ -134,8 +123,7 @@ void TIniStorage::ParseText(const QString& text) {
             s.hasHeader = true;
             s.lines.push_back({raw, {}, {}, false, {}});
             const QString lower = s.name.toLower();
-            if (!m_sectionIndex.contains(lower))
-                m_sectionIndex.insert(lower, int(m_sections.size()));
+            if (!m_sectionIndex.contains(lower)) m_sectionIndex.insert(lower, int(m_sections.size()));
             m_sections.push_back(std::move(s));
             continue;
         }
@@ -144,8 +132,7 @@ void TIniStorage::ParseText(const QString& text) {
             continue;
         }
         const qsizetype eq = raw.indexOf(u'=', start);
-        if (eq < 0)
-            continue; // neither a key nor anything else the format keeps
+        if (eq < 0) continue; // neither a key nor anything else the format keeps
         Line line;
         line.text = raw;
         line.isKey = true;
@@ -171,16 +158,16 @@ QByteArray TIniStorage::ToBytes() const {
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
-bool TIniStorage::SaveToFile(const QString& path) const { return WriteFileAtomic(path, ToBytes()); }
+bool TIniStorage::SaveToFile(const QString& path) const {
+    return WriteFileAtomic(path, ToBytes());
+}
 
 const TIniStorage::Line* TIniStorage::FindKey(const QString& section, const QString& key) const {
     const auto s = m_sectionIndex.constFind(section.trimmed().toLower());
-    if (s == m_sectionIndex.cend())
-        return nullptr;
+    if (s == m_sectionIndex.cend()) return nullptr;
     const Section& sec = m_sections[size_t(*s)];
     const auto k = sec.keys.constFind(key.trimmed().toLower());
-    if (k == sec.keys.cend())
-        return nullptr;
+    if (k == sec.keys.cend()) return nullptr;
     return &sec.lines[size_t(*k)];
 }
 
@@ -189,7 +176,8 @@ QString TIniStorage::ReadString(const QString& section, const QString& key, cons
     return l ? l->value : fallback;
 }
 
-QString TIniStorage::ReadRawString(const QString& section, const QString& key, const QString& fallback) const {
+QString TIniStorage::ReadRawString(const QString& section, const QString& key,
+                                   const QString& fallback) const {
     const Line* l = FindKey(section, key);
     return l ? l->raw : fallback;
 }
@@ -229,11 +217,9 @@ void TIniStorage::WriteString(const QString& section, const QString& key, const 
         if (!empty) {
             const Section& last = m_sections.back();
             const bool endsWithEmpty = !last.lines.empty() && last.lines.back().text.isEmpty();
-            if (!endsWithEmpty)
-                m_sections.back().lines.push_back({QString(), {}, {}, false, {}});
+            if (!endsWithEmpty) m_sections.back().lines.push_back({QString(), {}, {}, false, {}});
         }
-        if (m_sections.empty())
-            m_sections.push_back(Section{});
+        if (m_sections.empty()) m_sections.push_back(Section{});
         Section ns;
         ns.name = section.trimmed();
         ns.hasHeader = true;
@@ -257,8 +243,7 @@ void TIniStorage::WriteString(const QString& section, const QString& key, const 
     // After the last key line of the section, or right under its header.
     size_t insertAt = 1;
     for (size_t i = 0; i < sec.lines.size(); ++i)
-        if (sec.lines[i].isKey)
-            insertAt = i + 1;
+        if (sec.lines[i].isKey) insertAt = i + 1;
     Line l;
     l.isKey = true;
     l.key = key.trimmed();
@@ -267,7 +252,6 @@ void TIniStorage::WriteString(const QString& section, const QString& key, const 
     l.text = l.key + QLatin1Char('=') + value;
     sec.lines.insert(sec.lines.begin() + long(insertAt), l);
     for (auto it = sec.keys.begin(); it != sec.keys.end(); ++it)
-        if (size_t(*it) >= insertAt)
-            ++*it;
+        if (size_t(*it) >= insertAt) ++*it;
     sec.keys.insert(keyLower, int(insertAt));
 }

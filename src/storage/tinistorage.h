@@ -32,14 +32,14 @@ public:
 
 private:
     struct Line {
-        QString text;     // the line as read, or as last set
-        QString key;      // for key lines: the key as written, trimmed
-        QString value;    // for key lines: the value as read
+        QString text;  // the line as read, or as last set
+        QString key;   // for key lines: the key as written, trimmed
+        QString value; // for key lines: the value as read
         bool isKey = false;
-        QString raw;      // for key lines: everything after the first "="
+        QString raw; // for key lines: everything after the first "="
     };
     struct Section {
-        QString name;             // empty for the lines before the first header
+        QString name; // empty for the lines before the first header
         bool hasHeader = false;
         std::vector<Line> lines;  // the header line itself is lines[0] when hasHeader
         QHash<QString, int> keys; // lower-case key -> index in lines

@@ -10,7 +10,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-TFileLock::~TFileLock() { Release(); }
+TFileLock::~TFileLock() {
+    Release();
+}
 
 TFileLock::Result TFileLock::Acquire(const QString& path) {
     Release();
@@ -48,8 +50,7 @@ QString InstanceLockName(const QString& programFile) {
 
 QString InstanceLockPath(const QString& programFile) {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtime.isEmpty() || !QFileInfo(runtime).isDir())
-        return TempInstanceLockPath(programFile);
+    if (runtime.isEmpty() || !QFileInfo(runtime).isDir()) return TempInstanceLockPath(programFile);
     return runtime + QLatin1Char('/') + InstanceLockName(programFile);
 }
 

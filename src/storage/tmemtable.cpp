@@ -28,13 +28,11 @@ int VarintSize(quint32 value) {
 bool ReadVarint(const char* data, qsizetype size, qsizetype& pos, quint32& value) {
     quint64 v = 0;
     for (int shift = 0, i = 0; i < 5; ++i, shift += 7) {
-        if (pos >= size)
-            return false;
+        if (pos >= size) return false;
         const auto b = static_cast<unsigned char>(data[pos++]);
         v |= quint64(b & 0x7F) << shift;
         if (!(b & 0x80)) {
-            if (v > 0xFFFFFFFFull)
-                return false;
+            if (v > 0xFFFFFFFFull) return false;
             value = static_cast<quint32>(v);
             return true;
         }
@@ -127,14 +125,12 @@ bool DecodeCellText(const char* data, qsizetype size, QString& out) {
 using namespace memtable;
 
 bool TTableRow::Header(const char*& p, const char*& end, quint32& count) const {
-    if (m_capacity <= 0)
-        return false;
+    if (m_capacity <= 0) return false;
     const QByteArray& data = m_table->m_data;
     p = data.constData() + m_offset;
     end = p + m_capacity;
     qsizetype pos = 0;
-    if (!ReadVarint(p, m_capacity, pos, count))
-        return false;
+    if (!ReadVarint(p, m_capacity, pos, count)) return false;
     p += pos;
     return true;
 }
@@ -143,8 +139,7 @@ int TTableRow::CellCount() const {
     const char* p;
     const char* end;
     quint32 count = 0;
-    if (!Header(p, end, count))
-        return 0;
+    if (!Header(p, end, count)) return 0;
     return int(std::min<qint64>(qint64(count), qint64(end - p))); // a cell takes at least one byte
 }
 
@@ -153,16 +148,14 @@ bool TTableRow::TryCell(int i, QString& text) const {
     const char* p;
     const char* end;
     quint32 count = 0;
-    if (i < 0 || !Header(p, end, count) || quint32(i) >= count)
-        return true;
+    if (i < 0 || !Header(p, end, count) || quint32(i) >= count) return true;
     qsizetype pos = 0;
     const qsizetype size = end - p;
     for (int k = 0;; ++k) {
         quint32 len = 0;
         if (!ReadVarint(p, size, pos, len) || len > quint64(size - pos))
             return false; // the row's encoding is broken
-        if (k == i)
-            return DecodeCellText(p + pos, len, text);
+        if (k == i) return DecodeCellText(p + pos, len, text);
         pos += len;
     }
 }
@@ -171,24 +164,20 @@ QByteArrayView TTableRow::CellBytes(int i) const {
     const char* p;
     const char* end;
     quint32 count = 0;
-    if (i < 0 || !Header(p, end, count) || quint32(i) >= count)
-        return {};
+    if (i < 0 || !Header(p, end, count) || quint32(i) >= count) return {};
     qsizetype pos = 0;
     const qsizetype size = end - p;
     for (int k = 0;; ++k) {
         quint32 len = 0;
-        if (!ReadVarint(p, size, pos, len) || len > quint64(size - pos))
-            return {};
-        if (k == i)
-            return QByteArrayView(p + pos, qsizetype(len));
+        if (!ReadVarint(p, size, pos, len) || len > quint64(size - pos)) return {};
+        if (k == i) return QByteArrayView(p + pos, qsizetype(len));
         pos += len;
     }
 }
 
 QString TTableRow::Cell(int i) const {
     QString text;
-    if (!TryCell(i, text))
-        text.clear();
+    if (!TryCell(i, text)) text.clear();
     return text;
 }
 
@@ -197,8 +186,7 @@ QStringList TTableRow::Cells() const {
     const char* p;
     const char* end;
     quint32 count = 0;
-    if (!Header(p, end, count))
-        return cells;
+    if (!Header(p, end, count)) return cells;
     const qsizetype size = end - p;
     // Every cell takes at least one byte, so a larger count is a broken encoding.
     const quint32 n = std::min<quint32>(count, quint32(size));
@@ -209,8 +197,7 @@ QStringList TTableRow::Cells() const {
         quint32 len = 0;
         QString text;
         if (!broken && ReadVarint(p, size, pos, len) && len <= quint64(size - pos)) {
-            if (!DecodeCellText(p + pos, len, text))
-                text.clear();
+            if (!DecodeCellText(p + pos, len, text)) text.clear();
             pos += len;
         } else {
             broken = true; // the rest of the row reads as empty cells, never beyond its slot
@@ -221,8 +208,7 @@ QStringList TTableRow::Cells() const {
 }
 
 void TTableRow::SetCellCount(int n) {
-    if (n < 0)
-        n = 0;
+    if (n < 0) n = 0;
     QStringList cells = Cells();
     while (cells.size() > n)
         cells.removeLast();
@@ -232,16 +218,16 @@ void TTableRow::SetCellCount(int n) {
 }
 
 void TTableRow::SetCell(int i, const QString& text) {
-    if (i < 0 || i >= CellCount())
-        return;
+    if (i < 0 || i >= CellCount()) return;
     QStringList cells = Cells();
-    if (i >= cells.size())
-        return;
+    if (i >= cells.size()) return;
     cells[i] = text;
     Encode(cells);
 }
 
-void TTableRow::SetCells(const QStringList& cells) { Encode(cells); }
+void TTableRow::SetCells(const QStringList& cells) {
+    Encode(cells);
+}
 
 void TTableRow::Encode(const QStringList& cells) {
     QByteArray enc;
@@ -275,14 +261,12 @@ void TMemTable::Clear() {
 }
 
 TTableRow* TMemTable::Row(int index) const {
-    if (index < 0 || index >= RowCount())
-        return nullptr;
+    if (index < 0 || index >= RowCount()) return nullptr;
     return m_rows[size_t(index)].get();
 }
 
 TTableRow* TMemTable::InsertRow(int index) {
-    if (index < 0 || index > RowCount())
-        return nullptr;
+    if (index < 0 || index > RowCount()) return nullptr;
     ++m_version;
     auto row = std::unique_ptr<TTableRow>(new TTableRow(this));
     TTableRow* raw = row.get();
@@ -291,15 +275,13 @@ TTableRow* TMemTable::InsertRow(int index) {
 }
 
 void TMemTable::DeleteRow(int index) {
-    if (index < 0 || index >= RowCount())
-        return;
+    if (index < 0 || index >= RowCount()) return;
     ++m_version;
     m_rows.erase(m_rows.begin() + index);
 }
 
 void TMemTable::MoveRow(int from, int to) {
-    if (from < 0 || from >= RowCount() || to < 0 || to >= RowCount() || from == to)
-        return;
+    if (from < 0 || from >= RowCount() || to < 0 || to >= RowCount() || from == to) return;
     ++m_version;
     auto row = std::move(m_rows[size_t(from)]);
     m_rows.erase(m_rows.begin() + from);
@@ -307,8 +289,7 @@ void TMemTable::MoveRow(int from, int to) {
 }
 
 void TMemTable::Reorder(const std::vector<int>& order) {
-    if (order.size() != m_rows.size())
-        return;
+    if (order.size() != m_rows.size()) return;
     ++m_version;
     std::vector<std::unique_ptr<TTableRow>> rows(m_rows.size());
     for (size_t i = 0; i < order.size(); ++i)
@@ -324,8 +305,7 @@ bool TMemTable::LoadFromBytes(const QByteArray& bytes) {
     qsizetype pos = 0;
     while (pos < size) {
         quint32 n = 0;
-        if (!ReadVarint(p, size, pos, n) || n == 0 || n > quint64(size - pos))
-            return false;
+        if (!ReadVarint(p, size, pos, n) || n == 0 || n > quint64(size - pos)) return false;
         auto row = std::unique_ptr<TTableRow>(new TTableRow(this));
         row->m_offset = qint32(pos);
         row->m_capacity = qint32(n);
@@ -338,15 +318,11 @@ bool TMemTable::LoadFromBytes(const QByteArray& bytes) {
 bool TMemTable::LoadFromFile(const QString& path) {
     Clear();
     QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    if (file.size() > 0x7FFFFFFF)
-        return false;
+    if (!file.exists()) return true;
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    if (file.size() > 0x7FFFFFFF) return false;
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    if (file.error() != QFileDevice::NoError) return false;
     return LoadFromBytes(bytes);
 }
 
@@ -356,12 +332,10 @@ namespace {
 qsizetype EncodedLength(const char* p, qsizetype cap) {
     qsizetype pos = 0;
     quint32 count = 0;
-    if (!ReadVarint(p, cap, pos, count))
-        return -1;
+    if (!ReadVarint(p, cap, pos, count)) return -1;
     for (quint32 k = 0; k < count; ++k) {
         quint32 len = 0;
-        if (!ReadVarint(p, cap, pos, len) || len > quint64(cap - pos))
-            return cap;
+        if (!ReadVarint(p, cap, pos, len) || len > quint64(cap - pos)) return cap;
         pos += len;
     }
     return pos;
@@ -371,8 +345,7 @@ qsizetype EncodedLength(const char* p, qsizetype cap) {
 
 QByteArray TMemTable::RowEncoding(int index) const {
     const TTableRow* row = Row(index);
-    if (!row || row->m_capacity <= 0)
-        return QByteArray();
+    if (!row || row->m_capacity <= 0) return QByteArray();
     const char* p = m_data.constData() + row->m_offset;
     const qsizetype len = EncodedLength(p, row->m_capacity);
     return len < 0 ? QByteArray() : QByteArray(p, len);
@@ -400,7 +373,9 @@ QByteArray TMemTable::ToBytes() const {
     return out;
 }
 
-bool TMemTable::SaveToFile(const QString& path) const { return WriteFileAtomic(path, ToBytes()); }
+bool TMemTable::SaveToFile(const QString& path) const {
+    return WriteFileAtomic(path, ToBytes());
+}
 
 void TMemTable::AppendFrom(const TMemTable& other) {
     for (int i = 0; i < other.RowCount(); ++i) {
@@ -410,8 +385,7 @@ void TMemTable::AppendFrom(const TMemTable& other) {
 }
 
 void TMemTable::CopyFrom(const TMemTable& other) {
-    if (&other == this)
-        return;
+    if (&other == this) return;
     Clear();
     AppendFrom(other);
 }

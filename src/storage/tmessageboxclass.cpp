@@ -28,7 +28,9 @@ QString MessageButtonText(TMsgButton button) {
     return {};
 }
 
-QString MessageOptionText() { return QStringLiteral("Понятно. Больше не показывать это сообщение"); }
+QString MessageOptionText() {
+    return QStringLiteral("Понятно. Больше не показывать это сообщение");
+}
 
 namespace {
 
@@ -39,8 +41,7 @@ public:
         std::fprintf(stderr, "%s\n", qPrintable(MessageCaption(message.kind).trimmed()));
         for (const QString& line : message.lines)
             std::fprintf(stderr, "  %s\n", qPrintable(line));
-        if (optionTicked)
-            *optionTicked = false;
+        if (optionTicked) *optionTicked = false;
         return message.defaultButton;
     }
     void Beep() override {}
@@ -62,7 +63,9 @@ IMessagePresenter* TMessageBoxClass::SetPresenter(IMessagePresenter* presenter) 
     return previous;
 }
 
-static IMessagePresenter& Target(IMessagePresenter* p) { return p ? *p : g_console; }
+static IMessagePresenter& Target(IMessagePresenter* p) {
+    return p ? *p : g_console;
+}
 
 void TMessageBoxClass::ShowInfo(const QStringList& lines, TMsgButton defaultButton) {
     Target(m_presenter).Present({TMsgKind::Information, lines, defaultButton, false}, nullptr);
@@ -83,7 +86,9 @@ bool TMessageBoxClass::ShowInfoWithOption(const QStringList& lines, TMsgButton d
     return ticked;
 }
 
-void TMessageBoxClass::Beep() { Target(m_presenter).Beep(); }
+void TMessageBoxClass::Beep() {
+    Target(m_presenter).Beep();
+}
 
 void TMessageBoxClass::ShowCellHint(int gridId, int col, int row, const QString& text) {
     Target(m_presenter).ShowCellHint(gridId, col, row, text);

@@ -10,18 +10,15 @@ namespace {
 const QString kTarnwell = QStringLiteral("Tarnwell.ini");
 
 std::optional<int> OptInt(const TIniStorage& ini, const QString& section, const QString& key) {
-    if (!ini.ValueExists(section, key))
-        return std::nullopt;
+    if (!ini.ValueExists(section, key)) return std::nullopt;
     bool ok = false;
     const int v = ini.ReadString(section, key, QString()).trimmed().toInt(&ok);
-    if (!ok)
-        return std::nullopt;
+    if (!ok) return std::nullopt;
     return v;
 }
 
 std::optional<QString> OptText(const TIniStorage& ini, const QString& section, const QString& key) {
-    if (!ini.ValueExists(section, key))
-        return std::nullopt;
+    if (!ini.ValueExists(section, key)) return std::nullopt;
     return ini.ReadString(section, key, QString());
 }
 
@@ -35,20 +32,21 @@ const QStringList& PageSectionNames() {
 
 const QStringList& ColumnWidthSectionNames() {
     static const QStringList names = {
-        QStringLiteral("RashodGridWidthCol"),     QStringLiteral("DohodGridWidthCol"),
-        QStringLiteral("DolgGridWidthCol"),       QStringLiteral("PlanRashodGridWidthCol"),
-        QStringLiteral("PlanDohodGridWidthCol"),  QStringLiteral("AnalisGridWidthCol"),
-        QStringLiteral("BaseRashodGridWidthCol"), QStringLiteral("BaseDohodGridWidthCol"),
-        QStringLiteral("BasePurseGridWidthCol"),  QStringLiteral("BaseUserGridWidthCol"),
-        QStringLiteral("VidRashodGridWidthCol"),  QStringLiteral("VidDohodGridWidthCol"),
-        QStringLiteral("VidPlanGridWidthCol"),    QStringLiteral("VidPlanDohodGridWidthCol"),
+        QStringLiteral("RashodGridWidthCol"),       QStringLiteral("DohodGridWidthCol"),
+        QStringLiteral("DolgGridWidthCol"),         QStringLiteral("PlanRashodGridWidthCol"),
+        QStringLiteral("PlanDohodGridWidthCol"),    QStringLiteral("AnalisGridWidthCol"),
+        QStringLiteral("BaseRashodGridWidthCol"),   QStringLiteral("BaseDohodGridWidthCol"),
+        QStringLiteral("BasePurseGridWidthCol"),    QStringLiteral("BaseUserGridWidthCol"),
+        QStringLiteral("VidRashodGridWidthCol"),    QStringLiteral("VidDohodGridWidthCol"),
+        QStringLiteral("VidPlanGridWidthCol"),      QStringLiteral("VidPlanDohodGridWidthCol"),
         QStringLiteral("TransferPurseGridWidthCol")};
     return names;
 }
 
 const QStringList& FilterKeyNames() {
-    static const QStringList names = {QStringLiteral("Rashod"), QStringLiteral("Dohod"), QStringLiteral("Dolg"),
-                                      QStringLiteral("PlanRashod"), QStringLiteral("PlanDohod")};
+    static const QStringList names = {QStringLiteral("Rashod"), QStringLiteral("Dohod"),
+                                      QStringLiteral("Dolg"), QStringLiteral("PlanRashod"),
+                                      QStringLiteral("PlanDohod")};
     return names;
 }
 
@@ -57,7 +55,9 @@ bool IsListGridSection(const QString& section) {
            section == QLatin1String("BaseDohodGridWidthCol");
 }
 
-QString BaseSettingsPath(const QString& baseFolder) { return JoinPath(baseFolder, kTarnwell); }
+QString BaseSettingsPath(const QString& baseFolder) {
+    return JoinPath(baseFolder, kTarnwell);
+}
 
 QString JoinFilterFields(const QStringList& fields) {
     QString out;
@@ -83,22 +83,19 @@ std::vector<TColumnWidths> ReadColumnWidths(const TIniStorage& ini, const QList<
     const QStringList& sections = ColumnWidthSectionNames();
     for (int g = 0; g < sections.size(); ++g) {
         const QString& sec = sections[g];
-        if (!ini.SectionExists(sec))
-            continue;
+        if (!ini.SectionExists(sec)) continue;
         TColumnWidths cw{sec, {}};
         const bool list = IsListGridSection(sec);
         const int count = g < columnCounts.size() ? columnCounts[g] : 1000;
         for (int c = 0; c < count; ++c) {
             const QString key = QString::number(c);
             if (!ini.ValueExists(sec, key)) {
-                if (g >= columnCounts.size())
-                    break;
+                if (g >= columnCounts.size()) break;
                 cw.widths.append(list ? -1 : 50);
                 continue;
             }
             const int w = ini.ReadInteger(sec, key, list ? -1 : 50);
-            if (!list && w < 1)
-                break;
+            if (!list && w < 1) break;
             cw.widths.append(w);
         }
         columns.push_back(cw);
@@ -111,12 +108,11 @@ void ReadFilters(const TIniStorage& ini, TBaseSettings& s) {
     for (int t = 0; t < 5; ++t) {
         const QString name = FilterKeyNames()[t];
         int index = ini.ReadInteger(filter, QStringLiteral("Filter") + name, 0);
-        if (index < 0 || index > 6)
-            index = 0;
+        if (index < 0 || index > 6) index = 0;
         if (index == 6) {
             // Read as written: the leading empty fields are TABs that a plain value would lose.
-            const QString array =
-                ini.ReadRawString(filter, QStringLiteral("Filter") + name + QStringLiteral("Array"), QString());
+            const QString array = ini.ReadRawString(
+                filter, QStringLiteral("Filter") + name + QStringLiteral("Array"), QString());
             if (array.trimmed().isEmpty())
                 index = 0;
             else
@@ -132,8 +128,7 @@ TBaseSettings ReadBaseSettings(const QString& baseFolder, const QList<int>& colu
     TBaseSettings s;
     const QString path = BaseSettingsPath(baseFolder);
     TIniStorage ini;
-    if (!EnsureSettingsFile(path) || !ini.LoadFromFile(path))
-        return s;
+    if (!EnsureSettingsFile(path) || !ini.LoadFromFile(path)) return s;
     const QString main = QStringLiteral("MainForm");
     s.maximized = ini.ReadBool(main, QStringLiteral("Maximized"), true);
     s.width = OptInt(ini, main, QStringLiteral("Width"));
@@ -163,8 +158,7 @@ TBaseSettings ReadBaseSettings(const QString& baseFolder, const QList<int>& colu
 
 bool WriteBaseSettings(const QString& baseFolder, const TBaseSettings& s) {
     const QString path = BaseSettingsPath(baseFolder);
-    if (!EnsureSettingsFile(path))
-        return false;
+    if (!EnsureSettingsFile(path)) return false;
     return WriteFileAtomic(path, BaseSettingsBytes(s));
 }
 
@@ -208,8 +202,7 @@ QByteArray BaseSettingsBytes(const TBaseSettings& s) {
             writeArray = false;
             for (const QString& f : s.filterFields[size_t(t)])
                 writeArray = writeArray || !f.isEmpty();
-            if (!writeArray)
-                index = 0;
+            if (!writeArray) index = 0;
         }
         ini.WriteInteger(filter, QStringLiteral("Filter") + name, index);
         if (writeArray)
@@ -222,15 +215,13 @@ QByteArray BaseSettingsBytes(const TBaseSettings& s) {
 QString ReadLastUser(const QString& baseRootFolder) {
     const QString path = JoinPath(baseRootFolder, kTarnwell);
     TIniStorage ini;
-    if (!QFileInfo::exists(path) || !ini.LoadFromFile(path))
-        return QString();
+    if (!QFileInfo::exists(path) || !ini.LoadFromFile(path)) return QString();
     return ini.ReadString(QStringLiteral("User"), QStringLiteral("LastUser"), QString());
 }
 
 void SaveLastUser(const QString& baseRootFolder, const QString& name) {
     const QString path = JoinPath(baseRootFolder, kTarnwell);
-    if (!EnsureSettingsFile(path))
-        return;
+    if (!EnsureSettingsFile(path)) return;
     TIniStorage ini;
     ini.WriteString(QStringLiteral("User"), QStringLiteral("LastUser"), name);
     ini.SaveToFile(path);
@@ -238,8 +229,7 @@ void SaveLastUser(const QString& baseRootFolder, const QString& name) {
 
 bool ReadAttributeQuestion(const QString& markerPath) {
     TIniStorage ini;
-    if (!QFileInfo::exists(markerPath) || !ini.LoadFromFile(markerPath))
-        return true;
+    if (!QFileInfo::exists(markerPath) || !ini.LoadFromFile(markerPath)) return true;
     return ini.ReadBool(QStringLiteral("Arrtibutes"), QStringLiteral("ArrtibutesQuest"), true);
 }
 

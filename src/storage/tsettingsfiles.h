@@ -2,8 +2,8 @@
 
 #include "storage/tinistorage.h"
 
-#include <QList>
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +27,7 @@ struct TColumnWidths {
 struct TBaseSettings {
     bool maximized = true;
     std::optional<int> width, height, left, top;
-    std::optional<QString> analisFrom, analisTo;           // "dd.MM.yyyy"
+    std::optional<QString> analisFrom, analisTo; // "dd.MM.yyyy"
     std::optional<QString> analisVid, analisFormat, analisChart;
     bool purseDefault = true;
     // Sections "RashodPage", "DohodPage", "PlanRashodPage", "PlanDohodPage".

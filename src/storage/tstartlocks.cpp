@@ -25,15 +25,15 @@ bool TStartLocks::TakeInstanceLock(const QString& programFile) {
 }
 
 bool TStartLocks::TakeAccessLock(const QString& programDataFolder) {
-    if (!MakePrivateFolder(programDataFolder))
-        return false;
+    if (!MakePrivateFolder(programDataFolder)) return false;
     if (m_access.Acquire(JoinPath(programDataFolder, QStringLiteral("accessible.lock"))) ==
         TFileLock::Result::Locked)
         return true;
-    Messages().ShowError({QStringLiteral("Отказано в доступе."),
-                          QStringLiteral("Возможно базы программы уже используются одной из версий Vellumora, или"),
-                          QStringLiteral("проверьте настройки безопасности для папки \"") + programDataFolder +
-                              QStringLiteral("\" у текущего пользователя.")});
+    Messages().ShowError(
+        {QStringLiteral("Отказано в доступе."),
+         QStringLiteral("Возможно базы программы уже используются одной из версий Vellumora, или"),
+         QStringLiteral("проверьте настройки безопасности для папки \"") + programDataFolder +
+             QStringLiteral("\" у текущего пользователя.")});
     return false;
 }
 

@@ -2,7 +2,6 @@
 
 TAppContext::TAppContext(TSession& s) : session(s) {
     session.userTable.changed = [this](int userRow, const TUsersLogic::TAnswer& answer) {
-        if (usersChanged)
-            usersChanged(userRow, answer);
+        if (usersChanged) usersChanged(userRow, answer);
     };
 }

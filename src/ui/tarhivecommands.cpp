@@ -70,7 +70,8 @@ TArhiveHooks TArhiveCommands::Hooks() {
 QString TArhiveCommands::ChooseFile(const TFileChoice& choice) {
     if (chooseFile) return chooseFile(choice);
     QFileDialog dialog(&m_window.Window(), choice.title, choice.folder, kFilter);
-    dialog.setObjectName(choice.save ? QStringLiteral("SaveArhiveDialog") : QStringLiteral("OpenArhiveDialog"));
+    dialog.setObjectName(choice.save ? QStringLiteral("SaveArhiveDialog")
+                                     : QStringLiteral("OpenArhiveDialog"));
     dialog.setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Replacing an archive is asked in the program's own words.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -102,7 +103,8 @@ void TArhiveCommands::CreateArhive() {
     // An archive of older books than the ones on screen would mislead: the failure was told.
     if (!m_window.SaveAll()) return;
     TFileChoice choice;
-    choice.title = QStringLiteral("Резервное копирование данных базы \"") + state.baseName + QStringLiteral("\"");
+    choice.title =
+        QStringLiteral("Резервное копирование данных базы \"") + state.baseName + QStringLiteral("\"");
     choice.folder = QDir::homePath();
     choice.fileName = arhive::DayFileName(QDate::currentDate());
     choice.save = true;

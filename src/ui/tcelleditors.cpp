@@ -22,7 +22,8 @@ TCellEditors::TCellEditors(QObject* parent)
     m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     m_date->setCalendarPopup(true);
     m_date->setToolTip(QStringLiteral("Alt+Down - открытие ComboBox"));
-    for (QWidget* w : {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)}) {
         w->hide();
         w->installEventFilter(this);
     }
@@ -33,16 +34,15 @@ TCellEditors::TCellEditors(QObject* parent)
     connect(m_choice, qOverload<int>(&QComboBox::activated), this, [this] {
         const int session = m_session;
         QTimer::singleShot(0, this, [this, session] {
-            if (m_kind == TEditorKind::Choice && m_session == session)
-                Finish(TEditorExit::Enter);
+            if (m_kind == TEditorKind::Choice && m_session == session) Finish(TEditorExit::Enter);
         });
     });
 }
 
 TCellEditors::~TCellEditors() {
-    for (QWidget* w : {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)})
-        if (w && !w->parent())
-            delete w;
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)})
+        if (w && !w->parent()) delete w;
 }
 
 QWidget* TCellEditors::Current() const {
@@ -60,12 +60,13 @@ QWidget* TCellEditors::Current() const {
 }
 
 QString TCellEditors::Text() const {
-    if (m_kind == TEditorKind::Choice)
-        return m_choice->currentText();
+    if (m_kind == TEditorKind::Choice) return m_choice->currentText();
     return m_line->text();
 }
 
-QDate TCellEditors::Date() const { return m_date->date(); }
+QDate TCellEditors::Date() const {
+    return m_date->date();
+}
 
 void TCellEditors::Open(TLedgerGrid* view, const TEditRequest& request, const QString& storedText) {
     CloseAndCommit();
@@ -108,11 +109,9 @@ void TCellEditors::Open(TLedgerGrid* view, const TEditRequest& request, const QS
     editor->setGeometry(cell);
     view->editorActive = request.kind == TEditorKind::Text || request.kind == TEditorKind::Number;
     editor->show();
-    if (request.kind == TEditorKind::Date)
-        FitDateWidth(view->viewport()->width());
+    if (request.kind == TEditorKind::Date) FitDateWidth(view->viewport()->width());
     editor->setFocus();
-    if (request.kind == TEditorKind::Choice)
-        m_choice->showPopup();
+    if (request.kind == TEditorKind::Choice) m_choice->showPopup();
     Q_EMIT Opened();
 }
 
@@ -121,24 +120,22 @@ void TCellEditors::FitDateWidth(int viewportWidth) {
     // holds the whole date beside the button, and moves left rather than past the grid's right edge.
     constexpr int kTextRoom = 8; // the field's own margins and the caret
     const auto* field = m_date->findChild<QLineEdit*>();
-    if (!field)
-        return;
-    const int lack = QFontMetrics(m_date->font()).horizontalAdvance(m_date->text()) + kTextRoom - field->width();
-    if (lack <= 0)
-        return;
+    if (!field) return;
+    const int lack =
+        QFontMetrics(m_date->font()).horizontalAdvance(m_date->text()) + kTextRoom - field->width();
+    if (lack <= 0) return;
     QRect place = m_date->geometry();
     place.setWidth(place.width() + lack);
     const int overhang = place.right() - viewportWidth + 1;
-    if (overhang > 0)
-        place.moveLeft(std::max(0, place.left() - overhang));
+    if (overhang > 0) place.moveLeft(std::max(0, place.left() - overhang));
     m_date->setGeometry(place);
 }
 
 void TCellEditors::Detach() {
     m_kind = TEditorKind::None;
-    for (QWidget* w : {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)}) {
-        if (!w)
-            continue;
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)}) {
+        if (!w) continue;
         w->hide();
         w->setParent(nullptr);
     }
@@ -146,32 +143,26 @@ void TCellEditors::Detach() {
 }
 
 void TCellEditors::CloseAndCommit() {
-    if (IsOpen())
-        Finish(TEditorExit::FocusOut);
+    if (IsOpen()) Finish(TEditorExit::FocusOut);
 }
 
 void TCellEditors::Finish(TEditorExit exit) {
-    if (m_closing || m_kind == TEditorKind::None)
-        return;
+    if (m_closing || m_kind == TEditorKind::None) return;
     m_closing = true;
     const TEditorKind kind = m_kind;
     if (exit == TEditorExit::Escape && (kind == TEditorKind::Text || kind == TEditorKind::Number))
         m_line->setText(m_stored);
     QString text = Text();
-    if (exit == TEditorExit::Escape && kind == TEditorKind::Choice)
-        text = m_stored;
+    if (exit == TEditorExit::Escape && kind == TEditorKind::Choice) text = m_stored;
     const QDate date = Date();
-    if (kind == TEditorKind::Choice)
-        m_choice->hidePopup();
+    if (kind == TEditorKind::Choice) m_choice->hidePopup();
     QWidget* editor = Current();
     m_kind = TEditorKind::None;
     if (m_view) {
         m_view->editorActive = false;
-        if (editor && editor->hasFocus())
-            m_view->setFocus();
+        if (editor && editor->hasFocus()) m_view->setFocus();
     }
-    if (editor)
-        editor->hide();
+    if (editor) editor->hide();
     m_closing = false;
     Q_EMIT Done(kind, text, date, exit);
 }
@@ -208,7 +199,8 @@ bool TCellEditors::FilterMoveKey(QObject* watched, QKeyEvent* key, bool& taken) 
             Finish(key->key() == Qt::Key_Up ? TEditorExit::Up : TEditorExit::Down);
             return true;
         }
-        if (m_kind == TEditorKind::Date && key->key() == Qt::Key_Down && !(key->modifiers() & Qt::AltModifier)) {
+        if (m_kind == TEditorKind::Date && key->key() == Qt::Key_Down &&
+            !(key->modifiers() & Qt::AltModifier)) {
             QKeyEvent open(QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
             QApplication::sendEvent(m_date, &open);
             return true;
@@ -243,8 +235,7 @@ bool TCellEditors::FilterNumberKey(QObject* watched, QEvent* event, QKeyEvent* k
         caret = m_line->selectionStart();
     }
     const auto accepted = m_numbers.FilterKey(t[0], text, caret);
-    if (!accepted)
-        return true;
+    if (!accepted) return true;
     if (*accepted == kBackspaceKey) {
         // The line edit removes the character itself.
         const bool handled = QObject::eventFilter(watched, event);
@@ -257,20 +248,16 @@ bool TCellEditors::FilterNumberKey(QObject* watched, QEvent* event, QKeyEvent* k
 }
 
 bool TCellEditors::eventFilter(QObject* watched, QEvent* event) {
-    if (m_kind == TEditorKind::None)
-        return QObject::eventFilter(watched, event);
+    if (m_kind == TEditorKind::None) return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::FocusOut)
         return watched == Current() ? FilterFocusOut(watched) : QObject::eventFilter(watched, event);
-    if (event->type() != QEvent::KeyPress)
-        return QObject::eventFilter(watched, event);
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     bool taken = false;
     const bool moved = FilterMoveKey(watched, key, taken);
-    if (taken)
-        return moved;
+    if (taken) return moved;
     const bool typed = FilterNumberKey(watched, event, key, taken);
-    if (taken)
-        return typed;
+    if (taken) return typed;
     if ((m_kind == TEditorKind::Text || m_kind == TEditorKind::Number) && watched == m_line) {
         const bool handled = QObject::eventFilter(watched, event);
         Q_EMIT KeyTyped();

@@ -3,11 +3,11 @@
 #include "ledger/tgeneralclass.h"
 #include "ledger/toperationswithnumbers.h"
 
-#include <QDate>
-#include <QObject>
 #include <QComboBox>
+#include <QDate>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QObject>
 #include <QPointer>
 
 #include "ui/tledgergrid.h"

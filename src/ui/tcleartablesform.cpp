@@ -12,12 +12,15 @@
 #include <QVBoxLayout>
 
 TClearTablesForm::TClearTablesForm(QWidget* parent)
-    : QDialog(parent), m_from(MakeDateField(QStringLiteral("DateFrom"))), m_to(MakeDateField(QStringLiteral("DateTo"))),
+    : QDialog(parent), m_from(MakeDateField(QStringLiteral("DateFrom"))),
+      m_to(MakeDateField(QStringLiteral("DateTo"))),
       m_recalc(new QCheckBox(QStringLiteral("Пересчитать сумму в кошельке"))),
-      m_accept(new QPushButton(QStringLiteral("Принять"))), m_cancel(new QPushButton(QStringLiteral("Отмена"))) {
+      m_accept(new QPushButton(QStringLiteral("Принять"))),
+      m_cancel(new QPushButton(QStringLiteral("Отмена"))) {
     setObjectName(QStringLiteral("ClearBaseForm"));
     setWindowTitle(QStringLiteral("Очистить таблицы"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setModal(true);
 
     auto* dates = new QGridLayout;
@@ -30,8 +33,9 @@ TClearTablesForm::TClearTablesForm(QWidget* parent)
     auto* list = new QFrame;
     list->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     auto* boxes = new QVBoxLayout(list);
-    const char* const names[] = {"Таблица расходов",        "Таблица доходов",        "Таблица долгов",
-                                 "Таблица планов-расходов", "Таблица планов-доходов", "Таблица переноса денег"};
+    const char* const names[] = {"Таблица расходов",       "Таблица доходов",
+                                 "Таблица долгов",         "Таблица планов-расходов",
+                                 "Таблица планов-доходов", "Таблица переноса денег"};
     for (const char* name : names) {
         auto* box = new QCheckBox(QString::fromUtf8(name));
         m_tables << box;
@@ -58,8 +62,7 @@ TClearTablesForm::TClearTablesForm(QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_accept, &QPushButton::clicked, this, [this] {
-        if (m_onAccept)
-            m_onAccept(Request());
+        if (m_onAccept) m_onAccept(Request());
         accept();
     });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -5,7 +5,9 @@
 
 TCommandState ComputeCommandState(const TCommandContext& c) {
     TCommandState s;
-    auto set = [&s](const QString& name, bool visible, bool enabled = true) { s.items[name] = {visible, visible && enabled}; };
+    auto set = [&s](const QString& name, bool visible, bool enabled = true) {
+        s.items[name] = {visible, visible && enabled};
+    };
     const bool ledgers = c.section <= 3;
     const bool bases = c.section == 5;
     const int tab = bases ? c.baseTab : -1;
@@ -17,10 +19,8 @@ TCommandState ComputeCommandState(const TCommandContext& c) {
     const bool users = tab == 3;
     const bool pravkaShown = ledgers || bases;
     bool pravkaEnabled = true;
-    if (ledgers)
-        pravkaEnabled = record.editEnabled;
-    if (users)
-        pravkaEnabled = rights.edit;
+    if (ledgers) pravkaEnabled = record.editEnabled;
+    if (users) pravkaEnabled = rights.edit;
     const bool deleteShown = (ledgers && record.deleteShown) || bases;
     const bool deleteEnabled = !users || rights.remove;
     set(QStringLiteral("PravkaButton"), pravkaShown, pravkaEnabled);

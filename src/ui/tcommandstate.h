@@ -6,13 +6,13 @@
 // Which toolbar buttons and menu items are shown and enabled for the page, tab and view on show and
 // the user's role. Computed without widgets; the main window applies it.
 struct TCommandContext {
-    int section = 0;           // 0..5
-    int baseTab = 0;           // 0 expense kinds, 1 income names, 2 purses, 3 users
+    int section = 0; // 0..5
+    int baseTab = 0; // 0 expense kinds, 1 income names, 2 purses, 3 users
     bool returnsCurrent = false;
     bool editorOpen = false;
-    bool lastColumn = false;   // the current cell is in the view's last column
+    bool lastColumn = false; // the current cell is in the view's last column
     bool admin = true;
-    bool ownUserRow = false;   // the users grid's current row is the logged-in user's
+    bool ownUserRow = false; // the users grid's current row is the logged-in user's
 };
 
 struct TCommandFlags {

@@ -42,14 +42,13 @@ TDebtsController::TDebtsController(TAppContext& context, TGridController* debts,
 }
 
 void TDebtsController::FollowSelection() {
-    if (m_following)
-        return;
+    if (m_following) return;
     const TDataGrid& grid = m_debts->Grid();
     const int row = grid.TableRow(grid.row);
-    if (row < 0)
-        return;
+    if (row < 0) return;
     const TTableRow* debt = grid.Table->Row(row);
-    if (debt && TDolgClass::DebtNumber(*debt) == m_context.state.currentDebt && m_shownNumber == m_context.state.currentDebt) {
+    if (debt && TDolgClass::DebtNumber(*debt) == m_context.state.currentDebt &&
+        m_shownNumber == m_context.state.currentDebt) {
         RefreshTitle();
         return;
     }
@@ -71,7 +70,9 @@ void TDebtsController::ReturnsShown() {
     RefreshTitle();
 }
 
-void TDebtsController::RefreshTitle() { m_strip->SetTitle(m_context.money.dolg.ReturnsTitle()); }
+void TDebtsController::RefreshTitle() {
+    m_strip->SetTitle(m_context.money.dolg.ReturnsTitle());
+}
 
 bool TDebtsController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {

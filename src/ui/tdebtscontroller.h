@@ -12,8 +12,8 @@ class TTitleStrip;
 class TDebtsController : public QObject {
     Q_OBJECT
 public:
-    TDebtsController(TAppContext& context, TGridController* debts, TGridController* returns, TTitleStrip* returnsStrip,
-                     QObject* parent = nullptr);
+    TDebtsController(TAppContext& context, TGridController* debts, TGridController* returns,
+                     TTitleStrip* returnsStrip, QObject* parent = nullptr);
 
     // The debt in the debt grid's current row becomes the one whose returns are shown.
     void FollowSelection();

@@ -17,8 +17,8 @@ const char* const kMenuItems[] = {"FilterNoMenu",    "FilterMoneyMenu", "FilterW
 
 } // namespace
 
-TFilterController::TFilterController(TAppContext& context, TLowerPanel* lower, TMenuClass* menu, TTitleStrip* title,
-                                     QObject* parent)
+TFilterController::TFilterController(TAppContext& context, TLowerPanel* lower, TMenuClass* menu,
+                                     TTitleStrip* title, QObject* parent)
     : QObject(parent), m_context(context), m_lower(lower), m_menu(menu), m_title(title) {
     connect(m_lower->FilterButtons(), &QButtonGroup::idClicked, this, &TFilterController::Choose);
     for (int type = 0; type < filtertype::Count; ++type)
@@ -35,11 +35,9 @@ TFilterForm* TFilterController::Form() {
 }
 
 void TFilterController::Check(int type) {
-    if (QAbstractButton* radio = m_lower->FilterButtons()->button(type))
-        radio->setChecked(true);
+    if (QAbstractButton* radio = m_lower->FilterButtons()->button(type)) radio->setChecked(true);
     if (type >= 0 && type < filtertype::Count)
-        if (QAction* item = m_menu->Item(QString::fromLatin1(kMenuItems[type])))
-            item->setChecked(true);
+        if (QAction* item = m_menu->Item(QString::fromLatin1(kMenuItems[type]))) item->setChecked(true);
 }
 
 void TFilterController::Choose(int type) {
@@ -47,22 +45,19 @@ void TFilterController::Choose(int type) {
     m_context.editors.CloseAndCommit();
     const TDataGrid* current = state.current;
     // Nothing on show can be filtered (the controls are not shown then).
-    if (!current || (!IsFilterable(current->kind) && current->kind != TTableKind::Returns))
-        return;
+    if (!current || (!IsFilterable(current->kind) && current->kind != TTableKind::Returns)) return;
     TFilterChoiceResult result = m_context.filters.ChooseFilter(type);
     const TTableKind kind = current->kind;
     switch (result.action) {
     case TFilterChoiceAction::FocusDebtGrid:
         Check(result.checkedItem);
         m_title->SetTitle(result.title);
-        if (focusGrid)
-            focusGrid(TTableKind::Dolg);
+        if (focusGrid) focusGrid(TTableKind::Dolg);
         return;
     case TFilterChoiceAction::OpenDialog: {
         Check(result.checkedItem);
         m_title->SetTitle(result.title);
-        if (result.clearSearch && clearSearch)
-            clearSearch();
+        if (result.clearSearch && clearSearch) clearSearch();
         // The filter is off while the dialog is open: the totals say so.
         m_context.money.calc.ShowTotals();
         TFilterDialogFields fields;
@@ -78,20 +73,16 @@ void TFilterController::Choose(int type) {
     case TFilterChoiceAction::Done:
         Check(result.checkedItem);
         m_title->SetTitle(result.title);
-        if (result.clearSearch && clearSearch)
-            clearSearch();
+        if (result.clearSearch && clearSearch) clearSearch();
         break;
     }
-    if (focusGrid)
-        focusGrid(kind);
+    if (focusGrid) focusGrid(kind);
 }
 
 void TFilterController::ShowFor(TTableKind kind) {
-    if (!IsFilterable(kind))
-        return;
+    if (!IsFilterable(kind)) return;
     TDataGrid& grid = m_context.state.Grid(kind);
     Check(grid.filterChoice);
-    if (grid.filterChoice != filtertype::None || grid.filterActive)
-        m_context.filters.ReapplyFilter(kind);
+    if (grid.filterChoice != filtertype::None || grid.filterActive) m_context.filters.ReapplyFilter(kind);
     m_title->SetTitle(FilterPageTitle(kind, grid.filterChoice));
 }

@@ -23,15 +23,18 @@ QLineEdit* MakeEdit(const QString& name) {
 } // namespace
 
 TFilterForm::TFilterForm(QWidget* parent)
-    : QDialog(parent), m_dateS(MakeDateField(QStringLiteral("DateS"))), m_dateDo(MakeDateField(QStringLiteral("DateDo"))),
-      m_sumS(MakeEdit(QStringLiteral("SumEditS"))), m_sumDo(MakeEdit(QStringLiteral("SumEditDo"))),
-      m_vid(MakeEdit(QStringLiteral("VidEdit"))), m_name(MakeEdit(QStringLiteral("NameEdit"))),
-      m_purse(MakeEdit(QStringLiteral("PurseEdit"))), m_user(MakeEdit(QStringLiteral("UserEdit"))),
-      m_vidLabel(new QLabel(QStringLiteral("Вид расхода"))), m_nameLabel(new QLabel(QStringLiteral("Название расхода"))),
-      m_accept(new QPushButton(QStringLiteral("Принять"))), m_cancel(new QPushButton(QStringLiteral("Отмена"))) {
+    : QDialog(parent), m_dateS(MakeDateField(QStringLiteral("DateS"))),
+      m_dateDo(MakeDateField(QStringLiteral("DateDo"))), m_sumS(MakeEdit(QStringLiteral("SumEditS"))),
+      m_sumDo(MakeEdit(QStringLiteral("SumEditDo"))), m_vid(MakeEdit(QStringLiteral("VidEdit"))),
+      m_name(MakeEdit(QStringLiteral("NameEdit"))), m_purse(MakeEdit(QStringLiteral("PurseEdit"))),
+      m_user(MakeEdit(QStringLiteral("UserEdit"))), m_vidLabel(new QLabel(QStringLiteral("Вид расхода"))),
+      m_nameLabel(new QLabel(QStringLiteral("Название расхода"))),
+      m_accept(new QPushButton(QStringLiteral("Принять"))),
+      m_cancel(new QPushButton(QStringLiteral("Отмена"))) {
     setObjectName(QStringLiteral("FilterForm"));
     setWindowTitle(QStringLiteral("Фильтровать..."));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setModal(true);
 
     auto* byDate = new QGroupBox(QStringLiteral("По дате"));
@@ -120,7 +123,6 @@ bool TFilterForm::Run(const TFilterDialogSetup& setup, QWidget* over, TFilterDia
         move(centre - QPoint(width() / 2, height() / 2));
     }
     const bool accepted = exec() == QDialog::Accepted;
-    if (accepted && fields)
-        *fields = Fields();
+    if (accepted && fields) *fields = Fields();
     return accepted;
 }

@@ -12,14 +12,16 @@
 #include <QClipboard>
 #include <QLineEdit>
 
-TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditClass& edit, TCellEditors& editors,
-                                 TDataGrid& grid, TLedgerGrid* view, QObject* parent)
-    : QObject(parent), m_state(state), m_general(general), m_edit(edit), m_editors(editors), m_grid(grid), m_view(view),
-      m_model(new TGridModel(grid, general, this)) {
+TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditClass& edit,
+                                 TCellEditors& editors, TDataGrid& grid, TLedgerGrid* view, QObject* parent)
+    : QObject(parent), m_state(state), m_general(general), m_edit(edit), m_editors(editors), m_grid(grid),
+      m_view(view), m_model(new TGridModel(grid, general, this)) {
     m_view->setModel(m_model);
-    connect(m_model, &TGridModel::SelectionMoved, this, [this](int col, int row) { m_view->ShowCell(col, row); });
+    connect(m_model, &TGridModel::SelectionMoved, this,
+            [this](int col, int row) { m_view->ShowCell(col, row); });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        m_view->Captions()->SetSortMark(TGeneralClass::IsSortable(m_grid) ? m_grid.SortColumn : -1, m_grid.SortAscending);
+        m_view->Captions()->SetSortMark(TGeneralClass::IsSortable(m_grid) ? m_grid.SortColumn : -1,
+                                        m_grid.SortAscending);
     });
     connect(m_view, &TLedgerGrid::MovedByUser, this, [this](int col, int row) {
         m_grid.col = col;
@@ -29,8 +31,7 @@ TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditCl
     connect(m_view, &TLedgerGrid::EditRequested, this, [this](int col, int row, QChar key, TEditStart start) {
         m_grid.col = col;
         m_grid.row = row;
-        if (DebtCellStartsNoEdit(m_grid, col, key))
-            return;
+        if (DebtCellStartsNoEdit(m_grid, col, key)) return;
         StartEdit(m_general.BeginEdit(m_grid, col, row, key, start));
     });
     connect(m_view, &TLedgerGrid::DeleteRequested, this, [this](int row) {
@@ -60,24 +61,23 @@ TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditCl
         Q_EMIT BecameCurrent(&m_grid);
     });
     connect(m_view, &TLedgerGrid::WheelTurned, this, [this] {
-        if (m_editors.View() == m_view)
-            m_editors.CloseAndCommit();
+        if (m_editors.View() == m_view) m_editors.CloseAndCommit();
         m_view->setFocus();
     });
-    connect(&m_editors, &TCellEditors::Done, this, [this](TEditorKind kind, const QString& text, const QDate& date, TEditorExit exit) {
-        if (m_editors.View() == m_view)
-            OnEditorDone(kind, text, date, exit);
-    });
+    connect(&m_editors, &TCellEditors::Done, this,
+            [this](TEditorKind kind, const QString& text, const QDate& date, TEditorExit exit) {
+                if (m_editors.View() == m_view) OnEditorDone(kind, text, date, exit);
+            });
     connect(&m_editors, &TCellEditors::KeyTyped, this, [this] {
-        if (m_editors.View() == m_view)
-            m_general.EnsureNewRow(m_grid);
+        if (m_editors.View() == m_view) m_general.EnsureNewRow(m_grid);
     });
     Refresh();
 }
 
 void TGridController::Refresh() {
     m_model->Rebind();
-    m_view->Captions()->SetSortMark(TGeneralClass::IsSortable(m_grid) ? m_grid.SortColumn : -1, m_grid.SortAscending);
+    m_view->Captions()->SetSortMark(TGeneralClass::IsSortable(m_grid) ? m_grid.SortColumn : -1,
+                                    m_grid.SortAscending);
     m_view->ShowCell(m_grid.col, m_grid.row);
 }
 
@@ -114,7 +114,8 @@ void TGridController::StartEdit(const TEditRequest& request) {
     m_editors.Open(m_view, request, row ? row->Cell(request.col) : QString());
 }
 
-void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const QDate& date, TEditorExit exit) {
+void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const QDate& date,
+                                   TEditorExit exit) {
     const int col = m_editors.Col();
     const int row = m_editors.Row();
     TCommitResult result;
@@ -157,15 +158,15 @@ void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const 
         break;
     case TEditorExit::Left:
     case TEditorExit::Right:
-        m_grid.col = std::clamp(m_grid.col + (exit == TEditorExit::Left ? -1 : 1), 0, m_grid.ColumnCount() - 1);
+        m_grid.col =
+            std::clamp(m_grid.col + (exit == TEditorExit::Left ? -1 : 1), 0, m_grid.ColumnCount() - 1);
         m_grid.NotifySelection();
         break;
     default:
         break;
     }
     m_view->ShowCell(m_grid.col, m_grid.row);
-    if (exit != TEditorExit::FocusOut)
-        m_view->setFocus();
+    if (exit != TEditorExit::FocusOut) m_view->setFocus();
 }
 
 void TGridController::Copy() {
@@ -176,12 +177,10 @@ void TGridController::Copy() {
 
 void TGridController::Paste() {
     const int col = m_grid.col;
-    if (!IsClipboardColumn(m_grid, col))
-        return;
+    if (!IsClipboardColumn(m_grid, col)) return;
     const QString clip = QApplication::clipboard()->text();
     TEditRequest req = m_general.BeginEdit(m_grid, col, m_grid.row, QChar(), TEditStart::Enter);
-    if (req.kind != TEditorKind::Number && req.kind != TEditorKind::Text)
-        return;
+    if (req.kind != TEditorKind::Number && req.kind != TEditorKind::Text) return;
     SetEditorOpening(req, PastedCellText(m_grid, col, clip), QChar(), TEditStart::Enter);
     StartEdit(req);
 }

@@ -19,8 +19,8 @@ enum class TEditorExit;
 class TGridController : public QObject {
     Q_OBJECT
 public:
-    TGridController(TMyType& state, TGeneralClass& general, TEditClass& edit, TCellEditors& editors, TDataGrid& grid,
-                    TLedgerGrid* view, QObject* parent = nullptr);
+    TGridController(TMyType& state, TGeneralClass& general, TEditClass& edit, TCellEditors& editors,
+                    TDataGrid& grid, TLedgerGrid* view, QObject* parent = nullptr);
 
     TDataGrid& Grid() const { return m_grid; }
     TLedgerGrid* View() const { return m_view; }

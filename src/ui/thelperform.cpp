@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 
 THelperForm::THelperForm(QWidget* parent)
-    : QDialog(parent), m_kindPage(new QWidget), m_changePage(new QWidget),
-      m_newUserPage(new QWidget), m_name(new QLineEdit), m_accept(new QPushButton(QStringLiteral("Принять"))),
+    : QDialog(parent), m_kindPage(new QWidget), m_changePage(new QWidget), m_newUserPage(new QWidget),
+      m_name(new QLineEdit), m_accept(new QPushButton(QStringLiteral("Принять"))),
       m_cancel(new QPushButton(QStringLiteral("Отмена"))) {
     setObjectName(QStringLiteral("HelperForm"));
     setWindowTitle(QString());
@@ -23,16 +23,19 @@ THelperForm::THelperForm(QWidget* parent)
 
     new QVBoxLayout(m_changePage);
     m_changePage->layout()->setContentsMargins(0, 0, 0, 0);
-    m_oldPassword = AddPasswordField(m_changePage, QStringLiteral("Введите старый пароль"), QStringLiteral("OldParolEdit"));
-    m_newPassword = AddPasswordField(m_changePage, QStringLiteral("Введите новый пароль"), QStringLiteral("NewParolEdit"));
-    m_confirmation =
-        AddPasswordField(m_changePage, QStringLiteral("Подтвердите новый пароль"), QStringLiteral("ConfirmParolEdit"));
+    m_oldPassword = AddPasswordField(m_changePage, QStringLiteral("Введите старый пароль"),
+                                     QStringLiteral("OldParolEdit"));
+    m_newPassword = AddPasswordField(m_changePage, QStringLiteral("Введите новый пароль"),
+                                     QStringLiteral("NewParolEdit"));
+    m_confirmation = AddPasswordField(m_changePage, QStringLiteral("Подтвердите новый пароль"),
+                                      QStringLiteral("ConfirmParolEdit"));
 
     new QVBoxLayout(m_newUserPage);
     m_newUserPage->layout()->setContentsMargins(0, 0, 0, 0);
-    m_userPassword = AddPasswordField(m_newUserPage, QStringLiteral("Новый пароль"), QStringLiteral("UserParolEdit"));
-    m_userConfirmation =
-        AddPasswordField(m_newUserPage, QStringLiteral("Подтвердите пароль"), QStringLiteral("UserConfirmParolEdit"));
+    m_userPassword =
+        AddPasswordField(m_newUserPage, QStringLiteral("Новый пароль"), QStringLiteral("UserParolEdit"));
+    m_userConfirmation = AddPasswordField(m_newUserPage, QStringLiteral("Подтвердите пароль"),
+                                          QStringLiteral("UserConfirmParolEdit"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -117,10 +120,10 @@ void THelperForm::OnAccept() {
     // The field a refused entry is to be typed again in; none when the dialog closes.
     QLineEdit* again = nullptr;
     if (m_mode == TMode::KindName) {
-        if (m_onKindName && !m_onKindName(m_name->text()))
-            again = m_name;
+        if (m_onKindName && !m_onKindName(m_name->text())) again = m_name;
     } else if (m_mode == TMode::ChangePassword && m_passwords) {
-        switch (m_passwords->AcceptChange(m_oldPassword->text(), m_newPassword->text(), m_confirmation->text())) {
+        switch (
+            m_passwords->AcceptChange(m_oldPassword->text(), m_newPassword->text(), m_confirmation->text())) {
         case TPasswordDialogLogic::TStep::SelectOld:
             again = m_oldPassword;
             break;
@@ -145,7 +148,6 @@ void THelperForm::OnAccept() {
 
 void THelperForm::reject() {
     // Leaving the new user's password unset is said aloud: the user can log in without one.
-    if (m_mode == TMode::NewUserPassword && m_passwords)
-        m_passwords->CancelNewUser();
+    if (m_mode == TMode::NewUserPassword && m_passwords) m_passwords->CancelNewUser();
     QDialog::reject();
 }

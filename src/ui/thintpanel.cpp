@@ -19,11 +19,12 @@ THintPanel::THintPanel(QWidget* parent) : QFrame(parent), m_label(new QLabel(thi
     hide();
 }
 
-QString THintPanel::Text() const { return m_label->text(); }
+QString THintPanel::Text() const {
+    return m_label->text();
+}
 
 void THintPanel::ShowCellHint(QAbstractItemView* grid, int col, int row, const QString& text) {
-    if (!grid || !grid->model())
-        return;
+    if (!grid || !grid->model()) return;
     QWidget* area = grid->viewport();
     setParent(area);
     m_label->setText(text);

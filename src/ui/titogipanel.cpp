@@ -35,9 +35,9 @@ QScrollArea* MakeScroll(QGroupBox* group, QWidget* body) {
 
 TItogiPanel::TItogiPanel(QGroupBox* totalsGroup, QGroupBox* filterGroup, QObject* parent)
     : QObject(parent), m_totalsGroup(totalsGroup), m_filterGroup(filterGroup), m_totalsBody(new QWidget),
-      m_filterBody(new QWidget), m_totals(new TTotalsGrid(m_totalsBody)), m_purses(new TTotalsGrid(m_totalsBody)),
-      m_filter(new TTotalsGrid(m_filterBody)), m_filterTotal(new TTotalsGrid(filterGroup)),
-      m_noFilter(new QLabel(m_filterBody)) {
+      m_filterBody(new QWidget), m_totals(new TTotalsGrid(m_totalsBody)),
+      m_purses(new TTotalsGrid(m_totalsBody)), m_filter(new TTotalsGrid(m_filterBody)),
+      m_filterTotal(new TTotalsGrid(filterGroup)), m_noFilter(new QLabel(m_filterBody)) {
     m_totals->setObjectName(QStringLiteral("ItogiGrid"));
     m_purses->setObjectName(QStringLiteral("PurseItogiGrid"));
     m_filter->setObjectName(QStringLiteral("FilterItogiGrid"));
@@ -98,8 +98,7 @@ void TItogiPanel::LayOut() {
         inner.setHeight(std::max(0, inner.height() - below));
         scroll->setGeometry(inner);
         int width = inner.width();
-        if (contentHeight > inner.height())
-            width -= scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        if (contentHeight > inner.height()) width -= scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         width = std::max(0, width);
         layOutBody(width);
         body->resize(width, std::max(contentHeight, 1));

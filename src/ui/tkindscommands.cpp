@@ -16,20 +16,22 @@
 TKindsCommands::TKindsCommands(TQuorvaneForm& form, TAppContext& context, const TMainWindowParts& parts)
     : QObject(&form), m_form(form), m_context(context), m_parts(parts) {}
 
-TKindsListController* TKindsCommands::ExpenseList() const { return m_parts.listControllers.value(gridid::BaseRashod); }
+TKindsListController* TKindsCommands::ExpenseList() const {
+    return m_parts.listControllers.value(gridid::BaseRashod);
+}
 
-bool TKindsCommands::Editing() const { return m_context.edit.editMode == 2; }
+bool TKindsCommands::Editing() const {
+    return m_context.edit.editMode == 2;
+}
 
 void TKindsCommands::AddKind() {
     TKindsListController* list = ExpenseList();
-    if (!list)
-        return;
+    if (!list) return;
     m_context.editors.CloseAndCommit();
     m_context.kinds.kindColumn = -1;
     m_parts.helper()->AskKindName([this, list](const QString& name) {
         const TKindNameResult result = m_context.kinds.AddKind(name);
-        if (result == TKindNameResult::NotUnique)
-            return false;
+        if (result == TKindNameResult::NotUnique) return false;
         if (result == TKindNameResult::Done) {
             m_form.AutoSizeKinds(list->View());
             list->Select(list->View()->model()->columnCount() - 1, 1);
@@ -41,13 +43,11 @@ void TKindsCommands::AddKind() {
 
 void TKindsCommands::DeleteKind() {
     TKindsListController* list = ExpenseList();
-    if (!list)
-        return;
+    if (!list) return;
     m_context.editors.CloseAndCommit();
     const int column = m_context.kinds.KindColumn(list->List().col);
     m_context.kinds.kindColumn = -1;
-    if (!m_context.kinds.DeleteKind(column))
-        return;
+    if (!m_context.kinds.DeleteKind(column)) return;
     TKindsListView* view = list->View();
     const int columns = std::max(1, view->model()->columnCount());
     for (int c = 0; c < columns; ++c)
@@ -58,26 +58,22 @@ void TKindsCommands::DeleteKind() {
 
 void TKindsCommands::RenameKind(bool fromToolbar) {
     TKindsListController* list = ExpenseList();
-    if (!list)
-        return;
+    if (!list) return;
     QWidget* focus = QApplication::focusWidget();
-    if (fromToolbar && !(focus && (focus == list->View() || list->View()->isAncestorOf(focus))))
-        return;
+    if (fromToolbar && !(focus && (focus == list->View() || list->View()->isAncestorOf(focus)))) return;
     m_context.editors.CloseAndCommit();
     const int column = m_context.kinds.KindColumn(list->List().col);
     m_context.kinds.kindColumn = -1;
     m_parts.helper()->AskKindName([this, list, column](const QString& name) {
         const TKindNameResult result = m_context.kinds.RenameKind(column, name);
-        if (result == TKindNameResult::NotUnique)
-            return false;
+        if (result == TKindNameResult::NotUnique) return false;
         list->View()->setFocus();
         return true;
     });
 }
 
 void TKindsCommands::EditFromPicker(TKindsPicker* picker, bool addName) {
-    if (!picker)
-        return;
+    if (!picker) return;
     TDataVidGrid& list = picker->List();
     m_returnSection = m_form.Section();
     m_returnPlanTab = m_parts.planTabs->currentIndex();
@@ -91,8 +87,7 @@ void TKindsCommands::EditFromPicker(TKindsPicker* picker, bool addName) {
     m_parts.baseTabs->setCurrentIndex(list.listNumber == 0 ? 0 : 1);
     TKindsListController* target =
         m_parts.listControllers.value(list.listNumber == 0 ? gridid::BaseRashod : gridid::BaseDohod);
-    if (!target)
-        return;
+    if (!target) return;
     m_target = TKindsLists::EditTarget(list, kind, name);
     m_targetList = list.listNumber;
     m_context.edit.editMode = 2;
@@ -123,8 +118,7 @@ void TKindsCommands::EndEditMode() {
 }
 
 void TKindsCommands::ListSelectionMoved(int listNumber, int col, int gridRow) {
-    if (!Editing() || (listNumber == m_targetList && QPoint(col, gridRow) == m_target))
-        return;
+    if (!Editing() || (listNumber == m_targetList && QPoint(col, gridRow) == m_target)) return;
     EndEditMode();
     m_form.LayOutToolBar();
 }

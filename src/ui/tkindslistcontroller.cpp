@@ -14,7 +14,8 @@
 
 TKindsListController::TKindsListController(TEditClass& edit, TCellEditors& editors, TKindsLists& lists,
                                            TKindsListView* view, QObject* parent)
-    : QObject(parent), m_edit(edit), m_editors(editors), m_lists(lists), m_view(view), m_popup(new QMenu(view)) {
+    : QObject(parent), m_edit(edit), m_editors(editors), m_lists(lists), m_view(view),
+      m_popup(new QMenu(view)) {
     m_popup->setObjectName(QStringLiteral("MyPopupMenu"));
     auto item = [this](const char* caption, const char* name) {
         QAction* a = m_popup->addAction(QString::fromUtf8(caption));
@@ -39,8 +40,7 @@ TKindsListController::TKindsListController(TEditClass& edit, TCellEditors& edito
     connect(m_view, &TLedgerGrid::DeleteRequested, this, [this] { DeleteCurrent(); });
     connect(m_view, &TLedgerGrid::CopyRequested, this, [this] {
         const QString name = TGeneralClass::KindsCellText(List(), List().col, List().row);
-        if (!name.isEmpty())
-            QApplication::clipboard()->setText(name);
+        if (!name.isEmpty()) QApplication::clipboard()->setText(name);
     });
     connect(m_view, &TLedgerGrid::PasteRequested, this, [this] {
         OpenEditor(List().col, List().row, QChar(), TEditStart::Enter, QApplication::clipboard()->text());
@@ -53,18 +53,18 @@ TKindsListController::TKindsListController(TEditClass& edit, TCellEditors& edito
         Q_EMIT SelectionMoved(col, row);
     });
     connect(m_view, &TLedgerGrid::WheelTurned, this, [this] {
-        if (m_editors.View() == m_view)
-            m_editors.CloseAndCommit();
+        if (m_editors.View() == m_view) m_editors.CloseAndCommit();
         m_view->setFocus();
     });
     connect(&m_editors, &TCellEditors::Done, this,
             [this](TEditorKind kind, const QString& text, const QDate&, TEditorExit exit) {
-                if (m_editors.View() == m_view)
-                    OnEditorDone(kind, text, exit);
+                if (m_editors.View() == m_view) OnEditorDone(kind, text, exit);
             });
 }
 
-TDataVidGrid& TKindsListController::List() const { return m_view->List(); }
+TDataVidGrid& TKindsListController::List() const {
+    return m_view->List();
+}
 
 void TKindsListController::Select(int col, int gridRow) {
     List().col = col;
@@ -75,8 +75,7 @@ void TKindsListController::Select(int col, int gridRow) {
 bool TKindsListController::OpenEditor(int col, int gridRow, QChar firstKey, TEditStart start,
                                       const std::optional<QString>& text) {
     // Names stay without gaps: only a name or the cell just below a kind's last name takes a new one.
-    if (!TKindsLists::CanStartTyping(List(), col, gridRow))
-        return false;
+    if (!TKindsLists::CanStartTyping(List(), col, gridRow)) return false;
     Select(col, gridRow);
     m_view->setFocus();
     const QString stored = TGeneralClass::KindsCellText(List(), col, gridRow);
@@ -100,8 +99,7 @@ void TKindsListController::DeleteCurrent() {
 }
 
 void TKindsListController::OnEditorDone(TEditorKind kind, const QString& text, TEditorExit exit) {
-    if (kind != TEditorKind::Text || m_edit.tabSwitching)
-        return;
+    if (kind != TEditorKind::Text || m_edit.tabSwitching) return;
     const int col = m_editors.Col();
     const int row = m_editors.Row();
     const TNameCommit commit = m_lists.CommitName(List(), col, row, text);
@@ -117,27 +115,26 @@ void TKindsListController::OnEditorDone(TEditorKind kind, const QString& text, T
     case TEditorExit::Up:
     case TEditorExit::Down:
         if (CheckFormula(text))
-            moveRow = std::clamp(row + (exit == TEditorExit::Up ? -1 : 1), 1, std::max(1, m_view->model()->rowCount()));
+            moveRow = std::clamp(row + (exit == TEditorExit::Up ? -1 : 1), 1,
+                                 std::max(1, m_view->model()->rowCount()));
         break;
     case TEditorExit::Left:
     case TEditorExit::Right:
-        moveCol = std::clamp(col + (exit == TEditorExit::Left ? -1 : 1), 0, std::max(0, m_view->model()->columnCount() - 1));
+        moveCol = std::clamp(col + (exit == TEditorExit::Left ? -1 : 1), 0,
+                             std::max(0, m_view->model()->columnCount() - 1));
         break;
     default:
         break;
     }
     Select(moveCol, moveRow);
-    if (moveCol != col || moveRow != row)
-        Q_EMIT SelectionMoved(moveCol, moveRow);
-    if (exit != TEditorExit::FocusOut)
-        m_view->setFocus();
+    if (moveCol != col || moveRow != row) Q_EMIT SelectionMoved(moveCol, moveRow);
+    if (exit != TEditorExit::FocusOut) m_view->setFocus();
 }
 
 void TKindsListController::SortKind(int col) {
     m_editors.CloseAndCommit();
     TDataVidGrid& list = List();
-    if (!m_lists.SortKind(list, col))
-        return;
+    if (!m_lists.SortKind(list, col)) return;
     if (m_lists.listChanged)
         m_lists.listChanged(list);
     else
@@ -158,6 +155,5 @@ void TKindsListController::ShowPopup(int col, int gridRow, const QPoint& globalP
     m_addKind->setVisible(kinds);
     m_deleteKind->setVisible(kinds);
     m_renameKind->setVisible(kinds);
-    if (dataRow || kinds)
-        m_popup->popup(globalPos);
+    if (dataRow || kinds) m_popup->popup(globalPos);
 }

@@ -24,9 +24,11 @@ class TPickerDelegate : public TGridDelegate {
 public:
     explicit TPickerDelegate(TKindsPicker* picker) : TGridDelegate(picker), m_picker(picker) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const TKindSearch& search = m_picker->Search();
-        if (!search.Active() || index.column() != search.MatchColumn() || index.row() + 1 != search.MatchRow()) {
+        if (!search.Active() || index.column() != search.MatchColumn() ||
+            index.row() + 1 != search.MatchRow()) {
             TGridDelegate::paint(painter, option, index);
             return;
         }
@@ -37,7 +39,8 @@ public:
         painter->save();
         painter->fillRect(option.rect, Tint(pal.color(QPalette::Active, QPalette::Highlight), 30));
         painter->setPen(Qt::white);
-        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(value, Qt::ElideRight, textRect.width()));
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
+                          fm.elidedText(value, Qt::ElideRight, textRect.width()));
         const int baseline = textRect.top() + (textRect.height() - fm.height()) / 2 + fm.ascent();
         const int width = fm.horizontalAdvance(value.left(search.Text().size()));
         painter->setPen(QPen(Qt::red, 1));
@@ -64,11 +67,10 @@ void SetUpKindsView(QTableView* view) {
 
 // Keeps the current cell of a kinds view across a reload of its list, inside the list's new bounds.
 QModelIndex Clamped(const QAbstractItemModel* model, const QModelIndex& keep) {
-    if (model->rowCount() == 0 || model->columnCount() == 0)
-        return QModelIndex();
-    if (!keep.isValid())
-        return model->index(0, 0);
-    return model->index(std::min(keep.row(), model->rowCount() - 1), std::min(keep.column(), model->columnCount() - 1));
+    if (model->rowCount() == 0 || model->columnCount() == 0) return QModelIndex();
+    if (!keep.isValid()) return model->index(0, 0);
+    return model->index(std::min(keep.row(), model->rowCount() - 1),
+                        std::min(keep.column(), model->columnCount() - 1));
 }
 
 QPointer<TBasesNotice>& SharedNotice() {
@@ -78,7 +80,9 @@ QPointer<TBasesNotice>& SharedNotice() {
 
 } // namespace
 
-QString TBasesNotice::NoticeText() { return QStringLiteral("Редактирование производится на странице \"Базы\"      "); }
+QString TBasesNotice::NoticeText() {
+    return QStringLiteral("Редактирование производится на странице \"Базы\"      ");
+}
 
 TBasesNotice::TBasesNotice(QWidget* window) : QFrame(window), m_label(new QLabel(this)) {
     setObjectName(QStringLiteral("BasesNotice"));
@@ -98,7 +102,9 @@ TBasesNotice::TBasesNotice(QWidget* window) : QFrame(window), m_label(new QLabel
     hide();
 }
 
-QString TBasesNotice::Text() const { return m_label->text(); }
+QString TBasesNotice::Text() const {
+    return m_label->text();
+}
 
 void TBasesNotice::ShowAt(QPoint at) {
     move(at.x(), at.y() - 14);
@@ -112,10 +118,11 @@ void TBasesNotice::HideNow() {
     hide();
 }
 
-TKindsPicker::TKindsPicker(TMyType& state, TGeneralClass& general, TEditClass& edit, TDataVidGrid& list, int gridId,
-                           QWidget* parent)
+TKindsPicker::TKindsPicker(TMyType& state, TGeneralClass& general, TEditClass& edit, TDataVidGrid& list,
+                           int gridId, QWidget* parent)
     : QTableView(parent), m_state(state), m_general(general), m_edit(edit), m_list(list), m_gridId(gridId),
-      m_model(new TKindsModel(list, false, this)), m_header(new TCaptionHeader(this)), m_popup(new QMenu(this)) {
+      m_model(new TKindsModel(list, false, this)), m_header(new TCaptionHeader(this)),
+      m_popup(new QMenu(this)) {
     setObjectName(QStringLiteral("VidGrid%1").arg(gridId));
     setModel(m_model);
     setHorizontalHeader(m_header);
@@ -123,8 +130,7 @@ TKindsPicker::TKindsPicker(TMyType& state, TGeneralClass& general, TEditClass& e
     setItemDelegate(new TPickerDelegate(this));
     connect(m_header, &QHeaderView::sectionPressed, this, [this](int col) {
         ClearSearch();
-        if (QApplication::mouseButtons() & Qt::LeftButton)
-            SortKind(col);
+        if (QApplication::mouseButtons() & Qt::LeftButton) SortKind(col);
     });
     QAction* add = m_popup->addAction(QStringLiteral("Добавить запись"));
     add->setObjectName(QStringLiteral("AddVidMenu"));
@@ -138,8 +144,7 @@ TKindsPicker::TKindsPicker(TMyType& state, TGeneralClass& general, TEditClass& e
 int TKindsPicker::PartRowHeight() const {
     const int rowHeight = verticalHeader()->defaultSectionSize();
     const int shown = viewport()->height();
-    if (rowHeight <= 0 || m_model->rowCount() * rowHeight <= shown)
-        return 0;
+    if (rowHeight <= 0 || m_model->rowCount() * rowHeight <= shown) return 0;
     return shown % rowHeight;
 }
 
@@ -171,8 +176,7 @@ void TKindsPicker::Reload() {
 }
 
 void TKindsPicker::SelectCell(int col, int gridRow) {
-    if (col < 0 || gridRow < 1 || col >= m_model->columnCount() || gridRow > m_model->rowCount())
-        return;
+    if (col < 0 || gridRow < 1 || col >= m_model->columnCount() || gridRow > m_model->rowCount()) return;
     m_programMove = true;
     setCurrentIndex(m_model->index(gridRow - 1, col));
     m_programMove = false;
@@ -189,27 +193,35 @@ void TKindsPicker::SelectFor(const TEditRequest& request) {
     }
 }
 
-int TKindsPicker::SelectedColumn() const { return currentIndex().isValid() ? currentIndex().column() : 0; }
-int TKindsPicker::SelectedRow() const { return currentIndex().isValid() ? currentIndex().row() + 1 : 0; }
-QString TKindsPicker::SelectedKind() const { return TGeneralClass::KindsCellText(m_list, SelectedColumn(), 0); }
+int TKindsPicker::SelectedColumn() const {
+    return currentIndex().isValid() ? currentIndex().column() : 0;
+}
+int TKindsPicker::SelectedRow() const {
+    return currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+}
+QString TKindsPicker::SelectedKind() const {
+    return TGeneralClass::KindsCellText(m_list, SelectedColumn(), 0);
+}
 
 QString TKindsPicker::SelectedName() const {
     const int row = SelectedRow();
     return row >= 1 ? TGeneralClass::KindsCellText(m_list, SelectedColumn(), row) : QString();
 }
 
-TDataGrid* TKindsPicker::Ledger() const { return currentLedger ? currentLedger() : nullptr; }
+TDataGrid* TKindsPicker::Ledger() const {
+    return currentLedger ? currentLedger() : nullptr;
+}
 
-bool TKindsPicker::TakesKeys() const { return PickerTakesKeys(m_list, SelectedColumn(), SelectedRow(), Ledger()); }
+bool TKindsPicker::TakesKeys() const {
+    return PickerTakesKeys(m_list, SelectedColumn(), SelectedRow(), Ledger());
+}
 
 void TKindsPicker::Pick(TPickTrigger trigger) {
     TDataGrid* ledger = Ledger();
-    if (!ledger || !currentIndex().isValid())
-        return;
+    if (!ledger || !currentIndex().isValid()) return;
     const TEditRequest req =
         PickKind(m_state, m_general, m_edit, m_list, SelectedColumn(), SelectedRow(), *ledger, trigger);
-    if (req.kind != TEditorKind::None)
-        Q_EMIT Picked(req);
+    if (req.kind != TEditorKind::None) Q_EMIT Picked(req);
 }
 
 void TKindsPicker::SearchKey(QChar key) {
@@ -226,16 +238,14 @@ void TKindsPicker::SearchKey(QChar key) {
 }
 
 void TKindsPicker::ClearSearch() {
-    if (m_search.Text().isEmpty() && !m_search.Active())
-        return;
+    if (m_search.Text().isEmpty() && !m_search.Active()) return;
     m_search.Clear();
     Q_EMIT SearchLabelChanged(QString());
     viewport()->update();
 }
 
 void TKindsPicker::SortKind(int column) {
-    if (!TKindsLists(m_state).SortAndSaveKind(m_list, column))
-        return;
+    if (!TKindsLists(m_state).SortAndSaveKind(m_list, column)) return;
     Reload();
     Q_EMIT KindsSorted();
 }
@@ -248,11 +258,11 @@ void TKindsPicker::ShowNotice() {
 
 void TKindsPicker::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
     if (mods == Qt::ControlModifier && key == Qt::Key_C) {
         const QString name = SelectedName();
-        if (!name.isEmpty())
-            QApplication::clipboard()->setText(name);
+        if (!name.isEmpty()) QApplication::clipboard()->setText(name);
         return;
     }
     if (mods == Qt::ControlModifier && key == Qt::Key_V) {
@@ -263,18 +273,14 @@ void TKindsPicker::keyPressEvent(QKeyEvent* event) {
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (TakesKeys())
-            Pick(TPickTrigger::Enter);
+        if (TakesKeys()) Pick(TPickTrigger::Enter);
         return;
     case Qt::Key_Escape:
-        if (SharedNotice())
-            SharedNotice()->HideNow();
-        if (TakesKeys())
-            Q_EMIT EscapePressed();
+        if (SharedNotice()) SharedNotice()->HideNow();
+        if (TakesKeys()) Q_EMIT EscapePressed();
         return;
     case Qt::Key_Backspace:
-        if (TakesKeys())
-            SearchKey(QChar(8));
+        if (TakesKeys()) SearchKey(QChar(8));
         return;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -285,10 +291,8 @@ void TKindsPicker::keyPressEvent(QKeyEvent* event) {
     }
     const QString text = event->text();
     if (!(mods & (Qt::ControlModifier | Qt::AltModifier)) && text.size() == 1 && text[0].unicode() >= 32) {
-        if (!PickerSearchesFor(m_gridId, text[0]))
-            return;
-        if (TakesKeys())
-            SearchKey(text[0]);
+        if (!PickerSearchesFor(m_gridId, text[0])) return;
+        if (TakesKeys()) SearchKey(text[0]);
         return;
     }
     QTableView::keyPressEvent(event);
@@ -341,8 +345,7 @@ void TKindsPicker::mouseMoveEvent(QMouseEvent* event) {
 
 void TKindsPicker::mouseReleaseEvent(QMouseEvent* event) {
     QTableView::mouseReleaseEvent(event);
-    if (m_dragging)
-        EndDrag(event->position().toPoint());
+    if (m_dragging) EndDrag(event->position().toPoint());
     m_buttonHeld = false;
 }
 
@@ -351,8 +354,7 @@ void TKindsPicker::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex at = indexAt(event->position().toPoint());
     m_pressCol = at.isValid() ? at.column() : -1;
     m_pressRow = at.isValid() ? at.row() + 1 : -1;
-    if (event->button() == Qt::LeftButton && m_pressRow >= 1)
-        Pick(TPickTrigger::DoubleClick);
+    if (event->button() == Qt::LeftButton && m_pressRow >= 1) Pick(TPickTrigger::DoubleClick);
 }
 
 void TKindsPicker::StartDrag(QPoint pointer) {
@@ -388,8 +390,7 @@ void TKindsPicker::StartDrag(QPoint pointer) {
 }
 
 void TKindsPicker::MoveDragLabel(QPoint pointer) {
-    if (!m_dragLabel)
-        return;
+    if (!m_dragLabel) return;
     const QPoint at = viewport()->mapTo(window(), pointer);
     m_dragLabel->move(at.x(), at.y() - 14);
 }
@@ -398,46 +399,41 @@ void TKindsPicker::EndDrag(QPoint pointer) {
     MoveDragLabel(pointer);
     m_dragging = false;
     m_buttonHeld = false;
-    if (!m_dragLabel)
-        return;
+    if (!m_dragLabel) return;
     m_dragLabel->hide();
     QWidget* ledger = ledgerView ? ledgerView() : nullptr;
-    if (!ledger)
-        return;
+    if (!ledger) return;
     const QPoint corner = m_dragLabel->pos();
     const QPoint origin = ledger->mapTo(window(), QPoint(0, 0));
     const bool inside = corner.x() > origin.x() && corner.x() < origin.x() + ledger->width() &&
                         corner.y() > origin.y() && corner.y() < origin.y() + ledger->height();
-    if (!inside)
-        return;
+    if (!inside) return;
     ledger->setFocus();
     Pick(TPickTrigger::Drop);
 }
 
 void TKindsPicker::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
-    if (!currentIndex().isValid() && m_model->rowCount() > 0 && m_model->columnCount() > 0)
-        SelectCell(0, 1);
+    if (!currentIndex().isValid() && m_model->rowCount() > 0 && m_model->columnCount() > 0) SelectCell(0, 1);
     Q_EMIT FocusEntered();
 }
 
 void TKindsPicker::focusOutEvent(QFocusEvent* event) {
     QTableView::focusOutEvent(event);
     // A popup menu or another window taking the keyboard for a moment is not leaving the picker.
-    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
-        return;
+    if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason) return;
     m_edit.pickIntoCurrentRow = false;
     ClearSearch();
 }
 
 void TKindsPicker::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
-    if (!m_programMove)
-        ClearSearch();
+    if (!m_programMove) ClearSearch();
 }
 
 TKindsListView::TKindsListView(TMyType& state, TDataVidGrid& list, int gridId, QWidget* parent)
-    : TLedgerGrid(parent), m_state(state), m_list(list), m_gridId(gridId), m_model(new TKindsModel(list, true, this)) {
+    : TLedgerGrid(parent), m_state(state), m_list(list), m_gridId(gridId),
+      m_model(new TKindsModel(list, true, this)) {
     setObjectName(QStringLiteral("BaseVidGrid%1").arg(-gridId));
     setModel(m_model);
     Captions()->SetSortMark(m_list.SortColumn, m_list.SortAscending);
@@ -449,8 +445,7 @@ void TKindsListView::Reload() {
     m_model->Reload();
     Captions()->SetSortMark(m_list.SortColumn, m_list.SortAscending);
     const QModelIndex at = Clamped(m_model, keep);
-    if (at.isValid())
-        ShowCell(at.column(), at.row() + 1);
+    if (at.isValid()) ShowCell(at.column(), at.row() + 1);
     viewport()->update();
 }
 
@@ -460,8 +455,7 @@ void TKindsListView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     const QModelIndex at = indexAt(event->position().toPoint());
-    if (!at.isValid() || !IsNotBlank(at.data().toString()))
-        return;
+    if (!at.isValid() || !IsNotBlank(at.data().toString())) return;
     setFocus();
     setCurrentIndex(at);
     Q_EMIT PopupRequested(at.column(), at.row() + 1, event->globalPosition().toPoint());

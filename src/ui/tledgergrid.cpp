@@ -36,7 +36,7 @@ void TCaptionHeader::paintSection(QPainter* painter, const QRect& rect, int logi
         const TSortMark mark = SortMarkTriangle(rect.right(), rect.top(), m_ascending);
         for (const TSortMarkEdge& e : mark.edges) {
             painter->setPen(palette().color(e.colour == TSortMarkColour::ButtonHighlight ? QPalette::Light
-                                                                                       : QPalette::Dark));
+                                                                                         : QPalette::Dark));
             painter->drawLine(e.from, e.to);
         }
     }
@@ -57,17 +57,19 @@ TLedgerGrid::TLedgerGrid(QWidget* parent) : QTableView(parent), m_header(new TCa
     setItemDelegate(new TGridDelegate(this));
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(m_header, &QHeaderView::sectionPressed, this, [this](int col) {
-        if (QApplication::mouseButtons() & Qt::LeftButton)
-            Q_EMIT CaptionClicked(col);
+        if (QApplication::mouseButtons() & Qt::LeftButton) Q_EMIT CaptionClicked(col);
     });
 }
 
-int TLedgerGrid::CurrentGridRow() const { return currentIndex().isValid() ? currentIndex().row() + 1 : 0; }
-int TLedgerGrid::CurrentColumn() const { return currentIndex().isValid() ? currentIndex().column() : 0; }
+int TLedgerGrid::CurrentGridRow() const {
+    return currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+}
+int TLedgerGrid::CurrentColumn() const {
+    return currentIndex().isValid() ? currentIndex().column() : 0;
+}
 
 void TLedgerGrid::ShowCell(int col, int gridRow) {
-    if (!model() || gridRow < 1 || gridRow > model()->rowCount())
-        return;
+    if (!model() || gridRow < 1 || gridRow > model()->rowCount()) return;
     m_programMove = true;
     setCurrentIndex(model()->index(gridRow - 1, std::clamp(col, 0, std::max(0, model()->columnCount() - 1))));
     m_programMove = false;
@@ -77,13 +79,13 @@ void TLedgerGrid::ShowCell(int col, int gridRow) {
 
 void TLedgerGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
     QTableView::currentChanged(current, previous);
-    if (!m_programMove && current.isValid())
-        Q_EMIT MovedByUser(current.column(), current.row() + 1);
+    if (!m_programMove && current.isValid()) Q_EMIT MovedByUser(current.column(), current.row() + 1);
 }
 
 void TLedgerGrid::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
     const int row = CurrentGridRow();
     const int col = CurrentColumn();
     if (mods == Qt::ControlModifier && key == Qt::Key_C) {
@@ -97,16 +99,13 @@ void TLedgerGrid::keyPressEvent(QKeyEvent* event) {
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (row > 0)
-            Q_EMIT EditRequested(col, row, QChar(), TEditStart::Enter);
+        if (row > 0) Q_EMIT EditRequested(col, row, QChar(), TEditStart::Enter);
         return;
     case Qt::Key_Delete:
-        if (row > 0)
-            Q_EMIT DeleteRequested(row);
+        if (row > 0) Q_EMIT DeleteRequested(row);
         return;
     case Qt::Key_Up:
-        if (row > 1)
-            ShowCell(col, row - 1), Q_EMIT MovedByUser(col, row - 1);
+        if (row > 1) ShowCell(col, row - 1), Q_EMIT MovedByUser(col, row - 1);
         return;
     case Qt::Key_Down:
         if (model() && row == model()->rowCount())
@@ -124,7 +123,8 @@ void TLedgerGrid::keyPressEvent(QKeyEvent* event) {
         break;
     }
     const QString text = event->text();
-    if (!(mods & (Qt::ControlModifier | Qt::AltModifier)) && text.size() == 1 && text[0].unicode() > 32 && row > 0) {
+    if (!(mods & (Qt::ControlModifier | Qt::AltModifier)) && text.size() == 1 && text[0].unicode() > 32 &&
+        row > 0) {
         Q_EMIT EditRequested(col, row, text[0], TEditStart::Key);
         return;
     }
@@ -166,7 +166,8 @@ void TLedgerGrid::wheelEvent(QWheelEvent* event) {
 
 TGridDelegate::TGridDelegate(QAbstractItemView* view) : QStyledItemDelegate(view), m_view(view) {}
 
-void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const {
     const TLedgerGrid* ledger = qobject_cast<const TLedgerGrid*>(m_view);
     const QPalette& pal = m_view->palette();
     const bool current = index == m_view->currentIndex();
@@ -174,8 +175,7 @@ void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     QColor text = pal.color(QPalette::ButtonText);
     if (ledger && ledger->rowTextColour) {
         const QColor c = ledger->rowTextColour(index.row() + 1);
-        if (c.isValid())
-            text = c;
+        if (c.isValid()) text = c;
     }
     if (current) {
         if (ledger && ledger->editorActive) {

@@ -80,7 +80,8 @@ class TGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     explicit TGridDelegate(QAbstractItemView* view);
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
     // The search highlights of a plain table view (a kinds list); a TLedgerGrid carries its own.
     std::function<QList<QPair<int, int>>(int col, int gridRow)> matchExtents;

@@ -18,8 +18,8 @@ TLowerPanel::TLowerPanel(QWidget* parent)
       m_forward(new QPushButton(QStringLiteral("Искать вперед"), m_search)),
       m_back(new QPushButton(QStringLiteral("Искать назад"), m_search)),
       m_whole(new QCheckBox(QStringLiteral("ячейка целиком"), m_search)),
-      m_register(new QCheckBox(QStringLiteral("с учетом регистра"), m_search)), m_result(new QLabel(m_search)),
-      m_filterButtons(new QButtonGroup(this)) {
+      m_register(new QCheckBox(QStringLiteral("с учетом регистра"), m_search)),
+      m_result(new QLabel(m_search)), m_filterButtons(new QButtonGroup(this)) {
     setObjectName(QStringLiteral("Panel1"));
     m_searchEdit->setObjectName(QStringLiteral("SearchEdit"));
     m_forward->setObjectName(QStringLiteral("SearchForwardButton"));
@@ -29,8 +29,8 @@ TLowerPanel::TLowerPanel(QWidget* parent)
     m_result->setObjectName(QStringLiteral("ResultSeathLabel"));
     for (QPushButton* b : {m_forward, m_back})
         b->setFocusPolicy(Qt::NoFocus);
-    const char* const periods[] = {"Нет", "Сегодня", "Текущая неделя", "Последние 7 дней", "Текущий месяц",
-                                   "Последние 30 дней", "Настраиваемый"};
+    const char* const periods[] = {"Нет",           "Сегодня",           "Текущая неделя", "Последние 7 дней",
+                                   "Текущий месяц", "Последние 30 дней", "Настраиваемый"};
     for (int i = 0; i < 7; ++i) {
         auto* r = new QRadioButton(QString::fromUtf8(periods[i]), m_filter);
         r->setFocusPolicy(Qt::NoFocus);
@@ -73,13 +73,13 @@ void TLowerPanel::mouseReleaseEvent(QMouseEvent* event) {
     }
     const int delta = m_pressY - int(event->position().y());
     m_pressY = -1;
-    if (m_dragBar)
-        m_dragBar->hide();
-    if (delta != 0)
-        Q_EMIT TopDragged(delta);
+    if (m_dragBar) m_dragBar->hide();
+    if (delta != 0) Q_EMIT TopDragged(delta);
 }
 
-void TLowerPanel::SetTotalsTitle(const QString& title) { m_totals->setTitle(title); }
+void TLowerPanel::SetTotalsTitle(const QString& title) {
+    m_totals->setTitle(title);
+}
 
 void TLowerPanel::SetLayoutKind(TLayoutKind kind) {
     m_kind = kind;
@@ -102,8 +102,7 @@ void TLowerPanel::LayOutGroups() {
     m_search->setVisible(m_kind != TLayoutKind::Analysis);
     if (bases) {
         int sh = 3 * EditButtonHeight + 3;
-        if (sh >= h)
-            sh = h / 2 - 5;
+        if (sh >= h) sh = h / 2 - 5;
         // Never so low that the search group's own controls are cut off.
         m_search->setGeometry(10, 10, W / 3, std::max(sh, SearchContentHeight()));
     } else if (m_kind == TLayoutKind::Debts) {
@@ -131,7 +130,9 @@ void TLowerPanel::LayOutGroups() {
     Q_EMIT LaidOut();
 }
 
-int TLowerPanel::SearchRowHeight() const { return QFontMetrics(m_search->font()).height() + 8; }
+int TLowerPanel::SearchRowHeight() const {
+    return QFontMetrics(m_search->font()).height() + 8;
+}
 
 int TLowerPanel::SearchContentHeight() const {
     const QFontMetrics fm(m_search->font());

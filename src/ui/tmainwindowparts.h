@@ -30,10 +30,10 @@ struct TMainWindowParts {
     QTabWidget* baseTabs = nullptr;
     TTitleStrip* returnsStrip = nullptr;
     TPursePage* pursePage = nullptr;
-    QMap<int, TGridController*> controllers;           // by table kind
-    QMap<int, TKindsPicker*> pickers;                   // by grid id
-    QMap<int, TKindsListView*> lists;                   // by grid id
-    QMap<int, TKindsListController*> listControllers;   // by grid id
+    QMap<int, TGridController*> controllers;          // by table kind
+    QMap<int, TKindsPicker*> pickers;                 // by grid id
+    QMap<int, TKindsListView*> lists;                 // by grid id
+    QMap<int, TKindsListController*> listControllers; // by grid id
     // The small input dialog: the program's, or one the window makes when given none.
     std::function<THelperForm*()> helper;
 

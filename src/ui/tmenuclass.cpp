@@ -9,23 +9,28 @@
 #include <QMenuBar>
 
 TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
-    : QObject(parent), m_file(bar->addMenu(QStringLiteral("Файл"))), m_actions(bar->addMenu(QStringLiteral("Действия"))),
-      m_admin(bar->addMenu(QStringLiteral("Администрирование"))), m_sort(bar->addMenu(QStringLiteral("Сортировка"))),
-      m_help(bar->addMenu(QStringLiteral("Помощь"))), m_filter(nullptr), m_sortGroup(new QActionGroup(this)) {
+    : QObject(parent), m_file(bar->addMenu(QStringLiteral("Файл"))),
+      m_actions(bar->addMenu(QStringLiteral("Действия"))),
+      m_admin(bar->addMenu(QStringLiteral("Администрирование"))),
+      m_sort(bar->addMenu(QStringLiteral("Сортировка"))), m_help(bar->addMenu(QStringLiteral("Помощь"))),
+      m_filter(nullptr), m_sortGroup(new QActionGroup(this)) {
     bar->setObjectName(QStringLiteral("MyMenu"));
     Add(m_file, QStringLiteral("Калькулятор"), QStringLiteral("Calc"), QStringLiteral("F9"));
     m_file->addSeparator()->setObjectName(QStringLiteral("Separator"));
-    Add(m_file, QStringLiteral("Выгрузить в электронную таблицу (Excel, OpenOffice и т.п.)"), QStringLiteral("ExcelMenu"));
+    Add(m_file, QStringLiteral("Выгрузить в электронную таблицу (Excel, OpenOffice и т.п.)"),
+        QStringLiteral("ExcelMenu"));
     Add(m_file, QStringLiteral("Выгрузить в электронную таблицу как..."), QStringLiteral("ExcelMenu"));
-    Add(m_file, QStringLiteral("Выгрузить в электронную таблицу (Excel, OpenOffice и т.п.)"), QStringLiteral("NewExcelMenu"),
-        QStringLiteral("F8"));
+    Add(m_file, QStringLiteral("Выгрузить в электронную таблицу (Excel, OpenOffice и т.п.)"),
+        QStringLiteral("NewExcelMenu"), QStringLiteral("F8"));
     m_file->addSeparator();
     m_file->addSeparator();
     Add(m_file, QStringLiteral("Печать таблицы"), QStringLiteral("OldPrintMenu"), QStringLiteral("F11"));
     m_file->addSeparator();
-    Add(m_file, QStringLiteral("Создать резервную копию баз пользователя"), QStringLiteral("CreateArhivMenu"));
+    Add(m_file, QStringLiteral("Создать резервную копию баз пользователя"),
+        QStringLiteral("CreateArhivMenu"));
     Add(m_file, QStringLiteral("Восстановить резервную копию"), QStringLiteral("OpenArhivMenu"));
-    Add(m_file, QStringLiteral("Восстановить ежедневную резервную копию"), QStringLiteral("OpenDailyArhivMenu"));
+    Add(m_file, QStringLiteral("Восстановить ежедневную резервную копию"),
+        QStringLiteral("OpenDailyArhivMenu"));
     m_file->addSeparator();
     // Every member of the family can hand the computer over without ending the program.
     Add(m_file, QStringLiteral("Сменить пользователя"), QStringLiteral("NewUserMenu"));
@@ -62,7 +67,8 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
     Add(m_actions, QStringLiteral("Печать таблицы"), QStringLiteral("PrintMenu"))->setVisible(false);
 
     Add(m_admin, QStringLiteral("Очистить таблицы"), QStringLiteral("ClearBaseMenu"));
-    Add(m_admin, QStringLiteral("Пересчитать суммы в кошельке"), QStringLiteral("ReCalculateMenu"))->setVisible(false);
+    Add(m_admin, QStringLiteral("Пересчитать суммы в кошельке"), QStringLiteral("ReCalculateMenu"))
+        ->setVisible(false);
     // Shown: without it a running program has no way to let another member of the family in.
     Add(m_admin, QStringLiteral("Сменить пользователя"), QStringLiteral("NewUserMenu"));
     Add(m_admin, QStringLiteral("Где хранятся базы программы"), QStringLiteral("SettingMenu"));
@@ -81,8 +87,7 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
         const int column = SortMenuColumn(m_sortReturn->objectName(), m_sortState);
         // The item checks and unchecks itself on a click; the sort that follows says what it shows.
         m_sortReturn->setChecked(!m_sortState.Ascending);
-        if (column >= 0)
-            Q_EMIT SortChosen(column);
+        if (column >= 0) Q_EMIT SortChosen(column);
     });
     RebuildSortMenu(nullptr);
 }
@@ -90,24 +95,21 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
 QAction* TMenuClass::Add(QMenu* menu, const QString& caption, const QString& name, const QString& shortcut) {
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
-    if (!shortcut.isEmpty())
-        a->setShortcut(QKeySequence(shortcut));
+    if (!shortcut.isEmpty()) a->setShortcut(QKeySequence(shortcut));
     m_all << a;
     return a;
 }
 
 QAction* TMenuClass::Item(const QString& name) const {
     for (QAction* a : m_all)
-        if (a->objectName() == name)
-            return a;
+        if (a->objectName() == name) return a;
     return nullptr;
 }
 
 QList<QAction*> TMenuClass::Items(const QString& name) const {
     QList<QAction*> out;
     for (QAction* a : m_all)
-        if (a->objectName() == name)
-            out << a;
+        if (a->objectName() == name) out << a;
     return out;
 }
 
@@ -132,8 +134,7 @@ void TMenuClass::RebuildSortMenu(const TDataGrid* view) {
             m_sort->insertAction(m_sortSeparator, a);
             connect(a, &QAction::triggered, this, [this, a] {
                 const int column = SortMenuColumn(a->objectName(), m_sortState);
-                if (column >= 0)
-                    Q_EMIT SortChosen(column);
+                if (column >= 0) Q_EMIT SortChosen(column);
             });
             m_sortColumns << a;
         }

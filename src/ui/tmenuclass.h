@@ -39,7 +39,8 @@ Q_SIGNALS:
     void SortChosen(int column);
 
 private:
-    QAction* Add(QMenu* menu, const QString& caption, const QString& name, const QString& shortcut = QString());
+    QAction* Add(QMenu* menu, const QString& caption, const QString& name,
+                 const QString& shortcut = QString());
 
     QMenu* m_file;
     QMenu* m_actions;

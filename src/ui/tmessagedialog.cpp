@@ -43,7 +43,9 @@ QPushButton* TMessageDialog::Button(TMsgButton button) const {
     return i >= 0 ? m_buttons[i] : nullptr;
 }
 
-bool TMessageDialog::OptionTicked() const { return m_option && m_option->isChecked(); }
+bool TMessageDialog::OptionTicked() const {
+    return m_option && m_option->isChecked();
+}
 
 void TMessageDialog::reject() {
     // Closing a question by its frame or Esc is never a "Да".
@@ -117,8 +119,7 @@ int TMessageDialog::LayoutButtons(const TMessage& message, int width, int top, i
         x += buttonWidth + gap;
     }
     TMsgButton wanted = message.defaultButton;
-    if (!m_buttonKinds.contains(wanted))
-        wanted = m_buttonKinds.first();
+    if (!m_buttonKinds.contains(wanted)) wanted = m_buttonKinds.first();
     QPushButton* def = Button(wanted);
     def->setDefault(true);
     def->setFocus();
@@ -128,8 +129,7 @@ int TMessageDialog::LayoutButtons(const TMessage& message, int width, int top, i
 void TMessageDialog::PlaceOnScreen() {
     QWidget* over = QApplication::activeWindow();
     QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
+    if (!screen) return;
     const QRect area = screen->availableGeometry();
     QPoint centre = (over && over->isVisible()) ? over->frameGeometry().center() : area.center();
     QRect r(QPoint(0, 0), size());

@@ -24,7 +24,9 @@
 
 namespace {
 
-bool ShowsTotals(TTableKind kind) { return TableDef(kind).IsLedger() || kind == TTableKind::Returns; }
+bool ShowsTotals(TTableKind kind) {
+    return TableDef(kind).IsLedger() || kind == TTableKind::Returns;
+}
 
 } // namespace
 
@@ -33,8 +35,8 @@ TMoneyViews::TMoneyViews(TQuorvaneForm& form, TAppContext& context, const TMainW
       m_itogi(new TItogiPanel(parts.lower->TotalsGroup(), parts.lower->FilterTotalsGroup(), this)),
       m_search(new TSearchController(parts.lower, this)),
       m_filter(new TFilterController(context, parts.lower, parts.menu, parts.title, this)),
-      m_debts(new TDebtsController(context, parts.Controller(TTableKind::Dolg), parts.Controller(TTableKind::Returns),
-                                   parts.returnsStrip, this)),
+      m_debts(new TDebtsController(context, parts.Controller(TTableKind::Dolg),
+                                   parts.Controller(TTableKind::Returns), parts.returnsStrip, this)),
       m_clear(new TClearTablesForm(&form)) {
     TMyType& state = m_context.state;
     m_context.money.SetView(this);
@@ -46,8 +48,7 @@ TMoneyViews::TMoneyViews(TQuorvaneForm& form, TAppContext& context, const TMainW
 
     for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg, TTableKind::PlanRashod,
                             TTableKind::PlanDohod, TTableKind::Returns}) {
-        if (TLedgerGrid* view = m_parts.Grid(kind))
-            m_search->Attach(view, state.Grid(kind));
+        if (TLedgerGrid* view = m_parts.Grid(kind)) m_search->Attach(view, state.Grid(kind));
     }
     if (TKindsListView* list = m_parts.lists.value(gridid::BaseRashod))
         m_search->AttachKinds(list, state.vidRashodGrid);
@@ -60,16 +61,14 @@ TMoneyViews::TMoneyViews(TQuorvaneForm& form, TAppContext& context, const TMainW
 
     m_filter->dialogOver = [this] { return static_cast<QWidget*>(&m_form); };
     m_filter->focusGrid = [this](TTableKind kind) {
-        if (TLedgerGrid* view = m_parts.Grid(kind))
-            view->setFocus();
+        if (TLedgerGrid* view = m_parts.Grid(kind)) view->setFocus();
     };
     m_filter->clearSearch = [this] { m_search->ClearText(); };
 
     // Keys typed into the search box must not reach the records through the record buttons.
     for (QPushButton* button : {m_parts.toolbar->PravkaButton(), m_parts.toolbar->DeleteButton()})
-        connect(m_search, &TSearchController::SearchBoxFocused, button, [button](bool focused) {
-            button->setEnabled(!focused);
-        });
+        connect(m_search, &TSearchController::SearchBoxFocused, button,
+                [button](bool focused) { button->setEnabled(!focused); });
 
     if (QAction* clear = m_parts.menu->Item(QStringLiteral("ClearBaseMenu")))
         connect(clear, &QAction::triggered, this, &TMoneyViews::ClearTables);
@@ -83,7 +82,9 @@ TMoneyViews::~TMoneyViews() {
     m_context.money.SetView(nullptr);
 }
 
-void TMoneyViews::SetFilterForm(TFilterForm* form) { m_filter->SetForm(form); }
+void TMoneyViews::SetFilterForm(TFilterForm* form) {
+    m_filter->SetForm(form);
+}
 
 TTableKind TMoneyViews::PageKind() const {
     switch (m_form.Section()) {
@@ -110,15 +111,13 @@ void TMoneyViews::RefreshTotals() {
     const int section = m_form.Section();
     if (section <= TQuorvaneForm::Plan) {
         const TTableKind kind = TotalsKind();
-        if (ShowsTotals(kind))
-            m_itogi->Show(m_context.money.TotalsPanel(kind));
+        if (ShowsTotals(kind)) m_itogi->Show(m_context.money.TotalsPanel(kind));
     } else if (section == TQuorvaneForm::Analis) {
         m_itogi->ShowPursesOnly(TItogi::PursesGrid(m_context.state));
     } else {
         m_itogi->Clear();
     }
-    if (m_pursePage)
-        m_pursePage->RefreshTotal();
+    if (m_pursePage) m_pursePage->RefreshTotal();
 }
 
 void TMoneyViews::SectionShown() {
@@ -128,8 +127,7 @@ void TMoneyViews::SectionShown() {
     if (section <= TQuorvaneForm::Plan) {
         const TTableKind kind = PageKind();
         m_filter->ShowFor(kind);
-        if (kind == TTableKind::Dolg)
-            m_debts->FollowSelection();
+        if (kind == TTableKind::Dolg) m_debts->FollowSelection();
         m_search->Target(state.current);
     } else if (section == TQuorvaneForm::Analis) {
         m_search->ClearText();
@@ -146,7 +144,8 @@ void TMoneyViews::SectionShown() {
             m_pursePage->RefreshSelector();
             m_pursePage->RefreshCheckBox();
             // The keys go to the purses at once, as they go to the table on the other pages.
-            if (tab == 2 && m_pursePage->isVisible() && !m_pursePage->isAncestorOf(QApplication::focusWidget()))
+            if (tab == 2 && m_pursePage->isVisible() &&
+                !m_pursePage->isAncestorOf(QApplication::focusWidget()))
                 m_pursePage->PurseGrid()->setFocus();
         }
     }
@@ -154,8 +153,7 @@ void TMoneyViews::SectionShown() {
 }
 
 void TMoneyViews::CurrentChanged() {
-    if (m_form.Section() > TQuorvaneForm::Plan)
-        return;
+    if (m_form.Section() > TQuorvaneForm::Plan) return;
     m_search->Target(m_context.state.current);
     RefreshTotals();
 }
@@ -173,9 +171,10 @@ void TMoneyViews::ClearTables() {
     TMyType& state = m_context.state;
     m_context.editors.CloseAndCommit();
     m_clear->Run(&m_form, [this, &state](const TClearRequest& request) {
-        const bool checked[] = {request.rashod, request.dohod, request.dolg, request.planRashod, request.planDohod};
-        const TTableKind kinds[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg, TTableKind::PlanRashod,
-                                    TTableKind::PlanDohod};
+        const bool checked[] = {request.rashod, request.dohod, request.dolg, request.planRashod,
+                                request.planDohod};
+        const TTableKind kinds[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg,
+                                    TTableKind::PlanRashod, TTableKind::PlanDohod};
         const bool onLedgerPage = m_form.Section() <= TQuorvaneForm::Plan;
         const TTableKind page = PageKind();
         const bool cleared = m_context.money.ClearTablesByPeriod(request, [&] {
@@ -184,33 +183,34 @@ void TMoneyViews::ClearTables() {
             // listed rows and filtered totals would no longer hold.
             for (int i = 0; i < 5; ++i) {
                 TDataGrid& grid = state.Grid(kinds[i]);
-                if ((checked[i] || (onLedgerPage && kinds[i] == page)) && (grid.filterActive || grid.filterChoice))
+                if ((checked[i] || (onLedgerPage && kinds[i] == page)) &&
+                    (grid.filterActive || grid.filterChoice))
                     m_context.hooks.DropFilter(grid);
             }
         });
-        if (!cleared)
-            return;
+        if (!cleared) return;
         m_search->Discard();
-        if (onLedgerPage)
-            m_filter->ShowFor(page);
+        if (onLedgerPage) m_filter->ShowFor(page);
         RefreshTotals();
     });
 }
 
-void TMoneyViews::TotalsChanged() { RefreshTotals(); }
+void TMoneyViews::TotalsChanged() {
+    RefreshTotals();
+}
 
 void TMoneyViews::PurseAmountsChanged() {
-    if (m_pursePage)
-        m_pursePage->RefreshTotal();
+    if (m_pursePage) m_pursePage->RefreshTotal();
     RefreshTotals();
 }
 
 void TMoneyViews::PurseListChanged() {
     // A purse just named in the empty row leaves the grid without a row for the next one.
     m_context.general.EnsureNewRow(m_context.state.Grid(TTableKind::Purse));
-    if (m_pursePage)
-        m_pursePage->RefreshSelector();
+    if (m_pursePage) m_pursePage->RefreshSelector();
     RefreshTotals();
 }
 
-void TMoneyViews::ReturnsShown() { m_debts->ReturnsShown(); }
+void TMoneyViews::ReturnsShown() {
+    m_debts->ReturnsShown();
+}

@@ -51,8 +51,7 @@ TNameBaseGrid::TNameBaseGrid(QWidget* parent)
     m_editor->hide();
     connect(m_editor, &TBaseNameEdit::Finished, this, [this](bool revert) { Finish(revert, false); });
     connect(m_editor, &TBaseNameEdit::FocusLost, this, [this] {
-        if (m_editor->isVisible())
-            Finish(false);
+        if (m_editor->isVisible()) Finish(false);
     });
 }
 
@@ -67,8 +66,7 @@ void TNameBaseGrid::SetNames(const QStringList& names) {
         }
         cell->setText(names[r]);
     }
-    if (rowCount() > 0)
-        setCurrentCell(std::min(current, rowCount() - 1), 0);
+    if (rowCount() > 0) setCurrentCell(std::min(current, rowCount() - 1), 0);
 }
 
 QStringList TNameBaseGrid::Names() const {
@@ -78,11 +76,12 @@ QStringList TNameBaseGrid::Names() const {
     return names;
 }
 
-bool TNameBaseGrid::Editing() const { return m_editRow >= 0; }
+bool TNameBaseGrid::Editing() const {
+    return m_editRow >= 0;
+}
 
 void TNameBaseGrid::EditRow(int row) {
-    if (row < 0 || row >= rowCount())
-        return;
+    if (row < 0 || row >= rowCount()) return;
     Open(row, item(row, 0) ? item(row, 0)->text() : QString(), true);
 }
 
@@ -103,22 +102,18 @@ void TNameBaseGrid::Open(int row, const QString& text, bool selectAll) {
 }
 
 void TNameBaseGrid::PlaceEditor() {
-    if (m_editRow >= 0)
-        m_editor->setGeometry(visualRect(model()->index(m_editRow, 0)));
+    if (m_editRow >= 0) m_editor->setGeometry(visualRect(model()->index(m_editRow, 0)));
 }
 
 void TNameBaseGrid::CloseEditor() {
-    if (Editing())
-        Finish(false);
+    if (Editing()) Finish(false);
 }
 
 void TNameBaseGrid::Finish(bool revert, bool leaving) {
-    if (m_closing || m_editRow < 0)
-        return;
+    if (m_closing || m_editRow < 0) return;
     const int row = m_editRow;
     const QString text = revert ? m_stored : m_editor->text();
-    if (!revert && !leaving && !m_hint->Accepts(text))
-        return;
+    if (!revert && !leaving && !m_hint->Accepts(text)) return;
     // A name no base can have is not handed on when the editor is left: the cell keeps its name.
     if (!revert && CheckBaseName(text) == TBaseNameCheck::BadCharacters) {
         m_hint->ShowUnder(visualRect(model()->index(row, 0)));
@@ -129,11 +124,9 @@ void TNameBaseGrid::Finish(bool revert, bool leaving) {
     m_editRow = -1;
     const bool hadFocus = m_editor->hasFocus();
     m_editor->hide();
-    if (hadFocus)
-        setFocus();
+    if (hadFocus) setFocus();
     m_closing = false;
-    if (!revert && commitName && commitName(row, text) && item(row, 0))
-        item(row, 0)->setText(text);
+    if (!revert && commitName && commitName(row, text) && item(row, 0)) item(row, 0)->setText(text);
     Q_EMIT EditFinished();
 }
 
@@ -145,8 +138,7 @@ void TNameBaseGrid::keyPressEvent(QKeyEvent* event) {
         EditRow(row);
         return;
     case Qt::Key_Delete:
-        if (row >= 0)
-            Q_EMIT DeleteRequested(row);
+        if (row >= 0) Q_EMIT DeleteRequested(row);
         return;
     case Qt::Key_Backspace:
     case Qt::Key_Escape:
@@ -158,8 +150,8 @@ void TNameBaseGrid::keyPressEvent(QKeyEvent* event) {
         break;
     }
     const QString text = event->text();
-    if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && text.size() == 1 && text[0].unicode() > 32 &&
-        row >= 0) {
+    if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && text.size() == 1 &&
+        text[0].unicode() > 32 && row >= 0) {
         if (IsRefusedInBaseName(text[0]))
             m_hint->ShowUnder(visualRect(model()->index(row, 0)));
         else
@@ -171,8 +163,7 @@ void TNameBaseGrid::keyPressEvent(QKeyEvent* event) {
 
 void TNameBaseGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex at = indexAt(event->position().toPoint());
-    if (at.isValid() && event->button() == Qt::LeftButton)
-        EditRow(at.row());
+    if (at.isValid() && event->button() == Qt::LeftButton) EditRow(at.row());
 }
 
 void TNameBaseGrid::scrollContentsBy(int dx, int dy) {

@@ -27,20 +27,22 @@ TNoticeForm::TNoticeForm(const QString& programFolder, QWidget* parent)
     auto* name = new QLabel(Unscramble({175, 251, 207, 42, 122, 95, 182, 136, 242}), block);
     name->setFont(title);
     lines->addWidget(name);
-    lines->addWidget(new QLabel(Unscramble({61,  98,  79,  182, 133, 223, 70,  123, 49,  87,  158, 249,
-                                            192, 56,  2,   96,  174, 156, 251, 167, 125, 20,  106, 203,
-                                            193, 230, 200, 57,  14,  8,   188, 133, 229, 176, 43}),
-                                block));
+    lines->addWidget(new QLabel(
+        Unscramble({61,  98,  79,  182, 133, 223, 70,  123, 49,  87, 158, 249, 192, 56,  2,   96,  174, 156,
+                    251, 167, 125, 20,  106, 203, 193, 230, 200, 57, 14,  8,   188, 133, 229, 176, 43}),
+        block));
     lines->addWidget(new QLabel(Unscramble({59, 123, 67, 165, 245, 161, 103, 73, 47, 4}), block));
-    lines->addWidget(new QLabel(Unscramble({35,  99,  75,  179, 245, 128, 52,  29,  109, 56,  147, 174,
-                                            210, 40,  31,  109, 200, 158, 240, 167, 125, 2,   105, 183,
-                                            237, 254, 197, 126, 10,  72,  239, 237, 235, 194, 47,  86,
-                                            87,  190, 155, 235, 189, 90,  121, 73,  181, 159, 161}),
-                                block));
-    m_link->setText(QStringLiteral("<a href=\"help\" style=\"color:#0000ff; font-weight:bold; text-decoration:underline;\">") +
-                    Unscramble({39, 110, 73, 166, 128, 210, 75, 90, 98, 69, 155, 238, 199, 34, 10, 50, 184, 146, 163,
-                                215, 45, 14, 114, 186, 129, 248, 199, 57}) +
-                    QStringLiteral("</a>"));
+    lines->addWidget(
+        new QLabel(Unscramble({35,  99,  75,  179, 245, 128, 52,  29,  109, 56,  147, 174, 210, 40,  31,  109,
+                               200, 158, 240, 167, 125, 2,   105, 183, 237, 254, 197, 126, 10,  72,  239, 237,
+                               235, 194, 47,  86,  87,  190, 155, 235, 189, 90,  121, 73,  181, 159, 161}),
+                   block));
+    m_link->setText(
+        QStringLiteral(
+            "<a href=\"help\" style=\"color:#0000ff; font-weight:bold; text-decoration:underline;\">") +
+        Unscramble({39, 110, 73,  166, 128, 210, 75, 90, 98,  69,  155, 238, 199, 34,
+                    10, 50,  184, 146, 163, 215, 45, 14, 114, 186, 129, 248, 199, 57}) +
+        QStringLiteral("</a>"));
     m_link->setCursor(Qt::PointingHandCursor);
     m_link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(m_link, &QLabel::linkActivated, this, [this] {

@@ -11,7 +11,8 @@
 
 TNotParolForm::TNotParolForm(TFirstRunLogic& logic, QWidget* parent)
     : QDialog(parent), m_logic(logic), m_user(new QLineEdit(this)), m_base(new QLineEdit(this)),
-      m_password(new QLineEdit(this)), m_baseHint(new TBaseNameHint(m_base, this, true)), m_accept(new QPushButton(QStringLiteral("Принять"), this)),
+      m_password(new QLineEdit(this)), m_baseHint(new TBaseNameHint(m_base, this, true)),
+      m_accept(new QPushButton(QStringLiteral("Принять"), this)),
       m_exit(new QPushButton(QStringLiteral("Выход"), this)) {
     setObjectName(QStringLiteral("NotParolForm"));
     setWindowTitle(QStringLiteral("Создайте новую базу и пользователя"));
@@ -40,27 +41,23 @@ TNotParolForm::TNotParolForm(TFirstRunLogic& logic, QWidget* parent)
 
 void TNotParolForm::ShowModalOver(QWidget* owner) {
     m_logic.Show();
-    if (owner)
-        move(owner->geometry().center() - rect().center());
+    if (owner) move(owner->geometry().center() - rect().center());
     m_user->setFocus();
     exec();
 }
 
 void TNotParolForm::Accept() {
     // A name no base can have stays in its field for another try, as in every dialog that names a base.
-    if (!m_baseHint->Accepts(m_base->text()))
-        return;
+    if (!m_baseHint->Accepts(m_base->text())) return;
     const TFirstRunLogic::TAnswer answer = m_logic.Accept(m_user->text(), m_base->text(), m_password->text());
     if (answer.created) {
         accept();
         return;
     }
-    QLineEdit* field = answer.field == TFirstRunLogic::TField::UserName ? m_user
+    QLineEdit* field = answer.field == TFirstRunLogic::TField::UserName   ? m_user
                        : answer.field == TFirstRunLogic::TField::BaseName ? m_base
                                                                           : nullptr;
-    if (!field)
-        return;
+    if (!field) return;
     field->setFocus();
-    if (answer.selectText)
-        field->selectAll();
+    if (answer.selectText) field->selectAll();
 }

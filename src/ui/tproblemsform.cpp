@@ -39,8 +39,7 @@ void TProblemsForm::ShowOver(QWidget* owner) {
 }
 
 void TProblemsForm::showEvent(QShowEvent* event) {
-    if (m_owner)
-        setFont(m_owner->font());
+    if (m_owner) setFont(m_owner->font());
     const QStringList lines = m_report ? m_report() : QStringList();
     m_text->setPlainText(lines.join(QLatin1Char('\n')));
     FitLines(lines);
@@ -59,7 +58,8 @@ void TProblemsForm::FitLines(const QStringList& lines) {
     int widest = 0;
     for (const QString& line : lines)
         widest = std::max(widest, fm.horizontalAdvance(line));
-    const int around = width() - m_text->viewport()->width() + 2 * int(m_text->document()->documentMargin()) + 4;
+    const int around =
+        width() - m_text->viewport()->width() + 2 * int(m_text->document()->documentMargin()) + 4;
     const int screenWidth = (m_owner ? m_owner->screen() : screen())->availableGeometry().width();
     resize(std::clamp(widest + around, 560, std::max(560, screenWidth)), height());
 }

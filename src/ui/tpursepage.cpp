@@ -30,12 +30,13 @@ QWidget* Column(QWidget* top, QWidget* bottom) {
 } // namespace
 
 TPursePage::TPursePage(TMyType& state, TPurseClass& purse, const QString& programFolder, QWidget* parent)
-    : QWidget(parent), m_state(state), m_purse(purse), m_splitter(new QSplitter(Qt::Vertical)), m_band(new QWidget),
-      m_selectorLabel(new QLabel(QStringLiteral("Базовый кошелек : "), m_band)), m_selector(new QComboBox(m_band)),
-      m_total(new QLabel(m_band)),
+    : QWidget(parent), m_state(state), m_purse(purse), m_splitter(new QSplitter(Qt::Vertical)),
+      m_band(new QWidget), m_selectorLabel(new QLabel(QStringLiteral("Базовый кошелек : "), m_band)),
+      m_selector(new QComboBox(m_band)), m_total(new QLabel(m_band)),
       m_default(new QCheckBox(QStringLiteral("Вставлять базовый кошелек в таблицы по умолчанию"), m_band)),
       m_purseGrid(new TLedgerGrid), m_transferGrid(new TLedgerGrid),
-      m_transferStrip(new TTitleStrip(QStringLiteral("Таблица переноса денег между кошельками"), programFolder)) {
+      m_transferStrip(
+          new TTitleStrip(QStringLiteral("Таблица переноса денег между кошельками"), programFolder)) {
     setObjectName(QStringLiteral("PurseTab"));
     m_splitter->setObjectName(QStringLiteral("PursePage"));
     m_selector->setObjectName(QStringLiteral("BasePurseBox"));
@@ -62,8 +63,7 @@ TPursePage::TPursePage(TMyType& state, TPurseClass& purse, const QString& progra
     connect(m_selector, &QComboBox::activated, this, [this](int index) {
         const QString name = m_selector->itemText(index);
         // A refused change (a purse with rate 0) leaves the base purse where it was, and the list too.
-        if (!m_purse.ChangeBasePurse(name))
-            RefreshSelector();
+        if (!m_purse.ChangeBasePurse(name)) RefreshSelector();
         RefreshTotal();
     });
     connect(m_default, &QCheckBox::toggled, this, [this](bool on) { m_state.purseDefault = on; });
@@ -96,8 +96,8 @@ void TPursePage::LayOutBand() {
     const int selectorLeft = kMargin + label.width() + kMargin;
     m_selector->setGeometry(selectorLeft, kMargin, kSelectorWidth, rowH);
     const int totalLeft = selectorLeft + kSelectorWidth + kTotalGap;
-    m_total->setGeometry(totalLeft, kMargin, std::max(m_total->sizeHint().width(), m_band->width() - totalLeft - kMargin),
-                         rowH);
+    m_total->setGeometry(totalLeft, kMargin,
+                         std::max(m_total->sizeHint().width(), m_band->width() - totalLeft - kMargin), rowH);
     const int boxTop = kMargin + rowH + 8;
     m_default->setGeometry(kMargin, boxTop, m_default->sizeHint().width(), m_default->sizeHint().height());
     m_band->setFixedHeight(boxTop + m_default->sizeHint().height() + 10);
@@ -117,8 +117,7 @@ void TPursePage::showEvent(QShowEvent* event) {
 void TPursePage::ShareHeight() {
     // The purse grid takes the upper third of the tab under the band of its controls, until the user
     // moves the splitter himself.
-    if (m_userSized || !isVisible() || height() < 100)
-        return;
+    if (m_userSized || !isVisible() || height() < 100) return;
     const int grid = height() / 3;
     m_splitter->setSizes({m_band->height() + grid, std::max(0, height() - m_band->height() - grid)});
 }

@@ -13,6 +13,8 @@
 #include "storage/tmessageboxclass.h"
 #include "storage/tsettingsfiles.h"
 #include "ui/tappcontext.h"
+#include "ui/tcalcform.h"
+#include "ui/tcommandstate.h"
 #include "ui/tgridcontroller.h"
 #include "ui/thelpcommand.h"
 #include "ui/thelperform.h"
@@ -20,10 +22,8 @@
 #include "ui/tkindslistcontroller.h"
 #include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
-#include "ui/tmainwindowparts.h"
-#include "ui/tcalcform.h"
-#include "ui/tcommandstate.h"
 #include "ui/tlowerpanel.h"
+#include "ui/tmainwindowparts.h"
 #include "ui/tmenuclass.h"
 #include "ui/tmoneyviews.h"
 #include "ui/tpursepage.h"
@@ -37,20 +37,20 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QMenu>
-#include <QMenuBar>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QTimer>
-#include <QThread>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -58,8 +58,8 @@ namespace {
 
 const char* const kTableTitles[] = {"Таблица расходов", "Таблица доходов", "Таблица долгов",
                                     "Таблица планов",   "Анализ",          "Базы"};
-const char* const kTotalsTitles[] = {"Итоги по расходам", "Итоги по доходам", "Итоги по долгам",
-                                     "Итоги по планам",   "Итоги",            ""};
+const char* const kTotalsTitles[] = {
+    "Итоги по расходам", "Итоги по доходам", "Итоги по долгам", "Итоги по планам", "Итоги", ""};
 
 QWidget* Stack(QWidget* top, QWidget* bottom) {
     auto* w = new QWidget;
@@ -78,13 +78,19 @@ struct TWidthSection {
     int gridId;
 };
 const TWidthSection kWidthSections[] = {
-    {"RashodGridWidthCol", int(TTableKind::Rashod), 0},  {"DohodGridWidthCol", int(TTableKind::Dohod), 0},
-    {"DolgGridWidthCol", int(TTableKind::Dolg), 0},      {"PlanRashodGridWidthCol", int(TTableKind::PlanRashod), 0},
+    {"RashodGridWidthCol", int(TTableKind::Rashod), 0},
+    {"DohodGridWidthCol", int(TTableKind::Dohod), 0},
+    {"DolgGridWidthCol", int(TTableKind::Dolg), 0},
+    {"PlanRashodGridWidthCol", int(TTableKind::PlanRashod), 0},
     {"PlanDohodGridWidthCol", int(TTableKind::PlanDohod), 0},
-    {"BaseRashodGridWidthCol", -1, gridid::BaseRashod},  {"BaseDohodGridWidthCol", -1, gridid::BaseDohod},
-    {"BasePurseGridWidthCol", int(TTableKind::Purse), 0}, {"BaseUserGridWidthCol", int(TTableKind::User), 0},
-    {"VidRashodGridWidthCol", -1, gridid::VidRashod},    {"VidDohodGridWidthCol", -1, gridid::VidDohod},
-    {"VidPlanGridWidthCol", -1, gridid::VidPlan},        {"VidPlanDohodGridWidthCol", -1, gridid::VidPlanDohod},
+    {"BaseRashodGridWidthCol", -1, gridid::BaseRashod},
+    {"BaseDohodGridWidthCol", -1, gridid::BaseDohod},
+    {"BasePurseGridWidthCol", int(TTableKind::Purse), 0},
+    {"BaseUserGridWidthCol", int(TTableKind::User), 0},
+    {"VidRashodGridWidthCol", -1, gridid::VidRashod},
+    {"VidDohodGridWidthCol", -1, gridid::VidDohod},
+    {"VidPlanGridWidthCol", -1, gridid::VidPlan},
+    {"VidPlanDohodGridWidthCol", -1, gridid::VidPlanDohod},
     {"TransferPurseGridWidthCol", int(TTableKind::Transfer), 0},
 };
 
@@ -104,12 +110,14 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
                QThread::currentThread()->loopLevel() <= 1;
     };
     m_autoSave->canTellNow = [this] { return !m_context.editors.IsOpen() && m_autoSave->canSaveNow(); };
-    connect(&m_context.session, &TSession::KindsListChanged, this, [this](TDataVidGrid* list) { ReloadKindsViews(*list); });
+    connect(&m_context.session, &TSession::KindsListChanged, this,
+            [this](TDataVidGrid* list) { ReloadKindsViews(*list); });
     setMinimumSize(500, 340);
     auto* central = new QWidget;
     setCentralWidget(central);
-    for (QWidget* w : {static_cast<QWidget*>(m_sections), static_cast<QWidget*>(m_toolbar), static_cast<QWidget*>(m_title),
-                       static_cast<QWidget*>(m_notebook), static_cast<QWidget*>(m_lower)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_sections), static_cast<QWidget*>(m_toolbar), static_cast<QWidget*>(m_title),
+          static_cast<QWidget*>(m_notebook), static_cast<QWidget*>(m_lower)})
         w->setParent(central);
     m_title->setObjectName(QStringLiteral("NameGridPanel"));
     m_notebook->setObjectName(QStringLiteral("MainNotebook"));
@@ -139,15 +147,19 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
 
 // The section pages in the notebook, in the order of the sections.
 void TQuorvaneForm::BuildPages() {
-    m_notebook->addWidget(MakeLedgerPage(TTableKind::Rashod, gridid::VidRashod, QStringLiteral("Названия расходов")));
-    m_notebook->addWidget(MakeLedgerPage(TTableKind::Dohod, gridid::VidDohod, QStringLiteral("Названия доходов")));
+    m_notebook->addWidget(
+        MakeLedgerPage(TTableKind::Rashod, gridid::VidRashod, QStringLiteral("Названия расходов")));
+    m_notebook->addWidget(
+        MakeLedgerPage(TTableKind::Dohod, gridid::VidDohod, QStringLiteral("Названия доходов")));
     m_notebook->addWidget(MakeDebtsPage());
     m_planTabs = new QTabWidget;
     m_planTabs->setObjectName(QStringLiteral("TabPlan"));
-    m_planTabs->addTab(MakeLedgerPage(TTableKind::PlanRashod, gridid::VidPlan, QStringLiteral("Названия расходов")),
-                       QStringLiteral("Планирование расходов"));
-    m_planTabs->addTab(MakeLedgerPage(TTableKind::PlanDohod, gridid::VidPlanDohod, QStringLiteral("Названия доходов")),
-                       QStringLiteral("Планирование доходов"));
+    m_planTabs->addTab(
+        MakeLedgerPage(TTableKind::PlanRashod, gridid::VidPlan, QStringLiteral("Названия расходов")),
+        QStringLiteral("Планирование расходов"));
+    m_planTabs->addTab(
+        MakeLedgerPage(TTableKind::PlanDohod, gridid::VidPlanDohod, QStringLiteral("Названия доходов")),
+        QStringLiteral("Планирование доходов"));
     connect(m_planTabs, &QTabWidget::currentChanged, this, [this] {
         m_context.editors.CloseAndCommit();
         const TTableKind kind = CurrentLedgerKind();
@@ -161,7 +173,6 @@ void TQuorvaneForm::BuildPages() {
     analysis->setAlignment(Qt::AlignCenter);
     m_notebook->addWidget(analysis);
     m_notebook->addWidget(MakeBasesPage());
-
 }
 
 // The toolbar's buttons, the menu's commands and the title strip's auto-size button.
@@ -169,27 +180,27 @@ void TQuorvaneForm::ConnectCommands() {
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
     connect(m_title, &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();
-        if (m_section <= Plan)
-            AutoSize(Grid(CurrentLedgerKind()));
+        if (m_section <= Plan) AutoSize(Grid(CurrentLedgerKind()));
     });
     connect(m_toolbar->PravkaButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnPravka);
     connect(m_toolbar->DeleteButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnDelete);
     connect(m_toolbar->AddVidButton(), &QPushButton::clicked, m_kindsCommands, &TKindsCommands::AddKind);
     connect(m_toolbar->DelVidButton(), &QPushButton::clicked, m_kindsCommands, &TKindsCommands::DeleteKind);
-    connect(m_toolbar->RenameVidButton(), &QPushButton::clicked, this, [this] { m_kindsCommands->RenameKind(true); });
+    connect(m_toolbar->RenameVidButton(), &QPushButton::clicked, this,
+            [this] { m_kindsCommands->RenameKind(true); });
     connect(m_menu->Item(QStringLiteral("ExitMenu")), &QAction::triggered, this, &QWidget::close);
     connect(m_menu->Item(QStringLiteral("Calc")), &QAction::triggered, this, [this] {
-        if (m_calc)
-            OpenCalculator(*m_calc, this);
+        if (m_calc) OpenCalculator(*m_calc, this);
     });
     connect(m_menu->Item(QStringLiteral("HMy")), &QAction::triggered, this,
             [this] { OpenHelp(m_context.state.paths.programFolder); });
     connect(m_menu->Item(QStringLiteral("OP")), &QAction::triggered, this, [this] {
-        if (m_notice)
-            m_notice->exec();
+        if (m_notice) m_notice->exec();
     });
-    connect(m_menu->Item(QStringLiteral("PravkaMenu")), &QAction::triggered, m_toolbar->PravkaButton(), &QPushButton::click);
-    connect(m_menu->Item(QStringLiteral("DeleteMenu")), &QAction::triggered, m_toolbar->DeleteButton(), &QPushButton::click);
+    connect(m_menu->Item(QStringLiteral("PravkaMenu")), &QAction::triggered, m_toolbar->PravkaButton(),
+            &QPushButton::click);
+    connect(m_menu->Item(QStringLiteral("DeleteMenu")), &QAction::triggered, m_toolbar->DeleteButton(),
+            &QPushButton::click);
     connect(m_menu->Item(QStringLiteral("OptimizationBaseMenu")), &QAction::triggered, this, [this] {
         if (Messages().AskYesNo({QStringLiteral("Содержимое ячеек с датами будет приведено"),
                                  QStringLiteral("к виду dd.MM.yyyy. Продолжить?")},
@@ -198,25 +209,26 @@ void TQuorvaneForm::ConnectCommands() {
     });
     connect(m_menu, &TMenuClass::SortChosen, this, [this](int column) {
         TDataGrid* view = m_context.state.current;
-        if (!view)
-            return;
+        if (!view) return;
         m_context.editors.CloseAndCommit();
         m_context.general.SortByColumn(*view, column);
-        if (TGridController* c = Controller(view->kind))
-            c->Refresh();
+        if (TGridController* c = Controller(view->kind)) c->Refresh();
         RefreshCommands();
     });
     // Whatever sorted the view last, the menu shows its sort as it is now.
     connect(m_menu->SortMenu(), &QMenu::aboutToShow, this, [this] {
         const TDataGrid* view = m_context.state.current;
-        if (view && TGeneralClass::IsSortable(*view))
-            m_menu->RebuildSortMenu(view);
+        if (view && TGeneralClass::IsSortable(*view)) m_menu->RebuildSortMenu(view);
     });
 }
 
-void TQuorvaneForm::SetFilterForm(TFilterForm* form) { m_moneyViews->SetFilterForm(form); }
+void TQuorvaneForm::SetFilterForm(TFilterForm* form) {
+    m_moneyViews->SetFilterForm(form);
+}
 
-void TQuorvaneForm::SetUserForm(TUserForm* form) { m_usersPage->SetUserForm(form); }
+void TQuorvaneForm::SetUserForm(TUserForm* form) {
+    m_usersPage->SetUserForm(form);
+}
 
 void TQuorvaneForm::RefreshCommands() {
     const TDataGrid* view = m_context.state.current;
@@ -233,8 +245,8 @@ void TQuorvaneForm::RefreshCommands() {
     }
     const TCommandState state = ComputeCommandState(c);
     for (QPushButton* b : {m_toolbar->PravkaButton(), m_toolbar->DeleteButton(), m_toolbar->AddVidButton(),
-                           m_toolbar->DelVidButton(), m_toolbar->RenameVidButton(), m_toolbar->BaseUserButton(),
-                           m_toolbar->ParolButton()}) {
+                           m_toolbar->DelVidButton(), m_toolbar->RenameVidButton(),
+                           m_toolbar->BaseUserButton(), m_toolbar->ParolButton()}) {
         const TCommandFlags f = state.Item(b->objectName());
         b->setVisible(f.visible);
         b->setEnabled(f.enabled);
@@ -262,7 +274,8 @@ void TQuorvaneForm::RunDateOptimisation() {
     text->adjustSize();
     text->move(20, 20);
     wait.setFixedSize(text->width() + 40, text->height() + 40);
-    wait.move(mapToGlobal(QPoint(std::max(0, (width() - wait.width()) / 2), std::max(0, (height() - wait.height()) / 2))));
+    wait.move(mapToGlobal(
+        QPoint(std::max(0, (width() - wait.width()) / 2), std::max(0, (height() - wait.height()) / 2))));
     wait.show();
     QApplication::processEvents();
     m_context.edit.NormaliseAllDates();
@@ -281,8 +294,7 @@ TQuorvaneForm::~TQuorvaneForm() {
     for (TGridController* c : m_controllers)
         controllers << c;
     for (QObject* child : children())
-        if (qobject_cast<TKindsListController*>(child))
-            controllers << child;
+        if (qobject_cast<TKindsListController*>(child)) controllers << child;
     for (QObject* c : controllers)
         delete c;
 }
@@ -308,15 +320,15 @@ void TQuorvaneForm::OnPravka() {
             return;
         }
         TGridController* c = Controller(CurrentLedgerKind());
-        if (state.current && state.current->kind == TTableKind::Returns)
-            c = Controller(TTableKind::Returns);
+        if (state.current && state.current->kind == TTableKind::Returns) c = Controller(TTableKind::Returns);
         c->EditCurrent();
     } else if (m_section == Base) {
         const int tab = m_baseTabs->currentIndex();
         if (tab <= 1) {
             KindsListController(tab == 0 ? gridid::BaseRashod : gridid::BaseDohod)->EditCurrent();
-        } else if (state.current && (state.current->kind == TTableKind::Purse || state.current->kind == TTableKind::Transfer ||
-                                     state.current->kind == TTableKind::User)) {
+        } else if (state.current &&
+                   (state.current->kind == TTableKind::Purse || state.current->kind == TTableKind::Transfer ||
+                    state.current->kind == TTableKind::User)) {
             Controller(state.current->kind)->EditCurrent();
         }
     }
@@ -324,12 +336,12 @@ void TQuorvaneForm::OnPravka() {
 
 void TQuorvaneForm::OnDelete() {
     if (m_section == Base && m_baseTabs->currentIndex() <= 1) {
-        KindsListController(m_baseTabs->currentIndex() == 0 ? gridid::BaseRashod : gridid::BaseDohod)->DeleteCurrent();
+        KindsListController(m_baseTabs->currentIndex() == 0 ? gridid::BaseRashod : gridid::BaseDohod)
+            ->DeleteCurrent();
         return;
     }
     TDataGrid* g = m_context.state.current;
-    if (!g)
-        return;
+    if (!g) return;
     m_context.editors.CloseAndCommit();
     if (TGridController* c = Controller(g->kind))
         c->DeleteRow(g->row);
@@ -339,11 +351,9 @@ void TQuorvaneForm::OnDelete() {
 
 void TQuorvaneForm::ReloadKindsViews(TDataVidGrid& list) {
     for (TKindsPicker* p : m_pickers)
-        if (&p->List() == &list)
-            p->Reload();
+        if (&p->List() == &list) p->Reload();
     for (TKindsListView* l : m_lists)
-        if (&l->List() == &list)
-            l->Reload();
+        if (&l->List() == &list) l->Reload();
 }
 
 void TQuorvaneForm::SaveAndReloadKinds() {
@@ -352,8 +362,7 @@ void TQuorvaneForm::SaveAndReloadKinds() {
     // memory rather than being read back from an older file.
     const bool saved = m_context.kinds.SaveKinds();
     TFileError error;
-    if (!TBaseLoader::SaveKindsAndPurses(state, &error))
-        ReportSaveFailure(error);
+    if (!TBaseLoader::SaveKindsAndPurses(state, &error)) ReportSaveFailure(error);
     for (TDataVidGrid* list : {&state.vidRashodGrid, &state.vidDohodGrid}) {
         if (saved)
             m_context.kinds.LoadKinds(*list);
@@ -371,8 +380,7 @@ TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid
     connect(c, &TGridController::SelectionChangedByUser, this, [this] { RefreshCommands(); });
     connect(c, &TGridController::Sorted, this, [this] { RefreshCommands(); });
     // The purses and the users have a popup of their own (TUsersPage).
-    if (kind == TTableKind::Purse || kind == TTableKind::User)
-        return c;
+    if (kind == TTableKind::Purse || kind == TTableKind::User) return c;
     connect(c, &TGridController::PopupRequested, this, [this, c](int, int, const QPoint& at) {
         QMenu popup;
         popup.setObjectName(QStringLiteral("MyPopupMenu"));
@@ -394,17 +402,17 @@ TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid
 QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QString& pickerTitle) {
     auto* grid = new TLedgerGrid;
     TGridController* controller = AddController(kind, grid);
-    TDataVidGrid& list = (pickerId == gridid::VidRashod || pickerId == gridid::VidPlan) ? m_context.state.vidRashodGrid
-                                                                                         : m_context.state.vidDohodGrid;
+    TDataVidGrid& list = (pickerId == gridid::VidRashod || pickerId == gridid::VidPlan)
+                             ? m_context.state.vidRashodGrid
+                             : m_context.state.vidDohodGrid;
     auto* picker = new TKindsPicker(m_context.state, m_context.general, m_context.edit, list, pickerId);
     picker->currentLedger = [this, kind] { return &m_context.state.Grid(kind); };
     picker->ledgerView = [grid] { return grid; };
     m_pickers.insert(pickerId, picker);
     auto* strip = new TTitleStrip(pickerTitle, m_context.state.paths.programFolder);
     connect(strip, &TTitleStrip::AutoSizeClicked, this, [this, picker] { AutoSizeKinds(picker); });
-    connect(controller, &TGridController::PickerRequested, this, [this, kind](const TEditRequest& req) {
-        OnPickerRequested(kind, req);
-    });
+    connect(controller, &TGridController::PickerRequested, this,
+            [this, kind](const TEditRequest& req) { OnPickerRequested(kind, req); });
     connect(picker, &TKindsPicker::Picked, this, [this, kind](const TEditRequest& req) {
         Grid(kind)->setFocus();
         Controller(kind)->StartEdit(req);
@@ -420,8 +428,10 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
         m_lower->ResultLabel()->setVisible(!text.isEmpty());
     });
     connect(picker, &TKindsPicker::KindsSorted, this, [this, picker] { ReloadKindsViews(picker->List()); });
-    connect(picker, &TKindsPicker::AddNameRequested, this, [this, picker] { m_kindsCommands->EditFromPicker(picker, true); });
-    connect(picker, &TKindsPicker::EditNameRequested, this, [this, picker] { m_kindsCommands->EditFromPicker(picker, false); });
+    connect(picker, &TKindsPicker::AddNameRequested, this,
+            [this, picker] { m_kindsCommands->EditFromPicker(picker, true); });
+    connect(picker, &TKindsPicker::EditNameRequested, this,
+            [this, picker] { m_kindsCommands->EditFromPicker(picker, false); });
     auto* splitter = new QSplitter(Qt::Vertical);
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(grid);
@@ -431,19 +441,21 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
     // The picker shows its names whole: the part of a row it would cut off goes to the ledger above,
     // or, when the picker is as low as it can be, the rest of that row comes from the ledger. Once
     // the layout has settled, so that the splitter is not moved from inside its own move.
-    connect(picker, &TKindsPicker::Resized, splitter, [splitter, picker] {
-        const int part = picker->PartRowHeight();
-        QList<int> sizes = splitter->sizes();
-        if (part <= 0 || sizes.size() != 2)
-            return;
-        const int lowest = splitter->widget(1)->minimumSizeHint().height();
-        const int change = sizes[1] - part >= lowest ? -part : picker->verticalHeader()->defaultSectionSize() - part;
-        if (sizes[0] + change <= splitter->widget(0)->minimumSizeHint().height())
-            return;
-        sizes[0] -= change;
-        sizes[1] += change;
-        splitter->setSizes(sizes);
-    }, Qt::QueuedConnection);
+    connect(
+        picker, &TKindsPicker::Resized, splitter,
+        [splitter, picker] {
+            const int part = picker->PartRowHeight();
+            QList<int> sizes = splitter->sizes();
+            if (part <= 0 || sizes.size() != 2) return;
+            const int lowest = splitter->widget(1)->minimumSizeHint().height();
+            const int change =
+                sizes[1] - part >= lowest ? -part : picker->verticalHeader()->defaultSectionSize() - part;
+            if (sizes[0] + change <= splitter->widget(0)->minimumSizeHint().height()) return;
+            sizes[0] -= change;
+            sizes[1] += change;
+            splitter->setSizes(sizes);
+        },
+        Qt::QueuedConnection);
     m_pageSplitters.insert(int(kind), splitter);
     return splitter;
 }
@@ -458,7 +470,8 @@ QWidget* TQuorvaneForm::MakeDebtsPage() {
     m_returnsStrip = new TTitleStrip(QStringLiteral("  Возврат долга"), folder);
     m_returnsStrip->setObjectName(QStringLiteral("ReturnsPanel"));
     connect(debtStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Dolg)); });
-    connect(m_returnsStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Returns)); });
+    connect(m_returnsStrip, &TTitleStrip::AutoSizeClicked, this,
+            [this] { AutoSize(Grid(TTableKind::Returns)); });
     m_debtSplitter = new QSplitter(Qt::Horizontal);
     m_debtSplitter->setChildrenCollapsible(false);
     m_debtSplitter->addWidget(Stack(debtStrip, debts));
@@ -483,8 +496,10 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
             m_kindsCommands->ListSelectionMoved(listNumber, col, row);
         });
         connect(c, &TKindsListController::AddKindRequested, this, [this] { m_kindsCommands->AddKind(); });
-        connect(c, &TKindsListController::DeleteKindRequested, this, [this] { m_kindsCommands->DeleteKind(); });
-        connect(c, &TKindsListController::RenameKindRequested, this, [this] { m_kindsCommands->RenameKind(false); });
+        connect(c, &TKindsListController::DeleteKindRequested, this,
+                [this] { m_kindsCommands->DeleteKind(); });
+        connect(c, &TKindsListController::RenameKindRequested, this,
+                [this] { m_kindsCommands->RenameKind(false); });
     }
     m_baseTabs->addTab(rashod, QStringLiteral("База расходов"));
     m_baseTabs->addTab(dohod, QStringLiteral("База доходов"));
@@ -507,14 +522,14 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
         m_context.editors.CloseAndCommit();
         m_context.edit.tabSwitching = false;
         // The edited lists reach the pickers at once.
-        if (previous <= 1 && m_baseOpen)
-            SaveAndReloadKinds();
+        if (previous <= 1 && m_baseOpen) SaveAndReloadKinds();
         previous = index;
         if (index == 2)
             m_context.state.current = &m_context.state.Grid(TTableKind::Purse);
         else if (index == 3)
             m_context.state.current = &m_context.state.Grid(TTableKind::User);
-        m_lower->SetLayoutKind(index >= 2 ? TLowerPanel::TLayoutKind::Hidden : TLowerPanel::TLayoutKind::Bases);
+        m_lower->SetLayoutKind(index >= 2 ? TLowerPanel::TLayoutKind::Hidden
+                                          : TLowerPanel::TLayoutKind::Bases);
         m_lower->setVisible(index < 2);
         LayOutRegions();
         RefreshCommands();
@@ -528,10 +543,18 @@ TLedgerGrid* TQuorvaneForm::Grid(TTableKind kind) const {
     return c ? c->View() : nullptr;
 }
 
-TGridController* TQuorvaneForm::Controller(TTableKind kind) const { return m_controllers.value(int(kind)); }
-TKindsPicker* TQuorvaneForm::Picker(int gridId) const { return m_pickers.value(gridId); }
-TKindsListView* TQuorvaneForm::KindsList(int gridId) const { return m_lists.value(gridId); }
-TKindsListController* TQuorvaneForm::KindsListController(int gridId) const { return m_listControllers.value(gridId); }
+TGridController* TQuorvaneForm::Controller(TTableKind kind) const {
+    return m_controllers.value(int(kind));
+}
+TKindsPicker* TQuorvaneForm::Picker(int gridId) const {
+    return m_pickers.value(gridId);
+}
+TKindsListView* TQuorvaneForm::KindsList(int gridId) const {
+    return m_lists.value(gridId);
+}
+TKindsListController* TQuorvaneForm::KindsListController(int gridId) const {
+    return m_listControllers.value(gridId);
+}
 
 TTableKind TQuorvaneForm::CurrentLedgerKind() const {
     switch (m_section) {
@@ -555,8 +578,7 @@ void TQuorvaneForm::OnPickerRequested(TTableKind kind, const TEditRequest& reque
     else if (kind == TTableKind::PlanDohod)
         id = gridid::VidPlanDohod;
     TKindsPicker* picker = Picker(id);
-    if (!picker)
-        return;
+    if (!picker) return;
     picker->setFocus();
     picker->SelectFor(request);
 }
@@ -565,7 +587,9 @@ void TQuorvaneForm::SetUserCaption(const QString& userName) {
     setWindowTitle(BaseCaption() + QStringLiteral("      Пользователь: ") + userName);
 }
 
-void TQuorvaneForm::ShowFirstSection() { SwitchSection(Rashod); }
+void TQuorvaneForm::ShowFirstSection() {
+    SwitchSection(Rashod);
+}
 
 void TQuorvaneForm::ShowUserChanged() {
     SetUserCaption(m_context.state.userName);
@@ -573,8 +597,7 @@ void TQuorvaneForm::ShowUserChanged() {
 }
 
 void TQuorvaneForm::DiscardSearch() {
-    if (m_moneyViews && m_moneyViews->Search())
-        m_moneyViews->Search()->Discard();
+    if (m_moneyViews && m_moneyViews->Search()) m_moneyViews->Search()->Discard();
 }
 
 void TQuorvaneForm::SetPageTitles() {
@@ -583,8 +606,7 @@ void TQuorvaneForm::SetPageTitles() {
 }
 
 void TQuorvaneForm::SwitchSection(int index) {
-    if (index < 0 || index > Base)
-        return;
+    if (index < 0 || index > Base) return;
     m_context.edit.tabSwitching = true;
     m_context.editors.CloseAndCommit();
     m_context.edit.tabSwitching = false;
@@ -597,11 +619,11 @@ void TQuorvaneForm::SwitchSection(int index) {
     SetPageTitles();
     if (index <= Plan) {
         m_lower->setVisible(true);
-        m_lower->SetLayoutKind(index == Dolg ? TLowerPanel::TLayoutKind::Debts : TLowerPanel::TLayoutKind::Ledger);
+        m_lower->SetLayoutKind(index == Dolg ? TLowerPanel::TLayoutKind::Debts
+                                             : TLowerPanel::TLayoutKind::Ledger);
         const TTableKind kind = CurrentLedgerKind();
         m_context.state.current = &m_context.state.Grid(kind);
-        if (Grid(kind))
-            Grid(kind)->setFocus();
+        if (Grid(kind)) Grid(kind)->setFocus();
     } else if (index == Analis) {
         m_lower->setVisible(true);
         m_lower->SetLayoutKind(TLowerPanel::TLayoutKind::Analysis);
@@ -637,8 +659,7 @@ void TQuorvaneForm::LayOutRegions() {
     top += 29;
     const int lowerH = m_lower->isVisible() ? std::min(m_lowerHeight, std::max(120, H - top - 120)) : 0;
     m_notebook->setGeometry(left, top, W - left, std::max(0, H - top - lowerH));
-    if (m_lower->isVisible())
-        m_lower->setGeometry(left, H - lowerH, W - left, lowerH);
+    if (m_lower->isVisible()) m_lower->setGeometry(left, H - lowerH, W - left, lowerH);
 }
 
 void TQuorvaneForm::resizeEvent(QResizeEvent* event) {
@@ -647,21 +668,18 @@ void TQuorvaneForm::resizeEvent(QResizeEvent* event) {
     LayOutToolBar();
     SizePendingViews();
     // A grid whose columns no longer fit after the window shrank shares its width out again.
-    if (!m_baseOpen)
-        return;
+    if (!m_baseOpen) return;
     QList<QTableView*> views;
     for (TGridController* c : m_controllers)
         views << c->View();
     for (TKindsPicker* p : m_pickers)
         views << p;
     for (QTableView* view : views) {
-        if (!view->isVisible() || !view->model() || view->viewport()->width() < 50)
-            continue;
+        if (!view->isVisible() || !view->model() || view->viewport()->width() < 50) continue;
         int total = 0;
         for (int c = 0; c < view->model()->columnCount(); ++c)
             total += view->columnWidth(c);
-        if (total <= view->viewport()->width())
-            continue;
+        if (total <= view->viewport()->width()) continue;
         if (auto* grid = qobject_cast<TLedgerGrid*>(view); grid && qobject_cast<TGridModel*>(grid->model()))
             AutoSize(grid);
         else
@@ -670,24 +688,22 @@ void TQuorvaneForm::resizeEvent(QResizeEvent* event) {
 }
 
 void TQuorvaneForm::AutoSize(TLedgerGrid* grid) {
-    if (!grid || !grid->model())
-        return;
+    if (!grid || !grid->model()) return;
     const TGridModel* model = qobject_cast<const TGridModel*>(grid->model());
-    if (!model)
-        return;
+    if (!model) return;
     const int sb = grid->verticalScrollBar()->isVisible() ? grid->verticalScrollBar()->width() : 0;
-    const std::vector<int> widths =
-        ProportionalWidths(grid->viewport()->width() + sb, sb, model->Grid().SizeClasses, model->columnCount());
+    const std::vector<int> widths = ProportionalWidths(grid->viewport()->width() + sb, sb,
+                                                       model->Grid().SizeClasses, model->columnCount());
     for (int i = 0; i < int(widths.size()); ++i)
         grid->setColumnWidth(i, widths[size_t(i)]);
 }
 
 void TQuorvaneForm::AutoSizeKinds(QWidget* view) {
     auto* table = qobject_cast<QTableView*>(view);
-    if (!table || !table->model())
-        return;
+    if (!table || !table->model()) return;
     const int sb = table->verticalScrollBar()->isVisible() ? table->verticalScrollBar()->width() : 0;
-    const std::vector<int> widths = EqualWidths(table->viewport()->width() + sb, sb, table->model()->columnCount());
+    const std::vector<int> widths =
+        EqualWidths(table->viewport()->width() + sb, sb, table->model()->columnCount());
     for (int i = 0; i < int(widths.size()); ++i)
         table->setColumnWidth(i, widths[size_t(i)]);
 }
@@ -708,8 +724,7 @@ void TQuorvaneForm::RefreshViews() {
         p->Reload();
     for (TKindsListView* l : m_lists)
         l->Reload();
-    if (m_baseOpen)
-        Q_EMIT BaseOpened(); // the money views show the reloaded tables too
+    if (m_baseOpen) Q_EMIT BaseOpened(); // the money views show the reloaded tables too
 }
 
 void TQuorvaneForm::ShowOpenedBase() {
@@ -745,15 +760,14 @@ void TQuorvaneForm::ApplySettings() {
             counts << 0;
     }
     for (const TWidthSection& w : kWidthSections) {
-        QTableView* view = w.tableKind >= 0 ? static_cast<QTableView*>(Grid(TTableKind(w.tableKind)))
-                                            : (Picker(w.gridId) ? static_cast<QTableView*>(Picker(w.gridId))
-                                                                : static_cast<QTableView*>(KindsList(w.gridId)));
-        if (!view)
-            continue;
+        QTableView* view = w.tableKind >= 0
+                               ? static_cast<QTableView*>(Grid(TTableKind(w.tableKind)))
+                               : (Picker(w.gridId) ? static_cast<QTableView*>(Picker(w.gridId))
+                                                   : static_cast<QTableView*>(KindsList(w.gridId)));
+        if (!view) continue;
         const TColumnWidths* stored = nullptr;
         for (const TColumnWidths& cw : s.columns)
-            if (cw.section == QLatin1String(w.section))
-                stored = &cw;
+            if (cw.section == QLatin1String(w.section)) stored = &cw;
         if (!stored) {
             m_pendingSizing.append(view);
             continue;
@@ -761,12 +775,12 @@ void TQuorvaneForm::ApplySettings() {
         const int columns = view->model() ? view->model()->columnCount() : 0;
         for (int c = 0; c < columns; ++c) {
             int width = c < stored->widths.size() ? stored->widths[c] : (w.tableKind >= 0 ? 50 : -1);
-            if (width < 0)
-                width = std::max(20, (view->width() - 30) / std::max(1, columns));
+            if (width < 0) width = std::max(20, (view->width() - 30) / std::max(1, columns));
             view->setColumnWidth(c, width);
         }
     }
-    const TTableKind pageKinds[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod, TTableKind::PlanDohod};
+    const TTableKind pageKinds[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod,
+                                    TTableKind::PlanDohod};
     for (int p = 0; p < 4; ++p) {
         QSplitter* sp = m_pageSplitters.value(int(pageKinds[p]));
         const TPageSettings& ps = s.pages[size_t(p)];
@@ -780,7 +794,8 @@ void TQuorvaneForm::ApplySettings() {
         showNormal();
         resize(*s.width, *s.height);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        move(s.left.value_or((screen.width() - *s.width) / 2), s.top.value_or((screen.height() - *s.height) / 2));
+        move(s.left.value_or((screen.width() - *s.width) / 2),
+             s.top.value_or((screen.height() - *s.height) / 2));
     }
     LayOutRegions();
     SizePendingViews();
@@ -789,8 +804,7 @@ void TQuorvaneForm::ApplySettings() {
 void TQuorvaneForm::SizePendingViews() {
     for (int i = m_pendingSizing.size() - 1; i >= 0; --i) {
         QTableView* view = m_pendingSizing[i];
-        if (!view->isVisible() || view->viewport()->width() < 50)
-            continue;
+        if (!view->isVisible() || view->viewport()->width() < 50) continue;
         if (auto* grid = qobject_cast<TLedgerGrid*>(view))
             AutoSize(grid);
         else
@@ -808,11 +822,11 @@ void TQuorvaneForm::StoreSettings() {
         s.left = x();
         s.top = y();
     }
-    const TTableKind pageKinds[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod, TTableKind::PlanDohod};
+    const TTableKind pageKinds[] = {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod,
+                                    TTableKind::PlanDohod};
     for (int p = 0; p < 4; ++p) {
         QSplitter* sp = m_pageSplitters.value(int(pageKinds[p]));
-        if (!sp)
-            continue;
+        if (!sp) continue;
         const QList<int> sizes = sp->sizes();
         if (sizes.value(0) <= 0 || sizes.value(1) <= 0)
             continue; // a page never shown keeps what the settings said
@@ -823,16 +837,15 @@ void TQuorvaneForm::StoreSettings() {
     const std::vector<TColumnWidths> previous = s.columns;
     s.columns.clear();
     for (const TWidthSection& w : kWidthSections) {
-        QTableView* view = w.tableKind >= 0 ? static_cast<QTableView*>(Grid(TTableKind(w.tableKind)))
-                                            : (Picker(w.gridId) ? static_cast<QTableView*>(Picker(w.gridId))
-                                                                : static_cast<QTableView*>(KindsList(w.gridId)));
-        if (!view || !view->model())
-            continue;
+        QTableView* view = w.tableKind >= 0
+                               ? static_cast<QTableView*>(Grid(TTableKind(w.tableKind)))
+                               : (Picker(w.gridId) ? static_cast<QTableView*>(Picker(w.gridId))
+                                                   : static_cast<QTableView*>(KindsList(w.gridId)));
+        if (!view || !view->model()) continue;
         if (m_pendingSizing.contains(view)) {
             // Never on show, so never sized: keep the widths read at the start, or none.
             for (const TColumnWidths& old : previous)
-                if (old.section == QLatin1String(w.section))
-                    s.columns.push_back(old);
+                if (old.section == QLatin1String(w.section)) s.columns.push_back(old);
             continue;
         }
         TColumnWidths cw{QString::fromLatin1(w.section), {}};
@@ -853,8 +866,7 @@ bool TQuorvaneForm::SaveAll() {
         StoreSettings();
         saved = TBaseLoader::SaveAndTell(state);
     }
-    if (!state.userName.isEmpty())
-        SaveLastUser(state.BaseRoot(), state.userName);
+    if (!state.userName.isEmpty()) SaveLastUser(state.BaseRoot(), state.userName);
     return saved;
 }
 
@@ -876,8 +888,7 @@ void TQuorvaneForm::closeEvent(QCloseEvent* event) {
     }
     m_autoSave->Stop();
     event->accept();
-    if (onClosed)
-        onClosed();
+    if (onClosed) onClosed();
 }
 
 void TQuorvaneForm::changeEvent(QEvent* event) {
@@ -885,8 +896,7 @@ void TQuorvaneForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow() && m_baseOpen) {
         // Once the focus has settled: another program took it, not a dialog of this one.
         QTimer::singleShot(0, this, [this] {
-            if (!QApplication::activeWindow())
-                m_autoSave->FocusLost();
+            if (!QApplication::activeWindow()) m_autoSave->FocusLost();
         });
     }
 }
@@ -900,8 +910,7 @@ bool TQuorvaneForm::eventFilter(QObject* watched, QEvent* event) {
         if (k == Qt::Key_F4 && m_context.editors.Kind() == TEditorKind::Date)
             return false; // the date editor opens its calendar
         const int section = k - Qt::Key_F2;
-        if (section != m_section)
-            SwitchSection(section);
+        if (section != m_section) SwitchSection(section);
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

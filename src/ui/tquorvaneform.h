@@ -152,16 +152,16 @@ private:
     QDialog* m_notice = nullptr;
     QTabWidget* m_planTabs = nullptr;
     QTabWidget* m_baseTabs = nullptr;
-    QMap<int, TGridController*> m_controllers; // by table kind
-    QMap<int, TKindsPicker*> m_pickers;        // by grid id
-    QMap<int, TKindsListView*> m_lists;        // by grid id
+    QMap<int, TGridController*> m_controllers;          // by table kind
+    QMap<int, TKindsPicker*> m_pickers;                 // by grid id
+    QMap<int, TKindsListView*> m_lists;                 // by grid id
     QMap<int, TKindsListController*> m_listControllers; // by grid id
     TKindsCommands* m_kindsCommands = nullptr;
     TAutoSave* m_autoSave = nullptr;
     TUsersPage* m_usersPage = nullptr;
     THelperForm* m_helper = nullptr;
     std::unique_ptr<THelperForm> m_ownHelper;
-    QMap<int, QSplitter*> m_pageSplitters;     // ledger page splitters by table kind
+    QMap<int, QSplitter*> m_pageSplitters; // ledger page splitters by table kind
     QSplitter* m_debtSplitter = nullptr;
     TTitleStrip* m_returnsStrip = nullptr;
     TPursePage* m_pursePage = nullptr;

@@ -36,8 +36,7 @@ TSearchController::TSearchController(TLowerPanel* lower, QObject* parent)
     m_boxObject = box;
     box->installEventFilter(this);
     connect(box, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!m_settingText)
-            ShowStep(m_search.SetQuery(text));
+        if (!m_settingText) ShowStep(m_search.SetQuery(text));
     });
     connect(m_lower->SearchForwardButton(), &QPushButton::clicked, this, [this] { Step(1); });
     connect(m_lower->SearchBackButton(), &QPushButton::clicked, this, [this] { Step(-1); });
@@ -54,15 +53,19 @@ TSearchController::TSearchController(TLowerPanel* lower, QObject* parent)
     connect(m_lower, &TLowerPanel::LaidOut, this, &TSearchController::LaidOut);
 }
 
-std::optional<TSearchHighlight> TSearchController::HighlightFor(const void* target, int col, int gridRow) const {
-    if (target != m_target || !m_search.HasList())
-        return std::nullopt;
+std::optional<TSearchHighlight> TSearchController::HighlightFor(const void* target, int col,
+                                                                int gridRow) const {
+    if (target != m_target || !m_search.HasList()) return std::nullopt;
     return m_search.HighlightAt(col, gridRow);
 }
 
-void TSearchController::Attach(TLedgerGrid* view, TDataGrid& grid) { AttachView(view, &grid); }
+void TSearchController::Attach(TLedgerGrid* view, TDataGrid& grid) {
+    AttachView(view, &grid);
+}
 
-void TSearchController::AttachKinds(QTableView* view, TDataVidGrid& list) { AttachView(view, &list); }
+void TSearchController::AttachKinds(QTableView* view, TDataVidGrid& list) {
+    AttachView(view, &list);
+}
 
 void TSearchController::AttachView(QAbstractItemView* view, const void* key) {
     m_views.insert(key, view);
@@ -70,8 +73,7 @@ void TSearchController::AttachView(QAbstractItemView* view, const void* key) {
         view,
         [this, key](int col, int row) {
             TExtents out;
-            if (const auto h = HighlightFor(key, col, row))
-                out.append({h->extent.start, h->extent.length});
+            if (const auto h = HighlightFor(key, col, row)) out.append({h->extent.start, h->extent.length});
             return out;
         },
         [this, key](int col, int row) {
@@ -81,14 +83,12 @@ void TSearchController::AttachView(QAbstractItemView* view, const void* key) {
     // New rows, a sort or a filter make the matches' rows wrong.
     if (view->model())
         connect(view->model(), &QAbstractItemModel::modelReset, this, [this, key] {
-            if (m_target == key)
-                Discard();
+            if (m_target == key) Discard();
         });
 }
 
 void TSearchController::Target(TDataGrid* grid) {
-    if (m_target == grid && m_grid == grid)
-        return;
+    if (m_target == grid && m_grid == grid) return;
     Redraw();
     m_search.SetGrid(grid);
     m_target = grid;
@@ -98,8 +98,7 @@ void TSearchController::Target(TDataGrid* grid) {
 }
 
 void TSearchController::TargetKinds(TDataVidGrid* list) {
-    if (m_target == list && m_list == list)
-        return;
+    if (m_target == list && m_list == list) return;
     Redraw();
     m_search.SetKindsList(list ? list->Table : nullptr);
     m_target = list;
@@ -108,13 +107,16 @@ void TSearchController::TargetKinds(TDataVidGrid* list) {
     SetLabel(QString());
 }
 
-QAbstractItemView* TSearchController::TargetView() const { return m_views.value(m_target).data(); }
+QAbstractItemView* TSearchController::TargetView() const {
+    return m_views.value(m_target).data();
+}
 
-void TSearchController::Step(int direction) { ShowStep(m_search.Step(direction)); }
+void TSearchController::Step(int direction) {
+    ShowStep(m_search.Step(direction));
+}
 
 void TSearchController::Discard() {
-    if (!m_search.HasList())
-        return;
+    if (!m_search.HasList()) return;
     m_search.Discard();
     SetLabel(QString());
     Redraw();
@@ -149,33 +151,33 @@ void TSearchController::ShowStep(const TSearchStep& step) {
         if (newTop != top && view->model())
             view->scrollTo(view->model()->index(newTop - 1, step.col), QAbstractItemView::PositionAtTop);
     }
-    SetLabel(m_search.ResultLabel(m_lower->SearchEdit()->width(), [this](const QString& t) { return TextWidth(t); }));
+    SetLabel(m_search.ResultLabel(m_lower->SearchEdit()->width(),
+                                  [this](const QString& t) { return TextWidth(t); }));
     Redraw();
 }
 
 void TSearchController::Redraw() {
-    if (QAbstractItemView* view = TargetView())
-        view->viewport()->update();
+    if (QAbstractItemView* view = TargetView()) view->viewport()->update();
 }
 
-void TSearchController::SetLabel(const QString& text) { m_lower->ResultLabel()->setText(text); }
+void TSearchController::SetLabel(const QString& text) {
+    m_lower->ResultLabel()->setText(text);
+}
 
 int TSearchController::TextWidth(const QString& text) const {
     return m_lower->SearchGroup()->fontMetrics().horizontalAdvance(text);
 }
 
 void TSearchController::LaidOut() {
-    if (!m_search.HasList())
-        return;
-    const auto label = SearchCountLabelOnLayout(int(m_search.Matches().size()), m_lower->SearchEdit()->width(),
-                                                [this](const QString& t) { return TextWidth(t); });
-    if (label)
-        SetLabel(*label);
+    if (!m_search.HasList()) return;
+    const auto label =
+        SearchCountLabelOnLayout(int(m_search.Matches().size()), m_lower->SearchEdit()->width(),
+                                 [this](const QString& t) { return TextWidth(t); });
+    if (label) SetLabel(*label);
 }
 
 bool TSearchController::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_box || watched != m_boxObject)
-        return QObject::eventFilter(watched, event);
+    if (!m_box || watched != m_boxObject) return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);

@@ -14,8 +14,8 @@ const int kIconSizes[] = {40, 48, 55, 64, 70, 80, 96};
 
 } // namespace
 
-TSectionButton::TSectionButton(int index, const QString& text, const QString& iconStem, const QString& programFolder,
-                               QWidget* parent)
+TSectionButton::TSectionButton(int index, const QString& text, const QString& iconStem,
+                               const QString& programFolder, QWidget* parent)
     : QFrame(parent), m_index(index), m_icon(new QLabel(this)), m_text(new QLabel(text, this)) {
     setObjectName(QStringLiteral("SectionButton%1").arg(index));
     setAutoFillBackground(true);
@@ -25,16 +25,18 @@ TSectionButton::TSectionButton(int index, const QString& text, const QString& ic
     for (QLabel* l : {m_icon, m_text})
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
     for (int size : kIconSizes) {
-        const QString file = JoinPath(programFolder, QStringLiteral("Icons/") + iconStem + QStringLiteral("_ico_") +
-                                                         QString::number(size) + QStringLiteral(".ico"));
+        const QString file =
+            JoinPath(programFolder, QStringLiteral("Icons/") + iconStem + QStringLiteral("_ico_") +
+                                        QString::number(size) + QStringLiteral(".ico"));
         const QPixmap pm(file);
-        if (!pm.isNull())
-            m_icons.append({size, pm});
+        if (!pm.isNull()) m_icons.append({size, pm});
     }
     Repaint();
 }
 
-QString TSectionButton::Text() const { return m_text->text(); }
+QString TSectionButton::Text() const {
+    return m_text->text();
+}
 
 void TSectionButton::SetChosen(bool chosen) {
     m_chosen = chosen;
@@ -42,8 +44,7 @@ void TSectionButton::SetChosen(bool chosen) {
 }
 
 void TSectionButton::SetHighlighted(bool on) {
-    if (m_highlighted == on)
-        return;
+    if (m_highlighted == on) return;
     m_highlighted = on;
     Repaint();
 }
@@ -67,28 +68,21 @@ void TSectionButton::Repaint() {
 }
 
 int TSectionPanel::IconSizeFor(int h) {
-    if (h < 80)
-        return 40;
-    if (h < 90)
-        return 48;
-    if (h < 100)
-        return 55;
-    if (h < 110)
-        return 64;
-    if (h <= 145)
-        return 70;
+    if (h < 80) return 40;
+    if (h < 90) return 48;
+    if (h < 100) return 55;
+    if (h < 110) return 64;
+    if (h <= 145) return 70;
     return 80;
 }
 
 QSize TSectionPanel::ButtonSize(int clientWidth, int clientHeight) {
     int b = clientWidth - 20;
-    if (b < 0)
-        b = 64;
+    if (b < 0) b = 64;
     int h = b;
     if (6 * b + 27 >= clientHeight) {
         h = (clientHeight - 24) / 6;
-        if (h <= 0)
-            h = b;
+        if (h <= 0) h = b;
     }
     return QSize(b, h);
 }
@@ -97,8 +91,7 @@ void TSectionButton::LayOut() {
     m_iconSize = TSectionPanel::IconSizeFor(height());
     QPixmap pm;
     for (const auto& [size, p] : m_icons)
-        if (size == m_iconSize)
-            pm = p;
+        if (size == m_iconSize) pm = p;
     m_icon->setPixmap(pm);
     const int textH = m_text->sizeHint().height();
     const int free = std::max(0, height() - m_iconSize - textH);
@@ -113,8 +106,7 @@ void TSectionButton::resizeEvent(QResizeEvent* event) {
 }
 
 void TSectionButton::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton)
-        Q_EMIT Clicked(m_index);
+    if (event->button() == Qt::LeftButton) Q_EMIT Clicked(m_index);
 }
 
 void TSectionButton::enterEvent(QEnterEvent* event) {
@@ -131,11 +123,12 @@ TSectionPanel::TSectionPanel(const QString& programFolder, QWidget* parent) : QF
     const struct {
         const char* text;
         const char* stem;
-    } sections[] = {{"Расходы F2", "Rashod/rashod"}, {"Доходы F3", "Dohod/dohod"}, {"Долги F4", "Dolg/dolg"},
-                    {"Планы F5", "Plan/plan"},       {"Анализ F6", "Analis/analis"}, {"Базы F7", "Base/base"}};
+    } sections[] = {{"Расходы F2", "Rashod/rashod"}, {"Доходы F3", "Dohod/dohod"},
+                    {"Долги F4", "Dolg/dolg"},       {"Планы F5", "Plan/plan"},
+                    {"Анализ F6", "Analis/analis"},  {"Базы F7", "Base/base"}};
     for (int i = 0; i < 6; ++i) {
-        auto* b = new TSectionButton(i, QString::fromUtf8(sections[i].text), QString::fromLatin1(sections[i].stem),
-                                     programFolder, this);
+        auto* b = new TSectionButton(i, QString::fromUtf8(sections[i].text),
+                                     QString::fromLatin1(sections[i].stem), programFolder, this);
         connect(b, &TSectionButton::Clicked, this, &TSectionPanel::SectionClicked);
         connect(b, &TSectionButton::Hovered, this, [this](int index) {
             for (TSectionButton* other : m_buttons)
@@ -156,8 +149,7 @@ void TSectionPanel::CheckHover() {
         b->SetHighlighted(under);
         any = any || under;
     }
-    if (!any)
-        m_hoverTimer.stop();
+    if (!any) m_hoverTimer.stop();
 }
 
 void TSectionPanel::SetChosen(int index) {

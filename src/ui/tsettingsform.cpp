@@ -45,10 +45,12 @@ TSettingsForm::TSettingsForm(TBaseLocation& location, const TProgramPaths& paths
     };
 
     for (QLineEdit* field : {m_basePath, m_copyPath}) {
-        connect(field, &QLineEdit::textChanged, field, [field](const QString& text) { field->setToolTip(text); });
+        connect(field, &QLineEdit::textChanged, field,
+                [field](const QString& text) { field->setToolTip(text); });
     }
     connect(m_baseButton, &QPushButton::clicked, this, [this] { Pick(m_basePath, m_paths.dataRoot); });
-    connect(m_copyButton, &QPushButton::clicked, this, [this] { Pick(m_copyPath, m_paths.backupCopyFolder); });
+    connect(m_copyButton, &QPushButton::clicked, this,
+            [this] { Pick(m_copyPath, m_paths.backupCopyFolder); });
     connect(m_save, &QPushButton::clicked, this, &TSettingsForm::Save);
     LayOut();
 }
@@ -79,8 +81,7 @@ void TSettingsForm::showEvent(QShowEvent* event) {
 }
 
 void TSettingsForm::hideEvent(QHideEvent* event) {
-    if (m_owner)
-        m_owner->setEnabled(true);
+    if (m_owner) m_owner->setEnabled(true);
     m_owner = nullptr;
     QDialog::hideEvent(event);
 }
@@ -93,11 +94,10 @@ void TSettingsForm::resizeEvent(QResizeEvent* event) {
 void TSettingsForm::LayOut() {
     const int buttonWidth = std::max(m_baseButton->sizeHint().width(), m_copyButton->sizeHint().width());
     const int fieldHeight = m_basePath->sizeHint().height();
-    const int fieldWidth =
-        std::clamp(width() - 2 * kMargin - kButtonGap - buttonWidth, 50, kFieldMaxWidth);
+    const int fieldWidth = std::clamp(width() - 2 * kMargin - kButtonGap - buttonWidth, 50, kFieldMaxWidth);
     int y = kMargin;
-    for (const auto& [label, field, button] :
-         {std::tuple{m_baseLabel, m_basePath, m_baseButton}, std::tuple{m_copyLabel, m_copyPath, m_copyButton}}) {
+    for (const auto& [label, field, button] : {std::tuple{m_baseLabel, m_basePath, m_baseButton},
+                                               std::tuple{m_copyLabel, m_copyPath, m_copyButton}}) {
         label->setGeometry(kMargin, y, fieldWidth, label->sizeHint().height());
         y += label->sizeHint().height() + 4;
         field->setGeometry(kMargin, y, fieldWidth, fieldHeight);
@@ -105,19 +105,17 @@ void TSettingsForm::LayOut() {
         y += fieldHeight + 20;
     }
     const QSize saveSize = m_save->sizeHint().expandedTo(QSize(100, 0));
-    m_save->setGeometry((width() - saveSize.width()) / 2, height() - kMargin - saveSize.height(), saveSize.width(),
-                        saveSize.height());
+    m_save->setGeometry((width() - saveSize.width()) / 2, height() - kMargin - saveSize.height(),
+                        saveSize.width(), saveSize.height());
 }
 
 void TSettingsForm::Pick(QLineEdit* field, const QString& start) {
     const QString chosen = pickFolder ? pickFolder(this, start) : QString();
-    if (!chosen.isEmpty())
-        field->setText(chosen);
+    if (!chosen.isEmpty()) field->setText(chosen);
     field->selectAll();
     field->setFocus();
 }
 
 void TSettingsForm::Save() {
-    if (m_location.ChangeBaseLocation(m_basePath->text(), m_copyPath->text()))
-        accept();
+    if (m_location.ChangeBaseLocation(m_basePath->text(), m_copyPath->text())) accept();
 }

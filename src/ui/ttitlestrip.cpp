@@ -28,7 +28,9 @@ void TTitleStrip::SetTitle(const QString& title) {
     ShowTitle();
 }
 
-QString TTitleStrip::ShownTitle() const { return m_title->text(); }
+QString TTitleStrip::ShownTitle() const {
+    return m_title->text();
+}
 
 void TTitleStrip::ShowTitle() {
     // A long title (a debt's returns with its names) ends in "…" before the button, not under it.

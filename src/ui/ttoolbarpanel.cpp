@@ -49,7 +49,8 @@ void TToolBarPanel::Place(bool shortCaptions) {
     const int height = fm.height() + 14;
     const int top = (50 - height) / 2;
     auto width = [&fm](QPushButton* b) {
-        return int(b->text().size()) * fm.horizontalAdvance(QLatin1Char('0')) + fm.horizontalAdvance(QStringLiteral("9999"));
+        return int(b->text().size()) * fm.horizontalAdvance(QLatin1Char('0')) +
+               fm.horizontalAdvance(QStringLiteral("9999"));
     };
     int x = 10;
     m_pravka->setGeometry(x, top, width(m_pravka), height);
@@ -70,6 +71,5 @@ void TToolBarPanel::Place(bool shortCaptions) {
 
 void TToolBarPanel::LayOut(int availableWidth) {
     Place(false);
-    if (!m_renameVid->isHidden() && m_renameVid->geometry().right() + 1 > availableWidth)
-        Place(true);
+    if (!m_renameVid->isHidden() && m_renameVid->geometry().right() + 1 > availableWidth) Place(true);
 }

@@ -17,8 +17,7 @@ constexpr int kTextPad = 3;
 
 QList<int> EvenColumnWidths(int width, int columns) {
     QList<int> out;
-    if (columns <= 0)
-        return out;
+    if (columns <= 0) return out;
     const int each = std::max(0, width / columns);
     for (int c = 0; c < columns - 1; ++c)
         out << each;
@@ -46,12 +45,13 @@ TTotalsGrid::TTotalsGrid(QWidget* parent) : QWidget(parent) {
     // The panel's figures are set in the program's small interface size, which keeps the debts' seven
     // columns readable in a quarter of the window.
     QFont small = font();
-    if (small.pointSizeF() > 8)
-        small.setPointSizeF(8);
+    if (small.pointSizeF() > 8) small.setPointSizeF(8);
     setFont(small);
 }
 
-TTotalsGrid::~TTotalsGrid() { delete m_full.data(); }
+TTotalsGrid::~TTotalsGrid() {
+    delete m_full.data();
+}
 
 void TTotalsGrid::SetContent(const TPanelGrid& content) {
     m_content = content;
@@ -65,9 +65,13 @@ void TTotalsGrid::SetColumnWidths(const QList<int>& widths) {
     update();
 }
 
-int TTotalsGrid::RowHeight() const { return fontMetrics().height() + 3; }
+int TTotalsGrid::RowHeight() const {
+    return fontMetrics().height() + 3;
+}
 
-int TTotalsGrid::HeightForRows() const { return m_content.RowCount() * (RowHeight() + 2); }
+int TTotalsGrid::HeightForRows() const {
+    return m_content.RowCount() * (RowHeight() + 2);
+}
 
 QRect TTotalsGrid::CellRect(int col, int row) const {
     int x = 0;
@@ -78,8 +82,7 @@ QRect TTotalsGrid::CellRect(int col, int row) const {
 }
 
 QString TTotalsGrid::CellText(int col, int row) const {
-    if (row < 0 || row >= m_content.RowCount())
-        return {};
+    if (row < 0 || row >= m_content.RowCount()) return {};
     return m_content.rows[size_t(row)].value(col);
 }
 
@@ -94,8 +97,7 @@ void TTotalsGrid::paintEvent(QPaintEvent*) {
     for (int r = 0; r < m_content.RowCount(); ++r) {
         const bool isBold = m_content.bold[size_t(r)];
         const QRect rowRect(0, CellRect(0, r).top(), width(), RowHeight() + 2);
-        if (isBold)
-            p.fillRect(rowRect, AccentColour(pal));
+        if (isBold) p.fillRect(rowRect, AccentColour(pal));
         p.setFont(isBold ? bold : plain);
         p.setPen(isBold ? CaptionTextColour() : pal.color(QPalette::Text));
         for (int c = 0; c < m_widths.size(); ++c) {
@@ -141,8 +143,7 @@ void TTotalsGrid::ShowFullText(const QPoint& at) {
     const int row = at.y() / (RowHeight() + 2);
     int col = -1;
     for (int c = 0, x = 0; c < m_widths.size(); ++c) {
-        if (at.x() >= x && at.x() < x + m_widths[c])
-            col = c;
+        if (at.x() >= x && at.x() < x + m_widths[c]) col = c;
         x += m_widths[c];
     }
     const QString text = CellText(col, row);
@@ -179,6 +180,5 @@ void TTotalsGrid::ShowFullText(const QPoint& at) {
 }
 
 void TTotalsGrid::HideFullText() {
-    if (m_full)
-        m_full->hide();
+    if (m_full) m_full->hide();
 }

@@ -20,8 +20,8 @@ const QString kNewUserPrompt = QStringLiteral("Введите имя новог�
 } // namespace
 
 TUserForm::TUserForm(TLoginLogic& logic, QWidget* parent)
-    : QDialog(parent), m_logic(logic), m_loginPage(new QWidget),
-      m_names(new QComboBox), m_password(new QLineEdit), m_baseGrid(new TNameBaseGrid),
+    : QDialog(parent), m_logic(logic), m_loginPage(new QWidget), m_names(new QComboBox),
+      m_password(new QLineEdit), m_baseGrid(new TNameBaseGrid),
       m_add(new QPushButton(QStringLiteral("Добавить"), this)),
       m_rename(new QPushButton(QStringLiteral("Переименовать"), this)),
       m_delete(new QPushButton(QStringLiteral("Удалить"), this)),
@@ -65,16 +65,16 @@ TUserForm::TUserForm(TLoginLogic& logic, QWidget* parent)
     connect(m_accept, &QPushButton::clicked, this, &TUserForm::Accept);
     connect(m_cancel, &QPushButton::clicked, this, &TUserForm::Cancel);
     connect(m_add, &QPushButton::clicked, this, [this] {
-        if (m_bases)
-            m_baseGrid->EditRow(m_bases->AddRow());
+        if (m_bases) m_baseGrid->EditRow(m_bases->AddRow());
     });
     connect(m_rename, &QPushButton::clicked, this, [this] { m_baseGrid->EditRow(m_baseGrid->currentRow()); });
     connect(m_delete, &QPushButton::clicked, this, [this] { DeleteBase(m_baseGrid->currentRow()); });
     connect(m_baseGrid, &TNameBaseGrid::DeleteRequested, this, &TUserForm::DeleteBase);
-    m_baseGrid->commitName = [this](int row, const QString& name) { return m_bases && m_bases->CommitName(row, name); };
+    m_baseGrid->commitName = [this](int row, const QString& name) {
+        return m_bases && m_bases->CommitName(row, name);
+    };
     connect(m_baseGrid, &TNameBaseGrid::EditFinished, this, [this] {
-        if (m_bases)
-            m_baseGrid->SetNames(m_bases->Names());
+        if (m_bases) m_baseGrid->SetNames(m_bases->Names());
     });
     SetMode(TMode::Login);
     m_logic.PrepareAtCreation();
@@ -128,8 +128,7 @@ void TUserForm::ShowLockedForLogin() {
 }
 
 void TUserForm::Unlock() {
-    if (!m_locked)
-        return;
+    if (!m_locked) return;
     m_locked = false;
     setWindowModality(Qt::NonModal);
     setWindowFlags(m_unlockedFlags);
@@ -159,8 +158,7 @@ void TUserForm::ShowFirstRunWithoutBase() {
     SetMode(TMode::Switch);
     m_logic.ShowSwitch();
     m_logic.OpenFirstRunForSwitch();
-    if (m_firstRun)
-        m_firstRun->ShowModalOver(parentWidget() ? parentWidget() : this);
+    if (m_firstRun) m_firstRun->ShowModalOver(parentWidget() ? parentWidget() : this);
     const TLoginLogic::TOutcome outcome = m_logic.FirstRunFinished();
     if (outcome == TLoginLogic::TOutcome::Hide)
         done(QDialog::Rejected);
@@ -169,8 +167,7 @@ void TUserForm::ShowFirstRunWithoutBase() {
 }
 
 bool TUserForm::ShowForBases() {
-    if (!m_bases || !m_bases->Open())
-        return false;
+    if (!m_bases || !m_bases->Open()) return false;
     SetMode(TMode::Bases);
     m_baseGrid->SetNames(m_bases->Names());
     m_baseGrid->setCurrentCell(0, 0);
@@ -186,7 +183,8 @@ void TUserForm::Accept() {
     switch (m_mode) {
     case TMode::Login: {
         const QString name = m_names->currentText();
-        Follow(int(m_logic.AcceptLogin(m_typing && name == kNewUserPrompt ? kNewUserPrompt : name, m_password->text())));
+        Follow(int(m_logic.AcceptLogin(m_typing && name == kNewUserPrompt ? kNewUserPrompt : name,
+                                       m_password->text())));
         return;
     }
     case TMode::Switch:
@@ -211,11 +209,9 @@ void TUserForm::Cancel() {
 }
 
 void TUserForm::DeleteBase(int row) {
-    if (!m_bases || row < 0)
-        return;
+    if (!m_bases || row < 0) return;
     m_baseGrid->CloseEditor();
-    if (m_bases->Delete(row))
-        m_baseGrid->SetNames(m_bases->Names());
+    if (m_bases->Delete(row)) m_baseGrid->SetNames(m_bases->Names());
     m_baseGrid->setFocus();
 }
 
@@ -231,8 +227,7 @@ void TUserForm::Follow(int outcome) {
         m_password->setFocus();
         return;
     case TLoginLogic::TOutcome::OpenFirstRun:
-        if (m_firstRun)
-            m_firstRun->ShowModalOver(this);
+        if (m_firstRun) m_firstRun->ShowModalOver(this);
         Follow(int(m_logic.FirstRunFinished()));
         return;
     case TLoginLogic::TOutcome::LoggedIn:
@@ -256,8 +251,7 @@ void TUserForm::Follow(int outcome) {
 }
 
 void TUserForm::reject() {
-    if (m_locked)
-        return;
+    if (m_locked) return;
     switch (m_mode) {
     case TMode::Bases:
         // The frame: with changes, the question decides whether they are kept.

@@ -37,8 +37,7 @@ TUsersPage::TUsersPage(TQuorvaneForm& form, TAppContext& context, const TMainWin
     for (const auto& item : items)
         m_popup->addAction(QString::fromUtf8(item[0]))->setObjectName(QString::fromLatin1(item[1]));
     connect(PopupItem(QStringLiteral("RenamePurseUserMenu")), &QAction::triggered, this, [this] {
-        if (TGridController* c = m_parts.Controller(m_popupKind))
-            c->EditCurrent();
+        if (TGridController* c = m_parts.Controller(m_popupKind)) c->EditCurrent();
     });
     connect(PopupItem(QStringLiteral("DeletePurseUserMenu")), &QAction::triggered, this, [this] {
         const int row = m_context.state.Grid(m_popupKind).row;
@@ -47,8 +46,10 @@ TUsersPage::TUsersPage(TQuorvaneForm& form, TAppContext& context, const TMainWin
         else
             DeleteUser(row);
     });
-    connect(PopupItem(QStringLiteral("UserBaseMenu")), &QAction::triggered, this, [this] { OpenBases(true); });
-    connect(PopupItem(QStringLiteral("ParolUserMenu")), &QAction::triggered, this, &TUsersPage::ChangePassword);
+    connect(PopupItem(QStringLiteral("UserBaseMenu")), &QAction::triggered, this,
+            [this] { OpenBases(true); });
+    connect(PopupItem(QStringLiteral("ParolUserMenu")), &QAction::triggered, this,
+            &TUsersPage::ChangePassword);
 
     for (TTableKind kind : {TTableKind::Purse, TTableKind::User}) {
         TGridController* c = m_parts.Controller(kind);
@@ -62,13 +63,13 @@ TUsersPage::TUsersPage(TQuorvaneForm& form, TAppContext& context, const TMainWin
     connect(bar->ParolButton(), &QPushButton::clicked, this, &TUsersPage::ChangePassword);
     TMenuClass* menu = m_parts.menu;
     connect(menu->Item(QStringLiteral("BaseUserMenu")), &QAction::triggered, this, [this] { OpenBases(); });
-    connect(menu->Item(QStringLiteral("ParolUserMenu")), &QAction::triggered, this, &TUsersPage::ChangePassword);
+    connect(menu->Item(QStringLiteral("ParolUserMenu")), &QAction::triggered, this,
+            &TUsersPage::ChangePassword);
     for (QAction* item : menu->Items(QStringLiteral("NewUserMenu")))
         connect(item, &QAction::triggered, this, &TUsersPage::SwitchUser);
     // The users tab is worked from the keyboard: its grid takes the keys as soon as it is on show.
     connect(m_parts.baseTabs, &QTabWidget::currentChanged, this, [this](int tab) {
-        if (tab == 3)
-            FocusUsers();
+        if (tab == 3) FocusUsers();
     });
 
     m_context.usersChanged = [this](int userRow, const TUsersLogic::TAnswer& answer) {
@@ -82,16 +83,14 @@ TUsersPage::~TUsersPage() {
 
 void TUsersPage::SetUserForm(TUserForm* form) {
     m_userForm = form;
-    if (!form)
-        return;
+    if (!form) return;
     connect(form, &TUserForm::Switched, this, &TUsersPage::AfterSwitch);
     connect(form, &TUserForm::BasesHidden, this, &TUsersPage::AfterBases);
 }
 
 QAction* TUsersPage::PopupItem(const QString& name) const {
     for (QAction* a : m_popup->actions())
-        if (a->objectName() == name)
-            return a;
+        if (a->objectName() == name) return a;
     return nullptr;
 }
 
@@ -114,15 +113,12 @@ void TUsersPage::ShowPopup(TTableKind kind, const QPoint& at) {
 }
 
 void TUsersPage::FocusUsers() {
-    if (TLedgerGrid* grid = m_parts.Grid(TTableKind::User))
-        grid->setFocus();
+    if (TLedgerGrid* grid = m_parts.Grid(TTableKind::User)) grid->setFocus();
 }
 
 void TUsersPage::AfterUsersCommit(int userRow, const TUsersLogic::TAnswer& answer) {
-    if (answer.currentUserRenamed)
-        m_form.SetUserCaption(m_context.state.userName);
-    if (answer.baseReloaded)
-        m_form.RefreshViews();
+    if (answer.currentUserRenamed) m_form.SetUserCaption(m_context.state.userName);
+    if (answer.baseReloaded) m_form.RefreshViews();
     if (answer.askPassword) {
         m_parts.helper()->AskNewUserPassword(m_context.passwords, userRow);
         FocusUsers();
@@ -133,8 +129,7 @@ void TUsersPage::AfterUsersCommit(int userRow, const TUsersLogic::TAnswer& answe
 void TUsersPage::DeleteUser(int gridRow) {
     m_context.editors.CloseAndCommit();
     TDataGrid& grid = m_context.state.Grid(TTableKind::User);
-    if (!m_context.users.DeleteUser(grid.TableRow(gridRow)).stored)
-        return;
+    if (!m_context.users.DeleteUser(grid.TableRow(gridRow)).stored) return;
     KeepRowInGrid(grid);
     m_parts.Controller(TTableKind::User)->Refresh();
     m_form.RefreshCommands();
@@ -144,8 +139,7 @@ void TUsersPage::DeletePurse(int gridRow) {
     m_context.editors.CloseAndCommit();
     TDataGrid& grid = m_context.state.Grid(TTableKind::Purse);
     const int tableRow = grid.TableRow(gridRow);
-    if (tableRow < 0 || !m_context.money.purse.DeletePurse(tableRow))
-        return;
+    if (tableRow < 0 || !m_context.money.purse.DeletePurse(tableRow)) return;
     KeepRowInGrid(grid);
     m_parts.Controller(TTableKind::Purse)->Refresh();
 }
@@ -155,22 +149,18 @@ void TUsersPage::ChangePassword() {
     const TDataGrid& grid = m_context.state.Grid(TTableKind::User);
     const int tableRow = grid.TableRow(grid.row);
     const TTableRow* row = m_context.state.users.Row(tableRow);
-    if (!row || IsBlank(row->Cell(col::user::Name)))
-        return;
+    if (!row || IsBlank(row->Cell(col::user::Name))) return;
     m_parts.helper()->AskPasswordChange(m_context.passwords, tableRow);
     FocusUsers();
 }
 
 void TUsersPage::OpenBases(bool fromPopup) {
-    if (!MayOpenBases(m_context.state, fromPopup))
-        return;
-    if (!m_userForm)
-        return;
+    if (!MayOpenBases(m_context.state, fromPopup)) return;
+    if (!m_userForm) return;
     m_context.editors.CloseAndCommit();
     m_focusBeforeBases = QApplication::focusWidget();
     m_form.setEnabled(false);
-    if (!m_userForm->ShowForBases())
-        m_form.setEnabled(true);
+    if (!m_userForm->ShowForBases()) m_form.setEnabled(true);
 }
 
 void TUsersPage::AfterBases() {
@@ -180,13 +170,11 @@ void TUsersPage::AfterBases() {
     m_form.RefreshCommands();
     m_form.activateWindow();
     // Disabled, the window lost its keyboard focus; it goes back where it was.
-    if (m_focusBeforeBases)
-        m_focusBeforeBases->setFocus();
+    if (m_focusBeforeBases) m_focusBeforeBases->setFocus();
 }
 
 void TUsersPage::SwitchUser() {
-    if (!m_userForm)
-        return;
+    if (!m_userForm) return;
     m_context.editors.CloseAndCommit();
     // The layout and the column widths of the open base are saved with it before another opens.
     m_form.StoreSettings();

@@ -8,29 +8,32 @@
 
 TWidgetPresenter::TWidgetPresenter() = default;
 
-TWidgetPresenter::~TWidgetPresenter() { delete m_hint; }
+TWidgetPresenter::~TWidgetPresenter() {
+    delete m_hint;
+}
 
 TMsgButton TWidgetPresenter::Present(const TMessage& message, bool* optionTicked) {
     TMessageDialog box(message, QApplication::activeWindow());
     box.PlaceOnScreen();
     box.exec();
-    if (optionTicked)
-        *optionTicked = box.OptionTicked();
+    if (optionTicked) *optionTicked = box.OptionTicked();
     return box.Clicked();
 }
 
-void TWidgetPresenter::Beep() { QApplication::beep(); }
+void TWidgetPresenter::Beep() {
+    QApplication::beep();
+}
 
 void TWidgetPresenter::ShowCellHint(int gridId, int col, int row, const QString& text) {
     QAbstractItemView* view = m_grids.value(gridId);
-    if (view)
-        HintPanel()->ShowCellHint(view, col, row, text);
+    if (view) HintPanel()->ShowCellHint(view, col, row, text);
 }
 
 THintPanel* TWidgetPresenter::HintPanel() {
-    if (!m_hint)
-        m_hint = new THintPanel;
+    if (!m_hint) m_hint = new THintPanel;
     return m_hint;
 }
 
-void TWidgetPresenter::RegisterGrid(int gridId, QAbstractItemView* view) { m_grids.insert(gridId, view); }
+void TWidgetPresenter::RegisterGrid(int gridId, QAbstractItemView* view) {
+    m_grids.insert(gridId, view);
+}

@@ -10,4 +10,6 @@ QColor AccentColour(const QPalette& palette) {
     return Tint(palette.color(QPalette::Inactive, QPalette::Highlight), 128);
 }
 
-QColor CaptionTextColour() { return QColor(19, 0, 0); }
+QColor CaptionTextColour() {
+    return QColor(19, 0, 0);
+}

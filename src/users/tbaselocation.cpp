@@ -30,7 +30,9 @@ const QString kBase = QStringLiteral("BASE");
 const QString kRootCaption = QStringLiteral("Папка для хранения баз программы");
 const QString kCopyCaption = QStringLiteral("Папка для хранения ежедневных копий баз");
 
-QString Quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+QString Quoted(const QString& text) {
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
 
 // Every doubled separator collapsed to one, and one at the end.
 QString NormalisedFolder(const QString& folder) {
@@ -42,11 +44,9 @@ QString NormalisedFolder(const QString& folder) {
 
 // pathbase.ini can be opened for reading and writing; created empty when missing.
 bool PathBaseOpens(const QString& path) {
-    if (!EnsureSettingsFile(path))
-        return false;
+    if (!EnsureSettingsFile(path)) return false;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     ::close(fd);
     return true;
 }
@@ -103,26 +103,20 @@ QStringList FolderPathError(const QString& path, const QString& caption) {
 } // namespace
 
 TFolderPathCheck CheckFolderPath(const QString& path) {
-    if (path.trimmed().isEmpty())
-        return TFolderPathCheck::Empty;
+    if (path.trimmed().isEmpty()) return TFolderPathCheck::Empty;
     for (QChar c : path)
-        if (c.unicode() < 32 || c.unicode() == 127)
-            return TFolderPathCheck::ControlCharacters;
-    if (!path.startsWith(QLatin1Char('/')))
-        return TFolderPathCheck::NotAbsolute;
+        if (c.unicode() < 32 || c.unicode() == 127) return TFolderPathCheck::ControlCharacters;
+    if (!path.startsWith(QLatin1Char('/'))) return TFolderPathCheck::NotAbsolute;
     const QByteArray native = QFile::encodeName(path);
-    if (native.size() >= PATH_MAX)
-        return TFolderPathCheck::TooLong;
+    if (native.size() >= PATH_MAX) return TFolderPathCheck::TooLong;
     for (const QByteArray& name : native.split('/'))
-        if (name.size() > NAME_MAX)
-            return TFolderPathCheck::TooLong;
+        if (name.size() > NAME_MAX) return TFolderPathCheck::TooLong;
     // The folder itself, or the nearest one above it that is there: the program writes in the one and
     // makes the missing folders in the other. A link leading nowhere stops the walk and is no folder.
     QString existing = QDir::cleanPath(path);
     while (!QFileInfo::exists(existing) && !QFileInfo(existing).isSymLink())
         existing = QFileInfo(existing).path();
-    if (!QFileInfo(existing).isDir())
-        return TFolderPathCheck::NotAFolder;
+    if (!QFileInfo(existing).isDir()) return TFolderPathCheck::NotAFolder;
     if (::access(QFile::encodeName(existing).constData(), W_OK | X_OK) != 0)
         return TFolderPathCheck::NoAccess;
     return TFolderPathCheck::Ok;
@@ -138,8 +132,7 @@ bool TBaseLocation::UsableFields(const QString& newRoot, const QString& newCopyF
     } fields[] = {{newRoot, m_state.paths.dataRoot, kRootCaption},
                   {newCopyFolder, m_state.paths.backupCopyFolder, kCopyCaption}};
     for (const auto& f : fields) {
-        if (f.text == f.current && !f.text.trimmed().isEmpty())
-            continue;
+        if (f.text == f.current && !f.text.trimmed().isEmpty()) continue;
         const QStringList error = FolderPathError(f.text, f.caption);
         if (!error.isEmpty()) {
             Messages().ShowError(error);
@@ -175,26 +168,23 @@ bool TBaseLocation::Nested(const QString& newRoot, const QString& newCopyFolder)
 bool TBaseLocation::WritePathBase(bool withCopyPath) const {
     const QString path = PathBaseIniPath(m_state.paths.programDataFolder);
     TIniStorage ini;
-    if (!ini.LoadFromFile(path))
-        ini.Clear();
+    if (!ini.LoadFromFile(path)) ini.Clear();
     ini.WriteString(QStringLiteral("path base"), QStringLiteral("path"), m_state.paths.dataRoot);
     if (withCopyPath)
-        ini.WriteString(QStringLiteral("path base"), QStringLiteral("copypath"), m_state.paths.backupCopyFolder);
+        ini.WriteString(QStringLiteral("path base"), QStringLiteral("copypath"),
+                        m_state.paths.backupCopyFolder);
     return ini.SaveToFile(path);
 }
 
 bool TBaseLocation::SaveAll() {
-    if (m_hooks.saveAll)
-        return m_hooks.saveAll();
+    if (m_hooks.saveAll) return m_hooks.saveAll();
     const bool saved = TBaseLoader::SaveAndTell(m_state);
-    if (!m_state.userName.isEmpty())
-        SaveLastUser(m_state.BaseRoot(), m_state.userName);
+    if (!m_state.userName.isEmpty()) SaveLastUser(m_state.BaseRoot(), m_state.userName);
     return saved;
 }
 
 void TBaseLocation::FilterToNone() {
-    if (m_hooks.filterToNone)
-        m_hooks.filterToNone();
+    if (m_hooks.filterToNone) m_hooks.filterToNone();
 }
 
 // The whole BASE tree, never over a file already there. A file that is there with the same bytes
@@ -206,11 +196,11 @@ bool TBaseLocation::CopyBases(const QString& from, const QString& to) {
     m_copier.CopyFolder(from, to, false, false, false);
     bool complete = true;
     for (const TCopyFailureEntry& failure : m_copier.Failures()) {
-        if (failure.reason != TCopyFailure::DestinationExists || !SameBytes(failure.source, failure.destination))
+        if (failure.reason != TCopyFailure::DestinationExists ||
+            !SameBytes(failure.source, failure.destination))
             complete = false;
     }
-    if (complete)
-        return true;
+    if (complete) return true;
     if (!existed) {
         QDir(to).removeRecursively();
         return false;
@@ -218,10 +208,10 @@ bool TBaseLocation::CopyBases(const QString& from, const QString& to) {
     const QSet<QString> kept(before.begin(), before.end());
     QStringList made = EntriesUnder(to);
     // The deepest first: a folder is empty by the time it is removed.
-    std::sort(made.begin(), made.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    std::sort(made.begin(), made.end(),
+              [](const QString& a, const QString& b) { return a.size() > b.size(); });
     for (const QString& path : made) {
-        if (kept.contains(path))
-            continue;
+        if (kept.contains(path)) continue;
         const QFileInfo info(path);
         if (info.isDir() && !info.isSymLink())
             QDir().rmdir(path);
@@ -238,9 +228,9 @@ bool TBaseLocation::ConfirmChange(const QString& newRoot, const QString& newCopy
         lines << QStringLiteral("Ваши базы будут храниться в папке") << Quoted(JoinPath(newRoot, kBase))
               << QStringLiteral("(Папка \"BASE\" добавляется для внутренних целей программы)");
     if (newCopyFolder != paths.backupCopyFolder)
-        lines << QStringLiteral("Ежедневные резервные копии баз будут храниться в папке") << Quoted(newCopyFolder);
-    if (lines.isEmpty())
-        return false;
+        lines << QStringLiteral("Ежедневные резервные копии баз будут храниться в папке")
+              << Quoted(newCopyFolder);
+    if (lines.isEmpty()) return false;
     lines << QStringLiteral("Подтверждаете?");
     return Messages().AskYesNo(lines, TMsgButton::Yes);
 }
@@ -266,16 +256,14 @@ bool TBaseLocation::SetAsideExistingBases(const QString& newRoot, const QString&
                             TMsgButton::Yes)) {
         const QString oldRoot = paths.dataRoot;
         paths.dataRoot = WithTrailingSlash(newRoot);
-        if (!OpenBasesInFolder())
-            paths.dataRoot = oldRoot;
+        if (!OpenBasesInFolder()) paths.dataRoot = oldRoot;
     }
     FilterToNone();
     return false;
 }
 
 bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& newCopyFolder) {
-    if (!UsableFields(newRoot, newCopyFolder) || Nested(newRoot, newCopyFolder))
-        return false;
+    if (!UsableFields(newRoot, newCopyFolder) || Nested(newRoot, newCopyFolder)) return false;
     TProgramPaths& paths = m_state.paths;
     const QString iniPath = PathBaseIniPath(paths.programDataFolder);
     if (!PathBaseOpens(iniPath)) {
@@ -284,15 +272,12 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
     }
 
     const QString newBase = JoinPath(newRoot, kBase);
-    if (!ConfirmChange(newRoot, newCopyFolder))
-        return true;
+    if (!ConfirmChange(newRoot, newCopyFolder)) return true;
 
     // Books that could not be saved are not moved: the failure was told and the dialog stays.
-    if (!SaveAll())
-        return false;
+    if (!SaveAll()) return false;
     const QString copyFolder = WithTrailingSlash(newCopyFolder);
-    if (NormalisedFolder(paths.backupCopyFolder) != copyFolder)
-        paths.backupCopyFolder = copyFolder;
+    if (NormalisedFolder(paths.backupCopyFolder) != copyFolder) paths.backupCopyFolder = copyFolder;
 
     const QString oldRoot = paths.dataRoot;
     const QString oldBase = m_state.BaseRoot();
@@ -304,8 +289,7 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
         !SetAsideExistingBases(newRoot, newBase, replaced))
         return true;
     auto putBack = [&] {
-        if (replaced.isEmpty())
-            return;
+        if (replaced.isEmpty()) return;
         QDir(newBase).removeRecursively();
         QDir().rename(replaced, newBase);
     };
@@ -315,20 +299,19 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
     const bool newBaseExisted = QFileInfo::exists(newBase);
     if (rootChanged && !CopyBases(oldBase, newBase)) {
         putBack();
-        Messages().ShowError({QStringLiteral("Не удалось скопировать базы программы в папку"), Quoted(newBase)});
+        Messages().ShowError(
+            {QStringLiteral("Не удалось скопировать базы программы в папку"), Quoted(newBase)});
         return false;
     }
     paths.dataRoot = rootChanged ? WithTrailingSlash(newRoot) : oldRoot;
     if (!WritePathBase(true)) {
         paths.dataRoot = oldRoot;
-        if (rootChanged && !newBaseExisted)
-            QDir(newBase).removeRecursively();
+        if (rootChanged && !newBaseExisted) QDir(newBase).removeRecursively();
         putBack();
         ShowPathBaseDenied(iniPath);
         return true;
     }
-    if (!replaced.isEmpty())
-        QDir(replaced).removeRecursively();
+    if (!replaced.isEmpty()) QDir(replaced).removeRecursively();
     if (rootChanged) {
         FilterToNone();
         if (Messages().AskYesNo({QStringLiteral("Базы программы скопированы из папки"), Quoted(oldRoot),
@@ -337,8 +320,7 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
                                 TMsgButton::No))
             QDir(oldBase).removeRecursively();
     }
-    if (!m_state.baseName.isEmpty())
-        m_state.baseFolder = JoinPath(m_state.BaseRoot(), m_state.baseName);
+    if (!m_state.baseName.isEmpty()) m_state.baseFolder = JoinPath(m_state.BaseRoot(), m_state.baseName);
     return true;
 }
 
@@ -364,23 +346,19 @@ bool TBaseLocation::OpenBasesInFolder() {
 
     WritePathBase(false);
     ReadBaseListFile(m_state);
-    if (m_state.baseList.RowCount() == 0)
-        AddBase(m_state, usertexts::kFirstBase);
+    if (m_state.baseList.RowCount() == 0) AddBase(m_state, usertexts::kFirstBase);
     TMemTable users;
-    if (ReadUserFile(m_state, users))
-        SetUsersOfGrid(m_state, users);
-    if (m_hooks.showLoginForBases)
-        m_hooks.showLoginForBases();
-    if (m_hooks.showFirstSection)
-        m_hooks.showFirstSection();
+    if (ReadUserFile(m_state, users)) SetUsersOfGrid(m_state, users);
+    if (m_hooks.showLoginForBases) m_hooks.showLoginForBases();
+    if (m_hooks.showFirstSection) m_hooks.showFirstSection();
     return true;
 }
 
-QStringList RunDiagnostics(const TAttributeChecks& checks, const QString& dataRoot, const QString& baseFolder) {
+QStringList RunDiagnostics(const TAttributeChecks& checks, const QString& dataRoot,
+                           const QString& baseFolder) {
     TMemTable findings;
     checks.CollectFindings(dataRoot, baseFolder, findings);
-    if (findings.RowCount() == 0)
-        return {QStringLiteral("Неполадок не обнаружено.")};
+    if (findings.RowCount() == 0) return {QStringLiteral("Неполадок не обнаружено.")};
 
     TMemTableProvider all(&findings, 2);
     QStringList lines;
@@ -390,20 +368,21 @@ QStringList RunDiagnostics(const TAttributeChecks& checks, const QString& dataRo
     } groups[] = {
         {TAttributeChecks::NoWriteKind(),
          QStringLiteral("Файлы и(или) папки программы, которые доступны только для чтения:")},
-        {TAttributeChecks::SystemKind(), QStringLiteral("Файлы и(или) папки программы, которые являются системными:")},
+        {TAttributeChecks::SystemKind(),
+         QStringLiteral("Файлы и(или) папки программы, которые являются системными:")},
     };
     for (const auto& group : groups) {
         TDataFilter paths(&all);
         paths.SetCellEquals(0, group.kind);
         paths.Rebuild();
-        if (paths.RowCount() == 0)
-            continue;
+        if (paths.RowCount() == 0) continue;
         lines << group.heading << QString();
         for (int i = 0; i < paths.RowCount(); ++i)
             lines << QStringLiteral("   ") + paths.Cell(i, 1);
         lines << QString();
     }
-    lines << QStringLiteral("Возможны проблемы с сохранением данных в папку или файл с указанными атрибутами.")
-          << QStringLiteral("Рекомендуется сменить атрибуты файлов или папок, которые указаны данном списке.");
+    lines
+        << QStringLiteral("Возможны проблемы с сохранением данных в папку или файл с указанными атрибутами.")
+        << QStringLiteral("Рекомендуется сменить атрибуты файлов или папок, которые указаны данном списке.");
     return lines;
 }

@@ -73,4 +73,5 @@ private:
 };
 
 // The lines of the diagnostics report "Возможные неполадки" for the data root and the base folder.
-QStringList RunDiagnostics(const TAttributeChecks& checks, const QString& dataRoot, const QString& baseFolder);
+QStringList RunDiagnostics(const TAttributeChecks& checks, const QString& dataRoot,
+                           const QString& baseFolder);

@@ -9,8 +9,7 @@
 TBasesSession::TBasesSession(TMyType& state) : m_state(state) {}
 
 bool TBasesSession::Open() {
-    if (!RequireAdmin(m_state))
-        return false;
+    if (!RequireAdmin(m_state)) return false;
     m_names = BaseNames(m_state);
     m_names.append(QString());
     m_renames.clear();
@@ -96,8 +95,7 @@ void TBasesSession::Drop() {
 
 void TBasesSession::Apply() {
     // The rights are the logged-in user's at the moment of applying, whatever the dialog showed.
-    if (!m_state.admin)
-        return;
+    if (!m_state.admin) return;
     const QString& dataRoot = m_state.paths.dataRoot;
     TMemTable& users = m_state.users;
     bool usersChanged = false;

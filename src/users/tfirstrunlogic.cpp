@@ -46,8 +46,7 @@ TFirstRunLogic::TAnswer TFirstRunLogic::Accept(const QString& userName, const QS
         return {false, TField::BaseName, true};
     }
 
-    if (m_saveOpenBase && !TBaseLoader::SaveAndTell(m_state))
-        return {};
+    if (m_saveOpenBase && !TBaseLoader::SaveAndTell(m_state)) return {};
 
     TMemTable& users = m_state.users;
     const int last = users.RowCount() - 1;

@@ -54,7 +54,8 @@ bool TLoginLogic::ReadMarker() {
         return true;
     }
     TMemTable marker;
-    if (!marker.LoadFromFile(path) || marker.RowCount() == 0 || marker.Row(0)->Cell(col::baselist::Name) != QLatin1String("0"))
+    if (!marker.LoadFromFile(path) || marker.RowCount() == 0 ||
+        marker.Row(0)->Cell(col::baselist::Name) != QLatin1String("0"))
         return false;
     // The earlier version kept its bases in the program data folder, whatever the data root is now.
     const QString earlierBases = JoinPath(m_state.paths.programDataFolder, QStringLiteral("BASE"));
@@ -112,8 +113,7 @@ TLoginLogic::TNameList TLoginLogic::ShowLogin() {
         const QString path = UserTablePath(m_state);
         const QFileInfo file(path);
         const bool keep = !file.isFile() || file.size() == 0 || !KeepDamagedCopy(path).isEmpty();
-        if (!read)
-            users.Clear();
+        if (!read) users.Clear();
         SetUsersOfGrid(m_state, users);
         if (keep) SaveUserTable(m_state);
     } else {
@@ -146,7 +146,8 @@ TLoginLogic::TOutcome TLoginLogic::AcceptLogin(const QString& typedName, const Q
     if (users.RowCount() > 0) {
         const int row = FindUserExact(users, name);
         const TPasswordCheck check =
-            row < 0 ? TPasswordCheck::Refused : CheckPassword(password, users.Row(row)->Cell(col::user::PasswordCode));
+            row < 0 ? TPasswordCheck::Refused
+                    : CheckPassword(password, users.Row(row)->Cell(col::user::PasswordCode));
         SetUsersOfGrid(m_state, users);
         if (!IsAccepted(check)) return Refuse(TMode::Login);
         if (check == TPasswordCheck::AcceptedRewrite) {
@@ -243,7 +244,8 @@ TLoginLogic::TOutcome TLoginLogic::AcceptSwitch(const QString& name, const QStri
         SetUsersOfGrid(m_state, users);
         const int row = FindUserExact(users, name);
         const TPasswordCheck check =
-            row < 0 ? TPasswordCheck::Refused : CheckPassword(password, users.Row(row)->Cell(col::user::PasswordCode));
+            row < 0 ? TPasswordCheck::Refused
+                    : CheckPassword(password, users.Row(row)->Cell(col::user::PasswordCode));
         if (!IsAccepted(check)) {
             outcome = Refuse(TMode::Switch);
         } else {
@@ -269,8 +271,7 @@ TLoginLogic::TOutcome TLoginLogic::SwitchTo(const QString& name, const QString& 
     if (folder.isEmpty()) return TOutcome::Stay;
     // The open base is written to its own folder before another base becomes current; books that
     // could not be written stay open (the failure was told) rather than be lost with the switch.
-    if (!TBaseLoader::SaveAndTell(m_state))
-        return TOutcome::Stay;
+    if (!TBaseLoader::SaveAndTell(m_state)) return TOutcome::Stay;
     m_state.userName = name;
     m_state.baseName = base;
     m_state.baseFolder = folder;

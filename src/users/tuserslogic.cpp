@@ -23,10 +23,8 @@ TTableRow* UserRow(TMyType& state, int row) {
 TUsersLogic::TUsersLogic(TMyType& state, TUserHooks hooks) : m_state(state), m_hooks(std::move(hooks)) {}
 
 bool TUsersLogic::MayEdit(int row, int column) const {
-    if (m_state.admin)
-        return true;
-    if (IsOwnUserRow(m_state, m_state.users.Row(row)) && column == col::user::Name)
-        return true;
+    if (m_state.admin) return true;
+    if (IsOwnUserRow(m_state, m_state.users.Row(row)) && column == col::user::Name) return true;
     return RequireAdmin(m_state);
 }
 
@@ -157,8 +155,7 @@ TUsersLogic::TAnswer TUsersLogic::CommitRole(int row, const QString& role) {
 
 TUsersLogic::TAnswer TUsersLogic::DeleteUser(int row) {
     TAnswer answer;
-    if (!RequireAdmin(m_state))
-        return answer;
+    if (!RequireAdmin(m_state)) return answer;
     TTableRow* cells = UserRow(m_state, row);
     if (!cells || (row == m_state.users.RowCount() - 1 && IsBlank(cells->Cell(col::user::Name))))
         return answer; // the grid's new-record row

@@ -7,7 +7,9 @@ bool TUserTableRules::MayEditCell(TDataGrid& grid, int gridRow, int column) {
     return m_users.MayEdit(grid.TableRow(gridRow), column);
 }
 
-bool TUserTableRules::ContinuesEntry() const { return m_state.admin; }
+bool TUserTableRules::ContinuesEntry() const {
+    return m_state.admin;
+}
 
 void TUserTableRules::CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed,
                                  TCommitResult& result) {
@@ -27,17 +29,13 @@ void TUserTableRules::CommitCell(TDataGrid& grid, int tableRow, int column, cons
     }
     result.stored = answer.stored;
     result.askNewUserPassword = answer.askPassword;
-    if (answer.duplicateRow >= 0)
-        result.selectRow = grid.GridRowOf(answer.duplicateRow);
-    if (changed)
-        changed(tableRow, answer);
+    if (answer.duplicateRow >= 0) result.selectRow = grid.GridRowOf(answer.duplicateRow);
+    if (changed) changed(tableRow, answer);
 }
 
 QString TUserTableRules::CellText(int column, const QString& stored) const {
     // Older user files hold the role as a digit.
-    if (column == col::user::Role && stored == QLatin1String("1"))
-        return cells::kAdmin;
-    if (column == col::user::Role && stored == QLatin1String("0"))
-        return cells::kOrdinary;
+    if (column == col::user::Role && stored == QLatin1String("1")) return cells::kAdmin;
+    if (column == col::user::Role && stored == QLatin1String("0")) return cells::kOrdinary;
     return stored;
 }

@@ -20,7 +20,8 @@ public:
     bool MayEditCell(TDataGrid& grid, int gridRow, int column) override;
     // Only an administrator is taken on into the next cell.
     bool ContinuesEntry() const override;
-    void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed, TCommitResult& result) override;
+    void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed,
+                    TCommitResult& result) override;
     QString CellText(int column, const QString& stored) const override;
 
 private:

@@ -10,8 +10,7 @@
 #include <QFileInfo>
 
 bool RequireAdmin(const TMyType& state) {
-    if (state.admin)
-        return true;
+    if (state.admin) return true;
     Messages().Beep();
     Messages().ShowInfo({QStringLiteral("У Вас отсутствуют права администратора!")});
     return false;
@@ -31,11 +30,9 @@ QString BaseListPath(const TMyType& state) {
 
 bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged) {
     users.Clear();
-    if (damaged)
-        *damaged = false;
+    if (damaged) *damaged = false;
     const QString path = ResolveTablePath(state.BaseRoot(), TableDef(TTableKind::User).fileName);
-    if (path.isEmpty() || QFileInfo(path).isDir())
-        return false;
+    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
     if (!users.LoadFromFile(path)) {
         // Only a caller that keeps the damaged file aside takes the users read before the damage;
         // to the others the table cannot be read, so nothing overwrites what is left of it.
@@ -101,7 +98,8 @@ int FindUserNoCase(const TMemTable& users, const QString& name, int exceptRow) {
 int AdminCount(const TMemTable& users) {
     int n = 0;
     for (int i = 0; i < users.RowCount(); ++i)
-        if (!IsBlank(users.Row(i)->Cell(col::user::Name)) && IsAdminRole(users.Row(i)->Cell(col::user::Role))) ++n;
+        if (!IsBlank(users.Row(i)->Cell(col::user::Name)) && IsAdminRole(users.Row(i)->Cell(col::user::Role)))
+            ++n;
     return n;
 }
 
@@ -123,7 +121,8 @@ void RenameUserInBaseFiles(const QString& baseFolder, const QString& oldName, co
     for (TTableKind kind : LedgerKinds()) {
         const QString path = JoinPath(baseFolder, TableDef(kind).fileName);
         TMemTable table;
-        if (QFileInfo(path).isFile() && table.LoadFromFile(path) && RenameUserCells(kind, table, oldName, newName))
+        if (QFileInfo(path).isFile() && table.LoadFromFile(path) &&
+            RenameUserCells(kind, table, oldName, newName))
             table.SaveToFile(path);
     }
 }

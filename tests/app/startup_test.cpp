@@ -39,8 +39,7 @@ public:
 private:
     void Set(const char* name, const std::optional<QByteArray>& value) {
         std::optional<QByteArray> previous;
-        if (qEnvironmentVariableIsSet(name))
-            previous = qgetenv(name);
+        if (qEnvironmentVariableIsSet(name)) previous = qgetenv(name);
         m_previous.emplace_back(name, previous);
         value ? qputenv(name, *value) : qunsetenv(name);
     }
@@ -86,12 +85,9 @@ TEST_F(QtDialogs, StandardButtonsSpeakRussian) {
         QDialogButtonBox::StandardButton button;
         const char* text;
     } cases[] = {
-        {QDialogButtonBox::Ok, "OK"},
-        {QDialogButtonBox::Cancel, "Отмена"},
-        {QDialogButtonBox::Yes, "&Да"},
-        {QDialogButtonBox::No, "&Нет"},
-        {QDialogButtonBox::Open, "Открыть"},
-        {QDialogButtonBox::Save, "Сохранить"},
+        {QDialogButtonBox::Ok, "OK"},         {QDialogButtonBox::Cancel, "Отмена"},
+        {QDialogButtonBox::Yes, "&Да"},       {QDialogButtonBox::No, "&Нет"},
+        {QDialogButtonBox::Open, "Открыть"},  {QDialogButtonBox::Save, "Сохранить"},
         {QDialogButtonBox::Close, "Закрыть"},
     };
     for (const auto& c : cases) {

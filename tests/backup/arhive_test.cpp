@@ -22,8 +22,9 @@ TEST_F(ArhiveTest, ArchiveHoldsTheBaseWithItsUsersAndWhoMadeIt) {
     EXPECT_TRUE(names.contains("Debt/debt0"));
     EXPECT_TRUE(names.contains("rashod"));
     EXPECT_TRUE(names.contains("arviveInfo"));
-    EXPECT_EQ(RowsOfFile(books.File("Base1", "arviveInfo")),
-              (TRows{{"Анна", "Base1", kAdminRole, "111"}, {"Вера", "Base1", kOrdinary, "333"}, {"Save", "Анна", "Base1", ""}}));
+    EXPECT_EQ(RowsOfFile(books.File("Base1", "arviveInfo")), (TRows{{"Анна", "Base1", kAdminRole, "111"},
+                                                                    {"Вера", "Base1", kOrdinary, "333"},
+                                                                    {"Save", "Анна", "Base1", ""}}));
 }
 
 TEST_F(ArhiveTest, AFailedArchiveIsReportedAndAnExistingOneKeptUnlessReplaced) {
@@ -31,7 +32,8 @@ TEST_F(ArhiveTest, AFailedArchiveIsReportedAndAnExistingOneKeptUnlessReplaced) {
     {
         TMessageRecorder messages;
         EXPECT_FALSE(arhive::MakeArchive(books.state, nowhere));
-        EXPECT_EQ(messages.Boxes(), std::vector<TMessage>{Error({"Не удалось создать резервную копию в файле", nowhere})});
+        EXPECT_EQ(messages.Boxes(),
+                  std::vector<TMessage>{Error({"Не удалось создать резервную копию в файле", nowhere})});
     }
     const QString path = books.home.Path() + "/a.zip";
     WriteFileBytes(path, "earlier");
@@ -40,7 +42,8 @@ TEST_F(ArhiveTest, AFailedArchiveIsReportedAndAnExistingOneKeptUnlessReplaced) {
     EXPECT_EQ(ReadFileBytes(path), "earlier");
     messages.AnswerYes();
     EXPECT_TRUE(arhive::MakeArchive(books.state, path));
-    EXPECT_EQ(messages.Boxes().front(), Question({"Архив с таким именем уже существует", "Заменить?"}, TMsgButton::No));
+    EXPECT_EQ(messages.Boxes().front(),
+              Question({"Архив с таким именем уже существует", "Заменить?"}, TMsgButton::No));
     EXPECT_NE(ReadFileBytes(path), "earlier");
 }
 
@@ -52,7 +55,8 @@ TEST_F(ArhiveTest, RestoreOverTheSameBaseGivesBackItsFilesUsersAndUser) {
     // administrator of the base who restores it.
     WriteRows(books.File("Base1", "rashod"), {{"03.03.2024", "Еда", "Сыр", "300", "рубль", "", "Анна"}});
     WriteRows(books.File("Base1", "Debt/debt7"), {{"10.03.2024", "1", "рубль", "0"}});
-    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"},
+    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"},
+                    {"Борис", "Base2", kOrdinary, "222"},
                     {"Глеб", "Base1", kAdminRole, "444"}});
     books.state.userName = "Глеб";
 
@@ -78,12 +82,14 @@ TEST_F(ArhiveTest, RestoreOverTheSameBaseGivesBackItsFilesUsersAndUser) {
 
 TEST_F(ArhiveTest, AnOrdinaryUsersRestoreBringsBackTheBooksButNeverARole) {
     // An archive in which Вера is an administrator, restored by Вера as an ordinary user.
-    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"},
+    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"},
+                    {"Борис", "Base2", kOrdinary, "222"},
                     {"Вера", "Base1", kAdminRole, "333"}});
     books.state.userName = "Вера";
     const QString path = Pack();
     const auto archived = Snapshot(books.Folder("Base1"));
-    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"},
+    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"},
+                    {"Борис", "Base2", kOrdinary, "222"},
                     {"Вера", "Base1", kOrdinary, "333"}});
     const TRows users = books.UsersOnDisk();
     WriteRows(books.File("Base1", "rashod"), {{"03.03.2024", "Еда", "Сыр", "300", "рубль", "", "Вера"}});
@@ -103,7 +109,8 @@ TEST_F(ArhiveTest, AnOrdinaryUsersRestoreBringsBackTheBooksButNeverARole) {
     messages.AnswerNo(); // "Заменить текущую базу архивной?"
     newName = "Дача";
     EXPECT_EQ(restore.Restore(path), TArhiveRestore::TResult::Cancelled);
-    EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{kAskReplace, Info({"У Вас отсутствуют права администратора!"})}));
+    EXPECT_EQ(messages.Boxes(),
+              (std::vector<TMessage>{kAskReplace, Info({"У Вас отсутствуют права администратора!"})}));
     EXPECT_EQ(messages.Beeps(), 1);
     EXPECT_FALSE(QFileInfo::exists(books.Folder("Дача")));
     EXPECT_EQ(books.UsersOnDisk(), users);
@@ -113,7 +120,9 @@ TEST_F(ArhiveTest, AnOrdinaryUsersRestoreBringsBackTheBooksButNeverARole) {
 TEST_F(ArhiveTest, RestoreOverRenamesUsersOfOtherBasesAndKeepsTheOpenBasesOwn) {
     const QString path = Pack();
     // Since the archive, "Вера" moved to Base2; "Анна" is still Base1's and keeps her name.
-    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"}, {"Борис", "Base2", kOrdinary, "222"}, {"Вера", "Base2", kOrdinary, "999"}});
+    books.SetUsers({{"Анна", "Base1", kAdminRole, "111"},
+                    {"Борис", "Base2", kOrdinary, "222"},
+                    {"Вера", "Base2", kOrdinary, "999"}});
     TMessageRecorder messages;
     messages.AnswerYes();
     messages.AnswerYes();
@@ -225,8 +234,10 @@ TEST_F(ArhiveTest, ExistingNewBaseIsReplacedOnlyWhenTheUserAgrees) {
     {
         TMessageRecorder messages; // "No" is the default
         EXPECT_EQ(restore.RestoreAsNew(path), TArhiveRestore::TResult::Cancelled);
-        EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{Question({"База с таким именем уже существует", "Заменить?"}, TMsgButton::No),
-                                                           Info({"Восстановление было отмено"})}));
+        EXPECT_EQ(messages.Boxes(),
+                  (std::vector<TMessage>{
+                      Question({"База с таким именем уже существует", "Заменить?"}, TMsgButton::No),
+                      Info({"Восстановление было отмено"})}));
         EXPECT_EQ(Snapshot(books.Folder("Base2")), before);
     }
     TMessageRecorder messages;
@@ -261,8 +272,9 @@ TEST_F(ArhiveTest, ForeignOrDamagedArchivesLeaveTheBaseExactlyAsItWas) {
         std::vector<TMessage> boxes;
     };
     const std::vector<Case> cases = {
-        {foreign, {Info({"Данный файл не является архивом баз программы,", "или архив был поврежден"}),
-                   Info({"Архив не был восстановлен"})}},
+        {foreign,
+         {Info({"Данный файл не является архивом баз программы,", "или архив был поврежден"}),
+          Info({"Архив не был восстановлен"})}},
         {damaged, {Info({"Ошибка восстановления"})}},
         {books.home.Path() + "/missing.zip", {}},
     };

@@ -21,9 +21,9 @@
 inline const QString kAdminRole = QStringLiteral("Администратор");
 inline const QString kOrdinary = QStringLiteral("Обычный пользователь");
 inline const TMessage kAskReplace = Question({"Заменить текущую базу архивной?"}, TMsgButton::No);
-inline const TMessage kAskDestroy = Question({"Текущая база будет уничтожена и заменена на архивную.",
-                                              "Восстановление будет невозможно. Продолжить?"},
-                                             TMsgButton::No);
+inline const TMessage kAskDestroy = Question(
+    {"Текущая база будет уничтожена и заменена на архивную.", "Восстановление будет невозможно. Продолжить?"},
+    TMsgButton::No);
 
 // Every file of a folder with its bytes.
 inline std::map<QString, QByteArray> Snapshot(const QString& folder) {
@@ -68,12 +68,14 @@ protected:
                         {"Борис", "Base2", kOrdinary, "222"},
                         {"Вера", "Base1", kOrdinary, "333"}});
         QDir().mkpath(books.Folder("Base1") + "/Debt");
-        WriteRows(books.File("Base1", "rashod"), {{"01.03.2024", "Еда", "Хлеб", "45", "рубль", "", "Анна"},
-                                                  {"02.03.2024", "Еда", "Молоко", "80", "рубль", "", "Вера"}});
+        WriteRows(books.File("Base1", "rashod"),
+                  {{"01.03.2024", "Еда", "Хлеб", "45", "рубль", "", "Анна"},
+                   {"02.03.2024", "Еда", "Молоко", "80", "рубль", "", "Вера"}});
         WriteRows(books.File("Base1", "dohod"), {{"01.03.2024", "Зарплата", "50000", "рубль", "", "Анна"}});
-        WriteRows(books.File("Base1", "dolg"),
-                  {{"дано в долг", "05.03.2024", "10.04.2024", "Иван", "1000", "рубль", "", "", "Анна", "0"}});
-        WriteRows(books.File("Base1", "Debt/debt0"), {{"10.03.2024", "300", "рубль", "700"}, {"20.03.2024", "200", "рубль", "500"}});
+        WriteRows(books.File("Base1", "dolg"), {{"дано в долг", "05.03.2024", "10.04.2024", "Иван", "1000",
+                                                 "рубль", "", "", "Анна", "0"}});
+        WriteRows(books.File("Base1", "Debt/debt0"),
+                  {{"10.03.2024", "300", "рубль", "700"}, {"20.03.2024", "200", "рубль", "500"}});
         ReadBaseListFile(books.state);
         books.Open("Анна", "Base1");
         books.state.paths.backupCopyFolder = books.home.Path() + "/copies/";

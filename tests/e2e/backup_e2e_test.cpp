@@ -69,7 +69,8 @@ TEST_F(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
         ASSERT_TRUE(Quit(program, main));
     }
     EXPECT_EQ(TableRows(base + "/rashod"), std::vector<QStringList>{kept});
-    const QString daily = home.path() + "/share/QuorvaneCopy/Base1/" + QDate::currentDate().toString("yyyy-MM-dd") + ".zip";
+    const QString daily =
+        home.path() + "/share/QuorvaneCopy/Base1/" + QDate::currentDate().toString("yyyy-MM-dd") + ".zip";
     ASSERT_TRUE(QFileInfo(daily).isFile());
     const QString out = home.path() + "/daily";
     ASSERT_EQ(QProcess::execute("unzip", {"-q", daily, "-d", out}), 0);

@@ -30,8 +30,7 @@ QString RunXdotool(const QString& display, const QStringList& args, int* exitCod
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("xdotool"), args);
     p.waitForFinished(10000);
-    if (exitCode)
-        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    if (exitCode) *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
@@ -42,13 +41,11 @@ constexpr qint64 kEnded = -1;
 std::optional<qint64> Activity(qint64 pid) {
     const QString proc = QStringLiteral("/proc/%1/task").arg(pid);
     const QStringList tasks = QDir(proc).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    if (tasks.isEmpty())
-        return kEnded;
+    if (tasks.isEmpty()) return kEnded;
     qint64 switches = 0;
     for (const QString& task : tasks) {
         QFile status(proc + QLatin1Char('/') + task + QStringLiteral("/status"));
-        if (!status.open(QIODevice::ReadOnly))
-            continue; // a thread that ended meanwhile
+        if (!status.open(QIODevice::ReadOnly)) continue; // a thread that ended meanwhile
         for (const QByteArray& line : status.readAll().split('\n')) {
             if (line.startsWith("State:") && (line.contains("(zombie)") || line.contains("(dead)")))
                 return kEnded;
@@ -65,18 +62,18 @@ std::optional<qint64> Activity(qint64 pid) {
 // xdotool types a letter missing from the map by changing the map for that one key and back, and a
 // program that reads the map a moment late reads it back without the letter and drops it.
 void AddRussianLetters(const QString& display) {
-    static const char* const letters[] = {"a",  "be", "ve", "ghe", "de",  "ie",  "io",    "zhe",      "ze",   "i",        "shorti",
-                                          "ka", "el", "em", "en",  "o",   "pe",  "er",    "es",       "te",   "u",        "ef",
-                                          "ha", "tse", "che", "sha", "shcha", "hardsign", "yeru", "softsign", "e", "yu", "ya"};
+    static const char* const letters[] = {
+        "a",  "be",  "ve",  "ghe", "de",    "ie",       "io",   "zhe",      "ze", "i",  "shorti",
+        "ka", "el",  "em",  "en",  "o",     "pe",       "er",   "es",       "te", "u",  "ef",
+        "ha", "tse", "che", "sha", "shcha", "hardsign", "yeru", "softsign", "e",  "yu", "ya"};
     QProcess dump;
-    dump.start(QStringLiteral("xkbcomp"), {QStringLiteral("-xkb"), display, QStringLiteral("-o"), QStringLiteral("-")});
-    if (!dump.waitForFinished(10000) || dump.exitCode() != 0)
-        return;
+    dump.start(QStringLiteral("xkbcomp"),
+               {QStringLiteral("-xkb"), display, QStringLiteral("-o"), QStringLiteral("-")});
+    if (!dump.waitForFinished(10000) || dump.exitCode() != 0) return;
     QByteArray keymap = dump.readAllStandardOutput();
     const qsizetype symbols = keymap.indexOf("xkb_symbols");
     const qsizetype end = symbols < 0 ? -1 : keymap.indexOf("\n};", symbols);
-    if (end < 0)
-        return;
+    if (end < 0) return;
     QByteArray keys;
     int code = 208; // multimedia keys nobody presses here
     for (const char* letter : letters) {
@@ -86,7 +83,8 @@ void AddRussianLetters(const QString& display) {
     }
     keymap.insert(end, keys);
     QProcess load;
-    load.start(QStringLiteral("xkbcomp"), {QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-"), display});
+    load.start(QStringLiteral("xkbcomp"),
+               {QStringLiteral("-w"), QStringLiteral("0"), QStringLiteral("-"), display});
     load.write(keymap);
     load.closeWriteChannel();
     load.waitForFinished(10000);
@@ -98,8 +96,7 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer t;
     t.start();
     while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
+        if (t.elapsed() > timeoutMs) return false;
         QThread::msleep(kPollMs);
     }
     return true;
@@ -109,7 +106,9 @@ bool WaitFile(const QString& path, int timeoutMs) {
     return WaitUntil([&] { return QFileInfo(path).isFile(); }, timeoutMs);
 }
 
-QString Today(int plusDays) { return QDate::currentDate().addDays(plusDays).toString(QStringLiteral("dd.MM.yyyy")); }
+QString Today(int plusDays) {
+    return QDate::currentDate().addDays(plusDays).toString(QStringLiteral("dd.MM.yyyy"));
+}
 
 void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum) {
     program.Keys(window, {QStringLiteral("Right"), QStringLiteral("Return"), QStringLiteral("Return")});
@@ -120,8 +119,7 @@ void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum
 bool Quit(TE2EProgram& program, const QString& window) {
     program.Keys(window, {QStringLiteral("F10")});
     const QString question = program.WaitWindow(QStringLiteral("^   Подтвердите$"));
-    if (question.isEmpty())
-        return false;
+    if (question.isEmpty()) return false;
     program.Keys(question, {QStringLiteral("Return")});
     return program.WaitExit(15000);
 }
@@ -140,22 +138,19 @@ void WriteTable(const QString& path, const std::vector<QStringList>& rows) {
 }
 
 void TE2ETest::SetUp() {
-    if (!HaveE2ETools())
-        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    if (!HaveE2ETools()) GTEST_SKIP() << "Xvfb and xdotool are needed";
     ASSERT_TRUE(display.IsUp());
 }
 
 QString TE2ETest::FirstStart(TE2EProgram& program, const QString& name) {
-    if (!program.Start())
-        return QString();
+    if (!program.Start()) return QString();
     const QString main = program.LogInAsFirstUser(name);
     EXPECT_FALSE(main.isEmpty()) << program.Output().toStdString();
     return main;
 }
 
 QString TE2ETest::NextStart(TE2EProgram& program, const QString& name) {
-    if (!program.Start())
-        return QString();
+    if (!program.Start()) return QString();
     const QString main = program.LogInAsLastUser(name);
     EXPECT_FALSE(main.isEmpty()) << program.Output().toStdString();
     return main;
@@ -164,7 +159,8 @@ QString TE2ETest::NextStart(TE2EProgram& program, const QString& name) {
 std::vector<QStringList> TableRows(const QString& path) {
     TTableFile file = ReadTableFile(path);
     if (!file.error.isEmpty())
-        file.rows.push_back({QStringLiteral("(%1 cannot be read: %2)").arg(QFileInfo(path).fileName(), file.error)});
+        file.rows.push_back(
+            {QStringLiteral("(%1 cannot be read: %2)").arg(QFileInfo(path).fileName(), file.error)});
     return file.rows;
 }
 
@@ -177,14 +173,14 @@ bool HaveE2ETools() {
 // bring the virtual server down.
 TVirtualDisplay::TVirtualDisplay() {
     for (int n = 150; n < 250; ++n) {
-        if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+        if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) ||
+            QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
             continue;
         const QString name = QStringLiteral(":%1").arg(n);
-        m_xvfb.start(QStringLiteral("Xvfb"), {name, QStringLiteral("-screen"), QStringLiteral("0"),
-                                              QStringLiteral("1366x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                                              QStringLiteral("-noreset")});
-        if (!m_xvfb.waitForStarted(5000))
-            return;
+        m_xvfb.start(QStringLiteral("Xvfb"),
+                     {name, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1366x768x24"),
+                      QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+        if (!m_xvfb.waitForStarted(5000)) return;
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < 10000 && m_xvfb.state() == QProcess::Running) {
@@ -220,7 +216,9 @@ TE2EProgram::TE2EProgram(const TVirtualDisplay& display, const QString& home, co
     : m_display(display.Name()), m_serverPid(display.ServerPid()), m_home(home),
       m_program(program.isEmpty() ? ProgramPath() : program) {}
 
-TE2EProgram::~TE2EProgram() { Kill(); }
+TE2EProgram::~TE2EProgram() {
+    Kill();
+}
 
 QString TE2EProgram::ProgramPath() {
     return qEnvironmentVariable("VELLUMORA_PROGRAM_DIR") + QStringLiteral("/vellumora");
@@ -244,15 +242,17 @@ bool TE2EProgram::Start() {
     return m_process.waitForStarted(10000);
 }
 
-QString TE2EProgram::Xdotool(const QStringList& args, int* exitCode) const { return RunXdotool(m_display, args, exitCode); }
+QString TE2EProgram::Xdotool(const QStringList& args, int* exitCode) const {
+    return RunXdotool(m_display, args, exitCode);
+}
 
 QString TE2EProgram::WaitWindow(const QString& captionRegex, int timeoutMs) {
     QString found;
     WaitUntil(
         [&] {
-            const QString ids = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), captionRegex});
-            if (!ids.isEmpty())
-                found = ids.split(QLatin1Char('\n')).last();
+            const QString ids = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                         QStringLiteral("--name"), captionRegex});
+            if (!ids.isEmpty()) found = ids.split(QLatin1Char('\n')).last();
             return !found.isEmpty();
         },
         timeoutMs);
@@ -262,7 +262,9 @@ QString TE2EProgram::WaitWindow(const QString& captionRegex, int timeoutMs) {
 bool TE2EProgram::WaitGone(const QString& captionRegex, int timeoutMs) {
     return WaitUntil(
         [&] {
-            return Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), captionRegex}).isEmpty();
+            return Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                            QStringLiteral("--name"), captionRegex})
+                .isEmpty();
         },
         timeoutMs);
 }
@@ -270,13 +272,16 @@ bool TE2EProgram::WaitGone(const QString& captionRegex, int timeoutMs) {
 bool TE2EProgram::WaitClosed(const QString& windowId, const QString& captionRegex, int timeoutMs) {
     return WaitUntil(
         [&] {
-            const QString ids = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), captionRegex});
+            const QString ids = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                         QStringLiteral("--name"), captionRegex});
             return !ids.split(QLatin1Char('\n')).contains(windowId);
         },
         timeoutMs);
 }
 
-bool TE2EProgram::WaitExit(int timeoutMs) { return m_process.waitForFinished(timeoutMs); }
+bool TE2EProgram::WaitExit(int timeoutMs) {
+    return m_process.waitForFinished(timeoutMs);
+}
 
 // A quiet spell of both processes: their threads all asleep, and not one woken between two looks. The
 // cursor's blinking and the program's own timers wake it now and then, so a spell is looked for again
@@ -285,27 +290,25 @@ bool TE2EProgram::WaitIdle(int timeoutMs) {
     const auto both = [this]() -> std::optional<std::pair<qint64, qint64>> {
         const std::optional<qint64> program = Activity(Pid());
         const std::optional<qint64> server = Activity(m_serverPid);
-        if (!program || !server)
-            return std::nullopt;
+        if (!program || !server) return std::nullopt;
         return std::make_pair(*program, *server);
     };
     QElapsedTimer t;
     t.start();
     auto before = both();
     while (t.elapsed() < timeoutMs) {
-        if (!IsRunning() || Activity(Pid()) == kEnded)
-            return true; // nothing more will be handled
+        if (!IsRunning() || Activity(Pid()) == kEnded) return true; // nothing more will be handled
         QThread::msleep(kQuietMs);
         const auto now = both();
-        if (before && now && *before == *now)
-            return true;
+        if (before && now && *before == *now) return true;
         before = now;
     }
     const auto show = [](const std::optional<std::pair<qint64, qint64>>& a) {
-        return a ? QStringLiteral("%1/%2").arg(a->first).arg(a->second).toStdString() : std::string("running");
+        return a ? QStringLiteral("%1/%2").arg(a->first).arg(a->second).toStdString()
+                 : std::string("running");
     };
-    ADD_FAILURE() << "the program was still busy after " << timeoutMs << " ms (switches of the program/the server: "
-                  << show(before) << ")";
+    ADD_FAILURE() << "the program was still busy after " << timeoutMs
+                  << " ms (switches of the program/the server: " << show(before) << ")";
     return false;
 }
 
@@ -339,7 +342,8 @@ void TE2EProgram::Type(const QString& windowId, const QString& text) {
 }
 
 void TE2EProgram::Click(const QString& windowId, int x, int y) {
-    Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QString::number(x), QString::number(y)});
+    Xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QString::number(x),
+             QString::number(y)});
     WaitIdle();
     Xdotool({QStringLiteral("click"), QStringLiteral("1")});
     WaitIdle();
@@ -347,27 +351,23 @@ void TE2EProgram::Click(const QString& windowId, int x, int y) {
 
 QString TE2EProgram::LogInAsFirstUser(const QString& name) {
     const QString login = WaitWindow(QStringLiteral("^Войти$"));
-    if (login.isEmpty())
-        return QString();
+    if (login.isEmpty()) return QString();
     // No users yet: the name field takes the new name; the password stays empty.
     Keys(login, {QStringLiteral("shift+Tab")});
     Type(login, name);
     Keys(login, {QStringLiteral("Tab"), QStringLiteral("Return")});
     const QString main = WaitWindow(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
     // The base opens as the window first shows: keys wait for that.
-    if (!main.isEmpty())
-        WaitIdle();
+    if (!main.isEmpty()) WaitIdle();
     return main;
 }
 
 QString TE2EProgram::LogInAsLastUser(const QString& name) {
     const QString login = WaitWindow(QStringLiteral("^Войти$"));
-    if (login.isEmpty())
-        return QString();
+    if (login.isEmpty()) return QString();
     Keys(login, {QStringLiteral("Return")});
     const QString main = WaitWindow(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
-    if (!main.isEmpty())
-        WaitIdle();
+    if (!main.isEmpty()) WaitIdle();
     return main;
 }
 

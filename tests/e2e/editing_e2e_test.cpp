@@ -22,8 +22,7 @@ void ChooseSortItem(TE2EProgram& program, const QString& window, int line) {
 QStringList Column(const TRows& rows, int col) {
     QStringList out;
     for (const QStringList& r : rows)
-        if (!r.value(col).isEmpty())
-            out << r.value(col);
+        if (!r.value(col).isEmpty()) out << r.value(col);
     return out;
 }
 
@@ -44,7 +43,8 @@ TEST_F(EditingE2E, ARateTypedAfterANewPursesNameIsTheRateStored) {
     KeepScreenshot(program.Screenshot(home.path() + "/purse.png"), "editing-purse.png");
     ASSERT_TRUE(Quit(program, main));
     const TRows purses = TableRows(home.path() + "/share/Quorvane/BASE/Base1/purse");
-    const auto euro = std::find_if(purses.begin(), purses.end(), [](const QStringList& r) { return r.value(0) == "евро"; });
+    const auto euro =
+        std::find_if(purses.begin(), purses.end(), [](const QStringList& r) { return r.value(0) == "евро"; });
     ASSERT_NE(euro, purses.end()) << purses.size();
     EXPECT_EQ(euro->value(1), "100");
 }

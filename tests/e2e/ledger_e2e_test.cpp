@@ -10,8 +10,7 @@
 #include <gtest/gtest.h>
 
 TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
-    if (!HaveE2ETools())
-        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    if (!HaveE2ETools()) GTEST_SKIP() << "Xvfb and xdotool are needed";
     TVirtualDisplay display;
     ASSERT_TRUE(display.IsUp());
     QTemporaryDir home;
@@ -25,7 +24,8 @@ TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
         // Expense 1: from the date to the kind, into the picker, pick, the sum as a formula.
         keys({"Right", "Return", "Return"});
         type("2+3*4");
-        keys({"Return", "Return"}); // the sum; the purse is filled, so the note; the user column closes the row
+        keys({"Return",
+              "Return"}); // the sum; the purse is filled, so the note; the user column closes the row
         // Expense 2: the picker has the focus again; the next name down, a note.
         keys({"Down", "Return"});
         type("150");
@@ -54,9 +54,11 @@ TEST(LedgerE2E, RecordsTypedWithTheKeyboardReachTheFilesAndComeBack) {
         {Today(), "Коммунальные платежи", "Вывоз мусора", "99,5", "рубль", "", "Мама"},
     };
     EXPECT_EQ(TableRows(base + "/rashod"), expenses);
-    EXPECT_EQ(TableRows(base + "/dohod"), (std::vector<QStringList>{{Today(), "Аванс", "50000", "рубль", "", "Мама"}}));
-    EXPECT_EQ(TableRows(base + "/planrashod"),
-              (std::vector<QStringList>{{"Продукты", "Крупы", Today(), Today(30), "3000", "рубль", "", "Мама"}}));
+    EXPECT_EQ(TableRows(base + "/dohod"),
+              (std::vector<QStringList>{{Today(), "Аванс", "50000", "рубль", "", "Мама"}}));
+    EXPECT_EQ(
+        TableRows(base + "/planrashod"),
+        (std::vector<QStringList>{{"Продукты", "Крупы", Today(), Today(30), "3000", "рубль", "", "Мама"}}));
     const std::vector<QStringList> users = TableRows(home.path() + "/share/Quorvane/BASE/user");
     ASSERT_EQ(users.size(), 1u);
     EXPECT_EQ(users[0].mid(0, 2), QStringList({"Мама", "Base1"}));

@@ -27,15 +27,14 @@ struct TMoneyFiles {
 };
 
 TMoneyFiles ReadMoneyFiles(const QString& base) {
-    return {Filled(TableRows(base + "/purse")), TableRows(base + "/dohod"), TableRows(base + "/transfer_purse"),
-            TableRows(base + "/dolg"), TableRows(base + "/Debt/debt0")};
+    return {Filled(TableRows(base + "/purse")), TableRows(base + "/dohod"),
+            TableRows(base + "/transfer_purse"), TableRows(base + "/dolg"), TableRows(base + "/Debt/debt0")};
 }
 
 } // namespace
 
 TEST(MoneyE2E, PursesATransferAndADebtWithItsReturnComeBackAfterARestart) {
-    if (!HaveE2ETools())
-        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    if (!HaveE2ETools()) GTEST_SKIP() << "Xvfb and xdotool are needed";
     TVirtualDisplay display;
     ASSERT_TRUE(display.IsUp());
     QTemporaryDir home;
@@ -73,8 +72,8 @@ TEST(MoneyE2E, PursesATransferAndADebtWithItsReturnComeBackAfterARestart) {
         type("Петя");
         keys({"Return"});
         type("1000");
-        keys({"Return", "Escape", "Up", "End", "Left", "Return", "Up", "Return", "Escape", "ctrl+Tab", "Return",
-              "Return"});
+        keys({"Return", "Escape", "Up", "End", "Left", "Return", "Up", "Return", "Escape", "ctrl+Tab",
+              "Return", "Return"});
         type("300");
         keys({"Return", "Escape"});
         program.Screenshot(home.path() + "/debts.png");
@@ -82,13 +81,14 @@ TEST(MoneyE2E, PursesATransferAndADebtWithItsReturnComeBackAfterARestart) {
     }
     const TMoneyFiles written = ReadMoneyFiles(base);
     // рубль: + 50 × 90 from the transfer − 1000 lent + 300 returned; доллар: 100 in, 50 out.
-    EXPECT_EQ(written.purse, (Rows{{"рубль", "1", "3800", "1"}, {"копилка", "1", "0", "0"}, {"доллар", "90", "50", "0"}}));
+    EXPECT_EQ(written.purse,
+              (Rows{{"рубль", "1", "3800", "1"}, {"копилка", "1", "0", "0"}, {"доллар", "90", "50", "0"}}));
     EXPECT_EQ(written.dohod, (Rows{{Today(), "Аванс", "100", "доллар", "", "Мама"}}));
     ASSERT_EQ(written.transfer.size(), 1u);
     EXPECT_EQ(written.transfer[0].mid(0, 6), QStringList({Today(), "доллар", "90", "рубль", "1", "50"}));
     ASSERT_EQ(written.dolg.size(), 1u);
-    EXPECT_EQ(written.dolg[0], QStringList({"дано в долг", Today(), Today(), "Петя", "1000", "рубль", "", "отображать",
-                                            "Мама", "0"}));
+    EXPECT_EQ(written.dolg[0], QStringList({"дано в долг", Today(), Today(), "Петя", "1000", "рубль", "",
+                                            "отображать", "Мама", "0"}));
     EXPECT_EQ(written.returns, (Rows{{Today(), "300", "рубль", "700"}}));
 
     // The next start reads it all back, shows it, and writes it back the same.

@@ -23,7 +23,8 @@ class RolesE2E : public TE2ETest {};
 
 TEST_F(RolesE2E, AnOrdinaryUserKeepsHisRoleAndBaseAndTheAdministratorChangesThem) {
     const QString root = Bases();
-    WriteTable(root + "/user", {{"Мама", "Base1", "Администратор", "0"}, {"Сын", "Base1", "Обычный пользователь", "0"}});
+    WriteTable(root + "/user",
+               {{"Мама", "Base1", "Администратор", "0"}, {"Сын", "Base1", "Обычный пользователь", "0"}});
     WriteTable(root + "/baseuser", {{"Base1"}, {"Дача"}});
     {
         TE2EProgram program(display, home.path());
@@ -37,8 +38,7 @@ TEST_F(RolesE2E, AnOrdinaryUserKeepsHisRoleAndBaseAndTheAdministratorChangesThem
         ToSonsRole(program, main);
         for (const char* cell : {"role", "base"}) {
             SCOPED_TRACE(cell);
-            if (QString(cell) == "base")
-                program.Keys(main, {"Left"});
+            if (QString(cell) == "base") program.Keys(main, {"Left"});
             program.Keys(main, {"Return"});
             const QString refused = program.WaitWindow("^   Сообщение$", 5000);
             ASSERT_FALSE(refused.isEmpty()) << "«У Вас отсутствуют права администратора!»";
@@ -49,7 +49,7 @@ TEST_F(RolesE2E, AnOrdinaryUserKeepsHisRoleAndBaseAndTheAdministratorChangesThem
         ASSERT_TRUE(Quit(program, main));
     }
     EXPECT_EQ(TableRows(root + "/user"), (TRows{{"Мама", "Base1", "Администратор", "0"},
-                                               {"Сын", "Base1", "Обычный пользователь", "0"}}));
+                                                {"Сын", "Base1", "Обычный пользователь", "0"}}));
 
     // The mother logs in and changes both: the son becomes an administrator in "Дача".
     {

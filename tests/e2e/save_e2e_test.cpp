@@ -18,8 +18,7 @@ const QString kQuestion = QStringLiteral("^   Подтвердите$");
 
 bool HasExpense(const QString& rashod, const QString& sum) {
     for (const QStringList& row : TableRows(rashod))
-        if (row.value(3) == sum)
-            return true;
+        if (row.value(3) == sum) return true;
     return false;
 }
 
@@ -41,8 +40,7 @@ public:
     }
     ~TUnwritable() { Undo(); }
     void Undo() {
-        if (m_immutable)
-            QProcess::execute("chattr", {"-i", m_path});
+        if (m_immutable) QProcess::execute("chattr", {"-i", m_path});
         m_immutable = false;
         QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
     }

@@ -18,8 +18,7 @@ namespace {
 class StartupE2E : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!HaveE2ETools())
-            GTEST_SKIP() << "Xvfb and xdotool are needed";
+        if (!HaveE2ETools()) GTEST_SKIP() << "Xvfb and xdotool are needed";
         ASSERT_TRUE(display.IsUp());
     }
     TVirtualDisplay display;
@@ -33,8 +32,7 @@ QString WaitOwnWindow(TE2EProgram& program, const QString& captionRegex) {
     WaitUntil([&] {
         const QString ids =
             program.Xdotool({"search", "--all", "--onlyvisible", "--pid", pid, "--name", captionRegex});
-        if (!ids.isEmpty())
-            found = ids.split('\n').last();
+        if (!ids.isEmpty()) found = ids.split('\n').last();
         return !found.isEmpty();
     });
     return found;
@@ -58,7 +56,8 @@ TEST_F(StartupE2E, ASecondStartEndsAtOnceAndASecondInstallationIsRefused) {
 
     // The same program copied to another folder passes its own lock but not the books' one.
     QTemporaryDir otherInstall;
-    QProcess::execute("cp", {"-a", QFileInfo(TE2EProgram::ProgramPath()).absolutePath() + "/.", otherInstall.path()});
+    QProcess::execute(
+        "cp", {"-a", QFileInfo(TE2EProgram::ProgramPath()).absolutePath() + "/.", otherInstall.path()});
     TE2EProgram second(display, home.path(), otherInstall.path() + "/vellumora");
     ASSERT_TRUE(second.Start());
     const QString box = second.WaitWindow("^  Ошибка$");
@@ -79,8 +78,8 @@ TEST_F(StartupE2E, LocksLeftByACrashDoNotStopTheNextStart) {
     ASSERT_TRUE(next.Start());
     const QString login = next.WaitWindow("^Войти$");
     ASSERT_FALSE(login.isEmpty()) << "running: " << next.IsRunning() << " exit " << next.ExitCode() << "\n"
-                                  << next.Output().toStdString() << "\nwindows: "
-                                  << next.Xdotool({"search", "--name", "."}).toStdString();
+                                  << next.Output().toStdString()
+                                  << "\nwindows: " << next.Xdotool({"search", "--name", "."}).toStdString();
     // "Отмена" on the log-in dialog ends the program.
     next.Keys(login, {"Escape"});
     EXPECT_TRUE(next.WaitExit(5000));

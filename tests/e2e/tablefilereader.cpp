@@ -19,8 +19,7 @@ public:
     std::optional<quint32> Varint() {
         quint64 value = 0;
         for (int i = 0; i < 5; ++i) {
-            if (m_pos >= m_end)
-                return std::nullopt;
+            if (m_pos >= m_end) return std::nullopt;
             const quint8 b = quint8(m_bytes[m_pos++]);
             value |= quint64(b & 0x7F) << (7 * i);
             if (!(b & 0x80))
@@ -58,17 +57,14 @@ std::optional<QString> DecodeCell(const QByteArray& bytes, qsizetype from, qsize
         } else {
             return std::nullopt;
         }
-        if (i + more >= end)
-            return std::nullopt;
+        if (i + more >= end) return std::nullopt;
         for (int k = 1; k <= more; ++k) {
             const quint8 b = quint8(bytes[i + k]);
-            if ((b & 0xC0) != 0x80)
-                return std::nullopt;
+            if ((b & 0xC0) != 0x80) return std::nullopt;
             value = (value << 6) | (b & 0x3F);
         }
         i += more + 1;
-        if (value > 0x10FFFF)
-            return std::nullopt;
+        if (value > 0x10FFFF) return std::nullopt;
         if (value > 0xFFFF) {
             text += QChar(char16_t(0xD800 + ((value - 0x10000) >> 10)));
             text += QChar(char16_t(0xDC00 + ((value - 0x10000) & 0x3FF)));
@@ -79,7 +75,9 @@ std::optional<QString> DecodeCell(const QByteArray& bytes, qsizetype from, qsize
     return text;
 }
 
-QString At(qsizetype pos) { return QStringLiteral(" at byte %1").arg(pos); }
+QString At(qsizetype pos) {
+    return QStringLiteral(" at byte %1").arg(pos);
+}
 
 } // namespace
 
@@ -94,7 +92,9 @@ TTableFile ReadTableBytes(const QByteArray& bytes) {
             return out;
         }
         if (*length == 0 || qsizetype(*length) > file.Left()) {
-            out.error = QStringLiteral("a row length of %1 with %2 bytes left").arg(*length).arg(file.Left()) + At(start);
+            out.error =
+                QStringLiteral("a row length of %1 with %2 bytes left").arg(*length).arg(file.Left()) +
+                At(start);
             return out;
         }
         TCursor row(bytes, file.Pos(), file.Pos() + *length);
@@ -130,7 +130,6 @@ TTableFile ReadTableBytes(const QByteArray& bytes) {
 
 TTableFile ReadTableFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{}, QStringLiteral("no file to read")};
+    if (!file.open(QIODevice::ReadOnly)) return {{}, QStringLiteral("no file to read")};
     return ReadTableBytes(file.readAll());
 }

@@ -31,9 +31,14 @@ TEST(TableFileReader, ReadsWhatTheFormatWrites) {
         {"Cyrillic in two bytes a letter", Bytes({0x06, 0x01, 0x04, 0xD0, 0x81, 0xD0, 0xB6}), {{"Ёж"}}},
         {"a cell length of two bytes", longRow, {{longCell}}},
         {"a surrogate pair written unit by unit",
-         Bytes({0x08, 0x01, 0x06, 0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80}), {{QString::fromUtf8("\xF0\x9F\x98\x80")}}},
-        {"a four-byte sequence", Bytes({0x06, 0x01, 0x04, 0xF0, 0x9F, 0x98, 0x80}), {{QString::fromUtf8("\xF0\x9F\x98\x80")}}},
-        {"rows in order", Bytes({0x03, 0x01, 0x01, '1', 0x05, 0x02, 0x01, '2', 0x01, '3'}), {{"1"}, {"2", "3"}}},
+         Bytes({0x08, 0x01, 0x06, 0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80}),
+         {{QString::fromUtf8("\xF0\x9F\x98\x80")}}},
+        {"a four-byte sequence",
+         Bytes({0x06, 0x01, 0x04, 0xF0, 0x9F, 0x98, 0x80}),
+         {{QString::fromUtf8("\xF0\x9F\x98\x80")}}},
+        {"rows in order",
+         Bytes({0x03, 0x01, 0x01, '1', 0x05, 0x02, 0x01, '2', 0x01, '3'}),
+         {{"1"}, {"2", "3"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -49,14 +54,20 @@ TEST(TableFileReader, TellsWhereAFileIsNotWhole) {
         QByteArray bytes;
         const char* error;
     } cases[] = {
-        {"a row of length 0", Bytes({0x03, 0x01, 0x01, '1', 0x00}), "a row length of 0 with 0 bytes left at byte 4"},
-        {"a row cut short", Bytes({0x03, 0x01, 0x01, '1', 0x06, 0x02}), "a row length of 6 with 1 bytes left at byte 4"},
-        {"a varint that runs out", Bytes({0x03, 0x01, 0x01, '1', 0x80}), "a row length that is no varint at byte 4"},
-        {"a varint of six bytes", Bytes({0x80, 0x80, 0x80, 0x80, 0x80, 0x01}), "a row length that is no varint at byte 0"},
+        {"a row of length 0", Bytes({0x03, 0x01, 0x01, '1', 0x00}),
+         "a row length of 0 with 0 bytes left at byte 4"},
+        {"a row cut short", Bytes({0x03, 0x01, 0x01, '1', 0x06, 0x02}),
+         "a row length of 6 with 1 bytes left at byte 4"},
+        {"a varint that runs out", Bytes({0x03, 0x01, 0x01, '1', 0x80}),
+         "a row length that is no varint at byte 4"},
+        {"a varint of six bytes", Bytes({0x80, 0x80, 0x80, 0x80, 0x80, 0x01}),
+         "a row length that is no varint at byte 0"},
         {"a cell past its row", Bytes({0x03, 0x01, 0x05, 'a', 'b'}), "cell 0 runs past its row at byte 0"},
-        {"slack after the cells", Bytes({0x04, 0x01, 0x01, 'a', 0x00}), "1 bytes after the cells of a row at byte 0"},
+        {"slack after the cells", Bytes({0x04, 0x01, 0x01, 'a', 0x00}),
+         "1 bytes after the cells of a row at byte 0"},
         {"a stray continuation byte", Bytes({0x03, 0x01, 0x01, 0x81}), "cell 0 is no UTF-8 at byte 0"},
-        {"a sequence cut by the cell's end", Bytes({0x04, 0x02, 0x01, 0xD0, 0x00}), "cell 0 is no UTF-8 at byte 0"},
+        {"a sequence cut by the cell's end", Bytes({0x04, 0x02, 0x01, 0xD0, 0x00}),
+         "cell 0 is no UTF-8 at byte 0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -18,8 +18,7 @@ using TRows = std::vector<QStringList>;
 } // namespace
 
 TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
-    if (!HaveE2ETools())
-        GTEST_SKIP() << "Xvfb and xdotool are needed";
+    if (!HaveE2ETools()) GTEST_SKIP() << "Xvfb and xdotool are needed";
     TVirtualDisplay display;
     ASSERT_TRUE(display.IsUp());
     QTemporaryDir home;
@@ -34,7 +33,8 @@ TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
         TypeExpense(program, main, "111");
 
         // The Bases page, its users tab, and "Действия" / "Базы пользователей": a second base.
-        program.Keys(main, {"F7", "ctrl+Tab", "ctrl+Tab", "ctrl+Tab", "alt", "Right", "Down", "Down", "Down", "Return"});
+        program.Keys(main, {"F7", "ctrl+Tab", "ctrl+Tab", "ctrl+Tab", "alt", "Right", "Down", "Down", "Down",
+                            "Return"});
         const QString bases = program.WaitWindow("^Базы пользователей$");
         ASSERT_FALSE(bases.isEmpty());
         program.Keys(bases, {"Down"});
@@ -94,10 +94,10 @@ TEST(UsersE2E, EachUserTypesIntoTheirOwnBase) {
         const QString login = again.WaitWindow("^Войти$");
         ASSERT_FALSE(login.isEmpty());
         again.Keys(login, r.keys);
-        if (*r.password)
-            again.Type(login, QString::fromUtf8(r.password));
+        if (*r.password) again.Type(login, QString::fromUtf8(r.password));
         again.Keys(login, {"Return"});
-        const QString main = again.WaitWindow(QStringLiteral("Пользователь: %1$").arg(QString::fromUtf8(r.user)));
+        const QString main =
+            again.WaitWindow(QStringLiteral("Пользователь: %1$").arg(QString::fromUtf8(r.user)));
         ASSERT_FALSE(main.isEmpty()) << again.Output().toStdString();
         again.WaitIdle();
         ASSERT_TRUE(Quit(again, main));

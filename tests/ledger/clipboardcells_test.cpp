@@ -36,13 +36,14 @@ TEST(ClipboardCells, ANumberColumnTakesThePastedFormulaAsItsNumberAndATextColumn
         const char* clipboard;
         const char* opened;
     } cases[] = {
-        {sum, "12.5", "12,5"},   {sum, "(1+2", "3"},     {sum, "(-2)", "error"}, {sum, "abc", "0"},
-        {sum, "7", "7"},         {note, "12.5", "12.5"}, {note, "(-2)", "(-2)"}, {note, "abc", "abc"},
-        {note, "", ""},
+        {sum, "12.5", "12,5"},  {sum, "(1+2", "3"},   {sum, "(-2)", "error"},
+        {sum, "abc", "0"},      {sum, "7", "7"},      {note, "12.5", "12.5"},
+        {note, "(-2)", "(-2)"}, {note, "abc", "abc"}, {note, "", ""},
     };
     for (const auto& c : cases) {
         TMessageRecorder boxes;
-        EXPECT_EQ(PastedCellText(e.grid, c.column, QString::fromUtf8(c.clipboard)), QString::fromUtf8(c.opened))
+        EXPECT_EQ(PastedCellText(e.grid, c.column, QString::fromUtf8(c.clipboard)),
+                  QString::fromUtf8(c.opened))
             << "column " << c.column << " clipboard " << c.clipboard;
         EXPECT_TRUE(boxes.Boxes().empty());
     }

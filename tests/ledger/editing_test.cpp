@@ -58,7 +58,8 @@ TEST_F(Editing, TheWayAnEditStartsDecidesWhatTheEditorOpensWith) {
         {5, TEditStart::DoubleClick, 0, "к чаю", false, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.col << " " << int(c.start) << " " << QString(QChar(c.key)).toStdString());
+        SCOPED_TRACE(testing::Message()
+                     << c.col << " " << int(c.start) << " " << QString(QChar(c.key)).toStdString());
         const TEditRequest r = general.BeginEdit(s.Grid(TTableKind::Rashod), c.col, 1, QChar(c.key), c.start);
         EXPECT_EQ(r.kind, c.col == 3 ? TEditorKind::Number : TEditorKind::Text);
         EXPECT_EQ(r.text, QString(c.text));
@@ -89,7 +90,12 @@ TEST_F(Editing, ACommitThatMakesTheLastRowWholeLeavesTheRowForTheNextRecord) {
         const char* value;
         bool newRow;
     } cases[] = {
-        {"a note of a row with no kind", TTableKind::Rashod, {{"10.12.2026", "", "", "", "", "", ""}}, 5, false, "к чаю",
+        {"a note of a row with no kind",
+         TTableKind::Rashod,
+         {{"10.12.2026", "", "", "", "", "", ""}},
+         5,
+         false,
+         "к чаю",
          false},
     };
     for (const auto& c : cases) {

@@ -32,25 +32,20 @@ TShared* Shared() {
     return shared;
 }
 
-template <typename F>
-F Real(const char* name) {
+template <typename F> F Real(const char* name) {
     return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
 }
 
 // True when the call must fail with the given error; does not return when it must be killed.
 bool Strike(const char* name, int error) {
     TShared* s = Shared();
-    if (s->mode == int(fileshim::TMode::Off))
-        return false;
+    if (s->mode == int(fileshim::TMode::Off)) return false;
     ++s->counted;
-    if (::getenv("FILESHIM_TRACE"))
-        ::fprintf(stderr, "%ld %s\n", s->counted, name);
-    if (s->mode == int(fileshim::TMode::Count) || s->counted != s->at)
-        return false;
+    if (::getenv("FILESHIM_TRACE")) ::fprintf(stderr, "%ld %s\n", s->counted, name);
+    if (s->mode == int(fileshim::TMode::Count) || s->counted != s->at) return false;
     s->struck = s->counted;
     std::strncpy(s->name, name, sizeof s->name - 1);
-    if (s->mode == int(fileshim::TMode::Kill))
-        ::kill(::getpid(), SIGKILL);
+    if (s->mode == int(fileshim::TMode::Kill)) ::kill(::getpid(), SIGKILL);
     errno = error;
     return true;
 }
@@ -68,10 +63,18 @@ void Arm(TMode mode, long at) {
     s->mode = int(mode);
 }
 
-void Disarm() { Shared()->mode = int(TMode::Off); }
-long Counted() { return Shared()->counted; }
-long Struck() { return Shared()->struck; }
-const char* StruckName() { return Shared()->name; }
+void Disarm() {
+    Shared()->mode = int(TMode::Off);
+}
+long Counted() {
+    return Shared()->counted;
+}
+long Struck() {
+    return Shared()->struck;
+}
+const char* StruckName() {
+    return Shared()->name;
+}
 
 } // namespace fileshim
 
@@ -79,8 +82,7 @@ extern "C" {
 
 ssize_t write(int fd, const void* buf, size_t n) {
     static auto real = Real<ssize_t (*)(int, const void*, size_t)>("write");
-    if (fd > 2 && Strike("write", ENOSPC))
-        return -1;
+    if (fd > 2 && Strike("write", ENOSPC)) return -1;
     return real(fd, buf, n);
 }
 
@@ -132,8 +134,7 @@ int open(const char* path, int flags, ...) {
         mode = va_arg(args, mode_t);
         va_end(args);
     }
-    if (Strike("open", (flags & O_CREAT) ? ENOSPC : EIO))
-        return -1;
+    if (Strike("open", (flags & O_CREAT) ? ENOSPC : EIO)) return -1;
     return real(path, flags, mode);
 }
 

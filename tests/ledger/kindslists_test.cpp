@@ -16,7 +16,9 @@
 
 namespace {
 
-QStringList Cells(const TMemTable& t, int row) { return t.Row(row)->Cells(); }
+QStringList Cells(const TMemTable& t, int row) {
+    return t.Row(row)->Cells();
+}
 
 class KindsLists : public ::testing::Test {
 protected:
@@ -95,11 +97,12 @@ TEST_F(KindsLists, TypingStartsOnANameOrTheCellJustBelowTheLastName) {
         int col, row;
         bool starts;
     } cases[] = {
-        {0, 1, true},  {0, 3, true},  {0, 4, true}, {0, 5, false}, {0, 0, false},
-        {1, 3, true},  {1, 4, false}, {2, 1, true}, {2, 2, false}, {3, 1, false},
+        {0, 1, true}, {0, 3, true},  {0, 4, true}, {0, 5, false}, {0, 0, false},
+        {1, 3, true}, {1, 4, false}, {2, 1, true}, {2, 2, false}, {3, 1, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TKindsLists::CanStartTyping(s.vidRashodGrid, c.col, c.row), c.starts) << c.col << "," << c.row;
+        EXPECT_EQ(TKindsLists::CanStartTyping(s.vidRashodGrid, c.col, c.row), c.starts)
+            << c.col << "," << c.row;
 }
 
 TEST_F(KindsLists, KindsAreAddedAndRenamedUnderUniqueNames) {
@@ -158,10 +161,11 @@ TEST_F(KindsLists, ThePickersNameIsEditedInItsKindOrAddedBelowIt) {
         QPoint target;
     } cases[] = {
         {"Еда", "Кофе", {0, 2}}, {"Дом", "Посуда", {1, 2}}, {"Дом", "Кофе", {1, 3}},
-        {"Еда", "", {0, 4}},     {"Пустой", "", {2, 1}},   {"Нет такого", "Хлеб", {0, 1}},
+        {"Еда", "", {0, 4}},     {"Пустой", "", {2, 1}},    {"Нет такого", "Хлеб", {0, 1}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TKindsLists::EditTarget(s.vidRashodGrid, c.kind, c.name), c.target) << c.kind << " " << c.name;
+        EXPECT_EQ(TKindsLists::EditTarget(s.vidRashodGrid, c.kind, c.name), c.target)
+            << c.kind << " " << c.name;
 }
 
 TEST_F(KindsLists, ListsAreWrittenAndReadBackWithTheirRepair) {
@@ -226,8 +230,8 @@ TEST(KindSearch, FirstLettersFindTheFirstMatchingNameInUpperCase) {
         int row;
         const char* text;
     } steps[] = {
-        {u'к', 2, "к"}, {u'о', 2, "ко"}, {u'н', 3, "кон"}, {QChar(8), 2, "ко"}, {u'x', -1, ""},
-        {u'C', 4, "C"}, {QChar(8), -1, ""},
+        {u'к', 2, "к"}, {u'о', 2, "ко"}, {u'н', 3, "кон"},   {QChar(8), 2, "ко"},
+        {u'x', -1, ""}, {u'C', 4, "C"},  {QChar(8), -1, ""},
     };
     for (const Step& st : steps) {
         const TKindSearch::TResult r = search.Key(list, 0, st.key);
@@ -246,9 +250,9 @@ TEST(KindSearch, ThePlanPickersLeaveTheSpaceOutOfTheSearch) {
         QChar key;
         bool searched;
     } cases[] = {
-        {gridid::VidRashod, u' ', true},     {gridid::VidDohod, u' ', true},
-        {gridid::VidPlan, u' ', false},      {gridid::VidPlanDohod, u' ', false},
-        {gridid::VidPlan, u'Х', true},       {gridid::VidPlanDohod, u'1', true},
+        {gridid::VidRashod, u' ', true}, {gridid::VidDohod, u' ', true},
+        {gridid::VidPlan, u' ', false},  {gridid::VidPlanDohod, u' ', false},
+        {gridid::VidPlan, u'Х', true},   {gridid::VidPlanDohod, u'1', true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(PickerSearchesFor(c.picker, c.key), c.searched) << c.picker << " " << int(c.key.unicode());
@@ -330,12 +334,14 @@ TEST_F(Picking, EnterWritesTheSelectedRowAndDoubleClickTheLastUnlessAnEditWasSta
     g.col = 1;
     edit.pickIntoCurrentRow = true;
     Pick(TTableKind::Rashod, s.vidRashodGrid, 0, 1, TPickTrigger::DoubleClick);
-    EXPECT_EQ(Row(TTableKind::Rashod, 0), QStringList({"01.12.2026", "Еда", "Хлеб", "100", "рубль", "", "Папа"}));
+    EXPECT_EQ(Row(TTableKind::Rashod, 0),
+              QStringList({"01.12.2026", "Еда", "Хлеб", "100", "рубль", "", "Папа"}));
     // Enter always writes the logged-in user; a blank name picks nothing.
     g.row = 1;
     g.col = 0;
     Pick(TTableKind::Rashod, s.vidRashodGrid, 1, 1, TPickTrigger::Enter);
-    EXPECT_EQ(Row(TTableKind::Rashod, 0), QStringList({"01.12.2026", "Дом", "Посуда", "100", "рубль", "", "Мама"}));
+    EXPECT_EQ(Row(TTableKind::Rashod, 0),
+              QStringList({"01.12.2026", "Дом", "Посуда", "100", "рубль", "", "Мама"}));
     EXPECT_EQ(Pick(TTableKind::Rashod, s.vidRashodGrid, 1, 2, TPickTrigger::Enter).kind, TEditorKind::None);
     EXPECT_TRUE(boxes.Boxes().empty());
 }
@@ -347,7 +353,8 @@ TEST_F(Picking, EnterKeepsTheSelectionOnTheRecordItMovedBySorting) {
     g.col = 1;
     const TEditRequest req = Pick(TTableKind::Rashod, s.vidRashodGrid, 2, 1, TPickTrigger::Enter);
     // The record of 01.12 became Жильё and sorts after the Еда record.
-    EXPECT_EQ(Row(TTableKind::Rashod, 1), QStringList({"01.12.2026", "Жильё", "Аренда", "100", "рубль", "", "Мама"}));
+    EXPECT_EQ(Row(TTableKind::Rashod, 1),
+              QStringList({"01.12.2026", "Жильё", "Аренда", "100", "рубль", "", "Мама"}));
     EXPECT_EQ(req.row, 2);
     EXPECT_EQ(g.row, 2);
     EXPECT_EQ(g.col, 3);
@@ -358,18 +365,22 @@ TEST_F(Picking, PlanRowsGetTheirPeriodDates) {
     TDataGrid& plan = s.Grid(TTableKind::PlanRashod);
     plan.row = 1;
     Pick(TTableKind::PlanRashod, s.vidRashodGrid, 0, 1, TPickTrigger::Enter);
-    EXPECT_EQ(Row(TTableKind::PlanRashod, 0), QStringList({"Еда", "Хлеб", "10.12.2026", "09.01.2027", "", "", "", "Мама"}));
+    EXPECT_EQ(Row(TTableKind::PlanRashod, 0),
+              QStringList({"Еда", "Хлеб", "10.12.2026", "09.01.2027", "", "", "", "Мама"}));
     // A default date later than the plan-until date: thirty days after the start instead.
     plan.DefaultDate = QDate(2027, 2, 1);
     plan.row = 1;
     Pick(TTableKind::PlanRashod, s.vidRashodGrid, 0, 2, TPickTrigger::Enter);
-    EXPECT_EQ(Row(TTableKind::PlanRashod, 0).mid(0, 4), QStringList({"Еда", "Кофе", "01.02.2027", "03.03.2027"}));
+    EXPECT_EQ(Row(TTableKind::PlanRashod, 0).mid(0, 4),
+              QStringList({"Еда", "Кофе", "01.02.2027", "03.03.2027"}));
     // A double-click leaves the dates of a started row alone; incomes take the name only.
     plan.row = 1;
     edit.pickIntoCurrentRow = true;
     Pick(TTableKind::PlanRashod, s.vidRashodGrid, 1, 1, TPickTrigger::DoubleClick);
-    EXPECT_EQ(Row(TTableKind::PlanRashod, 0).mid(0, 4), QStringList({"Дом", "Посуда", "01.02.2027", "03.03.2027"}));
+    EXPECT_EQ(Row(TTableKind::PlanRashod, 0).mid(0, 4),
+              QStringList({"Дом", "Посуда", "01.02.2027", "03.03.2027"}));
     s.Grid(TTableKind::PlanDohod).row = 1;
     Pick(TTableKind::PlanDohod, s.vidDohodGrid, 0, 1, TPickTrigger::Drop);
-    EXPECT_EQ(Row(TTableKind::PlanDohod, 0), QStringList({"Зарплата", "10.12.2026", "09.01.2027", "", "", "", "Мама"}));
+    EXPECT_EQ(Row(TTableKind::PlanDohod, 0),
+              QStringList({"Зарплата", "10.12.2026", "09.01.2027", "", "", "", "Мама"}));
 }

@@ -37,9 +37,13 @@ void WriteTable(const QString& path, const std::vector<QStringList>& rows) {
     ASSERT_TRUE(t.SaveToFile(path));
 }
 
-QString DebtName(int i) { return QStringLiteral("Должник %1").arg(i); }
+QString DebtName(int i) {
+    return QStringLiteral("Должник %1").arg(i);
+}
 // The returns of debt i carry its number in their sums, so that each return tells its debt.
-QString ReturnSum(int i, int r) { return QString::number(i * 10 + r); }
+QString ReturnSum(int i, int r) {
+    return QString::number(i * 10 + r);
+}
 
 class SaveCrash : public ::testing::Test {
 protected:
@@ -61,8 +65,8 @@ protected:
         for (int i = 0; i < kDebts; ++i) {
             const QString date = QDate(2024, 1, 1).addDays(kDebts - i).toString("dd.MM.yyyy");
             const QString due = QDate(2024, 6, 1).toString("dd.MM.yyyy");
-            debts.push_back({"дано в долг", date, due, DebtName(i), "1000", "рубль", "", "не отображать", "Мама",
-                             QString::number(i)});
+            debts.push_back({"дано в долг", date, due, DebtName(i), "1000", "рубль", "", "не отображать",
+                             "Мама", QString::number(i)});
             WriteTable(base + "/Debt/debt" + QString::number(i),
                        {{date, ReturnSum(i, 1), "рубль", ""}, {date, ReturnSum(i, 2), "рубль", ""}});
         }
@@ -115,13 +119,13 @@ protected:
             fileshim::Arm(mode, at);
             const bool saved = TBaseLoader::SaveAndTell(state);
             fileshim::Disarm();
-            const bool told = boxes.Boxes().size() == 1 && boxes.Boxes()[0].lines.value(0) == "Не удалось сохранить базу";
+            const bool told =
+                boxes.Boxes().size() == 1 && boxes.Boxes()[0].lines.value(0) == "Не удалось сохранить базу";
             ::_exit(saved ? 0 : told ? 1 : 2);
         }
         int status = 0;
         ::waitpid(child, &status, 0);
-        if (WIFSIGNALED(status))
-            return TEnd::Killed;
+        if (WIFSIGNALED(status)) return TEnd::Killed;
         return WEXITSTATUS(status) == 0 ? TEnd::Saved : WEXITSTATUS(status) == 1 ? TEnd::Told : TEnd::NotTold;
     }
 
@@ -133,13 +137,11 @@ protected:
         opened.baseFolder = state.baseFolder;
         TMessageRecorder boxes;
         TBaseLoader::OpenBase(opened);
-        if (!boxes.Boxes().empty() || opened.damaged)
-            faults.push_back("the base opened damaged");
+        if (!boxes.Boxes().empty() || opened.damaged) faults.push_back("the base opened damaged");
         const TMemTable& dolg = opened.Table(TTableKind::Dolg);
         for (int i = 0; i < dolg.RowCount(); ++i) {
             const QString name = dolg.Row(i)->Cell(3);
-            if (name.isEmpty())
-                continue;
+            if (name.isEmpty()) continue;
             const int debt = name.mid(name.lastIndexOf(' ') + 1).toInt();
             const TMemTable& returns = opened.ReturnsTable(dolg.Row(i)->Cell(9).toInt());
             if (returns.RowCount() != 2 || returns.Row(0)->Cell(1) != ReturnSum(debt, 1) ||
@@ -177,7 +179,9 @@ protected:
             ChangeTheBooks();
         } else {
             ASSERT_TRUE(TBaseLoader::SaveBase(state));
-            state.Table(TTableKind::Rashod).InsertRow(0)->SetCells({"03.02.2024", "Еда", "Чай", "50", "рубль", "", "Мама"});
+            state.Table(TTableKind::Rashod)
+                .InsertRow(0)
+                ->SetCells({"03.02.2024", "Еда", "Чай", "50", "рубль", "", "Мама"});
             state.Table(TTableKind::Purse).Row(0)->SetCell(2, "850");
         }
         const TFiles before = FilesOnDisk();
@@ -220,7 +224,8 @@ protected:
         // Every step of a save was struck: the files and the journal written and flushed (the many
         // together, the few one by one), put in place, and the journal and the spare returns removed.
         const std::set<std::string> steps =
-            big ? std::set<std::string>{"mkostemp", "write", "close", "syncfs", "open", "fsync", "rename", "unlink"}
+            big ? std::set<std::string>{"mkostemp", "write", "close",  "syncfs",
+                                        "open",     "fsync", "rename", "unlink"}
                 : std::set<std::string>{"mkostemp", "write", "fsync", "close", "open", "rename", "unlink"};
         for (const std::string& step : steps)
             EXPECT_TRUE(struck.count(step)) << step << " was never struck";
@@ -238,10 +243,18 @@ protected:
 
 } // namespace
 
-TEST_F(SaveCrash, AKillAtAnyPointLeavesTheOldBooksOrTheNew) { Check(fileshim::TMode::Kill, true); }
+TEST_F(SaveCrash, AKillAtAnyPointLeavesTheOldBooksOrTheNew) {
+    Check(fileshim::TMode::Kill, true);
+}
 
-TEST_F(SaveCrash, AFailureAtAnyPointIsToldAndLeavesTheOldBooksOrTheNew) { Check(fileshim::TMode::Fail, true); }
+TEST_F(SaveCrash, AFailureAtAnyPointIsToldAndLeavesTheOldBooksOrTheNew) {
+    Check(fileshim::TMode::Fail, true);
+}
 
-TEST_F(SaveCrash, AKillInASaveOfAFewFilesLeavesTheOldBooksOrTheNew) { Check(fileshim::TMode::Kill, false); }
+TEST_F(SaveCrash, AKillInASaveOfAFewFilesLeavesTheOldBooksOrTheNew) {
+    Check(fileshim::TMode::Kill, false);
+}
 
-TEST_F(SaveCrash, AFailureInASaveOfAFewFilesIsToldAndLeavesTheOldBooksOrTheNew) { Check(fileshim::TMode::Fail, false); }
+TEST_F(SaveCrash, AFailureInASaveOfAFewFilesIsToldAndLeavesTheOldBooksOrTheNew) {
+    Check(fileshim::TMode::Fail, false);
+}

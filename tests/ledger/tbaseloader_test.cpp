@@ -44,7 +44,8 @@ TEST_F(BaseLoader, ANewBaseGetsItsFilesDefaultsAndNewRows) {
     TMessageRecorder boxes;
     TBaseLoader::OpenBase(state);
     EXPECT_TRUE(boxes.Boxes().empty());
-    for (const char* f : {"rashod", "dohod", "dolg", "planrashod", "plandohod", "purse", "transfer_purse", "vidrashod", "viddohod"})
+    for (const char* f : {"rashod", "dohod", "dolg", "planrashod", "plandohod", "purse", "transfer_purse",
+                          "vidrashod", "viddohod"})
         EXPECT_TRUE(QFileInfo(state.baseFolder + "/" + f).isFile()) << f;
     EXPECT_TRUE(QFileInfo(state.BaseRoot() + "/user").isFile());
     EXPECT_EQ(state.basePurse, "рубль");
@@ -64,7 +65,8 @@ TEST_F(BaseLoader, SavingWritesCompleteRecordsOnly) {
     rashod.Row(0)->SetCells({"09.12.2026", "Еда", "Хлеб", "45", "рубль", "", "Мама"});
     rashod.AddRow()->SetCells({"10.12.2026", "", "", "", "", "", ""});
     TBaseLoader::SaveBase(state);
-    EXPECT_EQ(FileRows("rashod"), (std::vector<QStringList>{{"09.12.2026", "Еда", "Хлеб", "45", "рубль", "", "Мама"}}));
+    EXPECT_EQ(FileRows("rashod"),
+              (std::vector<QStringList>{{"09.12.2026", "Еда", "Хлеб", "45", "рубль", "", "Мама"}}));
     Reopen();
     EXPECT_EQ(state.Table(TTableKind::Rashod).RowCount(), 2);
 }
@@ -83,8 +85,10 @@ TEST_F(BaseLoader, DebtsKeepTheirOwnReturnsThroughSavesAndLoads) {
         state.ReturnsTable(number.toInt()).AddRow()->SetCells({"01.12.2026", returnSum, "рубль", ""});
         TBaseLoader::AppendNewRecordRow(state, state.Grid(TTableKind::Dolg));
     };
-    enterDebt({"дано в долг", "05.12.2026", "05.01.2027", "Сосед", "1000", "рубль", "", "отображать", "Мама"}, "300");
-    enterDebt({"взято в долг", "01.11.2026", "01.02.2027", "Брат", "500", "рубль", "", "отображать", "Мама"}, "50");
+    enterDebt({"дано в долг", "05.12.2026", "05.01.2027", "Сосед", "1000", "рубль", "", "отображать", "Мама"},
+              "300");
+    enterDebt({"взято в долг", "01.11.2026", "01.02.2027", "Брат", "500", "рубль", "", "отображать", "Мама"},
+              "50");
     for (int round = 0; round < 2; ++round) {
         TBaseLoader::SaveBase(state);
         Reopen();
@@ -104,7 +108,8 @@ TEST_F(BaseLoader, ADamagedLedgerMarksTheBaseAndIsWrittenAgainAtTheNextSave) {
     TMessageRecorder boxes;
     TBaseLoader::OpenBase(state);
     EXPECT_TRUE(state.damaged);
-    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"База расходов повреждена!", "Восстановите резервную копию!"})});
+    EXPECT_EQ(boxes.Boxes(),
+              std::vector<TMessage>{Info({"База расходов повреждена!", "Восстановите резервную копию!"})});
     EXPECT_EQ(state.Table(TTableKind::Rashod).RowCount(), 1);
     TBaseLoader::SaveBase(state);
     EXPECT_EQ(ReadFileBytes(state.baseFolder + "/rashod").size(), 0);

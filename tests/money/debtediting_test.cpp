@@ -15,10 +15,8 @@ TEST(DebtEditing, EnterAndDoubleClickOpenNothingInADebtsUserColumnOnly) {
         QChar key;
         bool startsNoEdit;
     } cases[] = {
-        {&debts, debts.UserColumn, QChar(), true},
-        {&debts, debts.UserColumn, QChar(u'a'), false},
-        {&debts, debts.UserColumn - 1, QChar(), false},
-        {&debts, 0, QChar(), false},
+        {&debts, debts.UserColumn, QChar(), true},        {&debts, debts.UserColumn, QChar(u'a'), false},
+        {&debts, debts.UserColumn - 1, QChar(), false},   {&debts, 0, QChar(), false},
         {&expenses, expenses.UserColumn, QChar(), false},
     };
     ASSERT_GT(debts.UserColumn, 0);

@@ -240,7 +240,8 @@ protected:
 TEST_F(DebtFiles, DeletingADebtRenumbersTheLaterTablesAndTheSaveTheirFiles) {
     SetPurses({{"A", "1", "0"}, {"B", "1", "0"}});
     for (int i = 0; i < 4; ++i) {
-        const int row = Debt(cells::kLent, QString::number(100 * (i + 1)), "A", cells::kShown, kToday, kToday);
+        const int row =
+            Debt(cells::kLent, QString::number(100 * (i + 1)), "A", cells::kShown, kToday, kToday);
         AddReturn(row, kToday, QString::number(i + 1), "B");
         ASSERT_TRUE(Returns(row).SaveToFile(File(i)));
     }

@@ -18,12 +18,12 @@ namespace {
 QString AmountOf(TMyType& state, const QString& purse) {
     const TMemTable& t = state.Table(TTableKind::Purse);
     for (int i = 0; i < t.RowCount(); ++i)
-        if (t.Row(i)->Cell(0) == purse)
-            return t.Row(i)->Cell(2);
+        if (t.Row(i)->Cell(0) == purse) return t.Row(i)->Cell(2);
     return "(no purse)";
 }
 
-// A base on disk with the purse "рубль" holding 1000 and one expense of 100 today (already taken from it), opened by the session.
+// A base on disk with the purse "рубль" holding 1000 and one expense of 100 today (already taken from it),
+// opened by the session.
 class Session : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -35,8 +35,10 @@ protected:
         s.baseFolder = home.Path() + "/BASE/Семья";
         Write("purse", {{"рубль", "1", "1000", "1"}});
         Write("rashod", {{"10.12.2026", "Еда", "Хлеб", "100", "рубль", "", "Мама"}});
-        QObject::connect(&session, &TSession::TotalsChanged, [this](TTableKind kind) { totalsChanged << int(kind); });
-        QObject::connect(&session, &TSession::FilterChanged, [this](TTableKind kind) { filterChanged << int(kind); });
+        QObject::connect(&session, &TSession::TotalsChanged,
+                         [this](TTableKind kind) { totalsChanged << int(kind); });
+        QObject::connect(&session, &TSession::FilterChanged,
+                         [this](TTableKind kind) { filterChanged << int(kind); });
         session.OpenBase();
     }
     void Write(const QString& table, const std::vector<QStringList>& rows) {

@@ -27,13 +27,14 @@ struct TFakeProbe {
         int flags = 0;
         if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !(st.st_mode & S_IWUSR))
             flags |= fileattr::ReadOnly;
-        if (system.contains(path))
-            flags |= fileattr::System;
+        if (system.contains(path)) flags |= fileattr::System;
         return flags;
     }
 };
 
-void MakeReadOnly(const QString& path) { ::chmod(QFile::encodeName(path).constData(), 0500); }
+void MakeReadOnly(const QString& path) {
+    ::chmod(QFile::encodeName(path).constData(), 0500);
+}
 
 // A data root with BASE, two bases and every table file.
 struct TRoot {
@@ -42,7 +43,8 @@ struct TRoot {
     QString base = root + "BASE";
     QString folder = base + "/Семья";
     TRoot() {
-        for (const char* name : {"rashod", "dohod", "dolg", "planrashod", "plandohod", "vidrashod", "viddohod"}) {
+        for (const char* name :
+             {"rashod", "dohod", "dolg", "planrashod", "plandohod", "vidrashod", "viddohod"}) {
             WriteFileBytes(folder + "/" + name, "");
             WriteFileBytes(base + "/Другая/" + name, "");
         }
@@ -58,7 +60,9 @@ struct TRoot {
     }
 };
 
-TMessage OptionBox(const QStringList& lines) { return {TMsgKind::Information, lines, TMsgButton::OK, true}; }
+TMessage OptionBox(const QStringList& lines) {
+    return {TMsgKind::Information, lines, TMsgButton::OK, true};
+}
 
 const QString kBaseFilesTail[] = {"Программа с такими базами может работать некорректно.",
                                   "Измените атрибуты файлов и вновь войдите в программу."};
@@ -78,7 +82,8 @@ TEST(AttributeChecks, SentencesNameTheAttributesFound) {
         QString sentence;
     } cases[] = {
         {r.folder, "rashod", true, "Файл баз программы \"rashod\" является доступным только для чтения."},
-        {r.folder, "dohod", true, "Файл баз программы \"dohod\" является доступным только для чтения, системным."},
+        {r.folder, "dohod", true,
+         "Файл баз программы \"dohod\" является доступным только для чтения, системным."},
         {r.folder, "dolg", true, "Файл баз программы \"dolg\" является системным."},
         {r.folder, "planrashod", false, "Файл баз программы \"planrashod\" является ."},
         {r.folder, "missing", false, "Файл баз программы \"missing\" является ."},
@@ -95,7 +100,8 @@ TEST(AttributeChecks, SentencesNameTheAttributesFound) {
         }
     }
     MakeReadOnly(r.base);
-    EXPECT_EQ(checks.DescribeAttributes(r.base, "").sentence, "Папка баз программы является доступной только для чтения.");
+    EXPECT_EQ(checks.DescribeAttributes(r.base, "").sentence,
+              "Папка баз программы является доступной только для чтения.");
 }
 
 TEST(AttributeChecks, ReadOnlyRashodWarnsAfterLogInUntilTheBoxIsTicked) {
@@ -104,9 +110,9 @@ TEST(AttributeChecks, ReadOnlyRashodWarnsAfterLogInUntilTheBoxIsTicked) {
     MakeReadOnly(r.base + "/Другая/rashod");
     const TAttributeChecks checks{TFakeProbe{}};
     const QString marker = r.folder + "/attr_quest.ini";
-    const TMessage warning = OptionBox({"Файл баз программы \"rashod\" является доступным только для чтения.",
-                                        kBaseFilesTail[0], kBaseFilesTail[1],
-                                        "Указанные файлы хранятся в папке: " + r.folder});
+    const TMessage warning =
+        OptionBox({"Файл баз программы \"rashod\" является доступным только для чтения.", kBaseFilesTail[0],
+                   kBaseFilesTail[1], "Указанные файлы хранятся в папке: " + r.folder});
     TMessageRecorder boxes;
     checks.CheckBaseFiles(r.root, r.folder);
     EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{warning});

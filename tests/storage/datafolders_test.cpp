@@ -15,13 +15,18 @@
 namespace {
 
 QStringList DamagedLines() {
-    return {"Базы программы повреждены!", "Vellumora откроет базы,", "которые находятся в папке по умолчанию.",
-            "После входа в программу укажите путь", "к Вашим базам данных"};
+    return {"Базы программы повреждены!", "Vellumora откроет базы,",
+            "которые находятся в папке по умолчанию.", "После входа в программу укажите путь",
+            "к Вашим базам данных"};
 }
 
 QStringList MissingFolderLines(const QString& path) {
-    return {"Базы программы по указанному пути", path, "не найдены.", "Vellumora откроет базы,",
-            "которые находятся в папке по умолчанию.", "После входа в программу укажите путь",
+    return {"Базы программы по указанному пути",
+            path,
+            "не найдены.",
+            "Vellumora откроет базы,",
+            "которые находятся в папке по умолчанию.",
+            "После входа в программу укажите путь",
             "к Вашим базам данных"};
 }
 
@@ -29,7 +34,9 @@ struct Resolved {
     QString root, copy;
 };
 
-Resolved Resolve() { return {ResolveDataRoot(ProgramDataFolder()), ResolveBackupCopyFolder(ProgramDataFolder())}; }
+Resolved Resolve() {
+    return {ResolveDataRoot(ProgramDataFolder()), ResolveBackupCopyFolder(ProgramDataFolder())};
+}
 
 } // namespace
 
@@ -66,10 +73,8 @@ TEST(DataFolders, EveryPathBaseCaseGivesItsBoxOnceAndLeavesTheDefault) {
         const Resolved first = Resolve();
         EXPECT_EQ(first.root, home.ProgramData() + "/");
         std::vector<TMessage> expected;
-        if (c.damaged)
-            expected.push_back(Info(DamagedLines()));
-        if (c.isMissingFolder)
-            expected.push_back(Info(MissingFolderLines("/nonexistent/vellumora/")));
+        if (c.damaged) expected.push_back(Info(DamagedLines()));
+        if (c.isMissingFolder) expected.push_back(Info(MissingFolderLines("/nonexistent/vellumora/")));
         EXPECT_EQ(boxes.Boxes(), expected);
 
         TIniStorage written;

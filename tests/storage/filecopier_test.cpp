@@ -7,10 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <gtest/gtest.h>
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -18,7 +18,9 @@
 
 namespace {
 
-QByteArray Native(const QString& path) { return QFile::encodeName(path); }
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
 
 struct stat StatOf(const QString& path) {
     struct stat st {};
@@ -38,7 +40,8 @@ std::map<QString, QByteArray> Tree(const QString& folder) {
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        out[QDir(folder).relativeFilePath(path)] = QFileInfo(path).isDir() ? QByteArray("<dir>") : ReadFileBytes(path);
+        out[QDir(folder).relativeFilePath(path)] =
+            QFileInfo(path).isDir() ? QByteArray("<dir>") : ReadFileBytes(path);
     }
     return out;
 }

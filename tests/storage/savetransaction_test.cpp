@@ -25,8 +25,7 @@ protected:
         QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
-            if (it.fileName().startsWith('.') || it.fileName() == savejournal::kFileName)
-                found << path;
+            if (it.fileName().startsWith('.') || it.fileName() == savejournal::kFileName) found << path;
         }
         return found;
     }
@@ -42,8 +41,9 @@ QByteArray Journal(const std::vector<QStringList>& entries) {
     for (const QStringList& e : entries)
         t.AddRow()->SetCells(e);
     const QByteArray body = t.ToBytes();
-    t.AddRow()->SetCells({"end", QString::number(entries.size()),
-                          QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex())});
+    t.AddRow()->SetCells(
+        {"end", QString::number(entries.size()),
+         QString::fromLatin1(QCryptographicHash::hash(body, QCryptographicHash::Sha256).toHex())});
     return t.ToBytes();
 }
 
@@ -57,8 +57,7 @@ TEST_F(SaveTransaction, EveryFileTakesItsNewContentAndNothingIsLeftBehind) {
         ASSERT_TRUE(t.Stage(root + "/user", "пользователи"));
         for (int i = 1; i < files; ++i)
             ASSERT_TRUE(t.Stage(base + "/Debt/debt" + QString::number(i), QByteArray::number(i)));
-        if (files > 1)
-            t.Remove(base + "/Debt/debt99");
+        if (files > 1) t.Remove(base + "/Debt/debt99");
         ASSERT_TRUE(t.Commit());
         EXPECT_EQ(ReadFileBytes(root + "/user"), "пользователи");
         for (int i = 1; i < files; ++i)
@@ -149,7 +148,8 @@ TEST_F(SaveTransaction, AJournalNamingFilesASaveNeverWritesIsDropped) {
         ASSERT_TRUE(RecoverInterruptedSave(base));
         EXPECT_FALSE(QFileInfo::exists(base + "/" + savejournal::kFileName));
         EXPECT_EQ(ReadFileBytes(root + "/Другая/rashod"), "чужие расходы");
-        EXPECT_FALSE(QFileInfo::exists(c.folder + "/" + name) && ReadFileBytes(c.folder + "/" + name) == "подмена");
+        EXPECT_FALSE(QFileInfo::exists(c.folder + "/" + name) &&
+                     ReadFileBytes(c.folder + "/" + name) == "подмена");
         QFile::remove(c.folder + "/" + temp);
     }
 }
@@ -159,9 +159,9 @@ TEST(SaveScratch, TheJournalAndTemporaryFilesAreKnownByName) {
         const char* name;
         bool scratch;
     } cases[] = {
-        {"zhurnal", true},        {".rashod.tmp-a1B2c3", true}, {".debt12.tmp-XyZ789", true},
-        {"rashod", false},        {".rashod.tmp-abc", false},   {"rashod.tmp-abc123", false},
-        {"Zhurnal", false},       {"arviveInfo", false},        {".Tarnwell.ini.tmp-000000", true},
+        {"zhurnal", true},  {".rashod.tmp-a1B2c3", true}, {".debt12.tmp-XyZ789", true},
+        {"rashod", false},  {".rashod.tmp-abc", false},   {"rashod.tmp-abc123", false},
+        {"Zhurnal", false}, {"arviveInfo", false},        {".Tarnwell.ini.tmp-000000", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsSaveScratchName(c.name), c.scratch) << c.name;

@@ -66,13 +66,16 @@ TEST(BaseFiles, LedgerRowsGetTheirTablesCellCounts) {
     EXPECT_EQ(t.Row(0)->Cell(9), "0");
     EXPECT_EQ(t.Row(1)->Cell(9), "1");
 
-    WriteFileBytes(path, TableBytes({{"Папа", "Base1", "1", "0"}, {"Мама", "Base1", "Администратор", "5"},
-                                     {"Сын", "Base1", "0"}, {"Дочь", "Base1", "что-то"}}));
+    WriteFileBytes(path, TableBytes({{"Папа", "Base1", "1", "0"},
+                                     {"Мама", "Base1", "Администратор", "5"},
+                                     {"Сын", "Base1", "0"},
+                                     {"Дочь", "Base1", "что-то"}}));
     ASSERT_TRUE(LoadLedgerFile(TTableKind::User, path, t));
     QStringList roles;
     for (const QStringList& r : Rows(t))
         roles << r[2];
-    EXPECT_EQ(roles, QStringList({"Администратор", "Администратор", "Обычный пользователь", "Обычный пользователь"}));
+    EXPECT_EQ(roles, QStringList(
+                         {"Администратор", "Администратор", "Обычный пользователь", "Обычный пользователь"}));
 }
 
 TEST(BaseFiles, EveryDamagedTableIsReportedKeptAsideAndReplaced) {
@@ -84,8 +87,12 @@ TEST(BaseFiles, EveryDamagedTableIsReportedKeptAsideAndReplaced) {
         {TTableKind::Rashod, {Info({"База расходов повреждена!", "Восстановите резервную копию!"})}, 1},
         {TTableKind::Dohod, {Info({"База доходов повреждена!", "Восстановите резервную копию!"})}, 1},
         {TTableKind::Dolg, {Info({"База долгов повреждена!", "Восстановите резервную копию!"})}, 1},
-        {TTableKind::PlanRashod, {Info({"База планов-расходов повреждена!", "Восстановите резервную копию!"})}, 1},
-        {TTableKind::PlanDohod, {Info({"База планов-доходов повреждена!", "Восстановите резервную копию!"})}, 1},
+        {TTableKind::PlanRashod,
+         {Info({"База планов-расходов повреждена!", "Восстановите резервную копию!"})},
+         1},
+        {TTableKind::PlanDohod,
+         {Info({"База планов-доходов повреждена!", "Восстановите резервную копию!"})},
+         1},
         {TTableKind::User, {Info({"База пользователей повреждена!", "Восстановите резервную копию!"})}, 1},
     };
     for (const auto& c : cases) {
@@ -116,15 +123,18 @@ TEST(BaseFiles, PursesAndTransfersRepairThemselves) {
         TMessageRecorder boxes;
         WriteFileBytes(path, kBroken);
         EXPECT_EQ(LoadPurseFile(path, purse), "рубль");
-        EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info(
-                                     {"База кошельков повреждена!", "Значение кошелька будет установлено по-умолчанию"})});
-        EXPECT_EQ(Rows(purse), (std::vector<QStringList>{{"рубль", "1", "0", "1"}, {"копилка", "1", "0", "0"}}));
+        EXPECT_EQ(boxes.Boxes(),
+                  std::vector<TMessage>{Info(
+                      {"База кошельков повреждена!", "Значение кошелька будет установлено по-умолчанию"})});
+        EXPECT_EQ(Rows(purse),
+                  (std::vector<QStringList>{{"рубль", "1", "0", "1"}, {"копилка", "1", "0", "0"}}));
     }
     WriteFileBytes(path, TableBytes({{" ", "2", "5", "1"}, {"", "1", "0", "0"}}));
     EXPECT_EQ(LoadPurseFile(path, purse), "рубль");
     EXPECT_EQ(purse.RowCount(), 2);
 
-    WriteFileBytes(path, TableBytes({{"карта", "1", "5", "0"}, {"доллар", "90", "1", "1"}, {"евро", "100", "0", "1"}}));
+    WriteFileBytes(
+        path, TableBytes({{"карта", "1", "5", "0"}, {"доллар", "90", "1", "1"}, {"евро", "100", "0", "1"}}));
     EXPECT_EQ(LoadPurseFile(path, purse), "доллар");
 
     WriteFileBytes(path, TableBytes({{"карта", "1"}, {"доллар", "90", "1", "0"}}));
@@ -138,8 +148,8 @@ TEST(BaseFiles, PursesAndTransfersRepairThemselves) {
     ASSERT_EQ(transfer.RowCount(), 1); // the transfer before the damage stays
     EXPECT_EQ(transfer.Row(0)->Cell(0), "abc");
     EXPECT_EQ(boxes.Beeps(), 1);
-    EXPECT_EQ(boxes.Boxes(),
-              std::vector<TMessage>{Error({"База названий переноса денег из кошелька в кошелек повреждена!"})});
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{
+                                 Error({"База названий переноса денег из кошелька в кошелек повреждена!"})});
 }
 
 TEST(BaseFiles, KindsListsFallBackToTheInstalledDefaultsAndThenToOneColumn) {
@@ -185,9 +195,10 @@ TEST(BaseFiles, SavingLeavesOutIncompleteRowsAndPadsToTheFirstRow) {
     t.AddRow()->SetCells({"04.01.2024", "Еда", "Сыр", "1", "", "", "", "лишнее"});
     const QString path = home.Path() + "/rashod";
     ASSERT_TRUE(SaveTableFiltered(TTableKind::Rashod, t, path));
-    EXPECT_EQ(RowsOfFile(path), (std::vector<QStringList>{{"01.01.2024", "Еда", "Хлеб", "50", "рубль", "", "Мама"},
-                                                          {"03.01.2024", "Еда", "Кофе", "", "", "", ""},
-                                                          {"04.01.2024", "Еда", "Сыр", "1", "", "", ""}}));
+    EXPECT_EQ(RowsOfFile(path),
+              (std::vector<QStringList>{{"01.01.2024", "Еда", "Хлеб", "50", "рубль", "", "Мама"},
+                                        {"03.01.2024", "Еда", "Кофе", "", "", "", ""},
+                                        {"04.01.2024", "Еда", "Сыр", "1", "", "", ""}}));
     TMemTable users;
     users.AddRow()->SetCells({"Мама", "Base1", "Администратор", "0"});
     users.AddRow()->SetCells({"Гость", "", "Обычный пользователь", "0"});
@@ -207,12 +218,13 @@ TEST(BaseFiles, EachDebtFindsItsOwnReturnsAfterSortsAndDroppedRows) {
         c[9] = QString::number(dolg.RowCount());
         dolg.AddRow()->SetCells(c);
         auto r = std::make_unique<TMemTable>();
-        if (!firstReturn.isEmpty())
-            r->AddRow()->SetCells(firstReturn);
+        if (!firstReturn.isEmpty()) r->AddRow()->SetCells(firstReturn);
         returns.push_back(std::move(r));
     };
-    addDebt({"дано в долг", "10.05.2024", "10.06.2024", "Сосед", "1000", "рубль"}, {"12.05.2024", "300", "рубль", "700"});
-    addDebt({"взято в долг", "01.03.2024", "01.04.2024", "Брат", "500", "рубль"}, {"02.03.2024", "50", "рубль", "450"});
+    addDebt({"дано в долг", "10.05.2024", "10.06.2024", "Сосед", "1000", "рубль"},
+            {"12.05.2024", "300", "рубль", "700"});
+    addDebt({"взято в долг", "01.03.2024", "01.04.2024", "Брат", "500", "рубль"},
+            {"02.03.2024", "50", "рубль", "450"});
     addDebt({"дано в долг", "", "", "без даты"}, {"01.01.2024", "1", "рубль", ""});
     addDebt({}, {});
     // As the load sorts by date: Брат's debt comes first, then Сосед's, then the half-typed and the new row.
@@ -246,7 +258,8 @@ TEST(BaseFiles, ADamagedReturnsFileLeavesTheOthersAndIsKept) {
     const QString base = home.Path() + "/base";
     TMemTable dolg;
     for (int i = 0; i < 3; ++i)
-        dolg.AddRow()->SetCells({"дано в долг", "01.01.2024", "", "", "1", "", "", "", "", QString::number(i)});
+        dolg.AddRow()->SetCells(
+            {"дано в долг", "01.01.2024", "", "", "1", "", "", "", "", QString::number(i)});
     WriteFileBytes(ReturnsFilePath(base, 0), TableBytes({{"02.01.2024", "5", "рубль", ""}}));
     WriteFileBytes(ReturnsFilePath(base, 1), kBroken);
     WriteFileBytes(ReturnsFilePath(base, 2), TableBytes({{"03.01.2024", "7", "рубль", ""}}));
@@ -261,9 +274,10 @@ TEST(BaseFiles, ADamagedReturnsFileLeavesTheOthersAndIsKept) {
 
 TEST(BaseFiles, DebtsOfTheEarlierVersionCarryTheirReturnInTheRow) {
     TMemTable dolg;
-    dolg.AddRow()->SetCells({"дано в долг", "01.01.2024", "01.02.2024", "Сосед", "1000", "рубль", "", "отображать",
-                             "Мама", "05.01.2024", "300", "рубль"});
-    dolg.AddRow()->SetCells({"взято в долг", "02.01.2024", "", "Брат", "50", "рубль", "", "", "Мама", "", "", ""});
+    dolg.AddRow()->SetCells({"дано в долг", "01.01.2024", "01.02.2024", "Сосед", "1000", "рубль", "",
+                             "отображать", "Мама", "05.01.2024", "300", "рубль"});
+    dolg.AddRow()->SetCells(
+        {"взято в долг", "02.01.2024", "", "Брат", "50", "рубль", "", "", "Мама", "", "", ""});
     ASSERT_TRUE(IsOldDebtTable(dolg));
     const TReturnsTables returns = TakeOldDebtReturns(dolg);
     ASSERT_EQ(returns.size(), 2u);
@@ -283,12 +297,14 @@ TEST(NamedColumns, AgreeWithTheTableDefinitions) {
          col::rashod::Name},
         {TTableKind::Dohod, col::dohod::Count, col::dohod::Sum, col::dohod::Date, col::dohod::User,
          col::dohod::Kind},
-        {TTableKind::Dolg, col::dolg::Count, col::dolg::Sum, col::dolg::Date, col::dolg::User, col::dolg::Due},
-        {TTableKind::PlanRashod, col::planrashod::Count, col::planrashod::Sum, col::planrashod::From, col::planrashod::User,
-         col::planrashod::Name},
-        {TTableKind::PlanDohod, col::plandohod::Count, col::plandohod::Sum, col::plandohod::From, col::plandohod::User,
-         col::plandohod::From},
-        {TTableKind::Returns, col::returns::Count, col::returns::Sum, col::returns::Date, -1, col::returns::Purse},
+        {TTableKind::Dolg, col::dolg::Count, col::dolg::Sum, col::dolg::Date, col::dolg::User,
+         col::dolg::Due},
+        {TTableKind::PlanRashod, col::planrashod::Count, col::planrashod::Sum, col::planrashod::From,
+         col::planrashod::User, col::planrashod::Name},
+        {TTableKind::PlanDohod, col::plandohod::Count, col::plandohod::Sum, col::plandohod::From,
+         col::plandohod::User, col::plandohod::From},
+        {TTableKind::Returns, col::returns::Count, col::returns::Sum, col::returns::Date, -1,
+         col::returns::Purse},
         {TTableKind::Transfer, col::transfer::Count, -1, col::transfer::Date, -1, col::transfer::ToPurse},
         {TTableKind::Purse, col::purse::Count, -1, -1, -1, col::purse::Name},
         {TTableKind::User, col::user::Count, -1, -1, -1, col::user::Role},

@@ -25,8 +25,9 @@ QByteArray Utf16(const QString& text, bool littleEndian) {
 } // namespace
 
 TEST(TIniStorage, ReadsValuesWithBlanksCaseAndFallbacks) {
-    const TIniStorage ini = Parse("\xEF\xBB\xBF[ User ]\r\nlastuser =  Мама \t\r\nnum= 7 \r\nbad=12abc\r\nneg=-3\r\n"
-                                  "big=2147483648\r\nempty=\r\n");
+    const TIniStorage ini =
+        Parse("\xEF\xBB\xBF[ User ]\r\nlastuser =  Мама \t\r\nnum= 7 \r\nbad=12abc\r\nneg=-3\r\n"
+              "big=2147483648\r\nempty=\r\n");
     EXPECT_EQ(ini.ReadString("User", "LastUser", "x"), QString::fromUtf8("Мама"));
     EXPECT_EQ(ini.ReadString("USER", "LASTUSER", "x"), QString::fromUtf8("Мама"));
     EXPECT_EQ(ini.ReadInteger("User", "num", 1), 7);
@@ -79,7 +80,8 @@ TEST(TIniStorage, NewKeysGoAfterTheLastKeyOfTheirSectionAndNewSectionsAtTheEnd) 
 TEST(TIniStorage, ReadsEveryEncodingAndSavesUtf8WithMark) {
     const QString text = QString::fromUtf8("[User]\r\nLastUser=Ёлка\r\n");
     const QByteArray cp1251 = QByteArray("[User]\r\nLastUser=\xA8\xEB\xEA\xE0\r\n");
-    for (const QByteArray& bytes : {Utf16(text, true), Utf16(text, false), QByteArray("\xEF\xBB\xBF") + text.toUtf8(), cp1251}) {
+    for (const QByteArray& bytes :
+         {Utf16(text, true), Utf16(text, false), QByteArray("\xEF\xBB\xBF") + text.toUtf8(), cp1251}) {
         TTestDataHome home;
         const QString path = home.Path() + "/t.ini";
         ASSERT_TRUE(WriteFileBytes(path, bytes));

@@ -10,7 +10,8 @@ TEST(TMemTableFormat, VarintsAndCellTextAreTheDocumentedBytes) {
     const struct {
         quint32 value;
         const char* hex;
-    } cases[] = {{0, "00"}, {5, "05"}, {127, "7f"}, {200, "c801"}, {16384, "808001"}, {0xFFFFFFFF, "ffffffff0f"}};
+    } cases[] = {{0, "00"},     {5, "05"},         {127, "7f"},
+                 {200, "c801"}, {16384, "808001"}, {0xFFFFFFFF, "ffffffff0f"}};
     for (const auto& c : cases) {
         QByteArray out;
         AppendVarint(out, c.value);
@@ -109,7 +110,8 @@ TEST(TMemTable, GrowingARowNeverTouchesItsNeighboursAndSavingDropsSlack) {
 
     const QByteArray saved = t.ToBytes();
     QByteArray expected;
-    for (const QStringList& cells : {QStringList{longText, "0"}, QStringList{longText + "bb", "1"}, QStringList{"short", "2"}}) {
+    for (const QStringList& cells :
+         {QStringList{longText, "0"}, QStringList{longText + "bb", "1"}, QStringList{"short", "2"}}) {
         QByteArray enc;
         AppendVarint(enc, 2);
         for (const QString& c : cells) {

@@ -24,7 +24,8 @@ public:
     // Commits `text` into a cell of a table row with the editor its column opens (the date picker, a
     // choice list, the number or the text editor), the cell selected as the window selects it. Returns
     // the table row the record stands in afterwards: an edit of the sort column re-sorts.
-    int Commit(TTableKind kind, int tableRow, int column, const QString& text, TCommitResult* result = nullptr) {
+    int Commit(TTableKind kind, int tableRow, int column, const QString& text,
+               TCommitResult* result = nullptr) {
         TDataGrid& grid = m_state.Grid(kind);
         const int gridRow = grid.GridRowOf(tableRow);
         grid.row = gridRow;
@@ -49,8 +50,7 @@ public:
             r = edit.CommitText(grid, column, gridRow, TEditorKind::Text, text);
             break;
         }
-        if (result)
-            *result = r;
+        if (result) *result = r;
         return grid.TableRow(grid.row);
     }
 

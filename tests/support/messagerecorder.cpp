@@ -4,7 +4,9 @@
 
 TMessageRecorder::TMessageRecorder() : m_previous(Messages().SetPresenter(this)) {}
 
-TMessageRecorder::~TMessageRecorder() { Messages().SetPresenter(m_previous); }
+TMessageRecorder::~TMessageRecorder() {
+    Messages().SetPresenter(m_previous);
+}
 
 void TMessageRecorder::Reset() {
     m_answers.clear();
@@ -20,8 +22,7 @@ TMsgButton TMessageRecorder::Present(const TMessage& message, bool* optionTicked
         *optionTicked = m_tickNext;
         m_tickNext = false;
     }
-    if (m_answers.empty())
-        return message.defaultButton;
+    if (m_answers.empty()) return message.defaultButton;
     const TMsgButton answer = m_answers.front();
     m_answers.pop_front();
     return answer;
@@ -47,18 +48,22 @@ static const char* KindName(TMsgKind k) {
 
 void PrintTo(const TMessage& m, std::ostream* os) {
     *os << KindName(m.kind) << " [default " << MessageButtonText(m.defaultButton).toStdString() << "]";
-    if (m.withOption)
-        *os << " with option";
+    if (m.withOption) *os << " with option";
     for (const QString& l : m.lines)
         *os << "\n    | " << l.toStdString();
 }
 
 bool operator==(const TMessage& a, const TMessage& b) {
-    return a.kind == b.kind && a.lines == b.lines && a.defaultButton == b.defaultButton && a.withOption == b.withOption;
+    return a.kind == b.kind && a.lines == b.lines && a.defaultButton == b.defaultButton &&
+           a.withOption == b.withOption;
 }
 
-TMessage Info(const QStringList& lines) { return {TMsgKind::Information, lines, TMsgButton::OK, false}; }
-TMessage Error(const QStringList& lines) { return {TMsgKind::Error, lines, TMsgButton::OK, false}; }
+TMessage Info(const QStringList& lines) {
+    return {TMsgKind::Information, lines, TMsgButton::OK, false};
+}
+TMessage Error(const QStringList& lines) {
+    return {TMsgKind::Error, lines, TMsgButton::OK, false};
+}
 TMessage Question(const QStringList& lines, TMsgButton defaultButton) {
     return {TMsgKind::Question, lines, defaultButton, false};
 }

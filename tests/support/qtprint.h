@@ -7,11 +7,15 @@
 #include <ostream>
 
 // Readable Qt values in test failure output.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 inline void PrintTo(const QStringList& l, std::ostream* os) {
     *os << '{';
     for (qsizetype i = 0; i < l.size(); ++i)
         *os << (i ? ", \"" : "\"") << l[i].toStdString() << '"';
     *os << '}';
 }
-inline void PrintTo(const QByteArray& b, std::ostream* os) { *os << b.toHex(' ').toStdString(); }
+inline void PrintTo(const QByteArray& b, std::ostream* os) {
+    *os << b.toHex(' ').toStdString();
+}

@@ -4,8 +4,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QLocale>
+#include <QTemporaryDir>
 #ifdef VM_TEST_WIDGETS
 #include <QApplication>
 #else
@@ -17,8 +17,7 @@ int main(int argc, char** argv) {
     qputenv("HOME", QFile::encodeName(home.path()));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/share")));
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home.path()));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 #ifdef VM_TEST_WIDGETS
     QApplication app(argc, argv);

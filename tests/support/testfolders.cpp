@@ -9,12 +9,13 @@ TTestDataHome::TTestDataHome() : m_previous(qgetenv("XDG_DATA_HOME")) {
     qputenv("XDG_DATA_HOME", QFile::encodeName(Share()));
 }
 
-TTestDataHome::~TTestDataHome() { qputenv("XDG_DATA_HOME", m_previous); }
+TTestDataHome::~TTestDataHome() {
+    qputenv("XDG_DATA_HOME", m_previous);
+}
 
 QByteArray ReadFileBytes(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
+    if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
 }
 
@@ -24,4 +25,6 @@ bool WriteFileBytes(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-QByteArray Hex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
+QByteArray Hex(const char* text) {
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}

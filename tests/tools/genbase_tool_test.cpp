@@ -19,8 +19,7 @@ TRun RunGenbase(const QString& workDir, const QStringList& args) {
     p.setWorkingDirectory(workDir);
     p.start(QStringLiteral(VM_GENBASE_TOOL), args);
     TRun run;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return run;
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) return run;
     run.exitCode = p.exitCode();
     run.out = QString::fromUtf8(p.readAllStandardOutput());
     run.err = QString::fromUtf8(p.readAllStandardError());

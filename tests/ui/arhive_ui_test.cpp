@@ -62,8 +62,8 @@ TEST_F(ArhiveUiTest, ArchiveIsMadeAndAnExistingOneReplacedOnlyOnYes) {
     context.state.Table(TTableKind::Rashod).Row(0)->SetCell(2, "Кофе");
     TMessageRecorder messages; // "No" is the default
     Trigger("CreateArhivMenu");
-    EXPECT_EQ(messages.Boxes(),
-              std::vector<TMessage>{Question({"Архив с таким именем уже существует", "Заменить?"}, TMsgButton::No)});
+    EXPECT_EQ(messages.Boxes(), std::vector<TMessage>{Question(
+                                    {"Архив с таким именем уже существует", "Заменить?"}, TMsgButton::No)});
     EXPECT_EQ(ReadFileBytes(answer), made);
 
     messages.AnswerYes();

@@ -137,7 +137,8 @@ TEST_F(Editing, AUserMadeWholeHasTheRowForTheNextUserAtOnce) {
     QTimer::singleShot(0, [this] { helperForm.CancelButton()->click(); });
     Type("Дочь");
     Key(Qt::Key_Return);
-    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"Для данного пользователя", "пароль остается пустым."})});
+    EXPECT_EQ(boxes.Boxes(),
+              std::vector<TMessage>{Info({"Для данного пользователя", "пароль остается пустым."})});
     // Continuous entry: the base, then the role, each chosen from its list.
     for (int col : {1, 2}) {
         EXPECT_EQ(users.GridRowCount(), 3) << "the row is not whole before its role";

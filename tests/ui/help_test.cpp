@@ -6,8 +6,7 @@
 
 TEST(Help, TheBuildWritesTheHelpDocumentBesideTheProgram) {
     const QString program = qEnvironmentVariable("VELLUMORA_PROGRAM_DIR");
-    if (program.isEmpty())
-        GTEST_SKIP() << "run through ctest";
+    if (program.isEmpty()) GTEST_SKIP() << "run through ctest";
     EXPECT_TRUE(ReadFileBytes(program + "/" + HelpFileName()).startsWith("%PDF"));
 }
 

@@ -48,7 +48,8 @@ protected:
     }
     void ClickCaption(QTableView* view, int col) {
         QHeaderView* h = view->horizontalHeader();
-        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(h->sectionViewportPosition(col) + 5, h->height() / 2));
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                          QPoint(h->sectionViewportPosition(col) + 5, h->height() / 2));
     }
     QString PravkaText() { return ui.ToolBar()->PravkaButton()->text(); }
     void ToBasesTab(int tab) {
@@ -145,7 +146,8 @@ TEST_F(KindsWindow, DraggingANameOntoTheLedgerFillsItsLastRow) {
     QWidget* vp = p->viewport();
     const QPoint start = CellCentre(p, 0, 3); // Хлеб
     const QPoint overLedger = vp->mapFrom(form.get(), Rashod()->mapTo(form.get(), QPoint(40, 60)));
-    const QPoint elsewhere = vp->mapFrom(form.get(), p->mapTo(form.get(), QPoint(p->width() - 10, p->height() - 5)));
+    const QPoint elsewhere =
+        vp->mapFrom(form.get(), p->mapTo(form.get(), QPoint(p->width() - 10, p->height() - 5)));
     auto drag = [&](QPoint releaseAt) {
         QTest::mousePress(vp, Qt::LeftButton, {}, start);
         QTest::mouseMove(vp, start + QPoint(12, 0));
@@ -281,7 +283,8 @@ TEST_F(KindsWindow, TheCaptionPopupOffersTheKindCommandsForItsColumn) {
     QMenu* menu = ListCtl()->PopupMenu();
     auto item = [menu](const char* name) { return menu->findChild<QAction*>(QString::fromLatin1(name)); };
     QHeaderView* h = list->horizontalHeader();
-    QTest::mouseClick(h->viewport(), Qt::RightButton, {}, QPoint(h->sectionViewportPosition(1) + 5, h->height() / 2));
+    QTest::mouseClick(h->viewport(), Qt::RightButton, {},
+                      QPoint(h->sectionViewportPosition(1) + 5, h->height() / 2));
     EXPECT_TRUE(menu->isVisible());
     EXPECT_FALSE(item("DelRow")->isVisible());
     EXPECT_TRUE(item("RenameCol")->isVisible());

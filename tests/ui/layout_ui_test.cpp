@@ -32,8 +32,7 @@ namespace {
 void KeepPicture(QWidget* w, const QString& name) {
     QApplication::processEvents();
     const QString dir = qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS");
-    if (dir.isEmpty())
-        return;
+    if (dir.isEmpty()) return;
     QDir().mkpath(dir);
     w->grab().save(dir + "/" + name + ".png");
 }
@@ -50,8 +49,8 @@ protected:
         WriteTable("rashod", {{"10.12.2026", "Еда", "Хлеб", "100", "рубль", "", "Мама"},
                               {"10.12.2026", "Еда", "Кофе", "5", "доллар", "", "Мама"},
                               {"10.12.2026", "Дом", "Посуда", "7", "евро", "", "Мама"}});
-        WriteTable("dolg", {{"дано в долг", "01.12.2026", "10.12.2026", "Александра Константиновна", "125000,5", "копилка",
-                             "за ремонт кухни", "отображать", "Мама"}});
+        WriteTable("dolg", {{"дано в долг", "01.12.2026", "10.12.2026", "Александра Константиновна",
+                             "125000,5", "копилка", "за ремонт кухни", "отображать", "Мама"}});
         WriteTable("Debt/debt0", {{"05.12.2026", "300", "копилка"}});
         QStringList incomes = {"Виды доходов"};
         for (int i = 1; i <= 12; ++i)
@@ -102,7 +101,8 @@ TEST_F(Layout, TheFilterTotalShowsWithoutScrollingWhateverThePurses) {
         // Nothing of the scrolled rows hides under it, and the scrolled grid's own "Итого" is never
         // shown twice: scrolled to the end, the last purse is the last row in sight.
         scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
-        EXPECT_EQ(scroll->widget()->height() - scroll->verticalScrollBar()->value(), scroll->viewport()->height());
+        EXPECT_EQ(scroll->widget()->height() - scroll->verticalScrollBar()->value(),
+                  scroll->viewport()->height());
         EXPECT_EQ(scroll->widget()->height(), grid->CellRect(0, p.rows - 1).top());
         ui.Lower()->FilterButtons()->button(0)->click();
         EXPECT_FALSE(pinned->isVisible());
@@ -137,7 +137,8 @@ TEST_F(Layout, TheReturnsTitleEndsBeforeItsButton) {
     WindowKey(Qt::Key_F4);
     TTitleStrip* strip = ui.ReturnsStrip();
     KeepPicture(strip, "returns-title");
-    EXPECT_EQ(strip->Title(), "  Возврат долга:  | дано в долг | Александра Константиновна | 125000,5 | копилка | ");
+    EXPECT_EQ(strip->Title(),
+              "  Возврат долга:  | дано в долг | Александра Константиновна | 125000,5 | копилка | ");
     const QLabel* label = strip->TitleLabel();
     EXPECT_LT(label->geometry().right(), strip->AutoSizeButton()->geometry().left());
     EXPECT_LE(label->fontMetrics().horizontalAdvance(strip->ShownTitle()), label->width());
@@ -149,11 +150,15 @@ TEST_F(Layout, TheReturnsTitleEndsBeforeItsButton) {
 }
 
 TEST_F(Layout, TheProblemsDialogShowsItsLinesWhole) {
-    const QString deep = context.state.paths.dataRoot + "BASE/" + QString("Семья и дача, общие расходы/").repeated(2);
-    const QStringList report = {"Файлы и(или) папки программы, которые доступны только для чтения:", "",
-                                "   " + deep + "rashod", "",
-                                "Возможны проблемы с сохранением данных в папку или файл с указанными атрибутами.",
-                                "Рекомендуется сменить атрибуты файлов или папок, которые указаны данном списке."};
+    const QString deep =
+        context.state.paths.dataRoot + "BASE/" + QString("Семья и дача, общие расходы/").repeated(2);
+    const QStringList report = {
+        "Файлы и(или) папки программы, которые доступны только для чтения:",
+        "",
+        "   " + deep + "rashod",
+        "",
+        "Возможны проблемы с сохранением данных в папку или файл с указанными атрибутами.",
+        "Рекомендуется сменить атрибуты файлов или папок, которые указаны данном списке."};
     TProblemsForm problems([&] { return report; });
     bool checked = false;
     QTimer::singleShot(0, [&] {
@@ -198,8 +203,7 @@ TEST_F(Layout, ThePickersShowTheirRowsWhole) {
         for (const auto& p : pages) {
             SCOPED_TRACE(testing::Message() << p.page << " at " << size.width() << "×" << size.height());
             WindowKey(p.key);
-            if (p.planTab >= 0)
-                ui.PlanTabs()->setCurrentIndex(p.planTab);
+            if (p.planTab >= 0) ui.PlanTabs()->setCurrentIndex(p.planTab);
             QApplication::processEvents();
             TKindsPicker* picker = ui.Picker(p.picker);
             KeepPicture(form.get(), QString("picker-%1-%2").arg(p.picker).arg(size.height()));

@@ -76,7 +76,8 @@ TEST_F(MainWindow, DownMakesOneNewRowAndNoMore) {
 }
 
 TEST_F(MainWindow, DeletingTheNewRowTheLastRecordAndAMiddleOne) {
-    Fill(context, {{"01.12.2026", "Еда", "Хлеб", "30", "", "", "Мама"}, {"02.12.2026", "Еда", "Кофе", "40", "", "", "Мама"}});
+    Fill(context, {{"01.12.2026", "Еда", "Хлеб", "30", "", "", "Мама"},
+                   {"02.12.2026", "Еда", "Кофе", "40", "", "", "Мама"}});
     TMemTable& t = context.state.Table(TTableKind::Rashod);
     TMessageRecorder boxes;
     Rashod()->setFocus();

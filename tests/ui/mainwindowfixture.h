@@ -49,16 +49,14 @@ public:
     TGridController* Controller(TTableKind kind) const {
         const TLedgerGrid* view = Grid(kind);
         for (TGridController* c : m_window->findChildren<TGridController*>())
-            if (c->View() == view)
-                return c;
+            if (c->View() == view) return c;
         ADD_FAILURE() << "no controller of grid " << TableDef(kind).gridId;
         return nullptr;
     }
     TKindsListController* KindsListController(int gridId) const {
         const TKindsListView* view = KindsList(gridId);
         for (TKindsListController* c : m_window->findChildren<TKindsListController*>())
-            if (c->View() == view)
-                return c;
+            if (c->View() == view) return c;
         ADD_FAILURE() << "no controller of kinds list " << gridId;
         return nullptr;
     }
@@ -76,8 +74,7 @@ public:
     TUsersPage* UsersPage() const { return Find<TUsersPage>(); }
 
     // The one object of that kind and name in the window.
-    template <class T>
-    T* Find(const QString& name = QString()) const {
+    template <class T> T* Find(const QString& name = QString()) const {
         const QList<T*> found = m_window->findChildren<T*>(name);
         if (found.size() != 1) {
             ADD_FAILURE() << found.size() << " objects " << T::staticMetaObject.className() << " \""
@@ -143,8 +140,8 @@ protected:
     // Letters of any alphabet: the key code of a letter is its upper-case code point.
     void Type(const QString& text) {
         for (QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(c.toUpper().unicode()), QString(c),
-                                Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(c.toUpper().unicode()),
+                                QString(c), Qt::NoModifier);
     }
 
     TTodayOverride today{QDate(2026, 12, 10)};

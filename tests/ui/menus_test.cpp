@@ -75,16 +75,21 @@ const TPageSpec kPages[] = {
     {2, 0, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu", "FilterMenu"}},
     {3, 0, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu", "FilterMenu"}},
     {4, 0, {}, {}},
-    {5, 0,
+    {5,
+     0,
      {"PravkaButton", "DeleteButton", "AddVidButton", "DelVidButton", "RenameVidButton"},
      {"PravkaMenu", "DeleteMenu", "AddVidRashodMenu", "DeleteVidRashodMenu", "RenameVidRashodMenu"}},
     {5, 1, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu"}},
     {5, 2, {"PravkaButton", "DeleteButton"}, {"PravkaMenu", "DeleteMenu"}},
-    {5, 3, {"PravkaButton", "DeleteButton", "BaseUserButton", "ParolButton"}, {"PravkaMenu", "DeleteMenu", "BaseUserMenu"}},
+    {5,
+     3,
+     {"PravkaButton", "DeleteButton", "BaseUserButton", "ParolButton"},
+     {"PravkaMenu", "DeleteMenu", "BaseUserMenu"}},
 };
 
-const QStringList kActionItems = {"PravkaMenu", "DeleteMenu", "AddVidRashodMenu", "DeleteVidRashodMenu",
-                                  "RenameVidRashodMenu", "BaseUserMenu", "ParolUserMenu", "FilterMenu"};
+const QStringList kActionItems = {"PravkaMenu",          "DeleteMenu",          "AddVidRashodMenu",
+                                  "DeleteVidRashodMenu", "RenameVidRashodMenu", "BaseUserMenu",
+                                  "ParolUserMenu",       "FilterMenu"};
 
 } // namespace
 
@@ -131,15 +136,16 @@ TEST_P(Menus, EveryItemHasItsCaptionShortcutAndPageRules) {
     EXPECT_TRUE(menu->Items("NewUserMenu")[0]->isEnabled());
 
     for (const TPageSpec& page : kPages) {
-        SCOPED_TRACE(QString("section %1 tab %2 admin %3").arg(page.section).arg(page.tab).arg(admin).toStdString());
+        SCOPED_TRACE(
+            QString("section %1 tab %2 admin %3").arg(page.section).arg(page.tab).arg(admin).toStdString());
         form->SwitchSection(page.section);
-        if (page.section == 5)
-            ui.BaseTabs()->setCurrentIndex(page.tab);
+        if (page.section == 5) ui.BaseTabs()->setCurrentIndex(page.tab);
         form->RefreshCommands();
         TToolBarPanel* bar = ui.ToolBar();
         EXPECT_EQ(bar->isVisible(), page.section != 4);
         for (QPushButton* b : bar->findChildren<QPushButton*>())
-            EXPECT_EQ(!b->isHidden() && page.section != 4, page.toolbar.contains(b->objectName())) << b->objectName().toStdString();
+            EXPECT_EQ(!b->isHidden() && page.section != 4, page.toolbar.contains(b->objectName()))
+                << b->objectName().toStdString();
         EXPECT_EQ(menu->ActionsMenu()->menuAction()->isVisible(), page.section != 4);
         if (page.section != 4) {
             for (const QString& name : kActionItems)
@@ -172,7 +178,8 @@ TEST(CommandState, ThePasswordAndEditOnTheUsersTabFollowTheOwnRow) {
     EXPECT_TRUE(s.Item("ParolButton").enabled);
     EXPECT_TRUE(s.Item("ParolUserMenu").visible);
     EXPECT_TRUE(s.Item("PravkaButton").enabled);
-    // On a ledger the edit button waits while the last column is current; "Удалить строку" hides under an editor.
+    // On a ledger the edit button waits while the last column is current; "Удалить строку" hides under an
+    // editor.
     c = TCommandContext{};
     c.lastColumn = true;
     c.editorOpen = true;
@@ -193,8 +200,7 @@ protected:
     }
     QAction* SortItem(const QString& name) {
         for (QAction* a : ui.Menu()->SortMenu()->actions())
-            if (a->objectName() == name)
-                return a;
+            if (a->objectName() == name) return a;
         return nullptr;
     }
     // The names of the three expenses in table order.

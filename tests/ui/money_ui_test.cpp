@@ -10,8 +10,8 @@
 #include "ui/tdebtscontroller.h"
 #include "ui/tfiltercontroller.h"
 #include "ui/tfilterform.h"
-#include "ui/tkindspicker.h"
 #include "ui/titogipanel.h"
+#include "ui/tkindspicker.h"
 #include "ui/tledgergrid.h"
 #include "ui/tlowerpanel.h"
 #include "ui/tmenuclass.h"
@@ -23,9 +23,9 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,8 +60,7 @@ protected:
     // Opens the editor of a cell with Enter, puts the value in and commits it with Enter; whatever
     // editor the machinery opens next is closed with Escape.
     void EditCell(TTableKind kind, int col, int gridRow, const QString& value) {
-        if (context.editors.IsOpen())
-            Key(Qt::Key_Escape);
+        if (context.editors.IsOpen()) Key(Qt::Key_Escape);
         TLedgerGrid* view = ui.Grid(kind);
         TDataGrid& grid = State().Grid(kind);
         view->setFocus();
@@ -88,8 +87,7 @@ protected:
             break;
         }
         Key(Qt::Key_Return);
-        if (context.editors.IsOpen())
-            Key(Qt::Key_Escape);
+        if (context.editors.IsOpen()) Key(Qt::Key_Escape);
     }
     // Runs `inside` once the modal dialog that `open` shows is up.
     static void WithDialog(const std::function<void()>& open, const std::function<void(QWidget*)>& inside) {
@@ -97,8 +95,7 @@ protected:
         QTimer::singleShot(0, [&] {
             QWidget* dialog = QApplication::activeModalWidget();
             ran = dialog != nullptr;
-            if (dialog)
-                inside(dialog);
+            if (dialog) inside(dialog);
         });
         open();
         EXPECT_TRUE(ran);
@@ -109,7 +106,8 @@ protected:
 class PursesAndExpenses : public MoneyWindows {
 protected:
     void Seed() override {
-        WriteTable("purse", {{"рубль", "1", "1000", "1"}, {"доллар", "90", "10", "0"}, {"копилка", "1", "0", "0"}});
+        WriteTable("purse",
+                   {{"рубль", "1", "1000", "1"}, {"доллар", "90", "10", "0"}, {"копилка", "1", "0", "0"}});
         WriteTable("rashod", {{"10.12.2026", "Еда", "Хлеб", "100", "рубль", "", "Мама"},
                               {"10.12.2026", "Еда", "Кофе", "5", "доллар", "", "Мама"},
                               {"09.12.2026", "Дом", "Посуда", "50", "рубль", "", "Мама"},
@@ -130,11 +128,10 @@ TEST_F(PursesAndExpenses, ATransferTypedCellByCellMovesTheMoneyOnlyWhenComplete)
         const char* rouble; // the purses after the cell is committed
         const char* dollar;
     } steps[] = {
-        {1, "доллар", "1000", "10"}, // its rate comes with it
-        {3, "рубль", "1000", "10"},
-        {5, "5", "1450", "5"},       // complete: 5 dollars at 90 become 450 roubles
-        {5, "2", "1180", "8"},       // the old 5 are taken back before the 2 go
-        {4, "2", "1090", "8"},       // the rouble side at rate 2
+        {1, "доллар", "1000", "10"},                        // its rate comes with it
+        {3, "рубль", "1000", "10"},  {5, "5", "1450", "5"}, // complete: 5 dollars at 90 become 450 roubles
+        {5, "2", "1180", "8"},                              // the old 5 are taken back before the 2 go
+        {4, "2", "1090", "8"},                              // the rouble side at rate 2
     };
     for (const auto& s : steps) {
         EditCell(TTableKind::Transfer, s.col, 1, s.value);
@@ -224,12 +221,12 @@ TEST_F(PursesAndExpenses, DeletingAPurseAsksItsOwnQuestionsAndReportsTheLinkedRe
     boxes.AnswerYes();
     Key(Qt::Key_Delete);
     const QString question = "Вы действительно хотите удалить кошелек?";
-    EXPECT_EQ(boxes.Boxes(),
-              (std::vector<TMessage>{Question({question}, TMsgButton::Yes),
-                                     Question({"Существуют расходы, связанные с удаляемым кошельком.", question},
-                                              TMsgButton::Yes),
-                                     Info({"Кошелек удален.", "Записи с удаленным кошельком остались",
-                                           "в таблице расходов.", "Итоги посчитаны без учета этих записей."})}));
+    EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{
+                                 Question({question}, TMsgButton::Yes),
+                                 Question({"Существуют расходы, связанные с удаляемым кошельком.", question},
+                                          TMsgButton::Yes),
+                                 Info({"Кошелек удален.", "Записи с удаленным кошельком остались",
+                                       "в таблице расходов.", "Итоги посчитаны без учета этих записей."})}));
     EXPECT_EQ(PurseCell(1, 0), "доллар");
     EXPECT_EQ(State().Table(TTableKind::Purse).RowCount(), 3); // two purses and the new-purse row
     QComboBox* selector = Purses()->BasePurseSelector();
@@ -254,11 +251,10 @@ TEST_F(PursesAndExpenses, TodayShowsTodaysRecordsWithTheirSumsPerPurse) {
     EXPECT_TRUE(ui.Menu()->Item("FilterMoneyMenu")->isChecked());
     EXPECT_FALSE(itogi->NoFilterLabel()->isVisible());
     ASSERT_TRUE(itogi->FilterGrid()->isVisible());
-    EXPECT_EQ(Drawn(itogi->FilterGrid()), (Rows{{"Фильтр", ""},
-                                                {"рубль", "100"},
-                                                {"доллар", "5"},
-                                                {"копилка", "0"},
-                                                {"Итого (рубль)", "550"}}));
+    EXPECT_EQ(
+        Drawn(itogi->FilterGrid()),
+        (Rows{
+            {"Фильтр", ""}, {"рубль", "100"}, {"доллар", "5"}, {"копилка", "0"}, {"Итого (рубль)", "550"}}));
     EXPECT_EQ(QApplication::focusWidget(), ui.Grid(TTableKind::Rashod));
 
     // The incomes keep their own choice; coming back applies the expenses' one again.
@@ -340,11 +336,13 @@ TEST_F(PursesAndExpenses, ThreeMatchesAreSteppedForwardAndBack) {
     const struct {
         Qt::Key key;
         int col, row;
-    } steps[] = {{Qt::Key_unknown, 5, 1}, {Qt::Key_Return, 2, 2}, {Qt::Key_Down, 2, 4},
-                 {Qt::Key_Return, 5, 1},  {Qt::Key_Up, 2, 4}};
+    } steps[] = {{Qt::Key_unknown, 5, 1},
+                 {Qt::Key_Return, 2, 2},
+                 {Qt::Key_Down, 2, 4},
+                 {Qt::Key_Return, 5, 1},
+                 {Qt::Key_Up, 2, 4}};
     for (const auto& s : steps) {
-        if (s.key != Qt::Key_unknown)
-            QTest::keyClick(box, s.key);
+        if (s.key != Qt::Key_unknown) QTest::keyClick(box, s.key);
         EXPECT_EQ(grid.col, s.col);
         EXPECT_EQ(grid.row, s.row);
         EXPECT_EQ(view->CurrentGridRow(), s.row);
@@ -382,7 +380,8 @@ QList<QPair<int, int>> Highlights(QAbstractItemView* view, int col, int gridRow)
     if (auto* grid = qobject_cast<TLedgerGrid*>(view))
         return grid->matchExtents ? grid->matchExtents(col, gridRow) : QList<QPair<int, int>>{};
     auto* delegate = qobject_cast<TGridDelegate*>(view->itemDelegate());
-    return delegate && delegate->matchExtents ? delegate->matchExtents(col, gridRow) : QList<QPair<int, int>>{};
+    return delegate && delegate->matchExtents ? delegate->matchExtents(col, gridRow)
+                                              : QList<QPair<int, int>>{};
 }
 
 } // namespace
@@ -429,10 +428,11 @@ TEST_F(PursesAndExpenses, ClearingTablesWithThePeriodBackToFrontRemovesNothing) 
         EXPECT_FALSE(dialog->isVisible());
     };
     clear(QDate(2026, 12, 10), QDate(2026, 12, 1), true);
-    EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Question({"Будет произведено удаление всех записей",
-                                                              "в выделенных таблицах в указанном диапазоне дат",
-                                                              "Восстановление будет невозможно.", "Продолжить?"},
-                                                             TMsgButton::No)}));
+    EXPECT_EQ(boxes.Boxes(),
+              (std::vector<TMessage>{Question({"Будет произведено удаление всех записей",
+                                               "в выделенных таблицах в указанном диапазоне дат",
+                                               "Восстановление будет невозможно.", "Продолжить?"},
+                                              TMsgButton::No)}));
     EXPECT_EQ(TableRows(TTableKind::Rashod), before);
     // Answering "Нет" keeps everything too; the table's box stays ticked for the next time.
     clear(QDate(2026, 12, 1), QDate(2026, 12, 9), false);
@@ -453,10 +453,11 @@ class Debts : public MoneyWindows {
 protected:
     void Seed() override {
         WriteTable("purse", {{"рубль", "1", "1000", "1"}, {"копилка", "1", "0", "0"}});
-        WriteTable("dolg", {{"дано в долг", "01.12.2026", "", "Петя", "1000", "рубль", "", "отображать", "Мама"},
-                            {"дано в долг", "02.12.2026", "", "Оля", "200", "рубль", "", "отображать", "Мама"},
-                            {"дано в долг", "03.12.2026", "05.12.2026", "Коля", "50", "рубль", "", "отображать",
-                             "Мама"}});
+        WriteTable(
+            "dolg",
+            {{"дано в долг", "01.12.2026", "", "Петя", "1000", "рубль", "", "отображать", "Мама"},
+             {"дано в долг", "02.12.2026", "", "Оля", "200", "рубль", "", "отображать", "Мама"},
+             {"дано в долг", "03.12.2026", "05.12.2026", "Коля", "50", "рубль", "", "отображать", "Мама"}});
         WriteTable("Debt/debt0", {{"05.12.2026", "300", "копилка"}});
         WriteTable("Debt/debt1", {{"06.12.2026", "200", "рубль"}});
         WriteTable("Debt/debt2", {});

@@ -39,8 +39,7 @@ protected:
     }
     bool SumOnDisk(const QString& sum) const {
         for (const QStringList& row : OnDisk("rashod"))
-            if (row.value(3) == sum)
-                return true;
+            if (row.value(3) == sum) return true;
         return false;
     }
     QString PurseOnDisk() const { return OnDisk("purse").at(0).value(2); }
@@ -51,7 +50,8 @@ protected:
     }
     void UnblockExpenses() { QDir(Path("rashod")).removeRecursively(); }
     TMessage SaveFailed() const {
-        return Error({"Не удалось сохранить базу", "Файл: " + Path("rashod"), "Причина: На месте файла находится папка."});
+        return Error({"Не удалось сохранить базу", "Файл: " + Path("rashod"),
+                      "Причина: На месте файла находится папка."});
     }
     // Closes the window while the expenses cannot be saved: "Да" to leaving, the failure told, then
     // the answer to "Выйти без сохранения?".
@@ -60,8 +60,9 @@ protected:
         boxes.Answer(TMsgButton::OK);
         boxes.Answer(leaveUnsaved);
         form->close();
-        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes), SaveFailed(),
-                                                        Question({"Выйти без сохранения?"}, TMsgButton::No)}));
+        EXPECT_EQ(boxes.Boxes(),
+                  (std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes), SaveFailed(),
+                                         Question({"Выйти без сохранения?"}, TMsgButton::No)}));
     }
 };
 

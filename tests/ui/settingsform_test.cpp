@@ -92,7 +92,8 @@ TEST(SettingsForm, LinuxPathsAreTypedAsTheyAreAndJudgedOnSave) {
         field->setFocus();
         field->clear();
         for (QChar c : typed)
-            QTest::sendKeyEvent(QTest::Click, field, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
         EXPECT_EQ(field->text(), typed);
     }
     EXPECT_EQ(boxes.Beeps(), 0);

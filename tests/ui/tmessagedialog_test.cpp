@@ -20,7 +20,9 @@ QStringList Texts(const QList<QPushButton*>& buttons) {
     return out;
 }
 
-int TextBottom(const TMessageDialog& box) { return box.LineLabels().last()->geometry().bottom() + 1; }
+int TextBottom(const TMessageDialog& box) {
+    return box.LineLabels().last()->geometry().bottom() + 1;
+}
 
 } // namespace
 

@@ -40,8 +40,7 @@ void WriteRows(const QString& path, const TRows& rows) {
 TRows RowsOfFile(const QString& path) {
     TMemTable table;
     TRows rows;
-    if (!QFileInfo(path).isFile() || !table.LoadFromFile(path))
-        return rows;
+    if (!QFileInfo(path).isFile() || !table.LoadFromFile(path)) return rows;
     for (int i = 0; i < table.RowCount(); ++i)
         rows.push_back(table.Row(i)->Cells());
     return rows;
@@ -70,8 +69,7 @@ protected:
     void Start(const TRows& users) {
         state.paths.programFolder = home.Path() + "/program";
         state.paths.programDataFolder = home.ProgramData();
-        if (!users.empty())
-            WriteRows(home.ProgramData() + "/BASE/user", users);
+        if (!users.empty()) WriteRows(home.ProgramData() + "/BASE/user", users);
         form = std::make_unique<TUserForm>(login);
         form->ShowForLogin();
         form->show();
@@ -133,9 +131,10 @@ TEST_F(LoginDialog, TheThirdRefusedPasswordAsksToCreateANewUser) {
     Accept("ввв");
     const TMessage wrong = Error({"Неправильный пароль"});
     EXPECT_EQ(boxes.Boxes(),
-              (std::vector<TMessage>{wrong, wrong,
-                                     Question({"Неправильный пароль.", "Желаете создать нового пользователя в новой базе?"},
-                                              TMsgButton::No)}));
+              (std::vector<TMessage>{
+                  wrong, wrong,
+                  Question({"Неправильный пароль.", "Желаете создать нового пользователя в новой базе?"},
+                           TMsgButton::No)}));
     EXPECT_EQ(in.count(), 0);
     EXPECT_TRUE(form->isVisible());
     Accept("м");
@@ -175,7 +174,8 @@ protected:
         WriteRows(root + "/baseuser", {{"Семья"}, {"Работа"}});
         WriteRows(root + "/Семья/rashod", {{"01.12.2026", "Еда", "Хлеб", "40", "рубль", "", "Мама"}});
         WriteRows(root + "/Работа/purse", {{"рубль", "1", "0", "1"}, {"карта", "1", "0", "0"}});
-        WriteRows(root + "/Работа/rashod", {kFatherExpense, {"03.12.2026", "Еда", "Сыр", "90", "рубль", "", "Мама"}});
+        WriteRows(root + "/Работа/rashod",
+                  {kFatherExpense, {"03.12.2026", "Еда", "Сыр", "90", "рубль", "", "Мама"}});
         WriteRows(root + "/Работа/transfer_purse", kTransfers);
         MainWindowFixture::SetUp();
         context.state.paths.programDataFolder = home.Path();
@@ -227,8 +227,9 @@ protected:
     const TRows kTransfers = {{"04.12.2026", "рубль", "1", "карта", "1", "100", ""},
                               {"05.12.2026", "карта", "1", "рубль", "1", "20", "сдача"}};
     TFirstRunLogic firstRun{context.state};
-    TLoginLogic login{context.state, firstRun,
-                      TUserHooks{[this] { context.RecomputeAll(); }, [this] { context.edit.NormaliseAllDates(); }, {}, {}}};
+    TLoginLogic login{
+        context.state, firstRun,
+        TUserHooks{[this] { context.RecomputeAll(); }, [this] { context.edit.NormaliseAllDates(); }, {}, {}}};
     std::unique_ptr<TUserForm> userForm;
 };
 
@@ -411,15 +412,17 @@ TEST_F(UsersWindow, ChangingAUsersBaseMovesHisRecordsAndEveryTransfer) {
     TMessageRecorder boxes;
     Choose(2, 1, "Семья");
     ASSERT_FALSE(boxes.Boxes().empty());
-    EXPECT_EQ(boxes.Boxes()[0], Question({"Перенести записи пользователя \"Папа\"", "из базы \"Работа\" в базу \"Семья\"?"},
-                                         TMsgButton::Yes));
+    EXPECT_EQ(boxes.Boxes()[0],
+              Question({"Перенести записи пользователя \"Папа\"", "из базы \"Работа\" в базу \"Семья\"?"},
+                       TMsgButton::Yes));
     const QString work = home.Path() + "/BASE/Работа";
     EXPECT_TRUE(RowsOfFile(work + "/transfer_purse").empty());
     EXPECT_EQ(RowsOfFile(work + "/rashod"), TRows({{"03.12.2026", "Еда", "Сыр", "90", "рубль", "", "Мама"}}));
     // The open base was read again: the moved rows are in the window's tables.
     const TRows transfers = RowsOf(context.state.Table(TTableKind::Transfer));
     for (const QStringList& t : kTransfers)
-        EXPECT_NE(std::find(transfers.begin(), transfers.end(), t), transfers.end()) << t.join('|').toStdString();
+        EXPECT_NE(std::find(transfers.begin(), transfers.end(), t), transfers.end())
+            << t.join('|').toStdString();
     const TRows expenses = RowsOf(context.state.Table(TTableKind::Rashod));
     EXPECT_NE(std::find(expenses.begin(), expenses.end(), kFatherExpense), expenses.end());
     EXPECT_EQ(UsersOnDisk()[1].mid(0, 2), QStringList({"Папа", "Семья"}));
@@ -459,7 +462,8 @@ TEST_F(UsersWindow, ANewUserTypedInTheGridIsAskedForAPassword) {
         QTest::keyClick(list, Qt::Key_Return);
         EXPECT_EQ(context.state.users.Row(2)->Cell(col), QString::fromUtf8(item));
     }
-    EXPECT_EQ(UsersOnDisk().back(), QStringList({"Дочь", "Работа", "Обычный пользователь", PasswordCode("abc")}));
+    EXPECT_EQ(UsersOnDisk().back(),
+              QStringList({"Дочь", "Работа", "Обычный пользователь", PasswordCode("abc")}));
 }
 
 TEST_F(UsersWindow, RenamingTheCurrentUserFollowsIntoTheRecordsAndTheCaption) {
@@ -560,7 +564,8 @@ TEST_F(UsersWindow, ThePursesAndUsersPopup) {
     ASSERT_EQ(popup->actions().size(), 4);
     EXPECT_EQ(popup->actions()[1]->text(), "Удалить запись");
     page->PopupItem("DeletePurseUserMenu")->trigger();
-    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Question({"Вы действительно хотите удалить пользователя?"}, TMsgButton::Yes)});
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Question({"Вы действительно хотите удалить пользователя?"},
+                                                            TMsgButton::Yes)});
     EXPECT_EQ(UsersOnDisk().size(), 1u);
 
     // On the purses a record is a purse, deleted by the purse rules.
@@ -573,7 +578,8 @@ TEST_F(UsersWindow, ThePursesAndUsersPopup) {
     page->PopupFor(TTableKind::Purse);
     EXPECT_FALSE(page->PopupItem("UserBaseMenu")->isVisible());
     page->PopupItem("DeletePurseUserMenu")->trigger();
-    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Question({"Вы действительно хотите удалить кошелек?"}, TMsgButton::Yes)});
+    EXPECT_EQ(boxes.Boxes(),
+              std::vector<TMessage>{Question({"Вы действительно хотите удалить кошелек?"}, TMsgButton::Yes)});
     for (int i = 0; i < purses.RowCount(); ++i)
         EXPECT_NE(purses.Row(i)->Cell(0), "евро");
 

@@ -26,11 +26,10 @@ struct TPlace {
     TBooks b;
     TFilters filters{b.state};
     int loginShown = 0, firstSection = 0, filterNone = 0;
-    TBaseLocation location{b.state, filters,
-                           TBaseLocationHooks{{},
-                                              [this] { ++filterNone; },
-                                              [this] { ++loginShown; },
-                                              [this] { ++firstSection; }}};
+    TBaseLocation location{
+        b.state, filters,
+        TBaseLocationHooks{
+            {}, [this] { ++filterNone; }, [this] { ++loginShown; }, [this] { ++firstSection; }}};
     QString copies = b.home.Share() + "/QuorvaneCopy/";
 
     TPlace() {
@@ -62,17 +61,19 @@ struct TPlace {
 TMessage Confirmation(const QString& root, const QString& copies) {
     QStringList lines;
     if (!root.isEmpty())
-        lines << "Ваши базы будут храниться в папке" << "\"" + JoinPath(root, "BASE") + "\""
+        lines << "Ваши базы будут храниться в папке"
+              << "\"" + JoinPath(root, "BASE") + "\""
               << "(Папка \"BASE\" добавляется для внутренних целей программы)";
     if (!copies.isEmpty())
-        lines << "Ежедневные резервные копии баз будут храниться в папке" << "\"" + copies + "\"";
+        lines << "Ежедневные резервные копии баз будут храниться в папке"
+              << "\"" + copies + "\"";
     lines << "Подтверждаете?";
     return Question(lines, TMsgButton::Yes);
 }
 
 TMessage DeleteQuestion(const QString& oldRoot, const QString& newRoot) {
-    return Question({"Базы программы скопированы из папки", "\"" + oldRoot + "\"", "в папку \"" + newRoot + "\".",
-                     "Удалить папку \"" + oldRoot + "/BASE\"?"},
+    return Question({"Базы программы скопированы из папки", "\"" + oldRoot + "\"",
+                     "в папку \"" + newRoot + "\".", "Удалить папку \"" + oldRoot + "/BASE\"?"},
                     TMsgButton::No);
 }
 
@@ -82,8 +83,7 @@ const TMessage kNested = Error({"Папка для резервных копий
 std::map<QString, QByteArray> Files(const QString& folder) {
     std::map<QString, QByteArray> out;
     for (const QString& path : TreeOf(folder)) {
-        if (QFileInfo(folder + "/" + path).isFile())
-            out[path] = ReadFileBytes(folder + "/" + path);
+        if (QFileInfo(folder + "/" + path).isFile()) out[path] = ReadFileBytes(folder + "/" + path);
     }
     return out;
 }
@@ -150,17 +150,22 @@ TEST(BaseLocation, UnchangedFieldsCloseSilentlyAndUnusableOnesAreRefused) {
         {"   ", p.copies, {"Укажите полный путь к папке", rootField}},
         {"Книги", p.copies, {"Укажите полный путь к папке", rootField, fullPath}},
         {"~/Книги", p.copies, {"Укажите полный путь к папке", rootField, fullPath}},
-        {home + "/Кни\tги", p.copies,
+        {home + "/Кни\tги",
+         p.copies,
          {"Путь к папке содержит управляющие символы", rootField,
           "Удалите табуляцию, перевод строки и другие непечатаемые символы."}},
-        {p.Root(), home + "/Копии\n",
+        {p.Root(),
+         home + "/Копии\n",
          {"Путь к папке содержит управляющие символы", copyField,
           "Удалите табуляцию, перевод строки и другие непечатаемые символы."}},
-        {longName + "/Книги", p.copies,
+        {longName + "/Книги",
+         p.copies,
          {"Слишком длинный путь к папке", rootField, "Сократите имена папок в пути."}},
-        {home + "/file", p.copies,
+        {home + "/file",
+         p.copies,
          {"Путь к папке ведет к файлу:", "\"" + home + "/file\"", "Укажите папку в поле " + rootField}},
-        {p.Root(), home + "/file/Копии",
+        {p.Root(),
+         home + "/file/Копии",
          {"Путь к папке ведет к файлу:", "\"" + home + "/file/Копии\"", "Укажите папку в поле " + copyField}},
         {p.Root(), "", {"Укажите полный путь к папке", copyField}},
     };
@@ -193,8 +198,7 @@ TEST(BaseLocation, LinuxPathsWithAnyPrintableCharacterAreTaken) {
 }
 
 TEST(BaseLocation, AFolderThatCannotBeWrittenIsRefused) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes in any folder";
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes in any folder";
     TPlace p;
     const QString locked = p.b.home.Path() + "/locked";
     ASSERT_TRUE(QDir().mkpath(locked));
@@ -204,7 +208,8 @@ TEST(BaseLocation, AFolderThatCannotBeWrittenIsRefused) {
         boxes.Reset();
         EXPECT_FALSE(p.location.ChangeBaseLocation(root, p.copies));
         const QString advice = "Проверьте настройки безопасности папки у текущего пользователя.";
-        EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Error({"Нет доступа к папке", "\"" + root + "\"", advice})});
+        EXPECT_EQ(boxes.Boxes(),
+                  std::vector<TMessage>{Error({"Нет доступа к папке", "\"" + root + "\"", advice})});
     }
     ::chmod(QFile::encodeName(locked).constData(), 0700);
 }
@@ -221,15 +226,16 @@ TEST(BaseLocation, MovingCopiesTheWholeBaseTreeAndOffersToDeleteTheOld) {
         WriteFileBytes(newRoot + "/BASE/notes.txt", "не трогать");
         WriteFileBytes(newRoot + "/BASE/Base2/dohod", ReadFileBytes(oldBase + "/Base2/dohod"));
         // Unsaved work reaches the new place: the move saves first.
-        p.b.state.Table(TTableKind::Rashod).InsertRow(0)->SetCells(
-            {"02.02.2024", "Еда", "Молоко", "80", "рубль", "", "Аня"});
+        p.b.state.Table(TTableKind::Rashod)
+            .InsertRow(0)
+            ->SetCells({"02.02.2024", "Еда", "Молоко", "80", "рубль", "", "Аня"});
 
         TMessageRecorder boxes;
         boxes.AnswerYes();
         boxes.Answer(deleteOld ? TMsgButton::Yes : TMsgButton::No);
         EXPECT_TRUE(p.location.ChangeBaseLocation(newRoot, newCopies));
-        EXPECT_EQ(boxes.Boxes(),
-                  (std::vector<TMessage>{Confirmation(newRoot, newCopies), DeleteQuestion(oldRoot, newRoot)}));
+        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Confirmation(newRoot, newCopies),
+                                                        DeleteQuestion(oldRoot, newRoot)}));
 
         std::map<QString, QByteArray> copied = Files(newRoot + "/BASE");
         EXPECT_EQ(copied.erase("notes.txt"), 1u);
@@ -263,10 +269,13 @@ TEST(BaseLocation, AFailedCopyKeepsTheDataRootAndSaysSo) {
              ::symlink("/nonexistent/vellumora", QFile::encodeName(oldBase + "/Base1/picture").constData());
          },
          false},
-        {"a place that cannot be written", [](const QString&, const QString& newBase) { QDir().mkpath(newBase + "/Base1/rashod"); },
-         true},
+        {"a place that cannot be written",
+         [](const QString&, const QString& newBase) { QDir().mkpath(newBase + "/Base1/rashod"); }, true},
         {"a different file already there",
-         [](const QString&, const QString& newBase) { WriteFileBytes(newBase + "/user", "чужие пользователи"); }, true},
+         [](const QString&, const QString& newBase) {
+             WriteFileBytes(newBase + "/user", "чужие пользователи");
+         },
+         true},
         // The bases there were to be replaced: they come back whole.
         {"bases there to replace",
          [](const QString& oldBase, const QString& newBase) {
@@ -294,10 +303,11 @@ TEST(BaseLocation, AFailedCopyKeepsTheDataRootAndSaysSo) {
         boxes.AnswerYes();
         EXPECT_FALSE(p.location.ChangeBaseLocation(newRoot, p.copies));
         const TMessage confirmation = Confirmation(newRoot, "");
-        const TMessage replace = Question(
-            {"В выбранной папке \"" + newRoot + "\"", "уже существуют базы программы.", "Заменить на текущие базы?"},
-            TMsgButton::No);
-        const TMessage failed = Error({"Не удалось скопировать базы программы в папку", "\"" + newRoot + "/BASE\""});
+        const TMessage replace = Question({"В выбранной папке \"" + newRoot + "\"",
+                                           "уже существуют базы программы.", "Заменить на текущие базы?"},
+                                          TMsgButton::No);
+        const TMessage failed =
+            Error({"Не удалось скопировать базы программы в папку", "\"" + newRoot + "/BASE\""});
         EXPECT_EQ(boxes.Boxes(), (theirBases ? std::vector<TMessage>{confirmation, replace, failed}
                                              : std::vector<TMessage>{confirmation, failed}));
         EXPECT_EQ(p.Root(), oldRoot);
@@ -344,13 +354,14 @@ TEST(BaseLocation, AFolderThatHoldsBasesIsOpenedReplacedOrLeft) {
         const TMessage third =
             c.end == TEnd::Replaced
                 ? DeleteQuestion(oldRoot, newRoot)
-                : Question({"Открыть базы, которые хранятся в папке", "\"" + newRoot + "\"?"}, TMsgButton::Yes);
-        EXPECT_EQ(boxes.Boxes(),
-                  (std::vector<TMessage>{Confirmation(newRoot, newCopies),
-                                         Question({"В выбранной папке \"" + newRoot + "\"",
-                                                   "уже существуют базы программы.", "Заменить на текущие базы?"},
-                                                  TMsgButton::No),
-                                         third}));
+                : Question({"Открыть базы, которые хранятся в папке", "\"" + newRoot + "\"?"},
+                           TMsgButton::Yes);
+        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{
+                                     Confirmation(newRoot, newCopies),
+                                     Question({"В выбранной папке \"" + newRoot + "\"",
+                                               "уже существуют базы программы.", "Заменить на текущие базы?"},
+                                              TMsgButton::No),
+                                     third}));
         EXPECT_EQ(p.b.state.paths.backupCopyFolder, newCopies + "/");
         EXPECT_EQ(p.filterNone, 1);
 
@@ -385,7 +396,8 @@ TEST(BaseLocation, TheSameFolderWrittenAnotherWayIsNeitherCopiedNorOfferedForDel
     TPlace p;
     const QString root = p.Root();
     ::symlink(QFile::encodeName(root).constData(), QFile::encodeName(p.b.home.Path() + "/link").constData());
-    for (const QString& alias : {root.chopped(1), p.b.home.Share() + "//Quorvane//", p.b.home.Path() + "/link"}) {
+    for (const QString& alias :
+         {root.chopped(1), p.b.home.Share() + "//Quorvane//", p.b.home.Path() + "/link"}) {
         SCOPED_TRACE(alias.toStdString());
         const std::map<QString, QByteArray> files = Files(p.b.Root());
         TMessageRecorder boxes;
@@ -419,8 +431,9 @@ TEST(BaseLocation, APathBaseFileThatCannotBeOpenedClosesTheDialogWithNoChange) {
     QDir().mkpath(p.Ini()); // a folder in its place cannot be opened for writing, not even by root
     TMessageRecorder boxes;
     EXPECT_TRUE(p.location.ChangeBaseLocation(p.b.home.Path() + "/Книги", p.copies));
-    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Error({"Доступ к файлу " + p.Ini() + " запрещен.",
-                                                          "Проверьте параметры безопасности для указанного файла."})});
+    EXPECT_EQ(boxes.Boxes(),
+              std::vector<TMessage>{Error({"Доступ к файлу " + p.Ini() + " запрещен.",
+                                           "Проверьте параметры безопасности для указанного файла."})});
     EXPECT_EQ(p.Root(), p.b.home.ProgramData() + "/");
     EXPECT_FALSE(QFileInfo::exists(p.b.home.Path() + "/Книги"));
 }
@@ -434,17 +447,16 @@ TEST(BaseLocation, TheDiagnosticsReportListsReadOnlyAndSystemPaths) {
               QStringList{"Неполадок не обнаружено."});
 
     const TAttributeChecks checks([&](const QString& path) {
-        if (path == folder + "/rashod")
-            return fileattr::ReadOnly | fileattr::System;
-        if (path == base || path == base + "/user")
-            return fileattr::ReadOnly;
+        if (path == folder + "/rashod") return fileattr::ReadOnly | fileattr::System;
+        if (path == base || path == base + "/user") return fileattr::ReadOnly;
         return 0;
     });
-    EXPECT_EQ(RunDiagnostics(checks, root, folder),
-              (QStringList{"Файлы и(или) папки программы, которые доступны только для чтения:", "",
-                           "   " + base, "   " + folder + "/rashod", "   " + base + "/user", "   " + base, "",
-                           "Файлы и(или) папки программы, которые являются системными:", "",
-                           "   " + folder + "/rashod", "",
-                           "Возможны проблемы с сохранением данных в папку или файл с указанными атрибутами.",
-                           "Рекомендуется сменить атрибуты файлов или папок, которые указаны данном списке."}));
+    EXPECT_EQ(
+        RunDiagnostics(checks, root, folder),
+        (QStringList{"Файлы и(или) папки программы, которые доступны только для чтения:", "", "   " + base,
+                     "   " + folder + "/rashod", "   " + base + "/user", "   " + base, "",
+                     "Файлы и(или) папки программы, которые являются системными:", "",
+                     "   " + folder + "/rashod", "",
+                     "Возможны проблемы с сохранением данных в папку или файл с указанными атрибутами.",
+                     "Рекомендуется сменить атрибуты файлов или папок, которые указаны данном списке."}));
 }

@@ -371,7 +371,8 @@ TEST(LoginDialogCreation, BasesOfAnEarlierVersionAreKeptOrDeletedAsAnswered) {
 TEST(LoginDialogCreation, OnlyTheEarlierBasesAreDeletedWhenTheDataRootIsElsewhere) {
     TLoginBench t;
     TBooks& b = t.books;
-    // The family's bases moved to another folder; the earlier version left its own in the program data folder.
+    // The family's bases moved to another folder; the earlier version left its own in the program data
+    // folder.
     const QString otherRoot = b.home.Path() + "/elsewhere/";
     QDir().mkpath(otherRoot + "BASE/Дом");
     WriteRows(otherRoot + "BASE/baseuser", {{"Дом"}});
@@ -445,8 +446,9 @@ TEST(SwitchUser, BooksThatCannotBeSavedStayOpenRatherThanBeLost) {
     TMessageRecorder rec;
     t.login.ShowSwitch();
     EXPECT_EQ(t.login.AcceptSwitch("Мама", "м"), TOutcome::Stay);
-    EXPECT_EQ(rec.Boxes(), std::vector<TMessage>{Error({"Не удалось сохранить базу", "Файл: " + b.File("Семья", "rashod"),
-                                                        "Причина: На месте файла находится папка."})});
+    EXPECT_EQ(rec.Boxes(),
+              std::vector<TMessage>{Error({"Не удалось сохранить базу", "Файл: " + b.File("Семья", "rashod"),
+                                           "Причина: На месте файла находится папка."})});
     EXPECT_EQ(b.state.userName, "Папа");
     EXPECT_EQ(b.state.baseName, "Семья");
     EXPECT_EQ(b.state.Table(TTableKind::Rashod).Row(0)->Cell(5), "свежая правка");

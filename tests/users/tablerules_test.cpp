@@ -46,13 +46,34 @@ TEST_F(TableRules, ACommitThatMakesTheLastRowWholeLeavesTheRowForTheNextRecord) 
         const char* value;
         bool newRow;
     } cases[] = {
-        {"a user's base", TTableKind::User,
-         {{"Мама", "Семья", "Администратор", "0"}, {"Дочь", "", "Обычный пользователь", "0"}}, 1, true, "Семья", true},
-        {"a user's role, the base still blank", TTableKind::User,
-         {{"Мама", "Семья", "Администратор", "0"}, {"Дочь", "", "", "0"}}, 2, true, "Обычный пользователь", false},
-        {"a purse's name", TTableKind::Purse, {{"рубль", "1", "1000", "1"}, {"", "", "", ""}}, 0, false, "евро", true},
-        {"a transfer's second purse", TTableKind::Transfer, {{"10.12.2026", "рубль", "1", "", "", "", ""}}, 3, true,
-         "рубль", true},
+        {"a user's base",
+         TTableKind::User,
+         {{"Мама", "Семья", "Администратор", "0"}, {"Дочь", "", "Обычный пользователь", "0"}},
+         1,
+         true,
+         "Семья",
+         true},
+        {"a user's role, the base still blank",
+         TTableKind::User,
+         {{"Мама", "Семья", "Администратор", "0"}, {"Дочь", "", "", "0"}},
+         2,
+         true,
+         "Обычный пользователь",
+         false},
+        {"a purse's name",
+         TTableKind::Purse,
+         {{"рубль", "1", "1000", "1"}, {"", "", "", ""}},
+         0,
+         false,
+         "евро",
+         true},
+        {"a transfer's second purse",
+         TTableKind::Transfer,
+         {{"10.12.2026", "рубль", "1", "", "", "", ""}},
+         3,
+         true,
+         "рубль",
+         true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -60,8 +81,9 @@ TEST_F(TableRules, ACommitThatMakesTheLastRowWholeLeavesTheRowForTheNextRecord) 
         Fill(c.kind, c.rows);
         TDataGrid& grid = b.state.Grid(c.kind);
         const int last = grid.GridRowCount() - 1;
-        const TCommitResult r = c.choice ? path.edit.CommitChoice(grid, c.col, last, c.value)
-                                         : path.edit.CommitText(grid, c.col, last, TEditorKind::Text, c.value);
+        const TCommitResult r = c.choice
+                                    ? path.edit.CommitChoice(grid, c.col, last, c.value)
+                                    : path.edit.CommitText(grid, c.col, last, TEditorKind::Text, c.value);
         EXPECT_TRUE(r.stored);
         EXPECT_EQ(grid.RowAt(last)->Cell(c.col), QString(c.value));
         ASSERT_EQ(grid.GridRowCount(), last + 1 + (c.newRow ? 1 : 0));

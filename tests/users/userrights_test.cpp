@@ -25,9 +25,9 @@ TEST(UserRights, TheOwnRowIsTheOneWithTheLoggedInName) {
         int row; // -1: no row
         bool own;
     } cases[] = {
-        {"Мама", 1, true}, {"Мама", 0, false}, {"Мама", 2, false}, {"Мама", -1, false},
-        {"мама", 1, false}, // names are told apart by their letter case
-        {"", 2, false},     // nobody logged in owns the blank row
+        {"Мама", 1, true},   {"Мама", 0, false}, {"Мама", 2, false},
+        {"Мама", -1, false}, {"мама", 1, false}, // names are told apart by their letter case
+        {"", 2, false},                          // nobody logged in owns the blank row
     };
     for (const auto& c : cases) {
         TUsers u;

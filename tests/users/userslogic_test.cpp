@@ -45,10 +45,17 @@ TEST(UsersPage, WhoMayChangeWhichCellOfTheUsersGrid) {
         bool allowed;
     } cases[] = {
         // An administrator: every cell of every row, a new user too.
-        {"Папа", true, 0, 2, true}, {"Папа", true, 1, 0, true}, {"Папа", true, 2, 1, true}, {"Папа", true, 3, 0, true},
+        {"Папа", true, 0, 2, true},
+        {"Папа", true, 1, 0, true},
+        {"Папа", true, 2, 1, true},
+        {"Папа", true, 3, 0, true},
         // An ordinary user: his own name only.
-        {"Мама", false, 1, 0, true}, {"Мама", false, 1, 1, false}, {"Мама", false, 1, 2, false},
-        {"Мама", false, 0, 0, false}, {"Мама", false, 0, 2, false}, {"Мама", false, 2, 1, false},
+        {"Мама", false, 1, 0, true},
+        {"Мама", false, 1, 1, false},
+        {"Мама", false, 1, 2, false},
+        {"Мама", false, 0, 0, false},
+        {"Мама", false, 0, 2, false},
+        {"Мама", false, 2, 1, false},
         {"Мама", false, 3, 0, false},
     };
     for (const auto& c : cases) {

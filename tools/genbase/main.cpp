@@ -43,20 +43,17 @@ int main(int argc, char** argv) {
             args << arg;
         }
     }
-    if (args.isEmpty())
-        return Refuse(QStringLiteral("no data root given"));
-    if (args[0].isEmpty())
-        return Refuse(QStringLiteral("the data root is empty"));
+    if (args.isEmpty()) return Refuse(QStringLiteral("no data root given"));
+    if (args[0].isEmpty()) return Refuse(QStringLiteral("the data root is empty"));
     TBaseSize size;
-    int* fields[] = {&size.expenses, &size.incomes, &size.debts, &size.returnsPerDebt, &size.plans, &size.transfers};
+    int* fields[] = {&size.expenses,       &size.incomes, &size.debts,
+                     &size.returnsPerDebt, &size.plans,   &size.transfers};
     constexpr int kCounts = int(sizeof fields / sizeof fields[0]);
-    if (args.size() > 2 + kCounts)
-        return Refuse(QStringLiteral("too many arguments"));
+    if (args.size() > 2 + kCounts) return Refuse(QStringLiteral("too many arguments"));
     for (int i = 2; i < args.size(); ++i) {
         bool ok = false;
         const int n = args[i].toInt(&ok);
-        if (!ok || n < 0)
-            return Refuse(QStringLiteral("'%1' is not a count").arg(args[i]));
+        if (!ok || n < 0) return Refuse(QStringLiteral("'%1' is not a count").arg(args[i]));
         *fields[i - 2] = n;
     }
     const QString folder = GenerateBase(args[0], args.value(1, QStringLiteral("Base1")), size);

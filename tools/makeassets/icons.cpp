@@ -37,8 +37,7 @@ void DrawWallet(QPainter& p, bool plus) {
     QPen sign(QColor(0x40, 0x40, 0x40), 7, Qt::SolidLine, Qt::RoundCap);
     p.setPen(sign);
     p.drawLine(QPointF(38, 53), QPointF(62, 53));
-    if (plus)
-        p.drawLine(QPointF(50, 41), QPointF(50, 65));
+    if (plus) p.drawLine(QPointF(50, 41), QPointF(50, 65));
 }
 
 void DrawArrows(QPainter& p) {

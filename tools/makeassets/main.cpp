@@ -13,8 +13,7 @@ namespace {
 
 bool Save(const QImage& image, const QString& path, const char* format) {
     QImageWriter writer(path, format);
-    if (writer.write(image))
-        return true;
+    if (writer.write(image)) return true;
     std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(path), qPrintable(writer.errorString()));
     return false;
 }
@@ -45,13 +44,15 @@ int main(int argc, char** argv) {
         ok = dir.mkpath(folder) && ok;
         for (int size : {40, 48, 55, 64, 70, 80, 96})
             ok = Save(DrawSectionIcon(s.glyph, size),
-                      folder + QStringLiteral("/%1_ico_%2.ico").arg(QString::fromLatin1(s.stem)).arg(size), "ico") &&
+                      folder + QStringLiteral("/%1_ico_%2.ico").arg(QString::fromLatin1(s.stem)).arg(size),
+                      "ico") &&
                  ok;
     }
     ok = Save(DrawResizePicture(), root + QStringLiteral("/Icons/Resize.bmp"), "bmp") && ok;
     ok = Save(DrawCheckPicture(true), root + QStringLiteral("/Icons/selected.bmp"), "bmp") && ok;
     ok = Save(DrawCheckPicture(false), root + QStringLiteral("/Icons/noselected.bmp"), "bmp") && ok;
-    ok = Save(DrawSectionIcon(TSectionGlyph::Program, 128), root + QStringLiteral("/vellumora.png"), "png") && ok;
+    ok = Save(DrawSectionIcon(TSectionGlyph::Program, 128), root + QStringLiteral("/vellumora.png"), "png") &&
+         ok;
     ok = WriteDefaultLists(root + QStringLiteral("/DATA")) && ok;
     return ok ? 0 : 1;
 }
