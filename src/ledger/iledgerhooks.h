@@ -26,10 +26,6 @@ public:
 
     // May refuse to open a cell for editing (or pasting) at all, having told the user why.
     virtual bool MayEditCell(TDataGrid& grid, int gridRow, int column) = 0;
-    // May refuse a typed value before anything is stored, having told the user why. The value may be
-    // rewritten.
-    virtual bool AcceptValue(TDataGrid& grid, int tableRow, int column, const QString& oldText,
-                             QString& newText) = 0;
     // A record is about to change from `before` to `after` (one cell differs): totals, purse amounts,
     // debts and returns, transfers and the filter's totals follow.
     virtual void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before,
@@ -60,7 +56,6 @@ public:
 class TNoLedgerHooks : public ILedgerHooks {
 public:
     bool MayEditCell(TDataGrid&, int, int) override { return true; }
-    bool AcceptValue(TDataGrid&, int, int, const QString&, QString&) override { return true; }
     void RecordChanging(TDataGrid&, int, const QStringList&, const QStringList&) override {}
     void RecordChanged(TDataGrid&, int, int, const QString&) override {}
     bool AutoFill(TDataGrid&, int, int, int&, QString&) override { return false; }

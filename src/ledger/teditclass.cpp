@@ -83,7 +83,6 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
     }
     QString value = text;
     if (number || editor == TEditorKind::Number) value = NormalizeSum(text);
-    if (!m_hooks.AcceptValue(grid, tableRow, col, old, value)) return result;
 
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
@@ -139,7 +138,6 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
         return result;
     }
     QString value = chosen;
-    if (!m_hooks.AcceptValue(grid, tableRow, col, old, value)) return result;
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;

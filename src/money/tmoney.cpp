@@ -50,12 +50,6 @@ void TMoney::DeleteRecord(TTableKind kind, int row) {
     case TTableKind::Returns:
         dolg.DeleteReturnRow(m_state.currentDebt, row, false);
         break;
-    case TTableKind::Transfer:
-        purse.DeleteTransferRow(row, false);
-        break;
-    case TTableKind::Purse:
-        purse.DeletePurse(row);
-        break;
     default:
         calc.RecordRemoved(kind, row, true);
         break;

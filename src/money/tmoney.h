@@ -36,8 +36,8 @@ public:
     void CellCommitting(TTableKind kind, int row, int column, const QString& value);
     // After the store: the follow-ups (debts: "не отображать", remainders, due date; returns: remainders).
     void CellCommitted(TTableKind kind, int row, int column);
-    // The Delete key on a record, once the user has confirmed: the money always goes back. Debts
-    // lose their returns; returns and transfers are the debt's and the purse's own rows.
+    // The Delete key on a record of a ledger or a return, once the user has confirmed: the money always
+    // goes back. Debts lose their returns. Purses and transfers are deleted by their table's rules.
     void DeleteRecord(TTableKind kind, int row);
 
     // The dialog "Очистить таблицы" after "Принять".

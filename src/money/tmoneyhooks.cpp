@@ -30,10 +30,6 @@ void TMoneyHooks::RegisterTables(TGeneralClass& general) {
     general.SetTableRules(TTableKind::Transfer, m_transferRules);
 }
 
-bool TMoneyHooks::AcceptValue(TDataGrid&, int, int, const QString&, QString&) {
-    return true;
-}
-
 void TMoneyHooks::RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before,
                                  const QStringList& after) {
     const bool ledger = TableDef(grid.kind).IsLedger();

@@ -26,8 +26,6 @@ public:
 
     // A return is typed only for a debt with a sum and a purse ("Долга нет").
     bool MayEditCell(TDataGrid& grid, int gridRow, int column) override;
-    bool AcceptValue(TDataGrid& grid, int tableRow, int column, const QString& oldText,
-                     QString& newText) override;
     void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before,
                         const QStringList& after) override;
     void RecordChanged(TDataGrid& grid, int tableRow, int column, const QString& oldText) override;
