@@ -98,9 +98,12 @@ const TWidthSection kWidthSections[] = {
 
 TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     : QMainWindow(parent), m_context(context),
-      m_sections(new TSectionPanel(context.state.paths.programFolder)), m_toolbar(new TToolBarPanel),
-      m_title(new TTitleStrip(QString::fromUtf8(kTableTitles[0]), context.state.paths.programFolder)),
-      m_notebook(new QStackedWidget), m_lower(new TLowerPanel), m_menu(new TMenuClass(menuBar(), this)) {
+      m_sections(new TSectionPanel(context.state.paths.programFolder)), m_notebook(new QStackedWidget) {
+    m_parts.toolbar = new TToolBarPanel;
+    m_parts.title = new TTitleStrip(QString::fromUtf8(kTableTitles[0]), context.state.paths.programFolder);
+    m_parts.lower = new TLowerPanel;
+    m_parts.menu = new TMenuClass(menuBar(), this);
+    m_parts.helper = [this] { return Helper(); };
     setObjectName(QStringLiteral("QuorvaneForm"));
     setWindowTitle(BaseCaption());
     m_autoSave = new TAutoSave(m_context.state, this);
@@ -115,11 +118,11 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     setMinimumSize(500, 340);
     auto* central = new QWidget;
     setCentralWidget(central);
-    for (QWidget* w :
-         {static_cast<QWidget*>(m_sections), static_cast<QWidget*>(m_toolbar), static_cast<QWidget*>(m_title),
-          static_cast<QWidget*>(m_notebook), static_cast<QWidget*>(m_lower)})
+    for (QWidget* w : {static_cast<QWidget*>(m_sections), static_cast<QWidget*>(m_parts.toolbar),
+                       static_cast<QWidget*>(m_parts.title), static_cast<QWidget*>(m_notebook),
+                       static_cast<QWidget*>(m_parts.lower)})
         w->setParent(central);
-    m_title->setObjectName(QStringLiteral("NameGridPanel"));
+    m_parts.title->setObjectName(QStringLiteral("NameGridPanel"));
     m_notebook->setObjectName(QStringLiteral("MainNotebook"));
     statusBar()->setSizeGripEnabled(true);
 
@@ -127,12 +130,12 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     // The pages and command classes get the widgets they work with from here, never from the window.
     m_kindsCommands = new TKindsCommands(*this, m_context, Parts());
     ConnectCommands();
-    connect(m_lower, &TLowerPanel::TopDragged, this, [this](int delta) {
+    connect(m_parts.lower, &TLowerPanel::TopDragged, this, [this](int delta) {
         // Higher than its minimum and lower than 400 pixels, leaving the page its title strip and more.
         const int wanted = m_lowerHeight + delta;
         const int strips = m_section == Plan ? 3 : 2;
         const int above = centralWidget()->height() - wanted - m_notebook->y();
-        if (wanted >= 250 && wanted < 400 && above > strips * m_title->height()) {
+        if (wanted >= 250 && wanted < 400 && above > strips * m_parts.title->height()) {
             m_lowerHeight = wanted;
             LayOutRegions();
         }
@@ -152,15 +155,15 @@ void TQuorvaneForm::BuildPages() {
     m_notebook->addWidget(
         MakeLedgerPage(TTableKind::Dohod, gridid::VidDohod, QStringLiteral("Названия доходов")));
     m_notebook->addWidget(MakeDebtsPage());
-    m_planTabs = new QTabWidget;
-    m_planTabs->setObjectName(QStringLiteral("TabPlan"));
-    m_planTabs->addTab(
+    m_parts.planTabs = new QTabWidget;
+    m_parts.planTabs->setObjectName(QStringLiteral("TabPlan"));
+    m_parts.planTabs->addTab(
         MakeLedgerPage(TTableKind::PlanRashod, gridid::VidPlan, QStringLiteral("Названия расходов")),
         QStringLiteral("Планирование расходов"));
-    m_planTabs->addTab(
+    m_parts.planTabs->addTab(
         MakeLedgerPage(TTableKind::PlanDohod, gridid::VidPlanDohod, QStringLiteral("Названия доходов")),
         QStringLiteral("Планирование доходов"));
-    connect(m_planTabs, &QTabWidget::currentChanged, this, [this] {
+    connect(m_parts.planTabs, &QTabWidget::currentChanged, this, [this] {
         m_context.editors.CloseAndCommit();
         const TTableKind kind = CurrentLedgerKind();
         m_context.state.current = &m_context.state.Grid(kind);
@@ -168,7 +171,7 @@ void TQuorvaneForm::BuildPages() {
         RefreshCommands();
         SizePendingViews();
     });
-    m_notebook->addWidget(m_planTabs);
+    m_notebook->addWidget(m_parts.planTabs);
     auto* analysis = new QLabel(QStringLiteral("Данных для анализа в указанном диапазоне дат не существует"));
     analysis->setAlignment(Qt::AlignCenter);
     m_notebook->addWidget(analysis);
@@ -178,36 +181,38 @@ void TQuorvaneForm::BuildPages() {
 // The toolbar's buttons, the menu's commands and the title strip's auto-size button.
 void TQuorvaneForm::ConnectCommands() {
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
-    connect(m_title, &TTitleStrip::AutoSizeClicked, this, [this] {
+    connect(m_parts.title, &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();
         if (m_section <= Plan) AutoSize(Grid(CurrentLedgerKind()));
     });
-    connect(m_toolbar->PravkaButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnPravka);
-    connect(m_toolbar->DeleteButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnDelete);
-    connect(m_toolbar->AddVidButton(), &QPushButton::clicked, m_kindsCommands, &TKindsCommands::AddKind);
-    connect(m_toolbar->DelVidButton(), &QPushButton::clicked, m_kindsCommands, &TKindsCommands::DeleteKind);
-    connect(m_toolbar->RenameVidButton(), &QPushButton::clicked, this,
+    connect(m_parts.toolbar->PravkaButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnPravka);
+    connect(m_parts.toolbar->DeleteButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnDelete);
+    connect(m_parts.toolbar->AddVidButton(), &QPushButton::clicked, m_kindsCommands,
+            &TKindsCommands::AddKind);
+    connect(m_parts.toolbar->DelVidButton(), &QPushButton::clicked, m_kindsCommands,
+            &TKindsCommands::DeleteKind);
+    connect(m_parts.toolbar->RenameVidButton(), &QPushButton::clicked, this,
             [this] { m_kindsCommands->RenameKind(true); });
-    connect(m_menu->Item(QStringLiteral("ExitMenu")), &QAction::triggered, this, &QWidget::close);
-    connect(m_menu->Item(QStringLiteral("Calc")), &QAction::triggered, this, [this] {
+    connect(m_parts.menu->Item(QStringLiteral("ExitMenu")), &QAction::triggered, this, &QWidget::close);
+    connect(m_parts.menu->Item(QStringLiteral("Calc")), &QAction::triggered, this, [this] {
         if (m_calc) OpenCalculator(*m_calc, this);
     });
-    connect(m_menu->Item(QStringLiteral("HMy")), &QAction::triggered, this,
+    connect(m_parts.menu->Item(QStringLiteral("HMy")), &QAction::triggered, this,
             [this] { OpenHelp(m_context.state.paths.programFolder); });
-    connect(m_menu->Item(QStringLiteral("OP")), &QAction::triggered, this, [this] {
+    connect(m_parts.menu->Item(QStringLiteral("OP")), &QAction::triggered, this, [this] {
         if (m_notice) m_notice->exec();
     });
-    connect(m_menu->Item(QStringLiteral("PravkaMenu")), &QAction::triggered, m_toolbar->PravkaButton(),
-            &QPushButton::click);
-    connect(m_menu->Item(QStringLiteral("DeleteMenu")), &QAction::triggered, m_toolbar->DeleteButton(),
-            &QPushButton::click);
-    connect(m_menu->Item(QStringLiteral("OptimizationBaseMenu")), &QAction::triggered, this, [this] {
+    connect(m_parts.menu->Item(QStringLiteral("PravkaMenu")), &QAction::triggered,
+            m_parts.toolbar->PravkaButton(), &QPushButton::click);
+    connect(m_parts.menu->Item(QStringLiteral("DeleteMenu")), &QAction::triggered,
+            m_parts.toolbar->DeleteButton(), &QPushButton::click);
+    connect(m_parts.menu->Item(QStringLiteral("OptimizationBaseMenu")), &QAction::triggered, this, [this] {
         if (Messages().AskYesNo({QStringLiteral("Содержимое ячеек с датами будет приведено"),
                                  QStringLiteral("к виду dd.MM.yyyy. Продолжить?")},
                                 TMsgButton::Yes))
             RunDateOptimisation();
     });
-    connect(m_menu, &TMenuClass::SortChosen, this, [this](int column) {
+    connect(m_parts.menu, &TMenuClass::SortChosen, this, [this](int column) {
         TDataGrid* view = m_context.state.current;
         if (!view) return;
         m_context.editors.CloseAndCommit();
@@ -216,9 +221,9 @@ void TQuorvaneForm::ConnectCommands() {
         RefreshCommands();
     });
     // Whatever sorted the view last, the menu shows its sort as it is now.
-    connect(m_menu->SortMenu(), &QMenu::aboutToShow, this, [this] {
+    connect(m_parts.menu->SortMenu(), &QMenu::aboutToShow, this, [this] {
         const TDataGrid* view = m_context.state.current;
-        if (view && TGeneralClass::IsSortable(*view)) m_menu->RebuildSortMenu(view);
+        if (view && TGeneralClass::IsSortable(*view)) m_parts.menu->RebuildSortMenu(view);
     });
 }
 
@@ -234,7 +239,7 @@ void TQuorvaneForm::RefreshCommands() {
     const TDataGrid* view = m_context.state.current;
     TCommandContext c;
     c.section = m_section;
-    c.baseTab = m_baseTabs ? m_baseTabs->currentIndex() : 0;
+    c.baseTab = m_parts.baseTabs ? m_parts.baseTabs->currentIndex() : 0;
     c.returnsCurrent = view && view->kind == TTableKind::Returns;
     c.editorOpen = m_context.editors.IsOpen();
     c.lastColumn = view && view->col == view->ColumnCount() - 1;
@@ -244,26 +249,27 @@ void TQuorvaneForm::RefreshCommands() {
         c.ownUserRow = IsOwnUserRow(m_context.state, row);
     }
     const TCommandState state = ComputeCommandState(c);
-    for (QPushButton* b : {m_toolbar->PravkaButton(), m_toolbar->DeleteButton(), m_toolbar->AddVidButton(),
-                           m_toolbar->DelVidButton(), m_toolbar->RenameVidButton(),
-                           m_toolbar->BaseUserButton(), m_toolbar->ParolButton()}) {
+    for (QPushButton* b :
+         {m_parts.toolbar->PravkaButton(), m_parts.toolbar->DeleteButton(), m_parts.toolbar->AddVidButton(),
+          m_parts.toolbar->DelVidButton(), m_parts.toolbar->RenameVidButton(),
+          m_parts.toolbar->BaseUserButton(), m_parts.toolbar->ParolButton()}) {
         const TCommandFlags f = state.Item(b->objectName());
         b->setVisible(f.visible);
         b->setEnabled(f.enabled);
     }
     for (const QString& name : state.items.keys()) {
-        for (QAction* a : m_menu->Items(name)) {
+        for (QAction* a : m_parts.menu->Items(name)) {
             a->setVisible(state.items[name].visible);
             a->setEnabled(state.items[name].enabled);
         }
     }
-    m_toolbar->setVisible(state.toolbarVisible);
-    m_menu->ActionsMenu()->menuAction()->setVisible(state.actionsMenuVisible);
-    m_menu->AdminMenu()->menuAction()->setVisible(state.adminMenuVisible);
-    m_menu->AdminMenu()->setEnabled(state.adminMenuEnabled);
-    m_menu->SortMenu()->menuAction()->setVisible(state.sortMenuVisible);
-    m_menu->RebuildSortMenu(view && TGeneralClass::IsSortable(*view) ? view : nullptr);
-    m_menu->SortMenu()->setEnabled(state.sortMenuEnabled && view && TGeneralClass::IsSortable(*view));
+    m_parts.toolbar->setVisible(state.toolbarVisible);
+    m_parts.menu->ActionsMenu()->menuAction()->setVisible(state.actionsMenuVisible);
+    m_parts.menu->AdminMenu()->menuAction()->setVisible(state.adminMenuVisible);
+    m_parts.menu->AdminMenu()->setEnabled(state.adminMenuEnabled);
+    m_parts.menu->SortMenu()->menuAction()->setVisible(state.sortMenuVisible);
+    m_parts.menu->RebuildSortMenu(view && TGeneralClass::IsSortable(*view) ? view : nullptr);
+    m_parts.menu->SortMenu()->setEnabled(state.sortMenuEnabled && view && TGeneralClass::IsSortable(*view));
     LayOutToolBar();
 }
 
@@ -291,7 +297,7 @@ TQuorvaneForm::~TQuorvaneForm() {
     // The window's controllers watch its widgets; they go before the widgets so that nothing they
     // do reaches a widget half destroyed.
     QList<QObject*> controllers = {m_moneyViews, m_usersPage, m_kindsCommands};
-    for (TGridController* c : m_controllers)
+    for (TGridController* c : m_parts.controllers)
         controllers << c;
     for (QObject* child : children())
         if (qobject_cast<TKindsListController*>(child)) controllers << child;
@@ -323,7 +329,7 @@ void TQuorvaneForm::OnPravka() {
         if (state.current && state.current->kind == TTableKind::Returns) c = Controller(TTableKind::Returns);
         c->EditCurrent();
     } else if (m_section == Base) {
-        const int tab = m_baseTabs->currentIndex();
+        const int tab = m_parts.baseTabs->currentIndex();
         if (tab <= 1) {
             KindsListController(tab == 0 ? gridid::BaseRashod : gridid::BaseDohod)->EditCurrent();
         } else if (state.current &&
@@ -335,8 +341,8 @@ void TQuorvaneForm::OnPravka() {
 }
 
 void TQuorvaneForm::OnDelete() {
-    if (m_section == Base && m_baseTabs->currentIndex() <= 1) {
-        KindsListController(m_baseTabs->currentIndex() == 0 ? gridid::BaseRashod : gridid::BaseDohod)
+    if (m_section == Base && m_parts.baseTabs->currentIndex() <= 1) {
+        KindsListController(m_parts.baseTabs->currentIndex() == 0 ? gridid::BaseRashod : gridid::BaseDohod)
             ->DeleteCurrent();
         return;
     }
@@ -350,9 +356,9 @@ void TQuorvaneForm::OnDelete() {
 }
 
 void TQuorvaneForm::ReloadKindsViews(TDataVidGrid& list) {
-    for (TKindsPicker* p : m_pickers)
+    for (TKindsPicker* p : m_parts.pickers)
         if (&p->List() == &list) p->Reload();
-    for (TKindsListView* l : m_lists)
+    for (TKindsListView* l : m_parts.lists)
         if (&l->List() == &list) l->Reload();
 }
 
@@ -375,7 +381,7 @@ TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid
     grid->setObjectName(QStringLiteral("Grid%1").arg(TableDef(kind).gridId));
     auto* c = new TGridController(m_context.state, m_context.general, m_context.edit, m_context.editors,
                                   m_context.state.Grid(kind), grid, this);
-    m_controllers.insert(int(kind), c);
+    m_parts.controllers.insert(int(kind), c);
     connect(c, &TGridController::BecameCurrent, this, [this] { RefreshCommands(); });
     connect(c, &TGridController::SelectionChangedByUser, this, [this] { RefreshCommands(); });
     connect(c, &TGridController::Sorted, this, [this] { RefreshCommands(); });
@@ -408,7 +414,7 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
     auto* picker = new TKindsPicker(m_context.state, m_context.general, m_context.edit, list, pickerId);
     picker->currentLedger = [this, kind] { return &m_context.state.Grid(kind); };
     picker->ledgerView = [grid] { return grid; };
-    m_pickers.insert(pickerId, picker);
+    m_parts.pickers.insert(pickerId, picker);
     auto* strip = new TTitleStrip(pickerTitle, m_context.state.paths.programFolder);
     connect(strip, &TTitleStrip::AutoSizeClicked, this, [this, picker] { AutoSizeKinds(picker); });
     connect(controller, &TGridController::PickerRequested, this,
@@ -420,12 +426,12 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
     connect(picker, &TKindsPicker::EscapePressed, this, [this, kind] { Grid(kind)->setFocus(); });
     connect(picker, &TKindsPicker::FocusEntered, this, [this] {
         m_context.edit.editMode = 1;
-        m_toolbar->PravkaButton()->setEnabled(true);
+        m_parts.toolbar->PravkaButton()->setEnabled(true);
         LayOutToolBar();
     });
     connect(picker, &TKindsPicker::SearchLabelChanged, this, [this](const QString& text) {
-        m_lower->ResultLabel()->setText(text);
-        m_lower->ResultLabel()->setVisible(!text.isEmpty());
+        m_parts.lower->ResultLabel()->setText(text);
+        m_parts.lower->ResultLabel()->setVisible(!text.isEmpty());
     });
     connect(picker, &TKindsPicker::KindsSorted, this, [this, picker] { ReloadKindsViews(picker->List()); });
     connect(picker, &TKindsPicker::AddNameRequested, this,
@@ -467,30 +473,30 @@ QWidget* TQuorvaneForm::MakeDebtsPage() {
     AddController(TTableKind::Returns, returns);
     const QString folder = m_context.state.paths.programFolder;
     auto* debtStrip = new TTitleStrip(QStringLiteral("Долги"), folder);
-    m_returnsStrip = new TTitleStrip(QStringLiteral("  Возврат долга"), folder);
-    m_returnsStrip->setObjectName(QStringLiteral("ReturnsPanel"));
+    m_parts.returnsStrip = new TTitleStrip(QStringLiteral("  Возврат долга"), folder);
+    m_parts.returnsStrip->setObjectName(QStringLiteral("ReturnsPanel"));
     connect(debtStrip, &TTitleStrip::AutoSizeClicked, this, [this] { AutoSize(Grid(TTableKind::Dolg)); });
-    connect(m_returnsStrip, &TTitleStrip::AutoSizeClicked, this,
+    connect(m_parts.returnsStrip, &TTitleStrip::AutoSizeClicked, this,
             [this] { AutoSize(Grid(TTableKind::Returns)); });
     m_debtSplitter = new QSplitter(Qt::Horizontal);
     m_debtSplitter->setChildrenCollapsible(false);
     m_debtSplitter->addWidget(Stack(debtStrip, debts));
-    m_debtSplitter->addWidget(Stack(m_returnsStrip, returns));
+    m_debtSplitter->addWidget(Stack(m_parts.returnsStrip, returns));
     m_debtSplitter->setStretchFactor(0, 2);
     m_debtSplitter->setStretchFactor(1, 1);
     return m_debtSplitter;
 }
 
 QWidget* TQuorvaneForm::MakeBasesPage() {
-    m_baseTabs = new QTabWidget;
-    m_baseTabs->setObjectName(QStringLiteral("TabBase"));
+    m_parts.baseTabs = new QTabWidget;
+    m_parts.baseTabs->setObjectName(QStringLiteral("TabBase"));
     auto* rashod = new TKindsListView(m_context.state, m_context.state.vidRashodGrid, gridid::BaseRashod);
     auto* dohod = new TKindsListView(m_context.state, m_context.state.vidDohodGrid, gridid::BaseDohod);
-    m_lists.insert(gridid::BaseRashod, rashod);
-    m_lists.insert(gridid::BaseDohod, dohod);
+    m_parts.lists.insert(gridid::BaseRashod, rashod);
+    m_parts.lists.insert(gridid::BaseDohod, dohod);
     for (TKindsListView* view : {rashod, dohod}) {
         auto* c = new TKindsListController(m_context.edit, m_context.editors, m_context.kinds, view, this);
-        m_listControllers.insert(view->GridId(), c);
+        m_parts.listControllers.insert(view->GridId(), c);
         const int listNumber = view->List().listNumber;
         connect(c, &TKindsListController::SelectionMoved, this, [this, listNumber](int col, int row) {
             m_kindsCommands->ListSelectionMoved(listNumber, col, row);
@@ -501,23 +507,24 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
         connect(c, &TKindsListController::RenameKindRequested, this,
                 [this] { m_kindsCommands->RenameKind(false); });
     }
-    m_baseTabs->addTab(rashod, QStringLiteral("База расходов"));
-    m_baseTabs->addTab(dohod, QStringLiteral("База доходов"));
+    m_parts.baseTabs->addTab(rashod, QStringLiteral("База расходов"));
+    m_parts.baseTabs->addTab(dohod, QStringLiteral("База доходов"));
 
-    m_pursePage = new TPursePage(m_context.state, m_context.money.purse, m_context.state.paths.programFolder);
-    AddController(TTableKind::Purse, m_pursePage->PurseGrid());
-    AddController(TTableKind::Transfer, m_pursePage->TransferGrid());
-    connect(m_pursePage->TransferStrip(), &TTitleStrip::AutoSizeClicked, this, [this] {
+    m_parts.pursePage =
+        new TPursePage(m_context.state, m_context.money.purse, m_context.state.paths.programFolder);
+    AddController(TTableKind::Purse, m_parts.pursePage->PurseGrid());
+    AddController(TTableKind::Transfer, m_parts.pursePage->TransferGrid());
+    connect(m_parts.pursePage->TransferStrip(), &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();
         AutoSize(Grid(TTableKind::Transfer));
     });
-    m_baseTabs->addTab(m_pursePage, QStringLiteral("Кошельки"));
+    m_parts.baseTabs->addTab(m_parts.pursePage, QStringLiteral("Кошельки"));
 
     auto* users = new TLedgerGrid;
     AddController(TTableKind::User, users);
-    m_baseTabs->addTab(users, QStringLiteral("Пользователи"));
+    m_parts.baseTabs->addTab(users, QStringLiteral("Пользователи"));
     int previous = 0;
-    connect(m_baseTabs, &QTabWidget::currentChanged, this, [this, previous](int index) mutable {
+    connect(m_parts.baseTabs, &QTabWidget::currentChanged, this, [this, previous](int index) mutable {
         m_context.edit.tabSwitching = true;
         m_context.editors.CloseAndCommit();
         m_context.edit.tabSwitching = false;
@@ -528,32 +535,32 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
             m_context.state.current = &m_context.state.Grid(TTableKind::Purse);
         else if (index == 3)
             m_context.state.current = &m_context.state.Grid(TTableKind::User);
-        m_lower->SetLayoutKind(index >= 2 ? TLowerPanel::TLayoutKind::Hidden
-                                          : TLowerPanel::TLayoutKind::Bases);
-        m_lower->setVisible(index < 2);
+        m_parts.lower->SetLayoutKind(index >= 2 ? TLowerPanel::TLayoutKind::Hidden
+                                                : TLowerPanel::TLayoutKind::Bases);
+        m_parts.lower->setVisible(index < 2);
         LayOutRegions();
         RefreshCommands();
         SizePendingViews();
     });
-    return m_baseTabs;
+    return m_parts.baseTabs;
 }
 
 TLedgerGrid* TQuorvaneForm::Grid(TTableKind kind) const {
-    TGridController* c = m_controllers.value(int(kind));
+    TGridController* c = m_parts.controllers.value(int(kind));
     return c ? c->View() : nullptr;
 }
 
 TGridController* TQuorvaneForm::Controller(TTableKind kind) const {
-    return m_controllers.value(int(kind));
+    return m_parts.controllers.value(int(kind));
 }
 TKindsPicker* TQuorvaneForm::Picker(int gridId) const {
-    return m_pickers.value(gridId);
+    return m_parts.pickers.value(gridId);
 }
 TKindsListView* TQuorvaneForm::KindsList(int gridId) const {
-    return m_lists.value(gridId);
+    return m_parts.lists.value(gridId);
 }
 TKindsListController* TQuorvaneForm::KindsListController(int gridId) const {
-    return m_listControllers.value(gridId);
+    return m_parts.listControllers.value(gridId);
 }
 
 TTableKind TQuorvaneForm::CurrentLedgerKind() const {
@@ -563,7 +570,7 @@ TTableKind TQuorvaneForm::CurrentLedgerKind() const {
     case Dolg:
         return TTableKind::Dolg;
     case Plan:
-        return m_planTabs->currentIndex() == 0 ? TTableKind::PlanRashod : TTableKind::PlanDohod;
+        return m_parts.planTabs->currentIndex() == 0 ? TTableKind::PlanRashod : TTableKind::PlanDohod;
     default:
         return TTableKind::Rashod;
     }
@@ -601,8 +608,8 @@ void TQuorvaneForm::DiscardSearch() {
 }
 
 void TQuorvaneForm::SetPageTitles() {
-    m_title->SetTitle(QString::fromUtf8(kTableTitles[m_section]));
-    m_lower->SetTotalsTitle(QString::fromUtf8(kTotalsTitles[m_section]));
+    m_parts.title->SetTitle(QString::fromUtf8(kTableTitles[m_section]));
+    m_parts.lower->SetTotalsTitle(QString::fromUtf8(kTotalsTitles[m_section]));
 }
 
 void TQuorvaneForm::SwitchSection(int index) {
@@ -610,29 +617,31 @@ void TQuorvaneForm::SwitchSection(int index) {
     m_context.edit.tabSwitching = true;
     m_context.editors.CloseAndCommit();
     m_context.edit.tabSwitching = false;
-    if (m_section == Base && m_baseTabs && m_baseTabs->currentIndex() <= 1 && m_baseOpen && index != Base)
+    if (m_section == Base && m_parts.baseTabs && m_parts.baseTabs->currentIndex() <= 1 && m_baseOpen &&
+        index != Base)
         SaveAndReloadKinds();
     m_section = index;
     m_sections->SetChosen(index);
     m_notebook->setCurrentIndex(index);
-    m_toolbar->setVisible(index != Analis);
+    m_parts.toolbar->setVisible(index != Analis);
     SetPageTitles();
     if (index <= Plan) {
-        m_lower->setVisible(true);
-        m_lower->SetLayoutKind(index == Dolg ? TLowerPanel::TLayoutKind::Debts
-                                             : TLowerPanel::TLayoutKind::Ledger);
+        m_parts.lower->setVisible(true);
+        m_parts.lower->SetLayoutKind(index == Dolg ? TLowerPanel::TLayoutKind::Debts
+                                                   : TLowerPanel::TLayoutKind::Ledger);
         const TTableKind kind = CurrentLedgerKind();
         m_context.state.current = &m_context.state.Grid(kind);
         if (Grid(kind)) Grid(kind)->setFocus();
     } else if (index == Analis) {
-        m_lower->setVisible(true);
-        m_lower->SetLayoutKind(TLowerPanel::TLayoutKind::Analysis);
+        m_parts.lower->setVisible(true);
+        m_parts.lower->SetLayoutKind(TLowerPanel::TLayoutKind::Analysis);
     } else {
-        const bool lists = m_baseTabs->currentIndex() <= 1;
-        m_lower->setVisible(lists);
-        m_lower->SetLayoutKind(lists ? TLowerPanel::TLayoutKind::Bases : TLowerPanel::TLayoutKind::Hidden);
+        const bool lists = m_parts.baseTabs->currentIndex() <= 1;
+        m_parts.lower->setVisible(lists);
+        m_parts.lower->SetLayoutKind(lists ? TLowerPanel::TLayoutKind::Bases
+                                           : TLowerPanel::TLayoutKind::Hidden);
     }
-    m_title->AutoSizeButton()->setVisible(index != Base);
+    m_parts.title->AutoSizeButton()->setVisible(index != Base);
     LayOutRegions();
     RefreshCommands();
     SizePendingViews();
@@ -640,8 +649,8 @@ void TQuorvaneForm::SwitchSection(int index) {
 }
 
 void TQuorvaneForm::LayOutToolBar() {
-    m_toolbar->SetAcceptMode(m_context.edit.editMode == 2);
-    m_toolbar->LayOut(centralWidget()->width() - m_sections->width());
+    m_parts.toolbar->SetAcceptMode(m_context.edit.editMode == 2);
+    m_parts.toolbar->LayOut(centralWidget()->width() - m_sections->width());
 }
 
 void TQuorvaneForm::LayOutRegions() {
@@ -651,15 +660,15 @@ void TQuorvaneForm::LayOutRegions() {
     const int left = 100;
     m_sections->setGeometry(0, 0, left, H);
     int top = 0;
-    if (m_toolbar->isVisible()) {
-        m_toolbar->setGeometry(left, 0, W - left, 50);
+    if (m_parts.toolbar->isVisible()) {
+        m_parts.toolbar->setGeometry(left, 0, W - left, 50);
         top = 50;
     }
-    m_title->setGeometry(left, top, W - left, 29);
+    m_parts.title->setGeometry(left, top, W - left, 29);
     top += 29;
-    const int lowerH = m_lower->isVisible() ? std::min(m_lowerHeight, std::max(120, H - top - 120)) : 0;
+    const int lowerH = m_parts.lower->isVisible() ? std::min(m_lowerHeight, std::max(120, H - top - 120)) : 0;
     m_notebook->setGeometry(left, top, W - left, std::max(0, H - top - lowerH));
-    if (m_lower->isVisible()) m_lower->setGeometry(left, H - lowerH, W - left, lowerH);
+    if (m_parts.lower->isVisible()) m_parts.lower->setGeometry(left, H - lowerH, W - left, lowerH);
 }
 
 void TQuorvaneForm::resizeEvent(QResizeEvent* event) {
@@ -670,9 +679,9 @@ void TQuorvaneForm::resizeEvent(QResizeEvent* event) {
     // A grid whose columns no longer fit after the window shrank shares its width out again.
     if (!m_baseOpen) return;
     QList<QTableView*> views;
-    for (TGridController* c : m_controllers)
+    for (TGridController* c : m_parts.controllers)
         views << c->View();
-    for (TKindsPicker* p : m_pickers)
+    for (TKindsPicker* p : m_parts.pickers)
         views << p;
     for (QTableView* view : views) {
         if (!view->isVisible() || !view->model() || view->viewport()->width() < 50) continue;
@@ -714,15 +723,15 @@ void TQuorvaneForm::OpenBase() {
 }
 
 void TQuorvaneForm::RefreshViews() {
-    for (TGridController* c : m_controllers) {
+    for (TGridController* c : m_parts.controllers) {
         TDataGrid& g = c->Grid();
         g.row = std::clamp(g.row, 1, std::max(1, g.GridRowCount() - 1));
         g.col = std::clamp(g.col, 0, std::max(0, g.ColumnCount() - 1));
         c->Refresh();
     }
-    for (TKindsPicker* p : m_pickers)
+    for (TKindsPicker* p : m_parts.pickers)
         p->Reload();
-    for (TKindsListView* l : m_lists)
+    for (TKindsListView* l : m_parts.lists)
         l->Reload();
     if (m_baseOpen) Q_EMIT BaseOpened(); // the money views show the reloaded tables too
 }
@@ -736,7 +745,7 @@ void TQuorvaneForm::ShowOpenedBase() {
         list->SortColumn = 0;
         list->SortAscending = true;
     }
-    for (TGridController* c : m_controllers) {
+    for (TGridController* c : m_parts.controllers) {
         c->Grid().col = 0;
         c->Grid().row = 1;
     }
@@ -854,7 +863,7 @@ void TQuorvaneForm::StoreSettings() {
         s.columns.push_back(cw);
     }
     s.lowerPanelHeight = m_lowerHeight;
-    s.lowerPanelTop = m_lower->y();
+    s.lowerPanelTop = m_parts.lower->y();
     m_context.filters.StoreInSettings(s);
 }
 
@@ -921,20 +930,6 @@ TLedgerGrid* TMainWindowParts::Grid(TTableKind kind) const {
     return c ? c->View() : nullptr;
 }
 
-TMainWindowParts TQuorvaneForm::Parts() {
-    TMainWindowParts p;
-    p.toolbar = m_toolbar;
-    p.title = m_title;
-    p.lower = m_lower;
-    p.menu = m_menu;
-    p.planTabs = m_planTabs;
-    p.baseTabs = m_baseTabs;
-    p.returnsStrip = m_returnsStrip;
-    p.pursePage = m_pursePage;
-    p.controllers = m_controllers;
-    p.pickers = m_pickers;
-    p.lists = m_lists;
-    p.listControllers = m_listControllers;
-    p.helper = [this] { return Helper(); };
-    return p;
+const TMainWindowParts& TQuorvaneForm::Parts() const {
+    return m_parts;
 }

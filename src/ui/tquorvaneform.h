@@ -2,6 +2,7 @@
 
 #include "storage/tabledefs.h"
 #include "ui/iarhivewindow.h"
+#include "ui/tmainwindowparts.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -36,7 +37,6 @@ class TToolBarPanel;
 class TUsersPage;
 class TUserForm;
 struct TEditRequest;
-struct TMainWindowParts;
 
 // The main window: the section buttons, the toolbar, the title strip, the six pages and the lower
 // panel. It shows the program-wide state and sends every key and click to the logic objects.
@@ -65,7 +65,7 @@ public:
 
     // The one widget the program reaches: it connects the settings and diagnostics windows and the
     // archive commands to their menu items.
-    TMenuClass* Menu() const { return m_menu; }
+    TMenuClass* Menu() const { return m_parts.menu; }
     // The small input dialog; the window makes its own when the program gave it none.
     void SetHelperForm(THelperForm* helper) { m_helper = helper; }
     void SetCalculator(TCalcForm* calc) { m_calc = calc; }
@@ -120,7 +120,7 @@ private:
     TKindsListController* KindsListController(int gridId) const;
     THelperForm* Helper();
     // What the pages and command classes work with, handed to them when they are made.
-    TMainWindowParts Parts();
+    const TMainWindowParts& Parts() const;
     QWidget* MakeLedgerPage(TTableKind kind, int pickerId, const QString& pickerTitle);
     void BuildPages();
     void ConnectCommands();
@@ -143,19 +143,11 @@ private:
 
     TAppContext& m_context;
     TSectionPanel* m_sections;
-    TToolBarPanel* m_toolbar;
-    TTitleStrip* m_title;
+    // The widgets and grid controllers the pages and command classes are given.
+    TMainWindowParts m_parts;
     QStackedWidget* m_notebook;
-    TLowerPanel* m_lower;
-    TMenuClass* m_menu;
     TCalcForm* m_calc = nullptr;
     QDialog* m_notice = nullptr;
-    QTabWidget* m_planTabs = nullptr;
-    QTabWidget* m_baseTabs = nullptr;
-    QMap<int, TGridController*> m_controllers;          // by table kind
-    QMap<int, TKindsPicker*> m_pickers;                 // by grid id
-    QMap<int, TKindsListView*> m_lists;                 // by grid id
-    QMap<int, TKindsListController*> m_listControllers; // by grid id
     TKindsCommands* m_kindsCommands = nullptr;
     TAutoSave* m_autoSave = nullptr;
     TUsersPage* m_usersPage = nullptr;
@@ -163,8 +155,6 @@ private:
     std::unique_ptr<THelperForm> m_ownHelper;
     QMap<int, QSplitter*> m_pageSplitters; // ledger page splitters by table kind
     QSplitter* m_debtSplitter = nullptr;
-    TTitleStrip* m_returnsStrip = nullptr;
-    TPursePage* m_pursePage = nullptr;
     TMoneyViews* m_moneyViews = nullptr;
     int m_section = 0;
     bool m_baseOpen = false;
