@@ -311,8 +311,10 @@ std::vector<TResultRow> MainRows(const TCollected& main, bool percent) {
     return rows;
 }
 
-// The amount with its sign turned as text: a leading "-" added or removed.
+// The amount with its sign turned as text: a leading "-" added or removed. Zero has no sign to turn
+// (a group whose records cancel out shows a difference of 0, not "-0").
 QString TurnedSign(const QString& amount) {
+    if (amount == QLatin1String("0")) return amount;
     return amount.startsWith(u'-') ? amount.mid(1) : QStringLiteral("-") + amount;
 }
 
