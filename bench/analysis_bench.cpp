@@ -1,6 +1,7 @@
 // The analysis of each kind over the whole period of the big base (100,000 expenses, 20,000 incomes,
 // 5,000 plans of each kind), beside the floor of reading the same cells of the same rows.
 #include "benchbase.h"
+#include "openedbase.h"
 
 #include "analysis/tanalysis.h"
 #include "ledger/tbaseloader.h"
@@ -13,18 +14,6 @@
 #include <vector>
 
 namespace {
-
-TMyType& Opened() {
-    static TMyType* state = [] {
-        auto* s = new TMyType;
-        const TBenchBase& base = BigBase();
-        s->paths.dataRoot = base.dataRoot + QStringLiteral("/");
-        s->baseFolder = base.baseFolder;
-        TBaseLoader::OpenBase(*s);
-        return s;
-    }();
-    return *state;
-}
 
 // The cells each kind reads: date, group (and name), sum and purse of its main table, then of its
 // comparison table.
@@ -65,7 +54,7 @@ std::vector<TCells> CellsOf(int kind) {
 
 // Floor: every cell the analysis of the kind reads, decoded to text and nothing more.
 void BM_ReadAnalysedCellsFloor(benchmark::State& s) {
-    TMyType& state = Opened();
+    TMyType& state = OpenedBigBase();
     const std::vector<TCells> sources = CellsOf(int(s.range(0)));
     qint64 rows = 0;
     for (auto _ : s) {
@@ -88,7 +77,7 @@ BENCHMARK(BM_ReadAnalysedCellsFloor)->DenseRange(0, 8)->Unit(benchmark::kMillise
 
 // Floor: finding the same cells' bytes in the table without decoding them, the least any pass can do.
 void BM_FindAnalysedBytesFloor(benchmark::State& s) {
-    TMyType& state = Opened();
+    TMyType& state = OpenedBigBase();
     const std::vector<TCells> sources = CellsOf(int(s.range(0)));
     for (auto _ : s) {
         qsizetype bytes = 0;
@@ -107,7 +96,7 @@ BENCHMARK(BM_FindAnalysedBytesFloor)->DenseRange(0, 8)->Unit(benchmark::kMillise
 
 // Arguments: the kind and the format. Kind 1 runs with a confirmed selection of every name.
 void BM_Analysis(benchmark::State& s) {
-    TMyType& state = Opened();
+    TMyType& state = OpenedBigBase();
     TAnalysis analysis(state);
     const QDate today = Today();
     const TAnalysisSettings settings{today.addYears(-11), today, int(s.range(0)), int(s.range(1)), ChartPie};
@@ -130,5 +119,5 @@ BENCHMARK(BM_Analysis)
 } // namespace
 
 int main(int argc, char** argv) {
-    return RunBigBaseBenchmarks(argc, argv, [] { Opened(); });
+    return RunBigBaseBenchmarks(argc, argv, [] { OpenedBigBase(); });
 }

@@ -1,6 +1,7 @@
 // The period filter and the search on the 100,000 expenses of the big base, each beside the pass over
 // the same cells that any filter or search must make.
 #include "benchbase.h"
+#include "openedbase.h"
 
 #include "ledger/tbaseloader.h"
 #include "ledger/tdatereader.h"
@@ -16,20 +17,8 @@
 
 namespace {
 
-TMyType& Opened() {
-    static TMyType* state = [] {
-        auto* s = new TMyType;
-        const TBenchBase& base = BigBase();
-        s->paths.dataRoot = base.dataRoot + QStringLiteral("/");
-        s->baseFolder = base.baseFolder;
-        TBaseLoader::OpenBase(*s);
-        return s;
-    }();
-    return *state;
-}
-
 void BM_ReadDateCellsBaseline(benchmark::State& s) {
-    const TMemTable& t = Opened().Table(TTableKind::Rashod);
+    const TMemTable& t = OpenedBigBase().Table(TTableKind::Rashod);
     for (auto _ : s) {
         qsizetype chars = 0;
         for (int i = 0; i < t.RowCount(); ++i)
@@ -41,7 +30,7 @@ void BM_ReadDateCellsBaseline(benchmark::State& s) {
 BENCHMARK(BM_ReadDateCellsBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReadAndParseDateCellsBaseline(benchmark::State& s) {
-    const TMemTable& t = Opened().Table(TTableKind::Rashod);
+    const TMemTable& t = OpenedBigBase().Table(TTableKind::Rashod);
     for (auto _ : s) {
         qint64 days = 0;
         for (int i = 0; i < t.RowCount(); ++i)
@@ -52,7 +41,7 @@ void BM_ReadAndParseDateCellsBaseline(benchmark::State& s) {
 BENCHMARK(BM_ReadAndParseDateCellsBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ApplyPeriod30Days(benchmark::State& s) {
-    TMyType& state = Opened();
+    TMyType& state = OpenedBigBase();
     TFilters filters(state);
     const QDate today = Today();
     for (auto _ : s)
@@ -64,7 +53,7 @@ BENCHMARK(BM_ApplyPeriod30Days)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A custom filter on a kind in lower case: every dated record is compared.
 void BM_ApplyCustomKind(benchmark::State& s) {
-    TMyType& state = Opened();
+    TMyType& state = OpenedBigBase();
     TFilters filters(state);
     TFilterCriteria c;
     c.kind = QStringLiteral("продукты");
@@ -76,7 +65,7 @@ void BM_ApplyCustomKind(benchmark::State& s) {
 BENCHMARK(BM_ApplyCustomKind)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReadAllCellsBaseline(benchmark::State& s) {
-    const TDataGrid& g = Opened().Grid(TTableKind::Rashod);
+    const TDataGrid& g = OpenedBigBase().Grid(TTableKind::Rashod);
     for (auto _ : s) {
         qsizetype chars = 0;
         for (int r = 1; r < g.GridRowCount(); ++r)
@@ -91,7 +80,7 @@ BENCHMARK(BM_ReadAllCellsBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 // The floor under any reading of the cells: each shown row's bytes, not decoded.
 void BM_ReadRowBytesBaseline(benchmark::State& s) {
-    const TDataGrid& g = Opened().Grid(TTableKind::Rashod);
+    const TDataGrid& g = OpenedBigBase().Grid(TTableKind::Rashod);
     for (auto _ : s) {
         qsizetype bytes = 0;
         for (int r = 1; r < g.GridRowCount(); ++r)
@@ -103,7 +92,7 @@ BENCHMARK(BM_ReadRowBytesBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 // Argument: 0 part of a cell with case ignored, 1 with match case, 2 the whole cell with case ignored.
 void BM_SearchAllCells(benchmark::State& s) {
-    const TDataGrid& g = Opened().Grid(TTableKind::Rashod);
+    const TDataGrid& g = OpenedBigBase().Grid(TTableKind::Rashod);
     const bool matchCase = s.range(0) == 1;
     const bool whole = s.range(0) == 2;
     size_t found = 0;
@@ -118,5 +107,5 @@ BENCHMARK(BM_SearchAllCells)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMilliseco
 } // namespace
 
 int main(int argc, char** argv) {
-    return RunBigBaseBenchmarks(argc, argv, [] { Opened(); });
+    return RunBigBaseBenchmarks(argc, argv, [] { OpenedBigBase(); });
 }
