@@ -264,10 +264,15 @@ void TAnalysisPage::FillGrid(bool sliceColours) {
     }
 }
 
-void TAnalysisPage::AutoSizeColumns() {
+int TAnalysisPage::ShownColumns() const {
     int columns = 0;
     while (columns < kColumns && !m_grid->isColumnHidden(columns))
         ++columns;
+    return columns;
+}
+
+void TAnalysisPage::AutoSizeColumns() {
+    const int columns = ShownColumns();
     const QScrollBar* bar = m_grid->verticalScrollBar();
     const int sb = bar->isVisible() ? bar->width() : 0;
     const std::vector<int> widths =
@@ -297,4 +302,17 @@ void TAnalysisPage::SizeIfPending() {
 void TAnalysisPage::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     SizeIfPending();
+}
+
+void TAnalysisPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_sizePending || !m_grid->isVisible() || m_grid->viewport()->width() < 50) {
+        SizeIfPending();
+        return;
+    }
+    // Columns that no longer fit after the window shrank share the width out again.
+    int total = 0;
+    for (int c = 0; c < ShownColumns(); ++c)
+        total += m_grid->columnWidth(c);
+    if (total > m_grid->viewport()->width()) AutoSizeColumns();
 }

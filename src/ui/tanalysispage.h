@@ -42,12 +42,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void KindChosen(int kind);
     void ShowResult();
     void FillGrid(bool sliceColours);
     void SizeIfPending();
+    int ShownColumns() const;
 
     TAppContext& m_context;
     TAnalysis m_analysis;

@@ -155,6 +155,32 @@ TEST_F(AnalysisPageTest, TheMenusKeepWhatAppliesToThePage) {
     EXPECT_TRUE(ui.ToolBar()->isVisible());
 }
 
+// The title strip's button shares the width out by weight, and a window that shrinks does it again.
+TEST_F(AnalysisPageTest, TheColumnsAreSizedByTheirWeights) {
+    WindowKey(Qt::Key_F6);
+    auto widths = [&] {
+        QList<int> w;
+        for (int c = 0; c < 5; ++c)
+            w << Grid()->columnWidth(c);
+        return w;
+    };
+    auto proportional = [&] {
+        const QList<int> w = widths();
+        return w[1] == 5 * w[0] && w[2] == 3 * w[0] && w[3] == 2 * w[0] && w[4] == w[0] && w[0] > 0;
+    };
+    EXPECT_TRUE(proportional()) << ::testing::PrintToString(widths());
+    Grid()->setColumnWidth(1, 30);
+    ui.Title()->AutoSizeButton()->click();
+    EXPECT_TRUE(proportional()) << ::testing::PrintToString(widths());
+    Grid()->setColumnWidth(1, 900);
+    form->resize(900, 600);
+    int total = 0;
+    for (int w : widths())
+        total += w;
+    EXPECT_LE(total, Grid()->viewport()->width());
+    EXPECT_TRUE(proportional()) << ::testing::PrintToString(widths());
+}
+
 class NegativeExpense : public AnalysisPageTest {
 protected:
     void Seed() override {
