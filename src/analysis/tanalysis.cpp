@@ -499,6 +499,87 @@ QString TAnalysis::KindTitle(int kind) {
     return QString::fromUtf8(Def(kind).title);
 }
 
+QString TAnalysis::ShownCell(int row, int cell) const {
+    const TTableRow* r = row >= 0 && row < m_table.RowCount() ? m_table.Row(row) : nullptr;
+    if (!r) return {};
+    const QString text = r->Cell(cell);
+    if (IsTotalRow(row)) return text;
+    if (cell == 0 && r->Cell(2) == QLatin1String("0")) return {};
+    if (cell >= 2 && cell <= 4 && text.isEmpty()) return QStringLiteral("0");
+    return text;
+}
+
+bool TAnalysis::CellInRed(int row, int cell) const {
+    if (cell != 4 || row < 0 || row >= m_table.RowCount()) return false;
+    QString text = m_table.Row(row)->Cell(4).trimmed();
+    if (text.endsWith(u'%')) text.chop(1);
+    return NumberValue(text) < 0;
+}
+
+bool TAnalysis::TakesSliceColour(int row) const {
+    if (row < 0 || row >= DataRowCount()) return false;
+    const QString amount = m_table.Row(row)->Cell(2);
+    return amount != QLatin1String("0") && amount != QLatin1String("0%");
+}
+
+const QStringList& AnalysisKindNames() {
+    static const QStringList names = {QStringLiteral("Видам расходов"),
+                                      QStringLiteral("Наименованиям расходов"),
+                                      QStringLiteral("Видам доходов"),
+                                      QStringLiteral("По планированию расходов"),
+                                      QStringLiteral("По планированию доходов"),
+                                      QStringLiteral("По примечанию в расходах"),
+                                      QStringLiteral("По примечанию в доходах"),
+                                      QStringLiteral("По примечанию в планах расходов"),
+                                      QStringLiteral("По примечанию в планах доходов")};
+    return names;
+}
+
+const QStringList& AnalysisFormatNames() {
+    static const QStringList names = {QStringLiteral("Числовой"), QStringLiteral("Процентный")};
+    return names;
+}
+
+const QStringList& AnalysisChartNames() {
+    static const QStringList names = {QStringLiteral("Круговая"), QStringLiteral("Прямоугольная"),
+                                      QStringLiteral("Линейная")};
+    return names;
+}
+
+namespace {
+
+int EntryOf(const std::optional<QString>& text, const QStringList& entries, int current) {
+    if (!text) return current;
+    return std::max(0, int(entries.indexOf(*text)));
+}
+
+QDate DateOf(const std::optional<QString>& text, const QDate& fallback) {
+    if (!text) return fallback;
+    const QDate date = QDate::fromString(text->trimmed(), QStringLiteral("dd.MM.yyyy"));
+    return date.isValid() ? date : fallback;
+}
+
+} // namespace
+
+TAnalysisSettings RestoreAnalysisSettings(const TBaseSettings& stored, const TAnalysisSettings& current,
+                                          const QDate& today) {
+    TAnalysisSettings s;
+    s.start = DateOf(stored.analisFrom, today.addDays(-30));
+    s.end = DateOf(stored.analisTo, today);
+    s.kind = EntryOf(stored.analisVid, AnalysisKindNames(), current.kind);
+    s.format = EntryOf(stored.analisFormat, AnalysisFormatNames(), current.format);
+    s.chart = EntryOf(stored.analisChart, AnalysisChartNames(), current.chart);
+    return s;
+}
+
+void StoreAnalysisSettings(const TAnalysisSettings& settings, TBaseSettings& stored) {
+    stored.analisFrom = settings.start.toString(QStringLiteral("dd.MM.yyyy"));
+    stored.analisTo = settings.end.toString(QStringLiteral("dd.MM.yyyy"));
+    stored.analisVid = AnalysisKindNames().value(settings.kind);
+    stored.analisFormat = AnalysisFormatNames().value(settings.format);
+    stored.analisChart = AnalysisChartNames().value(settings.chart);
+}
+
 QStringList PieRefusalLines() {
     return {QStringLiteral("Круговая диаграмма не поддерживается"),
             QStringLiteral("для отрицательных значений."), QStringLiteral("Выберите другой вид диаграммы.")};

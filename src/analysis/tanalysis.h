@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/tmemtable.h"
+#include "storage/tsettingsfiles.h"
 
 #include <QDate>
 #include <QString>
@@ -34,6 +35,17 @@ struct TAnalysisSettings {
     int format = FormatNumber;
     int chart = ChartPie;
 };
+
+// The entries of the page's three lists, in their order: kinds, formats and chart kinds.
+const QStringList& AnalysisKindNames();
+const QStringList& AnalysisFormatNames();
+const QStringList& AnalysisChartNames();
+
+// The five choices as the base's settings keep them (section "Analis"): a missing date gives today - 30
+// days or today, a missing list text keeps the current choice and a text not in its list the first entry.
+TAnalysisSettings RestoreAnalysisSettings(const TBaseSettings& stored, const TAnalysisSettings& current,
+                                          const QDate& today);
+void StoreAnalysisSettings(const TAnalysisSettings& settings, TBaseSettings& stored);
 
 // The names chosen for the analysis by expense names, as the selection dialog holds them: a check
 // box per kind (a row of the expense kinds list) and per name of that kind (its cells 1 onward).
@@ -88,6 +100,15 @@ public:
     const std::vector<TChartPoint>& ChartPoints() const { return m_points; }
     // The chart cannot draw a pie of negative values.
     bool PieRefused() const { return m_pieRefused; }
+
+    // How the grid draws a result cell (row of Table(): data rows, then the total row). A data row
+    // whose amount is "0" shows no number; empty amounts show "0".
+    QString ShownCell(int row, int cell) const;
+    bool IsTotalRow(int row) const { return row == DataRowCount() && row < m_table.RowCount(); }
+    // The difference reads below zero.
+    bool CellInRed(int row, int cell) const;
+    // With a pie, the number cell of a data row with an amount takes its slice's colour (index row + 1).
+    bool TakesSliceColour(int row) const;
 
 private:
     TMyType& m_state;

@@ -12,6 +12,7 @@
 #include "storage/fileerror.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tsettingsfiles.h"
+#include "ui/tanalysispage.h"
 #include "ui/tappcontext.h"
 #include "ui/tcalcform.h"
 #include "ui/tcommandstate.h"
@@ -172,9 +173,8 @@ void TQuorvaneForm::BuildPages() {
         SizePendingViews();
     });
     m_notebook->addWidget(m_parts.planTabs);
-    auto* analysis = new QLabel(QStringLiteral("Данных для анализа в указанном диапазоне дат не существует"));
-    analysis->setAlignment(Qt::AlignCenter);
-    m_notebook->addWidget(analysis);
+    m_analysisPage = new TAnalysisPage(m_context);
+    m_notebook->addWidget(m_analysisPage);
     m_notebook->addWidget(MakeBasesPage());
 }
 
@@ -183,7 +183,10 @@ void TQuorvaneForm::ConnectCommands() {
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
     connect(m_parts.title, &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();
-        if (m_section <= Plan) AutoSize(Grid(CurrentLedgerKind()));
+        if (m_section <= Plan)
+            AutoSize(Grid(CurrentLedgerKind()));
+        else if (m_section == Analis)
+            m_analysisPage->AutoSizeColumns();
     });
     connect(m_parts.toolbar->PravkaButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnPravka);
     connect(m_parts.toolbar->DeleteButton(), &QPushButton::clicked, this, &TQuorvaneForm::OnDelete);
@@ -645,6 +648,7 @@ void TQuorvaneForm::SwitchSection(int index) {
     LayOutRegions();
     RefreshCommands();
     SizePendingViews();
+    if (index == Analis) m_analysisPage->Run();
     Q_EMIT SectionShown();
 }
 
@@ -797,6 +801,11 @@ void TQuorvaneForm::ApplySettings() {
             continue;
         sp->setSizes({*ps.vidGridTop, *ps.vidGridHeight});
     }
+    m_analysisPage->RestoreSettings(s);
+    QList<int> analysisWidths;
+    for (const TColumnWidths& cw : s.columns)
+        if (cw.section == QLatin1String("AnalisGridWidthCol")) analysisWidths = cw.widths;
+    m_analysisPage->SetColumnWidths(analysisWidths);
     if (s.maximized) {
         showMaximized();
     } else if (s.width && s.height) {
@@ -862,6 +871,13 @@ void TQuorvaneForm::StoreSettings() {
             cw.widths << view->columnWidth(c);
         s.columns.push_back(cw);
     }
+    if (!m_analysisPage->SizePending()) {
+        s.columns.push_back({QStringLiteral("AnalisGridWidthCol"), m_analysisPage->ColumnWidths()});
+    } else {
+        for (const TColumnWidths& old : previous)
+            if (old.section == QLatin1String("AnalisGridWidthCol")) s.columns.push_back(old);
+    }
+    m_analysisPage->StoreSettings(s);
     s.lowerPanelHeight = m_lowerHeight;
     s.lowerPanelTop = m_parts.lower->y();
     m_context.filters.StoreInSettings(s);

@@ -15,6 +15,7 @@ class QSplitter;
 class QStackedWidget;
 class QTabWidget;
 class QTableView;
+class TAnalysisPage;
 class TAppContext;
 class TAutoSave;
 class TDataVidGrid;
@@ -156,6 +157,7 @@ private:
     QMap<int, QSplitter*> m_pageSplitters; // ledger page splitters by table kind
     QSplitter* m_debtSplitter = nullptr;
     TMoneyViews* m_moneyViews = nullptr;
+    TAnalysisPage* m_analysisPage = nullptr;
     int m_section = 0;
     bool m_baseOpen = false;
     bool m_closing = false;

@@ -353,3 +353,73 @@ TEST(NameSelection, BoxesOfKindsAndNames) {
 }
 
 } // namespace
+
+// What the grid shows of the result: no number on a row without an amount, red differences below zero,
+// the pie's colours only where there is an amount.
+TEST_F(AnalysisTest, TheGridsLookOfTheResult) {
+    Fill({Expense(kDay, "Еда", "Хлеб", "120"), Plan(kDay, "Еда", "Хлеб", "100"),
+          Plan(kDay, "Дом", "Свет", "8")});
+    for (const int format : {int(FormatNumber), int(FormatPercent)}) {
+        SCOPED_TRACE(format);
+        analysis.Run({QDate(2024, 5, 1), QDate(2024, 5, 31), KindRashodByKind, format, ChartPie}, {});
+        ASSERT_EQ(analysis.DataRowCount(), 2);
+        const bool percent = format == FormatPercent;
+        EXPECT_EQ(analysis.ShownCell(0, 0), "1");
+        EXPECT_EQ(analysis.ShownCell(1, 0), percent ? "2" : "");
+        EXPECT_EQ(analysis.ShownCell(1, 2), percent ? "0%" : "0");
+        EXPECT_EQ(analysis.ShownCell(2, 0), " ");
+        EXPECT_FALSE(analysis.IsTotalRow(1));
+        EXPECT_TRUE(analysis.IsTotalRow(2));
+        EXPECT_TRUE(analysis.TakesSliceColour(0));
+        EXPECT_FALSE(analysis.TakesSliceColour(1));
+        EXPECT_FALSE(analysis.TakesSliceColour(2));
+        // Number format: -20 and the total 108 - 120; percent: 120 %, 0 % and 111 %.
+        EXPECT_EQ(analysis.CellInRed(0, 4), !percent);
+        EXPECT_FALSE(analysis.CellInRed(1, 4));
+        EXPECT_EQ(analysis.CellInRed(2, 4), !percent);
+        EXPECT_FALSE(analysis.CellInRed(0, 2));
+    }
+    EXPECT_EQ(analysis.ShownCell(5, 0), "");
+}
+
+TEST(AnalysisSettings, StoredByTheTextsOfTheLists) {
+    const QDate today(2024, 5, 15);
+    TAnalysisSettings current;
+    current.kind = KindDohodByKind;
+    current.format = FormatPercent;
+    current.chart = ChartLine;
+    // Nothing stored: the last thirty days and the current choices.
+    TAnalysisSettings s = RestoreAnalysisSettings(TBaseSettings(), current, today);
+    EXPECT_EQ(s.start, QDate(2024, 4, 15));
+    EXPECT_EQ(s.end, today);
+    EXPECT_EQ(s.kind, int(KindDohodByKind));
+    EXPECT_EQ(s.format, int(FormatPercent));
+    EXPECT_EQ(s.chart, int(ChartLine));
+
+    TBaseSettings stored;
+    StoreAnalysisSettings({QDate(2024, 1, 2), QDate(2024, 3, 4), KindPlanDohodNote, FormatNumber, ChartBars},
+                          stored);
+    EXPECT_EQ(stored.analisFrom, QString("02.01.2024"));
+    EXPECT_EQ(stored.analisTo, QString("04.03.2024"));
+    EXPECT_EQ(stored.analisVid, QString("По примечанию в планах доходов"));
+    EXPECT_EQ(stored.analisFormat, QString("Числовой"));
+    EXPECT_EQ(stored.analisChart, QString("Прямоугольная"));
+    s = RestoreAnalysisSettings(stored, current, today);
+    EXPECT_EQ(s.start, QDate(2024, 1, 2));
+    EXPECT_EQ(s.end, QDate(2024, 3, 4));
+    EXPECT_EQ(s.kind, int(KindPlanDohodNote));
+    EXPECT_EQ(s.format, int(FormatNumber));
+    EXPECT_EQ(s.chart, int(ChartBars));
+
+    // A text not in its list selects the first entry.
+    stored.analisVid = "Видам";
+    stored.analisChart = "";
+    stored.analisFrom = "вчера";
+    s = RestoreAnalysisSettings(stored, current, today);
+    EXPECT_EQ(s.kind, int(KindRashodByKind));
+    EXPECT_EQ(s.chart, int(ChartPie));
+    EXPECT_EQ(s.start, QDate(2024, 4, 15));
+    EXPECT_EQ(AnalysisKindNames().size(), int(AnalysisKindCount));
+    EXPECT_EQ(AnalysisFormatNames(), QStringList({"Числовой", "Процентный"}));
+    EXPECT_EQ(AnalysisChartNames(), QStringList({"Круговая", "Прямоугольная", "Линейная"}));
+}

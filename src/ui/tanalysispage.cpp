@@ -1,0 +1,318 @@
+#include "ui/tanalysispage.h"
+
+#include "analysis/tgraphimage.h"
+#include "ledger/columnsizing.h"
+#include "ledger/tdatereader.h"
+#include "ledger/tmytype.h"
+#include "storage/tmessageboxclass.h"
+#include "storage/tsettingsfiles.h"
+#include "ui/datefield.h"
+#include "ui/tappcontext.h"
+#include "ui/tnameselectform.h"
+#include "ui/uicolours.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// The result columns' weights for the auto-size button.
+const std::vector<int> kWeights = {1, 5, 3, 2};
+constexpr int kColumns = 5;
+
+QComboBox* MakeList(const QString& objectName, const QStringList& entries) {
+    auto* list = new QComboBox;
+    list->setObjectName(objectName);
+    list->addItems(entries);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return list;
+}
+
+QWidget* Captioned(const QString& caption, QWidget* field) {
+    auto* w = new QWidget;
+    auto* l = new QHBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->addWidget(new QLabel(caption));
+    l->addWidget(field);
+    return w;
+}
+
+} // namespace
+
+// Shows the chart's bitmap at its own size and passes the mouse on for the point information.
+class TChartView : public QWidget {
+public:
+    explicit TChartView(TGraphImage& graph) : m_graph(graph) {
+        setObjectName(QStringLiteral("AnalisChart"));
+        setMinimumSize(150, 150);
+        connect(&graph, &TGraphImage::ImageChanged, this, qOverload<>(&QWidget::update));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.drawImage(0, 0, m_graph.Image());
+    }
+    void resizeEvent(QResizeEvent*) override { m_graph.ResizeGraph(size()); }
+    void mousePressEvent(QMouseEvent* e) override { m_graph.ShowMouseInfo(e->position().toPoint()); }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (e->buttons()) m_graph.ShowMouseInfo(e->position().toPoint());
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { m_graph.HideMouseInfo(); }
+
+private:
+    TGraphImage& m_graph;
+};
+
+TAnalysisPage::TAnalysisPage(TAppContext& context, QWidget* parent)
+    : QWidget(parent), m_context(context), m_analysis(context.state),
+      m_start(MakeDateField(QStringLiteral("AnalisDataS"))),
+      m_end(MakeDateField(QStringLiteral("AnalisDataDo"))),
+      m_kindList(MakeList(QStringLiteral("AnalisVid"), AnalysisKindNames())),
+      m_formatList(MakeList(QStringLiteral("AnalisFormat"), AnalysisFormatNames())),
+      m_chartList(MakeList(QStringLiteral("AnalisVidChart"), AnalysisChartNames())), m_title(new QLabel),
+      m_noData(new QLabel), m_result(new QSplitter), m_grid(new QTableWidget), m_graph(new TGraphImage(this)),
+      m_chart(new TChartView(*m_graph)) {
+    setObjectName(QStringLiteral("AnalisPage"));
+    const QDate today = Today();
+    m_start->setDate(today.addDays(-30));
+    m_end->setDate(today);
+
+    auto* controls = new QHBoxLayout;
+    controls->addWidget(Captioned(QStringLiteral("Начальная дата : "), m_start));
+    controls->addWidget(Captioned(QStringLiteral("Конечная дата : "), m_end));
+    controls->addWidget(Captioned(QStringLiteral("Анализ по : "), m_kindList));
+    controls->addWidget(Captioned(QStringLiteral("Формат диаграммы"), m_formatList));
+    controls->addWidget(Captioned(QStringLiteral("Вид диаграммы"), m_chartList));
+    controls->addStretch(1);
+
+    m_title->setObjectName(QStringLiteral("AnalisTitle"));
+    m_noData->setObjectName(QStringLiteral("AnalisNoData"));
+    m_noData->setAlignment(Qt::AlignCenter);
+    m_noData->setWordWrap(true);
+
+    m_grid->setObjectName(QStringLiteral("AnalisGrid"));
+    m_grid->setColumnCount(kColumns);
+    m_grid->horizontalHeader()->hide();
+    m_grid->verticalHeader()->hide();
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::NoSelection);
+    m_grid->setFocusPolicy(Qt::NoFocus);
+
+    // One series, the grid's number column standing for the legend.
+    m_graph->SetShowLegend(false);
+    m_graph->SetWindowColor(palette().color(QPalette::Window));
+    const int fontSize = m_grid->font().pointSize();
+    if (fontSize > 0) m_graph->SetInfoFontSize(fontSize);
+
+    auto* split = static_cast<QSplitter*>(m_result);
+    split->setObjectName(QStringLiteral("AnalisResult"));
+    split->addWidget(m_grid);
+    split->addWidget(m_chart);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    split->setSizes({500, 500});
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(m_title);
+    layout->addWidget(m_result, 1);
+    layout->addWidget(m_noData, 1);
+    m_noData->hide();
+
+    connect(m_start, &QDateEdit::dateChanged, this, &TAnalysisPage::Run);
+    connect(m_end, &QDateEdit::dateChanged, this, &TAnalysisPage::Run);
+    connect(m_formatList, &QComboBox::currentIndexChanged, this, &TAnalysisPage::Run);
+    connect(m_chartList, &QComboBox::currentIndexChanged, this, &TAnalysisPage::Run);
+    connect(m_kindList, &QComboBox::currentIndexChanged, this, &TAnalysisPage::KindChosen);
+}
+
+TAnalysisPage::~TAnalysisPage() = default;
+
+TAnalysisSettings TAnalysisPage::Settings() const {
+    TAnalysisSettings s;
+    s.start = m_start->date();
+    s.end = m_end->date();
+    s.kind = m_kindList->currentIndex();
+    s.format = m_formatList->currentIndex();
+    s.chart = m_chartList->currentIndex();
+    return s;
+}
+
+void TAnalysisPage::RestoreSettings(const TBaseSettings& stored) {
+    const TAnalysisSettings s = RestoreAnalysisSettings(stored, Settings(), Today());
+    const QSignalBlocker b1(m_start), b2(m_end), b3(m_kindList), b4(m_formatList), b5(m_chartList);
+    m_start->setDate(s.start);
+    m_end->setDate(s.end);
+    m_kindList->setCurrentIndex(s.kind);
+    m_formatList->setCurrentIndex(s.format);
+    m_chartList->setCurrentIndex(s.chart);
+    m_kind = s.kind;
+}
+
+void TAnalysisPage::StoreSettings(TBaseSettings& stored) const {
+    StoreAnalysisSettings(Settings(), stored);
+}
+
+void TAnalysisPage::KindChosen(int kind) {
+    if (kind != KindRashodByName) {
+        Run();
+        return;
+    }
+    TNameSelectForm dialog(*m_context.state.vidRashodGrid.Table, m_context.state.paths.programFolder,
+                           window());
+    if (dialog.exec() == QDialog::Accepted) {
+        m_selection = dialog.Selection();
+        m_selection.applies = true;
+        Run();
+        return;
+    }
+    // The frame discards the boxes as well; either way the kind before stays and nothing runs.
+    if (dialog.ClosedByFrame()) m_selection = TNameSelection();
+    const QSignalBlocker block(m_kindList);
+    m_kindList->setCurrentIndex(m_kind);
+}
+
+void TAnalysisPage::Run() {
+    m_kind = m_kindList->currentIndex();
+    m_analysis.Run(Settings(), m_selection);
+    ShowResult();
+}
+
+void TAnalysisPage::ShowResult() {
+    m_title->setText(m_analysis.Title());
+    const bool shown = m_analysis.NoDataLine().isEmpty();
+    m_noData->setText(m_analysis.NoDataLine());
+    m_noData->setVisible(!shown);
+    m_result->setVisible(shown);
+    if (!shown) {
+        m_grid->setRowCount(0);
+        m_graph->ClearGraph();
+        return;
+    }
+    m_graph->ClearGraph();
+    for (const TChartPoint& p : m_analysis.ChartPoints()) {
+        m_graph->SetValue(1, p.point, p.value);
+        m_graph->SetPointLabel(p.point, p.label);
+    }
+    m_graph->PrepareGraph();
+    bool pie = false;
+    switch (m_chartList->currentIndex()) {
+    case ChartPie:
+        if (m_analysis.PieRefused()) {
+            Messages().ShowInfo(PieRefusalLines());
+            // The chart already shows the bars it drew when it took the values.
+            const QSignalBlocker block(m_chartList);
+            m_chartList->setCurrentIndex(ChartBars);
+        } else {
+            pie = m_graph->DrawPie();
+        }
+        break;
+    case ChartLine:
+        m_graph->DrawLine();
+        break;
+    default:
+        m_graph->DrawBars();
+        break;
+    }
+    FillGrid(pie);
+    SizeIfPending();
+}
+
+void TAnalysisPage::FillGrid(bool sliceColours) {
+    const TMemTable& table = m_analysis.Table();
+    const QStringList captions = TAnalysis::Captions(m_kindList->currentIndex());
+    m_grid->setRowCount(table.RowCount() + 1);
+    for (int c = 0; c < kColumns; ++c)
+        m_grid->setColumnHidden(c, c >= captions.size());
+    QFont bold = m_grid->font();
+    bold.setBold(true);
+    const QColor fixed = AccentColour(palette());
+    auto put = [this](int row, int col, const QString& text) {
+        auto* item = new QTableWidgetItem(text);
+        m_grid->setItem(row, col, item);
+        return item;
+    };
+    for (int c = 0; c < captions.size(); ++c) {
+        QTableWidgetItem* item = put(0, c, captions[c]);
+        item->setFont(bold);
+        item->setBackground(fixed);
+        item->setForeground(CaptionTextColour());
+    }
+    for (int r = 0; r < table.RowCount(); ++r) {
+        const bool total = m_analysis.IsTotalRow(r);
+        for (int c = 0; c < captions.size(); ++c) {
+            QTableWidgetItem* item = put(r + 1, c, m_analysis.ShownCell(r, c));
+            if (total) {
+                item->setFont(bold);
+                item->setBackground(fixed);
+            }
+            if (m_analysis.CellInRed(r, c)) item->setForeground(Qt::red);
+        }
+        if (sliceColours && m_analysis.TakesSliceColour(r))
+            m_grid->item(r + 1, 0)->setBackground(m_graph->KeptColour(r + 1));
+    }
+}
+
+int TAnalysisPage::ShownColumns() const {
+    int columns = 0;
+    while (columns < kColumns && !m_grid->isColumnHidden(columns))
+        ++columns;
+    return columns;
+}
+
+void TAnalysisPage::AutoSizeColumns() {
+    const int columns = ShownColumns();
+    const QScrollBar* bar = m_grid->verticalScrollBar();
+    const int sb = bar->isVisible() ? bar->width() : 0;
+    const std::vector<int> widths =
+        ProportionalWidths(m_grid->viewport()->width() + sb, sb, kWeights, columns);
+    for (int i = 0; i < int(widths.size()); ++i)
+        m_grid->setColumnWidth(i, widths[size_t(i)]);
+    m_sizePending = false;
+}
+
+void TAnalysisPage::SetColumnWidths(const QList<int>& widths) {
+    m_sizePending = widths.isEmpty();
+    for (int c = 0; c < kColumns; ++c)
+        m_grid->setColumnWidth(c, widths.value(c, 50));
+}
+
+QList<int> TAnalysisPage::ColumnWidths() const {
+    QList<int> widths;
+    for (int c = 0; c < kColumns; ++c)
+        widths << m_grid->columnWidth(c);
+    return widths;
+}
+
+void TAnalysisPage::SizeIfPending() {
+    if (m_sizePending && m_grid->isVisible() && m_grid->viewport()->width() >= 50) AutoSizeColumns();
+}
+
+void TAnalysisPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    SizeIfPending();
+}
+
+void TAnalysisPage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_sizePending || !m_grid->isVisible() || m_grid->viewport()->width() < 50) {
+        SizeIfPending();
+        return;
+    }
+    // Columns that no longer fit after the window shrank share the width out again.
+    int total = 0;
+    for (int c = 0; c < ShownColumns(); ++c)
+        total += m_grid->columnWidth(c);
+    if (total > m_grid->viewport()->width()) AutoSizeColumns();
+}
