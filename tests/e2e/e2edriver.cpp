@@ -351,24 +351,39 @@ void TE2EProgram::Click(const QString& windowId, int x, int y) {
 
 QString TE2EProgram::LogInAsFirstUser(const QString& name) {
     const QString login = WaitWindow(QStringLiteral("^Войти$"));
-    if (login.isEmpty()) return QString();
+    if (login.isEmpty()) return NotLoggedIn("no «Войти» window");
     // No users yet: the name field takes the new name; the password stays empty.
     Keys(login, {QStringLiteral("shift+Tab")});
     Type(login, name);
     Keys(login, {QStringLiteral("Tab"), QStringLiteral("Return")});
-    const QString main = WaitWindow(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
-    // The base opens as the window first shows: keys wait for that.
-    if (!main.isEmpty()) WaitIdle();
-    return main;
+    return MainWindowOf(name);
 }
 
 QString TE2EProgram::LogInAsLastUser(const QString& name) {
     const QString login = WaitWindow(QStringLiteral("^Войти$"));
-    if (login.isEmpty()) return QString();
+    if (login.isEmpty()) return NotLoggedIn("no «Войти» window");
     Keys(login, {QStringLiteral("Return")});
+    return MainWindowOf(name);
+}
+
+QString TE2EProgram::MainWindowOf(const QString& name) {
     const QString main = WaitWindow(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
-    if (!main.isEmpty()) WaitIdle();
+    if (main.isEmpty()) return NotLoggedIn("no main window of the user");
+    // The base opens as the window first shows: keys wait for that.
+    WaitIdle();
     return main;
+}
+
+// A log-in that did not end in the main window says what was on the screen instead.
+QString TE2EProgram::NotLoggedIn(const char* what) {
+    QStringList shown;
+    for (const QString& id : Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                      QStringLiteral("--name"), QStringLiteral(".")})
+                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        shown << QLatin1Char('"') + Xdotool({QStringLiteral("getwindowname"), id}) + QLatin1Char('"');
+    ADD_FAILURE() << what << "; windows on the screen: " << shown.join(QStringLiteral(", ")).toStdString()
+                  << "; the program " << (IsRunning() ? "runs" : "has ended");
+    return QString();
 }
 
 void TE2EProgram::Kill() {

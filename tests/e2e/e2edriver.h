@@ -73,6 +73,8 @@ public:
     QString Xdotool(const QStringList& args, int* exitCode = nullptr) const;
 
 private:
+    QString MainWindowOf(const QString& name);
+    QString NotLoggedIn(const char* what);
     QProcessEnvironment Environment() const;
 
     QString m_display;
