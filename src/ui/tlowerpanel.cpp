@@ -97,7 +97,8 @@ void TLowerPanel::LayOutGroups() {
     const int h = H - 25;
     const bool bases = m_kind == TLayoutKind::Bases;
     m_totals->setVisible(!bases);
-    m_filterTotals->setVisible(!bases);
+    // The analysis page shows only the totals.
+    m_filterTotals->setVisible(!bases && m_kind != TLayoutKind::Analysis);
     m_filter->setVisible(!bases && m_kind != TLayoutKind::Analysis);
     m_search->setVisible(m_kind != TLayoutKind::Analysis);
     if (bases) {

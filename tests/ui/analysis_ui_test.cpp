@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -143,16 +144,23 @@ TEST_F(AnalysisPageTest, OpeningThePageRunsItAndEverySelectorRunsItAgain) {
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
-// "Действия" and "Сортировка" are not the analysis page's; "Файл" keeps the calculator.
-TEST_F(AnalysisPageTest, TheMenusKeepWhatAppliesToThePage) {
+// "Действия" and "Сортировка" are not the analysis page's; "Файл" keeps the calculator. The toolbar
+// goes and the lower panel shows only the totals.
+TEST_F(AnalysisPageTest, TheMenusAndPanelsKeepWhatAppliesToThePage) {
     WindowKey(Qt::Key_F6);
     EXPECT_FALSE(ui.Menu()->ActionsMenu()->menuAction()->isVisible());
     EXPECT_FALSE(ui.Menu()->SortMenu()->menuAction()->isVisible());
     EXPECT_TRUE(ui.Menu()->Item("Calc")->isVisible());
     EXPECT_TRUE(ui.Title()->AutoSizeButton()->isVisible());
+    EXPECT_FALSE(ui.ToolBar()->isVisible());
+    EXPECT_TRUE(ui.Lower()->TotalsGroup()->isVisible());
+    EXPECT_FALSE(ui.Lower()->SearchGroup()->isVisible());
+    EXPECT_FALSE(ui.Lower()->FilterTotalsGroup()->isVisible());
+    EXPECT_FALSE(ui.Lower()->FilterGroup()->isVisible());
     WindowKey(Qt::Key_F2);
     EXPECT_TRUE(ui.Menu()->ActionsMenu()->menuAction()->isVisible());
     EXPECT_TRUE(ui.ToolBar()->isVisible());
+    EXPECT_TRUE(ui.Lower()->FilterTotalsGroup()->isVisible());
 }
 
 // The title strip's button shares the width out by weight, and a window that shrinks does it again.
