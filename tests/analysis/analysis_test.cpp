@@ -4,6 +4,7 @@
 #include "ledger/tmytype.h"
 #include "qtprint.h"
 #include "storage/tabledefs.h"
+#include "tablerows.h"
 
 #include <gtest/gtest.h>
 
@@ -86,12 +87,6 @@ protected:
             state.Table(kind).Clear();
         for (const TRowIn& r : rows)
             state.Table(r.table).AddRow()->SetCells(r.cells);
-    }
-    static std::vector<QStringList> Rows(const TMemTable& t) {
-        std::vector<QStringList> rows;
-        for (int i = 0; i < t.RowCount(); ++i)
-            rows.push_back(t.Row(i)->Cells());
-        return rows;
     }
 
     TTodayOverride today{QDate(2024, 5, 15)};

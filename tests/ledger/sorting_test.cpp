@@ -4,6 +4,7 @@
 #include "storage/tmemtable.h"
 
 #include "qtprint.h"
+#include "tablerows.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,6 @@ QStringList Column(const TMemTable& table, int column) {
     QStringList out;
     for (int i = 0; i < table.RowCount(); ++i)
         out << table.Row(i)->Cell(column);
-    return out;
-}
-
-std::vector<QStringList> Rows(const TMemTable& table) {
-    std::vector<QStringList> out;
-    for (int i = 0; i < table.RowCount(); ++i)
-        out.push_back(table.Row(i)->Cells());
     return out;
 }
 

@@ -8,6 +8,7 @@
 #include "money/imoneyview.h"
 #include "money/moneycells.h"
 #include "money/tmoney.h"
+#include "tablerows.h"
 
 #include <QDate>
 #include <QString>
@@ -133,12 +134,6 @@ protected:
         return "(no purse)";
     }
     static QString PerPurse(const TMemTable& t, const QString& purse) { return PerPurseText(t, purse); }
-    std::vector<QStringList> Rows(const TMemTable& t) {
-        std::vector<QStringList> rows;
-        for (int i = 0; i < t.RowCount(); ++i)
-            rows.push_back(t.Row(i)->Cells());
-        return rows;
-    }
 
     TTodayOverride today{QDate(2024, 5, 15)};
     TMyType state;

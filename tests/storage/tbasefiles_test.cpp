@@ -3,6 +3,7 @@
 #include "messagerecorder.h"
 #include "storage/datafolders.h"
 #include "storage/tabledefs.h"
+#include "tablerows.h"
 #include "testfolders.h"
 
 #include <QDir>
@@ -17,13 +18,6 @@ QByteArray TableBytes(const std::vector<QStringList>& rows) {
     for (const QStringList& r : rows)
         t.AddRow()->SetCells(r);
     return t.ToBytes();
-}
-
-std::vector<QStringList> Rows(const TMemTable& t) {
-    std::vector<QStringList> out;
-    for (int i = 0; i < t.RowCount(); ++i)
-        out.push_back(t.Row(i)->Cells());
-    return out;
 }
 
 std::vector<QStringList> RowsOfFile(const QString& path) {
