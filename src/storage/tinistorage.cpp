@@ -158,6 +158,27 @@ QByteArray TIniStorage::ToBytes() const {
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
+QByteArray TIniStorage::ToCp1251Bytes() const {
+    QString out;
+    for (const Section& s : m_sections)
+        for (const Line& l : s.lines) {
+            out += l.text;
+            out += QLatin1String("\r\n");
+        }
+    return ToCp1251(out);
+}
+
+void TIniStorage::EraseSection(const QString& section) {
+    // Every header of that name goes, a repeated one too, so no stale key of it survives.
+    const QString lower = section.trimmed().toLower();
+    std::erase_if(m_sections, [&](const Section& s) { return s.hasHeader && s.name.toLower() == lower; });
+    m_sectionIndex.clear();
+    for (size_t i = 0; i < m_sections.size(); ++i) {
+        const QString name = m_sections[i].name.toLower();
+        if (m_sections[i].hasHeader && !m_sectionIndex.contains(name)) m_sectionIndex.insert(name, int(i));
+    }
+}
+
 bool TIniStorage::SaveToFile(const QString& path) const {
     return WriteFileAtomic(path, ToBytes());
 }

@@ -25,8 +25,14 @@ public:
     bool ValueExists(const QString& section, const QString& key) const;
     bool SectionExists(const QString& section) const;
 
+    // Removes the section with every key in it.
+    void EraseSection(const QString& section);
+
     // The text that SaveToFile writes, byte-order mark included.
     QByteArray ToBytes() const;
+    // The same lines in the single-byte code page, without a byte-order mark: for files that other
+    // programs read (characters without a code become '?').
+    QByteArray ToCp1251Bytes() const;
     // Parses text already in memory; false when it cannot be decoded.
     bool LoadFromBytes(const QByteArray& bytes);
 
