@@ -15,6 +15,9 @@ PACKAGES=(build-essential cmake ninja-build pkg-config git
           libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
           xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core fonts-liberation
           unzip zip python3)
+# The tests open what the program writes with programs no one here wrote: spreadsheets with LibreOffice
+# Calc (no display needed), printouts with poppler's pdftotext.
+TEST_PACKAGES=(libreoffice-calc-nogui poppler-utils)
 
 install_missing() {
     local missing=() p
@@ -93,7 +96,7 @@ cmd_run() {
 }
 
 cmd_test() {
-    install_missing
+    install_missing "${TEST_PACKAGES[@]}"
     build_main
     cd "$BUILD"
     ctest --output-on-failure -j "$JOBS" --timeout 1200
@@ -101,7 +104,7 @@ cmd_test() {
 
 # The end-to-end tests alone (ctest names them e2e_*), built with the program they start.
 cmd_e2e() {
-    install_missing
+    install_missing "${TEST_PACKAGES[@]}"
     build_main vellumora
     local tests=()
     mapfile -t tests < <(cd "$BUILD" && ctest -N -R '^e2e_' | sed -n 's/^ *Test *#[0-9]*: *//p')
@@ -112,7 +115,7 @@ cmd_e2e() {
 }
 
 cmd_sanitize() {
-    install_missing
+    install_missing "${TEST_PACKAGES[@]}"
     configure_and_build "$ROOT/build-asan" -DVELLUMORA_SANITIZE=ON -DVELLUMORA_BENCH=OFF
     cd "$ROOT/build-asan"
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

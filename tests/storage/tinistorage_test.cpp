@@ -104,3 +104,16 @@ TEST(TIniStorage, RefusesFilesThatAreNotText) {
     EXPECT_TRUE(ini.LoadFromBytes(QByteArray()));
     EXPECT_EQ(ini.ToBytes(), QByteArray("\xEF\xBB\xBF"));
 }
+
+TEST(TIniStorage, ErasesASectionEveryTimeItStandsAndWritesTheSingleByteCodePage) {
+    TIniStorage ini = Parse("[Unloaded]\r\nold=1\r\n[Keep]\r\nk=\xA8\r\n[unloaded]\r\nstale=2\r\n");
+    ini.EraseSection("UNLOADED");
+    EXPECT_FALSE(ini.SectionExists("Unloaded"));
+    EXPECT_FALSE(ini.ValueExists("Unloaded", "stale"));
+    ini.WriteString("Unloaded", "NameCols", "Дата;Сумма;");
+    EXPECT_EQ(ini.ReadString("keep", "k", ""), QString::fromUtf8("Ё"));
+    EXPECT_EQ(
+        ini.ToCp1251Bytes(),
+        QByteArray(
+            "[Keep]\r\nk=\xA8\r\n\r\n[Unloaded]\r\nNameCols=\xC4\xE0\xF2\xE0;\xD1\xF3\xEC\xEC\xE0;\r\n"));
+}
