@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
+#include <QUrl>
 
 #include <optional>
 #include <utility>
@@ -230,6 +231,10 @@ QProcessEnvironment TE2EProgram::Environment() const {
     env.insert(QStringLiteral("HOME"), m_home);
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_home + QStringLiteral("/share"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home);
+    env.insert(QStringLiteral("TMPDIR"), TempFolder());
+    // The desktop's "open with the default application" reaches our own xdg-open, which only notes
+    // what it was asked to open.
+    env.insert(QStringLiteral("PATH"), m_home + QStringLiteral("/bin:") + env.value(QStringLiteral("PATH")));
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     return env;
@@ -237,9 +242,26 @@ QProcessEnvironment TE2EProgram::Environment() const {
 
 bool TE2EProgram::Start() {
     QDir().mkpath(m_home + QStringLiteral("/share"));
+    QDir().mkpath(TempFolder());
+    QDir().mkpath(m_home + QStringLiteral("/bin"));
+    QFile opener(m_home + QStringLiteral("/bin/xdg-open"));
+    if (opener.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        opener.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$HOME/opened.txt\"\n");
+        opener.close();
+        opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
     m_process.setProcessEnvironment(Environment());
     m_process.start(m_program, {});
     return m_process.waitForStarted(10000);
+}
+
+QStringList TE2EProgram::OpenedFiles() const {
+    QFile file(m_home + QStringLiteral("/opened.txt"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QStringList opened;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        opened << (line.startsWith(QStringLiteral("file://")) ? QUrl(line).toLocalFile() : line);
+    return opened;
 }
 
 QString TE2EProgram::Xdotool(const QStringList& args, int* exitCode) const {

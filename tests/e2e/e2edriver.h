@@ -67,6 +67,10 @@ public:
     void Kill();
     QString Screenshot(const QString& path) const;
     QString DataFolder() const { return m_home + QStringLiteral("/share/Quorvane"); }
+    // The program's temp folder (TMPDIR), private to the test.
+    QString TempFolder() const { return m_home + QStringLiteral("/tmp"); }
+    // The files the program or a program it started asked the desktop to open, oldest first.
+    QStringList OpenedFiles() const;
     QString Output() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
 
     static QString ProgramPath();
