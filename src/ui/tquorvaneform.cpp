@@ -30,6 +30,7 @@
 #include "ui/tpursepage.h"
 #include "ui/tsearchcontroller.h"
 #include "ui/tsectionpanel.h"
+#include "ui/ttemplatecommands.h"
 #include "ui/ttitlestrip.h"
 #include "ui/ttoolbarpanel.h"
 #include "ui/tuserspage.h"
@@ -180,6 +181,7 @@ void TQuorvaneForm::BuildPages() {
 
 // The toolbar's buttons, the menu's commands and the title strip's auto-size button.
 void TQuorvaneForm::ConnectCommands() {
+    new TTemplateCommands(m_context.state.paths, *m_parts.menu, this);
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
     connect(m_parts.title, &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();
