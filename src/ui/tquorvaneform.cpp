@@ -16,6 +16,7 @@
 #include "ui/tappcontext.h"
 #include "ui/tcalcform.h"
 #include "ui/tcommandstate.h"
+#include "ui/texportcommands.h"
 #include "ui/tgridcontroller.h"
 #include "ui/thelpcommand.h"
 #include "ui/thelperform.h"
@@ -182,6 +183,7 @@ void TQuorvaneForm::BuildPages() {
 // The toolbar's buttons, the menu's commands and the title strip's auto-size button.
 void TQuorvaneForm::ConnectCommands() {
     new TTemplateCommands(m_context.state.paths, *m_parts.menu, this);
+    new TExportCommands(*this, m_context, Parts(), *m_analysisPage);
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
     connect(m_parts.title, &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();
