@@ -13,6 +13,7 @@
 #include "storage/tmemtable.h"
 
 #include "messagerecorder.h"
+#include "odstestkit.h"
 #include "tablerows.h"
 #include "testfolders.h"
 
@@ -507,6 +508,53 @@ TEST_F(ExportTest, AnUnwritableRowOrJobFileStopsTheExport) {
     }
     // Given time to start, no tool shows up.
     QThread::msleep(500);
+    EXPECT_TRUE(StartedTools().empty());
+}
+
+// Without a tool that starts, the program writes the spreadsheet itself; with nothing here to open
+// it, it says so.
+TEST_F(ExportTest, WithoutAToolThatStartsTheProgramWritesTheSpreadsheetItself) {
+    Expenses({{"05.03.2024", "Еда", "Хлеб", "1234,5", "рубль", "", "Мама"},
+              {"06.03.2024", "Дом", "Свет", "-7", "карта", "счет", "Папа"}});
+    std::vector<QString> signalled;
+    QObject::connect(&exporter, &TSpreadsheetExport::busyStarted,
+                     [&](const QString& text) { signalled.push_back("started: " + text); });
+    QObject::connect(&exporter, &TSpreadsheetExport::busyEnded, [&] { signalled.push_back("ended"); });
+    struct Case {
+        const char* what;
+        bool install, executable;
+    };
+    const Case cases[] = {{"no tool file", false, false}, {"a tool that cannot start", true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.Reset();
+        signalled.clear();
+        QFile::remove(exporter.ToolPath());
+        if (c.install) InstallTool(QString(), c.executable);
+
+        EXPECT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow),
+                  TExportOutcome::FallbackNotOpened);
+        EXPECT_FALSE(exporter.WatchArmed());
+        EXPECT_EQ(
+            signalled,
+            (std::vector<QString>{
+                "started: Идет выгрузка данных. Это может занять некоторое время. Подождите...", "ended"}));
+        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Info({"Vellumora не нашла на данном компьютере",
+                                                              "программу обработки электронных таблиц"})}));
+
+        const QString sheet = Job().saveFileName + ".ods";
+        ASSERT_TRUE(QFile::exists(sheet));
+        const QString out = m_dir.path() + "/csv";
+        QString log;
+        ASSERT_TRUE(SofficeConvert({sheet}, "csv", out, m_dir.path() + "/soffice", &log))
+            << log.toStdString();
+        EXPECT_EQ(
+            ReadCsv(out + "/" + QFileInfo(sheet).completeBaseName() + ".csv"),
+            (std::vector<QStringList>{
+                {"Дата", "Вид расхода", "Название расхода", "Сумма", "Кошелек", "Примечание", "Пользователь"},
+                {"05.03.2024", "Еда", "Хлеб", QString("1") + QChar(0x00A0) + "234,50", "рубль", "", "Мама"},
+                {"06.03.2024", "Дом", "Свет", "-7,00", "карта", "счет", "Папа"}}));
+    }
     EXPECT_TRUE(StartedTools().empty());
 }
 
