@@ -3,17 +3,13 @@
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
 #include "output/exporttable.h"
+#include "output/odspackage.h"
 #include "output/rowfile.h"
 #include "output/toolprocess.h"
 #include "output/unloadjob.h"
 #include "storage/scrambledtext.h"
 #include "storage/tmemtable.h"
 #include "storage/tmessageboxclass.h"
-
-#if __has_include("output/odspackage.h")
-#include "output/odspackage.h"
-#define VM_HAVE_ODSPACKAGE 1
-#endif
 
 #include <QDesktopServices>
 #include <QDir>
@@ -61,7 +57,7 @@ QString NewSaveFileName(const QString& caption) {
 }
 
 // Only the part of each row the captions name goes into the spreadsheet.
-[[maybe_unused]] std::vector<QStringList> Trimmed(const std::vector<QStringList>& rows, int columns) {
+std::vector<QStringList> Trimmed(const std::vector<QStringList>& rows, int columns) {
     std::vector<QStringList> out;
     out.reserve(rows.size());
     for (QStringList row : rows) {
@@ -91,18 +87,6 @@ bool OpenWithDefaultApplication(const QString& path) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
     if (!SomeApplicationOpens(path)) return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-bool WriteSpreadsheet(const QString& path, const TExportTable& table, QString& error) {
-#ifdef VM_HAVE_ODSPACKAGE
-    return WritePlainSpreadsheet(path, table.captions, Trimmed(table.rows, int(table.captions.size())),
-                                 table.sumColumn, error);
-#else
-    Q_UNUSED(path);
-    Q_UNUSED(table);
-    error = QStringLiteral("no spreadsheet writer");
-    return false;
-#endif
 }
 
 } // namespace
@@ -230,7 +214,8 @@ TExportOutcome TSpreadsheetExport::Fallback(const TExportTable& table, const QSt
     const QString path = saveFileName + QStringLiteral(".ods");
     QString error;
     TExportOutcome outcome = TExportOutcome::FallbackOpened;
-    if (!WriteSpreadsheet(path, table, error))
+    if (!WritePlainSpreadsheet(path, table.captions, Trimmed(table.rows, int(table.captions.size())),
+                               table.sumColumn, error))
         outcome = TExportOutcome::FallbackNotWritten;
     else if (!OpenWithDefaultApplication(path))
         outcome = TExportOutcome::FallbackNotOpened;
