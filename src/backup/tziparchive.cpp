@@ -398,6 +398,43 @@ bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
     return true;
 }
 
+bool TZipArchive::AddData(const QString& name, const QByteArray& bytes, bool stored) {
+    if (!m_out || m_failed) return false;
+    TZipItem item;
+    item.Name = name;
+    // An empty entry is stored for the same reason as an empty file.
+    item.Method = quint16(stored || bytes.isEmpty() ? ZipMethodStore : ZipMethodDeflate);
+    TZipPacker* packer = nullptr;
+    if (item.Method == m_method && m_packer) {
+        packer = m_packer.get();
+    } else if (item.Method == ZipMethodStore) {
+        if (!m_storePacker) m_storePacker = MakeZipPacker(ZipMethodStore, 0);
+        packer = m_storePacker.get();
+    } else {
+        if (!m_deflatePacker)
+            m_deflatePacker = MakeZipPacker(ZipMethodDeflate, m_level > 0 ? m_level : ZipDefaultLevel);
+        packer = m_deflatePacker.get();
+    }
+    if (!packer) return Fail(ErrMethod);
+    item.SetTime(QDateTime::currentDateTime());
+    item.Crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
+    item.UncompressedSize = ZipSize32(quint64(bytes.size()));
+    item.LocalOffset = ZipSize32(m_written);
+    m_localOffsets.push_back(m_written);
+    QByteArray header;
+    TZipStructure::AppendLocalHeader(header, item);
+    if (!Stage(header)) return false;
+    const quint64 dataStart = m_written;
+    packer->Reset();
+    const TZipSink out = [this](const char* data, size_t size) { return WriteRaw(data, size); };
+    const bool ok = (bytes.isEmpty() || packer->Pack(bytes.constData(), size_t(bytes.size()), false, out)) &&
+                    packer->Pack(nullptr, 0, true, out);
+    if (!ok) return Fail(QStringLiteral("Can't write archive"));
+    item.CompressedSize = ZipSize32(m_written - dataStart);
+    m_items.push_back(std::move(item));
+    return true;
+}
+
 bool TZipArchive::Finish() {
     if (!m_out) return false;
     bool ok = !m_failed && FlushStage();

@@ -48,6 +48,9 @@ public:
     // after any failure the old file stays as it was.
     bool Create(const QString& path, int level = ZipDefaultLevel);
     bool AddFile(const QString& sourcePath, const QString& name);
+    // Adds an entry from bytes in memory, stored as they are or deflated whatever the archive's
+    // level (formats such as OpenDocument want some entries stored and the rest packed).
+    bool AddData(const QString& name, const QByteArray& bytes, bool stored);
     bool Finish();
     // What failed in Open, Create, AddFile or Finish.
     const QString& Error() const { return m_error; }
@@ -88,6 +91,7 @@ private:
     std::unique_ptr<TAtomicFile> m_out;
     std::unique_ptr<TZipPacker> m_packer;
     std::unique_ptr<TZipPacker> m_storePacker;
+    std::unique_ptr<TZipPacker> m_deflatePacker;
     int m_level = ZipDefaultLevel;
     int m_method = ZipMethodDeflate;
     std::vector<quint64> m_localOffsets;

@@ -2,6 +2,7 @@
 
 #include "ledger/tdatagrid.h"
 #include "ledger/ttablesortert.h"
+#include "output/templatelist.h"
 #include "ui/thelpcommand.h"
 
 #include <QActionGroup>
@@ -13,7 +14,7 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
       m_actions(bar->addMenu(QStringLiteral("Действия"))),
       m_admin(bar->addMenu(QStringLiteral("Администрирование"))),
       m_sort(bar->addMenu(QStringLiteral("Сортировка"))), m_help(bar->addMenu(QStringLiteral("Помощь"))),
-      m_filter(nullptr), m_sortGroup(new QActionGroup(this)) {
+      m_templates(nullptr), m_filter(nullptr), m_sortGroup(new QActionGroup(this)) {
     bar->setObjectName(QStringLiteral("MyMenu"));
     Add(m_file, QStringLiteral("Калькулятор"), QStringLiteral("Calc"), QStringLiteral("F9"));
     m_file->addSeparator()->setObjectName(QStringLiteral("Separator"));
@@ -23,6 +24,14 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
     Add(m_file, QStringLiteral("Выгрузить в электронную таблицу (Excel, OpenOffice и т.п.)"),
         QStringLiteral("NewExcelMenu"), QStringLiteral("F8"));
     m_file->addSeparator();
+    m_templates = m_file->addMenu(QStringLiteral("Шаблоны выгрузки и печати"));
+    m_templates->menuAction()->setObjectName(QStringLiteral("ShablonMenu"));
+    m_all << m_templates->menuAction();
+    for (const TTemplateEntry& entry : TemplateEntries()) {
+        if (entry.separatorBefore) m_templates->addSeparator();
+        Add(m_templates, entry.caption, entry.item);
+    }
+    Add(m_templates, RestoreTemplatesCaption(), RestoreTemplatesItem());
     m_file->addSeparator();
     Add(m_file, QStringLiteral("Печать таблицы"), QStringLiteral("OldPrintMenu"), QStringLiteral("F11"));
     m_file->addSeparator();

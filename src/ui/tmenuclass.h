@@ -23,6 +23,8 @@ public:
     QAction* Item(const QString& name) const;
     QList<QAction*> Items(const QString& name) const;
     QMenu* FileMenu() const { return m_file; }
+    // "Шаблоны выгрузки и печати" on "Файл".
+    QMenu* TemplatesMenu() const { return m_templates; }
     QMenu* ActionsMenu() const { return m_actions; }
     QMenu* AdminMenu() const { return m_admin; }
     QMenu* SortMenu() const { return m_sort; }
@@ -47,6 +49,7 @@ private:
     QMenu* m_admin;
     QMenu* m_sort;
     QMenu* m_help;
+    QMenu* m_templates;
     QMenu* m_filter;
     QList<QAction*> m_all;
     // "Сортировка": one item per column made so far (the unused ones hidden), the separator and

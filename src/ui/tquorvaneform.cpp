@@ -16,6 +16,7 @@
 #include "ui/tappcontext.h"
 #include "ui/tcalcform.h"
 #include "ui/tcommandstate.h"
+#include "ui/texportcommands.h"
 #include "ui/tgridcontroller.h"
 #include "ui/thelpcommand.h"
 #include "ui/thelperform.h"
@@ -30,6 +31,7 @@
 #include "ui/tpursepage.h"
 #include "ui/tsearchcontroller.h"
 #include "ui/tsectionpanel.h"
+#include "ui/ttemplatecommands.h"
 #include "ui/ttitlestrip.h"
 #include "ui/ttoolbarpanel.h"
 #include "ui/tuserspage.h"
@@ -180,6 +182,8 @@ void TQuorvaneForm::BuildPages() {
 
 // The toolbar's buttons, the menu's commands and the title strip's auto-size button.
 void TQuorvaneForm::ConnectCommands() {
+    new TTemplateCommands(m_context.state.paths, *m_parts.menu, this);
+    new TExportCommands(*this, m_context, Parts(), *m_analysisPage);
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
     connect(m_parts.title, &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();

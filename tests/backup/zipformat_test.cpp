@@ -1,6 +1,7 @@
 // The bytes of the archives the program writes.
 #include "backup/tfileunzipper.h"
 #include "backup/tfilezipper.h"
+#include "backup/tziparchive.h"
 #include "backup/tzipitem.h"
 #include "storage/codepage.h"
 
@@ -254,4 +255,45 @@ TEST(TZipItem, NamesAreInTheDosCodePageUnlessTheyAreUtf8) {
     TZipItem item;
     item.Name = QStringLiteral("Долг/расход");
     EXPECT_EQ(item.EncodedName(), cp866);
+}
+
+TEST(TZipArchive, EntriesFromMemoryTakeTheMethodAskedWhateverTheLevel) {
+    TTestDataHome home;
+    const QByteArray text = SampleBytes(200000, 3);
+    for (int level : {0, ZipDefaultLevel}) {
+        SCOPED_TRACE(level);
+        const QString path = home.Path() + QStringLiteral("/memory%1.zip").arg(level);
+        TZipArchive writer;
+        ASSERT_TRUE(writer.Create(path, level));
+        ASSERT_TRUE(writer.AddData("mimetype", "application/x-test", true));
+        ASSERT_TRUE(writer.AddData("packed/text", text, false));
+        ASSERT_TRUE(writer.AddData("empty", QByteArray(), false));
+        ASSERT_TRUE(writer.Finish()) << writer.Error().toStdString();
+
+        const QByteArray zip = ReadFileBytes(path);
+        EXPECT_EQ(Le16(zip, 8), 0);  // the first entry is stored
+        EXPECT_EQ(Le16(zip, 28), 0); // without an extra field
+        EXPECT_EQ(zip.mid(30, 8), "mimetype");
+        EXPECT_EQ(zip.mid(38, 18), "application/x-test");
+
+        TZipArchive reader;
+        ASSERT_TRUE(reader.Open(path));
+        ASSERT_EQ(reader.Items().size(), 3u);
+        const int methods[] = {ZipMethodStore, ZipMethodDeflate, ZipMethodStore};
+        const QByteArray contents[] = {"application/x-test", text, QByteArray()};
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(reader.Items()[i].Method, methods[i]) << i;
+            QByteArray back;
+            QString error;
+            EXPECT_TRUE(reader.Decode(
+                reader.Items()[i],
+                [&](const char* d, size_t n) {
+                    back.append(d, qsizetype(n));
+                    return true;
+                },
+                error))
+                << error.toStdString();
+            EXPECT_EQ(back, contents[i]) << i;
+        }
+    }
 }

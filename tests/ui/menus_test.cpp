@@ -1,12 +1,14 @@
 // Every menu item and toolbar button on every page, for an administrator and for an ordinary user;
 // "Сортировка" as it sorts the view on show.
 #include "mainwindowfixture.h"
+#include "messagerecorder.h"
 #include "storage/atomicfile.h"
 #include "testfolders.h"
 #include "ui/tappcontext.h"
 #include "ui/tcommandstate.h"
 #include "ui/tmenuclass.h"
 #include "ui/tquorvaneform.h"
+#include "ui/ttemplatecommands.h"
 #include "ui/ttoolbarpanel.h"
 
 #include <QAction>
@@ -162,6 +164,64 @@ TEST_P(Menus, EveryItemHasItsCaptionShortcutAndPageRules) {
 
 INSTANTIATE_TEST_SUITE_P(Roles, Menus, ::testing::Values(true, false));
 
+namespace {
+
+// "Шаблоны выгрузки и печати" in its order; "-" a separator.
+const char* const kTemplateItems[][2] = {
+    {"RashodShablon", "Шаблон таблицы расходов"},
+    {"DohodShablon", "Шаблон таблицы доходов"},
+    {"DolgShablon", "Шаблон таблицы долгов"},
+    {"VozvratDolgShablon", "Шаблон таблицы возврата долга"},
+    {"PlanRashodShablon", "Шаблон таблицы планов по расходам"},
+    {"PlanDohodShablon", "Шаблон таблицы планов по доходам"},
+    {"-", ""},
+    {"AnalisVidRashodShablon", "Шаблон таблицы анализа по видам расходов"},
+    {"AnalisNameRashodShablon", "Шаблон таблицы анализа по наименованиям расходов"},
+    {"AnalisVidDohodShablon", "Шаблон таблицы анализа по видам доходов"},
+    {"AnalisPlanRashodShablon", "Шаблон таблицы анализа по планированию расходов"},
+    {"AnalisPlanDohodShablon", "Шаблон таблицы анализа по планированию доходов"},
+    {"AnalisPrimRashodShablon", "Шаблон таблицы анализа по примечаниям в таблице расходов"},
+    {"AnalisPrimDohodShablon", "Шаблон таблицы анализа по примечаниям в таблице доходов"},
+    {"AnalisPrimPlanRashodShablon", "Шаблон таблицы анализа по примечаниям в таблице планов-расходов"},
+    {"AnalisPrimPlanDohodShablon", "Шаблон таблицы анализа по примечаниям в таблице планов-доходов"},
+    {"PurseShablon", "Шаблон таблицы кошельков"},
+    {"TransferShablon", "Шаблон таблицы переноса денег между кошельками"},
+    {"UserShablon", "Шаблон таблицы пользователей"},
+    {"VidRashodShablon", "Шаблон таблицы наименований расходов"},
+    {"VidDohodShablon", "Шаблон таблицы названий доходов"},
+    {"Help", "Подсказки для редактирования шаблонов"},
+    {"Default", "Восстановить все шаблоны по умолчанию"},
+};
+
+// An item as the menu shows it: its name, or "-" for a separator.
+QString Shown(const QAction* a) {
+    return a->isSeparator() ? QStringLiteral("-") : a->objectName();
+}
+
+} // namespace
+
+TEST_P(Menus, TheTemplatesMenuStandsOnFileBetweenTheExportAndThePrintout) {
+    TMenuClass* menu = ui.Menu();
+    QStringList file;
+    for (const QAction* a : menu->FileMenu()->actions())
+        file << Shown(a);
+    const int at = file.indexOf("ShablonMenu");
+    ASSERT_GE(at, 2);
+    EXPECT_EQ(file.mid(at - 2, 5), QStringList({"NewExcelMenu", "-", "ShablonMenu", "-", "OldPrintMenu"}));
+    EXPECT_EQ(menu->Item("ShablonMenu")->text(), "Шаблоны выгрузки и печати");
+    EXPECT_EQ(menu->Item("ShablonMenu")->menu(), menu->TemplatesMenu());
+
+    const QList<QAction*> items = menu->TemplatesMenu()->actions();
+    ASSERT_EQ(items.size(), int(std::size(kTemplateItems)));
+    for (int i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(Shown(items[i]), QString::fromLatin1(kTemplateItems[i][0])) << i;
+        if (!items[i]->isSeparator()) {
+            EXPECT_EQ(items[i]->text(), QString::fromUtf8(kTemplateItems[i][1])) << i;
+            EXPECT_EQ(menu->Item(kTemplateItems[i][0]), items[i]) << i;
+        }
+    }
+}
+
 TEST(CommandState, ThePasswordAndEditOnTheUsersTabFollowTheOwnRow) {
     TCommandContext c;
     c.section = 5;
@@ -186,6 +246,38 @@ TEST(CommandState, ThePasswordAndEditOnTheUsersTabFollowTheOwnRow) {
     s = ComputeCommandState(c);
     EXPECT_FALSE(s.Item("PravkaButton").enabled);
     EXPECT_FALSE(s.Item("DeleteButton").visible);
+}
+
+using TemplateItems = MainWindowFixture;
+
+TEST_F(TemplateItems, OpenTheirTemplatesAndPutTheDefaultSetBack) {
+    context.state.paths.programDataFolder = home.ProgramData();
+    const QString work = home.ProgramData() + "/PageMaket/";
+    const QString defaults = home.ProgramData() + "/PageMaketDefault/";
+    WriteFileBytes(work + "Dolg.ods", "edited");
+    WriteFileBytes(defaults + "Dolg.ods", "default");
+    auto* commands = form->findChild<TTemplateCommands*>();
+    ASSERT_NE(commands, nullptr);
+    std::vector<QUrl> opened;
+    commands->open = [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
+    TMessageRecorder boxes;
+    ui.Menu()->Item("DolgShablon")->trigger();
+    EXPECT_EQ(opened, std::vector<QUrl>{QUrl::fromLocalFile(work + "Dolg.ods")});
+    EXPECT_TRUE(boxes.Boxes().empty());
+    ui.Menu()->Item("UserShablon")->trigger();
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"Ошибка при открытии"})});
+
+    boxes.Reset();
+    boxes.AnswerYes();
+    ui.Menu()->Item("Default")->trigger();
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[0].kind, TMsgKind::Question);
+    EXPECT_EQ(boxes.Boxes()[1], Info({"Шаблоны установлены по умолчанию"}));
+    EXPECT_EQ(ReadFileBytes(work + "Dolg.ods"), "default");
 }
 
 namespace {

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <vector>
+
+// OpenDocument files are zip packages: an entry "mimetype" first, stored and without an extra field
+// (so that a reader can identify the file by its first bytes), a manifest "META-INF/manifest.xml"
+// listing the other entries, and the XML parts (content.xml, styles.xml, meta.xml, ...).
+QString OdsMimeType(); // application/vnd.oasis.opendocument.spreadsheet
+QString OdtMimeType(); // application/vnd.oasis.opendocument.text
+
+// One entry of a package. A name ending in "/" is a folder entry without data.
+struct TOdfEntry {
+    QString name;
+    QByteArray bytes;
+};
+
+// Writes the package: "mimetype" first, stored, then the entries in their order, deflated. Without a
+// manifest among the entries one is made that lists each of them. An entry named "mimetype" is
+// ignored (the one given as mimeType is written). The file is replaced only once it is whole.
+bool WriteOdfPackage(const QString& path, const QString& mimeType, const std::vector<TOdfEntry>& entries,
+                     QString& error);
+
+// Reads every entry of a package into memory, in the package's order, "mimetype" included. False with
+// a text for a file that is missing, is not a zip archive, has a damaged entry or no "mimetype" of
+// an OpenDocument kind.
+bool ReadOdfPackage(const QString& path, std::vector<TOdfEntry>& entries, QString& error);
+// The bytes of an entry; empty when the package has none of that name.
+QByteArray OdfEntry(const std::vector<TOdfEntry>& entries, const QString& name, bool* found = nullptr);
+
+// A cell text that a spreadsheet takes as a number: an optional minus, digits with spaces (also
+// no-break spaces) between groups of thousands and a decimal comma (a point is taken too). The value
+// comes back in the form of an office:value ("-1234.5"), exact, without passing through a double.
+bool SpreadsheetNumber(const QString& text, QString& value);
+
+// A new spreadsheet of one sheet: row 1 the column names in bold, then the rows. Cells of the sum
+// column (from 0; -1 for none) that read as numbers become numbers shown as "# ##0,00", every other
+// cell is text. Columns are as wide as their longest text, within bounds.
+bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
+                           const std::vector<QStringList>& rows, int sumColumn, QString& error);

@@ -1,0 +1,229 @@
+#include "output/tspreadsheetexport.h"
+
+#include "ledger/tdatereader.h"
+#include "ledger/tmytype.h"
+#include "output/exporttable.h"
+#include "output/odspackage.h"
+#include "output/rowfile.h"
+#include "output/toolprocess.h"
+#include "output/unloadjob.h"
+#include "storage/scrambledtext.h"
+#include "storage/tmemtable.h"
+#include "storage/tmessageboxclass.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTime>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// "NewUnloaded/vellumora-ods": the tool's place in the program folder.
+QString ToolRelativePath() {
+    return Unscramble({167, 251, 186, 1,  115, 92,  182, 153, 245, 211, 15, 191, 83,
+                       191, 131, 238, 62, 19,  114, 84,  190, 79,  230, 46, 20});
+}
+
+// The process name is what follows the tool's folder.
+QString ToolName() {
+    const QString path = ToolRelativePath();
+    return path.mid(path.indexOf(QLatin1Char('/')) + 1);
+}
+
+QString ToolFolderName() {
+    const QString path = ToolRelativePath();
+    return path.left(path.indexOf(QLatin1Char('/')));
+}
+
+const QString kNotDone = QStringLiteral("Выгрузка не выполнена");
+
+// The spreadsheet's path without its extension, in a new folder of its own so that no earlier file
+// stands in the way. Empty when the folder cannot be made.
+QString NewSaveFileName(const QString& caption) {
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/Quorvane-XXXXXX"));
+    if (!dir.isValid()) return {};
+    dir.setAutoRemove(false);
+    // The time as the long time form "H:mm:ss" gives it, with the colons a file name cannot hold
+    // on every system replaced.
+    const QString time = QTime::currentTime().toString(QStringLiteral("H:mm:ss")).replace(u':', u'-');
+    return dir.path() + QStringLiteral("/Quorvane_") + caption + u'_' +
+           Today().toString(QStringLiteral("dd.MM.yyyy")) + QStringLiteral("_Time") + time;
+}
+
+// Only the part of each row the captions name goes into the spreadsheet.
+std::vector<QStringList> Trimmed(const std::vector<QStringList>& rows, int columns) {
+    std::vector<QStringList> out;
+    out.reserve(rows.size());
+    for (QStringList row : rows) {
+        if (row.size() > columns) row.resize(columns);
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+// xdg-open starts whether or not any application takes the file, so ask the desktop's own
+// associations first. When they cannot be asked, opening is simply tried.
+bool SomeApplicationOpens(const QString& path) {
+    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type});
+    if (!query.waitForStarted(5000)) return true;
+    if (!query.waitForFinished(10000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return true;
+    }
+    return !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+bool OpenWithDefaultApplication(const QString& path) {
+    // Opening goes through the desktop's services, which only a GUI application has.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
+    if (!SomeApplicationOpens(path)) return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace
+
+TSpreadsheetExport::TSpreadsheetExport(TMyType& state, int watchIntervalMs, QObject* parent)
+    : QObject(parent), m_state(state), m_watchInterval(watchIntervalMs) {}
+
+TSpreadsheetExport::~TSpreadsheetExport() = default;
+
+QString TSpreadsheetExport::ToolPath() const {
+    return QDir(m_state.paths.programFolder).filePath(ToolRelativePath());
+}
+
+QString TSpreadsheetExport::ToolFolder() const {
+    return QDir(m_state.paths.programFolder).filePath(ToolFolderName());
+}
+
+bool TSpreadsheetExport::WatchArmed() const {
+    return m_watch && m_watch->isActive();
+}
+
+TExportOutcome TSpreadsheetExport::ExportGrid(const TDataGrid& grid, const QRect& window) {
+    const std::optional<TExportTable> table = GridExport(m_state, grid);
+    if (!table) {
+        Messages().ShowInfo({QStringLiteral("Выгрузка не выполнена. Таблица пуста")});
+        return TExportOutcome::Empty;
+    }
+    return Run(*table, true, window);
+}
+
+TExportOutcome TSpreadsheetExport::ExportAnalysis(const TAnalysis& analysis,
+                                                  const TAnalysisSettings& settings, const QRect& window) {
+    return Run(AnalysisExport(analysis, settings), true, window);
+}
+
+TExportOutcome TSpreadsheetExport::ExportKinds(const TDataVidGrid& list, const QRect& window) {
+    const std::optional<TExportTable> table = KindsExport(list);
+    if (!table) {
+        Messages().ShowInfo({QStringLiteral("Выгрузка не выполнена. Таблица пуста")});
+        return TExportOutcome::Empty;
+    }
+    return Run(*table, false, window);
+}
+
+TExportOutcome TSpreadsheetExport::Run(const TExportTable& table, bool probeLock, const QRect& window) {
+    const QString folder = ToolFolder();
+    if (probeLock) {
+        QDir().mkpath(folder);
+        if (!LockFileFree(QDir(folder).filePath(QStringLiteral("accessible.lock")))) {
+            Messages().ShowError(
+                {QStringLiteral("Отказано в доступе."),
+                 QStringLiteral(
+                     "Возможно существует незавершенная выгрузка или программа выгрузки недоступна."),
+                 QStringLiteral("проверьте настройки безопасности для папки \"") +
+                     QDir::toNativeSeparators(folder) + QStringLiteral("\" у текущего пользователя.")});
+            return TExportOutcome::Refused;
+        }
+    }
+    TerminateProcesses(ToolPath(), ToolName());
+
+    if (!m_state.baseFolder.isEmpty()) {
+        TMemTable copy;
+        for (const QStringList& row : table.rows)
+            copy.AddRow()->SetCells(row);
+        // Like every table file but the base's own, a copy that cannot be written is not reported.
+        copy.SaveToFile(QDir(m_state.baseFolder).filePath(QStringLiteral("path_excel")));
+    }
+
+    // A job the tool cannot read whole would give a wrong spreadsheet or none: the tool is not
+    // started on it.
+    QDir().mkpath(UnloadFolder());
+    TUnloadJob job;
+    job.saveFileName = NewSaveFileName(table.fileCaption);
+    job.rowFilePath = RowFilePath();
+    job.columnNames = table.captions;
+    job.sumColumn = table.sumColumn;
+    job.percent = table.percent;
+    job.totalSum = table.totalSum;
+    job.number = table.number;
+    job.window = window;
+    if (job.saveFileName.isEmpty() ||
+        !WriteRowFile(job.rowFilePath, table.rows, int(table.captions.size())) ||
+        !WriteJobFile(JobFilePath(), job)) {
+        Messages().ShowInfo({kNotDone});
+        return TExportOutcome::NotWritten;
+    }
+
+    // A note from an earlier export must not pass for this one's.
+    m_oldNoteStamp = QFileInfo(SuccessNotePath()).lastModified();
+    if (!m_watch) {
+        m_watch = new QTimer(this);
+        connect(m_watch, &QTimer::timeout, this, &TSpreadsheetExport::WatchFired);
+    }
+    m_watch->start(m_watchInterval);
+
+    const QString tool = ToolPath();
+    if (QFileInfo(tool).isFile() && QProcess::startDetached(tool, {}, folder))
+        return TExportOutcome::ToolStarted;
+    Disarm();
+    return Fallback(table, job.saveFileName);
+}
+
+void TSpreadsheetExport::Disarm() {
+    TerminateProcesses(ToolPath(), ToolName());
+    if (m_watch) m_watch->stop();
+}
+
+void TSpreadsheetExport::WatchFired() {
+    const QFileInfo note(SuccessNotePath());
+    const bool fresh = note.exists() && (!m_oldNoteStamp.isValid() || note.lastModified() > m_oldNoteStamp);
+    if (fresh && ReadSuccessNote(note.filePath())) {
+        m_watch->stop();
+        return;
+    }
+    const int stopped = TerminateProcesses(ToolPath(), ToolName());
+    m_watch->stop();
+    if (stopped > 0)
+        Messages().ShowInfo({QStringLiteral("Истек период ожидания."),
+                             QStringLiteral("Выгрузка не выполнена."),
+                             QStringLiteral("Процесс остановлен.")});
+}
+
+TExportOutcome TSpreadsheetExport::Fallback(const TExportTable& table, const QString& saveFileName) {
+    emit busyStarted(QStringLiteral("Идет выгрузка данных. Это может занять некоторое время. Подождите..."));
+    const QString path = saveFileName + QStringLiteral(".ods");
+    QString error;
+    TExportOutcome outcome = TExportOutcome::FallbackOpened;
+    if (!WritePlainSpreadsheet(path, table.captions, Trimmed(table.rows, int(table.captions.size())),
+                               table.sumColumn, error))
+        outcome = TExportOutcome::FallbackNotWritten;
+    else if (!OpenWithDefaultApplication(path))
+        outcome = TExportOutcome::FallbackNotOpened;
+    emit busyEnded();
+    if (outcome == TExportOutcome::FallbackNotWritten)
+        Messages().ShowInfo({QStringLiteral("Ошибка выгрузки")});
+    if (outcome == TExportOutcome::FallbackNotOpened)
+        Messages().ShowInfo({QStringLiteral("Vellumora не нашла на данном компьютере"),
+                             QStringLiteral("программу обработки электронных таблиц")});
+    return outcome;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QRect>
+#include <QString>
+
+class QTimer;
+class TAnalysis;
+class TDataGrid;
+class TDataVidGrid;
+class TMyType;
+struct TAnalysisSettings;
+struct TExportTable;
+
+// How one export command ended.
+enum class TExportOutcome {
+    Empty,   // the grid has no table: "Выгрузка не выполнена. Таблица пуста"
+    Refused, // the tool's lock is held or cannot be opened: "Отказано в доступе."
+    NotWritten, // the row file or the job file could not be written: "Выгрузка не выполнена"
+    ToolStarted,    // the tool runs; the watch waits for its success note
+    FallbackOpened, // no tool: the program wrote the spreadsheet itself and opened it
+    FallbackNotOpened, // written, but nothing opens it: "Vellumora не нашла на данном компьютере"
+    FallbackNotWritten, // "Ошибка выгрузки"
+};
+
+// The command "Выгрузить в электронную таблицу": writes the table on show for the export tool, starts
+// the tool and watches for its success note; fills a spreadsheet itself when the tool is missing or
+// does not start. One object for the whole run.
+class TSpreadsheetExport : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kWatchInterval = 100000; // milliseconds
+
+    explicit TSpreadsheetExport(TMyType& state, int watchIntervalMs = kWatchInterval,
+                                QObject* parent = nullptr);
+    ~TSpreadsheetExport() override;
+
+    // `window` is the main window's place and size, handed to the tool.
+    TExportOutcome ExportGrid(const TDataGrid& grid, const QRect& window);
+    TExportOutcome ExportAnalysis(const TAnalysis& analysis, const TAnalysisSettings& settings,
+                                  const QRect& window);
+    TExportOutcome ExportKinds(const TDataVidGrid& list, const QRect& window);
+
+    bool WatchArmed() const;
+    // The tool in the program folder, and the folder holding it and its lock.
+    QString ToolPath() const;
+    QString ToolFolder() const;
+
+signals:
+    // The window is disabled and shows the panel text while the program fills a spreadsheet itself.
+    void busyStarted(const QString& panelText);
+    void busyEnded();
+
+private:
+    TExportOutcome Run(const TExportTable& table, bool probeLock, const QRect& window);
+    TExportOutcome Fallback(const TExportTable& table, const QString& saveFileName);
+    void WatchFired();
+    void Disarm();
+
+    TMyType& m_state;
+    QTimer* m_watch = nullptr;
+    int m_watchInterval;
+    // The success note as it was when the running export started: a note not newer than this
+    // belongs to an earlier export.
+    QDateTime m_oldNoteStamp;
+};

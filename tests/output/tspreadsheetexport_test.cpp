@@ -1,0 +1,561 @@
+#include "output/tspreadsheetexport.h"
+
+#include "analysis/tanalysis.h"
+#include "ledger/tbaseloader.h"
+#include "ledger/tdatereader.h"
+#include "ledger/tmytype.h"
+#include "ledger/ttablesortert.h"
+#include "money/tfilters.h"
+#include "money/tmoney.h"
+#include "output/unloadjob.h"
+#include "storage/codepage.h"
+#include "storage/tabledefs.h"
+#include "storage/tmemtable.h"
+
+#include "messagerecorder.h"
+#include "odstestkit.h"
+#include "tablerows.h"
+#include "testfolders.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <functional>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const QRect kWindow(10, 20, 800, 600);
+
+// The row file as the tool reads it, built here on its own: each cell a 4-byte little-endian length
+// and its Windows-1251 bytes, each row closed by the item 0x0D.
+QByteArray Items(const std::vector<QStringList>& rows) {
+    QByteArray out;
+    auto item = [&out](const QByteArray& text) {
+        const quint32 n = quint32(text.size());
+        out.append(char(n & 0xFF))
+            .append(char(n >> 8 & 0xFF))
+            .append(char(n >> 16 & 0xFF))
+            .append(char(n >> 24));
+        out.append(text);
+    };
+    for (const QStringList& row : rows) {
+        for (const QString& cell : row)
+            item(ToCp1251(cell));
+        item("\r");
+    }
+    return out;
+}
+
+// A process that has ended and been reaped, or that is left as a zombie, is not running.
+bool Alive(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close > 0 && close + 2 < text.size() && text[close + 2] != 'Z';
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+QString ReadText(const QString& path) {
+    return QString::fromUtf8(ReadFileBytes(path));
+}
+
+// A program folder, a base folder and a temp folder of the test's own; today is 07.03.2024. The
+// export tool, where one is needed, is a small shell script that notes its process id in "started".
+class ExportTest : public ::testing::Test {
+protected:
+    ExportTest() : m_oldTmp(qgetenv("TMPDIR")) {
+        QDir().mkpath(Tmp());
+        qputenv("TMPDIR", QFile::encodeName(Tmp()));
+        state.paths.programFolder = m_dir.path() + "/program";
+        state.baseFolder = m_dir.path() + "/base";
+        QDir().mkpath(state.paths.programFolder);
+        QDir().mkpath(state.baseFolder);
+        state.Table(TTableKind::Purse).AddRow()->SetCells({"рубль", "1", "100", "1"});
+        state.Table(TTableKind::Purse).AddRow()->SetCells({"карта", "2", "10", "0"});
+        state.basePurse = "рубль";
+        money.RecomputeAfterLoad();
+    }
+    // Every tool this test started goes with its folder, including one that has not yet read its script.
+    ~ExportTest() override {
+        const QByteArray tool = QFile::encodeName(exporter.ToolPath());
+        for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const qint64 pid = entry.toLongLong();
+            if (pid > 0 && ReadFileBytes("/proc/" + entry + "/cmdline").contains(tool))
+                ::kill(pid_t(pid), SIGKILL);
+        }
+        qputenv("TMPDIR", m_oldTmp);
+    }
+
+    QString Tmp() const { return m_dir.path() + "/tmp"; }
+    QString Started() const { return m_dir.path() + "/started"; }
+
+    // The tool: notes its id, runs `body`, then stays until it is terminated.
+    void InstallTool(const QString& body = QString(), bool executable = true) {
+        const QString path = exporter.ToolPath();
+        ASSERT_TRUE(WriteFileBytes(path, ("#!/bin/sh\necho $$ >> '" + Started() + "'\n" + body +
+                                          "\ntrap 'kill $!; exit 0' TERM\nsleep 30 &\nwait\n")
+                                             .toUtf8()));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner |
+                                        (executable ? QFile::ExeOwner : QFile::Permissions()));
+    }
+    std::vector<qint64> StartedTools() const {
+        std::vector<qint64> pids;
+        for (const QString& line : ReadText(Started()).split('\n', Qt::SkipEmptyParts))
+            pids.push_back(line.toLongLong());
+        return pids;
+    }
+    bool WaitForTools(size_t n) {
+        return WaitFor([&] { return StartedTools().size() >= n; });
+    }
+
+    // Expenses: date, kind, name, sum, purse, note, user.
+    void Expenses(const std::vector<QStringList>& rows) {
+        TMemTable& t = state.Table(TTableKind::Rashod);
+        for (const QStringList& r : rows)
+            t.AddRow()->SetCells(r);
+        TBaseLoader::AppendNewRecordRow(state, state.Grid(TTableKind::Rashod));
+        state.Grid(TTableKind::Rashod).ResetRowMap();
+        money.RecomputeAfterLoad();
+    }
+
+    TUnloadJob Job() {
+        TUnloadJob job;
+        EXPECT_TRUE(ReadJobFile(JobFilePath(), job));
+        return job;
+    }
+
+    QTemporaryDir m_dir;
+    QByteArray m_oldTmp;
+    TTodayOverride today{QDate(2024, 3, 7)};
+    TMyType state;
+    TMoney money{state};
+    TFilters filters{state};
+    TMessageRecorder boxes;
+    TSpreadsheetExport exporter{state, 300};
+};
+
+// The spreadsheet's name: a new empty folder of its own, then Quorvane_, the caption, today and the
+// time with dashes.
+void ExpectSaveFileName(const QString& name, const QString& caption) {
+    const QFileInfo file(name);
+    EXPECT_TRUE(file.dir().exists()) << name.toStdString();
+    EXPECT_TRUE(file.dir().isEmpty()) << name.toStdString();
+    EXPECT_TRUE(file.dir().absolutePath().startsWith(QDir::tempPath() + "/")) << name.toStdString();
+    const QRegularExpression form("^Quorvane_" + QRegularExpression::escape(caption) +
+                                  "_07\\.03\\.2024_Time([0-9]|1[0-9]|2[0-3])-[0-5][0-9]-[0-5][0-9]$");
+    EXPECT_TRUE(form.match(file.fileName()).hasMatch()) << name.toStdString();
+}
+
+TEST_F(ExportTest, FilteredSortedExpensesGiveTheShownRowsTheirTotalAndTheJobFile) {
+    InstallTool();
+    Expenses({{"05.03.2024", "Еда", "Хлеб", "10,25", "рубль", "", "Мама"},
+              {"01.02.2024", "Еда", "Сыр", "1000", "рубль", "старое", "Мама"},
+              {"06.03.2024", "Дом", "Свет", "20,5", "карта", "счет", "Папа"},
+              {"07.03.2024", "", "", "3", "рубль", "", "Папа"}});
+    SortTableRows(state.Table(TTableKind::Rashod), col::rashod::Sum, SortByNumber, true);
+    filters.ApplyPeriod(TTableKind::Rashod, QDate(2024, 3, 1), QDate(2024, 3, 31));
+
+    EXPECT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow), TExportOutcome::ToolStarted);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_TRUE(exporter.WatchArmed());
+
+    // Sorted by sum descending, the filter's period only, the record without a kind and the new row left out.
+    const std::vector<QStringList> shown = {{"06.03.2024", "Дом", "Свет", "20,5", "карта", "счет", "Папа"},
+                                            {"05.03.2024", "Еда", "Хлеб", "10,25", "рубль", " ", "Мама"}};
+    EXPECT_EQ(ReadFileBytes(RowFilePath()), Items(shown));
+    TMemTable copy;
+    ASSERT_TRUE(copy.LoadFromFile(state.baseFolder + "/path_excel"));
+    EXPECT_EQ(Rows(copy),
+              (std::vector<QStringList>{{"06.03.2024", "Дом", "Свет", "20,5", "карта", "счет", "Папа"},
+                                        {"05.03.2024", "Еда", "Хлеб", "10,25", "рубль", "", "Мама"}}));
+
+    const TUnloadJob job = Job();
+    ExpectSaveFileName(job.saveFileName, "TABLE OF EXPENSES");
+    // 20,5 at rate 2, 10,25 and 3: the filtered total in base units as the totals panel has it, the
+    // record without a kind included although its row is not exported.
+    const QString expected =
+        "[Unloaded]\r\nSaveFileName=" + job.saveFileName + "\r\nName_UnloadedPath=" + RowFilePath() +
+        "\r\nNameCols=Дата;Вид расхода;Название расхода;Сумма;Кошелек;Примечание;Пользователь;"
+        "\r\nSumCol=3\r\nDataCol=-1\r\nProz=0\r\nProportionalCols=\r\nItogSum=54,25\r\n"
+        "Dialog=0\r\n\r\n[PrintOpen]\r\nPrint=0\r\n\r\n[Download]\r\nCaptionList=Печать\r\n"
+        "NumberTable=11\r\n\r\n[Pozition]\r\nTop=20\r\nLeft=10\r\nHeight=600\r\nWidth=800\r\n\r\n"
+        "[Vedomost]\r\nCaptionNumberVedomost=Print\r\n";
+    EXPECT_EQ(ReadFileBytes(JobFilePath()), ToCp1251(expected));
+
+    // Without the filter the total is the whole table's.
+    filters.RemoveFilter(TTableKind::Rashod, true);
+    EXPECT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow), TExportOutcome::ToolStarted);
+    EXPECT_EQ(Job().totalSum, "1054,25");
+}
+
+TEST_F(ExportTest, EveryOtherGridGivesItsWholeTable) {
+    InstallTool();
+    state.Table(TTableKind::Transfer).AddRow()->SetCells({"01.03.2024", "рубль", "1", "карта", "2", "5", ""});
+    state.users.AddRow()->SetCells({"Мама", "Семья", "Администратор", "2611170006"});
+    state.users.AddRow()->SetCells({"Папа", "Семья", "Обычный пользователь", "12345"});
+    const std::vector<QStringList> purses = {{"рубль", "1", "100", "1"}, {"карта", "2", "10", "0"}};
+    struct Case {
+        const char* what;
+        TTableKind kind;
+        int number;
+        QString names;
+        int sumColumn;
+        QString total;
+        std::vector<QStringList> rowFile; // as the tool reads it
+        std::vector<QStringList> copy;    // the table copy "path_excel"
+    };
+    const Case cases[] = {
+        {"debt returns of an empty table: one row of two-space cells",
+         TTableKind::Returns,
+         17,
+         "Дата;Сумма возврата;Кошелек;Остаток;",
+         1,
+         "",
+         {{"  ", "  ", "  ", "  "}},
+         {}},
+        {"purses: the total of all purses, the base flag only in the copy",
+         TTableKind::Purse,
+         30,
+         "Имя кошелька;Курс по отношению к базовому;Сумма в кошельке;",
+         state.Grid(TTableKind::Purse).SumColumn,
+         "120",
+         {{"рубль", "1", "100"}, {"карта", "2", "10"}},
+         purses},
+        {"transfers: an empty note is one space",
+         TTableKind::Transfer,
+         31,
+         "Дата;Из какого кошелька;Курс первого кошелька;В какой кошелек;Курс второго кошелька;Сколько "
+         "переносим;Примечания;",
+         state.Grid(TTableKind::Transfer).SumColumn,
+         "",
+         {{"01.03.2024", "рубль", "1", "карта", "2", "5", " "}},
+         {{"01.03.2024", "рубль", "1", "карта", "2", "5", ""}}},
+        {"users: never their password codes",
+         TTableKind::User,
+         32,
+         "Имя пользователя;База пользователя;Тип пользователя;",
+         state.Grid(TTableKind::User).SumColumn,
+         "",
+         {{"Мама", "Семья", "Администратор"}, {"Папа", "Семья", "Обычный пользователь"}},
+         {{"Мама", "Семья", "Администратор"}, {"Папа", "Семья", "Обычный пользователь"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(exporter.ExportGrid(state.Grid(c.kind), kWindow), TExportOutcome::ToolStarted);
+        EXPECT_EQ(ReadFileBytes(RowFilePath()), Items(c.rowFile));
+        TMemTable copy;
+        ASSERT_TRUE(copy.LoadFromFile(state.baseFolder + "/path_excel"));
+        EXPECT_EQ(Rows(copy), c.copy);
+        const TUnloadJob job = Job();
+        EXPECT_EQ(job.number, c.number);
+        EXPECT_EQ(JoinColumnNames(job.columnNames), c.names);
+        EXPECT_EQ(job.sumColumn, c.sumColumn);
+        EXPECT_EQ(job.totalSum, c.total);
+        EXPECT_FALSE(job.percent);
+        ExpectSaveFileName(job.saveFileName, "");
+        EXPECT_TRUE(QFileInfo(job.saveFileName).fileName().startsWith("Quorvane__"));
+    }
+    EXPECT_FALSE(ReadFileBytes(JobFilePath()).contains("2611170006"));
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(ExportTest, AnalysisInPercentAndTheKindsListsOnTheirSide) {
+    InstallTool();
+    state.vidRashod.AddRow()->SetCells({"Еда", "Хлеб", "Молоко"});
+    state.vidRashod.AddRow()->SetCells({"Дом"});
+    state.vidRashod.AddRow()->SetCells({"Авто", "Бензин", ""});
+    state.vidDohod.AddRow()->SetCells({"Зарплата"});
+    state.Table(TTableKind::Rashod)
+        .AddRow()
+        ->SetCells({"05.03.2024", "Еда", "Хлеб", "30", "рубль", "", "Мама"});
+    state.Table(TTableKind::Rashod)
+        .AddRow()
+        ->SetCells({"06.03.2024", "Дом", "Свет", "10", "рубль", "", "Мама"});
+    state.Table(TTableKind::PlanRashod)
+        .AddRow()
+        ->SetCells({"Еда", "Хлеб", "01.03.2024", "31.03.2024", "40", "рубль", "", "Мама"});
+
+    TAnalysis analysis(state);
+    struct Case {
+        int kind, format, number;
+        QString caption;
+        bool percent;
+    };
+    const Case cases[] = {{KindRashodByKind, FormatPercent, 16, "ANALYSIS", true},
+                          {KindRashodByKind, FormatNumber, 16, "ANALYSIS", false},
+                          {KindPlanRashod, FormatPercent, 20, "", true},
+                          {KindPlanDohodNote, FormatPercent, 25, "", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.number);
+        const TAnalysisSettings settings{QDate(2024, 3, 1), QDate(2024, 3, 31), c.kind, c.format, ChartPie};
+        analysis.Run(settings, {});
+        EXPECT_EQ(exporter.ExportAnalysis(analysis, settings, kWindow), TExportOutcome::ToolStarted);
+        const TUnloadJob job = Job();
+        EXPECT_EQ(job.number, c.number);
+        EXPECT_EQ(job.percent, c.percent);
+        EXPECT_EQ(job.sumColumn, 2);
+        EXPECT_EQ(job.totalSum, "");
+        EXPECT_EQ(job.columnNames, TAnalysis::Captions(c.kind));
+        ExpectSaveFileName(job.saveFileName, c.caption);
+        std::vector<QStringList> rows = Rows(analysis.Table());
+        for (QStringList& row : rows)
+            for (QString& cell : row)
+                if (cell.isEmpty()) cell = " ";
+        if (rows.empty()) rows.push_back(QStringList(TAnalysis::Captions(c.kind).size(), "  "));
+        EXPECT_EQ(ReadFileBytes(RowFilePath()), Items(rows));
+    }
+    // The percent form of kind 0 as the page shows it: 30 of 40 and 10 of 40.
+    analysis.Run({QDate(2024, 3, 1), QDate(2024, 3, 31), KindRashodByKind, FormatPercent, ChartPie}, {});
+    exporter.ExportAnalysis(
+        analysis, {QDate(2024, 3, 1), QDate(2024, 3, 31), KindRashodByKind, FormatPercent, ChartPie},
+        kWindow);
+    EXPECT_TRUE(ReadFileBytes(RowFilePath()).contains(ToCp1251("75%")));
+    EXPECT_TRUE(ReadFileBytes(JobFilePath()).contains("Proz=1\r\n"));
+
+    // The kinds lists go out even while the tool's lock is held: they are not guarded by it.
+    const QString lock = exporter.ToolFolder() + "/accessible.lock";
+    const int fd = ::open(QFile::encodeName(lock).constData(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    struct KindsCase {
+        const TDataVidGrid& list;
+        int number;
+        QString names;
+        std::vector<QStringList> rowFile;
+    };
+    const KindsCase kinds[] = {
+        {state.vidRashodGrid, 40, "Еда;Дом;Авто;", {{"Хлеб", " ", "Бензин"}, {"Молоко", " ", " "}}},
+        {state.vidDohodGrid, 41, "Зарплата;", {{"  "}}},
+    };
+    for (const KindsCase& c : kinds) {
+        SCOPED_TRACE(c.number);
+        EXPECT_EQ(exporter.ExportKinds(c.list, kWindow), TExportOutcome::ToolStarted);
+        const TUnloadJob job = Job();
+        EXPECT_EQ(job.number, c.number);
+        EXPECT_EQ(JoinColumnNames(job.columnNames), c.names);
+        EXPECT_EQ(job.sumColumn, -1);
+        EXPECT_EQ(job.totalSum, "");
+        EXPECT_EQ(ReadFileBytes(RowFilePath()), Items(c.rowFile));
+    }
+    ::close(fd);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(ExportTest, TwoColumnNamesEndWithASemicolonEach) {
+    InstallTool();
+    TDataGrid grid;
+    grid.kind = TTableKind::Returns;
+    grid.Captions = {"Дата", "Сумма"};
+    grid.Schema = "DI";
+    grid.SumColumn = 1;
+    TMemTable table;
+    table.AddRow()->SetCells({"01.03.2024", ""});
+    grid.Table = &table;
+    EXPECT_EQ(exporter.ExportGrid(grid, kWindow), TExportOutcome::ToolStarted);
+    EXPECT_TRUE(ReadFileBytes(JobFilePath()).contains(ToCp1251("NameCols=Дата;Сумма;\r\n")));
+    EXPECT_EQ(ReadFileBytes(RowFilePath()), Items({{"01.03.2024", " "}}));
+}
+
+TEST_F(ExportTest, AGridWithoutATableIsNotExported) {
+    InstallTool();
+    TDataGrid grid;
+    TDataVidGrid list;
+    EXPECT_EQ(exporter.ExportGrid(grid, kWindow), TExportOutcome::Empty);
+    EXPECT_EQ(exporter.ExportKinds(list, kWindow), TExportOutcome::Empty);
+    EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Info({"Выгрузка не выполнена. Таблица пуста"}),
+                                                    Info({"Выгрузка не выполнена. Таблица пуста"})}));
+    EXPECT_FALSE(QFile::exists(RowFilePath()));
+    EXPECT_FALSE(exporter.WatchArmed());
+}
+
+// Another process holds the tool's lock: a tool still at work.
+TEST_F(ExportTest, AHeldToolLockRefusesTheExport) {
+    InstallTool();
+    const QString lock = exporter.ToolFolder() + "/accessible.lock";
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const QByteArray lockName = QFile::encodeName(lock);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        const int fd = ::open(lockName.constData(), O_RDWR | O_CREAT, 0600);
+        const char ok = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? '1' : '0';
+        (void)!::write(ready[1], &ok, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, '1');
+
+    Expenses({{"05.03.2024", "Еда", "Хлеб", "10", "рубль", "", "Мама"}});
+    EXPECT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow), TExportOutcome::Refused);
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+
+    EXPECT_EQ(boxes.Boxes(),
+              (std::vector<TMessage>{
+                  Error({"Отказано в доступе.",
+                         "Возможно существует незавершенная выгрузка или программа выгрузки недоступна.",
+                         "проверьте настройки безопасности для папки \"" + state.paths.programFolder +
+                             "/NewUnloaded\" у текущего пользователя."})}));
+    EXPECT_FALSE(QFile::exists(RowFilePath()));
+    EXPECT_FALSE(exporter.WatchArmed());
+    EXPECT_TRUE(StartedTools().empty());
+
+    // Released, the lock lets the next export through.
+    EXPECT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow), TExportOutcome::ToolStarted);
+}
+
+TEST_F(ExportTest, ARunningToolWithoutItsLockIsEndedBeforeTheNextStarts) {
+    InstallTool();
+    Expenses({{"05.03.2024", "Еда", "Хлеб", "10", "рубль", "", "Мама"}});
+    ASSERT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow), TExportOutcome::ToolStarted);
+    ASSERT_TRUE(WaitForTools(1));
+    const qint64 first = StartedTools()[0];
+    ASSERT_TRUE(Alive(first));
+
+    ASSERT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow), TExportOutcome::ToolStarted);
+    EXPECT_FALSE(Alive(first));
+    ASSERT_TRUE(WaitForTools(2));
+    EXPECT_TRUE(Alive(StartedTools()[1]));
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// The watch reads the success note; only a note this export's tool wrote counts.
+TEST_F(ExportTest, TheWatchEndsAToolThatNeverReportsSuccess) {
+    const QString note = "$TMPDIR/Quorvane/success";
+    struct Case {
+        const char* what;
+        bool oldSuccess; // a note saying Success=1 is left from an earlier export
+        QString tool;    // what the tool does before it waits
+        bool timesOut;
+    };
+    const Case cases[] = {
+        {"no note at all", false, "", true},
+        {"an old note saying success", true, "", true},
+        {"the tool's note of its start", true, "printf '[Success]\\r\\nSuccess=0\\r\\n' > " + note, true},
+        {"the tool's note of success", false, "printf '[Success]\\r\\nSuccess=1\\r\\n' > " + note, false},
+    };
+    Expenses({{"05.03.2024", "Еда", "Хлеб", "10", "рубль", "", "Мама"}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.Reset();
+        QFile::remove(Started());
+        QFile::remove(SuccessNotePath());
+        if (c.oldSuccess) {
+            QDir().mkpath(UnloadFolder());
+            ASSERT_TRUE(WriteSuccessNote(SuccessNotePath(), true));
+        }
+        InstallTool(c.tool);
+        ASSERT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow), TExportOutcome::ToolStarted);
+        ASSERT_TRUE(WaitForTools(1));
+        const qint64 tool = StartedTools()[0];
+        ASSERT_TRUE(WaitFor([&] { return !exporter.WatchArmed(); }));
+        if (c.timesOut) {
+            EXPECT_EQ(boxes.Boxes(),
+                      (std::vector<TMessage>{Info(
+                          {"Истек период ожидания.", "Выгрузка не выполнена.", "Процесс остановлен."})}));
+            EXPECT_FALSE(Alive(tool));
+        } else {
+            EXPECT_TRUE(boxes.Boxes().empty());
+            EXPECT_TRUE(Alive(tool));
+            ::kill(pid_t(tool), SIGTERM);
+        }
+    }
+}
+
+// Whatever the tool could not read must not be handed to it.
+TEST_F(ExportTest, AnUnwritableRowOrJobFileStopsTheExport) {
+    InstallTool();
+    Expenses({{"05.03.2024", "Еда", "Хлеб", "10", "рубль", "", "Мама"}});
+    for (const QString& blocked : {RowFilePath(), JobFilePath()}) {
+        SCOPED_TRACE(blocked.toStdString());
+        boxes.Reset();
+        QDir(UnloadFolder()).removeRecursively();
+        // A folder in the file's place: the file cannot be written.
+        QDir().mkpath(blocked);
+        EXPECT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow), TExportOutcome::NotWritten);
+        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Info({"Выгрузка не выполнена"})}));
+        EXPECT_FALSE(exporter.WatchArmed());
+    }
+    // Given time to start, no tool shows up.
+    QThread::msleep(500);
+    EXPECT_TRUE(StartedTools().empty());
+}
+
+// Without a tool that starts, the program writes the spreadsheet itself; with nothing here to open
+// it, it says so.
+TEST_F(ExportTest, WithoutAToolThatStartsTheProgramWritesTheSpreadsheetItself) {
+    Expenses({{"05.03.2024", "Еда", "Хлеб", "1234,5", "рубль", "", "Мама"},
+              {"06.03.2024", "Дом", "Свет", "-7", "карта", "счет", "Папа"}});
+    std::vector<QString> signalled;
+    QObject::connect(&exporter, &TSpreadsheetExport::busyStarted,
+                     [&](const QString& text) { signalled.push_back("started: " + text); });
+    QObject::connect(&exporter, &TSpreadsheetExport::busyEnded, [&] { signalled.push_back("ended"); });
+    struct Case {
+        const char* what;
+        bool install, executable;
+    };
+    const Case cases[] = {{"no tool file", false, false}, {"a tool that cannot start", true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.Reset();
+        signalled.clear();
+        QFile::remove(exporter.ToolPath());
+        if (c.install) InstallTool(QString(), c.executable);
+
+        EXPECT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow),
+                  TExportOutcome::FallbackNotOpened);
+        EXPECT_FALSE(exporter.WatchArmed());
+        EXPECT_EQ(
+            signalled,
+            (std::vector<QString>{
+                "started: Идет выгрузка данных. Это может занять некоторое время. Подождите...", "ended"}));
+        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Info({"Vellumora не нашла на данном компьютере",
+                                                              "программу обработки электронных таблиц"})}));
+
+        const QString sheet = Job().saveFileName + ".ods";
+        ASSERT_TRUE(QFile::exists(sheet));
+        const QString out = m_dir.path() + "/csv";
+        QString log;
+        ASSERT_TRUE(SofficeConvert({sheet}, "csv", out, m_dir.path() + "/soffice", &log))
+            << log.toStdString();
+        EXPECT_EQ(
+            ReadCsv(out + "/" + QFileInfo(sheet).completeBaseName() + ".csv"),
+            (std::vector<QStringList>{
+                {"Дата", "Вид расхода", "Название расхода", "Сумма", "Кошелек", "Примечание", "Пользователь"},
+                {"05.03.2024", "Еда", "Хлеб", QString("1") + QChar(0x00A0) + "234,50", "рубль", "", "Мама"},
+                {"06.03.2024", "Дом", "Свет", "-7,00", "карта", "счет", "Папа"}}));
+    }
+    EXPECT_TRUE(StartedTools().empty());
+}
+
+} // namespace
