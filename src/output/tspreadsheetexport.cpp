@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 // "NewUnloaded/vellumora-ods": the tool's place in the program folder.
@@ -131,7 +133,14 @@ TExportOutcome TSpreadsheetExport::ExportKinds(const TDataVidGrid& list, const Q
     return Run(*table, false, window);
 }
 
+void TSpreadsheetExport::SaveNextAs(const QString& fileName) {
+    m_saveAs = fileName;
+    if (m_saveAs.endsWith(QStringLiteral(".ods"), Qt::CaseInsensitive)) m_saveAs.chop(4);
+}
+
 TExportOutcome TSpreadsheetExport::Run(const TExportTable& table, bool probeLock, const QRect& window) {
+    // A name chosen for this export only, whatever becomes of it.
+    const QString saveAs = std::exchange(m_saveAs, QString());
     const QString folder = ToolFolder();
     if (probeLock) {
         QDir().mkpath(folder);
@@ -159,7 +168,7 @@ TExportOutcome TSpreadsheetExport::Run(const TExportTable& table, bool probeLock
     // started on it.
     QDir().mkpath(UnloadFolder());
     TUnloadJob job;
-    job.saveFileName = NewSaveFileName(table.fileCaption);
+    job.saveFileName = saveAs.isEmpty() ? NewSaveFileName(table.fileCaption) : saveAs;
     job.rowFilePath = RowFilePath();
     job.columnNames = table.captions;
     job.sumColumn = table.sumColumn;

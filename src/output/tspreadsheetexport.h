@@ -42,6 +42,10 @@ public:
                                   const QRect& window);
     TExportOutcome ExportKinds(const TDataVidGrid& list, const QRect& window);
 
+    // The next export saves its spreadsheet under this name (".ods" is added) instead of a new one in
+    // the temp folder.
+    void SaveNextAs(const QString& fileName);
+
     bool WatchArmed() const;
     // The tool in the program folder, and the folder holding it and its lock.
     QString ToolPath() const;
@@ -64,4 +68,5 @@ private:
     // The success note as it was when the running export started: a note not newer than this
     // belongs to an earlier export.
     QDateTime m_oldNoteStamp;
+    QString m_saveAs;
 };

@@ -108,6 +108,7 @@ void TExportCommands::ExportAs() {
             : QFileDialog::getSaveFileName(&m_form, QStringLiteral("Выгрузить в электронную таблицу как..."),
                                            QString(), QStringLiteral("Таблица OpenDocument (*.ods)"));
     if (file.isEmpty()) return;
+    m_export->SaveNextAs(file);
     Export(false);
 }
 

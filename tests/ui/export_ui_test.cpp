@@ -194,6 +194,10 @@ TEST_F(Export, AsAsksWhereToSaveFirstAndEscapeCancels) {
     ExcelItem(1)->trigger();
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(Job().number, 11);
+    EXPECT_EQ(Job().saveFileName, home.Path() + "/Расходы");
+    // The chosen name was for that export only.
+    ExcelItem(0)->trigger();
+    EXPECT_TRUE(Job().saveFileName.contains("/Quorvane_TABLE OF EXPENSES_"));
 
     // Nothing to hand over on the Bases page: nothing is asked.
     WindowKey(Qt::Key_F7);
