@@ -14,7 +14,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config git
           qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
           libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
           xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core fonts-liberation
-          unzip zip python3)
+          unzip zip python3 libreoffice-calc-nogui)
 
 install_missing() {
     local missing=() p

@@ -35,10 +35,13 @@ TUnloadToolResult RunUnloadTool(const TUnloadToolRun& run, QString& savedPath, Q
     }
     const QString templateFile = TemplateFileFor(job.number);
     QString fillError;
-    bool saved = !templateFile.isEmpty() && FillTemplateFile(run.templateFolder + u'/' + templateFile, path,
-                                                             job, rows, run.today, fillError);
-    if (!saved && !WritePlainSpreadsheet(path, job.columnNames, rows, job.sumColumn, error))
-        return UnloadNotSaved;
+    const bool saved = !templateFile.isEmpty() && FillTemplateFile(run.templateFolder + u'/' + templateFile,
+                                                                   path, job, rows, run.today, fillError);
+    if (!saved) {
+        error = templateFile.isEmpty() ? QStringLiteral("no template for export number %1").arg(job.number)
+                                       : templateFile + QStringLiteral(" not used: ") + fillError;
+        if (!WritePlainSpreadsheet(path, job.columnNames, rows, job.sumColumn, error)) return UnloadNotSaved;
+    }
     if (!WriteSuccessNote(run.successNote, true)) {
         error = QStringLiteral("cannot write the success note ") + run.successNote;
         return UnloadNotSaved;

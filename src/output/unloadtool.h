@@ -27,7 +27,8 @@ enum TUnloadToolResult : int {
 
 // Writes the note Success=0 first, so that a run that stops half-way never reads as done, and
 // Success=1 only once the spreadsheet is saved. A template that is missing or cannot be filled gives
-// way to a plain spreadsheet of the rows. The saved file's path and any error come back.
+// way to a plain spreadsheet of the rows. The saved file's path comes back, and the error of a run
+// that failed, or why the template was not used.
 TUnloadToolResult RunUnloadTool(const TUnloadToolRun& run, QString& savedPath, QString& error);
 
 // The lock the tool holds while it works: the file "accessible.lock" in its folder, opened for writing

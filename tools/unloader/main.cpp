@@ -38,6 +38,6 @@ int main(int argc, char** argv) {
         run.open = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     QString saved, error;
     const TUnloadToolResult result = RunUnloadTool(run, saved, error);
-    if (result != UnloadDone) std::fprintf(stderr, "vellumora-ods: %s\n", qPrintable(error));
+    if (!error.isEmpty()) std::fprintf(stderr, "vellumora-ods: %s\n", qPrintable(error));
     return result;
 }
