@@ -171,7 +171,21 @@ QXmlStreamAttributes CellAttrs(const TCell& proto, const QString& styleOverride)
     return out;
 }
 
+// A text needs text:s marks only for a leading, trailing or repeated space, and more paragraphs only
+// for a line break: most cells need neither.
+bool PlainParagraph(const QString& text) {
+    const qsizetype n = text.size();
+    if (n == 0 || text[0] == u' ' || text[n - 1] == u' ') return n == 0;
+    for (qsizetype i = 0; i + 1 < n; ++i)
+        if (text[i] == u'\n' || (text[i] == u' ' && text[i + 1] == u' ')) return false;
+    return true;
+}
+
 void WriteParagraphs(QXmlStreamWriter& w, const QString& text) {
+    if (PlainParagraph(text)) {
+        w.writeTextElement(kText, QStringLiteral("p"), text);
+        return;
+    }
     for (const QString& line : text.split(u'\n')) {
         w.writeStartElement(kText, QStringLiteral("p"));
         // Runs of spaces would fold into one in XML text.
@@ -196,10 +210,9 @@ void WriteParagraphs(QXmlStreamWriter& w, const QString& text) {
     }
 }
 
-void WriteValueCell(QXmlStreamWriter& w, const TCell& proto, const TValue& v, int repeat,
-                    const QString& styleOverride = {}) {
+void WriteValueCell(QXmlStreamWriter& w, const QXmlStreamAttributes& attrs, const TValue& v, int repeat) {
     w.writeStartElement(kTable, QStringLiteral("table-cell"));
-    w.writeAttributes(CellAttrs(proto, styleOverride));
+    w.writeAttributes(attrs);
     if (repeat > 1)
         w.writeAttribute(kTable, QStringLiteral("number-columns-repeated"), QString::number(repeat));
     switch (v.type) {
@@ -223,6 +236,20 @@ void WriteValueCell(QXmlStreamWriter& w, const TCell& proto, const TValue& v, in
     }
     if (v.type != TValue::Empty && !v.text.isEmpty()) WriteParagraphs(w, v.text);
     w.writeEndElement();
+}
+
+// dd.MM.yyyy as the program writes dates; anything else is no date.
+QDate DateOf(const QString& text) {
+    if (text.size() != 10 || text[2] != u'.' || text[5] != u'.') return {};
+    int part[3] = {0, 0, 0};
+    const int starts[3] = {0, 3, 6}, lengths[3] = {2, 2, 4};
+    for (int p = 0; p < 3; ++p)
+        for (int i = 0; i < lengths[p]; ++i) {
+            const QChar c = text[starts[p] + i];
+            if (c < u'0' || c > u'9') return {};
+            part[p] = part[p] * 10 + (c.unicode() - u'0');
+        }
+    return QDate(part[2], part[1], part[0]);
 }
 
 const QRegularExpression& FieldMarkPattern() {
@@ -393,7 +420,7 @@ struct TFiller {
                 v.value = number;
             }
         } else if (date && text.size() == 10) {
-            const QDate d = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+            const QDate d = DateOf(text);
             if (d.isValid()) {
                 v.type = TValue::Date;
                 v.value = d.toString(Qt::ISODate);
@@ -411,11 +438,21 @@ struct TFiller {
         const TLayout layout = LayoutFor(marks, columns);
         const std::vector<QStringList> blank(1);
         const std::vector<QStringList>& data = rows.empty() ? blank : rows;
+        // The attributes of each prototype, plain and in percent, worked out once for all rows.
+        std::map<std::pair<const TCell*, bool>, QXmlStreamAttributes> attrs;
+        const auto attrsFor = [&](const TCell& proto, bool percent) -> const QXmlStreamAttributes& {
+            auto it = attrs.find({&proto, percent});
+            if (it == attrs.end())
+                it = attrs
+                         .emplace(std::pair{&proto, percent},
+                                  CellAttrs(proto, percent ? PercentStyleFor(proto) : QString()))
+                         .first;
+            return it->second;
+        };
         for (const QStringList& r : data)
             WriteLaidOutRow(w, row, layout, [&](const TCell& proto, const TMark& m) {
                 const TValue v = ValueOf(r.value(m.field), m.field, m.date);
-                WriteValueCell(w, proto, v, 1,
-                               v.type == TValue::Percent ? PercentStyleFor(proto) : QString());
+                WriteValueCell(w, attrsFor(proto, v.type == TValue::Percent), v, 1);
             });
     }
 
@@ -430,7 +467,7 @@ struct TFiller {
             TValue v;
             v.text = job.columnNames.value(m.field);
             v.type = v.text.isEmpty() ? TValue::Empty : TValue::Text;
-            WriteValueCell(w, proto, v, 1);
+            WriteValueCell(w, CellAttrs(proto, {}), v, 1);
         });
     }
 
@@ -457,7 +494,7 @@ struct TFiller {
                     v.value = number;
                     v.text = job.totalSum;
                 }
-                WriteValueCell(w, c, v, c.repeat);
+                WriteValueCell(w, CellAttrs(c, {}), v, c.repeat);
                 continue;
             }
             if (hasTotal || hasToday) {
@@ -467,7 +504,7 @@ struct TFiller {
                 TValue v;
                 v.type = text.isEmpty() ? TValue::Empty : TValue::Text;
                 v.text = text;
-                WriteValueCell(w, c, v, c.repeat);
+                WriteValueCell(w, CellAttrs(c, {}), v, c.repeat);
                 continue;
             }
             if (inTarget && recordRow >= 0) {
