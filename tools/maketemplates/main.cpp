@@ -119,10 +119,10 @@ double WidthCm(QChar letter, const QString& caption) {
         w = 1.8;
         break;
     case 'V':
-        w = 4.5;
+        w = 4.0;
         break;
     case 'S':
-        w = 6.0;
+        w = 5.0;
         break;
     default:
         w = 3.2;
@@ -153,7 +153,7 @@ void Namespaces(QXmlStreamWriter& w) {
 }
 
 void CellStyle(QXmlStreamWriter& w, const QString& name, const QString& dataStyle, bool bold, bool border,
-               bool shaded, const QString& align = {}, const QString& size = {}) {
+               bool shaded, const QString& align = {}, const QString& size = {}, bool wrap = true) {
     w.writeStartElement(kStyle, QStringLiteral("style"));
     w.writeAttribute(kStyle, QStringLiteral("name"), name);
     w.writeAttribute(kStyle, QStringLiteral("family"), QStringLiteral("table-cell"));
@@ -161,7 +161,7 @@ void CellStyle(QXmlStreamWriter& w, const QString& name, const QString& dataStyl
     w.writeEmptyElement(kStyle, QStringLiteral("table-cell-properties"));
     if (border) w.writeAttribute(kFo, QStringLiteral("border"), QStringLiteral("0.06pt solid #000000"));
     if (shaded) w.writeAttribute(kFo, QStringLiteral("background-color"), QStringLiteral("#dde4ee"));
-    w.writeAttribute(kFo, QStringLiteral("wrap-option"), QStringLiteral("wrap"));
+    if (wrap) w.writeAttribute(kFo, QStringLiteral("wrap-option"), QStringLiteral("wrap"));
     w.writeAttribute(kStyle, QStringLiteral("vertical-align"), QStringLiteral("middle"));
     if (!align.isEmpty()) {
         w.writeEmptyElement(kStyle, QStringLiteral("paragraph-properties"));
@@ -250,7 +250,8 @@ QByteArray Content(const TDesign& d) {
     w.writeTextElement(kNumber, QStringLiteral("text"), QStringLiteral("."));
     datePart("year");
     w.writeEndElement();
-    CellStyle(w, QStringLiteral("ceTitle"), {}, true, false, false, {}, QStringLiteral("14pt"));
+    // The title runs on over the empty cells beside it.
+    CellStyle(w, QStringLiteral("ceTitle"), {}, true, false, false, {}, QStringLiteral("14pt"), false);
     CellStyle(w, QStringLiteral("ceCaption"), {}, true, true, true, QStringLiteral("center"));
     CellStyle(w, QStringLiteral("ceText"), {}, false, true, false);
     CellStyle(w, QStringLiteral("ceDate"), QStringLiteral("N2"), false, true, false,
@@ -325,8 +326,12 @@ QByteArray Content(const TDesign& d) {
     return out;
 }
 
-// The page: A4, landscape when the columns do not fit upright, the default font in Russian.
-QByteArray SheetStyles(bool landscape) {
+// The page: A4, landscape when the columns do not fit upright and scaled down when they do not fit
+// across at all; the default font in Russian.
+QByteArray SheetStyles(double tableWidthCm) {
+    constexpr double kMargin = 1.0, kPortrait = 21.0 - 2 * kMargin, kLandscape = 29.7 - 2 * kMargin;
+    const bool landscape = tableWidthCm > kPortrait;
+    const int scale = std::min(100, int(100.0 * kLandscape / tableWidthCm));
     QByteArray out;
     QXmlStreamWriter w(&out);
     w.writeStartDocument();
@@ -354,7 +359,9 @@ QByteArray SheetStyles(bool landscape) {
     w.writeAttribute(kStyle, QStringLiteral("print-orientation"),
                      landscape ? QStringLiteral("landscape") : QStringLiteral("portrait"));
     for (const char* side : {"margin-top", "margin-bottom", "margin-left", "margin-right"})
-        w.writeAttribute(kFo, QString::fromLatin1(side), QStringLiteral("1.5cm"));
+        w.writeAttribute(kFo, QString::fromLatin1(side),
+                         QString::number(kMargin, 'f', 1) + QStringLiteral("cm"));
+    if (scale < 100) w.writeAttribute(kStyle, QStringLiteral("scale-to"), QString::number(scale) + u'%');
     w.writeEndElement();
     w.writeEndElement(); // automatic-styles
     w.writeStartElement(kOffice, QStringLiteral("master-styles"));
@@ -395,7 +402,7 @@ bool WriteSheet(const QString& folder, const TTemplateEntry& entry) {
     QString error;
     const std::vector<TOdfEntry> entries = {
         {QStringLiteral("content.xml"), Content(d)},
-        {QStringLiteral("styles.xml"), SheetStyles(width > 18.0)},
+        {QStringLiteral("styles.xml"), SheetStyles(width)},
         {QStringLiteral("meta.xml"), Meta()},
     };
     if (WriteOdfPackage(folder + u'/' + entry.file, OdsMimeType(), entries, error)) return true;
