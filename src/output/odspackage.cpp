@@ -53,7 +53,8 @@ QString OdtMimeType() {
 bool WriteOdfPackage(const QString& path, const QString& mimeType, const std::vector<TOdfEntry>& entries,
                      QString& error) {
     TZipArchive zip;
-    bool ok = zip.Create(path) && zip.AddData(kMimetype, mimeType.toUtf8(), true);
+    // zlib's fastest level: the XML of a big table packs nearly as small, in a fraction of the time.
+    bool ok = zip.Create(path, 1) && zip.AddData(kMimetype, mimeType.toUtf8(), true);
     const bool hasManifest =
         std::any_of(entries.begin(), entries.end(), [](const TOdfEntry& e) { return e.name == kManifest; });
     if (ok && !hasManifest) ok = zip.AddData(kManifest, Manifest(mimeType, entries), false);

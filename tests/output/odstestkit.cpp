@@ -43,7 +43,8 @@ bool SofficeConvert(const QStringList& files, const QString& format, const QStri
     QDir().mkpath(outDir);
     const QString filter = format == QLatin1String("csv")
                                ? QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1")
-                               : format;
+                           : format == QLatin1String("txt") ? QStringLiteral("txt:Text (encoded):UTF8")
+                                                            : format;
     QStringList args = {QStringLiteral("-env:UserInstallation=file://") + work +
                             QStringLiteral("/lo-profile"),
                         QStringLiteral("--headless"),

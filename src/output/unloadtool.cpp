@@ -1,0 +1,69 @@
+#include "output/unloadtool.h"
+
+#include "output/odspackage.h"
+#include "output/rowfile.h"
+#include "output/templatefill.h"
+#include "output/templatelist.h"
+#include "output/unloadjob.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+TUnloadToolResult RunUnloadTool(const TUnloadToolRun& run, QString& savedPath, QString& error) {
+    savedPath.clear();
+    QDir().mkpath(QFileInfo(run.successNote).absolutePath());
+    WriteSuccessNote(run.successNote, false);
+
+    TUnloadJob job;
+    if (!ReadJobFile(run.jobFile, job) || job.saveFileName.isEmpty()) {
+        error = QStringLiteral("cannot read the job file ") + run.jobFile;
+        return UnloadBadJob;
+    }
+    std::vector<QStringList> rows;
+    if (!ReadRowFile(job.rowFilePath, rows, error)) return UnloadBadRows;
+
+    const QString path = job.saveFileName + QStringLiteral(".ods");
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        error = QStringLiteral("cannot create the folder of ") + path;
+        return UnloadNotSaved;
+    }
+    const QString templateFile = TemplateFileFor(job.number);
+    QString fillError;
+    const bool saved = !templateFile.isEmpty() && FillTemplateFile(run.templateFolder + u'/' + templateFile,
+                                                                   path, job, rows, run.today, fillError);
+    if (!saved) {
+        error = templateFile.isEmpty() ? QStringLiteral("no template for export number %1").arg(job.number)
+                                       : templateFile + QStringLiteral(" not used: ") + fillError;
+        if (!WritePlainSpreadsheet(path, job.columnNames, rows, job.sumColumn, error)) return UnloadNotSaved;
+    }
+    if (!WriteSuccessNote(run.successNote, true)) {
+        error = QStringLiteral("cannot write the success note ") + run.successNote;
+        return UnloadNotSaved;
+    }
+    savedPath = path;
+    if (run.open) run.open(path);
+    return UnloadDone;
+}
+
+QString ToolLockName() {
+    return QStringLiteral("accessible.lock");
+}
+
+int HoldToolLock(const QString& folder, bool& busy) {
+    busy = false;
+    const QByteArray path = QFile::encodeName(folder + u'/' + ToolLockName());
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        busy = errno == EWOULDBLOCK;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
