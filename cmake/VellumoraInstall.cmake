@@ -8,6 +8,11 @@ install(DIRECTORY ${VELLUMORA_PROGRAM_DIR}/
         USE_SOURCE_PERMISSIONS
         PATTERN "vellumora" EXCLUDE
         PATTERN "*.lock" EXCLUDE)
+# The export tool's lock ships empty and readable by all: the installed folder is not writable by the
+# family's accounts, and a lock file that exists can be locked for reading.
+file(WRITE ${CMAKE_BINARY_DIR}/accessible.lock "")
+install(FILES ${CMAKE_BINARY_DIR}/accessible.lock DESTINATION ${VELLUMORA_INSTALL_DIR}/NewUnloaded
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(CODE "
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
     file(CREATE_LINK ../${VELLUMORA_INSTALL_DIR}/vellumora

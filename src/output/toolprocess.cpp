@@ -68,11 +68,18 @@ std::vector<pid_t> Survivors(const std::vector<pid_t>& pids, int waitMs) {
 
 } // namespace
 
-bool LockFileFree(const QString& path) {
+QString ToolLockName() {
+    return QStringLiteral("accessible.lock");
+}
+
+int OpenLockFile(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
-    int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    // A lock installed read-only for this user can still be locked: flock needs no write access.
-    if (fd < 0) fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    return fd >= 0 ? fd : ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+}
+
+bool LockFileFree(const QString& path) {
+    const int fd = OpenLockFile(path);
     if (fd < 0) return false;
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);

@@ -2,6 +2,12 @@
 
 #include <QString>
 
+// The file the export tool keeps locked while it works, in its own folder.
+QString ToolLockName();
+// Opens a lock file for flock, creating it when missing. A lock file installed read-only for this
+// user is opened for reading: flock needs no write access. -1 when it cannot be opened at all.
+int OpenLockFile(const QString& path);
+
 // Whether a lock file is free: it is opened (created when missing) and locked exclusively without
 // waiting, then released at once. False when another process holds it or it cannot be opened.
 bool LockFileFree(const QString& path);

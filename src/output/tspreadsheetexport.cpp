@@ -144,7 +144,7 @@ TExportOutcome TSpreadsheetExport::Run(const TExportTable& table, bool probeLock
     const QString folder = ToolFolder();
     if (probeLock) {
         QDir().mkpath(folder);
-        if (!LockFileFree(QDir(folder).filePath(QStringLiteral("accessible.lock")))) {
+        if (!LockFileFree(QDir(folder).filePath(ToolLockName()))) {
             Messages().ShowError(
                 {QStringLiteral("Отказано в доступе."),
                  QStringLiteral(
@@ -166,7 +166,6 @@ TExportOutcome TSpreadsheetExport::Run(const TExportTable& table, bool probeLock
 
     // A job the tool cannot read whole would give a wrong spreadsheet or none: the tool is not
     // started on it.
-    QDir().mkpath(UnloadFolder());
     TUnloadJob job;
     job.saveFileName = saveAs.isEmpty() ? NewSaveFileName(table.fileCaption) : saveAs;
     job.rowFilePath = RowFilePath();
@@ -176,7 +175,7 @@ TExportOutcome TSpreadsheetExport::Run(const TExportTable& table, bool probeLock
     job.totalSum = table.totalSum;
     job.number = table.number;
     job.window = window;
-    if (job.saveFileName.isEmpty() ||
+    if (job.saveFileName.isEmpty() || job.rowFilePath.isEmpty() ||
         !WriteRowFile(job.rowFilePath, table.rows, int(table.captions.size())) ||
         !WriteJobFile(JobFilePath(), job)) {
         Messages().ShowInfo({kNotDone});

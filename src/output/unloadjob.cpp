@@ -6,6 +6,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QString kUnloaded = QStringLiteral("Unloaded");
@@ -15,22 +20,43 @@ QString Bool(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+// A real folder (not a link) of this account that no other account can write to; made for this
+// account alone when missing.
+bool OwnFolder(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+QString InUnloadFolder(const QString& name) {
+    const QString folder = UnloadFolder();
+    return folder.isEmpty() ? QString() : folder + u'/' + name;
+}
+
 } // namespace
 
 QString UnloadFolder() {
-    return QDir::tempPath() + QStringLiteral("/Quorvane");
+    // The temp folder is shared by every account of the machine. A "Quorvane" of another account, or
+    // a link planted under that name, must never receive this family's rows nor lead our writes to
+    // another file: this account then keeps a job folder of its own.
+    const QString shared = QDir::tempPath() + QStringLiteral("/Quorvane");
+    if (OwnFolder(shared)) return shared;
+    const QString own = shared + u'-' + QString::number(::getuid());
+    return OwnFolder(own) ? own : QString();
 }
 
 QString JobFilePath() {
-    return UnloadFolder() + QStringLiteral("/path_unloaded");
+    return InUnloadFolder(QStringLiteral("path_unloaded"));
 }
 
 QString RowFilePath() {
-    return UnloadFolder() + QStringLiteral("/unloaded_base.txt");
+    return InUnloadFolder(QStringLiteral("unloaded_base.txt"));
 }
 
 QString SuccessNotePath() {
-    return UnloadFolder() + QStringLiteral("/success");
+    return InUnloadFolder(QStringLiteral("success"));
 }
 
 QString JoinColumnNames(const QStringList& names) {

@@ -5,7 +5,9 @@
 #include <QStringList>
 
 // The files an export shares with the export tool, all in the job folder "Quorvane" of the temp
-// folder: the job file, the row file and the tool's success note.
+// folder: the job file, the row file and the tool's success note. The folder is made when missing and
+// is this account's own ("Quorvane-<uid>" when another account holds "Quorvane"); empty paths when no
+// such folder can be had.
 QString UnloadFolder();
 QString JobFilePath();     // "path_unloaded"
 QString RowFilePath();     // "unloaded_base.txt"

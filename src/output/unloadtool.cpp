@@ -4,6 +4,7 @@
 #include "output/rowfile.h"
 #include "output/templatefill.h"
 #include "output/templatelist.h"
+#include "output/toolprocess.h"
 #include "output/unloadjob.h"
 
 #include <QDir>
@@ -51,14 +52,9 @@ TUnloadToolResult RunUnloadTool(const TUnloadToolRun& run, QString& savedPath, Q
     return UnloadDone;
 }
 
-QString ToolLockName() {
-    return QStringLiteral("accessible.lock");
-}
-
 int HoldToolLock(const QString& folder, bool& busy) {
     busy = false;
-    const QByteArray path = QFile::encodeName(folder + u'/' + ToolLockName());
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = OpenLockFile(folder + u'/' + ToolLockName());
     if (fd < 0) return -1;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         busy = errno == EWOULDBLOCK;

@@ -31,8 +31,7 @@ enum TUnloadToolResult : int {
 // that failed, or why the template was not used.
 TUnloadToolResult RunUnloadTool(const TUnloadToolRun& run, QString& savedPath, QString& error);
 
-// The lock the tool holds while it works: the file "accessible.lock" in its folder, opened for writing
-// and locked exclusively without waiting. The descriptor stays open for the life of the process;
+// The lock the tool holds while it works: the file `ToolLockName()` in its folder, locked exclusively
+// without waiting. The descriptor stays open for the life of the process;
 // -1 with busy set when another process holds it, -1 without busy when it cannot be opened at all.
 int HoldToolLock(const QString& folder, bool& busy);
-QString ToolLockName();

@@ -7,6 +7,7 @@
 #include "ledger/ttablesortert.h"
 #include "money/tfilters.h"
 #include "money/tmoney.h"
+#include "output/rowfile.h"
 #include "output/unloadjob.h"
 #include "storage/codepage.h"
 #include "storage/tabledefs.h"
@@ -34,6 +35,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -509,6 +511,39 @@ TEST_F(ExportTest, AnUnwritableRowOrJobFileStopsTheExport) {
     // Given time to start, no tool shows up.
     QThread::msleep(500);
     EXPECT_TRUE(StartedTools().empty());
+}
+
+// The temp folder is every account's: a "Quorvane" that is not this account's own never receives
+// the rows nor leads the writes to another file.
+TEST_F(ExportTest, AJobFolderThatIsNotThisAccountsOwnIsPassedOver) {
+    InstallTool();
+    Expenses({{"05.03.2024", "Еда", "Хлеб", "10", "рубль", "", "Мама"}});
+    const QString shared = Tmp() + "/Quorvane";
+    const QString own = shared + "-" + QString::number(::getuid());
+    const QString elsewhere = m_dir.path() + "/elsewhere";
+    struct Case {
+        const char* what;
+        std::function<bool()> plant;
+    };
+    const Case cases[] = {
+        {"a link to another folder", [&] { return QFile::link(elsewhere, shared); }},
+        {"a folder anyone may write to",
+         [&] { return QDir().mkpath(shared) && ::chmod(QFile::encodeName(shared).constData(), 0777) == 0; }},
+    };
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(shared);
+        QDir(shared).removeRecursively();
+        QDir(own).removeRecursively();
+        ASSERT_TRUE(c.plant());
+        EXPECT_EQ(exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow), TExportOutcome::ToolStarted);
+        EXPECT_EQ(Job().rowFilePath, own + "/unloaded_base.txt");
+        EXPECT_EQ(ReadFileBytes(own + "/unloaded_base.txt"),
+                  RowFileBytes({{"05.03.2024", "Еда", "Хлеб", "10", "рубль", "", "Мама"}}, 7));
+        EXPECT_TRUE(QDir(elsewhere).isEmpty());
+        EXPECT_FALSE(QFile::exists(shared + "/path_unloaded"));
+    }
 }
 
 // Without a tool that starts, the program writes the spreadsheet itself; with nothing here to open

@@ -526,5 +526,9 @@ int main(int argc, char** argv) {
             ok = false;
         }
     }
+    // Packages are written for their owner alone; the installed templates are every account's to copy.
+    for (const TTemplateEntry& e : TemplateEntries())
+        QFile::setPermissions(folder + u'/' + e.file, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                          QFileDevice::ReadGroup | QFileDevice::ReadOther);
     return ok ? 0 : 1;
 }
