@@ -3,10 +3,12 @@
 #include "basegenerator.h"
 
 #include <QCoreApplication>
+
 #include <QDirIterator>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
+#include <optional>
 
 #include <benchmark/benchmark.h>
 
@@ -43,7 +45,9 @@ qint64 HeapInUse() {
 }
 
 int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& prepare) {
-    QCoreApplication app(argc, argv);
+    // A benchmark that draws makes its own GUI application first.
+    std::optional<QCoreApplication> app;
+    if (!QCoreApplication::instance()) app.emplace(argc, argv);
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     TSilentMessages silent;
     Messages().SetPresenter(&silent);

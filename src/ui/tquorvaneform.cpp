@@ -28,6 +28,7 @@
 #include "ui/tmainwindowparts.h"
 #include "ui/tmenuclass.h"
 #include "ui/tmoneyviews.h"
+#include "ui/tprintcommands.h"
 #include "ui/tpursepage.h"
 #include "ui/tsearchcontroller.h"
 #include "ui/tsectionpanel.h"
@@ -184,6 +185,7 @@ void TQuorvaneForm::BuildPages() {
 void TQuorvaneForm::ConnectCommands() {
     new TTemplateCommands(m_context.state.paths, *m_parts.menu, this);
     new TExportCommands(*this, m_context, Parts(), *m_analysisPage);
+    new TPrintCommands(*this, m_context, Parts(), *m_analysisPage);
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
     connect(m_parts.title, &TTitleStrip::AutoSizeClicked, this, [this] {
         m_context.editors.CloseAndCommit();
