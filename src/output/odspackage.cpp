@@ -157,12 +157,12 @@ bool SpreadsheetNumber(const QString& text, QString& value) {
 
 namespace {
 
-const QString kOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
-const QString kStyle = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
-const QString kTable = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
-const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
-const QString kFo = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
-const QString kNumber = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0");
+const QString& kOffice = odfns::Office;
+const QString& kStyle = odfns::Style;
+const QString& kTable = odfns::Table;
+const QString& kText = odfns::Text;
+const QString& kFo = odfns::Fo;
+const QString& kNumber = odfns::Number;
 
 void Namespaces(QXmlStreamWriter& w) {
     w.writeNamespace(kOffice, QStringLiteral("office"));
@@ -194,7 +194,15 @@ QByteArray PlainStyles() {
     return out;
 }
 
-QByteArray PlainMeta() {
+// Width of a column in centimetres for its longest text, bounded so that neither an empty column
+// vanishes nor one long note pushes the rest off the page.
+double ColumnWidthCm(int characters) {
+    return std::clamp(0.4 + characters * 0.21, 1.5, 12.0);
+}
+
+} // namespace
+
+QByteArray OdfMeta() {
     const QString meta = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:meta:1.0");
     QByteArray out;
     QXmlStreamWriter w(&out);
@@ -210,14 +218,6 @@ QByteArray PlainMeta() {
     w.writeEndDocument();
     return out;
 }
-
-// Width of a column in centimetres for its longest text, bounded so that neither an empty column
-// vanishes nor one long note pushes the rest off the page.
-double ColumnWidthCm(int characters) {
-    return std::clamp(0.4 + characters * 0.21, 1.5, 12.0);
-}
-
-} // namespace
 
 bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
                            const std::vector<QStringList>& rows, int sumColumn, QString& error) {
@@ -318,7 +318,7 @@ bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
     const std::vector<TOdfEntry> entries = {
         {QStringLiteral("content.xml"), content},
         {QStringLiteral("styles.xml"), PlainStyles()},
-        {QStringLiteral("meta.xml"), PlainMeta()},
+        {QStringLiteral("meta.xml"), OdfMeta()},
     };
     return WriteOdfPackage(path, OdsMimeType(), entries, error);
 }

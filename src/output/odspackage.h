@@ -7,6 +7,19 @@
 #include <map>
 #include <vector>
 
+// The OpenDocument namespaces the program reads and writes, one place for every writer and reader.
+namespace odfns {
+inline const QString Office = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+inline const QString Style = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
+inline const QString Table = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
+inline const QString Text = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
+inline const QString Fo = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
+inline const QString Number = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0");
+} // namespace odfns
+
+// The package's meta.xml: the document names its generator.
+QByteArray OdfMeta();
+
 // OpenDocument files are zip packages: an entry "mimetype" first, stored and without an extra field
 // (so that a reader can identify the file by its first bytes), a manifest "META-INF/manifest.xml"
 // listing the other entries, and the XML parts (content.xml, styles.xml, meta.xml, ...).

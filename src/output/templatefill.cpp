@@ -1,5 +1,7 @@
 #include "output/templatefill.h"
 
+#include "output/odspackage.h"
+
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -9,11 +11,11 @@
 
 namespace {
 
-const QString kOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
-const QString kStyle = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
-const QString kTable = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
-const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
-const QString kNumber = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0");
+const QString& kOffice = odfns::Office;
+const QString& kStyle = odfns::Style;
+const QString& kTable = odfns::Table;
+const QString& kText = odfns::Text;
+const QString& kNumber = odfns::Number;
 const QString kPercentData = QStringLiteral("vmPercentN");
 const QString kPercentCell = QStringLiteral("vmPercent");
 

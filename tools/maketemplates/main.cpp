@@ -18,12 +18,12 @@
 
 namespace {
 
-const QString kOffice = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
-const QString kStyle = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:style:1.0");
-const QString kTable = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
-const QString kText = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:text:1.0");
-const QString kFo = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0");
-const QString kNumber = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0");
+const QString& kOffice = odfns::Office;
+const QString& kStyle = odfns::Style;
+const QString& kTable = odfns::Table;
+const QString& kText = odfns::Text;
+const QString& kFo = odfns::Fo;
+const QString& kNumber = odfns::Number;
 const QString kOf = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:of:1.2");
 
 // What one template shows.
@@ -375,23 +375,6 @@ QByteArray SheetStyles(double tableWidthCm) {
     return out;
 }
 
-QByteArray Meta() {
-    const QString meta = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:meta:1.0");
-    QByteArray out;
-    QXmlStreamWriter w(&out);
-    w.writeStartDocument();
-    w.writeNamespace(kOffice, QStringLiteral("office"));
-    w.writeNamespace(meta, QStringLiteral("meta"));
-    w.writeStartElement(kOffice, QStringLiteral("document-meta"));
-    w.writeAttribute(kOffice, QStringLiteral("version"), QStringLiteral("1.2"));
-    w.writeStartElement(kOffice, QStringLiteral("meta"));
-    w.writeTextElement(meta, QStringLiteral("generator"), QStringLiteral("Vellumora"));
-    w.writeEndElement();
-    w.writeEndElement();
-    w.writeEndDocument();
-    return out;
-}
-
 bool WriteSheet(const QString& folder, const TTemplateEntry& entry) {
     TDesign d = DesignFor(entry.number);
     d.file = entry.file;
@@ -403,7 +386,7 @@ bool WriteSheet(const QString& folder, const TTemplateEntry& entry) {
     const std::vector<TOdfEntry> entries = {
         {QStringLiteral("content.xml"), Content(d)},
         {QStringLiteral("styles.xml"), SheetStyles(width)},
-        {QStringLiteral("meta.xml"), Meta()},
+        {QStringLiteral("meta.xml"), OdfMeta()},
     };
     if (WriteOdfPackage(folder + u'/' + entry.file, OdsMimeType(), entries, error)) return true;
     std::fprintf(stderr, "%s: %s\n", qPrintable(entry.file), qPrintable(error));
@@ -519,7 +502,7 @@ int main(int argc, char** argv) {
         QString error;
         const std::vector<TOdfEntry> entries = {
             {QStringLiteral("content.xml"), HelpContent(help)},
-            {QStringLiteral("meta.xml"), Meta()},
+            {QStringLiteral("meta.xml"), OdfMeta()},
         };
         if (!WriteOdfPackage(folder + u'/' + e.file, OdtMimeType(), entries, error)) {
             std::fprintf(stderr, "%s: %s\n", qPrintable(e.file), qPrintable(error));
