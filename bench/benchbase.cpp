@@ -14,20 +14,40 @@
 
 #include <malloc.h>
 
+namespace {
+
+TBenchBase Generate(const QTemporaryDir& dir, const TBaseSize& size) {
+    TBenchBase b;
+    b.dataRoot = dir.path();
+    b.baseFolder = GenerateBase(b.dataRoot, QStringLiteral("Base1"), size);
+    QDirIterator it(b.baseFolder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        b.fileBytes += it.fileInfo().size();
+    }
+    return b;
+}
+
+} // namespace
+
 const TBenchBase& BigBase() {
     static QTemporaryDir dir;
-    static TBenchBase base = [] {
-        TBenchBase b;
-        b.dataRoot = dir.path();
-        b.baseFolder = GenerateBase(b.dataRoot, QStringLiteral("Base1"), TBaseSize{});
-        QDirIterator it(b.baseFolder, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            it.next();
-            b.fileBytes += it.fileInfo().size();
-        }
-        return b;
-    }();
+    static const TBenchBase base = Generate(dir, TBaseSize{});
     return base;
+}
+
+const TBenchBase& MillionBase() {
+    static QTemporaryDir dir;
+    static const TBenchBase base = Generate(dir, TBaseSize::Scaled(10));
+    return base;
+}
+
+qint64 PeakResidentBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return 0;
 }
 
 qint64 ReadAllFiles(const QString& folder) {

@@ -15,6 +15,11 @@ struct TBenchBase {
 };
 
 const TBenchBase& BigBase();
+// The million-record base: ten times the big base's expenses, incomes, plans and transfers
+// (vm_genbase --scale 10), generated on first use.
+const TBenchBase& MillionBase();
+// The peak resident size of this process so far (VmHWM), in bytes.
+qint64 PeakResidentBytes();
 // Reads every file of the base folder into memory: the floor for any load.
 qint64 ReadAllFiles(const QString& folder);
 // Bytes the allocator hands out right now.

@@ -47,6 +47,10 @@ TEST(GenbaseTool, HelpAndUnknownOptionsWriteNothing) {
         {{}, 2, false},
         {{"data", "Base1", "many"}, 2, false},
         {{"data", "Base1", "1", "1", "1", "1", "1", "1", "1"}, 2, false},
+        {{"--scale"}, 2, false},
+        {{"--scale", "0", "data"}, 2, false},
+        {{"--scale", "ten", "data"}, 2, false},
+        {{"--scale", "101", "data"}, 2, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

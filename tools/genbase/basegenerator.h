@@ -12,6 +12,17 @@ struct TBaseSize {
     int plans = 5000; // of each kind
     int transfers = 1000;
     unsigned seed = 1;
+
+    // The default counts with the growing tables (expenses, incomes, plans, transfers) k times larger;
+    // the debts keep theirs, since each has a file of its own. k = 10 is the million-record base.
+    static TBaseSize Scaled(int k) {
+        TBaseSize s;
+        s.expenses *= k;
+        s.incomes *= k;
+        s.plans *= k;
+        s.transfers *= k;
+        return s;
+    }
 };
 
 // dataRoot/BASE/<baseName> with its tables, and dataRoot/BASE/user and baseuser naming it.

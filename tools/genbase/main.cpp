@@ -1,5 +1,5 @@
 // Writes a large realistic base into a data root:
-//   vm_genbase <data root> [base name] [expenses incomes debts returns-per-debt plans transfers]
+//   vm_genbase [--scale K] <data root> [base name] [expenses incomes debts returns-per-debt plans transfers]
 #include "basegenerator.h"
 
 #include <QCoreApplication>
@@ -10,12 +10,16 @@
 namespace {
 
 const char kUsage[] =
-    "usage: vm_genbase [--] <data root> [base name] [expenses incomes debts returns plans transfers]\n"
+    "usage: vm_genbase [--scale K] [--] <data root> [base name]\n"
+    "                  [expenses incomes debts returns plans transfers]\n"
     "\n"
     "Writes a large base for benchmarks and tests into <data root>/BASE/<base name> (default Base1),\n"
     "with the user \"Мама\" (empty password) as its administrator. The counts default to\n"
-    "100000 20000 2000 5 5000 1000.\n"
+    "100000 20000 2000 5 5000 1000 (about 10 MB of files); counts given after the base name\n"
+    "replace them.\n"
     "\n"
+    "  --scale K    K times the default expenses, incomes, plans and transfers; the debts and\n"
+    "               their returns stay (--scale 10: a million expenses, about 75 MB)\n"
     "  -h, --help   show this text and exit\n"
     "  --           what follows is not an option, even when it starts with \"-\"\n";
 
@@ -30,9 +34,17 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args;
     bool options = true;
+    int scale = 1;
+    const QStringList given = app.arguments().mid(1);
     // An option taken for the data root would write a base of many megabytes where nobody wants it.
-    for (const QString& arg : app.arguments().mid(1)) {
-        if (options && arg == QLatin1String("--")) {
+    for (qsizetype a = 0; a < given.size(); ++a) {
+        const QString& arg = given[a];
+        if (options && arg == QLatin1String("--scale")) {
+            bool ok = false;
+            scale = a + 1 < given.size() ? given[++a].toInt(&ok) : 0;
+            if (!ok || scale < 1 || scale > 100)
+                return Refuse(QStringLiteral("--scale wants a whole number from 1 to 100"));
+        } else if (options && arg == QLatin1String("--")) {
             options = false;
         } else if (options && (arg == QLatin1String("-h") || arg == QLatin1String("--help"))) {
             std::fputs(kUsage, stdout);
@@ -45,7 +57,7 @@ int main(int argc, char** argv) {
     }
     if (args.isEmpty()) return Refuse(QStringLiteral("no data root given"));
     if (args[0].isEmpty()) return Refuse(QStringLiteral("the data root is empty"));
-    TBaseSize size;
+    TBaseSize size = TBaseSize::Scaled(scale);
     int* fields[] = {&size.expenses,       &size.incomes, &size.debts,
                      &size.returnsPerDebt, &size.plans,   &size.transfers};
     constexpr int kCounts = int(sizeof fields / sizeof fields[0]);
