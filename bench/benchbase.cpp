@@ -61,7 +61,9 @@ qint64 ReadAllFiles(const QString& folder) {
 }
 
 qint64 HeapInUse() {
-    return qint64(mallinfo2().uordblks);
+    // Large blocks are mapped on their own and are not in the arena's figure.
+    const struct mallinfo2 m = mallinfo2();
+    return qint64(m.uordblks + m.hblkhd);
 }
 
 int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& prepare) {

@@ -22,7 +22,7 @@ const TBenchBase& MillionBase();
 qint64 PeakResidentBytes();
 // Reads every file of the base folder into memory: the floor for any load.
 qint64 ReadAllFiles(const QString& folder);
-// Bytes the allocator hands out right now.
+// Bytes the allocator hands out right now, the separately mapped large blocks included.
 qint64 HeapInUse();
 
 // Message boxes answered with their default buttons: a benchmark asks nobody.

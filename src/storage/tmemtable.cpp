@@ -124,13 +124,63 @@ bool DecodeCellText(const char* data, qsizetype size, QString& out) {
 
 using namespace memtable;
 
-bool TTableRow::Header(const char*& p, const char*& end, quint32& count) const {
-    if (m_capacity <= 0) return false;
-    const QByteArray& data = m_table->m_data;
-    p = data.constData() + m_offset;
-    end = p + m_capacity;
+namespace {
+
+// The live tables by number. Tables are made and dropped on the program's one thread.
+struct TTableNumbers {
+    std::vector<TMemTable*> tables;
+    std::vector<quint32> free;
+};
+
+TTableNumbers& Numbers() {
+    static TTableNumbers* numbers = new TTableNumbers; // never destroyed: tables may outlive statics
+    return *numbers;
+}
+
+} // namespace
+
+TMemTable::TMemTable() {
+    TTableNumbers& n = Numbers();
+    if (n.free.empty()) {
+        m_number = quint32(n.tables.size());
+        n.tables.push_back(this);
+    } else {
+        m_number = n.free.back();
+        n.free.pop_back();
+        n.tables[m_number] = this;
+    }
+}
+
+TMemTable::~TMemTable() {
+    TTableNumbers& n = Numbers();
+    n.tables[m_number] = nullptr;
+    n.free.push_back(m_number);
+}
+
+static_assert(sizeof(TTableRow) == 8, "a row is counted in millions: keep it small");
+
+TMemTable& TTableRow::Table() const {
+    return *Numbers().tables[m_table];
+}
+
+bool TTableRow::Slot(const char*& p, qsizetype& capacity) const {
+    if (m_slot < 0) return false;
+    const QByteArray& data = Table().m_data;
+    const char* slot = data.constData() + m_slot;
     qsizetype pos = 0;
-    if (!ReadVarint(p, m_capacity, pos, count)) return false;
+    quint32 room = 0;
+    if (!ReadVarint(slot, data.size() - m_slot, pos, room)) return false;
+    p = slot + pos;
+    capacity = qsizetype(room);
+    return true;
+}
+
+bool TTableRow::Header(const char*& p, const char*& end, quint32& count) const {
+    qsizetype capacity = 0;
+    if (!Slot(p, capacity)) return false;
+    end = p + capacity;
+    qsizetype pos = 0;
+    if (!ReadVarint(p, capacity, pos, count)) return false;
     p += pos;
     return true;
 }
@@ -242,58 +292,81 @@ void TTableRow::Encode(const QStringList& cells) {
         AppendVarint(enc, quint32(CellTextSize(c)));
         AppendCellText(enc, c);
     }
-    QByteArray& data = m_table->m_data;
-    ++m_table->m_version;
-    if (enc.size() <= m_capacity) {
-        std::copy(enc.cbegin(), enc.cend(), data.begin() + m_offset);
+    TMemTable& table = Table();
+    ++table.m_version;
+    const char* p = nullptr;
+    qsizetype capacity = 0;
+    if (Slot(p, capacity) && enc.size() <= capacity) {
+        std::copy(enc.cbegin(), enc.cend(), table.m_data.begin() + (p - table.m_data.constData()));
         return;
     }
-    AppendVarint(data, quint32(enc.size()));
-    m_offset = qint32(data.size());
-    m_capacity = qint32(enc.size());
-    data.append(enc);
+    m_slot = qint32(table.m_data.size());
+    AppendVarint(table.m_data, quint32(enc.size()));
+    table.m_data.append(enc);
 }
 
 void TMemTable::Clear() {
     ++m_version;
     m_rows.clear();
+    m_blocks.clear();
+    m_blockUsed = m_blockSize = 0;
+    m_freeRows.clear();
     m_data.clear();
+}
+
+TTableRow* TMemTable::NewRow(qsizetype expected) {
+    TTableRow* row = nullptr;
+    if (!m_freeRows.empty()) {
+        row = m_freeRows.back();
+        m_freeRows.pop_back();
+    } else {
+        if (m_blockUsed == m_blockSize) {
+            // Blocks grow with the table; a table read from a file gets one block for all its rows.
+            constexpr qsizetype kSmallest = 8, kLargest = 4096;
+            m_blockSize = std::max(expected, std::clamp(qsizetype(m_rows.size()) / 2, kSmallest, kLargest));
+            m_blocks.push_back(std::unique_ptr<TTableRow[]>(new TTableRow[size_t(m_blockSize)]));
+            m_blockUsed = 0;
+        }
+        row = &m_blocks.back()[size_t(m_blockUsed++)];
+    }
+    *row = TTableRow(m_number);
+    return row;
 }
 
 TTableRow* TMemTable::Row(int index) const {
     if (index < 0 || index >= RowCount()) return nullptr;
-    return m_rows[size_t(index)].get();
+    return m_rows[size_t(index)];
 }
 
 TTableRow* TMemTable::InsertRow(int index) {
     if (index < 0 || index > RowCount()) return nullptr;
     ++m_version;
-    auto row = std::unique_ptr<TTableRow>(new TTableRow(this));
-    TTableRow* raw = row.get();
-    m_rows.insert(m_rows.begin() + index, std::move(row));
-    return raw;
+    TTableRow* row = NewRow();
+    m_rows.insert(m_rows.begin() + index, row);
+    return row;
 }
 
 void TMemTable::DeleteRow(int index) {
     if (index < 0 || index >= RowCount()) return;
     ++m_version;
+    m_freeRows.push_back(m_rows[size_t(index)]);
     m_rows.erase(m_rows.begin() + index);
 }
 
 void TMemTable::MoveRow(int from, int to) {
     if (from < 0 || from >= RowCount() || to < 0 || to >= RowCount() || from == to) return;
     ++m_version;
-    auto row = std::move(m_rows[size_t(from)]);
+    TTableRow* row = m_rows[size_t(from)];
     m_rows.erase(m_rows.begin() + from);
-    m_rows.insert(m_rows.begin() + to, std::move(row));
+    m_rows.insert(m_rows.begin() + to, row);
 }
 
 void TMemTable::Reorder(const std::vector<int>& order) {
     if (order.size() != m_rows.size()) return;
     ++m_version;
-    std::vector<std::unique_ptr<TTableRow>> rows(m_rows.size());
+    std::vector<TTableRow*> rows(m_rows.size());
     for (size_t i = 0; i < order.size(); ++i)
-        rows[i] = std::move(m_rows[size_t(order[i])]);
+        rows[i] = m_rows[size_t(order[i])];
     m_rows = std::move(rows);
 }
 
@@ -302,14 +375,23 @@ bool TMemTable::LoadFromBytes(const QByteArray& bytes) {
     m_data = bytes;
     const char* p = m_data.constData();
     const qsizetype size = m_data.size();
+    // The rows are counted first, so that the row list and the rows take just their room (and a little
+    // more for the new-record row and the first records typed).
+    qsizetype rows = 0;
+    for (qsizetype pos = 0; pos < size; ++rows) {
+        quint32 n = 0;
+        if (!ReadVarint(p, size, pos, n) || n == 0 || n > quint64(size - pos)) break;
+        pos += n;
+    }
+    m_rows.reserve(size_t(rows + 1 + rows / 256));
     qsizetype pos = 0;
     while (pos < size) {
+        const qsizetype slot = pos;
         quint32 n = 0;
         if (!ReadVarint(p, size, pos, n) || n == 0 || n > quint64(size - pos)) return false;
-        auto row = std::unique_ptr<TTableRow>(new TTableRow(this));
-        row->m_offset = qint32(pos);
-        row->m_capacity = qint32(n);
-        m_rows.push_back(std::move(row));
+        TTableRow* row = NewRow(rows);
+        row->m_slot = qint32(slot);
+        m_rows.push_back(row);
         pos += n;
     }
     return true;
@@ -345,24 +427,26 @@ qsizetype EncodedLength(const char* p, qsizetype cap) {
 
 QByteArray TMemTable::RowEncoding(int index) const {
     const TTableRow* row = Row(index);
-    if (!row || row->m_capacity <= 0) return QByteArray();
-    const char* p = m_data.constData() + row->m_offset;
-    const qsizetype len = EncodedLength(p, row->m_capacity);
+    const char* p = nullptr;
+    qsizetype capacity = 0;
+    if (!row || !row->Slot(p, capacity)) return QByteArray();
+    const qsizetype len = EncodedLength(p, capacity);
     return len < 0 ? QByteArray() : QByteArray(p, len);
 }
 
 QByteArray TMemTable::ToBytes() const {
     QByteArray out;
     out.reserve(m_data.size());
-    for (const auto& row : m_rows) {
-        if (row->m_capacity <= 0) {
+    for (const TTableRow* row : m_rows) {
+        const char* p = nullptr;
+        qsizetype capacity = 0;
+        if (!row->Slot(p, capacity)) {
             out.append("\x01\x00", 2);
             continue;
         }
         // The row's true length: its encoding without the slack at the end of its slot (a broken
         // encoding is written back as it was read).
-        const char* p = m_data.constData() + row->m_offset;
-        const qsizetype pos = EncodedLength(p, row->m_capacity);
+        const qsizetype pos = EncodedLength(p, capacity);
         if (pos < 0) {
             out.append("\x01\x00", 2);
             continue;

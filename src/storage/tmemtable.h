@@ -32,21 +32,27 @@ public:
 
 private:
     friend class TMemTable;
-    explicit TTableRow(TMemTable* table) : m_table(table) {}
+    TTableRow() = default;
+    explicit TTableRow(quint32 table) : m_table(table) {}
+    TMemTable& Table() const;
     void Encode(const QStringList& cells);
+    // The row's bytes in the buffer and the room of its slot; false for a row never given cells.
+    bool Slot(const char*& p, qsizetype& capacity) const;
     // Start and end of the row's bytes in the buffer, and the declared cell count.
     bool Header(const char*& p, const char*& end, quint32& count) const;
 
-    TMemTable* m_table;
-    qint32 m_offset = 0;
-    qint32 m_capacity = 0; // 0: the row has never been given cells
+    // A big table has many rows, so a row is kept in eight bytes: its table's number among the live
+    // tables, and where its slot (the slot's length, then the row's bytes) starts in the buffer.
+    quint32 m_table = 0;
+    qint32 m_slot = -1; // -1: the row has never been given cells
 };
 
 // The one storage structure of the program: an ordered list of rows of text cells, kept encoded
 // in one buffer that has exactly the layout of the table file.
 class TMemTable {
 public:
-    TMemTable() = default;
+    TMemTable();
+    ~TMemTable();
     TMemTable(const TMemTable&) = delete;
     TMemTable& operator=(const TMemTable&) = delete;
 
@@ -88,10 +94,18 @@ public:
 
 private:
     friend class TTableRow;
+    // A row from the table's own blocks: a big table's rows cost their few bytes each, not a heap
+    // block each. Rows never move, so a row pointer stays valid until its row is deleted.
+    TTableRow* NewRow(qsizetype expected = 0);
+
+    quint32 m_number = 0; // among the live tables
     quint64 m_version = 1;
     quint64 m_cleanVersion = 0;
     QByteArray m_data; // TMemData: the encoded rows
-    std::vector<std::unique_ptr<TTableRow>> m_rows;
+    std::vector<TTableRow*> m_rows;
+    std::vector<std::unique_ptr<TTableRow[]>> m_blocks;
+    qsizetype m_blockUsed = 0, m_blockSize = 0; // of the last block
+    std::vector<TTableRow*> m_freeRows;         // deleted rows, for reuse
 };
 
 // The file format's pieces, shared with tools that read table files on their own.
