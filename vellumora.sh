@@ -131,6 +131,15 @@ cmd_bench() {
         echo "== $(basename "$b")"
         "$b" "$@"
     done
+    # The open as the family sees it, on the real program: the big base and the million-record one
+    # (left out when arguments choose benchmarks).
+    [ $# -eq 0 ] || return 0
+    local scale
+    for scale in 1 10; do
+        echo "== open_e2e.py --scale $scale"
+        python3 "$ROOT/bench/open_e2e.py" --program "$ROOT/build-bench/bin/vellumora" \
+            --genbase "$ROOT/build-bench/tools/genbase/vm_genbase" --scale "$scale"
+    done
 }
 
 # Every C++ file in the checked-in style: "format" rewrites them, "format --check" only tells.
@@ -175,7 +184,8 @@ case "${1:-help}" in
 ./vellumora.sh test       install what is missing, build everything and run every test
 ./vellumora.sh e2e        the end-to-end tests alone (the real program on a virtual display)
 ./vellumora.sh sanitize   the tests under AddressSanitizer and UBSan
-./vellumora.sh bench      the benchmarks (arguments go to Google Benchmark)
+./vellumora.sh bench      the benchmarks, then the open of the real program timed end to end
+                          (arguments go to Google Benchmark and leave the end-to-end timing out)
 ./vellumora.sh fuzz [s]   every fuzz target for s seconds (60 by default)
 ./vellumora.sh format     apply the checked-in code style (--check: only tell what differs)
 HELP

@@ -140,6 +140,8 @@ long double RoundTo(int n, long double x) {
 
 QString FloatToText(long double x) {
     if (!std::isfinite(x) || x == 0) return QStringLiteral("0");
+    // A whole number below 10^15 has at most fifteen digits: it reads as itself (most sums do).
+    if (std::fabs(x) < 1e15L && x == std::trunc(x)) return QString::number(static_cast<qint64>(x));
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
     // "-d.dddddddddddddde+XX": the sign, fifteen digits and the decimal exponent.

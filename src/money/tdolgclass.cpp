@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -49,16 +50,29 @@ void TDolgClass::RecomputeRemainders(TMyType& state, const TTableRow& debt, TMem
     const TMemTable& purse = state.Table(TTableKind::Purse);
     long double running =
         NumberValue(debt.Cell(col::dolg::Sum)) * PurseRate(purse, debt.Cell(col::dolg::Purse));
+    // The returns of a debt name a purse or two: each is looked up once.
+    struct TKnownPurse {
+        QString name;
+        bool exists;
+        long double rate;
+    };
+    std::vector<TKnownPurse> known;
+    auto lookUp = [&](const QString& name) -> const TKnownPurse& {
+        for (const TKnownPurse& k : known)
+            if (k.name == name) return k;
+        known.push_back({name, FindPurse(purse, name) >= 0, PurseRate(purse, name)});
+        return known.back();
+    };
     for (int i = 0; i < returns.RowCount(); ++i) {
         TTableRow* ret = returns.Row(i);
         const QString sum = ret->Cell(col::returns::Sum);
         QString remainder;
         if (IsNotBlank(sum)) {
-            const QString name = ret->Cell(col::returns::Purse);
-            if (FindPurse(purse, name) < 0) {
+            const TKnownPurse& p = lookUp(ret->Cell(col::returns::Purse));
+            if (!p.exists) {
                 running = 0;
             } else {
-                running -= NumberValue(sum) * PurseRate(purse, name);
+                running -= NumberValue(sum) * p.rate;
                 remainder = FloatToText(running);
             }
         }

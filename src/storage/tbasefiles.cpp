@@ -12,7 +12,10 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cerrno>
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {} // namespace
@@ -137,17 +140,56 @@ QString ReturnsFilePath(const QString& baseFolder, int number) {
     return JoinPath(ReturnsFolder(baseFolder), QStringLiteral("debt") + QString::number(number));
 }
 
+namespace {
+
+// A returns file read in one go: opened, measured and read, nothing else asked of the file system
+// (a base has a file per debt, thousands of them). False when it is not a readable regular file: the
+// careful way then decides what it is.
+bool ReadRegularFile(const QString& path, QByteArray& bytes) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= 0x7FFFFFFF;
+    if (ok) {
+        bytes.resize(qsizetype(st.st_size));
+        qsizetype done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            done += ok ? n : 0;
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
 bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns) {
     returns.clear();
     bool allRead = true;
+    const QString folder = ReturnsFolder(baseFolder);
+    const bool folderMade = MakePrivateFolder(folder);
     for (int i = 0; i < dolg.RowCount(); ++i) {
         bool ok = false;
         const int n = DebtNumberCell(dolg.Row(i)->Cell(col::dolg::DebtNumber), &ok);
         if (!ok || n > dolg.RowCount() + 100000) continue;
         if (size_t(n) >= returns.size()) returns.resize(size_t(n) + 1);
         auto table = std::make_unique<TMemTable>();
-        const QString path =
-            ResolveTablePath(ReturnsFolder(baseFolder), QStringLiteral("debt") + QString::number(n));
+        const QString name = QStringLiteral("debt") + QString::number(n);
+        QByteArray bytes; // the table keeps it as its buffer
+        if (folderMade && ReadRegularFile(JoinPath(folder, name), bytes)) {
+            if (table->LoadFromBytes(bytes)) {
+                table->MarkUnmodified();
+            } else {
+                KeepDamagedCopy(JoinPath(folder, name));
+                allRead = false;
+            }
+            returns[size_t(n)] = std::move(table);
+            continue;
+        }
+        const QString path = ResolveTablePath(folder, name);
         if (!path.isEmpty() && !QFileInfo(path).isDir() && !table->LoadFromFile(path)) {
             // The rows before the damage stay with their debt; the file itself is kept for recovery.
             KeepDamagedCopy(path);

@@ -251,18 +251,28 @@ TEST(BaseFiles, ADamagedReturnsFileLeavesTheOthersAndIsKept) {
     TTestDataHome home;
     const QString base = home.Path() + "/base";
     TMemTable dolg;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 6; ++i)
         dolg.AddRow()->SetCells(
             {"дано в долг", "01.01.2024", "", "", "1", "", "", "", "", QString::number(i)});
     WriteFileBytes(ReturnsFilePath(base, 0), TableBytes({{"02.01.2024", "5", "рубль", ""}}));
     WriteFileBytes(ReturnsFilePath(base, 1), kBroken);
     WriteFileBytes(ReturnsFilePath(base, 2), TableBytes({{"03.01.2024", "7", "рубль", ""}}));
+    // 3 has no file yet, 4 is an empty file, 5 is a folder where the file should be.
+    WriteFileBytes(ReturnsFilePath(base, 4), QByteArray());
+    ASSERT_TRUE(QDir().mkpath(ReturnsFilePath(base, 5)));
     TReturnsTables returns;
     EXPECT_FALSE(LoadReturnsFiles(base, dolg, returns));
-    ASSERT_EQ(returns.size(), 3u);
+    ASSERT_EQ(returns.size(), 6u);
     EXPECT_EQ(returns[0]->Row(0)->Cell(1), "5");
     EXPECT_EQ(returns[1]->RowCount(), 1); // the complete row before the damage
     EXPECT_EQ(returns[2]->Row(0)->Cell(1), "7");
+    for (size_t n : {3, 4, 5}) {
+        EXPECT_EQ(returns[n]->RowCount(), 0) << n;
+        EXPECT_FALSE(returns[n]->Modified()) << n;
+    }
+    EXPECT_TRUE(QFileInfo(ReturnsFilePath(base, 3)).isFile()); // made, as any missing table file
+    EXPECT_FALSE(returns[0]->Modified());
+    EXPECT_TRUE(returns[1]->Modified()); // written back whole at the next save
     EXPECT_EQ(DamagedCopies(ReturnsFolder(base)).size(), 1);
 }
 
