@@ -35,10 +35,16 @@ bool TFileZipper::Pack(const QString& archivePath, const QString& folder,
         return false;
     }
     QList<TZipFile> files = FolderFiles(folder);
-    // An archive written into the folder it packs must not take in its own earlier copy.
-    const QString archive = QFileInfo(archivePath).absoluteFilePath();
+    // An archive written into the folder it packs must not take in its own earlier copy. Only a file of
+    // the archive's name can be it, so no other one has its path worked out.
+    const QFileInfo archiveInfo(archivePath);
+    const QString archive = archiveInfo.absoluteFilePath();
+    const QString archiveName = archiveInfo.fileName();
     files.removeIf([&](const TZipFile& f) {
-        return QFileInfo(f.path).absoluteFilePath() == archive || (leaveOut && leaveOut(f));
+        const bool sameName = f.name.endsWith(archiveName) &&
+                              (f.name.size() == archiveName.size() ||
+                               f.name.at(f.name.size() - archiveName.size() - 1) == QLatin1Char('/'));
+        return (sameName && QFileInfo(f.path).absoluteFilePath() == archive) || (leaveOut && leaveOut(f));
     });
     return PackFiles(archivePath, files);
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,6 +87,8 @@ void TZipArchive::Close() {
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
     m_size = 0;
+    m_spanPos = 0;
+    m_spanSize = 0;
 }
 
 bool TZipArchive::ReadDirectory(QString& error) {
@@ -174,6 +177,18 @@ void TZipArchive::RebuildDirectory() {
     }
 }
 
+const char* TZipArchive::Span(quint64 pos, size_t size) {
+    if (pos >= m_spanPos && size <= m_spanSize && pos - m_spanPos <= m_spanSize - size)
+        return Buffer() + (pos - m_spanPos);
+    if (size > ZipBlockSize || pos > m_size || m_size - pos < size) return nullptr;
+    const size_t count = size_t(std::min<quint64>(ZipBlockSize, m_size - pos));
+    m_spanSize = 0;
+    if (!ZipReadAt(m_fd, pos, Buffer(), count)) return nullptr;
+    m_spanPos = pos;
+    m_spanSize = count;
+    return Buffer();
+}
+
 char* TZipArchive::Buffer() {
     if (!m_buffer) m_buffer = std::make_unique_for_overwrite<char[]>(ZipBlockSize);
     return m_buffer.get();
@@ -188,9 +203,8 @@ TZipUnpacker* TZipArchive::Unpacker(int method) {
 bool TZipArchive::Decode(const TZipItem& item, const TZipSink& out, QString& error) {
     using S = TZipStructure;
     error.clear();
-    char header[S::LocalSize];
-    if (m_fd < 0 || !ZipReadAt(m_fd, item.LocalOffset, header, sizeof header) ||
-        S::Get32(header) != S::LocalSignature) {
+    const char* header = m_fd < 0 ? nullptr : Span(item.LocalOffset, S::LocalSize);
+    if (!header || S::Get32(header) != S::LocalSignature) {
         error = ErrLocalHeader;
         return false;
     }
@@ -206,13 +220,17 @@ bool TZipArchive::Decode(const TZipItem& item, const TZipSink& out, QString& err
     quint64 pos = quint64(item.LocalOffset) + S::LocalSize + nameSize + extraSize;
     quint64 left = pos < m_size ? m_size - pos : 0;
     if (item.CompressedSize != 0xFFFFFFFFu) left = std::min<quint64>(left, item.CompressedSize);
+    // Straight from the block read last: the entries of an archive follow each other, so one read
+    // serves many of them.
     const TZipSource source = [&](const char*& data) -> qint64 {
         if (left == 0) return 0;
-        const size_t n = size_t(std::min<quint64>(left, ZipBlockSize));
-        if (!ZipReadAt(m_fd, pos, Buffer(), n)) return -1;
+        size_t n = size_t(std::min<quint64>(left, ZipBlockSize));
+        if (pos >= m_spanPos && pos < m_spanPos + m_spanSize)
+            n = std::min<size_t>(n, size_t(m_spanPos + m_spanSize - pos));
+        data = Span(pos, n);
+        if (!data) return -1;
         pos += n;
         left -= n;
-        data = Buffer();
         return qint64(n);
     };
     uLong crc = crc32(0, nullptr, 0);
@@ -229,7 +247,8 @@ bool TZipArchive::Decode(const TZipItem& item, const TZipSink& out, QString& err
             limitError = ErrTooMuch;
             return false;
         }
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(data), uInt(size));
+        // Summed as inflate hands the bytes over, while they are still in the processor's cache.
+        crc = crc32_z(crc, reinterpret_cast<const Bytef*>(data), size);
         return out(data, size);
     };
     if (!unpacker->Unpack(source, sink, error)) {
@@ -304,7 +323,6 @@ bool TZipArchive::Fail(const QString& error) {
 bool TZipArchive::Create(const QString& path, int level) {
     Close();
     m_items.clear();
-    m_localOffsets.clear();
     m_error.clear();
     m_failed = false;
     m_written = 0;
@@ -328,18 +346,29 @@ bool TZipArchive::FlushStage() {
     return ok || Fail(QStringLiteral("Can't write archive"));
 }
 
-bool TZipArchive::Stage(const QByteArray& bytes) {
-    if (m_stage.size() + bytes.size() > kStageSize && !FlushStage()) return false;
-    m_written += quint64(bytes.size());
-    if (bytes.size() >= kStageSize) return m_out->Write(bytes) || Fail(QStringLiteral("Can't write archive"));
-    m_stage.append(bytes);
+bool TZipArchive::Put(const char* data, size_t size) {
+    if (size_t(m_stage.size()) + size > size_t(kStageSize) && !FlushStage()) return false;
+    m_written += size;
+    if (size >= size_t(kStageSize))
+        return m_out->Write(data, qint64(size)) || Fail(QStringLiteral("Can't write archive"));
+    m_stage.append(data, qsizetype(size));
     return true;
 }
 
-bool TZipArchive::WriteRaw(const char* data, size_t size) {
-    if (!FlushStage()) return false;
-    m_written += size;
-    return m_out->Write(data, qint64(size)) || Fail(QStringLiteral("Can't write archive"));
+bool TZipArchive::UpdateLocalHeader(quint64 offset, const TZipItem& item) {
+    // The values known only once the data is written: CRC-32, compressed and uncompressed size.
+    constexpr int kAt = 14;
+    char values[12];
+    TZipStructure::Set32(values, item.Crc);
+    TZipStructure::Set32(values + 4, item.CompressedSize);
+    TZipStructure::Set32(values + 8, item.UncompressedSize);
+    const quint64 stageStart = m_written - quint64(m_stage.size());
+    // A header still in the stage is mended there: most entries reach the disk once, complete.
+    if (offset >= stageStart) {
+        std::memcpy(m_stage.data() + (offset - stageStart) + kAt, values, sizeof values);
+        return true;
+    }
+    return m_out->WriteAt(qint64(offset) + kAt, values, sizeof values) || Fail(ErrUpdateLocalHeader);
 }
 
 bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
@@ -362,17 +391,16 @@ bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
         if (!m_storePacker) m_storePacker = MakeZipPacker(ZipMethodStore, 0);
         packer = m_storePacker.get();
     }
-    item.SetTime(QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec));
+    item.SetTime(st.st_mtim.tv_sec);
     item.UncompressedSize = ZipSize32(quint64(st.st_size));
     item.LocalOffset = ZipSize32(m_written);
-    m_localOffsets.push_back(m_written);
+    const quint64 localOffset = m_written;
     QByteArray header;
     TZipStructure::AppendLocalHeader(header, item);
-    bool ok = Stage(header);
+    bool ok = Put(header.constData(), size_t(header.size()));
     const quint64 dataStart = m_written;
     packer->Reset();
-    const TZipSink out = [this](const char* data, size_t size) { return WriteRaw(data, size); };
-    uLong crc = crc32(0, nullptr, 0);
+    const TZipSink out = [this](const char* data, size_t size) { return Put(data, size); };
     quint64 total = 0;
     while (ok) {
         const ssize_t n = ::read(fd, Buffer(), ZipBlockSize);
@@ -381,19 +409,19 @@ bool TZipArchive::AddFile(const QString& sourcePath, const QString& name) {
             ok = Fail(QStringLiteral("Can't read file ") + sourcePath);
             break;
         }
-        if (n == 0) {
-            ok = packer->Pack(nullptr, 0, true, out) || Fail(QStringLiteral("Can't write archive"));
-            break;
-        }
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(Buffer()), uInt(n));
-        total += quint64(n);
-        ok = packer->Pack(Buffer(), size_t(n), false, out) || Fail(QStringLiteral("Can't write archive"));
+        if (n > 0) total += quint64(n);
+        // A short read that reaches the size the file had when opened is its end: no call is
+        // spent on being told so.
+        const bool end = n == 0 || (size_t(n) < ZipBlockSize && total >= quint64(st.st_size));
+        ok = packer->Pack(Buffer(), size_t(n), end, out) || Fail(QStringLiteral("Can't write archive"));
+        if (end) break;
     }
     ::close(fd);
     if (!ok) return false;
-    item.Crc = quint32(crc);
+    item.Crc = packer->Crc();
     item.CompressedSize = ZipSize32(m_written - dataStart);
     item.UncompressedSize = ZipSize32(total);
+    if (!UpdateLocalHeader(localOffset, item)) return false;
     m_items.push_back(std::move(item));
     return true;
 }
@@ -416,44 +444,38 @@ bool TZipArchive::AddData(const QString& name, const QByteArray& bytes, bool sto
         packer = m_deflatePacker.get();
     }
     if (!packer) return Fail(ErrMethod);
-    item.SetTime(QDateTime::currentDateTime());
-    item.Crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), uInt(bytes.size())));
+    item.SetTime(QDateTime::currentSecsSinceEpoch());
     item.UncompressedSize = ZipSize32(quint64(bytes.size()));
     item.LocalOffset = ZipSize32(m_written);
-    m_localOffsets.push_back(m_written);
+    const quint64 localOffset = m_written;
     QByteArray header;
     TZipStructure::AppendLocalHeader(header, item);
-    if (!Stage(header)) return false;
+    if (!Put(header.constData(), size_t(header.size()))) return false;
     const quint64 dataStart = m_written;
     packer->Reset();
-    const TZipSink out = [this](const char* data, size_t size) { return WriteRaw(data, size); };
-    const bool ok = (bytes.isEmpty() || packer->Pack(bytes.constData(), size_t(bytes.size()), false, out)) &&
-                    packer->Pack(nullptr, 0, true, out);
-    if (!ok) return Fail(QStringLiteral("Can't write archive"));
+    const TZipSink out = [this](const char* data, size_t size) { return Put(data, size); };
+    if (!packer->Pack(bytes.constData(), size_t(bytes.size()), true, out))
+        return Fail(QStringLiteral("Can't write archive"));
+    item.Crc = packer->Crc();
     item.CompressedSize = ZipSize32(m_written - dataStart);
+    if (!UpdateLocalHeader(localOffset, item)) return false;
     m_items.push_back(std::move(item));
     return true;
 }
 
 bool TZipArchive::Finish() {
     if (!m_out) return false;
-    bool ok = !m_failed && FlushStage();
-    for (size_t i = 0; ok && i < m_items.size(); ++i) {
-        QByteArray header;
-        TZipStructure::AppendLocalHeader(header, m_items[i]);
-        if (!m_out->WriteAt(qint64(m_localOffsets[i]), header.constData(), header.size()))
-            ok = Fail(ErrUpdateLocalHeader);
-    }
+    bool ok = !m_failed;
     const quint64 directoryOffset = m_written;
     for (size_t i = 0; ok && i < m_items.size(); ++i) {
         QByteArray header;
         TZipStructure::AppendCentralHeader(header, m_items[i]);
-        ok = Stage(header);
+        ok = Put(header.constData(), size_t(header.size()));
     }
     if (ok) {
         QByteArray end;
         TZipStructure::AppendEndRecord(end, m_items.size(), m_written - directoryOffset, directoryOffset);
-        ok = Stage(end) && FlushStage();
+        ok = Put(end.constData(), size_t(end.size())) && FlushStage();
     }
     if (ok && !m_out->Commit()) ok = Fail(QStringLiteral("Can't write archive"));
     m_out.reset();

@@ -70,11 +70,16 @@ private:
     bool ReadDirectory(QString& error);
     void RebuildDirectory();
     TZipUnpacker* Unpacker(int method);
-    bool Stage(const QByteArray& bytes);
+    // Appends to the archive through the stage; large pieces go to the file at once.
+    bool Put(const char* data, size_t size);
     bool FlushStage();
-    bool WriteRaw(const char* data, size_t size);
+    // Sets the CRC and sizes in an entry's local header written at offset.
+    bool UpdateLocalHeader(quint64 offset, const TZipItem& item);
     bool Fail(const QString& error);
     char* Buffer();
+    // size bytes of the open archive at pos, from the block last read when they lie in it, else
+    // from a block read anew there; none past the end of the file or when the file cannot be read.
+    const char* Span(quint64 pos, size_t size);
 
     std::vector<TZipItem> m_items;
     QString m_error;
@@ -94,10 +99,12 @@ private:
     std::unique_ptr<TZipPacker> m_deflatePacker;
     int m_level = ZipDefaultLevel;
     int m_method = ZipMethodDeflate;
-    std::vector<quint64> m_localOffsets;
     QByteArray m_stage;
     quint64 m_written = 0;
     bool m_failed = false;
 
     std::unique_ptr<char[]> m_buffer; // one block of ZipBlockSize, made on first use
+    // What of the open archive the buffer holds.
+    quint64 m_spanPos = 0;
+    size_t m_spanSize = 0;
 };

@@ -5,6 +5,9 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
+#include <ctime>
+
 QByteArray TZipItem::EncodedName() const {
     QString name = Name;
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -40,19 +43,22 @@ void TZipItem::SetEncodedName(const QByteArray& raw) {
     Name = name;
 }
 
-void TZipItem::SetTime(const QDateTime& local) {
-    const QDateTime t = local.toLocalTime();
-    QDate d = t.date();
-    QTime tm = t.time();
-    if (!d.isValid() || d.year() < 1980) {
-        d = QDate(1980, 1, 1);
-        tm = QTime(0, 0, 0);
-    } else if (d.year() > 2107) {
-        d = QDate(2107, 12, 31);
-        tm = QTime(23, 59, 58);
+void TZipItem::SetTime(qint64 secsSinceEpoch) {
+    // The C library's own conversion: nothing beyond the fields the header stores is worked out.
+    const time_t t = time_t(secsSinceEpoch);
+    tm local{};
+    if (!localtime_r(&t, &local) || local.tm_year + 1900 < 1980) {
+        DosDate = quint16(0 * 512 + 1 * 32 + 1);
+        DosTime = 0;
+        return;
     }
-    DosDate = quint16((d.year() - 1980) * 512 + d.month() * 32 + d.day());
-    DosTime = quint16(tm.hour() * 2048 + tm.minute() * 32 + tm.second() / 2);
+    if (local.tm_year + 1900 > 2107) {
+        DosDate = quint16((2107 - 1980) * 512 + 12 * 32 + 31);
+        DosTime = quint16(23 * 2048 + 59 * 32 + 58 / 2);
+        return;
+    }
+    DosDate = quint16((local.tm_year + 1900 - 1980) * 512 + (local.tm_mon + 1) * 32 + local.tm_mday);
+    DosTime = quint16(local.tm_hour * 2048 + local.tm_min * 32 + std::min(local.tm_sec, 59) / 2);
 }
 
 QDateTime TZipItem::Time() const {

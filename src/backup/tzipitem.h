@@ -35,9 +35,9 @@ struct TZipItem {
     // a trailing separator marks a folder entry.
     void SetEncodedName(const QByteArray& raw);
 
-    // Local time at the 2-second resolution of DOS. Times before 1980 are stored as 1 January 1980 and
-    // times after 2107 as the last second DOS can hold.
-    void SetTime(const QDateTime& local);
+    // A moment (seconds since 1970 UTC) in local time at the 2-second resolution of DOS. Times before
+    // 1980 are stored as 1 January 1980 and times after 2107 as the last second DOS can hold.
+    void SetTime(qint64 secsSinceEpoch);
     // Invalid when the stored date or time is not a real one.
     QDateTime Time() const;
 

@@ -23,6 +23,11 @@ quint32 TZipStructure::Get32(const char* p) {
     return quint32(Get16(p)) | (quint32(Get16(p + 2)) << 16);
 }
 
+void TZipStructure::Set32(char* p, quint32 v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = char((v >> (8 * i)) & 0xFF);
+}
+
 void TZipStructure::AppendLocalHeader(QByteArray& out, const TZipItem& item) {
     const QByteArray name = item.EncodedName();
     Put32(out, LocalSignature);

@@ -40,5 +40,7 @@ public:
 
     static quint16 Get16(const char* p);
     static quint32 Get32(const char* p);
+    // Writes a 32-bit value at p, little-endian.
+    static void Set32(char* p, quint32 v);
     static QString SignatureError(quint32 signature, quint64 position);
 };

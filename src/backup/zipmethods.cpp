@@ -3,12 +3,23 @@
 #include <algorithm>
 #include <zlib.h>
 
+void TZipPacker::AddToCrc(const char* data, size_t size) {
+    // zlib answers a null buffer with the starting value, which would lose the sum so far.
+    if (size == 0) return;
+    m_crc = quint32(crc32_z(m_crc, reinterpret_cast<const Bytef*>(data), size));
+}
+
+void TZipPacker::ResetCrc() {
+    m_crc = 0;
+}
+
 namespace {
 
 class TStorePacker final : public TZipPacker {
 public:
-    void Reset() override {}
+    void Reset() override { ResetCrc(); }
     bool Pack(const char* data, size_t size, bool, const TZipSink& out) override {
+        AddToCrc(data, size);
         return size == 0 || out(data, size);
     }
 };
@@ -38,10 +49,28 @@ public:
         if (m_ok) deflateEnd(&m_z);
     }
     void Reset() override {
+        ResetCrc();
         if (m_ok) deflateReset(&m_z);
     }
     bool Pack(const char* data, size_t size, bool last, const TZipSink& out) override {
         if (!m_ok) return false;
+        // A slice at a time, each summed just before deflate reads it: the bytes come from memory once.
+        // The stream is the same however its input is cut, and it is always ended by an empty finishing
+        // call, so that the archives stay what they were byte for byte.
+        while (size > 0) {
+            const size_t n = std::min(size, kSlice);
+            if (!Deflate(data, n, false, out)) return false;
+            data += n;
+            size -= n;
+        }
+        return !last || Deflate(nullptr, 0, true, out);
+    }
+
+private:
+    static constexpr size_t kSlice = 64 * 1024;
+
+    bool Deflate(const char* data, size_t size, bool last, const TZipSink& out) {
+        AddToCrc(data, size);
         m_z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
         m_z.avail_in = uInt(size);
         const int flush = last ? Z_FINISH : Z_NO_FLUSH;
@@ -56,7 +85,6 @@ public:
         }
     }
 
-private:
     z_stream m_z{};
     std::unique_ptr<char[]> m_buffer;
     bool m_ok = false;

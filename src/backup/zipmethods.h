@@ -11,13 +11,24 @@ using TZipSink = std::function<bool(const char* data, size_t size)>;
 // Gives the next block of an entry's stored data: its size, 0 at the end, -1 on a read error.
 using TZipSource = std::function<qint64(const char*& data)>;
 
-// Turns a file's bytes into an entry's data. One packer serves every entry of an archive.
+// Turns a file's bytes into an entry's data, and takes the CRC-32 of those bytes on the way, while
+// they are still in the processor's cache. One packer serves every entry of an archive.
 class TZipPacker {
 public:
     virtual ~TZipPacker() = default;
+    // Starts the next entry.
     virtual void Reset() = 0;
     // Takes the next bytes of the file; finish with an empty call that has last set.
     virtual bool Pack(const char* data, size_t size, bool last, const TZipSink& out) = 0;
+    // The CRC-32 of every byte taken since Reset.
+    quint32 Crc() const { return m_crc; }
+
+protected:
+    void AddToCrc(const char* data, size_t size);
+    void ResetCrc();
+
+private:
+    quint32 m_crc = 0;
 };
 
 // Turns an entry's data back into the file's bytes.

@@ -919,6 +919,8 @@ void TQuorvaneForm::closeEvent(QCloseEvent* event) {
     }
     m_autoSave->Stop();
     event->accept();
+    // The family does not wait for the daily copy: the window is gone before it is made.
+    hide();
     if (onClosed) onClosed();
 }
 

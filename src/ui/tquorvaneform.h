@@ -87,7 +87,7 @@ public:
     // False, told to the user, when the base could not be saved.
     bool SaveAll() override;
 
-    // Called once the window has closed for good (the program then ends).
+    // Called once the window has closed for good and is hidden (the program then ends).
     std::function<void()> onClosed;
 
     // Captions, widths and visibility of the toolbar buttons for the page, tab and edit mode on show.

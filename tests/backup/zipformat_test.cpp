@@ -101,6 +101,90 @@ TEST(TFileZipper, WritesOneEntryPerFileWithTheFixedHeaderValues) {
     }
 }
 
+// Entries of every size the writing and reading work with in pieces: below, at and past the 64 KiB
+// of the header stage and of the slices summed while deflating, past a 1 MiB block, and many small ones
+// that share the stage. Each entry holds what zlib makes of the file in one call, its local header the
+// final CRC and sizes whether it was still staged or already on disk when they became known, and the
+// archive reads back whole, while a byte spoilt in any of its entries is found.
+TEST(TFileZipper, EntriesOfEverySizeHoldOneDeflateStreamAndTheirFinalHeaders) {
+    TTestDataHome home;
+    const QString base = home.Path() + "/base";
+    std::vector<std::pair<QString, QByteArray>> files;
+    const auto random = [](qsizetype size, quint32 seed) {
+        QByteArray bytes(size, Qt::Uninitialized);
+        quint32 x = seed * 2654435761u + 1;
+        for (char& c : bytes) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            c = char(x >> 24);
+        }
+        return bytes;
+    };
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"a1", "x"},
+        {"a2_64k_less_one_random", random(65535, 1)},
+        {"a3_64k_random", random(65536, 2)},
+        {"a4_64k_more_one", SampleBytes(65537, 3)},
+        {"a5_1m_random", random(1 << 20, 4)},
+        {"a6_1m_more_one", SampleBytes((1 << 20) + 1, 5)},
+        {"a7_3m", SampleBytes(3 << 20, 6)},
+    };
+    for (const auto& c : cases)
+        files.push_back({c.name, c.bytes});
+    for (int i = 0; i < 80; ++i)
+        files.push_back({QStringLiteral("b/small%1").arg(i, 2, 10, QLatin1Char('0')),
+                         SampleBytes(1500 + i * 37, 10 + i)});
+    for (const auto& [name, bytes] : files)
+        WriteFileBytes(base + "/" + name, bytes);
+    const QString archive = home.Path() + "/a.zip";
+    TFileZipper zipper;
+    ASSERT_TRUE(zipper.Pack(archive, base)) << zipper.Error().toStdString();
+    const QByteArray zip = ReadFileBytes(archive);
+
+    const qsizetype end = zip.size() - 22;
+    ASSERT_EQ(Le32(zip, end), 0x06054B50u);
+    ASSERT_EQ(Le16(zip, end + 10), files.size());
+    quint32 central = Le32(zip, end + 16);
+    std::vector<quint32> dataStarts;
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_EQ(Le32(zip, central), 0x02014B50u);
+        const quint32 local = Le32(zip, central + 42);
+        const QByteArray data = RawDeflate(bytes, 5);
+        EXPECT_EQ(Le32(zip, central + 16), Crc(bytes));
+        EXPECT_EQ(Le32(zip, central + 20), quint32(data.size()));
+        EXPECT_EQ(Le32(zip, central + 24), quint32(bytes.size()));
+        EXPECT_EQ(zip.mid(central + 46, name.size()), name.toLatin1());
+        ASSERT_EQ(Le32(zip, local), 0x04034B50u);
+        EXPECT_EQ(zip.mid(local + 6, 20), zip.mid(central + 8, 20));
+        const quint32 start = local + 30 + quint32(name.size());
+        EXPECT_EQ(zip.mid(start, data.size()), data);
+        dataStarts.push_back(start);
+        central += 46 + quint32(name.size());
+    }
+
+    TFileUnzipper unzipper;
+    ASSERT_TRUE(unzipper.Verify(archive)) << unzipper.Error().toStdString();
+    ASSERT_TRUE(unzipper.Unpack(archive, home.Path() + "/back")) << unzipper.Error().toStdString();
+    for (const auto& [name, bytes] : files)
+        EXPECT_EQ(ReadFileBytes(home.Path() + "/back/" + name), bytes) << name.toStdString();
+
+    // One byte spoilt in the middle of the data of an entry early, across a block and last.
+    for (size_t i : {size_t(1), size_t(5), size_t(6), files.size() - 1}) {
+        SCOPED_TRACE(files[i].first.toStdString());
+        QByteArray spoilt = zip;
+        const qsizetype at = dataStarts[i] + RawDeflate(files[i].second, 5).size() / 2;
+        spoilt[at] = char(spoilt[at] ^ 0x21);
+        WriteFileBytes(archive, spoilt);
+        EXPECT_FALSE(unzipper.Verify(archive));
+        EXPECT_FALSE(unzipper.Error().isEmpty());
+    }
+}
+
 TEST(TFileZipper, AnEmptyFileIsStoredWithSizesAndCrcZero) {
     TTestDataHome home;
     WriteFileBytes(home.Path() + "/base/empty", {});
@@ -182,7 +266,7 @@ TEST(TZipItem, TimesAtTheResolutionAndRangeOfDos) {
     };
     for (const auto& c : cases) {
         TZipItem item;
-        item.SetTime(c.file);
+        item.SetTime(c.file.toSecsSinceEpoch());
         EXPECT_EQ(item.Time(), c.stored) << c.file.toString().toStdString();
     }
     TZipItem bad;

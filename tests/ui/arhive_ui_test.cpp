@@ -1,6 +1,8 @@
 // The backup commands of the main window's menu, with the file dialogs answered through their seam and
 // the name dialog worked from the keyboard.
 #include "backup/tarhivetype.h"
+#include "backup/tfileunzipper.h"
+#include "backup/tfilezipper.h"
 #include "mainwindowfixture.h"
 #include "messagerecorder.h"
 #include "ui/tarhivecommands.h"
@@ -12,6 +14,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -203,6 +206,58 @@ TEST_F(ArhiveUiTest, DailyRestoreStartsInTheBasesFolderOfDailyCopies) {
     // Written when the program ends, and offered from there.
     ASSERT_TRUE(commands->WriteDaily(QDate(2026, 12, 10)));
     EXPECT_TRUE(QFileInfo(home.Path() + "/copies/Семья/2026-12-10.zip").isFile());
+}
+
+// Closing the window as the program does: the daily copy is made once the window is gone, and it is
+// whole: every file of the base, each entry reading back with its CRC. Nothing is shown about it.
+TEST_F(ArhiveUiTest, TheWindowIsGoneBeforeTheDailyCopyIsMadeAndTheCopyIsWhole) {
+    const QDate day(2026, 12, 10);
+    const QString copies = home.Path() + "/copies/Семья";
+    struct THideWatch : QObject {
+        QString folder;
+        bool hidden = false;
+        bool copyStartedBeforeHide = false;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Hide && !hidden) {
+                hidden = true;
+                copyStartedBeforeHide = QFileInfo::exists(folder);
+            }
+            return false;
+        }
+    } watch;
+    watch.folder = copies;
+    form->installEventFilter(&watch);
+    bool visibleAtCopy = true;
+    bool written = false;
+    form->onClosed = [&] {
+        visibleAtCopy = form->isVisible();
+        written = commands->WriteDaily(day);
+    };
+    TMessageRecorder messages;
+    messages.AnswerYes();
+    form->close();
+    form->removeEventFilter(&watch);
+
+    EXPECT_EQ(messages.Boxes(), std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes)});
+    EXPECT_TRUE(watch.hidden);
+    EXPECT_FALSE(watch.copyStartedBeforeHide);
+    EXPECT_FALSE(visibleAtCopy);
+    ASSERT_TRUE(written);
+    const QString archive = copies + "/" + arhive::DayFileName(day);
+    TFileUnzipper unzipper;
+    std::vector<TZipItem> items;
+    ASSERT_TRUE(unzipper.List(archive, items));
+    EXPECT_TRUE(unzipper.DirectoryError().isEmpty());
+    QStringList packed;
+    for (const TZipItem& item : items)
+        packed << item.Name;
+    QStringList files;
+    for (const TZipFile& f : TFileZipper::FolderFiles(context.state.baseFolder))
+        files << f.name;
+    EXPECT_EQ(packed, files);
+    EXPECT_TRUE(packed.contains("rashod"));
+    EXPECT_TRUE(unzipper.Verify(archive)) << unzipper.Error().toStdString();
+    EXPECT_EQ(QDir(copies).entryList(QDir::Files | QDir::Hidden), QStringList{arhive::DayFileName(day)});
 }
 
 } // namespace
