@@ -3,6 +3,7 @@
 // windows: the totals panel redrawn, a period filter chosen in the radio group and a query typed into
 // the search box, each beside the rule alone on the same table.
 #include "benchbase.h"
+#include "benchwindow.h"
 
 #include "ledger/tautosave.h"
 #include "ledger/tbaseloader.h"
@@ -31,43 +32,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct TWindow {
-    std::unique_ptr<QTemporaryDir> copy;
-    std::unique_ptr<TSession> session;
-    std::unique_ptr<TAppContext> context;
-    std::unique_ptr<TQuorvaneForm> form;
-    // ownCopy: over a copy of the big base, for a window whose saves must not change it for the others.
-    explicit TWindow(bool ownCopy = false) {
-        session = std::make_unique<TSession>();
-        context = std::make_unique<TAppContext>(*session);
-        TMyType& s = context->state;
-        const TBenchBase& base = BigBase();
-        s.paths.dataRoot = base.dataRoot + QStringLiteral("/");
-        s.baseFolder = base.baseFolder;
-        if (ownCopy) {
-            copy = std::make_unique<QTemporaryDir>();
-            s.paths.dataRoot = copy->path() + QStringLiteral("/");
-            s.baseFolder = copy->path() + QStringLiteral("/BASE/Base1");
-            CopyFolderRecursively(base.baseFolder, s.baseFolder);
-        }
-        s.baseName = QStringLiteral("Base1");
-        s.userName = QStringLiteral("Мама");
-        s.admin = true;
-        form = std::make_unique<TQuorvaneForm>(*context);
-        form->resize(1136, 681);
-        form->show();
-    }
-    // The base opened as the first activation does; over the shared big base nothing is saved.
-    void Open() {
-        form->OpenBase();
-        if (!copy) AutoSave()->Stop();
-    }
-    // The window's parts, found as they sit in it.
-    TAutoSave* AutoSave() const { return form->findChild<TAutoSave*>(); }
-    TMoneyViews* MoneyViews() const { return form->findChild<TMoneyViews*>(); }
-    TLowerPanel* Lower() const { return form->findChild<TLowerPanel*>(QStringLiteral("Panel1")); }
-};
 
 void BM_ReadFilesBaseline(benchmark::State& s) {
     for (auto _ : s)

@@ -50,6 +50,18 @@ void TDataGrid::NotifyCells() const {
     if (view) view->CellsChanged();
 }
 
+void TDataGrid::NotifyRowCells(int firstGridRow, int lastGridRow) const {
+    if (view) view->RowCellsChanged(firstGridRow, lastGridRow);
+}
+
+void TDataGrid::NotifyRowsInserted(int firstGridRow, int count) const {
+    if (view && count > 0) view->RowsInserted(firstGridRow, count);
+}
+
+void TDataGrid::NotifyRowsRemoved(int firstGridRow, int count) const {
+    if (view && count > 0) view->RowsRemoved(firstGridRow, count);
+}
+
 void TDataGrid::NotifySelection() const {
     if (view) view->SelectionChanged();
 }

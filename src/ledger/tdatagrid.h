@@ -91,8 +91,14 @@ public:
     // The row map shows every table row in table order (no filter).
     void ResetRowMap();
 
+    // The whole view is read again: only for changes of every row (a filter, a sort, a base opened).
     void NotifyRows() const;
     void NotifyCells() const;
+    // The views follow only what changed, which keeps their scroll position and selection.
+    void NotifyRowCells(int firstGridRow, int lastGridRow) const;
+    void NotifyRowCells(int gridRow) const { NotifyRowCells(gridRow, gridRow); }
+    void NotifyRowsInserted(int firstGridRow, int count) const;
+    void NotifyRowsRemoved(int firstGridRow, int count) const;
     void NotifySelection() const;
 };
 

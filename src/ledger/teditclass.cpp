@@ -27,12 +27,12 @@ bool TEditClass::IsNumberCell(const TDataGrid& grid, int col) const {
     return rules ? rules->IsNumberCell(col) : col == grid.SumColumn;
 }
 
-void TEditClass::Store(TDataGrid& grid, int tableRow, int col, const QString& value) {
+void TEditClass::Store(TDataGrid& grid, int gridRow, int tableRow, int col, const QString& value) {
     TTableRow* row = grid.Table->Row(tableRow);
     if (!row) return;
     if (row->CellCount() <= col) row->SetCellCount(std::max(col + 1, TableDef(grid.kind).CellCount()));
     row->SetCell(col, value);
-    grid.NotifyCells();
+    grid.NotifyRowCells(gridRow);
 }
 
 // "Неправильная формула", and the number editor opens again on the text. A wrong formula that follows
@@ -88,7 +88,7 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
     QStringList after = before;
     after[col] = value;
     if (before != after) m_hooks.RecordChanging(grid, tableRow, before, after);
-    Store(grid, tableRow, col, value);
+    Store(grid, gridRow, tableRow, col, value);
     result.stored = true;
     m_hooks.RecordChanged(grid, tableRow, col, old);
     AfterLedgerStore(grid, col, gridRow);
@@ -104,7 +104,7 @@ void TEditClass::AfterLedgerStore(TDataGrid& grid, int col, int gridRow) {
     if (grid.UserColumn >= 0 && row->Cell(grid.UserColumn) != m_state.userName)
         row->SetCell(grid.UserColumn, m_state.userName);
     AutoFill(grid, col, gridRow);
-    grid.NotifyCells();
+    grid.NotifyRowCells(gridRow);
 }
 
 void TEditClass::AutoFill(TDataGrid& grid, int col, int gridRow) {
@@ -143,7 +143,7 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     after[col] = value;
     if (before != after) {
         m_hooks.RecordChanging(grid, tableRow, before, after);
-        Store(grid, tableRow, col, value);
+        Store(grid, gridRow, tableRow, col, value);
     }
     result.stored = true;
     m_hooks.RecordChanged(grid, tableRow, col, old);
@@ -166,7 +166,7 @@ TCommitResult TEditClass::CommitDate(TDataGrid& grid, int col, int gridRow, cons
     QStringList after = before;
     after[col] = value;
     if (before != after) m_hooks.RecordChanging(grid, tableRow, before, after);
-    Store(grid, tableRow, col, value);
+    Store(grid, gridRow, tableRow, col, value);
     result.stored = true;
     const bool plan = grid.kind == TTableKind::PlanRashod || grid.kind == TTableKind::PlanDohod;
     if (plan) {
@@ -195,6 +195,14 @@ void TEditClass::ResortAfterEdit(TDataGrid& grid, int editedCol, int gridRow) {
     if (tableRow < 0) return;
     const int newRow = ResortRow(*grid.Table, tableRow, grid.SortColumn,
                                  ComparisonForLetter(grid.Letter(grid.SortColumn)), !grid.SortAscending);
+    if (!grid.filterActive && grid.GridRowCount() == grid.Table->RowCount() + 1) {
+        // Without a filter grid row g shows table row g - 1, and stays so: only the rows between the
+        // record's old and new place show other records now.
+        grid.row = newRow + 1;
+        grid.NotifyRowCells(std::min(tableRow, newRow) + 1, std::max(tableRow, newRow) + 1);
+        grid.NotifySelection();
+        return;
+    }
     if (grid.filterActive) {
         m_hooks.ReapplyFilter(grid);
     } else {

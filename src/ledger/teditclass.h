@@ -49,7 +49,7 @@ private:
     bool IsNumberCell(const TDataGrid& grid, int col) const;
     void AutoFill(TDataGrid& grid, int col, int gridRow);
     void AfterLedgerStore(TDataGrid& grid, int col, int gridRow);
-    void Store(TDataGrid& grid, int tableRow, int col, const QString& value);
+    void Store(TDataGrid& grid, int gridRow, int tableRow, int col, const QString& value);
 
     TMyType& m_state;
     TGeneralClass& m_general;

@@ -110,7 +110,7 @@ bool TGeneralClass::EnsureNewRow(TDataGrid& grid) {
         if (!IsComplete(grid, last)) return false;
     }
     AppendRow(grid);
-    grid.NotifyRows();
+    grid.NotifyRowsInserted(grid.GridRowCount() - 1, 1);
     return true;
 }
 
@@ -305,12 +305,12 @@ TEditRequest TGeneralClass::EnterUserColumn(TDataGrid& grid) {
     const int finished = grid.TableRow(grid.row);
     if (grid.UserColumn >= 0 && row->CellCount() > grid.UserColumn)
         row->SetCell(grid.UserColumn, m_state.userName);
-    grid.NotifyCells();
+    grid.NotifyRowCells(grid.row);
     NextCell(grid);
     if ((grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod) && grid.col == grid.DateColumn) {
         if (finished == grid.Table->RowCount() - 1) {
             AppendRow(grid);
-            grid.NotifyRows();
+            grid.NotifyRowsInserted(grid.GridRowCount() - 1, 1);
             grid.row = grid.GridRowCount() - 1; // the next record starts on the row just made
         }
         grid.col = 1;
@@ -371,13 +371,13 @@ bool IsRecordToRemove(const TDataGrid& grid, const TTableRow& row) {
 }
 
 // Empties the visible cells of a row (the hidden ones stay), the date set to today's when asked.
-void ClearRecordText(TDataGrid& grid, TTableRow& row, bool defaultDate) {
+void ClearRecordText(TDataGrid& grid, int gridRow, TTableRow& row, bool defaultDate) {
     QStringList cells = row.Cells();
     for (int c = 0; c < std::min(int(cells.size()), grid.ColumnCount()); ++c)
         cells[c].clear();
     if (defaultDate) cells[grid.DateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
     row.SetCells(cells);
-    grid.NotifyCells();
+    grid.NotifyRowCells(gridRow);
 }
 
 } // namespace
@@ -403,27 +403,32 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
     const int tableRow = grid.TableRow(gridRow);
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
     if (!row) return false;
+    // A view moves its current cell off a row that goes; the selection stays on the same grid row.
+    const int selected = grid.row;
     if (!IsRecordToRemove(grid, *row)) {
         // The hidden cells (a debt's returns number) stay: they are not the record's text.
-        ClearRecordText(grid, *row, false);
+        ClearRecordText(grid, gridRow, *row, false);
         return true;
     }
     if (m_hooks.RemoveRecord(grid, tableRow)) {
-        if (grid.row >= grid.GridRowCount()) grid.row = std::max(1, grid.GridRowCount() - 1);
-        grid.NotifyRows();
+        // The hooks told the view which rows went.
+        grid.row = std::min(selected, std::max(1, grid.GridRowCount() - 1));
+        grid.NotifySelection();
         m_hooks.TotalsChanged(grid);
         return true;
     }
     if (gridRow == grid.GridRowCount() - 1) {
-        ClearRecordText(grid, *row, grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod);
+        ClearRecordText(grid, gridRow, *row,
+                        grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod);
     } else {
         grid.Table->DeleteRow(tableRow);
         grid.RowMap.erase(grid.RowMap.begin() + gridRow);
         for (size_t g = 1; g < grid.RowMap.size(); ++g)
             if (grid.RowMap[g] > tableRow + 1) --grid.RowMap[g];
         if (tableRow + 1 < int(grid.shown.size())) grid.shown.erase(grid.shown.begin() + tableRow + 1);
-        if (grid.row >= grid.GridRowCount()) grid.row = grid.GridRowCount() - 1;
-        grid.NotifyRows();
+        grid.NotifyRowsRemoved(gridRow, 1);
+        grid.row = std::min(selected, grid.GridRowCount() - 1);
+        grid.NotifySelection();
     }
     if (grid.filterActive) m_hooks.ReapplyFilter(grid);
     m_hooks.TotalsChanged(grid);

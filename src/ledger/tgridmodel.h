@@ -8,7 +8,8 @@ class TDataGrid;
 class TGeneralClass;
 
 // The rows of a table view as an item model: model row i is grid row i + 1 (row 0, the captions,
-// is the header). It re-reads the descriptor whenever the logic says the rows or cells changed.
+// is the header). It passes on what the logic says changed: cells of some rows, rows inserted or
+// removed, or everything.
 class TGridModel : public QAbstractTableModel, public IGridView {
     Q_OBJECT
 public:
@@ -26,6 +27,9 @@ public:
 
     void RowsChanged() override;
     void CellsChanged() override;
+    void RowCellsChanged(int firstGridRow, int lastGridRow) override;
+    void RowsInserted(int firstGridRow, int count) override;
+    void RowsRemoved(int firstGridRow, int count) override;
     void SelectionChanged() override;
 
 Q_SIGNALS:
@@ -33,6 +37,14 @@ Q_SIGNALS:
     void SelectionMoved(int col, int gridRow);
 
 private:
+    // The descriptor's data rows now.
+    int GridRows() const;
+    // Re-reads everything.
+    void Reset();
+
     TDataGrid& m_grid;
     TGeneralClass& m_general;
+    // The row count the view was last told of: the descriptor changes before it announces the change,
+    // and the view must see the old count until then.
+    int m_rows = 0;
 };

@@ -21,6 +21,33 @@ QString CellAt(const TMemTable& table, int row, int column) {
     return r ? r->Cell(column) : QString();
 }
 
+// Reads a cell's text for one key without building a QString: a cell of plain ASCII bytes (dates and
+// sums always are) is its own text, widened into a buffer; any other cell is decoded as usual. The
+// view passed to `read` is the cell's exact text.
+class TCellReader {
+public:
+    template <class Read> auto operator()(const TMemTable& table, int row, int column, Read read) {
+        const TTableRow* r = table.Row(row);
+        const QByteArrayView bytes = r ? r->CellBytes(column) : QByteArrayView();
+        if (bytes.size() <= kShort) {
+            bool ascii = true;
+            for (qsizetype k = 0; k < bytes.size(); ++k) {
+                const auto b = static_cast<unsigned char>(bytes[k]);
+                ascii = ascii && b < 0x80;
+                m_units[k] = char16_t(b);
+            }
+            if (ascii) return read(QStringView(m_units, bytes.size()));
+        }
+        m_text = CellAt(table, row, column);
+        return read(QStringView(m_text));
+    }
+
+private:
+    static constexpr qsizetype kShort = 64;
+    char16_t m_units[kShort] = {};
+    QString m_text;
+};
+
 template <class T> int CompareValues(const T& a, const T& b) {
     return (b < a) - (a < b);
 }
@@ -67,8 +94,9 @@ void SortEqualKeys(int count, bool descending, std::vector<int>& order) {
 // equal dates in position order by itself. An unusually wide span falls back to a comparison sort.
 void SortDateKeys(const TMemTable& table, int count, int column, bool descending, std::vector<int>& order) {
     std::vector<TDateValue> dates(static_cast<size_t>(count));
+    TCellReader cell;
     for (int i = 0; i < count; ++i)
-        dates[size_t(i)] = ParseCellDate(CellAt(table, i, column));
+        dates[size_t(i)] = cell(table, i, column, ParseCellDate);
     const auto [lo, hi] = std::minmax_element(dates.begin(), dates.end());
     const TDateValue first = *lo;
     const std::int64_t span = std::int64_t(*hi) - first + 1;
@@ -115,8 +143,9 @@ std::pair<std::uint64_t, std::uint64_t> OrderedBits(long double value) {
 // 80 bits of key and 32 bits of position in two words, compared as a pair.
 void SortNumberKeys(const TMemTable& table, int count, int column, bool descending, std::vector<int>& order) {
     std::vector<std::pair<std::uint64_t, std::uint64_t>> keys(static_cast<size_t>(count));
+    TCellReader cell;
     for (int i = 0; i < count; ++i) {
-        const auto [high, low] = OrderedBits(NumberSortKey(CellAt(table, i, column)));
+        const auto [high, low] = OrderedBits(cell(table, i, column, NumberSortKey));
         keys[size_t(i)] = {(high << 48) | (low >> 16), ((low & 0xFFFF) << 32) | std::uint32_t(i)};
     }
     std::sort(keys.begin(), keys.end());
@@ -136,18 +165,21 @@ std::uint64_t TextPrefix(const QString& text) {
 
 // A text column holds few distinct texts (kinds, names, purses, users), so the distinct texts are
 // sorted once and each row gets the rank of its text; a stable counting sort by rank then keeps equal
-// texts in position order. A column of all different texts costs one hash lookup per row more.
+// texts in position order. A column of all different texts costs one hash lookup per row more. The
+// rows are told apart by their cells' bytes, and only the distinct ones are decoded: bytes that decode
+// to the same text (an undecodable cell reads as empty) share a rank.
 void SortTextKeys(const TMemTable& table, int count, int column, bool descending, std::vector<int>& order) {
-    QHash<QString, int> ids;
+    QHash<QByteArrayView, int> ids;
     ids.reserve(count);
     std::vector<QString> distinct;
     std::vector<int> id(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const QString text = CellAt(table, i, column);
-        auto it = ids.constFind(text);
+        const TTableRow* row = table.Row(i);
+        const QByteArrayView bytes = row ? row->CellBytes(column) : QByteArrayView();
+        auto it = ids.constFind(bytes);
         if (it == ids.constEnd()) {
-            it = ids.insert(text, int(distinct.size()));
-            distinct.push_back(text);
+            it = ids.insert(bytes, int(distinct.size()));
+            distinct.push_back(CellAt(table, i, column));
         }
         id[size_t(i)] = it.value();
     }
@@ -161,8 +193,11 @@ void SortTextKeys(const TMemTable& table, int count, int column, bool descending
     });
     std::vector<int> start(size_t(n) + 1, 0);
     std::vector<int> rank(static_cast<size_t>(n));
-    for (int r = 0; r < n; ++r)
-        rank[size_t(byText[size_t(r)].second)] = r;
+    for (int r = 0, k = 0; k < n; ++k) {
+        const int at = byText[size_t(k)].second;
+        if (k > 0 && distinct[size_t(at)] != distinct[size_t(byText[size_t(k - 1)].second)]) ++r;
+        rank[size_t(at)] = r;
+    }
     for (int i = 0; i < count; ++i)
         ++start[size_t(rank[size_t(id[size_t(i)])]) + 1];
     for (size_t k = 1; k < start.size(); ++k)

@@ -82,6 +82,9 @@ void RemoveRowsFromGrid(TDataGrid& grid, const std::vector<int>& removed) {
     std::vector<int> map;
     map.reserve(grid.RowMap.size());
     map.push_back(grid.RowMap.empty() ? 0 : grid.RowMap[0]);
+    // The grid rows that went, when they are one run: the view is told of just those.
+    int firstGone = -1, gone = 0;
+    bool oneRun = true;
     for (size_t g = 1; g < grid.RowMap.size(); ++g) {
         const int r = grid.RowMap[g] - 1;
         if (r < 0) {
@@ -89,7 +92,15 @@ void RemoveRowsFromGrid(TDataGrid& grid, const std::vector<int>& removed) {
             continue;
         }
         const int n = newIndex(r);
-        if (n >= 0) map.push_back(n + 1);
+        if (n >= 0) {
+            map.push_back(n + 1);
+            continue;
+        }
+        if (gone == 0)
+            firstGone = int(g);
+        else if (firstGone + gone != int(g))
+            oneRun = false;
+        ++gone;
     }
     grid.RowMap = std::move(map);
     std::vector<bool> shown;
@@ -98,6 +109,10 @@ void RemoveRowsFromGrid(TDataGrid& grid, const std::vector<int>& removed) {
         if (newIndex(int(r)) >= 0) shown.push_back(grid.shown[r]);
     grid.shown = std::move(shown);
     if (grid.row >= grid.GridRowCount()) grid.row = std::max(1, grid.GridRowCount() - 1);
+    if (oneRun)
+        grid.NotifyRowsRemoved(firstGone, gone);
+    else
+        grid.NotifyRows();
 }
 
 void DeleteTableRows(TMemTable& table, const std::vector<int>& removed) {

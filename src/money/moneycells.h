@@ -32,7 +32,8 @@ void RenamePerPurse(TMemTable& table, const QString& from, const QString& to);
 void DropPerPurse(TMemTable& table, const QString& name);
 
 // Takes table rows out of a grid's row map and shown flags: entries of removed rows go, entries of
-// later rows move up. `removed` is sorted ascending.
+// later rows move up. `removed` is sorted ascending. The view is told: of the rows removed when they
+// were shown next to each other, else of a change of every row.
 void RemoveRowsFromGrid(TDataGrid& grid, const std::vector<int>& removed);
 // Deletes the rows `removed` (sorted ascending) from a table in one pass.
 void DeleteTableRows(TMemTable& table, const std::vector<int>& removed);

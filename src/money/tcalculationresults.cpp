@@ -373,7 +373,8 @@ void TCalculationResults::RecordsRemoved(TTableKind kind, const std::vector<int>
         m_state.Grid(TTableKind::Purse).NotifyCells();
     }
     if (recompute) RecomputeTable(kind);
-    grid.NotifyRows();
+    // The rows that went were announced with their removal; an emptied new-record row is a change of cells.
+    grid.NotifyCells();
     ShowTotals();
 }
 

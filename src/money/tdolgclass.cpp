@@ -288,7 +288,7 @@ bool TDolgClass::DeleteReturnRow(int number, int row, bool ask) {
         if (grid.Table == &returns) RemoveRowsFromGrid(grid, {row});
     }
     if (debtRow >= 0) RecomputeRemainders(m_state, *m_state.Table(TTableKind::Dolg).Row(debtRow), returns);
-    if (grid.Table == &returns) grid.NotifyRows();
+    if (grid.Table == &returns) grid.NotifyCells();
     m_calc.ShowTotals();
     return true;
 }

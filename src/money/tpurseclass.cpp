@@ -437,7 +437,7 @@ bool TPurseClass::DeleteTransferRow(int row, bool ask) {
     } else {
         transfer.DeleteRow(row);
         RemoveRowsFromGrid(grid, {row});
-        grid.NotifyRows();
+        grid.NotifySelection();
     }
     return true;
 }

@@ -79,6 +79,60 @@ TEST(SortTable, TextByCodeUnits) {
                                              "ёж", "01.01.2000"}));
 }
 
+// Cells as the file holds them: the keys are read from their bytes, and bytes the reader takes for
+// the same text must sort as that text does (a long form of an ASCII letter, an undecodable cell that
+// reads as empty, a cell too long for the short path).
+TEST(SortTable, CellsSortAsTheTextTheirBytesReadAs) {
+    const QByteArray longFive = QByteArray(69, '0') + "5";
+    const struct {
+        const char* name;
+        int comparison;
+        std::vector<QByteArray> keys;
+        QStringList ascending; // tags of the rows; the new row stays last
+    } cases[] = {
+        {"text",
+         SortByText,
+         {"b", "\xC1\xA1", "", "\xFF", "a", "\xD0\xB1", "\xE0\x81\xA1"},
+         {"2", "3", "1", "4", "6", "0", "5"}},
+        {"number",
+         SortByNumber,
+         {"10", "\xC0\xB5", "\xFF", longFive, "5", "-1"},
+         {"5", "2", "1", "3", "4", "0"}},
+        {"date",
+         SortByDate,
+         {"02.01.2020",
+          "\xC0\xB0"
+          "1.01.2020",
+          "01.01.2020"},
+         {"1", "2", "0"}},
+    };
+    for (const auto& c : cases) {
+        QByteArray file;
+        auto addRow = [&file](const std::vector<QByteArray>& cells) {
+            QByteArray row;
+            memtable::AppendVarint(row, quint32(cells.size()));
+            for (const QByteArray& cell : cells) {
+                memtable::AppendVarint(row, quint32(cell.size()));
+                row += cell;
+            }
+            memtable::AppendVarint(file, quint32(row.size()));
+            file += row;
+        };
+        for (size_t i = 0; i < c.keys.size(); ++i)
+            addRow({c.keys[i], QByteArray::number(qulonglong(i))});
+        addRow({"", "new"});
+        for (const bool descending : {false, true}) {
+            TMemTable table;
+            ASSERT_TRUE(table.LoadFromBytes(file)) << c.name;
+            SortTableRows(table, 0, c.comparison, descending);
+            QStringList expected = c.ascending;
+            if (descending) std::reverse(expected.begin(), expected.end());
+            expected << QStringLiteral("new");
+            EXPECT_EQ(Column(table, 1), expected) << c.name << (descending ? " descending" : "");
+        }
+    }
+}
+
 TEST(SortTable, TheNewRowStaysLastAndSortAllMovesEveryRow) {
     TMemTable table;
     Fill(table, {{"03.01.2020"}, {"02.01.2020"}, {"01.01.2000"}});

@@ -8,6 +8,8 @@
 #include <QClipboard>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
 
 namespace {
 
@@ -166,4 +168,116 @@ TEST_F(MainWindow, EditingTheSortColumnMovesTheRecordAndTheSelectionFollows) {
     EXPECT_EQ(Cell(2, 2), "Хлеб");
     EXPECT_EQ(Rashod()->CurrentGridRow(), 3);
     EXPECT_EQ(context.state.Grid(TTableKind::Rashod).row, 3);
+}
+
+namespace {
+
+// A long expenses page sorted by the sum (1 to 200 in table order), scrolled down to its middle with
+// the current cell there, and the model's signals recorded from then on.
+class LongPage : public MainWindowFixture {
+protected:
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        std::vector<QStringList> rows;
+        for (int i = 1; i <= kRecords; ++i)
+            rows.push_back({"01.12.2026", "Еда", "Хлеб", QString::number(i), "", "", "Мама"});
+        Fill(context, rows);
+        context.general.SortByColumn(Grid(), 3);
+        Rashod()->setFocus();
+        Rashod()->verticalScrollBar()->setValue(kTop);
+        Grid().col = 3;
+        Grid().row = kCurrent + 1;
+        Rashod()->ShowCell(3, kCurrent + 1);
+        ASSERT_EQ(TopRow(), kTop);
+        QAbstractItemModel* m = Rashod()->model();
+        resets = std::make_unique<QSignalSpy>(m, &QAbstractItemModel::modelReset);
+        changed = std::make_unique<QSignalSpy>(m, &QAbstractItemModel::dataChanged);
+        inserted = std::make_unique<QSignalSpy>(m, &QAbstractItemModel::rowsInserted);
+        removed = std::make_unique<QSignalSpy>(m, &QAbstractItemModel::rowsRemoved);
+    }
+    TDataGrid& Grid() { return context.state.Grid(TTableKind::Rashod); }
+    int TopRow() { return Rashod()->rowAt(0); }
+    // The model rows of each recorded signal of rows: (first, last).
+    static std::vector<std::pair<int, int>> Rows(const QSignalSpy& spy) {
+        std::vector<std::pair<int, int>> out;
+        for (const QList<QVariant>& s : spy)
+            out.emplace_back(s[1].toInt(), s[2].toInt());
+        return out;
+    }
+    static std::vector<std::pair<int, int>> ChangedRows(const QSignalSpy& spy) {
+        std::vector<std::pair<int, int>> out;
+        for (const QList<QVariant>& s : spy)
+            out.emplace_back(s[0].toModelIndex().row(), s[1].toModelIndex().row());
+        return out;
+    }
+    // Types a sum into the current cell and closes the editor continuous entry opens after it.
+    void TypeSum(const QString& sum) {
+        Key(Qt::Key_Return);
+        ASSERT_TRUE(context.editors.IsOpen());
+        Type(sum);
+        Key(Qt::Key_Return);
+        if (context.editors.IsOpen()) Key(Qt::Key_Escape);
+    }
+
+    static constexpr int kRecords = 200;
+    static constexpr int kTop = 100;     // model row at the top of the view
+    static constexpr int kCurrent = 102; // model row of the current cell (sum 103)
+    std::unique_ptr<QSignalSpy> resets, changed, inserted, removed;
+};
+
+} // namespace
+
+TEST_F(LongPage, ASumTypedMovesTheRecordWithinTheViewWithoutResettingIt) {
+    TMessageRecorder boxes;
+    TypeSum("105,5"); // sum 103 goes after sum 105: model rows 102..104 show other records now
+    const TMemTable& t = context.state.Table(TTableKind::Rashod);
+    EXPECT_EQ(t.Row(104)->Cell(3), "105,5");
+    EXPECT_EQ(t.Row(kCurrent)->Cell(3), "104");
+    EXPECT_EQ(resets->count(), 0);
+    EXPECT_TRUE(inserted->isEmpty());
+    for (const auto& [first, last] : ChangedRows(*changed)) {
+        EXPECT_GE(first, kCurrent);
+        EXPECT_LE(last, 104);
+    }
+    EXPECT_FALSE(changed->isEmpty());
+    // The view stays where it was; the current cell follows the record.
+    EXPECT_EQ(TopRow(), kTop);
+    EXPECT_EQ(Rashod()->currentIndex().row(), 104);
+    EXPECT_EQ(Grid().row, 105);
+}
+
+TEST_F(LongPage, ANewRecordIsOneRowInsertedAtTheEnd) {
+    TMessageRecorder boxes;
+    TMemTable& t = context.state.Table(TTableKind::Rashod);
+    // The new row made whole except for its sum, as the picker leaves it.
+    t.Row(kRecords)->SetCells({"10.12.2026", "Еда", "Кофе", "", "", "", ""});
+    Grid().row = kRecords + 1;
+    Rashod()->ShowCell(3, kRecords + 1);
+    Rashod()->verticalScrollBar()->setValue(kTop);
+    changed->clear();
+    TypeSum("50,5");
+    EXPECT_EQ(t.RowCount(), kRecords + 2);
+    EXPECT_EQ(t.Row(50)->Cell(3), "50,5");
+    EXPECT_EQ(resets->count(), 0);
+    EXPECT_EQ(Rows(*inserted), (std::vector<std::pair<int, int>>{{kRecords + 1, kRecords + 1}}));
+    EXPECT_TRUE(removed->isEmpty());
+    // The record went to its place by its sum, out of sight above: the view follows the record there.
+    EXPECT_EQ(Rashod()->currentIndex().row(), 50);
+    EXPECT_EQ(Grid().row, 51);
+}
+
+TEST_F(LongPage, ADeletedRecordIsOneRowRemoved) {
+    TMessageRecorder boxes;
+    boxes.AnswerYes();
+    Key(Qt::Key_Delete);
+    const TMemTable& t = context.state.Table(TTableKind::Rashod);
+    EXPECT_EQ(t.RowCount(), kRecords);
+    EXPECT_EQ(t.Row(kCurrent)->Cell(3), "104");
+    EXPECT_EQ(resets->count(), 0);
+    EXPECT_EQ(Rows(*removed), (std::vector<std::pair<int, int>>{{kCurrent, kCurrent}}));
+    EXPECT_TRUE(inserted->isEmpty());
+    // The rows below moved up under a view that stayed; the current cell is on the next record.
+    EXPECT_EQ(TopRow(), kTop);
+    EXPECT_EQ(Rashod()->currentIndex().row(), kCurrent);
+    EXPECT_EQ(Rashod()->currentIndex().data().toString(), "104");
 }
