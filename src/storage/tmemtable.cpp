@@ -356,9 +356,12 @@ void TMemTable::DeleteRow(int index) {
 void TMemTable::MoveRow(int from, int to) {
     if (from < 0 || from >= RowCount() || to < 0 || to >= RowCount() || from == to) return;
     ++m_version;
-    TTableRow* row = m_rows[size_t(from)];
-    m_rows.erase(m_rows.begin() + from);
-    m_rows.insert(m_rows.begin() + to, row);
+    // Only the rows between the two places shift, not the rest of a long table.
+    const auto at = [this](int i) { return m_rows.begin() + i; };
+    if (from < to)
+        std::rotate(at(from), at(from + 1), at(to + 1));
+    else
+        std::rotate(at(to), at(from), at(from + 1));
 }
 
 void TMemTable::Reorder(const std::vector<int>& order) {

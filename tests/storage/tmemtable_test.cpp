@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 using namespace memtable;
 
 TEST(TMemTableFormat, VarintsAndCellTextAreTheDocumentedBytes) {
@@ -169,4 +172,62 @@ TEST(TMemTable, CellBytesAreTheStoredEncodingAndEmptyWhereNoCellIs) {
     ASSERT_TRUE(t.LoadFromBytes(Hex("03 05 01 41  03 02 09 41")));
     EXPECT_EQ(t.Row(0)->CellBytes(0), QByteArrayView("A"));
     EXPECT_TRUE(t.Row(1)->CellBytes(0).isEmpty()); // its length runs past the row
+}
+
+// Rows are handed out as pointers that stay valid while other rows come, move and go, and each row
+// reads its own table's bytes even when tables are made and dropped around it.
+TEST(TMemTable, RowsKeepTheirCellsThroughMovesDeletesAndOtherTables) {
+    auto names = [](const TMemTable& t) {
+        QStringList out;
+        for (int i = 0; i < t.RowCount(); ++i)
+            out << t.Row(i)->Cell(0);
+        return out;
+    };
+    TMemTable t;
+    std::vector<TTableRow*> rows;
+    for (int i = 0; i < 1000; ++i) { // several blocks of rows
+        rows.push_back(t.AddRow());
+        rows.back()->SetCells({QString::number(i)});
+    }
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(rows[size_t(i)]->Cell(0), QString::number(i));
+
+    TMemTable small;
+    small.AddRow()->SetCells({"a"});
+    small.AddRow()->SetCells({"b"});
+    small.AddRow()->SetCells({"c"});
+    small.AddRow()->SetCells({"d"});
+    small.MoveRow(0, 2);
+    EXPECT_EQ(names(small), QStringList({"b", "c", "a", "d"}));
+    small.MoveRow(3, 0);
+    EXPECT_EQ(names(small), QStringList({"d", "b", "c", "a"}));
+    small.MoveRow(1, 1);
+    small.MoveRow(0, 4); // out of range: nothing moves
+    EXPECT_EQ(names(small), QStringList({"d", "b", "c", "a"}));
+
+    TTableRow* kept = small.Row(3);
+    small.DeleteRow(1);
+    TTableRow* reused = small.InsertRow(0);
+    reused->SetCells({"e"});
+    EXPECT_EQ(kept->Cell(0), "a");
+    EXPECT_EQ(names(small), QStringList({"e", "d", "c", "a"}));
+    EXPECT_EQ(reused->Cells(), QStringList{"e"});
+
+    {
+        auto gone = std::make_unique<TMemTable>();
+        gone->AddRow()->SetCells({"из другой таблицы"});
+    }
+    TMemTable later; // may take the number of the table just dropped
+    later.AddRow()->SetCells({"новая"});
+    EXPECT_EQ(later.Row(0)->Cell(0), "новая");
+    EXPECT_EQ(names(small), QStringList({"e", "d", "c", "a"}));
+    EXPECT_EQ(rows[999]->Cell(0), "999");
+
+    QByteArray bytes = small.ToBytes();
+    TMemTable loaded;
+    ASSERT_TRUE(loaded.LoadFromBytes(bytes));
+    EXPECT_EQ(names(loaded), names(small));
+    loaded.Row(1)->SetCell(0, "длиннее, чем было"); // outgrows its slot in the loaded buffer
+    EXPECT_EQ(names(loaded), QStringList({"e", "длиннее, чем было", "c", "a"}));
+    EXPECT_EQ(loaded.RowEncoding(2), small.RowEncoding(2));
 }
