@@ -180,6 +180,8 @@ void LoadKindsFile(TKindsList list, const QString& path, const QString& programF
     table.Clear();
     bool ok = true;
     if (!path.isEmpty() && !QFileInfo(path).isDir()) ok = table.LoadFromFile(path);
+    // As read: the save writes the list again only once something in it changed.
+    if (ok) table.MarkUnmodified();
     if (!ok) {
         KeepDamagedCopy(path);
         table.Clear();
@@ -208,6 +210,8 @@ QString LoadPurseFile(const QString& path, TMemTable& purse) {
         Messages().ShowInfo({QStringLiteral("База кошельков повреждена!"),
                              QStringLiteral("Значение кошелька будет установлено по-умолчанию")});
         purse.Clear();
+    } else {
+        purse.MarkUnmodified(); // as read; what is mended below is written back
     }
     for (int i = purse.RowCount() - 1; i >= 0; --i)
         if (IsBlank(purse.Row(i)->Cell(col::purse::Name))) purse.DeleteRow(i);
