@@ -260,7 +260,7 @@ TEST_F(ClosingUntouched, AnOpenAndACloseWithNothingEditedRewriteNoFile) {
     EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>(3, Question({"Выйти из программы?"}, TMsgButton::Yes)));
 }
 
-TEST_F(ClosingUntouched, AnEditIsStillSavedAndTheTablesItLeftAloneAreNotRewritten) {
+TEST_F(ClosingUntouched, AnEditWritesOnlyTheTablesItChangedAndTheNextUntouchedCloseNothing) {
     TMessageRecorder boxes;
     Close(boxes);
     Reopen();
@@ -271,4 +271,9 @@ TEST_F(ClosingUntouched, AnEditIsStillSavedAndTheTablesItLeftAloneAreNotRewritte
     EXPECT_EQ(Changed(before, StateOfTree(home.Path())), (QStringList{base + "purse", base + "rashod"}));
     EXPECT_TRUE(SumOnDisk("14"));
     EXPECT_EQ(PurseOnDisk(), "986");
+    // The purses as the edit wrote them (the row for a new purse with them) read as they were written.
+    const TTreeState edited = StateOfTree(home.Path());
+    Reopen();
+    Close(boxes);
+    EXPECT_EQ(Changed(edited, StateOfTree(home.Path())), QStringList());
 }
