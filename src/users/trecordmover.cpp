@@ -59,7 +59,7 @@ bool PrepareDebts(const QString& folder, TMemTable& dolg, TReturnsTables& return
     return old || LoadReturnsFiles(folder, dolg, returns);
 }
 
-// Offers to add to B the purses a moved row names that B lacks; true when one was added.
+// Offers to add to B the purses a row of A names that B lacks; true when one was added.
 bool AskForPurses(TTableKind kind, const TTableRow& row, const TMemTable& purseA, TMemTable& purseB) {
     bool added = false;
     for (int cell : PurseCells(kind)) {
