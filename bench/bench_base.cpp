@@ -6,18 +6,14 @@
 #include "storage/tmessageboxclass.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <map>
 #include <memory>
-#include <utility>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -158,60 +154,6 @@ void BM_Baseline_OneFlushedWriteOfTheSameBytes(benchmark::State& s) {
     s.counters["MB"] = double(base.fileBytes) / 1e6;
 }
 BENCHMARK(BM_Baseline_OneFlushedWriteOfTheSameBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// A second floor for writing every table: the base's own files replaced as safely as a save replaces
-// them, with none of the tables' encoding and no journal: each written to a new file beside it, one
-// flush of the file system, each renamed over its old file, each folder flushed. A file system that
-// frees (and discards) a replaced file's blocks at its rename spends its time here.
-void BM_Baseline_ReplaceTheSameFilesFlushedOnce(benchmark::State& s) {
-    const TBenchBase& base = BigBase();
-    QTemporaryDir copy;
-    std::vector<std::pair<QByteArray, QByteArray>> files; // path, bytes
-    QStringList folders;
-    QDirIterator it(base.baseFolder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString from = it.next();
-        const QString to = copy.path() + from.mid(base.baseFolder.size());
-        QFile in(from);
-        in.open(QIODevice::ReadOnly);
-        const QByteArray bytes = in.readAll();
-        const QString folder = QFileInfo(to).absolutePath();
-        if (!folders.contains(folder)) {
-            folders << folder;
-            QDir().mkpath(folder);
-        }
-        files.emplace_back(QFile::encodeName(to), bytes);
-    }
-    auto writeAll = [&](bool beside) {
-        for (const auto& [path, bytes] : files) {
-            const QByteArray name = beside ? path + ".new" : path;
-            const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-            if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
-                s.SkipWithError("a file could not be written");
-            if (fd >= 0) ::close(fd);
-        }
-    };
-    const int root = ::open(QFile::encodeName(copy.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    writeAll(false);
-    ::syncfs(root);
-    for (auto _ : s) {
-        writeAll(true);
-        ::syncfs(root);
-        for (const auto& [path, bytes] : files)
-            ::rename((path + ".new").constData(), path.constData());
-        for (const QString& folder : folders) {
-            const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            ::fsync(fd);
-            ::close(fd);
-        }
-    }
-    ::close(root);
-    s.counters["files"] = double(files.size());
-}
-BENCHMARK(BM_Baseline_ReplaceTheSameFilesFlushedOnce)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(5);
 
 // Every table of the base written, as after a restore or the first save of a converted base.
 void BM_SaveBaseEveryTable(benchmark::State& s) {
