@@ -6,12 +6,17 @@
 #include "storage/tmessageboxclass.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <map>
+#include <memory>
+
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -97,6 +102,51 @@ void BM_SaveBaseAfterOneEdit(benchmark::State& s) {
     }
 }
 BENCHMARK(BM_SaveBaseAfterOneEdit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The inode of every file under a folder: a file written again (a new file renamed over it) gets a
+// new one.
+std::map<QString, quint64> Inodes(const QString& folder) {
+    std::map<QString, quint64> inodes;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0) inodes[path] = quint64(st.st_ino);
+    }
+    return inodes;
+}
+
+// The save at a close when nothing was edited since the base was opened: it should write nothing.
+void BM_SaveBaseReopenedWithNothingEdited(benchmark::State& s) {
+    const TBenchBase& base = BigBase();
+    QTemporaryDir copy;
+    const QString folder = copy.path() + QStringLiteral("/BASE/Base1");
+    {
+        TMyType state;
+        OpenInto(state, base);
+        state.baseFolder = folder;
+        state.paths.dataRoot = copy.path() + QStringLiteral("/");
+        TBaseLoader::SaveBase(state); // the base as this program writes it
+    }
+    const TBenchBase saved{copy.path(), folder, base.fileBytes};
+    double rewritten = 0;
+    for (auto _ : s) {
+        s.PauseTiming();
+        auto state = std::make_unique<TMyType>();
+        OpenInto(*state, saved);
+        const auto before = Inodes(folder);
+        s.ResumeTiming();
+        TBaseLoader::SaveBase(*state);
+        s.PauseTiming();
+        rewritten = 0;
+        for (const auto& [path, inode] : Inodes(folder))
+            rewritten += before.count(path) == 0 || before.at(path) != inode ? 1 : 0;
+        state.reset();
+        s.ResumeTiming();
+    }
+    s.counters["files_rewritten"] = rewritten;
+}
+BENCHMARK(BM_SaveBaseReopenedWithNothingEdited)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // The floor for writing every table: the same number of bytes in one file, written and flushed once.
 void BM_Baseline_OneFlushedWriteOfTheSameBytes(benchmark::State& s) {

@@ -94,11 +94,14 @@ void TGeneralClass::AppendRow(TDataGrid& grid) {
     QStringList cells;
     cells.resize(def.CellCount());
     if (WritesDefaultDate(grid)) cells[def.dateColumn] = FormatDate(DateFromQDate(grid.DefaultDate));
+    // A row for a new record is not saved until it is filled: a table as read stays as read.
+    const bool clean = !grid.Table->Modified();
     grid.Table->AddRow()->SetCells(cells);
     const int tableRow = grid.Table->RowCount() - 1;
     grid.RowMap.push_back(tableRow + 1);
     grid.shown.resize(size_t(grid.Table->RowCount()) + 1, true);
     m_hooks.NewRowAppended(grid, tableRow);
+    if (clean) grid.Table->MarkUnmodified();
 }
 
 bool TGeneralClass::EnsureNewRow(TDataGrid& grid) {

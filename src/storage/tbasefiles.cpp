@@ -222,6 +222,8 @@ void LoadKindsFile(TKindsList list, const QString& path, const QString& programF
     table.Clear();
     bool ok = true;
     if (!path.isEmpty() && !QFileInfo(path).isDir()) ok = table.LoadFromFile(path);
+    // As read: the save writes the list again only once something in it changed.
+    if (ok) table.MarkUnmodified();
     if (!ok) {
         KeepDamagedCopy(path);
         table.Clear();
@@ -245,14 +247,19 @@ void LoadKindsFile(TKindsList list, const QString& path, const QString& programF
 
 QString LoadPurseFile(const QString& path, TMemTable& purse) {
     purse.Clear();
+    bool read = true;
     if (!path.isEmpty() && !QFileInfo(path).isDir() && !purse.LoadFromFile(path)) {
         KeepDamagedCopy(path);
         Messages().ShowInfo({QStringLiteral("База кошельков повреждена!"),
                              QStringLiteral("Значение кошелька будет установлено по-умолчанию")});
         purse.Clear();
+        read = false;
     }
+    // The rows without a name (the row for a new purse is saved with the others) are dropped as the
+    // file is read, not as a change: the file is written again only once something in it changed.
     for (int i = purse.RowCount() - 1; i >= 0; --i)
         if (IsBlank(purse.Row(i)->Cell(col::purse::Name))) purse.DeleteRow(i);
+    if (read) purse.MarkUnmodified();
     if (purse.RowCount() == 0) {
         purse.AddRow()->SetCells(
             {QStringLiteral("рубль"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")});

@@ -3,6 +3,7 @@
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -224,7 +225,12 @@ void SaveLastUser(const QString& baseRootFolder, const QString& name) {
     if (!EnsureSettingsFile(path)) return;
     TIniStorage ini;
     ini.WriteString(QStringLiteral("User"), QStringLiteral("LastUser"), name);
-    ini.SaveToFile(path);
+    const QByteArray bytes = ini.ToBytes();
+    // The same user again (every close): the file is left as it is.
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.readAll() == bytes) return;
+    file.close();
+    WriteFileAtomic(path, bytes);
 }
 
 bool ReadAttributeQuestion(const QString& markerPath) {

@@ -1,8 +1,10 @@
 #include "users/trecordmover.h"
 
+#include "money/moneycells.h"
 #include "storage/datafolders.h"
 #include "storage/tabledefs.h"
 #include "storage/tbasefiles.h"
+#include "storage/tbasesave.h"
 #include "storage/tmemtable.h"
 #include "storage/tmessageboxclass.h"
 #include "users/usertables.h"
@@ -57,8 +59,9 @@ bool PrepareDebts(const QString& folder, TMemTable& dolg, TReturnsTables& return
     return old || LoadReturnsFiles(folder, dolg, returns);
 }
 
-void AskForPurses(TTableKind kind, const TTableRow& row, const TMemTable& purseA, TMemTable& purseB,
-                  const QString& purseBPath) {
+// Offers to add to B the purses a row of A names that B lacks; true when one was added.
+bool AskForPurses(TTableKind kind, const TTableRow& row, const TMemTable& purseA, TMemTable& purseB) {
+    bool added = false;
     for (int cell : PurseCells(kind)) {
         const QString name = row.Cell(cell);
         if (IsBlank(name) || FindPurse(purseB, name) >= 0) continue;
@@ -70,8 +73,31 @@ void AskForPurses(TTableKind kind, const TTableRow& row, const TMemTable& purseA
                 TMsgButton::Yes))
             continue;
         purseB.AddRow()->SetCells(purseA.Row(source)->Cells());
-        purseB.SaveToFile(purseBPath);
+        added = true;
     }
+    return added;
+}
+
+// A table of one base as the move leaves it, written when the move is done.
+struct TMovedTable {
+    TTableKind kind;
+    std::unique_ptr<TMemTable> table;
+    QString path;
+    TReturnsTables returns; // the debts'
+};
+
+// Every table of a base that the move changed, in one transaction.
+bool SaveBase(const QString& folder, std::vector<TMovedTable>& tables, TMemTable* purse,
+              const QString& pursePath) {
+    TBaseSave save(folder);
+    for (TMovedTable& t : tables) {
+        if (t.kind == TTableKind::Dolg)
+            save.StageDebtsAndReturns(*t.table, t.returns, true);
+        else
+            save.StageAsItIs(*t.table, t.path);
+    }
+    if (purse) save.StageAsItIs(*purse, pursePath);
+    return save.Commit();
 }
 
 } // namespace
@@ -90,12 +116,17 @@ bool TRecordMover::HasRecords(const QString& baseFolder, const QString& user) {
 }
 
 bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QString& user) {
+    const QString purseFile = TableDef(TTableKind::Purse).fileName;
+    TMemTable purseA, purseB;
+    QString pursePathA, pursePathB;
+    bool pursesRead = false, purseAdded = false;
+    std::vector<TMovedTable> movedA, movedB;
     for (TTableKind kind : MovedKinds()) {
         const TTableDef& def = TableDef(kind);
-        TMemTable tableA, tableB, purseA, purseB;
-        QString pathA, pathB, pursePathA, pursePathB;
-        const bool readA = ReadTable(folderA, def.fileName, tableA, pathA);
-        const bool readB = ReadTable(folderB, def.fileName, tableB, pathB);
+        auto tableA = std::make_unique<TMemTable>(), tableB = std::make_unique<TMemTable>();
+        QString pathA, pathB;
+        const bool readA = ReadTable(folderA, def.fileName, *tableA, pathA);
+        const bool readB = ReadTable(folderB, def.fileName, *tableB, pathB);
         if (!readA || !readB) {
             if (kind != TTableKind::Rashod) continue;
             Messages().ShowError({QStringLiteral("Нет доступа к базам программы."),
@@ -103,26 +134,26 @@ bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QS
                                   JoinPath(folderA, def.fileName), JoinPath(folderB, def.fileName)});
             return false;
         }
-        const QString purseFile = TableDef(TTableKind::Purse).fileName;
-        if (!ReadTable(folderA, purseFile, purseA, pursePathA) ||
-            !ReadTable(folderB, purseFile, purseB, pursePathB))
+        if (!pursesRead && !(ReadTable(folderA, purseFile, purseA, pursePathA) &&
+                             ReadTable(folderB, purseFile, purseB, pursePathB)))
             continue;
+        pursesRead = true;
 
         const bool debts = kind == TTableKind::Dolg;
         TReturnsTables returnsA, returnsB;
-        if (debts && (!PrepareDebts(folderA, tableA, returnsA) || !PrepareDebts(folderB, tableB, returnsB)))
+        if (debts && (!PrepareDebts(folderA, *tableA, returnsA) || !PrepareDebts(folderB, *tableB, returnsB)))
             continue; // a returns file could not be read: a debt must not be parted from its returns
 
         std::vector<int> moved;
-        for (int i = 0; i < tableA.RowCount(); ++i) {
-            const TTableRow& row = *tableA.Row(i);
-            AskForPurses(kind, row, purseA, purseB, pursePathB);
+        for (int i = 0; i < tableA->RowCount(); ++i) {
+            const TTableRow& row = *tableA->Row(i);
+            purseAdded = AskForPurses(kind, row, purseA, purseB) || purseAdded;
             if (kind == TTableKind::Transfer || row.Cell(def.userColumn) == user) moved.push_back(i);
         }
         if (moved.empty()) continue;
 
         for (int i : moved) {
-            QStringList cells = tableA.Row(i)->Cells();
+            QStringList cells = tableA->Row(i)->Cells();
             if (debts) {
                 // The debt takes its returns along under its number in B.
                 const int numberA = cells[col::dolg::DebtNumber].toInt();
@@ -136,17 +167,17 @@ bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QS
                 returnsB.push_back(std::move(returns));
                 cells[col::dolg::DebtNumber] = QString::number(numberB);
             }
-            tableB.AddRow()->SetCells(cells);
+            tableB->AddRow()->SetCells(cells);
         }
-        for (auto it = moved.rbegin(); it != moved.rend(); ++it)
-            tableA.DeleteRow(*it);
-
-        if (debts) {
-            if (SaveDebtsAndReturns(folderB, tableB, returnsB, true))
-                SaveDebtsAndReturns(folderA, tableA, returnsA, true);
-        } else if (tableB.SaveToFile(pathB)) {
-            tableA.SaveToFile(pathA);
-        }
+        DeleteTableRows(*tableA, moved);
+        movedB.push_back({kind, std::move(tableB), pathB, std::move(returnsB)});
+        movedA.push_back({kind, std::move(tableA), pathA, std::move(returnsA)});
+    }
+    // B is written whole before A is touched: a move cut short leaves the moved rows in both bases,
+    // never in neither.
+    if (!movedB.empty() || purseAdded) {
+        if (SaveBase(folderB, movedB, purseAdded ? &purseB : nullptr, pursePathB) && !movedA.empty())
+            SaveBase(folderA, movedA, nullptr, QString());
     }
     return true;
 }

@@ -8,7 +8,12 @@
 #include "ui/tcelleditors.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
+
+#include <map>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -17,17 +22,20 @@ protected:
     void Seed() override { WriteTable("purse", {{"рубль", "1", "0", "1"}, {"копилка", "1", "0", "0"}}); }
     // An expense of Еда/Хлеб typed with the keyboard on the new row; the purse "рубль" pays it.
     void TypeExpense(const QString& sum) {
-        context.editors.CloseAndCommit();
+        TAppContext& live = Live();
+        live.editors.CloseAndCommit();
         Rashod()->setFocus();
-        context.state.Grid(TTableKind::Rashod).col = 0;
-        Rashod()->ShowCell(0, context.state.Table(TTableKind::Rashod).RowCount());
+        live.state.Grid(TTableKind::Rashod).col = 0;
+        Rashod()->ShowCell(0, live.state.Table(TTableKind::Rashod).RowCount());
         Key(Qt::Key_Right);
         Key(Qt::Key_Return);
         Key(Qt::Key_Return); // Еда / Хлеб from the picker
-        ASSERT_TRUE(context.editors.IsOpen());
+        ASSERT_TRUE(live.editors.IsOpen());
         Type(sum);
         Key(Qt::Key_Return);
     }
+    // The context of the window on show.
+    virtual TAppContext& Live() { return context; }
     QString Path(const QString& name) const { return context.state.baseFolder + "/" + name; }
     std::vector<QStringList> OnDisk(const QString& name) const {
         TMemTable t;
@@ -151,4 +159,121 @@ TEST_F(SavingWindow, LeavingWithoutSavingKeepsTheOldBooksAndTheirDailyCopy) {
     TDailyArhive daily(context.state);
     EXPECT_FALSE(daily.Write(QDate(2026, 12, 10)));
     EXPECT_FALSE(QFileInfo::exists(daily.DayFile(QDate(2026, 12, 10))));
+}
+
+namespace {
+
+// What a file of the data root is on disk: its bytes, and the inode and time a rewrite would change.
+struct TFileState {
+    QByteArray bytes;
+    ino_t inode = 0;
+    qint64 mtimeNs = 0;
+    bool operator==(const TFileState&) const = default;
+};
+using TTreeState = std::map<QString, TFileState>;
+
+TTreeState StateOfTree(const QString& root) {
+    TTreeState files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0) continue;
+        files[path.mid(root.size())] = {ReadFileBytes(path), st.st_ino,
+                                        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    }
+    return files;
+}
+
+// The names of the files that differ between two states of the tree, added and removed ones too.
+QStringList Changed(const TTreeState& before, const TTreeState& after) {
+    QStringList names;
+    for (const auto& [name, file] : after) {
+        const auto old = before.find(name);
+        if (old == before.end() || !(old->second == file)) names << name;
+    }
+    for (const auto& [name, file] : before)
+        if (!after.count(name)) names << name;
+    return names;
+}
+
+// A base with something in every table: two debts, one with its returns, plans, transfers, both kinds
+// lists and the purses, as an earlier evening left it.
+class ClosingUntouched : public SavingWindow {
+protected:
+    void Seed() override {
+        WriteTable("purse", {{"рубль", "1", "1000", "1"}, {"копилка", "1", "0", "0"}});
+        WriteTable("rashod", {{"10.12.2026", "Еда", "Хлеб", "100", "рубль", "", "Мама"},
+                              {"01.12.2026", "Дом", "Посуда", "30", "рубль", "", "Мама"}});
+        WriteTable("dohod", {{"05.12.2026", "Зарплата", "", "5000", "рубль", "", "Мама"}});
+        WriteTable("dolg", {{"дано в долг", "01.12.2026", "31.12.2026", "Петя", "1000", "рубль", "",
+                             "отображать", "Мама"},
+                            {"взято в долг", "02.12.2026", "31.01.2027", "Оля", "500", "копилка", "",
+                             "отображать", "Мама"}});
+        WriteTable("Debt/debt0", {{"05.12.2026", "300", "рубль"}, {"07.12.2026", "200", "рубль"}});
+        WriteTable("planrashod", {{"Еда", "Хлеб", "01.12.2026", "31.12.2026", "250", "рубль", "", "Мама"}});
+        WriteTable("plandohod", {{"Зарплата", "", "01.12.2026", "31.12.2026", "5000", "рубль", "", "Мама"}});
+        WriteTable("transfer_purse", {{"03.12.2026", "рубль", "100", "копилка", "100", "", "Мама"}});
+        WriteTable("viddohod", {{"Зарплата"}, {"Подарки"}});
+    }
+    // The same base opened again in a new window, as at the next start.
+    void Reopen() {
+        form.reset();
+        again = std::make_unique<TAppContext>(againSession);
+        TMyType& s = again->state;
+        s.paths = context.state.paths;
+        s.userName = context.state.userName;
+        s.baseName = context.state.baseName;
+        s.baseFolder = context.state.baseFolder;
+        s.admin = true;
+        form = std::make_unique<TQuorvaneForm>(*again);
+        form->SetHelperForm(&helperForm);
+        ui = TWindowWidgets(form.get());
+        form->resize(1136, 681);
+        form->show();
+        form->OpenBase();
+        QApplication::setActiveWindow(form.get());
+    }
+    void Close(TMessageRecorder& boxes) {
+        boxes.AnswerYes();
+        form->close();
+        ASSERT_FALSE(form->isVisible());
+    }
+    TAppContext& Live() override { return again ? *again : context; }
+    // The window goes before the context it works on.
+    void TearDown() override { form.reset(); }
+    TSession againSession;
+    std::unique_ptr<TAppContext> again;
+};
+
+} // namespace
+
+TEST_F(ClosingUntouched, AnOpenAndACloseWithNothingEditedRewriteNoFile) {
+    TMessageRecorder boxes;
+    Close(boxes); // the first close writes what this version adds (the debts' numbers, the settings)
+    for (int evening = 0; evening < 2; ++evening) {
+        const TTreeState before = StateOfTree(home.Path());
+        Reopen();
+        Close(boxes);
+        EXPECT_EQ(Changed(before, StateOfTree(home.Path())), QStringList()) << "evening " << evening;
+    }
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>(3, Question({"Выйти из программы?"}, TMsgButton::Yes)));
+}
+
+TEST_F(ClosingUntouched, AnEditWritesOnlyTheTablesItChangedAndTheNextUntouchedCloseNothing) {
+    TMessageRecorder boxes;
+    Close(boxes);
+    Reopen();
+    const TTreeState before = StateOfTree(home.Path());
+    TypeExpense("14");
+    Close(boxes);
+    const QString base = "/BASE/Семья/";
+    EXPECT_EQ(Changed(before, StateOfTree(home.Path())), (QStringList{base + "purse", base + "rashod"}));
+    EXPECT_TRUE(SumOnDisk("14"));
+    EXPECT_EQ(PurseOnDisk(), "986");
+    // The purses as the edit wrote them (the row for a new purse with them) read as they were written.
+    const TTreeState edited = StateOfTree(home.Path());
+    Reopen();
+    Close(boxes);
+    EXPECT_EQ(Changed(edited, StateOfTree(home.Path())), QStringList());
 }

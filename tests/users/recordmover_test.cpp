@@ -177,6 +177,14 @@ TEST(MoveRecords, TheDestinationIsWrittenFirstSoAFailedWriteLosesNothing) {
         TRecordMover::Move(b.Folder("Семья"), b.Folder("Дача"), "Папа");
         EXPECT_EQ(RowsOfFile(b.File("Семья", "rashod")), TRows({kR1, kR2, kR3}));
         EXPECT_EQ(RowsOfFile(b.File("Дача", "rashod.kept")), TRows({kB1}));
+        // The destination is written in one save: none of its tables took the rows, and none left.
+        EXPECT_EQ(RowsOfFile(b.File("Дача", "dohod")), TRows());
+        EXPECT_EQ(RowsOfFile(b.File("Семья", "dohod")), TRows({kIncomeFather, kIncomeMother}));
+        EXPECT_EQ(RowsOfFile(b.File("Дача", "purse")), TRows({{"рубль", "1", "0", "1"}}));
+        using TDebts = std::vector<std::pair<QString, QStringList>>;
+        EXPECT_EQ(DebtsWithReturns(b.Folder("Семья")),
+                  TDebts({{"Соседу", {"10"}}, {"Брату", {"20", "21"}}, {"Другу", {"30"}}}));
+        EXPECT_EQ(DebtsWithReturns(b.Folder("Дача")), TDebts({{"Тёте", {"40"}}}));
     }
     {
         SCOPED_TRACE("the source cannot be written");
@@ -186,6 +194,14 @@ TEST(MoveRecords, TheDestinationIsWrittenFirstSoAFailedWriteLosesNothing) {
         TRecordMover::Move(b.Folder("Семья"), b.Folder("Дача"), "Папа");
         EXPECT_EQ(RowsOfFile(b.File("Дача", "rashod")), TRows({kB1, kR2, kR3}));
         EXPECT_EQ(RowsOfFile(b.File("Семья", "rashod.kept")), TRows({kR1, kR2, kR3}));
+        // The moved rows are in both bases, each debt still with its own returns in each.
+        EXPECT_EQ(RowsOfFile(b.File("Дача", "dohod")), TRows({kIncomeFather}));
+        EXPECT_EQ(RowsOfFile(b.File("Семья", "dohod")), TRows({kIncomeFather, kIncomeMother}));
+        using TDebts = std::vector<std::pair<QString, QStringList>>;
+        EXPECT_EQ(DebtsWithReturns(b.Folder("Семья")),
+                  TDebts({{"Соседу", {"10"}}, {"Брату", {"20", "21"}}, {"Другу", {"30"}}}));
+        EXPECT_EQ(DebtsWithReturns(b.Folder("Дача")),
+                  TDebts({{"Тёте", {"40"}}, {"Брату", {"20", "21"}}, {"Другу", {"30"}}}));
     }
 }
 
