@@ -8,7 +8,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <optional>
+#include <vector>
 
 class TMyType;
 struct TBaseSettings;
@@ -144,5 +146,15 @@ private:
     void MoveContribution(TDataGrid& grid, const TFilterRecordValues& values, int sign);
     void Changed(TTableKind kind);
 
+    // A row as it was when last read: the same row with the same stamp holds the same cells.
+    struct TRowKey {
+        const TTableRow* row = nullptr;
+        quint64 stamp = 0;
+        bool operator==(const TRowKey&) const = default;
+    };
+
     TMyType& m_state;
+    // By table, the rows found to stay for what they hold when a filter was last removed, in the
+    // order they stood after it; an empty key for a row that must be read again.
+    std::map<TTableKind, std::vector<TRowKey>> m_keepers;
 };

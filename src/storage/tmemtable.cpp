@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <atomic>
 
 namespace memtable {
 
@@ -124,6 +125,18 @@ bool DecodeCellText(const char* data, qsizetype size, QString& out) {
 
 using namespace memtable;
 
+namespace {
+
+// Row stamps are unique over the whole program, so that a row that takes the place of a deleted one
+// never carries the stamp of its predecessor.
+std::atomic<quint64> g_lastStamp{0};
+
+quint64 NewStamp() {
+    return g_lastStamp.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+} // namespace
+
 bool TTableRow::Header(const char*& p, const char*& end, quint32& count) const {
     if (m_capacity <= 0) return false;
     const QByteArray& data = m_table->m_data;
@@ -173,6 +186,11 @@ QByteArrayView TTableRow::CellBytes(int i) const {
         if (k == i) return QByteArrayView(p + pos, qsizetype(len));
         pos += len;
     }
+}
+
+QByteArrayView TTableRow::Bytes() const {
+    if (m_capacity <= 0) return {};
+    return QByteArrayView(m_table->m_data.constData() + m_offset, m_capacity);
 }
 
 QString TTableRow::Cell(int i) const {
@@ -244,6 +262,7 @@ void TTableRow::Encode(const QStringList& cells) {
     }
     QByteArray& data = m_table->m_data;
     ++m_table->m_version;
+    m_stamp = NewStamp();
     if (enc.size() <= m_capacity) {
         std::copy(enc.cbegin(), enc.cend(), data.begin() + m_offset);
         return;
@@ -268,7 +287,7 @@ TTableRow* TMemTable::Row(int index) const {
 TTableRow* TMemTable::InsertRow(int index) {
     if (index < 0 || index > RowCount()) return nullptr;
     ++m_version;
-    auto row = std::unique_ptr<TTableRow>(new TTableRow(this));
+    auto row = std::unique_ptr<TTableRow>(new TTableRow(this, NewStamp()));
     TTableRow* raw = row.get();
     m_rows.insert(m_rows.begin() + index, std::move(row));
     return raw;
@@ -278,6 +297,20 @@ void TMemTable::DeleteRow(int index) {
     if (index < 0 || index >= RowCount()) return;
     ++m_version;
     m_rows.erase(m_rows.begin() + index);
+}
+
+void TMemTable::DeleteRows(const std::vector<int>& indices) {
+    if (indices.empty()) return;
+    ++m_version;
+    size_t next = 0, kept = 0;
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        while (next < indices.size() && (indices[next] < 0 || size_t(indices[next]) < i))
+            ++next;
+        if (next < indices.size() && size_t(indices[next]) == i) continue;
+        if (kept != i) m_rows[kept] = std::move(m_rows[i]);
+        ++kept;
+    }
+    m_rows.resize(kept);
 }
 
 void TMemTable::MoveRow(int from, int to) {
@@ -303,10 +336,12 @@ bool TMemTable::LoadFromBytes(const QByteArray& bytes) {
     const char* p = m_data.constData();
     const qsizetype size = m_data.size();
     qsizetype pos = 0;
+    // The rows read together share a stamp: they differ by being different rows.
+    const quint64 stamp = NewStamp();
     while (pos < size) {
         quint32 n = 0;
         if (!ReadVarint(p, size, pos, n) || n == 0 || n > quint64(size - pos)) return false;
-        auto row = std::unique_ptr<TTableRow>(new TTableRow(this));
+        auto row = std::unique_ptr<TTableRow>(new TTableRow(this, stamp));
         row->m_offset = qint32(pos);
         row->m_capacity = qint32(n);
         m_rows.push_back(std::move(row));

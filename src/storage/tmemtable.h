@@ -27,12 +27,20 @@ public:
     QByteArrayView CellBytes(int i) const;
     // All cells at once, decoded in one walk of the row.
     QStringList Cells() const;
+    // The row's slot as it lies in the table's buffer (the encoding, maybe followed by slack); empty for
+    // a row never given cells. For readers that walk a row's cells without copying them; valid until
+    // the table changes.
+    QByteArrayView Bytes() const;
+    // Changes with every change of the row's cells and differs between rows that are alive at the same
+    // time unless they were loaded together: a row and its stamp together name the row's content, for
+    // readers that keep something derived from a row.
+    quint64 Stamp() const { return m_stamp; }
     // Replaces all cells in one re-encoding.
     void SetCells(const QStringList& cells);
 
 private:
     friend class TMemTable;
-    explicit TTableRow(TMemTable* table) : m_table(table) {}
+    explicit TTableRow(TMemTable* table, quint64 stamp) : m_table(table), m_stamp(stamp) {}
     void Encode(const QStringList& cells);
     // Start and end of the row's bytes in the buffer, and the declared cell count.
     bool Header(const char*& p, const char*& end, quint32& count) const;
@@ -40,6 +48,7 @@ private:
     TMemTable* m_table;
     qint32 m_offset = 0;
     qint32 m_capacity = 0; // 0: the row has never been given cells
+    quint64 m_stamp;
 };
 
 // The one storage structure of the program: an ordered list of rows of text cells, kept encoded
@@ -57,6 +66,8 @@ public:
     TTableRow* InsertRow(int index);
     TTableRow* AddRow() { return InsertRow(RowCount()); }
     void DeleteRow(int index);
+    // Deletes the rows at the given indices (ascending, each once) in one pass over the list.
+    void DeleteRows(const std::vector<int>& indices);
     // Moves a row to another place in the list without touching its bytes.
     void MoveRow(int from, int to);
     // Puts the rows in the given order: order[i] is the old index of the row that becomes row i.
