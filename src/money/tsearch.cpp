@@ -145,6 +145,33 @@ struct TSearch::TFolded {
 
     quint32 Start(size_t cell) const { return cell == 0 ? 0 : cells[cell - 1].end; }
 
+    // Appends a cell's text upper-cased (UpperText) and gives the cell's own length; the caller records
+    // where it ends. Plain text is upper-cased in place, most often straight from the cell's bytes.
+    quint32 AppendUpper(const TRowCells& row, int column, bool plainCasing) {
+        const size_t at = text.size();
+        const QByteArrayView bytes = row.Bytes(column);
+        const auto plainAscii = [](char b) {
+            return static_cast<unsigned char>(b) < 0x80 &&
+                   IsPlainChar(char16_t(static_cast<unsigned char>(b)));
+        };
+        if (plainCasing && std::all_of(bytes.begin(), bytes.end(), plainAscii)) {
+            text.resize(at + size_t(bytes.size()));
+            for (qsizetype k = 0; k < bytes.size(); ++k)
+                text[at + size_t(k)] =
+                    PlainUpper(QChar(char16_t(static_cast<unsigned char>(bytes[k])))).unicode();
+            return quint32(bytes.size());
+        }
+        const QString& cell = row.Value(column);
+        if (plainCasing && IsPlainText(cell)) {
+            text.resize(at + size_t(cell.size()));
+            for (qsizetype k = 0; k < cell.size(); ++k)
+                text[at + size_t(k)] = PlainUpper(cell[k]).unicode();
+        } else {
+            text.append(View(UpperText(cell)));
+        }
+        return quint32(cell.size());
+    }
+
     void Update(const TMemTable& t, int cols) {
         const bool reusable = table == &t && columns == cols && locale == QLocale();
         if (reusable && SameKeys(t, keys)) return;
@@ -153,8 +180,9 @@ struct TSearch::TFolded {
         next.columns = cols;
         next.keys.reserve(size_t(t.RowCount()));
         next.firstCell.reserve(size_t(t.RowCount()) + 1);
-        next.cells.reserve(cells.size());
-        next.text.reserve(text.size());
+        // A first text takes about a character per byte of the table.
+        next.cells.reserve(cells.empty() ? size_t(t.RowCount()) * size_t(std::max(cols, 0)) : cells.size());
+        next.text.reserve(text.empty() ? size_t(t.BufferSize()) : text.size());
         QHash<QPair<quintptr, quint64>, int> moved; // the old rows by key, made only when rows moved
         const bool plainCasing = LocaleCasesPlainly();
         TRowCells row;
@@ -180,14 +208,8 @@ struct TSearch::TFolded {
             } else {
                 const int n = row.Read(t, i, cols);
                 for (int c = 0; c < n; ++c) {
-                    const QString& cell = row.Value(c);
-                    if (plainCasing && IsPlainText(cell)) {
-                        for (QChar ch : cell)
-                            next.text.push_back(PlainUpper(ch).unicode());
-                    } else {
-                        next.text.append(View(UpperText(cell)));
-                    }
-                    next.cells.push_back({quint32(next.text.size()), quint32(cell.size())});
+                    const quint32 length = next.AppendUpper(row, c, plainCasing);
+                    next.cells.push_back({quint32(next.text.size()), length});
                 }
             }
             next.firstCell.push_back(quint32(next.cells.size()));
