@@ -6,6 +6,7 @@
 #include <vector>
 
 class TMemTable;
+class TTableRow;
 
 // The cells of one table row at a time: the filters and the search read every row of a table and
 // would otherwise make a string per cell. Reading a row only finds where its cells lie in the table's
@@ -36,6 +37,16 @@ private:
     mutable std::vector<bool> m_decoded;
     int m_count = 0;
 };
+
+// A row as it was when read: the same row with the same stamp holds the same cells, so whatever was
+// made from them still holds.
+struct TRowKey {
+    const TTableRow* row = nullptr;
+    quint64 stamp = 0;
+    bool operator==(const TRowKey&) const = default;
+};
+// The key of a table row; an empty key for a row that does not exist.
+TRowKey RowKey(const TMemTable& table, int row);
 
 // Whether the bytes are plain ASCII, which every cell decodes to character by character.
 inline bool IsAsciiBytes(QByteArrayView bytes) {

@@ -380,8 +380,7 @@ void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
     std::vector<int> doomed;
     TRowCells record;
     for (int i = 0; i <= table.RowCount() - 2; ++i) {
-        const TTableRow* row = table.Row(i);
-        const TRowKey key{row, row->Stamp()};
+        const TRowKey key = RowKey(table, i);
         if (size_t(i) < known.size() && known[size_t(i)] == key) {
             keepers.push_back(key);
             continue;

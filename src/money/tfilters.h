@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ledger/tdatagrid.h"
+#include "money/rowcells.h"
 #include "storage/tabledefs.h"
 
 #include <QDate>
@@ -145,13 +146,6 @@ private:
     void ResetFilteredTotals(TDataGrid& grid);
     void MoveContribution(TDataGrid& grid, const TFilterRecordValues& values, int sign);
     void Changed(TTableKind kind);
-
-    // A row as it was when last read: the same row with the same stamp holds the same cells.
-    struct TRowKey {
-        const TTableRow* row = nullptr;
-        quint64 stamp = 0;
-        bool operator==(const TRowKey&) const = default;
-    };
 
     TMyType& m_state;
     // By table, the rows found to stay for what they hold when a filter was last removed, in the

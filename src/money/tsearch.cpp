@@ -14,28 +14,16 @@
 
 namespace {
 
-// A row as it was when read: the same row with the same stamp holds the same cells.
-struct TRowKey {
-    const TTableRow* row = nullptr;
-    quint64 stamp = 0;
-    bool operator==(const TRowKey&) const = default;
-};
-
-TRowKey KeyOf(const TMemTable& table, int row) {
-    const TTableRow* r = table.Row(row);
-    return {r, r ? r->Stamp() : 0};
-}
-
 void ReadKeys(const TMemTable& table, std::vector<TRowKey>& keys) {
     keys.resize(size_t(table.RowCount()));
     for (int i = 0; i < table.RowCount(); ++i)
-        keys[size_t(i)] = KeyOf(table, i);
+        keys[size_t(i)] = RowKey(table, i);
 }
 
 bool SameKeys(const TMemTable& table, const std::vector<TRowKey>& keys) {
     if (keys.size() != size_t(table.RowCount())) return false;
     for (int i = 0; i < table.RowCount(); ++i)
-        if (!(keys[size_t(i)] == KeyOf(table, i))) return false;
+        if (!(keys[size_t(i)] == RowKey(table, i))) return false;
     return true;
 }
 
@@ -187,7 +175,7 @@ struct TSearch::TFolded {
         const bool plainCasing = LocaleCasesPlainly();
         TRowCells row;
         for (int i = 0; i < t.RowCount(); ++i) {
-            const TRowKey key = KeyOf(t, i);
+            const TRowKey key = RowKey(t, i);
             next.keys.push_back(key);
             int from = -1;
             if (reusable) {
