@@ -71,11 +71,6 @@ bool TRowCells::Blank(int i) const {
     return true;
 }
 
-TRowKey RowKey(const TMemTable& table, int row) {
-    const TTableRow* r = table.Row(row);
-    return {r, r ? r->Stamp() : 0};
-}
-
 QByteArrayView TRowCells::Bytes(int i) const {
     if (i < 0 || i >= m_count) return {};
     const TCell& cell = m_bytes[size_t(i)];

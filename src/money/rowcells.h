@@ -1,12 +1,11 @@
 #pragma once
 
+#include "storage/tmemtable.h"
+
 #include <QByteArrayView>
 #include <QString>
 
 #include <vector>
-
-class TMemTable;
-class TTableRow;
 
 // The cells of one table row at a time: the filters and the search read every row of a table and
 // would otherwise make a string per cell. Reading a row only finds where its cells lie in the table's
@@ -46,7 +45,10 @@ struct TRowKey {
     bool operator==(const TRowKey&) const = default;
 };
 // The key of a table row; an empty key for a row that does not exist.
-TRowKey RowKey(const TMemTable& table, int row);
+inline TRowKey RowKey(const TMemTable& table, int row) {
+    const TTableRow* r = table.Row(row);
+    return {r, r ? r->Stamp() : 0};
+}
 
 // Whether the bytes are plain ASCII, which every cell decodes to character by character.
 inline bool IsAsciiBytes(QByteArrayView bytes) {
