@@ -415,8 +415,10 @@ void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
     } else if (kind == TTableKind::Rashod || kind == TTableKind::Dohod) {
         TTableRow* row = table.Row(last);
         if (!HasContentAfterFirstCell(record, def.ColumnCount()) && grid.DefaultDate.isValid()) {
+            // Written only when it differs: a rewrite of the same date would have the table saved again.
+            const QString date = FormatDate(DateFromQDate(grid.DefaultDate));
             if (row->CellCount() < def.CellCount()) row->SetCellCount(def.CellCount());
-            row->SetCell(def.dateColumn, FormatDate(DateFromQDate(grid.DefaultDate)));
+            if (row->Cell(def.dateColumn) != date) row->SetCell(def.dateColumn, date);
         }
     }
 

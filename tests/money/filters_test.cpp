@@ -408,6 +408,15 @@ TEST_F(Filters, RemovingAgainSeesEveryChangeSinceTheLastRemoval) {
         EXPECT_EQ(Column(TTableKind::Rashod, 3), step.sums) << step.what;
     }
 
+    // The empty last row already holding the default date is left as it is: nothing is there to save.
+    Grid(TTableKind::Rashod).DefaultDate = today;
+    filters.ChooseFilter(filtertype::None);
+    EXPECT_EQ(t.Row(t.RowCount() - 1)->Cell(0), D(today));
+    t.MarkUnmodified();
+    filters.ChooseFilter(filtertype::Today);
+    filters.ChooseFilter(filtertype::None);
+    EXPECT_FALSE(t.Modified());
+
     // A debt without a person and a sum stays while it has returns, and goes once they are gone.
     Fill(TTableKind::Dolg, {{"дано в долг", D(today), "", "Брат", "5", "рубль", "", "", "Мама", "3"},
                             {"дано в долг", D(today), "", "", "", "", "", "", "Мама", "4"}});
