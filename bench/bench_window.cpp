@@ -1,12 +1,14 @@
 // The main window over the big base: opening it to a drawn expenses page, and typing one expense
 // (the commit of its sum with the re-sort and the totals), beside reading the base's bytes. The money
 // windows: the totals panel redrawn, a period filter chosen in the radio group and a query typed into
-// the search box, each beside the rule alone on the same table.
+// the search box, each beside a pass over the same bytes and the rule alone on the same table.
 #include "benchbase.h"
 #include "benchwindow.h"
 
 #include "ledger/tautosave.h"
 #include "ledger/tbaseloader.h"
+#include "ledger/tdatereader.h"
+#include "money/tfilters.h"
 #include "money/tsearch.h"
 #include "storage/datafolders.h"
 #include "storage/tbasefiles.h"
@@ -16,6 +18,7 @@
 #include "ui/tlowerpanel.h"
 #include "ui/tmoneyviews.h"
 #include "ui/tquorvaneform.h"
+#include "ui/tsearchcontroller.h"
 #include "ui/ttotalsgrid.h"
 
 #include <QAbstractButton>
@@ -27,6 +30,8 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -173,7 +178,50 @@ void BM_TotalsPanelRefreshedAndDrawn(benchmark::State& s) {
 }
 BENCHMARK(BM_TotalsPanelRefreshedAndDrawn)->Unit(benchmark::kMicrosecond);
 
-// "Последние 30 дней" chosen and taken off again by the rules alone: no view and no panel listens.
+// The radio items a period filter benchmark clicks in turn, one click an iteration: "Последние 30 дней"
+// and, by the argument, "Нет" (0) or "Текущий месяц" (4). Each click takes the old filter off every record
+// and applies the new one.
+int NextFilterItem(int& clicks, int other) {
+    return clicks++ % 2 == 0 ? 5 : other;
+}
+
+// The floor under any period filter: one pass over the expenses' date cells' bytes.
+void BM_PeriodFilterDateBytesBaseline(benchmark::State& s) {
+    TWindow w;
+    w.Open();
+    const TMemTable& t = w.context->state.Table(TTableKind::Rashod);
+    for (auto _ : s) {
+        int sum = 0;
+        for (int i = 0; i < t.RowCount(); ++i)
+            for (char b : t.Row(i)->CellBytes(0))
+                sum += b;
+        benchmark::DoNotOptimize(sum);
+    }
+    s.counters["rows"] = t.RowCount();
+}
+BENCHMARK(BM_PeriodFilterDateBytesBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "Последние 30 дней" applied by the rule alone, over a table with no filter: no view and no panel listens.
+void BM_PeriodFilterApplyPeriodAloneBaseline(benchmark::State& s) {
+    TWindow w;
+    w.Open();
+    TFilters& filters = w.context->filters;
+    TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
+    const auto changed = filters.onChanged;
+    IGridView* view = g.view;
+    filters.onChanged = nullptr;
+    g.view = nullptr;
+    const auto period = PeriodBounds(5, Today());
+    for (auto _ : s)
+        filters.ApplyPeriod(TTableKind::Rashod, period->from, period->to);
+    s.counters["shown"] = g.GridRowCount() - 1;
+    filters.RemoveFilter(TTableKind::Rashod, false);
+    g.view = view;
+    filters.onChanged = changed;
+}
+BENCHMARK(BM_PeriodFilterApplyPeriodAloneBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The clicks below by the rules alone (ChooseFilter): no view and no panel listens.
 void BM_PeriodFilterRuleBaseline(benchmark::State& s) {
     TWindow w;
     w.Open();
@@ -184,28 +232,57 @@ void BM_PeriodFilterRuleBaseline(benchmark::State& s) {
     IGridView* view = g.view;
     filters.onChanged = nullptr;
     g.view = nullptr;
-    for (auto _ : s) {
-        filters.ChooseFilter(5);
-        filters.ChooseFilter(0);
-    }
+    int clicks = 0;
+    for (auto _ : s)
+        filters.ChooseFilter(NextFilterItem(clicks, int(s.range(0))));
+    filters.ChooseFilter(0);
     g.view = view;
     filters.onChanged = changed;
 }
-BENCHMARK(BM_PeriodFilterRuleBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PeriodFilterRuleBaseline)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ArgName("other")
+    ->Arg(0)
+    ->Arg(4);
 
-// The same from the radio group: the grid's rows, the filter grid, the title and back to "Нет".
+// One click in the radio group, as the window runs it: the filter, the grid's rows, the filter totals,
+// the title, the search cleared.
 void BM_PeriodFilterChosenInTheRadioGroup(benchmark::State& s) {
     TWindow w;
     w.Open();
     QButtonGroup* radio = w.Lower()->FilterButtons();
+    int clicks = 0;
+    for (auto _ : s)
+        radio->button(NextFilterItem(clicks, int(s.range(0))))->click();
+    radio->button(0)->click();
+}
+BENCHMARK(BM_PeriodFilterChosenInTheRadioGroup)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ArgName("other")
+    ->Arg(0)
+    ->Arg(4);
+
+// The floor under a search that reads every shown row: one pass over the bytes of the expenses' shown
+// rows, looking for a byte no cell holds.
+void BM_SearchShownRowBytesBaseline(benchmark::State& s) {
+    TWindow w;
+    w.Open();
+    const TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
     for (auto _ : s) {
-        radio->button(5)->click();
-        radio->button(0)->click();
+        int found = 0;
+        for (int r = 1; r < g.GridRowCount(); ++r)
+            if (const TTableRow* row = g.RowAt(r)) {
+                const QByteArrayView bytes = row->Bytes();
+                found += std::memchr(bytes.data(), 0xFF, size_t(bytes.size())) != nullptr;
+            }
+        benchmark::DoNotOptimize(found);
     }
 }
-BENCHMARK(BM_PeriodFilterChosenInTheRadioGroup)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SearchShownRowBytesBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Every match of a query over the expenses' shown rows, by the rule alone.
+// Every match of a query over the expenses' shown rows, by the plain rule alone.
 void BM_SearchRuleBaseline(benchmark::State& s) {
     TWindow w;
     w.Open();
@@ -219,7 +296,7 @@ void BM_SearchRuleBaseline(benchmark::State& s) {
 }
 BENCHMARK(BM_SearchRuleBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same query typed into the search box: the list, the jump to the first match, the label.
+// The whole query put into the search box at once (a paste), and the box cleared again.
 void BM_SearchTypedIntoTheBox(benchmark::State& s) {
     TWindow w;
     w.Open();
@@ -230,6 +307,44 @@ void BM_SearchTypedIntoTheBox(benchmark::State& s) {
     }
 }
 BENCHMARK(BM_SearchTypedIntoTheBox)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One keystroke in the search box: "хлеб" is typed a letter at a time, and the argument tells which
+// letter is timed (the box holds the ones before it): the list, the jump to the first match, the label.
+void BM_SearchKeystroke(benchmark::State& s) {
+    TWindow w;
+    w.Open();
+    QLineEdit* box = w.Lower()->SearchEdit();
+    const QString word = QStringLiteral("хлеб");
+    const int key = int(s.range(0));
+    box->setText(word.left(key)); // the table's text is made before the first timed keystroke
+    for (auto _ : s) {
+        s.PauseTiming();
+        box->setText(word.left(key - 1));
+        s.ResumeTiming();
+        box->insert(word.mid(key - 1, 1));
+    }
+    s.counters["matches"] = double(w.MoneyViews()->Search()->Search().Matches().size());
+}
+BENCHMARK(BM_SearchKeystroke)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->ArgName("letter")
+    ->DenseRange(1, 4);
+
+// The first keystroke after the base is opened: the table's text is not made yet.
+void BM_SearchFirstKeystrokeColdCache(benchmark::State& s) {
+    std::unique_ptr<TWindow> w;
+    for (auto _ : s) {
+        s.PauseTiming();
+        w.reset();
+        w = std::make_unique<TWindow>();
+        w->Open();
+        QLineEdit* box = w->Lower()->SearchEdit();
+        s.ResumeTiming();
+        box->insert(QStringLiteral("х"));
+    }
+}
+BENCHMARK(BM_SearchFirstKeystrokeColdCache)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 } // namespace
 

@@ -70,15 +70,53 @@ void FillPerPurse(TMemTable& table, const TPurseIndex& purses, const std::vector
 
 bool IsComplete(const TRowCells& cells, int lastRequired) {
     for (int c = 0; c <= lastRequired; ++c)
-        if (!IsNotBlank(cells.Value(c))) return false;
+        if (cells.Blank(c)) return false;
     return true;
 }
 
 bool HasContentAfterFirstCell(const TRowCells& cells, int columns) {
     for (int c = 1; c < columns; ++c)
-        if (IsNotBlank(cells.Value(c))) return true;
+        if (!cells.Blank(c)) return true;
     return false;
 }
+
+// A date cell as ParseCellDate reads its text; a blank cell holds no date. A date is short plain
+// ASCII almost always, read from its bytes without making a string.
+std::optional<TDateValue> CellDate(const TRowCells& cells, int column) {
+    const QByteArrayView bytes = cells.Bytes(column);
+    constexpr qsizetype kShort = 16;
+    if (bytes.size() <= kShort && IsAsciiBytes(bytes)) {
+        char16_t text[kShort];
+        for (qsizetype k = 0; k < bytes.size(); ++k)
+            text[k] = static_cast<unsigned char>(bytes[k]);
+        const QStringView view(text, bytes.size());
+        if (IsBlank(view)) return std::nullopt;
+        return ParseCellDate(view);
+    }
+    const QString& text = cells.Value(column);
+    if (IsBlank(text)) return std::nullopt;
+    return ParseCellDate(text);
+}
+
+// The purse of a record from its cell's bytes: the few distinct byte strings of a table's purse cells
+// are decoded and looked up once each.
+class TPurseLookup {
+public:
+    explicit TPurseLookup(const TPurseIndex& purses) : m_purses(purses) {}
+    int Find(const TRowCells& cells, int column) {
+        const QByteArrayView bytes = cells.Bytes(column);
+        for (const auto& [seen, index] : m_seen)
+            if (seen == bytes) return index;
+        const int index = m_purses.Find(cells.Value(column));
+        if (m_seen.size() < kRemembered) m_seen.emplace_back(bytes.toByteArray(), index);
+        return index;
+    }
+
+private:
+    static constexpr size_t kRemembered = 64;
+    const TPurseIndex& m_purses;
+    std::vector<std::pair<QByteArray, int>> m_seen;
+};
 
 // A text criterion: it passes when it is blank or the table has no such column; otherwise the whole
 // cell must equal it, case aside.
@@ -274,18 +312,20 @@ void TFilters::Apply(TTableKind kind, const TMatcher& matcher) {
     bool allComplete = true;
     TRowCells record;
 
+    TPurseLookup purseOf(purses);
     const int count = table.RowCount();
     for (int i = 0; i < count; ++i) {
-        const TTableRow* row = table.Row(i);
-        const QString date = row->Cell(def.dateColumn);
+        // The date first: most records end there.
+        record.Read(table, i, def.dateColumn + 1);
+        const std::optional<TDateValue> date = CellDate(record, def.dateColumn);
         // Records without a date are never shown.
-        if (!IsNotBlank(date) || !matcher.DateInRange(ParseCellDate(date))) continue;
+        if (!date || !matcher.DateInRange(*date)) continue;
         record.Read(table, i, columns);
         if (!matcher.Passes(record, columns, def.sumColumn)) continue;
         rowMap.push_back(i + 1);
         shown[size_t(i)] = true;
         const long double sum = NumberValue(record.Value(def.sumColumn));
-        const int purse = purses.Find(record.Value(purseColumn));
+        const int purse = purseOf.Find(record, purseColumn);
         const long double based = sum * purses.Rate(purse);
         const bool lent = debts && record.Value(col::dolg::Category) == cells::kLent;
         if (purse >= 0) (debts && !lent ? borrowed : sums)[size_t(purse)] += sum;
@@ -332,22 +372,41 @@ void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
 
     // Incomplete records left behind under the filter go, except the last row. One that carries a sum
     // stays: its money is in the totals and the purses, and deleting it silently would lose it there.
+    // Whether a record stays for what it holds depends on its cells alone: a row found to stay last time
+    // whose cells did not change since is not read again.
+    std::vector<TRowKey>& known = m_keepers[kind];
+    std::vector<TRowKey> keepers;
+    keepers.reserve(size_t(std::max(table.RowCount(), 0)));
+    std::vector<int> doomed;
     TRowCells record;
-    for (int i = table.RowCount() - 2; i >= 0; --i) {
+    for (int i = 0; i <= table.RowCount() - 2; ++i) {
+        const TRowKey key = RowKey(table, i);
+        if (size_t(i) < known.size() && known[size_t(i)] == key) {
+            keepers.push_back(key);
+            continue;
+        }
         record.Read(table, i, def.CellCount());
         bool incomplete = false;
         for (int c = 1; c <= def.lastRequiredColumn && !incomplete; ++c)
-            incomplete = !IsNotBlank(record.Value(c));
-        if (!incomplete || NumberValue(record.Value(def.sumColumn)) != 0) continue;
+            incomplete = record.Blank(c);
+        if (!incomplete || NumberValue(record.Value(def.sumColumn)) != 0) {
+            keepers.push_back(key);
+            continue;
+        }
         if (kind == TTableKind::Dolg) {
             bool ok = false;
             const int number = record.Value(def.ColumnCount()).toInt(&ok);
             if (ok && number >= 0 && size_t(number) < m_state.returns.size() &&
-                m_state.returns[size_t(number)] && m_state.returns[size_t(number)]->RowCount() > 0)
+                m_state.returns[size_t(number)] && m_state.returns[size_t(number)]->RowCount() > 0) {
+                // It stays for its returns, which can go without the row changing: asked again next time.
+                keepers.push_back({});
                 continue;
+            }
         }
-        table.DeleteRow(i);
+        doomed.push_back(i);
     }
+    table.DeleteRows(doomed);
+    known = std::move(keepers);
 
     const int last = table.RowCount() - 1;
     if (last >= 0) record.Read(table, last, def.ColumnCount());
@@ -356,8 +415,10 @@ void TFilters::RemoveFilter(TTableKind kind, bool redisplay) {
     } else if (kind == TTableKind::Rashod || kind == TTableKind::Dohod) {
         TTableRow* row = table.Row(last);
         if (!HasContentAfterFirstCell(record, def.ColumnCount()) && grid.DefaultDate.isValid()) {
+            // Written only when it differs: a rewrite of the same date would have the table saved again.
+            const QString date = FormatDate(DateFromQDate(grid.DefaultDate));
             if (row->CellCount() < def.CellCount()) row->SetCellCount(def.CellCount());
-            row->SetCell(def.dateColumn, FormatDate(DateFromQDate(grid.DefaultDate)));
+            if (row->Cell(def.dateColumn) != date) row->SetCell(def.dateColumn, date);
         }
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ledger/tdatagrid.h"
+#include "money/rowcells.h"
 #include "storage/tabledefs.h"
 
 #include <QDate>
@@ -8,7 +9,9 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <optional>
+#include <vector>
 
 class TMyType;
 struct TBaseSettings;
@@ -145,4 +148,7 @@ private:
     void Changed(TTableKind kind);
 
     TMyType& m_state;
+    // By table, the rows found to stay for what they hold when a filter was last removed, in the
+    // order they stood after it; an empty key for a row that must be read again.
+    std::map<TTableKind, std::vector<TRowKey>> m_keepers;
 };

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -56,6 +57,11 @@ std::vector<TSearchMatch> FindMatchesInKinds(const TMemTable& kinds, const QStri
 // The search box of the ledger pages and the Bases page with its match list.
 class TSearch {
 public:
+    TSearch();
+    ~TSearch();
+    TSearch(const TSearch&) = delete;
+    TSearch& operator=(const TSearch&) = delete;
+
     // The grid searched: a ledger view, or a kinds list of the Bases page. Changing it discards the list.
     void SetGrid(const TDataGrid* grid);
     void SetKindsList(const TMemTable* kinds);
@@ -88,7 +94,11 @@ public:
     QString ResultLabel(int searchBoxWidth, const TTextWidth& width) const;
 
 private:
+    struct TFolded;
+    struct TLastList;
     TSearchStep Current() const;
+    std::vector<TSearchMatch> FindInGrid();
+    TFolded& FoldedFor(const TMemTable& table, int columns);
 
     const TDataGrid* m_grid = nullptr;
     const TMemTable* m_kinds = nullptr;
@@ -99,6 +109,11 @@ private:
     bool m_built = false;
     std::vector<TSearchMatch> m_matches;
     int m_index = -1;
+    // The upper-cased cells of the tables searched lately, kept from query to query.
+    std::vector<std::unique_ptr<TFolded>> m_folded;
+    quint64 m_uses = 0;
+    // The last list made for a ledger view, with what it was made from: a longer query narrows it.
+    std::unique_ptr<TLastList> m_last;
 };
 
 // The texts of the result label.

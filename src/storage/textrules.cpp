@@ -22,14 +22,6 @@ QCollator& CaseBlindCollator() {
     return collator;
 }
 
-// Turkish, Azerbaijani and Lithuanian change the case of Latin letters their own way: there the fast
-// path is not taken.
-bool LocaleCasesPlainly() {
-    const QLocale::Language language = QLocale().language();
-    return language != QLocale::Turkish && language != QLocale::Azerbaijani &&
-           language != QLocale::Lithuanian;
-}
-
 QString PlainUpperText(QString text) {
     for (QChar& c : text)
         c = PlainUpper(c);
@@ -37,6 +29,14 @@ QString PlainUpperText(QString text) {
 }
 
 } // namespace
+
+// Turkish, Azerbaijani and Lithuanian change the case of Latin letters their own way: there the fast
+// path is not taken.
+bool LocaleCasesPlainly() {
+    const QLocale::Language language = QLocale().language();
+    return language != QLocale::Turkish && language != QLocale::Azerbaijani &&
+           language != QLocale::Lithuanian;
+}
 
 bool IsBlank(QStringView text) {
     for (QChar c : text)

@@ -44,6 +44,10 @@ inline QChar PlainUpper(QChar c) {
     return u == 0x451 ? QChar(char16_t(0x401)) : c;
 }
 
+// The locale upper-cases plain text letter by letter with PlainUpper (not so in Turkish, Azerbaijani
+// and Lithuanian).
+bool LocaleCasesPlainly();
+
 // The text upper-cased by the locale's rules.
 QString UpperText(const QString& text);
 

@@ -5,6 +5,8 @@
 #include <QFile>
 
 #include <algorithm>
+#include <atomic>
+#include <cstring>
 
 namespace memtable {
 
@@ -163,6 +165,20 @@ TMemTable& TTableRow::Table() const {
     return *Numbers().tables[m_table];
 }
 
+namespace {
+
+// Row stamps are unique over the whole program, so that a row that takes the place of a deleted one
+// never carries the stamp of its predecessor.
+std::atomic<quint64> g_lastStamp{0};
+
+quint64 NewStamp() {
+    return g_lastStamp.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+constexpr qsizetype kStampSize = sizeof(quint64);
+
+} // namespace
+
 bool TTableRow::Slot(const char*& p, qsizetype& capacity) const {
     if (m_slot < 0) return false;
     const QByteArray& data = Table().m_data;
@@ -170,9 +186,35 @@ bool TTableRow::Slot(const char*& p, qsizetype& capacity) const {
     qsizetype pos = 0;
     quint32 room = 0;
     if (!ReadVarint(slot, data.size() - m_slot, pos, room)) return false;
-    p = slot + pos;
+    p = slot + pos + (m_stamped ? kStampSize : 0);
     capacity = qsizetype(room);
     return true;
+}
+
+quint64 TTableRow::Stamp() const {
+    const char* p = nullptr;
+    qsizetype capacity = 0;
+    if (!m_stamped || !Slot(p, capacity)) return Table().m_loadStamp;
+    quint64 stamp = 0;
+    std::memcpy(&stamp, p - kStampSize, sizeof stamp);
+    return stamp;
+}
+
+QByteArrayView TTableRow::Bytes() const {
+    const char* p = nullptr;
+    qsizetype capacity = 0;
+    if (!Slot(p, capacity)) return {};
+    return QByteArrayView(p, capacity);
+}
+
+void TTableRow::AppendSlot(QByteArrayView bytes) {
+    QByteArray& data = Table().m_data;
+    const quint64 stamp = NewStamp();
+    m_slot = qint32(data.size());
+    m_stamped = 1;
+    AppendVarint(data, quint32(bytes.size()));
+    data.append(reinterpret_cast<const char*>(&stamp), kStampSize);
+    data.append(bytes.data(), bytes.size());
 }
 
 bool TTableRow::Header(const char*& p, const char*& end, quint32& count) const {
@@ -296,13 +338,17 @@ void TTableRow::Encode(const QStringList& cells) {
     ++table.m_version;
     const char* p = nullptr;
     qsizetype capacity = 0;
-    if (Slot(p, capacity) && enc.size() <= capacity) {
-        std::copy(enc.cbegin(), enc.cend(), table.m_data.begin() + (p - table.m_data.constData()));
+    // A slot the program wrote is rewritten in place with a new stamp; a row still in its slot from
+    // the file, which has no room for one, moves to a new slot at the end.
+    if (m_stamped && Slot(p, capacity) && enc.size() <= capacity) {
+        const qsizetype at = p - table.m_data.constData();
+        char* d = table.m_data.data() + at;
+        const quint64 stamp = NewStamp();
+        std::memcpy(d - kStampSize, &stamp, sizeof stamp);
+        std::copy(enc.cbegin(), enc.cend(), d);
         return;
     }
-    m_slot = qint32(table.m_data.size());
-    AppendVarint(table.m_data, quint32(enc.size()));
-    table.m_data.append(enc);
+    AppendSlot(enc);
 }
 
 void TMemTable::Clear() {
@@ -342,6 +388,7 @@ TTableRow* TMemTable::InsertRow(int index) {
     if (index < 0 || index > RowCount()) return nullptr;
     ++m_version;
     TTableRow* row = NewRow();
+    row->AppendSlot({}); // no room yet, but a stamp of its own
     m_rows.insert(m_rows.begin() + index, row);
     return row;
 }
@@ -351,6 +398,22 @@ void TMemTable::DeleteRow(int index) {
     ++m_version;
     m_freeRows.push_back(m_rows[size_t(index)]);
     m_rows.erase(m_rows.begin() + index);
+}
+
+void TMemTable::DeleteRows(const std::vector<int>& indices) {
+    if (indices.empty()) return;
+    ++m_version;
+    size_t next = 0, kept = 0;
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        while (next < indices.size() && (indices[next] < 0 || size_t(indices[next]) < i))
+            ++next;
+        if (next < indices.size() && size_t(indices[next]) == i) {
+            m_freeRows.push_back(m_rows[i]);
+            continue;
+        }
+        m_rows[kept++] = m_rows[i];
+    }
+    m_rows.resize(kept);
 }
 
 void TMemTable::MoveRow(int from, int to) {
@@ -387,6 +450,7 @@ bool TMemTable::LoadFromBytes(const QByteArray& bytes) {
         pos += n;
     }
     m_rows.reserve(size_t(rows + 1 + rows / 256));
+    m_loadStamp = NewStamp();
     qsizetype pos = 0;
     while (pos < size) {
         const qsizetype slot = pos;

@@ -27,6 +27,14 @@ public:
     QByteArrayView CellBytes(int i) const;
     // All cells at once, decoded in one walk of the row.
     QStringList Cells() const;
+    // The row's slot as it lies in the table's buffer (the encoding, maybe followed by slack); empty for
+    // a row never given cells. For readers that walk a row's cells without copying them; valid until
+    // the table changes.
+    QByteArrayView Bytes() const;
+    // Changes with every change of the row's cells and differs between rows that are alive at the same
+    // time unless they were loaded together: a row and its stamp together name the row's content, for
+    // readers that keep something derived from a row.
+    quint64 Stamp() const;
     // Replaces all cells in one re-encoding.
     void SetCells(const QStringList& cells);
 
@@ -41,9 +49,15 @@ private:
     // Start and end of the row's bytes in the buffer, and the declared cell count.
     bool Header(const char*& p, const char*& end, quint32& count) const;
 
+    // A new slot at the end of the buffer, stamped, with room for the bytes.
+    void AppendSlot(QByteArrayView bytes);
+
     // A big table has many rows, so a row is kept in eight bytes: its table's number among the live
-    // tables, and where its slot (the slot's length, then the row's bytes) starts in the buffer.
-    quint32 m_table = 0;
+    // tables, and where its slot starts in the buffer. A slot read from the file is the row's length
+    // and bytes; the rows read together share the table's load stamp. A slot the program wrote also
+    // carries the row's own stamp between the two.
+    quint32 m_table : 31 = 0;
+    quint32 m_stamped : 1 = 0;
     qint32 m_slot = -1; // -1: the row has never been given cells
 };
 
@@ -63,6 +77,8 @@ public:
     TTableRow* InsertRow(int index);
     TTableRow* AddRow() { return InsertRow(RowCount()); }
     void DeleteRow(int index);
+    // Deletes the rows at the given indices (ascending, each once) in one pass over the list.
+    void DeleteRows(const std::vector<int>& indices);
     // Moves a row to another place in the list without touching its bytes.
     void MoveRow(int from, int to);
     // Puts the rows in the given order: order[i] is the old index of the row that becomes row i.
@@ -98,7 +114,8 @@ private:
     // block each. Rows never move, so a row pointer stays valid until its row is deleted.
     TTableRow* NewRow(qsizetype expected = 0);
 
-    quint32 m_number = 0; // among the live tables
+    quint32 m_number = 0;    // among the live tables
+    quint64 m_loadStamp = 0; // of the rows read from the file
     quint64 m_version = 1;
     quint64 m_cleanVersion = 0;
     QByteArray m_data; // TMemData: the encoded rows

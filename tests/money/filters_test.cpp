@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 QString D(QDate d) {
@@ -360,6 +362,107 @@ TEST_F(Filters, RemoveFilterDropsIncompleteRecordsAndResets) {
     EXPECT_EQ(Column(TTableKind::Dolg, 4), QStringList({"5", ""}));
     EXPECT_EQ(PerPurse(Grid(TTableKind::Dolg).filteredBorrowedPerPurse),
               QStringList({"рубль|1|0", "карта|2|0", "доллар|90|0"}));
+}
+
+// Removing a filter reads again only the rows that changed since it was last removed: a row that became
+// incomplete meanwhile, wherever it stands, goes as surely as on the first removal, and so does a debt
+// that stayed only for returns that are gone since.
+TEST_F(Filters, RemovingAgainSeesEveryChangeSinceTheLastRemoval) {
+    Fill(TTableKind::Rashod, {Expense(today, "1"), Expense(today, "2"), Expense(today, "3"),
+                              Expense(today, "4"), Expense(today, "5")});
+    TMemTable& t = state.Table(TTableKind::Rashod);
+    state.current = &Grid(TTableKind::Rashod);
+    const QStringList incomplete = Expense(today, "", "", "Продукты", "");
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        QStringList sums; // the sums of the rows after the next removal, the new-record row last
+    } const steps[] = {
+        {"nothing changed", [] {}, {"1", "2", "3", "4", "5", ""}},
+        {"a row emptied in place", [&] { t.Row(1)->SetCells(incomplete); }, {"1", "3", "4", "5", ""}},
+        {"rows moved, then one emptied",
+         [&] {
+             t.Reorder({3, 2, 1, 0, 4});
+             t.Row(0)->SetCell(2, "");
+             t.Row(0)->SetCell(3, "");
+         },
+         {"4", "3", "1", ""}},
+        {"several incomplete rows between others",
+         [&] {
+             for (int at : {3, 2, 0})
+                 t.InsertRow(at)->SetCells(incomplete);
+         },
+         {"4", "3", "1", ""}},
+        {"a row given a sum while incomplete stays",
+         [&] {
+             t.InsertRow(1)->SetCells(incomplete);
+             t.Row(1)->SetCell(3, "7");
+         },
+         {"4", "7", "3", "1", ""}},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        // The window's way: the choice removes the old filter over every record, then applies the new one.
+        filters.ChooseFilter(filtertype::Today);
+        filters.ChooseFilter(filtertype::None);
+        EXPECT_EQ(Column(TTableKind::Rashod, 3), step.sums) << step.what;
+    }
+
+    // The empty last row already holding the default date is left as it is: nothing is there to save.
+    Grid(TTableKind::Rashod).DefaultDate = today;
+    filters.ChooseFilter(filtertype::None);
+    EXPECT_EQ(t.Row(t.RowCount() - 1)->Cell(0), D(today));
+    t.MarkUnmodified();
+    filters.ChooseFilter(filtertype::Today);
+    filters.ChooseFilter(filtertype::None);
+    EXPECT_FALSE(t.Modified());
+
+    // A debt without a person and a sum stays while it has returns, and goes once they are gone.
+    Fill(TTableKind::Dolg, {{"дано в долг", D(today), "", "Брат", "5", "рубль", "", "", "Мама", "3"},
+                            {"дано в долг", D(today), "", "", "", "", "", "", "Мама", "4"}});
+    state.ReturnsTable(4).AddRow()->SetCells({D(today), "2", "рубль", "Мама"});
+    filters.RemoveFilter(TTableKind::Dolg, false);
+    EXPECT_EQ(state.Table(TTableKind::Dolg).RowCount(), 3);
+    filters.RemoveFilter(TTableKind::Dolg, false);
+    EXPECT_EQ(state.Table(TTableKind::Dolg).RowCount(), 3);
+    state.ReturnsTable(4).Clear();
+    filters.RemoveFilter(TTableKind::Dolg, false);
+    EXPECT_EQ(Column(TTableKind::Dolg, 4), QStringList({"5", ""}));
+}
+
+// A period reads each record's date from the cell's bytes: every form of date the cells can hold gives
+// the same list as the date read from the cell's text.
+TEST_F(Filters, PeriodReadsEveryFormOfDate) {
+    const QStringList dates = {D(today),
+                               "13/03/2024",
+                               "2024-03-13",
+                               "13.3.24",
+                               " " + D(today),
+                               "13.03.24",
+                               "nil",
+                               "",
+                               "  ",
+                               "31.02.2024",
+                               "13.03.2024 ",
+                               "١٣.03.2024",
+                               "13.03.2024г",
+                               "00.00.0000",
+                               D(today.addDays(-1)),
+                               "12.03.2024"};
+    std::vector<QStringList> rows;
+    for (const QString& d : dates)
+        rows.push_back({d, "Продукты", "Хлеб", "1", "рубль", d, "Мама"});
+    Fill(TTableKind::Rashod, rows);
+    for (const auto& [from, to] : {std::pair{today, today}, std::pair{today.addDays(-1), today}}) {
+        filters.ApplyPeriod(TTableKind::Rashod, from, to);
+        QStringList expected;
+        for (const QString& d : dates)
+            if (IsNotBlank(d) && ParseCellDate(d) >= DateFromQDate(from) &&
+                ParseCellDate(d) <= DateFromQDate(to))
+                expected << d;
+        expected << QString(); // the new-record row
+        EXPECT_EQ(Column(TTableKind::Rashod, 5), expected) << D(from).toStdString();
+    }
 }
 
 TEST_F(Filters, ReapplyUsesTodayAndTheStoredCriteria) {

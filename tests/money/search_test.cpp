@@ -1,6 +1,7 @@
 #include "money/tsearch.h"
 
 #include "ledger/tdatagrid.h"
+#include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
 #include "money/rowcells.h"
 #include "money/tfilters.h"
@@ -10,6 +11,8 @@
 #include "qtprint.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -158,6 +161,190 @@ TEST(RowCells, ReadAsTheTableReads) {
     }
     EXPECT_EQ(cells.Read(t, 0, 1), 1);
     EXPECT_EQ(cells.Value(1), QString());
+}
+
+// The list the search box makes, against the plain rule asked cell by cell over the grid's rows.
+class SearchAgainstTheRule : public ::testing::Test {
+protected:
+    SearchAgainstTheRule() {
+        grid().ResetRowMap();
+        search.SetGrid(&grid());
+    }
+    TDataGrid& grid() { return state.Grid(TTableKind::Rashod); }
+    TMemTable& table() { return state.Table(TTableKind::Rashod); }
+
+    static std::string Describe(const std::vector<TSearchMatch>& list) {
+        std::string out;
+        for (const TSearchMatch& m : list)
+            out += "(" + std::to_string(m.col) + "," + std::to_string(m.row) + " " +
+                   std::to_string(m.extent.start) + "+" + std::to_string(m.extent.length) + ")";
+        return out;
+    }
+    std::vector<TSearchMatch> ByTheRule(const QString& query) const {
+        std::vector<TSearchMatch> out;
+        const TDataGrid& g = const_cast<TMyType&>(state).Grid(TTableKind::Rashod);
+        for (int r = 1; r < g.GridRowCount(); ++r) {
+            const TTableRow* row = g.RowAt(r);
+            if (!row) continue;
+            const int n = std::min(row->CellCount(), g.ColumnCount());
+            for (int c = 0; c < n; ++c)
+                if (const auto e =
+                        MatchSearchCell(row->Cell(c), query, search.WholeCell(), search.MatchCase()))
+                    out.push_back({c, r, *e});
+        }
+        return out;
+    }
+    // Types the query into the box; the list must be the rule's.
+    void Expect(const QString& query, const std::string& context) {
+        const TSearchStep step = search.SetQuery(query);
+        const std::vector<TSearchMatch> expected = ByTheRule(query);
+        EXPECT_EQ(Describe(search.Matches()), Describe(expected))
+            << context << " query \"" << query.toStdString() << "\" whole " << search.WholeCell() << " case "
+            << search.MatchCase();
+        EXPECT_EQ(step.count, int(expected.size()));
+    }
+
+    TMyType state;
+    TSearch search;
+};
+
+// Cells where upper case changes lengths, letters that look alike, empty, blank and undecodable cells,
+// and queries longer than a cell, with every combination of the two check boxes, each query typed a
+// letter at a time as a user does (each letter narrows the letter before when it can).
+TEST_F(SearchAgainstTheRule, TrickyCellsAndQueries) {
+    // An undecodable cell and a row whose lengths break after its first cell, as a damaged file holds them.
+    ASSERT_TRUE(table().LoadFromBytes(Hex("0C 07 01 61 02 C3 9F 01 FF 00 00 00 00" // "a", "ß", broken, ...
+                                          "06 03 02 53 53 09 64")));               // "SS", past the end
+    const QStringList rows[] = {
+        {"Straße", "STRASSE", "ß", "ss", "ẞ", "", " "},
+        {"ёлка", "ЁЛКА", "Елка", "елка", "ЁЁЁ", "ё", "Ё"},
+        {"Cафе", "Сафе", "CAFE", "cafe", "Café", "CAFÉ", "café"}, // Latin C and Cyrillic С
+        {"хлеб", "Хлебница", "ХЛЕБ", "хлеб и хлеб", "хле", "бхлеб", "Хлеб"},
+        {"ﬀ", "FF", "ﬃx", "Ǆ", "ǆ", "ǅ", "İstanbul"},
+        {"i̇", "I", "ı", "ΣΑΣ", "σας", "ς", "ǰ"},
+        {"", "", "", "", "", "", ""},
+        {"12,5", "2,5", "-", "  хлеб  ", "\t", "х", "ХХ"},
+    };
+    for (const QStringList& r : rows)
+        table().AddRow()->SetCells(r);
+    grid().ResetRowMap();
+    const QString queries[] = {"ß",
+                               "ss",
+                               "SS",
+                               "Straße",
+                               "ẞ",
+                               "ё",
+                               "Ё",
+                               "е",
+                               "ёлка",
+                               "c",
+                               "с",
+                               "сафе",
+                               "cafe",
+                               "café",
+                               "хлеб",
+                               "ХЛЕБ",
+                               "хлеб!",
+                               "ﬀ",
+                               "ff",
+                               "ǆ",
+                               "ǅ",
+                               "i",
+                               "İ",
+                               "ı",
+                               "σ",
+                               "ς",
+                               "Σ",
+                               "ǰ",
+                               "a",
+                               "2,5",
+                               "хлеб и хлеб и",
+                               "х",
+                               "STRASSEN",
+                               "ффф",
+                               "  ",
+                               "хлебница"};
+    for (bool whole : {false, true})
+        for (bool matchCase : {false, true}) {
+            search.SetWholeCell(whole);
+            search.SetMatchCase(matchCase);
+            for (const QString& q : queries) {
+                for (int n = 1; n <= q.size(); ++n)
+                    Expect(q.left(n), "typed");
+                Expect(q, "again");
+            }
+            // A query that is no longer a longer form of the last one.
+            for (const char* q : {"ss", "ß", "ẞ", "SS", "хлебница", "хлеб", "лебн"})
+                Expect(q, "replaced");
+        }
+}
+
+// The cells the search keeps upper-cased follow every change of the table and of the rows shown,
+// and a longer query narrows the last list only while nothing changed.
+TEST_F(SearchAgainstTheRule, NeverStaleAfterAChange) {
+    const QDate day(2024, 3, 13);
+    TTodayOverride today{day};
+    auto expense = [](const char* date, const char* name, const char* sum) {
+        return QStringList{date, "Продукты", name, sum, "рубль", "", "Мама"};
+    };
+    table().AddRow()->SetCells(expense("13.03.2024", "Хлеб", "10"));
+    table().AddRow()->SetCells(expense("12.03.2024", "Молоко", "20"));
+    table().AddRow()->SetCells(expense("13.03.2024", "Хлебцы", "30"));
+    table().AddRow()->SetCells(expense("11.03.2024", "Сыр", "40"));
+    grid().ResetRowMap();
+    TFilters filters(state);
+    state.Table(TTableKind::Purse).AddRow()->SetCells({"рубль", "1", "0", "1"});
+    const QByteArray otherBase = [&] {
+        TMemTable other;
+        other.AddRow()->SetCells(expense("01.01.2024", "Хлебопечка", "5000"));
+        other.AddRow()->SetCells(expense("02.01.2024", "Хлопья", "50"));
+        return other.ToBytes();
+    }();
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+    } const changes[] = {
+        {"a cell edited to match", [&] { table().Row(1)->SetCell(2, "Хлебное молоко"); }},
+        {"a cell edited not to match", [&] { table().Row(0)->SetCell(2, "Батон"); }},
+        {"a row inserted", [&] { table().InsertRow(1)->SetCells(expense("13.03.2024", "хлебушек", "1")); }},
+        {"a row deleted", [&] { table().DeleteRow(0); }},
+        {"rows deleted at once",
+         [&] {
+             table().DeleteRows({0, 2});
+         }},
+        {"a row appended", [&] { table().AddRow()->SetCells(expense("10.03.2024", "Хлеб ржаной", "7")); }},
+        {"sorted",
+         [&] {
+             std::vector<int> order(size_t(table().RowCount()));
+             for (size_t i = 0; i < order.size(); ++i)
+                 order[i] = int(order.size() - 1 - i);
+             table().Reorder(order);
+         }},
+        {"a row moved", [&] { table().MoveRow(0, table().RowCount() - 1); }},
+        {"cells cut", [&] { table().Row(0)->SetCellCount(2); }},
+        {"a period filter", [&] { filters.ApplyPeriod(TTableKind::Rashod, day, day); }},
+        {"the filter removed", [&] { filters.RemoveFilter(TTableKind::Rashod, false); }},
+        {"another base",
+         [&] {
+             ASSERT_TRUE(table().LoadFromBytes(otherBase));
+             grid().ResetRowMap();
+         }},
+        {"the table cleared",
+         [&] {
+             table().Clear();
+             grid().ResetRowMap();
+         }},
+    };
+    for (const Change& change : changes) {
+        // "х" and "хл" are typed before the change and the rest of the word after it; the grid shows
+        // the table's rows as they are now, or the filter's.
+        Expect("х", change.what);
+        Expect("хл", change.what);
+        change.apply();
+        if (!grid().filterActive) grid().ResetRowMap();
+        Expect("хле", change.what);
+        Expect("хлеб", change.what);
+    }
 }
 
 TEST(SearchKinds, ColumnWiseTable) {

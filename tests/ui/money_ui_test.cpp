@@ -373,6 +373,25 @@ TEST_F(PursesAndExpenses, ThreeMatchesAreSteppedForwardAndBack) {
     EXPECT_EQ(Lower()->ResultLabel()->text(), "Совпадений нет");
 }
 
+// A query typed on after a record was edited finds what the grid holds now, not only where the shorter
+// query matched before the edit.
+TEST_F(PursesAndExpenses, AQueryTypedOnAfterAnEditFindsTheEditedRecord) {
+    QLineEdit* box = Lower()->SearchEdit();
+    box->setFocus();
+    Type("хл");
+    EXPECT_EQ(Lower()->ResultLabel()->text(), "Cовпадений по запросу: 3");
+    EditCell(TTableKind::Rashod, 5, 3, "для хлеба"); // the note of "Посуда"
+    box->setFocus();
+    Type("е");
+    TLedgerGrid* view = ui.Grid(TTableKind::Rashod);
+    EXPECT_EQ(Lower()->ResultLabel()->text(), "Cовпадений по запросу: 4");
+    EXPECT_EQ(view->matchExtents(5, 3), (QList<QPair<int, int>>{{4, 3}}));
+    Type("бн");
+    EXPECT_EQ(Lower()->ResultLabel()->text(), "Cовпадений по запросу: 1");
+    EXPECT_EQ(view->matchExtents(5, 1), (QList<QPair<int, int>>{{0, 5}}));
+    EXPECT_TRUE(view->matchExtents(5, 3).isEmpty());
+}
+
 namespace {
 
 // The highlighted parts of a cell, wherever the view keeps its hooks.
