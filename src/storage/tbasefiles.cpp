@@ -110,6 +110,9 @@ bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table) {
         TTableRow* row = table.Row(i);
         if (kind != TTableKind::Dolg && kind != TTableKind::User && row->CellCount() == def.CellCount())
             continue; // already in shape: no need to decode and re-encode it
+        if (kind == TTableKind::Dolg && row->CellCount() == def.CellCount() &&
+            row->CellBytes(col::dolg::DebtNumber) == QByteArrayView(QByteArray::number(i)))
+            continue; // numbered by its place, as a save leaves it
         QStringList cells = row->Cells();
         switch (kind) {
         case TTableKind::Dolg:
