@@ -4,6 +4,7 @@
 // the search box, each beside a pass over the same bytes and the rule alone on the same table.
 #include "benchbase.h"
 #include "benchwindow.h"
+#include "openedbase.h"
 
 #include "ledger/tautosave.h"
 #include "ledger/tbaseloader.h"
@@ -270,15 +271,8 @@ void BM_SearchShownRowBytesBaseline(benchmark::State& s) {
     TWindow w;
     w.Open();
     const TDataGrid& g = w.context->state.Grid(TTableKind::Rashod);
-    for (auto _ : s) {
-        int found = 0;
-        for (int r = 1; r < g.GridRowCount(); ++r)
-            if (const TTableRow* row = g.RowAt(r)) {
-                const QByteArrayView bytes = row->Bytes();
-                found += std::memchr(bytes.data(), 0xFF, size_t(bytes.size())) != nullptr;
-            }
-        benchmark::DoNotOptimize(found);
-    }
+    for (auto _ : s)
+        benchmark::DoNotOptimize(PassOverShownRowBytes(g));
 }
 BENCHMARK(BM_SearchShownRowBytesBaseline)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -349,13 +343,8 @@ BENCHMARK(BM_SearchFirstKeystrokeColdCache)->Unit(benchmark::kMillisecond)->UseR
 } // namespace
 
 int main(int argc, char** argv) {
+    // The window draws: a GUI application before the benchmarks' own.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    TSilentMessages silent;
-    Messages().SetPresenter(&silent);
-    benchmark::Initialize(&argc, argv);
-    BigBase();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBigBaseBenchmarks(argc, argv);
 }

@@ -66,7 +66,7 @@ qint64 HeapInUse() {
     return qint64(m.uordblks + m.hblkhd);
 }
 
-int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& prepare) {
+int RunBenchmarks(int argc, char** argv, const std::function<void()>& prepare) {
     // A benchmark that draws makes its own GUI application first.
     std::optional<QCoreApplication> app;
     if (!QCoreApplication::instance()) app.emplace(argc, argv);
@@ -74,10 +74,16 @@ int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& pre
     TSilentMessages silent;
     Messages().SetPresenter(&silent);
     benchmark::Initialize(&argc, argv);
-    BigBase();
     if (prepare) prepare();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     Messages().SetPresenter(nullptr);
     return 0;
+}
+
+int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& prepare) {
+    return RunBenchmarks(argc, argv, [&] {
+        BigBase();
+        if (prepare) prepare();
+    });
 }

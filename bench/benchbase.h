@@ -33,6 +33,9 @@ public:
     void ShowCellHint(int, int, int, const QString&) override {}
 };
 
+// The main of a benchmark program: the Russian locale, silent message boxes, `prepare` run (the base
+// generated) before the first figure is taken.
+int RunBenchmarks(int argc, char** argv, const std::function<void()>& prepare);
 // The main of a benchmark program over the big base: the Russian locale, silent message boxes, the
 // base generated (and `prepare` run) before the first figure is taken.
 int RunBigBaseBenchmarks(int argc, char** argv, const std::function<void()>& prepare = {});

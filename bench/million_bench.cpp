@@ -32,31 +32,11 @@ TLedgerGrid* ExpensesView(const TWindow& w) {
     return w.form->findChild<TLedgerGrid*>(QStringLiteral("Grid%1").arg(TableDef(TTableKind::Rashod).gridId));
 }
 
-// A sum's key as the number comparison orders it, packed with the row's position: the same pair the
-// table sort orders.
-std::pair<std::uint64_t, std::uint64_t> PackedKey(long double value, int position) {
-    if (value == 0) value = 0;
-    unsigned char bytes[sizeof(long double)] = {};
-    std::memcpy(bytes, &value, sizeof value);
-    std::uint64_t mantissa = 0;
-    std::uint16_t signExponent = 0;
-    std::memcpy(&mantissa, bytes, 8);
-    std::memcpy(&signExponent, bytes + 8, 2);
-    if (signExponent & 0x8000) {
-        signExponent = std::uint16_t(~signExponent);
-        mantissa = ~mantissa;
-    } else {
-        signExponent |= 0x8000;
-    }
-    const std::uint64_t high = signExponent;
-    return {(high << 48) | (mantissa >> 16), ((mantissa & 0xFFFF) << 32) | std::uint32_t(position)};
-}
-
 std::vector<std::pair<std::uint64_t, std::uint64_t>> PackedSums(const TMemTable& table, int column) {
     const int n = table.RowCount() - 1; // the new row stays last
     std::vector<std::pair<std::uint64_t, std::uint64_t>> keys(static_cast<size_t>(std::max(0, n)));
     for (int i = 0; i < n; ++i)
-        keys[size_t(i)] = PackedKey(NumberSortKey(table.Row(i)->Cell(column)), i);
+        keys[size_t(i)] = PackedNumberKey(NumberSortKey(table.Row(i)->Cell(column)), i);
     return keys;
 }
 
@@ -117,7 +97,7 @@ void BM_Baseline_OneBinarySearchInsertIntoTheRowOrder(benchmark::State& s) {
         order[i] = int(i);
     int n = 0;
     for (auto _ : s) {
-        const auto key = PackedKey((++n % 500 + 1), int(order.size()));
+        const auto key = PackedNumberKey((++n % 500 + 1), int(order.size()));
         const auto at = std::upper_bound(order.begin(), order.end(), key, [&](const auto& k, int i) {
             return k.first < keys[size_t(i)].first;
         });
@@ -175,13 +155,8 @@ BENCHMARK(BM_Baseline_StdSortOfThePackedKeys)->Unit(benchmark::kMillisecond)->Us
 } // namespace
 
 int main(int argc, char** argv) {
+    // The window draws: a GUI application before the benchmarks' own.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    TSilentMessages silent;
-    Messages().SetPresenter(&silent);
-    benchmark::Initialize(&argc, argv);
-    Base();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv, [] { Base(); });
 }

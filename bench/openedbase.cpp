@@ -2,7 +2,10 @@
 
 #include "benchbase.h"
 #include "ledger/tbaseloader.h"
+#include "ledger/tdatagrid.h"
 #include "ledger/tmytype.h"
+
+#include <cstring>
 
 TMyType& OpenedBigBase() {
     static TMyType* state = [] {
@@ -14,4 +17,14 @@ TMyType& OpenedBigBase() {
         return s;
     }();
     return *state;
+}
+
+int PassOverShownRowBytes(const TDataGrid& grid) {
+    int found = 0;
+    for (int r = 1; r < grid.GridRowCount(); ++r)
+        if (const TTableRow* row = grid.RowAt(r)) {
+            const QByteArrayView bytes = row->Bytes();
+            found += std::memchr(bytes.data(), 0xFF, size_t(bytes.size())) != nullptr;
+        }
+    return found;
 }

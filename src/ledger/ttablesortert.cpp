@@ -16,6 +16,35 @@
 
 namespace {
 
+// The 80 bits of an extended value as an unsigned number with the same order as the values: the sign
+// and exponent above the 64-bit mantissa, negatives flipped. Both zeros give the same key.
+std::pair<std::uint64_t, std::uint64_t> OrderedBits(long double value) {
+    static_assert(std::numeric_limits<long double>::digits == 64, "80-bit extended precision expected");
+    if (value == 0) value = 0;
+    unsigned char bytes[sizeof(long double)] = {};
+    std::memcpy(bytes, &value, sizeof value);
+    std::uint64_t mantissa = 0;
+    std::uint16_t signExponent = 0;
+    std::memcpy(&mantissa, bytes, 8);
+    std::memcpy(&signExponent, bytes + 8, 2);
+    if (signExponent & 0x8000) {
+        signExponent = std::uint16_t(~signExponent);
+        mantissa = ~mantissa;
+    } else {
+        signExponent |= 0x8000;
+    }
+    return {signExponent, mantissa};
+}
+
+} // namespace
+
+std::pair<std::uint64_t, std::uint64_t> PackedNumberKey(long double value, int position) {
+    const auto [high, low] = OrderedBits(value);
+    return {(high << 48) | (low >> 16), ((low & 0xFFFF) << 32) | std::uint32_t(position)};
+}
+
+namespace {
+
 QString CellAt(const TMemTable& table, int row, int column) {
     const TTableRow* r = table.Row(row);
     return r ? r->Cell(column) : QString();
@@ -120,34 +149,11 @@ void SortDateKeys(const TMemTable& table, int count, int column, bool descending
     if (descending) ReverseOrder(order, count);
 }
 
-// The 80 bits of an extended value as an unsigned number with the same order as the values: the sign
-// and exponent above the 64-bit mantissa, negatives flipped. Both zeros give the same key.
-std::pair<std::uint64_t, std::uint64_t> OrderedBits(long double value) {
-    static_assert(std::numeric_limits<long double>::digits == 64, "80-bit extended precision expected");
-    if (value == 0) value = 0;
-    unsigned char bytes[sizeof(long double)] = {};
-    std::memcpy(bytes, &value, sizeof value);
-    std::uint64_t mantissa = 0;
-    std::uint16_t signExponent = 0;
-    std::memcpy(&mantissa, bytes, 8);
-    std::memcpy(&signExponent, bytes + 8, 2);
-    if (signExponent & 0x8000) {
-        signExponent = std::uint16_t(~signExponent);
-        mantissa = ~mantissa;
-    } else {
-        signExponent |= 0x8000;
-    }
-    return {signExponent, mantissa};
-}
-
-// 80 bits of key and 32 bits of position in two words, compared as a pair.
 void SortNumberKeys(const TMemTable& table, int count, int column, bool descending, std::vector<int>& order) {
     std::vector<std::pair<std::uint64_t, std::uint64_t>> keys(static_cast<size_t>(count));
     TCellReader cell;
-    for (int i = 0; i < count; ++i) {
-        const auto [high, low] = OrderedBits(cell(table, i, column, NumberSortKey));
-        keys[size_t(i)] = {(high << 48) | (low >> 16), ((low & 0xFFFF) << 32) | std::uint32_t(i)};
-    }
+    for (int i = 0; i < count; ++i)
+        keys[size_t(i)] = PackedNumberKey(cell(table, i, column, NumberSortKey), i);
     std::sort(keys.begin(), keys.end());
     for (int i = 0; i < count; ++i)
         order[size_t(i)] = int(keys[size_t(i)].second & 0xFFFFFFFFu);

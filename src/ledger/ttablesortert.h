@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 class TMemTable;
@@ -22,6 +24,10 @@ int ComparisonForLetter(QChar letter);
 // The keys the comparisons use, for callers that compare cells themselves.
 int CompareText(QStringView a, QStringView b);
 long double NumberSortKey(QStringView cell);
+
+// A number's sort key packed with a row's position: 80 bits of key and 32 of position in two words,
+// compared as a pair, so that equal numbers keep their rows' order.
+std::pair<std::uint64_t, std::uint64_t> PackedNumberKey(long double value, int position);
 
 // Which rows a sort moves: a ledger keeps its trailing new row last, the analysis tables have none.
 enum class TSortRange { KeepNewRow, AllRows };

@@ -42,13 +42,7 @@ TEST_F(AnalysisE2E, TheAnalysisPageOpensAndItsSettingsAreStoredAtClose) {
         TE2EProgram program(display, home.path());
         const QString main = FirstStart(program);
         ASSERT_FALSE(main.isEmpty());
-        // Two names of the first kind, from the kinds picker.
-        program.Keys(main, {"Right", "Return", "Return"});
-        program.Type(main, "120");
-        program.Keys(main, {"Return", "Return"});
-        program.Keys(main, {"Down", "Return"});
-        program.Type(main, "30");
-        program.Keys(main, {"Return", "Return", "Escape"});
+        TypeTwoExpenses(program, main);
         program.Keys(main, {"F6"});
         ASSERT_TRUE(program.WaitIdle());
         const QString shot = program.Screenshot(home.path() + "/analysis.png");

@@ -117,6 +117,16 @@ void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum
     program.Keys(window, {QStringLiteral("Return"), QStringLiteral("Return"), QStringLiteral("Escape")});
 }
 
+void TypeTwoExpenses(TE2EProgram& program, const QString& window) {
+    program.Keys(window, {QStringLiteral("Right"), QStringLiteral("Return"), QStringLiteral("Return")});
+    program.Type(window, QStringLiteral("120"));
+    program.Keys(window, {QStringLiteral("Return"), QStringLiteral("Return")});
+    program.Keys(window, {QStringLiteral("Down"), QStringLiteral("Return")});
+    program.Type(window, QStringLiteral("30"));
+    program.Keys(window, {QStringLiteral("Return"), QStringLiteral("Return"), QStringLiteral("Escape")});
+    ASSERT_TRUE(program.WaitIdle());
+}
+
 bool Quit(TE2EProgram& program, const QString& window) {
     program.Keys(window, {QStringLiteral("F10")});
     const QString question = program.WaitWindow(QStringLiteral("^   Подтвердите$"));

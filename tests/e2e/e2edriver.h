@@ -103,6 +103,8 @@ std::vector<QStringList> TableRows(const QString& path);
 QString Today(int plusDays = 0);
 // The first expense of the open base from the kinds picker, with a sum.
 void TypeExpense(TE2EProgram& program, const QString& window, const QString& sum);
+// Two expenses of the first kind, its first two names from the kinds picker: 120 and 30.
+void TypeTwoExpenses(TE2EProgram& program, const QString& window);
 // F10 and "Выйти из программы?" answered; true when the program then ended.
 bool Quit(TE2EProgram& program, const QString& window);
 // A screenshot kept where VELLUMORA_KEEP_SCREENSHOTS points, when it is set.

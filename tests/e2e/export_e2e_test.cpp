@@ -53,19 +53,7 @@ std::string Dump(const TRows& rows) {
     return out;
 }
 
-class ExportE2E : public TE2ETest {
-protected:
-    // Two expenses of the first kind: 120 and 30.
-    void TypeTwoExpenses(TE2EProgram& program, const QString& main) {
-        program.Keys(main, {"Right", "Return", "Return"});
-        program.Type(main, "120");
-        program.Keys(main, {"Return", "Return"});
-        program.Keys(main, {"Down", "Return"});
-        program.Type(main, "30");
-        program.Keys(main, {"Return", "Return", "Escape"});
-        ASSERT_TRUE(program.WaitIdle());
-    }
-};
+class ExportE2E : public TE2ETest {};
 
 TEST_F(ExportE2E, F8OnTheExpensesAndOnTheAnalysisGivesSpreadsheetsWithTheRecordsAndTotals) {
     TE2EProgram program(display, home.path());

@@ -40,19 +40,7 @@ bool HasLineWith(const QStringList& lines, const QStringList& texts) {
     return false;
 }
 
-class PrintE2E : public TE2ETest {
-protected:
-    // Two expenses of the first kind: 120 and 30.
-    void TypeTwoExpenses(TE2EProgram& program, const QString& main) {
-        program.Keys(main, {"Right", "Return", "Return"});
-        program.Type(main, "120");
-        program.Keys(main, {"Return", "Return"});
-        program.Keys(main, {"Down", "Return"});
-        program.Type(main, "30");
-        program.Keys(main, {"Return", "Return", "Escape"});
-        ASSERT_TRUE(program.WaitIdle());
-    }
-};
+class PrintE2E : public TE2ETest {};
 
 TEST_F(PrintE2E, F11PrintsBothExpensesToAPdfChosenInThePrintDialog) {
     if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "no pdftotext";

@@ -107,7 +107,11 @@ protected:
         s.baseFolder = home.Path() + "/BASE/Семья";
         s.admin = true;
         Seed();
-        form = std::make_unique<TQuorvaneForm>(context);
+        ShowWindow(context);
+    }
+    // The main window over a context, shown at the program's size with its base opened.
+    void ShowWindow(TAppContext& over) {
+        form = std::make_unique<TQuorvaneForm>(over);
         // The small input dialog given as the program gives it.
         form->SetHelperForm(&helperForm);
         ui = TWindowWidgets(form.get());

@@ -226,13 +226,7 @@ protected:
         s.baseName = context.state.baseName;
         s.baseFolder = context.state.baseFolder;
         s.admin = true;
-        form = std::make_unique<TQuorvaneForm>(*again);
-        form->SetHelperForm(&helperForm);
-        ui = TWindowWidgets(form.get());
-        form->resize(1136, 681);
-        form->show();
-        form->OpenBase();
-        QApplication::setActiveWindow(form.get());
+        ShowWindow(*again);
     }
     void Close(TMessageRecorder& boxes) {
         boxes.AnswerYes();
