@@ -141,6 +141,14 @@ void TSpreadsheetExport::SaveNextAs(const QString& fileName) {
 TExportOutcome TSpreadsheetExport::Run(const TExportTable& table, bool probeLock, const QRect& window) {
     // A name chosen for this export only, whatever becomes of it.
     const QString saveAs = std::exchange(m_saveAs, QString());
+    // Nothing is stopped or written while the files cannot be handed over at all.
+    const TUnloadFolder jobFolder = ResolveUnloadFolder();
+    if (!jobFolder.Usable()) {
+        Messages().ShowError({QStringLiteral("Выгрузка не выполнена: папка для файлов выгрузки недоступна."),
+                              QStringLiteral("Папка: ") + QDir::toNativeSeparators(jobFolder.path),
+                              QStringLiteral("Причина: ") + jobFolder.reason});
+        return TExportOutcome::NoJobFolder;
+    }
     const QString folder = ToolFolder();
     if (probeLock) {
         QDir().mkpath(folder);

@@ -15,8 +15,9 @@ struct TExportTable;
 
 // How one export command ended.
 enum class TExportOutcome {
-    Empty,   // the grid has no table: "Выгрузка не выполнена. Таблица пуста"
-    Refused, // the tool's lock is held or cannot be opened: "Отказано в доступе."
+    Empty, // the grid has no table: "Выгрузка не выполнена. Таблица пуста"
+    NoJobFolder, // the job folder cannot be used: its path and the reason are told
+    Refused,     // the tool's lock is held or cannot be opened: "Отказано в доступе."
     NotWritten, // the row file or the job file could not be written: "Выгрузка не выполнена"
     ToolStarted,    // the tool runs; the watch waits for its success note
     FallbackOpened, // no tool: the program wrote the spreadsheet itself and opened it

@@ -1,10 +1,12 @@
 #include "output/unloadjob.h"
 
 #include "storage/atomicfile.h"
+#include "storage/fileerror.h"
 #include "storage/tinistorage.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 
@@ -20,14 +22,22 @@ QString Bool(bool on) {
     return on ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-// A real folder (not a link) of this account that no other account can write to; made for this
-// account alone when missing.
-bool OwnFolder(const QString& path) {
+// Why `path` cannot hold this account's job files, or empty when it can: it must be a real folder
+// (not a link) of this account that no other account may write to; it is made for this account alone
+// when missing, and one that others may only read is closed to them.
+QString OwnFolderProblem(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
-    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) return false;
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) return SystemReason(errno);
     struct stat st {};
-    return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
-           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    if (::lstat(name.constData(), &st) != 0) return SystemReason(errno);
+    if (S_ISLNK(st.st_mode)) return QStringLiteral("На месте папки находится ссылка.");
+    if (!S_ISDIR(st.st_mode)) return QStringLiteral("На месте папки находится файл.");
+    if (st.st_uid != ::getuid()) return QStringLiteral("Папка принадлежит другой учетной записи.");
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return QStringLiteral("В папку могут писать другие учетные записи.");
+    if ((st.st_mode & 077) != 0 && ::chmod(name.constData(), 0700) != 0) return SystemReason(errno);
+    if (::access(name.constData(), R_OK | W_OK | X_OK) != 0) return SystemReason(errno);
+    return {};
 }
 
 QString InUnloadFolder(const QString& name) {
@@ -37,14 +47,34 @@ QString InUnloadFolder(const QString& name) {
 
 } // namespace
 
-QString UnloadFolder() {
-    // The temp folder is shared by every account of the machine. A "Quorvane" of another account, or
-    // a link planted under that name, must never receive this family's rows nor lead our writes to
-    // another file: this account then keeps a job folder of its own.
+TUnloadFolder ResolveUnloadFolder() {
+    // The runtime folder is the account's own (0700) and lives only as long as its session: there no
+    // other account reads the family's rows or puts anything in the job folder's place. One that is
+    // not private is told, not quietly traded for the shared temp folder.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
+        const QString folder = runtime + QStringLiteral("/Quorvane");
+        struct stat st {};
+        if (::stat(QFile::encodeName(runtime).constData(), &st) != 0) return {folder, SystemReason(errno)};
+        const QString where = QStringLiteral("Папка $XDG_RUNTIME_DIR \"") + runtime + QStringLiteral("\" ");
+        if (st.st_uid != ::getuid())
+            return {folder, where + QStringLiteral("принадлежит другой учетной записи.")};
+        if ((st.st_mode & 077) != 0)
+            return {folder, where + QStringLiteral("доступна другим учетным записям.")};
+        return {folder, OwnFolderProblem(folder)};
+    }
+    // Without one, the temp folder, which every account of the machine shares: a "Quorvane" of another
+    // account, or a link planted under that name, must never receive this family's rows nor lead our
+    // writes to another file, so this account then keeps a job folder of its own.
     const QString shared = QDir::tempPath() + QStringLiteral("/Quorvane");
-    if (OwnFolder(shared)) return shared;
+    if (OwnFolderProblem(shared).isEmpty()) return {shared, {}};
     const QString own = shared + u'-' + QString::number(::getuid());
-    return OwnFolder(own) ? own : QString();
+    return {own, OwnFolderProblem(own)};
+}
+
+QString UnloadFolder() {
+    const TUnloadFolder folder = ResolveUnloadFolder();
+    return folder.Usable() ? folder.path : QString();
 }
 
 QString JobFilePath() {

@@ -4,10 +4,18 @@
 #include <QString>
 #include <QStringList>
 
-// The files an export shares with the export tool, all in the job folder "Quorvane" of the temp
-// folder: the job file, the row file and the tool's success note. The folder is made when missing and
-// is this account's own ("Quorvane-<uid>" when another account holds "Quorvane"); empty paths when no
-// such folder can be had.
+// The files an export shares with the export tool, all in the job folder "Quorvane": the job file, the
+// row file and the tool's success note. The folder lies in the account's own runtime folder
+// ($XDG_RUNTIME_DIR) when there is one, else in the temp folder; it is made when missing and is this
+// account's alone.
+struct TUnloadFolder {
+    QString path;
+    QString reason; // why the folder cannot be used; empty when it can
+
+    bool Usable() const { return reason.isEmpty(); }
+};
+TUnloadFolder ResolveUnloadFolder();
+// The job folder, or empty when it cannot be used.
 QString UnloadFolder();
 QString JobFilePath();     // "path_unloaded"
 QString RowFilePath();     // "unloaded_base.txt"

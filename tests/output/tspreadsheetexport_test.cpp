@@ -31,6 +31,8 @@
 #include <QThread>
 
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -63,6 +65,61 @@ QByteArray Items(const std::vector<QStringList>& rows) {
     return out;
 }
 
+// An environment variable set (or, with no value, removed) while the object lives.
+class TEnvSetting {
+public:
+    TEnvSetting(const char* name, const std::optional<QString>& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_previous(qgetenv(name)) {
+        Set(value);
+    }
+    ~TEnvSetting() {
+        if (m_had)
+            qputenv(m_name, m_previous);
+        else
+            qunsetenv(m_name);
+    }
+    void Set(const std::optional<QString>& value) {
+        if (value)
+            qputenv(m_name, QFile::encodeName(*value));
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_previous;
+};
+
+int Mode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// A folder this account cannot write to: immutable for root, whom no mode stops; read-only for others.
+// Undone when the object goes.
+class TUnwritableFolder {
+public:
+    explicit TUnwritableFolder(const QString& path) : m_path(path) {
+        if (::geteuid() == 0) {
+            m_immutable = QProcess::execute("chattr", {"+i", path}) == 0;
+            m_made = m_immutable;
+        } else {
+            m_made = ::chmod(QFile::encodeName(path).constData(), 0500) == 0;
+        }
+    }
+    ~TUnwritableFolder() {
+        if (m_immutable) QProcess::execute("chattr", {"-i", m_path});
+        ::chmod(QFile::encodeName(m_path).constData(), 0700);
+    }
+    bool Made() const { return m_made; }
+
+private:
+    QString m_path;
+    bool m_immutable = false;
+    bool m_made = false;
+};
+
 // A process that has ended and been reaped, or that is left as a zombie, is not running.
 bool Alive(qint64 pid) {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -86,13 +143,17 @@ QString ReadText(const QString& path) {
     return QString::fromUtf8(ReadFileBytes(path));
 }
 
-// A program folder, a base folder and a temp folder of the test's own; today is 07.03.2024. The
-// export tool, where one is needed, is a small shell script that notes its process id in "started".
+// A program folder, a base folder, a temp folder and a runtime folder of the test's own; today is
+// 07.03.2024. The export tool, where one is needed, is a small shell script that notes its process id
+// in "started".
 class ExportTest : public ::testing::Test {
 protected:
-    ExportTest() : m_oldTmp(qgetenv("TMPDIR")) {
+    ExportTest() {
         QDir().mkpath(Tmp());
-        qputenv("TMPDIR", QFile::encodeName(Tmp()));
+        QDir().mkpath(Run());
+        ::chmod(QFile::encodeName(Run()).constData(), 0700);
+        m_tmp.Set(Tmp());
+        m_run.Set(Run());
         state.paths.programFolder = m_dir.path() + "/program";
         state.baseFolder = m_dir.path() + "/base";
         QDir().mkpath(state.paths.programFolder);
@@ -110,10 +171,10 @@ protected:
             if (pid > 0 && ReadFileBytes("/proc/" + entry + "/cmdline").contains(tool))
                 ::kill(pid_t(pid), SIGKILL);
         }
-        qputenv("TMPDIR", m_oldTmp);
     }
 
     QString Tmp() const { return m_dir.path() + "/tmp"; }
+    QString Run() const { return m_dir.path() + "/run"; }
     QString Started() const { return m_dir.path() + "/started"; }
 
     // The tool: notes its id, runs `body`, then stays until it is terminated.
@@ -152,7 +213,8 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    QByteArray m_oldTmp;
+    TEnvSetting m_tmp{"TMPDIR", std::nullopt};
+    TEnvSetting m_run{"XDG_RUNTIME_DIR", std::nullopt};
     TTodayOverride today{QDate(2024, 3, 7)};
     TMyType state;
     TMoney money{state};
@@ -453,7 +515,8 @@ TEST_F(ExportTest, ARunningToolWithoutItsLockIsEndedBeforeTheNextStarts) {
 
 // The watch reads the success note; only a note this export's tool wrote counts.
 TEST_F(ExportTest, TheWatchEndsAToolThatNeverReportsSuccess) {
-    const QString note = "$TMPDIR/Quorvane/success";
+    // The tool finds the job folder as the program does, from the environment it was started with.
+    const QString note = "$XDG_RUNTIME_DIR/Quorvane/success";
     struct Case {
         const char* what;
         bool oldSuccess; // a note saying Success=1 is left from an earlier export
@@ -513,10 +576,118 @@ TEST_F(ExportTest, AnUnwritableRowOrJobFileStopsTheExport) {
     EXPECT_TRUE(StartedTools().empty());
 }
 
-// The temp folder is every account's: a "Quorvane" that is not this account's own never receives
-// the rows nor leads the writes to another file.
+// The job files lie in the account's own runtime folder, which no other account reads or writes;
+// only without one do they go to the temp folder. A job folder that cannot be used stops the export
+// before anything is ended or written, and is told with its path and the reason.
+TEST_F(ExportTest, TheJobFilesLieInTheAccountsOwnRuntimeFolder) {
+    InstallTool();
+    Expenses({{"05.03.2024", "Еда", "Хлеб", "10", "рубль", "", "Мама"}});
+    const std::vector<QStringList> rows = {{"05.03.2024", "Еда", "Хлеб", "10", "рубль", "", "Мама"}};
+    const QString elsewhere = m_dir.path() + "/elsewhere";
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    enum TSetUp { Private, OpenForReading, Missing, Gone, OpenToOthers, Unwritable, Link };
+    struct Case {
+        const char* what;
+        TSetUp setUp;
+        QString folder; // where the job files go; with a reason, the folder told
+        QString reason; // empty: the export goes ahead
+    };
+    const QString runtime = Run() + "/session";
+    const QString inRuntime = runtime + "/Quorvane";
+    const QString inTemp = Tmp() + "/Quorvane";
+    const Case cases[] = {
+        {"the runtime folder", Private, inRuntime, ""},
+        {"a job folder others could read is closed to them", OpenForReading, inRuntime, ""},
+        {"no runtime folder: the temp folder", Missing, inTemp, ""},
+        {"a runtime folder that is gone: the temp folder", Gone, inTemp, ""},
+        {"a runtime folder open to other accounts", OpenToOthers, inRuntime,
+         "Папка $XDG_RUNTIME_DIR \"" + runtime + "\" доступна другим учетным записям."},
+        {"a runtime folder this account cannot write to", Unwritable, inRuntime,
+         "Нет прав на запись в файл или папку."},
+        {"a link in the job folder's place", Link, inRuntime, "На месте папки находится ссылка."},
+    };
+    qint64 running = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.Reset();
+        QDir(runtime).removeRecursively();
+        QDir(inTemp).removeRecursively();
+        QFile::remove(Started());
+        ASSERT_TRUE(QDir().mkpath(runtime));
+        ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0700), 0);
+        m_run.Set(runtime);
+        std::unique_ptr<TUnwritableFolder> unwritable;
+        switch (c.setUp) {
+        case Private:
+            break;
+        case OpenForReading:
+            ASSERT_TRUE(QDir().mkpath(inRuntime));
+            ASSERT_EQ(::chmod(QFile::encodeName(inRuntime).constData(), 0755), 0);
+            break;
+        case Missing:
+            m_run.Set(std::nullopt);
+            break;
+        case Gone:
+            m_run.Set(runtime + "/gone");
+            break;
+        case OpenToOthers:
+            ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0755), 0);
+            break;
+        case Unwritable:
+            unwritable = std::make_unique<TUnwritableFolder>(runtime);
+            if (!unwritable->Made()) {
+                ADD_FAILURE() << "the runtime folder cannot be made unwritable here";
+                continue;
+            }
+            break;
+        case Link:
+            ASSERT_TRUE(QFile::link(elsewhere, inRuntime));
+            break;
+        }
+
+        const TExportOutcome outcome = exporter.ExportGrid(state.Grid(TTableKind::Rashod), kWindow);
+        if (c.reason.isEmpty()) {
+            EXPECT_EQ(outcome, TExportOutcome::ToolStarted);
+            EXPECT_TRUE(boxes.Boxes().empty());
+            EXPECT_EQ(UnloadFolder(), c.folder);
+            EXPECT_EQ(Mode(c.folder), 0700);
+            EXPECT_EQ(Job().rowFilePath, c.folder + "/unloaded_base.txt");
+            EXPECT_EQ(ReadFileBytes(c.folder + "/unloaded_base.txt"), RowFileBytes(rows, 7));
+            // Waited for without running the event loop: the watch of this export must not end it.
+            QDeadlineTimer deadline(10000);
+            while (StartedTools().empty() && !deadline.hasExpired())
+                QThread::msleep(20);
+            ASSERT_EQ(StartedTools().size(), 1u);
+            running = StartedTools()[0];
+            // Nothing of the job goes to the other place.
+            const QString other = c.folder == inRuntime ? inTemp : inRuntime;
+            EXPECT_FALSE(QFileInfo::exists(other + "/path_unloaded"));
+        } else {
+            EXPECT_EQ(outcome, TExportOutcome::NoJobFolder);
+            EXPECT_EQ(
+                boxes.Boxes(),
+                (std::vector<TMessage>{Error({"Выгрузка не выполнена: папка для файлов выгрузки недоступна.",
+                                              "Папка: " + c.folder, "Причина: " + c.reason})}));
+            EXPECT_EQ(UnloadFolder(), QString());
+            EXPECT_TRUE(exporter.WatchArmed()) << "the export before is still watched";
+            EXPECT_FALSE(QFileInfo::exists(inTemp));
+            EXPECT_TRUE(QDir(elsewhere).isEmpty());
+            EXPECT_TRUE(StartedTools().empty());
+            EXPECT_TRUE(Alive(running)) << "the tool of the export before is left at work";
+        }
+        unwritable.reset();
+        QFile::remove(inRuntime); // the link
+    }
+    // Given time to start, no tool shows up for a refused export.
+    QThread::msleep(300);
+    EXPECT_TRUE(StartedTools().empty());
+}
+
+// Without a runtime folder the temp folder serves, which is every account's: a "Quorvane" that is
+// not this account's own never receives the rows nor leads the writes to another file.
 TEST_F(ExportTest, AJobFolderThatIsNotThisAccountsOwnIsPassedOver) {
     InstallTool();
+    m_run.Set(std::nullopt);
     Expenses({{"05.03.2024", "Еда", "Хлеб", "10", "рубль", "", "Мама"}});
     const QString shared = Tmp() + "/Quorvane";
     const QString own = shared + "-" + QString::number(::getuid());

@@ -1,5 +1,5 @@
 // The export tool as the program starts it: a process without arguments that finds its job in the
-// temp folder and its templates in the program data folder.
+// account's runtime folder and its templates in the program data folder.
 #include "output/rowfile.h"
 #include "output/unloadjob.h"
 #include "output/unloadtool.h"
@@ -21,28 +21,38 @@ QString Tool() {
     return ProgramDir() + "/NewUnloaded/vellumora-ods";
 }
 
-// The temp folder of the tool's process, for this process too while the test runs.
-class TTempFolder {
+// The temp folder and the runtime folder of the tool's process, for this process too while the test
+// runs: the job files lie in the runtime folder.
+class TToolFolders {
 public:
-    explicit TTempFolder(const QString& path) : m_previous(qgetenv("TMPDIR")) {
-        QDir().mkpath(path);
-        qputenv("TMPDIR", QFile::encodeName(path));
+    explicit TToolFolders(const QString& home)
+        : m_previousTemp(qgetenv("TMPDIR")), m_previousRuntime(qgetenv("XDG_RUNTIME_DIR")) {
+        QDir().mkpath(home + "/tmp");
+        QDir().mkpath(home + "/run");
+        QFile::setPermissions(home + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("TMPDIR", QFile::encodeName(home + "/tmp"));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home + "/run"));
     }
-    ~TTempFolder() {
-        if (m_previous.isEmpty())
-            qunsetenv("TMPDIR");
-        else
-            qputenv("TMPDIR", m_previous);
+    ~TToolFolders() {
+        Restore("TMPDIR", m_previousTemp);
+        Restore("XDG_RUNTIME_DIR", m_previousRuntime);
     }
 
 private:
-    QByteArray m_previous;
+    static void Restore(const char* name, const QByteArray& previous) {
+        if (previous.isEmpty())
+            qunsetenv(name);
+        else
+            qputenv(name, previous);
+    }
+    QByteArray m_previousTemp;
+    QByteArray m_previousRuntime;
 };
 
 int RunTool(const TTestDataHome& home, QString* output) {
     return RunProgram(Tool(), {}, output,
-                      {"TMPDIR=" + home.Path() + "/tmp", "HOME=" + home.Path(),
-                       "XDG_DATA_HOME=" + home.Share(), "DISPLAY", "WAYLAND_DISPLAY"});
+                      {"TMPDIR=" + home.Path() + "/tmp", "XDG_RUNTIME_DIR=" + home.Path() + "/run",
+                       "HOME=" + home.Path(), "XDG_DATA_HOME=" + home.Share(), "DISPLAY", "WAYLAND_DISPLAY"});
 }
 
 } // namespace
@@ -69,7 +79,7 @@ TEST(ExportTool, SavesTheFilledTemplateOrAPlainSheetAndSaysSoInItsNote) {
     const std::vector<QStringList> rows = {{"07.03.2024", "Еда", "Хлеб", "1 234,50", "Наличные", "", "Мама"}};
     std::vector<QString> saved;
     TTestDataHome home;
-    TTempFolder temp(home.Path() + "/tmp");
+    TToolFolders folders(home.Path());
     const QString templates = home.ProgramData() + "/PageMaket";
     ASSERT_TRUE(QDir().mkpath(templates));
     for (const auto& c : cases) {
@@ -80,7 +90,7 @@ TEST(ExportTool, SavesTheFilledTemplateOrAPlainSheetAndSaysSoInItsNote) {
         } else if (c.templ == Broken) {
             ASSERT_TRUE(WriteFileBytes(templates + "/Rashod.ods", "PK\x03\x04 not really"));
         }
-        ASSERT_TRUE(QDir().mkpath(UnloadFolder()));
+        ASSERT_EQ(UnloadFolder(), home.Path() + "/run/Quorvane");
         WriteSuccessNote(SuccessNotePath(), true); // left by an earlier export
         QFile::remove(RowFilePath());
         if (c.rowsPresent) {
@@ -131,7 +141,7 @@ TEST(ExportTool, SavesTheFilledTemplateOrAPlainSheetAndSaysSoInItsNote) {
 
 TEST(ExportTool, RefusesToRunBesideAToolThatHoldsTheLock) {
     TTestDataHome home;
-    TTempFolder temp(home.Path() + "/tmp");
+    TToolFolders folders(home.Path());
     bool busy = false;
     const int fd = HoldToolLock(ProgramDir() + "/NewUnloaded", busy);
     ASSERT_GE(fd, 0);

@@ -1,5 +1,6 @@
 // The export tool the program starts from NewUnloaded/ when the table on show goes to a spreadsheet.
-// It takes no arguments: everything comes from the job file in the temp folder.
+// It takes no arguments: everything comes from the job file in the job folder the program wrote it to,
+// found as the program finds it (the account's runtime folder, else the temp folder).
 #include "output/unloadjob.h"
 #include "output/unloadtool.h"
 #include "storage/datafolders.h"
