@@ -136,7 +136,7 @@ void LoadUsers(TMyType& state) {
 void TBaseLoader::OpenBase(TMyType& state) {
     const QString folder = state.baseFolder;
     state.damaged = false;
-    state.saveFailed = false;
+    state.SetSaveOutcome(TFileError());
     FinishInterruptedSaves(state);
     LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)),
                   state.paths.programFolder, state.vidRashod);
@@ -176,6 +176,8 @@ bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     if (folder.isEmpty()) return true;
     TFileError recovery;
     if (!RecoverInterruptedSave(folder, &recovery)) {
+        recovery.SetOnce(folder, 0);
+        state.SetSaveOutcome(recovery);
         if (error) *error = recovery;
         return false;
     }
@@ -205,11 +207,13 @@ bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
         save.StageBytes(BaseSettingsPath(folder), BaseSettingsBytes(state.settings));
     }
     if (save.Commit()) {
-        state.saveFailed = false;
+        state.SetSaveOutcome(TFileError());
         return true;
     }
-    state.saveFailed = true;
-    if (error) *error = save.Error();
+    TFileError failure = save.Error();
+    failure.SetOnce(folder, 0);
+    state.SetSaveOutcome(failure);
+    if (error) *error = failure;
     return false;
 }
 
@@ -237,8 +241,13 @@ bool TBaseLoader::SaveKindsAndPurses(TMyType& state, TFileError* error) {
     save.StageAsItIs(state.vidRashod, SavePath(folder, KindsFileName(TKindsList::Rashod)));
     save.StageAsItIs(state.vidDohod, SavePath(folder, KindsFileName(TKindsList::Dohod)));
     save.StageAsItIs(state.Table(TTableKind::Purse), SavePath(folder, TableDef(TTableKind::Purse).fileName));
+    // Only the whole base saved takes the sign of a failed save down; these files alone may leave
+    // others behind.
     if (save.Commit()) return true;
-    if (error) *error = save.Error();
+    TFileError failure = save.Error();
+    failure.SetOnce(folder, 0);
+    state.SetSaveOutcome(failure);
+    if (error) *error = failure;
     return false;
 }
 

@@ -17,12 +17,12 @@ public:
     // nothing on disk changed and the failed file in error, when the save could not be made.
     static bool SaveBase(TMyType& state, TFileError* error = nullptr);
     // SaveBase at the fixed save points (the close, a switch, an archive...), telling the user when it
-    // fails: "Не удалось сохранить базу" with the file and the reason. A failed save leaves
-    // state.saveFailed set until a save succeeds.
+    // fails: "Не удалось сохранить базу" with the file and the reason. Every save of the base leaves
+    // state.saveFailed and state.saveError set by a failure until a save succeeds.
     static bool SaveAndTell(TMyType& state);
     // The same without the settings: what the automatic save writes.
     static bool SaveTables(TMyType& state, TFileError* error = nullptr);
-    // The two kinds lists and the purses, as they are.
+    // The two kinds lists and the purses, as they are. A failure counts as a failed save of the base.
     static bool SaveKindsAndPurses(TMyType& state, TFileError* error = nullptr);
     // Something of the open base changed since it was read or last saved.
     static bool BaseModified(TMyType& state);

@@ -75,6 +75,14 @@ TDataGrid* TMyType::GridById(int gridId) {
     return nullptr;
 }
 
+void TMyType::SetSaveOutcome(const TFileError& failure) {
+    const bool changed =
+        failure.Failed() != saveFailed || failure.path != saveError.path || failure.code != saveError.code;
+    saveFailed = failure.Failed();
+    saveError = saveFailed ? failure : TFileError();
+    if (changed && saveStateChanged) saveStateChanged();
+}
+
 QString TMyType::BaseRoot() const {
     return JoinPath(paths.dataRoot, QStringLiteral("BASE"));
 }

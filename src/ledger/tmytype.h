@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ledger/tdatagrid.h"
+#include "storage/fileerror.h"
 #include "storage/tabledefs.h"
 #include "storage/tbasefiles.h"
 #include "storage/tmemtable.h"
@@ -11,6 +12,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 // Totals that only debts have: lent sums per purse and in base units, and the returns per purse.
@@ -62,7 +64,13 @@ public:
     bool damaged = false;    // a table of the open base could not be read
     bool debtsLoaded = true; // the debt table was read whole, so its returns files are all ours
     bool saveFailed = false; // the last save of the open base could not be made: the disk holds older books
+    TFileError saveError;    // why: the file and the system's error, as the failure was told
     TBaseSettings settings;  // read at the end of a base load, written at the end of a save
+
+    // How the last save of the open base ended (no failure: it succeeded, or a base was just opened).
+    // Whoever listens hears when the state of the books on disk changes.
+    void SetSaveOutcome(const TFileError& failure);
+    std::function<void()> saveStateChanged;
 
     // One descriptor per table view.
     TDataGrid& Grid(TTableKind kind);

@@ -11,6 +11,7 @@ TSession::TSession(TAttributeProbe probe)
     hooks.totalsChanged = [this](TDataGrid& grid) { Q_EMIT TotalsChanged(grid.kind); };
     filters.onChanged = [this](TTableKind kind) { Q_EMIT FilterChanged(kind); };
     kinds.listChanged = [this](TDataVidGrid& list) { Q_EMIT KindsListChanged(&list); };
+    state.saveStateChanged = [this] { Q_EMIT SaveStateChanged(); };
     CheckLinks();
 }
 
@@ -20,6 +21,7 @@ TSession::~TSession() {
     hooks.totalsChanged = nullptr;
     filters.onChanged = nullptr;
     kinds.listChanged = nullptr;
+    state.saveStateChanged = nullptr;
 }
 
 TUserHooks TSession::UserHooks() {
@@ -51,4 +53,5 @@ void TSession::CheckLinks() const {
     RequireLink(bool(hooks.totalsChanged), "editor -> totals changed");
     RequireLink(bool(filters.onChanged), "filters -> filter changed");
     RequireLink(bool(kinds.listChanged), "kinds lists -> list changed");
+    RequireLink(bool(state.saveStateChanged), "saves -> save state changed");
 }

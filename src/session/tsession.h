@@ -60,6 +60,9 @@ Q_SIGNALS:
     void FilterChanged(TTableKind kind);
     // A kinds list changed as a whole (sorted, reloaded, a name added or renamed).
     void KindsListChanged(TDataVidGrid* list);
+    // Whether the last save of the open base failed, and why, changed: a save failed, or a save that
+    // succeeded or a base newly opened left nothing failed (state.saveFailed, state.saveError).
+    void SaveStateChanged();
 
 private:
     TUserHooks UserHooks();

@@ -38,7 +38,11 @@ QString TFileError::Reason() const {
     return SystemReason(code);
 }
 
+QStringList SaveFailureDetails(const TFileError& error) {
+    return {QStringLiteral("Файл: ") + error.path, QStringLiteral("Причина: ") + error.Reason()};
+}
+
 void ReportSaveFailure(const TFileError& error) {
-    Messages().ShowError({QStringLiteral("Не удалось сохранить базу"), QStringLiteral("Файл: ") + error.path,
-                          QStringLiteral("Причина: ") + error.Reason()});
+    Messages().ShowError(QStringList{QStringLiteral("Не удалось сохранить базу")} +
+                         SaveFailureDetails(error));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // A file operation that failed: the file (or folder) and the system's error number.
 struct TFileError {
@@ -22,5 +23,12 @@ struct TFileError {
 // The system's reason for an error number, in Russian.
 QString SystemReason(int code);
 
-// "Не удалось сохранить базу", the file and the reason, in an error box.
+// "Файл: " with the file and "Причина: " with the system's reason, as a failed save is told.
+QStringList SaveFailureDetails(const TFileError& error);
+// "Не удалось сохранить базу" and the details, in an error box.
 void ReportSaveFailure(const TFileError& error);
+
+// The sign the windows keep up while the last save of the open base has failed.
+inline QString UnsavedMark() {
+    return QStringLiteral("Не сохранено");
+}

@@ -1,6 +1,8 @@
 #include "ui/tlowerpanel.h"
 
 #include "money/tsearch.h"
+#include "storage/fileerror.h"
+#include "ui/uicolours.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -19,7 +21,8 @@ TLowerPanel::TLowerPanel(QWidget* parent)
       m_back(new QPushButton(QStringLiteral("Искать назад"), m_search)),
       m_whole(new QCheckBox(QStringLiteral("ячейка целиком"), m_search)),
       m_register(new QCheckBox(QStringLiteral("с учетом регистра"), m_search)),
-      m_result(new QLabel(m_search)), m_filterButtons(new QButtonGroup(this)) {
+      m_result(new QLabel(m_search)), m_filterButtons(new QButtonGroup(this)),
+      m_saveFailed(new QLabel(UnsavedMark(), this)) {
     setObjectName(QStringLiteral("Panel1"));
     m_searchEdit->setObjectName(QStringLiteral("SearchEdit"));
     m_forward->setObjectName(QStringLiteral("SearchForwardButton"));
@@ -37,7 +40,33 @@ TLowerPanel::TLowerPanel(QWidget* parent)
         m_filterButtons->addButton(r, i);
     }
     m_filterButtons->button(0)->setChecked(true);
+    m_saveFailed->setObjectName(QStringLiteral("SaveFailedLabel"));
+    QFont bold = m_saveFailed->font();
+    bold.setBold(true);
+    m_saveFailed->setFont(bold);
+    QPalette red = m_saveFailed->palette();
+    red.setColor(QPalette::WindowText, WarningTextColour());
+    m_saveFailed->setPalette(red);
+    // It stands over the group under it, whose frame must not cross the text.
+    m_saveFailed->setAutoFillBackground(true);
+    m_saveFailed->hide();
     setMouseTracking(true);
+}
+
+void TLowerPanel::ShowSaveFailure(const QString& reason) {
+    m_saveFailed->setToolTip(reason);
+    m_saveFailed->setVisible(!reason.isEmpty());
+    PlaceSaveFailure();
+}
+
+void TLowerPanel::PlaceSaveFailure() {
+    // On the caption row of the search group (of the totals on the analysis page), at its right end:
+    // the caption "Поиск" is short, and every section shows one of the two.
+    const QGroupBox* beside = m_search->isVisibleTo(this) ? m_search : m_totals;
+    m_saveFailed->adjustSize();
+    const QRect g = beside->geometry();
+    m_saveFailed->move(std::max(g.left(), g.right() - 10 - m_saveFailed->width()), g.top());
+    m_saveFailed->raise();
 }
 
 void TLowerPanel::mousePressEvent(QMouseEvent* event) {
@@ -128,6 +157,7 @@ void TLowerPanel::LayOutGroups() {
         y += r->sizeHint().height() + 2;
     }
     LayOutSearch();
+    PlaceSaveFailure();
     Q_EMIT LaidOut();
 }
 

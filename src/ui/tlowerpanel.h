@@ -35,6 +35,10 @@ public:
     QCheckBox* RegisterCheckBox() const { return m_register; }
     QLabel* ResultLabel() const { return m_result; }
     QButtonGroup* FilterButtons() const { return m_filterButtons; }
+    // «Не сохранено» in red on the caption row of the search group while the last save of the base
+    // has failed, with the file and the reason as its tool tip; an empty reason takes it down.
+    void ShowSaveFailure(const QString& reason);
+    QLabel* SaveFailedLabel() const { return m_saveFailed; }
     int EditButtonHeight = 24;
 
 Q_SIGNALS:
@@ -52,6 +56,7 @@ protected:
 
 private:
     void LayOutSearch();
+    void PlaceSaveFailure();
     int SearchRowHeight() const;
     int SearchContentHeight() const;
 
@@ -67,6 +72,7 @@ private:
     QCheckBox* m_register;
     QLabel* m_result;
     QButtonGroup* m_filterButtons;
+    QLabel* m_saveFailed;
     QFrame* m_dragBar = nullptr; // the 3-pixel bar that follows the pointer while the top is dragged
     int m_pressY = -1;
 };

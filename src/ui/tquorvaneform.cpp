@@ -37,6 +37,7 @@
 #include "ui/ttoolbarpanel.h"
 #include "ui/tuserspage.h"
 #include "users/userrights.h"
+#include "users/usertables.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -119,6 +120,8 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     m_autoSave->canTellNow = [this] { return !m_context.editors.IsOpen() && m_autoSave->canSaveNow(); };
     connect(&m_context.session, &TSession::KindsListChanged, this,
             [this](TDataVidGrid* list) { ReloadKindsViews(*list); });
+    // A failed save keeps its sign up, whichever save failed, until one succeeds.
+    connect(&m_context.session, &TSession::SaveStateChanged, this, &TQuorvaneForm::ShowSaveState);
     setMinimumSize(500, 340);
     auto* central = new QWidget;
     setCentralWidget(central);
@@ -600,7 +603,21 @@ void TQuorvaneForm::OnPickerRequested(TTableKind kind, const TEditRequest& reque
 }
 
 void TQuorvaneForm::SetUserCaption(const QString& userName) {
-    setWindowTitle(BaseCaption() + QStringLiteral("      Пользователь: ") + userName);
+    m_captionUser = userName;
+    UpdateCaption();
+}
+
+void TQuorvaneForm::UpdateCaption() {
+    QStringList marks;
+    if (m_context.state.saveFailed) marks << UnsavedMark();
+    setWindowTitle(MainWindowCaption(BaseCaption(), m_captionUser, marks));
+}
+
+void TQuorvaneForm::ShowSaveState() {
+    const TMyType& state = m_context.state;
+    m_parts.lower->ShowSaveFailure(state.saveFailed ? SaveFailureDetails(state.saveError).join(u'\n')
+                                                    : QString());
+    UpdateCaption();
 }
 
 void TQuorvaneForm::ShowFirstSection() {

@@ -50,6 +50,7 @@ public:
     ~TQuorvaneForm() override;
 
     static QString BaseCaption() { return QStringLiteral(" Vellumora"); }
+    // The caption names the logged-in user after the marks of the window's state.
     void SetUserCaption(const QString& userName);
 
     // Opens the base of the logged-in user into the window; the program does it once the window shows
@@ -141,6 +142,10 @@ private:
     void SaveAndReloadKinds();
     void OnPravka();
     void OnDelete();
+    // The caption from the program's title, the user and the marks of the state on show.
+    void UpdateCaption();
+    // Whether the last save failed, and why, in the lower panel and the caption.
+    void ShowSaveState();
 
     TAppContext& m_context;
     TSectionPanel* m_sections;
@@ -162,5 +167,6 @@ private:
     bool m_baseOpen = false;
     bool m_closing = false;
     int m_lowerHeight = 250;
+    QString m_captionUser;
     QList<QTableView*> m_pendingSizing;
 };

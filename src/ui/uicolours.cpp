@@ -13,3 +13,7 @@ QColor AccentColour(const QPalette& palette) {
 QColor CaptionTextColour() {
     return QColor(19, 0, 0);
 }
+
+QColor WarningTextColour() {
+    return QColor(0xC0, 0x00, 0x00);
+}

@@ -9,3 +9,5 @@ QColor Tint(const QColor& c, int weight);
 QColor AccentColour(const QPalette& palette);
 // The caption rows' text colour.
 QColor CaptionTextColour();
+// The text of a warning the family must not miss («Не сохранено»).
+QColor WarningTextColour();

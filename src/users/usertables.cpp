@@ -171,6 +171,12 @@ QStringList BaseNames(const TMyType& state) {
     return names;
 }
 
-QString MainWindowCaption(const QString& programTitle, const QString& userName) {
-    return programTitle + QStringLiteral("      Пользователь: ") + userName;
+QString MainWindowCaption(const QString& programTitle, const QString& userName, const QStringList& marks) {
+    QString caption = programTitle;
+    if (!userName.isEmpty()) caption += QStringLiteral("      Пользователь: ") + userName;
+    // The title's own leading space follows the dash.
+    if (!marks.isEmpty())
+        caption.prepend(marks.join(QStringLiteral(", ")) +
+                        (caption.startsWith(u' ') ? QStringLiteral(" —") : QStringLiteral(" — ")));
+    return caption;
 }

@@ -64,5 +64,8 @@ bool HasBase(const TMyType& state, const QString& name);
 void AddBase(TMyType& state, const QString& name);
 QStringList BaseNames(const TMyType& state);
 
-// The main window's caption for the logged-in user.
-QString MainWindowCaption(const QString& programTitle, const QString& userName);
+// The main window's caption, composed here alone: the marks of the window's state first, where a
+// narrow task bar still shows them ("Не сохранено — Vellumora      Пользователь: Мама"), then the
+// program's title and the logged-in user (none before a log-in).
+QString MainWindowCaption(const QString& programTitle, const QString& userName,
+                          const QStringList& marks = {});

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+
 #include <functional>
 #include <stdexcept>
 
@@ -88,6 +91,38 @@ TEST_F(Session, ABaseReadAgainRecomputesItsTotals) {
     EXPECT_EQ(double(Rashod().total), 350.0);
 }
 
+// Whether the books on disk are behind, and why, is the session's to tell: the windows keep a sign up
+// from the first failed save to the next one that succeeds, whichever save it was.
+TEST_F(Session, ASaveThatFailsIsHeardWithItsReasonUntilASaveSucceeds) {
+    TMyType& s = session.state;
+    int heard = 0;
+    QObject::connect(&session, &TSession::SaveStateChanged, [&] { ++heard; });
+    const QString rashod = s.baseFolder + "/rashod";
+    s.Table(TTableKind::Rashod).Row(0)->SetCell(5, "правка");
+    ASSERT_TRUE(QFile::remove(rashod));
+    ASSERT_TRUE(QDir().mkpath(rashod + "/занято"));
+
+    EXPECT_FALSE(TBaseLoader::SaveTables(s));
+    EXPECT_EQ(heard, 1);
+    EXPECT_TRUE(s.saveFailed);
+    EXPECT_EQ(s.saveError.path, rashod);
+    EXPECT_EQ(SaveFailureDetails(s.saveError),
+              (QStringList{"Файл: " + rashod, "Причина: На месте файла находится папка."}));
+    // The same failure again changes nothing to hear; the fixed points tell theirs in a box as well.
+    EXPECT_FALSE(TBaseLoader::SaveAndTell(s));
+    EXPECT_EQ(heard, 1);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
+
+    ASSERT_TRUE(QDir(rashod).removeRecursively());
+    EXPECT_TRUE(TBaseLoader::SaveTables(s));
+    EXPECT_EQ(heard, 2);
+    EXPECT_FALSE(s.saveFailed);
+    EXPECT_FALSE(s.saveError.Failed());
+    // A save with nothing changed after a good one is not heard.
+    EXPECT_TRUE(TBaseLoader::SaveTables(s));
+    EXPECT_EQ(heard, 2);
+}
+
 TEST(SessionLinks, EveryLinkIsMadeAndAMissingOneFailsLoudly) {
     TTestDataHome home;
     TSession session;
@@ -100,6 +135,7 @@ TEST(SessionLinks, EveryLinkIsMadeAndAMissingOneFailsLoudly) {
         {"editor -> totals", [](TSession& s) { s.hooks.totalsChanged = nullptr; }},
         {"filters -> filter changed", [](TSession& s) { s.filters.onChanged = nullptr; }},
         {"kinds lists", [](TSession& s) { s.kinds.listChanged = nullptr; }},
+        {"saves -> save state changed", [](TSession& s) { s.state.saveStateChanged = nullptr; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.link);

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QLabel>
 
 #include <map>
 
@@ -124,6 +125,71 @@ TEST_F(SavingWindow, AnAutomaticSaveThatFailsIsToldOnceAndTriedAgain) {
     EXPECT_TRUE(SumOnDisk("7"));
     EXPECT_TRUE(SumOnDisk("8"));
     EXPECT_EQ(PurseOnDisk(), "-15");
+}
+
+// From the first failed save to the next one that succeeds, whichever saves they are, the window says
+// «Не сохранено» in its lower panel and its caption, with the file and the reason at hand; the box
+// still comes once per run of failures.
+TEST_F(SavingWindow, AFailedSaveKeepsItsSignInThePanelAndTheCaptionUntilASaveSucceeds) {
+    TMessageRecorder boxes;
+    form->SetUserCaption("Мама");
+    QLabel* sign = ui.Lower()->SaveFailedLabel();
+    ASSERT_NE(sign, nullptr);
+    const QString caption = " Vellumora      Пользователь: Мама";
+    const QString unsavedCaption = "Не сохранено — Vellumora      Пользователь: Мама";
+    const QString reason = "Файл: " + Path("rashod") + "\nПричина: На месте файла находится папка.";
+    const auto expectSign = [&] {
+        EXPECT_TRUE(sign->isVisible());
+        EXPECT_EQ(sign->text(), "Не сохранено");
+        EXPECT_EQ(sign->toolTip(), reason);
+        EXPECT_EQ(sign->palette().color(QPalette::WindowText), QColor(0xC0, 0x00, 0x00));
+        EXPECT_TRUE(ui.Lower()->rect().contains(sign->geometry()));
+        EXPECT_EQ(form->windowTitle(), unsavedCaption);
+    };
+    const auto expectNoSign = [&] {
+        EXPECT_FALSE(sign->isVisible());
+        EXPECT_EQ(form->windowTitle(), caption);
+    };
+    expectNoSign();
+
+    // The automatic save fails while the next cell of the record is being typed: the sign is up at
+    // once, the box waits for the cell.
+    BlockExpenses();
+    TypeExpense("7");
+    ASSERT_TRUE(context.editors.IsOpen());
+    QTRY_VERIFY_WITH_TIMEOUT(context.state.saveFailed, 4000);
+    expectSign();
+    EXPECT_TRUE(boxes.Boxes().empty());
+    context.editors.CloseAndCommit();
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.Boxes().size(), size_t(1), 1000);
+    // Two more records on the full disk: the box is not shown again, the sign stays.
+    TypeExpense("8");
+    TypeExpense("9");
+    QTest::qWait(3000);
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{SaveFailed()});
+    expectSign();
+
+    // Mended, the next save (leaving the window for another program) takes the sign down.
+    UnblockExpenses();
+    QApplication::setActiveWindow(form.get());
+    QApplication::setActiveWindow(nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(!sign->isVisible(), 1000);
+    expectNoSign();
+    EXPECT_TRUE(SumOnDisk("9"));
+
+    // A save at a fixed point that fails puts the sign up as well: the close, left unsaved for now.
+    QApplication::setActiveWindow(form.get());
+    TypeExpense("10");
+    BlockExpenses();
+    boxes.Reset();
+    CloseWithAFailedSave(boxes, TMsgButton::No);
+    ASSERT_TRUE(form->isVisible());
+    expectSign();
+    UnblockExpenses();
+    QApplication::setActiveWindow(nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(!sign->isVisible(), 1000);
+    expectNoSign();
+    EXPECT_TRUE(SumOnDisk("10"));
 }
 
 TEST_F(SavingWindow, AFailedSaveAtTheCloseIsToldAndTheWindowStaysUntilTheFamilyChooses) {
