@@ -101,13 +101,16 @@ TArhiveRestore::TVerify TArhiveRestore::Verify(const QString& archivePath, TArhi
     // The scratch folder becomes the base only through ReplaceFolder, which flushes it whole.
     bool unpacked = true;
     QString error;
-    QStringList files;
+    // Valid CRCs say only that the bytes are the ones packed: a table the loader cannot read would
+    // replace a good one and be reported as damaged at the next start.
+    QString unreadable;
+    QByteArray bytes;
     for (const TZipItem& item : taken) {
-        unpacked = zip.Extract(item, folder.Path(), error, TZipArchive::TFlush::ByCaller);
+        unpacked = zip.Extract(item, folder.Path(), error, TZipArchive::TFlush::ByCaller, &bytes);
         if (!unpacked) break;
         QString rel;
         item.SafeRelativePath(rel);
-        files << rel;
+        if (unreadable.isEmpty() && !arhive::BaseFileReads(rel, bytes)) unreadable = rel;
     }
     if (m_hooks.busy) m_hooks.busy(false);
     if (!unpacked) {
@@ -120,9 +123,6 @@ TArhiveRestore::TVerify TArhiveRestore::Verify(const QString& archivePath, TArhi
         arhive::TellNotOurs();
         return TVerify::NotOurs;
     }
-    // Valid CRCs say only that the bytes are the ones packed: a table the loader cannot read would
-    // replace a good one and be reported as damaged at the next start.
-    const QString unreadable = arhive::FirstUnreadable(folder.Path(), files);
     if (!unreadable.isEmpty()) {
         folder.Remove();
         arhive::TellUnreadable(unreadable);

@@ -373,16 +373,6 @@ void TellUnreadable(const QString& name) {
          QStringLiteral("База не изменена.")});
 }
 
-QString FirstUnreadable(const QString& folder, const QStringList& relativePaths) {
-    for (const QString& rel : relativePaths) {
-        QFile file(JoinPath(folder, rel));
-        if (!file.open(QIODevice::ReadOnly)) return rel;
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError || !BaseFileReads(rel, bytes)) return rel;
-    }
-    return QString();
-}
-
 void TellLeftOut(const QStringList& names) {
     if (names.isEmpty()) return;
     QStringList sorted = names;

@@ -110,9 +110,6 @@ bool AcceptListing(const std::vector<TZipItem>& items, quint64 freeBytes);
 void TellNotOurs();
 // "Архив повреждён: таблица \"<name>\" не читается." / "База не изменена."
 void TellUnreadable(const QString& name);
-// The first file of the base among these paths under the folder that BaseFileReads refuses; empty
-// when every one reads.
-QString FirstUnreadable(const QString& folder, const QStringList& relativePaths);
 // One information box naming the files a restore left out in name order, at most kNamedLeftOut of
 // them by name.
 inline constexpr int kNamedLeftOut = 10;
