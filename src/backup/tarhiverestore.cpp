@@ -11,10 +11,7 @@
 #include "users/basefolders.h"
 #include "users/usertables.h"
 
-#include <QDir>
 #include <QFileInfo>
-
-#include <cstdlib>
 
 namespace {
 
@@ -32,24 +29,12 @@ void RestoreError() {
 
 // A scratch folder of its own for checking the archive: beside it as designed, or, where the archive's
 // folder cannot be written (a read-only disc), in the temporary folder.
-QString MakeVerifyFolder(const QString& archivePath) {
-    const QString folder = arhive::VerifyFolderFor(archivePath);
-    if (MakePrivateFolder(folder)) return folder;
-    QByteArray pattern =
-        QFile::encodeName(JoinPath(QDir::tempPath(), QStringLiteral("vellumora-verify-XXXXXX")));
-    return ::mkdtemp(pattern.data()) ? QFile::decodeName(pattern) : QString();
+bool MakeVerifyFolder(const QString& archivePath, TScratchFolder& folder) {
+    return folder.Make(arhive::VerifyFolderFor(archivePath)) || folder.MakeInTemp();
 }
 
 QString Role(const QStringList& row) {
     return IsAdminRole(row.value(2)) ? cells::kAdmin : cells::kOrdinary;
-}
-
-// The name with "(1)", "(2)", ... appended, the first that no user has.
-QString FreeName(const TMemTable& users, const QString& name) {
-    for (int n = 1;; ++n) {
-        const QString candidate = name + QStringLiteral("(%1)").arg(n);
-        if (FindUserNoCase(users, candidate) < 0) return candidate;
-    }
 }
 
 // The user table as its file holds it, with edits of the users grid written first.
@@ -85,8 +70,9 @@ TArhiveRestore::TResult TArhiveRestore::Restore(const QString& archivePath, bool
 }
 
 TArhiveRestore::TVerify TArhiveRestore::Verify(const QString& archivePath, TArhiveInfo& info,
-                                               QString& folder) {
-    folder.clear();
+                                               TScratchFolder& folder, QStringList& leftOut) {
+    folder.Remove();
+    leftOut.clear();
     TZipArchive zip;
     if (!zip.Open(archivePath)) {
         RestoreError();
@@ -99,36 +85,48 @@ TArhiveRestore::TVerify TArhiveRestore::Verify(const QString& archivePath, TArhi
         return TVerify::NotOurs;
     }
     const std::vector<TZipItem> items = arhive::RestorableItems(zip.Items());
-    folder = MakeVerifyFolder(archivePath);
-    if (folder.isEmpty()) {
+    if (!MakeVerifyFolder(archivePath, folder)) {
         RestoreError();
         return TVerify::Damaged;
     }
     // The room is asked where the files go: the scratch folder, then beside the bases as they are put
     // in place.
-    if (!arhive::AcceptListing(items, arhive::FreeBytes({folder, m_state.paths.dataRoot}))) {
-        QDir(folder).removeRecursively();
+    if (!arhive::AcceptListing(items, arhive::FreeBytes({folder.Path(), m_state.paths.dataRoot}))) {
+        folder.Remove();
         return TVerify::Refused;
     }
+    const std::vector<TZipItem> taken = arhive::TakenItems(items, leftOut);
 
     if (m_hooks.busy) m_hooks.busy(true);
     // The scratch folder becomes the base only through ReplaceFolder, which flushes it whole.
     bool unpacked = true;
     QString error;
-    for (const TZipItem& item : items) {
-        unpacked = zip.Extract(item, folder, error, TZipArchive::TFlush::ByCaller);
+    // Valid CRCs say only that the bytes are the ones packed: a table the loader cannot read would
+    // replace a good one and be reported as damaged at the next start.
+    QString unreadable;
+    QByteArray bytes;
+    for (const TZipItem& item : taken) {
+        unpacked = zip.Extract(item, folder.Path(), error, TZipArchive::TFlush::ByCaller, &bytes);
         if (!unpacked) break;
+        QString rel;
+        item.SafeRelativePath(rel);
+        if (unreadable.isEmpty() && !arhive::BaseFileReads(rel, bytes)) unreadable = rel;
     }
     if (m_hooks.busy) m_hooks.busy(false);
     if (!unpacked) {
-        QDir(folder).removeRecursively();
+        folder.Remove();
         RestoreError();
         return TVerify::Damaged;
     }
-    if (!arhive::ReadInfo(folder, info)) {
-        QDir(folder).removeRecursively();
+    if (!arhive::ReadInfo(folder.Path(), info)) {
+        folder.Remove();
         arhive::TellNotOurs();
         return TVerify::NotOurs;
+    }
+    if (!unreadable.isEmpty()) {
+        folder.Remove();
+        arhive::TellUnreadable(unreadable);
+        return TVerify::Unreadable;
     }
     return TVerify::Ok;
 }
@@ -137,22 +135,34 @@ bool TArhiveRestore::PutInPlace(const QString& verified, const QString& target) 
     const QString scratchParent = m_state.paths.dataRoot;
     arhive::RemoveStaleScratch(scratchParent);
     const bool ok = !target.isEmpty() && arhive::ReplaceFolder(verified, target, scratchParent);
-    QDir(verified).removeRecursively();
     if (!ok) RestoreError();
     return ok;
+}
+
+bool TArhiveRestore::AgreeToReplace(const TArhiveInfo& info) {
+    TMemTable users;
+    FreshUsers(m_state, users);
+    const QStringList question = arhive::RestoreOverQuestion(info, m_state.baseName, users, m_state.admin);
+    if (question.isEmpty() || Messages().AskYesNo(question, TMsgButton::No)) return true;
+    Cancelled();
+    return false;
 }
 
 TArhiveRestore::TResult TArhiveRestore::RestoreOver(const QString& archivePath) {
     Run(m_hooks.saveAll);
     TArhiveInfo info;
-    QString verified;
-    if (Verify(archivePath, info, verified) != TVerify::Ok) return TResult::Failed;
-    if (!PutInPlace(verified, m_state.baseFolder)) return TResult::Failed;
+    TScratchFolder verified(m_state.paths.programDataFolder);
+    QStringList leftOut;
+    if (Verify(archivePath, info, verified, leftOut) != TVerify::Ok) return TResult::Failed;
+    if (!AgreeToReplace(info)) return TResult::Cancelled;
+    if (!PutInPlace(verified.Path(), m_state.baseFolder)) return TResult::Failed;
+    verified.Remove();
     // The users and their roles are the administrator's business: an ordinary user's restore brings
     // back the books only, so an archive cannot make anybody an administrator.
     if (m_state.admin) RestoreOverUsers(info);
     Run(m_hooks.reloadBase);
     Info({QStringLiteral("База заменена")});
+    arhive::TellLeftOut(leftOut);
     Run(m_hooks.optimise);
     Run(m_hooks.showFirstPage);
     return TResult::Replaced;
@@ -180,7 +190,7 @@ void TArhiveRestore::RestoreOverUsers(const TArhiveInfo& info) {
         QString newName = name;
         const int existing = FindUserNoCase(users, name);
         if (existing >= 0) {
-            newName = FreeName(users, name);
+            newName = arhive::FreeUserName(users, name);
             Info({QStringLiteral("Пользователь \"") + name + QStringLiteral("\""),
                   QStringLiteral("уже существует в базе \"") + users.Row(existing)->Cell(col::user::Base) +
                       QStringLiteral("\"."),
@@ -232,9 +242,11 @@ TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath,
     }
 
     TArhiveInfo info;
-    QString verified;
-    if (Verify(archivePath, info, verified) != TVerify::Ok) return TResult::Failed;
-    if (!PutInPlace(verified, target)) return TResult::Failed;
+    TScratchFolder verified(m_state.paths.programDataFolder);
+    QStringList leftOut;
+    if (Verify(archivePath, info, verified, leftOut) != TVerify::Ok) return TResult::Failed;
+    if (!PutInPlace(verified.Path(), target)) return TResult::Failed;
+    verified.Remove();
     // Named in the list only once its folder holds the restored base: a failed restore leaves no name
     // without a folder behind.
     if (!existed && !HasBase(m_state, name)) {
@@ -248,6 +260,7 @@ TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath,
     Run(m_hooks.showFirstPage);
     if (!afterDamage && m_hooks.switchLogin) m_hooks.switchLogin(last);
     Info({QStringLiteral("База восстановлена")});
+    arhive::TellLeftOut(leftOut);
     return TResult::RestoredAsNew;
 }
 
@@ -260,7 +273,7 @@ QString TArhiveRestore::RestoreNewUsers(const TArhiveInfo& info, const QString& 
     for (const QStringList& row : info.users) {
         const QString name = row.value(0);
         if (IsBlank(name) || row.value(1) != archivedBase) continue;
-        const QString newName = FindUserNoCase(users, name) >= 0 ? FreeName(users, name) : name;
+        const QString newName = FindUserNoCase(users, name) >= 0 ? arhive::FreeUserName(users, name) : name;
         if (newName != name) RenameUserInBaseFiles(folder, name, newName);
         users.AddRow()->SetCells({newName, newBase, Role(row), row.value(3)});
         last = newName;

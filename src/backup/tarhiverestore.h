@@ -1,8 +1,10 @@
 #pragma once
 
+#include "backup/leftscratch.h"
 #include "backup/tarhivetype.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -35,8 +37,9 @@ struct TArhiveHooks {
 
 // Restoring a backup archive over the open base or as a new base, with every question and message
 // of it. The archive's listing is checked before a byte is unpacked, the archive is then checked by
-// unpacking it into a scratch folder before any base is touched, and a base folder is replaced only as
-// a whole.
+// unpacking the base's own files into a scratch folder and reading every one of them before any base
+// is touched, and a base folder is replaced only as a whole. Files that are not a base's are left out
+// and named once the restore is done.
 class TArhiveRestore {
 public:
     enum class TResult { Missing, Cancelled, Failed, Replaced, RestoredAsNew };
@@ -60,13 +63,17 @@ public:
     bool OfferAfterDamage(const QString& chosenArchive);
 
 private:
-    enum class TVerify { Ok, NotOurs, Refused, Damaged };
-    // Checks the archive's listing, then unpacks it into the scratch folder and reads the information
-    // table. An archive whose directory had to be rebuilt, or whose listing is refused, is not unpacked
-    // at all. On Ok the folder stays for the replacement (the caller removes it); otherwise it is gone
-    // and the messages are shown.
-    TVerify Verify(const QString& archivePath, TArhiveInfo& info, QString& folder);
+    enum class TVerify { Ok, NotOurs, Refused, Damaged, Unreadable };
+    // Checks the archive's listing, then unpacks the base's own files into the scratch folder and reads
+    // the information table and every other file as the base's loader would. An archive whose
+    // directory had to be rebuilt, or whose listing is refused, is not unpacked at all. On Ok the
+    // folder holds what is to be put in place, and leftOut the files of the archive that are not; the
+    // refusals are told.
+    TVerify Verify(const QString& archivePath, TArhiveInfo& info, TScratchFolder& folder,
+                   QStringList& leftOut);
     bool PutInPlace(const QString& verified, const QString& target);
+    // The question of a restore over the open base, when it has one to ask; false when declined.
+    bool AgreeToReplace(const TArhiveInfo& info);
     void RestoreOverUsers(const TArhiveInfo& info);
     QString RestoreNewUsers(const TArhiveInfo& info, const QString& newBase, const QString& folder);
     void LogInAgain();

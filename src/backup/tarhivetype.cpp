@@ -2,9 +2,12 @@
 #include "storage/tabledefs.h"
 
 #include "backup/tfilezipper.h"
+#include "backup/tziparchive.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "storage/textrules.h"
+#include "storage/tinistorage.h"
 #include "storage/tmemtable.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tsavetransaction.h"
@@ -12,6 +15,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -54,6 +58,51 @@ bool UnderDebt(const QString& rel) {
 // The file's last path component.
 QString FileNameOf(const QString& rel) {
     return rel.section(QLatin1Char('/'), -1);
+}
+
+// What the program makes of a file of the base when it opens the base.
+enum class TOwnKind { None, Table, Settings };
+
+// The tables at the top of a base folder: the five ledgers, the transfers, the purses, the two kinds
+// lists, and the copy of the table last exported.
+const QSet<QString>& TopTables() {
+    static const QSet<QString> names = [] {
+        QSet<QString> set;
+        for (TTableKind kind : LedgerKinds())
+            set.insert(TableDef(kind).fileName);
+        set.insert(TableDef(TTableKind::Transfer).fileName);
+        set.insert(TableDef(TTableKind::Purse).fileName);
+        set.insert(KindsFileName(TKindsList::Rashod));
+        set.insert(KindsFileName(TKindsList::Dohod));
+        set.insert(QStringLiteral("path_excel"));
+        return set;
+    }();
+    return names;
+}
+
+// The window and page settings, and the marker of the attribute warning.
+const QSet<QString>& SettingsFiles() {
+    static const QSet<QString> names = {QStringLiteral("Tarnwell.ini"), QStringLiteral("attr_quest.ini")};
+    return names;
+}
+
+// "Debt/debt<N>" with N as the loader writes the number: no sign, no leading zero.
+bool IsReturnsFile(const QString& rel) {
+    const QString prefix = kDebtFolder + QStringLiteral("/debt");
+    if (!rel.startsWith(prefix)) return false;
+    const QStringView digits = QStringView(rel).mid(prefix.size());
+    if (digits.isEmpty() || digits.size() > 9 || (digits.size() > 1 && digits.front() == QLatin1Char('0')))
+        return false;
+    for (QChar c : digits)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+    return true;
+}
+
+TOwnKind OwnKind(const QString& rel) {
+    if (rel.compare(arhivetexts::kInfoName, Qt::CaseInsensitive) == 0) return TOwnKind::Table;
+    if (TopTables().contains(rel) || IsReturnsFile(rel)) return TOwnKind::Table;
+    if (SettingsFiles().contains(rel)) return TOwnKind::Settings;
+    return TOwnKind::None;
 }
 
 // A copy into the folder being put together, which is flushed whole before it is used: the file is new
@@ -177,6 +226,46 @@ bool ReadInfo(const QString& folder, TArhiveInfo& info) {
     return true;
 }
 
+TBaseFileRole BaseFileRole(const QString& relativePath) {
+    if (IsSaveScratchName(FileNameOf(relativePath))) return TBaseFileRole::Scratch;
+    return OwnKind(relativePath) == TOwnKind::None ? TBaseFileRole::Foreign : TBaseFileRole::Own;
+}
+
+bool BaseFileReads(const QString& relativePath, const QByteArray& bytes) {
+    switch (OwnKind(relativePath)) {
+    case TOwnKind::Table:
+        return TMemTable().LoadFromBytes(bytes);
+    case TOwnKind::Settings:
+        return TIniStorage().LoadFromBytes(bytes);
+    case TOwnKind::None:
+        break;
+    }
+    return true;
+}
+
+bool ReadsBackWhole(const QString& archivePath) {
+    TZipArchive zip;
+    if (!zip.Open(archivePath) || !zip.DirectoryError().isEmpty()) return false;
+    for (const TZipItem& item : zip.Items()) {
+        QString rel;
+        if (!item.SafeRelativePath(rel)) return false;
+        if (item.IsFolder) continue;
+        const bool own = BaseFileRole(rel) == TBaseFileRole::Own;
+        QByteArray bytes;
+        if (own) bytes.reserve(qsizetype(std::min<quint32>(item.UncompressedSize, 64u << 20)));
+        QString error;
+        const bool decoded = zip.Decode(
+            item,
+            [&](const char* data, size_t size) {
+                if (own) bytes.append(data, qsizetype(size));
+                return true;
+            },
+            error);
+        if (!decoded || (own && !BaseFileReads(rel, bytes))) return false;
+    }
+    return true;
+}
+
 bool PackBase(const TMyType& state, const QString& archivePath, QString& error) {
     if (state.baseFolder.isEmpty() || !QFileInfo(state.baseFolder).isDir()) {
         error = QStringLiteral("no base folder");
@@ -185,7 +274,7 @@ bool PackBase(const TMyType& state, const QString& archivePath, QString& error) 
     WriteInfo(state);
     TFileZipper zipper;
     if (!zipper.Pack(archivePath, state.baseFolder,
-                     [](const TZipFile& f) { return IsSaveScratchName(FileNameOf(f.name)); })) {
+                     [](const TZipFile& f) { return BaseFileRole(f.name) != TBaseFileRole::Own; })) {
         error = zipper.Error();
         return false;
     }
@@ -212,13 +301,37 @@ std::vector<TZipItem> RestorableItems(const std::vector<TZipItem>& items) {
     return kept;
 }
 
-TListingCheck CheckListing(const std::vector<TZipItem>& items, quint64 freeBytes) {
+std::vector<TZipItem> TakenItems(const std::vector<TZipItem>& items, QStringList& leftOut) {
+    std::vector<TZipItem> taken;
+    for (const TZipItem& item : items) {
+        QString rel;
+        if (item.IsFolder || !item.SafeRelativePath(rel)) continue;
+        switch (BaseFileRole(rel)) {
+        case TBaseFileRole::Own:
+            taken.push_back(item);
+            break;
+        case TBaseFileRole::Foreign:
+            leftOut << rel;
+            break;
+        case TBaseFileRole::Scratch:
+            break;
+        }
+    }
+    return taken;
+}
+
+TListingCheck CheckListing(const std::vector<TZipItem>& items, quint64 freeBytes, QString* entry) {
     quint64 total = 0;
     int infos = 0;
     QSet<QString> names;
     for (const TZipItem& item : items) {
         QString rel;
         if (!item.SafeRelativePath(rel) || names.contains(rel)) return TListingCheck::NotOurs;
+        // Unpacked as a file it would hold the link's target; followed, it would lead anywhere.
+        if (item.IsSymLink()) {
+            if (entry) *entry = rel;
+            return TListingCheck::Link;
+        }
         names.insert(rel);
         if (!item.IsFolder && rel.compare(arhivetexts::kInfoName, Qt::CaseInsensitive) == 0) ++infos;
         // A 32-bit size each, so the sum cannot overflow for any number of entries a file can list.
@@ -230,11 +343,15 @@ TListingCheck CheckListing(const std::vector<TZipItem>& items, quint64 freeBytes
 }
 
 bool AcceptListing(const std::vector<TZipItem>& items, quint64 freeBytes) {
-    switch (CheckListing(items, freeBytes)) {
+    QString entry;
+    switch (CheckListing(items, freeBytes, &entry)) {
     case TListingCheck::Ok:
         return true;
     case TListingCheck::NotOurs:
         TellNotOurs();
+        return false;
+    case TListingCheck::Link:
+        TellUnreadable(entry);
         return false;
     case TListingCheck::NoSpace:
         Messages().ShowInfo({QStringLiteral("Недостаточно места на диске для восстановления архива.")});
@@ -248,6 +365,65 @@ void TellNotOurs() {
     Messages().ShowInfo({QStringLiteral("Данный файл не является архивом баз программы,"),
                          QStringLiteral("или архив был поврежден")});
     Messages().ShowInfo({QStringLiteral("Архив не был восстановлен")});
+}
+
+void TellUnreadable(const QString& name) {
+    Messages().ShowInfo(
+        {QStringLiteral("Архив повреждён: таблица \"") + name + QStringLiteral("\" не читается."),
+         QStringLiteral("База не изменена.")});
+}
+
+void TellLeftOut(const QStringList& names) {
+    if (names.isEmpty()) return;
+    QStringList sorted = names;
+    sorted.sort();
+    QStringList lines = {QStringLiteral("Из архива не восстановлены файлы, которых нет в базах программы:")};
+    lines << sorted.mid(0, kNamedLeftOut);
+    if (names.size() > kNamedLeftOut) lines << QStringLiteral("и ещё %1").arg(names.size() - kNamedLeftOut);
+    Messages().ShowInfo(lines);
+}
+
+QString FreeUserName(const TMemTable& users, const QString& name) {
+    for (int n = 1;; ++n) {
+        const QString candidate = name + QStringLiteral("(%1)").arg(n);
+        if (FindUserNoCase(users, candidate) < 0) return candidate;
+    }
+}
+
+QStringList RestoreOverQuestion(const TArhiveInfo& info, const QString& openBase, const TMemTable& users,
+                                bool usersRestored) {
+    QStringList lines;
+    const QString archivedBase = info.ArchivedBase(openBase);
+    if (archivedBase != openBase)
+        lines << QStringLiteral("Архив сделан из базы \"") + archivedBase +
+                     QStringLiteral("\", а открыта база \"") + openBase + QStringLiteral("\".");
+    if (usersRestored) {
+        // The users step played through: the open base's users go, the archive's come back under their
+        // names unless a user of another base (or one just added) already has the name in some case.
+        TMemTable after;
+        for (int i = 0; i < users.RowCount(); ++i)
+            if (users.Row(i)->Cell(col::user::Base) != openBase)
+                after.AddRow()->SetCells({users.Row(i)->Cell(col::user::Name)});
+        QSet<QString> back;
+        for (const QStringList& row : info.users) {
+            const QString name = row.value(col::user::Name);
+            if (IsBlank(name) || row.value(col::user::Base) != archivedBase) continue;
+            const QString newName = FindUserNoCase(after, name) >= 0 ? FreeUserName(after, name) : name;
+            after.AddRow()->SetCells({newName});
+            back.insert(newName);
+        }
+        QStringList gone;
+        for (int i = 0; i < users.RowCount(); ++i) {
+            const QString name = users.Row(i)->Cell(col::user::Name);
+            if (users.Row(i)->Cell(col::user::Base) == openBase && !IsBlank(name) && !back.contains(name))
+                gone << name;
+        }
+        if (!gone.isEmpty())
+            lines << QStringLiteral("Будут удалены пользователи, которых нет в архиве: ") +
+                         gone.join(QStringLiteral(", ")) + QStringLiteral(".");
+    }
+    if (!lines.isEmpty()) lines << QStringLiteral("Восстановить?");
+    return lines;
 }
 
 quint64 FreeBytes(const QStringList& folders) {

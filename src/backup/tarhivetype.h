@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class TMemTable;
 class TMyType;
 
 namespace arhivetexts {
@@ -34,6 +35,28 @@ struct TArhiveInfo {
 // content of a checked archive in place of a base folder.
 namespace arhive {
 
+// What a file under a base folder is to an archive, by its path relative to the folder.
+enum class TBaseFileRole {
+    // The tables, the debts' returns "Debt/debt<N>", the settings files, the information table:
+    // packed, and all a restore takes.
+    Own,
+    // The program's working files in the folder (a save's journal and temporary files): never packed
+    // nor taken, and not worth a word.
+    Scratch,
+    // Anything else: never packed; a restore leaves it out and names it.
+    Foreign,
+};
+// The one rule of which files an archive holds: packing and restoring both ask it.
+TBaseFileRole BaseFileRole(const QString& relativePath);
+
+// Whether the program can read a file of the base as it does when it opens the base: a table file
+// (returns, information table and export copy included) must load as a table, a settings file as
+// settings. False for bytes the program would report as damaged or silently replace by defaults.
+bool BaseFileReads(const QString& relativePath, const QByteArray& bytes);
+// Every entry of an archive decoded with its size and CRC checked, and every file of the base in it
+// readable by BaseFileReads: what makes a daily copy good.
+bool ReadsBackWhole(const QString& archivePath);
+
 // "2024-03-07.zip"
 QString DayFileName(const QDate& day);
 
@@ -58,6 +81,7 @@ bool MakeArchive(const TMyType& state, const QString& archivePath);
 enum class TListingCheck {
     Ok,
     NotOurs, // no information table, two entries of one name, or more than a base can be
+    Link,    // an entry is a symbolic link
     NoSpace, // the disk has no room for it
 };
 // The most a restore unpacks: a base of many years is tens of megabytes, so anything near this is
@@ -66,19 +90,41 @@ inline constexpr quint64 kRestoreLimit = quint64(2) << 30;
 // Room left free on the disk after a restore, for the base's own saves and everything else running.
 inline constexpr quint64 kFreeSpaceMargin = quint64(64) << 20;
 
-// The entries a restore takes: all but the journal and the temporary files of saves, which belong to
-// the base they were written in.
+// The entries a restore looks at: all but the program's scratch, which belongs to the base it was
+// written in.
 std::vector<TZipItem> RestorableItems(const std::vector<TZipItem>& items);
+// The entries a restore takes: the base's own files. The other files but scratch are named in
+// leftOut; folder entries are neither.
+std::vector<TZipItem> TakenItems(const std::vector<TZipItem>& items, QStringList& leftOut);
 // The stated sizes of the entries added up must stay within the limit and, with the margin, within
-// the free bytes; the information table must be there (its name in any letter case), and no name may
-// come twice (nor the information table twice in any letter case).
-TListingCheck CheckListing(const std::vector<TZipItem>& items, quint64 freeBytes);
+// the free bytes; the information table must be there (its name in any letter case), no name may
+// come twice (nor the information table twice in any letter case), and no entry may be a link (its
+// name then in entry).
+TListingCheck CheckListing(const std::vector<TZipItem>& items, quint64 freeBytes, QString* entry = nullptr);
 // CheckListing, with a refusal told: the two lines of an archive that is not one of bases (or was
-// damaged), or that the disk has no room, then "Архив не был восстановлен". True when it may be unpacked.
+// damaged), or that the disk has no room, then "Архив не был восстановлен"; a link as an unreadable
+// table. True when it may be unpacked.
 bool AcceptListing(const std::vector<TZipItem>& items, quint64 freeBytes);
 // "Данный файл не является архивом баз программы," / "или архив был поврежден", then "Архив не был
 // восстановлен".
 void TellNotOurs();
+// "Архив повреждён: таблица \"<name>\" не читается." / "База не изменена."
+void TellUnreadable(const QString& name);
+// One information box naming the files a restore left out in name order, at most kNamedLeftOut of
+// them by name.
+inline constexpr int kNamedLeftOut = 10;
+void TellLeftOut(const QStringList& names);
+
+// The name with "(1)", "(2)", ... appended, the first that no user of the table has in any letter case.
+QString FreeUserName(const TMemTable& users, const QString& name);
+
+// What a restore over the open base asks before it replaces anything, as the lines of one yes/no
+// question ending with "Восстановить?": the archive was made from another base, and, when the users
+// are restored too (an administrator's restore), the users of the open base the archive does not
+// bring back, who will be gone. Empty when there is nothing to ask. users: the user table as its file
+// holds it.
+QStringList RestoreOverQuestion(const TArhiveInfo& info, const QString& openBase, const TMemTable& users,
+                                bool usersRestored);
 // Free bytes on the fullest of the file systems of these folders; the largest number when none can
 // be asked (a restore then finds out by writing).
 quint64 FreeBytes(const QStringList& folders);

@@ -1,7 +1,6 @@
 #include "backup/tdailyarhive.h"
 
 #include "backup/tarhivetype.h"
-#include "backup/tfileunzipper.h"
 #include "backup/tfilezipper.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
@@ -11,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,10 +21,27 @@ namespace {
 const QString kCheckPrefix = QStringLiteral(".check-");
 
 bool IsOwnScratch(const QString& relativePath) {
-    return QFileInfo(relativePath).fileName().startsWith(kCheckPrefix);
+    return TDailyArhive::IsLeftCheck(QFileInfo(relativePath).fileName());
 }
 
 } // namespace
+
+bool TDailyArhive::IsLeftCheck(const QString& fileName) {
+    // The packed check, or the temporary file it is written as before it takes its own name.
+    static const QRegularExpression name(QStringLiteral(
+        R"(^(\.check-\d{4}-\d{2}-\d{2}\.zip|\.\.check-\d{4}-\d{2}-\d{2}\.zip\.tmp-[A-Za-z0-9]{6})$)"));
+    return name.match(fileName).hasMatch();
+}
+
+void TDailyArhive::RemoveLeftChecks(const QString& backupCopyFolder) {
+    const QDir copies(backupCopyFolder);
+    for (const QFileInfo& base : copies.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        if (base.isSymLink()) continue;
+        const QDir folder(base.absoluteFilePath());
+        for (const QFileInfo& file : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+            if (!file.isSymLink() && IsLeftCheck(file.fileName())) QFile::remove(file.absoluteFilePath());
+    }
+}
 
 QString TDailyArhive::Folder() const {
     return JoinPath(m_state.paths.backupCopyFolder, m_state.baseName);
@@ -66,7 +83,8 @@ bool TDailyArhive::Write(const QDate& today) {
     QString error;
     bool ok = arhive::PackBase(m_state, check, error);
     if (ok && afterPacking) afterPacking(check);
-    ok = ok && TFileUnzipper().Verify(check);
+    // Good only when a restore would take it: whole, and every table of it read back as a table.
+    ok = ok && arhive::ReadsBackWhole(check);
     ok = ok && ::rename(QFile::encodeName(check).constData(), QFile::encodeName(dayFile).constData()) == 0;
     if (!ok) {
         QFile::remove(check);

@@ -37,6 +37,12 @@ public:
     // regard to letter case, a sub-folder's files where the sub-folder comes.
     static QStringList FilesInNameOrder(const QString& folder);
 
+    // The check of a day's copy that a run killed while writing it left in a folder of daily copies:
+    // the copy as packed (".check-" and the day's name), or the part of it being written.
+    static bool IsLeftCheck(const QString& fileName);
+    // Removes such checks from the folder of daily copies of every base.
+    static void RemoveLeftChecks(const QString& backupCopyFolder);
+
     // A test's stand-in for a disk that spoils what was written: called with the new archive's path
     // before it is read back.
     std::function<void(const QString&)> afterPacking;

@@ -266,7 +266,9 @@ bool TZipArchive::Decode(const TZipItem& item, const TZipSink& out, QString& err
     return true;
 }
 
-bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& error, TFlush flush) {
+bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& error, TFlush flush,
+                          QByteArray* copy) {
+    if (copy) copy->resize(0);
     QString relative;
     if (!item.SafeRelativePath(relative)) {
         error = QStringLiteral("Unsafe file name: ") + item.Name;
@@ -295,6 +297,7 @@ bool TZipArchive::Extract(const TZipItem& item, const QString& folder, QString& 
     const bool decoded = Decode(
         item,
         [&](const char* data, size_t size) {
+            if (copy) copy->append(data, qsizetype(size));
             writeFailed = fd >= 0 ? !WriteAll(fd, data, size) : !atomic.Write(data, qint64(size));
             return !writeFailed;
         },

@@ -41,8 +41,10 @@ public:
         ByCaller,
     };
     // Writes one entry under the folder at its own relative path and gives the file the entry's time.
-    bool Extract(const TZipItem& item, const QString& folder, QString& error,
-                 TFlush flush = TFlush::EachFile);
+    // copy, when given, receives the entry's bytes too, for a reader that checks them without reading
+    // the file back.
+    bool Extract(const TZipItem& item, const QString& folder, QString& error, TFlush flush = TFlush::EachFile,
+                 QByteArray* copy = nullptr);
 
     // Writing. The new archive replaces the file at path only when Finish succeeds; until then and
     // after any failure the old file stays as it was.

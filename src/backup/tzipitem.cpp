@@ -68,6 +68,12 @@ QDateTime TZipItem::Time() const {
     return QDateTime(d, t, Qt::LocalTime);
 }
 
+bool TZipItem::IsSymLink() const {
+    constexpr quint8 kUnix = 3;
+    constexpr quint32 kTypeMask = 0170000, kLink = 0120000;
+    return HostSystem == kUnix && ((ExternalAttributes >> 16) & kTypeMask) == kLink;
+}
+
 bool TZipItem::SafeRelativePath(QString& relative) const {
     if (Name.isEmpty() || Name.startsWith(QLatin1Char('/'))) return false;
     QStringList parts;

@@ -19,6 +19,10 @@ struct TZipItem {
     quint32 CompressedSize = 0;
     quint32 UncompressedSize = 0;
     quint32 LocalOffset = 0;
+    // What the central header tells of the file: the system that made the entry (3: Unix) and the
+    // file's attributes (there, its mode in the high 16 bits). The program writes 0 for both.
+    quint8 HostSystem = 0;
+    quint32 ExternalAttributes = 0;
     // The file packed into the entry.
     QString SourcePath;
 
@@ -40,6 +44,9 @@ struct TZipItem {
     void SetTime(qint64 secsSinceEpoch);
     // Invalid when the stored date or time is not a real one.
     QDateTime Time() const;
+
+    // A symbolic link stored as such (Info-ZIP's "zip -y"): its data is the link's target, not a file.
+    bool IsSymLink() const;
 
     // The entry's path relative to the folder it is unpacked into, or false for a name that could
     // lead outside it: absolute paths, "..", drive letters and control characters.

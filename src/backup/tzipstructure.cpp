@@ -94,6 +94,7 @@ void TZipStructure::ReadLocalHeader(const char* p, TZipItem& item, int& nameSize
 
 void TZipStructure::ReadCentralHeader(const char* p, TZipItem& item, int& nameSize, int& extraSize,
                                       int& commentSize) {
+    item.HostSystem = quint8(p[5]);
     item.Flags = Get16(p + 8);
     item.Method = Get16(p + 10);
     item.DosTime = Get16(p + 12);
@@ -104,6 +105,7 @@ void TZipStructure::ReadCentralHeader(const char* p, TZipItem& item, int& nameSi
     nameSize = Get16(p + 28);
     extraSize = Get16(p + 30);
     commentSize = Get16(p + 32);
+    item.ExternalAttributes = Get32(p + 38);
     item.LocalOffset = Get32(p + 42);
 }
 

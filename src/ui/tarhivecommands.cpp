@@ -1,5 +1,6 @@
 #include "ui/tarhivecommands.h"
 
+#include "backup/leftscratch.h"
 #include "session/requirelink.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -35,6 +36,9 @@ TArhiveCommands::TArhiveCommands(TAppContext& context, IArhiveWindow& window, TM
     m_wait->setMargin(16);
     m_wait->hide();
     m_restore.SetHooks(Hooks());
+    // Made once as the program starts, after the log-in dialog settled the folders: what a killed run
+    // left of its restores and daily copies goes before anything can be restored or copied again.
+    RemoveLeftScratch(context.state.paths);
 
     connect(menu.Item(QStringLiteral("CreateArhivMenu")), &QAction::triggered, this,
             &TArhiveCommands::CreateArhive);

@@ -18,7 +18,8 @@ class TMenuClass;
 class TUserForm;
 
 // The commands of the backup archives: making one, restoring one or a daily copy, the offer of a daily
-// copy after a damaged load, and the daily copy written when the program ends.
+// copy after a damaged load, and the daily copy written when the program ends. Made as the program
+// starts, they first clear away the scratch a killed run left.
 class TArhiveCommands : public QObject {
     Q_OBJECT
 public:

@@ -4,12 +4,16 @@
 
 #include "backup/tfileunzipper.h"
 #include "backup/tzipitem.h"
+#include "storage/tsettingsfiles.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -133,6 +137,106 @@ TEST_F(ArhiveTest, ArchivesNotWholeOrNotABaseAreRefusedBeforeAnythingIsUnpacked)
         EXPECT_EQ(TreeOf(books.home.Path()), tree) << what;
     }
     EXPECT_EQ(reloads, 0);
+}
+
+// Each archive is Info-ZIP's packing of the base's files as the program packs them, one thing changed
+// first: zip sums the CRCs of what it is given, so every entry unpacks clean. Restored over the open
+// base through the command's questions, an archive with a file of the base the loader could not read,
+// or with a link among its entries, is refused and the base, its users and everything around them stay
+// byte for byte; an archive that merely carries files no base has gives back the base and names them.
+TEST_F(ArhiveTest, EveryFileOfTheBaseIsReadBeforeTheBaseIsReplaced) {
+    const QString zip = FindTool("zip");
+    if (zip.isEmpty()) {
+        GTEST_SKIP() << "zip is not installed";
+    }
+    ASSERT_TRUE(arhive::WriteInfo(books.state));
+    WriteFileBytes(books.File("Base1", "Tarnwell.ini"), "[MainForm]\r\nMaximized=1\r\n");
+    SaveLastUser(books.state.BaseRoot(), "Анна"); // as her log-in left it
+    const auto base = Snapshot(books.Folder("Base1"));
+
+    using TChange = std::function<void(const QString& staging)>;
+    auto write = [](const QString& rel, const QByteArray& bytes) -> TChange {
+        return [=](const QString& staging) { WriteFileBytes(staging + "/" + rel, bytes); };
+    };
+    auto link = [](const QString& rel, const QString& target) -> TChange {
+        return [=](const QString& staging) {
+            QDir(staging + "/" + rel).removeRecursively();
+            QFile::remove(staging + "/" + rel);
+            QFile::link(target, staging + "/" + rel);
+        };
+    };
+    QStringList extras = {"notes.txt", "RASHOD", "Debt/debt01", "Debt/debt0.damaged-2024-03-01-120000"};
+    for (int i = 1; i <= 8; ++i)
+        extras << QStringLiteral("Документы/файл%1").arg(i);
+    const TChange addExtras = [extras](const QString& staging) {
+        for (const QString& rel : extras)
+            WriteFileBytes(staging + "/" + rel, "not the program's");
+    };
+    const QByteArray dolg = base.at("dolg");
+    const TMessage replaced = Info({"База заменена"});
+    const TMessage named = Info({"Из архива не восстановлены файлы, которых нет в базах программы:",
+                                 "Debt/debt0.damaged-2024-03-01-120000", "Debt/debt01", "RASHOD", "notes.txt",
+                                 "Документы/файл1", "Документы/файл2", "Документы/файл3", "Документы/файл4",
+                                 "Документы/файл5", "Документы/файл6", "и ещё 2"});
+    auto unreadable = [](const char* name) {
+        return Info(
+            {QStringLiteral("Архив повреждён: таблица \"%1\" не читается.").arg(name), "База не изменена."});
+    };
+    struct Case {
+        const char* what;
+        TChange change;
+        std::vector<TMessage> boxes; // after the two questions of the command
+    };
+    const std::vector<Case> cases = {
+        {"expenses that are not a table", write("rashod", Hex("09 01")), {unreadable("rashod")}},
+        {"debts cut short", write("dolg", dolg.left(dolg.size() / 2)), {unreadable("dolg")}},
+        {"a debt's returns with a zero-length row",
+         write("Debt/debt0", Hex("00")),
+         {unreadable("Debt/debt0")}},
+        {"a kinds list", write("vidrashod", Hex("85 80 80 80 80 01")), {unreadable("vidrashod")}},
+        {"the purses", write("purse", Hex("7f 02")), {unreadable("purse")}},
+        {"settings that are not text",
+         write("Tarnwell.ini", Hex("5b 4d 00 5d")),
+         {unreadable("Tarnwell.ini")}},
+        {"expenses as a link", link("rashod", "/etc/passwd"), {unreadable("rashod")}},
+        {"the returns folder as a link", link("Debt", "/tmp"), {unreadable("Debt")}},
+        {"a link among files of no base", link("notes", "rashod"), {unreadable("notes")}},
+        {"files no base has", addExtras, {replaced, named}},
+    };
+    QStringList archives;
+    for (const Case& c : cases) {
+        const QString staging = books.home.Path() + QStringLiteral("/stage%1").arg(archives.size());
+        for (const auto& [rel, bytes] : base)
+            WriteFileBytes(staging + "/" + rel, bytes);
+        c.change(staging);
+        archives << books.home.Path() + QStringLiteral("/case%1.zip").arg(archives.size());
+        QString output;
+        ASSERT_EQ(RunTool(zip, {"-q", "-r", "-y", archives.back(), "."}, staging, &output), 0)
+            << c.what << output.toStdString();
+    }
+    TRows users = books.UsersOnDisk();
+    std::sort(users.begin(), users.end());
+    const QStringList tree = TreeOf(books.home.Path());
+
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        TMessageRecorder messages;
+        messages.AnswerYes();
+        messages.AnswerYes();
+        const bool takes = c.boxes.front() == replaced;
+        EXPECT_EQ(restore.Restore(archives[int(i)]),
+                  takes ? TArhiveRestore::TResult::Replaced : TArhiveRestore::TResult::Failed)
+            << c.what;
+        std::vector<TMessage> boxes = {kAskReplace, kAskDestroy};
+        boxes.insert(boxes.end(), c.boxes.begin(), c.boxes.end());
+        EXPECT_EQ(messages.Boxes(), boxes) << c.what;
+        EXPECT_EQ(Snapshot(books.Folder("Base1")), base) << c.what;
+        TRows usersAfter = books.UsersOnDisk();
+        std::sort(usersAfter.begin(), usersAfter.end());
+        EXPECT_EQ(usersAfter, users) << c.what;
+        EXPECT_EQ(TreeOf(books.home.Path()), tree) << c.what;
+    }
+    EXPECT_EQ(reloads, 1);
 }
 
 TEST_F(ArhiveTest, TheScratchOfSavesIsNeitherPackedNorRestored) {

@@ -7,8 +7,10 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -77,6 +79,58 @@ TEST_F(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
     EXPECT_EQ(TableRows(out + "/rashod"), std::vector<QStringList>{kept});
     EXPECT_EQ(TableRows(out + "/arviveInfo").back(), (QStringList{"Save", "Мама", "Base1", ""}));
     KeepScreenshot(home.path() + "/replaced.png", "replaced.png");
+}
+
+// An archive of the base «Дача», packed by Info-ZIP, restored over Base1 from the menu: after the two
+// questions of the restore the program asks a third, whose default «Нет» leaves Base1 as it was.
+TEST_F(BackupE2E, AnArchiveOfAnotherBaseIsAskedAboutAndNoKeepsTheBase) {
+    const QString zip = QStandardPaths::findExecutable("zip");
+    if (zip.isEmpty()) {
+        GTEST_SKIP() << "zip is not installed";
+    }
+    const QString base = Bases() + "/Base1";
+    const QStringList kept = {Today(), "Продукты", "Крупы", "111", "рубль", "", "Мама"};
+    {
+        TE2EProgram program(display, home.path());
+        const QString main = FirstStart(program);
+        ASSERT_FALSE(main.isEmpty());
+        TypeExpense(program, main, "111");
+        ASSERT_TRUE(Quit(program, main));
+    }
+    const QString staging = home.path() + "/dacha";
+    WriteTable(staging + "/rashod", {{"01.05.2024", "Дом", "Рассада", "700", "рубль", "", "Мама"}});
+    WriteTable(staging + "/arviveInfo",
+               {{"Мама", "Дача", "Администратор", "0"}, {"Save", "Мама", "Дача", ""}});
+    const QString archive = home.path() + "/дача.zip";
+    ASSERT_EQ(QProcess::execute(zip, {"-q", "-j", archive, staging + "/rashod", staging + "/arviveInfo"}), 0);
+    const QByteArray before = [&] {
+        QFile f(base + "/rashod");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+
+    TE2EProgram program(display, home.path());
+    const QString main = NextStart(program);
+    ASSERT_FALSE(main.isEmpty());
+    program.Keys(main, {"alt", "Down", "Up", "Up", "Up", "Up", "Return"});
+    ASSERT_TRUE(ChooseInDialog(program, "^Восстановить архивную копию$", archive));
+    ASSERT_TRUE(AnswerYes(program)); // "Заменить текущую базу архивной?"
+    ASSERT_TRUE(AnswerYes(program)); // "Текущая база будет уничтожена ..."
+    const QString asked = program.WaitWindow("^   (Подтвердите|Сообщение)$");
+    ASSERT_FALSE(asked.isEmpty());
+    program.Screenshot(home.path() + "/asked.png");
+    ASSERT_EQ(program.Xdotool({"getwindowname", asked}), "Подтвердите") << "the restore did not ask";
+    program.Keys(asked, {"Return"});
+    const QString cancelled = program.WaitWindow("^   Сообщение$");
+    ASSERT_FALSE(cancelled.isEmpty());
+    program.Keys(cancelled, {"Return"});
+    ASSERT_TRUE(program.WaitGone("^   Сообщение$", 5000));
+    QFile rashod(base + "/rashod");
+    ASSERT_TRUE(rashod.open(QIODevice::ReadOnly));
+    EXPECT_EQ(rashod.readAll(), before);
+    rashod.close();
+    ASSERT_TRUE(Quit(program, main));
+    EXPECT_EQ(TableRows(base + "/rashod"), std::vector<QStringList>{kept});
+    KeepScreenshot(home.path() + "/asked.png", "asked.png");
 }
 
 // A base whose expenses and purses cannot be read whole: each is told once, the offer of a daily copy is

@@ -92,6 +92,68 @@ TEST_F(ArhiveUiTest, RestoreOverTheOpenBaseShowsTheArchivedRecords) {
     EXPECT_EQ(form->Section(), TQuorvaneForm::Rashod);
 }
 
+// Сын works in «Семья» beside Мама; the archive was made by the program when Мама kept her books in
+// «Дача». Restored over «Семья» from the menu, the window first asks what the restore will do, «Нет»
+// being the default; only «Да» runs it.
+TEST_F(ArhiveUiTest, TheWindowAsksBeforeAnArchiveOfAnotherBaseDropsAUser) {
+    const QString userFile = home.Path() + "/BASE/user";
+    auto writeUsers = [&](const std::vector<QStringList>& rows) {
+        TMemTable users;
+        for (const QStringList& row : rows)
+            users.AddRow()->SetCells(row);
+        ASSERT_TRUE(users.SaveToFile(userFile));
+    };
+    writeUsers({{"Мама", "Дача", "Администратор", "0"}});
+    TMyType dacha;
+    dacha.paths = context.state.paths;
+    dacha.userName = "Мама";
+    dacha.baseName = "Дача";
+    dacha.baseFolder = home.Path() + "/BASE/Дача";
+    TMemTable rashod;
+    rashod.AddRow()->SetCells({"01.05.2026", "Дом", "Рассада", "700", "рубль", "", "Мама"});
+    MakePrivateFolder(dacha.baseFolder);
+    ASSERT_TRUE(rashod.SaveToFile(dacha.baseFolder + "/rashod"));
+    answer = home.Path() + "/dacha.zip";
+    QString error;
+    ASSERT_TRUE(arhive::PackBase(dacha, answer, error)) << error.toStdString();
+    writeUsers({{"Мама", "Семья", "Администратор", "0"}, {"Сын", "Семья", "Обычный пользователь", "0"}});
+    const QByteArray users = ReadFileBytes(userFile);
+    const QByteArray books = ReadFileBytes(context.state.baseFolder + "/rashod");
+
+    const TMessage question =
+        Question({"Архив сделан из базы \"Дача\", а открыта база \"Семья\".",
+                  "Будут удалены пользователи, которых нет в архиве: Сын.", "Восстановить?"},
+                 TMsgButton::No);
+    const TMessage askReplace = Question({"Заменить текущую базу архивной?"}, TMsgButton::No);
+    const TMessage askDestroy = Question({"Текущая база будет уничтожена и заменена на архивную.",
+                                          "Восстановление будет невозможно. Продолжить?"},
+                                         TMsgButton::No);
+    {
+        TMessageRecorder messages;
+        messages.AnswerYes();
+        messages.AnswerYes(); // the question itself is closed with its default
+        Trigger("OpenArhivMenu");
+        EXPECT_EQ(messages.Boxes(), (std::vector<TMessage>{askReplace, askDestroy, question,
+                                                           Info({"Восстановление было отмено"})}));
+        EXPECT_EQ(Shown(1, 2), "Хлеб");
+        EXPECT_EQ(ReadFileBytes(context.state.baseFolder + "/rashod"), books);
+        EXPECT_EQ(ReadFileBytes(userFile), users);
+        EXPECT_TRUE(form->isEnabled());
+    }
+    TMessageRecorder messages;
+    messages.AnswerYes();
+    messages.AnswerYes();
+    messages.AnswerYes();
+    Trigger("OpenArhivMenu");
+    EXPECT_EQ(messages.Boxes(),
+              (std::vector<TMessage>{askReplace, askDestroy, question, Info({"База заменена"})}));
+    EXPECT_EQ(Shown(1, 2), "Рассада");
+    TMemTable after;
+    ASSERT_TRUE(after.LoadFromFile(userFile));
+    ASSERT_EQ(after.RowCount(), 1);
+    EXPECT_EQ(after.Row(0)->Cells(), (QStringList{"Мама", "Семья", "Администратор", "0"}));
+}
+
 TEST_F(ArhiveUiTest, RestoreAsNewBaseTakesATypedNameAndRefusesFolderCharacters) {
     ReadBaseListFile(context.state); // as the log-in dialog reads it
     answer = home.Path() + "/backup.zip";
