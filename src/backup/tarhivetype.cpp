@@ -5,6 +5,7 @@
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "storage/tbasefiles.h"
 #include "storage/tmemtable.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tsavetransaction.h"
@@ -46,14 +47,15 @@ void ListTree(const QString& folder, QStringList& files, QStringList& folders) {
     }
 }
 
-// The returns files the archive replaces; the copies kept of damaged ones stay for recovery by hand.
-bool UnderDebt(const QString& rel) {
-    return rel.startsWith(kDebtFolder + QLatin1Char('/')) && !rel.contains(QLatin1String(".damaged-"));
-}
-
 // The file's last path component.
 QString FileNameOf(const QString& rel) {
     return rel.section(QLatin1Char('/'), -1);
+}
+
+// The returns files the archive replaces; the copies kept of damaged ones, and the returns no debt
+// named, stay for recovery by hand.
+bool UnderDebt(const QString& rel) {
+    return rel.startsWith(kDebtFolder + QLatin1Char('/')) && !IsKeptAsideName(FileNameOf(rel));
 }
 
 // A copy into the folder being put together, which is flushed whole before it is used: the file is new
@@ -158,6 +160,12 @@ bool ReadInfo(const QString& folder, TArhiveInfo& info) {
         }
     TMemTable table;
     if (path.isEmpty() || !table.LoadFromFile(path)) return false;
+    info = InfoOf(table);
+    return true;
+}
+
+TArhiveInfo InfoOf(const TMemTable& table) {
+    TArhiveInfo info;
     int users = table.RowCount();
     if (users > 0) {
         const TTableRow* last = table.Row(users - 1);
@@ -174,7 +182,7 @@ bool ReadInfo(const QString& folder, TArhiveInfo& info) {
         info.users.push_back({row->Cell(col::user::Name), row->Cell(col::user::Base),
                               row->Cell(col::user::Role), row->Cell(col::user::PasswordCode)});
     }
-    return true;
+    return info;
 }
 
 bool PackBase(const TMyType& state, const QString& archivePath, QString& error) {

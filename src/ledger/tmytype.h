@@ -62,7 +62,10 @@ public:
     bool damaged = false;    // a table of the open base could not be read
     bool debtsLoaded = true; // the debt table was read whole, so its returns files are all ours
     bool saveFailed = false; // the last save of the open base could not be made: the disk holds older books
-    TBaseSettings settings;  // read at the end of a base load, written at the end of a save
+    bool readOnly = false;   // the base is shown but never written: see where it is set
+    // readOnly was set by the open for table files it could not read (TBaseLoader::OpenBase).
+    bool unreadableTables = false;
+    TBaseSettings settings; // read at the end of a base load, written at the end of a save
 
     // One descriptor per table view.
     TDataGrid& Grid(TTableKind kind);
