@@ -348,24 +348,25 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
         auto table = std::make_unique<TMemTable>();
         const QString name = QStringLiteral("debt") + QString::number(n);
         const QString path = JoinPath(folder, name);
-        switch (readable ? LoadTableBytes(path, *table, unreachable) : TTableLoad::Unreachable) {
-        case TTableLoad::Read:
+        QByteArray bytes; // the table keeps it as its buffer
+        const TTableFileState state = readable ? ReadTableFile(path, bytes) : folderState;
+        if (state == TTableFileState::File) {
+            if (table->LoadFromBytes(bytes)) {
+                table->MarkUnmodified();
+            } else {
+                // The rows before the damage stay with their debt; the file itself is kept for recovery.
+                KeepDamagedCopy(path);
+                allRead = false;
+            }
+        } else {
             // A missing file is made, as any missing table file.
-            if (table->RowCount() == 0) {
+            if (state == TTableFileState::Missing) {
                 QString made;
                 ResolveTableFile(folder, name, made);
+            } else if (readable) {
+                NoteUnreachable(unreachable, {path, state});
             }
             table->MarkUnmodified();
-            break;
-        case TTableLoad::Damaged:
-            // The rows before the damage stay with their debt; the file itself is kept for recovery.
-            KeepDamagedCopy(path);
-            allRead = false;
-            break;
-        case TTableLoad::Unreachable:
-            table->Clear();
-            table->MarkUnmodified();
-            break;
         }
         returns[size_t(n)] = std::move(table);
     }
@@ -379,15 +380,15 @@ QStringList KeepOrphanReturns(const QString& baseFolder, int debtCount) {
     QStringList kept;
     if (ReturnsFolderState(baseFolder) != TTableFileState::File) return kept;
     const QDir folder(ReturnsFolder(baseFolder));
-    QStringList files = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    // debt2 before debt10.
-    std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    });
-    const QString stamp = KeptAsideStamp();
-    for (const QString& file : files) {
+    std::vector<std::pair<int, QString>> orphans;
+    for (const QString& file : folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort)) {
         const auto m = name.match(file);
-        if (!m.hasMatch() || m.captured(1).toInt() < debtCount) continue;
+        if (m.hasMatch() && m.captured(1).toInt() >= debtCount)
+            orphans.emplace_back(m.captured(1).toInt(), file);
+    }
+    std::sort(orphans.begin(), orphans.end());
+    const QString stamp = KeptAsideStamp();
+    for (const auto& [number, file] : orphans) {
         const QString path = folder.filePath(file);
         struct stat st {};
         // An empty file holds no returns (a new debt's file from a run that ended unsaved): the save

@@ -233,6 +233,26 @@ TEST(Damage, IsToldInItsOwnWordsAndLeavesTheFilesAsTheyShouldBe) {
          },
          {},
          {"BASE/Семья/Debt", "BASE/Семья/dolg"}},
+        {"the user table is a link to a file outside",
+         [](TFamily& f) {
+             WriteFileBytes(f.Outside() + "/люди", ReadFileBytes(f.Base() + "/user"));
+             QFile::remove(f.Base() + "/user");
+             QFile::link(f.Outside() + "/люди", f.Base() + "/user");
+         },
+         [](const TFamily& f) {
+             return std::vector<TMessage>{
+                 Error({"На месте файла \"" + f.Base() + "/user\" находится ссылка"}),
+                 Error({"Нет доступа к базам программы.",
+                        "Проверьте настройки безопасности для файла " + f.Base() + "/user"})};
+         },
+         [](const TFamily& f) {
+             return std::vector<TMessage>{
+                 Error({"На месте файла \"" + f.Base() + "/user\" находится ссылка"}),
+                 Error({"Нет доступа к базам программы.",
+                        "Проверьте настройки безопасности для файла " + f.Base() + "/user"})};
+         },
+         {},
+         {"BASE/user", "BASE/Семья/rashod"}},
         {"an empty user table while bases exist, its users back from the daily copies",
          [](TFamily& f) { WriteFileBytes(f.Base() + "/user", QByteArray()); },
          [](const TFamily&) {
