@@ -6,6 +6,7 @@
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "storage/tbasefiles.h"
 #include "storage/textrules.h"
 #include "storage/tinistorage.h"
 #include "storage/tmemtable.h"
@@ -48,11 +49,6 @@ void ListTree(const QString& folder, QStringList& files, QStringList& folders) {
         else if (info.isFile())
             files << rel;
     }
-}
-
-// The returns files the archive replaces; the copies kept of damaged ones stay for recovery by hand.
-bool UnderDebt(const QString& rel) {
-    return rel.startsWith(kDebtFolder + QLatin1Char('/')) && !rel.contains(QLatin1String(".damaged-"));
 }
 
 // The file's last path component.
@@ -103,6 +99,12 @@ TOwnKind OwnKind(const QString& rel) {
     if (TopTables().contains(rel) || IsReturnsFile(rel)) return TOwnKind::Table;
     if (SettingsFiles().contains(rel)) return TOwnKind::Settings;
     return TOwnKind::None;
+}
+
+// The returns files the archive replaces; the copies kept of damaged ones, and the returns no debt
+// named, stay for recovery by hand.
+bool UnderDebt(const QString& rel) {
+    return rel.startsWith(kDebtFolder + QLatin1Char('/')) && !IsKeptAsideName(FileNameOf(rel));
 }
 
 // A copy into the folder being put together, which is flushed whole before it is used: the file is new
@@ -207,6 +209,12 @@ bool ReadInfo(const QString& folder, TArhiveInfo& info) {
         }
     TMemTable table;
     if (path.isEmpty() || !table.LoadFromFile(path)) return false;
+    info = InfoOf(table);
+    return true;
+}
+
+TArhiveInfo InfoOf(const TMemTable& table) {
+    TArhiveInfo info;
     int users = table.RowCount();
     if (users > 0) {
         const TTableRow* last = table.Row(users - 1);
@@ -223,7 +231,7 @@ bool ReadInfo(const QString& folder, TArhiveInfo& info) {
         info.users.push_back({row->Cell(col::user::Name), row->Cell(col::user::Base),
                               row->Cell(col::user::Role), row->Cell(col::user::PasswordCode)});
     }
-    return true;
+    return info;
 }
 
 TBaseFileRole BaseFileRole(const QString& relativePath) {

@@ -66,6 +66,8 @@ bool WriteInfo(const TMyType& state);
 // Reads the information table found in a folder (its name in any letter case); false when there is none
 // or it cannot be read.
 bool ReadInfo(const QString& folder, TArhiveInfo& info);
+// What an information table says.
+TArhiveInfo InfoOf(const TMemTable& table);
 
 // The information table is written and the open base's folder packed into the archive, without the
 // journal and the temporary files of saves. An existing file at that path is replaced only by a

@@ -9,6 +9,7 @@
 #include "storage/datafolders.h"
 #include "storage/tbasefiles.h"
 #include "storage/tbasesave.h"
+#include "storage/tmessageboxclass.h"
 #include "storage/tsavetransaction.h"
 #include "storage/tsettingsfiles.h"
 
@@ -19,8 +20,11 @@
 
 namespace {
 
+// The table file's path, the file made empty when missing; what stands there is told by the load.
 QString PathIn(const QString& folder, const QString& name) {
-    return ResolveTablePath(folder, name);
+    QString path;
+    ResolveTableFile(folder, name, path);
+    return path;
 }
 
 void SortByItsDate(TDataGrid& grid) {
@@ -50,51 +54,73 @@ void TBaseLoader::AppendNewRecordRow(TMyType& state, TDataGrid& grid) {
 
 namespace {
 
+// A folder of the base as it stands, not followed if it is a link.
+bool IsRealFolder(const QString& path) {
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink();
+}
+
 // A save cut short is completed (or dropped) before anything is read; its temporary files stay only
 // while a journal still needs them.
 void FinishInterruptedSaves(const TMyType& state) {
     const QString folder = state.baseFolder;
     if (RecoverInterruptedSave(folder))
         for (const QString& f : {folder, ReturnsFolder(folder)})
-            RemoveStaleTempFiles(f);
+            if (IsRealFolder(f)) RemoveStaleTempFiles(f);
     if (!AnySaveJournal(state.BaseRoot())) RemoveStaleTempFiles(state.BaseRoot());
 }
 
-// The debts with their returns; true when the debt table itself was read whole. A debt table of an
-// earlier version is converted before its rows are cut to ten cells; the returns of debts that could not
-// be read are kept for recovery, since new debts will take their numbers.
-bool LoadDebts(TMyType& state, const QString& path) {
+// Returns files that no debt names are kept aside rather than left for the save to remove, and told.
+void KeepOrphans(const TMyType& state, int debtCount) {
+    if (state.readOnly) return;
+    const QStringList orphans = KeepOrphanReturns(state.baseFolder, debtCount);
+    if (orphans.isEmpty()) return;
+    Messages().ShowInfo({QStringLiteral("Найдены возвраты долгов, которые не относятся ни к одному долгу:"),
+                         orphans.join(QStringLiteral(", ")),
+                         QStringLiteral("Файлы сохранены с окончанием \".orphan-\" и датой в папке"),
+                         ReturnsFolder(state.baseFolder)});
+}
+
+// The debts with their returns. A debt table of an earlier version is converted before its rows are
+// cut to ten cells; the returns of debts that could not be read are kept for recovery, since new debts
+// will take their numbers.
+TTableLoad LoadDebts(TMyType& state, const QString& path, TUnreachableFiles& unreachable) {
     const QString folder = state.baseFolder;
     TMemTable& table = state.Table(TTableKind::Dolg);
     TReturnsTables oldReturns;
     bool oldDebts = false;
     TMemTable probe;
-    if (!path.isEmpty() && probe.LoadFromFile(path) && IsOldDebtTable(probe)) {
+    QByteArray bytes;
+    if (ReadTableFile(path, bytes) == TTableFileState::File && probe.LoadFromBytes(bytes) &&
+        IsOldDebtTable(probe)) {
         oldDebts = true;
         oldReturns = TakeOldDebtReturns(probe);
     }
-    const bool ok = LoadLedgerFile(TTableKind::Dolg, path, table);
-    state.debtsLoaded = ok;
-    if (!ok) {
+    const TTableLoad load = LoadLedgerFile(TTableKind::Dolg, path, table, &unreachable);
+    state.debtsLoaded = load == TTableLoad::Read;
+    if (load == TTableLoad::Damaged && ReturnsFolderState(folder) == TTableFileState::File) {
         const QDir debts(ReturnsFolder(folder));
         for (const QString& name : debts.entryList({QStringLiteral("debt*")}, QDir::Files))
-            if (!name.contains(QLatin1String(".damaged-"))) KeepDamagedCopy(debts.filePath(name));
+            if (!IsKeptAsideName(name)) KeepDamagedCopy(debts.filePath(name));
     }
     if (oldDebts) {
         MakePrivateFolder(ReturnsFolder(folder));
         state.returns = std::move(oldReturns);
-    } else if (!LoadReturnsFiles(folder, table, state.returns)) {
+    } else if (!LoadReturnsFiles(folder, table, state.returns, &unreachable)) {
         state.damaged = true;
+    } else if (load == TTableLoad::Read) {
+        KeepOrphans(state, table.RowCount());
     }
-    return ok;
+    return load;
 }
 
-void LoadLedger(TMyType& state, TTableKind kind) {
+void LoadLedger(TMyType& state, TTableKind kind, TUnreachableFiles& unreachable) {
     TDataGrid& grid = state.Grid(kind);
     TMemTable& table = state.Table(kind);
     const QString path = PathIn(state.baseFolder, TableDef(kind).fileName);
-    const bool ok = kind == TTableKind::Dolg ? LoadDebts(state, path) : LoadLedgerFile(kind, path, table);
-    if (!ok) state.damaged = true;
+    const TTableLoad load = kind == TTableKind::Dolg ? LoadDebts(state, path, unreachable)
+                                                     : LoadLedgerFile(kind, path, table, &unreachable);
+    if (load == TTableLoad::Damaged) state.damaged = true;
     grid.DefaultDate = Today();
     TBaseLoader::AppendNewRecordRow(state, grid);
     grid.ResetRowMap();
@@ -104,7 +130,7 @@ void LoadLedger(TMyType& state, TTableKind kind) {
     grid.row = 1;
     // As read: a save writes the table again only once something changed. A damaged table is written
     // back at the next save so the message does not come at every start.
-    if (ok) table.MarkUnmodified();
+    if (load != TTableLoad::Damaged) table.MarkUnmodified();
 }
 
 // The returns grid shows the first debt's returns.
@@ -121,14 +147,15 @@ void ShowFirstDebtsReturns(TMyType& state) {
     returnsGrid.ResetRowMap();
 }
 
-void LoadUsers(TMyType& state) {
+void LoadUsers(TMyType& state, TUnreachableFiles& unreachable) {
     TDataGrid& users = state.Grid(TTableKind::User);
-    const bool usersOk = LoadLedgerFile(
-        TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName), state.users);
-    if (!usersOk) state.damaged = true;
+    const TTableLoad load =
+        LoadLedgerFile(TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName),
+                       state.users, &unreachable);
+    if (load == TTableLoad::Damaged) state.damaged = true;
     TBaseLoader::AppendNewRecordRow(state, users);
     users.ResetRowMap();
-    if (usersOk) state.users.MarkUnmodified();
+    if (load != TTableLoad::Damaged) state.users.MarkUnmodified();
 }
 
 } // namespace
@@ -137,21 +164,26 @@ void TBaseLoader::OpenBase(TMyType& state) {
     const QString folder = state.baseFolder;
     state.damaged = false;
     state.SetSaveOutcome(TFileError());
+    // Read-only for files of the base that was open before does not hold for this one.
+    if (state.unreadableTables) state.readOnly = false;
+    state.unreadableTables = false;
     FinishInterruptedSaves(state);
+    TUnreachableFiles unreachable;
     LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)),
-                  state.paths.programFolder, state.vidRashod);
+                  state.paths.programFolder, state.vidRashod, &unreachable);
     LoadKindsFile(TKindsList::Dohod, PathIn(folder, KindsFileName(TKindsList::Dohod)),
-                  state.paths.programFolder, state.vidDohod);
+                  state.paths.programFolder, state.vidDohod, &unreachable);
     TMemTable& purse = state.Table(TTableKind::Purse);
-    state.basePurse = LoadPurseFile(PathIn(folder, TableDef(TTableKind::Purse).fileName), purse);
+    state.basePurse =
+        LoadPurseFile(PathIn(folder, TableDef(TTableKind::Purse).fileName), purse, &unreachable);
     const bool transferOk = LoadTransferFile(PathIn(folder, TableDef(TTableKind::Transfer).fileName),
-                                             state.Table(TTableKind::Transfer));
+                                             state.Table(TTableKind::Transfer), &unreachable);
 
     state.returns.clear();
     for (TTableKind kind : LedgerKinds())
-        LoadLedger(state, kind);
+        LoadLedger(state, kind, unreachable);
     ShowFirstDebtsReturns(state);
-    LoadUsers(state);
+    LoadUsers(state, unreachable);
     if (transferOk) state.Table(TTableKind::Transfer).MarkUnmodified();
 
     // The transfers and purses views end with a row for a new entry, like the ledgers.
@@ -165,6 +197,12 @@ void TBaseLoader::OpenBase(TMyType& state) {
     }
     state.settings = ReadBaseSettings(folder);
     state.purseDefault = state.settings.purseDefault;
+    // What could not be read is shown empty and must not be written over: the base stays as it is.
+    if (!unreachable.empty()) {
+        state.unreadableTables = true;
+        state.readOnly = true;
+        TellUnreachable(unreachable, state.baseName);
+    }
 }
 
 namespace {
@@ -173,7 +211,7 @@ namespace {
 // are, and (at the fixed save points) the base's settings.
 bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty()) return true;
+    if (folder.isEmpty() || state.readOnly) return true;
     TFileError recovery;
     if (!RecoverInterruptedSave(folder, &recovery)) {
         recovery.SetOnce(folder, 0);
@@ -236,7 +274,7 @@ bool TBaseLoader::SaveTables(TMyType& state, TFileError* error) {
 
 bool TBaseLoader::SaveKindsAndPurses(TMyType& state, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty()) return true;
+    if (folder.isEmpty() || state.readOnly) return true;
     TBaseSave save(folder);
     save.StageAsItIs(state.vidRashod, SavePath(folder, KindsFileName(TKindsList::Rashod)));
     save.StageAsItIs(state.vidDohod, SavePath(folder, KindsFileName(TKindsList::Dohod)));

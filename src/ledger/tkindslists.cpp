@@ -58,12 +58,17 @@ void TKindsLists::Changed(TDataVidGrid& list) {
 
 void TKindsLists::LoadKinds(TDataVidGrid& list) {
     if (!list.Table) return;
-    LoadKindsFile(ListKind(list), PathOf(list), m_state.paths.programFolder, *list.Table);
+    // The file itself, whatever stands there: the load tells a link or a folder in its place.
+    QString path;
+    if (!m_state.baseFolder.isEmpty()) ResolveTableFile(m_state.baseFolder, list.FileName, path);
+    LoadKindsFile(ListKind(list), path, m_state.paths.programFolder, *list.Table);
     Changed(list);
 }
 
 bool TKindsLists::SaveList(TDataVidGrid& list) {
     if (!list.Table) return false;
+    // A base open read-only is never written; the list stays as it is in memory.
+    if (m_state.readOnly) return false;
     const QString path = PathOf(list);
     if (path.isEmpty() || QFileInfo(path).isDir()) return false;
     if (!list.Table->Modified() && QFileInfo(path).size() > 0) return true;

@@ -65,7 +65,10 @@ public:
     bool debtsLoaded = true; // the debt table was read whole, so its returns files are all ours
     bool saveFailed = false; // the last save of the open base could not be made: the disk holds older books
     TFileError saveError;    // why: the file and the system's error, as the failure was told
-    TBaseSettings settings;  // read at the end of a base load, written at the end of a save
+    bool readOnly = false;   // the base is shown but never written: see where it is set
+    // readOnly was set by the open for table files it could not read (TBaseLoader::OpenBase).
+    bool unreadableTables = false;
+    TBaseSettings settings; // read at the end of a base load, written at the end of a save
 
     // How the last save of the open base ended (no failure: it succeeded, or a base was just opened).
     // Whoever listens hears when the state of the books on disk changes.

@@ -1,5 +1,6 @@
 #include "session/tsession.h"
 
+#include "backup/dailyusers.h"
 #include "ledger/tbaseloader.h"
 #include "session/requirelink.h"
 
@@ -32,6 +33,7 @@ TUserHooks TSession::UserHooks() {
         attributes.CheckDataRootFolders(state.paths.dataRoot, state.baseFolder);
     };
     h.checkBaseFiles = [this] { attributes.CheckBaseFiles(state.paths.dataRoot, state.baseFolder); };
+    h.usersFromDailyCopies = [this] { return UsersFromDailyCopies(state); };
     return h;
 }
 

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -142,7 +143,28 @@ QString ResolveBackupCopyFolder(const QString& programDataFolder) {
         ini.SaveToFile(iniPath);
         return fallback;
     }
+    if (!AcceptableCopyFolder(value)) {
+        // Told once: the settings name the default from now on.
+        ini.WriteString(kSection, kCopyPath, fallback);
+        ini.SaveToFile(iniPath);
+        Messages().ShowInfo({QStringLiteral("Папка ежедневных резервных копий по указанному пути"), value,
+                             QStringLiteral("недоступна."),
+                             QStringLiteral("Копии будут храниться в папке по умолчанию"), fallback});
+        return fallback;
+    }
     return value;
+}
+
+bool AcceptableCopyFolder(const QString& path) {
+    if (path.isEmpty() || !QDir::isAbsolutePath(path)) return false;
+    const QFileInfo folder(path);
+    if (folder.exists()) return folder.isDir();
+    // A folder still to be made goes only where the user's own files are: a damaged setting must not
+    // make folders anywhere the program happens to be allowed to.
+    const QString parent = QFileInfo(QDir::cleanPath(path)).absolutePath();
+    struct stat st {};
+    return ::stat(QFile::encodeName(parent).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid();
 }
 
 bool CopyFolderRecursively(const QString& from, const QString& to) {

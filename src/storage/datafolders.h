@@ -27,8 +27,11 @@ QString PathBaseIniPath(const QString& programDataFolder);
 // Reads the data root from pathbase.ini, repairing the file and telling the user when it is missing,
 // damaged or names a folder that is gone. The result ends with "/".
 QString ResolveDataRoot(const QString& programDataFolder);
-// Reads the backup-copy folder from pathbase.ini, writing the default there when it has none.
+// Reads the backup-copy folder from pathbase.ini, writing the default there when it has none. A folder
+// that is not acceptable (below) gives way to the default, which is written back, and the user is told.
 QString ResolveBackupCopyFolder(const QString& programDataFolder);
+// An absolute path of a folder that exists, or of one to be made in a folder the user owns.
+bool AcceptableCopyFolder(const QString& path);
 
 // Copies the program folder's templates into the program data folder when they are not there yet.
 void PrepareTemplateFolders(const QString& programFolder, const QString& programDataFolder);

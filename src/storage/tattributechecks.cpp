@@ -57,7 +57,10 @@ TAttributeSentence TAttributeChecks::DescribeAttributes(const QString& folder, c
     if (folder.isEmpty()) return result;
     if (!name.isEmpty()) {
         const QString path = JoinPath(folder, name);
-        if (QFileInfo(path).isDir()) return result;
+        // A file the program cannot read at all (no read permission, a link, a folder in its place) is
+        // not a read-only one: the load of the base tells what it is.
+        const TTableFileState state = TableFileState(path);
+        if (state != TTableFileState::File) return result;
         const int flags = Attributes(path);
         result.finding = flags != 0;
         result.sentence =

@@ -30,7 +30,8 @@ class TAttributeChecks {
 public:
     explicit TAttributeChecks(TAttributeProbe probe = PlatformAttributes);
 
-    // A file in the folder, or (name empty) the folder itself. A path that does not exist is no finding.
+    // A file in the folder, or (name empty) the folder itself. A path that does not exist is no finding,
+    // nor is a file that cannot be read at all (the load of the base tells it).
     TAttributeSentence DescribeAttributes(const QString& folder, const QString& name) const;
     // The warning about the data root, its BASE folder and the base folder, unless the user turned it
     // off in "attr_bigfolder.ini" of the data root.

@@ -12,13 +12,12 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {} // namespace
 
 int DebtNumberCell(const QString& text, bool* ok) {
     const int n = text.trimmed().toInt(ok);
@@ -26,33 +25,186 @@ int DebtNumberCell(const QString& text, bool* ok) {
     return n;
 }
 
-QString ResolveTablePath(const QString& folder, const QString& tableName) {
-    if (!MakePrivateFolder(folder)) return QString();
-    const QString path = JoinPath(folder, tableName);
-    const QByteArray native = QFile::encodeName(path);
-    if (QFileInfo::exists(path)) {
-        int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
-        if (fd < 0) fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return folder;
-        ::close(fd);
-        return path;
+namespace {
+
+TTableFileState StateOfError(int code) {
+    switch (code) {
+    case ENOENT:
+        return TTableFileState::Missing;
+    case ELOOP:
+        return TTableFileState::Link;
+    case EACCES:
+    case EPERM:
+        return TTableFileState::NoRead;
+    case ENXIO:
+        return TTableFileState::NotAFile;
+    default:
+        return TTableFileState::ReadError;
     }
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return folder;
+}
+
+TTableFileState StateOfMode(mode_t mode) {
+    if (S_ISLNK(mode)) return TTableFileState::Link;
+    if (S_ISDIR(mode)) return TTableFileState::Folder;
+    if (!S_ISREG(mode)) return TTableFileState::NotAFile;
+    return TTableFileState::File;
+}
+
+// Opens a regular file for reading, never through a link and never waiting on a pipe. The open comes
+// first and the name is looked at only when it fails: a base has a returns file per debt.
+TTableFileState OpenForReading(const QByteArray& native, int& fd, qint64& size) {
+    fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0) {
+        const int code = errno;
+        if (code != ENOENT && ::lstat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+            return StateOfMode(st.st_mode);
+        return StateOfError(code);
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const TTableFileState state = StateOfMode(st.st_mode);
+        ::close(fd);
+        fd = -1;
+        return state == TTableFileState::File ? TTableFileState::ReadError : state;
+    }
+    size = st.st_size;
+    return TTableFileState::File;
+}
+
+QString Quoted(const QString& path) {
+    return QLatin1Char('"') + path + QLatin1Char('"');
+}
+
+} // namespace
+
+TTableFileState TableFileState(const QString& path) {
+    int fd = -1;
+    qint64 size = 0;
+    const TTableFileState state = OpenForReading(QFile::encodeName(path), fd, size);
+    if (fd >= 0) ::close(fd);
+    return state;
+}
+
+TTableFileState ReadTableFile(const QString& path, QByteArray& bytes) {
+    bytes.clear();
+    int fd = -1;
+    qint64 size = 0;
+    const TTableFileState state = OpenForReading(QFile::encodeName(path), fd, size);
+    if (state != TTableFileState::File) return state;
+    bool ok = size <= 0x7FFFFFFF;
+    if (ok) {
+        bytes.resize(qsizetype(size));
+        qsizetype done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+            if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            ok = n > 0;
+            done += ok ? n : 0;
+        }
+    }
     ::close(fd);
-    return path;
+    if (ok) return TTableFileState::File;
+    bytes.clear();
+    return TTableFileState::ReadError;
+}
+
+QString UnreachableLine(const TUnreachable& file) {
+    const QString what = file.folder ? QStringLiteral("папки ") : QStringLiteral("файла ");
+    switch (file.state) {
+    case TTableFileState::NoRead:
+        return QStringLiteral("Нет прав на чтение ") + what + Quoted(file.path);
+    case TTableFileState::Folder:
+        return QStringLiteral("На месте файла ") + Quoted(file.path) + QStringLiteral(" находится папка");
+    case TTableFileState::Link:
+        return QStringLiteral("На месте ") + what + Quoted(file.path) + QStringLiteral(" находится ссылка");
+    case TTableFileState::NotAFile:
+        if (file.folder)
+            return QStringLiteral("На месте папки ") + Quoted(file.path) + QStringLiteral(" находится файл");
+        return QStringLiteral("Файл ") + Quoted(file.path) + QStringLiteral(" не является обычным файлом");
+    case TTableFileState::File:
+    case TTableFileState::Missing:
+    case TTableFileState::ReadError:
+    case TTableFileState::NoFolder:
+        break;
+    }
+    return QStringLiteral("Не удалось прочитать ") + what + Quoted(file.path);
+}
+
+void TellUnreachable(const TUnreachableFiles& files, const QString& readOnlyBase) {
+    if (files.empty()) return;
+    QStringList lines;
+    for (const TUnreachable& f : files)
+        lines << UnreachableLine(f);
+    if (!readOnlyBase.isEmpty())
+        lines << QStringLiteral("База ") + Quoted(readOnlyBase) +
+                     QStringLiteral(" открыта только для просмотра: изменения в ней не будут сохранены.");
+    Messages().Beep();
+    Messages().ShowError(lines);
+}
+
+void NoteUnreachable(TUnreachableFiles* list, const TUnreachable& file) {
+    if (list)
+        list->push_back(file);
+    else
+        TellUnreachable({file});
+}
+
+TTableFileState ResolveTableFile(const QString& folder, const QString& tableName, QString& path) {
+    if (!MakePrivateFolder(folder)) {
+        path.clear();
+        return TTableFileState::NoFolder;
+    }
+    path = JoinPath(folder, tableName);
+    const TTableFileState state = TableFileState(path);
+    if (state != TTableFileState::Missing) return state;
+    // An exclusive create follows no link either: a dangling one makes it fail.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return TTableFileState::Missing;
+    ::close(fd);
+    return TTableFileState::File;
+}
+
+QString ResolveTablePath(const QString& folder, const QString& tableName) {
+    QString path;
+    const TTableFileState state = ResolveTableFile(folder, tableName, path);
+    if (state == TTableFileState::NoFolder) return QString();
+    return state == TTableFileState::File ? path : folder;
+}
+
+QString KeptAsideStamp() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+}
+
+bool IsKeptAsideName(const QString& fileName) {
+    return fileName.contains(QLatin1String(".damaged-")) || fileName.contains(QLatin1String(".orphan-"));
 }
 
 QString KeepDamagedCopy(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile()) return QString();
-    const QString stem = path + QStringLiteral(".damaged-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    QByteArray bytes;
+    if (ReadTableFile(path, bytes) != TTableFileState::File) return QString();
+    const QString stem = path + QStringLiteral(".damaged-") + KeptAsideStamp();
     QString copy = stem;
-    for (int i = 2; QFileInfo::exists(copy); ++i)
+    for (int i = 2; QFileInfo::exists(copy) || QFileInfo(copy).isSymLink(); ++i)
         copy = stem + QLatin1Char('-') + QString::number(i);
-    if (!QFile::copy(path, copy)) return QString();
-    MakePrivateFile(copy);
+    const int fd = ::open(QFile::encodeName(copy).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return QString();
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    bool ok = true;
+    while (ok && left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        data += ok ? n : 0;
+        left -= ok ? n : 0;
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        QFile::remove(copy);
+        return QString();
+    }
     return copy;
 }
 
@@ -91,13 +243,34 @@ int KeepWholeRows(TMemTable& table) {
     return table.RowCount();
 }
 
-bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table) {
-    const TTableDef& def = TableDef(kind);
+namespace {
+
+// Reads a table file into the table: a missing file gives an empty table; what is not a readable
+// regular file is noted and left alone.
+TTableLoad LoadTableBytes(const QString& path, TMemTable& table, TUnreachableFiles* unreachable) {
     table.Clear();
-    if (path.isEmpty() || QFileInfo(path).isDir())
-        return true; // a file that cannot be reached loads as empty; saving it then fails
-    const bool whole = table.LoadFromFile(path);
-    if (!whole) {
+    QByteArray bytes; // the table keeps it as its buffer
+    const TTableFileState state = ReadTableFile(path, bytes);
+    switch (state) {
+    case TTableFileState::File:
+        return table.LoadFromBytes(bytes) ? TTableLoad::Read : TTableLoad::Damaged;
+    case TTableFileState::Missing:
+    case TTableFileState::NoFolder:
+        return TTableLoad::Read;
+    default:
+        NoteUnreachable(unreachable, {path, state});
+        return TTableLoad::Unreachable;
+    }
+}
+
+} // namespace
+
+TTableLoad LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table,
+                          TUnreachableFiles* unreachable) {
+    const TTableDef& def = TableDef(kind);
+    const TTableLoad load = LoadTableBytes(path, table, unreachable);
+    if (load == TTableLoad::Unreachable) return load;
+    if (load == TTableLoad::Damaged) {
         // The records before the damage stay; the file itself is kept for recovery by hand.
         KeepDamagedCopy(path);
         KeepWholeRows(table);
@@ -132,7 +305,7 @@ bool LoadLedgerFile(TTableKind kind, const QString& path, TMemTable& table) {
         }
         row->SetCells(cells);
     }
-    return whole;
+    return load;
 }
 
 QString ReturnsFolder(const QString& baseFolder) {
@@ -143,37 +316,30 @@ QString ReturnsFilePath(const QString& baseFolder, int number) {
     return JoinPath(ReturnsFolder(baseFolder), QStringLiteral("debt") + QString::number(number));
 }
 
-namespace {
-
-// A returns file read in one go: opened, measured and read, nothing else asked of the file system
-// (a base has a file per debt, thousands of them). False when it is not a readable regular file: the
-// careful way then decides what it is.
-bool ReadRegularFile(const QString& path, QByteArray& bytes) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+TTableFileState ReturnsFolderState(const QString& baseFolder) {
+    const QString folder = ReturnsFolder(baseFolder);
+    const QByteArray native = QFile::encodeName(folder);
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= 0x7FFFFFFF;
-    if (ok) {
-        bytes.resize(qsizetype(st.st_size));
-        qsizetype done = 0;
-        while (ok && done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            done += ok ? n : 0;
-        }
+    if (::lstat(native.constData(), &st) != 0) {
+        if (errno != ENOENT) return StateOfError(errno);
+        return MakePrivateFolder(folder) ? TTableFileState::File : TTableFileState::NoFolder;
     }
-    ::close(fd);
-    return ok;
+    if (S_ISLNK(st.st_mode)) return TTableFileState::Link;
+    if (!S_ISDIR(st.st_mode)) return TTableFileState::NotAFile;
+    if (::access(native.constData(), R_OK | X_OK) != 0) return TTableFileState::NoRead;
+    return TTableFileState::File;
 }
 
-} // namespace
-
-bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns) {
+bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns,
+                      TUnreachableFiles* unreachable) {
     returns.clear();
     bool allRead = true;
     const QString folder = ReturnsFolder(baseFolder);
-    const bool folderMade = MakePrivateFolder(folder);
+    const TTableFileState folderState = ReturnsFolderState(baseFolder);
+    // Through a link the returns would be read from (and new files made in) a folder outside the base.
+    const bool readable = folderState == TTableFileState::File;
+    if (!readable && folderState != TTableFileState::NoFolder)
+        NoteUnreachable(unreachable, {folder, folderState, true});
     for (int i = 0; i < dolg.RowCount(); ++i) {
         bool ok = false;
         const int n = DebtNumberCell(dolg.Row(i)->Cell(col::dolg::DebtNumber), &ok);
@@ -181,23 +347,25 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
         if (size_t(n) >= returns.size()) returns.resize(size_t(n) + 1);
         auto table = std::make_unique<TMemTable>();
         const QString name = QStringLiteral("debt") + QString::number(n);
+        const QString path = JoinPath(folder, name);
         QByteArray bytes; // the table keeps it as its buffer
-        if (folderMade && ReadRegularFile(JoinPath(folder, name), bytes)) {
+        const TTableFileState state = readable ? ReadTableFile(path, bytes) : folderState;
+        if (state == TTableFileState::File) {
             if (table->LoadFromBytes(bytes)) {
                 table->MarkUnmodified();
             } else {
-                KeepDamagedCopy(JoinPath(folder, name));
+                // The rows before the damage stay with their debt; the file itself is kept for recovery.
+                KeepDamagedCopy(path);
                 allRead = false;
             }
-            returns[size_t(n)] = std::move(table);
-            continue;
-        }
-        const QString path = ResolveTablePath(folder, name);
-        if (!path.isEmpty() && !QFileInfo(path).isDir() && !table->LoadFromFile(path)) {
-            // The rows before the damage stay with their debt; the file itself is kept for recovery.
-            KeepDamagedCopy(path);
-            allRead = false;
         } else {
+            // A missing file is made, as any missing table file.
+            if (state == TTableFileState::Missing) {
+                QString made;
+                ResolveTableFile(folder, name, made);
+            } else if (readable) {
+                NoteUnreachable(unreachable, {path, state});
+            }
             table->MarkUnmodified();
         }
         returns[size_t(n)] = std::move(table);
@@ -205,6 +373,35 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
     for (auto& t : returns)
         if (!t) t = std::make_unique<TMemTable>();
     return allRead;
+}
+
+QStringList KeepOrphanReturns(const QString& baseFolder, int debtCount) {
+    static const QRegularExpression name(QStringLiteral("^debt(\\d{1,9})$"));
+    QStringList kept;
+    if (ReturnsFolderState(baseFolder) != TTableFileState::File) return kept;
+    const QDir folder(ReturnsFolder(baseFolder));
+    std::vector<std::pair<int, QString>> orphans;
+    for (const QString& file : folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort)) {
+        const auto m = name.match(file);
+        if (m.hasMatch() && m.captured(1).toInt() >= debtCount)
+            orphans.emplace_back(m.captured(1).toInt(), file);
+    }
+    std::sort(orphans.begin(), orphans.end());
+    const QString stamp = KeptAsideStamp();
+    for (const auto& [number, file] : orphans) {
+        const QString path = folder.filePath(file);
+        struct stat st {};
+        // An empty file holds no returns (a new debt's file from a run that ended unsaved): the save
+        // removes it, as it always has.
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0)
+            continue;
+        QString aside = path + QStringLiteral(".orphan-") + stamp;
+        for (int i = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++i)
+            aside = path + QStringLiteral(".orphan-") + stamp + QLatin1Char('-') + QString::number(i);
+        if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) == 0)
+            kept << file;
+    }
+    return kept;
 }
 
 void FillEmptyKinds(TKindsList list, const QString& programFolder, TMemTable& table) {
@@ -221,13 +418,12 @@ void FillEmptyKinds(TKindsList list, const QString& programFolder, TMemTable& ta
     table.AddRow()->SetCells({DefaultKindsCaption(list)});
 }
 
-void LoadKindsFile(TKindsList list, const QString& path, const QString& programFolder, TMemTable& table) {
-    table.Clear();
-    bool ok = true;
-    if (!path.isEmpty() && !QFileInfo(path).isDir()) ok = table.LoadFromFile(path);
+void LoadKindsFile(TKindsList list, const QString& path, const QString& programFolder, TMemTable& table,
+                   TUnreachableFiles* unreachable) {
+    const TTableLoad load = LoadTableBytes(path, table, unreachable);
     // As read: the save writes the list again only once something in it changed.
-    if (ok) table.MarkUnmodified();
-    if (!ok) {
+    if (load == TTableLoad::Read) table.MarkUnmodified();
+    if (load == TTableLoad::Damaged) {
         KeepDamagedCopy(path);
         table.Clear();
         Messages().Beep();
@@ -248,15 +444,14 @@ void LoadKindsFile(TKindsList list, const QString& path, const QString& programF
     if (empty) FillEmptyKinds(list, programFolder, table);
 }
 
-QString LoadPurseFile(const QString& path, TMemTable& purse) {
-    purse.Clear();
-    bool read = true;
-    if (!path.isEmpty() && !QFileInfo(path).isDir() && !purse.LoadFromFile(path)) {
+QString LoadPurseFile(const QString& path, TMemTable& purse, TUnreachableFiles* unreachable) {
+    const TTableLoad load = LoadTableBytes(path, purse, unreachable);
+    const bool read = load == TTableLoad::Read;
+    if (load == TTableLoad::Damaged) {
         KeepDamagedCopy(path);
         Messages().ShowInfo({QStringLiteral("База кошельков повреждена!"),
                              QStringLiteral("Значение кошелька будет установлено по-умолчанию")});
         purse.Clear();
-        read = false;
     }
     // The rows without a name (the row for a new purse is saved with the others) are dropped as the
     // file is read, not as a change: the file is written again only once something in it changed.
@@ -279,10 +474,8 @@ QString LoadPurseFile(const QString& path, TMemTable& purse) {
     return purse.Row(0)->Cell(col::purse::Name);
 }
 
-bool LoadTransferFile(const QString& path, TMemTable& transfer) {
-    transfer.Clear();
-    if (path.isEmpty() || QFileInfo(path).isDir()) return true;
-    if (transfer.LoadFromFile(path)) return true;
+bool LoadTransferFile(const QString& path, TMemTable& transfer, TUnreachableFiles* unreachable) {
+    if (LoadTableBytes(path, transfer, unreachable) != TTableLoad::Damaged) return true;
     KeepDamagedCopy(path);
     KeepWholeRows(transfer);
     Messages().Beep();

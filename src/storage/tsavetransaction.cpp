@@ -267,7 +267,8 @@ bool TSaveTransaction::Commit() {
         const QString folder = QFileInfo(e.target).absolutePath();
         if (!folders.contains(folder)) folders.append(folder);
     }
-    if (m_entries.size() > 1 && !WriteJournal()) {
+    const bool journaled = m_entries.size() > 1;
+    if (journaled && !WriteJournal()) {
         Abort();
         return false;
     }
@@ -278,7 +279,7 @@ bool TSaveTransaction::Commit() {
     if (single && m_failed) ::unlink(Native(m_entries.front().temp).constData());
     m_entries.clear();
     SyncFolders(folders);
-    if (!single && !m_failed) {
+    if (journaled && !m_failed) {
         // The renames are on the disk: a journal that a crash brings back finds none of its temporary
         // files and is dropped, so its removal needs no flush of its own.
         const QString journal = JoinPath(m_baseFolder, savejournal::kFileName);

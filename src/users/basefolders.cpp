@@ -102,3 +102,11 @@ bool DeleteBaseFolder(const QString& dataRoot, const QString& name) {
 bool SameFolder(const QString& a, const QString& b) {
     return !a.isEmpty() && !b.isEmpty() && Clean(a) == Clean(b);
 }
+
+bool AnyBaseFolder(const QString& dataRoot) {
+    if (dataRoot.isEmpty()) return false;
+    const QDir root(BaseRootOf(dataRoot));
+    for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (CheckBaseName(name) == TBaseNameCheck::Ok) return true;
+    return false;
+}

@@ -40,3 +40,6 @@ bool RenameBaseFolder(const QString& dataRoot, const QString& from, const QStrin
 // Deletes a base folder with everything in it. A link is never followed.
 bool DeleteBaseFolder(const QString& dataRoot, const QString& name);
 bool SameFolder(const QString& a, const QString& b);
+// A folder of a base stands in data root/BASE: the family has books, so the program is not starting
+// for the first time.
+bool AnyBaseFolder(const QString& dataRoot);

@@ -103,19 +103,27 @@ TLoginLogic::TNameList TLoginLogic::ShowLogin() {
     m_refusals = 0;
     TMemTable users;
     bool damaged = false;
-    const bool read = ReadUserFile(m_state, users, &damaged);
-    if (!read || damaged) {
+    TUnreachableFiles unreachable;
+    const QString path = UserTablePath(m_state);
+    const bool found = TableFileState(path) == TTableFileState::File;
+    const bool read = ReadUserFile(m_state, users, &damaged, &unreachable);
+    if (!unreachable.empty()) {
+        // Nothing was read from it and nothing is written over it; the log-in tells it again.
+        TellUnreachable(unreachable);
+        SetUsersOfGrid(m_state, users);
+    } else if (!read || damaged) {
         Messages().Beep();
         Messages().ShowInfo({QStringLiteral("База пользователей повреждена!"),
                              QStringLiteral("Внесите исправления после открытия программы.")});
         // The table is written again (with the users read before the damage) only once what could
         // not be read is kept beside it.
-        const QString path = UserTablePath(m_state);
         const QFileInfo file(path);
         const bool keep = !file.isFile() || file.size() == 0 || !KeepDamagedCopy(path).isEmpty();
         if (!read) users.Clear();
         SetUsersOfGrid(m_state, users);
         if (keep) SaveUserTable(m_state);
+    } else if (users.RowCount() == 0 && AnyBaseFolder(m_state.paths.dataRoot)) {
+        OfferLostUsers(users, found);
     } else {
         SetUsersOfGrid(m_state, users);
     }
@@ -131,6 +139,43 @@ TLoginLogic::TNameList TLoginLogic::ShowLogin() {
     }
     list.selected = std::max(0, int(list.names.indexOf(ReadLastUser(m_state.BaseRoot()))));
     return list;
+}
+
+// Bases without a single user: the first log-in would make whoever types a name their administrator,
+// which only a program starting for the first time may do. It is told as damage, the empty file kept
+// aside, and the users kept in the newest daily copy of each base are offered back.
+void TLoginLogic::OfferLostUsers(TMemTable& users, bool fileFound) {
+    Messages().Beep();
+    if (fileFound) KeepDamagedCopy(UserTablePath(m_state));
+    const TCopiedUsers copied =
+        m_hooks.usersFromDailyCopies ? m_hooks.usersFromDailyCopies() : TCopiedUsers{};
+    QStringList lines = {QStringLiteral("База пользователей повреждена!"),
+                         QStringLiteral("Файл пользователей пуст, хотя базы программы уже созданы.")};
+    if (copied.rows.empty()) {
+        lines << QStringLiteral("В ежедневных резервных копиях пользователей не найдено.")
+              << QStringLiteral("Войти можно под любым именем: новый пользователь станет администратором "
+                                "базы \"") +
+                     usertexts::kFirstBase + QStringLiteral("\".");
+        Messages().ShowInfo(lines);
+        SetUsersOfGrid(m_state, users);
+        return;
+    }
+    lines << QStringLiteral("Пользователи найдены в ежедневных резервных копиях:");
+    for (const TCopiedUsers::TCopy& c : copied.copies)
+        lines << QStringLiteral("база \"") + c.base + QStringLiteral("\" — копия от ") +
+                     c.day.toString(QStringLiteral("dd.MM.yyyy"));
+    lines << QStringLiteral("Восстановить пользователей из этих копий?");
+    if (Messages().AskYesNo(lines, TMsgButton::Yes)) {
+        users.Clear();
+        for (const QStringList& row : copied.rows)
+            users.AddRow()->SetCells(row);
+        NormaliseUserRows(users);
+        SetUsersOfGrid(m_state, users);
+        // The users are theirs again whatever happens next; only the file's own trouble stops it.
+        if (!SaveUserTable(m_state)) ShowNoAccess(UserTablePath(m_state));
+        return;
+    }
+    SetUsersOfGrid(m_state, users);
 }
 
 TLoginLogic::TOutcome TLoginLogic::AcceptLogin(const QString& typedName, const QString& password) {

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class TFirstRunLogic;
+class TMemTable;
 class TMyType;
 
 // The rules of the log-in dialog in its log-in mode (at start) and its switch mode ("Сменить
@@ -58,6 +59,7 @@ public:
 private:
     enum class TMode { Login, Switch };
 
+    void OfferLostUsers(TMemTable& users, bool fileFound);
     TOutcome Refuse(TMode mode);
     TOutcome OpenFirstRun(TMode mode);
     TOutcome SwitchTo(const QString& name, const QString& base, bool admin);

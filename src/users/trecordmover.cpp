@@ -56,7 +56,9 @@ bool PrepareDebts(const QString& folder, TMemTable& dolg, TReturnsTables& return
         cells[col::dolg::DebtNumber] = QString::number(i);
         dolg.Row(i)->SetCells(cells);
     }
-    return old || LoadReturnsFiles(folder, dolg, returns);
+    // Returns that cannot be read (a link, say) leave the debts where they are, as an unreadable table does.
+    TUnreachableFiles unreachable;
+    return old || (LoadReturnsFiles(folder, dolg, returns, &unreachable) && unreachable.empty());
 }
 
 // Offers to add to B the purses a row of A names that B lacks; true when one was added.

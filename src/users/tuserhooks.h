@@ -1,6 +1,21 @@
 #pragma once
 
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
 #include <functional>
+#include <vector>
+
+// The users found in the daily copies of the bases, for a user table that was found empty.
+struct TCopiedUsers {
+    struct TCopy {
+        QString base;
+        QDate day; // the day the copy was written
+    };
+    std::vector<QStringList> rows; // name, base, role, password code, as the user file stores them
+    std::vector<TCopy> copies;     // the copy each base's users were taken from
+};
 
 // What the users rules ask of other parts of the program, wired at start-up. An empty hook is skipped.
 struct TUserHooks {
@@ -12,4 +27,6 @@ struct TUserHooks {
     std::function<void()> checkDataRootFolders;
     // The attribute warning for the base's files, after a log-in.
     std::function<void()> checkBaseFiles;
+    // The users kept in the newest daily copy of each base that has them.
+    std::function<TCopiedUsers()> usersFromDailyCopies;
 };

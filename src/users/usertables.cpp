@@ -28,12 +28,21 @@ QString BaseListPath(const TMyType& state) {
     return JoinPath(state.BaseRoot(), QStringLiteral("baseuser"));
 }
 
-bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged) {
+bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged, TUnreachableFiles* unreachable) {
     users.Clear();
     if (damaged) *damaged = false;
-    const QString path = ResolveTablePath(state.BaseRoot(), TableDef(TTableKind::User).fileName);
-    if (path.isEmpty() || QFileInfo(path).isDir()) return false;
-    if (!users.LoadFromFile(path)) {
+    QString path;
+    const TTableFileState made =
+        ResolveTableFile(state.BaseRoot(), TableDef(TTableKind::User).fileName, path);
+    if (made == TTableFileState::NoFolder) return false;
+    QByteArray bytes;
+    const TTableFileState found = ReadTableFile(path, bytes);
+    if (found != TTableFileState::File) {
+        // Missing here means it could not be made either.
+        if (unreachable && found != TTableFileState::Missing) unreachable->push_back({path, found});
+        return false;
+    }
+    if (!users.LoadFromBytes(bytes)) {
         // Only a caller that keeps the damaged file aside takes the users read before the damage;
         // to the others the table cannot be read, so nothing overwrites what is left of it.
         if (!damaged || KeepWholeRows(users) == 0) {
@@ -42,6 +51,11 @@ bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged) {
         }
         *damaged = true;
     }
+    NormaliseUserRows(users);
+    return true;
+}
+
+void NormaliseUserRows(TMemTable& users) {
     const int cellCount = TableDef(TTableKind::User).CellCount();
     for (int i = 0; i < users.RowCount(); ++i) {
         TTableRow* row = users.Row(i);
@@ -51,7 +65,6 @@ bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged) {
         cells[col::user::Role] = IsAdminRole(cells[col::user::Role]) ? cells::kAdmin : cells::kOrdinary;
         row->SetCells(cells);
     }
-    return true;
 }
 
 void SetUsersOfGrid(TMyType& state, const TMemTable& rows) {

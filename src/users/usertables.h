@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/tabledefs.h"
+#include "storage/tbasefiles.h"
 #include "storage/textrules.h"
 
 #include <QString>
@@ -31,8 +32,12 @@ QString BaseListPath(const TMyType& state);
 
 // Reads the user table file as it is: rows get their four cells and the roles are read as at a base
 // load. False when the file cannot be reached or its content is damaged; a caller that passes damaged
-// is given the users before the damage instead (damaged then set), and keeps the file aside itself.
-bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged = nullptr);
+// is given the users before the damage instead (damaged then set), and keeps the file aside itself. A
+// link, a folder or a file that may not be read in its place is added to unreachable.
+bool ReadUserFile(const TMyType& state, TMemTable& users, bool* damaged = nullptr,
+                  TUnreachableFiles* unreachable = nullptr);
+// Every row with its four cells and its role read as a base load reads it.
+void NormaliseUserRows(TMemTable& users);
 // Makes rows read from the file the users grid's table, with its new-record row at the end, and
 // tells the view. The table counts as unchanged since it was read.
 void SetUsersOfGrid(TMyType& state, const TMemTable& rows);

@@ -137,7 +137,12 @@ protected:
         opened.baseFolder = state.baseFolder;
         TMessageRecorder boxes;
         TBaseLoader::OpenBase(opened);
-        if (!boxes.Boxes().empty() || opened.damaged) faults.push_back("the base opened damaged");
+        // A returns file that a kill left beyond the debts is kept aside and told, which is no damage.
+        const bool onlyKeptAside =
+            boxes.Boxes().empty() || (boxes.Boxes().size() == 1 &&
+                                      boxes.Boxes()[0].lines.value(0) ==
+                                          "Найдены возвраты долгов, которые не относятся ни к одному долгу:");
+        if (!onlyKeptAside || opened.damaged) faults.push_back("the base opened damaged");
         const TMemTable& dolg = opened.Table(TTableKind::Dolg);
         for (int i = 0; i < dolg.RowCount(); ++i) {
             const QString name = dolg.Row(i)->Cell(3);
@@ -158,7 +163,8 @@ protected:
         return FilesOnDisk();
     }
 
-    // The files that count: returns files beyond the debts of the table are never read.
+    // The files that count: returns files beyond the debts of the table are never read, and those kept
+    // aside are not the books.
     static TFiles Counting(TFiles files) {
         TMemTable dolg;
         dolg.LoadFromBytes(files["/BASE/Семья/dolg"]);
@@ -166,7 +172,8 @@ protected:
             const QString name = it->first;
             const bool spare = name.startsWith("/BASE/Семья/Debt/debt") &&
                                name.mid(QString("/BASE/Семья/Debt/debt").size()).toInt() >= dolg.RowCount();
-            it = spare || name.contains(".damaged-") ? files.erase(it) : std::next(it);
+            it = spare || name.contains(".damaged-") || name.contains(".orphan-") ? files.erase(it)
+                                                                                  : std::next(it);
         }
         return files;
     }

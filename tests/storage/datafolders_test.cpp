@@ -93,13 +93,15 @@ TEST(DataFolders, EveryPathBaseCaseGivesItsBoxOnceAndLeavesTheDefault) {
 TEST(DataFolders, AnExistingDataRootAndCopyFolderAreKept) {
     TTestDataHome home;
     const QString root = home.Path() + "/books";
+    const QString copies = home.Path() + "/backups/";
     QDir().mkpath(root);
+    QDir().mkpath(copies);
     ASSERT_TRUE(WriteFileBytes(home.ProgramData() + "/pathbase.ini",
-                               ("[path base]\r\npath=" + root + "\r\ncopypath=/backups/\r\n").toUtf8()));
+                               ("[path base]\r\npath=" + root + "\r\ncopypath=" + copies + "\r\n").toUtf8()));
     TMessageRecorder boxes;
     const Resolved r = Resolve();
     EXPECT_EQ(r.root, root + "/");
-    EXPECT_EQ(r.copy, "/backups/");
+    EXPECT_EQ(r.copy, copies);
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 

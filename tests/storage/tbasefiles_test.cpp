@@ -50,12 +50,12 @@ TEST(BaseFiles, LedgerRowsGetTheirTablesCellCounts) {
     WriteFileBytes(path, TableBytes({{"01.01.2024", "Зарплата", "100", "рубль", "", "Мама", "x", "y"},
                                      {"02.01.2024", "Аванс", "50", "рубль"}}));
     TMemTable t;
-    ASSERT_TRUE(LoadLedgerFile(TTableKind::Dohod, path, t));
+    ASSERT_EQ(LoadLedgerFile(TTableKind::Dohod, path, t), TTableLoad::Read);
     EXPECT_EQ(Rows(t), (std::vector<QStringList>{{"01.01.2024", "Зарплата", "100", "рубль", "", "Мама"},
                                                  {"02.01.2024", "Аванс", "50", "рубль", "", ""}}));
 
     WriteFileBytes(path, TableBytes({{"дано в долг", "01.01.2024", "01.02.2024"}, {"взято в долг"}}));
-    ASSERT_TRUE(LoadLedgerFile(TTableKind::Dolg, path, t));
+    ASSERT_EQ(LoadLedgerFile(TTableKind::Dolg, path, t), TTableLoad::Read);
     EXPECT_EQ(t.Row(0)->CellCount(), 10);
     EXPECT_EQ(t.Row(0)->Cell(9), "0");
     EXPECT_EQ(t.Row(1)->Cell(9), "1");
@@ -64,7 +64,7 @@ TEST(BaseFiles, LedgerRowsGetTheirTablesCellCounts) {
                                      {"Мама", "Base1", "Администратор", "5"},
                                      {"Сын", "Base1", "0"},
                                      {"Дочь", "Base1", "что-то"}}));
-    ASSERT_TRUE(LoadLedgerFile(TTableKind::User, path, t));
+    ASSERT_EQ(LoadLedgerFile(TTableKind::User, path, t), TTableLoad::Read);
     QStringList roles;
     for (const QStringList& r : Rows(t))
         roles << r[2];
@@ -96,7 +96,7 @@ TEST(BaseFiles, EveryDamagedTableIsReportedKeptAsideAndReplaced) {
         WriteFileBytes(path, kBroken);
         TMessageRecorder boxes;
         TMemTable t;
-        EXPECT_FALSE(LoadLedgerFile(c.kind, path, t));
+        EXPECT_EQ(LoadLedgerFile(c.kind, path, t), TTableLoad::Damaged);
         // The whole row before the damage stays, in the table's shape.
         ASSERT_EQ(t.RowCount(), 1);
         EXPECT_EQ(t.Row(0)->Cell(0), "abc");
@@ -228,7 +228,8 @@ TEST(BaseFiles, EachDebtFindsItsOwnReturnsAfterSortsAndDroppedRows) {
         SCOPED_TRACE(round);
         ASSERT_TRUE(SaveDebtsAndReturns(base, dolg, returns, true));
         TMemTable loaded;
-        ASSERT_TRUE(LoadLedgerFile(TTableKind::Dolg, ReturnsFolder(base) + "/../dolg", loaded));
+        ASSERT_EQ(LoadLedgerFile(TTableKind::Dolg, ReturnsFolder(base) + "/../dolg", loaded),
+                  TTableLoad::Read);
         ASSERT_EQ(loaded.RowCount(), 2);
         loaded.Reorder({1, 0}); // the next load sorts them another way
         TReturnsTables back;
@@ -261,7 +262,11 @@ TEST(BaseFiles, ADamagedReturnsFileLeavesTheOthersAndIsKept) {
     WriteFileBytes(ReturnsFilePath(base, 4), QByteArray());
     ASSERT_TRUE(QDir().mkpath(ReturnsFilePath(base, 5)));
     TReturnsTables returns;
-    EXPECT_FALSE(LoadReturnsFiles(base, dolg, returns));
+    TUnreachableFiles unreachable;
+    EXPECT_FALSE(LoadReturnsFiles(base, dolg, returns, &unreachable));
+    ASSERT_EQ(unreachable.size(), 1u); // noted for the open to tell, not read as empty
+    EXPECT_EQ(unreachable[0].path, ReturnsFilePath(base, 5));
+    EXPECT_EQ(unreachable[0].state, TTableFileState::Folder);
     ASSERT_EQ(returns.size(), 6u);
     EXPECT_EQ(returns[0]->Row(0)->Cell(1), "5");
     EXPECT_EQ(returns[1]->RowCount(), 1); // the complete row before the damage

@@ -229,7 +229,8 @@ protected:
     TFirstRunLogic firstRun{context.state};
     TLoginLogic login{
         context.state, firstRun,
-        TUserHooks{[this] { context.RecomputeAll(); }, [this] { context.edit.NormaliseAllDates(); }, {}, {}}};
+        TUserHooks{
+            [this] { context.RecomputeAll(); }, [this] { context.edit.NormaliseAllDates(); }, {}, {}, {}}};
     std::unique_ptr<TUserForm> userForm;
 };
 

@@ -30,8 +30,11 @@ struct TLoginBench {
     TFirstRunLogic firstRun{books.state};
     int totals = 0, optimised = 0, baseFilesChecked = 0, rootChecked = 0;
     TLoginLogic login{books.state, firstRun,
-                      TUserHooks{[this] { ++totals; }, [this] { ++optimised; }, [this] { ++rootChecked; },
-                                 [this] { ++baseFilesChecked; }}};
+                      TUserHooks{[this] { ++totals; },
+                                 [this] { ++optimised; },
+                                 [this] { ++rootChecked; },
+                                 [this] { ++baseFilesChecked; },
+                                 {}}};
 };
 
 } // namespace

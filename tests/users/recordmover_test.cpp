@@ -66,7 +66,7 @@ void MakeBases(TBooks& b) {
 std::vector<std::pair<QString, QStringList>> DebtsWithReturns(const QString& folder) {
     TMessageRecorder quiet;
     TMemTable dolg;
-    EXPECT_TRUE(LoadLedgerFile(TTableKind::Dolg, folder + "/dolg", dolg));
+    EXPECT_EQ(LoadLedgerFile(TTableKind::Dolg, folder + "/dolg", dolg), TTableLoad::Read);
     TReturnsTables returns;
     EXPECT_TRUE(LoadReturnsFiles(folder, dolg, returns));
     std::vector<std::pair<QString, QStringList>> out;
@@ -210,7 +210,7 @@ namespace {
 struct TBaseChange {
     TBooks b;
     int totals = 0;
-    TUsersLogic users{b.state, TUserHooks{[this] { ++totals; }, {}, {}, {}}};
+    TUsersLogic users{b.state, TUserHooks{[this] { ++totals; }, {}, {}, {}, {}}};
     TBaseChange() {
         b.SetUsers({{"Папа", "Семья", "1", "0"}, {"Мама", "Семья", "0", "0"}, {"Сын", "Дача", "0", "0"}});
         b.SetBases({"Семья", "Дача"});
