@@ -2,9 +2,11 @@
 #include "storage/tabledefs.h"
 
 #include "backup/tfilezipper.h"
+#include "ledger/basechanges.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "storage/tbaselock.h"
 #include "storage/tmemtable.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tsavetransaction.h"
@@ -184,8 +186,9 @@ bool PackBase(const TMyType& state, const QString& archivePath, QString& error) 
     }
     WriteInfo(state);
     TFileZipper zipper;
-    if (!zipper.Pack(archivePath, state.baseFolder,
-                     [](const TZipFile& f) { return IsSaveScratchName(FileNameOf(f.name)); })) {
+    if (!zipper.Pack(archivePath, state.baseFolder, [](const TZipFile& f) {
+            return IsSaveScratchName(FileNameOf(f.name)) || IsBaseLockName(FileNameOf(f.name));
+        })) {
         error = zipper.Error();
         return false;
     }
@@ -193,6 +196,8 @@ bool PackBase(const TMyType& state, const QString& archivePath, QString& error) 
 }
 
 bool MakeArchive(const TMyType& state, const QString& archivePath) {
+    // Packing writes the information table into the base folder.
+    if (RefuseChange(state)) return false;
     if (QFileInfo::exists(archivePath) &&
         !Messages().AskYesNo(
             {QStringLiteral("Архив с таким именем уже существует"), QStringLiteral("Заменить?")},
@@ -208,7 +213,8 @@ std::vector<TZipItem> RestorableItems(const std::vector<TZipItem>& items) {
     std::vector<TZipItem> kept;
     kept.reserve(items.size());
     for (const TZipItem& item : items)
-        if (!IsSaveScratchName(FileNameOf(item.Name))) kept.push_back(item);
+        if (!IsSaveScratchName(FileNameOf(item.Name)) && !IsBaseLockName(FileNameOf(item.Name)))
+            kept.push_back(item);
     return kept;
 }
 

@@ -45,13 +45,13 @@ bool WriteInfo(const TMyType& state);
 bool ReadInfo(const QString& folder, TArhiveInfo& info);
 
 // The information table is written and the open base's folder packed into the archive, without the
-// journal and the temporary files of saves. An existing file at that path is replaced only by a
-// complete archive. False with a text in error.
+// journal and the temporary files of saves and without the base's lock. An existing file at that path is
+// replaced only by a complete archive. False with a text in error.
 bool PackBase(const TMyType& state, const QString& archivePath, QString& error);
 
 // The command that makes an archive, once its file was chosen: an existing file is replaced only when
-// the user agrees ("Заменить?") and only by a complete archive; a failure is reported. True when the
-// archive was written.
+// the user agrees ("Заменить?") and only by a complete archive; a failure is reported. A base open
+// read-only is refused with a beep. True when the archive was written.
 bool MakeArchive(const TMyType& state, const QString& archivePath);
 
 // What a restore makes of an archive from its listing alone, before a byte of it is unpacked.
@@ -67,7 +67,7 @@ inline constexpr quint64 kRestoreLimit = quint64(2) << 30;
 inline constexpr quint64 kFreeSpaceMargin = quint64(64) << 20;
 
 // The entries a restore takes: all but the journal and the temporary files of saves, which belong to
-// the base they were written in.
+// the base they were written in, and a lock, which names a program of the past.
 std::vector<TZipItem> RestorableItems(const std::vector<TZipItem>& items);
 // The stated sizes of the entries added up must stay within the limit and, with the margin, within
 // the free bytes; the information table must be there (its name in any letter case), and no name may

@@ -1,6 +1,7 @@
 #include "ledger/tbaseloader.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tkindslists.h"
 #include "ledger/tmytype.h"
@@ -137,7 +138,8 @@ void TBaseLoader::OpenBase(TMyType& state) {
     const QString folder = state.baseFolder;
     state.damaged = false;
     state.saveFailed = false;
-    FinishInterruptedSaves(state);
+    // A save another program may be making right now is that program's to complete.
+    if (MayChangeBase(state)) FinishInterruptedSaves(state);
     LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)),
                   state.paths.programFolder, state.vidRashod);
     LoadKindsFile(TKindsList::Dohod, PathIn(folder, KindsFileName(TKindsList::Dohod)),
@@ -173,7 +175,8 @@ namespace {
 // are, and (at the fixed save points) the base's settings.
 bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty()) return true;
+    // A read-only base is never written; a base another program took over meanwhile becomes one.
+    if (folder.isEmpty() || !MayChangeBase(state) || !KeepBaseLock(state, false)) return true;
     TFileError recovery;
     if (!RecoverInterruptedSave(folder, &recovery)) {
         if (error) *error = recovery;
@@ -232,7 +235,7 @@ bool TBaseLoader::SaveTables(TMyType& state, TFileError* error) {
 
 bool TBaseLoader::SaveKindsAndPurses(TMyType& state, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty()) return true;
+    if (folder.isEmpty() || !MayChangeBase(state) || !KeepBaseLock(state, false)) return true;
     TBaseSave save(folder);
     save.StageAsItIs(state.vidRashod, SavePath(folder, KindsFileName(TKindsList::Rashod)));
     save.StageAsItIs(state.vidDohod, SavePath(folder, KindsFileName(TKindsList::Dohod)));

@@ -3,6 +3,7 @@
 #include "ledger/tdatagrid.h"
 #include "storage/tabledefs.h"
 #include "storage/tbasefiles.h"
+#include "storage/tbaselock.h"
 #include "storage/tmemtable.h"
 #include "storage/tprogrampaths.h"
 #include "storage/tsettingsfiles.h"
@@ -62,6 +63,9 @@ public:
     bool damaged = false;    // a table of the open base could not be read
     bool debtsLoaded = true; // the debt table was read whole, so its returns files are all ours
     bool saveFailed = false; // the last save of the open base could not be made: the disk holds older books
+    bool readOnly = false;   // the base is shown but never written: see where it is set
+    QString readOnlyReason;  // why, for the window to tell (SetReadOnly in ledger/basechanges.h)
+    TBaseLock baseLock;      // held while this program has the open base to itself
     TBaseSettings settings;  // read at the end of a base load, written at the end of a save
 
     // One descriptor per table view.

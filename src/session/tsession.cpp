@@ -1,5 +1,6 @@
 #include "session/tsession.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tbaseloader.h"
 #include "session/requirelink.h"
 
@@ -11,6 +12,10 @@ TSession::TSession(TAttributeProbe probe)
     hooks.totalsChanged = [this](TDataGrid& grid) { Q_EMIT TotalsChanged(grid.kind); };
     filters.onChanged = [this](TTableKind kind) { Q_EMIT FilterChanged(kind); };
     kinds.listChanged = [this](TDataVidGrid& list) { Q_EMIT KindsListChanged(&list); };
+    state.baseLock.onLost = [this] { Q_EMIT ReadOnlyChanged(); };
+    m_lockRefresh.setInterval(baselock::kRefreshMs);
+    connect(&m_lockRefresh, &QTimer::timeout, this, [this] { KeepBaseLock(state, true); });
+    m_lockRefresh.start();
     CheckLinks();
 }
 
@@ -20,6 +25,7 @@ TSession::~TSession() {
     hooks.totalsChanged = nullptr;
     filters.onChanged = nullptr;
     kinds.listChanged = nullptr;
+    state.baseLock.onLost = nullptr;
 }
 
 TUserHooks TSession::UserHooks() {
@@ -51,4 +57,5 @@ void TSession::CheckLinks() const {
     RequireLink(bool(hooks.totalsChanged), "editor -> totals changed");
     RequireLink(bool(filters.onChanged), "filters -> filter changed");
     RequireLink(bool(kinds.listChanged), "kinds lists -> list changed");
+    RequireLink(bool(state.baseLock.onLost), "base lock -> read-only changed");
 }

@@ -16,6 +16,7 @@
 #include "users/tusertablerules.h"
 
 #include <QObject>
+#include <QTimer>
 
 // The program-wide state with the logic objects that act on it, wired to each other here and nowhere
 // else: the editor's commits reach the purses, totals and filters, a base read again recomputes its
@@ -60,7 +61,12 @@ Q_SIGNALS:
     void FilterChanged(TTableKind kind);
     // A kinds list changed as a whole (sorted, reloaded, a name added or renamed).
     void KindsListChanged(TDataVidGrid* list);
+    // The open base became read-only while open: another program took it over.
+    void ReadOnlyChanged();
 
 private:
     TUserHooks UserHooks();
+
+    // Writes the open base's lock again while the base stays open.
+    QTimer m_lockRefresh;
 };

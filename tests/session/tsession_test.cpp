@@ -100,6 +100,7 @@ TEST(SessionLinks, EveryLinkIsMadeAndAMissingOneFailsLoudly) {
         {"editor -> totals", [](TSession& s) { s.hooks.totalsChanged = nullptr; }},
         {"filters -> filter changed", [](TSession& s) { s.filters.onChanged = nullptr; }},
         {"kinds lists", [](TSession& s) { s.kinds.listChanged = nullptr; }},
+        {"base lock -> read-only", [](TSession& s) { s.state.baseLock.onLost = nullptr; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.link);
