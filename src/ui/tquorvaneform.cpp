@@ -1,6 +1,7 @@
 #include "ui/tquorvaneform.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/columnsizing.h"
 #include "ledger/gridids.h"
 #include "ledger/tautosave.h"
@@ -119,6 +120,7 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     m_autoSave->canTellNow = [this] { return !m_context.editors.IsOpen() && m_autoSave->canSaveNow(); };
     connect(&m_context.session, &TSession::KindsListChanged, this,
             [this](TDataVidGrid* list) { ReloadKindsViews(*list); });
+    connect(&m_context.session, &TSession::ReadOnlyChanged, this, &TQuorvaneForm::UpdateCaption);
     setMinimumSize(500, 340);
     auto* central = new QWidget;
     setCentralWidget(central);
@@ -216,6 +218,7 @@ void TQuorvaneForm::ConnectCommands() {
     connect(m_parts.menu->Item(QStringLiteral("DeleteMenu")), &QAction::triggered,
             m_parts.toolbar->DeleteButton(), &QPushButton::click);
     connect(m_parts.menu->Item(QStringLiteral("OptimizationBaseMenu")), &QAction::triggered, this, [this] {
+        if (RefuseChange(m_context.state)) return;
         if (Messages().AskYesNo({QStringLiteral("Содержимое ячеек с датами будет приведено"),
                                  QStringLiteral("к виду dd.MM.yyyy. Продолжить?")},
                                 TMsgButton::Yes))
@@ -600,7 +603,20 @@ void TQuorvaneForm::OnPickerRequested(TTableKind kind, const TEditRequest& reque
 }
 
 void TQuorvaneForm::SetUserCaption(const QString& userName) {
-    setWindowTitle(BaseCaption() + QStringLiteral("      Пользователь: ") + userName);
+    m_captionUser = userName;
+    UpdateCaption();
+}
+
+void TQuorvaneForm::UpdateCaption() {
+    const TMyType& state = m_context.state;
+    QString caption = BaseCaption();
+    if (state.readOnly) caption += ReadOnlyMark();
+    if (!m_captionUser.isEmpty()) caption += QStringLiteral("      Пользователь: ") + m_captionUser;
+    setWindowTitle(caption);
+    if (state.readOnly)
+        statusBar()->showMessage(QStringLiteral("Только чтение: ") + state.readOnlyReason);
+    else
+        statusBar()->clearMessage();
 }
 
 void TQuorvaneForm::ShowFirstSection() {
@@ -761,6 +777,7 @@ void TQuorvaneForm::ShowOpenedBase() {
     }
     RefreshViews();
     m_baseOpen = true;
+    UpdateCaption();
     m_autoSave->Start();
     ApplySettings();
     Q_EMIT BaseOpened();

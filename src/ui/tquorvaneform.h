@@ -50,7 +50,11 @@ public:
     ~TQuorvaneForm() override;
 
     static QString BaseCaption() { return QStringLiteral(" Vellumora"); }
+    static QString ReadOnlyMark() { return QStringLiteral(" — Только чтение"); }
     void SetUserCaption(const QString& userName);
+    // The caption made whole, in this one place: the program's title, the marks of the open base's
+    // state, then the user. A base open read-only also says why in the status bar.
+    void UpdateCaption();
 
     // Opens the base of the logged-in user into the window; the program does it once the window shows
     // after a log-in. Activating the window never reads the base again.
@@ -162,5 +166,6 @@ private:
     bool m_baseOpen = false;
     bool m_closing = false;
     int m_lowerHeight = 250;
+    QString m_captionUser;
     QList<QTableView*> m_pendingSizing;
 };
