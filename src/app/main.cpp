@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "ledger/basechanges.h"
 #include "session/requirelink.h"
 #include "storage/datafolders.h"
 #include "storage/tmessageboxclass.h"
@@ -16,6 +17,7 @@
 #include "ui/tsettingsform.h"
 #include "ui/tuserform.h"
 #include "ui/twidgetpresenter.h"
+#include "users/basehold.h"
 #include "users/tbaselocation.h"
 
 #include <QAction>
@@ -116,6 +118,8 @@ void TWindows::LinkMenuAndClose() {
                      m_problemsForm.get(), [this] { m_problemsForm->ShowOver(m_mainForm.get()); });
     m_mainForm->onClosed = [this] {
         m_arhive->WriteDaily(QDate::currentDate());
+        // Only now, with everything written, may another program have the base.
+        LeaveOpenBase(m_state);
         m_userForm->done(QDialog::Accepted);
     };
 }
@@ -135,7 +139,8 @@ void TWindows::AfterLogIn() {
             m_mainForm->OpenBase();
         }
         if (m_session.login.EarlierBasesPending()) m_session.login.AfterMainWindowFirstShown();
-        if (m_state.damaged && !m_damageOffered) {
+        // A base another program has open is that program's to restore.
+        if (m_state.damaged && !m_damageOffered && MayChangeBase(m_state)) {
             m_damageOffered = true;
             m_arhive->OfferAfterDamage();
         }
@@ -180,6 +185,7 @@ int main(int argc, char** argv) {
     app.exec();
 
     Messages().SetPresenter(nullptr);
+    LeaveOpenBase(state);
     locks.Release();
     return 0;
 }

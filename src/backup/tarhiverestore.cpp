@@ -2,6 +2,7 @@
 #include "storage/tabledefs.h"
 
 #include "backup/tziparchive.h"
+#include "ledger/basechanges.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -9,6 +10,7 @@
 #include "storage/tmessageboxclass.h"
 #include "storage/tsettingsfiles.h"
 #include "users/basefolders.h"
+#include "users/basehold.h"
 #include "users/usertables.h"
 
 #include <QFileInfo>
@@ -60,6 +62,7 @@ TArhiveRestore::TResult TArhiveRestore::Restore(const QString& archivePath, bool
     }
     if (!Messages().AskYesNo({QStringLiteral("Заменить текущую базу архивной?")}, TMsgButton::No))
         return RestoreAsNew(archivePath, afterDamage);
+    if (RefuseChange(m_state)) return TResult::Cancelled;
     if (!Messages().AskYesNo({QStringLiteral("Текущая база будет уничтожена и заменена на архивную."),
                               QStringLiteral("Восстановление будет невозможно. Продолжить?")},
                              TMsgButton::No)) {
@@ -149,6 +152,7 @@ bool TArhiveRestore::AgreeToReplace(const TArhiveInfo& info) {
 }
 
 TArhiveRestore::TResult TArhiveRestore::RestoreOver(const QString& archivePath) {
+    if (RefuseChange(m_state)) return TResult::Cancelled;
     Run(m_hooks.saveAll);
     TArhiveInfo info;
     TScratchFolder verified(m_state.paths.programDataFolder);
@@ -234,6 +238,7 @@ TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath,
     }
     Run(m_hooks.saveAll);
     const bool existed = QFileInfo::exists(target);
+    if (existed && RefuseHeldBase(name, target)) return TResult::Cancelled;
     if (existed && !Messages().AskYesNo(
                        {QStringLiteral("База с таким именем уже существует"), QStringLiteral("Заменить?")},
                        TMsgButton::No)) {
@@ -314,9 +319,12 @@ void TArhiveRestore::LogInAgain() {
     }
     const QString folder = MakeBaseFolder(m_state.paths.dataRoot, base);
     if (folder.isEmpty()) return;
+    // "Отмена" for a base another program has open: the base open now stays.
+    if (AskToOpenBase(m_state, base, folder) == TBaseOpening::Cancelled) return;
     m_state.baseName = base;
     m_state.baseFolder = folder;
     m_state.admin = IsAdminRole(users.Row(row)->Cell(col::user::Role));
+    HoldOpenBase(m_state);
     Run(m_hooks.reloadBase);
     SaveLastUser(m_state.BaseRoot(), m_state.userName);
     Run(m_hooks.userChanged);

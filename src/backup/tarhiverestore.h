@@ -52,14 +52,17 @@ public:
     // which opens no log-in dialog for a new base.
     TResult Restore(const QString& archivePath, bool afterDamage = false);
     // Over the open base: for a non-administrator the books only, the users and roles left as they are.
+    // A base open read-only is refused with a beep (in Restore, right after its first question).
     TResult RestoreOver(const QString& archivePath);
-    // As a new base, with the archive's users: an administrator's command only.
+    // As a new base, with the archive's users: an administrator's command only. An existing base another
+    // program has open is not replaced: that is told.
     TResult RestoreAsNew(const QString& archivePath, bool afterDamage = false);
 
     // The offer of a daily copy once the main window shows after a table could not be read: the chosen
     // archive (empty when the dialog was closed) is restored, then the current user is logged in to its
     // own base again. Declined, the base stays as it was loaded. Either way the damage mark is cleared.
-    // False when the base the user works in is still the damaged one.
+    // False when the base the user works in is still the damaged one. The user's own base, when another
+    // program has it open, is asked about as at a log-in.
     bool OfferAfterDamage(const QString& chosenArchive);
 
 private:

@@ -3,10 +3,12 @@
 
 #include "backup/tfilezipper.h"
 #include "backup/tziparchive.h"
+#include "ledger/basechanges.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
 #include "storage/tbasefiles.h"
+#include "storage/tbaselock.h"
 #include "storage/textrules.h"
 #include "storage/tinistorage.h"
 #include "storage/tmemtable.h"
@@ -235,7 +237,8 @@ TArhiveInfo InfoOf(const TMemTable& table) {
 }
 
 TBaseFileRole BaseFileRole(const QString& relativePath) {
-    if (IsSaveScratchName(FileNameOf(relativePath))) return TBaseFileRole::Scratch;
+    const QString name = FileNameOf(relativePath);
+    if (IsSaveScratchName(name) || IsBaseLockName(name)) return TBaseFileRole::Scratch;
     return OwnKind(relativePath) == TOwnKind::None ? TBaseFileRole::Foreign : TBaseFileRole::Own;
 }
 
@@ -290,6 +293,8 @@ bool PackBase(const TMyType& state, const QString& archivePath, QString& error) 
 }
 
 bool MakeArchive(const TMyType& state, const QString& archivePath) {
+    // Packing writes the information table into the base folder.
+    if (RefuseChange(state)) return false;
     if (QFileInfo::exists(archivePath) &&
         !Messages().AskYesNo(
             {QStringLiteral("Архив с таким именем уже существует"), QStringLiteral("Заменить?")},
@@ -305,7 +310,7 @@ std::vector<TZipItem> RestorableItems(const std::vector<TZipItem>& items) {
     std::vector<TZipItem> kept;
     kept.reserve(items.size());
     for (const TZipItem& item : items)
-        if (!IsSaveScratchName(FileNameOf(item.Name))) kept.push_back(item);
+        if (BaseFileRole(item.Name) != TBaseFileRole::Scratch) kept.push_back(item);
     return kept;
 }
 

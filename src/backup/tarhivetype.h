@@ -70,13 +70,13 @@ bool ReadInfo(const QString& folder, TArhiveInfo& info);
 TArhiveInfo InfoOf(const TMemTable& table);
 
 // The information table is written and the open base's folder packed into the archive, without the
-// journal and the temporary files of saves. An existing file at that path is replaced only by a
-// complete archive. False with a text in error.
+// journal and the temporary files of saves and without the base's lock. An existing file at that path is
+// replaced only by a complete archive. False with a text in error.
 bool PackBase(const TMyType& state, const QString& archivePath, QString& error);
 
 // The command that makes an archive, once its file was chosen: an existing file is replaced only when
-// the user agrees ("Заменить?") and only by a complete archive; a failure is reported. True when the
-// archive was written.
+// the user agrees ("Заменить?") and only by a complete archive; a failure is reported. A base open
+// read-only is refused with a beep. True when the archive was written.
 bool MakeArchive(const TMyType& state, const QString& archivePath);
 
 // What a restore makes of an archive from its listing alone, before a byte of it is unpacked.
@@ -92,8 +92,8 @@ inline constexpr quint64 kRestoreLimit = quint64(2) << 30;
 // Room left free on the disk after a restore, for the base's own saves and everything else running.
 inline constexpr quint64 kFreeSpaceMargin = quint64(64) << 20;
 
-// The entries a restore looks at: all but the program's scratch, which belongs to the base it was
-// written in.
+// The entries a restore takes: all but the journal and the temporary files of saves, which belong to
+// the base they were written in, and a lock, which names a program of the past.
 std::vector<TZipItem> RestorableItems(const std::vector<TZipItem>& items);
 // The entries a restore takes: the base's own files. The other files but scratch are named in
 // leftOut; folder entries are neither.

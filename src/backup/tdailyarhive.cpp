@@ -2,6 +2,7 @@
 
 #include "backup/tarhivetype.h"
 #include "backup/tfilezipper.h"
+#include "ledger/basechanges.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -59,8 +60,9 @@ QStringList TDailyArhive::FilesInNameOrder(const QString& folder) {
 }
 
 bool TDailyArhive::Write(const QDate& today) {
+    // A base open read-only is another program's to copy.
     if (m_state.baseName.isEmpty() || m_state.baseFolder.isEmpty() ||
-        m_state.paths.backupCopyFolder.isEmpty())
+        m_state.paths.backupCopyFolder.isEmpty() || !MayChangeBase(m_state))
         return false;
     const QString folder = Folder();
     if (!MakePrivateFolder(folder)) return false;

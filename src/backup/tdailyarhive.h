@@ -25,8 +25,8 @@ public:
     // replaces a copy of the same day; only then are the oldest copies beyond the hundred deleted. A copy
     // that fails the check is deleted and every earlier copy kept. A base that was found damaged at this
     // run's load and not restored does not replace a good copy written earlier the same day, and a base
-    // whose last save failed is not copied at all. Reports
-    // nothing: the program is ending.
+    // whose last save failed is not copied at all, nor is a base open read-only (another program has it,
+    // and copies it itself). Reports nothing: the program is ending.
     bool Write(const QDate& today);
 
     // The base of this folder was found damaged and kept so (the offer of a copy declined): like a

@@ -1,5 +1,6 @@
 #include "ledger/tautosave.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tbaseloader.h"
 #include "ledger/tmytype.h"
 
@@ -26,7 +27,8 @@ void TAutoSave::Stop() {
 void TAutoSave::Look() {
     TellIfQuiet();
     // The first change not yet saved sets the time; later ones ride along with it.
-    if (!m_due.isActive() && TBaseLoader::BaseModified(m_state)) m_due.start(kDelayMs);
+    if (!m_due.isActive() && MayChangeBase(m_state) && TBaseLoader::BaseModified(m_state))
+        m_due.start(kDelayMs);
 }
 
 void TAutoSave::TellIfQuiet() {
@@ -41,7 +43,8 @@ void TAutoSave::FocusLost() {
 }
 
 bool TAutoSave::SaveIfChanged() {
-    if (m_state.baseFolder.isEmpty() || !TBaseLoader::BaseModified(m_state)) return true;
+    if (m_state.baseFolder.isEmpty() || !MayChangeBase(m_state) || !TBaseLoader::BaseModified(m_state))
+        return true;
     if (canSaveNow && !canSaveNow()) return false;
     const bool failedBefore = m_state.saveFailed;
     TFileError error;

@@ -36,7 +36,8 @@ public:
     // The window lost the focus to another program: what changed is saved at once.
     void FocusLost();
     // Saves the changed tables now when the windows allow it; a failure is told once per run of
-    // failures, as soon as no cell is being typed. True when nothing is left unsaved.
+    // failures, as soon as no cell is being typed. True when nothing is left unsaved that may be saved:
+    // a base open read-only is never saved.
     bool SaveIfChanged();
 
 private:

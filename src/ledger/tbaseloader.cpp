@@ -1,6 +1,7 @@
 #include "ledger/tbaseloader.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tkindslists.h"
 #include "ledger/tmytype.h"
@@ -164,10 +165,8 @@ void TBaseLoader::OpenBase(TMyType& state) {
     const QString folder = state.baseFolder;
     state.damaged = false;
     state.SetSaveOutcome(TFileError());
-    // Read-only for files of the base that was open before does not hold for this one.
-    if (state.unreadableTables) state.readOnly = false;
-    state.unreadableTables = false;
-    FinishInterruptedSaves(state);
+    // A save another program may be making right now is that program's to complete.
+    if (MayChangeBase(state)) FinishInterruptedSaves(state);
     TUnreachableFiles unreachable;
     LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)),
                   state.paths.programFolder, state.vidRashod, &unreachable);
@@ -199,8 +198,7 @@ void TBaseLoader::OpenBase(TMyType& state) {
     state.purseDefault = state.settings.purseDefault;
     // What could not be read is shown empty and must not be written over: the base stays as it is.
     if (!unreachable.empty()) {
-        state.unreadableTables = true;
-        state.readOnly = true;
+        SetReadOnly(state, QStringLiteral("файлы базы не читаются"));
         TellUnreachable(unreachable, state.baseName);
     }
 }
@@ -211,7 +209,8 @@ namespace {
 // are, and (at the fixed save points) the base's settings.
 bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty() || state.readOnly) return true;
+    // A read-only base is never written; a base another program took over meanwhile becomes one.
+    if (folder.isEmpty() || !MayChangeBase(state) || !KeepBaseLock(state, false)) return true;
     TFileError recovery;
     if (!RecoverInterruptedSave(folder, &recovery)) {
         recovery.SetOnce(folder, 0);
@@ -274,7 +273,7 @@ bool TBaseLoader::SaveTables(TMyType& state, TFileError* error) {
 
 bool TBaseLoader::SaveKindsAndPurses(TMyType& state, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty() || state.readOnly) return true;
+    if (folder.isEmpty() || !MayChangeBase(state) || !KeepBaseLock(state, false)) return true;
     TBaseSave save(folder);
     save.StageAsItIs(state.vidRashod, SavePath(folder, KindsFileName(TKindsList::Rashod)));
     save.StageAsItIs(state.vidDohod, SavePath(folder, KindsFileName(TKindsList::Dohod)));

@@ -10,11 +10,14 @@ class TBaseLoader {
 public:
     // Reference lists, purses, transfers, the five ledgers with the debts' returns, and the users.
     // Every ledger ends with its new-record row and is sorted by its date; damage is reported and
-    // leaves state.damaged set.
+    // leaves state.damaged set. A save left unfinished is completed first, unless the base is opened
+    // read-only (another program's save may be under way).
     static void OpenBase(TMyType& state);
     // Every changed table of the open base in one transaction: the ledgers with their returns, the
     // users, the transfers, the kinds lists and the purses, then the base's settings. False, with
-    // nothing on disk changed and the failed file in error, when the save could not be made.
+    // nothing on disk changed and the failed file in error, when the save could not be made. A base
+    // open read-only is never written (true); one another program has taken over meanwhile becomes
+    // read-only here, which is told (KeepBaseLock), and is not written either.
     static bool SaveBase(TMyType& state, TFileError* error = nullptr);
     // SaveBase at the fixed save points (the close, a switch, an archive...), telling the user when it
     // fails: "Не удалось сохранить базу" with the file and the reason. Every save of the base leaves

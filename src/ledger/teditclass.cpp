@@ -1,5 +1,6 @@
 #include "ledger/teditclass.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/iledgerhooks.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
@@ -262,7 +263,8 @@ void TEditClass::MoveAfterArrow(TDataGrid& grid, int delta, const QString& edito
 }
 
 bool TEditClass::NormaliseAllDates() {
-    if (m_state.Table(TTableKind::Rashod).RowCount() == 0) return false;
+    // Also run by itself after a switch of user: a read-only base is left as it is, without a word.
+    if (m_state.Table(TTableKind::Rashod).RowCount() == 0 || !MayChangeBase(m_state)) return false;
     auto rewrite = [](TMemTable& table, const QString& schema) {
         for (int r = 0; r < table.RowCount(); ++r) {
             TTableRow* row = table.Row(r);

@@ -33,7 +33,8 @@ public:
     // Up/Down in an editor after its commit: the move, when the text passes the formula check.
     void MoveAfterArrow(TDataGrid& grid, int delta, const QString& editorText);
 
-    // Every date cell of the open base written as "dd.MM.yyyy"; true when the base was loaded.
+    // Every date cell of the open base written as "dd.MM.yyyy"; true when the base was loaded. A base
+    // open read-only is left as it is, silently (the optimisation also runs by itself).
     bool NormaliseAllDates();
 
     // The editing state that lives across edits.

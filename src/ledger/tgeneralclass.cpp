@@ -1,6 +1,7 @@
 #include "ledger/tgeneralclass.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/gridids.h"
 #include "ledger/iledgerhooks.h"
 #include "ledger/tdatereader.h"
@@ -254,6 +255,7 @@ TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QCh
     TEditRequest req;
     req.col = col;
     req.row = gridRow;
+    if (RefuseChange(m_state)) return req;
     ITableRules* rules = Rules(grid.kind);
     if (rules ? !rules->MayEditCell(grid, gridRow, col) : !m_hooks.MayEditCell(grid, gridRow, col))
         return req;
@@ -386,6 +388,7 @@ void ClearRecordText(TDataGrid& grid, int gridRow, TTableRow& row, bool defaultD
 } // namespace
 
 bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst) {
+    if (RefuseChange(m_state)) return false;
     if (ITableRules* rules = Rules(grid.kind)) {
         const int tableRow = grid.TableRow(gridRow);
         switch (tableRow < 0 ? ITableRules::TDeletion::Kept : rules->DeleteRow(grid, tableRow, askFirst)) {

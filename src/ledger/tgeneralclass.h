@@ -82,7 +82,7 @@ public:
     QStringList ChoiceItems(const TDataGrid& grid, int col, int gridRow, int* preselect) const;
 
     // What entering a cell opens. `firstKey` is the key that started the edit (null for Enter,
-    // double-click and the menu).
+    // double-click and the menu). Nothing opens on a base open read-only, with a beep.
     TEditRequest BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey, TEditStart start);
 
     // Algorithm of the user column: writes the user, moves to the next record's first cell to edit and
@@ -96,7 +96,8 @@ public:
     static bool IsSortable(const TDataGrid& grid);
 
     // Delete on a row: asks first when told to; true when something changed. A purse row goes to the
-    // purse rules, which ask their own questions whatever `askFirst` says.
+    // purse rules, which ask their own questions whatever `askFirst` says. Refused with a beep on a base
+    // open read-only.
     bool DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst);
 
     ILedgerHooks& Hooks() const { return m_hooks; }

@@ -1,6 +1,7 @@
 #include "ledger/tkindslists.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/gridids.h"
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
@@ -67,8 +68,7 @@ void TKindsLists::LoadKinds(TDataVidGrid& list) {
 
 bool TKindsLists::SaveList(TDataVidGrid& list) {
     if (!list.Table) return false;
-    // A base open read-only is never written; the list stays as it is in memory.
-    if (m_state.readOnly) return false;
+    if (!MayChangeBase(m_state)) return true; // a read-only base keeps its files as they are
     const QString path = PathOf(list);
     if (path.isEmpty() || QFileInfo(path).isDir()) return false;
     if (!list.Table->Modified() && QFileInfo(path).size() > 0) return true;
@@ -92,6 +92,10 @@ bool TKindsLists::SortKind(TDataVidGrid& list, int column) {
     return true;
 }
 
+bool TKindsLists::MayEdit(const TDataVidGrid& list, int column, int row) const {
+    return CanStartTyping(list, column, row) && !RefuseChange(m_state);
+}
+
 bool TKindsLists::SortAndSaveKind(TDataVidGrid& list, int column) {
     if (!SortKind(list, column)) return false;
     SaveList(list);
@@ -111,6 +115,7 @@ TKindNameResult TKindsLists::CheckKindName(const QString& name) const {
 }
 
 TKindNameResult TKindsLists::AddKind(const QString& name) {
+    if (RefuseChange(m_state)) return TKindNameResult::Blank;
     const TKindNameResult check = CheckKindName(name);
     if (check != TKindNameResult::Done) return check;
     m_state.vidRashod.AddRow()->SetCells({name});
@@ -121,7 +126,7 @@ TKindNameResult TKindsLists::AddKind(const QString& name) {
 
 TKindNameResult TKindsLists::RenameKind(int column, const QString& name) {
     TTableRow* kind = m_state.vidRashod.Row(column);
-    if (!kind) return TKindNameResult::Blank;
+    if (!kind || RefuseChange(m_state)) return TKindNameResult::Blank;
     const TKindNameResult check = CheckKindName(name);
     if (check != TKindNameResult::Done) return check;
     const QString old = kind->Cell(col::kinds::Kind);
@@ -139,7 +144,7 @@ TKindNameResult TKindsLists::RenameKind(int column, const QString& name) {
 bool TKindsLists::DeleteKind(int column) {
     TMemTable& kinds = m_state.vidRashod;
     TDataVidGrid& list = m_state.vidRashodGrid;
-    if (column < 0 || column >= kinds.RowCount()) return false;
+    if (column < 0 || column >= kinds.RowCount() || RefuseChange(m_state)) return false;
     if (!Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить столбец?")}, TMsgButton::Yes))
         return false;
     kindColumn = -1;
@@ -164,6 +169,7 @@ bool TKindsLists::DeleteKind(int column) {
 bool TKindsLists::DeleteName(TDataVidGrid& list, int column, int row) {
     TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
     if (!kind || row < 1 || row >= kind->CellCount() || !IsNotBlank(kind->Cell(row))) return false;
+    if (RefuseChange(m_state)) return false;
     if (!Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить ячейку?")}, TMsgButton::Yes))
         return false;
     QStringList cells = kind->Cells();
@@ -223,7 +229,7 @@ void TKindsLists::RenameNameInRecords(const TDataVidGrid& list, const QString& k
 TNameCommit TKindsLists::CommitName(TDataVidGrid& list, int column, int row, const QString& text) {
     TNameCommit result;
     TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
-    if (!kind || row < 1) return result;
+    if (!kind || row < 1 || RefuseChange(m_state)) return result;
     const QStringList cells = kind->Cells();
     if (IsNotBlank(text)) {
         for (int r = 1; r < cells.size(); ++r) {

@@ -36,7 +36,8 @@ public:
     // its views.
     void LoadKinds(TDataVidGrid& list);
     // Writes one list's table to its file in the base folder; a list that did not change since it was
-    // last written is left alone. False when the file could not be written.
+    // last written is left alone, and so is the file of a base open read-only. False when the file could
+    // not be written.
     bool SaveList(TDataVidGrid& list);
     // Both lists.
     bool SaveKinds();
@@ -48,6 +49,7 @@ public:
     bool SortAndSaveKind(TDataVidGrid& list, int column);
 
     // Expense kinds only. The name is checked without regard to letter case against every caption.
+    // These and the name changes below are refused with a beep on a base open read-only.
     TKindNameResult AddKind(const QString& name);
     TKindNameResult RenameKind(int column, const QString& name);
     // Asks first; the last kind left becomes the empty kind "Имя". True when something was deleted.
@@ -67,6 +69,8 @@ public:
     // A typed character may start the editor only on a name or on the first empty cell directly below
     // the kind's last name, so a kind's names never have gaps.
     static bool CanStartTyping(const TDataVidGrid& list, int column, int row);
+    // Whether the editor may open on the cell: CanStartTyping, and the base may be changed (else a beep).
+    bool MayEdit(const TDataVidGrid& list, int column, int row) const;
     // The row of the kind's last name; 0 when it has none.
     static int LastNameRow(const TDataVidGrid& list, int column);
     // Where a name taken from a picker is edited on the Bases page: the column of the kind (the first

@@ -1,6 +1,7 @@
 #include "ledger/tkindspick.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/gridids.h"
 #include "ledger/iledgerhooks.h"
 #include "ledger/tdatereader.h"
@@ -64,7 +65,7 @@ TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, 
                       int kindCol, int nameRow, TDataGrid& ledger, TPickTrigger trigger) {
     const QString kind = TGeneralClass::KindsCellText(list, kindCol, 0);
     const QString name = TGeneralClass::KindsCellText(list, kindCol, nameRow);
-    if (!IsNotBlank(name) || nameRow < 1 || !PickerServes(list, ledger)) return {};
+    if (!IsNotBlank(name) || nameRow < 1 || !PickerServes(list, ledger) || RefuseChange(state)) return {};
     general.EnsureNewRow(ledger);
     int gridRow = ledger.GridRowCount() - 1;
     if (trigger == TPickTrigger::Enter || (trigger == TPickTrigger::DoubleClick && edit.pickIntoCurrentRow))

@@ -25,7 +25,8 @@ bool PickerSearchesFor(int pickerGridId, QChar key);
 
 // Applies the picker's kind (its column's caption) and name (cell `nameRow` of that column) to a
 // row of the ledger, fills the date and user where the rules say, and returns the number editor to
-// open on the row's sum. Returns a request of kind None when the trigger does not count.
+// open on the row's sum. Returns a request of kind None when the trigger does not count, or (with a beep)
+// when the base is open read-only.
 TEditRequest PickKind(TMyType& state, TGeneralClass& general, TEditClass& edit, const TDataVidGrid& list,
                       int kindCol, int nameRow, TDataGrid& ledger, TPickTrigger trigger);
 

@@ -4,6 +4,7 @@
 #include "storage/fileerror.h"
 #include "storage/tabledefs.h"
 #include "storage/tbasefiles.h"
+#include "storage/tbaselock.h"
 #include "storage/tmemtable.h"
 #include "storage/tprogrampaths.h"
 #include "storage/tsettingsfiles.h"
@@ -66,9 +67,9 @@ public:
     bool saveFailed = false; // the last save of the open base could not be made: the disk holds older books
     TFileError saveError;    // why: the file and the system's error, as the failure was told
     bool readOnly = false;   // the base is shown but never written: see where it is set
-    // readOnly was set by the open for table files it could not read (TBaseLoader::OpenBase).
-    bool unreadableTables = false;
-    TBaseSettings settings; // read at the end of a base load, written at the end of a save
+    QString readOnlyReason;  // why, for the window to tell (SetReadOnly in ledger/basechanges.h)
+    TBaseLock baseLock;      // held while this program has the open base to itself
+    TBaseSettings settings;  // read at the end of a base load, written at the end of a save
 
     // How the last save of the open base ended (no failure: it succeeded, or a base was just opened).
     // Whoever listens hears when the state of the books on disk changes.

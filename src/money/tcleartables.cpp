@@ -1,5 +1,6 @@
 #include "money/tcleartables.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
@@ -40,6 +41,7 @@ void TClearRequest::Reopen() {
 
 bool ClearTablesByPeriod(TMyType& state, TCalculationResults& calc, TPurseClass& purse, TDolgClass& dolg,
                          const TClearRequest& request, const std::function<void()>& dropFilter) {
+    if (RefuseChange(state)) return false;
     if (!Messages().AskYesNo({QStringLiteral("Будет произведено удаление всех записей"),
                               QStringLiteral("в выделенных таблицах в указанном диапазоне дат"),
                               QStringLiteral("Восстановление будет невозможно."),

@@ -33,6 +33,7 @@ struct TClearRequest {
 // table, in the dialog's order, the records dated from `from` to `to` inclusive (an empty date reads
 // as 30.12.1900). With `recalc` the purses are given back what the records moved (transfers are
 // first taken back, with the long report for a purse that no longer exists); without it the
-// amounts stay. The new-record row stays. True when the tables were cleared.
+// amounts stay. The new-record row stays. True when the tables were cleared; a base open read-only is
+// refused with a beep before the question.
 bool ClearTablesByPeriod(TMyType& state, TCalculationResults& calc, TPurseClass& purse, TDolgClass& dolg,
                          const TClearRequest& request, const std::function<void()>& dropFilter);

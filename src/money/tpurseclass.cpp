@@ -1,5 +1,6 @@
 #include "money/tpurseclass.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
 #include "money/imoneyview.h"
@@ -170,7 +171,7 @@ void TPurseClass::RenamePurse(const QString& from, const QString& to) {
 bool TPurseClass::ChangeBasePurse(const QString& name) {
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     const int index = FindPurse(purse, name);
-    if (index < 0) return false;
+    if (index < 0 || RefuseChange(m_state)) return false;
     TTableRow* chosen = purse.Row(index);
     if (!ParseNumber(chosen->Cell(col::purse::Rate)).ok)
         SetCellWidened(*chosen, col::purse::Rate, QStringLiteral("1"));
@@ -287,7 +288,7 @@ QString LinkedTablesText(const TPurseLinks& linked) {
 bool TPurseClass::DeletePurse(int row) {
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     TTableRow* r = purse.Row(row);
-    if (!r || !IsNotBlank(r->Cell(col::purse::Name))) return false;
+    if (!r || !IsNotBlank(r->Cell(col::purse::Name)) || RefuseChange(m_state)) return false;
     if (r->Cell(col::purse::BaseFlag) == QLatin1String("1")) {
         Messages().ShowError({QStringLiteral("Базовый кошелек удалять нельзя")});
         return false;

@@ -54,7 +54,8 @@ public:
     // Renames a purse in every ledger, return, transfer and per-purse table, and the base purse's name.
     void RenamePurse(const QString& from, const QString& to);
     // Makes `name` the base purse: every rate is divided by its rate k and so is every stored total.
-    // False (with the box) when its rate is 0; false without a box when it is no purse.
+    // False (with the box) when its rate is 0; false without a box when it is no purse; false with a beep
+    // when the base is open read-only (as for DeletePurse).
     bool ChangeBasePurse(const QString& name);
     // The Delete key on purse row `row`, with its questions; true when the purse was deleted.
     bool DeletePurse(int row);

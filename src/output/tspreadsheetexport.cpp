@@ -1,5 +1,6 @@
 #include "output/tspreadsheetexport.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
 #include "output/exporttable.h"
@@ -164,7 +165,8 @@ TExportOutcome TSpreadsheetExport::Run(const TExportTable& table, bool probeLock
     }
     TerminateProcesses(ToolPath(), ToolName());
 
-    if (!m_state.baseFolder.isEmpty()) {
+    // A base open read-only keeps its folder as it is.
+    if (!m_state.baseFolder.isEmpty() && MayChangeBase(m_state)) {
         TMemTable copy;
         for (const QStringList& row : table.rows)
             copy.AddRow()->SetCells(row);

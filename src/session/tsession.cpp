@@ -1,6 +1,7 @@
 #include "session/tsession.h"
 
 #include "backup/dailyusers.h"
+#include "ledger/basechanges.h"
 #include "ledger/tbaseloader.h"
 #include "session/requirelink.h"
 
@@ -13,6 +14,10 @@ TSession::TSession(TAttributeProbe probe)
     filters.onChanged = [this](TTableKind kind) { Q_EMIT FilterChanged(kind); };
     kinds.listChanged = [this](TDataVidGrid& list) { Q_EMIT KindsListChanged(&list); };
     state.saveStateChanged = [this] { Q_EMIT SaveStateChanged(); };
+    state.baseLock.onLost = [this] { Q_EMIT ReadOnlyChanged(); };
+    m_lockRefresh.setInterval(baselock::kRefreshMs);
+    connect(&m_lockRefresh, &QTimer::timeout, this, [this] { KeepBaseLock(state, true); });
+    m_lockRefresh.start();
     CheckLinks();
 }
 
@@ -23,6 +28,7 @@ TSession::~TSession() {
     filters.onChanged = nullptr;
     kinds.listChanged = nullptr;
     state.saveStateChanged = nullptr;
+    state.baseLock.onLost = nullptr;
 }
 
 TUserHooks TSession::UserHooks() {
@@ -56,4 +62,5 @@ void TSession::CheckLinks() const {
     RequireLink(bool(filters.onChanged), "filters -> filter changed");
     RequireLink(bool(kinds.listChanged), "kinds lists -> list changed");
     RequireLink(bool(state.saveStateChanged), "saves -> save state changed");
+    RequireLink(bool(state.baseLock.onLost), "base lock -> read-only changed");
 }

@@ -16,6 +16,7 @@
 #include "users/tusertablerules.h"
 
 #include <QObject>
+#include <QTimer>
 
 // The program-wide state with the logic objects that act on it, wired to each other here and nowhere
 // else: the editor's commits reach the purses, totals and filters, a base read again recomputes its
@@ -63,7 +64,12 @@ Q_SIGNALS:
     // Whether the last save of the open base failed, and why, changed: a save failed, or a save that
     // succeeded or a base newly opened left nothing failed (state.saveFailed, state.saveError).
     void SaveStateChanged();
+    // The open base became read-only while open: another program took it over.
+    void ReadOnlyChanged();
 
 private:
     TUserHooks UserHooks();
+
+    // Writes the open base's lock again while the base stays open.
+    QTimer m_lockRefresh;
 };

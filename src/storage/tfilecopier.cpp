@@ -99,7 +99,7 @@ bool TFileCopier::CopyTree(const QString& source, const QString& destination) {
         struct stat st {};
         if (::lstat(Native(JoinPath(source, name)).constData(), &st) == 0 && S_ISDIR(st.st_mode))
             folders.append(name);
-        else
+        else if (!skip || !skip(name))
             files.append(name);
     }
     bool ok = true;

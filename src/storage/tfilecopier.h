@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // Why one entry of a copy was not copied.
@@ -36,6 +37,8 @@ public:
     // creation time of the original is not carried over.
     bool copyTimes = true;
     bool overwrite = false;
+    // Files by this name are left where they are, as if the folder did not have them.
+    std::function<bool(const QString& fileName)> skip;
 
     // Copies everything in source into destination, made with its missing parents. Sub-folders go
     // first, then the files, each in name order; a failed entry does not stop the rest. True only when

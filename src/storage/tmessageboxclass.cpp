@@ -28,6 +28,12 @@ QString MessageButtonText(TMsgButton button) {
     return {};
 }
 
+QString MessageButtonText(const TMessage& message, TMsgButton button) {
+    if (button == TMsgButton::Yes && !message.yesText.isEmpty()) return message.yesText;
+    if (button == TMsgButton::No && !message.noText.isEmpty()) return message.noText;
+    return MessageButtonText(button);
+}
+
 QString MessageOptionText() {
     return QStringLiteral("Понятно. Больше не показывать это сообщение");
 }
@@ -78,6 +84,14 @@ void TMessageBoxClass::ShowError(const QStringList& lines, TMsgButton defaultBut
 bool TMessageBoxClass::AskYesNo(const QStringList& lines, TMsgButton defaultButton) {
     return Target(m_presenter).Present({TMsgKind::Question, lines, defaultButton, false}, nullptr) ==
            TMsgButton::Yes;
+}
+
+bool TMessageBoxClass::AskChoice(const QStringList& lines, const QString& yesText, const QString& noText,
+                                 TMsgButton defaultButton) {
+    TMessage message{TMsgKind::Question, lines, defaultButton, false};
+    message.yesText = yesText;
+    message.noText = noText;
+    return Target(m_presenter).Present(message, nullptr) == TMsgButton::Yes;
 }
 
 bool TMessageBoxClass::ShowInfoWithOption(const QStringList& lines, TMsgButton defaultButton) {

@@ -14,10 +14,15 @@ struct TMessage {
     QStringList lines;
     TMsgButton defaultButton = TMsgButton::OK;
     bool withOption = false; // the "do not show again" check box under the text
+    // A question whose two buttons offer something else than "Да" and "Нет": their captions.
+    QString yesText = {};
+    QString noText = {};
 };
 
 QString MessageCaption(TMsgKind kind);
 QString MessageButtonText(TMsgButton button);
+// The caption of a button of this box: its own, or the kind's.
+QString MessageButtonText(const TMessage& message, TMsgButton button);
 QString MessageOptionText();
 
 // Where boxes, beeps and cell hints end up: the real dialogs in the program, a recorder in tests.
@@ -40,6 +45,9 @@ public:
     void ShowError(const QStringList& lines, TMsgButton defaultButton = TMsgButton::OK);
     // True only when "Да" is chosen.
     bool AskYesNo(const QStringList& lines, TMsgButton defaultButton);
+    // A question between two things to do, its buttons captioned by them; true only for the first.
+    bool AskChoice(const QStringList& lines, const QString& yesText, const QString& noText,
+                   TMsgButton defaultButton);
     // The information box with "Понятно. Больше не показывать это сообщение"; returns the check box state.
     bool ShowInfoWithOption(const QStringList& lines, TMsgButton defaultButton = TMsgButton::OK);
     void Beep();

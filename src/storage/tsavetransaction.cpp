@@ -3,6 +3,7 @@
 
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "storage/tbaselock.h"
 #include "storage/tmemtable.h"
 
 #include <QCryptographicHash>
@@ -362,8 +363,10 @@ QStringList BaseFolders(const QString& baseRoot) {
 } // namespace
 
 void RecoverInterruptedSaves(const QString& baseRoot) {
+    // A base another program has open is that program's to complete: its journal may be a save it is
+    // making right now.
     for (const QString& folder : BaseFolders(baseRoot))
-        RecoverInterruptedSave(folder);
+        if (!BaseHeldElsewhere(folder)) RecoverInterruptedSave(folder);
 }
 
 bool AnySaveJournal(const QString& baseRoot) {

@@ -71,7 +71,8 @@ inline const QString kFileName = QStringLiteral("zhurnal");
 // Completes or drops the journal of a save that was interrupted in a base folder. False when a
 // complete journal could not be carried out (it stays for the next try, error says why).
 bool RecoverInterruptedSave(const QString& baseFolder, TFileError* error = nullptr);
-// The same for every base folder under BASE: run before anything reads a table of the data root.
+// The same for every base folder under BASE that no other running program has open: run before
+// anything reads a table of the data root.
 void RecoverInterruptedSaves(const QString& baseRoot);
 // True when a journal waits in a base folder under BASE (its temporary files must then stay).
 bool AnySaveJournal(const QString& baseRoot);

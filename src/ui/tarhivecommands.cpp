@@ -1,6 +1,7 @@
 #include "ui/tarhivecommands.h"
 
 #include "backup/leftscratch.h"
+#include "ledger/basechanges.h"
 #include "session/requirelink.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
@@ -103,7 +104,7 @@ void TArhiveCommands::SetBusy(bool busy) {
 
 void TArhiveCommands::CreateArhive() {
     TMyType& state = m_context.state;
-    if (!m_window.BaseOpen()) return;
+    if (!m_window.BaseOpen() || RefuseChange(state)) return;
     // An archive of older books than the ones on screen would mislead: the failure was told.
     if (!m_window.SaveAll()) return;
     TFileChoice choice;

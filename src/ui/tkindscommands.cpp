@@ -1,5 +1,6 @@
 #include "ui/tkindscommands.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/columnsizing.h"
 #include "ledger/gridids.h"
 #include "ledger/tkindslists.h"
@@ -26,7 +27,7 @@ bool TKindsCommands::Editing() const {
 
 void TKindsCommands::AddKind() {
     TKindsListController* list = ExpenseList();
-    if (!list) return;
+    if (!list || RefuseChange(m_context.state)) return;
     m_context.editors.CloseAndCommit();
     m_context.kinds.kindColumn = -1;
     m_parts.helper()->AskKindName([this, list](const QString& name) {
@@ -61,6 +62,7 @@ void TKindsCommands::RenameKind(bool fromToolbar) {
     if (!list) return;
     QWidget* focus = QApplication::focusWidget();
     if (fromToolbar && !(focus && (focus == list->View() || list->View()->isAncestorOf(focus)))) return;
+    if (RefuseChange(m_context.state)) return;
     m_context.editors.CloseAndCommit();
     const int column = m_context.kinds.KindColumn(list->List().col);
     m_context.kinds.kindColumn = -1;
@@ -73,7 +75,7 @@ void TKindsCommands::RenameKind(bool fromToolbar) {
 }
 
 void TKindsCommands::EditFromPicker(TKindsPicker* picker, bool addName) {
-    if (!picker) return;
+    if (!picker || RefuseChange(m_context.state)) return;
     TDataVidGrid& list = picker->List();
     m_returnSection = m_form.Section();
     m_returnPlanTab = m_parts.planTabs->currentIndex();

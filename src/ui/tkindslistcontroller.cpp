@@ -75,7 +75,7 @@ void TKindsListController::Select(int col, int gridRow) {
 bool TKindsListController::OpenEditor(int col, int gridRow, QChar firstKey, TEditStart start,
                                       const std::optional<QString>& text) {
     // Names stay without gaps: only a name or the cell just below a kind's last name takes a new one.
-    if (!TKindsLists::CanStartTyping(List(), col, gridRow)) return false;
+    if (!m_lists.MayEdit(List(), col, gridRow)) return false;
     Select(col, gridRow);
     m_view->setFocus();
     const QString stored = TGeneralClass::KindsCellText(List(), col, gridRow);

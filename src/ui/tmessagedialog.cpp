@@ -101,14 +101,14 @@ int TMessageDialog::LayoutButtons(const TMessage& message, int width, int top, i
         m_buttonKinds = {TMsgButton::OK};
     int buttonWidth = 75;
     for (TMsgButton b : m_buttonKinds)
-        buttonWidth = std::max(buttonWidth, fm.horizontalAdvance(MessageButtonText(b)) + 24);
+        buttonWidth = std::max(buttonWidth, fm.horizontalAdvance(MessageButtonText(message, b)) + 24);
     const int gap = buttonWidth / 3;
     const int count = int(m_buttonKinds.size());
     const int rowWidth = count * buttonWidth + (count - 1) * gap;
     width = std::max(width, rowWidth + 2 * kMargin);
     int x = (width - rowWidth) / 2;
     for (TMsgButton b : m_buttonKinds) {
-        auto* button = new QPushButton(MessageButtonText(b), this);
+        auto* button = new QPushButton(MessageButtonText(message, b), this);
         button->setGeometry(x, top, buttonWidth, buttonHeight);
         button->setAutoDefault(true);
         connect(button, &QPushButton::clicked, this, [this, b] {

@@ -1,5 +1,6 @@
 #include "ui/tmoneyviews.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/gridids.h"
 #include "ui/tappcontext.h"
 #include "ui/tcleartablesform.h"
@@ -169,6 +170,7 @@ void TMoneyViews::BaseOpened() {
 
 void TMoneyViews::ClearTables() {
     TMyType& state = m_context.state;
+    if (RefuseChange(state)) return;
     m_context.editors.CloseAndCommit();
     m_clear->Run(&m_form, [this, &state](const TClearRequest& request) {
         const bool checked[] = {request.rashod, request.dohod, request.dolg, request.planRashod,

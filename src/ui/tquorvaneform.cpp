@@ -1,6 +1,7 @@
 #include "ui/tquorvaneform.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/columnsizing.h"
 #include "ledger/gridids.h"
 #include "ledger/tautosave.h"
@@ -122,6 +123,7 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
             [this](TDataVidGrid* list) { ReloadKindsViews(*list); });
     // A failed save keeps its sign up, whichever save failed, until one succeeds.
     connect(&m_context.session, &TSession::SaveStateChanged, this, &TQuorvaneForm::ShowSaveState);
+    connect(&m_context.session, &TSession::ReadOnlyChanged, this, &TQuorvaneForm::UpdateCaption);
     setMinimumSize(500, 340);
     auto* central = new QWidget;
     setCentralWidget(central);
@@ -219,6 +221,7 @@ void TQuorvaneForm::ConnectCommands() {
     connect(m_parts.menu->Item(QStringLiteral("DeleteMenu")), &QAction::triggered,
             m_parts.toolbar->DeleteButton(), &QPushButton::click);
     connect(m_parts.menu->Item(QStringLiteral("OptimizationBaseMenu")), &QAction::triggered, this, [this] {
+        if (RefuseChange(m_context.state)) return;
         if (Messages().AskYesNo({QStringLiteral("Содержимое ячеек с датами будет приведено"),
                                  QStringLiteral("к виду dd.MM.yyyy. Продолжить?")},
                                 TMsgButton::Yes))
@@ -608,9 +611,15 @@ void TQuorvaneForm::SetUserCaption(const QString& userName) {
 }
 
 void TQuorvaneForm::UpdateCaption() {
+    const TMyType& state = m_context.state;
     QStringList marks;
-    if (m_context.state.saveFailed) marks << UnsavedMark();
+    if (state.readOnly) marks << ReadOnlyMark();
+    if (state.saveFailed) marks << UnsavedMark();
     setWindowTitle(MainWindowCaption(BaseCaption(), m_captionUser, marks));
+    if (state.readOnly)
+        statusBar()->showMessage(QStringLiteral("Только чтение: ") + state.readOnlyReason);
+    else
+        statusBar()->clearMessage();
 }
 
 void TQuorvaneForm::ShowSaveState() {
@@ -778,6 +787,7 @@ void TQuorvaneForm::ShowOpenedBase() {
     }
     RefreshViews();
     m_baseOpen = true;
+    UpdateCaption();
     m_autoSave->Start();
     ApplySettings();
     Q_EMIT BaseOpened();

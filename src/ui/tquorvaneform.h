@@ -51,7 +51,11 @@ public:
 
     static QString BaseCaption() { return QStringLiteral(" Vellumora"); }
     // The caption names the logged-in user after the marks of the window's state.
+    static QString ReadOnlyMark() { return QStringLiteral("Только чтение"); }
     void SetUserCaption(const QString& userName);
+    // The caption made whole, in this one place: the marks of the open base's state, the program's
+    // title, then the user. A base open read-only also says why in the status bar.
+    void UpdateCaption();
 
     // Opens the base of the logged-in user into the window; the program does it once the window shows
     // after a log-in. Activating the window never reads the base again.
@@ -142,8 +146,6 @@ private:
     void SaveAndReloadKinds();
     void OnPravka();
     void OnDelete();
-    // The caption from the program's title, the user and the marks of the state on show.
-    void UpdateCaption();
     // Whether the last save failed, and why, in the lower panel and the caption.
     void ShowSaveState();
 

@@ -1,6 +1,7 @@
 #include "ui/tuserspage.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tmytype.h"
 #include "storage/tmessageboxclass.h"
 #include "ui/tappcontext.h"
@@ -145,6 +146,7 @@ void TUsersPage::DeletePurse(int gridRow) {
 }
 
 void TUsersPage::ChangePassword() {
+    if (RefuseChange(m_context.state)) return;
     m_context.editors.CloseAndCommit();
     const TDataGrid& grid = m_context.state.Grid(TTableKind::User);
     const int tableRow = grid.TableRow(grid.row);

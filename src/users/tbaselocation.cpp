@@ -1,14 +1,17 @@
 #include "users/tbaselocation.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tbaseloader.h"
 #include "ledger/tdataprovider.h"
 #include "ledger/tmytype.h"
 #include "money/tfilters.h"
 #include "storage/datafolders.h"
 #include "storage/tattributechecks.h"
+#include "storage/tbaselock.h"
 #include "storage/tinistorage.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tsettingsfiles.h"
+#include "users/basehold.h"
 #include "users/usertables.h"
 
 #include <QDateTime>
@@ -123,7 +126,10 @@ TFolderPathCheck CheckFolderPath(const QString& path) {
 }
 
 TBaseLocation::TBaseLocation(TMyType& state, TFilters& filters, TBaseLocationHooks hooks)
-    : m_state(state), m_filters(filters), m_hooks(std::move(hooks)) {}
+    : m_state(state), m_filters(filters), m_hooks(std::move(hooks)) {
+    // A lock names the program that has its base open where it is, not in the copy.
+    m_copier.skip = IsBaseLockName;
+}
 
 bool TBaseLocation::UsableFields(const QString& newRoot, const QString& newCopyFolder) const {
     // A field left as it was names the place in use: it is not for this dialog to refuse it now.
@@ -284,6 +290,13 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
     // Two spellings of one folder are one folder: nothing is copied, and the only copy of the
     // bases is never offered for deletion. A failed copy puts bases set aside back.
     const bool rootChanged = ResolvedPath(newRoot) != ResolvedPath(oldRoot);
+    // A base another running program has open would be copied half-written and could be deleted
+    // under it, and a read-only program's books are not its own to move: the bases stay where they are.
+    if (rootChanged) {
+        if (RefuseChange(m_state)) return false;
+        for (const QString& name : QDir(oldBase).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (RefuseHeldBase(name, JoinPath(oldBase, name))) return false;
+    }
     QString replaced;
     if (rootChanged && QFileInfo::exists(JoinPath(newBase, QStringLiteral("baseuser"))) &&
         !SetAsideExistingBases(newRoot, newBase, replaced))
@@ -320,7 +333,11 @@ bool TBaseLocation::ChangeBaseLocation(const QString& newRoot, const QString& ne
                                 TMsgButton::No))
             QDir(oldBase).removeRecursively();
     }
-    if (!m_state.baseName.isEmpty()) m_state.baseFolder = JoinPath(m_state.BaseRoot(), m_state.baseName);
+    if (!m_state.baseName.isEmpty()) {
+        m_state.baseFolder = JoinPath(m_state.BaseRoot(), m_state.baseName);
+        // The lock follows the base into its new folder.
+        if (rootChanged) HoldOpenBase(m_state);
+    }
     return true;
 }
 

@@ -1,15 +1,17 @@
 #include "users/tbasessession.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tmytype.h"
 #include "storage/tmessageboxclass.h"
 #include "users/basefolders.h"
+#include "users/basehold.h"
 #include "users/usertables.h"
 
 TBasesSession::TBasesSession(TMyType& state) : m_state(state) {}
 
 bool TBasesSession::Open() {
-    if (!RequireAdmin(m_state)) return false;
+    if (!RequireAdmin(m_state) || RefuseChange(m_state)) return false;
     m_names = BaseNames(m_state);
     m_names.append(QString());
     m_renames.clear();
@@ -46,6 +48,8 @@ bool TBasesSession::CommitName(int row, const QString& name) {
         return false;
     }
     if (name == old) return true;
+    // The folder of a base another program has open is not renamed under it.
+    if (!IsBlank(old) && RefuseHeldBase(old, BaseFolderOf(m_state.paths.dataRoot, old))) return false;
     m_names[row] = name;
     if (lastRow) m_names.append(QString());
     m_renames.append({old, name});
@@ -62,6 +66,7 @@ bool TBasesSession::Delete(int row) {
         Messages().ShowError({QStringLiteral("Базу активного пользователя удалять нельзя")});
         return false;
     }
+    if (!IsBlank(name) && RefuseHeldBase(name, BaseFolderOf(m_state.paths.dataRoot, name))) return false;
     if (!Messages().AskYesNo({QStringLiteral("Внимание! Восстановление базы будет невозможно!"),
                               QStringLiteral("Продолжить удаление?")},
                              TMsgButton::No))
@@ -111,8 +116,10 @@ void TBasesSession::Apply() {
         if (!IsBlank(from) && from == m_state.baseName) m_state.baseName = to;
         if (IsBlank(from)) continue;
         const QString oldFolder = BaseFolderOf(dataRoot, from);
-        if (RenameBaseFolder(dataRoot, from, to) && SameFolder(oldFolder, m_state.baseFolder))
+        if (RenameBaseFolder(dataRoot, from, to) && SameFolder(oldFolder, m_state.baseFolder)) {
             m_state.baseFolder = BaseFolderOf(dataRoot, to);
+            m_state.baseLock.Moved(m_state.baseFolder);
+        }
     }
     if (usersChanged) RedrawUsers(m_state, false);
 

@@ -15,12 +15,14 @@ public:
     explicit TBasesSession(TMyType& state);
 
     // Each time the dialog opens: the list as it is, no renames, no deletions, nothing changed. Only an
-    // administrator opens it: for anybody else the refusal is told and false returned.
+    // administrator opens it: for anybody else the refusal is told and false returned; a base open
+    // read-only refuses it with a beep.
     bool Open();
     const QStringList& Names() const { return m_names; }
     // "Добавить": the row to edit, the first one with a blank name.
     int AddRow() const;
-    // Leaving an edited cell. False when the edit is refused (its message shown) and must be undone.
+    // Leaving an edited cell. False when the edit is refused (its message shown) and must be undone; the
+    // folder of a base another program has open is not renamed (RefuseHeldBase), nor deleted below.
     bool CommitName(int row, const QString& name);
     // "Удалить" or the Delete key. True when the row is gone.
     bool Delete(int row);

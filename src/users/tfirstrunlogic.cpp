@@ -6,6 +6,7 @@
 #include "storage/tmessageboxclass.h"
 #include "storage/tsettingsfiles.h"
 #include "users/basefolders.h"
+#include "users/basehold.h"
 #include "users/passwordcode.h"
 #include "users/usertables.h"
 
@@ -75,6 +76,7 @@ TFirstRunLogic::TAnswer TFirstRunLogic::Accept(const QString& userName, const QS
     m_state.baseName = baseName;
     m_state.baseFolder = folder;
     m_state.admin = true;
+    HoldOpenBase(m_state);
     SaveLastUser(m_state.BaseRoot(), userName);
     m_created = true;
     return {true, TField::None, false};

@@ -10,6 +10,7 @@
 #include "storage/tsavetransaction.h"
 #include "storage/tsettingsfiles.h"
 #include "users/basefolders.h"
+#include "users/basehold.h"
 #include "users/passwordcode.h"
 #include "users/tfirstrunlogic.h"
 #include "users/usertables.h"
@@ -222,10 +223,13 @@ TLoginLogic::TOutcome TLoginLogic::AcceptLogin(const QString& typedName, const Q
     }
     const QString folder = MakeBaseFolder(m_state.paths.dataRoot, base);
     if (folder.isEmpty()) return TOutcome::Stay;
+    // "Отмена" for a base another program has open: the dialog stays for another user, or for leaving.
+    if (AskToOpenBase(m_state, base, folder) == TBaseOpening::Cancelled) return TOutcome::Stay;
     m_state.userName = name;
     m_state.baseName = base;
     m_state.baseFolder = folder;
     m_state.admin = admin;
+    HoldOpenBase(m_state);
     SaveLastUser(m_state.BaseRoot(), name);
     RunHook(m_hooks.checkBaseFiles);
     return TOutcome::LoggedIn;
@@ -314,6 +318,8 @@ TLoginLogic::TOutcome TLoginLogic::AcceptSwitch(const QString& name, const QStri
 TLoginLogic::TOutcome TLoginLogic::SwitchTo(const QString& name, const QString& base, bool admin) {
     const QString folder = MakeBaseFolder(m_state.paths.dataRoot, base);
     if (folder.isEmpty()) return TOutcome::Stay;
+    // "Отмена" for a base another program has open: the open base stays as it was.
+    if (AskToOpenBase(m_state, base, folder) == TBaseOpening::Cancelled) return TOutcome::Stay;
     // The open base is written to its own folder before another base becomes current; books that
     // could not be written stay open (the failure was told) rather than be lost with the switch.
     if (!TBaseLoader::SaveAndTell(m_state)) return TOutcome::Stay;
@@ -321,6 +327,7 @@ TLoginLogic::TOutcome TLoginLogic::SwitchTo(const QString& name, const QString& 
     m_state.baseName = base;
     m_state.baseFolder = folder;
     m_state.admin = admin;
+    HoldOpenBase(m_state);
     TBaseLoader::OpenBase(m_state);
     RunHook(m_hooks.recomputeTotals);
     SaveLastUser(m_state.BaseRoot(), name);

@@ -39,7 +39,8 @@ public:
     void AfterMainWindowFirstShown();
     bool EarlierBasesPending() const { return m_optimiseEarlierBases; }
 
-    // Log-in mode.
+    // Log-in mode. A base another program has open is asked about (AskToOpenBase): "Отмена" keeps the
+    // dialog (Stay), the switch too keeping the base open until then.
     TNameList ShowLogin();
     TOutcome AcceptLogin(const QString& typedName, const QString& password);
 

@@ -1,6 +1,7 @@
 #include "users/tpassworddialoglogic.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tmytype.h"
 #include "storage/tmessageboxclass.h"
 #include "users/passwordcode.h"
@@ -17,7 +18,7 @@ TPasswordDialogLogic::TStep TPasswordDialogLogic::AcceptChange(const QString& ol
                                                                const QString& newPassword,
                                                                const QString& confirmation) {
     TTableRow* row = m_state.users.Row(m_row);
-    if (!row) return TStep::Close;
+    if (!row || RefuseChange(m_state)) return TStep::Close;
     if (!IsAccepted(CheckPassword(oldPassword, row->Cell(col::user::PasswordCode)))) {
         Messages().Beep();
         Messages().ShowError({QStringLiteral("Неверный пароль")});

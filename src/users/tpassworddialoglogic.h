@@ -17,7 +17,8 @@ public:
 
     explicit TPasswordDialogLogic(TMyType& state);
 
-    // "Сменить пароль" for a row of the users grid's table.
+    // "Сменить пароль" for a row of the users grid's table. Accepting it is refused with a beep while the
+    // base is open read-only.
     void ShowChange(int userRow);
     TStep AcceptChange(const QString& oldPassword, const QString& newPassword, const QString& confirmation);
     int Refusals() const { return m_refusals; }

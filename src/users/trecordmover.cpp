@@ -7,6 +7,7 @@
 #include "storage/tbasesave.h"
 #include "storage/tmemtable.h"
 #include "storage/tmessageboxclass.h"
+#include "users/basehold.h"
 #include "users/usertables.h"
 
 #include <QFileInfo>
@@ -118,6 +119,9 @@ bool TRecordMover::HasRecords(const QString& baseFolder, const QString& user) {
 }
 
 bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QString& user) {
+    // A base folder is named as its base.
+    for (const QString& folder : {folderA, folderB})
+        if (RefuseHeldBase(QFileInfo(folder).fileName(), folder)) return false;
     const QString purseFile = TableDef(TTableKind::Purse).fileName;
     TMemTable purseA, purseB;
     QString pursePathA, pursePathB;

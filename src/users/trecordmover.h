@@ -13,7 +13,7 @@ public:
     // plandohod, and every transfer row, from folder A to folder B, offering to add to B the purses its
     // rows name. Every changed file of B is written in one save, then every changed file of A in
     // another, only once B's is made: an interruption leaves a moved row in both bases, never in
-    // neither. False, with the error shown and
-    // nothing moved, when the rashod file of either base cannot be read.
+    // neither. False, with the error shown and nothing moved, when another running program has either
+    // base open or the rashod file of either base cannot be read.
     static bool Move(const QString& folderA, const QString& folderB, const QString& user);
 };

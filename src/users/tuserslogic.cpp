@@ -1,11 +1,13 @@
 #include "users/tuserslogic.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tbaseloader.h"
 #include "ledger/tmytype.h"
 #include "storage/datafolders.h"
 #include "storage/tmessageboxclass.h"
 #include "users/basefolders.h"
+#include "users/basehold.h"
 #include "users/trecordmover.h"
 #include "users/userrights.h"
 #include "users/usertables.h"
@@ -45,6 +47,10 @@ TUsersLogic::TAnswer TUsersLogic::CommitName(int row, const QString& name) {
         answer.duplicateRow = duplicate;
         return answer;
     }
+    // The records of the user's base follow the new name: not while another program has that base open.
+    const QString base = cells->Cell(col::user::Base);
+    if (!IsBlank(old) && !IsBlank(base) && RefuseHeldBase(base, BaseFolderOf(m_state.paths.dataRoot, base)))
+        return answer;
     const int cellCount = TableDef(TTableKind::User).CellCount();
     if (cells->CellCount() < cellCount) cells->SetCellCount(cellCount);
     cells->SetCell(col::user::Name, name);
@@ -155,7 +161,7 @@ TUsersLogic::TAnswer TUsersLogic::CommitRole(int row, const QString& role) {
 
 TUsersLogic::TAnswer TUsersLogic::DeleteUser(int row) {
     TAnswer answer;
-    if (!RequireAdmin(m_state)) return answer;
+    if (!RequireAdmin(m_state) || RefuseChange(m_state)) return answer;
     TTableRow* cells = UserRow(m_state, row);
     if (!cells || (row == m_state.users.RowCount() - 1 && IsBlank(cells->Cell(col::user::Name))))
         return answer; // the grid's new-record row

@@ -34,7 +34,8 @@ public:
     TAnswer CommitBase(int row, const QString& base);
     // Cell 2.
     TAnswer CommitRole(int row, const QString& role);
-    // "Удалить" on the users grid; stored means the row is gone.
+    // "Удалить" on the users grid; stored means the row is gone. Refused with a beep while the base is
+    // open read-only.
     TAnswer DeleteUser(int row);
 
 private:

@@ -136,6 +136,7 @@ TEST(SessionLinks, EveryLinkIsMadeAndAMissingOneFailsLoudly) {
         {"filters -> filter changed", [](TSession& s) { s.filters.onChanged = nullptr; }},
         {"kinds lists", [](TSession& s) { s.kinds.listChanged = nullptr; }},
         {"saves -> save state changed", [](TSession& s) { s.state.saveStateChanged = nullptr; }},
+        {"base lock -> read-only", [](TSession& s) { s.state.baseLock.onLost = nullptr; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.link);

@@ -154,6 +154,23 @@ TEST_F(SaveTransaction, AJournalNamingFilesASaveNeverWritesIsDropped) {
     }
 }
 
+TEST_F(SaveTransaction, ASaveInABaseAnotherProgramHasOpenIsLeftToThatProgram) {
+    // Its journal may be the save it is making right now.
+    WriteFileBytes(base + "/rashod", "старые расходы");
+    WriteFileBytes(base + "/.rashod.tmp-abc123", "новые расходы");
+    WriteFileBytes(base + "/" + savejournal::kFileName, Journal({{"rashod", ".rashod.tmp-abc123"}}));
+    WriteOtherProgramsLock(base);
+    RecoverInterruptedSaves(root);
+    EXPECT_EQ(ReadFileBytes(base + "/rashod"), "старые расходы");
+    EXPECT_TRUE(AnySaveJournal(root));
+
+    // Left by a program that is gone: the save is completed as any interrupted one.
+    WriteOtherProgramsLock(base, 600);
+    RecoverInterruptedSaves(root);
+    EXPECT_EQ(ReadFileBytes(base + "/rashod"), "новые расходы");
+    EXPECT_FALSE(AnySaveJournal(root));
+}
+
 TEST(SaveScratch, TheJournalAndTemporaryFilesAreKnownByName) {
     const struct {
         const char* name;

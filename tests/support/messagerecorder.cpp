@@ -49,13 +49,15 @@ static const char* KindName(TMsgKind k) {
 void PrintTo(const TMessage& m, std::ostream* os) {
     *os << KindName(m.kind) << " [default " << MessageButtonText(m.defaultButton).toStdString() << "]";
     if (m.withOption) *os << " with option";
+    if (!m.yesText.isEmpty() || !m.noText.isEmpty())
+        *os << " buttons «" << m.yesText.toStdString() << "» «" << m.noText.toStdString() << "»";
     for (const QString& l : m.lines)
         *os << "\n    | " << l.toStdString();
 }
 
 bool operator==(const TMessage& a, const TMessage& b) {
     return a.kind == b.kind && a.lines == b.lines && a.defaultButton == b.defaultButton &&
-           a.withOption == b.withOption;
+           a.withOption == b.withOption && a.yesText == b.yesText && a.noText == b.noText;
 }
 
 TMessage Info(const QStringList& lines) {
@@ -66,4 +68,11 @@ TMessage Error(const QStringList& lines) {
 }
 TMessage Question(const QStringList& lines, TMsgButton defaultButton) {
     return {TMsgKind::Question, lines, defaultButton, false};
+}
+TMessage Choice(const QStringList& lines, const QString& yesText, const QString& noText,
+                TMsgButton defaultButton) {
+    TMessage message{TMsgKind::Question, lines, defaultButton, false};
+    message.yesText = yesText;
+    message.noText = noText;
+    return message;
 }

@@ -54,3 +54,6 @@ bool operator==(const TMessage& a, const TMessage& b);
 TMessage Info(const QStringList& lines);
 TMessage Error(const QStringList& lines);
 TMessage Question(const QStringList& lines, TMsgButton defaultButton);
+// A question whose buttons are captioned by what they do.
+TMessage Choice(const QStringList& lines, const QString& yesText, const QString& noText,
+                TMsgButton defaultButton);

@@ -1,5 +1,8 @@
 #include "testfolders.h"
 
+#include "storage/tmemtable.h"
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,4 +30,17 @@ bool WriteFileBytes(const QString& path, const QByteArray& bytes) {
 
 QByteArray Hex(const char* text) {
     return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+void WriteOtherProgramsLock(const QString& baseFolder, qint64 secondsAgo) {
+    const QDateTime refreshed =
+        QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() - secondsAgo, Qt::UTC);
+    const QDateTime opened = QDateTime(QDate(2026, 3, 7), QTime(9, 5), Qt::LocalTime).toUTC();
+    TMemTable table;
+    table.AddRow()->SetCells({"Папа", "kuhnya", "0a0b0c0d", "4242", "777", opened.toString(Qt::ISODate),
+                              refreshed.toString(Qt::ISODate)});
+    const QString path = baseFolder + "/blokirovka";
+    WriteFileBytes(path, table.ToBytes());
+    QFile file(path);
+    if (file.open(QIODevice::ReadWrite)) file.setFileTime(refreshed, QFileDevice::FileModificationTime);
 }

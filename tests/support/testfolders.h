@@ -24,3 +24,8 @@ QByteArray ReadFileBytes(const QString& path);
 bool WriteFileBytes(const QString& path, const QByteArray& bytes);
 // Bytes from a text of hexadecimal pairs such as "06 02 03 61".
 QByteArray Hex(const char* text);
+// A base's lock as another program leaves it: the user "Папа" on another computer, "kuhnya", who opened
+// the base at 07.03.2026 09:05 local time and last wrote the lock (and its file) secondsAgo before now.
+void WriteOtherProgramsLock(const QString& baseFolder, qint64 secondsAgo = 0);
+// How the program's messages name that holder.
+inline const QString kOtherHolder = QStringLiteral("Папа, компьютер kuhnya, с 07.03.2026 09:05");

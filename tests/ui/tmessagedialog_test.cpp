@@ -78,6 +78,25 @@ TEST(TMessageDialog, DefaultButtonAnswersEnterAndEscIsNeverYes) {
     }
 }
 
+TEST(TMessageDialog, AQuestionBetweenTwoActionsNamesThemOnItsButtons) {
+    TMessage message{
+        TMsgKind::Question, {"База \"Base1\" уже открыта в другой программе."}, TMsgButton::Yes, false};
+    message.yesText = "Открыть только для чтения";
+    message.noText = "Отмена";
+    TMessageDialog box(message);
+    EXPECT_EQ(box.windowTitle(), "   Подтвердите");
+    EXPECT_EQ(Texts(box.Buttons()), QStringList({"Открыть только для чтения", "Отмена"}));
+    const QPushButton* open = box.Button(TMsgButton::Yes);
+    EXPECT_GE(open->width(), open->fontMetrics().horizontalAdvance(open->text()));
+    EXPECT_EQ(box.Buttons()[1]->width(), open->width());
+    EXPECT_TRUE(open->isDefault());
+    QTimer::singleShot(0, &box, [&box] {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &box, Qt::Key_Return);
+    });
+    box.exec();
+    EXPECT_EQ(box.Clicked(), TMsgButton::Yes);
+}
+
 TEST(TMessageDialog, OptionBoxSitsUnderTheTextAndStartsUnticked) {
     TMessageDialog box({TMsgKind::Information, {"Файл только для чтения"}, TMsgButton::OK, true});
     ASSERT_NE(box.OptionBox(), nullptr);

@@ -4,8 +4,10 @@
 #include "money/tfilters.h"
 #include "storage/datafolders.h"
 #include "storage/tattributechecks.h"
+#include "storage/tbaselock.h"
 #include "storage/tinistorage.h"
 #include "storage/tsettingsfiles.h"
+#include "users/basehold.h"
 #include "users/usertables.h"
 #include "usersfixture.h"
 
@@ -239,6 +241,8 @@ TEST(BaseLocation, MovingCopiesTheWholeBaseTreeAndOffersToDeleteTheOld) {
 
         std::map<QString, QByteArray> copied = Files(newRoot + "/BASE");
         EXPECT_EQ(copied.erase("notes.txt"), 1u);
+        // The open base's lock is not copied: it is taken anew in the base's new folder.
+        EXPECT_EQ(copied.erase("Base1/" + baselock::kFileName), 1u);
         EXPECT_EQ(ReadFileBytes(newRoot + "/BASE/notes.txt"), "не трогать");
         EXPECT_TRUE(copied.count("user") && copied.count("baseuser") && copied.count("Base2/Debt/debt0") &&
                     copied.count("Base2/dohod"));
@@ -256,6 +260,39 @@ TEST(BaseLocation, MovingCopiesTheWholeBaseTreeAndOffersToDeleteTheOld) {
         EXPECT_EQ(p.filterNone, 1);
         EXPECT_GE(p.location.Copier().FilesCopied(), 6);
     }
+}
+
+TEST(BaseLocation, TheBasesMoveWithoutTheirLocksAndNotWhileAnotherProgramHasOneOpen) {
+    TPlace p;
+    HoldOpenBase(p.b.state);
+    const QString oldRoot = p.Root();
+    const QString oldBase = p.b.Root();
+    const QString newRoot = p.b.home.Path() + "/Книги";
+    WriteOtherProgramsLock(p.b.Folder("Base2"));
+    {
+        TMessageRecorder boxes;
+        EXPECT_FALSE(p.location.ChangeBaseLocation(newRoot, p.copies));
+        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{
+                                     Confirmation(newRoot, ""),
+                                     Info({"База \"Base2\" открыта в другой программе: " + kOtherHolder + ".",
+                                           "Изменить её можно будет, когда та программа закроет базу."})}));
+        EXPECT_FALSE(QFileInfo::exists(newRoot + "/BASE"));
+        EXPECT_EQ(p.Root(), oldRoot);
+        EXPECT_EQ(p.IniValue("path"), oldRoot);
+    }
+    // The other program has gone, its lock left behind: the bases move, no lock goes with them, and this
+    // program's own lock follows its base.
+    WriteOtherProgramsLock(p.b.Folder("Base2"), baselock::kAbandonedAfterSeconds + 60);
+    TMessageRecorder boxes;
+    boxes.AnswerYes();
+    boxes.AnswerNo();
+    EXPECT_TRUE(p.location.ChangeBaseLocation(newRoot, p.copies));
+    EXPECT_EQ(boxes.Boxes(),
+              (std::vector<TMessage>{Confirmation(newRoot, ""), DeleteQuestion(oldRoot, newRoot)}));
+    EXPECT_TRUE(QFileInfo::exists(newRoot + "/BASE/Base2/dohod"));
+    EXPECT_FALSE(QFileInfo::exists(newRoot + "/BASE/Base2/" + baselock::kFileName));
+    EXPECT_EQ(LookAtBaseLock(newRoot + "/BASE/Base1").state, TBaseLockState::Own);
+    EXPECT_FALSE(QFileInfo::exists(oldBase + "/Base1/" + baselock::kFileName));
 }
 
 TEST(BaseLocation, AFailedCopyKeepsTheDataRootAndSaysSo) {
@@ -385,7 +422,11 @@ TEST(BaseLocation, AFolderThatHoldsBasesIsOpenedReplacedOrLeft) {
             break;
         case TEnd::Replaced:
             EXPECT_EQ(p.Root(), newRoot + "/");
-            EXPECT_EQ(Files(newRoot + "/BASE"), Files(p.b.home.ProgramData() + "/BASE"));
+            {
+                std::map<QString, QByteArray> moved = Files(newRoot + "/BASE");
+                EXPECT_EQ(moved.erase("Base1/" + baselock::kFileName), 1u);
+                EXPECT_EQ(moved, Files(p.b.home.ProgramData() + "/BASE"));
+            }
             EXPECT_EQ(p.loginShown, 0);
             break;
         }
