@@ -7,6 +7,7 @@
 #include "ledger/ttablesortert.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "storage/fileerror.h"
 #include "storage/tbasefiles.h"
 #include "storage/tbasesave.h"
 #include "storage/tsavetransaction.h"
@@ -19,8 +20,10 @@
 
 namespace {
 
-QString PathIn(const QString& folder, const QString& name) {
-    return ResolveTablePath(folder, name);
+// The file a table is read from: its own, or where the new content an unfinished save still has to put
+// in place waits.
+QString PathIn(const TUnfinishedSave& unfinished, const QString& folder, const QString& name) {
+    return unfinished.ReadPath(ResolveTablePath(folder, name));
 }
 
 void SortByItsDate(TDataGrid& grid) {
@@ -51,19 +54,31 @@ void TBaseLoader::AppendNewRecordRow(TMyType& state, TDataGrid& grid) {
 namespace {
 
 // A save cut short is completed (or dropped) before anything is read; its temporary files stay only
-// while a journal still needs them.
-void FinishInterruptedSaves(const TMyType& state) {
+// while a journal still needs them. One that cannot be completed is told and the base is shown
+// read-only, read as the save would leave it: the files whose new content waits whole in a temporary
+// file are read from there, so the books are the new ones rather than half of each, and nothing is
+// written over the half-renamed files. The next opening tries the journal again.
+TUnfinishedSave FinishInterruptedSaves(TMyType& state) {
     const QString folder = state.baseFolder;
-    if (RecoverInterruptedSave(folder))
-        for (const QString& f : {folder, ReturnsFolder(folder)})
-            RemoveStaleTempFiles(f);
+    // A base opened read-only is not written, its journal included: another program may be saving it.
+    if (state.readOnly) return InspectInterruptedSave(folder);
+    TFileError error;
+    if (!RecoverInterruptedSave(folder, &error)) {
+        ReportUnfinishedSave(error);
+        state.readOnly = true;
+        state.unfinishedSave = true;
+        return InspectInterruptedSave(folder);
+    }
+    RemoveStaleTempFiles(folder);
+    if (IsRealFolder(ReturnsFolder(folder))) RemoveStaleTempFiles(ReturnsFolder(folder));
     if (!AnySaveJournal(state.BaseRoot())) RemoveStaleTempFiles(state.BaseRoot());
+    return {};
 }
 
 // The debts with their returns; true when the debt table itself was read whole. A debt table of an
 // earlier version is converted before its rows are cut to ten cells; the returns of debts that could not
 // be read are kept for recovery, since new debts will take their numbers.
-bool LoadDebts(TMyType& state, const QString& path) {
+bool LoadDebts(TMyType& state, const QString& path, const TUnfinishedSave& unfinished) {
     const QString folder = state.baseFolder;
     TMemTable& table = state.Table(TTableKind::Dolg);
     TReturnsTables oldReturns;
@@ -83,17 +98,18 @@ bool LoadDebts(TMyType& state, const QString& path) {
     if (oldDebts) {
         MakePrivateFolder(ReturnsFolder(folder));
         state.returns = std::move(oldReturns);
-    } else if (!LoadReturnsFiles(folder, table, state.returns)) {
+    } else if (!LoadReturnsFiles(folder, table, state.returns, &unfinished)) {
         state.damaged = true;
     }
     return ok;
 }
 
-void LoadLedger(TMyType& state, TTableKind kind) {
+void LoadLedger(TMyType& state, TTableKind kind, const TUnfinishedSave& unfinished) {
     TDataGrid& grid = state.Grid(kind);
     TMemTable& table = state.Table(kind);
-    const QString path = PathIn(state.baseFolder, TableDef(kind).fileName);
-    const bool ok = kind == TTableKind::Dolg ? LoadDebts(state, path) : LoadLedgerFile(kind, path, table);
+    const QString path = PathIn(unfinished, state.baseFolder, TableDef(kind).fileName);
+    const bool ok =
+        kind == TTableKind::Dolg ? LoadDebts(state, path, unfinished) : LoadLedgerFile(kind, path, table);
     if (!ok) state.damaged = true;
     grid.DefaultDate = Today();
     TBaseLoader::AppendNewRecordRow(state, grid);
@@ -121,10 +137,11 @@ void ShowFirstDebtsReturns(TMyType& state) {
     returnsGrid.ResetRowMap();
 }
 
-void LoadUsers(TMyType& state) {
+void LoadUsers(TMyType& state, const TUnfinishedSave& unfinished) {
     TDataGrid& users = state.Grid(TTableKind::User);
     const bool usersOk = LoadLedgerFile(
-        TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName), state.users);
+        TTableKind::User, PathIn(unfinished, state.BaseRoot(), TableDef(TTableKind::User).fileName),
+        state.users);
     if (!usersOk) state.damaged = true;
     TBaseLoader::AppendNewRecordRow(state, users);
     users.ResetRowMap();
@@ -137,21 +154,24 @@ void TBaseLoader::OpenBase(TMyType& state) {
     const QString folder = state.baseFolder;
     state.damaged = false;
     state.saveFailed = false;
-    FinishInterruptedSaves(state);
-    LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)),
+    if (state.unfinishedSave) state.readOnly = false;
+    state.unfinishedSave = false;
+    const TUnfinishedSave unfinished = FinishInterruptedSaves(state);
+    LoadKindsFile(TKindsList::Rashod, PathIn(unfinished, folder, KindsFileName(TKindsList::Rashod)),
                   state.paths.programFolder, state.vidRashod);
-    LoadKindsFile(TKindsList::Dohod, PathIn(folder, KindsFileName(TKindsList::Dohod)),
+    LoadKindsFile(TKindsList::Dohod, PathIn(unfinished, folder, KindsFileName(TKindsList::Dohod)),
                   state.paths.programFolder, state.vidDohod);
     TMemTable& purse = state.Table(TTableKind::Purse);
-    state.basePurse = LoadPurseFile(PathIn(folder, TableDef(TTableKind::Purse).fileName), purse);
-    const bool transferOk = LoadTransferFile(PathIn(folder, TableDef(TTableKind::Transfer).fileName),
-                                             state.Table(TTableKind::Transfer));
+    state.basePurse = LoadPurseFile(PathIn(unfinished, folder, TableDef(TTableKind::Purse).fileName), purse);
+    const bool transferOk =
+        LoadTransferFile(PathIn(unfinished, folder, TableDef(TTableKind::Transfer).fileName),
+                         state.Table(TTableKind::Transfer));
 
     state.returns.clear();
     for (TTableKind kind : LedgerKinds())
-        LoadLedger(state, kind);
+        LoadLedger(state, kind, unfinished);
     ShowFirstDebtsReturns(state);
-    LoadUsers(state);
+    LoadUsers(state, unfinished);
     if (transferOk) state.Table(TTableKind::Transfer).MarkUnmodified();
 
     // The transfers and purses views end with a row for a new entry, like the ledgers.
@@ -173,7 +193,8 @@ namespace {
 // are, and (at the fixed save points) the base's settings.
 bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty()) return true;
+    // A base shown read-only is never written; a journal it waits for is tried at its next opening.
+    if (folder.isEmpty() || state.readOnly) return true;
     TFileError recovery;
     if (!RecoverInterruptedSave(folder, &recovery)) {
         if (error) *error = recovery;
@@ -232,7 +253,7 @@ bool TBaseLoader::SaveTables(TMyType& state, TFileError* error) {
 
 bool TBaseLoader::SaveKindsAndPurses(TMyType& state, TFileError* error) {
     const QString folder = state.baseFolder;
-    if (folder.isEmpty()) return true;
+    if (folder.isEmpty() || state.readOnly) return true;
     TBaseSave save(folder);
     save.StageAsItIs(state.vidRashod, SavePath(folder, KindsFileName(TKindsList::Rashod)));
     save.StageAsItIs(state.vidDohod, SavePath(folder, KindsFileName(TKindsList::Dohod)));

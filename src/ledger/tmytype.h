@@ -63,6 +63,9 @@ public:
     bool debtsLoaded = true; // the debt table was read whole, so its returns files are all ours
     bool saveFailed = false; // the last save of the open base could not be made: the disk holds older books
     TBaseSettings settings;  // read at the end of a base load, written at the end of a save
+    // The opening found a save it could not finish and set readOnly for it: the next opening tries again.
+    bool unfinishedSave = false;
+    bool readOnly = false; // the base is shown but never written: see where it is set
 
     // One descriptor per table view.
     TDataGrid& Grid(TTableKind kind);

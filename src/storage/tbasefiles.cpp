@@ -5,6 +5,7 @@
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
 #include "storage/tmessageboxclass.h"
+#include "storage/tsavetransaction.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -169,7 +170,8 @@ bool ReadRegularFile(const QString& path, QByteArray& bytes) {
 
 } // namespace
 
-bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns) {
+bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns,
+                      const TUnfinishedSave* unfinished) {
     returns.clear();
     bool allRead = true;
     const QString folder = ReturnsFolder(baseFolder);
@@ -182,7 +184,8 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
         auto table = std::make_unique<TMemTable>();
         const QString name = QStringLiteral("debt") + QString::number(n);
         QByteArray bytes; // the table keeps it as its buffer
-        if (folderMade && ReadRegularFile(JoinPath(folder, name), bytes)) {
+        const QString path = JoinPath(folder, name);
+        if (folderMade && ReadRegularFile(unfinished ? unfinished->ReadPath(path) : path, bytes)) {
             if (table->LoadFromBytes(bytes)) {
                 table->MarkUnmodified();
             } else {
@@ -192,10 +195,10 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
             returns[size_t(n)] = std::move(table);
             continue;
         }
-        const QString path = ResolveTablePath(folder, name);
-        if (!path.isEmpty() && !QFileInfo(path).isDir() && !table->LoadFromFile(path)) {
+        const QString resolved = ResolveTablePath(folder, name);
+        if (!resolved.isEmpty() && !QFileInfo(resolved).isDir() && !table->LoadFromFile(resolved)) {
             // The rows before the damage stay with their debt; the file itself is kept for recovery.
-            KeepDamagedCopy(path);
+            KeepDamagedCopy(resolved);
             allRead = false;
         } else {
             table->MarkUnmodified();

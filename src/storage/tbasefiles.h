@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+struct TUnfinishedSave;
+
 // The returns tables of the debts, indexed by the number in the debt's hidden cell.
 using TReturnsTables = std::vector<std::unique_ptr<TMemTable>>;
 
@@ -41,8 +43,10 @@ int DebtNumberCell(const QString& text, bool* ok);
 
 // Loads every debt's returns table from "Debt/debt<N>" for the number in the debt's cell 9. One
 // unreadable file does not stop the others: it is kept aside and its debt keeps the rows read before
-// the damage. Returns false when any file was damaged.
-bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns);
+// the damage. Returns false when any file was damaged. A file an unfinished save still has to put in
+// place is read from where its new content waits.
+bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns,
+                      const TUnfinishedSave* unfinished = nullptr);
 QString ReturnsFolder(const QString& baseFolder);
 QString ReturnsFilePath(const QString& baseFolder, int number);
 
