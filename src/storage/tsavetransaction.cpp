@@ -212,19 +212,18 @@ TEntryState StateOf(const QString& baseFolder, const TJournal& journal, const TJ
             return s;
         }
     }
-    if (KindOf(s.target) == TKind::Link) {
-        s.fault.SetOnce(s.target, fileerror::kLinkInPlace);
-        return s;
-    }
     // Only a regular file is taken for a temporary file; anything else by its name is not the program's
     // and is never renamed.
     if (KindOf(s.temp) == TKind::File) {
-        if (journal.checked && !HoldsContent(s.temp, e))
+        if (journal.checked && !HoldsContent(s.temp, e)) {
             s.fault.SetOnce(s.target, fileerror::kNewContentBroken);
-        else
-            s.waiting = true;
-        return s;
+            return s;
+        }
+        s.waiting = true;
     }
+    // Neither replaced nor taken for the new content: whatever a link points at is not the program's.
+    if (KindOf(s.target) == TKind::Link) s.fault.SetOnce(s.target, fileerror::kLinkInPlace);
+    if (s.waiting || s.fault.Failed()) return s;
     if (journal.checked) {
         if (!HoldsContent(s.target, e)) s.fault.SetOnce(s.target, fileerror::kNewContentLost);
         return s;

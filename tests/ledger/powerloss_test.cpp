@@ -2,6 +2,7 @@
 // the next start opens whole: the old ones or the new ones, every debt with its own returns. The save's
 // file calls are recorded, every disk the power-cut model allows after each call is built, and each is
 // opened as the next start would open it: the journal recovered, then the real base loader.
+#include "bookstext.h"
 #include "crashstates.h"
 #include "fileshim.h"
 
@@ -22,6 +23,9 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
+
+#include <fcntl.h>
 
 namespace {
 
@@ -143,37 +147,23 @@ protected:
             result.fault = "a message: " + boxes.Boxes()[0].lines.join(" / ").toStdString();
         if (opened.damaged) result.fault = "the base opened damaged";
         if (opened.readOnly) result.fault = "the base opened read-only";
-        QStringList books;
-        auto add = [&](const char* tag, const TMemTable& t) {
-            for (int i = 0; i < t.RowCount(); ++i)
-                books << tag + QStringLiteral(": ") + t.Row(i)->Cells().join('|');
-        };
-        for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod,
-                                TTableKind::PlanDohod, TTableKind::Transfer, TTableKind::Purse})
-            add(TableDef(kind).fileName.toUtf8().constData(), opened.Table(kind));
-        add("user", opened.users);
-        add("vidrashod", opened.vidRashod);
-        add("viddohod", opened.vidDohod);
         const TMemTable& dolg = opened.Table(TTableKind::Dolg);
         for (int i = 0; i < dolg.RowCount(); ++i) {
             const QString name = dolg.Row(i)->Cell(3);
-            books << QStringLiteral("dolg: ") + dolg.Row(i)->Cells().mid(0, 9).join('|');
             if (name.isEmpty()) continue;
             const int debt = name.mid(name.lastIndexOf(' ') + 1).toInt();
             const TMemTable& returns = opened.ReturnsTable(dolg.Row(i)->Cell(9).toInt());
             bool own = returns.RowCount() >= 2;
-            for (int r = 0; r < returns.RowCount(); ++r) {
+            for (int r = 0; r < returns.RowCount(); ++r)
                 own = own && returns.Row(r)->Cell(1).toInt() / 10 == debt;
-                books << QStringLiteral("  return: ") + returns.Row(r)->Cells().join('|');
-            }
             if (!own) result.fault = name.toStdString() + " shows returns that are not its own";
         }
+        result.books = BooksText(opened);
         onDisk = FilesOnDisk();
         for (const auto& [path, bytes] : onDisk)
             if (QFileInfo(path).fileName().startsWith('.') ||
                 QFileInfo(path).fileName() == savejournal::kFileName)
                 result.fault = "left behind: " + path.toStdString();
-        result.books = books.join('\n');
         return result;
     }
 
@@ -276,4 +266,49 @@ TEST_F(PowerLoss, ASaveOfManyFilesLeavesTheOldBooksOrTheNew) {
     // Nine files: more than are flushed one by one.
     WriteBase(6);
     Explore("a save of many files", {[&] { ChangeTheBooks(); }}, true);
+}
+
+TEST(CrashStates, WhatIsNotFlushedMayBeKeptOrLostPieceByPiece) {
+    using fileshim::TCall;
+    const TCall create{"open", "/b/a", "", 5, O_WRONLY | O_CREAT, {}};
+    const TCall write{"write", "", "", 5, 0, "новое"};
+    const TCall flushFile{"fsync", "", "", 5, 0, {}};
+    const TCall openFolder{"open", "/b", "", 6, O_RDONLY | O_DIRECTORY, {}};
+    const TCall flushFolder{"fsync", "", "", 6, 0, {}};
+    const TCall temp{"mkostemp", "/b/.t.tmp-abc123", "", 7, 0, {}};
+    const TCall writeTemp{"write", "", "", 7, 0, "новое"};
+    const TCall flushTemp{"fsync", "", "", 7, 0, {}};
+    const TCall rename{"rename", "/b/.t.tmp-abc123", "/b/t", -1, 0, {}};
+    const TCall syncfs{"syncfs", "", "", 6, 0, {}};
+    const struct {
+        const char* what;
+        std::vector<TCall> calls;
+        std::set<TDisk> disks;
+    } cases[] = {
+        {"a new file written",
+         {create, write},
+         {{{"/b/t", "старое"}}, {{"/b/t", "старое"}, {"/b/a", ""}}, {{"/b/t", "старое"}, {"/b/a", "новое"}}}},
+        {"its data flushed",
+         {create, write, flushFile},
+         {{{"/b/t", "старое"}}, {{"/b/t", "старое"}, {"/b/a", "новое"}}}},
+        {"its folder flushed too",
+         {create, write, flushFile, openFolder, flushFolder},
+         {{{"/b/t", "старое"}, {"/b/a", "новое"}}}},
+        {"a file replaced by a rename, its folder not flushed",
+         {temp, writeTemp, flushTemp, rename},
+         {{{"/b/t", "старое"}}, {{"/b/t", "старое"}, {"/b/.t.tmp-abc123", "новое"}}, {{"/b/t", "новое"}}}},
+        {"everything flushed with the file system",
+         {create, write, temp, writeTemp, rename, openFolder, syncfs},
+         {{{"/b/t", "новое"}, {"/b/a", "новое"}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        crashstates::TReplay replay(TDisk{{"/b/t", "старое"}});
+        std::string why;
+        for (const TCall& call : c.calls)
+            ASSERT_TRUE(replay.Apply(call, why)) << why;
+        std::set<TDisk> disks;
+        replay.EachCrashState([&](const TDisk& disk) { disks.insert(disk); });
+        EXPECT_EQ(disks, c.disks);
+    }
 }
