@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -290,7 +291,7 @@ bool TSaveTransaction::Stage(const QString& path, const QByteArray& bytes) {
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return Fail(target, errno);
     ::fchmod(fd, 0600);
-    TEntry entry{target, QFile::decodeName(temp), fd, bytes.size(), Sha256Hex(bytes)};
+    TEntry entry{target, QFile::decodeName(temp), fd, bytes.size(), QByteArray()};
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -304,6 +305,14 @@ bool TSaveTransaction::Stage(const QString& path, const QByteArray& bytes) {
         }
         data += n;
         left -= n;
+    }
+    // Digests only go into a journal, which a save of one file does without: the first file's bytes
+    // are kept (shared, not copied) until a second one comes.
+    if (m_entries.empty()) {
+        m_firstBytes = bytes;
+    } else {
+        if (m_entries.size() == 1) m_entries.front().sha256 = Sha256Hex(std::exchange(m_firstBytes, {}));
+        entry.sha256 = Sha256Hex(bytes);
     }
     m_entries.push_back(entry);
     if (!m_bulk && int(m_entries.size()) > kFilesSyncedOneByOne) {
@@ -434,6 +443,7 @@ bool TSaveTransaction::Commit() {
         if (::rename(Native(e.temp).constData(), Native(e.target).constData()) != 0) Fail(e.target, errno);
     if (!journal && m_failed) ::unlink(Native(m_entries.front().temp).constData());
     m_entries.clear();
+    m_firstBytes.clear();
     SyncFolders(folders);
     if (journal && !m_failed) {
         // Its removal is flushed too: a journal that a power cut brought back would meet files a later
@@ -461,6 +471,7 @@ bool TSaveTransaction::Commit() {
 }
 
 void TSaveTransaction::Abort() {
+    m_firstBytes.clear();
     for (TEntry& e : m_entries) {
         if (e.fd >= 0) ::close(e.fd);
         ::unlink(Native(e.temp).constData());

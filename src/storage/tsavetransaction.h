@@ -65,6 +65,7 @@ private:
     QString m_baseFolder;
     int m_folderFd = -1;
     std::vector<TEntry> m_entries;
+    QByteArray m_firstBytes;
     QStringList m_removals;
     bool m_bulk = false;
     bool m_failed = false;
