@@ -22,6 +22,7 @@ void SetReadOnly(TMyType& state, const QString& reason) {
 void ClearReadOnly(TMyType& state) {
     state.readOnly = false;
     state.readOnlyReason.clear();
+    state.readOnlyByOpen = false;
 }
 
 QString BaseHeldText(const QString& baseName, const TBaseLockLook& look, bool already) {

@@ -8,6 +8,7 @@
 #include "ledger/ttablesortert.h"
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "storage/fileerror.h"
 #include "storage/tbasefiles.h"
 #include "storage/tbasesave.h"
 #include "storage/tmessageboxclass.h"
@@ -21,11 +22,12 @@
 
 namespace {
 
-// The table file's path, the file made empty when missing; what stands there is told by the load.
-QString PathIn(const QString& folder, const QString& name) {
+// The table file's path, the file made empty when missing; what stands there is told by the load. A file
+// an unfinished save still has to put in place is read from where its new content waits.
+QString PathIn(const TUnfinishedSave& unfinished, const QString& folder, const QString& name) {
     QString path;
     ResolveTableFile(folder, name, path);
-    return path;
+    return unfinished.ReadPath(path);
 }
 
 void SortByItsDate(TDataGrid& grid) {
@@ -55,25 +57,31 @@ void TBaseLoader::AppendNewRecordRow(TMyType& state, TDataGrid& grid) {
 
 namespace {
 
-// A folder of the base as it stands, not followed if it is a link.
-bool IsRealFolder(const QString& path) {
-    const QFileInfo info(path);
-    return info.isDir() && !info.isSymLink();
-}
-
 // A save cut short is completed (or dropped) before anything is read; its temporary files stay only
-// while a journal still needs them.
-void FinishInterruptedSaves(const TMyType& state) {
+// while a journal still needs them. One that cannot be completed is told and the base is shown
+// read-only, read as the save would leave it: the files whose new content waits whole in a temporary
+// file are read from there, so the books are the new ones rather than half of each, and nothing is
+// written over the half-renamed files. The next opening tries the journal again.
+TUnfinishedSave FinishInterruptedSaves(TMyType& state) {
     const QString folder = state.baseFolder;
-    if (RecoverInterruptedSave(folder))
-        for (const QString& f : {folder, ReturnsFolder(folder)})
-            if (IsRealFolder(f)) RemoveStaleTempFiles(f);
+    // A base opened read-only is not written, its journal included: another program may be saving it.
+    if (!MayChangeBase(state)) return InspectInterruptedSave(folder);
+    TFileError error;
+    if (!RecoverInterruptedSave(folder, &error)) {
+        ReportUnfinishedSave(error);
+        SetReadOnly(state, QStringLiteral("сохранение базы было прервано и не может быть завершено"));
+        state.readOnlyByOpen = true;
+        return InspectInterruptedSave(folder);
+    }
+    if (IsRealFolder(folder)) RemoveStaleTempFiles(folder);
+    if (IsRealFolder(ReturnsFolder(folder))) RemoveStaleTempFiles(ReturnsFolder(folder));
     if (!AnySaveJournal(state.BaseRoot())) RemoveStaleTempFiles(state.BaseRoot());
+    return {};
 }
 
 // Returns files that no debt names are kept aside rather than left for the save to remove, and told.
 void KeepOrphans(const TMyType& state, int debtCount) {
-    if (state.readOnly) return;
+    if (!MayChangeBase(state)) return;
     const QStringList orphans = KeepOrphanReturns(state.baseFolder, debtCount);
     if (orphans.isEmpty()) return;
     Messages().ShowInfo({QStringLiteral("Найдены возвраты долгов, которые не относятся ни к одному долгу:"),
@@ -85,7 +93,8 @@ void KeepOrphans(const TMyType& state, int debtCount) {
 // The debts with their returns. A debt table of an earlier version is converted before its rows are
 // cut to ten cells; the returns of debts that could not be read are kept for recovery, since new debts
 // will take their numbers.
-TTableLoad LoadDebts(TMyType& state, const QString& path, TUnreachableFiles& unreachable) {
+TTableLoad LoadDebts(TMyType& state, const QString& path, TUnreachableFiles& unreachable,
+                     const TUnfinishedSave& unfinished) {
     const QString folder = state.baseFolder;
     TMemTable& table = state.Table(TTableKind::Dolg);
     TReturnsTables oldReturns;
@@ -107,7 +116,7 @@ TTableLoad LoadDebts(TMyType& state, const QString& path, TUnreachableFiles& unr
     if (oldDebts) {
         MakePrivateFolder(ReturnsFolder(folder));
         state.returns = std::move(oldReturns);
-    } else if (!LoadReturnsFiles(folder, table, state.returns, &unreachable)) {
+    } else if (!LoadReturnsFiles(folder, table, state.returns, &unreachable, &unfinished)) {
         state.damaged = true;
     } else if (load == TTableLoad::Read) {
         KeepOrphans(state, table.RowCount());
@@ -115,11 +124,12 @@ TTableLoad LoadDebts(TMyType& state, const QString& path, TUnreachableFiles& unr
     return load;
 }
 
-void LoadLedger(TMyType& state, TTableKind kind, TUnreachableFiles& unreachable) {
+void LoadLedger(TMyType& state, TTableKind kind, TUnreachableFiles& unreachable,
+                const TUnfinishedSave& unfinished) {
     TDataGrid& grid = state.Grid(kind);
     TMemTable& table = state.Table(kind);
-    const QString path = PathIn(state.baseFolder, TableDef(kind).fileName);
-    const TTableLoad load = kind == TTableKind::Dolg ? LoadDebts(state, path, unreachable)
+    const QString path = PathIn(unfinished, state.baseFolder, TableDef(kind).fileName);
+    const TTableLoad load = kind == TTableKind::Dolg ? LoadDebts(state, path, unreachable, unfinished)
                                                      : LoadLedgerFile(kind, path, table, &unreachable);
     if (load == TTableLoad::Damaged) state.damaged = true;
     grid.DefaultDate = Today();
@@ -148,11 +158,11 @@ void ShowFirstDebtsReturns(TMyType& state) {
     returnsGrid.ResetRowMap();
 }
 
-void LoadUsers(TMyType& state, TUnreachableFiles& unreachable) {
+void LoadUsers(TMyType& state, TUnreachableFiles& unreachable, const TUnfinishedSave& unfinished) {
     TDataGrid& users = state.Grid(TTableKind::User);
-    const TTableLoad load =
-        LoadLedgerFile(TTableKind::User, PathIn(state.BaseRoot(), TableDef(TTableKind::User).fileName),
-                       state.users, &unreachable);
+    const TTableLoad load = LoadLedgerFile(
+        TTableKind::User, PathIn(unfinished, state.BaseRoot(), TableDef(TTableKind::User).fileName),
+        state.users, &unreachable);
     if (load == TTableLoad::Damaged) state.damaged = true;
     TBaseLoader::AppendNewRecordRow(state, users);
     users.ResetRowMap();
@@ -165,24 +175,27 @@ void TBaseLoader::OpenBase(TMyType& state) {
     const QString folder = state.baseFolder;
     state.damaged = false;
     state.SetSaveOutcome(TFileError());
-    // A save another program may be making right now is that program's to complete.
-    if (MayChangeBase(state)) FinishInterruptedSaves(state);
+    // What made the base read-only as it was read is looked at anew; another program holding it was
+    // looked at before the open.
+    if (state.readOnlyByOpen) ClearReadOnly(state);
+    const TUnfinishedSave unfinished = FinishInterruptedSaves(state);
     TUnreachableFiles unreachable;
-    LoadKindsFile(TKindsList::Rashod, PathIn(folder, KindsFileName(TKindsList::Rashod)),
+    LoadKindsFile(TKindsList::Rashod, PathIn(unfinished, folder, KindsFileName(TKindsList::Rashod)),
                   state.paths.programFolder, state.vidRashod, &unreachable);
-    LoadKindsFile(TKindsList::Dohod, PathIn(folder, KindsFileName(TKindsList::Dohod)),
+    LoadKindsFile(TKindsList::Dohod, PathIn(unfinished, folder, KindsFileName(TKindsList::Dohod)),
                   state.paths.programFolder, state.vidDohod, &unreachable);
     TMemTable& purse = state.Table(TTableKind::Purse);
     state.basePurse =
-        LoadPurseFile(PathIn(folder, TableDef(TTableKind::Purse).fileName), purse, &unreachable);
-    const bool transferOk = LoadTransferFile(PathIn(folder, TableDef(TTableKind::Transfer).fileName),
-                                             state.Table(TTableKind::Transfer), &unreachable);
+        LoadPurseFile(PathIn(unfinished, folder, TableDef(TTableKind::Purse).fileName), purse, &unreachable);
+    const bool transferOk =
+        LoadTransferFile(PathIn(unfinished, folder, TableDef(TTableKind::Transfer).fileName),
+                         state.Table(TTableKind::Transfer), &unreachable);
 
     state.returns.clear();
     for (TTableKind kind : LedgerKinds())
-        LoadLedger(state, kind, unreachable);
+        LoadLedger(state, kind, unreachable, unfinished);
     ShowFirstDebtsReturns(state);
-    LoadUsers(state, unreachable);
+    LoadUsers(state, unreachable, unfinished);
     if (transferOk) state.Table(TTableKind::Transfer).MarkUnmodified();
 
     // The transfers and purses views end with a row for a new entry, like the ledgers.
@@ -199,6 +212,7 @@ void TBaseLoader::OpenBase(TMyType& state) {
     // What could not be read is shown empty and must not be written over: the base stays as it is.
     if (!unreachable.empty()) {
         SetReadOnly(state, QStringLiteral("файлы базы не читаются"));
+        state.readOnlyByOpen = true;
         TellUnreachable(unreachable, state.baseName);
     }
 }

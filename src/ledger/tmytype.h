@@ -68,8 +68,11 @@ public:
     TFileError saveError;    // why: the file and the system's error, as the failure was told
     bool readOnly = false;   // the base is shown but never written: see where it is set
     QString readOnlyReason;  // why, for the window to tell (SetReadOnly in ledger/basechanges.h)
-    TBaseLock baseLock;      // held while this program has the open base to itself
-    TBaseSettings settings;  // read at the end of a base load, written at the end of a save
+    // readOnly was set by the open itself (a file it could not read, a save it could not finish): the next
+    // opening looks at it anew.
+    bool readOnlyByOpen = false;
+    TBaseLock baseLock;     // held while this program has the open base to itself
+    TBaseSettings settings; // read at the end of a base load, written at the end of a save
 
     // How the last save of the open base ended (no failure: it succeeded, or a base was just opened).
     // Whoever listens hears when the state of the books on disk changes.

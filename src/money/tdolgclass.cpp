@@ -302,8 +302,11 @@ int TDolgClass::CreateDebtReturns(int row) {
     if (!m_state.baseFolder.isEmpty()) {
         const QString folder = ReturnsFolder(m_state.baseFolder);
         const QString path = ReturnsFilePath(m_state.baseFolder, n);
-        // A file already there may hold the returns of a debt this session could not read: keep it.
-        if (MakePrivateFolder(folder) && !QFileInfo::exists(path)) WriteFileAtomic(path, QByteArray());
+        // A file already there may hold the returns of a debt this session could not read: keep it. A
+        // "Debt" that is a link to another folder gets nothing written into it.
+        if (MakePrivateFolder(folder) && IsRealFolder(folder) && !QFileInfo(path).exists() &&
+            !QFileInfo(path).isSymLink())
+            WriteFileAtomic(path, QByteArray());
     }
     return n;
 }

@@ -130,6 +130,11 @@ bool MakePrivateFolder(const QString& path) {
     return QFileInfo(path).isDir();
 }
 
+bool IsRealFolder(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 void MakePrivateFile(const QString& path) {
     ::chmod(QFile::encodeName(path).constData(), 0600);
 }

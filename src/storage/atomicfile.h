@@ -47,5 +47,7 @@ void RemoveStaleTempFiles(const QString& folder);
 // Creates a folder (and its missing parents) that the program owns; the folders created here are
 // readable by their owner only. True when the folder exists afterwards.
 bool MakePrivateFolder(const QString& path);
+// The path is a folder in its own right, not a link to one: the program writes only into its own folders.
+bool IsRealFolder(const QString& path);
 // Makes an existing table or settings file private to its owner.
 void MakePrivateFile(const QString& path);

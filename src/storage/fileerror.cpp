@@ -29,6 +29,16 @@ QString SystemReason(int code) {
         return QStringLiteral("Файл слишком велик.");
     case EBUSY:
         return QStringLiteral("Файл занят другой программой.");
+    case fileerror::kLinkInPlace:
+        return QStringLiteral("На месте файла находится ссылка.");
+    case fileerror::kFolderIsLink:
+        return QStringLiteral("Папка является ссылкой на другое место.");
+    case fileerror::kNewContentLost:
+        return QStringLiteral("Временный файл с новым содержимым пропал.");
+    case fileerror::kNewContentBroken:
+        return QStringLiteral("Временный файл с новым содержимым поврежден.");
+    case fileerror::kCannotBeChecked:
+        return QStringLiteral("Временный файл пропал, а журнал прежней версии не позволяет проверить файл.");
     default:
         return QStringLiteral("Системная ошибка %1.").arg(code);
     }
@@ -45,4 +55,10 @@ QStringList SaveFailureDetails(const TFileError& error) {
 void ReportSaveFailure(const TFileError& error) {
     Messages().ShowError(QStringList{QStringLiteral("Не удалось сохранить базу")} +
                          SaveFailureDetails(error));
+}
+
+void ReportUnfinishedSave(const TFileError& error) {
+    Messages().ShowError({QStringLiteral("Сохранение базы было прервано и не может быть завершено."),
+                          QStringLiteral("Файл: ") + error.path,
+                          QStringLiteral("Причина: ") + error.Reason()});
 }

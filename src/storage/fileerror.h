@@ -3,7 +3,19 @@
 #include <QString>
 #include <QStringList>
 
-// A file operation that failed: the file (or folder) and the system's error number.
+// Failures the system has no error number for: the program's own codes, all below zero.
+namespace fileerror {
+enum : int {
+    kLinkInPlace = -2,      // a link stands where the program's file should be
+    kFolderIsLink = -3,     // the folder is a link to somewhere else
+    kNewContentLost = -4,   // an interrupted save's temporary file is gone and the file never got its content
+    kNewContentBroken = -5, // an interrupted save's temporary file does not hold what the journal says
+    kCannotBeChecked = -6,  // a journal of an earlier version names a temporary file that is gone
+};
+} // namespace fileerror
+
+// A file operation that failed: the file (or folder) and the system's error number (or one of the
+// program's own codes above).
 struct TFileError {
     QString path;
     int code = 0;
@@ -32,3 +44,5 @@ void ReportSaveFailure(const TFileError& error);
 inline QString UnsavedMark() {
     return QStringLiteral("Не сохранено");
 }
+// An interrupted save whose journal cannot be carried out: the file and the reason, in an error box.
+void ReportUnfinishedSave(const TFileError& error);

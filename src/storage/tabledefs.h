@@ -84,11 +84,12 @@ enum : int { Kind, FirstName };
 namespace arhiveinfo {
 enum : int { Mark, User, Base, Count };
 }
-// The journal of a save: a head row (mark, version), a row per rename (temporary file, table file), an
-// end row (mark, number of renames, digest of the rows before it).
+// The journal of a save: a head row (mark, version), a row per rename (table file, temporary file, and
+// from version 2 on the new content's size and SHA-256), an end row (mark, number of renames, digest of
+// the rows before it).
 namespace journal {
 enum : int { Mark, Version };
-enum : int { Temp, Target };
+enum : int { Target, Temp, Size, Sha256, EntryCells };
 enum : int { EndMark, RenameCount, Digest, EndCells };
 } // namespace journal
 // The per-purse sums the totals keep in memory: a row per purse in purse-table order.

@@ -5,6 +5,7 @@
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
 #include "storage/tmessageboxclass.h"
+#include "storage/tsavetransaction.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -331,7 +332,7 @@ TTableFileState ReturnsFolderState(const QString& baseFolder) {
 }
 
 bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns,
-                      TUnreachableFiles* unreachable) {
+                      TUnreachableFiles* unreachable, const TUnfinishedSave* unfinished) {
     returns.clear();
     bool allRead = true;
     const QString folder = ReturnsFolder(baseFolder);
@@ -349,7 +350,8 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
         const QString name = QStringLiteral("debt") + QString::number(n);
         const QString path = JoinPath(folder, name);
         QByteArray bytes; // the table keeps it as its buffer
-        const TTableFileState state = readable ? ReadTableFile(path, bytes) : folderState;
+        const TTableFileState state =
+            readable ? ReadTableFile(unfinished ? unfinished->ReadPath(path) : path, bytes) : folderState;
         if (state == TTableFileState::File) {
             if (table->LoadFromBytes(bytes)) {
                 table->MarkUnmodified();

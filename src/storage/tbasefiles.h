@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+struct TUnfinishedSave;
+
 // The returns tables of the debts, indexed by the number in the debt's hidden cell.
 using TReturnsTables = std::vector<std::unique_ptr<TMemTable>>;
 
@@ -88,9 +90,10 @@ int DebtNumberCell(const QString& text, bool* ok);
 // Loads every debt's returns table from "Debt/debt<N>" for the number in the debt's cell 9. One
 // unreadable file does not stop the others: it is kept aside and its debt keeps the rows read before
 // the damage. Returns false when any file was damaged. A "Debt" that is not a real folder is noted
-// and nothing is read from it, nor made in it.
+// and nothing is read from it, nor made in it. A file an unfinished save still has to put in place is
+// read from where its new content waits.
 bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns,
-                      TUnreachableFiles* unreachable = nullptr);
+                      TUnreachableFiles* unreachable = nullptr, const TUnfinishedSave* unfinished = nullptr);
 QString ReturnsFolder(const QString& baseFolder);
 QString ReturnsFilePath(const QString& baseFolder, int number);
 // The returns folder as it stands: File for a real folder (made when missing), else what is there.

@@ -17,12 +17,18 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 const QString kDebtFolder = QStringLiteral("Debt");
 const QString kJournalMark = QStringLiteral("Vellumora save");
 const QString kEndMark = QStringLiteral("end");
+// A journal of version 1 names the renames only; version 2 adds each new content's size and SHA-256.
+const QString kVersion1 = QStringLiteral("1");
+const QString kVersion2 = QStringLiteral("2");
+// How many files a save of version 1 flushed one by one; more were flushed with their names by syncfs.
+constexpr size_t kVersion1FilesSyncedOneByOne = 8;
 
 QString Clean(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -80,14 +86,63 @@ int FsyncFolder(const QString& folder) {
     return rc;
 }
 
-QByteArray JournalDigest(const QByteArray& rows) {
-    return QCryptographicHash::hash(rows, QCryptographicHash::Sha256).toHex();
+QByteArray Sha256Hex(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+bool IsSha256Hex(const QString& text) {
+    if (text.size() != 64) return false;
+    for (QChar c : text)
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+              (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
+            return false;
+    return true;
 }
 
 struct TJournalEntry {
     QString target; // relative to the base folder
     QString temp;   // the temporary file's name, in the target's folder
+    qint64 size = -1;
+    QByteArray sha256; // hex; empty in a journal of version 1
 };
+
+struct TJournal {
+    bool checked = false; // version 2: each new content can be recognised
+    std::vector<TJournalEntry> entries;
+};
+
+// What lies at a path, links not followed.
+enum class TKind { Missing, File, Folder, Link, Other };
+
+TKind KindOf(const QString& path) {
+    struct stat st {};
+    if (::lstat(Native(path).constData(), &st) != 0) return TKind::Missing;
+    if (S_ISLNK(st.st_mode)) return TKind::Link;
+    if (S_ISREG(st.st_mode)) return TKind::File;
+    if (S_ISDIR(st.st_mode)) return TKind::Folder;
+    return TKind::Other;
+}
+
+// The file, not a link, holds exactly the content a journal of version 2 names.
+bool HoldsContent(const QString& path, const TJournalEntry& e) {
+    const int fd = ::open(Native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == e.size;
+    QByteArray bytes;
+    if (ok) {
+        bytes.resize(qsizetype(e.size));
+        qsizetype done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR) continue;
+            ok = n > 0;
+            done += ok ? n : 0;
+        }
+    }
+    ::close(fd);
+    return ok && Sha256Hex(bytes) == e.sha256;
+}
 
 QString FolderOf(const QString& baseFolder, const QString& relative) {
     const int slash = relative.lastIndexOf(QLatin1Char('/'));
@@ -101,7 +156,7 @@ QString FileNameOf(const QString& relative) {
 
 // A journal is complete when it reads whole, names only files a save writes and ends with the count
 // and the digest of what comes before it.
-bool ParseJournal(const QByteArray& bytes, std::vector<TJournalEntry>& entries) {
+bool ParseJournal(const QByteArray& bytes, TJournal& journal) {
     TMemTable table;
     if (!table.LoadFromBytes(bytes) || table.RowCount() < 2) return false;
     const TTableRow* head = table.Row(0);
@@ -109,20 +164,88 @@ bool ParseJournal(const QByteArray& bytes, std::vector<TJournalEntry>& entries) 
     if (head->Cell(col::journal::Mark) != kJournalMark || end->CellCount() != col::journal::EndCells ||
         end->Cell(col::journal::EndMark) != kEndMark)
         return false;
+    const QString version = head->Cell(col::journal::Version);
+    if (version != kVersion1 && version != kVersion2) return false;
+    journal.checked = version == kVersion2;
     TMemTable body;
     for (int i = 0; i + 1 < table.RowCount(); ++i)
         body.AddRow()->SetCells(table.Row(i)->Cells());
     if (end->Cell(col::journal::RenameCount) != QString::number(table.RowCount() - 2) ||
-        end->Cell(col::journal::Digest) != QString::fromLatin1(JournalDigest(body.ToBytes())))
+        end->Cell(col::journal::Digest) != QString::fromLatin1(Sha256Hex(body.ToBytes())))
         return false;
+    const int cells = journal.checked ? col::journal::EntryCells : col::journal::Size;
     for (int i = 1; i + 1 < table.RowCount(); ++i) {
         const TTableRow* row = table.Row(i);
-        TJournalEntry e{row->Cell(col::journal::Temp), row->Cell(col::journal::Target)};
-        if (row->CellCount() != 2 || !IsJournalTarget(e.target) || !IsTempOf(e.temp, FileNameOf(e.target)))
+        TJournalEntry e;
+        e.target = row->Cell(col::journal::Target);
+        e.temp = row->Cell(col::journal::Temp);
+        if (row->CellCount() != cells || !IsJournalTarget(e.target) ||
+            !IsTempOf(e.temp, FileNameOf(e.target)))
             return false;
-        entries.push_back(e);
+        if (journal.checked) {
+            bool ok = false;
+            e.size = row->Cell(col::journal::Size).toLongLong(&ok);
+            const QString sha = row->Cell(col::journal::Sha256);
+            if (!ok || e.size < 0 || !IsSha256Hex(sha)) return false;
+            e.sha256 = sha.toLatin1();
+        }
+        journal.entries.push_back(e);
     }
     return true;
+}
+
+// One rename of a complete journal as the disk shows it now.
+struct TEntryState {
+    QString target; // absolute paths
+    QString temp;
+    bool waiting = false; // the temporary file holds the new content and is still to be renamed
+    TFileError fault;     // neither waiting nor in place: the journal cannot be carried out
+};
+
+TEntryState StateOf(const QString& baseFolder, const TJournal& journal, const TJournalEntry& e) {
+    const QString where = FolderOf(baseFolder, e.target);
+    TEntryState s;
+    s.target = JoinPath(where, FileNameOf(e.target));
+    s.temp = JoinPath(where, e.temp);
+    if (e.target.startsWith(kDebtFolder + QLatin1Char('/'))) {
+        const TKind debt = KindOf(where);
+        if (debt != TKind::Folder) {
+            s.fault.SetOnce(where, debt == TKind::Link ? fileerror::kFolderIsLink : ENOTDIR);
+            return s;
+        }
+    }
+    // Only a regular file is taken for a temporary file; anything else by its name is not the program's
+    // and is never renamed.
+    if (KindOf(s.temp) == TKind::File) {
+        if (journal.checked && !HoldsContent(s.temp, e)) {
+            s.fault.SetOnce(s.target, fileerror::kNewContentBroken);
+            return s;
+        }
+        s.waiting = true;
+    }
+    // Neither replaced nor taken for the new content: whatever a link points at is not the program's.
+    if (KindOf(s.target) == TKind::Link) s.fault.SetOnce(s.target, fileerror::kLinkInPlace);
+    if (s.waiting || s.fault.Failed()) return s;
+    if (journal.checked) {
+        if (!HoldsContent(s.target, e)) s.fault.SetOnce(s.target, fileerror::kNewContentLost);
+        return s;
+    }
+    // Version 1 cannot tell a file put in place from one whose temporary file a power cut took. Its
+    // save flushed the journal's folder after writing the journal, and with more than eight files
+    // flushed the whole file system before it: those temporary files were on the disk, so only their
+    // renames can have taken them.
+    if (where != baseFolder && journal.entries.size() <= kVersion1FilesSyncedOneByOne)
+        s.fault.SetOnce(s.target, fileerror::kCannotBeChecked);
+    return s;
+}
+
+// The journal of a base folder: false when there is none or it is torn.
+bool ReadJournal(const QString& folder, TJournal& journal) {
+    const QString path = JoinPath(folder, savejournal::kFileName);
+    QByteArray bytes;
+    QFile file(path);
+    if (KindOf(path) == TKind::File && file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+    return ParseJournal(bytes, journal);
 }
 
 } // namespace
@@ -148,11 +271,19 @@ bool TSaveTransaction::Stage(const QString& path, const QByteArray& bytes) {
         m_folderFd = ::open(Native(m_baseFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_folderFd < 0) return Fail(m_baseFolder, errno);
     const QString target = Clean(path);
-    if (RelativeName(m_baseFolder, target).isEmpty()) return Fail(target, EINVAL);
+    const QString relative = RelativeName(m_baseFolder, target);
+    if (relative.isEmpty()) return Fail(target, EINVAL);
+    if (!CheckFolderOf(relative)) return false;
     const QByteArray native = Native(target);
-    struct stat st {};
-    if (::stat(native.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return Fail(target, EISDIR);
+    switch (KindOf(target)) {
+    case TKind::Link:
+        // Not written through, nor replaced: whatever it points at is not the program's.
+        return Fail(target, fileerror::kLinkInPlace);
+    case TKind::Folder:
+        return Fail(target, EISDIR);
+    case TKind::Missing:
+        break;
+    default:
         // A file the user may not write stays as it is, as the file manager shows it (read-only).
         if (::access(native.constData(), W_OK) != 0) return Fail(target, errno);
     }
@@ -161,7 +292,7 @@ bool TSaveTransaction::Stage(const QString& path, const QByteArray& bytes) {
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return Fail(target, errno);
     ::fchmod(fd, 0600);
-    TEntry entry{target, QFile::decodeName(temp), fd};
+    TEntry entry{target, QFile::decodeName(temp), fd, bytes.size(), QByteArray()};
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -175,6 +306,14 @@ bool TSaveTransaction::Stage(const QString& path, const QByteArray& bytes) {
         }
         data += n;
         left -= n;
+    }
+    // Digests only go into a journal, which a save of one file does without: the first file's bytes
+    // are kept (shared, not copied) until a second one comes.
+    if (m_entries.empty()) {
+        m_firstBytes = bytes;
+    } else {
+        if (m_entries.size() == 1) m_entries.front().sha256 = Sha256Hex(std::exchange(m_firstBytes, {}));
+        entry.sha256 = Sha256Hex(bytes);
     }
     m_entries.push_back(entry);
     if (!m_bulk && int(m_entries.size()) > kFilesSyncedOneByOne) {
@@ -196,6 +335,22 @@ void TSaveTransaction::Remove(const QString& path) {
     m_removals.append(Clean(path));
 }
 
+// The files of the "Debt" folder go only into the base's own folder, never through a link to another.
+bool TSaveTransaction::CheckFolderOf(const QString& relative) {
+    if (!relative.startsWith(kDebtFolder + QLatin1Char('/'))) return true;
+    const QString debt = JoinPath(m_baseFolder, kDebtFolder);
+    switch (KindOf(debt)) {
+    case TKind::Folder:
+        return true;
+    case TKind::Link:
+        return Fail(debt, fileerror::kFolderIsLink);
+    case TKind::Missing:
+        return Fail(debt, ENOENT);
+    default:
+        return Fail(debt, ENOTDIR);
+    }
+}
+
 bool TSaveTransaction::Flush() {
     if (m_bulk) {
         if (::syncfs(m_folderFd) != 0) return Fail(m_baseFolder, errno);
@@ -212,12 +367,13 @@ bool TSaveTransaction::Flush() {
 
 bool TSaveTransaction::WriteJournal() {
     TMemTable table;
-    table.AddRow()->SetCells({kJournalMark, QStringLiteral("1")});
+    table.AddRow()->SetCells({kJournalMark, kVersion2});
     for (const TEntry& e : m_entries)
-        table.AddRow()->SetCells({RelativeName(m_baseFolder, e.target), QFileInfo(e.temp).fileName()});
+        table.AddRow()->SetCells({RelativeName(m_baseFolder, e.target), QFileInfo(e.temp).fileName(),
+                                  QString::number(e.size), QString::fromLatin1(e.sha256)});
     const QByteArray body = table.ToBytes();
     table.AddRow()->SetCells(
-        {kEndMark, QString::number(m_entries.size()), QString::fromLatin1(JournalDigest(body))});
+        {kEndMark, QString::number(m_entries.size()), QString::fromLatin1(Sha256Hex(body))});
     const QByteArray bytes = table.ToBytes();
 
     const QString path = JoinPath(m_baseFolder, savejournal::kFileName);
@@ -254,6 +410,11 @@ void TSaveTransaction::SyncFolders(const QStringList& folders) {
 }
 
 bool TSaveTransaction::Commit() {
+    for (const QString& path : m_removals) {
+        const QString relative = RelativeName(m_baseFolder, path);
+        if (relative.isEmpty()) Fail(path, EINVAL);
+        if (m_failed || !CheckFolderOf(relative)) break;
+    }
     if (m_failed) {
         Abort();
         return false;
@@ -268,30 +429,39 @@ bool TSaveTransaction::Commit() {
         const QString folder = QFileInfo(e.target).absolutePath();
         if (!folders.contains(folder)) folders.append(folder);
     }
-    const bool journaled = m_entries.size() > 1;
-    if (journaled && !WriteJournal()) {
-        Abort();
-        return false;
+    const bool journal = m_entries.size() > 1;
+    if (journal) {
+        // The temporary files' names reach the disk before the journal that names them: a power cut
+        // that kept the journal and lost a name would leave a rename that can never be made.
+        SyncFolders(folders);
+        if (m_failed || !WriteJournal()) {
+            Abort();
+            return false;
+        }
     }
     // From here the save is made: a rename that fails leaves the journal for the next try.
     for (const TEntry& e : m_entries)
         if (::rename(Native(e.temp).constData(), Native(e.target).constData()) != 0) Fail(e.target, errno);
-    const bool single = m_entries.size() == 1;
-    if (single && m_failed) ::unlink(Native(m_entries.front().temp).constData());
+    if (!journal && m_failed) ::unlink(Native(m_entries.front().temp).constData());
     m_entries.clear();
+    m_firstBytes.clear();
     SyncFolders(folders);
-    if (journaled && !m_failed) {
-        // The renames are on the disk: a journal that a crash brings back finds none of its temporary
-        // files and is dropped, so its removal needs no flush of its own.
-        const QString journal = JoinPath(m_baseFolder, savejournal::kFileName);
-        if (::unlink(Native(journal).constData()) != 0) Fail(journal, errno);
+    if (journal && !m_failed) {
+        // Its removal is flushed too: a journal that a power cut brought back would meet files a later
+        // save has put in place since, and could no longer recognise its own.
+        const QString path = JoinPath(m_baseFolder, savejournal::kFileName);
+        if (::unlink(Native(path).constData()) != 0)
+            Fail(path, errno);
+        else if (const int code = FsyncFolder(m_baseFolder))
+            Fail(m_baseFolder, code);
     }
     if (m_failed) return false;
     // Files no longer part of the base (returns of debts that are gone) are removed only once the
-    // new files are in place; one left behind by a crash is never read.
+    // new files are in place; one left behind by a crash is never read. Only the program's own files:
+    // a link or a folder by such a name stays.
     QStringList removed;
     for (const QString& path : m_removals) {
-        if (::unlink(Native(path).constData()) == 0) {
+        if (KindOf(path) == TKind::File && ::unlink(Native(path).constData()) == 0) {
             const QString folder = QFileInfo(path).absolutePath();
             if (!removed.contains(folder)) removed.append(folder);
         }
@@ -302,6 +472,7 @@ bool TSaveTransaction::Commit() {
 }
 
 void TSaveTransaction::Abort() {
+    m_firstBytes.clear();
     for (TEntry& e : m_entries) {
         if (e.fd >= 0) ::close(e.fd);
         ::unlink(Native(e.temp).constData());
@@ -312,42 +483,61 @@ void TSaveTransaction::Abort() {
 
 bool RecoverInterruptedSave(const QString& baseFolder, TFileError* error) {
     const QString folder = Clean(baseFolder);
-    const QString journal = JoinPath(folder, savejournal::kFileName);
-    const QByteArray nativeJournal = Native(journal);
-    struct stat st {};
-    if (::lstat(nativeJournal.constData(), &st) != 0) return true;
+    const QString journalPath = JoinPath(folder, savejournal::kFileName);
+    const QByteArray nativeJournal = Native(journalPath);
+    if (KindOf(journalPath) == TKind::Missing) return true;
     auto fail = [&](const QString& path, int code) {
         if (error) error->SetOnce(path, code);
         return false;
     };
-    QByteArray bytes;
-    QFile file(journal);
-    if (S_ISREG(st.st_mode) && file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-    file.close();
-    std::vector<TJournalEntry> entries;
-    if (!ParseJournal(bytes, entries)) {
+    TJournal journal;
+    if (!ReadJournal(folder, journal)) {
         // Torn: the save never reached its renames, so the old files stand. Its temporary files go.
+        // A journal that cannot be removed leaves the books whole all the same.
         RemoveStaleTempFiles(folder);
-        RemoveStaleTempFiles(JoinPath(folder, kDebtFolder));
-        if (::unlink(nativeJournal.constData()) != 0) return fail(journal, errno);
-        if (const int code = FsyncFolder(folder)) return fail(folder, code);
+        if (KindOf(JoinPath(folder, kDebtFolder)) == TKind::Folder)
+            RemoveStaleTempFiles(JoinPath(folder, kDebtFolder));
+        if (::unlink(nativeJournal.constData()) == 0) FsyncFolder(folder);
         return true;
     }
+    // Every rename is known to be possible before the first is made: one that is not leaves the files
+    // as they are for the next try.
+    std::vector<TEntryState> states;
+    for (const TJournalEntry& e : journal.entries) {
+        states.push_back(StateOf(folder, journal, e));
+        if (states.back().fault.Failed()) return fail(states.back().fault.path, states.back().fault.code);
+    }
     QStringList folders;
-    for (const TJournalEntry& e : entries) {
-        const QString where = FolderOf(folder, e.target);
-        const QByteArray temp = Native(JoinPath(where, e.temp));
-        if (::access(temp.constData(), F_OK) != 0) continue; // already in place
-        const QByteArray target = Native(JoinPath(where, FileNameOf(e.target)));
-        if (::rename(temp.constData(), target.constData()) != 0)
-            return fail(JoinPath(where, FileNameOf(e.target)), errno);
+    for (const TEntryState& s : states) {
+        if (!s.waiting) continue;
+        if (::rename(Native(s.temp).constData(), Native(s.target).constData()) != 0)
+            return fail(s.target, errno);
+        const QString where = QFileInfo(s.target).absolutePath();
         if (!folders.contains(where)) folders.append(where);
     }
     for (const QString& where : folders)
         if (const int code = FsyncFolder(where)) return fail(where, code);
-    if (::unlink(nativeJournal.constData()) != 0) return fail(journal, errno);
+    if (::unlink(nativeJournal.constData()) != 0) return fail(journalPath, errno);
     if (const int code = FsyncFolder(folder)) return fail(folder, code);
     return true;
+}
+
+TUnfinishedSave InspectInterruptedSave(const QString& baseFolder) {
+    TUnfinishedSave view;
+    const QString folder = Clean(baseFolder);
+    TJournal journal;
+    if (!ReadJournal(folder, journal)) return view;
+    for (const TJournalEntry& e : journal.entries) {
+        const TEntryState s = StateOf(folder, journal, e);
+        if (s.waiting) view.newContent[s.target] = s.temp;
+    }
+    return view;
+}
+
+QString TUnfinishedSave::ReadPath(const QString& path) const {
+    if (newContent.empty()) return path;
+    const auto it = newContent.find(Clean(path));
+    return it == newContent.end() ? path : it->second;
 }
 
 namespace {
@@ -371,7 +561,7 @@ void RecoverInterruptedSaves(const QString& baseRoot) {
 
 bool AnySaveJournal(const QString& baseRoot) {
     for (const QString& folder : BaseFolders(baseRoot))
-        if (QFileInfo::exists(JoinPath(folder, savejournal::kFileName))) return true;
+        if (KindOf(JoinPath(folder, savejournal::kFileName)) != TKind::Missing) return true;
     return false;
 }
 

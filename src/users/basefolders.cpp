@@ -27,11 +27,6 @@ bool InsideBaseRoot(const QString& baseRoot, const QString& folder) {
            QFileInfo(canonical).absolutePath() == canonicalRoot;
 }
 
-bool IsRealFolder(const QString& path) {
-    const QFileInfo info(path);
-    return info.isDir() && !info.isSymLink();
-}
-
 } // namespace
 
 bool IsRefusedInBaseName(QChar c) {

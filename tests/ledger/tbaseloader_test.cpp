@@ -7,6 +7,7 @@
 #include "testfolders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -117,4 +118,40 @@ TEST_F(BaseLoader, ADamagedLedgerMarksTheBaseAndIsWrittenAgainAtTheNextSave) {
     boxes.Reset();
     Reopen();
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(BaseLoader, ASaveWhoseOnlyWorkIsRemovingASpareReturnsFileIsMade) {
+    TBaseLoader::OpenBase(state);
+    ASSERT_TRUE(TBaseLoader::SaveBase(state));
+    // Left by a save a crash cut short: the returns of a debt that is gone.
+    WriteFileBytes(state.baseFolder + "/Debt/debt4", Hex("05 04 00 00 00 00"));
+    Reopen();
+    TMessageRecorder boxes;
+    EXPECT_TRUE(TBaseLoader::SaveAndTell(state));
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_FALSE(QFileInfo::exists(state.baseFolder + "/Debt/debt4"));
+    EXPECT_TRUE(TBaseLoader::SaveAndTell(state));
+}
+
+TEST_F(BaseLoader, ADebtFolderThatIsALinkFailsTheSaveWithItsReason) {
+    TBaseLoader::OpenBase(state);
+    state.Table(TTableKind::Dolg)
+        .Row(0)
+        ->SetCells({"дано в долг", "01.12.2026", "01.03.2027", "Сосед", "1000", "рубль", "", "не отображать",
+                    "Мама", "0"});
+    TBaseLoader::AppendNewRecordRow(state, state.Grid(TTableKind::Dolg));
+    ASSERT_TRUE(TBaseLoader::SaveBase(state));
+    // The returns go to another folder by a link: nothing of the base may be written there.
+    const QString elsewhere = home.Path() + "/чужая папка";
+    ASSERT_TRUE(QDir().rename(state.baseFolder + "/Debt", elsewhere));
+    ASSERT_TRUE(QFile::link(elsewhere, state.baseFolder + "/Debt"));
+    const QByteArray returns = ReadFileBytes(elsewhere + "/debt0");
+    state.ReturnsTable(0).AddRow()->SetCells({"05.12.2026", "300", "рубль", ""});
+    TMessageRecorder boxes;
+    EXPECT_FALSE(TBaseLoader::SaveAndTell(state));
+    EXPECT_EQ(boxes.Boxes(),
+              std::vector<TMessage>{Error({"Не удалось сохранить базу", "Файл: " + state.baseFolder + "/Debt",
+                                           "Причина: Папка является ссылкой на другое место."})});
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden), QStringList({"debt0"}));
+    EXPECT_EQ(ReadFileBytes(elsewhere + "/debt0"), returns);
 }

@@ -5,6 +5,7 @@
 #include "testfolders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -312,6 +313,18 @@ TEST_F(DebtFiles, ANewDebtGetsTheNextNumberAndAnEmptyFile) {
     money.dolg.DebtRowSelected(bare);
     EXPECT_EQ(NumberOf(bare), 3);
     EXPECT_EQ(state.currentDebt, 3);
+}
+
+TEST_F(DebtFiles, ANewDebtWritesNothingIntoADebtFolderThatIsALink) {
+    const QString elsewhere = home.Path() + "/чужая папка";
+    QDir().mkpath(elsewhere);
+    QDir(ReturnsFolder(state.baseFolder)).removeRecursively();
+    ASSERT_TRUE(QFile::link(elsewhere, ReturnsFolder(state.baseFolder)));
+    Debt(cells::kLent, "1", "A", cells::kNotShown);
+    const int row = AddRow(TTableKind::Dolg, {});
+    EXPECT_EQ(money.dolg.CreateDebtReturns(row), 1);
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
 }
 
 } // namespace
