@@ -1,6 +1,7 @@
 #include "ledger/basechanges.h"
 
 #include "ledger/tmytype.h"
+#include "storage/fileerror.h"
 #include "storage/tbaselock.h"
 #include "storage/tmessageboxclass.h"
 
@@ -17,12 +18,30 @@ bool RefuseChange(const TMyType& state) {
 void SetReadOnly(TMyType& state, const QString& reason) {
     state.readOnly = true;
     state.readOnlyReason = reason;
+    state.readOnlyByOpen = false;
+}
+
+void SetReadOnlyByOpen(TMyType& state, const QString& reason) {
+    if (state.readOnly && !state.readOnlyByOpen) return;
+    SetReadOnly(state, reason);
+    state.readOnlyByOpen = true;
 }
 
 void ClearReadOnly(TMyType& state) {
     state.readOnly = false;
     state.readOnlyReason.clear();
     state.readOnlyByOpen = false;
+}
+
+QStringList BaseStateMarks(const TMyType& state) {
+    QStringList marks;
+    if (state.readOnly) marks << ReadOnlyMark();
+    if (state.saveFailed) marks << UnsavedMark();
+    return marks;
+}
+
+QString ReadOnlyStatus(const TMyType& state) {
+    return state.readOnly ? ReadOnlyMark() + QStringLiteral(": ") + state.readOnlyReason : QString();
 }
 
 QString BaseHeldText(const QString& baseName, const TBaseLockLook& look, bool already) {

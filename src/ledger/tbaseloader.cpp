@@ -69,8 +69,7 @@ TUnfinishedSave FinishInterruptedSaves(TMyType& state) {
     TFileError error;
     if (!RecoverInterruptedSave(folder, &error)) {
         ReportUnfinishedSave(error);
-        SetReadOnly(state, QStringLiteral("сохранение базы было прервано и не может быть завершено"));
-        state.readOnlyByOpen = true;
+        SetReadOnlyByOpen(state, QStringLiteral("сохранение базы было прервано и не может быть завершено"));
         return InspectInterruptedSave(folder);
     }
     if (IsRealFolder(folder)) RemoveStaleTempFiles(folder);
@@ -211,8 +210,7 @@ void TBaseLoader::OpenBase(TMyType& state) {
     state.purseDefault = state.settings.purseDefault;
     // What could not be read is shown empty and must not be written over: the base stays as it is.
     if (!unreachable.empty()) {
-        SetReadOnly(state, QStringLiteral("файлы базы не читаются"));
-        state.readOnlyByOpen = true;
+        SetReadOnlyByOpen(state, QStringLiteral("файлы базы не читаются"));
         TellUnreachable(unreachable, state.baseName);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "storage/tbasefiles.h"
 #include "storage/tmemtable.h"
 
 #include <QFile>
@@ -207,8 +208,8 @@ TBaseLockLook LookAtBaseLock(const QString& baseFolder) {
         return look;
     }
     const QDateTime modified = QDateTime::fromSecsSinceEpoch(st.st_mtim.tv_sec, Qt::UTC);
-    QFile file(path);
-    look.named = file.open(QIODevice::ReadOnly) && ParseOwner(file.read(4096), look.owner);
+    QByteArray bytes;
+    look.named = ReadTableFile(path, bytes) == TTableFileState::File && ParseOwner(bytes, look.owner);
     if (!look.named) look.owner = TBaseLockOwner();
 
     if (look.named && OnThisComputer(look.owner)) {

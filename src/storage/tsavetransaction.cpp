@@ -3,6 +3,7 @@
 
 #include "storage/atomicfile.h"
 #include "storage/datafolders.h"
+#include "storage/tbasefiles.h"
 #include "storage/tbaselock.h"
 #include "storage/tmemtable.h"
 
@@ -125,23 +126,9 @@ TKind KindOf(const QString& path) {
 
 // The file, not a link, holds exactly the content a journal of version 2 names.
 bool HoldsContent(const QString& path, const TJournalEntry& e) {
-    const int fd = ::open(Native(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == e.size;
     QByteArray bytes;
-    if (ok) {
-        bytes.resize(qsizetype(e.size));
-        qsizetype done = 0;
-        while (ok && done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno == EINTR) continue;
-            ok = n > 0;
-            done += ok ? n : 0;
-        }
-    }
-    ::close(fd);
-    return ok && Sha256Hex(bytes) == e.sha256;
+    return ReadTableFile(path, bytes) == TTableFileState::File && bytes.size() == e.size &&
+           Sha256Hex(bytes) == e.sha256;
 }
 
 QString FolderOf(const QString& baseFolder, const QString& relative) {
@@ -243,8 +230,7 @@ TEntryState StateOf(const QString& baseFolder, const TJournal& journal, const TJ
 bool ReadJournal(const QString& folder, TJournal& journal) {
     const QString path = JoinPath(folder, savejournal::kFileName);
     QByteArray bytes;
-    QFile file(path);
-    if (KindOf(path) == TKind::File && file.open(QIODevice::ReadOnly)) bytes = file.readAll();
+    if (KindOf(path) == TKind::File) ReadTableFile(path, bytes);
     return ParseJournal(bytes, journal);
 }
 

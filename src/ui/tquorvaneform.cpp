@@ -612,14 +612,12 @@ void TQuorvaneForm::SetUserCaption(const QString& userName) {
 
 void TQuorvaneForm::UpdateCaption() {
     const TMyType& state = m_context.state;
-    QStringList marks;
-    if (state.readOnly) marks << ReadOnlyMark();
-    if (state.saveFailed) marks << UnsavedMark();
-    setWindowTitle(MainWindowCaption(BaseCaption(), m_captionUser, marks));
-    if (state.readOnly)
-        statusBar()->showMessage(QStringLiteral("Только чтение: ") + state.readOnlyReason);
-    else
+    setWindowTitle(MainWindowCaption(BaseCaption(), m_captionUser, BaseStateMarks(state)));
+    const QString status = ReadOnlyStatus(state);
+    if (status.isEmpty())
         statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(status);
 }
 
 void TQuorvaneForm::ShowSaveState() {

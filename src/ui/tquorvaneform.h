@@ -50,8 +50,7 @@ public:
     ~TQuorvaneForm() override;
 
     static QString BaseCaption() { return QStringLiteral(" Vellumora"); }
-    // The caption names the logged-in user after the marks of the window's state.
-    static QString ReadOnlyMark() { return QStringLiteral("Только чтение"); }
+    // The caption names the logged-in user after the marks of the open base's state (BaseStateMarks).
     void SetUserCaption(const QString& userName);
     // The caption made whole, in this one place: the marks of the open base's state, the program's
     // title, then the user. A base open read-only also says why in the status bar.

@@ -1,6 +1,7 @@
 #include "users/tloginlogic.h"
 #include "storage/tabledefs.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/tbaseloader.h"
 #include "ledger/tmytype.h"
 #include "storage/atomicfile.h"
@@ -231,7 +232,8 @@ TLoginLogic::TOutcome TLoginLogic::AcceptLogin(const QString& typedName, const Q
     m_state.admin = admin;
     HoldOpenBase(m_state);
     SaveLastUser(m_state.BaseRoot(), name);
-    RunHook(m_hooks.checkBaseFiles);
+    // The warning's marker lies in the base folder: a base another program has is that program's to warn.
+    if (MayChangeBase(m_state)) RunHook(m_hooks.checkBaseFiles);
     return TOutcome::LoggedIn;
 }
 

@@ -25,7 +25,7 @@ struct TUserHooks {
     std::function<void()> normaliseAllDates;
     // The attribute warning for the data root's folders, before the base list is read.
     std::function<void()> checkDataRootFolders;
-    // The attribute warning for the base's files, after a log-in.
+    // The attribute warning for the base's files, after a log-in to a base this program may write.
     std::function<void()> checkBaseFiles;
     // The users kept in the newest daily copy of each base that has them.
     std::function<TCopiedUsers()> usersFromDailyCopies;

@@ -22,11 +22,12 @@ TArhiveInfo InfoOf(const TRows& users, const QString& savedBase) {
 }
 
 TEST(RestoreOverQuestion, NamesAnotherBaseAndTheUsersThatGo) {
-    const TRows table = {{"Мама", "Base1", kAdminRole, "1"},
-                         {"Сын", "Base1", kOrdinary, "2"},
-                         {"Дочь", "Base1", kOrdinary, "3"},
-                         {"бабушка", "Дача", kOrdinary, "4"},
-                         {"", "Base1", kOrdinary, "5"}};
+    // The family of the open base, and the same names as an archive of "Дача" holds them.
+    const TRows family = {{"Мама", "Base1", kAdminRole, "1"},
+                          {"Сын", "Base1", kOrdinary, "2"},
+                          {"Дочь", "Base1", kOrdinary, "3"}};
+    const TRows dacha = {
+        {"Мама", "Дача", kAdminRole, "1"}, {"Сын", "Дача", kOrdinary, "2"}, {"Дочь", "Дача", kOrdinary, "3"}};
     const QString otherBase = QStringLiteral("Архив сделан из базы \"Дача\", а открыта база \"Base1\".");
     struct Case {
         const char* what;
@@ -35,9 +36,6 @@ TEST(RestoreOverQuestion, NamesAnotherBaseAndTheUsersThatGo) {
         bool usersRestored;
         QStringList lines;
     };
-    const TRows family = {{"Мама", "Base1", kAdminRole, "1"},
-                          {"Сын", "Base1", kOrdinary, "2"},
-                          {"Дочь", "Base1", kOrdinary, "3"}};
     const std::vector<Case> cases = {
         {"this base with all its users", family, "Base1", true, {}},
         {"and one more",
@@ -56,19 +54,13 @@ TEST(RestoreOverQuestion, NamesAnotherBaseAndTheUsersThatGo) {
          true,
          {"Будут удалены пользователи, которых нет в архиве: Дочь.", kAsk}},
         {"a user of another base in the archive does not come back",
-         {family[0], family[1], {"Дочь", "Дача", kOrdinary, "3"}},
+         {family[0], family[1], dacha[2]},
          "Base1",
          true,
          {"Будут удалены пользователи, которых нет в архиве: Дочь.", kAsk}},
-        {"another base with the same names",
-         {{"Мама", "Дача", kAdminRole, "1"},
-          {"Сын", "Дача", kOrdinary, "2"},
-          {"Дочь", "Дача", kOrdinary, "3"}},
-         "Дача",
-         true,
-         {otherBase, kAsk}},
+        {"another base with the same names", dacha, "Дача", true, {otherBase, kAsk}},
         {"another base without the son",
-         {{"Мама", "Дача", kAdminRole, "1"}},
+         {dacha[0]},
          "Дача",
          true,
          {otherBase, "Будут удалены пользователи, которых нет в архиве: Сын, Дочь.", kAsk}},
@@ -78,18 +70,11 @@ TEST(RestoreOverQuestion, NamesAnotherBaseAndTheUsersThatGo) {
          true,
          {"Будут удалены пользователи, которых нет в архиве: Мама.", kAsk}},
         {"a user renamed for a clash with another base's drops nobody",
-         {{"Мама", "Дача", kAdminRole, "1"},
-          {"Бабушка", "Дача", kOrdinary, "4"},
-          {"Сын", "Дача", kOrdinary, "2"},
-          {"Дочь", "Дача", kOrdinary, "3"}},
+         {dacha[0], {"Бабушка", "Дача", kOrdinary, "4"}, dacha[1], dacha[2]},
          "Дача",
          true,
          {otherBase, kAsk}},
-        {"an ordinary user's restore leaves the users",
-         {{"Мама", "Дача", kAdminRole, "1"}},
-         "Дача",
-         false,
-         {otherBase, kAsk}},
+        {"an ordinary user's restore leaves the users", {dacha[0]}, "Дача", false, {otherBase, kAsk}},
         {"an ordinary user's restore of this base", {}, "Base1", false, {}},
         {"an earlier version's archive counts as of the open base", family, "", true, {}},
         {"and one of it without the son",
@@ -103,9 +88,12 @@ TEST(RestoreOverQuestion, NamesAnotherBaseAndTheUsersThatGo) {
          true,
          {"Будут удалены пользователи, которых нет в архиве: Мама, Сын, Дочь.", kAsk}},
     };
+    // The user table: the family, a user of "Дача" and a row without a name.
     TMemTable users;
-    for (const QStringList& row : table)
+    for (const QStringList& row : family)
         users.AddRow()->SetCells(row);
+    users.AddRow()->SetCells({"бабушка", "Дача", kOrdinary, "4"});
+    users.AddRow()->SetCells({"", "Base1", kOrdinary, "5"});
     for (const Case& c : cases)
         EXPECT_EQ(
             arhive::RestoreOverQuestion(InfoOf(c.archived, c.savedBase), "Base1", users, c.usersRestored),

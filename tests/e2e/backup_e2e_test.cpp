@@ -45,12 +45,11 @@ class BackupE2E : public TE2ETest {};
 TEST_F(BackupE2E, ArchiveMadeAndRestoredFromTheMenuAndTheDaysCopyWritten) {
     const QString archive = home.path() + "/копия.zip";
     const QString base = home.path() + "/share/Quorvane/BASE/Base1";
-    const QStringList kept = {Today(), "Продукты", "Крупы", "111", "рубль", "", "Мама"};
+    const QStringList kept = ExpenseRow("111");
     {
         TE2EProgram program(display, home.path());
-        const QString main = FirstStart(program);
+        const QString main = FirstStartWithAnExpense(program, "111");
         ASSERT_FALSE(main.isEmpty());
-        TypeExpense(program, main, "111");
 
         // Файл, from the bottom up: Выход, Сменить пользователя, the daily copy, restore, make.
         program.Keys(main, {"alt", "Down", "Up", "Up", "Up", "Up", "Up", "Return"});
@@ -89,14 +88,7 @@ TEST_F(BackupE2E, AnArchiveOfAnotherBaseIsAskedAboutAndNoKeepsTheBase) {
         GTEST_SKIP() << "zip is not installed";
     }
     const QString base = Bases() + "/Base1";
-    const QStringList kept = {Today(), "Продукты", "Крупы", "111", "рубль", "", "Мама"};
-    {
-        TE2EProgram program(display, home.path());
-        const QString main = FirstStart(program);
-        ASSERT_FALSE(main.isEmpty());
-        TypeExpense(program, main, "111");
-        ASSERT_TRUE(Quit(program, main));
-    }
+    ASSERT_NO_FATAL_FAILURE(RunOnceWithAnExpense("111"));
     const QString staging = home.path() + "/dacha";
     WriteTable(staging + "/rashod", {{"01.05.2024", "Дом", "Рассада", "700", "рубль", "", "Мама"}});
     WriteTable(staging + "/arviveInfo",
@@ -129,22 +121,16 @@ TEST_F(BackupE2E, AnArchiveOfAnotherBaseIsAskedAboutAndNoKeepsTheBase) {
     EXPECT_EQ(rashod.readAll(), before);
     rashod.close();
     ASSERT_TRUE(Quit(program, main));
-    EXPECT_EQ(TableRows(base + "/rashod"), std::vector<QStringList>{kept});
+    EXPECT_EQ(TableRows(base + "/rashod"), std::vector<QStringList>{ExpenseRow("111")});
     KeepScreenshot(home.path() + "/asked.png", "asked.png");
 }
 
 // A base whose expenses and purses cannot be read whole: each is told once, the offer of a daily copy is
 // declined with Esc, and F10 then asks to end the program. What could be read is kept and saved.
 TEST_F(BackupE2E, ADeclinedOfferAfterDamageKeepsTheBaseAsReadAndF10EndsTheProgram) {
-    const QString base = home.path() + "/share/Quorvane/BASE/Base1";
-    const QStringList kept = {Today(), "Продукты", "Крупы", "111", "рубль", "", "Мама"};
-    {
-        TE2EProgram program(display, home.path());
-        const QString main = FirstStart(program);
-        ASSERT_FALSE(main.isEmpty());
-        TypeExpense(program, main, "111");
-        ASSERT_TRUE(Quit(program, main));
-    }
+    const QString base = Bases() + "/Base1";
+    const QStringList kept = ExpenseRow("111");
+    ASSERT_NO_FATAL_FAILURE(RunOnceWithAnExpense("111"));
     ASSERT_EQ(TableRows(base + "/rashod"), std::vector<QStringList>{kept});
     // A row cut short after the whole one, and a purse file that is nothing but a cut row.
     QFile rashod(base + "/rashod");

@@ -167,6 +167,34 @@ QString TE2ETest::NextStart(TE2EProgram& program, const QString& name) {
     return main;
 }
 
+QString TE2ETest::NextStartPastABox(TE2EProgram& program, const QString& boxCaptionRegex,
+                                    const QString& mainCaptionRegex, const QString& shotName) {
+    if (!program.Start()) return QString();
+    const QString shot = shotName.isEmpty() ? QString() : home.path() + QLatin1Char('/') + shotName;
+    const QString main = program.LogInAsLastUserPastABox(boxCaptionRegex, mainCaptionRegex, shot);
+    EXPECT_FALSE(main.isEmpty()) << program.Output().toStdString();
+    if (!shot.isEmpty()) KeepScreenshot(shot, shotName);
+    return main;
+}
+
+QString TE2ETest::FirstStartWithAnExpense(TE2EProgram& program, const QString& sum) {
+    const QString main = FirstStart(program);
+    if (!main.isEmpty()) TypeExpense(program, main, sum);
+    return main;
+}
+
+void TE2ETest::RunOnceWithAnExpense(const QString& sum) {
+    TE2EProgram program(display, home.path());
+    const QString main = FirstStartWithAnExpense(program, sum);
+    ASSERT_FALSE(main.isEmpty());
+    ASSERT_TRUE(Quit(program, main));
+}
+
+QStringList TE2ETest::ExpenseRow(const QString& sum) {
+    return {Today(),   QStringLiteral("Продукты"), QStringLiteral("Крупы"), sum, QStringLiteral("рубль"),
+            QString(), QStringLiteral("Мама")};
+}
+
 std::vector<QStringList> TableRows(const QString& path) {
     TTableFile file = ReadTableFile(path);
     if (!file.error.isEmpty())
@@ -398,8 +426,24 @@ QString TE2EProgram::LogInAsLastUser(const QString& name) {
     return MainWindowOf(name);
 }
 
+QString TE2EProgram::LogInAsLastUserPastABox(const QString& boxCaptionRegex, const QString& mainCaptionRegex,
+                                             const QString& shotPath) {
+    const QString login = WaitWindow(QStringLiteral("^Войти$"));
+    if (login.isEmpty()) return NotLoggedIn("no «Войти» window");
+    Keys(login, {QStringLiteral("Return")});
+    const QString box = WaitWindow(boxCaptionRegex);
+    if (box.isEmpty()) return NotLoggedIn("no box after the log-in");
+    if (!shotPath.isEmpty()) Screenshot(shotPath);
+    Keys(box, {QStringLiteral("Return")});
+    return MainWindowAt(mainCaptionRegex);
+}
+
 QString TE2EProgram::MainWindowOf(const QString& name) {
-    const QString main = WaitWindow(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
+    return MainWindowAt(QStringLiteral("Пользователь: ") + name + QStringLiteral("$"));
+}
+
+QString TE2EProgram::MainWindowAt(const QString& captionRegex) {
+    const QString main = WaitWindow(captionRegex);
     if (main.isEmpty()) return NotLoggedIn("no main window of the user");
     // The base opens as the window first shows: keys wait for that.
     WaitIdle();

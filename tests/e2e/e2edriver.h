@@ -61,6 +61,11 @@ public:
     // A later start: the log-in dialog offers the last user, who has no password. Returns the main
     // window, or nothing when it did not come.
     QString LogInAsLastUser(const QString& name);
+    // The same when the log-in meets one box before the main window (a question or a notice): the box
+    // is answered with Return, screenshot first into shotPath when one is given. Returns the main window
+    // whose caption matches, or nothing when it did not come.
+    QString LogInAsLastUserPastABox(const QString& boxCaptionRegex, const QString& mainCaptionRegex,
+                                    const QString& shotPath = QString());
     bool IsRunning() const { return m_process.state() != QProcess::NotRunning; }
     int ExitCode() const { return m_process.exitCode(); }
     qint64 Pid() const { return m_process.processId(); }
@@ -78,6 +83,7 @@ public:
 
 private:
     QString MainWindowOf(const QString& name);
+    QString MainWindowAt(const QString& captionRegex);
     QString NotLoggedIn(const char* what);
     QProcessEnvironment Environment() const;
 
@@ -120,6 +126,16 @@ protected:
     // the last user offered by a later start. The main window, or nothing.
     QString FirstStart(TE2EProgram& program, const QString& name = QStringLiteral("Мама"));
     QString NextStart(TE2EProgram& program, const QString& name = QStringLiteral("Мама"));
+    // A later start of the last user past one box (LogInAsLastUserPastABox); the box's screenshot is kept
+    // as shotName when one is given.
+    QString NextStartPastABox(TE2EProgram& program, const QString& boxCaptionRegex,
+                              const QString& mainCaptionRegex, const QString& shotName = QString());
+    // The first start with one expense typed (TypeExpense): the main window, or nothing.
+    QString FirstStartWithAnExpense(TE2EProgram& program, const QString& sum);
+    // A whole first run: the start, one expense of this sum, and the end of the program.
+    void RunOnceWithAnExpense(const QString& sum);
+    // The row that expense is stored as: typed today by the first user, from the first purse.
+    static QStringList ExpenseRow(const QString& sum);
     // The data root's BASE folder.
     QString Bases() const { return home.path() + QStringLiteral("/share/Quorvane/BASE"); }
 

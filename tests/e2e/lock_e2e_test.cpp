@@ -48,26 +48,17 @@ protected:
 
 TEST_F(LockE2E, ASecondProgramIsToldOpensTheBaseReadOnlyAndLeavesTheFirstOnesRecords) {
     TE2EProgram first(display, home.path());
-    const QString mainA = FirstStart(first);
+    const QString mainA = FirstStartWithAnExpense(first, "111");
     ASSERT_FALSE(mainA.isEmpty());
-    TypeExpense(first, mainA, "111");
     ASSERT_TRUE(WaitUntil([&] { return Sums() == QStringList({"111"}); }, 15000)) << "the automatic save";
     ASSERT_EQ(LockPid(), QString::number(first.Pid()));
     EXPECT_EQ(TableRows(Lock()).at(0).value(0), "Мама");
 
     TE2EProgram reader(display, second.path());
-    ASSERT_TRUE(reader.Start());
-    const QString login = reader.WaitWindow("^Войти$");
-    ASSERT_FALSE(login.isEmpty());
-    reader.Keys(login, {"Return"});
     // «База "Base1" уже открыта в другой программе: ...», «Открыть только для чтения» the default.
-    const QString question = reader.WaitWindow(kQuestion);
-    ASSERT_FALSE(question.isEmpty()) << reader.Output().toStdString();
-    KeepScreenshot(reader.Screenshot(home.path() + "/lock-question.png"), "lock-question.png");
-    reader.Keys(question, {"Return"});
-    const QString mainB = reader.WaitWindow("^Только чтение — Vellumora      Пользователь: Мама$");
-    ASSERT_FALSE(mainB.isEmpty()) << reader.Output().toStdString();
-    reader.WaitIdle();
+    const QString mainB = NextStartPastABox(
+        reader, kQuestion, "^Только чтение — Vellumora      Пользователь: Мама$", "lock-question.png");
+    ASSERT_FALSE(mainB.isEmpty());
 
     // Keys that would change the books are refused: a record typed opens nothing, a deletion asks nothing.
     TypeExpense(reader, mainB, "222");
@@ -80,8 +71,7 @@ TEST_F(LockE2E, ASecondProgramIsToldOpensTheBaseReadOnlyAndLeavesTheFirstOnesRec
 
     ASSERT_TRUE(Quit(first, mainA));
     EXPECT_FALSE(QFileInfo::exists(Lock())) << "the lock goes with the program that had the base";
-    EXPECT_EQ(TableRows(Base() + "/rashod"),
-              (std::vector<QStringList>{{Today(), "Продукты", "Крупы", "111", "рубль", "", "Мама"}}));
+    EXPECT_EQ(TableRows(Base() + "/rashod"), std::vector<QStringList>{ExpenseRow("111")});
 }
 
 TEST_F(LockE2E, TheBaseOfAKilledProgramIsTakenOverAndWrittenByTheNextOne) {
@@ -94,18 +84,10 @@ TEST_F(LockE2E, TheBaseOfAKilledProgramIsTakenOverAndWrittenByTheNextOne) {
     ASSERT_TRUE(QFileInfo::exists(Lock()));
 
     TE2EProgram next(display, second.path());
-    ASSERT_TRUE(next.Start());
-    const QString login = next.WaitWindow("^Войти$");
-    ASSERT_FALSE(login.isEmpty());
-    next.Keys(login, {"Return"});
     // «Программа, открывшая базу "Base1" (Мама, компьютер ...), завершилась без закрытия базы. База открыта.»
-    const QString told = next.WaitWindow(kInfo);
-    ASSERT_FALSE(told.isEmpty()) << next.Output().toStdString();
-    KeepScreenshot(next.Screenshot(home.path() + "/taken-over.png"), "taken-over.png");
-    next.Keys(told, {"Return"});
-    const QString main = next.WaitWindow("^ Vellumora      Пользователь: Мама$");
-    ASSERT_FALSE(main.isEmpty()) << next.Output().toStdString();
-    next.WaitIdle();
+    const QString main =
+        NextStartPastABox(next, kInfo, "^ Vellumora      Пользователь: Мама$", "taken-over.png");
+    ASSERT_FALSE(main.isEmpty());
     EXPECT_EQ(LockPid(), QString::number(next.Pid()));
     TypeExpense(next, main, "333");
     ASSERT_TRUE(WaitUntil([&] { return Sums() == QStringList({"333"}); }, 15000)) << "the automatic save";

@@ -61,9 +61,8 @@ protected:
 TEST_F(SaveE2E, ARecordTypedSecondsBeforeTheProgramIsKilledIsThereAtTheNextStart) {
     {
         TE2EProgram program(display, home.path());
-        const QString main = FirstStart(program);
+        const QString main = FirstStartWithAnExpense(program, "321");
         ASSERT_FALSE(main.isEmpty());
-        TypeExpense(program, main, "321");
         // The save the program makes by itself seconds after the change, whole: the record in the file
         // and the journal and the files written beside the tables gone.
         ASSERT_TRUE(WaitUntil([&] { return HasExpense(rashod, "321") && LeftOvers(base).isEmpty(); }, 15000))
@@ -75,17 +74,9 @@ TEST_F(SaveE2E, ARecordTypedSecondsBeforeTheProgramIsKilledIsThereAtTheNextStart
     EXPECT_EQ(LeftOvers(base), QStringList());
 
     TE2EProgram again(display, home.path());
-    ASSERT_TRUE(again.Start());
-    const QString login = again.WaitWindow("^Войти$");
-    ASSERT_FALSE(login.isEmpty());
-    again.Keys(login, {"Return"});
     // The killed program's lock on the base is taken over, which is told, and nothing else is.
-    const QString told = again.WaitWindow("^   Сообщение$");
-    ASSERT_FALSE(told.isEmpty()) << again.Output().toStdString();
-    again.Keys(told, {"Return"});
-    const QString main = again.WaitWindow("Пользователь: Мама$");
-    ASSERT_FALSE(main.isEmpty()) << again.Output().toStdString();
-    again.WaitIdle();
+    const QString main = NextStartPastABox(again, "^   Сообщение$", "Пользователь: Мама$");
+    ASSERT_FALSE(main.isEmpty());
     // No damage report, no offer of a daily copy: the start has settled, so either would be up.
     EXPECT_TRUE(again.WaitWindow("^   Сообщение$", 500).isEmpty());
     KeepScreenshot(again.Screenshot(home.path() + "/after-kill.png"), "after-kill.png");
@@ -95,9 +86,8 @@ TEST_F(SaveE2E, ARecordTypedSecondsBeforeTheProgramIsKilledIsThereAtTheNextStart
 
 TEST_F(SaveE2E, AnExpensesFileThatCannotBeWrittenIsToldAndNothingIsLost) {
     TE2EProgram program(display, home.path());
-    const QString main = FirstStart(program);
+    const QString main = FirstStartWithAnExpense(program, "40");
     ASSERT_FALSE(main.isEmpty());
-    TypeExpense(program, main, "40");
     ASSERT_TRUE(WaitUntil([&] { return HasExpense(rashod, "40"); }, 15000)) << "the automatic save";
 
     TUnwritable unwritable(rashod);

@@ -5,6 +5,7 @@
 #include "bookstext.h"
 #include "crashstates.h"
 #include "fileshim.h"
+#include "savedbase.h"
 
 #include "ledger/tbaseloader.h"
 #include "ledger/tdatereader.h"
@@ -12,7 +13,7 @@
 #include "messagerecorder.h"
 #include "storage/tmemtable.h"
 #include "storage/tsavetransaction.h"
-#include "testfolders.h"
+#include "tablefiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -31,54 +32,26 @@ namespace {
 
 using crashstates::TDisk;
 
-void WriteTable(const QString& path, const std::vector<QStringList>& rows) {
-    TMemTable t;
-    for (const QStringList& r : rows)
-        t.AddRow()->SetCells(r);
-    ASSERT_TRUE(t.SaveToFile(path));
-}
-
-QString DebtName(int i) {
-    return QStringLiteral("Должник %1").arg(i);
-}
-// The returns of debt i carry its number in their sums (10 i + r), so that each return tells its debt.
-QString ReturnSum(int i, int r) {
-    return QString::number(i * 10 + r);
-}
-
-class PowerLoss : public ::testing::Test {
+class PowerLoss : public TSavedBaseTest {
 protected:
     void SetUp() override {
         // The disks tried are many thousands: they are laid out in memory where the machine has a
         // memory file system, since the model, not the file system under it, decides what a power
         // cut keeps.
-        root = (memoryFolder.isValid() ? memoryFolder.path() : home.Path()) + "/data";
-        state.paths.dataRoot = root + "/";
-        state.paths.programFolder = home.Path() + "/program";
-        state.baseName = "Семья";
-        state.baseFolder = root + "/BASE/Семья";
+        PointAt((memoryFolder.isValid() ? memoryFolder.path() : home.Path()) + "/data");
     }
 
     // A base with every file in place, its debts written newest first by an earlier run: the load sorts
     // them the other way, so the next save renumbers every debt and moves every returns file.
     void WriteBase(int debts) {
-        const QString base = state.baseFolder;
         ASSERT_TRUE(QDir().mkpath(base + "/Debt"));
-        WriteTable(base + "/rashod", {{"01.02.2024", "Еда", "Хлеб", "100", "рубль", "", "Мама"}});
-        WriteTable(base + "/purse", {{"рубль", "1", "900", "1"}, {"копилка", "1", "0", "0"}});
-        WriteTable(root + "/BASE/user", {{"Мама", "Семья", "Администратор", "0"}});
+        WriteRows(base + "/rashod", {{"01.02.2024", "Еда", "Хлеб", "100", "рубль", "", "Мама"}});
+        WriteRows(base + "/purse", {{"рубль", "1", "900", "1"}, {"копилка", "1", "0", "0"}});
+        WriteRows(root + "/BASE/user", {{"Мама", "Семья", "Администратор", "0"}});
         // The files the program adds to a base of its own.
         TBaseLoader::OpenBase(state);
         ASSERT_TRUE(TBaseLoader::SaveBase(state));
-        std::vector<QStringList> rows;
-        for (int i = 0; i < debts; ++i) {
-            const QString date = QDate(2024, 1, 1).addDays(debts - i).toString("dd.MM.yyyy");
-            rows.push_back({"дано в долг", date, "01.06.2024", DebtName(i), "1000", "рубль", "",
-                            "не отображать", "Мама", QString::number(i)});
-            WriteTable(base + "/Debt/debt" + QString::number(i),
-                       {{date, ReturnSum(i, 1), "рубль", ""}, {date, ReturnSum(i, 2), "рубль", ""}});
-        }
-        WriteTable(base + "/dolg", rows);
+        WriteDebtsNewestFirst(base, debts);
         TBaseLoader::OpenBase(state);
     }
 
@@ -107,16 +80,6 @@ protected:
                     ->SetCells({"01.03.2024", ReturnSum(debt, 3), "рубль", ""});
     }
 
-    TDisk FilesOnDisk() const {
-        TDisk files;
-        QDirIterator it(root + "/BASE", QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            files[path] = ReadFileBytes(path);
-        }
-        return files;
-    }
-
     // Only the files that differ from what the last opening left are written or removed: the folders
     // stay, as no save here makes or removes one.
     void PutBack(const TDisk& disk) {
@@ -134,14 +97,11 @@ protected:
         std::string fault;
     };
     TOpened OpenAsTheNextStart(const TDisk& disk) {
-        if (onDisk.empty()) onDisk = FilesOnDisk();
+        if (onDisk.empty()) onDisk = FilesOnDisk(root + "/BASE");
         PutBack(disk);
         TMyType opened;
-        opened.paths = state.paths;
-        opened.baseName = state.baseName;
-        opened.baseFolder = state.baseFolder;
         TMessageRecorder boxes;
-        TBaseLoader::OpenBase(opened);
+        OpenedAgain(opened);
         TOpened result;
         // A returns file a save was removing when the power went is kept aside as an orphan and told:
         // not the books, and nothing of them is lost.
@@ -162,7 +122,7 @@ protected:
             if (!own) result.fault = name.toStdString() + " shows returns that are not its own";
         }
         result.books = BooksText(opened);
-        onDisk = FilesOnDisk();
+        onDisk = FilesOnDisk(root + "/BASE");
         for (const auto& [path, bytes] : onDisk)
             if (QFileInfo(path).fileName().startsWith('.') ||
                 QFileInfo(path).fileName() == savejournal::kFileName)
@@ -173,7 +133,7 @@ protected:
     // Records the saves (each after its changes), then opens every disk a power cut after any of their
     // calls can leave. Once a save has said it is made, its books must never be lost again.
     void Explore(const char* what, const std::vector<std::function<void()>>& saves, bool bulk) {
-        const TDisk start = FilesOnDisk();
+        const TDisk start = FilesOnDisk(root + "/BASE");
         std::vector<size_t> ends;
         fileshim::Arm(fileshim::TMode::Record);
         for (const auto& change : saves) {
@@ -249,11 +209,7 @@ protected:
         EXPECT_EQ(wrong, 0) << "disk states whose books are not whole old or new ones";
     }
 
-    TTodayOverride today{QDate(2026, 12, 10)};
-    TTestDataHome home;
     QTemporaryDir memoryFolder{QStringLiteral("/dev/shm/vellumora-XXXXXX")};
-    QString root;
-    TMyType state;
     TDisk onDisk;
 };
 

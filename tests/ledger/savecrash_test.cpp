@@ -2,13 +2,14 @@
 // books that open wholly as they were before it or wholly as they are after it: every debt with its
 // own returns and purse amounts that match the records.
 #include "fileshim.h"
+#include "savedbase.h"
 
 #include "ledger/tbaseloader.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
 #include "messagerecorder.h"
 #include "storage/tmemtable.h"
-#include "testfolders.h"
+#include "tablefiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -24,56 +25,18 @@
 
 namespace {
 
-using TFiles = std::map<QString, QByteArray>; // path under the data root -> bytes
-
 // Enough debts that renumbering them moves returns from file to file and leaves one file over, and,
 // with the other tables of a first save, more files than are flushed one by one.
 constexpr int kDebts = 4;
 
-void WriteTable(const QString& path, const std::vector<QStringList>& rows) {
-    TMemTable t;
-    for (const QStringList& r : rows)
-        t.AddRow()->SetCells(r);
-    ASSERT_TRUE(t.SaveToFile(path));
-}
-
-QString DebtName(int i) {
-    return QStringLiteral("Должник %1").arg(i);
-}
-// The returns of debt i carry its number in their sums, so that each return tells its debt.
-QString ReturnSum(int i, int r) {
-    return QString::number(i * 10 + r);
-}
-
-class SaveCrash : public ::testing::Test {
+class SaveCrash : public TSavedBaseTest {
 protected:
     void SetUp() override {
-        root = home.Path() + "/data";
-        state.paths.dataRoot = root + "/";
-        state.paths.programFolder = home.Path() + "/program";
-        state.baseName = "Семья";
-        state.baseFolder = root + "/BASE/Семья";
-        WriteBaseOfAnotherOrder();
-    }
-
-    // A base written by an earlier run in another order: the debts newest first, so the load sorts
-    // them the other way and the next save renumbers every one of them and rewrites its returns.
-    void WriteBaseOfAnotherOrder() {
-        const QString base = state.baseFolder;
-        ASSERT_TRUE(QDir().mkpath(base + "/Debt"));
-        std::vector<QStringList> debts;
-        for (int i = 0; i < kDebts; ++i) {
-            const QString date = QDate(2024, 1, 1).addDays(kDebts - i).toString("dd.MM.yyyy");
-            const QString due = QDate(2024, 6, 1).toString("dd.MM.yyyy");
-            debts.push_back({"дано в долг", date, due, DebtName(i), "1000", "рубль", "", "не отображать",
-                             "Мама", QString::number(i)});
-            WriteTable(base + "/Debt/debt" + QString::number(i),
-                       {{date, ReturnSum(i, 1), "рубль", ""}, {date, ReturnSum(i, 2), "рубль", ""}});
-        }
-        WriteTable(base + "/dolg", debts);
-        WriteTable(base + "/rashod", {{"01.02.2024", "Еда", "Хлеб", "100", "рубль", "", "Мама"}});
-        WriteTable(base + "/purse", {{"рубль", "1", "900", "1"}, {"копилка", "1", "0", "0"}});
-        WriteTable(root + "/BASE/user", {{"Мама", "Семья", "Администратор", "0"}});
+        TSavedBaseTest::SetUp();
+        WriteDebtsNewestFirst(base, kDebts);
+        WriteRows(base + "/rashod", {{"01.02.2024", "Еда", "Хлеб", "100", "рубль", "", "Мама"}});
+        WriteRows(base + "/purse", {{"рубль", "1", "900", "1"}, {"копилка", "1", "0", "0"}});
+        WriteRows(root + "/BASE/user", {{"Мама", "Семья", "Администратор", "0"}});
     }
 
     // What the family did before the save: an expense of 123 from "рубль" (whose amount follows), a new
@@ -92,23 +55,8 @@ protected:
             }
     }
 
-    TFiles FilesOnDisk() const {
-        TFiles files;
-        QDirIterator it(root + "/BASE", QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            files[path.mid(root.size())] = ReadFileBytes(path);
-        }
-        return files;
-    }
-
-    void PutBack(const TFiles& files) {
-        QDir(root + "/BASE").removeRecursively();
-        for (const auto& [name, bytes] : files) {
-            QDir().mkpath(QFileInfo(root + name).absolutePath());
-            WriteFileBytes(root + name, bytes);
-        }
-    }
+    TFiles FilesOnDisk() const { return ::FilesOnDisk(root + "/BASE"); }
+    void PutBack(const TFiles& files) { PutFilesBack(root + "/BASE", files); }
 
     // Saves in a child process stopped as the shim is armed; the exit code says how the save ended.
     enum class TEnd { Saved, Told, NotTold, Killed };
@@ -132,11 +80,8 @@ protected:
     // The books as the next start finds them, after its opening of the base has done its repairs.
     TFiles OpenedAgain(std::vector<std::string>& faults) {
         TMyType opened;
-        opened.paths = state.paths;
-        opened.baseName = state.baseName;
-        opened.baseFolder = state.baseFolder;
         TMessageRecorder boxes;
-        TBaseLoader::OpenBase(opened);
+        TSavedBaseTest::OpenedAgain(opened);
         // A returns file that a kill left beyond the debts is kept aside and told, which is no damage.
         const bool onlyKeptAside =
             boxes.Boxes().empty() || (boxes.Boxes().size() == 1 &&
@@ -165,13 +110,14 @@ protected:
 
     // The files that count: returns files beyond the debts of the table are never read, and those kept
     // aside are not the books.
-    static TFiles Counting(TFiles files) {
+    TFiles Counting(TFiles files) const {
         TMemTable dolg;
-        dolg.LoadFromBytes(files["/BASE/Семья/dolg"]);
+        dolg.LoadFromBytes(files[base + "/dolg"]);
+        const QString returns = base + "/Debt/debt";
         for (auto it = files.begin(); it != files.end();) {
             const QString name = it->first;
-            const bool spare = name.startsWith("/BASE/Семья/Debt/debt") &&
-                               name.mid(QString("/BASE/Семья/Debt/debt").size()).toInt() >= dolg.RowCount();
+            const bool spare =
+                name.startsWith(returns) && name.mid(returns.size()).toInt() >= dolg.RowCount();
             it = spare || name.contains(".damaged-") || name.contains(".orphan-") ? files.erase(it)
                                                                                   : std::next(it);
         }
@@ -241,11 +187,6 @@ protected:
         }
         std::printf("%ld points: %d left the old books, %d the new ones\n", points, oldOnes, newOnes);
     }
-
-    TTodayOverride today{QDate(2026, 12, 10)};
-    TTestDataHome home;
-    QString root;
-    TMyType state;
 };
 
 } // namespace

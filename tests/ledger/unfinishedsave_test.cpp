@@ -3,6 +3,7 @@
 // read-only as the journal would leave it, writing nothing over the half-renamed files.
 #include "bookstext.h"
 #include "fileshim.h"
+#include "savedbase.h"
 
 #include "ledger/tbaseloader.h"
 #include "ledger/tdatereader.h"
@@ -10,7 +11,7 @@
 #include "messagerecorder.h"
 #include "storage/tmemtable.h"
 #include "storage/tsavetransaction.h"
-#include "testfolders.h"
+#include "tablefiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -23,33 +24,19 @@
 
 namespace {
 
-using TFiles = std::map<QString, QByteArray>;
-
-void WriteTable(const QString& path, const std::vector<QStringList>& rows) {
-    TMemTable t;
-    for (const QStringList& r : rows)
-        t.AddRow()->SetCells(r);
-    ASSERT_TRUE(t.SaveToFile(path));
-}
-
-class UnfinishedSave : public ::testing::Test {
+class UnfinishedSave : public TSavedBaseTest {
 protected:
     void SetUp() override {
-        root = home.Path() + "/data";
-        state.paths.dataRoot = root + "/";
-        state.paths.programFolder = home.Path() + "/program";
-        state.baseName = "Семья";
-        state.baseFolder = root + "/BASE/Семья";
-        base = state.baseFolder;
+        TSavedBaseTest::SetUp();
         // Two debts written newest first, so the save renumbers them and swaps their returns files.
         ASSERT_TRUE(QDir().mkpath(base + "/Debt"));
-        WriteTable(base + "/dolg", {{"дано в долг", "02.01.2024", "01.06.2024", "Сосед", "1000", "рубль", "",
-                                     "не отображать", "Мама", "0"},
-                                    {"дано в долг", "01.01.2024", "01.06.2024", "Брат", "500", "рубль", "",
-                                     "не отображать", "Мама", "1"}});
-        WriteTable(base + "/Debt/debt0", {{"03.01.2024", "300", "рубль", ""}});
-        WriteTable(base + "/Debt/debt1", {{"03.01.2024", "50", "рубль", ""}});
-        WriteTable(base + "/rashod", {{"01.02.2024", "Еда", "Хлеб", "100", "рубль", "", "Мама"}});
+        WriteRows(base + "/dolg", {{"дано в долг", "02.01.2024", "01.06.2024", "Сосед", "1000", "рубль", "",
+                                    "не отображать", "Мама", "0"},
+                                   {"дано в долг", "01.01.2024", "01.06.2024", "Брат", "500", "рубль", "",
+                                    "не отображать", "Мама", "1"}});
+        WriteRows(base + "/Debt/debt0", {{"03.01.2024", "300", "рубль", ""}});
+        WriteRows(base + "/Debt/debt1", {{"03.01.2024", "50", "рубль", ""}});
+        WriteRows(base + "/rashod", {{"01.02.2024", "Еда", "Хлеб", "100", "рубль", "", "Мама"}});
         TBaseLoader::OpenBase(state);
         oldBooks = BooksText(state);
         state.Table(TTableKind::Rashod)
@@ -70,33 +57,12 @@ protected:
         PutBack(waiting);
     }
 
-    TFiles FilesOnDisk() const {
-        TFiles files;
-        QDirIterator it(root + "/BASE", QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            files[path] = ReadFileBytes(path);
-        }
-        return files;
-    }
+    TFiles FilesOnDisk() const { return ::FilesOnDisk(root + "/BASE"); }
     void PutBack(const TFiles& files) {
-        QDir(root + "/BASE").removeRecursively();
+        PutFilesBack(root + "/BASE", files);
         QDir().mkpath(base + "/Debt");
-        for (const auto& [path, bytes] : files)
-            WriteFileBytes(path, bytes);
-    }
-    TMyType& OpenedAgain(TMyType& opened) {
-        opened.paths = state.paths;
-        opened.baseName = state.baseName;
-        opened.baseFolder = state.baseFolder;
-        TBaseLoader::OpenBase(opened);
-        return opened;
     }
 
-    TTodayOverride today{QDate(2026, 12, 10)};
-    TTestDataHome home;
-    QString root, base;
-    TMyType state;
     QString oldBooks, newBooks;
     TFiles waiting; // the disk with the journal waiting
 };

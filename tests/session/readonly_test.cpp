@@ -2,6 +2,7 @@
 // a beep, and nothing of the base is ever written.
 #include "session/tsession.h"
 
+#include "backup/tdailyarhive.h"
 #include "ledger/basechanges.h"
 #include "ledger/tautosave.h"
 #include "ledger/tbaseloader.h"
@@ -9,39 +10,21 @@
 #include "ledger/tkindspick.h"
 #include "messagerecorder.h"
 #include "storage/atomicfile.h"
+#include "storage/tattributechecks.h"
+#include "tablefiles.h"
+#include "tablerows.h"
 #include "testfolders.h"
 #include "users/basehold.h"
 
-#include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
 
 namespace {
 
 using TRows = std::vector<QStringList>;
-
-TRows RowsOf(const TMemTable& table) {
-    TRows rows;
-    for (int i = 0; i < table.RowCount(); ++i)
-        rows.push_back(table.Row(i)->Cells());
-    return rows;
-}
-
-// Every file under the folder with its bytes.
-std::map<QString, QByteArray> FilesUnder(const QString& folder) {
-    std::map<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files[QDir(folder).relativeFilePath(path)] = ReadFileBytes(path);
-    }
-    return files;
-}
 
 class ReadOnlyBase : public ::testing::Test {
 protected:
@@ -74,8 +57,8 @@ protected:
     // What the program has in memory of the base.
     std::vector<TRows> Books() {
         TMyType& s = session.state;
-        return {RowsOf(s.Table(TTableKind::Rashod)), RowsOf(s.Table(TTableKind::Purse)),
-                RowsOf(s.Table(TTableKind::Transfer)), RowsOf(s.vidRashod), RowsOf(s.users)};
+        return {Rows(s.Table(TTableKind::Rashod)), Rows(s.Table(TTableKind::Purse)),
+                Rows(s.Table(TTableKind::Transfer)), Rows(s.vidRashod), Rows(s.users)};
     }
     TDataGrid& Grid(TTableKind kind) { return session.state.Grid(kind); }
 
@@ -91,7 +74,7 @@ TEST_F(ReadOnlyBase, TheBooksAreShownAndEveryChangeIsRefusedWithABeep) {
     TMyType& s = session.state;
     ASSERT_TRUE(s.readOnly);
     EXPECT_FALSE(MayChangeBase(s));
-    EXPECT_EQ(RowsOf(s.Table(TTableKind::Rashod)).at(0).value(3), "100");
+    EXPECT_EQ(Rows(s.Table(TTableKind::Rashod)).at(0).value(3), "100");
     const std::vector<TRows> shown = Books();
     const struct {
         const char* what;
@@ -182,7 +165,7 @@ TEST_F(ReadOnlyBase, TheBooksAreShownAndEveryChangeIsRefusedWithABeep) {
 
 TEST_F(ReadOnlyBase, NothingOfTheBaseIsEverWritten) {
     TMyType& s = session.state;
-    const auto before = FilesUnder(s.baseFolder);
+    const auto before = FileBytesUnder(s.baseFolder);
     // What sorting and a damaged load may change in memory stays there.
     session.general.SortByColumn(Grid(TTableKind::Rashod), 3);
     s.Table(TTableKind::Rashod).Touch();
@@ -196,8 +179,56 @@ TEST_F(ReadOnlyBase, NothingOfTheBaseIsEverWritten) {
     TAutoSave autosave(s);
     EXPECT_TRUE(autosave.SaveIfChanged());
     EXPECT_TRUE(boxes.Boxes().empty());
-    EXPECT_EQ(FilesUnder(s.baseFolder), before);
+    EXPECT_EQ(FileBytesUnder(s.baseFolder), before);
     // The other program's lock is left exactly as it was, also when this program leaves the base.
     LeaveOpenBase(s);
-    EXPECT_EQ(FilesUnder(s.baseFolder), before);
+    EXPECT_EQ(FileBytesUnder(s.baseFolder), before);
+}
+
+// A start on a base another program has open goes the whole way (the question, the log-in, the open, the
+// save at the close, the day's copy, the leaving) and writes nothing into that base: not even the marker
+// of the attribute warning, which that program's user answers.
+TEST(ReadOnlyLogIn, WritesNothingIntoTheOtherProgramsBase) {
+    TTodayOverride today{QDate(2026, 12, 10)};
+    TTestDataHome home;
+    const QString base = home.ProgramData() + "/BASE/Семья";
+    WriteRows(home.ProgramData() + "/BASE/user", {{"Мама", "Семья", "1", "0"}});
+    WriteRows(home.ProgramData() + "/BASE/baseuser", {{"Семья"}});
+    WriteRows(base + "/rashod", {{"10.12.2026", "Еда", "Хлеб", "100", "рубль", "", "Мама"}});
+    // The files of the base may not be written by this account: worth the attribute warning.
+    const TAttributeProbe probe = [&](const QString& path) {
+        return path.startsWith(base + "/") ? fileattr::ReadOnly : 0;
+    };
+    const auto start = [&] {
+        TSession session(probe);
+        TMyType& s = session.state;
+        s.paths.programFolder = home.Path() + "/program";
+        s.paths.programDataFolder = home.ProgramData();
+        session.login.PrepareAtCreation();
+        session.login.ShowLogin();
+        ASSERT_EQ(session.login.AcceptLogin("Мама", ""), TLoginLogic::TOutcome::LoggedIn);
+        session.OpenBase();
+        EXPECT_EQ(s.Table(TTableKind::Rashod).Row(0)->Cell(3), "100");
+        TBaseLoader::SaveAndTell(s);
+        TDailyArhive(s).Write(QDate(2026, 12, 10));
+        LeaveOpenBase(s);
+    };
+    {
+        // The other program's own start: the warning answered, the base made whole.
+        TMessageRecorder boxes;
+        start();
+        ASSERT_EQ(boxes.Boxes().size(), 1u);
+        ASSERT_EQ(boxes.Boxes()[0].lines.value(0),
+                  "Файл баз программы \"rashod\" является доступным только для чтения.");
+    }
+    WriteOtherProgramsLock(base);
+    const auto before = FileBytesUnder(base);
+
+    TMessageRecorder boxes;
+    boxes.TickOption();
+    start();
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Choice(
+                                 {"База \"Семья\" уже открыта в другой программе: " + kOtherHolder + "."},
+                                 "Открыть только для чтения", "Отмена", TMsgButton::Yes)});
+    EXPECT_EQ(FileBytesUnder(base), before);
 }

@@ -321,6 +321,10 @@ TEST_F(SaveTransaction, ASaveWritesNeitherThroughNorOverALink) {
     ASSERT_TRUE(QDir().mkpath(outside));
     WriteFileBytes(outside + "/debt0", "чужой файл");
     WriteFileBytes(base + "/Debt/debt5", "лишний возврат");
+    const auto debtALink = [&] {
+        QDir(base + "/Debt").removeRecursively();
+        QFile::link(outside, base + "/Debt");
+    };
     const struct {
         const char* what;
         std::function<void()> arrange;
@@ -334,21 +338,13 @@ TEST_F(SaveTransaction, ASaveWritesNeitherThroughNorOverALink) {
         {"a link that points nowhere", [&] { QFile::link(outside + "/нет", base + "/rashod"); },
          [&](TSaveTransaction& t) { t.Stage(base + "/rashod", "расходы"); }, "rashod",
          fileerror::kLinkInPlace},
-        {"Debt a link to another folder, a returns file written",
-         [&] {
-             QDir(base + "/Debt").removeRecursively();
-             QFile::link(outside, base + "/Debt");
-         },
+        {"Debt a link to another folder, a returns file written", debtALink,
          [&](TSaveTransaction& t) {
              t.Stage(base + "/rashod", "расходы");
              t.Stage(base + "/Debt/debt0", "возвраты");
          },
          "Debt", fileerror::kFolderIsLink},
-        {"Debt a link to another folder, a returns file removed",
-         [&] {
-             QDir(base + "/Debt").removeRecursively();
-             QFile::link(outside, base + "/Debt");
-         },
+        {"Debt a link to another folder, a returns file removed", debtALink,
          [&](TSaveTransaction& t) {
              t.Stage(base + "/rashod", "расходы");
              t.Remove(base + "/Debt/debt0");

@@ -72,10 +72,7 @@ TEST_F(Export, F8OnTheExpensesHandsOverTheRowsTheFilterShowsWithTheOpenEditCommi
     TDataGrid& rashod = context.state.Grid(TTableKind::Rashod);
     ASSERT_TRUE(rashod.filterActive);
     // The sum of the first expense shown is being typed over when F8 comes.
-    Rashod()->setFocus();
-    rashod.col = 3;
-    rashod.row = 1;
-    Rashod()->ShowCell(3, 1);
+    FocusExpenseCell(3, 1);
     ASSERT_EQ(rashod.RowAt(1)->Cell(2), "Хлеб");
     Key(Qt::Key_Return);
     Type("25");

@@ -52,9 +52,7 @@ void Fill(TAppContext& c, const std::vector<QStringList>& rows) {
 
 TEST_F(MainWindow, TheFillRuleKeepsTheSumClosedUntilTheKindIsChosen) {
     TMessageRecorder boxes;
-    Rashod()->setFocus();
-    context.state.Grid(TTableKind::Rashod).col = 3;
-    Rashod()->ShowCell(3, 1);
+    FocusExpenseCell(3, 1);
     Type("5");
     EXPECT_FALSE(context.editors.IsOpen());
     ASSERT_EQ(boxes.Hints().size(), 1u);
@@ -110,10 +108,7 @@ TEST_F(MainWindow, PastingIntoASumChecksTheFormula) {
         const char* editor;
     } cases[] = {{"12.5", "12,5"}, {"(1+2", "3"}, {"(-2)", "error"}, {"abc", "0"}};
     for (const auto& c : cases) {
-        Rashod()->setFocus();
-        context.state.Grid(TTableKind::Rashod).col = 3;
-        context.state.Grid(TTableKind::Rashod).row = 1;
-        Rashod()->ShowCell(3, 1);
+        FocusExpenseCell(3, 1);
         QApplication::clipboard()->setText(c.clip);
         QTest::keyClick(Rashod(), Qt::Key_V, Qt::ControlModifier);
         ASSERT_TRUE(context.editors.IsOpen()) << c.clip;
@@ -126,9 +121,7 @@ TEST_F(MainWindow, PastingIntoASumChecksTheFormula) {
 TEST_F(MainWindow, AWrongFormulaIsRefusedOnceThenDropped) {
     TMessageRecorder boxes;
     Fill(context, {{"01.12.2026", "Еда", "Хлеб", "", "", "", "Мама"}});
-    Rashod()->setFocus();
-    context.state.Grid(TTableKind::Rashod).col = 3;
-    Rashod()->ShowCell(3, 1);
+    FocusExpenseCell(3, 1);
     Type("(2)3");
     Key(Qt::Key_Return);
     EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Error({"Неправильная формула"})});

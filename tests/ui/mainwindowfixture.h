@@ -135,6 +135,14 @@ protected:
         QTest::keyClick(form.get(), key);
     }
     TLedgerGrid* Rashod() { return ui.Grid(TTableKind::Rashod); }
+    // The expenses grid takes the keyboard with its cursor on a cell.
+    void FocusExpenseCell(int col, int gridRow) {
+        Rashod()->setFocus();
+        TDataGrid& grid = context.state.Grid(TTableKind::Rashod);
+        grid.col = col;
+        grid.row = gridRow;
+        Rashod()->ShowCell(col, gridRow);
+    }
     QString Cell(int row, int col) { return context.state.Table(TTableKind::Rashod).Row(row)->Cell(col); }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QWidget* w = QApplication::focusWidget();

@@ -2,26 +2,14 @@
 // that would change the books refused with a beep, and nothing written when it closes.
 #include "mainwindowfixture.h"
 #include "messagerecorder.h"
+#include "tablefiles.h"
 
 #include "ledger/basechanges.h"
 #include "users/basehold.h"
 
-#include <QDirIterator>
 #include <QStatusBar>
 
-#include <map>
-
 namespace {
-
-std::map<QString, QByteArray> FilesUnder(const QString& folder) {
-    std::map<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files[QDir(folder).relativeFilePath(path)] = ReadFileBytes(path);
-    }
-    return files;
-}
 
 class ReadOnlyWindow : public MainWindowFixture {
 protected:
@@ -48,12 +36,10 @@ TEST_F(ReadOnlyWindow, TheCaptionSaysSoKeysAreRefusedAndTheCloseWritesNothing) {
     EXPECT_EQ(form->windowTitle(), "Только чтение — Vellumora      Пользователь: Мама");
     EXPECT_EQ(form->statusBar()->currentMessage(),
               "Только чтение: база открыта в другой программе (" + kOtherHolder + ")");
-    const auto before = FilesUnder(context.state.baseFolder);
+    const auto before = FileBytesUnder(context.state.baseFolder);
 
     TMessageRecorder boxes;
-    Rashod()->setFocus();
-    context.state.Grid(TTableKind::Rashod).col = 3;
-    Rashod()->ShowCell(3, 1);
+    FocusExpenseCell(3, 1);
     Type("5");
     EXPECT_FALSE(context.editors.IsOpen());
     Key(Qt::Key_Return);
@@ -66,7 +52,7 @@ TEST_F(ReadOnlyWindow, TheCaptionSaysSoKeysAreRefusedAndTheCloseWritesNothing) {
     boxes.Reset();
     form->close();
     EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Question({"Выйти из программы?"}, TMsgButton::Yes)});
-    EXPECT_EQ(FilesUnder(context.state.baseFolder), before);
+    EXPECT_EQ(FileBytesUnder(context.state.baseFolder), before);
 }
 
 TEST_F(WritableWindow, ABaseTakenOverWhileOpenShowsItInTheCaptionAtOnce) {

@@ -1,5 +1,6 @@
 #include "mainwindowfixture.h"
 #include "messagerecorder.h"
+#include "tablefiles.h"
 #include "ui/tbasenamehint.h"
 #include "ui/tcelleditors.h"
 #include "ui/tgridcontroller.h"
@@ -29,22 +30,6 @@
 namespace {
 
 using TRows = std::vector<QStringList>;
-
-void WriteRows(const QString& path, const TRows& rows) {
-    TMemTable table;
-    for (const QStringList& r : rows)
-        table.AddRow()->SetCells(r);
-    ASSERT_TRUE(WriteFileBytes(path, table.ToBytes())) << path.toStdString();
-}
-
-TRows RowsOfFile(const QString& path) {
-    TMemTable table;
-    TRows rows;
-    if (!QFileInfo(path).isFile() || !table.LoadFromFile(path)) return rows;
-    for (int i = 0; i < table.RowCount(); ++i)
-        rows.push_back(table.Row(i)->Cells());
-    return rows;
-}
 
 TRows RowsOf(const TMemTable& table) {
     TRows rows;

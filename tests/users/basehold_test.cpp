@@ -12,6 +12,7 @@
 #include "users/tuserslogic.h"
 #include "usersfixture.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -165,6 +166,50 @@ TEST(OpeningAHeldBase, ABaseTakenOverWhileOpenTurnsReadOnlyAndIsNotWrittenAgain)
     EXPECT_EQ(rec.Boxes().size(), 1u);
     LeaveOpenBase(t.b.state);
     EXPECT_EQ(RowsOfFile(LockOf(t.b, "Семья")).at(0).value(1), "kuhnya");
+}
+
+// What the open of a base found unsafe (a table it could not read) is looked at anew when the base is
+// read again; another program having the base is not, and keeps it read-only and unwritten.
+TEST(OpeningAHeldBase, ReadingTheBaseAgainKeepsItReadOnlyWhileAnotherProgramHasIt) {
+    const QString held = "база открыта в другой программе (" + kOtherHolder + ")";
+    const struct {
+        const char* what;
+        bool heldAtLogIn; // else taken over while open, after the open found a table it could not read
+    } cases[] = {{"held at the log-in, a table that could not be read", true},
+                 {"taken over while open, after a table that could not be read", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TTwoBases t;
+        const QString rashod = t.b.File("Семья", "rashod");
+        WriteFileBytes(t.b.home.Path() + "/чужой", ReadFileBytes(rashod));
+        QFile::remove(rashod);
+        QFile::link(t.b.home.Path() + "/чужой", rashod);
+        if (c.heldAtLogIn) WriteOtherProgramsLock(t.b.Folder("Семья"));
+        TMessageRecorder rec;
+        t.login.ShowLogin();
+        ASSERT_EQ(t.login.AcceptLogin("Мама", ""), TOutcome::LoggedIn);
+        TBaseLoader::OpenBase(t.b.state);
+        ASSERT_TRUE(t.b.state.readOnly);
+        if (!c.heldAtLogIn) {
+            WriteOtherProgramsLock(t.b.Folder("Семья"));
+            EXPECT_FALSE(KeepBaseLock(t.b.state, true));
+        }
+        EXPECT_EQ(t.b.state.readOnlyReason, held);
+
+        // The table mended by hand and the base read again, as a restore or a move of records does.
+        QFile::remove(rashod);
+        WriteRows(rashod, {kExpense});
+        const QByteArray lock = ReadFileBytes(LockOf(t.b, "Семья"));
+        rec.Reset();
+        TBaseLoader::OpenBase(t.b.state);
+        EXPECT_TRUE(rec.Boxes().empty());
+        EXPECT_TRUE(t.b.state.readOnly);
+        EXPECT_EQ(t.b.state.readOnlyReason, held);
+        t.b.state.Table(TTableKind::Rashod).Row(0)->SetCell(3, "999");
+        EXPECT_TRUE(TBaseLoader::SaveAndTell(t.b.state));
+        EXPECT_EQ(RowsOfFile(rashod), TRows({kExpense}));
+        EXPECT_EQ(ReadFileBytes(LockOf(t.b, "Семья")), lock);
+    }
 }
 
 // Every operation that writes into a base other than the open one stops at a base another program has.

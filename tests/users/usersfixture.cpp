@@ -14,19 +14,6 @@ TRows RowsOf(const TMemTable& table) {
     return rows;
 }
 
-TRows RowsOfFile(const QString& path) {
-    TMemTable table;
-    if (!QFileInfo(path).isFile() || !table.LoadFromFile(path)) return {};
-    return RowsOf(table);
-}
-
-void WriteRows(const QString& path, const TRows& rows) {
-    TMemTable table;
-    for (const QStringList& r : rows)
-        table.AddRow()->SetCells(r);
-    WriteFileBytes(path, table.ToBytes());
-}
-
 QStringList TreeOf(const QString& folder) {
     QStringList out;
     QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,

@@ -2,6 +2,7 @@
 
 #include "ledger/tmytype.h"
 #include "messagerecorder.h"
+#include "tablefiles.h"
 #include "testfolders.h"
 
 #include <QString>
@@ -13,9 +14,6 @@
 using TRows = std::vector<QStringList>;
 
 TRows RowsOf(const TMemTable& table);
-// The rows of a table file; empty when it is missing or cannot be read.
-TRows RowsOfFile(const QString& path);
-void WriteRows(const QString& path, const TRows& rows);
 // Every file and folder under a folder, as paths relative to it.
 QStringList TreeOf(const QString& folder);
 
