@@ -1,6 +1,7 @@
 #include "storage/tmemtable.h"
 
 #include "storage/atomicfile.h"
+#include "storage/ttabledelta.h"
 
 #include <QFile>
 
@@ -334,6 +335,19 @@ void TTableRow::Encode(const QStringList& cells) {
         AppendVarint(enc, quint32(CellTextSize(c)));
         AppendCellText(enc, c);
     }
+    if (TTableDelta* delta = Table().Recording()) {
+        // A row typed into several times in one change is kept once, as it was and as it ends.
+        auto* last =
+            delta->m_steps.empty() ? nullptr : std::get_if<TTableDelta::TEncoded>(&delta->m_steps.back());
+        if (last && last->row == this)
+            last->after = enc;
+        else
+            delta->m_steps.push_back(TTableDelta::TEncoded{this, Encoding(), enc});
+    }
+    WriteEncoding(enc);
+}
+
+void TTableRow::WriteEncoding(QByteArrayView enc) {
     TMemTable& table = Table();
     ++table.m_version;
     const char* p = nullptr;
@@ -345,13 +359,24 @@ void TTableRow::Encode(const QStringList& cells) {
         char* d = table.m_data.data() + at;
         const quint64 stamp = NewStamp();
         std::memcpy(d - kStampSize, &stamp, sizeof stamp);
-        std::copy(enc.cbegin(), enc.cend(), d);
+        std::copy(enc.begin(), enc.end(), d);
         return;
     }
     AppendSlot(enc);
 }
 
+TTableDelta* TMemTable::Recording() const {
+    return m_recorder ? m_recorder->Recording() : nullptr;
+}
+
 void TMemTable::Clear() {
+    if (TTableDelta* delta = Recording()) {
+        // The rows stay where they are, for the delta to put back.
+        ++m_version;
+        delta->m_steps.push_back(TTableDelta::TListed{this, std::move(m_rows), {}});
+        m_rows.clear();
+        return;
+    }
     ++m_version;
     m_rows.clear();
     m_blocks.clear();
@@ -390,35 +415,49 @@ TTableRow* TMemTable::InsertRow(int index) {
     TTableRow* row = NewRow();
     row->AppendSlot({}); // no room yet, but a stamp of its own
     m_rows.insert(m_rows.begin() + index, row);
+    if (TTableDelta* delta = Recording()) delta->m_steps.push_back(TTableDelta::TInserted{this, index, row});
     return row;
 }
 
 void TMemTable::DeleteRow(int index) {
     if (index < 0 || index >= RowCount()) return;
     ++m_version;
-    m_freeRows.push_back(m_rows[size_t(index)]);
+    TTableRow* row = m_rows[size_t(index)];
+    if (TTableDelta* delta = Recording())
+        delta->m_steps.push_back(TTableDelta::TDeleted{this, {index}, {row}});
+    else
+        m_freeRows.push_back(row);
     m_rows.erase(m_rows.begin() + index);
 }
 
 void TMemTable::DeleteRows(const std::vector<int>& indices) {
     if (indices.empty()) return;
     ++m_version;
+    TTableDelta* delta = Recording();
+    TTableDelta::TDeleted deleted{this, {}, {}};
     size_t next = 0, kept = 0;
     for (size_t i = 0; i < m_rows.size(); ++i) {
         while (next < indices.size() && (indices[next] < 0 || size_t(indices[next]) < i))
             ++next;
         if (next < indices.size() && size_t(indices[next]) == i) {
-            m_freeRows.push_back(m_rows[i]);
+            if (delta) {
+                deleted.indices.push_back(int(i));
+                deleted.rows.push_back(m_rows[i]);
+            } else {
+                m_freeRows.push_back(m_rows[i]);
+            }
             continue;
         }
         m_rows[kept++] = m_rows[i];
     }
     m_rows.resize(kept);
+    if (delta && !deleted.rows.empty()) delta->m_steps.push_back(std::move(deleted));
 }
 
 void TMemTable::MoveRow(int from, int to) {
     if (from < 0 || from >= RowCount() || to < 0 || to >= RowCount() || from == to) return;
     ++m_version;
+    if (TTableDelta* delta = Recording()) delta->m_steps.push_back(TTableDelta::TMoved{this, from, to});
     // Only the rows between the two places shift, not the rest of a long table.
     const auto at = [this](int i) { return m_rows.begin() + i; };
     if (from < to)
@@ -433,10 +472,36 @@ void TMemTable::Reorder(const std::vector<int>& order) {
     std::vector<TTableRow*> rows(m_rows.size());
     for (size_t i = 0; i < order.size(); ++i)
         rows[i] = m_rows[size_t(order[i])];
+    if (TTableDelta* delta = Recording()) delta->m_steps.push_back(TTableDelta::TListed{this, m_rows, rows});
     m_rows = std::move(rows);
 }
 
 bool TMemTable::LoadFromBytes(const QByteArray& bytes) {
+    if (TTableDelta* delta = Recording()) {
+        // Read after what the table holds, so that the rows it had stay whole for the delta.
+        std::vector<TTableRow*> before = std::move(m_rows);
+        m_rows.clear();
+        ++m_version;
+        const qsizetype base = m_data.size();
+        m_data.append(bytes);
+        m_loadStamp = NewStamp();
+        bool whole = true;
+        for (qsizetype pos = base; pos < m_data.size();) {
+            const qsizetype slot = pos;
+            quint32 n = 0;
+            if (!ReadVarint(m_data.constData(), m_data.size(), pos, n) || n == 0 ||
+                n > quint64(m_data.size() - pos)) {
+                whole = false;
+                break;
+            }
+            TTableRow* row = NewRow();
+            row->m_slot = qint32(slot);
+            m_rows.push_back(row);
+            pos += n;
+        }
+        delta->m_steps.push_back(TTableDelta::TListed{this, std::move(before), m_rows});
+        return whole;
+    }
     Clear();
     m_data = bytes;
     const char* p = m_data.constData();
@@ -492,13 +557,17 @@ qsizetype EncodedLength(const char* p, qsizetype cap) {
 
 } // namespace
 
-QByteArray TMemTable::RowEncoding(int index) const {
-    const TTableRow* row = Row(index);
+QByteArray TTableRow::Encoding() const {
     const char* p = nullptr;
     qsizetype capacity = 0;
-    if (!row || !row->Slot(p, capacity)) return QByteArray();
+    if (!Slot(p, capacity)) return QByteArray();
     const qsizetype len = EncodedLength(p, capacity);
     return len < 0 ? QByteArray() : QByteArray(p, len);
+}
+
+QByteArray TMemTable::RowEncoding(int index) const {
+    const TTableRow* row = Row(index);
+    return row ? row->Encoding() : QByteArray();
 }
 
 QByteArray TMemTable::ToBytes() const {

@@ -9,6 +9,8 @@
 #include <vector>
 
 class TMemTable;
+class TTableDelta;
+class TTableRecorder;
 
 // One row of a memory table: a slot in the table's buffer holding the row's encoding.
 class TTableRow {
@@ -40,10 +42,15 @@ public:
 
 private:
     friend class TMemTable;
+    friend class TTableDelta;
     TTableRow() = default;
     explicit TTableRow(quint32 table) : m_table(table) {}
     TMemTable& Table() const;
     void Encode(const QStringList& cells);
+    // Puts the encoding in the row's slot, or in a new one when it does not fit.
+    void WriteEncoding(QByteArrayView enc);
+    // The encoding without the slack of its slot; empty for a row never given cells.
+    QByteArray Encoding() const;
     // The row's bytes in the buffer and the room of its slot; false for a row never given cells.
     bool Slot(const char*& p, qsizetype& capacity) const;
     // Start and end of the row's bytes in the buffer, and the declared cell count.
@@ -108,8 +115,16 @@ public:
     void MarkUnmodified() { m_cleanVersion = m_version; }
     void Touch() { ++m_version; }
 
+    // While the recorder records, every change of the table is appended to its delta; a row deleted
+    // then is kept for the delta and never reused, and clearing or reading the table anew keeps the old
+    // rows too. A table is attached for as long as the recorder lives.
+    void AttachRecorder(TTableRecorder* recorder) { m_recorder = recorder; }
+
 private:
     friend class TTableRow;
+    friend class TTableDelta;
+    // The delta the table's changes go to now, if any.
+    TTableDelta* Recording() const;
     // A row from the table's own blocks: a big table's rows cost their few bytes each, not a heap
     // block each. Rows never move, so a row pointer stays valid until its row is deleted.
     TTableRow* NewRow(qsizetype expected = 0);
@@ -123,6 +138,7 @@ private:
     std::vector<std::unique_ptr<TTableRow[]>> m_blocks;
     qsizetype m_blockUsed = 0, m_blockSize = 0; // of the last block
     std::vector<TTableRow*> m_freeRows;         // deleted rows, for reuse
+    TTableRecorder* m_recorder = nullptr;
 };
 
 // The file format's pieces, shared with tools that read table files on their own.
