@@ -115,7 +115,9 @@ TTableLoad LoadDebts(TMyType& state, const QString& path, TUnreachableFiles& unr
     if (oldDebts) {
         MakePrivateFolder(ReturnsFolder(folder));
         state.returns = std::move(oldReturns);
-    } else if (!LoadReturnsFiles(folder, table, state.returns, &unreachable, &unfinished)) {
+        state.returnsOnDisk.clear();
+    } else if (!LoadReturnsFiles(folder, table, state.returns, state.returnsOnDisk, &unreachable,
+                                 &unfinished)) {
         state.damaged = true;
     } else if (load == TTableLoad::Read) {
         KeepOrphans(state, table.RowCount());
@@ -191,6 +193,7 @@ void TBaseLoader::OpenBase(TMyType& state) {
                          state.Table(TTableKind::Transfer), &unreachable);
 
     state.returns.clear();
+    state.returnsOnDisk.clear();
     for (TTableKind kind : LedgerKinds())
         LoadLedger(state, kind, unreachable, unfinished);
     ShowFirstDebtsReturns(state);
@@ -236,14 +239,8 @@ bool SaveOpenBase(TMyType& state, bool withSettings, TFileError* error) {
     };
     stage(TTableKind::Rashod, state.Table(TTableKind::Rashod), folder);
     stage(TTableKind::Dohod, state.Table(TTableKind::Dohod), folder);
-    // The debts are renumbered by their places in the file; the debt on show keeps its returns.
-    TMemTable& dolg = state.Table(TTableKind::Dolg);
-    int shownRow = -1;
-    for (int i = 0; i < dolg.RowCount() && shownRow < 0; ++i)
-        if (dolg.Row(i)->Cell(col::dolg::DebtNumber) == QString::number(state.currentDebt)) shownRow = i;
-    save.StageDebtsAndReturns(dolg, state.returns, state.debtsLoaded);
-    if (shownRow >= 0) state.currentDebt = dolg.Row(shownRow)->Cell(col::dolg::DebtNumber).toInt();
-    state.Grid(TTableKind::Returns).Table = &state.ReturnsTable(state.currentDebt);
+    save.StageDebtsAndReturns(state.Table(TTableKind::Dolg), state.returns, state.returnsOnDisk,
+                              state.debtsLoaded);
     stage(TTableKind::PlanRashod, state.Table(TTableKind::PlanRashod), folder);
     stage(TTableKind::PlanDohod, state.Table(TTableKind::PlanDohod), folder);
     stage(TTableKind::User, state.users, state.BaseRoot());

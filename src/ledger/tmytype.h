@@ -50,7 +50,8 @@ public:
     TMemTable baseList;
     TMemTable vidRashod;
     TMemTable vidDohod;
-    TReturnsTables returns; // indexed by the number in the debt's hidden cell
+    TReturnsTables returns;       // indexed by the number in the debt's hidden cell
+    TReturnsOnDisk returnsOnDisk; // which of them each returns file holds
     int currentDebt = 0;
     // The returns table of a debt number; created empty when missing.
     TMemTable& ReturnsTable(int number);

@@ -332,8 +332,10 @@ TTableFileState ReturnsFolderState(const QString& baseFolder) {
 }
 
 bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns,
-                      TUnreachableFiles* unreachable, const TUnfinishedSave* unfinished) {
+                      TReturnsOnDisk& onDisk, TUnreachableFiles* unreachable,
+                      const TUnfinishedSave* unfinished) {
     returns.clear();
+    onDisk.clear();
     bool allRead = true;
     const QString folder = ReturnsFolder(baseFolder);
     const TTableFileState folderState = ReturnsFolderState(baseFolder);
@@ -369,6 +371,11 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
                 NoteUnreachable(unreachable, {path, state});
             }
             table->MarkUnmodified();
+        }
+        // What was read from a file is what it holds; a damaged file is written whole by the next save.
+        if (!table->Modified() && (state == TTableFileState::File || state == TTableFileState::Missing)) {
+            if (size_t(n) >= onDisk.size()) onDisk.resize(size_t(n) + 1, nullptr);
+            onDisk[size_t(n)] = table.get();
         }
         returns[size_t(n)] = std::move(table);
     }

@@ -12,6 +12,10 @@ struct TUnfinishedSave;
 
 // The returns tables of the debts, indexed by the number in the debt's hidden cell.
 using TReturnsTables = std::vector<std::unique_ptr<TMemTable>>;
+// Which returns table each file "Debt/debt<k>" holds, as it was last read or written: the numbers in the
+// files follow the debts' places and need not be those in memory. None (nullptr) for a file whose table
+// is not kept.
+using TReturnsOnDisk = std::vector<const TMemTable*>;
 
 // What stands where a table file (or the returns folder) should be, found without following a link: the
 // program reads and writes nothing through a link.
@@ -93,7 +97,8 @@ int DebtNumberCell(const QString& text, bool* ok);
 // and nothing is read from it, nor made in it. A file an unfinished save still has to put in place is
 // read from where its new content waits.
 bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturnsTables& returns,
-                      TUnreachableFiles* unreachable = nullptr, const TUnfinishedSave* unfinished = nullptr);
+                      TReturnsOnDisk& onDisk, TUnreachableFiles* unreachable = nullptr,
+                      const TUnfinishedSave* unfinished = nullptr);
 QString ReturnsFolder(const QString& baseFolder);
 QString ReturnsFilePath(const QString& baseFolder, int number);
 // The returns folder as it stands: File for a real folder (made when missing), else what is there.
@@ -122,4 +127,5 @@ QByteArray FilteredTableBytes(TTableKind kind, const TMemTable& table);
 bool SaveTableFiltered(TTableKind kind, const TMemTable& table, const QString& path);
 
 // Writes the debts and their returns in one transaction (see TBaseSave::StageDebtsAndReturns).
-bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, TReturnsTables& returns, bool cleanOld);
+bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, const TReturnsTables& returns,
+                         TReturnsOnDisk& onDisk, bool cleanOld);

@@ -38,61 +38,66 @@ bool TBaseSave::StageBytes(const QString& path, const QByteArray& bytes) {
     return m_transaction.Stage(path, bytes);
 }
 
-bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, bool cleanOld) {
+bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, const TReturnsTables& returns, TReturnsOnDisk& onDisk,
+                                     bool cleanOld) {
     const int required = TableDef(TTableKind::Dolg).required;
-    const int cellCount = dolg.RowCount() > 0 ? dolg.Row(0)->CellCount() : 0;
-    TReturnsTables renumbered;
-    std::vector<std::pair<int, std::unique_ptr<TMemTable>>>
-        pending; // incomplete rows: numbered after the written ones
+    const int cellCount = std::max(dolg.RowCount() > 0 ? dolg.Row(0)->CellCount() : 0, 10);
+    // The debts as the file holds them: the debt at place k names "debt<k>". The debts in memory keep
+    // their own numbers, so that a save changes nothing the program shows or may take back.
+    TMemTable written;
+    TReturnsOnDisk nowOnDisk;
+    std::vector<bool> taken(returns.size(), false);
+    bool renumbered = false;
     bool ok = true;
     const QString folder = ReturnsFolder(m_folder);
     for (int i = 0; i < dolg.RowCount(); ++i) {
-        TTableRow* row = dolg.Row(i);
-        bool valid = false;
-        const int n = DebtNumberCell(row->Cell(col::dolg::DebtNumber), &valid);
-        std::unique_ptr<TMemTable> table;
-        if (valid && size_t(n) < returns.size() && returns[size_t(n)])
-            table = std::move(returns[size_t(n)]);
-        else
-            table = std::make_unique<TMemTable>();
-        QStringList cells = row->Cells();
-        cells.resize(std::max(cellCount, 10));
+        const TTableRow* row = dolg.Row(i);
         bool complete = true;
         for (int c = 0; c < required && complete; ++c)
-            complete = c < cellCount && !cells[c].isEmpty();
-        if (!complete) {
-            pending.emplace_back(i, std::move(table));
-            continue;
+            complete = c < row->CellCount() && !row->CellBytes(c).isEmpty();
+        if (!complete) continue; // a debt still being typed is written with its returns once it is whole
+        bool valid = false;
+        const int n = DebtNumberCell(row->Cell(col::dolg::DebtNumber), &valid);
+        TMemTable* table = nullptr;
+        // A number named twice keeps its returns with the first debt that names it.
+        if (valid && size_t(n) < returns.size() && returns[size_t(n)] && !taken[size_t(n)]) {
+            table = returns[size_t(n)].get();
+            taken[size_t(n)] = true;
         }
-        const int k = int(renumbered.size());
-        if (k != n || !valid)
-            table->Touch(); // its file is another one now: it must be written whatever it holds
-        ok = StageTable(TTableKind::Returns, *table,
-                        SavePath(folder, QStringLiteral("debt") + QString::number(k))) &&
-             ok;
-        if (row->CellCount() < 10) row->SetCellCount(10);
-        if (row->Cell(col::dolg::DebtNumber) != QString::number(k))
-            row->SetCell(col::dolg::DebtNumber, QString::number(k));
-        renumbered.push_back(std::move(table));
+        const int k = written.RowCount();
+        QStringList cells = row->Cells();
+        cells.resize(cellCount);
+        renumbered = renumbered || cells[col::dolg::DebtNumber] != QString::number(k);
+        cells[col::dolg::DebtNumber] = QString::number(k);
+        written.AddRow()->SetCells(cells);
+
+        const QString path = SavePath(folder, QStringLiteral("debt") + QString::number(k));
+        const bool same = table && !table->Modified() && size_t(k) < onDisk.size() &&
+                          onDisk[size_t(k)] == table && QFileInfo(path).isFile();
+        if (!same) {
+            static const TMemTable none;
+            ok = m_transaction.Stage(path, FilteredTableBytes(TTableKind::Returns, table ? *table : none)) &&
+                 ok;
+            if (table) m_staged.push_back(table);
+        }
+        nowOnDisk.push_back(table);
     }
-    const int written = int(renumbered.size());
-    for (auto& [rowIndex, table] : pending) {
-        TTableRow* row = dolg.Row(rowIndex);
-        if (row->CellCount() < 10) row->SetCellCount(10);
-        if (row->Cell(col::dolg::DebtNumber) != QString::number(renumbered.size()))
-            row->SetCell(col::dolg::DebtNumber, QString::number(renumbered.size()));
-        renumbered.push_back(std::move(table));
+    const QString path = SavePath(m_folder, TableDef(TTableKind::Dolg).fileName);
+    if (dolg.Modified() || renumbered || !QFileInfo(path).isFile()) {
+        ok = m_transaction.Stage(path, FilteredTableBytes(TTableKind::Dolg, written)) && ok;
+        m_staged.push_back(&dolg);
     }
-    returns = std::move(renumbered);
-    ok = StageTable(TTableKind::Dolg, dolg, SavePath(m_folder, TableDef(TTableKind::Dolg).fileName)) && ok;
     if (cleanOld) {
         static const QRegularExpression name(QStringLiteral("^debt(\\d+)$"));
         const QStringList files = QDir(folder).entryList(QDir::Files);
         for (const QString& f : files) {
             const auto m = name.match(f);
-            if (m.hasMatch() && m.captured(1).toInt() >= written) m_transaction.Remove(JoinPath(folder, f));
+            if (m.hasMatch() && m.captured(1).toInt() >= written.RowCount())
+                m_transaction.Remove(JoinPath(folder, f));
         }
     }
+    m_onDisk = &onDisk;
+    m_nextOnDisk = std::move(nowOnDisk);
     return ok;
 }
 
@@ -101,11 +106,14 @@ bool TBaseSave::Commit() {
     for (TMemTable* table : m_staged)
         table->MarkUnmodified();
     m_staged.clear();
+    if (m_onDisk) *m_onDisk = std::move(m_nextOnDisk);
+    m_onDisk = nullptr;
     return true;
 }
 
-bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, TReturnsTables& returns, bool cleanOld) {
+bool SaveDebtsAndReturns(const QString& baseFolder, TMemTable& dolg, const TReturnsTables& returns,
+                         TReturnsOnDisk& onDisk, bool cleanOld) {
     TBaseSave save(baseFolder);
-    save.StageDebtsAndReturns(dolg, returns, cleanOld);
+    save.StageDebtsAndReturns(dolg, returns, onDisk, cleanOld);
     return save.Commit();
 }

@@ -23,10 +23,12 @@ public:
     // A file of settings, written when its bytes differ from the file's.
     bool StageBytes(const QString& path, const QByteArray& bytes);
     // The debts and their returns, so that at the next load each debt finds its own returns: the debt
-    // written at position k gets k in cell 9 and its returns in "debt<k>". The in-memory debts and
-    // returns are renumbered the same way. Files of numbers beyond the written debts are removed only
+    // written at position k gets k in cell 9 and its returns in "debt<k>". Nothing in memory changes; a
+    // returns file is written when its table changed or another table's returns were there (onDisk,
+    // brought up to date by the commit). Files of numbers beyond the written debts are removed only
     // when cleanOld is set (the debt table was read without damage).
-    bool StageDebtsAndReturns(TMemTable& dolg, TReturnsTables& returns, bool cleanOld);
+    bool StageDebtsAndReturns(TMemTable& dolg, const TReturnsTables& returns, TReturnsOnDisk& onDisk,
+                              bool cleanOld);
 
     bool IsEmpty() const { return m_transaction.IsEmpty(); }
     bool Commit();
@@ -38,6 +40,8 @@ private:
     QString m_folder;
     TSaveTransaction m_transaction;
     std::vector<TMemTable*> m_staged;
+    TReturnsOnDisk* m_onDisk = nullptr;
+    TReturnsOnDisk m_nextOnDisk;
 };
 
 // The path a table of a folder is saved to; the folder is made when missing.

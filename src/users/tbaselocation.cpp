@@ -355,6 +355,7 @@ bool TBaseLocation::OpenBasesInFolder() {
         m_state.Grid(kind).filterChoice = filtertype::None;
     }
     m_state.returns.clear();
+    m_state.returnsOnDisk.clear();
     m_state.currentDebt = 0;
     TDataGrid& returns = m_state.Grid(TTableKind::Returns);
     returns.Table = &m_state.ReturnsTable(0);

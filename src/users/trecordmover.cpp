@@ -47,7 +47,7 @@ int FindPurse(const TMemTable& purses, const QString& name) {
 
 // A debt table as the loader leaves it: each row with ten cells and its number (its place in the file)
 // in cell 9, its returns read from the Debt folder, or taken out of the rows of an earlier version.
-bool PrepareDebts(const QString& folder, TMemTable& dolg, TReturnsTables& returns) {
+bool PrepareDebts(const QString& folder, TMemTable& dolg, TReturnsTables& returns, TReturnsOnDisk& onDisk) {
     const bool old = IsOldDebtTable(dolg);
     if (old) returns = TakeOldDebtReturns(dolg);
     const int cellCount = TableDef(TTableKind::Dolg).CellCount();
@@ -59,7 +59,7 @@ bool PrepareDebts(const QString& folder, TMemTable& dolg, TReturnsTables& return
     }
     // Returns that cannot be read (a link, say) leave the debts where they are, as an unreadable table does.
     TUnreachableFiles unreachable;
-    return old || (LoadReturnsFiles(folder, dolg, returns, &unreachable) && unreachable.empty());
+    return old || (LoadReturnsFiles(folder, dolg, returns, onDisk, &unreachable) && unreachable.empty());
 }
 
 // Offers to add to B the purses a row of A names that B lacks; true when one was added.
@@ -87,6 +87,7 @@ struct TMovedTable {
     std::unique_ptr<TMemTable> table;
     QString path;
     TReturnsTables returns; // the debts'
+    TReturnsOnDisk onDisk;
 };
 
 // Every table of a base that the move changed, in one transaction.
@@ -95,7 +96,7 @@ bool SaveBase(const QString& folder, std::vector<TMovedTable>& tables, TMemTable
     TBaseSave save(folder);
     for (TMovedTable& t : tables) {
         if (t.kind == TTableKind::Dolg)
-            save.StageDebtsAndReturns(*t.table, t.returns, true);
+            save.StageDebtsAndReturns(*t.table, t.returns, t.onDisk, true);
         else
             save.StageAsItIs(*t.table, t.path);
     }
@@ -147,7 +148,9 @@ bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QS
 
         const bool debts = kind == TTableKind::Dolg;
         TReturnsTables returnsA, returnsB;
-        if (debts && (!PrepareDebts(folderA, *tableA, returnsA) || !PrepareDebts(folderB, *tableB, returnsB)))
+        TReturnsOnDisk onDiskA, onDiskB;
+        if (debts && (!PrepareDebts(folderA, *tableA, returnsA, onDiskA) ||
+                      !PrepareDebts(folderB, *tableB, returnsB, onDiskB)))
             continue; // a returns file could not be read: a debt must not be parted from its returns
 
         std::vector<int> moved;
@@ -176,8 +179,8 @@ bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QS
             tableB->AddRow()->SetCells(cells);
         }
         DeleteTableRows(*tableA, moved);
-        movedB.push_back({kind, std::move(tableB), pathB, std::move(returnsB)});
-        movedA.push_back({kind, std::move(tableA), pathA, std::move(returnsA)});
+        movedB.push_back({kind, std::move(tableB), pathB, std::move(returnsB), std::move(onDiskB)});
+        movedA.push_back({kind, std::move(tableA), pathA, std::move(returnsA), std::move(onDiskA)});
     }
     // B is written whole before A is touched: a move cut short leaves the moved rows in both bases,
     // never in neither.

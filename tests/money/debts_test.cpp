@@ -266,7 +266,8 @@ TEST_F(DebtFiles, DeletingADebtRenumbersTheLaterTablesAndTheSaveTheirFiles) {
     EXPECT_EQ(Grid(TTableKind::Dolg).total, 100 + 300 + 400);
     EXPECT_EQ(PerPurse(state.debtTotals.returnsToMe, "B"), "8");
 
-    ASSERT_TRUE(SaveDebtsAndReturns(state.baseFolder, Table(TTableKind::Dolg), state.returns, true));
+    ASSERT_TRUE(SaveDebtsAndReturns(state.baseFolder, Table(TTableKind::Dolg), state.returns,
+                                    state.returnsOnDisk, true));
     EXPECT_EQ(FileSums(0), QStringList({"1"}));
     EXPECT_EQ(FileSums(1), QStringList({"3"}));
     EXPECT_EQ(FileSums(2), QStringList({"4"}));
@@ -275,7 +276,8 @@ TEST_F(DebtFiles, DeletingADebtRenumbersTheLaterTablesAndTheSaveTheirFiles) {
     // Without adjusting, the purses keep what the debt moved.
     money.dolg.DeleteDebt(0, false);
     EXPECT_EQ(Amount("A"), "200");
-    ASSERT_TRUE(SaveDebtsAndReturns(state.baseFolder, Table(TTableKind::Dolg), state.returns, true));
+    ASSERT_TRUE(SaveDebtsAndReturns(state.baseFolder, Table(TTableKind::Dolg), state.returns,
+                                    state.returnsOnDisk, true));
     EXPECT_EQ(FileSums(0), QStringList({"3"}));
     EXPECT_EQ(FileSums(1), QStringList({"4"}));
     EXPECT_FALSE(QFileInfo::exists(File(2)));

@@ -3,6 +3,7 @@
 #include "messagerecorder.h"
 #include "storage/datafolders.h"
 #include "storage/tabledefs.h"
+#include "storage/tbasesave.h"
 #include "tablerows.h"
 #include "testfolders.h"
 
@@ -224,28 +225,79 @@ TEST(BaseFiles, EachDebtFindsItsOwnReturnsAfterSortsAndDroppedRows) {
     // As the load sorts by date: Брат's debt comes first, then Сосед's, then the half-typed and the new row.
     dolg.Reorder({1, 0, 2, 3});
 
+    TReturnsOnDisk onDisk;
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_TRUE(SaveDebtsAndReturns(base, dolg, returns, true));
+        std::vector<QStringList> before;
+        for (int i = 0; i < dolg.RowCount(); ++i)
+            before.push_back(dolg.Row(i)->Cells());
+        ASSERT_TRUE(SaveDebtsAndReturns(base, dolg, returns, onDisk, true));
         TMemTable loaded;
         ASSERT_EQ(LoadLedgerFile(TTableKind::Dolg, ReturnsFolder(base) + "/../dolg", loaded),
                   TTableLoad::Read);
         ASSERT_EQ(loaded.RowCount(), 2);
         loaded.Reorder({1, 0}); // the next load sorts them another way
         TReturnsTables back;
-        ASSERT_TRUE(LoadReturnsFiles(base, loaded, back));
+        TReturnsOnDisk backOnDisk;
+        ASSERT_TRUE(LoadReturnsFiles(base, loaded, back, backOnDisk));
         for (int i = 0; i < 2; ++i) {
             const QString firstReturn = back[size_t(loaded.Row(i)->Cell(9).toInt())]->Row(0)->Cell(1);
             EXPECT_EQ(firstReturn, loaded.Row(i)->Cell(3) == "Сосед" ? "300" : "50");
         }
+        // The save numbers the debts in the file only: what the program holds stays as it was.
         for (int i = 0; i < dolg.RowCount(); ++i)
-            EXPECT_EQ(dolg.Row(i)->Cell(9), QString::number(i)) << "memory follows the file";
+            EXPECT_EQ(dolg.Row(i)->Cells(), before[size_t(i)]);
         dolg.CopyFrom(loaded);
         dolg.AddRow()->SetCells({"", "", "", "", "", "", "", "", "", "2"});
         returns = std::move(back);
+        onDisk = std::move(backOnDisk);
         returns.push_back(std::make_unique<TMemTable>());
     }
     EXPECT_FALSE(QFileInfo::exists(ReturnsFilePath(base, 2)));
+}
+
+// Debts that change places between saves: each file is written again whenever another debt's returns
+// were in it, also for a debt that comes back to the place it had, and a save with nothing changed
+// writes nothing.
+TEST(BaseFiles, ReturnsFilesFollowTheirDebtsAsTheyChangePlacesBetweenSaves) {
+    TTestDataHome home;
+    const QString base = home.Path() + "/base";
+    TMemTable dolg;
+    TReturnsTables returns;
+    for (const char* who : {"Сосед", "Брат"}) {
+        const QString number = QString::number(dolg.RowCount());
+        dolg.AddRow()->SetCells(
+            {"дано в долг", "01.05.2024", "01.06.2024", who, "100", "рубль", "", "", "", number});
+        returns.push_back(std::make_unique<TMemTable>());
+        returns.back()->AddRow()->SetCells({"02.05.2024", who == QString("Сосед") ? "1" : "2", "рубль", ""});
+    }
+    const auto firstReturnsInFiles = [&] {
+        TMemTable loaded;
+        EXPECT_EQ(LoadLedgerFile(TTableKind::Dolg, base + "/dolg", loaded), TTableLoad::Read);
+        TReturnsTables back;
+        TReturnsOnDisk ignored;
+        EXPECT_TRUE(LoadReturnsFiles(base, loaded, back, ignored));
+        QStringList out;
+        for (int i = 0; i < loaded.RowCount(); ++i) {
+            const TMemTable& r = *back[size_t(loaded.Row(i)->Cell(9).toInt())];
+            out << loaded.Row(i)->Cell(3) + ":" + (r.RowCount() > 0 ? r.Row(0)->Cell(1) : QString("нет"));
+        }
+        return out;
+    };
+    TReturnsOnDisk onDisk;
+    const struct {
+        std::vector<int> order;
+        QStringList files;
+    } rounds[] = {
+        {{0, 1}, {"Сосед:1", "Брат:2"}}, {{1, 0}, {"Брат:2", "Сосед:1"}}, {{1, 0}, {"Сосед:1", "Брат:2"}}};
+    for (const auto& r : rounds) {
+        dolg.Reorder(r.order);
+        ASSERT_TRUE(SaveDebtsAndReturns(base, dolg, returns, onDisk, true));
+        EXPECT_EQ(firstReturnsInFiles(), r.files);
+    }
+    TBaseSave again(base);
+    again.StageDebtsAndReturns(dolg, returns, onDisk, true);
+    EXPECT_TRUE(again.IsEmpty());
 }
 
 TEST(BaseFiles, ADamagedReturnsFileLeavesTheOthersAndIsKept) {
@@ -263,7 +315,8 @@ TEST(BaseFiles, ADamagedReturnsFileLeavesTheOthersAndIsKept) {
     ASSERT_TRUE(QDir().mkpath(ReturnsFilePath(base, 5)));
     TReturnsTables returns;
     TUnreachableFiles unreachable;
-    EXPECT_FALSE(LoadReturnsFiles(base, dolg, returns, &unreachable));
+    TReturnsOnDisk onDisk;
+    EXPECT_FALSE(LoadReturnsFiles(base, dolg, returns, onDisk, &unreachable));
     ASSERT_EQ(unreachable.size(), 1u); // noted for the open to tell, not read as empty
     EXPECT_EQ(unreachable[0].path, ReturnsFilePath(base, 5));
     EXPECT_EQ(unreachable[0].state, TTableFileState::Folder);

@@ -68,7 +68,8 @@ std::vector<std::pair<QString, QStringList>> DebtsWithReturns(const QString& fol
     TMemTable dolg;
     EXPECT_EQ(LoadLedgerFile(TTableKind::Dolg, folder + "/dolg", dolg), TTableLoad::Read);
     TReturnsTables returns;
-    EXPECT_TRUE(LoadReturnsFiles(folder, dolg, returns));
+    TReturnsOnDisk onDisk;
+    EXPECT_TRUE(LoadReturnsFiles(folder, dolg, returns, onDisk));
     std::vector<std::pair<QString, QStringList>> out;
     for (int i = 0; i < dolg.RowCount(); ++i) {
         QStringList sums;
