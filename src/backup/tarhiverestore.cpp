@@ -220,13 +220,13 @@ TArhiveRestore::TResult TArhiveRestore::RestoreAsNew(const QString& archivePath,
     if (!RequireAdmin(m_state)) return TResult::Cancelled;
     const std::optional<QString> typed = m_hooks.askNewBaseName ? m_hooks.askNewBaseName() : std::nullopt;
     if (!typed) return TResult::Cancelled;
-    const QString name = *typed;
+    const QString name = TrimmedName(*typed);
     const TBaseNameCheck check = CheckBaseName(name);
     if (check == TBaseNameCheck::Blank) {
         Info({QStringLiteral("Имя базы не может быть пустым."), QStringLiteral("Архив не восстановлен")});
         return TResult::Cancelled;
     }
-    if (!AcceptTypedBaseName(name)) return TResult::Cancelled;
+    if (!AcceptTypedBaseName(*typed)) return TResult::Cancelled;
     if (check == TBaseNameCheck::Reserved) {
         Messages().ShowError({QStringLiteral("Имя не уникально")});
         return TResult::Cancelled;

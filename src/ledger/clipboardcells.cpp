@@ -10,5 +10,7 @@ bool IsClipboardColumn(const TDataGrid& grid, int column) {
 
 QString PastedCellText(const TDataGrid& grid, int column, const QString& clipboard) {
     if (grid.Letter(column) != u'I') return clipboard;
-    return CheckFormula(clipboard) ? NormalizeSum(clipboard) : QStringLiteral("error");
+    if (!CheckFormula(clipboard)) return QStringLiteral("error");
+    const TSumRead sum = ReadSum(clipboard);
+    return sum.refusal == TSumRefusal::None ? sum.text : clipboard;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ledger/tgeneralclass.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,8 +10,9 @@ class TDataGrid;
 // What a commit did, for the window to carry out.
 struct TCommitResult {
     bool stored = false;
-    // The number editor opens again on the same cell with this text, all selected (a wrong formula).
+    // The editor opens again on the same cell with this text, all selected (a refused sum or date).
     bool reopen = false;
+    TEditorKind reopenKind = TEditorKind::None;
     QString reopenText;
     // A duplicate name: this grid row is selected instead.
     int selectRow = -1;
@@ -26,6 +29,10 @@ public:
 
     // May refuse to open a cell for editing (or pasting) at all, having told the user why.
     virtual bool MayEditCell(TDataGrid& grid, int gridRow, int column) = 0;
+    // A typed or chosen value would change a record from `before` to `after`: may ask whether it is
+    // meant (a debt's return beyond what is left of the debt). False: nothing is stored.
+    virtual bool ConfirmChange(TDataGrid& grid, int tableRow, int column, const QStringList& before,
+                               const QStringList& after) = 0;
     // A record is about to change from `before` to `after` (one cell differs): totals, purse amounts,
     // debts and returns, transfers and the filter's totals follow.
     virtual void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before,
@@ -56,6 +63,7 @@ public:
 class TNoLedgerHooks : public ILedgerHooks {
 public:
     bool MayEditCell(TDataGrid&, int, int) override { return true; }
+    bool ConfirmChange(TDataGrid&, int, int, const QStringList&, const QStringList&) override { return true; }
     void RecordChanging(TDataGrid&, int, const QStringList&, const QStringList&) override {}
     void RecordChanged(TDataGrid&, int, int, const QString&) override {}
     bool AutoFill(TDataGrid&, int, int, int&, QString&) override { return false; }

@@ -40,8 +40,9 @@ int WindowYear(int shortYear) {
     return year;
 }
 
-// "d.M.y" or "d.M" with one or two digits for day and month and blanks around.
-bool ReadDayMonthYear(QStringView text, TDateValue& date) {
+// "d.M.y" or "d.M" with one or two digits for day and month and blanks around; `yearDigits` counts
+// the year's digits (0 without a year).
+bool ReadDayMonthYear(QStringView text, TDateValue& date, int* yearDigits = nullptr) {
     const QStringView t = TrimBlanks(text);
     qsizetype pos = 0;
     int day = 0, month = 0, year = 0, digits = 0;
@@ -55,6 +56,7 @@ bool ReadDayMonthYear(QStringView text, TDateValue& date) {
         ++pos;
         // More than nine digits cannot be a year the program knows and would not fit the value.
         if (!ReadDigits(t, pos, 1, 9, year, digits) || pos != t.size()) return false;
+        if (yearDigits) *yearDigits = digits;
         if (digits <= 2) year = WindowYear(year);
     }
     if (!IsValidDay(year, month, day)) return false;
@@ -131,6 +133,15 @@ TDateValue ParseCellDate(QStringView text) {
     if (ReadDayMonthYear(text, date)) return date == 0 ? TodayValue() : date;
     if (text == u"nil") return kNilDate;
     return ParseDateLoose(text);
+}
+
+std::optional<TDateValue> ReadTypedDate(QStringView text) {
+    TDateValue date = 0;
+    int yearDigits = 0;
+    if (!ReadDayMonthYear(text, date, &yearDigits)) return std::nullopt;
+    // A year of one or three digits is a year half typed.
+    if (yearDigits == 1 || yearDigits == 3 || yearDigits > 4) return std::nullopt;
+    return date;
 }
 
 TDateValue ParseDateLoose(QStringView text) {

@@ -59,6 +59,11 @@ QString FormatDate(TDateValue date);
 // 30.12.1899 reads as today; anything else goes through ParseDateLoose.
 TDateValue ParseCellDate(QStringView text);
 
+// A date typed into the date picker: day and month of one or two digits, then a year of four digits
+// or of two (in the window of ParseCellDate), or no year for this year's day. Nothing is guessed: a day
+// the month does not have, or any other text, gives nothing.
+std::optional<TDateValue> ReadTypedDate(QStringView text);
+
 // The fallback reader: "dd.MM.yy(yy)" with ".", "/" or "-", "dd.M.yy", "d.M.yy" and "yyyy-MM-dd";
 // years below 100 are 20yy. Anything else, or a day that does not exist, gives 30.12.1900.
 TDateValue ParseDateLoose(QStringView text);

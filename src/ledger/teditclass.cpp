@@ -44,13 +44,19 @@ void TEditClass::RefuseFormula(const QString& text, const QString& old, TCommitR
         lastFailedFormula.clear();
         return;
     }
-    Messages().ShowError({QStringLiteral("Неправильная формула")});
-    continueFlag = false;
-    result.reopen = true;
-    result.reopenText = text;
+    RefuseTyped(QStringLiteral("Неправильная формула"), TEditorKind::Number, text, result);
     const bool storedValue = IsNotBlank(old) && old != QLatin1String("0");
     failedFormulaCount = (text != lastFailedFormula && storedValue) ? 0 : failedFormulaCount + 1;
     lastFailedFormula = text;
+}
+
+void TEditClass::RefuseTyped(const QString& message, TEditorKind editor, const QString& text,
+                             TCommitResult& result) {
+    Messages().ShowError({message});
+    continueFlag = false;
+    result.reopen = true;
+    result.reopenKind = editor;
+    result.reopenText = text;
 }
 
 TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEditorKind editor,
@@ -71,6 +77,17 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
     }
     failedFormulaCount = 0;
     lastFailedFormula.clear();
+    const bool sumTyped = number || editor == TEditorKind::Number;
+    // An empty sum left empty (Esc, or Enter on nothing typed) stays empty: "0" would be a sum nobody
+    // typed.
+    if (sumTyped && IsBlank(text) && IsBlank(old)) return result;
+    if (sumTyped) {
+        const TSumRead sum = ReadSum(text);
+        if (sum.refusal != TSumRefusal::None) {
+            RefuseTyped(SumRefusalMessage(sum.refusal), TEditorKind::Number, text, result);
+            return result;
+        }
+    }
 
     if (rules) {
         rules->CommitCell(grid, tableRow, col, text, result);
@@ -82,12 +99,19 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
         m_hooks.TotalsChanged(grid);
         return result;
     }
-    QString value = text;
-    if (number || editor == TEditorKind::Number) value = NormalizeSum(text);
+    const QString value = sumTyped ? ReadSum(text).text : text;
 
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
+    if (before != after && !m_hooks.ConfirmChange(grid, tableRow, col, before, after)) {
+        // Not meant as it stands: the editor opens again on the text to be put right.
+        continueFlag = false;
+        result.reopen = true;
+        result.reopenKind = editor;
+        result.reopenText = text;
+        return result;
+    }
     if (before != after) m_hooks.RecordChanging(grid, tableRow, before, after);
     Store(grid, gridRow, tableRow, col, value);
     result.stored = true;
@@ -142,6 +166,10 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
+    if (before != after && !m_hooks.ConfirmChange(grid, tableRow, col, before, after)) {
+        continueFlag = false;
+        return result;
+    }
     if (before != after) {
         m_hooks.RecordChanging(grid, tableRow, before, after);
         Store(grid, gridRow, tableRow, col, value);
@@ -156,13 +184,19 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     return result;
 }
 
-TCommitResult TEditClass::CommitDate(TDataGrid& grid, int col, int gridRow, const QDate& date) {
+TCommitResult TEditClass::CommitDate(TDataGrid& grid, int col, int gridRow, const QString& typed) {
     TCommitResult result;
     const int tableRow = grid.TableRow(gridRow);
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
-    if (!row || !date.isValid()) return result;
+    if (!row) return result;
+    const std::optional<TDateValue> read = ReadTypedDate(typed);
+    if (!read) {
+        RefuseTyped(QStringLiteral("Неверная дата"), TEditorKind::Date, typed, result);
+        return result;
+    }
+    const QDate date = DateToQDate(*read);
     const QString old = row->Cell(col);
-    const QString value = FormatDate(DateFromQDate(date));
+    const QString value = FormatDate(*read);
     const QStringList before = FullCells(grid, *row);
     QStringList after = before;
     after[col] = value;
@@ -238,6 +272,10 @@ TEditRequest TEditClass::AfterEnter(TDataGrid& grid) {
 }
 
 TEditRequest TEditClass::AfterChoiceEnter(TDataGrid& grid) {
+    if (!continueFlag) { // the choice was not taken: the cell stays
+        continueFlag = true;
+        return {};
+    }
     if (grid.kind == TTableKind::Dolg && (grid.col == grid.UserColumn || grid.col == grid.UserColumn - 1 ||
                                           grid.col == grid.ColumnCount() - 1))
         return {};

@@ -21,7 +21,9 @@ public:
     // Commit of the text or number editor of a table view (not the kinds lists).
     TCommitResult CommitText(TDataGrid& grid, int col, int gridRow, TEditorKind editor, const QString& text);
     TCommitResult CommitChoice(TDataGrid& grid, int col, int gridRow, const QString& chosen);
-    TCommitResult CommitDate(TDataGrid& grid, int col, int gridRow, const QDate& date);
+    // The date picker's text: a day that does not exist, or text that is no date, is refused with
+    // "Неверная дата" and the picker opens again on it.
+    TCommitResult CommitDate(TDataGrid& grid, int col, int gridRow, const QString& typed);
 
     // Re-sorts after an edit of the sort column and keeps the selection on the edited record.
     void ResortAfterEdit(TDataGrid& grid, int editedCol, int gridRow);
@@ -47,6 +49,8 @@ public:
 
 private:
     void RefuseFormula(const QString& text, const QString& old, TCommitResult& result);
+    // The message, and the editor opens again on the refused text for another try; nothing is stored.
+    void RefuseTyped(const QString& message, TEditorKind editor, const QString& text, TCommitResult& result);
     bool IsNumberCell(const TDataGrid& grid, int col) const;
     void AutoFill(TDataGrid& grid, int col, int gridRow);
     void AfterLedgerStore(TDataGrid& grid, int col, int gridRow);

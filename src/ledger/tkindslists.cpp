@@ -114,8 +114,9 @@ TKindNameResult TKindsLists::CheckKindName(const QString& name) const {
     return TKindNameResult::Done;
 }
 
-TKindNameResult TKindsLists::AddKind(const QString& name) {
+TKindNameResult TKindsLists::AddKind(const QString& typed) {
     if (RefuseChange(m_state)) return TKindNameResult::Blank;
+    const QString name = TrimmedName(typed);
     const TKindNameResult check = CheckKindName(name);
     if (check != TKindNameResult::Done) return check;
     m_state.vidRashod.AddRow()->SetCells({name});
@@ -124,7 +125,8 @@ TKindNameResult TKindsLists::AddKind(const QString& name) {
     return check;
 }
 
-TKindNameResult TKindsLists::RenameKind(int column, const QString& name) {
+TKindNameResult TKindsLists::RenameKind(int column, const QString& typed) {
+    const QString name = TrimmedName(typed);
     TTableRow* kind = m_state.vidRashod.Row(column);
     if (!kind || RefuseChange(m_state)) return TKindNameResult::Blank;
     const TKindNameResult check = CheckKindName(name);
@@ -226,8 +228,9 @@ void TKindsLists::RenameNameInRecords(const TDataVidGrid& list, const QString& k
     }
 }
 
-TNameCommit TKindsLists::CommitName(TDataVidGrid& list, int column, int row, const QString& text) {
+TNameCommit TKindsLists::CommitName(TDataVidGrid& list, int column, int row, const QString& typed) {
     TNameCommit result;
+    const QString text = TrimmedName(typed);
     TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
     if (!kind || row < 1 || RefuseChange(m_state)) return result;
     const QStringList cells = kind->Cells();
@@ -248,6 +251,7 @@ TNameCommit TKindsLists::CommitName(TDataVidGrid& list, int column, int row, con
     if (kind->CellCount() <= row) kind->SetCellCount(row + 1);
     kind->SetCell(row, text);
     result.stored = true;
+    result.added = !IsNotBlank(old);
     Changed(list);
     return result;
 }

@@ -11,6 +11,9 @@ class TMyType;
 // What a name typed into a kinds list did.
 struct TNameCommit {
     bool stored = false;
+    // A new name, written into the empty cell after the kind's last name: Enter goes on to the empty cell
+    // below it, where the next name is typed, rather than staying where typing would rename this one.
+    bool added = false;
     // A duplicate: this grid row of the same kind is selected instead.
     int selectRow = -1;
 };

@@ -208,6 +208,11 @@ class TFormulaReader {
 public:
     explicit TFormulaReader(QStringView text) : m_text(text) { SkipSpaces(); }
 
+    // A division by zero was met (its left operand was kept).
+    bool divisionByZero = false;
+    // The whole text was read: nothing stopped the reader before its end.
+    bool AtEnd() const { return m_pos >= m_text.size(); }
+
     double Expression(int depth) {
         double value = Term(depth);
         for (;;) {
@@ -226,7 +231,6 @@ private:
     static constexpr char16_t kEnd = 0xFFFF;
 
     char16_t Current() const { return m_pos < m_text.size() ? m_text[m_pos].unicode() : kEnd; }
-    bool AtEnd() const { return m_pos >= m_text.size(); }
     void SkipSpaces() {
         while (m_pos < m_text.size() && m_text[m_pos] == u' ')
             ++m_pos;
@@ -247,6 +251,8 @@ private:
                 value *= rhs;
             else if (rhs != 0)
                 value /= rhs;
+            else
+                divisionByZero = true;
         }
     }
 
@@ -402,19 +408,35 @@ QString TooBigNumberMessage() {
     return QStringLiteral("Вы ввели слишком большое число!");
 }
 
-QString NormalizeSum(const QString& text) {
-    if (text.isEmpty() || text == u" " || text == u"=" || text == u"(") return QStringLiteral("0");
+QString SumRefusalMessage(TSumRefusal refusal) {
+    switch (refusal) {
+    case TSumRefusal::NotANumber:
+        return QStringLiteral("Введите число или формулу");
+    case TSumRefusal::DivisionByZero:
+        return QStringLiteral("Деление на ноль");
+    case TSumRefusal::TooBig:
+        return TooBigNumberMessage();
+    case TSumRefusal::None:
+        break;
+    }
+    return QString();
+}
+
+TSumRead ReadSum(const QString& text) {
+    if (text.isEmpty() || text == u" " || text == u"=" || text == u"(") return {QStringLiteral("0")};
     QStringView t(text);
     if (t.startsWith(u'=')) t = t.mid(1);
     if (!t.isEmpty() && IsOperator(t.back())) t.chop(1);
-    if (t == u"-") return QStringLiteral("0");
+    if (t == u"-") return {QStringLiteral("0")};
 
-    const double value = FormulaValue(t);
-    auto tooBig = [] {
-        Messages().ShowError({TooBigNumberMessage()});
-        return QStringLiteral("0");
-    };
-    if (!std::isfinite(value)) return tooBig();
+    TFormulaReader reader(t);
+    const double value = reader.Expression(0);
+    TSumRead read;
+    if (!reader.AtEnd())
+        read.refusal = TSumRefusal::NotANumber;
+    else if (reader.divisionByZero)
+        read.refusal = TSumRefusal::DivisionByZero;
+    if (!std::isfinite(value)) return {QStringLiteral("0"), TSumRefusal::TooBig};
     QString s = QString::fromLatin1(FixedText(value, 2));
     s.replace(u'.', u',');
 
@@ -433,8 +455,15 @@ QString NormalizeSum(const QString& text) {
         if (s.endsWith(u',') || s.endsWith(u'.')) s.chop(1);
     }
     if (s.isEmpty() || s == u"-") s = QStringLiteral("0");
-    if (s.size() > 17) return tooBig();
-    return s;
+    if (s.size() > 17) return {QStringLiteral("0"), TSumRefusal::TooBig};
+    read.text = s;
+    return read;
+}
+
+QString NormalizeSum(const QString& text) {
+    const TSumRead read = ReadSum(text);
+    if (read.refusal == TSumRefusal::TooBig) Messages().ShowError({TooBigNumberMessage()});
+    return read.text;
 }
 
 TNumberKeySet TNumberKeySet::StartSet() {

@@ -54,9 +54,26 @@ bool CheckFormula(QStringView text);
 // True when the parentheses never close more than were opened, counting from the left.
 bool ParenthesesInOrder(QStringView text);
 
-// The text stored when a number cell is committed: the formula evaluated and tidied to at most two
-// decimals. A result longer than 17 characters (or one that is not a finite number) is refused with
-// "Вы ввели слишком большое число!" and gives "0".
+// Why a number cell refuses a typed text.
+enum class TSumRefusal {
+    None,
+    NotANumber,     // the reader stops before the end: "abc", "12abc", "5+a"
+    DivisionByZero, // "10/0", "7/0+3": no amount a family would mean
+    TooBig,         // longer than 17 characters tidied, or not a finite number
+};
+
+// What a number cell makes of a typed text: the text it stores (the formula evaluated and tidied to at
+// most two decimals) and, when the text is refused, why. A blank text is the sum 0.
+struct TSumRead {
+    QString text;
+    TSumRefusal refusal = TSumRefusal::None;
+};
+TSumRead ReadSum(const QString& text);
+// The message a refusal is told with.
+QString SumRefusalMessage(TSumRefusal refusal);
+
+// The stored text alone, for sums that are not typed into a cell. A number too big is told with
+// "Вы ввели слишком большое число!" and gives "0"; the other refusals give what the reader computed.
 QString NormalizeSum(const QString& text);
 // The message NormalizeSum shows for an oversized number.
 QString TooBigNumberMessage();

@@ -247,6 +247,72 @@ void TDolgClass::ReturnCellCommitting(int number, int row, int column, const QSt
     m_calc.ShowTotals();
 }
 
+bool TDolgClass::ConfirmReturn(int number, int row, int column, const QString& value) {
+    if (column != col::returns::Sum && column != col::returns::Purse) return true;
+    if (number < 0 || size_t(number) >= m_state.returns.size() || !m_state.returns[size_t(number)])
+        return true;
+    const TMemTable& returns = *m_state.returns[size_t(number)];
+    const TTableRow* ret = returns.Row(row);
+    const int debtRow = DebtRowOfNumber(number);
+    if (!ret || debtRow < 0) return true;
+    const TTableRow* debt = m_state.Table(TTableKind::Dolg).Row(debtRow);
+    const TMemTable& purse = m_state.Table(TTableKind::Purse);
+    const QString debtPurse = debt->Cell(col::dolg::Purse);
+    long double left = NumberValue(debt->Cell(col::dolg::Sum)) * PurseRate(purse, debtPurse);
+    for (int i = 0; i < returns.RowCount(); ++i) {
+        const TTableRow* other = returns.Row(i);
+        if (i != row)
+            left -= NumberValue(other->Cell(col::returns::Sum)) *
+                    PurseRate(purse, other->Cell(col::returns::Purse));
+    }
+    // A return still without a purse gets the base purse when the program fills it in, else it is
+    // counted in the debt's own purse, the one a debt is mostly paid back in.
+    const QString blankPurse =
+        m_state.purseDefault && !m_state.basePurse.isEmpty() ? m_state.basePurse : debtPurse;
+    auto exceeds = [&](const QString& sum, const QString& q) {
+        const long double r = NumberValue(sum);
+        return r > 0 && RoundTo(2, r * PurseRate(purse, IsNotBlank(q) ? q : blankPurse) - left) > 0;
+    };
+    const QString q0 = ret->Cell(col::returns::Purse);
+    const QString r0 = ret->Cell(col::returns::Sum);
+    const QString q1 = column == col::returns::Purse ? value : q0;
+    const QString r1 = column == col::returns::Sum ? value : r0;
+    if (!exceeds(r1, q1) || (column == col::returns::Purse && exceeds(r0, q0))) return true;
+    return Messages().AskYesNo({QStringLiteral("Сумма возврата больше остатка долга (осталось ") +
+                                DisplayRound(left) + QStringLiteral("). Записать?")},
+                               TMsgButton::No);
+}
+
+TOverpayments TDolgClass::Overpayments(TMyType& state) {
+    TOverpayments over;
+    const TMemTable& purse = state.Table(TTableKind::Purse);
+    const TMemTable& dolg = state.Table(TTableKind::Dolg);
+    for (int r = 0; r < dolg.RowCount(); ++r) {
+        const TTableRow* debt = dolg.Row(r);
+        const TMemTable* returns = ReturnsOf(state, *debt);
+        if (!returns || returns->RowCount() == 0) continue;
+        // Counted as the totals count them: a purse that is not in the purse table has rate 0.
+        const long double sum = NumberValue(debt->Cell(col::dolg::Sum));
+        long double owed = sum * PurseRate(purse, debt->Cell(col::dolg::Purse));
+        for (int i = 0; i < returns->RowCount(); ++i) {
+            const TTableRow* ret = returns->Row(i);
+            owed -=
+                NumberValue(ret->Cell(col::returns::Sum)) * PurseRate(purse, ret->Cell(col::returns::Purse));
+        }
+        if (RoundTo(2, owed) >= 0) continue;
+        const bool lent = IsLent(*debt);
+        std::map<QString, long double>& perPurse = lent ? over.lentPerPurse : over.borrowedPerPurse;
+        // The debt owes nothing: its sum and its returns leave the purses' rows together.
+        perPurse[debt->Cell(col::dolg::Purse)] -= sum;
+        for (int i = 0; i < returns->RowCount(); ++i) {
+            const TTableRow* ret = returns->Row(i);
+            perPurse[ret->Cell(col::returns::Purse)] += NumberValue(ret->Cell(col::returns::Sum));
+        }
+        (lent ? over.lentTotal : over.borrowedTotal) -= owed;
+    }
+    return over;
+}
+
 void TDolgClass::ReturnCellCommitted(int number, int row, int column) {
     Q_UNUSED(row);
     Q_UNUSED(column);

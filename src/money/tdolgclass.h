@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -10,6 +11,14 @@ class TCalculationResults;
 class TMemTable;
 class TMyType;
 class TTableRow;
+
+// What the debts returned beyond their sums: returns that would otherwise be netted against what other
+// debts still owe. Per purse in purse units (the returns' purses counted in, the debt's purse out) and
+// in base units, for lent and for borrowed debts.
+struct TOverpayments {
+    std::map<QString, long double> lentPerPurse, borrowedPerPurse;
+    long double lentTotal = 0, borrowedTotal = 0;
+};
 
 // How a debt is drawn: grey when it has been returned in full, red when its due date has passed.
 enum class TDebtState { Open, Returned, Overdue };
@@ -54,6 +63,12 @@ public:
     // A return's sum or purse is committed for the debt with this number: the purse effects, the
     // per-purse returns and the return totals move from the stored values to the new one. Before store.
     void ReturnCellCommitting(int number, int row, int column, const QString& value);
+    // A return's sum or purse is about to be committed: a return larger than what is left of its debt
+    // (the debt less its other returns, base units) is asked about, "Нет" the default, so that a typo
+    // does not pass unseen while a return beyond the debt (a gift, interest) can still be recorded. A
+    // return without a purse is counted in the debt's purse. A new purse is asked about only when it
+    // makes the return too large, not when its sum was asked about already. False: not to be stored.
+    bool ConfirmReturn(int number, int row, int column, const QString& value);
     // After the store: the remainders of the debt's returns.
     void ReturnCellCommitted(int number, int row, int column);
     // Deletes a return row after "Вы действительно хотите удалить строку?" (when `ask`); its money
@@ -78,6 +93,8 @@ public:
     // The title bar of the returns grid for the debt on show.
     QString ReturnsTitle() const;
     static QString ReturnsTitle(const TTableRow& debt);
+    // The overpaid debts' returns beyond their sums, for the "what is owed" totals.
+    static TOverpayments Overpayments(TMyType& state);
     // Grey, red or plain for a debt row.
     TDebtState StateOf(int row) const;
 

@@ -5,6 +5,7 @@
 #include "ledger/toperationswithnumbers.h"
 #include "money/moneycells.h"
 #include "money/pursetable.h"
+#include "money/tdolgclass.h"
 
 namespace {
 
@@ -32,6 +33,12 @@ TPanelGrid TItogi::TotalsGrid(TMyType& state, TTableKind kind) {
     if (IsDebtView(kind)) {
         const TDataGrid& g = state.Grid(TTableKind::Dolg);
         const TDebtTotals& d = state.debtTotals;
+        // A debt returned beyond its sum owes nothing: its overpayment does not lessen what others owe.
+        const TOverpayments over = TDolgClass::Overpayments(state);
+        auto correction = [](const std::map<QString, long double>& perPurse, const QString& name) {
+            const auto it = perPurse.find(name);
+            return it == perPurse.end() ? 0.0L : it->second;
+        };
         grid.columns = 7;
         grid.Add({QStringLiteral("Долги"), QStringLiteral("Всего"), QString(), QStringLiteral("Возврат"),
                   QStringLiteral("долга"), QStringLiteral("Остаток"), QString()},
@@ -47,14 +54,15 @@ TPanelGrid TItogi::TotalsGrid(TMyType& state, TTableKind kind) {
             if (all == kZero && mine == kZero && toMe == kZero) continue;
             const QString lent = SumText(d.lentPerPurse, i, name);
             const long double borrowed = NumberValue(all) - NumberValue(lent);
-            grid.Add({name, lent, DisplayRound(borrowed), mine, toMe,
-                      DisplayRound(borrowed - NumberValue(mine)),
-                      DisplayRound(NumberValue(lent) - NumberValue(toMe))});
+            grid.Add(
+                {name, lent, DisplayRound(borrowed), mine, toMe,
+                 DisplayRound(borrowed - NumberValue(mine) + correction(over.borrowedPerPurse, name)),
+                 DisplayRound(NumberValue(lent) - NumberValue(toMe) + correction(over.lentPerPurse, name))});
         }
         grid.Add({TotalCell(state), DisplayRound(d.lentTotal), DisplayRound(g.total - d.lentTotal),
                   DisplayRound(d.myReturnsTotal), DisplayRound(d.returnsToMeTotal),
-                  DisplayRound(g.total - d.lentTotal - d.myReturnsTotal),
-                  DisplayRound(d.lentTotal - d.returnsToMeTotal)},
+                  DisplayRound(g.total - d.lentTotal - d.myReturnsTotal + over.borrowedTotal),
+                  DisplayRound(d.lentTotal - d.returnsToMeTotal + over.lentTotal)},
                  true);
         return grid;
     }

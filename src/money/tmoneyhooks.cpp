@@ -47,6 +47,12 @@ void TMoneyHooks::RecordChanging(TDataGrid& grid, int tableRow, const QStringLis
     }
 }
 
+bool TMoneyHooks::ConfirmChange(TDataGrid& grid, int tableRow, int column, const QStringList&,
+                                const QStringList& after) {
+    return grid.kind != TTableKind::Returns ||
+           m_money.dolg.ConfirmReturn(m_state.currentDebt, tableRow, column, after.value(column));
+}
+
 void TMoneyHooks::RecordChanged(TDataGrid& grid, int tableRow, int column, const QString&) {
     if (TableDef(grid.kind).IsLedger() || grid.kind == TTableKind::Returns)
         m_money.CellCommitted(grid.kind, tableRow, column);

@@ -26,6 +26,9 @@ public:
 
     // A return is typed only for a debt with a sum and a purse ("Долга нет").
     bool MayEditCell(TDataGrid& grid, int gridRow, int column) override;
+    // A debt's return beyond what is left of the debt is asked about.
+    bool ConfirmChange(TDataGrid& grid, int tableRow, int column, const QStringList& before,
+                       const QStringList& after) override;
     void RecordChanging(TDataGrid& grid, int tableRow, const QStringList& before,
                         const QStringList& after) override;
     void RecordChanged(TDataGrid& grid, int tableRow, int column, const QString& oldText) override;

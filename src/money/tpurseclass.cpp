@@ -53,19 +53,20 @@ TPurseEdit TPurseClass::CommitPurseCell(int row, int column, const QString& type
     if (!IsNotBlank(typed)) return {};
 
     if (column == col::purse::Name) {
+        const QString name = TrimmedName(typed);
         for (int i = 0; i < purse.RowCount(); ++i) {
-            if (i != row && purse.Row(i)->Cell(col::purse::Name).compare(typed, Qt::CaseInsensitive) == 0) {
+            if (i != row && SameNameIgnoringCase(purse.Row(i)->Cell(col::purse::Name), name)) {
                 Messages().ShowError(
-                    {QStringLiteral("Кошелек \"") + typed + QStringLiteral("\" уже существует")});
+                    {QStringLiteral("Кошелек \"") + name + QStringLiteral("\" уже существует")});
                 return {false, i};
             }
         }
         const QString old = r->Cell(col::purse::Name);
-        SetCellWidened(*r, col::purse::Name, typed);
+        SetCellWidened(*r, col::purse::Name, name);
         if (!IsNotBlank(old))
             CreatePurse(row);
-        else if (old != typed)
-            RenamePurse(old, typed);
+        else if (old != name)
+            RenamePurse(old, name);
         m_state.Grid(TTableKind::Purse).NotifyCells();
         return {true, -1};
     }

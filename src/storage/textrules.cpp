@@ -55,7 +55,7 @@ QStringView TrimBlanks(QStringView text) {
 }
 
 bool SameNameIgnoringCase(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return TrimBlanks(a).compare(TrimBlanks(b), Qt::CaseInsensitive) == 0;
 }
 
 QString UpperText(const QString& text) {

@@ -18,8 +18,13 @@ inline bool IsNotBlank(QStringView text) {
 // The text without its leading and trailing blanks.
 QStringView TrimBlanks(QStringView text);
 
-// Names (of users, bases, purses, kinds) are the same name when they differ only in case, letter by
-// letter (Unicode simple case folding): "Мама" and "МАМА" are one user.
+// A name (of a user, a base, a purse, a kind) as it is stored: without the blanks typed around it, which
+// would make " Мама " a second Мама.
+inline QString TrimmedName(const QString& name) {
+    return TrimBlanks(name).toString();
+}
+// Names are the same name when, blanks around them aside, they differ only in case, letter by letter
+// (Unicode simple case folding): "Мама", " Мама " and "МАМА" are one user.
 bool SameNameIgnoringCase(const QString& a, const QString& b);
 
 // Text comparisons of the filters and the search, in the program's locale (the default QLocale,

@@ -5,22 +5,22 @@
 
 #include <QLineEdit>
 #include <QTimer>
-#include <QValidator>
 
 #include <algorithm>
 
 namespace {
 
-// A validator sees pasted text as well as typed keys; the field tells of a refusal by inputRejected.
-class TBaseNameValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (QChar c : input)
-            if (IsRefusedInBaseName(c)) return Invalid;
-        return Acceptable;
-    }
-};
+// The text an edit put in: what stands in the new text between the parts it shares with the old one.
+QStringView Inserted(const QString& before, const QString& after) {
+    qsizetype head = 0;
+    while (head < before.size() && head < after.size() && before[head] == after[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < before.size() - head && tail < after.size() - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    return QStringView(after).mid(head, after.size() - head - tail);
+}
 
 } // namespace
 
@@ -34,8 +34,12 @@ TBaseNameHint::TBaseNameHint(QLineEdit* field, QWidget* parent, bool floating)
     m_timer->setSingleShot(true);
     m_timer->setInterval(kBadBaseNameHintMs);
     connect(m_timer, &QTimer::timeout, this, &QWidget::hide);
-    field->setValidator(new TBaseNameValidator(field));
-    connect(field, &QLineEdit::inputRejected, this, &TBaseNameHint::Show);
+    // Typed or pasted alike: an edit that brings a refused character in is told at once.
+    connect(field, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const QStringView in = Inserted(m_text, text);
+        if (std::any_of(in.begin(), in.end(), [](QChar c) { return IsRefusedInBaseName(c); })) Show();
+    });
+    connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { m_text = text; });
 }
 
 void TBaseNameHint::Show() {

@@ -5,9 +5,11 @@
 class QLineEdit;
 class QTimer;
 
-// The field a base name is typed in: characters a base name never takes are refused as they are typed
-// or pasted, with a beep and the hint "Недопустимые символы ..." under the field for a second. Every
-// dialog that names a base shows it the same way.
+// The field a base name is typed in. A character a base name never takes stays in the field as it was
+// typed or pasted, told at once with a beep and the hint "Недопустимые символы ..." under the field for a
+// second; the name is then refused as a whole when it is to leave the field (Accepts). Dropping the
+// character instead would turn "../evil" into "..evil", a name nobody typed. Every dialog that names a
+// base shows it the same way.
 class TBaseNameHint : public QLabel {
     Q_OBJECT
 public:
@@ -19,12 +21,13 @@ public:
     void Show();
     // The beep and the hint under an area of the parent (floating only): a cell whose editor is closed.
     void ShowUnder(const QRect& area);
-    // Whether a typed name may leave the field. One no base can have (".." or characters that came in
-    // some other way) shows the hint and stays for another try.
+    // Whether a typed name may leave the field. One no base can have (refused characters, "..") shows
+    // the hint and stays for another try.
     bool Accepts(const QString& name);
 
 private:
     QLineEdit* m_field;
     QTimer* m_timer;
+    QString m_text; // the field's text before an edit
     bool m_floating;
 };

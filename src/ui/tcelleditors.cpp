@@ -1,5 +1,6 @@
 #include "ui/tcelleditors.h"
 
+#include "ui/tcelldateedit.h"
 #include "ui/tledgergrid.h"
 
 #include <QAbstractItemView>
@@ -11,7 +12,7 @@
 #include <QTimer>
 
 TCellEditors::TCellEditors(QObject* parent)
-    : QObject(parent), m_line(new QLineEdit), m_choice(new QComboBox), m_date(new QDateEdit) {
+    : QObject(parent), m_line(new QLineEdit), m_choice(new QComboBox), m_date(new TCellDateEdit) {
     m_line->setFrame(false);
     m_choice->setEditable(false);
     m_choice->setFrame(false);
@@ -19,8 +20,6 @@ TCellEditors::TCellEditors(QObject* parent)
     // Grown past its cell, the picker covers the next cell's text rather than showing it through.
     m_date->setAutoFillBackground(true);
     m_date->setBackgroundRole(QPalette::Base);
-    m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    m_date->setCalendarPopup(true);
     m_date->setToolTip(QStringLiteral("Alt+Down - открытие ComboBox"));
     for (QWidget* w :
          {static_cast<QWidget*>(m_line), static_cast<QWidget*>(m_choice), static_cast<QWidget*>(m_date)}) {
@@ -61,6 +60,7 @@ QWidget* TCellEditors::Current() const {
 
 QString TCellEditors::Text() const {
     if (m_kind == TEditorKind::Choice) return m_choice->currentText();
+    if (m_kind == TEditorKind::Date) return m_date->text();
     return m_line->text();
 }
 
@@ -112,6 +112,13 @@ void TCellEditors::Open(TLedgerGrid* view, const TEditRequest& request, const QS
     if (request.kind == TEditorKind::Date) FitDateWidth(view->viewport()->width());
     editor->setFocus();
     if (request.kind == TEditorKind::Choice) m_choice->showPopup();
+    // Set once it has the focus, which gives the picker its date's text and a selected day.
+    if (request.kind == TEditorKind::Date) {
+        if (request.text.isEmpty())
+            m_date->SelectWhole();
+        else
+            m_date->ShowTyped(request.text);
+    }
     Q_EMIT Opened();
 }
 

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include "ui/tcelldateedit.h"
 #include "ui/tledgergrid.h"
 
 class QKeyEvent;
@@ -72,7 +73,7 @@ private:
     // The editors live in the grid they were last opened over, which may be gone first at exit.
     QPointer<QLineEdit> m_line;
     QPointer<QComboBox> m_choice;
-    QPointer<QDateEdit> m_date;
+    QPointer<TCellDateEdit> m_date;
     TEditorKind m_kind = TEditorKind::None;
     QPointer<TLedgerGrid> m_view;
     int m_col = -1;

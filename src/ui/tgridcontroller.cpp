@@ -1,6 +1,7 @@
 #include "ui/tgridcontroller.h"
 
 #include "ledger/clipboardcells.h"
+#include "ledger/tdatereader.h"
 #include "ledger/teditclass.h"
 #include "ledger/tgridmodel.h"
 #include "ledger/tmytype.h"
@@ -125,14 +126,20 @@ void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const 
         // Escape leaves the cell as it was: committing its old value again is not neutral (a transfer's
         // purse chosen again takes the purse's rate over the one typed into the row).
         result = m_edit.CommitChoice(m_grid, col, row, text);
-    else if (kind == TEditorKind::Date)
-        result = m_edit.CommitDate(m_grid, col, row, date);
+    else if (kind == TEditorKind::Date && !(exit == TEditorExit::Escape && !ReadTypedDate(text)))
+        // Esc over a date that cannot be read leaves the cell as it was.
+        result = m_edit.CommitDate(m_grid, col, row, text);
     if (result.reopen) {
         TEditRequest again;
-        again.kind = TEditorKind::Number;
+        again.kind = result.reopenKind == TEditorKind::None ? TEditorKind::Number : result.reopenKind;
         again.col = col;
         again.row = row;
-        SetEditorOpening(again, result.reopenText, QChar(), TEditStart::Enter);
+        if (again.kind == TEditorKind::Date) {
+            again.date = date;
+            again.text = result.reopenText;
+        } else {
+            SetEditorOpening(again, result.reopenText, QChar(), TEditStart::Enter);
+        }
         m_edit.continueFlag = true;
         StartEdit(again);
         return;

@@ -112,6 +112,11 @@ void TKindsListController::OnEditorDone(TEditorKind kind, const QString& text, T
     int moveCol = col;
     int moveRow = row;
     switch (exit) {
+    case TEditorExit::Enter:
+        // Not while the name is the target of an edit from a picker: "Принять" takes it back there.
+        if (commit.added && m_edit.editMode != 2)
+            moveRow = std::min(row + 1, std::max(1, m_view->model()->rowCount()));
+        break;
     case TEditorExit::Up:
     case TEditorExit::Down:
         if (CheckFormula(text))

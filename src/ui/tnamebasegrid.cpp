@@ -152,10 +152,8 @@ void TNameBaseGrid::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && text.size() == 1 &&
         text[0].unicode() > 32 && row >= 0) {
-        if (IsRefusedInBaseName(text[0]))
-            m_hint->ShowUnder(visualRect(model()->index(row, 0)));
-        else
-            Open(row, text, false);
+        Open(row, text, false);
+        if (IsRefusedInBaseName(text[0])) m_hint->Show();
         return;
     }
     QTableWidget::keyPressEvent(event);

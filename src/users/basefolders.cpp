@@ -36,11 +36,13 @@ bool IsRefusedInBaseName(QChar c) {
 
 TBaseNameCheck CheckBaseName(const QString& name) {
     if (IsBlank(name)) return TBaseNameCheck::Blank;
-    if (name == QLatin1String(".") || name == QLatin1String("..")) return TBaseNameCheck::BadCharacters;
+    // The name as it is stored: " .. " would be kept as "..".
+    const QStringView stored = TrimBlanks(name);
+    if (stored == QLatin1String(".") || stored == QLatin1String("..")) return TBaseNameCheck::BadCharacters;
     for (QChar c : name)
         if (IsRefusedInBaseName(c)) return TBaseNameCheck::BadCharacters;
-    if (name == QLatin1String("user") || name == QLatin1String("baseuser") ||
-        name == QLatin1String("Tarnwell.ini"))
+    if (stored == QLatin1String("user") || stored == QLatin1String("baseuser") ||
+        stored == QLatin1String("Tarnwell.ini"))
         return TBaseNameCheck::Reserved;
     return TBaseNameCheck::Ok;
 }

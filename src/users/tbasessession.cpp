@@ -27,16 +27,18 @@ int TBasesSession::AddRow() const {
     return int(m_names.size()) - 1;
 }
 
-bool TBasesSession::CommitName(int row, const QString& name) {
+bool TBasesSession::CommitName(int row, const QString& typed) {
     if (row < 0 || row >= m_names.size()) return false;
     const QString old = m_names[row];
     const bool lastRow = row == m_names.size() - 1;
-    if (IsBlank(name)) {
+    if (IsBlank(typed)) {
         if (lastRow) return true;
         Messages().ShowError({QStringLiteral("Имя базы не может быть пустым")});
         return false;
     }
-    if (!AcceptTypedBaseName(name)) return false;
+    // Refused as typed: a control character is no blank to be trimmed away from a folder's name.
+    if (!AcceptTypedBaseName(typed)) return false;
+    const QString name = TrimmedName(typed);
     bool taken = CheckBaseName(name) == TBaseNameCheck::Reserved;
     for (int i = 0; i < m_names.size() && !taken; ++i)
         taken = i != row && SameNameIgnoringCase(m_names[i], name);

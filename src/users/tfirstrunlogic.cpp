@@ -20,8 +20,10 @@ void TFirstRunLogic::Show() {
     ReadBaseListFile(m_state);
 }
 
-TFirstRunLogic::TAnswer TFirstRunLogic::Accept(const QString& userName, const QString& baseName,
+TFirstRunLogic::TAnswer TFirstRunLogic::Accept(const QString& typedUser, const QString& typedBase,
                                                const QString& password) {
+    const QString userName = TrimmedName(typedUser);
+    const QString baseName = TrimmedName(typedBase);
     if (IsBlank(userName)) {
         Messages().ShowError({QStringLiteral("Введите имя пользователя")});
         return {false, TField::UserName, false};
@@ -40,7 +42,7 @@ TFirstRunLogic::TAnswer TFirstRunLogic::Accept(const QString& userName, const QS
                               QStringLiteral("Введите другое имя пользователя.")});
         return {false, TField::UserName, true};
     }
-    if (!AcceptTypedBaseName(baseName)) return {false, TField::BaseName, true};
+    if (!AcceptTypedBaseName(typedBase)) return {false, TField::BaseName, true};
     if (HasBase(m_state, baseName) || CheckBaseName(baseName) == TBaseNameCheck::Reserved) {
         Messages().ShowError({QStringLiteral("База с таким именем уже существует."),
                               QStringLiteral("Введите другое имя базы.")});

@@ -181,8 +181,10 @@ void TLoginLogic::OfferLostUsers(TMemTable& users, bool fileFound) {
 }
 
 TLoginLogic::TOutcome TLoginLogic::AcceptLogin(const QString& typedName, const QString& password) {
-    const QString name =
-        typedName == usertexts::kNewUserPrompt || IsBlank(typedName) ? usertexts::kNewUserName : typedName;
+    // Only a first user's name is typed (the list offers the others as they are stored).
+    const QString name = typedName == usertexts::kNewUserPrompt || IsBlank(typedName)
+                             ? usertexts::kNewUserName
+                             : TrimmedName(typedName);
     TMemTable users;
     if (!ReadUserFile(m_state, users)) {
         ShowNoAccess(UserTablePath(m_state));

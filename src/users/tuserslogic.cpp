@@ -30,8 +30,9 @@ bool TUsersLogic::MayEdit(int row, int column) const {
     return RequireAdmin(m_state);
 }
 
-TUsersLogic::TAnswer TUsersLogic::CommitName(int row, const QString& name) {
+TUsersLogic::TAnswer TUsersLogic::CommitName(int row, const QString& typed) {
     TAnswer answer;
+    const QString name = TrimmedName(typed);
     TTableRow* cells = UserRow(m_state, row);
     if (!cells || IsBlank(name)) return answer;
     const QString old = cells->Cell(col::user::Name);

@@ -59,6 +59,46 @@ TEST_F(DateReaders, ParseCellDate) {
         EXPECT_EQ(FormatDate(ParseCellDate(QString::fromUtf8(c.text))), QString::fromUtf8(c.date)) << c.text;
 }
 
+TEST_F(DateReaders, ATypedDateIsReadAsTypedOrNotAtAll) {
+    const struct {
+        const char* text;
+        const char* date; // nullptr: refused
+    } cases[] = {
+        {"15.03.2026", "15.03.2026"},
+        {"5.3.2026", "05.03.2026"},
+        {"15.03", "15.03.2026"},
+        {"15.03.26", "15.03.2026"},
+        {"1.2.80", "01.02.1980"},
+        {"29.02.2024", "29.02.2024"},
+        // A day the month does not have is never turned into another day.
+        {"29.02.2027", nullptr},
+        {"31.04.2026", nullptr},
+        {"00.01.2026", nullptr},
+        {"32.01.2026", nullptr},
+        {"15.13.2026", nullptr},
+        {"15.00.2026", nullptr},
+        // A year half typed, text that is no date, and what only the loose reader takes.
+        {"15.03.2", nullptr},
+        {"15.03.202", nullptr},
+        {"15.03.20261", nullptr},
+        {"15.03.", nullptr},
+        {"15", nullptr},
+        {"", nullptr},
+        {"nil", nullptr},
+        {"2026-03-15", nullptr},
+        {"15/03/2026", nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::optional<TDateValue> read = ReadTypedDate(QString::fromUtf8(c.text));
+        if (!c.date) {
+            EXPECT_FALSE(read.has_value()) << c.text;
+            continue;
+        }
+        ASSERT_TRUE(read.has_value()) << c.text;
+        EXPECT_EQ(FormatDate(*read), QString::fromUtf8(c.date)) << c.text;
+    }
+}
+
 TEST_F(DateReaders, ParseDateSystem) {
     const DateCase cases[] = {
         {"1.2.80", "01.02.1980"},  {"1.2.13", "01.02.2013"},     {"1.2.75", "01.02.2075"},

@@ -116,6 +116,59 @@ TEST_F(Editing, ACommitThatMakesTheLastRowWholeLeavesTheRowForTheNextRecord) {
     }
 }
 
+TEST_F(Editing, ARefusedSumOrDateIsToldAndStoresNothingAndTheEditorOpensAgainOnIt) {
+    s.userName = "Мама";
+    const struct {
+        int col;
+        const char* typed;
+        const char* message;
+        TEditorKind editor;
+    } cases[] = {
+        {3, "=10/0", "Деление на ноль", TEditorKind::Number},
+        {3, "7/0+3", "Деление на ноль", TEditorKind::Number},
+        {3, "abc", "Введите число или формулу", TEditorKind::Number},
+        {3, "123456789012345678", "Вы ввели слишком большое число!", TEditorKind::Number},
+        {3, "(2)3", "Неправильная формула", TEditorKind::Number},
+        {0, "29.02.2027", "Неверная дата", TEditorKind::Date},
+        {0, "31.04.2026", "Неверная дата", TEditorKind::Date},
+        {0, "00.01.2026", "Неверная дата", TEditorKind::Date},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        s.Table(TTableKind::Rashod).Clear();
+        // A record whose kind and name were just taken from the picker: its sum is still to come.
+        Fill(TTableKind::Rashod, {{"10.12.2026", "Еда", "Хлеб", "", "", "", ""}});
+        TDataGrid& grid = s.Grid(TTableKind::Rashod);
+        const QStringList before = grid.RowAt(1)->Cells();
+        boxes.Reset();
+        edit.continueFlag = true;
+        const TCommitResult r = c.editor == TEditorKind::Date
+                                    ? edit.CommitDate(grid, c.col, 1, QString::fromUtf8(c.typed))
+                                    : edit.CommitText(grid, c.col, 1, c.editor, QString::fromUtf8(c.typed));
+        EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Error({QString::fromUtf8(c.message)})});
+        EXPECT_FALSE(r.stored);
+        EXPECT_TRUE(r.reopen);
+        EXPECT_EQ(r.reopenKind, c.editor);
+        EXPECT_EQ(r.reopenText, QString::fromUtf8(c.typed));
+        EXPECT_FALSE(edit.continueFlag);
+        // No sum 0, no user, no other date.
+        EXPECT_EQ(grid.RowAt(1)->Cells().mid(0, 7), before.mid(0, 7));
+        // Esc puts the stored text back, which a blank sum keeps blank.
+        if (c.editor == TEditorKind::Number) {
+            edit.CommitText(grid, c.col, 1, c.editor, QString());
+            EXPECT_EQ(grid.RowAt(1)->Cells().mid(0, 7), before.mid(0, 7));
+        }
+    }
+    // What is taken is stored with the user who typed it.
+    TDataGrid& grid = s.Grid(TTableKind::Rashod);
+    boxes.Reset();
+    EXPECT_TRUE(edit.CommitText(grid, 3, 1, TEditorKind::Number, "2+3*4").stored);
+    EXPECT_TRUE(edit.CommitDate(grid, 0, 1, "29.02.2028").stored);
+    EXPECT_EQ(grid.RowAt(1)->Cells().mid(0, 7),
+              QStringList({"29.02.2028", "Еда", "Хлеб", "14", "", "", "Мама"}));
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST_F(Editing, ATableWithoutItsOwnRulesIsRefusedLoudly) {
     // Purses, transfers and users commit by the rules of the layers above; without them registered
     // nothing may be stored or shown by the editor's own guesses.

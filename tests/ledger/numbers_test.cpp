@@ -269,6 +269,52 @@ TEST(NormalizeSum, StoredTexts) {
     }
 }
 
+TEST(ReadSum, TextsANumberCellRefusesAndWhy) {
+    const struct {
+        const char* text;
+        TSumRefusal refusal;
+        const char* stored; // when taken
+    } cases[] = {
+        // A division by zero is no amount anybody meant, wherever it stands.
+        {"10/0", TSumRefusal::DivisionByZero, ""},
+        {"=10/0", TSumRefusal::DivisionByZero, ""},
+        {"7/0+3", TSumRefusal::DivisionByZero, ""},
+        {"10/(5-5)", TSumRefusal::DivisionByZero, ""},
+        {"0/0", TSumRefusal::DivisionByZero, ""},
+        {"0/5", TSumRefusal::None, "0"},
+        // Text the formula reader stops in is neither a number nor a formula.
+        {"abc", TSumRefusal::NotANumber, ""},
+        {"12abc", TSumRefusal::NotANumber, ""},
+        {"5+a", TSumRefusal::NotANumber, ""},
+        {"error", TSumRefusal::NotANumber, ""}, // what a paste that fails the formula check opens with
+        {",5", TSumRefusal::NotANumber, ""},
+        {"123456789012345678", TSumRefusal::TooBig, ""},
+        {"99999999999*99999999", TSumRefusal::TooBig, ""},
+        // What the design reads stays taken: a missing ")" at the end, one trailing operator, blanks.
+        {"(2+3", TSumRefusal::None, "5"},
+        {"=2*(3+4)", TSumRefusal::None, "14"},
+        {"2+3*4", TSumRefusal::None, "14"},
+        {"5+", TSumRefusal::None, "5"},
+        {"1 000", TSumRefusal::None, "1000"},
+        {"", TSumRefusal::None, "0"},
+        {"=", TSumRefusal::None, "0"},
+        {"-", TSumRefusal::None, "0"},
+        {"12345678901234,56", TSumRefusal::None, "12345678901234,56"},
+    };
+    for (const auto& c : cases) {
+        TMessageRecorder recorder;
+        const TSumRead read = ReadSum(QString::fromUtf8(c.text));
+        EXPECT_EQ(read.refusal, c.refusal) << c.text;
+        if (c.refusal == TSumRefusal::None) {
+            EXPECT_EQ(read.text, QString::fromUtf8(c.stored)) << c.text;
+        }
+        EXPECT_TRUE(recorder.Boxes().empty()) << c.text;
+    }
+    EXPECT_EQ(SumRefusalMessage(TSumRefusal::DivisionByZero), QStringLiteral("Деление на ноль"));
+    EXPECT_EQ(SumRefusalMessage(TSumRefusal::NotANumber), QStringLiteral("Введите число или формулу"));
+    EXPECT_EQ(SumRefusalMessage(TSumRefusal::TooBig), QStringLiteral("Вы ввели слишком большое число!"));
+}
+
 TEST(NormalizeSum, OversizedNumbersAreRefusedWithTheMessage) {
     const char* cases[] = {
         "123456789012345678", // 18 digits

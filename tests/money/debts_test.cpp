@@ -125,6 +125,74 @@ TEST_F(TypedDebts, AReturnTypedWithoutAPurseTakesTheBasePurse) {
     EXPECT_EQ(Amount("A"), "1025");
 }
 
+TEST_F(TypedDebts, AReturnBeyondWhatIsLeftOfTheDebtIsAskedAboutAndKeptOnlyOnYes) {
+    // A lent 1000 in A (rate 1) with a return of 300 in A: 700 are left. B has the rate 2.
+    SetPurses({{"A", "1", "0"}, {"B", "2", "0"}});
+    const auto asked = [](const char* left) {
+        return Question({QString("Сумма возврата больше остатка долга (осталось ") + left + "). Записать?"},
+                        TMsgButton::No);
+    };
+    struct TStep {
+        int column;
+        const char* value;
+    };
+    const struct {
+        const char* what;
+        bool purseFilled; // "Вставлять базовый кошелек в таблицы по умолчанию"
+        std::vector<TStep> steps;
+        std::vector<TMsgButton> answers;
+        std::vector<TMessage> boxes;
+        QStringList stored; // sum, purse and remainder of the new return
+    } cases[] = {
+        {"all that is left", true, {{1, "700"}}, {}, {}, {"700", "A", "0"}},
+        {"more, refused by the default", true, {{1, "800"}}, {}, {asked("700")}, {"", "", ""}},
+        // Returned beyond the debt (a gift, interest): the debt stays overpaid as recorded.
+        {"more, taken on yes", true, {{1, "800"}}, {TMsgButton::Yes}, {asked("700")}, {"800", "A", "-100"}},
+        {"more at the other purse's rate", true, {{2, "B"}, {1, "400"}}, {}, {asked("700")}, {"", "B", ""}},
+        {"a purse that makes the sum too large",
+         false,
+         {{1, "400"}, {2, "B"}},
+         {},
+         {asked("700")},
+         {"400", "", ""}},
+        {"asked at the sum, not again at the same purse",
+         false,
+         {{1, "800"}, {2, "A"}},
+         {TMsgButton::Yes},
+         {asked("700")},
+         {"800", "A", "-100"}},
+        {"kopecks over the remainder", true, {{1, "700,01"}}, {}, {asked("700")}, {"", "", ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Table(TTableKind::Dolg).Clear();
+        state.returns.clear();
+        state.purseDefault = c.purseFilled;
+        const int row = Typed(cells::kLent, "1000", "A");
+        AddReturn(row, kToday, "300", "A");
+        Returns(row).AddRow()->SetCells({kToday, "", "", ""});
+        Recompute();
+        boxes.Reset();
+        for (TMsgButton answer : c.answers)
+            boxes.Answer(answer);
+        TCommitResult last;
+        for (const TStep& step : c.steps) {
+            money.dolg.DebtRowSelected(row);
+            path.Commit(TTableKind::Returns, 1, step.column, step.value, &last);
+        }
+        EXPECT_EQ(boxes.Boxes(), c.boxes);
+        QStringList cells = Returns(row).Row(1)->Cells();
+        cells.resize(4);
+        EXPECT_EQ(cells.mid(1, 3), c.stored);
+        const bool refused = c.stored.first().isEmpty() && c.steps.back().column == col::returns::Sum;
+        // A sum not taken waits in its editor to be put right.
+        EXPECT_EQ(last.reopen, refused);
+        if (refused) {
+            EXPECT_EQ(last.reopenText, c.steps.back().value);
+        }
+    }
+}
+
 TEST_F(Debts, RemaindersRunDownAndRestartAfterAnUnknownPurse) {
     const int row = Debt(cells::kLent, "1000", "A", cells::kShown);
     AddReturn(row, kToday, "300", "A");

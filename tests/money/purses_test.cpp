@@ -29,6 +29,7 @@ TEST_F(Purses, RefusedEditsLeaveTheCellAsItWas) {
         {1, 1, "0", {Error({"Курс кошелька не может быть равен нулю"})}},
         {1, 1, "1-1", {Error({"Курс кошелька не может быть равен нулю"})}},
         {1, 0, "a", {Error({"Кошелек \"a\" уже существует"})}},
+        {1, 0, " A ", {Error({"Кошелек \"A\" уже существует"})}},
         {1, 0, "   ", {}},
         {1, 2, "", {}},
     };
@@ -74,7 +75,9 @@ TEST_F(Purses, RenamingAPurseRenamesItEverywhere) {
     Transfer("B", "2", "A", "1", "10");
     Recompute();
     const int listBefore = spy.list;
-    EXPECT_TRUE(money.purse.CommitPurseCell(1, 0, "Карта").stored);
+    // Blanks typed around the name are not part of it.
+    EXPECT_TRUE(money.purse.CommitPurseCell(1, 0, " Карта ").stored);
+    EXPECT_EQ(Table(TTableKind::Purse).Row(1)->Cell(0), "Карта");
     EXPECT_EQ(Table(TTableKind::Rashod).Row(0)->Cell(4), "Карта");
     EXPECT_EQ(Table(TTableKind::Dohod).Row(0)->Cell(3), "Карта");
     EXPECT_EQ(Table(TTableKind::Dolg).Row(debt)->Cell(5), "Карта");

@@ -150,6 +150,31 @@ TEST_F(Totals, DebtTotalsShowLentBorrowedReturnsAndWhatIsOwed) {
     EXPECT_EQ(grid.bold, (std::vector<bool>{true, true, false, false, true}));
 }
 
+TEST_F(Totals, OneDebtsOverpaymentIsNotNettedAgainstWhatOtherDebtsOwe) {
+    // A debtor who returned 1500 of 1000 does not make another who still owes 1500 owe 1000; nor does
+    // 300 returned of a loan of 200 (B at rate 2) lessen another loan still owed.
+    Debt(cells::kLent, "1500", "A", cells::kNotShown);
+    const int overpaid = Debt(cells::kLent, "1000", "A", cells::kNotShown);
+    AddReturn(overpaid, kToday, "1500", "A");
+    const int overpaidLoan = Debt(cells::kBorrowed, "200", "B", cells::kNotShown);
+    AddReturn(overpaidLoan, kToday, "300", "B");
+    Debt(cells::kBorrowed, "100", "A", cells::kNotShown);
+    Recompute();
+    const std::vector<QStringList> expected = {
+        {"Долги", "Всего", "", "Возврат", "долга", "Остаток", ""},
+        {"", "Дано", "Взято", "Я вернул", "Мне вернули", "Я должен", "Мне должны"},
+        {"A", "2500", "100", "0", "1500", "100", "1500"},
+        {"B", "0", "200", "300", "0", "0", "0"},
+        {"Итого (A)", "2500", "500", "600", "1500", "100", "1500"},
+    };
+    EXPECT_EQ(TItogi::TotalsGrid(state, TTableKind::Dolg).rows, expected);
+    // Once the debtor owes again, his debt counts as it stands.
+    Table(TTableKind::Dolg).Row(overpaid)->SetCell(col::dolg::Sum, "2000");
+    Recompute();
+    EXPECT_EQ(TItogi::TotalsGrid(state, TTableKind::Dolg).rows[2].back(), "2000");
+    EXPECT_EQ(TItogi::TotalsGrid(state, TTableKind::Dolg).rows.back().back(), "2000");
+}
+
 TEST_F(Totals, ThePursesGridAndTheFilterGrid) {
     SetPurses({{"A", "1", "10,125"}, {"B", "2", "0"}, {"C", "3", "-1"}});
     TTotalsPanelData panel = money.TotalsPanel(TTableKind::Dohod);

@@ -33,7 +33,7 @@ public:
         TCommitResult r;
         switch (grid.Letter(column).unicode()) {
         case u'D':
-            r = edit.CommitDate(grid, column, gridRow, QDate::fromString(text, QStringLiteral("dd.MM.yyyy")));
+            r = edit.CommitDate(grid, column, gridRow, text);
             break;
         case u'A':
         case u'B':

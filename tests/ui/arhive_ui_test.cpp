@@ -166,20 +166,28 @@ TEST_F(ArhiveUiTest, RestoreAsNewBaseTakesATypedNameAndRefusesFolderCharacters) 
                                 Qt::NoModifier);
     };
     struct {
-        bool hintAfterKey = false, hintHidden = false, openAfterDots = false, hintAfterDots = false;
-        int beepsAfterKey = -1, beepsAfterPaste = -1, beepsAfterDots = -1;
-        QString textAfterPaste;
+        bool hintAfterKey = false, hintHidden = false, openAfterSlash = false, openAfterDots = false,
+             hintAfterDots = false;
+        int beepsAfterKey = -1, beepsAfterSlash = -1, beepsAfterPaste = -1, beepsAfterDots = -1;
+        QString textAfterKey, textAfterPaste;
     } seen;
     TMessageRecorder messages;
     messages.AnswerNo(); // not over the open base
     QTimer::singleShot(0, names, [&] {
         EXPECT_EQ(names->windowTitle(), "Введите имя восстановленной базы");
         EXPECT_EQ(field->selectedText(), "Новое имя базы");
+        // The refused character stays as typed and is told at once; the name keeps the dialog for
+        // another try.
         type("Дача");
         QTest::keyClick(field, Qt::Key_Slash, Qt::NoModifier);
+        seen.textAfterKey = field->text();
         seen.hintAfterKey = names->Hint()->isVisible();
         seen.beepsAfterKey = messages.Beeps();
         seen.hintHidden = QTest::qWaitFor([&] { return !names->Hint()->isVisible(); }, 2000);
+        QTest::keyClick(field, Qt::Key_Return);
+        seen.openAfterSlash = names->isVisible();
+        seen.beepsAfterSlash = messages.Beeps();
+        field->selectAll();
         QApplication::clipboard()->setText("Да*ча");
         QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
         seen.textAfterPaste = field->text();
@@ -191,19 +199,23 @@ TEST_F(ArhiveUiTest, RestoreAsNewBaseTakesATypedNameAndRefusesFolderCharacters) 
         seen.openAfterDots = names->isVisible();
         seen.hintAfterDots = names->Hint()->isVisible();
         seen.beepsAfterDots = messages.Beeps();
+        // The blanks around the name are not kept.
         field->selectAll();
-        type("Дача");
+        type(" Дача ");
         QTest::keyClick(field, Qt::Key_Return);
     });
     Trigger("OpenArhivMenu");
+    EXPECT_EQ(seen.textAfterKey, "Дача/");
     EXPECT_TRUE(seen.hintAfterKey);
     EXPECT_EQ(seen.beepsAfterKey, 1);
     EXPECT_TRUE(seen.hintHidden);
-    EXPECT_EQ(seen.textAfterPaste, "Дача");
-    EXPECT_EQ(seen.beepsAfterPaste, 2);
+    EXPECT_TRUE(seen.openAfterSlash);
+    EXPECT_EQ(seen.beepsAfterSlash, 2);
+    EXPECT_EQ(seen.textAfterPaste, "Да*ча");
+    EXPECT_EQ(seen.beepsAfterPaste, 3);
     EXPECT_TRUE(seen.openAfterDots);
     EXPECT_TRUE(seen.hintAfterDots);
-    EXPECT_EQ(seen.beepsAfterDots, 3);
+    EXPECT_EQ(seen.beepsAfterDots, 4);
     EXPECT_EQ(names->Hint()->text(), "Недопустимые символы >,<,*,?,/,|,\\,:,\"");
     EXPECT_EQ(messages.Boxes(),
               (std::vector<TMessage>{Question({"Заменить текущую базу архивной?"}, TMsgButton::No),

@@ -250,6 +250,50 @@ TEST_F(KindsWindow, NamesAreTypedOnTheBasesPageWithoutGaps) {
     EXPECT_EQ(file.Row(1)->Cells(), QStringList({"Дом", "Хлам"}));
 }
 
+TEST_F(KindsWindow, NamesTypedOneAfterAnotherEachGoIntoTheNextEmptyCell) {
+    TMessageRecorder boxes;
+    // A record with the name that the next one must not rename.
+    AddExpense({"01.12.2026", "Дом", "Кешбэк", "100", "рубль", "", "Мама"});
+    const struct {
+        int tab, gridId, col, row;
+        QStringList kind; // the kind's cells afterwards
+    } cases[] = {
+        {0, gridid::BaseRashod, 1, 2, {"Дом", "Посуда", "Кешбэк", "Аренда"}},
+        // The longest kind (sorted when the page opened): the grid grows a row for the next name.
+        {0, gridid::BaseRashod, 0, 4, {"Еда", "Конфеты", "Кофе", "Хлеб", "Кешбэк", "Аренда"}},
+        {1, gridid::BaseDohod, 0, 1, {"Виды доходов", "Кешбэк", "Аренда"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind.first().toStdString());
+        ToBasesTab(c.tab);
+        TKindsListView* list = List(c.gridId);
+        list->setFocus();
+        ListCtl(c.gridId)->Select(c.col, c.row);
+        for (const char* name : {"Кешбэк", "Аренда"}) {
+            Type(QString::fromUtf8(name));
+            ASSERT_TRUE(context.editors.IsOpen()) << name;
+            Key(Qt::Key_Return);
+        }
+        const TMemTable& table = c.gridId == gridid::BaseRashod ? S().vidRashod : S().vidDohod;
+        EXPECT_EQ(table.Row(c.col)->Cells(), c.kind);
+        // The cursor waits on the empty cell for a third name.
+        EXPECT_EQ(list->CurrentGridRow(), c.row + 2);
+        EXPECT_EQ(Shown(list, c.col, c.row + 2), "");
+        EXPECT_EQ(QApplication::focusWidget(), list);
+    }
+    EXPECT_EQ(Cell(0, 2), "Кешбэк");
+    // A name renamed in place keeps the cursor on it.
+    ToBasesTab(0);
+    List()->setFocus();
+    ListCtl()->Select(1, 1);
+    Key(Qt::Key_Return);
+    context.editors.LineEditor()->setText("Тарелки");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Kind(1).mid(0, 2), QStringList({"Дом", "Тарелки"}));
+    EXPECT_EQ(List()->CurrentGridRow(), 1);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 TEST_F(KindsWindow, KindsAreAddedThroughTheInputDialogWhichStaysOpenOnARefusal) {
     TMessageRecorder boxes;
     ToBasesTab(0);

@@ -567,6 +567,38 @@ TEST_F(Debts, AReturnTypedAndDeletedMovesItsPurse) {
     EXPECT_EQ(ui.ReturnsStrip()->Title(), "  Возврат долга");
 }
 
+TEST_F(Debts, AReturnBeyondTheDebtIsAskedAboutAndItsOverpaymentOwesNobodyElsesDebt) {
+    TMessageRecorder boxes;
+    WindowKey(Qt::Key_F4);
+    SelectDebt(3); // Коля owes 50
+    ReturnsGrid()->setFocus();
+    State().Grid(TTableKind::Returns).col = 1;
+    State().Grid(TTableKind::Returns).row = 1;
+    ReturnsGrid()->ShowCell(1, 1);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(context.editors.Kind(), TEditorKind::Number);
+    Type("80");
+    Key(Qt::Key_Return);
+    const TMessage asked =
+        Question({"Сумма возврата больше остатка долга (осталось 50). Записать?"}, TMsgButton::No);
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{asked});
+    // "Нет", the default: nothing is recorded and the sum waits to be put right.
+    const TDataGrid& returns = State().Grid(TTableKind::Returns);
+    EXPECT_EQ(returns.RowAt(1)->Cell(1), "");
+    ASSERT_TRUE(context.editors.IsOpen());
+    EXPECT_EQ(context.editors.LineEditor()->selectedText(), "80");
+    // "Да": a return beyond the debt, as a family may make.
+    boxes.AnswerYes();
+    Type("60");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>(2, asked));
+    EXPECT_EQ(returns.RowAt(1)->Cells().mid(1, 3), QStringList({"60", "рубль", "-10"}));
+    if (context.editors.IsOpen()) Key(Qt::Key_Escape);
+    // Петя still owes 700: Коля's 10 over do not count against it.
+    EXPECT_EQ(Drawn(ui.Itogi()->TotalsGrid()).back(),
+              QStringList({"Итого (рубль)", "1250", "0", "0", "560", "0", "700"}));
+}
+
 TEST(TotalsGrid, ColumnsRowsAndTheWholeTextOfACutOffCell) {
     EXPECT_EQ(EvenColumnWidths(100, 3), (QList<int>{33, 33, 34}));
     EXPECT_EQ(DebtColumnWidths(800), (QList<int>{133, 100, 100, 100, 133, 100, 134}));

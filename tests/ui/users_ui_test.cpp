@@ -133,18 +133,22 @@ TEST_F(LoginDialog, TheFirstRunDialogRefusesABaseNameAsEveryDialogDoes) {
     TMessageRecorder boxes;
     QLineEdit* base = firstRunForm.BaseEdit();
     base->setFocus();
-    TypeInto(base, "Дача");
-    QTest::keyClick(base, Qt::Key_Slash);
-    EXPECT_EQ(base->text(), "Дача");
+    // A refused character stays as typed, told at once; the name is refused as a whole, never turned
+    // into another name ("../Дача" into "..Дача").
+    TypeInto(base, "../Дача");
+    EXPECT_EQ(base->text(), "../Дача");
     EXPECT_TRUE(firstRunForm.BaseHint()->isVisible());
     EXPECT_EQ(boxes.Beeps(), 1);
-    // ".." can only be a whole name: it keeps the dialog for another try, told by the same hint.
     firstRunForm.UserEdit()->setText("Сын");
-    base->setText("..");
-    firstRunForm.AcceptButton()->click();
-    EXPECT_TRUE(firstRunForm.isVisible());
-    EXPECT_TRUE(firstRunForm.BaseHint()->isVisible());
-    EXPECT_EQ(boxes.Beeps(), 2);
+    for (const QString& refused : {QString("../Дача"), QString("..")}) {
+        base->setText(refused);
+        firstRunForm.BaseHint()->hide();
+        firstRunForm.AcceptButton()->click();
+        EXPECT_TRUE(firstRunForm.isVisible());
+        EXPECT_TRUE(firstRunForm.BaseHint()->isVisible()) << refused.toStdString();
+        EXPECT_EQ(base->text(), refused);
+    }
+    EXPECT_EQ(boxes.Beeps(), 3);
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_TRUE(UsersOnDisk().empty());
 }
@@ -316,8 +320,9 @@ TEST_F(UsersWindow, TheBasesDialogRefusesATakenNameInOtherLettersAndForbiddenCha
     EXPECT_EQ(BaseGrid()->Names(), QStringList({"Семья", "Работа", ""}));
     EXPECT_FALSE(context.bases.Changed());
 
-    // The name editor takes none of " * / : < > ? \ | and beeps at each, with the hint under it for
-    // a second; a pasted one is refused alike.
+    // Each of " * / : < > ? \ | stays in the editor as typed, told at once with a beep and the hint
+    // under it; the name is refused as a whole and the editor stays for it to be put right: a name is
+    // never made into another one by dropping what was typed ("../evil" is not "..evil").
     boxes.Reset();
     const QString refused = "\"*/:<>?\\|";
     // A letter typed on the grid starts the edit with itself.
@@ -325,17 +330,41 @@ TEST_F(UsersWindow, TheBasesDialogRefusesATakenNameInOtherLettersAndForbiddenCha
     TypeInto(BaseGrid(), "Д");
     ASSERT_TRUE(BaseGrid()->Editing());
     TypeInto(BaseGrid()->Editor(), "ача" + refused + ".2");
+    EXPECT_EQ(BaseGrid()->Editor()->text(), "Дача" + refused + ".2");
     EXPECT_EQ(boxes.Beeps(), refused.size());
     EXPECT_TRUE(BaseGrid()->Hint()->isVisible());
     EXPECT_EQ(BaseGrid()->Hint()->text(), "Недопустимые символы >,<,*,?,/,|,\\,:,\"");
     EXPECT_EQ(BaseGrid()->Hint()->y(), BaseGrid()->Editor()->geometry().bottom() + 1 + 2);
-    QApplication::clipboard()->setText("a/b");
-    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(boxes.Beeps(), refused.size() + 1);
-    EXPECT_EQ(BaseGrid()->Editor()->text(), "Дача.2");
     QTest::keyClick(BaseGrid()->Editor(), Qt::Key_Return);
+    EXPECT_TRUE(BaseGrid()->Editing());
+    EXPECT_EQ(boxes.Beeps(), refused.size() + 1);
+    // Pasted alike.
+    BaseGrid()->Editor()->selectAll();
+    QApplication::clipboard()->setText("../evil");
+    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(BaseGrid()->Editor()->text(), "../evil");
+    EXPECT_EQ(boxes.Beeps(), refused.size() + 2);
+    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_Return);
+    EXPECT_TRUE(BaseGrid()->Editing());
+    EXPECT_EQ(boxes.Beeps(), refused.size() + 3);
+    EXPECT_EQ(BaseGrid()->Names(), QStringList({"Семья", "Работа", ""}));
+    // Put right, with blanks around it that the name does not keep.
+    BaseGrid()->Editor()->selectAll();
+    TypeInto(BaseGrid()->Editor(), " Дача.2 ");
+    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_Return);
+    EXPECT_FALSE(BaseGrid()->Editing());
     EXPECT_EQ(BaseGrid()->Names(), QStringList({"Семья", "Работа", "Дача.2", ""}));
     EXPECT_TRUE(QTest::qWaitFor([this] { return !BaseGrid()->Hint()->isVisible(); }, 2000));
+    // A refused character typed on the grid starts the edit with itself, told the same way.
+    BaseGrid()->setCurrentCell(3, 0);
+    TypeInto(BaseGrid(), "/");
+    ASSERT_TRUE(BaseGrid()->Editing());
+    EXPECT_EQ(BaseGrid()->Editor()->text(), "/");
+    EXPECT_TRUE(BaseGrid()->Hint()->isVisible());
+    EXPECT_EQ(boxes.Beeps(), refused.size() + 4);
+    QTest::keyClick(BaseGrid()->Editor(), Qt::Key_Escape);
+    EXPECT_FALSE(BaseGrid()->Editing());
+    EXPECT_EQ(BaseGrid()->Names(), QStringList({"Семья", "Работа", "Дача.2", ""}));
 
     // "Добавить", then a name no folder can have: the hint, and the editor stays for another try.
     boxes.Reset();

@@ -31,6 +31,7 @@ TEST(BaseFolders, NamesThatCannotBeFoldersOfBaseAreRefused) {
         {" \t ", TBaseNameCheck::Blank},
         {".", TBaseNameCheck::BadCharacters},
         {"..", TBaseNameCheck::BadCharacters},
+        {" .. ", TBaseNameCheck::BadCharacters},
         {"a/b", TBaseNameCheck::BadCharacters},
         {"/tmp", TBaseNameCheck::BadCharacters},
         {"a\\b", TBaseNameCheck::BadCharacters},
@@ -39,6 +40,7 @@ TEST(BaseFolders, NamesThatCannotBeFoldersOfBaseAreRefused) {
         {"user", TBaseNameCheck::Reserved},
         {"baseuser", TBaseNameCheck::Reserved},
         {"Tarnwell.ini", TBaseNameCheck::Reserved},
+        {" user ", TBaseNameCheck::Reserved},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());

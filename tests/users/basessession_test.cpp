@@ -72,6 +72,10 @@ TEST(BasesDialog, EditsAreCheckedBeforeTheyAreKept) {
         {0, "Семья", true, {}, false},
         {0, "семья", true, {}, true},
         {3, "Новая", true, {}, true},
+        // Blanks around a name are not part of it.
+        {3, " дача ", false, {kNotUnique}, false},
+        {3, " .. ", false, {kBadName}, false},
+        {0, " Семья ", true, {}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
@@ -92,7 +96,7 @@ TEST(BasesDialog, AnAddedBaseGetsANewEmptyRowAndARename) {
     TMessageRecorder rec;
     EXPECT_EQ(t.session.Names(), QStringList({"Семья", "Дача", "Школа", ""}));
     EXPECT_EQ(t.session.AddRow(), 3);
-    ASSERT_TRUE(t.session.CommitName(3, "Новая"));
+    ASSERT_TRUE(t.session.CommitName(3, " Новая "));
     EXPECT_EQ(t.session.Names(), QStringList({"Семья", "Дача", "Школа", "Новая", ""}));
     EXPECT_EQ(t.session.Renames(), (QList<QPair<QString, QString>>{{"", "Новая"}}));
 }

@@ -31,6 +31,11 @@ TEST(FirstRun, RefusedEntriesAreToldAndWriteNothing) {
          Error({"Пользователь с таким именем уже существует.", "Введите другое имя пользователя."}),
          TField::UserName, true},
         {"Сын", "СЕМЬЯ", kBaseTaken, TField::BaseName, true},
+        {" ПАПА ", "Дом",
+         Error({"Пользователь с таким именем уже существует.", "Введите другое имя пользователя."}),
+         TField::UserName, true},
+        {"Сын", " Семья ", kBaseTaken, TField::BaseName, true},
+        {"Сын", " .. ", kBadName, TField::BaseName, true},
         {"Сын", "user", kBaseTaken, TField::BaseName, true},
         {"Сын", ".", kBadName, TField::BaseName, true},
         {"Сын", "..", kBadName, TField::BaseName, true},
@@ -66,7 +71,8 @@ TEST(FirstRun, CreatesTheUserAndTheBaseAndMakesThemCurrent) {
     TFirstRunLogic firstRun(b.state);
     TMessageRecorder rec;
     firstRun.Show();
-    const auto answer = firstRun.Accept("Сын", "Дача", "с");
+    // Blanks typed around the names are not kept.
+    const auto answer = firstRun.Accept(" Сын ", " Дача ", "с");
     EXPECT_TRUE(answer.created);
     EXPECT_TRUE(firstRun.Created());
     EXPECT_EQ(b.UsersOnDisk(), TRows({{"Папа", "Семья", "Обычный пользователь", "0"},

@@ -133,6 +133,34 @@ TEST(UsersPage, ANameAnotherUserHasIsRefusedInAnyLetterCase) {
     }
 }
 
+TEST(UsersPage, BlanksTypedAroundANameAreNotPartOfIt) {
+    // " Мама " kept as typed would be a second Мама in the log-in list.
+    TFamily f;
+    f.b.state.userName = "Мама";
+    f.b.state.admin = false;
+    const TRows before = f.b.UsersOnDisk();
+    TMessageRecorder rec;
+    EXPECT_TRUE(f.users.CommitName(1, " Мама ").stored);
+    EXPECT_EQ(f.b.UsersOnDisk(), before);
+    EXPECT_EQ(f.b.state.userName, "Мама");
+    EXPECT_TRUE(f.users.CommitName(1, "\tМамочка  ").stored);
+    EXPECT_EQ(f.Cell(1, 0), "Мамочка");
+    EXPECT_EQ(f.b.UsersOnDisk()[1][0], "Мамочка");
+    EXPECT_EQ(f.b.state.userName, "Мамочка");
+    EXPECT_EQ(RowsOfFile(f.b.File("Семья", "rashod"))[1][6], "Мамочка");
+    EXPECT_TRUE(rec.Boxes().empty());
+
+    // Another user's name with blanks around it is that user's name.
+    f.b.state.userName = "Папа";
+    f.b.state.admin = true;
+    const auto taken = f.users.CommitName(3, " папа ");
+    EXPECT_FALSE(taken.stored);
+    EXPECT_EQ(taken.duplicateRow, 0);
+    EXPECT_EQ(rec.Boxes(), std::vector<TMessage>{Error({"Пользователь \"папа\" уже существует"})});
+    EXPECT_TRUE(f.users.CommitName(3, " Дочь ").stored);
+    EXPECT_EQ(f.Cell(3, 0), "Дочь");
+}
+
 TEST(UsersPage, ARenameReachesTheRecordsInMemoryAndInTheUsersBaseFiles) {
     TFamily f;
     TMessageRecorder rec;
