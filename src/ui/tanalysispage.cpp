@@ -1,5 +1,6 @@
 #include "ui/tanalysispage.h"
 
+#include "analysis/graphcolours.h"
 #include "analysis/tgraphimage.h"
 #include "ledger/columnsizing.h"
 #include "ledger/tdatereader.h"
@@ -21,8 +22,11 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace {
 
@@ -227,6 +231,8 @@ void TAnalysisPage::ShowResult() {
     }
     FillGrid(pie);
     SizeIfPending();
+    // Another result may hold longer texts than the columns were sized for.
+    if (!m_sizePending && m_grid->isVisible() && !TextsFit()) AutoSizeColumns();
 }
 
 void TAnalysisPage::FillGrid(bool sliceColours) {
@@ -259,8 +265,11 @@ void TAnalysisPage::FillGrid(bool sliceColours) {
             }
             if (m_analysis.CellInRed(r, c)) item->setForeground(Qt::red);
         }
-        if (sliceColours && m_analysis.TakesSliceColour(r))
-            m_grid->item(r + 1, 0)->setBackground(m_graph->KeptColour(r + 1));
+        if (sliceColours && m_analysis.TakesSliceColour(r)) {
+            const QColor slice = m_graph->KeptColour(r + 1);
+            m_grid->item(r + 1, 0)->setBackground(slice);
+            m_grid->item(r + 1, 0)->setForeground(TextColourOn(slice));
+        }
     }
 }
 
@@ -271,12 +280,61 @@ int TAnalysisPage::ShownColumns() const {
     return columns;
 }
 
+std::vector<int> TAnalysisPage::TextWidths() const {
+    // The item delegate leaves this margin on either side of a text, and the grid line takes a pixel
+    // of the cell.
+    const int margin = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) +
+                       (m_grid->showGrid() ? 1 : 0);
+    std::vector<int> widths(size_t(ShownColumns()), 0);
+    for (int r = 0; r < m_grid->rowCount(); ++r)
+        for (int c = 0; c < int(widths.size()); ++c)
+            if (const QTableWidgetItem* item = m_grid->item(r, c)) {
+                // Laid out in fractions of a pixel: a text rounded down to whole ones would wrap.
+                const double text = QFontMetricsF(item->font()).horizontalAdvance(item->text());
+                widths[size_t(c)] = std::max(widths[size_t(c)], int(std::ceil(text)) + margin);
+            }
+    return widths;
+}
+
+bool TAnalysisPage::TextsFit() const {
+    const std::vector<int> texts = TextWidths();
+    for (int c = 0; c < int(texts.size()); ++c)
+        if (m_grid->columnWidth(c) < texts[size_t(c)]) return false;
+    return true;
+}
+
+void TAnalysisPage::WidenGridForTexts() {
+    const QScrollBar* bar = m_grid->verticalScrollBar();
+    int need = 2 * m_grid->frameWidth() + (bar->isVisible() ? bar->width() : 0) + 5;
+    for (int w : TextWidths())
+        need += w;
+    auto* split = static_cast<QSplitter*>(m_result);
+    const QList<int> sizes = split->sizes();
+    if (sizes.size() != 2 || need <= sizes[0]) return;
+    // The chart keeps a third of the room at least.
+    const int whole = sizes[0] + sizes[1];
+    const int grid = std::min(need, whole - std::max(m_chart->minimumWidth(), whole / 3));
+    if (grid > sizes[0]) split->setSizes({grid, whole - grid});
+}
+
 void TAnalysisPage::AutoSizeColumns() {
+    WidenGridForTexts();
     const int columns = ShownColumns();
     const QScrollBar* bar = m_grid->verticalScrollBar();
     const int sb = bar->isVisible() ? bar->width() : 0;
-    const std::vector<int> widths =
-        ProportionalWidths(m_grid->viewport()->width() + sb, sb, kWeights, columns);
+    // Shared out by weight, then every column as wide as its widest text where the width allows it:
+    // "Разница" weighs no more than the number column but holds sums as long as the others.
+    std::vector<int> widths = ProportionalWidths(m_grid->viewport()->width() + sb, sb, kWeights, columns);
+    const std::vector<int> texts = TextWidths();
+    int used = 0;
+    bool fit = true;
+    for (size_t c = 0; c < widths.size(); ++c) {
+        used += widths[c];
+        fit = fit && widths[c] >= texts[c];
+    }
+    // The pixels the whole units leave over serve a text that needs them.
+    if (!fit && !widths.empty()) widths.back() += std::max(0, m_grid->viewport()->width() - 5 - used);
+    widths = FitToContents(widths, texts);
     for (int i = 0; i < int(widths.size()); ++i)
         m_grid->setColumnWidth(i, widths[size_t(i)]);
     m_sizePending = false;

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <vector>
+
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -50,6 +52,12 @@ private:
     void FillGrid(bool sliceColours);
     void SizeIfPending();
     int ShownColumns() const;
+    // The widest text of each shown column with the margins the grid draws it with, and whether the
+    // columns are that wide.
+    std::vector<int> TextWidths() const;
+    bool TextsFit() const;
+    // The grid's side of the splitter as wide as its texts need, while the chart keeps its room.
+    void WidenGridForTexts();
 
     TAppContext& m_context;
     TAnalysis m_analysis;

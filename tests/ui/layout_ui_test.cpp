@@ -28,15 +28,6 @@
 
 namespace {
 
-// A picture of a widget kept where VELLUMORA_KEEP_SCREENSHOTS points, for a person to look at.
-void KeepPicture(QWidget* w, const QString& name) {
-    QApplication::processEvents();
-    const QString dir = qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS");
-    if (dir.isEmpty()) return;
-    QDir().mkpath(dir);
-    w->grab().save(dir + "/" + name + ".png");
-}
-
 // Five purses, today's expenses in three of them, debts with long names and plans over many names.
 class Layout : public MainWindowFixture {
 protected:
@@ -217,3 +208,4 @@ TEST_F(Layout, ThePickersShowTheirRowsWhole) {
         }
     }
 }
+
