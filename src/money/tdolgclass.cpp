@@ -428,9 +428,10 @@ QString TDolgClass::ReturnsTitle() const {
 QString TDolgClass::ReturnsTitle(const TTableRow& debt) {
     const QString sum = debt.Cell(col::dolg::Sum);
     if (!IsNotBlank(sum)) return QStringLiteral("  Возврат долга");
-    const QString bar = QStringLiteral(" | ");
-    return QStringLiteral("  Возврат долга: ") + bar + debt.Cell(col::dolg::Category) + bar +
-           debt.Cell(col::dolg::Party) + bar + sum + bar + debt.Cell(col::dolg::Purse) + bar;
+    // The bars part the debt's cells; none stands before the first or after the last.
+    const QStringList cells = {debt.Cell(col::dolg::Category), debt.Cell(col::dolg::Party), sum,
+                               debt.Cell(col::dolg::Purse)};
+    return QStringLiteral("  Возврат долга: ") + cells.join(QStringLiteral(" | "));
 }
 
 TDebtState TDolgClass::StateOf(int row) const {

@@ -129,7 +129,7 @@ TEST_F(Layout, TheReturnsTitleEndsBeforeItsButton) {
     TTitleStrip* strip = ui.ReturnsStrip();
     KeepPicture(strip, "returns-title");
     EXPECT_EQ(strip->Title(),
-              "  Возврат долга:  | дано в долг | Александра Константиновна | 125000,5 | копилка | ");
+              "  Возврат долга: дано в долг | Александра Константиновна | 125000,5 | копилка");
     const QLabel* label = strip->TitleLabel();
     EXPECT_LT(label->geometry().right(), strip->AutoSizeButton()->geometry().left());
     EXPECT_LE(label->fontMetrics().horizontalAdvance(strip->ShownTitle()), label->width());
