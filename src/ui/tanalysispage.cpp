@@ -92,13 +92,17 @@ TAnalysisPage::TAnalysisPage(TAppContext& context, QWidget* parent)
     m_start->setDate(today.addDays(-30));
     m_end->setDate(today);
 
-    auto* controls = new QHBoxLayout;
-    controls->addWidget(Captioned(QStringLiteral("Начальная дата : "), m_start));
-    controls->addWidget(Captioned(QStringLiteral("Конечная дата : "), m_end));
-    controls->addWidget(Captioned(QStringLiteral("Анализ по : "), m_kindList));
-    controls->addWidget(Captioned(QStringLiteral("Формат диаграммы"), m_formatList));
-    controls->addWidget(Captioned(QStringLiteral("Вид диаграммы"), m_chartList));
-    controls->addStretch(1);
+    m_fields = {Captioned(QStringLiteral("Начальная дата : "), m_start),
+                Captioned(QStringLiteral("Конечная дата : "), m_end),
+                Captioned(QStringLiteral("Анализ по : "), m_kindList),
+                Captioned(QStringLiteral("Формат диаграммы"), m_formatList),
+                Captioned(QStringLiteral("Вид диаграммы"), m_chartList)};
+    auto* controls = new QVBoxLayout;
+    for (QHBoxLayout*& row : m_fieldRows) {
+        row = new QHBoxLayout;
+        controls->addLayout(row);
+    }
+    PlaceFields(false);
 
     m_title->setObjectName(QStringLiteral("AnalisTitle"));
     m_noData->setObjectName(QStringLiteral("AnalisNoData"));
@@ -362,8 +366,30 @@ void TAnalysisPage::showEvent(QShowEvent* event) {
     SizeIfPending();
 }
 
+void TAnalysisPage::PlaceFields(bool twoRows) {
+    for (QHBoxLayout* row : m_fieldRows)
+        while (QLayoutItem* item = row->takeAt(0))
+            delete item; // the fields themselves stay
+    for (int i = 0; i < int(m_fields.size()); ++i)
+        m_fieldRows[twoRows && i >= 3 ? 1 : 0]->addWidget(m_fields[size_t(i)]);
+    for (QHBoxLayout* row : m_fieldRows)
+        row->addStretch(1);
+    m_twoRows = twoRows;
+}
+
+void TAnalysisPage::FitFields() {
+    // All five fields on one line where they fit whole, else the chart's two on a line of their own.
+    const QMargins margins = layout()->contentsMargins();
+    int need = margins.left() + margins.right();
+    for (const QWidget* field : m_fields)
+        need += field->sizeHint().width() + m_fieldRows[0]->spacing();
+    const bool twoRows = need > width();
+    if (twoRows != m_twoRows) PlaceFields(twoRows);
+}
+
 void TAnalysisPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    FitFields();
     if (m_sizePending || !m_grid->isVisible() || m_grid->viewport()->width() < 50) {
         SizeIfPending();
         return;
