@@ -247,8 +247,8 @@ protected:
     }
 };
 
-// What of a widget's text does not show: empty when it shows whole.
-QString CutText(const QWidget* w) {
+// What of a widget's text does not show: empty when it shows whole or the widget has no text.
+QString CutText(const QWidget* w, bool* hasText) {
     QString text;
     int need = 0;
     int has = w->width();
@@ -282,6 +282,7 @@ QString CutText(const QWidget* w) {
         text = group->title();
         need = fm.horizontalAdvance(text) + 20;
     }
+    *hasText = !text.isEmpty();
     if (text.isEmpty() || need <= has) return {};
     return QString("%1 %2 «%3»: needs %4, has %5")
         .arg(w->metaObject()->className(), w->objectName(), text)
@@ -289,12 +290,31 @@ QString CutText(const QWidget* w) {
         .arg(has);
 }
 
-// Every text of the window that is not whole.
+// Whether a rectangle of a widget lies wholly inside the widget and every widget around it up to the
+// window (inside a group's frame where `framed`), so nothing of it is clipped away.
+bool InSight(const QWidget* widget, const QRect& rect, const QWidget* window, bool framed) {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        const QRect inW(widget->mapTo(w, rect.topLeft()), rect.size());
+        const QRect room = framed && qobject_cast<const QGroupBox*>(w) ? w->contentsRect() : w->rect();
+        if (!room.contains(inW)) return false;
+        if (w == window) return true;
+    }
+    return false;
+}
+
+// Every text of the window that is not whole: narrower than it, or clipped by what is around it.
 std::vector<std::string> CutTexts(const QWidget* window) {
     std::vector<std::string> cut;
-    for (const QWidget* w : window->findChildren<QWidget*>())
-        if (w->isVisible())
-            if (const QString c = CutText(w); !c.isEmpty()) cut.push_back(c.toStdString());
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+        if (!w->isVisible()) continue;
+        bool hasText = false;
+        if (const QString c = CutText(w, &hasText); !c.isEmpty())
+            cut.push_back(c.toStdString());
+        else if (hasText && !InSight(w, w->rect(), window, false))
+            cut.push_back(QString("%1 %2 out of sight")
+                              .arg(w->metaObject()->className(), w->objectName())
+                              .toStdString());
+    }
     return cut;
 }
 
@@ -324,20 +344,10 @@ std::vector<std::string> CutCells(const TTotalsGrid* grid) {
 // of the group and the window around it.
 std::vector<int> RowsOutOfSight(const TTotalsGrid* grid, const QWidget* window) {
     std::vector<int> out;
-    const QWidget* view = grid->parentWidget();
-    while (view && !qobject_cast<const QScrollArea*>(view->parentWidget()) &&
-           !qobject_cast<const QGroupBox*>(view))
-        view = view->parentWidget();
     for (int r = 0; r < grid->Content().RowCount(); ++r) {
         const QRect cell = grid->CellRect(0, r);
-        const QRect row(0, cell.top(), grid->width(), cell.height());
-        bool seen = view != nullptr;
-        for (const QWidget* w = grid; seen && w != window; w = w->parentWidget()) {
-            const QRect inW(grid->mapTo(w, row.topLeft()), row.size());
-            const QRect room = qobject_cast<const QGroupBox*>(w) ? w->contentsRect() : w->rect();
-            seen = room.contains(inW);
-        }
-        if (!seen) out.push_back(r);
+        if (!InSight(grid, QRect(0, cell.top(), grid->width(), cell.height()), window, true))
+            out.push_back(r);
     }
     return out;
 }
