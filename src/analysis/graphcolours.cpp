@@ -3,7 +3,9 @@
 #include <QRandomGenerator>
 #include <QString>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -41,4 +43,25 @@ QColor RandomGraphColour(int r) {
 
 QColor NextRandomGraphColour() {
     return RandomGraphColour(int(QRandomGenerator::global()->bounded(99999)));
+}
+
+namespace {
+
+double RelativeLuminance(const QColor& c) {
+    const auto channel = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+} // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor TextColourOn(const QColor& background) {
+    const QColor black(Qt::black), white(Qt::white);
+    return ContrastRatio(background, black) >= ContrastRatio(background, white) ? black : white;
 }

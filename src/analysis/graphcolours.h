@@ -12,3 +12,9 @@ QColor RandomGraphColour(int r);
 
 // A new random colour of the form above.
 QColor NextRandomGraphColour();
+
+// Black or white, whichever stands out more against the colour (by the contrast of their relative
+// luminances): the row numbers written on the pie's colours stay readable on navy as on yellow.
+QColor TextColourOn(const QColor& background);
+// The contrast ratio of two colours, 1 (none) to 21 (black on white).
+double ContrastRatio(const QColor& a, const QColor& b);

@@ -100,10 +100,11 @@ void TGraphToShow::Scale(int defaultType, int yLegends) {
     S = std::max(lastSeries, 1);
     ZeroOffset = 0;
 
-    Step = RoundHalfEven(max * 1.1 / Y);
+    const double wanted = (min < 0 ? max - min : max) * 1.1 / Y;
+    Step = RoundHalfEven(wanted);
+    bool perUnit = false;
     if (min < 0) {
         Negative = true;
-        Step = RoundHalfEven((max - min) * 1.1 / Y);
         Type = GraphBars;
         if (Step == 0) Step = 1.0;
         ZeroOffset = RoundPixel(-min / Step);
@@ -114,6 +115,21 @@ void TGraphToShow::Scale(int defaultType, int yLegends) {
         // Small values: one step per unit. Y is held to the labels there are.
         Step = 1.0;
         Y = int(std::clamp(RoundHalfEven(max * S), 1.0, double(MaxYSteps)));
+        perUnit = true;
+    }
+    // A step rounded down can end the scale below the largest value (a bar of 63,16 on a scale that
+    // ends at 60), and a zero offset rounded down can start it above the smallest: the scale is
+    // widened until every value lies on it.
+    const auto coverBelow = [&] {
+        if (min < 0 && ZeroOffset * Step < -min) ZeroOffset = int(std::ceil(-min / Step));
+    };
+    const auto top = [&] { return (Y - ZeroOffset) * Step; };
+    coverBelow();
+    if (perUnit && top() < max) Y = int(std::min(std::ceil(max), double(MaxYSteps)));
+    for (int grow = 0; top() < max && grow < 1000; ++grow) {
+        Step = std::max(Step + 1, std::ceil(wanted));
+        if (min < 0) ZeroOffset = RoundPixel(-min / Step);
+        coverBelow();
     }
     for (int i = 1; i <= MaxYSteps; ++i)
         m_yLabels[size_t(i - 1)] = QString::number(RoundHalfEven((i - ZeroOffset - 1) * Step), 'f', 0);

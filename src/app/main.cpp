@@ -2,6 +2,7 @@
 #include "ledger/basechanges.h"
 #include "session/requirelink.h"
 #include "storage/datafolders.h"
+#include "storage/programlocale.h"
 #include "storage/tmessageboxclass.h"
 #include "storage/tstartlocks.h"
 #include "ui/tappcontext.h"
@@ -26,7 +27,6 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QImage>
-#include <QLocale>
 #include <QScreen>
 #include <QTimer>
 
@@ -151,7 +151,7 @@ void TWindows::AfterLogIn() {
 
 int main(int argc, char** argv) {
     // Dates and numbers use the program's own Russian forms whatever the desktop's locale is.
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    UseRussianLocale();
 
     TStartLocks locks;
     if (!locks.TakeInstanceLock(ProgramFile(argv[0]))) return 0;

@@ -9,6 +9,6 @@ class QCoreApplication;
 void UseUtf8CharacterType();
 
 // Qt's own dialogs and standard buttons (the file, folder and print dialogs, "Отмена", ...) in Russian,
-// from Qt's translations (Debian's qt6-translations-l10n). False when they are not installed: the
-// program then runs with Qt's English texts.
+// from Qt's translations (Debian's qt6-translations-l10n), the names of the file dialog's file types
+// included. False when they are not installed: the program then runs with Qt's English texts.
 bool LoadQtTranslations(QCoreApplication& app);

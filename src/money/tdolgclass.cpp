@@ -494,9 +494,12 @@ QString TDolgClass::ReturnsTitle() const {
 QString TDolgClass::ReturnsTitle(const TTableRow& debt) {
     const QString sum = debt.Cell(col::dolg::Sum);
     if (!IsNotBlank(sum)) return QStringLiteral("  Возврат долга");
-    const QString bar = QStringLiteral(" | ");
-    return QStringLiteral("  Возврат долга: ") + bar + debt.Cell(col::dolg::Category) + bar +
-           debt.Cell(col::dolg::Party) + bar + sum + bar + debt.Cell(col::dolg::Purse) + bar;
+    // Each of the debt's cells is followed by a bar; the caption's colon stands alone before the first.
+    QString title = QStringLiteral("  Возврат долга: ");
+    for (const QString& cell :
+         {debt.Cell(col::dolg::Category), debt.Cell(col::dolg::Party), sum, debt.Cell(col::dolg::Purse)})
+        title += cell + QStringLiteral(" | ");
+    return title;
 }
 
 TDebtState TDolgClass::StateOf(int row) const {

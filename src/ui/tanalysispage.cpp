@@ -1,5 +1,6 @@
 #include "ui/tanalysispage.h"
 
+#include "analysis/graphcolours.h"
 #include "analysis/tgraphimage.h"
 #include "ledger/columnsizing.h"
 #include "ledger/tdatereader.h"
@@ -21,8 +22,11 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace {
 
@@ -88,13 +92,17 @@ TAnalysisPage::TAnalysisPage(TAppContext& context, QWidget* parent)
     m_start->setDate(today.addDays(-30));
     m_end->setDate(today);
 
-    auto* controls = new QHBoxLayout;
-    controls->addWidget(Captioned(QStringLiteral("Начальная дата : "), m_start));
-    controls->addWidget(Captioned(QStringLiteral("Конечная дата : "), m_end));
-    controls->addWidget(Captioned(QStringLiteral("Анализ по : "), m_kindList));
-    controls->addWidget(Captioned(QStringLiteral("Формат диаграммы"), m_formatList));
-    controls->addWidget(Captioned(QStringLiteral("Вид диаграммы"), m_chartList));
-    controls->addStretch(1);
+    m_fields = {Captioned(QStringLiteral("Начальная дата : "), m_start),
+                Captioned(QStringLiteral("Конечная дата : "), m_end),
+                Captioned(QStringLiteral("Анализ по : "), m_kindList),
+                Captioned(QStringLiteral("Формат диаграммы"), m_formatList),
+                Captioned(QStringLiteral("Вид диаграммы"), m_chartList)};
+    auto* controls = new QVBoxLayout;
+    for (QHBoxLayout*& row : m_fieldRows) {
+        row = new QHBoxLayout;
+        controls->addLayout(row);
+    }
+    PlaceFields(false);
 
     m_title->setObjectName(QStringLiteral("AnalisTitle"));
     m_noData->setObjectName(QStringLiteral("AnalisNoData"));
@@ -227,6 +235,8 @@ void TAnalysisPage::ShowResult() {
     }
     FillGrid(pie);
     SizeIfPending();
+    // Another result may hold longer texts than the columns were sized for.
+    if (!m_sizePending && m_grid->isVisible() && !TextsFit()) AutoSizeColumns();
 }
 
 void TAnalysisPage::FillGrid(bool sliceColours) {
@@ -259,8 +269,11 @@ void TAnalysisPage::FillGrid(bool sliceColours) {
             }
             if (m_analysis.CellInRed(r, c)) item->setForeground(Qt::red);
         }
-        if (sliceColours && m_analysis.TakesSliceColour(r))
-            m_grid->item(r + 1, 0)->setBackground(m_graph->KeptColour(r + 1));
+        if (sliceColours && m_analysis.TakesSliceColour(r)) {
+            const QColor slice = m_graph->KeptColour(r + 1);
+            m_grid->item(r + 1, 0)->setBackground(slice);
+            m_grid->item(r + 1, 0)->setForeground(TextColourOn(slice));
+        }
     }
 }
 
@@ -271,12 +284,61 @@ int TAnalysisPage::ShownColumns() const {
     return columns;
 }
 
+std::vector<int> TAnalysisPage::TextWidths() const {
+    // The item delegate leaves this margin on either side of a text, and the grid line takes a pixel
+    // of the cell.
+    const int margin = 2 * (m_grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) +
+                       (m_grid->showGrid() ? 1 : 0);
+    std::vector<int> widths(size_t(ShownColumns()), 0);
+    for (int r = 0; r < m_grid->rowCount(); ++r)
+        for (int c = 0; c < int(widths.size()); ++c)
+            if (const QTableWidgetItem* item = m_grid->item(r, c)) {
+                // Laid out in fractions of a pixel: a text rounded down to whole ones would wrap.
+                const double text = QFontMetricsF(item->font()).horizontalAdvance(item->text());
+                widths[size_t(c)] = std::max(widths[size_t(c)], int(std::ceil(text)) + margin);
+            }
+    return widths;
+}
+
+bool TAnalysisPage::TextsFit() const {
+    const std::vector<int> texts = TextWidths();
+    for (int c = 0; c < int(texts.size()); ++c)
+        if (m_grid->columnWidth(c) < texts[size_t(c)]) return false;
+    return true;
+}
+
+void TAnalysisPage::WidenGridForTexts() {
+    const QScrollBar* bar = m_grid->verticalScrollBar();
+    int need = 2 * m_grid->frameWidth() + (bar->isVisible() ? bar->width() : 0) + 5;
+    for (int w : TextWidths())
+        need += w;
+    auto* split = static_cast<QSplitter*>(m_result);
+    const QList<int> sizes = split->sizes();
+    if (sizes.size() != 2 || need <= sizes[0]) return;
+    // The chart keeps a third of the room at least.
+    const int whole = sizes[0] + sizes[1];
+    const int grid = std::min(need, whole - std::max(m_chart->minimumWidth(), whole / 3));
+    if (grid > sizes[0]) split->setSizes({grid, whole - grid});
+}
+
 void TAnalysisPage::AutoSizeColumns() {
+    WidenGridForTexts();
     const int columns = ShownColumns();
     const QScrollBar* bar = m_grid->verticalScrollBar();
     const int sb = bar->isVisible() ? bar->width() : 0;
-    const std::vector<int> widths =
-        ProportionalWidths(m_grid->viewport()->width() + sb, sb, kWeights, columns);
+    // Shared out by weight, then every column as wide as its widest text where the width allows it:
+    // "Разница" weighs no more than the number column but holds sums as long as the others.
+    std::vector<int> widths = ProportionalWidths(m_grid->viewport()->width() + sb, sb, kWeights, columns);
+    const std::vector<int> texts = TextWidths();
+    int used = 0;
+    bool fit = true;
+    for (size_t c = 0; c < widths.size(); ++c) {
+        used += widths[c];
+        fit = fit && widths[c] >= texts[c];
+    }
+    // The pixels the whole units leave over serve a text that needs them.
+    if (!fit && !widths.empty()) widths.back() += std::max(0, m_grid->viewport()->width() - 5 - used);
+    widths = FitToContents(widths, texts);
     for (int i = 0; i < int(widths.size()); ++i)
         m_grid->setColumnWidth(i, widths[size_t(i)]);
     m_sizePending = false;
@@ -304,8 +366,30 @@ void TAnalysisPage::showEvent(QShowEvent* event) {
     SizeIfPending();
 }
 
+void TAnalysisPage::PlaceFields(bool twoRows) {
+    for (QHBoxLayout* row : m_fieldRows)
+        while (QLayoutItem* item = row->takeAt(0))
+            delete item; // the fields themselves stay
+    for (int i = 0; i < int(m_fields.size()); ++i)
+        m_fieldRows[twoRows && i >= 3 ? 1 : 0]->addWidget(m_fields[size_t(i)]);
+    for (QHBoxLayout* row : m_fieldRows)
+        row->addStretch(1);
+    m_twoRows = twoRows;
+}
+
+void TAnalysisPage::FitFields() {
+    // All five fields on one line where they fit whole, else the chart's two on a line of their own.
+    const QMargins margins = layout()->contentsMargins();
+    int need = margins.left() + margins.right();
+    for (const QWidget* field : m_fields)
+        need += field->sizeHint().width() + m_fieldRows[0]->spacing();
+    const bool twoRows = need > width();
+    if (twoRows != m_twoRows) PlaceFields(twoRows);
+}
+
 void TAnalysisPage::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    FitFields();
     if (m_sizePending || !m_grid->isVisible() || m_grid->viewport()->width() < 50) {
         SizeIfPending();
         return;

@@ -4,7 +4,11 @@
 
 #include <QWidget>
 
+#include <array>
+#include <vector>
+
 class QComboBox;
+class QHBoxLayout;
 class QDateEdit;
 class QLabel;
 class QTableWidget;
@@ -49,7 +53,16 @@ private:
     void ShowResult();
     void FillGrid(bool sliceColours);
     void SizeIfPending();
+    // The selectors with their captions on one line, or on two when the page is too narrow for one.
+    void PlaceFields(bool twoRows);
+    void FitFields();
     int ShownColumns() const;
+    // The widest text of each shown column with the margins the grid draws it with, and whether the
+    // columns are that wide.
+    std::vector<int> TextWidths() const;
+    bool TextsFit() const;
+    // The grid's side of the splitter as wide as its texts need, while the chart keeps its room.
+    void WidenGridForTexts();
 
     TAppContext& m_context;
     TAnalysis m_analysis;
@@ -61,6 +74,9 @@ private:
     QComboBox* m_kindList;
     QComboBox* m_formatList;
     QComboBox* m_chartList;
+    std::array<QWidget*, 5> m_fields{};
+    std::array<QHBoxLayout*, 2> m_fieldRows{};
+    bool m_twoRows = false;
     QLabel* m_title;
     QLabel* m_noData;
     QWidget* m_result;

@@ -1,5 +1,6 @@
 #include "ui/titogipanel.h"
 
+#include "ledger/columnsizing.h"
 #include "ui/ttotalsgrid.h"
 
 #include <QEvent>
@@ -29,6 +30,12 @@ QScrollArea* MakeScroll(QGroupBox* group, QWidget* body) {
     // The group's own background shows through (setWidget turns the filling on).
     body->setAutoFillBackground(false);
     return scroll;
+}
+
+// The designed widths fitted to the texts, where the width allows it.
+QList<int> Fitted(const QList<int>& designed, const std::vector<int>& texts) {
+    const std::vector<int> fitted = FitToContents(std::vector<int>(designed.begin(), designed.end()), texts);
+    return QList<int>(fitted.begin(), fitted.end());
 }
 
 } // namespace
@@ -107,14 +114,21 @@ void TItogiPanel::LayOut() {
     const int totalsH = m_totals->isVisibleTo(m_totalsBody) ? m_totals->HeightForRows() : 0;
     const int pursesH = m_purses->isVisibleTo(m_totalsBody) ? m_purses->HeightForRows() : 0;
     const int bodyH = totalsH + (totalsH > 0 && pursesH > 0 ? kGap : 0) + pursesH;
+    // The purses grid's first column lines up with the totals grid's, and both hold the names.
+    std::vector<int> totalsTexts =
+        m_totals->isVisibleTo(m_totalsBody) ? m_totals->TextWidths() : std::vector<int>();
+    const std::vector<int> pursesTexts = m_purses->TextWidths();
+    if (!totalsTexts.empty() && !pursesTexts.empty())
+        totalsTexts[0] = std::max(totalsTexts[0], pursesTexts[0]);
     place(m_totalsGroup, m_totalsScroll, m_totalsBody, bodyH, [&](int width) {
         const int columns = m_totals->Content().columns;
-        const QList<int> widths = columns == 7 ? DebtColumnWidths(width) : EvenColumnWidths(width, columns);
+        const QList<int> designed = columns == 7 ? DebtColumnWidths(width) : EvenColumnWidths(width, columns);
+        const QList<int> widths = Fitted(designed, totalsTexts);
         m_totals->SetColumnWidths(widths);
         m_totals->setGeometry(0, 0, width, totalsH);
-        // The purses grid's first column lines up with the totals grid's.
         const int first = m_pursesOnly || widths.isEmpty() ? width / 2 : widths[0];
-        m_purses->SetColumnWidths({first, std::max(0, width - first)});
+        m_purses->SetColumnWidths(m_pursesOnly ? Fitted({first, std::max(0, width - first)}, pursesTexts)
+                                               : QList<int>{first, std::max(0, width - first)});
         m_purses->setGeometry(0, totalsH > 0 ? totalsH + kGap : 0, width, pursesH);
     });
 
@@ -136,7 +150,8 @@ void TItogiPanel::LayOut() {
     place(
         m_filterGroup, m_filterScroll, m_filterBody, pin ? filterH - rowH : filterH,
         [&](int width) {
-            const QList<int> widths = EvenColumnWidths(width, content.columns);
+            const QList<int> widths =
+                Fitted(EvenColumnWidths(width, content.columns), m_filter->TextWidths());
             m_filter->SetColumnWidths(widths);
             m_filter->setGeometry(0, 0, width, filterShown ? filterH : 0);
             m_noFilter->setGeometry(kInset, 0, std::max(0, width - kInset), m_noFilter->sizeHint().height());
@@ -147,6 +162,32 @@ void TItogiPanel::LayOut() {
         const QRect rows = m_filterScroll->geometry();
         m_filterTotal->setGeometry(rows.left(), rows.bottom() + 1, m_filterBody->width(), rowH);
         m_filterTotal->raise();
+    }
+
+    // What the groups need to show every row and every text whole.
+    const auto around = [](const QGroupBox* group) {
+        const QMargins m = group->contentsMargins();
+        return QSize(m.left() + m.right() + 2 * kInset, m.top() + m.bottom() + kInset);
+    };
+    QSize totalsNeed;
+    if (bodyH > 0) {
+        int width = 0;
+        for (int w : totalsTexts.empty() ? pursesTexts : totalsTexts)
+            width += w;
+        totalsNeed = QSize(width, bodyH) + around(m_totalsGroup);
+    }
+    QSize filterNeed;
+    if (!m_filterGroup->isHidden()) {
+        int width = filterShown ? 0 : kInset + m_noFilter->sizeHint().width();
+        if (filterShown)
+            for (int w : m_filter->TextWidths())
+                width += w;
+        filterNeed = QSize(width, filterH) + around(m_filterGroup);
+    }
+    if (totalsNeed != m_totalsNeed || filterNeed != m_filterNeed) {
+        m_totalsNeed = totalsNeed;
+        m_filterNeed = filterNeed;
+        Q_EMIT NeedsChanged();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "money/titogi.h"
 
 #include <QObject>
+#include <QSize>
 
 class QGroupBox;
 class QLabel;
@@ -36,6 +37,14 @@ public:
     // Places the grids for the groups' sizes (after the lower panel was laid out).
     void LayOut();
 
+    // The sizes of the totals group and of the filter totals group at which every row and every text
+    // of their grids shows whole (empty when nothing is drawn there).
+    QSize TotalsNeed() const { return m_totalsNeed; }
+    QSize FilterNeed() const { return m_filterNeed; }
+
+Q_SIGNALS:
+    void NeedsChanged();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -52,4 +61,6 @@ private:
     TTotalsGrid* m_filterTotal;
     QLabel* m_noFilter;
     bool m_pursesOnly = false;
+    QSize m_totalsNeed;
+    QSize m_filterNeed;
 };

@@ -12,6 +12,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+
+#include <algorithm>
 
 TLowerPanel::TLowerPanel(QWidget* parent)
     : QFrame(parent), m_totals(new QGroupBox(this)), m_search(new QGroupBox(QStringLiteral("Поиск"), this)),
@@ -121,6 +124,21 @@ void TLowerPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void TLowerPanel::LayOutGroups() {
+    // The groups' new sizes make the totals panel tell its needs, which may ask for this again.
+    if (m_layingOut) {
+        m_layOutAgain = true;
+        return;
+    }
+    m_layingOut = true;
+    do {
+        m_layOutAgain = false;
+        PlaceGroups();
+    } while (m_layOutAgain);
+    m_layingOut = false;
+    Q_EMIT LaidOut();
+}
+
+void TLowerPanel::PlaceGroups() {
     const int W = width();
     const int H = height();
     const int h = H - 25;
@@ -137,11 +155,30 @@ void TLowerPanel::LayOutGroups() {
         m_search->setGeometry(10, 10, W / 3, std::max(sh, SearchContentHeight()));
     } else if (m_kind == TLayoutKind::Debts) {
         const int V = (W - 40) / 4;
-        m_totals->setGeometry(10, 10, 2 * V, h);
-        m_search->setGeometry(2 * V + 20, 10, V, h / 2 - 5);
-        m_filterTotals->setGeometry(2 * V + 20, m_search->geometry().bottom() + 1 + 5, V,
+        // The columns of the totals, of the search over the filter's totals, and of the period filter
+        // with the 10 pixels before it.
+        int T = 2 * V;
+        int S = V;
+        int F = V;
+        // Seven columns of the debts' totals in half the width: on a small screen the totals group
+        // takes what its texts need from the columns beside it, as long as they keep what theirs need.
+        if (const int lack = m_totalsNeed.width() - T; lack > 0) {
+            // The filter's column may then reach 10 pixels from the panel's right edge, as far as the
+            // totals stand from its left one.
+            F += W - 40 - 4 * V + 10;
+            const int spareS = std::max(0, S - std::max(SearchGroupMinimum(), m_filterNeed.width()));
+            const int spareF = std::max(0, F - FilterGroupMinimum());
+            const int take = std::min(lack, spareS + spareF);
+            const int takeS = std::min(spareS, std::max(take / 2, take - spareF));
+            S -= takeS;
+            F -= take - takeS;
+            T += take;
+        }
+        m_totals->setGeometry(10, 10, T, h);
+        m_search->setGeometry(T + 20, 10, S, h / 2 - 5);
+        m_filterTotals->setGeometry(T + 20, m_search->geometry().bottom() + 1 + 5, S,
                                     m_totals->geometry().bottom() - m_search->geometry().bottom() - 5);
-        m_filter->setGeometry(3 * V + 30, 10, V - 10, h);
+        m_filter->setGeometry(T + S + 30, 10, F - 10, h);
     } else {
         const int F = (W - 40) / 5;
         const int V = 2 * F;
@@ -158,7 +195,56 @@ void TLowerPanel::LayOutGroups() {
     }
     LayOutSearch();
     PlaceSaveFailure();
-    Q_EMIT LaidOut();
+}
+
+int TLowerPanel::FilterGroupMinimum() const {
+    // The choices stand 10 pixels in and end 5 before the frame; the group is 10 narrower than its
+    // column.
+    int widest = 0;
+    for (QAbstractButton* r : m_filterButtons->buttons())
+        widest = std::max(widest, r->sizeHint().width());
+    return widest + 15 + 10;
+}
+
+int TLowerPanel::SearchGroupMinimum() const {
+    // The buttons' short captions inside their frames; the search box and the check boxes, whose
+    // captions shorten too, take two thirds of the group and are never the narrowest.
+    const QFontMetrics fm(m_search->font());
+    const int frame =
+        2 * (m_forward->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_forward) + 2);
+    const TSearchCaptions shortest =
+        SearchCaptions(0, 0, [&fm](const QString& t) { return fm.horizontalAdvance(t); });
+    const int need =
+        std::max(fm.horizontalAdvance(shortest.forward), fm.horizontalAdvance(shortest.back)) + frame;
+    const int zero = fm.horizontalAdvance(QLatin1Char('0'));
+    int w = 0;
+    while (w < width() && SearchGroupGeometry(w, zero).buttonWidth < need)
+        ++w;
+    return w;
+}
+
+void TLowerPanel::SetGroupNeeds(const QSize& totals, const QSize& filterTotals) {
+    if (totals == m_totalsNeed && filterTotals == m_filterNeed) return;
+    const bool wider = totals.width() != m_totalsNeed.width() || filterTotals.width() != m_filterNeed.width();
+    m_totalsNeed = totals;
+    m_filterNeed = filterTotals;
+    if (wider && m_kind == TLayoutKind::Debts) LayOutGroups();
+    Q_EMIT NeedsChanged();
+}
+
+int TLowerPanel::HeightForNeeds() const {
+    // The groups stand 10 pixels below the panel's top and end 15 above its bottom; the filter totals
+    // group gets the lower half of the totals group's height, h - h / 2.
+    switch (m_kind) {
+    case TLayoutKind::Analysis:
+        return m_totalsNeed.height() > 0 ? m_totalsNeed.height() + 25 : 0;
+    case TLayoutKind::Ledger:
+    case TLayoutKind::Debts:
+        return std::max(m_totalsNeed.height() > 0 ? m_totalsNeed.height() + 25 : 0,
+                        m_filterNeed.height() > 0 ? 2 * m_filterNeed.height() - 1 + 25 : 0);
+    default:
+        return 0;
+    }
 }
 
 int TLowerPanel::SearchRowHeight() const {

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QList>
+#include <QSize>
 
 class QButtonGroup;
 class QCheckBox;
@@ -41,7 +42,17 @@ public:
     QLabel* SaveFailedLabel() const { return m_saveFailed; }
     int EditButtonHeight = 24;
 
+    // What the totals panel needs to show every row and text whole: the sizes of the totals group and
+    // of the filter totals group. The debts' totals group takes the width from the groups beside it as
+    // long as they keep theirs; the height is the window's to give (HeightForNeeds).
+    void SetGroupNeeds(const QSize& totals, const QSize& filterTotals);
+    // The least height of the panel at which its groups, laid out for the section, are as high as
+    // they need; 0 where nothing is drawn.
+    int HeightForNeeds() const;
+
 Q_SIGNALS:
+    // What the groups need changed: the window gives the panel its height again.
+    void NeedsChanged();
     // The groups were placed again (a resize, another section): captions and labels that depend on
     // the widths are chosen again.
     void LaidOut();
@@ -55,10 +66,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void PlaceGroups();
     void LayOutSearch();
     void PlaceSaveFailure();
     int SearchRowHeight() const;
     int SearchContentHeight() const;
+    // The narrowest the period filter's group (with the 10 pixels before the next) and the search
+    // group may be with their captions, choices and buttons whole.
+    int FilterGroupMinimum() const;
+    int SearchGroupMinimum() const;
 
     TLayoutKind m_kind = TLayoutKind::Ledger;
     QGroupBox* m_totals;
@@ -75,4 +91,8 @@ private:
     QLabel* m_saveFailed;
     QFrame* m_dragBar = nullptr; // the 3-pixel bar that follows the pointer while the top is dragged
     int m_pressY = -1;
+    QSize m_totalsNeed;
+    QSize m_filterNeed;
+    bool m_layingOut = false;
+    bool m_layOutAgain = false;
 };

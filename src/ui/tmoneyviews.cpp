@@ -41,6 +41,8 @@ TMoneyViews::TMoneyViews(TQuorvaneForm& form, TAppContext& context, const TMainW
       m_clear(new TClearTablesForm(&form)) {
     TMyType& state = m_context.state;
     m_context.money.SetView(this);
+    connect(m_itogi, &TItogiPanel::NeedsChanged, parts.lower,
+            [this] { m_parts.lower->SetGroupNeeds(m_itogi->TotalsNeed(), m_itogi->FilterNeed()); });
     connect(&m_context.session, &TSession::TotalsChanged, this, &TMoneyViews::RefreshTotals);
     connect(&m_context.session, &TSession::FilterChanged, this, [this] {
         m_search->Discard();

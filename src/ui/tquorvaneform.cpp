@@ -139,9 +139,11 @@ TQuorvaneForm::TQuorvaneForm(TAppContext& context, QWidget* parent)
     // The pages and command classes get the widgets they work with from here, never from the window.
     m_kindsCommands = new TKindsCommands(*this, m_context, Parts());
     ConnectCommands();
+    connect(m_parts.lower, &TLowerPanel::NeedsChanged, this, &TQuorvaneForm::LayOutRegions);
     connect(m_parts.lower, &TLowerPanel::TopDragged, this, [this](int delta) {
         // Higher than its minimum and lower than 400 pixels, leaving the page its title strip and more.
-        const int wanted = m_lowerHeight + delta;
+        // From the height on show, which the totals may have raised above the one set.
+        const int wanted = m_parts.lower->height() + delta;
         const int strips = m_section == Plan ? 3 : 2;
         const int above = centralWidget()->height() - wanted - m_notebook->y();
         if (wanted >= 250 && wanted < 400 && above > strips * m_parts.title->height()) {
@@ -700,7 +702,9 @@ void TQuorvaneForm::LayOutRegions() {
     }
     m_parts.title->setGeometry(left, top, W - left, 29);
     top += 29;
-    const int lowerH = m_parts.lower->isVisible() ? std::min(m_lowerHeight, std::max(120, H - top - 120)) : 0;
+    // As high as set, or as the totals need to show every row whole, while the page keeps its room.
+    const int wanted = std::max(m_lowerHeight, m_parts.lower->HeightForNeeds());
+    const int lowerH = m_parts.lower->isVisible() ? std::min(wanted, std::max(120, H - top - 120)) : 0;
     m_notebook->setGeometry(left, top, W - left, std::max(0, H - top - lowerH));
     if (m_parts.lower->isVisible()) m_parts.lower->setGeometry(left, H - lowerH, W - left, lowerH);
 }

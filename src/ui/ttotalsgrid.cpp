@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 
 // Within this distance of the grid's border the full-text panel goes away, so that the pointer can
@@ -63,6 +65,22 @@ void TTotalsGrid::SetColumnWidths(const QList<int>& widths) {
     m_widths = widths;
     HideFullText();
     update();
+}
+
+std::vector<int> TTotalsGrid::TextWidths() const {
+    QFont bold = font();
+    bold.setBold(true);
+    const QFontMetricsF plainMetrics(font()), boldMetrics(bold);
+    std::vector<int> widths(size_t(std::max(0, m_content.columns)), 0);
+    for (int r = 0; r < m_content.RowCount(); ++r) {
+        const QFontMetricsF& fm = m_content.bold[size_t(r)] ? boldMetrics : plainMetrics;
+        for (int c = 0; c < int(widths.size()); ++c) {
+            // The pad before the text, and the column's line after it.
+            const int need = int(std::ceil(fm.horizontalAdvance(CellText(c, r)))) + kTextPad + 1;
+            widths[size_t(c)] = std::max(widths[size_t(c)], need);
+        }
+    }
+    return widths;
 }
 
 int TTotalsGrid::RowHeight() const {

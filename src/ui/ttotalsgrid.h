@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <vector>
+
 // The column widths of the totals panel's grids: shared out evenly over the width, the last column
 // taking what the integer division leaves.
 QList<int> EvenColumnWidths(int width, int columns);
@@ -26,6 +28,9 @@ public:
     const TPanelGrid& Content() const { return m_content; }
     void SetColumnWidths(const QList<int>& widths);
     const QList<int>& ColumnWidths() const { return m_widths; }
+
+    // The width each column needs to show its widest text whole, as the grid draws it.
+    std::vector<int> TextWidths() const;
 
     // The height of one row and the grid's height for its rows: row height + 2 per row.
     int RowHeight() const;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -62,13 +63,13 @@ TEST(TGraphToShow, ScalesToItsValues) {
          5,
          true,
          {"-5", "-4", "-3"}},
-        {"small values take one step per unit",
+        {"small values take one step per unit, up to the largest",
          {{1, 1, 0.3}, {1, 2, 2.4}},
          GraphBars,
          GraphBars,
          2,
          1,
-         2,
+         3,
          1,
          0,
          false,
@@ -96,7 +97,7 @@ TEST(TGraphToShow, ScalesToItsValues) {
          false,
          {"0", "1"}},
         {"nothing but zeros", {{1, 1, 0}, {3, 7, 0}}, GraphBars, GraphBars, 0, 1, 1, 1, 0, false, {"0", "1"}},
-        {"zero offset rounds halves to even",
+        {"a smallest value between two grid lines takes the line under it",
          {{1, 1, -2.5}},
          GraphBars,
          GraphBars,
@@ -104,9 +105,9 @@ TEST(TGraphToShow, ScalesToItsValues) {
          1,
          20,
          1,
-         2,
+         3,
          true,
-         {"-2", "-1", "0"}},
+         {"-3", "-2", "-1", "0"}},
         {"the last point of the last series",
          {{1000, 1000, 500}},
          GraphBars,
@@ -150,6 +151,49 @@ TEST(TGraphToShow, ScalesToItsValues) {
         for (int i = 0; i < c.firstLabels.size(); ++i) {
             EXPECT_EQ(g->YLabel(i + 1), c.firstLabels[i]) << "label " << i + 1;
         }
+    }
+}
+
+// Whatever the rounding of the step, the scale's last grid line stands at or above the largest value and
+// its first at or below the smallest, so no bar reaches past the scale.
+TEST(TGraphToShow, TheScaleTakesInTheLargestAndTheSmallestValue) {
+    const struct {
+        const char* name;
+        std::vector<double> values;
+        double step;
+        int zeroOffset;
+        int y;
+    } cases[] = {
+        {"shares, the largest 63,16 %", {63.16, 21.05, 15.79}, 4, 0, 20},
+        {"a step rounded down from 2,497", {45.4, 3}, 3, 0, 20},
+        {"a step rounded up needs nothing more", {95}, 5, 0, 20},
+        {"small values, one step per unit", {2.4, 0.3}, 1, 0, 3},
+        {"a small value below 1", {0.4}, 1, 0, 1},
+        {"values of thousands", {1234567.5, 10}, 67901, 0, 20},
+        {"a small negative value under a large one", {100, -0.5}, 6, 1, 20},
+        {"a large negative value over a small one", {3, -40}, 3, 14, 20},
+        {"the design's own case", {10, -5}, 1, 5, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<TValue> values;
+        for (size_t i = 0; i < c.values.size(); ++i)
+            values.push_back({1, int(i) + 1, c.values[i]});
+        auto g = StateWith(values);
+        g->Scale(GraphBars, 20);
+        EXPECT_EQ(g->Step, c.step);
+        EXPECT_EQ(g->ZeroOffset, c.zeroOffset);
+        EXPECT_EQ(g->Y, c.y);
+        const double largest = *std::max_element(c.values.begin(), c.values.end());
+        const double smallest = std::min(0.0, *std::min_element(c.values.begin(), c.values.end()));
+        // The labels of the first and the last grid line, as the chart writes them.
+        EXPECT_GE(g->YLabel(g->Y + 1).toDouble(), largest) << g->YLabel(g->Y + 1).toStdString();
+        EXPECT_LE(g->YLabel(1).toDouble(), smallest) << g->YLabel(1).toStdString();
+        // In pixels: the largest bar ends inside the plot, at or under the last grid line.
+        g->T = 30;
+        g->H = 420;
+        EXPECT_LE(g->ValueHeight(largest), g->ZeroLineY() - g->GridLineY(g->Y + 1));
+        EXPECT_LE(g->ValueHeight(-smallest), g->GridLineY(1) - g->ZeroLineY());
     }
 }
 

@@ -3,17 +3,24 @@
 #include "app/startup.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <langinfo.h>
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -122,6 +129,54 @@ TEST_F(QtDialogs, FileAndFolderDialogsSpeakRussian) {
         ASSERT_NE(buttons, nullptr);
         EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
     }
+}
+
+// Qt's own file dialog over a folder of a sub-folder and an archive, as the program opens it for
+// archives: its columns, the types and the dates in Russian, whatever locale the session had (the
+// tests run with the program's locale settled as main() settles it, on a session without LANG too).
+TEST_F(QtDialogs, TheFileDialogListsItsFilesInRussian) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("Копии")));
+    QFile archive(folder.filePath(QStringLiteral("2026-05-15.zip")));
+    ASSERT_TRUE(archive.open(QIODevice::WriteOnly));
+    archive.write("PK\x05\x06" + QByteArray(18, '\0'));
+    ASSERT_TRUE(archive.flush());
+    // A May afternoon: an English list would say "May" and "PM".
+    const QDateTime modified(QDate(2026, 5, 15), QTime(14, 30));
+    ASSERT_TRUE(archive.setFileTime(modified, QFileDevice::FileModificationTime));
+    archive.close();
+
+    QFileDialog dialog(nullptr, QStringLiteral("Восстановить архивную копию"), folder.path());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.show();
+    auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    ASSERT_NE(view, nullptr);
+    const QAbstractItemModel* model = view->model();
+    // The folder is read on a thread of the dialog's own.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(view->rootIndex()) == 2; }, 10000));
+    QStringList headers;
+    for (int c = 0; c < model->columnCount(); ++c)
+        headers << model->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headers, QStringList({"Имя", "Размер", "Тип", "Дата изменения"}));
+    std::map<QString, QStringList> rows;
+    for (int r = 0; r < 2; ++r) {
+        QStringList cells;
+        for (int c = 0; c < 4; ++c)
+            cells << model->index(r, c, view->rootIndex()).data().toString();
+        rows[cells[0]] = cells;
+    }
+    ASSERT_EQ(rows.count("Копии"), 1u);
+    ASSERT_EQ(rows.count("2026-05-15.zip"), 1u);
+    EXPECT_EQ(rows["Копии"][2], "Папка");
+    EXPECT_EQ(rows["2026-05-15.zip"][2], "Архив ZIP");
+    EXPECT_EQ(rows["2026-05-15.zip"][3], "15.05.2026 14:30");
+    EXPECT_EQ(rows["2026-05-15.zip"][1], "22 байты");
+    // No English month, unit or sign of the time of day in the sizes and dates, the folder's included.
+    for (const auto& [name, cells] : rows)
+        for (int c : {1, 3})
+            EXPECT_FALSE(cells[c].contains(QRegularExpression(QStringLiteral("[A-Za-z]"))))
+                << cells[c].toStdString();
 }
 
 TEST_F(QtDialogs, PrintDialogSpeaksRussian) {

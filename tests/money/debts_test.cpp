@@ -258,7 +258,7 @@ TEST_F(Debts, TheReturnsGridFollowsTheSelectedDebtWithItsTitle) {
     EXPECT_EQ(state.currentDebt, NumberOf(first));
     EXPECT_EQ(Grid(TTableKind::Returns).Table, &Returns(first));
     EXPECT_EQ(Grid(TTableKind::Returns).GridRowCount(), 2);
-    EXPECT_EQ(money.dolg.ReturnsTitle(), "  Возврат долга:  | дано в долг | Петров | 1000 | A | ");
+    EXPECT_EQ(money.dolg.ReturnsTitle(), "  Возврат долга: дано в долг | Петров | 1000 | A | ");
     EXPECT_TRUE(money.dolg.CanEditReturns(1, 1));
     const int shownBefore = spy.returns;
     money.dolg.DebtRowSelected(second);

@@ -1,3 +1,4 @@
+#include "analysis/graphcolours.h"
 #include "analysis/tgraphimage.h"
 #include "mainwindowfixture.h"
 #include "messagerecorder.h"
@@ -12,11 +13,15 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -163,8 +168,30 @@ TEST_F(AnalysisPageTest, TheMenusAndPanelsKeepWhatAppliesToThePage) {
     EXPECT_TRUE(ui.Lower()->FilterTotalsGroup()->isVisible());
 }
 
-// The title strip's button shares the width out by weight, and a window that shrinks does it again.
-TEST_F(AnalysisPageTest, TheColumnsAreSizedByTheirWeights) {
+// The width a cell's text needs as the grid draws it.
+int TextWidth(const QTableWidget* grid, int row, int col) {
+    const QTableWidgetItem* item = grid->item(row, col);
+    if (!item) return 0;
+    // The delegate's margin on either side, and the grid line drawn inside the cell.
+    const int margin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    return QFontMetrics(item->font()).horizontalAdvance(item->text()) + 2 * margin +
+           (grid->showGrid() ? 1 : 0);
+}
+
+// Every text whole in its column, or what is cut.
+std::vector<std::string> CutCells(const QTableWidget* grid) {
+    std::vector<std::string> cut;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        for (int c = 0; c < grid->columnCount(); ++c)
+            if (!grid->isColumnHidden(c) && TextWidth(grid, r, c) > grid->columnWidth(c))
+                cut.push_back(grid->item(r, c)->text().toStdString() + " needs " +
+                              std::to_string(TextWidth(grid, r, c)) + ", has " +
+                              std::to_string(grid->columnWidth(c)));
+    return cut;
+}
+
+// The title strip's button shares the width out by weight; a window that shrinks does it again.
+TEST_F(AnalysisPageTest, TheColumnsAreSizedByTheirWeightsWhereTheTextsAllowIt) {
     WindowKey(Qt::Key_F6);
     auto widths = [&] {
         QList<int> w;
@@ -172,21 +199,103 @@ TEST_F(AnalysisPageTest, TheColumnsAreSizedByTheirWeights) {
             w << Grid()->columnWidth(c);
         return w;
     };
+    auto total = [&] {
+        int sum = 0;
+        for (int w : widths())
+            sum += w;
+        return sum;
+    };
     auto proportional = [&] {
         const QList<int> w = widths();
         return w[1] == 5 * w[0] && w[2] == 3 * w[0] && w[3] == 2 * w[0] && w[4] == w[0] && w[0] > 0;
     };
-    EXPECT_TRUE(proportional()) << ::testing::PrintToString(widths());
-    Grid()->setColumnWidth(1, 30);
+    // Wide enough for every text: the weights alone.
+    form->resize(1900, 681);
+    QSplitter* split = Page()->findChild<QSplitter*>("AnalisResult");
+    split->setSizes({1200, 500});
     ui.Title()->AutoSizeButton()->click();
     EXPECT_TRUE(proportional()) << ::testing::PrintToString(widths());
+    EXPECT_EQ(CutCells(Grid()), std::vector<std::string>());
+    // Narrower, the weights would cut "Разница": the wide columns give what it needs.
+    form->resize(1136, 681);
+    split->setSizes({500, 500});
+    Grid()->setColumnWidth(1, 30);
+    ui.Title()->AutoSizeButton()->click();
+    EXPECT_EQ(CutCells(Grid()), std::vector<std::string>());
+    EXPECT_LE(total(), Grid()->viewport()->width());
+    EXPECT_GE(total(), Grid()->viewport()->width() - 5 - 12);
     Grid()->setColumnWidth(1, 900);
     form->resize(900, 600);
-    int total = 0;
-    for (int w : widths())
-        total += w;
-    EXPECT_LE(total, Grid()->viewport()->width());
-    EXPECT_TRUE(proportional()) << ::testing::PrintToString(widths());
+    EXPECT_LE(total(), Grid()->viewport()->width());
+    EXPECT_EQ(CutCells(Grid()), std::vector<std::string>());
+}
+
+// Sums of many digits in every column, and the percent signs, in the grid at its own first widths.
+class LongSums : public AnalysisPageTest {
+protected:
+    void Seed() override {
+        WriteTable("purse", {{"рубль", "1", "1000", "1"}});
+        WriteTable("rashod",
+                   {{"01.12.2026", "Еда", "Хлеб", "1234567,89", "рубль", "", "Мама"},
+                    {"05.12.2026", "Коммунальные платежи", "Газ", "7654321,98", "рубль", "", "Мама"}});
+        WriteTable("planrashod",
+                   {{"Отпуск", "Билеты", "01.12.2026", "31.12.2026", "9876543,21", "рубль", "", "Мама"}});
+    }
+};
+
+TEST_F(LongSums, EveryTextOfTheGridIsWholeAtTheFirstWidths) {
+    // On the smallest screen the program is made for.
+    QApplication::processEvents();
+    form->showNormal();
+    form->resize(1024, 600);
+    WindowKey(Qt::Key_F6);
+    ASSERT_EQ(Shown().back(), QStringList({" ", "Итого:", "8888889,87", "9876543,21", "987653,34"}));
+    KeepPicture(form.get(), "analysis-long-sums");
+    EXPECT_EQ(CutCells(Grid()), std::vector<std::string>());
+    // Another format, another kind: the texts change and still fit.
+    List("AnalisFormat")->setCurrentIndex(FormatPercent);
+    EXPECT_EQ(CutCells(Grid()), std::vector<std::string>());
+    List("AnalisFormat")->setCurrentIndex(FormatNumber);
+    List("AnalisVid")->setCurrentIndex(KindPlanRashod);
+    EXPECT_EQ(Shown()[0], QStringList({"№/цвет", "Наименование", "Планы", "Расходы", "Разница"}));
+    EXPECT_EQ(CutCells(Grid()), std::vector<std::string>());
+}
+
+// Seventeen kinds of expense, each its own slice: the fixed colours from lime to sky blue (navy, blue
+// and black among them) and two random ones.
+class ManySlices : public AnalysisPageTest {
+protected:
+    void Seed() override {
+        WriteTable("purse", {{"рубль", "1", "1000", "1"}});
+        std::vector<QStringList> rows;
+        for (int k = 1; k <= 17; ++k)
+            rows.push_back({"01.12.2026", QString("Вид %1").arg(k, 2, 10, QChar('0')), "",
+                            QString::number(1000 - k), "рубль", "", "Мама"});
+        WriteTable("rashod", rows);
+    }
+};
+
+TEST_F(ManySlices, TheRowNumbersStandOutOnTheirSlicesColours) {
+    WindowKey(Qt::Key_F6);
+    ASSERT_EQ(List("AnalisVidChart")->currentText(), "Круговая");
+    ASSERT_EQ(Grid()->rowCount(), 19);
+    for (int row = 1; row <= 17; ++row) {
+        SCOPED_TRACE(row);
+        const QTableWidgetItem* number = Grid()->item(row, 0);
+        EXPECT_EQ(number->text(), QString::number(row));
+        ASSERT_TRUE(Styled(row, 0));
+        const QColor background = Background(row, 0);
+        const QColor text = number->foreground().style() == Qt::NoBrush
+                                ? Grid()->palette().color(QPalette::Text)
+                                : number->foreground().color();
+        // The contrast asked of a text for reading.
+        EXPECT_GE(ContrastRatio(text, background), 4.5)
+            << background.name().toStdString() << " " << text.name().toStdString();
+    }
+    // Without the pie the numbers go back to the grid's own colours.
+    List("AnalisVidChart")->setCurrentIndex(ChartBars);
+    EXPECT_FALSE(Styled(1, 0));
+    EXPECT_EQ(Grid()->item(2, 0)->foreground().style(), Qt::NoBrush);
 }
 
 class NegativeExpense : public AnalysisPageTest {

@@ -23,6 +23,7 @@
 #include "ui/tuserspage.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTabWidget>
 #include <QTest>
 
@@ -30,6 +31,15 @@
 
 #include <memory>
 #include <vector>
+
+// A picture of a widget kept where VELLUMORA_KEEP_SCREENSHOTS points, for a person to look at.
+inline void KeepPicture(QWidget* w, const QString& name) {
+    QApplication::processEvents();
+    const QString dir = qEnvironmentVariable("VELLUMORA_KEEP_SCREENSHOTS");
+    if (dir.isEmpty()) return;
+    QDir().mkpath(dir);
+    w->grab().save(dir + "/" + name + ".png");
+}
 
 // The main window's widgets and the objects behind them, found as they sit in the window: by their
 // object names where the window has several of a kind, by their kind where it has one.

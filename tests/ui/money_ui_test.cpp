@@ -498,14 +498,14 @@ TEST_F(Debts, TheReturnsFollowTheSelectedDebtWithTheirTitleAndColours) {
     WindowKey(Qt::Key_F4);
     TTitleStrip* strip = ui.ReturnsStrip();
     const TDataGrid& returns = State().Grid(TTableKind::Returns);
-    EXPECT_EQ(strip->Title(), "  Возврат долга:  | дано в долг | Петя | 1000 | рубль | ");
+    EXPECT_EQ(strip->Title(), "  Возврат долга: дано в долг | Петя | 1000 | рубль | ");
     EXPECT_EQ(returns.RowAt(1)->Cell(1), "300");
     EXPECT_EQ(returns.RowAt(1)->Cell(3), "700");
     SelectDebt(2);
-    EXPECT_EQ(strip->Title(), "  Возврат долга:  | дано в долг | Оля | 200 | рубль | ");
+    EXPECT_EQ(strip->Title(), "  Возврат долга: дано в долг | Оля | 200 | рубль | ");
     EXPECT_EQ(returns.RowAt(1)->Cell(1), "200");
     SelectDebt(3);
-    EXPECT_EQ(strip->Title(), "  Возврат долга:  | дано в долг | Коля | 50 | рубль | ");
+    EXPECT_EQ(strip->Title(), "  Возврат долга: дано в долг | Коля | 50 | рубль | ");
     EXPECT_EQ(returns.GridRowCount(), 2); // the row for a first return
 
     const auto colour = DebtGrid()->rowTextColour;
@@ -547,7 +547,7 @@ TEST_F(Debts, AReturnTypedAndDeletedMovesItsPurse) {
     EXPECT_EQ(purse.Row(0)->Cell(2), "1020"); // the base purse came in by itself
     const TDataGrid& returns = State().Grid(TTableKind::Returns);
     EXPECT_EQ(returns.RowAt(1)->Cells().mid(1, 3), QStringList({"20", "рубль", "30"}));
-    EXPECT_EQ(ui.ReturnsStrip()->Title(), "  Возврат долга:  | дано в долг | Коля | 50 | рубль | ");
+    EXPECT_EQ(ui.ReturnsStrip()->Title(), "  Возврат долга: дано в долг | Коля | 50 | рубль | ");
     ReturnsGrid()->setFocus();
     State().Grid(TTableKind::Returns).row = 1;
     ReturnsGrid()->ShowCell(0, 1);
