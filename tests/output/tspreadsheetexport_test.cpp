@@ -718,7 +718,7 @@ TEST_F(ExportTest, AJobFolderThatIsNotThisAccountsOwnIsPassedOver) {
 }
 
 // Without a tool that starts, the program writes the spreadsheet itself; with nothing here to open
-// it, it says so.
+// it, it says so and where the sheet is, and offers its folder.
 TEST_F(ExportTest, WithoutAToolThatStartsTheProgramWritesTheSpreadsheetItself) {
     Expenses({{"05.03.2024", "Еда", "Хлеб", "1234,5", "рубль", "", "Мама"},
               {"06.03.2024", "Дом", "Свет", "-7", "карта", "счет", "Папа"}});
@@ -726,15 +726,25 @@ TEST_F(ExportTest, WithoutAToolThatStartsTheProgramWritesTheSpreadsheetItself) {
     QObject::connect(&exporter, &TSpreadsheetExport::busyStarted,
                      [&](const QString& text) { signalled.push_back("started: " + text); });
     QObject::connect(&exporter, &TSpreadsheetExport::busyEnded, [&] { signalled.push_back("ended"); });
+    // Only folders open here.
+    std::vector<QString> opened;
+    exporter.open = [&](const QString& path) {
+        opened.push_back(path);
+        return QFileInfo(path).isDir();
+    };
     struct Case {
         const char* what;
         bool install, executable;
+        bool openFolder;
     };
-    const Case cases[] = {{"no tool file", false, false}, {"a tool that cannot start", true, false}};
+    const Case cases[] = {{"no tool file", false, false, false},
+                          {"a tool that cannot start", true, false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         boxes.Reset();
         signalled.clear();
+        opened.clear();
+        if (c.openFolder) boxes.AnswerYes();
         QFile::remove(exporter.ToolPath());
         if (c.install) InstallTool(QString(), c.executable);
 
@@ -745,11 +755,16 @@ TEST_F(ExportTest, WithoutAToolThatStartsTheProgramWritesTheSpreadsheetItself) {
             signalled,
             (std::vector<QString>{
                 "started: Идет выгрузка данных. Это может занять некоторое время. Подождите...", "ended"}));
-        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Info({"Vellumora не нашла на данном компьютере",
-                                                              "программу обработки электронных таблиц"})}));
-
         const QString sheet = Job().saveFileName + ".ods";
+        EXPECT_EQ(boxes.Boxes(),
+                  (std::vector<TMessage>{InfoWithAction({"Vellumora не нашла на данном компьютере",
+                                                         "программу обработки электронных таблиц",
+                                                         "Таблица сохранена: " + sheet},
+                                                        "Открыть папку")}));
         ASSERT_TRUE(QFile::exists(sheet));
+        std::vector<QString> expectedOpened{sheet};
+        if (c.openFolder) expectedOpened.push_back(QFileInfo(sheet).absolutePath());
+        EXPECT_EQ(opened, expectedOpened);
         const QString out = m_dir.path() + "/csv";
         QString log;
         ASSERT_TRUE(SofficeConvert({sheet}, "csv", out, m_dir.path() + "/soffice", &log))
