@@ -764,9 +764,10 @@ TEST_F(ExportTest, TheToolsSheetsHoldNumbersAndSumEachPurseApart) {
         ASSERT_TRUE(QFile::copy(ProgramDir() + "/PageMaket/" + file, templates + "/" + file));
 
     state.Table(TTableKind::Purse).AddRow()->SetCells({"евро", "100,5", "20", "0"});
-    Expenses({{"05.03.2024", "Отдых", "Отель", "20000", "рубль", "", "Мама"},
-              {"06.03.2024", "Отдых", "Экскурсия", "888", "евро", "", "Папа"},
-              {"07.03.2024", "Еда", "Сыр", "12,5", "евро", "", "Мама"}});
+    Expenses(
+        {{"05.03.2024", "Отдых", "Отель", "20000", "рубль", "", "Мама"},
+         {"06.03.2024", "Отдых", "Экскурсия по старому городу с обедом у реки", "888", "евро", "", "Папа"},
+         {"07.03.2024", "Еда", "Сыр", "12,5", "евро", "", "Мама"}});
     TMemTable& debts = state.Table(TTableKind::Dolg);
     debts.AddRow()->SetCells(
         {"дано в долг", "01.03.2024", "", "Иван", "100", "рубль", "", "не отображать", "Мама", "1"});
@@ -860,6 +861,9 @@ TEST_F(ExportTest, TheToolsSheetsHoldNumbersAndSumEachPurseApart) {
     EXPECT_EQ(SumRows(expenses, "Сумма по кошельку:"), QStringList({"900.50 евро", "20000.00 рубль"}));
     // 20000 + 900,5 × 100,5 in the base purse, worked out by the program.
     EXPECT_EQ(SumRows(expenses, "Итого в базовой валюте:"), QStringList({"110500.25"}));
+
+    // A long name stays in its row: no cell of the sheet wraps onto more lines.
+    EXPECT_FALSE(ReadFileBytes(m_dir.path() + "/fods/expenses.fods").contains("fo:wrap-option=\"wrap\""));
 
     const auto debtRows = sheet("debts");
     EXPECT_EQ(column(debtRows, col::dolg::Sum, 4), 475.0);
