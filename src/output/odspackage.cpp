@@ -150,9 +150,39 @@ bool SpreadsheetNumber(const QString& text, QString& value) {
             out += t[i];
         if (decimals == 0) return false;
     }
+    if (i < t.size() && (t[i] == u'E' || t[i] == u'e')) {
+        out += u'E';
+        ++i;
+        if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) out += t[i++];
+        int exponent = 0;
+        for (; i < t.size() && t[i].isDigit() && t[i].unicode() < 128; ++i, ++exponent)
+            out += t[i];
+        if (exponent == 0) return false;
+    }
     if (i != t.size()) return false;
     value = out;
     return true;
+}
+
+bool SpreadsheetPercent(const QString& text, QString& value) {
+    const QString t = text.trimmed();
+    QString number;
+    if (!t.endsWith(u'%') || !SpreadsheetNumber(t.chopped(1), number)) return false;
+    // The shares are rounded to two decimals: a double keeps them whole.
+    value = QString::number(number.toDouble() / 100.0, 'g', 15);
+    return true;
+}
+
+TSheetValue SheetValueOf(const QString& text, TSheetColumn column) {
+    TSheetValue v;
+    if (text.isEmpty()) return v;
+    v.type = TSheetValue::Text;
+    if (column == TSheetColumn::Text) return v;
+    if (SpreadsheetNumber(text, v.value))
+        v.type = TSheetValue::Float;
+    else if (SpreadsheetPercent(text, v.value))
+        v.type = TSheetValue::Percent;
+    return v;
 }
 
 namespace {
@@ -221,6 +251,14 @@ QByteArray OdfMeta() {
 
 bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
                            const std::vector<QStringList>& rows, int sumColumn, QString& error) {
+    std::vector<TSheetColumn> columns(size_t(std::max(sumColumn + 1, 0)), TSheetColumn::Text);
+    if (sumColumn >= 0) columns[size_t(sumColumn)] = TSheetColumn::Amount;
+    return WritePlainSpreadsheet(path, names, rows, columns, error);
+}
+
+bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
+                           const std::vector<QStringList>& rows, const std::vector<TSheetColumn>& kinds,
+                           QString& error) {
     qsizetype columns = names.size();
     for (const QStringList& r : rows)
         columns = std::max(columns, r.size());
@@ -230,6 +268,9 @@ bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
     for (const QStringList& r : rows)
         for (qsizetype c = 0; c < r.size(); ++c)
             longest[size_t(c)] = std::max(longest[size_t(c)], int(std::min<qsizetype>(r[c].size(), 200)));
+    const auto kindOf = [&kinds](qsizetype c) {
+        return size_t(c) < kinds.size() ? kinds[size_t(c)] : TSheetColumn::Text;
+    };
 
     QByteArray content;
     QXmlStreamWriter w(&content);
@@ -257,6 +298,16 @@ bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
     w.writeAttribute(kNumber, QStringLiteral("min-integer-digits"), QStringLiteral("1"));
     w.writeAttribute(kNumber, QStringLiteral("grouping"), QStringLiteral("true"));
     w.writeEndElement();
+    w.writeStartElement(kNumber, QStringLiteral("percentage-style"));
+    w.writeAttribute(kStyle, QStringLiteral("name"), QStringLiteral("N2"));
+    w.writeAttribute(kNumber, QStringLiteral("language"), QStringLiteral("ru"));
+    w.writeAttribute(kNumber, QStringLiteral("country"), QStringLiteral("RU"));
+    w.writeEmptyElement(kNumber, QStringLiteral("number"));
+    w.writeAttribute(kNumber, QStringLiteral("decimal-places"), QStringLiteral("2"));
+    w.writeAttribute(kNumber, QStringLiteral("min-decimal-places"), QStringLiteral("2"));
+    w.writeAttribute(kNumber, QStringLiteral("min-integer-digits"), QStringLiteral("1"));
+    w.writeTextElement(kNumber, QStringLiteral("text"), QStringLiteral("%"));
+    w.writeEndElement();
     w.writeStartElement(kStyle, QStringLiteral("style"));
     w.writeAttribute(kStyle, QStringLiteral("name"), QStringLiteral("ceBold"));
     w.writeAttribute(kStyle, QStringLiteral("family"), QStringLiteral("table-cell"));
@@ -265,10 +316,12 @@ bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
     w.writeAttribute(kStyle, QStringLiteral("font-weight-asian"), QStringLiteral("bold"));
     w.writeAttribute(kStyle, QStringLiteral("font-weight-complex"), QStringLiteral("bold"));
     w.writeEndElement();
-    w.writeEmptyElement(kStyle, QStringLiteral("style"));
-    w.writeAttribute(kStyle, QStringLiteral("name"), QStringLiteral("ceSum"));
-    w.writeAttribute(kStyle, QStringLiteral("family"), QStringLiteral("table-cell"));
-    w.writeAttribute(kStyle, QStringLiteral("data-style-name"), QStringLiteral("N1"));
+    for (const auto& [name, data] : {std::pair{"ceSum", "N1"}, std::pair{"cePercent", "N2"}}) {
+        w.writeEmptyElement(kStyle, QStringLiteral("style"));
+        w.writeAttribute(kStyle, QStringLiteral("name"), QString::fromLatin1(name));
+        w.writeAttribute(kStyle, QStringLiteral("family"), QStringLiteral("table-cell"));
+        w.writeAttribute(kStyle, QStringLiteral("data-style-name"), QString::fromLatin1(data));
+    }
     w.writeEndElement(); // automatic-styles
 
     w.writeStartElement(kOffice, QStringLiteral("body"));
@@ -292,20 +345,26 @@ bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
     for (const QString& n : names)
         textCell(n, QStringLiteral("ceBold"));
     w.writeEndElement();
-    QString value;
     for (const QStringList& r : rows) {
         w.writeStartElement(kTable, QStringLiteral("table-row"));
         for (qsizetype c = 0; c < r.size(); ++c) {
-            if (c == sumColumn && SpreadsheetNumber(r[c], value)) {
-                w.writeStartElement(kTable, QStringLiteral("table-cell"));
-                w.writeAttribute(kTable, QStringLiteral("style-name"), QStringLiteral("ceSum"));
-                w.writeAttribute(kOffice, QStringLiteral("value-type"), QStringLiteral("float"));
-                w.writeAttribute(kOffice, QStringLiteral("value"), value);
-                w.writeTextElement(kText, QStringLiteral("p"), r[c]);
-                w.writeEndElement();
-            } else {
+            const TSheetColumn kind = kindOf(c);
+            const TSheetValue v = SheetValueOf(r[c], kind);
+            if (v.type != TSheetValue::Float && v.type != TSheetValue::Percent) {
                 textCell(r[c], QString());
+                continue;
             }
+            const bool percent = v.type == TSheetValue::Percent;
+            w.writeStartElement(kTable, QStringLiteral("table-cell"));
+            // A rate keeps every digit it has: "# ##0,00" would show 0,025 as 0,03.
+            if (percent || kind == TSheetColumn::Amount)
+                w.writeAttribute(kTable, QStringLiteral("style-name"),
+                                 percent ? QStringLiteral("cePercent") : QStringLiteral("ceSum"));
+            w.writeAttribute(kOffice, QStringLiteral("value-type"),
+                             percent ? QStringLiteral("percentage") : QStringLiteral("float"));
+            w.writeAttribute(kOffice, QStringLiteral("value"), v.value);
+            w.writeTextElement(kText, QStringLiteral("p"), r[c]);
+            w.writeEndElement();
         }
         w.writeEndElement();
     }

@@ -46,12 +46,31 @@ bool ReadOdfPackage(const QString& path, std::vector<TOdfEntry>& entries, QStrin
 QByteArray OdfEntry(const std::vector<TOdfEntry>& entries, const QString& name, bool* found = nullptr);
 
 // A cell text that a spreadsheet takes as a number: an optional minus, digits with spaces (also
-// no-break spaces) between groups of thousands and a decimal comma (a point is taken too). The value
+// no-break spaces) between groups of thousands and a decimal comma (a point is taken too), and the
+// exponent the program writes for very large and very small amounts ("1E15", "1,5E-7"). The value
 // comes back in the form of an office:value ("-1234.5"), exact, without passing through a double.
 bool SpreadsheetNumber(const QString& text, QString& value);
+// A number followed by "%" (the analysis in percent): the value as a fraction, "12,5%" gives 0.125.
+bool SpreadsheetPercent(const QString& text, QString& value);
 
-// A new spreadsheet of one sheet: row 1 the column names in bold, then the rows. Cells of the sum
-// column (from 0; -1 for none) that read as numbers become numbers shown as "# ##0,00", every other
-// cell is text. Columns are as wide as their longest text, within bounds.
+// What the cells of an exported column are in a sheet. Amounts (sums, remainders, results of the
+// analysis) and rates go in as numbers whenever their text reads as one, a text ending in "%" as a
+// percentage; a cell that does not read so, and every cell of a text column, is text.
+enum class TSheetColumn { Text, Amount, Rate };
+
+// One cell as it goes into a sheet.
+struct TSheetValue {
+    enum Type { Empty, Text, Float, Percent } type = Empty;
+    QString value; // office:value of a number or percentage
+};
+TSheetValue SheetValueOf(const QString& text, TSheetColumn column);
+
+// A new spreadsheet of one sheet: row 1 the column names in bold, then the rows. Amounts are shown as
+// "# ##0,00" (percentages with two decimals), rates as they are, every other cell is text; a column
+// past the list is text. Columns are as wide as their longest text, within bounds.
+bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
+                           const std::vector<QStringList>& rows, const std::vector<TSheetColumn>& columns,
+                           QString& error);
+// The same with the sum column (from 0; -1 for none) the only amounts.
 bool WritePlainSpreadsheet(const QString& path, const QStringList& names,
                            const std::vector<QStringList>& rows, int sumColumn, QString& error);

@@ -1,12 +1,15 @@
 #include "output/templatefill.h"
 
+#include "ledger/toperationswithnumbers.h"
 #include "output/odspackage.h"
+#include "output/templatelist.h"
 
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 namespace {
@@ -357,10 +360,9 @@ void WriteLaidOutRow(QXmlStreamWriter& w, const TRow& row, const TLayout& layout
     w.writeEndElement();
 }
 
-// Shifts the references of a formula for rows put in after the record row: a range over the record
-// row grows with them, references below it move down.
-QString AdjustFormula(const QString& formula, int recordRow, int grow) {
-    if (grow == 0) return formula;
+// Moves the row references of a formula to where their rows land in the filled sheet. `map` takes a
+// row (from 1) and whether it ends a range, and gives its row in the filled sheet.
+QString AdjustFormula(const QString& formula, const std::function<int(int, bool)>& map) {
     static const QRegularExpression bracket(QStringLiteral("\\[([^\\]]*)\\]"));
     static const QRegularExpression endpoint(QStringLiteral("^(.*\\.\\$?[A-Za-z]+\\$?)(\\d+)$"));
     QString out;
@@ -371,29 +373,52 @@ QString AdjustFormula(const QString& formula, int recordRow, int grow) {
         out += formula.mid(last, m.capturedStart() - last);
         last = m.capturedEnd();
         QStringList parts = m.captured(1).split(u':');
-        std::vector<int> rows;
         bool ok = parts.size() <= 2;
+        std::vector<QRegularExpressionMatch> ends;
         for (const QString& part : parts) {
-            const QRegularExpressionMatch e = endpoint.match(part);
-            ok = ok && e.hasMatch();
-            rows.push_back(ok ? e.captured(2).toInt() : 0);
+            ends.push_back(endpoint.match(part));
+            ok = ok && ends.back().hasMatch();
         }
         if (!ok) {
             out += m.captured(0);
             continue;
         }
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const bool endOfRange = i == 1 && rows[0] <= recordRow && rows[1] >= recordRow;
-            if (rows[i] > recordRow || endOfRange) {
-                const QRegularExpressionMatch e = endpoint.match(parts[qsizetype(i)]);
-                parts[qsizetype(i)] = e.captured(1) + QString::number(rows[i] + grow);
-            }
-        }
+        for (qsizetype i = 0; i < parts.size(); ++i)
+            parts[i] = ends[size_t(i)].captured(1) +
+                       QString::number(map(ends[size_t(i)].captured(2).toInt(), i == 1));
         out += u'[' + parts.join(u':') + u']';
     }
     out += formula.mid(last);
     return out;
 }
+
+// An A1 column name: 0 is A, 26 is AA.
+QString ColumnName(int c) {
+    QString s;
+    for (++c; c > 0; c = (c - 1) / 26)
+        s.prepend(QChar(u'A' + (c - 1) % 26));
+    return s;
+}
+
+// A text as a string of a formula.
+QString FormulaString(const QString& text) {
+    QString t = text;
+    t.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + t + u'"';
+}
+
+// A row below the record row that holds field marks: a sum row, written once for every different
+// set of values the records have in those fields, its marks showing them and its "{Итог}" the sum of
+// the sum column over those records.
+struct TGroupRow {
+    int row = 0; // in the template, from 0
+    int repeat = 1;
+    std::vector<TMark> marks;
+    std::vector<QStringList> keys; // the fields' values of each group, in the order they are written
+    std::vector<long double> sums;
+
+    int Count() const { return int(keys.size()); }
+};
 
 struct TFiller {
     const TUnloadJob& job;
@@ -401,26 +426,25 @@ struct TFiller {
     QString today;
     int targetTable = -1;
     int recordRow = -1; // from 0
-    std::vector<TMark> marks;
+    std::vector<TMark> marks = {};
     int columns = 0;
-    std::map<QString, bool> percentStyles; // automatic cell styles that get a percent twin
-    std::vector<std::vector<TToken>> cellStyles;
+    std::map<QString, bool> percentStyles = {}; // automatic cell styles that get a percent twin
+    std::vector<std::vector<TToken>> cellStyles = {};
+    std::vector<TGroupRow> groupRows = {};
+    TLayout layout = {};
+
+    // The record rows written: one even for an empty table.
+    int DataCount() const { return std::max<int>(int(rows.size()), 1); }
 
     TValue ValueOf(const QString& text, int field, bool date) const {
         TValue v;
         if (text.isEmpty()) return v;
         v.type = TValue::Text;
         v.text = text;
-        QString number;
-        if (field == job.sumColumn) {
-            if (job.percent && text.trimmed().endsWith(u'%') &&
-                SpreadsheetNumber(text.trimmed().chopped(1), number)) {
-                v.type = TValue::Percent;
-                v.value = QString::number(number.toDouble() / 100.0, 'g', 15);
-            } else if (SpreadsheetNumber(text, number)) {
-                v.type = TValue::Float;
-                v.value = number;
-            }
+        const TSheetValue s = SheetValueOf(text, SheetColumnOf(job.number, field, job.sumColumn));
+        if (s.type == TSheetValue::Float || (s.type == TSheetValue::Percent && job.percent)) {
+            v.type = s.type == TSheetValue::Float ? TValue::Float : TValue::Percent;
+            v.value = s.value;
         } else if (date && text.size() == 10) {
             const QDate d = DateOf(text);
             if (d.isValid()) {
@@ -431,13 +455,127 @@ struct TFiller {
         return v;
     }
 
-    QString PercentStyleFor(const TCell& proto) const {
-        const QString style = proto.attrs.value(kTable, QStringLiteral("style-name")).toString();
-        return percentStyles.count(style) ? kPercentCell + u'-' + style : kPercentCell;
+    // Whether the record row shows a field as a date, and in which sheet column; -1 when it is not
+    // shown.
+    int PositionOf(int field, bool* date = nullptr) const {
+        for (const auto& [p, m] : layout.byPosition)
+            if (m.field == field) {
+                if (date) *date = m.date;
+                return p;
+            }
+        return -1;
+    }
+
+    // Works out the groups of every sum row from the exported rows.
+    void GroupRecords() {
+        for (TGroupRow& g : groupRows) {
+            std::vector<int> fields;
+            for (const TMark& m : g.marks)
+                if (std::find(fields.begin(), fields.end(), m.field) == fields.end())
+                    fields.push_back(m.field);
+            std::map<QStringList, long double> sums;
+            std::vector<QStringList> order;
+            for (const QStringList& r : rows) {
+                QStringList key;
+                for (int f : fields)
+                    key << r.value(f);
+                auto [it, added] = sums.emplace(key, 0.0L);
+                if (added) order.push_back(key);
+                QString number;
+                if (SpreadsheetNumber(r.value(job.sumColumn), number)) it->second += number.toDouble();
+            }
+            // Groups in the order of their values; dates by the day.
+            std::stable_sort(order.begin(), order.end(), [](const QStringList& a, const QStringList& b) {
+                for (qsizetype i = 0; i < a.size(); ++i) {
+                    const QDate da = DateOf(a[i]), db = DateOf(b[i]);
+                    const int c = da.isValid() && db.isValid() ? (da < db   ? -1
+                                                                  : da > db ? 1
+                                                                            : 0)
+                                                               : a[i].compare(b[i]);
+                    if (c != 0) return c < 0;
+                }
+                return false;
+            });
+            g.keys.clear();
+            g.sums.clear();
+            for (const QStringList& key : order) {
+                QStringList values;
+                for (const TMark& m : g.marks)
+                    values << key[std::find(fields.begin(), fields.end(), m.field) - fields.begin()];
+                g.keys.push_back(values);
+                g.sums.push_back(sums[key]);
+            }
+        }
+    }
+
+    const TGroupRow* GroupRowAt(int row) const {
+        for (const TGroupRow& g : groupRows)
+            if (g.row == row) return &g;
+        return nullptr;
+    }
+
+    // Where a template row (from 0) lands in the filled sheet: the record row becomes the records, a
+    // sum row its groups. A range's end lands on the last row of what its row became.
+    int MapRow(int t, bool rangeEnd) const {
+        if (recordRow < 0 || t < recordRow) return t;
+        if (t == recordRow) return rangeEnd ? recordRow + DataCount() - 1 : recordRow;
+        int shift = DataCount() - 1;
+        for (const TGroupRow& g : groupRows) {
+            if (t >= g.row + g.repeat) {
+                shift += g.Count() - g.repeat;
+            } else if (t >= g.row) {
+                const int first = g.row + shift;
+                return rangeEnd ? first + std::max(g.Count(), 1) - 1 : first;
+            }
+        }
+        return t + shift;
+    }
+
+    // The formula summing the sum column over the records of one group, or empty when the record row
+    // does not show the sum or one of the group's fields.
+    QString GroupFormula(const TGroupRow& g, const QStringList& key) const {
+        const int sum = PositionOf(job.sumColumn);
+        if (sum < 0) return {};
+        const int first = recordRow + 1, last = recordRow + DataCount();
+        const auto range = [&](int p) {
+            return QStringLiteral("[.%1%2:.%1%3]").arg(ColumnName(p)).arg(first).arg(last);
+        };
+        QStringList conditions;
+        for (size_t i = 0; i < g.marks.size(); ++i) {
+            bool date = false;
+            const int p = PositionOf(g.marks[i].field, &date);
+            if (p < 0) return {};
+            // Compared with the record cells as they were written: a date as a date, a number as a
+            // number, a text as a text.
+            const TValue v = ValueOf(key[qsizetype(i)], g.marks[i].field, date);
+            QString operand;
+            switch (v.type) {
+            case TValue::Empty:
+                operand = QStringLiteral("\"\"");
+                break;
+            case TValue::Text:
+                operand = FormulaString(v.text);
+                break;
+            case TValue::Float:
+            case TValue::Percent:
+                operand = v.value;
+                break;
+            case TValue::Date: {
+                const QDate d = QDate::fromString(v.value, Qt::ISODate);
+                operand = QStringLiteral("DATE(%1;%2;%3)").arg(d.year()).arg(d.month()).arg(d.day());
+                break;
+            }
+            }
+            const QString condition = u'(' + range(p) + u'=' + operand + u')';
+            if (!conditions.contains(condition)) conditions << condition;
+        }
+        // The conditions multiplied are numbers wherever the sheet is opened; text in the sum column
+        // counts as nothing.
+        return QStringLiteral("of:=SUMPRODUCT(") + conditions.join(u'*') +
+               (conditions.size() == 1 ? QStringLiteral("*1") : QString()) + u';' + range(sum) + u')';
     }
 
     void WriteRecordRows(QXmlStreamWriter& w, const TRow& row) const {
-        const TLayout layout = LayoutFor(marks, columns);
         const std::vector<QStringList> blank(1);
         const std::vector<QStringList>& data = rows.empty() ? blank : rows;
         // The attributes of each prototype, plain and in percent, worked out once for all rows.
@@ -458,14 +596,13 @@ struct TFiller {
             });
     }
 
+    QString PercentStyleFor(const TCell& proto) const {
+        const QString style = proto.attrs.value(kTable, QStringLiteral("style-name")).toString();
+        return percentStyles.count(style) ? kPercentCell + u'-' + style : kPercentCell;
+    }
+
     void WriteCaptionRow(QXmlStreamWriter& w, const TRow& row) const {
-        const TLayout layout = LayoutFor(marks, columns);
-        const TLayout captionLayout = [&] {
-            TLayout l = layout;
-            l.lastMarkPosition = layout.lastMarkPosition;
-            return l;
-        }();
-        WriteLaidOutRow(w, row, captionLayout, [&](const TCell& proto, const TMark& m) {
+        WriteLaidOutRow(w, row, layout, [&](const TCell& proto, const TMark& m) {
             TValue v;
             v.text = job.columnNames.value(m.field);
             v.type = v.text.isEmpty() ? TValue::Empty : TValue::Text;
@@ -473,22 +610,64 @@ struct TFiller {
         });
     }
 
+    static const QRegularExpression& TotalPattern() {
+        static const QRegularExpression total = WordMark(QStringLiteral("итог"));
+        return total;
+    }
+    static const QRegularExpression& TodayPattern() {
+        static const QRegularExpression today = WordMark(QStringLiteral("сегодня"));
+        return today;
+    }
+    static bool OnlyTotal(const TCell& c) {
+        const QString t = c.text.trimmed();
+        return t.startsWith(u'{') && TotalPattern().match(t).capturedLength() == t.size();
+    }
+
+    // A cell with "{Итог}" or "{Сегодня}" in a longer text, the marks put in as text; false for a
+    // cell without them.
+    bool WriteMarkedText(QXmlStreamWriter& w, const TCell& c, const QString& total) const {
+        const bool hasTotal = c.text.contains(TotalPattern());
+        if (!hasTotal && !c.text.contains(TodayPattern())) return false;
+        QString text = c.text;
+        text.replace(TotalPattern(), total);
+        text.replace(TodayPattern(), today);
+        TValue v;
+        v.type = text.isEmpty() ? TValue::Empty : TValue::Text;
+        v.text = text;
+        WriteValueCell(w, CellAttrs(c, {}), v, c.repeat);
+        return true;
+    }
+
+    // A formula of the target sheet whose references follow their rows to the filled sheet; the value
+    // saved with the template is not the value of the filled table.
+    void AdjustFormulaCell(TCell& c) const {
+        for (QXmlStreamAttribute& a : c.attrs)
+            if (a.namespaceUri() == kTable && a.name() == QLatin1String("formula")) {
+                a = QXmlStreamAttribute(kTable, QStringLiteral("formula"),
+                                        AdjustFormula(a.value().toString(), [this](int row, bool end) {
+                                            return MapRow(row - 1, end) + 1;
+                                        }));
+                QXmlStreamAttributes kept;
+                for (const QXmlStreamAttribute& b : c.attrs)
+                    if (b.name() != QLatin1String("value") && b.name() != QLatin1String("string-value"))
+                        kept.append(b);
+                c.attrs = kept;
+                std::vector<TToken> none;
+                c.inner.swap(none);
+                return;
+            }
+    }
+
     // The marks outside the record row and the formulas that reach below it.
     void WriteOtherRow(QXmlStreamWriter& w, TRow row, bool inTarget, int rowIndex) const {
-        static const QRegularExpression total = WordMark(QStringLiteral("итог"));
-        static const QRegularExpression todayMark = WordMark(QStringLiteral("сегодня"));
-        const int grow = std::max<int>(int(rows.size()), 1) - 1;
         if (inTarget && recordRow >= 0 && rowIndex > recordRow && row.repeat > 1) {
-            const int room = kMaxRows - rowIndex - grow;
+            const int room = kMaxRows - MapRow(rowIndex, false);
             row.repeat = std::max(1, std::min(row.repeat, room));
         }
         w.writeStartElement(kTable, QStringLiteral("table-row"));
         w.writeAttributes(WithRepeat(row.attrs, QStringLiteral("number-rows-repeated"), row.repeat));
         for (TCell& c : row.cells) {
-            const bool hasTotal = c.text.contains(total);
-            const bool hasToday = c.text.contains(todayMark);
-            if (hasTotal && total.match(c.text).capturedLength() == c.text.trimmed().size() &&
-                c.text.trimmed().startsWith(u'{')) {
+            if (OnlyTotal(c)) {
                 TValue v;
                 QString number;
                 if (SpreadsheetNumber(job.totalSum, number)) {
@@ -499,38 +678,69 @@ struct TFiller {
                 WriteValueCell(w, CellAttrs(c, {}), v, c.repeat);
                 continue;
             }
-            if (hasTotal || hasToday) {
-                QString text = c.text;
-                text.replace(total, job.totalSum);
-                text.replace(todayMark, today);
-                TValue v;
-                v.type = text.isEmpty() ? TValue::Empty : TValue::Text;
-                v.text = text;
-                WriteValueCell(w, CellAttrs(c, {}), v, c.repeat);
-                continue;
-            }
-            if (inTarget && recordRow >= 0) {
-                for (QXmlStreamAttribute& a : c.attrs)
-                    if (a.namespaceUri() == kTable && a.name() == QLatin1String("formula")) {
-                        a = QXmlStreamAttribute(kTable, QStringLiteral("formula"),
-                                                AdjustFormula(a.value().toString(), recordRow + 1, grow));
-                        // The value saved with the template is not the value of the filled table.
-                        QXmlStreamAttributes kept;
-                        for (const QXmlStreamAttribute& b : c.attrs)
-                            if (b.name() != QLatin1String("value") &&
-                                b.name() != QLatin1String("string-value"))
-                                kept.append(b);
-                        c.attrs = kept;
-                        std::vector<TToken> none;
-                        c.inner.swap(none);
-                        break;
-                    }
-            }
+            if (WriteMarkedText(w, c, job.totalSum)) continue;
+            if (inTarget && recordRow >= 0) AdjustFormulaCell(c);
             WriteCellAsIs(w, c, c.repeat);
         }
         w.writeEndElement();
     }
 
+    // A sum row, once for each of its groups.
+    void WriteGroupRows(QXmlStreamWriter& w, const TRow& templ, const TGroupRow& g) const {
+        for (int k = 0; k < g.Count(); ++k) {
+            TRow row = templ;
+            w.writeStartElement(kTable, QStringLiteral("table-row"));
+            w.writeAttributes(WithRepeat(row.attrs, QStringLiteral("number-rows-repeated"), 1));
+            size_t mark = 0;
+            int position = 0;
+            for (TCell& c : row.cells) {
+                const int at = position;
+                position += c.repeat;
+                if (mark < g.marks.size() && g.marks[mark].position == at) {
+                    const TMark& m = g.marks[mark];
+                    WriteValueCell(w, CellAttrs(c, {}),
+                                   ValueOf(g.keys[size_t(k)][qsizetype(mark)], m.field, m.date), c.repeat);
+                    ++mark;
+                    continue;
+                }
+                const long double sum = g.sums[size_t(k)];
+                if (OnlyTotal(c)) {
+                    // A formula, so that the sum follows the sheet's edits, left for the spreadsheet to
+                    // work out when it opens the file; the sum itself where the records do not show
+                    // what it needs.
+                    const QString formula = GroupFormula(g, g.keys[size_t(k)]);
+                    QXmlStreamAttributes attrs = CellAttrs(c, {});
+                    TValue v;
+                    v.type = TValue::Float;
+                    if (formula.isEmpty()) {
+                        v.value = QString::number(double(sum), 'g', 15);
+                        v.text = DisplayRound(sum);
+                    } else {
+                        attrs.append(kTable, QStringLiteral("formula"), formula);
+                        attrs.append(kOffice, QStringLiteral("value-type"), QStringLiteral("float"));
+                        v.type = TValue::Empty;
+                    }
+                    WriteValueCell(w, attrs, v, c.repeat);
+                    continue;
+                }
+                if (WriteMarkedText(w, c, DisplayRound(sum))) continue;
+                AdjustFormulaCell(c);
+                WriteCellAsIs(w, c, c.repeat);
+            }
+            w.writeEndElement();
+        }
+    }
+
+    void WriteRow(QXmlStreamWriter& w, const TRow& tr, bool inTarget, int row) const {
+        if (inTarget && row == recordRow)
+            WriteRecordRows(w, tr);
+        else if (inTarget && row + 1 == recordRow && tr.repeat == 1)
+            WriteCaptionRow(w, tr);
+        else if (const TGroupRow* g = inTarget ? GroupRowAt(row) : nullptr)
+            WriteGroupRows(w, tr, *g);
+        else
+            WriteOtherRow(w, tr, inTarget, row);
+    }
     void WritePercentStyles(QXmlStreamWriter& w) const {
         w.writeStartElement(kNumber, QStringLiteral("percentage-style"));
         w.writeAttribute(kStyle, QStringLiteral("name"), kPercentData);
@@ -567,27 +777,32 @@ bool IsTableElement(const QXmlStreamReader& r, const char* name) {
     return r.namespaceUri() == kTable && r.name() == QLatin1String(name);
 }
 
-// Finds the table and row of the record marks.
+// Finds the table and row of the record marks, and the sum rows below them.
 bool FindRecordRow(const QByteArray& content, TFiller& f, QString& error) {
     QXmlStreamReader r(content);
     int table = -1, row = 0;
     while (!r.atEnd()) {
         r.readNext();
         if (r.isStartElement() && IsTableElement(r, "table")) {
+            if (f.recordRow >= 0) break;
             ++table;
             row = 0;
+        } else if (r.isEndElement() && IsTableElement(r, "table") && f.recordRow >= 0) {
+            break;
         } else if (r.isStartElement() && IsTableElement(r, "table-row")) {
             const TRow tr = ReadRow(r);
             std::vector<TMark> marks = MarksOf(tr);
-            if (!marks.empty()) {
+            if (!marks.empty() && f.recordRow < 0) {
                 f.targetTable = table;
                 f.recordRow = row;
                 f.marks = std::move(marks);
-                return true;
+            } else if (!marks.empty()) {
+                f.groupRows.push_back({row, tr.repeat, std::move(marks), {}, {}});
             }
             row += tr.repeat;
         }
     }
+    if (f.recordRow >= 0) return true;
     error = r.hasError() ? r.errorString() : QStringLiteral("the template has no record row");
     return false;
 }
@@ -609,11 +824,13 @@ QString TodayMark() {
 bool FillTemplateContent(const QByteArray& content, const TUnloadJob& job,
                          const std::vector<QStringList>& rows, const QDate& today, QByteArray& filled,
                          QString& error) {
-    TFiller f{job, rows, today.toString(QStringLiteral("dd.MM.yyyy")), -1, -1, {}, 0, {}, {}};
+    TFiller f{.job = job, .rows = rows, .today = today.toString(QStringLiteral("dd.MM.yyyy"))};
     if (!FindRecordRow(content, f, error)) return false;
     f.columns = int(job.columnNames.size());
     for (const QStringList& r : rows)
         f.columns = std::max(f.columns, int(r.size()));
+    f.layout = LayoutFor(f.marks, f.columns);
+    f.GroupRecords();
 
     filled.clear();
     filled.reserve(content.size() + qsizetype(rows.size()) * 64 * std::max(f.columns, 1));
@@ -621,7 +838,7 @@ bool FillTemplateContent(const QByteArray& content, const TUnloadJob& job,
     QXmlStreamWriter w(&filled);
     int table = -1, row = 0;
     bool inAutomatic = false;
-    const TLayout layout = LayoutFor(f.marks, f.columns);
+    const TLayout& layout = f.layout;
     while (!r.atEnd()) {
         r.readNext();
         if (r.hasError()) break;
@@ -692,10 +909,7 @@ bool FillTemplateContent(const QByteArray& content, const TUnloadJob& job,
             // The reader stands on the token after the columns: handle it as any other.
             if (r.isStartElement() && IsTableElement(r, "table-row")) {
                 const TRow tr = ReadRow(r);
-                if (row == f.recordRow)
-                    f.WriteRecordRows(w, tr);
-                else
-                    f.WriteOtherRow(w, tr, true, row);
+                f.WriteRow(w, tr, true, row);
                 row += tr.repeat;
                 continue;
             }
@@ -703,12 +917,7 @@ bool FillTemplateContent(const QByteArray& content, const TUnloadJob& job,
             continue;
         } else if (r.isStartElement() && IsTableElement(r, "table-row")) {
             const TRow tr = ReadRow(r);
-            if (inTarget && row == f.recordRow)
-                f.WriteRecordRows(w, tr);
-            else if (inTarget && row + 1 == f.recordRow && tr.repeat == 1)
-                f.WriteCaptionRow(w, tr);
-            else
-                f.WriteOtherRow(w, tr, inTarget, row);
+            f.WriteRow(w, tr, inTarget, row);
             row += tr.repeat;
             continue;
         }

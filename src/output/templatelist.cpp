@@ -1,5 +1,9 @@
 #include "output/templatelist.h"
 
+#include "storage/tabledefs.h"
+
+#include <optional>
+
 const std::vector<TTemplateEntry>& TemplateEntries() {
     static const std::vector<TTemplateEntry> entries = {
         {u"RashodShablon"_qs, u"Шаблон таблицы расходов"_qs, u"Rashod.ods"_qs, 11},
@@ -44,6 +48,62 @@ QString TemplateFileFor(int number) {
     for (const TTemplateEntry& e : TemplateEntries())
         if (e.number == number) return e.file;
     return {};
+}
+
+namespace {
+
+// The table behind a grid's export number.
+std::optional<TTableKind> GridKindOf(int number) {
+    switch (number) {
+    case 11:
+        return TTableKind::Rashod;
+    case 12:
+        return TTableKind::Dohod;
+    case 13:
+        return TTableKind::Dolg;
+    case 14:
+        return TTableKind::PlanRashod;
+    case 15:
+        return TTableKind::PlanDohod;
+    case 17:
+        return TTableKind::Returns;
+    case 30:
+        return TTableKind::Purse;
+    case 31:
+        return TTableKind::Transfer;
+    case 32:
+        return TTableKind::User;
+    }
+    return std::nullopt;
+}
+
+bool IsAnalysis(int number) {
+    return number == 16 || (number >= 18 && number <= 25);
+}
+
+} // namespace
+
+TSheetColumn SheetColumnOf(int number, int column, int sumColumn) {
+    if (column == sumColumn && column >= 0) return TSheetColumn::Amount;
+    // The analysis: number, group name, then its amounts (or shares) and the comparison.
+    if (IsAnalysis(number)) return column >= 2 ? TSheetColumn::Amount : TSheetColumn::Text;
+    const std::optional<TTableKind> kind = GridKindOf(number);
+    if (!kind) return TSheetColumn::Text;
+    if ((*kind == TTableKind::Purse && column == col::purse::Rate) ||
+        (*kind == TTableKind::Transfer &&
+         (column == col::transfer::FromRate || column == col::transfer::ToRate)))
+        return TSheetColumn::Rate;
+    const QString& schema = TableDef(*kind).schema;
+    if (column < 0 || column >= schema.size()) return TSheetColumn::Text;
+    // Numbers the user types and the remainders the program computes.
+    return schema[column] == u'I' || schema[column] == u'N' ? TSheetColumn::Amount : TSheetColumn::Text;
+}
+
+std::vector<TSheetColumn> SheetColumns(int number, int sumColumn, int count) {
+    std::vector<TSheetColumn> out;
+    for (int c = 0; c < count; ++c)
+        out.push_back(SheetColumnOf(number, c, sumColumn));
+    return out;
 }
 
 QString RestoreTemplatesItem() {

@@ -3,25 +3,24 @@
 #include "ledger/basechanges.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
+#include "output/desktopopen.h"
 #include "output/exporttable.h"
 #include "output/odspackage.h"
 #include "output/rowfile.h"
+#include "output/templatelist.h"
 #include "output/toolprocess.h"
 #include "output/unloadjob.h"
 #include "storage/scrambledtext.h"
 #include "storage/tmemtable.h"
 #include "storage/tmessageboxclass.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QMimeDatabase>
+#include <QFileSystemWatcher>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTime>
 #include <QTimer>
-#include <QUrl>
 
 #include <utility>
 
@@ -68,28 +67,6 @@ std::vector<QStringList> Trimmed(const std::vector<QStringList>& rows, int colum
         out.push_back(std::move(row));
     }
     return out;
-}
-
-// xdg-open starts whether or not any application takes the file, so ask the desktop's own
-// associations first. When they cannot be asked, opening is simply tried.
-bool SomeApplicationOpens(const QString& path) {
-    const QString type = QMimeDatabase().mimeTypeForFile(path).name();
-    QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type});
-    if (!query.waitForStarted(5000)) return true;
-    if (!query.waitForFinished(10000)) {
-        query.kill();
-        query.waitForFinished(1000);
-        return true;
-    }
-    return !query.readAllStandardOutput().trimmed().isEmpty();
-}
-
-bool OpenWithDefaultApplication(const QString& path) {
-    // Opening goes through the desktop's services, which only a GUI application has.
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return false;
-    if (!SomeApplicationOpens(path)) return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace
@@ -194,11 +171,16 @@ TExportOutcome TSpreadsheetExport::Run(const TExportTable& table, bool probeLock
 
     // A note from an earlier export must not pass for this one's.
     m_oldNoteStamp = QFileInfo(SuccessNotePath()).lastModified();
+    m_sheet = job.saveFileName + QStringLiteral(".ods");
     if (!m_watch) {
         m_watch = new QTimer(this);
         connect(m_watch, &QTimer::timeout, this, &TSpreadsheetExport::WatchFired);
+        m_noteWatch = new QFileSystemWatcher(this);
+        connect(m_noteWatch, &QFileSystemWatcher::directoryChanged, this, &TSpreadsheetExport::NoteChanged);
     }
     m_watch->start(m_watchInterval);
+    // The note is written beside itself and renamed into place: its folder changes.
+    if (!m_noteWatch->directories().contains(jobFolder.path)) m_noteWatch->addPath(jobFolder.path);
 
     const QString tool = ToolPath();
     if (QFileInfo(tool).isFile() && QProcess::startDetached(tool, {}, folder))
@@ -212,11 +194,22 @@ void TSpreadsheetExport::Disarm() {
     if (m_watch) m_watch->stop();
 }
 
-void TSpreadsheetExport::WatchFired() {
+bool TSpreadsheetExport::FreshSuccess() const {
     const QFileInfo note(SuccessNotePath());
     const bool fresh = note.exists() && (!m_oldNoteStamp.isValid() || note.lastModified() > m_oldNoteStamp);
-    if (fresh && ReadSuccessNote(note.filePath())) {
+    return fresh && ReadSuccessNote(note.filePath());
+}
+
+void TSpreadsheetExport::NoteChanged() {
+    if (!WatchArmed() || !FreshSuccess()) return;
+    m_watch->stop();
+    if (!ReadOpenedNote(SuccessNotePath())) TellNotOpened(m_sheet);
+}
+
+void TSpreadsheetExport::WatchFired() {
+    if (FreshSuccess()) {
         m_watch->stop();
+        if (!ReadOpenedNote(SuccessNotePath())) TellNotOpened(m_sheet);
         return;
     }
     const int stopped = TerminateProcesses(ToolPath(), ToolName());
@@ -227,21 +220,37 @@ void TSpreadsheetExport::WatchFired() {
                              QStringLiteral("Процесс остановлен.")});
 }
 
+bool TSpreadsheetExport::Open(const QString& path) const {
+    return open ? open(path) : OpenWithDesktop(path);
+}
+
+// Saved, but nothing here shows it: the family must still find the file.
+void TSpreadsheetExport::TellNotOpened(const QString& sheet) {
+    const QString folder = QFileInfo(sheet).absolutePath();
+    if (!Messages().ShowInfoWithAction(
+            {QStringLiteral("Vellumora не нашла на данном компьютере"),
+             QStringLiteral("программу обработки электронных таблиц"),
+             QStringLiteral("Таблица сохранена: ") + QDir::toNativeSeparators(sheet)},
+            QStringLiteral("Открыть папку")))
+        return;
+    if (!Open(folder))
+        Messages().ShowInfo({QStringLiteral("Ошибка при открытии"), QDir::toNativeSeparators(folder)});
+}
+
 TExportOutcome TSpreadsheetExport::Fallback(const TExportTable& table, const QString& saveFileName) {
     emit busyStarted(QStringLiteral("Идет выгрузка данных. Это может занять некоторое время. Подождите..."));
     const QString path = saveFileName + QStringLiteral(".ods");
     QString error;
     TExportOutcome outcome = TExportOutcome::FallbackOpened;
-    if (!WritePlainSpreadsheet(path, table.captions, Trimmed(table.rows, int(table.captions.size())),
-                               table.sumColumn, error))
+    const int columns = int(table.captions.size());
+    if (!WritePlainSpreadsheet(path, table.captions, Trimmed(table.rows, columns),
+                               SheetColumns(table.number, table.sumColumn, columns), error))
         outcome = TExportOutcome::FallbackNotWritten;
-    else if (!OpenWithDefaultApplication(path))
+    else if (!Open(path))
         outcome = TExportOutcome::FallbackNotOpened;
     emit busyEnded();
     if (outcome == TExportOutcome::FallbackNotWritten)
         Messages().ShowInfo({QStringLiteral("Ошибка выгрузки")});
-    if (outcome == TExportOutcome::FallbackNotOpened)
-        Messages().ShowInfo({QStringLiteral("Vellumora не нашла на данном компьютере"),
-                             QStringLiteral("программу обработки электронных таблиц")});
+    if (outcome == TExportOutcome::FallbackNotOpened) TellNotOpened(path);
     return outcome;
 }

@@ -1,10 +1,11 @@
 #include "output/ttemplates.h"
 
+#include "output/desktopopen.h"
 #include "storage/datafolders.h"
 #include "storage/tfilecopier.h"
 #include "storage/tmessageboxclass.h"
 
-#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 
 #include <utility>
@@ -24,11 +25,8 @@ bool TTemplates::Open(const QString& file) {
     const QString path = JoinPath(Folder(), file);
     // The desktop would start an application that then complains about a missing file on its own terms.
     bool opened = QFileInfo(path).isFile();
-    if (opened) {
-        const QUrl url = QUrl::fromLocalFile(path);
-        opened = m_open ? m_open(url) : QDesktopServices::openUrl(url);
-    }
-    if (!opened) Messages().ShowInfo({QStringLiteral("Ошибка при открытии")});
+    if (opened) opened = m_open ? m_open(QUrl::fromLocalFile(path)) : OpenWithDesktop(path);
+    if (!opened) Messages().ShowInfo({QStringLiteral("Ошибка при открытии"), QDir::toNativeSeparators(path)});
     return opened;
 }
 

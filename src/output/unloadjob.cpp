@@ -153,8 +153,15 @@ bool ReadSuccessNote(const QString& path) {
     return ini.ReadBool(kSuccess, kSuccess, false);
 }
 
-bool WriteSuccessNote(const QString& path, bool success) {
+bool ReadOpenedNote(const QString& path) {
+    TIniStorage ini;
+    if (!QFile::exists(path) || !ini.LoadFromFile(path)) return true;
+    return ini.ReadBool(kSuccess, QStringLiteral("Opened"), true);
+}
+
+bool WriteSuccessNote(const QString& path, bool success, bool opened) {
     TIniStorage ini;
     ini.WriteString(kSuccess, kSuccess, Bool(success));
+    if (success) ini.WriteString(kSuccess, QStringLiteral("Opened"), Bool(opened));
     return WriteFileAtomic(path, ini.ToCp1251Bytes());
 }

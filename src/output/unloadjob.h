@@ -44,6 +44,9 @@ bool WriteJobFile(const QString& path, const TUnloadJob& job);
 // False when the file cannot be read or names no row file.
 bool ReadJobFile(const QString& path, TUnloadJob& job);
 
-// The tool's note: section "Success", key `Success`; a missing file or key reads as false.
+// The tool's note: section "Success", key `Success`; a missing file or key reads as false. Beside it
+// the key `Opened` tells whether the desktop opened the saved spreadsheet; a note without it reads as
+// opened.
 bool ReadSuccessNote(const QString& path);
-bool WriteSuccessNote(const QString& path, bool success);
+bool ReadOpenedNote(const QString& path);
+bool WriteSuccessNote(const QString& path, bool success, bool opened = true);

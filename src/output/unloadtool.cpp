@@ -41,14 +41,17 @@ TUnloadToolResult RunUnloadTool(const TUnloadToolRun& run, QString& savedPath, Q
     if (!saved) {
         error = templateFile.isEmpty() ? QStringLiteral("no template for export number %1").arg(job.number)
                                        : templateFile + QStringLiteral(" not used: ") + fillError;
-        if (!WritePlainSpreadsheet(path, job.columnNames, rows, job.sumColumn, error)) return UnloadNotSaved;
+        const std::vector<TSheetColumn> columns =
+            SheetColumns(job.number, job.sumColumn, int(job.columnNames.size()));
+        if (!WritePlainSpreadsheet(path, job.columnNames, rows, columns, error)) return UnloadNotSaved;
     }
-    if (!WriteSuccessNote(run.successNote, true)) {
+    savedPath = path;
+    // The program tells where the spreadsheet went when nothing here could show it.
+    const bool opened = run.open && run.open(path);
+    if (!WriteSuccessNote(run.successNote, true, opened)) {
         error = QStringLiteral("cannot write the success note ") + run.successNote;
         return UnloadNotSaved;
     }
-    savedPath = path;
-    if (run.open) run.open(path);
     return UnloadDone;
 }
 

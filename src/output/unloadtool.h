@@ -26,7 +26,8 @@ enum TUnloadToolResult : int {
 };
 
 // Writes the note Success=0 first, so that a run that stops half-way never reads as done, and
-// Success=1 only once the spreadsheet is saved. A template that is missing or cannot be filled gives
+// Success=1 only once the spreadsheet is saved and the desktop was asked to open it, with whether it
+// did (`Opened`). A template that is missing or cannot be filled gives
 // way to a plain spreadsheet of the rows. The saved file's path comes back, and the error of a run
 // that failed, or why the template was not used.
 TUnloadToolResult RunUnloadTool(const TUnloadToolRun& run, QString& savedPath, QString& error);

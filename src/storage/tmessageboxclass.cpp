@@ -94,6 +94,12 @@ bool TMessageBoxClass::AskChoice(const QStringList& lines, const QString& yesTex
     return Target(m_presenter).Present(message, nullptr) == TMsgButton::Yes;
 }
 
+bool TMessageBoxClass::ShowInfoWithAction(const QStringList& lines, const QString& actionText) {
+    TMessage message{TMsgKind::Information, lines, TMsgButton::OK, false};
+    message.yesText = actionText;
+    return Target(m_presenter).Present(message, nullptr) == TMsgButton::Yes;
+}
+
 bool TMessageBoxClass::ShowInfoWithOption(const QStringList& lines, TMsgButton defaultButton) {
     bool ticked = false;
     Target(m_presenter).Present({TMsgKind::Information, lines, defaultButton, true}, &ticked);

@@ -14,7 +14,8 @@ struct TMessage {
     QStringList lines;
     TMsgButton defaultButton = TMsgButton::OK;
     bool withOption = false; // the "do not show again" check box under the text
-    // A question whose two buttons offer something else than "Да" and "Нет": their captions.
+    // A question whose two buttons offer something else than "Да" and "Нет": their captions. An
+    // information box with a yesText offers that as a button before its "OK".
     QString yesText = {};
     QString noText = {};
 };
@@ -48,6 +49,8 @@ public:
     // A question between two things to do, its buttons captioned by them; true only for the first.
     bool AskChoice(const QStringList& lines, const QString& yesText, const QString& noText,
                    TMsgButton defaultButton);
+    // An information box with a button for something to do beside its "OK"; true when that was chosen.
+    bool ShowInfoWithAction(const QStringList& lines, const QString& actionText);
     // The information box with "Понятно. Больше не показывать это сообщение"; returns the check box state.
     bool ShowInfoWithOption(const QStringList& lines, TMsgButton defaultButton = TMsgButton::OK);
     void Beep();

@@ -1,10 +1,11 @@
 #include "ui/thelpcommand.h"
 
+#include "output/desktopopen.h"
 #include "storage/datafolders.h"
 #include "storage/scrambledtext.h"
 #include "storage/tmessageboxclass.h"
 
-#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 
 QString HelpFileName() {
@@ -19,11 +20,12 @@ QString AboutItemCaption() {
 
 void OpenHelp(const QString& programFolder, const std::function<bool(const QUrl&)>& open) {
     const QString file = JoinPath(programFolder, HelpFileName());
+    const QString shown = QDir::toNativeSeparators(file);
     if (!QFileInfo(file).isFile()) {
-        Messages().ShowError({QStringLiteral("Файл помощи не найден")});
+        Messages().ShowError({QStringLiteral("Файл помощи не найден"), shown});
         return;
     }
-    const QUrl url = QUrl::fromLocalFile(file);
-    const bool opened = open ? open(url) : QDesktopServices::openUrl(url);
-    if (!opened) Messages().ShowError({QStringLiteral("Ошибка при открытии pdf-файла")});
+    // Without a viewer the family can still open the file by hand: it is named.
+    const bool opened = open ? open(QUrl::fromLocalFile(file)) : OpenWithDesktop(file);
+    if (!opened) Messages().ShowError({QStringLiteral("Ошибка при открытии pdf-файла"), shown});
 }

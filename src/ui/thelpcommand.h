@@ -10,5 +10,5 @@ QString HelpFileName();
 QString HelpItemCaption();  // "Справка"
 QString AboutItemCaption(); // "О программе"
 
-// F1: opens the help document with the desktop's viewer, or says why it cannot.
+// F1: opens the help document with the desktop's viewer, or says why it cannot and names the file.
 void OpenHelp(const QString& programFolder, const std::function<bool(const QUrl&)>& open = {});

@@ -97,6 +97,8 @@ int TMessageDialog::LayoutButtons(const TMessage& message, int width, int top, i
     const QFontMetrics fm(font());
     if (message.kind == TMsgKind::Question)
         m_buttonKinds = {TMsgButton::Yes, TMsgButton::No};
+    else if (!message.yesText.isEmpty())
+        m_buttonKinds = {TMsgButton::Yes, TMsgButton::OK};
     else
         m_buttonKinds = {TMsgButton::OK};
     int buttonWidth = 75;

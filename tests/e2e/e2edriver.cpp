@@ -302,6 +302,20 @@ QStringList TE2EProgram::OpenedFiles() const {
     return opened;
 }
 
+bool TE2EProgram::DesktopOpensOnly(const QStringList& mimeTypes) const {
+    QDir().mkpath(m_home + QStringLiteral("/bin"));
+    QFile mime(m_home + QStringLiteral("/bin/xdg-mime"));
+    if (!mime.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    // "xdg-mime query default <type>" names the type's application, or nothing.
+    QByteArray script = "#!/bin/sh\n[ \"$1 $2\" = \"query default\" ] || exit 1\ncase \"$3\" in\n";
+    for (const QString& type : mimeTypes)
+        script += "  '" + type.toUtf8() + "') echo opener.desktop ;;\n";
+    script += "esac\n";
+    mime.write(script);
+    mime.close();
+    return mime.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 QString TE2EProgram::Xdotool(const QStringList& args, int* exitCode) const {
     return RunXdotool(m_display, args, exitCode);
 }

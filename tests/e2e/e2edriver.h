@@ -76,6 +76,9 @@ public:
     QString TempFolder() const { return m_home + QStringLiteral("/tmp"); }
     // The files the program or a program it started asked the desktop to open, oldest first.
     QStringList OpenedFiles() const;
+    // The desktop has an application only for these types (as xdg-mime answers): files of any other
+    // type it cannot open. Without a call the system's own associations hold.
+    bool DesktopOpensOnly(const QStringList& mimeTypes) const;
     QString Output() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
 
     static QString ProgramPath();

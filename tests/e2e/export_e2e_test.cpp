@@ -83,6 +83,32 @@ TEST_F(ExportE2E, F8OnTheExpensesAndOnTheAnalysisGivesSpreadsheetsWithTheRecords
     ASSERT_TRUE(Quit(program, main));
 }
 
+// A desktop with a file manager but no spreadsheet program: F8 still saves the sheet, tells where,
+// and its button opens the folder.
+TEST_F(ExportE2E, F8WithoutASpreadsheetProgramTellsWhereTheSheetWentAndOpensItsFolder) {
+    TE2EProgram program(display, home.path());
+    ASSERT_TRUE(program.DesktopOpensOnly({"inode/directory"}));
+    const QString main = FirstStart(program);
+    ASSERT_FALSE(main.isEmpty());
+    TypeTwoExpenses(program, main);
+
+    program.Keys(main, {"F8"});
+    const QString expenses = WaitSpreadsheet(program, "Quorvane_TABLE OF EXPENSES_" + Today() + "_Time");
+    ASSERT_FALSE(expenses.isEmpty()) << program.Output().toStdString();
+    const QString box = program.WaitWindow("Сообщение");
+    ASSERT_FALSE(box.isEmpty()) << program.Output().toStdString();
+    KeepScreenshot(program.Screenshot(home.path() + "/saved.png"), "export-saved.png");
+    EXPECT_FALSE(program.OpenedFiles().contains(expenses));
+    // From "OK", the default, back to "Открыть папку".
+    program.Keys(box, {"shift+Tab", "space"});
+    EXPECT_TRUE(program.WaitGone("Сообщение"));
+    const QString folder = QFileInfo(expenses).absolutePath();
+    EXPECT_TRUE(WaitUntil([&] { return program.OpenedFiles().contains(folder); }))
+        << program.OpenedFiles().join(", ").toStdString();
+    EXPECT_TRUE(HasRowWith(SpreadsheetRows(expenses, home.path() + "/soffice"), {Today(), "120,00"}));
+    ASSERT_TRUE(Quit(program, main));
+}
+
 TEST_F(ExportE2E, TheTemplatesMenuOpensTheFamilysTemplate) {
     TE2EProgram program(display, home.path());
     const QString main = FirstStart(program);

@@ -26,6 +26,13 @@ TEST(SpreadsheetNumber, TakesDecimalCommaAndThousandsSpacesOnly) {
         {"07.03.2024", false, ""},
         {"abc", false, ""},
         {"1 234 ", true, "1234"},
+        // The exponent form the program writes for very large and very small amounts.
+        {"1E15", true, "1E15"},
+        {"1,5E-7", true, "1.5E-7"},
+        {"-2,5e+3", true, "-2.5E+3"},
+        {"1E", false, ""},
+        {"E5", false, ""},
+        {"1E5,5", false, ""},
     };
     for (const auto& c : cases) {
         QString value;
@@ -103,4 +110,45 @@ for n in ('content.xml', 'styles.xml', 'meta.xml', 'META-INF/manifest.xml'):
         {"", "Молоко", "-12,30"},
     };
     EXPECT_EQ(csv, expected);
+}
+
+// The program's own sheet of the purses and of an analysis in percent: rates and amounts are
+// numbers, shares percentages, names text, whatever their column; LibreOffice reads them so.
+TEST(PlainSpreadsheet, AmountsAndRatesAreNumbersAndSharesPercentages) {
+    TTestDataHome home;
+    const QString path = home.Path() + "/kinds.ods";
+    const std::vector<QStringList> rows = {
+        {"1", "евро", "0,025", "1 200,5", "12,5%"},
+        {"2", "рубль", "1", "1E15", "87,5%"},
+        {"", "Итого", "", "не число", "100%"},
+    };
+    QString error;
+    ASSERT_TRUE(WritePlainSpreadsheet(path, {"№", "Имя", "Курс", "Сумма", "Доля"}, rows,
+                                      {TSheetColumn::Text, TSheetColumn::Text, TSheetColumn::Rate,
+                                       TSheetColumn::Amount, TSheetColumn::Amount},
+                                      error))
+        << error.toStdString();
+    QString output;
+    ASSERT_TRUE(SofficeConvert({path}, "fods", home.Path() + "/fods", home.Path(), &output))
+        << output.toStdString();
+    const std::vector<std::vector<TSheetCell>> sheet = ReadFlatSheet(home.Path() + "/fods/kinds.fods");
+    ASSERT_EQ(sheet.size(), 4u);
+    const QStringList types[] = {{"string", "string", "float", "float", "percentage"},
+                                 {"string", "string", "float", "float", "percentage"},
+                                 {"", "string", "", "string", "percentage"}};
+    const double values[][3] = {{0.025, 1200.5, 0.125}, {1, 1e15, 0.875}, {0, 0, 1}};
+    for (size_t r = 0; r < 3; ++r) {
+        SCOPED_TRACE(r);
+        const std::vector<TSheetCell>& row = sheet[r + 1];
+        ASSERT_EQ(row.size(), 5u);
+        for (size_t c = 0; c < 5; ++c) {
+            EXPECT_EQ(row[c].type, types[r][qsizetype(c)]) << c;
+            if (c >= 2 && row[c].type != "string" && !row[c].type.isEmpty()) {
+                EXPECT_DOUBLE_EQ(row[c].value, values[r][c - 2]) << c;
+            }
+        }
+    }
+    // A rate keeps its digits: it is not rounded to the two decimals of an amount. Its decimal sign is
+    // that of the office's own locale.
+    EXPECT_TRUE(sheet[1][2].text == "0,025" || sheet[1][2].text == "0.025") << sheet[1][2].text.toStdString();
 }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QXmlStreamReader>
 
 int RunProgram(const QString& program, const QStringList& args, QString* output,
                const QStringList& environment) {
@@ -94,6 +95,59 @@ std::vector<QStringList> ReadCsv(const QString& path) {
         row << cell;
         rows.push_back(row);
     }
+    return rows;
+}
+
+std::vector<std::vector<TSheetCell>> ReadFlatSheet(const QString& path) {
+    const QString table = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:table:1.0");
+    const QString office = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:office:1.0");
+    std::vector<std::vector<TSheetCell>> rows;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return rows;
+    QXmlStreamReader r(&f);
+    int depth = 0; // inside the first table
+    bool done = false;
+    while (!r.atEnd() && !done) {
+        r.readNext();
+        if (r.isStartElement() && r.namespaceUri() == table && r.name() == QLatin1String("table")) {
+            depth = 1;
+        } else if (r.isEndElement() && r.namespaceUri() == table && r.name() == QLatin1String("table")) {
+            done = depth > 0;
+        } else if (depth > 0 && r.isStartElement() && r.namespaceUri() == table &&
+                   r.name() == QLatin1String("table-row")) {
+            const int repeat = std::min(r.attributes().value(table, "number-rows-repeated").toInt(), 50);
+            std::vector<TSheetCell> row;
+            while (!r.atEnd()) {
+                r.readNext();
+                if (r.isEndElement() && r.name() == QLatin1String("table-row")) break;
+                if (!r.isStartElement()) continue;
+                if (r.name() != QLatin1String("table-cell") &&
+                    r.name() != QLatin1String("covered-table-cell"))
+                    continue;
+                TSheetCell cell;
+                cell.type = r.attributes().value(office, "value-type").toString();
+                cell.value = r.attributes().value(office, "value").toDouble();
+                const int cells =
+                    std::min(std::max(r.attributes().value(table, "number-columns-repeated").toInt(), 1), 50);
+                // The shown text: the paragraphs of the cell.
+                int level = 1;
+                while (!r.atEnd() && level > 0) {
+                    r.readNext();
+                    if (r.isStartElement()) ++level;
+                    if (r.isEndElement()) --level;
+                    if (r.isCharacters() && !r.isWhitespace()) cell.text += r.text();
+                }
+                for (int i = 0; i < cells; ++i)
+                    row.push_back(cell);
+            }
+            while (!row.empty() && row.back().type.isEmpty() && row.back().text.isEmpty())
+                row.pop_back();
+            for (int i = 0; i < std::max(repeat, 1); ++i)
+                rows.push_back(row);
+        }
+    }
+    while (!rows.empty() && rows.back().empty())
+        rows.pop_back();
     return rows;
 }
 

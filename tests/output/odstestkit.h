@@ -20,5 +20,16 @@ bool SofficeConvert(const QStringList& files, const QString& format, const QStri
 // A CSV file as written by LibreOffice (comma, double quotes, UTF-8): rows of cells.
 std::vector<QStringList> ReadCsv(const QString& path);
 
+// A cell of a flat spreadsheet (.fods) as LibreOffice wrote it: its value type ("float",
+// "percentage", "string", ... or empty), its value for numbers and the text it shows.
+struct TSheetCell {
+    QString type;
+    double value = 0;
+    QString text;
+};
+// The first sheet of a .fods file, row by row; repeated cells and rows are spelled out (up to a
+// bound), merged-over cells are empty cells.
+std::vector<std::vector<TSheetCell>> ReadFlatSheet(const QString& path);
+
 // The program folder of this build.
 QString ProgramDir();

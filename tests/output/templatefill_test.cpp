@@ -185,8 +185,10 @@ TEST(TemplateFill, RowsTotalsDatesAndPercentAsCalcShowsThem) {
              {"07.03.2024", "Еда", "Хлеб", "1\u00a0234,50", "Наличные", "", "Мама"},
              {"08.03.2024", "Еда", "", "16,25", "Карта", "две  пробела", "Папа"},
              {"не дата", "Дом", "Лампа", "-0,50", "Карта", "", ""},
+             // A sum per purse, worked out by the sheet; only the program's total crosses purses.
+             {"Сумма по кошельку:", "", "", "15,75", "Карта"},
+             {"Сумма по кошельку:", "", "", "1\u00a0234,50", "Наличные"},
              {"Итого в базовой валюте:", "", "", "1\u00a0250,25"},
-             {"Сумма по колонке «Сумма»:", "", "", "1\u00a0250,25"},
          }},
         {"resaved", resaved + "/Rashod.ods", Job(11, rashodNames, 3, "1 250,25"), rashodRows, {}},
         {"empty",
@@ -199,7 +201,6 @@ TEST(TemplateFill, RowsTotalsDatesAndPercentAsCalcShowsThem) {
              rashodNames,
              {},
              {"Итого в базовой валюте:"},
-             {"Сумма по колонке «Сумма»:", "", "", "0,00"},
          }},
         {"kinds",
          TemplateFolder() + "/VidDohod.ods",
@@ -220,8 +221,9 @@ TEST(TemplateFill, RowsTotalsDatesAndPercentAsCalcShowsThem) {
              {"Таблица анализа по видам расходов"},
              {"Дата выгрузки: 09.03.2024"},
              analysisNames,
-             {"1", "Еда", "75,00%", "0", "0"},
-             {"2", "Дом", "25,00%", "0", "0"},
+             // Every amount of the analysis is a number, not only the first.
+             {"1", "Еда", "75,00%", "0,00", "0,00"},
+             {"2", "Дом", "25,00%", "0,00", "0,00"},
              {"", "Итого", "100,00%", "", ""},
          }},
     };
@@ -254,11 +256,70 @@ TEST(TemplateFill, RowsTotalsDatesAndPercentAsCalcShowsThem) {
     EXPECT_EQ(types[3].value(3), "float");
     EXPECT_EQ(types[4].value(5), "string");
     EXPECT_EQ(types[5].value(0), "string");
-    EXPECT_EQ(types[6].value(1), "float");
+    // The sums per purse and the program's total are numbers too.
+    ASSERT_GE(types.size(), 9u);
+    for (size_t r : {6, 7, 8})
+        EXPECT_EQ(types[r].value(1), "float") << "row " << r + 1;
     const std::vector<QStringList> percent = ValueTypes(home.Path() + "/filled/percent.ods");
     ASSERT_GE(percent.size(), 4u);
     EXPECT_EQ(percent[3].value(2), "percentage");
-    EXPECT_EQ(percent[3].value(3), "string");
+    EXPECT_EQ(percent[3].value(3), "float");
+}
+
+// A template the family made from an older default: its total row and its own formulas, without
+// any sum per purse. The total keeps its meaning and the formulas follow the rows they name.
+TEST(TemplateFill, AFamilysOwnTemplateKeepsItsTotalAndItsFormulas) {
+    TTestDataHome home;
+    const auto text = [](const QString& t) {
+        return "<table:table-cell office:value-type=\"string\"><text:p>" + t + "</text:p></table:table-cell>";
+    };
+    const auto formula = [](const QString& f) {
+        return "<table:table-cell table:formula=\"" + f +
+               "\" office:value-type=\"float\" office:value=\"0\"/>";
+    };
+    const auto row = [](const QString& cells) { return "<table:table-row>" + cells + "</table:table-row>"; };
+    const QString content =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><office:document-content "
+        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+        "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+        "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+        "xmlns:of=\"urn:oasis:names:tc:opendocument:xmlns:of:1.2\" office:version=\"1.2\">"
+        "<office:body><office:spreadsheet><table:table table:name=\"Расходы\">"
+        "<table:table-column table:number-columns-repeated=\"2\"/>" +
+        row(text("Мои расходы")) + row("<table:table-cell/><table:table-cell/>") +
+        row(text(FieldMark(1)) + text(FieldMark(2))) + row(text("Итого:") + text(TotalMark())) +
+        row(text("Сумма:") + formula("of:=SUM([.B3:.B3])")) + row(text("Первая:") + formula("of:=[.B3]")) +
+        row(text("Дважды итог:") + formula("of:=[.B4]*2")) +
+        "</table:table></office:spreadsheet></office:body></office:document-content>";
+    const QString templ = home.Path() + "/Mine.ods";
+    QString error;
+    ASSERT_TRUE(WriteOdfPackage(templ, OdsMimeType(), {{"content.xml", content.toUtf8()}}, error))
+        << error.toStdString();
+    const QString out = home.Path() + "/filled/mine.ods";
+    QDir().mkpath(home.Path() + "/filled");
+    ASSERT_TRUE(FillTemplateFile(templ, out, Job(11, {"Название", "Сумма"}, 1, "31,75"),
+                                 {{"Хлеб", "10,5"}, {"Сыр", "20"}, {"Чай", "1,25"}}, QDate(2024, 3, 9),
+                                 error))
+        << error.toStdString();
+    QString output;
+    ASSERT_TRUE(SofficeConvert({out}, "fods", home.Path() + "/fods", home.Path(), &output))
+        << output.toStdString();
+    const std::vector<std::vector<TSheetCell>> sheet = ReadFlatSheet(home.Path() + "/fods/mine.fods");
+    ASSERT_EQ(sheet.size(), 9u);
+    const struct {
+        size_t row;
+        const char* label;
+        double value;
+    } expected[] = {{2, "Хлеб", 10.5},        {3, "Сыр", 20},       {4, "Чай", 1.25},
+                    {5, "Итого:", 31.75},     {6, "Сумма:", 31.75}, {7, "Первая:", 10.5},
+                    {8, "Дважды итог:", 63.5}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.label);
+        ASSERT_EQ(sheet[e.row].size(), 2u);
+        EXPECT_EQ(sheet[e.row][0].text, QString::fromUtf8(e.label));
+        EXPECT_EQ(sheet[e.row][1].type, "float");
+        EXPECT_DOUBLE_EQ(sheet[e.row][1].value, e.value);
+    }
 }
 
 TEST(TemplateFill, ATemplateWithoutRecordRowOrNotAPackageIsRefused) {

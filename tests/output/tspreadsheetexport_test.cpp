@@ -4,6 +4,7 @@
 #include "ledger/tbaseloader.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
+#include "ledger/toperationswithnumbers.h"
 #include "ledger/ttablesortert.h"
 #include "money/tfilters.h"
 #include "money/tmoney.h"
@@ -31,6 +32,7 @@
 #include <QThread>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -717,8 +719,198 @@ TEST_F(ExportTest, AJobFolderThatIsNotThisAccountsOwnIsPassedOver) {
     }
 }
 
+// The rows of a sheet that LibreOffice shows with this text in one of their cells.
+std::vector<std::vector<TSheetCell>> RowsWith(const std::vector<std::vector<TSheetCell>>& sheet,
+                                              const QString& text) {
+    std::vector<std::vector<TSheetCell>> out;
+    for (const auto& row : sheet)
+        for (const TSheetCell& c : row)
+            if (c.text == text) {
+                out.push_back(row);
+                break;
+            }
+    return out;
+}
+
+// What a sum row says: its purse (and kind), and its figure as a number.
+QStringList SumRows(const std::vector<std::vector<TSheetCell>>& sheet, const QString& label) {
+    QStringList out;
+    for (const auto& row : RowsWith(sheet, label)) {
+        QStringList words;
+        for (const TSheetCell& c : row)
+            if (c.type == "float")
+                words << QString::number(c.value, 'f', 2);
+            else if (!c.text.isEmpty() && c.text != label)
+                words << c.text;
+        out << words.join(' ');
+    }
+    return out;
+}
+
+// The real export tool fills the default templates; LibreOffice reads the sheets back. Every amount
+// is a number a SUM takes, and no sum row adds two purses, nor lent and borrowed money.
+TEST_F(ExportTest, TheToolsSheetsHoldNumbersAndSumEachPurseApart) {
+    const QString tool = ProgramDir() + "/NewUnloaded/vellumora-ods";
+    ASSERT_TRUE(QFile::exists(tool)) << tool.toStdString();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(exporter.ToolPath()).absolutePath()));
+    ASSERT_TRUE(QFile::copy(tool, exporter.ToolPath()));
+    // The templates in the family's data folder; no display, so the tool opens nothing.
+    TEnvSetting data("XDG_DATA_HOME", m_dir.path() + "/share");
+    TEnvSetting display("DISPLAY", std::nullopt);
+    TEnvSetting wayland("WAYLAND_DISPLAY", std::nullopt);
+    const QString templates = m_dir.path() + "/share/Quorvane/PageMaket";
+    ASSERT_TRUE(QDir().mkpath(templates));
+    for (const QString& file : QDir(ProgramDir() + "/PageMaket").entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(ProgramDir() + "/PageMaket/" + file, templates + "/" + file));
+
+    state.Table(TTableKind::Purse).AddRow()->SetCells({"евро", "100,5", "20", "0"});
+    Expenses(
+        {{"05.03.2024", "Отдых", "Отель", "20000", "рубль", "", "Мама"},
+         {"06.03.2024", "Отдых", "Экскурсия по старому городу с обедом у реки", "888", "евро", "", "Папа"},
+         {"07.03.2024", "Еда", "Сыр", "12,5", "евро", "", "Мама"}});
+    TMemTable& debts = state.Table(TTableKind::Dolg);
+    debts.AddRow()->SetCells(
+        {"дано в долг", "01.03.2024", "", "Иван", "100", "рубль", "", "не отображать", "Мама", "1"});
+    debts.AddRow()->SetCells(
+        {"дано в долг", "02.03.2024", "", "Пётр", "50", "евро", "", "не отображать", "Мама", "2"});
+    debts.AddRow()->SetCells(
+        {"взято в долг", "03.03.2024", "", "Банк", "300", "рубль", "", "не отображать", "Папа", "3"});
+    debts.AddRow()->SetCells(
+        {"дано в долг", "04.03.2024", "", "Анна", "25", "рубль", "", "не отображать", "Мама", "4"});
+    TBaseLoader::AppendNewRecordRow(state, state.Grid(TTableKind::Dolg));
+    state.Grid(TTableKind::Dolg).ResetRowMap();
+    state.ReturnsTable(1).AddRow()->SetCells({"05.03.2024", "40", "рубль", ""});
+    state.ReturnsTable(1).AddRow()->SetCells({"06.03.2024", "0,5", "евро", ""});
+    state.Grid(TTableKind::Returns).Table = &state.ReturnsTable(1);
+    state.Table(TTableKind::Transfer)
+        .AddRow()
+        ->SetCells({"01.03.2024", "рубль", "1", "евро", "100,5", "201", ""});
+    money.RecomputeAfterLoad();
+    TAnalysis analysis(state);
+
+    // The tool takes its time to start: the watch must not end it.
+    TSpreadsheetExport slow{state, 120000};
+    std::map<QString, QString> sheets;
+    const auto exported = [&](const char* what, TExportOutcome outcome) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(outcome, TExportOutcome::ToolStarted);
+        const QString sheet = Job().saveFileName + ".ods";
+        ASSERT_TRUE(WaitFor([&] { return !slow.WatchArmed(); }, 60000));
+        // Saved, and nothing here opened it: where it went is told.
+        EXPECT_EQ(boxes.Boxes(),
+                  (std::vector<TMessage>{InfoWithAction({"Vellumora не нашла на данном компьютере",
+                                                         "программу обработки электронных таблиц",
+                                                         "Таблица сохранена: " + sheet},
+                                                        "Открыть папку")}));
+        boxes.Reset();
+        EXPECT_TRUE(QFile::exists(sheet));
+        // The next export waits for this tool to be gone and its lock free.
+        EXPECT_TRUE(WaitFor([&] {
+            for (const QString& entry : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+                if (ReadFileBytes("/proc/" + entry + "/cmdline")
+                        .contains(QFile::encodeName(exporter.ToolPath())))
+                    return false;
+            return true;
+        }));
+        const QString copy = m_dir.path() + "/sheets/" + what + ".ods";
+        QDir().mkpath(m_dir.path() + "/sheets");
+        ASSERT_TRUE(QFile::copy(sheet, copy));
+        sheets[what] = copy;
+    };
+    exported("expenses", slow.ExportGrid(state.Grid(TTableKind::Rashod), kWindow));
+    exported("debts", slow.ExportGrid(state.Grid(TTableKind::Dolg), kWindow));
+    exported("returns", slow.ExportGrid(state.Grid(TTableKind::Returns), kWindow));
+    exported("purses", slow.ExportGrid(state.Grid(TTableKind::Purse), kWindow));
+    exported("transfers", slow.ExportGrid(state.Grid(TTableKind::Transfer), kWindow));
+    const TAnalysisSettings byNumber{QDate(2024, 3, 1), QDate(2024, 3, 31), KindRashodByKind, FormatNumber,
+                                     ChartPie};
+    analysis.Run(byNumber, {});
+    exported("analysis", slow.ExportAnalysis(analysis, byNumber, kWindow));
+    const TAnalysisSettings byPercent{QDate(2024, 3, 1), QDate(2024, 3, 31), KindRashodByKind, FormatPercent,
+                                      ChartPie};
+    analysis.Run(byPercent, {});
+    exported("percent", slow.ExportAnalysis(analysis, byPercent, kWindow));
+    ASSERT_EQ(sheets.size(), 7u);
+
+    QStringList files;
+    for (const auto& [what, file] : sheets)
+        files << file;
+    QString log;
+    ASSERT_TRUE(SofficeConvert(files, "fods", m_dir.path() + "/fods", m_dir.path() + "/soffice", &log))
+        << log.toStdString();
+    const auto sheet = [&](const QString& what) {
+        return ReadFlatSheet(m_dir.path() + "/fods/" + what + ".fods");
+    };
+    // One column of the record rows, which start under the title, the date line and the captions: its
+    // cells must all be of the type given, and their sum is what a SUM over the column gives.
+    const auto column = [](const std::vector<std::vector<TSheetCell>>& rows, int c, size_t count,
+                           const QString& type = "float") {
+        double sum = 0;
+        EXPECT_GE(rows.size(), 3 + count);
+        for (size_t r = 3; r < 3 + count && r < rows.size(); ++r) {
+            const TSheetCell cell = size_t(c) < rows[r].size() ? rows[r][size_t(c)] : TSheetCell{};
+            EXPECT_EQ(cell.type, type)
+                << "row " << r + 1 << " column " << c + 1 << ": " << cell.text.toStdString();
+            sum += cell.value;
+        }
+        return sum;
+    };
+
+    const auto expenses = sheet("expenses");
+    EXPECT_EQ(column(expenses, col::rashod::Sum, 3), 20900.5);
+    EXPECT_EQ(SumRows(expenses, "Сумма по кошельку:"), QStringList({"900.50 евро", "20000.00 рубль"}));
+    // 20000 + 900,5 × 100,5 in the base purse, worked out by the program.
+    EXPECT_EQ(SumRows(expenses, "Итого в базовой валюте:"), QStringList({"110500.25"}));
+
+    // A long name stays in its row: no cell of the sheet wraps onto more lines.
+    EXPECT_FALSE(ReadFileBytes(m_dir.path() + "/fods/expenses.fods").contains("fo:wrap-option=\"wrap\""));
+
+    const auto debtRows = sheet("debts");
+    EXPECT_EQ(column(debtRows, col::dolg::Sum, 4), 475.0);
+    EXPECT_EQ(
+        SumRows(debtRows, "Сумма по кошельку:"),
+        QStringList({"взято в долг 300.00 рубль", "дано в долг 50.00 евро", "дано в долг 125.00 рубль"}));
+    EXPECT_TRUE(RowsWith(debtRows, "Итого в базовой валюте:").empty());
+
+    const auto returns = sheet("returns");
+    EXPECT_EQ(column(returns, col::returns::Sum, 2), 40.5);
+    EXPECT_DOUBLE_EQ(column(returns, col::returns::Remainder, 2),
+                     NumberValue(state.ReturnsTable(1).Row(0)->Cell(col::returns::Remainder)) +
+                         NumberValue(state.ReturnsTable(1).Row(1)->Cell(col::returns::Remainder)));
+    EXPECT_EQ(SumRows(returns, "Сумма по кошельку:"), QStringList({"0.50 евро", "40.00 рубль"}));
+
+    // Purses and transfers have no date to start their rows: every row is a record here.
+    const auto purses = sheet("purses");
+    ASSERT_GE(purses.size(), 7u);
+    for (size_t r = 3; r < 6; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(purses[r].at(col::purse::Rate).type, "float");
+        EXPECT_EQ(purses[r].at(col::purse::Amount).type, "float");
+    }
+    EXPECT_EQ(purses[5].at(col::purse::Rate).value, 100.5);
+    EXPECT_EQ(SumRows(purses, "Итого в базовой валюте:"), QStringList({"2130.00"}));
+
+    const auto transfers = sheet("transfers");
+    ASSERT_GE(transfers.size(), 4u);
+    for (int c : {col::transfer::FromRate, col::transfer::ToRate, col::transfer::Amount})
+        EXPECT_EQ(transfers[3].at(size_t(c)).type, "float") << c;
+    EXPECT_EQ(transfers[3].at(col::transfer::Amount).value, 201);
+
+    // The analysis of two kinds: its amounts are numbers, in percent the shares are percentages that add
+    // up to the whole.
+    const auto byKind = sheet("analysis");
+    const auto percent = sheet("percent");
+    for (int c = 2; c < int(TAnalysis::Captions(KindRashodByKind).size()); ++c) {
+        SCOPED_TRACE(c);
+        column(byKind, c, 2);
+        // Against the plans the difference is a share as well.
+        if (c > 2) column(percent, c, 2, c == 4 ? "percentage" : "float");
+    }
+    EXPECT_NEAR(column(percent, 2, 2, "percentage"), 1.0, 1e-9);
+}
+
 // Without a tool that starts, the program writes the spreadsheet itself; with nothing here to open
-// it, it says so.
+// it, it says so and where the sheet is, and offers its folder.
 TEST_F(ExportTest, WithoutAToolThatStartsTheProgramWritesTheSpreadsheetItself) {
     Expenses({{"05.03.2024", "Еда", "Хлеб", "1234,5", "рубль", "", "Мама"},
               {"06.03.2024", "Дом", "Свет", "-7", "карта", "счет", "Папа"}});
@@ -726,15 +918,25 @@ TEST_F(ExportTest, WithoutAToolThatStartsTheProgramWritesTheSpreadsheetItself) {
     QObject::connect(&exporter, &TSpreadsheetExport::busyStarted,
                      [&](const QString& text) { signalled.push_back("started: " + text); });
     QObject::connect(&exporter, &TSpreadsheetExport::busyEnded, [&] { signalled.push_back("ended"); });
+    // Only folders open here.
+    std::vector<QString> opened;
+    exporter.open = [&](const QString& path) {
+        opened.push_back(path);
+        return QFileInfo(path).isDir();
+    };
     struct Case {
         const char* what;
         bool install, executable;
+        bool openFolder;
     };
-    const Case cases[] = {{"no tool file", false, false}, {"a tool that cannot start", true, false}};
+    const Case cases[] = {{"no tool file", false, false, false},
+                          {"a tool that cannot start", true, false, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         boxes.Reset();
         signalled.clear();
+        opened.clear();
+        if (c.openFolder) boxes.AnswerYes();
         QFile::remove(exporter.ToolPath());
         if (c.install) InstallTool(QString(), c.executable);
 
@@ -745,11 +947,16 @@ TEST_F(ExportTest, WithoutAToolThatStartsTheProgramWritesTheSpreadsheetItself) {
             signalled,
             (std::vector<QString>{
                 "started: Идет выгрузка данных. Это может занять некоторое время. Подождите...", "ended"}));
-        EXPECT_EQ(boxes.Boxes(), (std::vector<TMessage>{Info({"Vellumora не нашла на данном компьютере",
-                                                              "программу обработки электронных таблиц"})}));
-
         const QString sheet = Job().saveFileName + ".ods";
+        EXPECT_EQ(boxes.Boxes(),
+                  (std::vector<TMessage>{InfoWithAction({"Vellumora не нашла на данном компьютере",
+                                                         "программу обработки электронных таблиц",
+                                                         "Таблица сохранена: " + sheet},
+                                                        "Открыть папку")}));
         ASSERT_TRUE(QFile::exists(sheet));
+        std::vector<QString> expectedOpened{sheet};
+        if (c.openFolder) expectedOpened.push_back(QFileInfo(sheet).absolutePath());
+        EXPECT_EQ(opened, expectedOpened);
         const QString out = m_dir.path() + "/csv";
         QString log;
         ASSERT_TRUE(SofficeConvert({sheet}, "csv", out, m_dir.path() + "/soffice", &log))

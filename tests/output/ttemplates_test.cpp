@@ -55,7 +55,7 @@ TEST_F(Templates, AnItemOpensItsFileWithTheDesktopApplicationOrSaysItCouldNot) {
         if (c.opens && c.called)
             EXPECT_TRUE(boxes.Boxes().empty());
         else
-            EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"Ошибка при открытии"})});
+            EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"Ошибка при открытии", Work(c.file)})});
     }
 }
 

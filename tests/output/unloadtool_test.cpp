@@ -116,6 +116,10 @@ TEST(ExportTool, SavesTheFilledTemplateOrAPlainSheetAndSaysSoInItsNote) {
         EXPECT_EQ(RunTool(home, &output), c.exitCode) << output.toStdString();
         EXPECT_EQ(output.contains("not used"), c.success && c.templ != Good) << output.toStdString();
         EXPECT_EQ(ReadSuccessNote(SuccessNotePath()), c.success);
+        // Without a display nothing was opened: the program is to tell where the sheet went.
+        if (c.success) {
+            EXPECT_FALSE(ReadOpenedNote(SuccessNotePath()));
+        }
         EXPECT_TRUE(QFile::exists(SuccessNotePath()));
         EXPECT_EQ(QFile::exists(job.saveFileName + ".ods"), c.success);
         if (c.success) saved.push_back(job.saveFileName + ".ods");

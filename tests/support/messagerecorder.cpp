@@ -66,6 +66,11 @@ TMessage Info(const QStringList& lines) {
 TMessage Error(const QStringList& lines) {
     return {TMsgKind::Error, lines, TMsgButton::OK, false};
 }
+TMessage InfoWithAction(const QStringList& lines, const QString& actionText) {
+    TMessage message{TMsgKind::Information, lines, TMsgButton::OK, false};
+    message.yesText = actionText;
+    return message;
+}
 TMessage Question(const QStringList& lines, TMsgButton defaultButton) {
     return {TMsgKind::Question, lines, defaultButton, false};
 }

@@ -54,6 +54,8 @@ bool operator==(const TMessage& a, const TMessage& b);
 TMessage Info(const QStringList& lines);
 TMessage Error(const QStringList& lines);
 TMessage Question(const QStringList& lines, TMsgButton defaultButton);
+// An information box offering something to do beside its "OK".
+TMessage InfoWithAction(const QStringList& lines, const QString& actionText);
 // A question whose buttons are captioned by what they do.
 TMessage Choice(const QStringList& lines, const QString& yesText, const QString& noText,
                 TMsgButton defaultButton);

@@ -222,7 +222,10 @@ TEST_F(Export, WithoutTheToolTheWindowWaitsBehindItsPanelWhileTheProgramFillsASp
     EXPECT_TRUE(form->isEnabled());
     EXPECT_FALSE(commands->WaitPanel()->isVisible());
     EXPECT_EQ(Job().number, 11);
-    // The spreadsheet was filled, but nothing here opens it.
-    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"Vellumora не нашла на данном компьютере",
-                                                         "программу обработки электронных таблиц"})});
+    // The spreadsheet was filled, but nothing here opens it: where it went is told.
+    EXPECT_EQ(boxes.Boxes(),
+              std::vector<TMessage>{InfoWithAction({"Vellumora не нашла на данном компьютере",
+                                                    "программу обработки электронных таблиц",
+                                                    "Таблица сохранена: " + Job().saveFileName + ".ods"},
+                                                   "Открыть папку")});
 }

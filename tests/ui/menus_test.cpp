@@ -269,7 +269,7 @@ TEST_F(TemplateItems, OpenTheirTemplatesAndPutTheDefaultSetBack) {
     EXPECT_TRUE(boxes.Boxes().empty());
     ui.Menu()->Item("UserShablon")->trigger();
     EXPECT_EQ(opened.size(), 1u);
-    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"Ошибка при открытии"})});
+    EXPECT_EQ(boxes.Boxes(), std::vector<TMessage>{Info({"Ошибка при открытии", work + "User.ods"})});
 
     boxes.Reset();
     boxes.AnswerYes();

@@ -97,6 +97,37 @@ TEST(TMessageDialog, AQuestionBetweenTwoActionsNamesThemOnItsButtons) {
     EXPECT_EQ(box.Clicked(), TMsgButton::Yes);
 }
 
+// A message that offers something to do: its button beside "OK", which stays the default and which
+// Esc gives.
+TEST(TMessageDialog, AnInformationWithAnActionOffersItBesideOk) {
+    TMessage message{TMsgKind::Information, {"Таблица сохранена: /tmp/a.ods"}, TMsgButton::OK, false};
+    message.yesText = "Открыть папку";
+    const struct {
+        const char* what;
+        int key;
+        bool click;
+        TMsgButton expected;
+    } cases[] = {{"Enter", Qt::Key_Return, false, TMsgButton::OK},
+                 {"Esc", Qt::Key_Escape, false, TMsgButton::OK},
+                 {"the action's button", 0, true, TMsgButton::Yes}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TMessageDialog box(message);
+        EXPECT_EQ(box.windowTitle(), "   Сообщение");
+        EXPECT_EQ(Texts(box.Buttons()), QStringList({"Открыть папку", "OK"}));
+        EXPECT_TRUE(box.Button(TMsgButton::OK)->isDefault());
+        QTimer::singleShot(0, &box, [&box, &c] {
+            if (c.click)
+                QTest::mouseClick(box.Button(TMsgButton::Yes), Qt::LeftButton);
+            else
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &box,
+                                Qt::Key(c.key));
+        });
+        box.exec();
+        EXPECT_EQ(box.Clicked(), c.expected);
+    }
+}
+
 TEST(TMessageDialog, OptionBoxSitsUnderTheTextAndStartsUnticked) {
     TMessageDialog box({TMsgKind::Information, {"Файл только для чтения"}, TMsgButton::OK, true});
     ASSERT_NE(box.OptionBox(), nullptr);

@@ -28,13 +28,15 @@ const QString kOf = QStringLiteral("urn:oasis:names:tc:opendocument:xmlns:of:1.2
 
 // What one template shows.
 struct TDesign {
+    int number = 0;
     QString file;
     QString title;
     QStringList captions;
     QString schema;            // one letter per column as the table definitions give it ("D" a date)
     int sumColumn = -1;        // the column the total rows sum
     bool programTotal = false; // a row for the program's own total (in the base currency)
-    bool formulaTotal = false; // a row summing the sum column
+    // A sum row per purse (and, for the debts, per kind as well): the columns whose values make a group.
+    std::vector<int> groupColumns;
 };
 
 // "Шаблон таблицы расходов" gives "Таблица расходов".
@@ -45,6 +47,8 @@ QString TitleOf(const QString& menuCaption) {
     return t;
 }
 
+// A ledger's sheet mixes purses: its sums add up purse by purse, and in the base currency only as the
+// program's own total.
 TDesign LedgerDesign(TTableKind kind, bool programTotal) {
     const TTableDef& d = TableDef(kind);
     TDesign design;
@@ -52,7 +56,7 @@ TDesign LedgerDesign(TTableKind kind, bool programTotal) {
     design.schema = d.schema;
     design.sumColumn = d.sumColumn;
     design.programTotal = programTotal;
-    design.formulaTotal = d.sumColumn >= 0;
+    if (d.PurseColumn() >= 0) design.groupColumns = {d.PurseColumn()};
     return design;
 }
 
@@ -66,7 +70,9 @@ TDesign DesignFor(int number) {
         d = LedgerDesign(TTableKind::Dohod, true);
         break;
     case 13:
-        d = LedgerDesign(TTableKind::Dolg, true);
+        // Lent and borrowed money add up apart; together they make no total.
+        d = LedgerDesign(TTableKind::Dolg, false);
+        d.groupColumns = {col::dolg::Category, col::dolg::Purse};
         break;
     case 14:
         d = LedgerDesign(TTableKind::PlanRashod, true);
@@ -76,8 +82,10 @@ TDesign DesignFor(int number) {
         break;
     case 17:
         d = LedgerDesign(TTableKind::Returns, false);
+        d.groupColumns = {col::returns::Purse};
         break;
     case 30:
+        // Every row is a purse of its own: only the program's total in the base currency adds them.
         d = LedgerDesign(TTableKind::Purse, true);
         d.sumColumn = col::purse::Amount;
         break;
@@ -103,6 +111,7 @@ TDesign DesignFor(int number) {
         break;
     }
     }
+    d.number = number;
     return d;
 }
 
@@ -135,13 +144,6 @@ QChar Letter(const QString& schema, int c) {
     return c >= 0 && c < schema.size() ? schema[c] : QChar(u'S');
 }
 
-QString ColumnLetter(int c) {
-    QString s;
-    for (++c; c > 0; c = (c - 1) / 26)
-        s.prepend(QChar(u'A' + (c - 1) % 26));
-    return s;
-}
-
 void Namespaces(QXmlStreamWriter& w) {
     w.writeNamespace(kOffice, QStringLiteral("office"));
     w.writeNamespace(kStyle, QStringLiteral("style"));
@@ -152,8 +154,10 @@ void Namespaces(QXmlStreamWriter& w) {
     w.writeNamespace(kOf, QStringLiteral("of"));
 }
 
+// Texts stay on one line in their row: a long name runs on over the empty cells beside it or is cut at
+// the next filled one, and never spills over the rows below.
 void CellStyle(QXmlStreamWriter& w, const QString& name, const QString& dataStyle, bool bold, bool border,
-               bool shaded, const QString& align = {}, const QString& size = {}, bool wrap = true) {
+               bool shaded, const QString& align = {}, const QString& size = {}) {
     w.writeStartElement(kStyle, QStringLiteral("style"));
     w.writeAttribute(kStyle, QStringLiteral("name"), name);
     w.writeAttribute(kStyle, QStringLiteral("family"), QStringLiteral("table-cell"));
@@ -161,7 +165,7 @@ void CellStyle(QXmlStreamWriter& w, const QString& name, const QString& dataStyl
     w.writeEmptyElement(kStyle, QStringLiteral("table-cell-properties"));
     if (border) w.writeAttribute(kFo, QStringLiteral("border"), QStringLiteral("0.06pt solid #000000"));
     if (shaded) w.writeAttribute(kFo, QStringLiteral("background-color"), QStringLiteral("#dde4ee"));
-    if (wrap) w.writeAttribute(kFo, QStringLiteral("wrap-option"), QStringLiteral("wrap"));
+    w.writeAttribute(kFo, QStringLiteral("wrap-option"), QStringLiteral("no-wrap"));
     w.writeAttribute(kStyle, QStringLiteral("vertical-align"), QStringLiteral("middle"));
     if (!align.isEmpty()) {
         w.writeEmptyElement(kStyle, QStringLiteral("paragraph-properties"));
@@ -250,14 +254,16 @@ QByteArray Content(const TDesign& d) {
     w.writeTextElement(kNumber, QStringLiteral("text"), QStringLiteral("."));
     datePart("year");
     w.writeEndElement();
-    // The title runs on over the empty cells beside it.
-    CellStyle(w, QStringLiteral("ceTitle"), {}, true, false, false, {}, QStringLiteral("14pt"), false);
+    CellStyle(w, QStringLiteral("ceTitle"), {}, true, false, false, {}, QStringLiteral("14pt"));
     CellStyle(w, QStringLiteral("ceCaption"), {}, true, true, true, QStringLiteral("center"));
     CellStyle(w, QStringLiteral("ceText"), {}, false, true, false);
     CellStyle(w, QStringLiteral("ceDate"), QStringLiteral("N2"), false, true, false,
               QStringLiteral("center"));
     CellStyle(w, QStringLiteral("ceMoney"), QStringLiteral("N1"), false, true, false);
+    // A rate shows every digit it has: 0,025 is not 0,03.
+    CellStyle(w, QStringLiteral("ceRate"), {}, false, true, false, QStringLiteral("end"));
     CellStyle(w, QStringLiteral("ceTotalLabel"), {}, true, false, false, QStringLiteral("end"));
+    CellStyle(w, QStringLiteral("ceTotalText"), {}, true, false, false);
     CellStyle(w, QStringLiteral("ceTotal"), QStringLiteral("N1"), true, true, false);
     w.writeEndElement(); // automatic-styles
 
@@ -286,36 +292,48 @@ QByteArray Content(const TDesign& d) {
     w.writeEndElement();
     row([&] {
         for (int c = 0; c < n; ++c) {
-            const QChar letter = Letter(d.schema, c);
-            const bool date = letter == u'D';
-            const QString style = date                                 ? QStringLiteral("ceDate")
-                                  : c == d.sumColumn || letter == u'I' ? QStringLiteral("ceMoney")
-                                                                       : QStringLiteral("ceText");
+            const bool date = Letter(d.schema, c) == u'D';
+            const TSheetColumn kind = SheetColumnOf(d.number, c, d.sumColumn);
+            const QString style = date                           ? QStringLiteral("ceDate")
+                                  : kind == TSheetColumn::Amount ? QStringLiteral("ceMoney")
+                                  : kind == TSheetColumn::Rate   ? QStringLiteral("ceRate")
+                                                                 : QStringLiteral("ceText");
             TextCell(w, style, FieldMark(c + 1, date));
         }
     });
+    // One row per purse (and kind): the purse under its column, its sum under the sum column, a label
+    // over the free cells before the sum.
+    if (!d.groupColumns.empty() && d.sumColumn >= 0) {
+        row([&] {
+            int c = 0;
+            while (c < n) {
+                const bool group =
+                    std::find(d.groupColumns.begin(), d.groupColumns.end(), c) != d.groupColumns.end();
+                if (group) {
+                    TextCell(w, QStringLiteral("ceTotalText"), FieldMark(c + 1));
+                    ++c;
+                } else if (c == d.sumColumn) {
+                    TextCell(w, QStringLiteral("ceTotal"), TotalMark());
+                    ++c;
+                } else if (c < d.sumColumn) {
+                    int span = 1;
+                    while (c + span < d.sumColumn && std::find(d.groupColumns.begin(), d.groupColumns.end(),
+                                                               c + span) == d.groupColumns.end())
+                        ++span;
+                    TextCell(w, QStringLiteral("ceTotalLabel"), QStringLiteral("Сумма по кошельку:"), span);
+                    c += span;
+                } else {
+                    break;
+                }
+            }
+        });
+    }
     const int labelSpan = std::max(d.sumColumn, 1);
     if (d.programTotal && d.sumColumn >= 0) {
         row([&] {
             TextCell(w, QStringLiteral("ceTotalLabel"), QStringLiteral("Итого в базовой валюте:"), labelSpan);
             EmptyCells(w, d.sumColumn - labelSpan);
             TextCell(w, QStringLiteral("ceTotal"), TotalMark());
-        });
-    }
-    if (d.formulaTotal && d.sumColumn >= 0) {
-        const int recordRow = 4;
-        const QString column = ColumnLetter(d.sumColumn);
-        row([&] {
-            TextCell(w, QStringLiteral("ceTotalLabel"),
-                     QStringLiteral("Сумма по колонке «%1»:").arg(d.captions[d.sumColumn]), labelSpan);
-            EmptyCells(w, d.sumColumn - labelSpan);
-            w.writeStartElement(kTable, QStringLiteral("table-cell"));
-            w.writeAttribute(kTable, QStringLiteral("style-name"), QStringLiteral("ceTotal"));
-            w.writeAttribute(kTable, QStringLiteral("formula"),
-                             QStringLiteral("of:=SUM([.%1%2:.%1%2])").arg(column).arg(recordRow));
-            w.writeAttribute(kOffice, QStringLiteral("value-type"), QStringLiteral("float"));
-            w.writeAttribute(kOffice, QStringLiteral("value"), QStringLiteral("0"));
-            w.writeEndElement();
         });
     }
     w.writeEndElement(); // table

@@ -1,14 +1,13 @@
 // The export tool the program starts from NewUnloaded/ when the table on show goes to a spreadsheet.
 // It takes no arguments: everything comes from the job file in the job folder the program wrote it to,
 // found as the program finds it (the account's runtime folder, else the temp folder).
+#include "output/desktopopen.h"
 #include "output/unloadjob.h"
 #include "output/unloadtool.h"
 #include "storage/datafolders.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QGuiApplication>
-#include <QUrl>
 
 #include <cstdio>
 #include <memory>
@@ -35,8 +34,7 @@ int main(int argc, char** argv) {
     run.successNote = SuccessNotePath();
     run.templateFolder = ProgramDataFolder() + QStringLiteral("/PageMaket");
     run.today = QDate::currentDate();
-    if (display)
-        run.open = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    if (display) run.open = OpenWithDesktop;
     QString saved, error;
     const TUnloadToolResult result = RunUnloadTool(run, saved, error);
     if (!error.isEmpty()) std::fprintf(stderr, "vellumora-ods: %s\n", qPrintable(error));
