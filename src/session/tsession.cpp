@@ -4,6 +4,9 @@
 #include "ledger/basechanges.h"
 #include "ledger/tbaseloader.h"
 #include "session/requirelink.h"
+#include "session/tchange.h"
+
+#include <memory>
 
 TSession::TSession(TAttributeProbe probe)
     : users(state, UserHooks()), attributes(std::move(probe)), login(state, firstRun, UserHooks()) {
@@ -18,6 +21,7 @@ TSession::TSession(TAttributeProbe probe)
     m_lockRefresh.setInterval(baselock::kRefreshMs);
     connect(&m_lockRefresh, &QTimer::timeout, this, [this] { KeepBaseLock(state, true); });
     m_lockRefresh.start();
+    m_history.setUndoLimit(kHistorySteps);
     CheckLinks();
 }
 
@@ -49,8 +53,67 @@ void TSession::RecomputeAll() {
 }
 
 void TSession::OpenBase() {
+    ClearHistory();
     TBaseLoader::OpenBase(state);
     RecomputeAll();
+}
+
+namespace {
+
+// Every table that holds the books of the open base.
+template <class F> void ForEachBookTable(TMyType& state, F f) {
+    for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod,
+                            TTableKind::PlanDohod, TTableKind::Dolg, TTableKind::Transfer, TTableKind::Purse})
+        f(state.Table(kind));
+    f(state.users);
+    f(state.vidRashod);
+    f(state.vidDohod);
+    for (const auto& returns : state.returns)
+        if (returns) f(*returns);
+}
+
+} // namespace
+
+bool TSession::Change(const QString& text, const std::function<void()>& body) {
+    if (m_recorder.Recording()) {
+        body();
+        return true;
+    }
+    ForEachBookTable(state, [this](TMemTable& table) { table.AttachRecorder(&m_recorder); });
+    auto change = std::make_unique<TChange>(*this, text);
+    change->KeepBefore();
+    {
+        TRecording recording(m_recorder, change->Delta());
+        body();
+    }
+    change->KeepAfter();
+    if (change->Empty()) return false;
+    m_history.push(change.release());
+    return true;
+}
+
+void TSession::ClearHistory() {
+    m_history.clear();
+}
+
+void TSession::BooksReplayed() {
+    state.Grid(TTableKind::Returns).Table = &state.ReturnsTable(state.currentDebt);
+    for (TTableKind kind :
+         {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod, TTableKind::PlanDohod,
+          TTableKind::Dolg, TTableKind::Returns, TTableKind::Transfer, TTableKind::Purse, TTableKind::User})
+        state.Grid(kind).ResetRowMap();
+    money.RecomputeAfterLoad();
+    for (TTableKind kind : LedgerKinds())
+        if (state.Grid(kind).filterActive) filters.ReapplyFilter(kind);
+    for (TTableKind kind :
+         {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod, TTableKind::PlanDohod,
+          TTableKind::Dolg, TTableKind::Returns, TTableKind::Transfer, TTableKind::Purse, TTableKind::User}) {
+        state.Grid(kind).NotifyRows();
+        Q_EMIT TotalsChanged(kind);
+    }
+    Q_EMIT KindsListChanged(&state.vidRashodGrid);
+    Q_EMIT KindsListChanged(&state.vidDohodGrid);
+    Q_EMIT BooksChanged();
 }
 
 void TSession::CheckLinks() const {

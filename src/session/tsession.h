@@ -8,6 +8,7 @@
 #include "money/tmoney.h"
 #include "money/tmoneyhooks.h"
 #include "storage/tattributechecks.h"
+#include "storage/ttabledelta.h"
 #include "users/tbasessession.h"
 #include "users/tfirstrunlogic.h"
 #include "users/tloginlogic.h"
@@ -17,6 +18,9 @@
 
 #include <QObject>
 #include <QTimer>
+#include <QUndoStack>
+
+#include <functional>
 
 // The program-wide state with the logic objects that act on it, wired to each other here and nowhere
 // else: the editor's commits reach the purses, totals and filters, a base read again recomputes its
@@ -54,6 +58,21 @@ public:
     // Throws std::logic_error naming the first link between the logic objects that is not made.
     void CheckLinks() const;
 
+    // The one way the books are changed. `body` runs the rules as one change called `text` (the menu
+    // offers «Отменить: <text>»); everything it does to the tables of the open base is recorded, and the
+    // change goes on the history unless it did nothing. A change made while another is being made is
+    // part of that one. True when the books changed.
+    bool Change(const QString& text, const std::function<void()>& body);
+    // The steps that can be taken back and done again, at least kHistorySteps of them. Undo and redo are
+    // changes like any other: the tables count as modified, and the autosave writes them.
+    QUndoStack& History() { return m_history; }
+    static constexpr int kHistorySteps = 200;
+    // Another base or user opened, or a tool that moves whole bases: nothing before can be taken back.
+    void ClearHistory();
+    // After an undo or a redo put the tables back: the debt on show, the row maps, filters, totals and
+    // views follow the books as they are now.
+    void BooksReplayed();
+
 Q_SIGNALS:
     // A commit changed the totals of this grid's table (the totals panel and the purse views redraw).
     void TotalsChanged(TTableKind kind);
@@ -66,10 +85,14 @@ Q_SIGNALS:
     void SaveStateChanged();
     // The open base became read-only while open: another program took it over.
     void ReadOnlyChanged();
+    // An undo or a redo changed the books: every view reads its rows again.
+    void BooksChanged();
 
 private:
     TUserHooks UserHooks();
 
     // Writes the open base's lock again while the base stays open.
     QTimer m_lockRefresh;
+    TTableRecorder m_recorder;
+    QUndoStack m_history;
 };

@@ -10,8 +10,9 @@
 
 struct TUnfinishedSave;
 
-// The returns tables of the debts, indexed by the number in the debt's hidden cell.
-using TReturnsTables = std::vector<std::unique_ptr<TMemTable>>;
+// The returns tables of the debts, indexed by the number in the debt's hidden cell. Shared, so that a change
+// taken back still holds the returns of a debt it deleted.
+using TReturnsTables = std::vector<std::shared_ptr<TMemTable>>;
 // Which returns table each file "Debt/debt<k>" holds, as it was last read or written: the numbers in the
 // files follow the debts' places and need not be those in memory. None (nullptr) for a file whose table
 // is not kept.

@@ -167,7 +167,7 @@ bool TRecordMover::Move(const QString& folderA, const QString& folderB, const QS
                 // The debt takes its returns along under its number in B.
                 const int numberA = cells[col::dolg::DebtNumber].toInt();
                 const int numberB = int(returnsB.size());
-                std::unique_ptr<TMemTable> returns;
+                std::shared_ptr<TMemTable> returns;
                 if (numberA >= 0 && size_t(numberA) < returnsA.size() && returnsA[size_t(numberA)])
                     returns = std::move(returnsA[size_t(numberA)]);
                 else

@@ -10,6 +10,33 @@
 #include <QDate>
 #include <QString>
 
+// Commits `text` into a cell with the editor its column opens (the date picker, a choice list, the
+// number or the text editor), as the window commits its editors.
+inline TCommitResult CommitCell(TEditClass& edit, TDataGrid& grid, int column, int gridRow,
+                                const QString& text) {
+    TCommitResult r;
+    switch (grid.Letter(column).unicode()) {
+    case u'D':
+        r = edit.CommitDate(grid, column, gridRow, text);
+        break;
+    case u'A':
+    case u'B':
+    case u'C':
+    case u'G':
+    case u'K':
+    case u'O':
+        r = edit.CommitChoice(grid, column, gridRow, text);
+        break;
+    case u'I':
+        r = edit.CommitText(grid, column, gridRow, TEditorKind::Number, text);
+        break;
+    default:
+        r = edit.CommitText(grid, column, gridRow, TEditorKind::Text, text);
+        break;
+    }
+    return r;
+}
+
 // The commit path as the program builds it over one state and its money rules: the filters, the money
 // hooks with the purse and transfer rules registered, the general rules and the editor. Tests type
 // into cells through it the way the windows commit their editors.
@@ -30,26 +57,7 @@ public:
         const int gridRow = grid.GridRowOf(tableRow);
         grid.row = gridRow;
         grid.col = column;
-        TCommitResult r;
-        switch (grid.Letter(column).unicode()) {
-        case u'D':
-            r = edit.CommitDate(grid, column, gridRow, text);
-            break;
-        case u'A':
-        case u'B':
-        case u'C':
-        case u'G':
-        case u'K':
-        case u'O':
-            r = edit.CommitChoice(grid, column, gridRow, text);
-            break;
-        case u'I':
-            r = edit.CommitText(grid, column, gridRow, TEditorKind::Number, text);
-            break;
-        default:
-            r = edit.CommitText(grid, column, gridRow, TEditorKind::Text, text);
-            break;
-        }
+        const TCommitResult r = CommitCell(edit, grid, column, gridRow, text);
         if (result) *result = r;
         return grid.TableRow(grid.row);
     }
