@@ -52,6 +52,8 @@ public:
     TMemTable vidDohod;
     TReturnsTables returns;       // indexed by the number in the debt's hidden cell
     TReturnsOnDisk returnsOnDisk; // which of them each returns file holds
+    // Returns tables of debts deleted by the change being made, for the history to keep.
+    TReturnsTables droppedReturns;
     int currentDebt = 0;
     // The returns table of a debt number; created empty when missing.
     TMemTable& ReturnsTable(int number);

@@ -1,33 +1,141 @@
 #include "session/tchange.h"
 
+#include "ledger/tmytype.h"
 #include "session/tsession.h"
+
+#include <unordered_map>
+
+namespace {
+
+std::vector<const TMemTable*> Raw(const TReturnsTables& tables) {
+    std::vector<const TMemTable*> raw;
+    raw.reserve(tables.size());
+    for (const auto& t : tables)
+        raw.push_back(t.get());
+    return raw;
+}
+
+QByteArray Tables(std::initializer_list<const TMemTable*> tables) {
+    QByteArray out;
+    for (const TMemTable* t : tables) {
+        const QByteArray bytes = t->ToBytes();
+        out.append(QByteArray::number(bytes.size())).append(':').append(bytes);
+    }
+    return out;
+}
+
+void PutTables(const QByteArray& bytes, std::initializer_list<TMemTable*> tables) {
+    qsizetype pos = 0;
+    for (TMemTable* t : tables) {
+        const qsizetype colon = bytes.indexOf(':', pos);
+        const qsizetype size = bytes.mid(pos, colon - pos).toLongLong();
+        t->LoadFromBytes(bytes.mid(colon + 1, size));
+        pos = colon + 1 + size;
+    }
+}
+
+} // namespace
+
+TTotalsPicture TTotalsPicture::Of(TMyType& state) {
+    TTotalsPicture p;
+    // The ledgers carry running totals; a filter's totals are made again with its rows.
+    for (TTableKind kind : LedgerKinds()) {
+        TDataGrid& g = state.Grid(kind);
+        p.grids.push_back(
+            {int(kind), g.total, g.todayTotal, g.perPurse.ToBytes(), g.perPurseToday.ToBytes()});
+    }
+    p.totalMoney = state.totalMoney;
+    const TDebtTotals& d = state.debtTotals;
+    p.debtTables = Tables({&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns});
+    p.debtSums = {d.lentTotal, d.lentTodayTotal, d.returnsToMeTotal, d.myReturnsTotal};
+    return p;
+}
+
+void TTotalsPicture::PutInto(TMyType& state) const {
+    for (const TGrid& pg : grids) {
+        TDataGrid& g = state.Grid(TTableKind(pg.kind));
+        g.total = pg.total;
+        g.todayTotal = pg.todayTotal;
+        g.perPurse.LoadFromBytes(pg.perPurse);
+        g.perPurseToday.LoadFromBytes(pg.perPurseToday);
+    }
+    state.totalMoney = totalMoney;
+    TDebtTotals& d = state.debtTotals;
+    PutTables(debtTables, {&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns});
+    d.lentTotal = debtSums[0];
+    d.lentTodayTotal = debtSums[1];
+    d.returnsToMeTotal = debtSums[2];
+    d.myReturnsTotal = debtSums[3];
+}
+
+void TTotalsPicture::KeepChangedFrom(const TTotalsPicture& other) {
+    std::vector<TGrid> changed;
+    for (size_t i = 0; i < grids.size(); ++i)
+        if (i >= other.grids.size() || !(grids[i] == other.grids[i])) changed.push_back(std::move(grids[i]));
+    grids = std::move(changed);
+}
+
+qsizetype TTotalsPicture::Size() const {
+    qsizetype size = sizeof(*this) + debtTables.capacity();
+    for (const TGrid& g : grids)
+        size += sizeof(g) + g.perPurse.capacity() + g.perPurseToday.capacity();
+    return size;
+}
 
 TChange::TChange(TSession& session, const QString& text) : QUndoCommand(text), m_session(session) {}
 
 void TChange::KeepBefore() {
-    m_returnsBefore = m_session.state.returns;
-    m_debtBefore = m_session.state.currentDebt;
+    TMyType& state = m_session.state;
+    m_rawBefore = Raw(state.returns);
+    state.droppedReturns.clear();
+    m_debtBefore = state.currentDebt;
+    m_totalsBefore = TTotalsPicture::Of(state);
 }
 
 void TChange::KeepAfter() {
-    m_returnsAfter = m_session.state.returns;
-    m_debtAfter = m_session.state.currentDebt;
+    TMyType& state = m_session.state;
+    m_debtAfter = state.currentDebt;
+    m_totalsAfter = TTotalsPicture::Of(state);
+    // Only the totals the change moved are kept, both ways.
+    TTotalsPicture before = m_totalsBefore;
+    m_totalsBefore.KeepChangedFrom(m_totalsAfter);
+    m_totalsAfter.KeepChangedFrom(before);
+    m_returnsChanged = Raw(state.returns) != m_rawBefore;
+    if (m_returnsChanged) {
+        // The tables the change left, and those it dropped, hold every table there was before.
+        m_returnsAfter = state.returns;
+        std::unordered_map<const TMemTable*, std::shared_ptr<TMemTable>> owners;
+        for (const auto& t : m_returnsAfter)
+            if (t) owners[t.get()] = t;
+        for (const auto& t : state.droppedReturns)
+            if (t) owners[t.get()] = t;
+        for (const TMemTable* t : m_rawBefore) {
+            const auto it = owners.find(t);
+            m_returnsBefore.push_back(it == owners.end() ? nullptr : it->second);
+        }
+    }
+    state.droppedReturns.clear();
+    m_rawBefore = {};
 }
 
 bool TChange::Empty() const {
-    return m_delta.Empty() && m_returnsBefore == m_returnsAfter && m_debtBefore == m_debtAfter;
+    return m_delta.Empty() && !m_returnsChanged && m_debtBefore == m_debtAfter &&
+           m_totalsBefore.grids.empty() && m_totalsAfter.grids.empty() &&
+           m_totalsBefore.totalMoney == m_totalsAfter.totalMoney;
 }
 
 qsizetype TChange::Size() const {
-    return m_delta.Size() + qsizetype((m_returnsBefore.capacity() + m_returnsAfter.capacity()) *
-                                      sizeof(TReturnsTables::value_type));
+    return qsizetype(sizeof(*this)) + m_delta.Size() + m_totalsBefore.Size() + m_totalsAfter.Size() +
+           qsizetype((m_returnsBefore.capacity() + m_returnsAfter.capacity()) *
+                     sizeof(TReturnsTables::value_type));
 }
 
 void TChange::undo() {
     m_delta.Undo();
-    m_session.state.returns = m_returnsBefore;
-    m_session.state.currentDebt = m_debtBefore;
-    m_session.BooksReplayed();
+    TMyType& state = m_session.state;
+    if (m_returnsChanged) state.returns = m_returnsBefore;
+    state.currentDebt = m_debtBefore;
+    Replayed(m_totalsBefore);
 }
 
 void TChange::redo() {
@@ -36,7 +144,13 @@ void TChange::redo() {
         return;
     }
     m_delta.Redo();
-    m_session.state.returns = m_returnsAfter;
-    m_session.state.currentDebt = m_debtAfter;
+    TMyType& state = m_session.state;
+    if (m_returnsChanged) state.returns = m_returnsAfter;
+    state.currentDebt = m_debtAfter;
+    Replayed(m_totalsAfter);
+}
+
+void TChange::Replayed(const TTotalsPicture& totals) {
+    totals.PutInto(m_session.state);
     m_session.BooksReplayed();
 }

@@ -5,12 +5,37 @@
 
 #include <QUndoCommand>
 
+#include <array>
+#include <vector>
+
 class TSession;
+class TMyType;
+
+// The totals of the books as the money rules left them: what a change moved, so that taking it back or
+// doing it again puts them as they were without adding up a table again.
+struct TTotalsPicture {
+    struct TGrid {
+        int kind = 0;
+        long double total = 0, todayTotal = 0;
+        QByteArray perPurse, perPurseToday;
+        bool operator==(const TGrid&) const = default;
+    };
+    std::vector<TGrid> grids;
+    long double totalMoney = 0;
+    QByteArray debtTables; // the debts' per-purse tables, one after another
+    std::array<long double, 4> debtSums{};
+
+    static TTotalsPicture Of(TMyType& state);
+    void PutInto(TMyType& state) const;
+    // Keeps only the grids whose totals differ from the other picture's.
+    void KeepChangedFrom(const TTotalsPicture& other);
+    qsizetype Size() const;
+};
 
 // One change of the books as the history keeps it: what it did to the tables, recorded while the rules
-// made it, and the state beside the tables (the debts' returns tables, the debt on show) before and after.
-// Taking it back or doing it again runs no rule and asks nothing: the tables come back byte for byte,
-// and the totals and views follow.
+// made it, and what beside the tables it moved (the debts' returns tables, the debt on show, the totals)
+// before and after. Taking it back or doing it again runs no rule and asks nothing: the tables come back
+// byte for byte, and the totals and views follow.
 class TChange : public QUndoCommand {
 public:
     TChange(TSession& session, const QString& text);
@@ -28,9 +53,15 @@ public:
     qsizetype Size() const;
 
 private:
+    void Replayed(const TTotalsPicture& totals);
+
     TSession& m_session;
     TTableDelta m_delta;
+    // The returns tables, kept only when the change made or dropped one.
+    std::vector<const TMemTable*> m_rawBefore;
+    bool m_returnsChanged = false;
     TReturnsTables m_returnsBefore, m_returnsAfter;
     int m_debtBefore = 0, m_debtAfter = 0;
+    TTotalsPicture m_totalsBefore, m_totalsAfter;
     bool m_made = true; // the first redo, which the history runs as the change goes on it, finds it made
 };

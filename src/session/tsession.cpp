@@ -102,7 +102,7 @@ void TSession::BooksReplayed() {
          {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod, TTableKind::PlanDohod,
           TTableKind::Dolg, TTableKind::Returns, TTableKind::Transfer, TTableKind::Purse, TTableKind::User})
         state.Grid(kind).ResetRowMap();
-    money.RecomputeAfterLoad();
+    // The totals were put back as they were; a filter picks its rows again from the books as they are.
     for (TTableKind kind : LedgerKinds())
         if (state.Grid(kind).filterActive) filters.ReapplyFilter(kind);
     for (TTableKind kind :
