@@ -31,25 +31,15 @@ public:
         grid.row = gridRow;
         grid.col = column;
         TCommitResult r;
-        switch (grid.Letter(column).unicode()) {
-        case u'D':
+        const TColumnKind type = grid.Column(column);
+        if (type == TColumnKind::Date)
             r = edit.CommitDate(grid, column, gridRow, text);
-            break;
-        case u'A':
-        case u'B':
-        case u'C':
-        case u'G':
-        case u'K':
-        case u'O':
+        else if (IsChoiceColumn(type))
             r = edit.CommitChoice(grid, column, gridRow, text);
-            break;
-        case u'I':
+        else if (type == TColumnKind::Number)
             r = edit.CommitText(grid, column, gridRow, TEditorKind::Number, text);
-            break;
-        default:
+        else
             r = edit.CommitText(grid, column, gridRow, TEditorKind::Text, text);
-            break;
-        }
         if (result) *result = r;
         return grid.TableRow(grid.row);
     }
