@@ -4,7 +4,7 @@
 
 class TDataGrid;
 
-// Ctrl+C and Ctrl+V in a table view: only number (I) and text (S) columns take part; every other
+// Ctrl+C and Ctrl+V in a table view: only number and text columns take part; every other
 // column ignores both keys.
 bool IsClipboardColumn(const TDataGrid& grid, int column);
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 class TDataGrid;
 
 // What a commit did, for the window to carry out.
@@ -76,12 +78,18 @@ public:
     void DropFilter(TDataGrid&) override {}
 };
 
-// The rules of a table that is neither a ledger nor a debt's returns (purses, transfers, users): the
-// layer that owns the table registers them with TGeneralClass, and the editor hands every typed or
-// chosen value, deletion and cell text of that table to them.
+// The rules of one table, which the generic editor asks wherever tables differ; it names no table
+// itself. The ledgers and the debts' returns hold records that the editor stores itself through the
+// ledger hooks (their rules come with TGeneralClass); every other table (purses, transfers, users)
+// checks and stores its own cells, and the layer that owns it registers its rules with TGeneralClass.
+// The defaults are those of a table that stores its own cells.
 class ITableRules {
 public:
     virtual ~ITableRules() = default;
+
+    // True: CommitCell checks and stores every typed or chosen value, and DeleteRow takes the Delete
+    // key; false: the editor stores the record's cells and calls the ledger hooks at each step.
+    virtual bool CommitsCells() const { return true; }
 
     // May refuse to open a cell for editing at all, having told the user why.
     virtual bool MayEditCell(TDataGrid&, int /*gridRow*/, int /*column*/) { return true; }
@@ -105,4 +113,33 @@ public:
     }
     // The text drawn for a stored cell.
     virtual QString CellText(int /*column*/, const QString& stored) const { return stored; }
+
+    // The fill rule: `editor` (text, number or choice) stays closed on the cell while cells the table
+    // wants filled first are blank. `row` is null for a row not made yet. By default every cell waits
+    // for the first one.
+    virtual bool WantsEarlierCells(const TDataGrid& grid, const TTableRow* row, int column,
+                                   TEditorKind editor) const;
+    // A record has been started on the row, so entering its user column writes the user.
+    virtual bool IsRecordStarted(const TDataGrid& grid, const TTableRow& row) const;
+    // Continuous entry goes on from the user column to the next record, on a new row past its date.
+    virtual bool StartsNextRecordAfterUser() const { return false; }
+    // The kinds picker, opened from a cell of a record, is placed on the record's kind and name.
+    virtual void PlacePicker(TEditRequest& /*request*/, const TTableRow& /*row*/, int /*column*/) const {}
+    // The cells (first, last) that name a record: with them filled Delete removes the row as a
+    // record, else it only clears its text.
+    virtual std::pair<int, int> NamingCells(const TDataGrid& grid) const;
+    // Delete on the row for a new record clears it and gives it the default date again.
+    virtual bool RedatesClearedRow() const { return false; }
+    // A date was stored: the default date for new records (and a plan's period) follow it.
+    virtual void DateStored(TDataGrid& grid, int column, int gridRow, const QDate& date);
+    // A stored date re-sorts the record (a debt's only once its due date is set too).
+    virtual bool ResortsAfterDate(const TDataGrid& /*grid*/, const TTableRow& /*row*/) const { return true; }
+    // An edit of `column` moves the record to its sorted place.
+    virtual bool EditMovesRecord(const TDataGrid& grid, int column) const;
+    // Continuous entry stops on the current cell after Enter instead of moving on.
+    virtual bool StopsAfterEnter(const TDataGrid& /*grid*/) const { return false; }
+    // Continuous entry after a choice on the current cell moves on this many cells; 0 stays.
+    virtual int CellsAfterChoice(const TDataGrid& /*grid*/) const { return 1; }
+    // Continuous entry after a date opens the next cell (the current one, already moved to).
+    virtual bool OpensAfterDate(const TDataGrid& /*grid*/) const { return true; }
 };

@@ -5,7 +5,7 @@
 void TDataGrid::Define(const TTableDef& def) {
     gridId = def.gridId;
     kind = def.kind;
-    Schema = def.schema;
+    Columns = def.columns;
     Captions = def.captions;
     SizeClasses = def.sizeClasses;
     SumColumn = def.sumColumn;

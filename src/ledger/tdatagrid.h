@@ -43,7 +43,7 @@ public:
     int SortColumn = 0;
     bool SortAscending = true;
     QStringList Captions;
-    QString Schema;
+    std::vector<TColumnKind> Columns;
     std::vector<int> ColWidths;
     std::vector<int> SizeClasses;
     std::vector<bool> shown; // one flag per table row: shown by the filter
@@ -77,9 +77,9 @@ public:
     int col = 0;
     int row = 1;
 
-    int ColumnCount() const { return int(Schema.size()); }
-    QChar Letter(int column) const {
-        return column >= 0 && column < Schema.size() ? Schema[column] : QChar();
+    int ColumnCount() const { return int(Columns.size()); }
+    TColumnKind Column(int column) const {
+        return column >= 0 && column < ColumnCount() ? Columns[size_t(column)] : TColumnKind::None;
     }
     // The number of grid rows, the caption row included.
     int GridRowCount() const { return int(RowMap.size()); }

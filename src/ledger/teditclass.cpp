@@ -24,8 +24,7 @@ QStringList FullCells(const TDataGrid& grid, const TTableRow& row) {
 } // namespace
 
 bool TEditClass::IsNumberCell(const TDataGrid& grid, int col) const {
-    const ITableRules* rules = m_general.Rules(grid.kind);
-    return rules ? rules->IsNumberCell(col) : col == grid.SumColumn;
+    return m_general.Rules(grid.kind).IsNumberCell(col);
 }
 
 void TEditClass::Store(TDataGrid& grid, int gridRow, int tableRow, int col, const QString& value) {
@@ -69,8 +68,8 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
     if (!row) return result;
     const QString old = row->Cell(col);
     const bool number = IsNumberCell(grid, col);
-    ITableRules* rules = m_general.Rules(grid.kind);
-    if (rules && !rules->AcceptTyped(grid, tableRow, col, text)) return result;
+    ITableRules& rules = m_general.Rules(grid.kind);
+    if (!rules.AcceptTyped(grid, tableRow, col, text)) return result;
     if (number && !CheckFormula(text)) {
         RefuseFormula(text, old, result);
         return result;
@@ -89,8 +88,8 @@ TCommitResult TEditClass::CommitText(TDataGrid& grid, int col, int gridRow, TEdi
         }
     }
 
-    if (rules) {
-        rules->CommitCell(grid, tableRow, col, text, result);
+    if (rules.CommitsCells()) {
+        rules.CommitCell(grid, tableRow, col, text, result);
         if (!result.stored)
             continueFlag = result.selectRow < 0 && continueFlag;
         else
@@ -154,8 +153,8 @@ TCommitResult TEditClass::CommitChoice(TDataGrid& grid, int col, int gridRow, co
     TTableRow* row = tableRow >= 0 ? grid.Table->Row(tableRow) : nullptr;
     if (!row) return result;
     const QString old = row->Cell(col);
-    if (ITableRules* rules = m_general.Rules(grid.kind)) {
-        rules->CommitCell(grid, tableRow, col, chosen, result);
+    if (ITableRules& rules = m_general.Rules(grid.kind); rules.CommitsCells()) {
+        rules.CommitCell(grid, tableRow, col, chosen, result);
         // A row made whole by its last choice (a user's base) has the row for the next one at once.
         if (result.stored) m_general.EnsureNewRow(grid);
         grid.NotifyCells();
@@ -203,19 +202,10 @@ TCommitResult TEditClass::CommitDate(TDataGrid& grid, int col, int gridRow, cons
     if (before != after) m_hooks.RecordChanging(grid, tableRow, before, after);
     Store(grid, gridRow, tableRow, col, value);
     result.stored = true;
-    const bool plan = grid.kind == TTableKind::PlanRashod || grid.kind == TTableKind::PlanDohod;
-    if (plan) {
-        if (col == grid.DateColumn)
-            grid.DefaultDate = date;
-        else if (col == grid.DateColumn + 1)
-            (grid.kind == TTableKind::PlanRashod ? m_state.planUntilRashod : m_state.planUntilDohod) = date;
-    } else if (col == grid.DateColumn && gridRow == grid.GridRowCount() - 1) {
-        grid.DefaultDate = date;
-    }
+    ITableRules& rules = m_general.Rules(grid.kind);
+    rules.DateStored(grid, col, gridRow, date);
     m_hooks.RecordChanged(grid, tableRow, col, old);
-    const bool debtLike = grid.kind == TTableKind::Dolg || grid.kind == TTableKind::Returns;
-    if (!(debtLike && !IsNotBlank(row->Cell(grid.DateColumn + 1))) && IsLedger(grid))
-        ResortAfterEdit(grid, col, gridRow);
+    if (IsLedger(grid) && rules.ResortsAfterDate(grid, *row)) ResortAfterEdit(grid, col, gridRow);
     m_general.EnsureNewRow(grid);
     m_hooks.TotalsChanged(grid);
     return result;
@@ -223,13 +213,11 @@ TCommitResult TEditClass::CommitDate(TDataGrid& grid, int col, int gridRow, cons
 
 void TEditClass::ResortAfterEdit(TDataGrid& grid, int editedCol, int gridRow) {
     if (!IsLedger(grid)) return;
-    const bool dueDate = grid.kind == TTableKind::Dolg && editedCol == grid.DateColumn + 1 &&
-                         grid.SortColumn == grid.DateColumn;
-    if (editedCol != grid.SortColumn && !dueDate) return;
+    if (!m_general.Rules(grid.kind).EditMovesRecord(grid, editedCol)) return;
     const int tableRow = grid.TableRow(gridRow);
     if (tableRow < 0) return;
     const int newRow = ResortRow(*grid.Table, tableRow, grid.SortColumn,
-                                 ComparisonForLetter(grid.Letter(grid.SortColumn)), !grid.SortAscending);
+                                 ComparisonForColumn(grid.Column(grid.SortColumn)), !grid.SortAscending);
     if (!grid.filterActive && grid.GridRowCount() == grid.Table->RowCount() + 1) {
         // Without a filter grid row g shows table row g - 1, and stays so: only the rows between the
         // record's old and new place show other records now.
@@ -255,9 +243,9 @@ void TEditClass::ResortAfterEdit(TDataGrid& grid, int editedCol, int gridRow) {
 
 TEditRequest TEditClass::AfterEnter(TDataGrid& grid) {
     if (grid.gridId < 0) return {};
-    const bool stayInDebtUser = grid.kind == TTableKind::Dolg && grid.col == grid.UserColumn;
-    if (IsLedger(grid) || grid.kind == TTableKind::Returns) {
-        if (stayInDebtUser) return {};
+    const ITableRules& rules = m_general.Rules(grid.kind);
+    if (!rules.CommitsCells()) {
+        if (rules.StopsAfterEnter(grid)) return {};
         m_general.NextCell(grid);
         if (m_hooks.SkipOnEntry(grid, grid.row, grid.col)) m_general.NextCell(grid);
     } else {
@@ -267,7 +255,7 @@ TEditRequest TEditClass::AfterEnter(TDataGrid& grid) {
         continueFlag = true;
         return {};
     }
-    if (const ITableRules* rules = m_general.Rules(grid.kind); rules && !rules->ContinuesEntry()) return {};
+    if (!rules.ContinuesEntry()) return {};
     return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
@@ -276,20 +264,16 @@ TEditRequest TEditClass::AfterChoiceEnter(TDataGrid& grid) {
         continueFlag = true;
         return {};
     }
-    if (grid.kind == TTableKind::Dolg && (grid.col == grid.UserColumn || grid.col == grid.UserColumn - 1 ||
-                                          grid.col == grid.ColumnCount() - 1))
-        return {};
-    m_general.NextCell(grid);
-    if (grid.kind == TTableKind::Transfer) m_general.NextCell(grid);
+    const int step = m_general.Rules(grid.kind).CellsAfterChoice(grid);
+    if (step == 0) return {};
+    for (int i = 0; i < step; ++i)
+        m_general.NextCell(grid);
     return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
 TEditRequest TEditClass::AfterDateEnter(TDataGrid& grid) {
     m_general.NextCell(grid);
-    if (grid.kind == TTableKind::Dolg) {
-        const TTableRow* row = grid.RowAt(grid.row);
-        if (row && IsNotBlank(row->Cell(grid.col))) return {};
-    }
+    if (!m_general.Rules(grid.kind).OpensAfterDate(grid)) return {};
     return m_general.BeginEdit(grid, grid.col, grid.row, QChar(), TEditStart::Continue);
 }
 
@@ -303,11 +287,11 @@ void TEditClass::MoveAfterArrow(TDataGrid& grid, int delta, const QString& edito
 bool TEditClass::NormaliseAllDates() {
     // Also run by itself after a switch of user: a read-only base is left as it is, without a word.
     if (m_state.Table(TTableKind::Rashod).RowCount() == 0 || !MayChangeBase(m_state)) return false;
-    auto rewrite = [](TMemTable& table, const QString& schema) {
+    auto rewrite = [](TMemTable& table, const TTableDef& def) {
         for (int r = 0; r < table.RowCount(); ++r) {
             TTableRow* row = table.Row(r);
-            for (int c = 0; c < schema.size(); ++c) {
-                if (schema[c] != u'D') continue;
+            for (int c = 0; c < def.ColumnCount(); ++c) {
+                if (def.Column(c) != TColumnKind::Date) continue;
                 const QString cell = row->Cell(c);
                 if (cell.isEmpty()) continue;
                 const QString canonical = FormatDate(ParseDateSystem(cell));
@@ -316,10 +300,10 @@ bool TEditClass::NormaliseAllDates() {
         }
     };
     for (TTableKind kind : LedgerKinds())
-        rewrite(m_state.Table(kind), TableDef(kind).schema);
-    rewrite(m_state.Table(TTableKind::Transfer), TableDef(TTableKind::Transfer).schema);
+        rewrite(m_state.Table(kind), TableDef(kind));
+    rewrite(m_state.Table(TTableKind::Transfer), TableDef(TTableKind::Transfer));
     for (auto& table : m_state.returns)
-        if (table) rewrite(*table, TableDef(TTableKind::Returns).schema);
+        if (table) rewrite(*table, TableDef(TTableKind::Returns));
     for (TTableKind kind : LedgerKinds())
         m_state.Grid(kind).NotifyCells();
     return true;

@@ -4,6 +4,7 @@
 #include "ledger/basechanges.h"
 #include "ledger/gridids.h"
 #include "ledger/iledgerhooks.h"
+#include "ledger/recordtablerules.h"
 #include "ledger/tdatereader.h"
 #include "ledger/tmytype.h"
 #include "ledger/toperationswithnumbers.h"
@@ -16,10 +17,6 @@ namespace {
 
 const QString kDamaged = QStringLiteral("ячейка повреждена");
 const QString kError = QStringLiteral("Ошибка");
-
-bool IsChoiceLetter(QChar l) {
-    return l == u'A' || l == u'B' || l == u'C' || l == u'G' || l == u'K' || l == u'O';
-}
 
 QStringList BaseNames(const TMyType& state) {
     QStringList names;
@@ -42,12 +39,20 @@ QStringList PurseList(TMyType& state) {
 
 } // namespace
 
-ITableRules* TGeneralClass::Rules(TTableKind kind) const {
-    if (TableDef(kind).IsLedger() || kind == TTableKind::Returns) return nullptr;
+TGeneralClass::TGeneralClass(TMyType& state, ILedgerHooks& hooks) : m_state(state), m_hooks(hooks) {
+    for (int k = 0; k < kTableKindCount; ++k) {
+        m_recordRules[size_t(k)] = MakeRecordTableRules(TTableKind(k), state);
+        m_rules[size_t(k)] = m_recordRules[size_t(k)].get();
+    }
+}
+
+TGeneralClass::~TGeneralClass() = default;
+
+ITableRules& TGeneralClass::Rules(TTableKind kind) const {
     ITableRules* rules = m_rules[size_t(kind)];
     if (!rules)
         throw std::logic_error("no rules registered for table " + TableDef(kind).fileName.toStdString());
-    return rules;
+    return *rules;
 }
 
 bool IsEditStartKey(QChar key) {
@@ -56,8 +61,7 @@ bool IsEditStartKey(QChar key) {
 }
 
 bool TGeneralClass::WritesDefaultDate(const TDataGrid& grid) {
-    return grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod ||
-           grid.kind == TTableKind::Transfer;
+    return TableDef(grid.kind).datesNewRows;
 }
 
 QString TGeneralClass::CaptionText(const TDataGrid& grid, int col) const {
@@ -70,8 +74,7 @@ QString TGeneralClass::CellText(const TDataGrid& grid, int col, int gridRow) con
     if (row->CellCount() <= col) return kDamaged;
     QString text;
     if (!row->TryCell(col, text)) return kError;
-    const ITableRules* rules = Rules(grid.kind);
-    return rules ? rules->CellText(col, text) : text;
+    return Rules(grid.kind).CellText(col, text);
 }
 
 QString TGeneralClass::KindsCellText(const TDataVidGrid& grid, int col, int row) {
@@ -135,78 +138,38 @@ void TGeneralClass::ShowFillHint(const TDataGrid& grid, int col, int gridRow) co
 bool TGeneralClass::FillRuleBlocks(const TDataGrid& grid, int col, int gridRow, TEditorKind editor) const {
     if (editor != TEditorKind::Text && editor != TEditorKind::Number && editor != TEditorKind::Choice)
         return false;
-    const TTableRow* row = grid.RowAt(gridRow);
-    auto blank = [row](int c) { return !row || !IsNotBlank(row->Cell(c)); };
-    bool blocked = false;
-    const int sum = grid.SumColumn;
-    if (editor == TEditorKind::Choice) {
-        switch (grid.kind) {
-        case TTableKind::User:
-            blocked = blank(col::user::Name);
-            break;
-        case TTableKind::Dolg:
-            blocked = (col == col::dolg::Purse || col == col::dolg::InPurse) && blank(sum);
-            break;
-        case TTableKind::Rashod:
-        case TTableKind::Dohod:
-        case TTableKind::PlanRashod:
-        case TTableKind::PlanDohod:
-        case TTableKind::Returns:
-            blocked = blank(sum);
-            break;
-        case TTableKind::Transfer:
-            break;
-        case TTableKind::Purse:
-            break;
-        }
-    } else {
-        switch (grid.kind) {
-        case TTableKind::Rashod:
-        case TTableKind::Dohod:
-            blocked = col >= sum && blank(col::rashod::Kind);
-            break;
-        case TTableKind::Dolg:
-            for (int c = 0; c <= sum - 2 && col >= sum; ++c)
-                blocked = blocked || blank(c);
-            break;
-        case TTableKind::PlanRashod:
-        case TTableKind::PlanDohod:
-            for (int c = 0; c <= sum - 1 && col >= sum; ++c)
-                blocked = blocked || blank(c);
-            break;
-        case TTableKind::Transfer:
-        case TTableKind::Purse:
-        case TTableKind::User:
-            blocked = col != 0 && blank(0);
-            break;
-        case TTableKind::Returns:
-            break;
-        }
-    }
+    const bool blocked = Rules(grid.kind).WantsEarlierCells(grid, grid.RowAt(gridRow), col, editor);
     if (blocked) ShowFillHint(grid, col, gridRow);
     return blocked;
 }
 
 QStringList TGeneralClass::ChoiceItems(const TDataGrid& grid, int col, int gridRow, int* preselect) const {
-    const QChar letter = grid.Letter(col);
+    const TColumnKind kind = grid.Column(col);
     QStringList items;
-    if (letter == u'A')
+    switch (kind) {
+    case TColumnKind::Role:
         items = {cells::kAdmin, cells::kOrdinary};
-    else if (letter == u'B')
+        break;
+    case TColumnKind::Base:
         items = BaseNames(m_state);
-    else if (letter == u'C')
+        break;
+    case TColumnKind::Purse:
         items = PurseList(m_state);
-    else if (letter == u'G')
-        items = {QStringLiteral("расход"), QStringLiteral("доход")};
-    else if (letter == u'K')
+        break;
+    case TColumnKind::Category:
         items = {cells::kLent, cells::kBorrowed};
-    else if (letter == u'O')
+        break;
+    case TColumnKind::InPurse:
         items = {cells::kShown, cells::kNotShown};
+        break;
+    default:
+        break;
+    }
     if (preselect) {
         const TTableRow* row = grid.RowAt(gridRow);
         QString value = row ? row->Cell(col) : QString();
-        if (letter == u'A' && value == QLatin1String("1")) value = cells::kAdmin;
-        if (!IsNotBlank(value) && letter == u'C') value = m_state.basePurse;
+        if (kind == TColumnKind::Role && value == QLatin1String("1")) value = cells::kAdmin;
+        if (!IsNotBlank(value) && kind == TColumnKind::Purse) value = m_state.basePurse;
         *preselect = std::max(0, int(items.indexOf(value)));
     }
     return items;
@@ -227,70 +190,48 @@ void SetEditorOpening(TEditRequest& request, const QString& stored, QChar usedKe
         request.selectAll = true;
 }
 
-// The expenses picker opens on the record's kind, and for the name column on its name when the kind
-// still lists it.
-void TGeneralClass::PlacePickerOnRecord(TEditRequest& req, const TTableRow& row, int col) const {
-    const QString kind = row.Cell(col::rashod::Kind);
-    if (!IsNotBlank(kind)) return;
-    const TMemTable& kinds = m_state.vidRashod;
-    req.pickerCol = 0;
-    req.pickerRow = 1;
-    for (int k = 0; k < kinds.RowCount(); ++k) {
-        if (kinds.Row(k)->Cell(col::kinds::Kind) != kind) continue;
-        req.pickerCol = k;
-        if (col == col::rashod::Name) {
-            const QStringList names = kinds.Row(k)->Cells();
-            const int at = int(names.indexOf(row.Cell(col::rashod::Name), col::kinds::FirstName));
-            if (at > 0)
-                req.pickerRow = at;
-            else
-                req.pickerCol = 0;
-        }
-        return;
-    }
-}
-
 TEditRequest TGeneralClass::BeginEdit(TDataGrid& grid, int col, int gridRow, QChar firstKey,
                                       TEditStart start) {
     TEditRequest req;
     req.col = col;
     req.row = gridRow;
     if (RefuseChange(m_state)) return req;
-    ITableRules* rules = Rules(grid.kind);
-    if (rules ? !rules->MayEditCell(grid, gridRow, col) : !m_hooks.MayEditCell(grid, gridRow, col))
+    ITableRules& rules = Rules(grid.kind);
+    if (rules.CommitsCells() ? !rules.MayEditCell(grid, gridRow, col)
+                             : !m_hooks.MayEditCell(grid, gridRow, col))
         return req;
-    const QChar letter = grid.Letter(col);
+    const TColumnKind kind = grid.Column(col);
     const TTableRow* row = grid.RowAt(gridRow);
     const QString stored = row ? row->Cell(col) : QString();
-    switch (letter.unicode()) {
-    case u'D': {
+    switch (kind) {
+    case TColumnKind::Date: {
         req.kind = TEditorKind::Date;
         req.date = IsNotBlank(stored) ? DateToQDate(ParseCellDate(stored)) : Today();
         return req;
     }
-    case u'I': {
+    case TColumnKind::Number: {
         if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Number)) return req;
         req.kind = TEditorKind::Number;
         const bool used = firstKey == u'(' || firstKey == u'=' || firstKey.isDigit();
         SetEditorOpening(req, stored, used ? firstKey : QChar(), start);
         return req;
     }
-    case u'S': {
+    case TColumnKind::Text: {
         if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Text)) return req;
         req.kind = TEditorKind::Text;
         SetEditorOpening(req, stored, firstKey, start);
         return req;
     }
-    case u'P':
+    case TColumnKind::User:
         return EnterUserColumn(grid);
-    case u'V':
+    case TColumnKind::Kind:
         req.kind = TEditorKind::Picker;
-        if (grid.kind == TTableKind::Rashod && row) PlacePickerOnRecord(req, *row, col);
+        if (row) rules.PlacePicker(req, *row, col);
         return req;
     default:
         break;
     }
-    if (IsChoiceLetter(letter)) {
+    if (IsChoiceColumn(kind)) {
         if (FillRuleBlocks(grid, col, gridRow, TEditorKind::Choice)) return req;
         req.kind = TEditorKind::Choice;
         req.choices = ChoiceItems(grid, col, gridRow, &req.choiceIndex);
@@ -302,17 +243,14 @@ TEditRequest TGeneralClass::EnterUserColumn(TDataGrid& grid) {
     TEditRequest none;
     TTableRow* row = grid.RowAt(grid.row);
     if (!row) return none;
-    const bool started =
-        (grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod)
-            ? IsNotBlank(row->Cell(col::rashod::Kind))
-            : (IsNotBlank(row->Cell(grid.DateColumn)) || IsNotBlank(row->Cell(grid.DateColumn + 1)));
-    if (!started) return none;
+    const ITableRules& rules = Rules(grid.kind);
+    if (!rules.IsRecordStarted(grid, *row)) return none;
     const int finished = grid.TableRow(grid.row);
     if (grid.UserColumn >= 0 && row->CellCount() > grid.UserColumn)
         row->SetCell(grid.UserColumn, m_state.userName);
     grid.NotifyRowCells(grid.row);
     NextCell(grid);
-    if ((grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod) && grid.col == grid.DateColumn) {
+    if (rules.StartsNextRecordAfterUser() && grid.col == grid.DateColumn) {
         if (finished == grid.Table->RowCount() - 1) {
             AppendRow(grid);
             grid.NotifyRowsInserted(grid.GridRowCount() - 1, 1);
@@ -325,13 +263,13 @@ TEditRequest TGeneralClass::EnterUserColumn(TDataGrid& grid) {
 }
 
 bool TGeneralClass::IsSortable(const TDataGrid& grid) {
-    return TableDef(grid.kind).IsLedger() || grid.kind == TTableKind::Transfer;
+    return TableDef(grid.kind).sortable;
 }
 
 void TGeneralClass::SortByColumn(TDataGrid& grid, int column) {
     if (!IsSortable(grid) || column < 0 || column >= grid.ColumnCount() || !grid.Table) return;
     TSortState sort{grid.SortColumn, grid.SortAscending};
-    SortLedgerByColumn(*grid.Table, sort, column, grid.Letter(column));
+    SortLedgerByColumn(*grid.Table, sort, column, grid.Column(column));
     grid.SortColumn = sort.Column;
     grid.SortAscending = sort.Ascending;
     if (grid.filterActive)
@@ -344,31 +282,11 @@ void TGeneralClass::SortByColumn(TDataGrid& grid, int column) {
 
 namespace {
 
-// A row goes as a record when the cells that name it are filled: the kind and name of an expense, the
-// kind of an income, the category and date of a debt or the kind and name of a plan, otherwise every
-// required cell. A row that carries a sum has moved money (a return typed before its date, say): it goes
-// as a record does, so that the money comes back, rather than being wiped.
-bool IsRecordToRemove(const TDataGrid& grid, const TTableRow& row) {
-    int from = 0, to = grid.LastRequiredColumn;
-    switch (grid.kind) {
-    case TTableKind::Rashod:
-        from = col::rashod::Kind;
-        to = col::rashod::Name;
-        break;
-    case TTableKind::Dohod:
-        from = to = col::dohod::Kind;
-        break;
-    case TTableKind::Dolg:
-        from = col::dolg::Category;
-        to = col::dolg::Date;
-        break;
-    case TTableKind::PlanRashod:
-        from = col::planrashod::Kind;
-        to = col::planrashod::Name;
-        break;
-    default:
-        break;
-    }
+// A row goes as a record when the cells that name it are filled. A row that carries a sum has moved
+// money (a return typed before its date, say): it goes as a record does, so that the money comes back,
+// rather than being wiped.
+bool IsRecordToRemove(const TDataGrid& grid, const ITableRules& rules, const TTableRow& row) {
+    const auto [from, to] = rules.NamingCells(grid);
     bool complete = true;
     for (int c = from; c <= to && complete; ++c)
         complete = !row.Cell(c).isEmpty();
@@ -389,9 +307,10 @@ void ClearRecordText(TDataGrid& grid, int gridRow, TTableRow& row, bool defaultD
 
 bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst) {
     if (RefuseChange(m_state)) return false;
-    if (ITableRules* rules = Rules(grid.kind)) {
+    ITableRules& rules = Rules(grid.kind);
+    if (rules.CommitsCells()) {
         const int tableRow = grid.TableRow(gridRow);
-        switch (tableRow < 0 ? ITableRules::TDeletion::Kept : rules->DeleteRow(grid, tableRow, askFirst)) {
+        switch (tableRow < 0 ? ITableRules::TDeletion::Kept : rules.DeleteRow(grid, tableRow, askFirst)) {
         case ITableRules::TDeletion::Kept:
             return false;
         case ITableRules::TDeletion::Deleted:
@@ -411,7 +330,7 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
     if (!row) return false;
     // A view moves its current cell off a row that goes; the selection stays on the same grid row.
     const int selected = grid.row;
-    if (!IsRecordToRemove(grid, *row)) {
+    if (!IsRecordToRemove(grid, rules, *row)) {
         // The hidden cells (a debt's returns number) stay: they are not the record's text.
         ClearRecordText(grid, gridRow, *row, false);
         return true;
@@ -424,8 +343,7 @@ bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst)
         return true;
     }
     if (gridRow == grid.GridRowCount() - 1) {
-        ClearRecordText(grid, gridRow, *row,
-                        grid.kind == TTableKind::Rashod || grid.kind == TTableKind::Dohod);
+        ClearRecordText(grid, gridRow, *row, rules.RedatesClearedRow());
     } else {
         grid.Table->DeleteRow(tableRow);
         grid.RowMap.erase(grid.RowMap.begin() + gridRow);

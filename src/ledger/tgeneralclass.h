@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 
 class ILedgerHooks;
 class ITableRules;
@@ -16,7 +17,7 @@ class TDataVidGrid;
 class TMyType;
 class TTableRow;
 
-// The editor a cell opens by its column's letter, or what happens instead.
+// The editor a cell opens by its column's kind, or what happens instead.
 enum class TEditorKind {
     None,   // nothing opens (a computed cell, a refusal)
     Text,   // free text
@@ -61,7 +62,10 @@ void SetEditorOpening(TEditRequest& request, const QString& stored, QChar usedKe
 // the fill rule, the user column and deleting a row. Windows call it and draw what it decided.
 class TGeneralClass {
 public:
-    TGeneralClass(TMyType& state, ILedgerHooks& hooks) : m_state(state), m_hooks(hooks) {}
+    TGeneralClass(TMyType& state, ILedgerHooks& hooks);
+    ~TGeneralClass();
+    TGeneralClass(const TGeneralClass&) = delete;
+    TGeneralClass& operator=(const TGeneralClass&) = delete;
 
     // The text drawn in a data cell (grid rows from 1); `error` tells "Ошибка" from a stored text.
     QString CellText(const TDataGrid& grid, int col, int gridRow) const;
@@ -88,7 +92,6 @@ public:
     // Algorithm of the user column: writes the user, moves to the next record's first cell to edit and
     // returns what opens there (None while the row is not started yet).
     TEditRequest EnterUserColumn(TDataGrid& grid);
-    void PlacePickerOnRecord(TEditRequest& req, const TTableRow& row, int col) const;
 
     // A caption click or a "Сортировка" choice: the same column reverses, another sorts ascending.
     // Only the five ledgers and the transfers sort this way.
@@ -102,12 +105,12 @@ public:
 
     ILedgerHooks& Hooks() const { return m_hooks; }
 
-    // The rules of purses, transfers and users, registered by the layer that owns each table.
+    // The rules of purses, transfers and users, registered by the layer that owns each table; the
+    // ledgers and the returns have theirs from the start.
     void SetTableRules(TTableKind kind, ITableRules& rules) { m_rules[size_t(kind)] = &rules; }
     bool HasTableRules(TTableKind kind) const { return m_rules[size_t(kind)] != nullptr; }
-    // None for the ledgers and the returns, whose records the editor commits itself with the hooks.
-    // Every other table commits by its own rules: without them this throws std::logic_error.
-    ITableRules* Rules(TTableKind kind) const;
+    // The table's rules; for a table whose rules were never registered this throws std::logic_error.
+    ITableRules& Rules(TTableKind kind) const;
 
     // The date written into new rows of expenses, incomes and transfers.
     static bool WritesDefaultDate(const TDataGrid& grid);
@@ -118,6 +121,7 @@ private:
     TMyType& m_state;
     ILedgerHooks& m_hooks;
     std::array<ITableRules*, kTableKindCount> m_rules{};
+    std::array<std::unique_ptr<ITableRules>, kTableKindCount> m_recordRules;
 };
 
 // The key that moves the view on after a value is committed in a number or text cell: Enter.

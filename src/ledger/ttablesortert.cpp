@@ -240,9 +240,9 @@ template <class K> int ResortKeyed(TMemTable& table, int row, int limit, int col
 
 } // namespace
 
-int ComparisonForLetter(QChar letter) {
-    if (letter == u'D') return SortByDate;
-    if (letter == u'I') return SortByNumber;
+int ComparisonForColumn(TColumnKind column) {
+    if (column == TColumnKind::Date) return SortByDate;
+    if (column == TColumnKind::Number) return SortByNumber;
     return SortByText;
 }
 
@@ -338,9 +338,9 @@ int SortMenuColumn(const QString& itemName, const TSortState& state) {
     return ok && column >= 0 ? column : -1;
 }
 
-void SortLedgerByColumn(TMemTable& table, TSortState& state, int column, QChar schemaLetter) {
+void SortLedgerByColumn(TMemTable& table, TSortState& state, int column, TColumnKind kind) {
     ChooseSortColumn(state, column);
-    SortTableRows(table, column, ComparisonForLetter(schemaLetter), !state.Ascending, TSortRange::KeepNewRow);
+    SortTableRows(table, column, ComparisonForColumn(kind), !state.Ascending, TSortRange::KeepNewRow);
 }
 
 void SortKindNames(TMemTable& kinds, int kind, bool ascending) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/tabledefs.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringList>
@@ -18,8 +20,8 @@ enum TSortComparison : int {
     SortByNumber = 2, // through ParseNumber; "", " ", "-" and unreadable cells are 0
 };
 
-// A ledger column's comparison by its schema letter: D date, I number, every other letter text.
-int ComparisonForLetter(QChar letter);
+// A ledger column's comparison by its kind: dates as dates, numbers as numbers, everything else as text.
+int ComparisonForColumn(TColumnKind column);
 
 // The keys the comparisons use, for callers that compare cells themselves.
 int CompareText(QStringView a, QStringView b);
@@ -93,8 +95,8 @@ std::vector<TSortMenuItem> SortMenuItems(const QStringList& captions, const TSor
 int SortMenuColumn(const QString& itemName, const TSortState& state);
 
 // The data side of sorting a ledger by a column: the direction from the view's state, the comparison
-// from the column's schema letter, then the sort that keeps the new row last.
-void SortLedgerByColumn(TMemTable& table, TSortState& state, int column, QChar schemaLetter);
+// from the column's kind, then the sort that keeps the new row last.
+void SortLedgerByColumn(TMemTable& table, TSortState& state, int column, TColumnKind kind);
 
 // Sorts the names of one kind of a kinds table (row `kind`: cell 0 the kind, then its names) by an
 // insertion sort of adjacent swaps. Ascending never moves an empty name; descending moves empty names

@@ -13,6 +13,8 @@ public:
     void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed,
                     TCommitResult& result) override;
     TDeletion DeleteRow(TDataGrid& grid, int tableRow, bool askFirst) override;
+    // A purse chosen, continuous entry passes over its rate to the next purse or the amount.
+    int CellsAfterChoice(const TDataGrid&) const override { return 2; }
 
 private:
     TPurseClass& m_purse;

@@ -93,10 +93,10 @@ TSheetColumn SheetColumnOf(int number, int column, int sumColumn) {
         (*kind == TTableKind::Transfer &&
          (column == col::transfer::FromRate || column == col::transfer::ToRate)))
         return TSheetColumn::Rate;
-    const QString& schema = TableDef(*kind).schema;
-    if (column < 0 || column >= schema.size()) return TSheetColumn::Text;
+    const TColumnKind type = TableDef(*kind).Column(column);
     // Numbers the user types and the remainders the program computes.
-    return schema[column] == u'I' || schema[column] == u'N' ? TSheetColumn::Amount : TSheetColumn::Text;
+    return type == TColumnKind::Number || type == TColumnKind::Computed ? TSheetColumn::Amount
+                                                                        : TSheetColumn::Text;
 }
 
 std::vector<TSheetColumn> SheetColumns(int number, int sumColumn, int count) {

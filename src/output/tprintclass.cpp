@@ -18,8 +18,8 @@ namespace {
 const QString kUnreadable = QStringLiteral("error");
 
 // Notes, kinds and names are free text of any length; everything else is a short value.
-bool IsTextLetter(QChar letter) {
-    return letter == u'S' || letter == u'V';
+bool IsTextColumn(TColumnKind kind) {
+    return kind == TColumnKind::Text || kind == TColumnKind::Kind;
 }
 
 // The room split in proportion to the weights, each share held between its bounds. Whenever shares
@@ -117,7 +117,7 @@ TPrintContent TPrintClass::ViewContent(const TDataGrid& view, const QString& tit
     QStringList captions;
     for (int c = 0; c < columns; ++c) {
         captions << view.Captions.value(c);
-        out.textColumns.push_back(IsTextLetter(view.Letter(c)));
+        out.textColumns.push_back(IsTextColumn(view.Column(c)));
     }
     out.rows.push_back(captions);
     for (int r = 1; r < view.GridRowCount(); ++r) {

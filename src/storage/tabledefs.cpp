@@ -9,12 +9,13 @@ QStringList Split(const char* text) {
 }
 
 std::array<TTableDef, kTableKindCount> MakeDefs() {
+    using C = TColumnKind;
     return {{
         {.kind = TTableKind::Rashod,
          .gridId = 1,
          .fileName = QStringLiteral("rashod"),
          .shared = false,
-         .schema = QStringLiteral("DVVICSP"),
+         .columns = {C::Date, C::Kind, C::Kind, C::Number, C::Purse, C::Text, C::User},
          .captions = Split("Дата|Вид расхода|Название расхода|Сумма|Кошелек|Примечание|Пользователь"),
          .hiddenCells = 0,
          .required = 3,
@@ -23,12 +24,14 @@ std::array<TTableDef, kTableKindCount> MakeDefs() {
          .lastRequiredColumn = col::rashod::Name,
          .userColumn = col::rashod::User,
          .sizeClasses = {1, 2, 2, 1, 1, 2, 2},
-         .damageWord = QStringLiteral("расходов")},
+         .damageWord = QStringLiteral("расходов"),
+         .sortable = true,
+         .datesNewRows = true},
         {.kind = TTableKind::Dohod,
          .gridId = 2,
          .fileName = QStringLiteral("dohod"),
          .shared = false,
-         .schema = QStringLiteral("DVICSP"),
+         .columns = {C::Date, C::Kind, C::Number, C::Purse, C::Text, C::User},
          .captions = Split("Дата|Вид дохода|Сумма|Кошелек|Примечание|Пользователь"),
          .hiddenCells = 0,
          .required = 2,
@@ -37,12 +40,15 @@ std::array<TTableDef, kTableKindCount> MakeDefs() {
          .lastRequiredColumn = col::dohod::Kind,
          .userColumn = col::dohod::User,
          .sizeClasses = {1, 2, 1, 1, 2, 2},
-         .damageWord = QStringLiteral("доходов")},
+         .damageWord = QStringLiteral("доходов"),
+         .sortable = true,
+         .datesNewRows = true},
         {.kind = TTableKind::Dolg,
          .gridId = 3,
          .fileName = QStringLiteral("dolg"),
          .shared = false,
-         .schema = QStringLiteral("KDDSICSOP"),
+         .columns = {C::Category, C::Date, C::Date, C::Text, C::Number, C::Purse, C::Text, C::InPurse,
+                     C::User},
          .captions =
              Split("Категория|Дата|Срок|Дебитор/Кредитор|Сумма|Кошелек|Примечание|В кошельке|Пользователь"),
          .hiddenCells = 1,
@@ -52,12 +58,14 @@ std::array<TTableDef, kTableKindCount> MakeDefs() {
          .lastRequiredColumn = col::dolg::Due,
          .userColumn = col::dolg::User,
          .sizeClasses = {1, 1, 1, 2, 1, 1, 1, 1, 1},
-         .damageWord = QStringLiteral("долгов")},
+         .damageWord = QStringLiteral("долгов"),
+         .sortable = true,
+         .datesNewRows = false},
         {.kind = TTableKind::PlanRashod,
          .gridId = 4,
          .fileName = QStringLiteral("planrashod"),
          .shared = false,
-         .schema = QStringLiteral("VVDDICSP"),
+         .columns = {C::Kind, C::Kind, C::Date, C::Date, C::Number, C::Purse, C::Text, C::User},
          .captions = Split(
              "Вид расхода|Наименование расхода|Период С|Период ДО|Сумма|Кошелек|Примечание|Пользователь"),
          .hiddenCells = 0,
@@ -67,12 +75,14 @@ std::array<TTableDef, kTableKindCount> MakeDefs() {
          .lastRequiredColumn = col::planrashod::Name,
          .userColumn = col::planrashod::User,
          .sizeClasses = {2, 2, 1, 1, 1, 1, 2, 2},
-         .damageWord = QStringLiteral("планов-расходов")},
+         .damageWord = QStringLiteral("планов-расходов"),
+         .sortable = true,
+         .datesNewRows = false},
         {.kind = TTableKind::PlanDohod,
          .gridId = 40,
          .fileName = QStringLiteral("plandohod"),
          .shared = false,
-         .schema = QStringLiteral("VDDICSP"),
+         .columns = {C::Kind, C::Date, C::Date, C::Number, C::Purse, C::Text, C::User},
          .captions = Split("Вид дохода|Период С|Период ДО|Сумма|Кошелек|Примечание|Пользователь"),
          .hiddenCells = 0,
          .required = 2,
@@ -81,12 +91,14 @@ std::array<TTableDef, kTableKindCount> MakeDefs() {
          .lastRequiredColumn = col::plandohod::From,
          .userColumn = col::plandohod::User,
          .sizeClasses = {2, 1, 1, 1, 1, 2, 2},
-         .damageWord = QStringLiteral("планов-доходов")},
+         .damageWord = QStringLiteral("планов-доходов"),
+         .sortable = true,
+         .datesNewRows = false},
         {.kind = TTableKind::Returns,
          .gridId = 30,
          .fileName = QStringLiteral("debt"),
          .shared = false,
-         .schema = QStringLiteral("DICN"),
+         .columns = {C::Date, C::Number, C::Purse, C::Computed},
          .captions = Split("Дата|Сумма возврата|Кошелек|Остаток"),
          .hiddenCells = 0,
          .required = 3,
@@ -95,12 +107,14 @@ std::array<TTableDef, kTableKindCount> MakeDefs() {
          .lastRequiredColumn = col::returns::Purse,
          .userColumn = -1,
          .sizeClasses = {1, 1, 1, 1},
-         .damageWord = QString()},
+         .damageWord = QString(),
+         .sortable = false,
+         .datesNewRows = false},
         {.kind = TTableKind::Transfer,
          .gridId = 7,
          .fileName = QStringLiteral("transfer_purse"),
          .shared = false,
-         .schema = QStringLiteral("DCICIIS"),
+         .columns = {C::Date, C::Purse, C::Number, C::Purse, C::Number, C::Number, C::Text},
          .captions =
              Split("Дата|Из какого кошелька|Курс первого кошелька|В какой кошелек|Курс второго кошелька|"
                    "Сколько переносим|Примечания"),
@@ -111,12 +125,14 @@ std::array<TTableDef, kTableKindCount> MakeDefs() {
          .lastRequiredColumn = col::transfer::ToPurse,
          .userColumn = -1,
          .sizeClasses = {1, 1, 1, 1, 1, 1, 1},
-         .damageWord = QString()},
+         .damageWord = QString(),
+         .sortable = true,
+         .datesNewRows = true},
         {.kind = TTableKind::Purse,
          .gridId = 8,
          .fileName = QStringLiteral("purse"),
          .shared = false,
-         .schema = QStringLiteral("SII"),
+         .columns = {C::Text, C::Number, C::Number},
          .captions = Split("Имя кошелька|Курс по отношению к базовому|Сумма в кошельке"),
          .hiddenCells = 1,
          .required = 0,
@@ -125,12 +141,14 @@ std::array<TTableDef, kTableKindCount> MakeDefs() {
          .lastRequiredColumn = col::purse::Name,
          .userColumn = -1,
          .sizeClasses = {1, 1, 1},
-         .damageWord = QString()},
+         .damageWord = QString(),
+         .sortable = false,
+         .datesNewRows = false},
         {.kind = TTableKind::User,
          .gridId = 9,
          .fileName = QStringLiteral("user"),
          .shared = true,
-         .schema = QStringLiteral("SBA"),
+         .columns = {C::Text, C::Base, C::Role},
          .captions = Split("Имя пользователя|База пользователя|Тип пользователя"),
          .hiddenCells = 1,
          .required = 3,
@@ -139,11 +157,26 @@ std::array<TTableDef, kTableKindCount> MakeDefs() {
          .lastRequiredColumn = col::user::Role,
          .userColumn = -1,
          .sizeClasses = {1, 1, 1},
-         .damageWord = QString()},
+         .damageWord = QString(),
+         .sortable = false,
+         .datesNewRows = false},
     }};
 }
 
 } // namespace
+
+bool IsChoiceColumn(TColumnKind kind) {
+    switch (kind) {
+    case TColumnKind::Purse:
+    case TColumnKind::Category:
+    case TColumnKind::InPurse:
+    case TColumnKind::Role:
+    case TColumnKind::Base:
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool TTableDef::IsLedger() const {
     return kind == TTableKind::Rashod || kind == TTableKind::Dohod || kind == TTableKind::Dolg ||

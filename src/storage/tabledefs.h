@@ -11,23 +11,48 @@ enum class TTableKind { Rashod, Dohod, Dolg, PlanRashod, PlanDohod, Returns, Tra
 
 constexpr int kTableKindCount = 9;
 
+// What a visible column holds. The editor opens, sorts, copies, prints and exports a cell by its
+// column's kind.
+enum class TColumnKind {
+    None,     // no such column
+    Date,     // a day, "dd.MM.yyyy"
+    Kind,     // a kind or a name from a kinds list, taken from the kinds picker
+    Number,   // a sum, a rate or an amount, typed as a number or a formula
+    Text,     // free text: a name, a note
+    Purse,    // a purse, chosen from the purse table
+    User,     // the user who wrote the record, filled in by the program
+    Category, // a debt lent or borrowed, chosen
+    InPurse,  // whether a debt's money shows in its purse, chosen
+    Role,     // a user's role, chosen
+    Base,     // a user's base, chosen from the list of bases
+    Computed, // a number the program computes, never typed (what is left of a debt)
+};
+
+// A column whose value is chosen from a list rather than typed.
+bool IsChoiceColumn(TColumnKind kind);
+
 struct TTableDef {
     TTableKind kind;
-    int gridId;           // the id of the table's view
-    QString fileName;     // no extension; returns tables add their number
-    bool shared;          // lives in data root/BASE rather than in the base folder
-    QString schema;       // one letter per visible column
-    QStringList captions; // one title per visible column
-    int hiddenCells;      // cells after the visible ones (debt number, base flag, password code)
-    int required;         // leading cells that must be non-blank for a row to be written; 0: every row
-    int sumColumn;        // -1: none
-    int dateColumn;       // -1: none
+    int gridId;                       // the id of the table's view
+    QString fileName;                 // no extension; returns tables add their number
+    bool shared;                      // lives in data root/BASE rather than in the base folder
+    std::vector<TColumnKind> columns; // one per visible column
+    QStringList captions;             // one title per visible column
+    int hiddenCells;                  // cells after the visible ones (debt number, base flag, password code)
+    int required;   // leading cells that must be non-blank for a row to be written; 0: every row
+    int sumColumn;  // -1: none
+    int dateColumn; // -1: none
     int lastRequiredColumn;
     int userColumn; // -1: none
     std::vector<int> sizeClasses;
     QString damageWord; // the table's word in "База ... повреждена!"
+    bool sortable;      // a caption click or "Сортировка" sorts the rows by a column
+    bool datesNewRows;  // a new row starts with the default date
 
-    int ColumnCount() const { return int(schema.size()); }
+    int ColumnCount() const { return int(columns.size()); }
+    TColumnKind Column(int column) const {
+        return column >= 0 && column < ColumnCount() ? columns[size_t(column)] : TColumnKind::None;
+    }
     int CellCount() const { return ColumnCount() + hiddenCells; }
     bool IsLedger() const;
     // The purse column of a record: the column right after the sum.

@@ -2,6 +2,7 @@
 
 #include "ledger/tdatagrid.h"
 #include "ledger/tmytype.h"
+#include "storage/textrules.h"
 
 bool TUserTableRules::MayEditCell(TDataGrid& grid, int gridRow, int column) {
     return m_users.MayEdit(grid.TableRow(gridRow), column);
@@ -38,4 +39,10 @@ QString TUserTableRules::CellText(int column, const QString& stored) const {
     if (column == col::user::Role && stored == QLatin1String("1")) return cells::kAdmin;
     if (column == col::user::Role && stored == QLatin1String("0")) return cells::kOrdinary;
     return stored;
+}
+
+bool TUserTableRules::WantsEarlierCells(const TDataGrid& grid, const TTableRow* row, int column,
+                                        TEditorKind editor) const {
+    if (editor != TEditorKind::Choice) return ITableRules::WantsEarlierCells(grid, row, column, editor);
+    return !row || !IsNotBlank(row->Cell(col::user::Name));
 }

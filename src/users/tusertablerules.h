@@ -23,6 +23,9 @@ public:
     void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed,
                     TCommitResult& result) override;
     QString CellText(int column, const QString& stored) const override;
+    // A base or role is chosen only for a user who has a name.
+    bool WantsEarlierCells(const TDataGrid& grid, const TTableRow* row, int column,
+                           TEditorKind editor) const override;
 
 private:
     TMyType& m_state;

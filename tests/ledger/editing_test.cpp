@@ -184,3 +184,75 @@ TEST_F(Editing, ATableWithoutItsOwnRulesIsRefusedLoudly) {
     }
     EXPECT_TRUE(boxes.Boxes().empty());
 }
+
+// The fill rule of each table of records: which editors wait for which cells, with the hint on the cell.
+TEST_F(Editing, EachTableOfRecordsKeepsItsEditorsClosedUntilTheCellsTheyNeedAreFilled) {
+    const QString hint = QStringLiteral("Заполните предыдущие ячейки");
+    const struct {
+        TTableKind kind;
+        QStringList row;
+        int col;
+        bool waits;
+    } cases[] = {
+        // Expenses and incomes: the sum and what follows it wait for the kind; a purse for the sum.
+        {TTableKind::Rashod, {"10.12.2026", "", "", "", "", "", ""}, col::rashod::Sum, true},
+        {TTableKind::Rashod, {"10.12.2026", "", "", "", "", "", ""}, col::rashod::Note, true},
+        {TTableKind::Rashod, {"10.12.2026", "Еда", "", "", "", "", ""}, col::rashod::Sum, false},
+        {TTableKind::Rashod, {"10.12.2026", "Еда", "", "", "", "", ""}, col::rashod::Purse, true},
+        {TTableKind::Rashod, {"10.12.2026", "Еда", "", "5", "", "", ""}, col::rashod::Purse, false},
+        {TTableKind::Dohod, {"10.12.2026", "", "", "", "", ""}, col::dohod::Sum, true},
+        {TTableKind::Dohod, {"10.12.2026", "Зарплата", "", "", "", ""}, col::dohod::Note, false},
+        // Debts: the sum waits for the category and both dates, not for the party; the category is
+        // chosen first, the purse and "В кошельке" wait for the sum.
+        {TTableKind::Dolg,
+         {cells::kLent, "01.12.2026", "", "Петя", "", "", "", "", "", "1"},
+         col::dolg::Sum,
+         true},
+        {TTableKind::Dolg,
+         {cells::kLent, "01.12.2026", "20.12.2026", "", "", "", "", "", "", "1"},
+         col::dolg::Sum,
+         false},
+        {TTableKind::Dolg, {"", "", "", "", "", "", "", "", "", "1"}, col::dolg::Party, false},
+        {TTableKind::Dolg, {"", "", "", "", "", "", "", "", "", "1"}, col::dolg::Category, false},
+        {TTableKind::Dolg,
+         {cells::kLent, "01.12.2026", "20.12.2026", "", "", "", "", "", "", "1"},
+         col::dolg::InPurse,
+         true},
+        {TTableKind::Dolg,
+         {cells::kLent, "01.12.2026", "20.12.2026", "", "5", "", "", "", "", "1"},
+         col::dolg::Purse,
+         false},
+        // Plans: the sum waits for every cell before it.
+        {TTableKind::PlanRashod,
+         {"Еда", "Хлеб", "01.12.2026", "", "", "", "", ""},
+         col::planrashod::Sum,
+         true},
+        {TTableKind::PlanRashod,
+         {"Еда", "Хлеб", "01.12.2026", "31.12.2026", "", "", "", ""},
+         col::planrashod::Sum,
+         false},
+        {TTableKind::PlanDohod, {"Зарплата", "", "31.12.2026", "", "", "", ""}, col::plandohod::Note, true},
+        {TTableKind::PlanDohod,
+         {"Зарплата", "01.12.2026", "31.12.2026", "", "", "", ""},
+         col::plandohod::Sum,
+         false},
+        // Returns: the sum is typed on a row of its own; the purse waits for it.
+        {TTableKind::Returns, {"", "", "", ""}, col::returns::Sum, false},
+        {TTableKind::Returns, {"", "", "", ""}, col::returns::Purse, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << TableDef(c.kind).fileName.toStdString() << " column " << c.col);
+        TMemTable& table = s.Table(c.kind);
+        table.Clear();
+        table.AddRow()->SetCells(c.row);
+        TDataGrid& grid = s.Grid(c.kind);
+        grid.ResetRowMap();
+        boxes.Reset();
+        const TEditRequest r = general.BeginEdit(grid, c.col, 1, QChar(), TEditStart::Enter);
+        EXPECT_EQ(r.kind == TEditorKind::None, c.waits);
+        ASSERT_EQ(boxes.Hints().size(), c.waits ? 1u : 0u);
+        if (c.waits) {
+            EXPECT_EQ(boxes.Hints()[0].text, hint);
+        }
+    }
+}

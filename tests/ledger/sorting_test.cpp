@@ -181,21 +181,22 @@ TEST(SortByColumn, DirectionAndComparisonFromTheView) {
     Fill(table, {{"10", "b"}, {"9", "a"}, {"100", "c"}, {"", ""}});
     TSortState state{2, true};
     // Sorted by another column so far: a click on the sum starts ascending.
-    SortLedgerByColumn(table, state, 0, u'I');
+    SortLedgerByColumn(table, state, 0, TColumnKind::Number);
     EXPECT_TRUE(state.Ascending);
     EXPECT_EQ(Column(table, 0), QStringList({"9", "10", "100", ""}));
-    SortLedgerByColumn(table, state, 0, u'I');
+    SortLedgerByColumn(table, state, 0, TColumnKind::Number);
     EXPECT_FALSE(state.Ascending);
     EXPECT_EQ(Column(table, 0), QStringList({"100", "10", "9", ""}));
-    SortLedgerByColumn(table, state, 1, u'S');
+    SortLedgerByColumn(table, state, 1, TColumnKind::Text);
     EXPECT_TRUE(state.Ascending);
     EXPECT_EQ(state.Column, 1);
     EXPECT_EQ(Column(table, 1), QStringList({"a", "b", "c", ""}));
 
-    EXPECT_EQ(ComparisonForLetter(u'D'), SortByDate);
-    EXPECT_EQ(ComparisonForLetter(u'I'), SortByNumber);
-    for (QChar letter : QStringLiteral("CGKOPSV"))
-        EXPECT_EQ(ComparisonForLetter(letter), SortByText);
+    EXPECT_EQ(ComparisonForColumn(TColumnKind::Date), SortByDate);
+    EXPECT_EQ(ComparisonForColumn(TColumnKind::Number), SortByNumber);
+    for (TColumnKind kind : {TColumnKind::Purse, TColumnKind::Category, TColumnKind::InPurse,
+                             TColumnKind::User, TColumnKind::Text, TColumnKind::Kind, TColumnKind::Computed})
+        EXPECT_EQ(ComparisonForColumn(kind), SortByText);
 }
 
 TEST(SortByColumn, TheSortMenu) {

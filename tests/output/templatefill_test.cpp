@@ -56,15 +56,15 @@ QStringList GridCaptions(int number) {
     }
 }
 
-// The date columns of the ledgers and lists: "D" in their definitions.
-QString GridSchema(int number) {
+// The column kinds of the ledgers and lists, from their definitions.
+std::vector<TColumnKind> GridColumns(int number) {
     const std::pair<int, TTableKind> kinds[] = {
         {11, TTableKind::Rashod},     {12, TTableKind::Dohod},     {13, TTableKind::Dolg},
         {14, TTableKind::PlanRashod}, {15, TTableKind::PlanDohod}, {17, TTableKind::Returns},
         {30, TTableKind::Purse},      {31, TTableKind::Transfer},  {32, TTableKind::User},
     };
     for (const auto& [n, kind] : kinds)
-        if (n == number) return TableDef(kind).schema;
+        if (n == number) return TableDef(kind).columns;
     return {};
 }
 
@@ -116,10 +116,10 @@ TEST(ExportTemplates, EveryTemplateShowsTheGridCaptionsAboveItsRecordRow) {
         ASSERT_GE(csv.size(), 4u);
         const QStringList captions = GridCaptions(e.number);
         EXPECT_EQ(csv[2].mid(0, captions.size()), captions);
-        const QString schema = GridSchema(e.number);
+        const std::vector<TColumnKind> columns = GridColumns(e.number);
         QStringList marks;
         for (int c = 0; c < captions.size(); ++c)
-            marks << FieldMark(c + 1, c < schema.size() && schema[c] == u'D');
+            marks << FieldMark(c + 1, c < int(columns.size()) && columns[size_t(c)] == TColumnKind::Date);
         EXPECT_EQ(csv[3].mid(0, captions.size()), marks);
     }
 }

@@ -437,7 +437,7 @@ TEST_F(ExportTest, TwoColumnNamesEndWithASemicolonEach) {
     TDataGrid grid;
     grid.kind = TTableKind::Returns;
     grid.Captions = {"Дата", "Сумма"};
-    grid.Schema = "DI";
+    grid.Columns = {TColumnKind::Date, TColumnKind::Number};
     grid.SumColumn = 1;
     TMemTable table;
     table.AddRow()->SetCells({"01.03.2024", ""});

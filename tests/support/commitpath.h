@@ -14,27 +14,11 @@
 // number or the text editor), as the window commits its editors.
 inline TCommitResult CommitCell(TEditClass& edit, TDataGrid& grid, int column, int gridRow,
                                 const QString& text) {
-    TCommitResult r;
-    switch (grid.Letter(column).unicode()) {
-    case u'D':
-        r = edit.CommitDate(grid, column, gridRow, text);
-        break;
-    case u'A':
-    case u'B':
-    case u'C':
-    case u'G':
-    case u'K':
-    case u'O':
-        r = edit.CommitChoice(grid, column, gridRow, text);
-        break;
-    case u'I':
-        r = edit.CommitText(grid, column, gridRow, TEditorKind::Number, text);
-        break;
-    default:
-        r = edit.CommitText(grid, column, gridRow, TEditorKind::Text, text);
-        break;
-    }
-    return r;
+    const TColumnKind type = grid.Column(column);
+    if (type == TColumnKind::Date) return edit.CommitDate(grid, column, gridRow, text);
+    if (IsChoiceColumn(type)) return edit.CommitChoice(grid, column, gridRow, text);
+    return edit.CommitText(grid, column, gridRow,
+                           type == TColumnKind::Number ? TEditorKind::Number : TEditorKind::Text, text);
 }
 
 // The commit path as the program builds it over one state and its money rules: the filters, the money

@@ -32,9 +32,9 @@ struct TDesign {
     QString file;
     QString title;
     QStringList captions;
-    QString schema;            // one letter per column as the table definitions give it ("D" a date)
-    int sumColumn = -1;        // the column the total rows sum
-    bool programTotal = false; // a row for the program's own total (in the base currency)
+    std::vector<TColumnKind> columns; // what each column holds, as the table definitions give it
+    int sumColumn = -1;               // the column the total rows sum
+    bool programTotal = false;        // a row for the program's own total (in the base currency)
     // A sum row per purse (and, for the debts, per kind as well): the columns whose values make a group.
     std::vector<int> groupColumns;
 };
@@ -53,7 +53,7 @@ TDesign LedgerDesign(TTableKind kind, bool programTotal) {
     const TTableDef& d = TableDef(kind);
     TDesign design;
     design.captions = d.captions;
-    design.schema = d.schema;
+    design.columns = d.columns;
     design.sumColumn = d.sumColumn;
     design.programTotal = programTotal;
     if (d.PurseColumn() >= 0) design.groupColumns = {d.PurseColumn()};
@@ -99,14 +99,16 @@ TDesign DesignFor(int number) {
     case 41: {
         const TKindsList list = number == 40 ? TKindsList::Rashod : TKindsList::Dohod;
         d.captions = {DefaultKindsCaption(list)};
-        d.schema = QStringLiteral("V");
+        d.columns = {TColumnKind::Kind};
         break;
     }
     default: {
         // The analysis: 16 is kind 0, 18 to 25 the kinds 1 to 8. Its rows end in their own total.
         const int kind = number == 16 ? 0 : number - 17;
         d.captions = TAnalysis::Captions(kind);
-        d.schema = QStringLiteral("NV") + QString(d.captions.size() - 2, u'I');
+        // The row's place, the group's name, then its amounts.
+        d.columns = {TColumnKind::Computed, TColumnKind::Kind};
+        d.columns.resize(size_t(d.captions.size()), TColumnKind::Number);
         d.sumColumn = 2;
         break;
     }
@@ -115,22 +117,22 @@ TDesign DesignFor(int number) {
     return d;
 }
 
-double WidthCm(QChar letter, const QString& caption) {
+double WidthCm(TColumnKind column, const QString& caption) {
     double w = 3.0;
-    switch (letter.unicode()) {
-    case 'D':
+    switch (column) {
+    case TColumnKind::Date:
         w = 2.6;
         break;
-    case 'I':
+    case TColumnKind::Number:
         w = 3.2;
         break;
-    case 'N':
+    case TColumnKind::Computed:
         w = 1.8;
         break;
-    case 'V':
+    case TColumnKind::Kind:
         w = 4.0;
         break;
-    case 'S':
+    case TColumnKind::Text:
         w = 5.0;
         break;
     default:
@@ -140,8 +142,9 @@ double WidthCm(QChar letter, const QString& caption) {
     return std::clamp(0.6 + caption.size() * 0.2, w, 7.0);
 }
 
-QChar Letter(const QString& schema, int c) {
-    return c >= 0 && c < schema.size() ? schema[c] : QChar(u'S');
+// A column the design does not describe is text.
+TColumnKind ColumnAt(const std::vector<TColumnKind>& columns, int c) {
+    return c >= 0 && c < int(columns.size()) ? columns[size_t(c)] : TColumnKind::Text;
 }
 
 void Namespaces(QXmlStreamWriter& w) {
@@ -218,7 +221,7 @@ QByteArray Content(const TDesign& d) {
         w.writeAttribute(kStyle, QStringLiteral("family"), QStringLiteral("table-column"));
         w.writeEmptyElement(kStyle, QStringLiteral("table-column-properties"));
         w.writeAttribute(kStyle, QStringLiteral("column-width"),
-                         QString::number(WidthCm(Letter(d.schema, c), d.captions[c]), 'f', 2) +
+                         QString::number(WidthCm(ColumnAt(d.columns, c), d.captions[c]), 'f', 2) +
                              QStringLiteral("cm"));
         w.writeEndElement();
     }
@@ -292,7 +295,7 @@ QByteArray Content(const TDesign& d) {
     w.writeEndElement();
     row([&] {
         for (int c = 0; c < n; ++c) {
-            const bool date = Letter(d.schema, c) == u'D';
+            const bool date = ColumnAt(d.columns, c) == TColumnKind::Date;
             const TSheetColumn kind = SheetColumnOf(d.number, c, d.sumColumn);
             const QString style = date                           ? QStringLiteral("ceDate")
                                   : kind == TSheetColumn::Amount ? QStringLiteral("ceMoney")
@@ -399,7 +402,7 @@ bool WriteSheet(const QString& folder, const TTemplateEntry& entry) {
     d.title = TitleOf(entry.caption);
     double width = 0;
     for (int c = 0; c < int(d.captions.size()); ++c)
-        width += WidthCm(Letter(d.schema, c), d.captions[c]);
+        width += WidthCm(ColumnAt(d.columns, c), d.captions[c]);
     QString error;
     const std::vector<TOdfEntry> entries = {
         {QStringLiteral("content.xml"), Content(d)},
