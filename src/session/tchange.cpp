@@ -115,7 +115,7 @@ void TChange::KeepAfter() {
         }
     }
     state.droppedReturns.clear();
-    m_rawBefore = {};
+    std::vector<const TMemTable*>().swap(m_rawBefore); // its room too: a history has many steps
 }
 
 bool TChange::Empty() const {
