@@ -79,6 +79,7 @@ bool TSession::Change(const QString& text, const std::function<void()>& body) {
         body();
         return true;
     }
+    ForgetIfChangedOutside();
     ForEachBookTable(state, [this](TMemTable& table) { table.AttachRecorder(&m_recorder); });
     auto change = std::make_unique<TChange>(*this, text);
     change->KeepBefore();
@@ -87,13 +88,48 @@ bool TSession::Change(const QString& text, const std::function<void()>& body) {
         body();
     }
     change->KeepAfter();
-    if (change->Empty()) return false;
-    m_history.push(change.release());
+    const bool changed = !change->Empty();
+    if (changed) m_history.push(change.release());
+    NoteBooksSeen();
+    return changed;
+}
+
+bool TSession::Undo() {
+    ForgetIfChangedOutside();
+    if (!m_history.canUndo()) return false;
+    m_history.undo();
+    NoteBooksSeen();
     return true;
+}
+
+bool TSession::Redo() {
+    ForgetIfChangedOutside();
+    if (!m_history.canRedo()) return false;
+    m_history.redo();
+    NoteBooksSeen();
+    return true;
+}
+
+void TSession::NoteBooksSeen() {
+    m_booksSeen.clear();
+    ForEachBookTable(state, [this](TMemTable& table) { m_booksSeen.emplace_back(&table, table.Version()); });
+}
+
+void TSession::ForgetIfChangedOutside() {
+    if (m_history.count() == 0) return;
+    size_t i = 0;
+    bool same = true;
+    ForEachBookTable(state, [&](TMemTable& table) {
+        same = same && i < m_booksSeen.size() && m_booksSeen[i].first == &table &&
+               m_booksSeen[i].second == table.Version();
+        ++i;
+    });
+    if (!same || i != m_booksSeen.size()) ClearHistory();
 }
 
 void TSession::ClearHistory() {
     m_history.clear();
+    m_booksSeen.clear();
 }
 
 void TSession::BooksReplayed() {

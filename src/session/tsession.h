@@ -67,6 +67,11 @@ public:
     // changes like any other: the tables count as modified, and the autosave writes them.
     QUndoStack& History() { return m_history; }
     static constexpr int kHistorySteps = 200;
+    // The last step taken back or done again, as the menu does it. Steps are replayed by the rows they
+    // name, so a history whose books were changed by anything but this door is emptied instead: nothing is
+    // taken back over a change it does not know. False when there was nothing to do.
+    bool Undo();
+    bool Redo();
     // Another base or user opened, or a tool that moves whole bases: nothing before can be taken back.
     void ClearHistory();
     // After an undo or a redo put the tables back: the debt on show, the row maps, filters, totals and
@@ -95,4 +100,9 @@ private:
     QTimer m_lockRefresh;
     TTableRecorder m_recorder;
     QUndoStack m_history;
+    // The books as the door last left them: each table with its count of changes.
+    std::vector<std::pair<const TMemTable*, quint64>> m_booksSeen;
+    void NoteBooksSeen();
+    // The books changed outside the door since it last left them: the history is emptied.
+    void ForgetIfChangedOutside();
 };
