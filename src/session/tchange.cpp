@@ -36,17 +36,27 @@ void PutTables(const QByteArray& bytes, std::initializer_list<TMemTable*> tables
 
 } // namespace
 
-TTotalsPicture TTotalsPicture::Of(TMyType& state) {
+TTotalsPicture TTotalsPicture::Of(TMyType& state, const TTotalsPicture* earlier) {
     TTotalsPicture p;
     // The ledgers carry running totals; a filter's totals are made again with its rows.
     for (TTableKind kind : LedgerKinds()) {
         TDataGrid& g = state.Grid(kind);
-        p.grids.push_back(
-            {int(kind), g.total, g.todayTotal, g.perPurse.ToBytes(), g.perPurseToday.ToBytes()});
+        TGrid pg{int(kind), g.total, g.todayTotal, {}, {}, {g.perPurse.Version(), g.perPurseToday.Version()}};
+        const size_t i = p.grids.size();
+        const bool same = earlier && i < earlier->grids.size() && earlier->grids[i].kind == pg.kind &&
+                          earlier->grids[i].versions[0] == pg.versions[0] &&
+                          earlier->grids[i].versions[1] == pg.versions[1];
+        pg.perPurse = same ? earlier->grids[i].perPurse : g.perPurse.ToBytes();
+        pg.perPurseToday = same ? earlier->grids[i].perPurseToday : g.perPurseToday.ToBytes();
+        p.grids.push_back(std::move(pg));
     }
     p.totalMoney = state.totalMoney;
     const TDebtTotals& d = state.debtTotals;
-    p.debtTables = Tables({&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns});
+    p.debtVersions = {d.lentPerPurse.Version(), d.lentPerPurseToday.Version(), d.returnsToMe.Version(),
+                      d.myReturns.Version()};
+    p.debtTables = earlier && earlier->debtVersions == p.debtVersions
+                       ? earlier->debtTables
+                       : Tables({&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns});
     p.debtSums = {d.lentTotal, d.lentTodayTotal, d.returnsToMeTotal, d.myReturnsTotal};
     return p;
 }
@@ -84,18 +94,19 @@ qsizetype TTotalsPicture::Size() const {
 
 TChange::TChange(TSession& session, const QString& text) : QUndoCommand(text), m_session(session) {}
 
-void TChange::KeepBefore() {
+void TChange::KeepBefore(const TTotalsPicture& last) {
     TMyType& state = m_session.state;
     m_rawBefore = Raw(state.returns);
     state.droppedReturns.clear();
     m_debtBefore = state.currentDebt;
-    m_totalsBefore = TTotalsPicture::Of(state);
+    m_totalsBefore = TTotalsPicture::Of(state, &last);
 }
 
-void TChange::KeepAfter() {
+void TChange::KeepAfter(TTotalsPicture& last) {
     TMyType& state = m_session.state;
     m_debtAfter = state.currentDebt;
-    m_totalsAfter = TTotalsPicture::Of(state);
+    m_totalsAfter = TTotalsPicture::Of(state, &m_totalsBefore);
+    last = m_totalsAfter;
     // Only the totals the change moved are kept, both ways.
     TTotalsPicture before = m_totalsBefore;
     m_totalsBefore.KeepChangedFrom(m_totalsAfter);

@@ -18,14 +18,20 @@ struct TTotalsPicture {
         int kind = 0;
         long double total = 0, todayTotal = 0;
         QByteArray perPurse, perPurseToday;
-        bool operator==(const TGrid&) const = default;
+        quint64 versions[2] = {0, 0}; // of the two tables, when the picture was taken
+        bool operator==(const TGrid& o) const {
+            return kind == o.kind && total == o.total && todayTotal == o.todayTotal &&
+                   perPurse == o.perPurse && perPurseToday == o.perPurseToday;
+        }
     };
     std::vector<TGrid> grids;
     long double totalMoney = 0;
     QByteArray debtTables; // the debts' per-purse tables, one after another
     std::array<long double, 4> debtSums{};
+    std::array<quint64, 4> debtVersions{};
 
-    static TTotalsPicture Of(TMyType& state);
+    // A table that has not changed since `earlier` was taken is taken from it, not read again.
+    static TTotalsPicture Of(TMyType& state, const TTotalsPicture* earlier = nullptr);
     void PutInto(TMyType& state) const;
     // Keeps only the grids whose totals differ from the other picture's.
     void KeepChangedFrom(const TTotalsPicture& other);
@@ -44,9 +50,10 @@ public:
     void redo() override;
 
     TTableDelta& Delta() { return m_delta; }
-    // What the state beside the tables was before the change and is after it.
-    void KeepBefore();
-    void KeepAfter();
+    // What the state beside the tables was before the change and is after it. `last` is the session's
+    // picture of the totals as the last change left them, brought up to date by KeepAfter.
+    void KeepBefore(const TTotalsPicture& last);
+    void KeepAfter(TTotalsPicture& last);
     // The change did nothing that needs taking back.
     bool Empty() const;
     // Bytes the change holds, for the history's account of memory.

@@ -82,12 +82,12 @@ bool TSession::Change(const QString& text, const std::function<void()>& body) {
     ForgetIfChangedOutside();
     ForEachBookTable(state, [this](TMemTable& table) { table.AttachRecorder(&m_recorder); });
     auto change = std::make_unique<TChange>(*this, text);
-    change->KeepBefore();
+    change->KeepBefore(m_lastTotals);
     {
         TRecording recording(m_recorder, change->Delta());
         body();
     }
-    change->KeepAfter();
+    change->KeepAfter(m_lastTotals);
     const bool changed = !change->Empty();
     if (changed) m_history.push(change.release());
     NoteBooksSeen();
@@ -129,6 +129,7 @@ void TSession::ForgetIfChangedOutside() {
 
 void TSession::ClearHistory() {
     m_history.clear();
+    m_lastTotals = {};
     m_booksSeen.clear();
 }
 

@@ -7,6 +7,7 @@
 #include "money/tfilters.h"
 #include "money/tmoney.h"
 #include "money/tmoneyhooks.h"
+#include "session/tchange.h"
 #include "storage/tattributechecks.h"
 #include "storage/ttabledelta.h"
 #include "users/tbasessession.h"
@@ -102,6 +103,8 @@ private:
     QUndoStack m_history;
     // The books as the door last left them: each table with its count of changes.
     std::vector<std::pair<const TMemTable*, quint64>> m_booksSeen;
+    // The totals as the last change left them, so that the next one need not picture them again.
+    TTotalsPicture m_lastTotals;
     void NoteBooksSeen();
     // The books changed outside the door since it last left them: the history is emptied.
     void ForgetIfChangedOutside();
