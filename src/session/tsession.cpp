@@ -111,26 +111,25 @@ bool TSession::Redo() {
 }
 
 void TSession::NoteBooksSeen() {
-    m_booksSeen.clear();
-    ForEachBookTable(state, [this](TMemTable& table) { m_booksSeen.emplace_back(&table, table.Version()); });
+    m_recorder.ResetChangesOutside();
+    m_returnsSeen.resize(state.returns.size());
+    for (size_t i = 0; i < state.returns.size(); ++i)
+        m_returnsSeen[i] = state.returns[i].get();
 }
 
 void TSession::ForgetIfChangedOutside() {
     if (m_history.count() == 0) return;
-    size_t i = 0;
-    bool same = true;
-    ForEachBookTable(state, [&](TMemTable& table) {
-        same = same && i < m_booksSeen.size() && m_booksSeen[i].first == &table &&
-               m_booksSeen[i].second == table.Version();
-        ++i;
-    });
-    if (!same || i != m_booksSeen.size()) ClearHistory();
+    bool same = m_recorder.ChangesOutside() == 0 && m_returnsSeen.size() == state.returns.size();
+    for (size_t i = 0; same && i < m_returnsSeen.size(); ++i)
+        same = m_returnsSeen[i] == state.returns[i].get();
+    if (!same) ClearHistory();
 }
 
 void TSession::ClearHistory() {
     m_history.clear();
     m_lastTotals = {};
-    m_booksSeen.clear();
+    m_recorder.ResetChangesOutside();
+    m_returnsSeen.clear();
 }
 
 void TSession::BooksReplayed() {

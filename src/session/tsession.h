@@ -101,8 +101,8 @@ private:
     QTimer m_lockRefresh;
     TTableRecorder m_recorder;
     QUndoStack m_history;
-    // The books as the door last left them: each table with its count of changes.
-    std::vector<std::pair<const TMemTable*, quint64>> m_booksSeen;
+    // The debts' returns tables as the door last left them; the recorder counts what changed past it.
+    std::vector<const TMemTable*> m_returnsSeen;
     // The totals as the last change left them, so that the next one need not picture them again.
     TTotalsPicture m_lastTotals;
     void NoteBooksSeen();

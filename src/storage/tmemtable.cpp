@@ -366,7 +366,10 @@ void TTableRow::WriteEncoding(QByteArrayView enc) {
 }
 
 TTableDelta* TMemTable::Recording() const {
-    return m_recorder ? m_recorder->Recording() : nullptr;
+    if (!m_recorder) return nullptr;
+    TTableDelta* delta = m_recorder->Recording();
+    if (!delta) m_recorder->NoteChangeOutside();
+    return delta;
 }
 
 void TMemTable::Clear() {

@@ -123,7 +123,8 @@ public:
 private:
     friend class TTableRow;
     friend class TTableDelta;
-    // The delta the table's changes go to now, if any.
+    // The delta the table's changes go to now, if any; asked by every change of the table, so that a
+    // change made while nothing is recorded is counted by the recorder.
     TTableDelta* Recording() const;
     // A row from the table's own blocks: a big table's rows cost their few bytes each, not a heap
     // block each. Rows never move, so a row pointer stays valid until its row is deleted.

@@ -81,9 +81,15 @@ public:
     void Start(TTableDelta& delta) { m_delta = &delta; }
     void Stop() { m_delta = nullptr; }
     TTableDelta* Recording() const { return m_delta; }
+    // Changes of attached tables made while nothing was recorded, since the count was last reset: a history
+    // of recorded changes is only true of tables no one else has changed.
+    quint64 ChangesOutside() const { return m_outside; }
+    void ResetChangesOutside() { m_outside = 0; }
+    void NoteChangeOutside() { ++m_outside; }
 
 private:
     TTableDelta* m_delta = nullptr;
+    quint64 m_outside = 0;
 };
 
 // Records into the delta for as long as it lives.
