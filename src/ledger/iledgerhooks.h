@@ -111,6 +111,9 @@ public:
     virtual TDeletion DeleteRow(TDataGrid&, int /*tableRow*/, bool /*askFirst*/) {
         return TDeletion::Generic;
     }
+    // The table asks its own questions before a row goes (the purses: whether records name it), rather
+    // than the one question the window asks for every other table.
+    virtual bool AsksOwnDeletion() const { return false; }
     // The text drawn for a stored cell.
     virtual QString CellText(int /*column*/, const QString& stored) const { return stored; }
 

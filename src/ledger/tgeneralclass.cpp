@@ -1,5 +1,7 @@
 #include "ledger/tgeneralclass.h"
+
 #include "storage/tabledefs.h"
+#include "storage/ttabledelta.h"
 
 #include "ledger/basechanges.h"
 #include "ledger/gridids.h"
@@ -269,9 +271,23 @@ bool TGeneralClass::IsSortable(const TDataGrid& grid) {
 void TGeneralClass::SortByColumn(TDataGrid& grid, int column) {
     if (!IsSortable(grid) || column < 0 || column >= grid.ColumnCount() || !grid.Table) return;
     TSortState sort{grid.SortColumn, grid.SortAscending};
+    const TSortState before = sort;
     SortLedgerByColumn(*grid.Table, sort, column, grid.Column(column));
     grid.SortColumn = sort.Column;
     grid.SortAscending = sort.Ascending;
+    // The mark on the caption goes back and forth with the order of the rows.
+    if (TTableDelta* delta = grid.Table->DeltaBeingRecorded()) {
+        TDataGrid* g = &grid;
+        delta->AddStep(
+            [g, before] {
+                g->SortColumn = before.Column;
+                g->SortAscending = before.Ascending;
+            },
+            [g, sort] {
+                g->SortColumn = sort.Column;
+                g->SortAscending = sort.Ascending;
+            });
+    }
     if (grid.filterActive)
         m_hooks.ReapplyFilter(grid);
     else
@@ -304,6 +320,14 @@ void ClearRecordText(TDataGrid& grid, int gridRow, TTableRow& row, bool defaultD
 }
 
 } // namespace
+
+QStringList TGeneralClass::DeletionQuestion(const TDataGrid& grid, int gridRow) {
+    // A base open read-only refuses the deletion itself, with no question first.
+    if (!grid.Table || grid.TableRow(gridRow) < 0 || Rules(grid.kind).AsksOwnDeletion() ||
+        !MayChangeBase(m_state))
+        return {};
+    return {QStringLiteral("Вы действительно хотите удалить строку?")};
+}
 
 bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst) {
     if (RefuseChange(m_state)) return false;

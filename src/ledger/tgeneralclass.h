@@ -98,6 +98,9 @@ public:
     void SortByColumn(TDataGrid& grid, int column);
     static bool IsSortable(const TDataGrid& grid);
 
+    // What the window asks before the row goes, the deletion then made without asking; empty when there
+    // is no record on the row or its table asks its own questions.
+    QStringList DeletionQuestion(const TDataGrid& grid, int gridRow);
     // Delete on a row: asks first when told to; true when something changed. A purse row goes to the
     // purse rules, which ask their own questions whatever `askFirst` says. Refused with a beep on a base
     // open read-only.

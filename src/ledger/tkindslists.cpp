@@ -143,12 +143,11 @@ TKindNameResult TKindsLists::RenameKind(int column, const QString& typed) {
     return check;
 }
 
-bool TKindsLists::DeleteKind(int column) {
+bool TKindsLists::DeleteKind(int column, bool askFirst) {
     TMemTable& kinds = m_state.vidRashod;
     TDataVidGrid& list = m_state.vidRashodGrid;
     if (column < 0 || column >= kinds.RowCount() || RefuseChange(m_state)) return false;
-    if (!Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить столбец?")}, TMsgButton::Yes))
-        return false;
+    if (askFirst && !Messages().AskYesNo(KindDeletionQuestion(), TMsgButton::Yes)) return false;
     kindColumn = -1;
     if (kinds.RowCount() == 1) {
         kinds.Clear();
@@ -168,12 +167,11 @@ bool TKindsLists::DeleteKind(int column) {
     return true;
 }
 
-bool TKindsLists::DeleteName(TDataVidGrid& list, int column, int row) {
+bool TKindsLists::DeleteName(TDataVidGrid& list, int column, int row, bool askFirst) {
     TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
     if (!kind || row < 1 || row >= kind->CellCount() || !IsNotBlank(kind->Cell(row))) return false;
     if (RefuseChange(m_state)) return false;
-    if (!Messages().AskYesNo({QStringLiteral("Вы действительно хотите удалить ячейку?")}, TMsgButton::Yes))
-        return false;
+    if (askFirst && !Messages().AskYesNo(NameDeletionQuestion(), TMsgButton::Yes)) return false;
     QStringList cells = kind->Cells();
     cells.removeAt(row);
     kind->SetCells(cells);

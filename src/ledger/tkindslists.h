@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -55,16 +56,25 @@ public:
     // These and the name changes below are refused with a beep on a base open read-only.
     TKindNameResult AddKind(const QString& name);
     TKindNameResult RenameKind(int column, const QString& name);
-    // Asks first; the last kind left becomes the empty kind "Имя". True when something was deleted.
-    bool DeleteKind(int column);
+    // Asks first when told to; the last kind left becomes the empty kind "Имя". True when something was
+    // deleted.
+    bool DeleteKind(int column, bool askFirst = true);
+    // What the window asks before a kind or a name goes.
+    static QStringList KindDeletionQuestion() {
+        return {QStringLiteral("Вы действительно хотите удалить столбец?")};
+    }
+    static QStringList NameDeletionQuestion() {
+        return {QStringLiteral("Вы действительно хотите удалить ячейку?")};
+    }
 
     // The column the kind commands work on: the caption last right-clicked, else the current column.
     // It is forgotten after every kind command.
     int kindColumn = -1;
     int KindColumn(int currentColumn) const { return kindColumn >= 0 ? kindColumn : currentColumn; }
 
-    // Deletes a non-blank name after asking; the names below move up. True when it was deleted.
-    bool DeleteName(TDataVidGrid& list, int column, int row);
+    // Deletes a non-blank name, asking first when told to; the names below move up. True when it was
+    // deleted.
+    bool DeleteName(TDataVidGrid& list, int column, int row, bool askFirst = true);
     // A name typed into a cell of a list: refused when the kind has it already (letter case aside),
     // otherwise the records that used the old name follow and the name is stored.
     TNameCommit CommitName(TDataVidGrid& list, int column, int row, const QString& text);

@@ -33,6 +33,12 @@ std::vector<int> RowsInPeriod(const TMemTable& table, TTableKind kind, TDateValu
 
 } // namespace
 
+QStringList ClearTablesQuestion() {
+    return {QStringLiteral("Будет произведено удаление всех записей"),
+            QStringLiteral("в выделенных таблицах в указанном диапазоне дат"),
+            QStringLiteral("Восстановление будет невозможно."), QStringLiteral("Продолжить?")};
+}
+
 void TClearRequest::Reopen() {
     from = Today();
     to = Today();
@@ -40,14 +46,10 @@ void TClearRequest::Reopen() {
 }
 
 bool ClearTablesByPeriod(TMyType& state, TCalculationResults& calc, TPurseClass& purse, TDolgClass& dolg,
-                         const TClearRequest& request, const std::function<void()>& dropFilter) {
+                         const TClearRequest& request, const std::function<void()>& dropFilter,
+                         bool askFirst) {
     if (RefuseChange(state)) return false;
-    if (!Messages().AskYesNo({QStringLiteral("Будет произведено удаление всех записей"),
-                              QStringLiteral("в выделенных таблицах в указанном диапазоне дат"),
-                              QStringLiteral("Восстановление будет невозможно."),
-                              QStringLiteral("Продолжить?")},
-                             TMsgButton::No))
-        return false;
+    if (askFirst && !Messages().AskYesNo(ClearTablesQuestion(), TMsgButton::No)) return false;
     if (dropFilter) dropFilter();
     const TDateValue from = DateFromQDate(request.from);
     const TDateValue to = DateFromQDate(request.to);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QStringList>
 
 #include <functional>
 
@@ -28,7 +29,10 @@ struct TClearRequest {
     void Reopen();
 };
 
-// "Принять" of the dialog: asks the four-line question (default "No"); on "Yes" calls dropFilter
+// The four-line question asked before the tables are cleared (default "No").
+QStringList ClearTablesQuestion();
+
+// "Принять" of the dialog: asks the four-line question when told to; on "Yes" calls dropFilter
 // (the caller closes any open editor and drops the active filter), then removes from every checked
 // table, in the dialog's order, the records dated from `from` to `to` inclusive (an empty date reads
 // as 30.12.1900). With `recalc` the purses are given back what the records moved (transfers are
@@ -36,4 +40,5 @@ struct TClearRequest {
 // amounts stay. The new-record row stays. True when the tables were cleared; a base open read-only is
 // refused with a beep before the question.
 bool ClearTablesByPeriod(TMyType& state, TCalculationResults& calc, TPurseClass& purse, TDolgClass& dolg,
-                         const TClearRequest& request, const std::function<void()>& dropFilter);
+                         const TClearRequest& request, const std::function<void()>& dropFilter,
+                         bool askFirst = true);

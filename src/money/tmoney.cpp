@@ -56,8 +56,9 @@ void TMoney::DeleteRecord(TTableKind kind, int row) {
     }
 }
 
-bool TMoney::ClearTablesByPeriod(const TClearRequest& request, const std::function<void()>& dropFilter) {
-    return ::ClearTablesByPeriod(m_state, calc, purse, dolg, request, dropFilter);
+bool TMoney::ClearTablesByPeriod(const TClearRequest& request, const std::function<void()>& dropFilter,
+                                 bool askFirst) {
+    return ::ClearTablesByPeriod(m_state, calc, purse, dolg, request, dropFilter, askFirst);
 }
 
 TTotalsPanelData TMoney::TotalsPanel(TTableKind current) {

@@ -41,7 +41,8 @@ public:
     void DeleteRecord(TTableKind kind, int row);
 
     // The dialog "Очистить таблицы" after "Принять".
-    bool ClearTablesByPeriod(const TClearRequest& request, const std::function<void()>& dropFilter);
+    bool ClearTablesByPeriod(const TClearRequest& request, const std::function<void()>& dropFilter,
+                             bool askFirst = true);
 
     // The totals panel's content for the table on show.
     TTotalsPanelData TotalsPanel(TTableKind current);

@@ -11,7 +11,7 @@ QString changename::Typing(const TDataGrid& grid, int col) {
     case TColumnKind::Text:
         return QStringLiteral("ввод текста");
     case TColumnKind::Kind:
-        return QStringLiteral("выбор вида");
+        return KindChosen();
     default:
         return QStringLiteral("выбор из списка");
     }

@@ -11,6 +11,9 @@ namespace changename {
 // A cell typed into or chosen, named by what the column holds: «ввод суммы», «ввод даты», «ввод текста»,
 // «выбор вида», «выбор из списка».
 QString Typing(const TDataGrid& grid, int col);
+inline QString KindChosen() {
+    return QStringLiteral("выбор вида");
+}
 inline QString Paste() {
     return QStringLiteral("вставка");
 }
@@ -25,6 +28,15 @@ inline QString KindDeleted() {
 }
 inline QString KindRenamed() {
     return QStringLiteral("переименование вида");
+}
+inline QString NameAdded() {
+    return QStringLiteral("добавление названия");
+}
+inline QString NameRenamed() {
+    return QStringLiteral("переименование названия");
+}
+inline QString NameDeleted() {
+    return QStringLiteral("удаление названия");
 }
 inline QString TablesCleared() {
     return QStringLiteral("очистка таблиц");

@@ -37,7 +37,12 @@ TSession::~TSession() {
 
 TUserHooks TSession::UserHooks() {
     TUserHooks h;
-    h.recomputeTotals = [this] { RecomputeAll(); };
+    // Whatever read the open base anew leaves nothing to take back.
+    h.recomputeTotals = [this] {
+        ClearHistory();
+        RecomputeAll();
+    };
+    h.forgetHistory = [this](const QString& why) { ClearHistory(why); };
     h.normaliseAllDates = [this] { edit.NormaliseAllDates(); };
     h.checkDataRootFolders = [this] {
         attributes.CheckDataRootFolders(state.paths.dataRoot, state.baseFolder);
@@ -60,12 +65,12 @@ void TSession::OpenBase() {
 
 namespace {
 
-// Every table that holds the books of the open base.
+// Every table that holds the books of the open base. The users are no books: they are shared by the
+// bases, and a user's change is no step to take back.
 template <class F> void ForEachBookTable(TMyType& state, F f) {
     for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod,
                             TTableKind::PlanDohod, TTableKind::Dolg, TTableKind::Transfer, TTableKind::Purse})
         f(state.Table(kind));
-    f(state.users);
     f(state.vidRashod);
     f(state.vidDohod);
     for (const auto& returns : state.returns)
@@ -87,16 +92,42 @@ bool TSession::Change(const QString& text, const std::function<void()>& body) {
         TRecording recording(m_recorder, change->Delta());
         body();
     }
+    change->Delta().DropUnchanged();
     change->KeepAfter(m_lastTotals);
     const bool changed = !change->Empty();
-    if (changed) m_history.push(change.release());
+    if (changed) {
+        change->Delta().Prepend(std::move(m_pending));
+        m_history.push(change.release());
+        m_clearedWhy.clear();
+    }
     NoteBooksSeen();
     return changed;
+}
+
+void TSession::Prepare(const std::function<void()>& body) {
+    if (m_recorder.Recording()) {
+        body();
+        return;
+    }
+    ForgetIfChangedOutside();
+    ForEachBookTable(state, [this](TMemTable& table) { table.AttachRecorder(&m_recorder); });
+    {
+        TRecording recording(m_recorder, m_pending);
+        body();
+    }
+    NoteBooksSeen();
+}
+
+void TSession::TakeBackPending() {
+    if (m_pending.Empty()) return;
+    m_pending.Undo();
+    m_pending = TTableDelta();
 }
 
 bool TSession::Undo() {
     ForgetIfChangedOutside();
     if (!m_history.canUndo()) return false;
+    TakeBackPending();
     m_history.undo();
     NoteBooksSeen();
     return true;
@@ -105,6 +136,7 @@ bool TSession::Undo() {
 bool TSession::Redo() {
     ForgetIfChangedOutside();
     if (!m_history.canRedo()) return false;
+    TakeBackPending();
     m_history.redo();
     NoteBooksSeen();
     return true;
@@ -118,18 +150,21 @@ void TSession::NoteBooksSeen() {
 }
 
 void TSession::ForgetIfChangedOutside() {
-    if (m_history.count() == 0) return;
+    if (m_history.count() == 0 && m_pending.Empty()) return;
     bool same = m_recorder.ChangesOutside() == 0 && m_returnsSeen.size() == state.returns.size();
     for (size_t i = 0; same && i < m_returnsSeen.size(); ++i)
         same = m_returnsSeen[i] == state.returns[i].get();
     if (!same) ClearHistory();
 }
 
-void TSession::ClearHistory() {
+void TSession::ClearHistory(const QString& why) {
+    m_clearedWhy = why;
     m_history.clear();
+    m_pending = TTableDelta();
     m_lastTotals = {};
     m_recorder.ResetChangesOutside();
     m_returnsSeen.clear();
+    Q_EMIT HistoryChanged();
 }
 
 void TSession::BooksReplayed() {

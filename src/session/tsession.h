@@ -64,6 +64,10 @@ public:
     // change goes on the history unless it did nothing. A change made while another is being made is
     // part of that one. True when the books changed.
     bool Change(const QString& text, const std::function<void()>& body);
+    // Work the window does on the books that is no step of its own (the new-record row put under the last
+    // record as the family moves down or starts typing): recorded like a change, it is taken back with
+    // the next step, or by itself before an undo or a redo.
+    void Prepare(const std::function<void()>& body);
     // The steps that can be taken back and done again, at least kHistorySteps of them. Undo and redo are
     // changes like any other: the tables count as modified, and the autosave writes them.
     QUndoStack& History() { return m_history; }
@@ -74,7 +78,9 @@ public:
     bool Undo();
     bool Redo();
     // Another base or user opened, or a tool that moves whole bases: nothing before can be taken back.
-    void ClearHistory();
+    // `why` is said by the menu («Отменить нельзя: <why>») until the next step.
+    void ClearHistory(const QString& why = {});
+    const QString& HistoryClearedWhy() const { return m_clearedWhy; }
     // After an undo or a redo put the tables back: the debt on show, the row maps, filters, totals and
     // views follow the books as they are now.
     void BooksReplayed();
@@ -93,6 +99,9 @@ Q_SIGNALS:
     void ReadOnlyChanged();
     // An undo or a redo changed the books: every view reads its rows again.
     void BooksChanged();
+    // The history was emptied (the menu's undo and redo items follow; the steps themselves are told by
+    // History()'s own signals).
+    void HistoryChanged();
 
 private:
     TUserHooks UserHooks();
@@ -101,6 +110,10 @@ private:
     QTimer m_lockRefresh;
     TTableRecorder m_recorder;
     QUndoStack m_history;
+    // What Prepare recorded since the last step.
+    TTableDelta m_pending;
+    QString m_clearedWhy;
+    void TakeBackPending();
     // The debts' returns tables as the door last left them; the recorder counts what changed past it.
     std::vector<const TMemTable*> m_returnsSeen;
     // The totals as the last change left them, so that the next one need not picture them again.

@@ -365,6 +365,10 @@ void TTableRow::WriteEncoding(QByteArrayView enc) {
     AppendSlot(enc);
 }
 
+TTableDelta* TMemTable::DeltaBeingRecorded() const {
+    return m_recorder ? m_recorder->Recording() : nullptr;
+}
+
 TTableDelta* TMemTable::Recording() const {
     if (!m_recorder) return nullptr;
     TTableDelta* delta = m_recorder->Recording();

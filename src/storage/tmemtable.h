@@ -119,6 +119,9 @@ public:
     // then is kept for the delta and never reused, and clearing or reading the table anew keeps the old
     // rows too. A table is attached for as long as the recorder lives.
     void AttachRecorder(TTableRecorder* recorder) { m_recorder = recorder; }
+    // The delta being recorded for the table now, if any: where a rule records what it moved beside the
+    // table (a sort mark), so that it goes back and forth with the rows.
+    TTableDelta* DeltaBeingRecorded() const;
 
 private:
     friend class TTableRow;

@@ -100,6 +100,19 @@ void TTableDelta::Redo() {
     }
 }
 
+void TTableDelta::DropUnchanged() {
+    std::erase_if(m_steps, [](const TStep& step) {
+        const auto* encoded = std::get_if<TEncoded>(&step);
+        return encoded && encoded->before == encoded->after;
+    });
+}
+
+void TTableDelta::Prepend(TTableDelta&& earlier) {
+    m_steps.insert(m_steps.begin(), std::make_move_iterator(earlier.m_steps.begin()),
+                   std::make_move_iterator(earlier.m_steps.end()));
+    earlier.m_steps.clear();
+}
+
 qsizetype TTableDelta::Size() const {
     qsizetype size = qsizetype(m_steps.capacity() * sizeof(TStep));
     for (const TStep& step : m_steps) {

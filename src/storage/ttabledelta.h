@@ -28,6 +28,11 @@ public:
     void Undo();
     // Oldest first: every table as after the change.
     void Redo();
+    // Forgets the rows written again as they were (a cell committed unchanged): they need no taking back,
+    // and a change made only of them is no step.
+    void DropUnchanged();
+    // What an earlier delta did goes before what this one did: undoing this one takes both back.
+    void Prepend(TTableDelta&& earlier);
     // Bytes the recorded steps hold (the rows they keep alive are counted at eight bytes each).
     qsizetype Size() const;
 

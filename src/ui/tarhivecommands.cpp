@@ -140,8 +140,11 @@ void TArhiveCommands::RestoreArhive(bool daily) {
     const QString path = ChooseFile(choice);
     if (path.isEmpty()) return;
     // The open base read again from the archive is judged by that reading alone.
-    if (m_restore.Restore(path, state.damaged) == TArhiveRestore::TResult::Replaced)
+    if (m_restore.Restore(path, state.damaged) == TArhiveRestore::TResult::Replaced) {
         m_daily.KeepDaysCopyFor(QString());
+        // The books came from the archive whole: nothing before them can be taken back.
+        m_context.session.ClearHistory(QStringLiteral("база восстановлена из архива"));
+    }
 }
 
 void TArhiveCommands::OfferAfterDamage() {

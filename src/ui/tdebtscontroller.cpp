@@ -53,7 +53,8 @@ void TDebtsController::FollowSelection() {
         return;
     }
     m_following = true;
-    m_context.money.dolg.DebtRowSelected(row);
+    // Showing a debt that has no returns yet makes its empty table: no step of its own.
+    m_context.session.Prepare([&] { m_context.money.dolg.DebtRowSelected(row); });
     m_following = false;
 }
 
@@ -64,7 +65,7 @@ void TDebtsController::ReturnsShown() {
         returns.row = 1;
         returns.col = 0;
     }
-    m_context.general.EnsureNewRow(returns);
+    m_context.session.Prepare([&] { m_context.general.EnsureNewRow(returns); });
     m_returns->Refresh();
     m_debts->View()->viewport()->update();
     RefreshTitle();

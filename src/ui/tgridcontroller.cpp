@@ -6,6 +6,9 @@
 #include "ledger/tgridmodel.h"
 #include "ledger/tmytype.h"
 #include "money/debtediting.h"
+#include "session/changenames.h"
+#include "session/tsession.h"
+#include "storage/tmessageboxclass.h"
 #include "ui/tcelleditors.h"
 #include "ui/tledgergrid.h"
 
@@ -13,10 +16,11 @@
 #include <QClipboard>
 #include <QLineEdit>
 
-TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditClass& edit,
-                                 TCellEditors& editors, TDataGrid& grid, TLedgerGrid* view, QObject* parent)
-    : QObject(parent), m_state(state), m_general(general), m_edit(edit), m_editors(editors), m_grid(grid),
-      m_view(view), m_model(new TGridModel(grid, general, this)) {
+TGridController::TGridController(TSession& session, TCellEditors& editors, TDataGrid& grid, TLedgerGrid* view,
+                                 QObject* parent)
+    : QObject(parent), m_session(session), m_state(session.state), m_general(session.general),
+      m_edit(session.edit), m_editors(editors), m_grid(grid), m_view(view),
+      m_model(new TGridModel(grid, session.general, this)) {
     m_view->setModel(m_model);
     connect(m_model, &TGridModel::SelectionMoved, this,
             [this](int col, int row) { m_view->ShowCell(col, row); });
@@ -41,7 +45,7 @@ TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditCl
         m_view->setFocus();
     });
     connect(m_view, &TLedgerGrid::DownOnLastRow, this, [this] {
-        m_general.EnsureNewRow(m_grid);
+        Prepare([this] { m_general.EnsureNewRow(m_grid); });
         if (m_grid.row + 1 < m_grid.GridRowCount()) {
             ++m_grid.row;
             m_grid.NotifySelection();
@@ -49,7 +53,7 @@ TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditCl
     });
     connect(m_view, &TLedgerGrid::CaptionClicked, this, [this](int col) {
         m_editors.CloseAndCommit();
-        m_general.SortByColumn(m_grid, col);
+        Change(changename::Sorting(), [this, col] { m_general.SortByColumn(m_grid, col); });
         Refresh();
         Q_EMIT Sorted();
     });
@@ -70,7 +74,7 @@ TGridController::TGridController(TMyType& state, TGeneralClass& general, TEditCl
                 if (m_editors.View() == m_view) OnEditorDone(kind, text, date, exit);
             });
     connect(&m_editors, &TCellEditors::KeyTyped, this, [this] {
-        if (m_editors.View() == m_view) m_general.EnsureNewRow(m_grid);
+        if (m_editors.View() == m_view) Prepare([this] { m_general.EnsureNewRow(m_grid); });
     });
     Refresh();
 }
@@ -82,11 +86,29 @@ void TGridController::Refresh() {
     m_view->ShowCell(m_grid.col, m_grid.row);
 }
 
-void TGridController::DeleteRow(int gridRow) {
-    if (deleteRow)
-        deleteRow(gridRow);
+void TGridController::Change(const QString& name, const std::function<void()>& body) {
+    if (m_grid.kind == TTableKind::User)
+        body();
     else
-        m_general.DeleteLedgerRow(m_grid, gridRow, true);
+        m_session.Change(name, body);
+}
+
+void TGridController::Prepare(const std::function<void()>& body) {
+    if (m_grid.kind == TTableKind::User)
+        body();
+    else
+        m_session.Prepare(body);
+}
+
+void TGridController::DeleteRow(int gridRow) {
+    if (deleteRow) {
+        deleteRow(gridRow);
+        return;
+    }
+    // Asked before the change, so that the step itself asks nothing.
+    const QStringList question = m_general.DeletionQuestion(m_grid, gridRow);
+    if (!question.isEmpty() && !Messages().AskYesNo(question, TMsgButton::Yes)) return;
+    Change(changename::Deletion(), [&] { m_general.DeleteLedgerRow(m_grid, gridRow, question.isEmpty()); });
 }
 
 void TGridController::EditCurrent() {
@@ -95,6 +117,7 @@ void TGridController::EditCurrent() {
 }
 
 void TGridController::StartEdit(const TEditRequest& request) {
+    m_pasted = false;
     switch (request.kind) {
     case TEditorKind::None:
     case TEditorKind::User:
@@ -119,16 +142,20 @@ void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const 
                                    TEditorExit exit) {
     const int col = m_editors.Col();
     const int row = m_editors.Row();
+    const QString name = m_pasted ? changename::Paste() : changename::Typing(m_grid, col);
+    m_pasted = false;
     TCommitResult result;
-    if (kind == TEditorKind::Text || kind == TEditorKind::Number)
-        result = m_edit.CommitText(m_grid, col, row, kind, text);
-    else if (kind == TEditorKind::Choice && exit != TEditorExit::Escape)
-        // Escape leaves the cell as it was: committing its old value again is not neutral (a transfer's
-        // purse chosen again takes the purse's rate over the one typed into the row).
-        result = m_edit.CommitChoice(m_grid, col, row, text);
-    else if (kind == TEditorKind::Date && !(exit == TEditorExit::Escape && !ReadTypedDate(text)))
-        // Esc over a date that cannot be read leaves the cell as it was.
-        result = m_edit.CommitDate(m_grid, col, row, text);
+    Change(name, [&] {
+        if (kind == TEditorKind::Text || kind == TEditorKind::Number)
+            result = m_edit.CommitText(m_grid, col, row, kind, text);
+        else if (kind == TEditorKind::Choice && exit != TEditorExit::Escape)
+            // Escape leaves the cell as it was: committing its old value again is not neutral (a
+            // transfer's purse chosen again takes the purse's rate over the one typed into the row).
+            result = m_edit.CommitChoice(m_grid, col, row, text);
+        else if (kind == TEditorKind::Date && !(exit == TEditorExit::Escape && !ReadTypedDate(text)))
+            // Esc over a date that cannot be read leaves the cell as it was.
+            result = m_edit.CommitDate(m_grid, col, row, text);
+    });
     if (result.reopen) {
         TEditRequest again;
         again.kind = result.reopenKind == TEditorKind::None ? TEditorKind::Number : result.reopenKind;
@@ -151,17 +178,22 @@ void TGridController::OnEditorDone(TEditorKind kind, const QString& text, const 
         return;
     }
     switch (exit) {
-    case TEditorExit::Enter:
-        if (kind == TEditorKind::Choice)
-            StartEdit(m_edit.AfterChoiceEnter(m_grid));
-        else if (kind == TEditorKind::Date)
-            StartEdit(m_edit.AfterDateEnter(m_grid));
-        else
-            StartEdit(m_edit.AfterEnter(m_grid));
+    case TEditorExit::Enter: {
+        TEditRequest next;
+        Prepare([&] {
+            if (kind == TEditorKind::Choice)
+                next = m_edit.AfterChoiceEnter(m_grid);
+            else if (kind == TEditorKind::Date)
+                next = m_edit.AfterDateEnter(m_grid);
+            else
+                next = m_edit.AfterEnter(m_grid);
+        });
+        StartEdit(next);
         return;
+    }
     case TEditorExit::Up:
     case TEditorExit::Down:
-        m_edit.MoveAfterArrow(m_grid, exit == TEditorExit::Up ? -1 : 1, text);
+        Prepare([&] { m_edit.MoveAfterArrow(m_grid, exit == TEditorExit::Up ? -1 : 1, text); });
         break;
     case TEditorExit::Left:
     case TEditorExit::Right:
@@ -190,4 +222,5 @@ void TGridController::Paste() {
     if (req.kind != TEditorKind::Number && req.kind != TEditorKind::Text) return;
     SetEditorOpening(req, PastedCellText(m_grid, col, clip), QChar(), TEditStart::Enter);
     StartEdit(req);
+    m_pasted = m_editors.View() == m_view;
 }

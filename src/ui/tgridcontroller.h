@@ -12,6 +12,7 @@ class TEditClass;
 class TGridModel;
 class TLedgerGrid;
 class TMyType;
+class TSession;
 enum class TEditorExit;
 
 // Binds one table view to its descriptor: keys and clicks go to the ledger rules, editors open where
@@ -19,8 +20,9 @@ enum class TEditorExit;
 class TGridController : public QObject {
     Q_OBJECT
 public:
-    TGridController(TMyType& state, TGeneralClass& general, TEditClass& edit, TCellEditors& editors,
-                    TDataGrid& grid, TLedgerGrid* view, QObject* parent = nullptr);
+    // Every change of the grid's table goes through the session's door, as one step of the history.
+    TGridController(TSession& session, TCellEditors& editors, TDataGrid& grid, TLedgerGrid* view,
+                    QObject* parent = nullptr);
 
     TDataGrid& Grid() const { return m_grid; }
     TLedgerGrid* View() const { return m_view; }
@@ -32,7 +34,8 @@ public:
     void EditCurrent();
     // The view's selection, sort mark and rows from the descriptor.
     void Refresh();
-    // The Delete key and the delete commands on a row: the ledger rule, or the view's own.
+    // The Delete key and the delete commands on a row: the question first, then the ledger rule as one
+    // step; or the view's own.
     void DeleteRow(int gridRow);
     // Set for a view whose rows are not records (the users): their own delete rule.
     std::function<void(int gridRow)> deleteRow;
@@ -50,7 +53,12 @@ private:
     void OnEditorDone(TEditorKind kind, const QString& text, const QDate& date, TEditorExit exit);
     void Paste();
     void Copy();
+    // `body` changes the books as the step `name`; the users are no books, and change as they always did.
+    void Change(const QString& name, const std::function<void()>& body);
+    // The new-record row put under the last record: no step of its own.
+    void Prepare(const std::function<void()>& body);
 
+    TSession& m_session;
     TMyType& m_state;
     TGeneralClass& m_general;
     TEditClass& m_edit;
@@ -58,4 +66,6 @@ private:
     TDataGrid& m_grid;
     TLedgerGrid* m_view;
     TGridModel* m_model;
+    // The open editor holds pasted text: its commit is a paste.
+    bool m_pasted = false;
 };

@@ -5,6 +5,8 @@
 #include "ledger/gridids.h"
 #include "ledger/tkindslists.h"
 #include "ledger/tkindsmodel.h"
+#include "session/changenames.h"
+#include "storage/tmessageboxclass.h"
 #include "ui/tappcontext.h"
 #include "ui/thelperform.h"
 #include "ui/tkindslistcontroller.h"
@@ -31,7 +33,8 @@ void TKindsCommands::AddKind() {
     m_context.editors.CloseAndCommit();
     m_context.kinds.kindColumn = -1;
     m_parts.helper()->AskKindName([this, list](const QString& name) {
-        const TKindNameResult result = m_context.kinds.AddKind(name);
+        TKindNameResult result{};
+        m_context.session.Change(changename::KindAdded(), [&] { result = m_context.kinds.AddKind(name); });
         if (result == TKindNameResult::NotUnique) return false;
         if (result == TKindNameResult::Done) {
             m_form.AutoSizeKinds(list->View());
@@ -48,7 +51,14 @@ void TKindsCommands::DeleteKind() {
     m_context.editors.CloseAndCommit();
     const int column = m_context.kinds.KindColumn(list->List().col);
     m_context.kinds.kindColumn = -1;
-    if (!m_context.kinds.DeleteKind(column)) return;
+    // Asked before the change, so that the step itself asks nothing.
+    const bool ask =
+        MayChangeBase(m_context.state) && column >= 0 && column < m_context.state.vidRashod.RowCount();
+    if (ask && !Messages().AskYesNo(TKindsLists::KindDeletionQuestion(), TMsgButton::Yes)) return;
+    bool deleted = false;
+    m_context.session.Change(changename::KindDeleted(),
+                             [&] { deleted = m_context.kinds.DeleteKind(column, !ask); });
+    if (!deleted) return;
     TKindsListView* view = list->View();
     const int columns = std::max(1, view->model()->columnCount());
     for (int c = 0; c < columns; ++c)
@@ -67,7 +77,9 @@ void TKindsCommands::RenameKind(bool fromToolbar) {
     const int column = m_context.kinds.KindColumn(list->List().col);
     m_context.kinds.kindColumn = -1;
     m_parts.helper()->AskKindName([this, list, column](const QString& name) {
-        const TKindNameResult result = m_context.kinds.RenameKind(column, name);
+        TKindNameResult result{};
+        m_context.session.Change(changename::KindRenamed(),
+                                 [&] { result = m_context.kinds.RenameKind(column, name); });
         if (result == TKindNameResult::NotUnique) return false;
         list->View()->setFocus();
         return true;

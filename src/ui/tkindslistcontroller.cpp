@@ -1,10 +1,14 @@
 #include "ui/tkindslistcontroller.h"
 
+#include "ledger/basechanges.h"
 #include "ledger/gridids.h"
 #include "ledger/tdatagrid.h"
 #include "ledger/teditclass.h"
 #include "ledger/tkindslists.h"
 #include "ledger/toperationswithnumbers.h"
+#include "session/changenames.h"
+#include "session/tsession.h"
+#include "storage/tmessageboxclass.h"
 #include "ui/tcelleditors.h"
 #include "ui/tkindspicker.h"
 
@@ -12,10 +16,10 @@
 #include <QClipboard>
 #include <QMenu>
 
-TKindsListController::TKindsListController(TEditClass& edit, TCellEditors& editors, TKindsLists& lists,
-                                           TKindsListView* view, QObject* parent)
-    : QObject(parent), m_edit(edit), m_editors(editors), m_lists(lists), m_view(view),
-      m_popup(new QMenu(view)) {
+TKindsListController::TKindsListController(TSession& session, TCellEditors& editors, TKindsListView* view,
+                                           QObject* parent)
+    : QObject(parent), m_session(session), m_edit(session.edit), m_editors(editors), m_lists(session.kinds),
+      m_view(view), m_popup(new QMenu(view)) {
     m_popup->setObjectName(QStringLiteral("MyPopupMenu"));
     auto item = [this](const char* caption, const char* name) {
         QAction* a = m_popup->addAction(QString::fromUtf8(caption));
@@ -94,7 +98,14 @@ void TKindsListController::EditCurrent() {
 
 void TKindsListController::DeleteCurrent() {
     m_editors.CloseAndCommit();
-    m_lists.DeleteName(List(), List().col, List().row);
+    TDataVidGrid& list = List();
+    const int col = list.col, row = list.row;
+    // Asked before the change, so that the step itself asks nothing; a name that is not there, or a base
+    // open read-only, is refused by the rule without a question.
+    const bool ask =
+        MayChangeBase(m_session.state) && !TGeneralClass::KindsCellText(list, col, row).isEmpty();
+    if (ask && !Messages().AskYesNo(TKindsLists::NameDeletionQuestion(), TMsgButton::Yes)) return;
+    m_session.Change(changename::NameDeleted(), [&] { m_lists.DeleteName(list, col, row, !ask); });
     m_view->setFocus();
 }
 
@@ -102,7 +113,11 @@ void TKindsListController::OnEditorDone(TEditorKind kind, const QString& text, T
     if (kind != TEditorKind::Text || m_edit.tabSwitching) return;
     const int col = m_editors.Col();
     const int row = m_editors.Row();
-    const TNameCommit commit = m_lists.CommitName(List(), col, row, text);
+    // A name typed over another renames it (the records that named it follow); into an empty cell, adds.
+    const bool renaming = !TGeneralClass::KindsCellText(List(), col, row).isEmpty();
+    TNameCommit commit;
+    m_session.Change(renaming ? changename::NameRenamed() : changename::NameAdded(),
+                     [&] { commit = m_lists.CommitName(List(), col, row, text); });
     if (commit.selectRow > 0) {
         Select(col, commit.selectRow);
         m_view->setFocus();
@@ -139,7 +154,9 @@ void TKindsListController::OnEditorDone(TEditorKind kind, const QString& text, T
 void TKindsListController::SortKind(int col) {
     m_editors.CloseAndCommit();
     TDataVidGrid& list = List();
-    if (!m_lists.SortKind(list, col)) return;
+    bool sorted = false;
+    m_session.Change(changename::Sorting(), [&] { sorted = m_lists.SortKind(list, col); });
+    if (!sorted) return;
     if (m_lists.listChanged)
         m_lists.listChanged(list);
     else

@@ -14,6 +14,7 @@ class TDataVidGrid;
 class TEditClass;
 class TKindsLists;
 class TKindsListView;
+class TSession;
 enum class TEditorExit;
 
 // Binds a kinds list of the Bases page to the list rules: names are typed, pasted, deleted and sorted
@@ -22,7 +23,8 @@ enum class TEditorExit;
 class TKindsListController : public QObject {
     Q_OBJECT
 public:
-    TKindsListController(TEditClass& edit, TCellEditors& editors, TKindsLists& lists, TKindsListView* view,
+    // Every change of a list goes through the session's door, as one step of the history.
+    TKindsListController(TSession& session, TCellEditors& editors, TKindsListView* view,
                          QObject* parent = nullptr);
 
     TKindsListView* View() const { return m_view; }
@@ -54,6 +56,7 @@ private:
     void ShowPopup(int col, int gridRow, const QPoint& globalPos);
     void SortKind(int col);
 
+    TSession& m_session;
     TEditClass& m_edit;
     TCellEditors& m_editors;
     TKindsLists& m_lists;

@@ -1,5 +1,8 @@
 #include "ui/tkindspicker.h"
 
+#include "session/changenames.h"
+#include "session/tsession.h"
+
 #include "ledger/gridids.h"
 #include "ledger/tdatagrid.h"
 #include "ledger/teditclass.h"
@@ -118,11 +121,10 @@ void TBasesNotice::HideNow() {
     hide();
 }
 
-TKindsPicker::TKindsPicker(TMyType& state, TGeneralClass& general, TEditClass& edit, TDataVidGrid& list,
-                           int gridId, QWidget* parent)
-    : QTableView(parent), m_state(state), m_general(general), m_edit(edit), m_list(list), m_gridId(gridId),
-      m_model(new TKindsModel(list, false, this)), m_header(new TCaptionHeader(this)),
-      m_popup(new QMenu(this)) {
+TKindsPicker::TKindsPicker(TSession& session, TDataVidGrid& list, int gridId, QWidget* parent)
+    : QTableView(parent), m_session(session), m_state(session.state), m_general(session.general),
+      m_edit(session.edit), m_list(list), m_gridId(gridId), m_model(new TKindsModel(list, false, this)),
+      m_header(new TCaptionHeader(this)), m_popup(new QMenu(this)) {
     setObjectName(QStringLiteral("VidGrid%1").arg(gridId));
     setModel(m_model);
     setHorizontalHeader(m_header);
@@ -219,8 +221,10 @@ bool TKindsPicker::TakesKeys() const {
 void TKindsPicker::Pick(TPickTrigger trigger) {
     TDataGrid* ledger = Ledger();
     if (!ledger || !currentIndex().isValid()) return;
-    const TEditRequest req =
-        PickKind(m_state, m_general, m_edit, m_list, SelectedColumn(), SelectedRow(), *ledger, trigger);
+    TEditRequest req;
+    m_session.Change(changename::KindChosen(), [&] {
+        req = PickKind(m_state, m_general, m_edit, m_list, SelectedColumn(), SelectedRow(), *ledger, trigger);
+    });
     if (req.kind != TEditorKind::None) Q_EMIT Picked(req);
 }
 
@@ -245,7 +249,10 @@ void TKindsPicker::ClearSearch() {
 }
 
 void TKindsPicker::SortKind(int column) {
-    if (!TKindsLists(m_state).SortAndSaveKind(m_list, column)) return;
+    bool sorted = false;
+    m_session.Change(changename::Sorting(),
+                     [&] { sorted = TKindsLists(m_state).SortAndSaveKind(m_list, column); });
+    if (!sorted) return;
     Reload();
     Q_EMIT KindsSorted();
 }

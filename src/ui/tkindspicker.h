@@ -42,11 +42,13 @@ private:
 // A kinds picker under a ledger: a read-only view of a kinds list from which the kind and name of
 // a record are taken by Enter, a double-click or by dragging the name onto the ledger. Typing finds a
 // name by its first letters; a caption click sorts the kind's names.
+class TSession;
+
 class TKindsPicker : public QTableView {
     Q_OBJECT
 public:
-    TKindsPicker(TMyType& state, TGeneralClass& general, TEditClass& edit, TDataVidGrid& list, int gridId,
-                 QWidget* parent = nullptr);
+    // A name picked into a record, and a kind's names sorted, are changes through the session's door.
+    TKindsPicker(TSession& session, TDataVidGrid& list, int gridId, QWidget* parent = nullptr);
 
     int GridId() const { return m_gridId; }
     TKindsModel* Model() const { return m_model; }
@@ -116,6 +118,7 @@ private:
     void MoveDragLabel(QPoint pointer);
     void EndDrag(QPoint pointer);
 
+    TSession& m_session;
     TMyType& m_state;
     TGeneralClass& m_general;
     TEditClass& m_edit;

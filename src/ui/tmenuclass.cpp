@@ -46,6 +46,12 @@ TMenuClass::TMenuClass(QMenuBar* bar, QObject* parent)
     m_file->addSeparator();
     Add(m_file, QStringLiteral("Выход"), QStringLiteral("ExitMenu"), QStringLiteral("F10"));
 
+    // Named after the step they take back or do again; the window keeps their texts.
+    Add(m_actions, QStringLiteral("Отменить"), QStringLiteral("UndoMenu"), QStringLiteral("Ctrl+Z"));
+    Add(m_actions, QStringLiteral("Повторить"), QStringLiteral("RedoMenu"), QStringLiteral("Ctrl+Y"))
+        ->setShortcuts(
+            {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+    m_actions->addSeparator();
     Add(m_actions, QStringLiteral("Изменить запись"), QStringLiteral("PravkaMenu"));
     Add(m_actions, QStringLiteral("Удалить"), QStringLiteral("DeleteMenu"));
     m_actions->addSeparator();

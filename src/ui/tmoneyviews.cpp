@@ -2,6 +2,9 @@
 
 #include "ledger/basechanges.h"
 #include "ledger/gridids.h"
+#include "money/tcleartables.h"
+#include "session/changenames.h"
+#include "storage/tmessageboxclass.h"
 #include "ui/tappcontext.h"
 #include "ui/tcleartablesform.h"
 #include "ui/tdebtscontroller.h"
@@ -181,16 +184,24 @@ void TMoneyViews::ClearTables() {
                                     TTableKind::PlanRashod, TTableKind::PlanDohod};
         const bool onLedgerPage = m_form.Section() <= TQuorvaneForm::Plan;
         const TTableKind page = PageKind();
-        const bool cleared = m_context.money.ClearTablesByPeriod(request, [&] {
-            m_context.editors.CloseAndCommit();
-            // The page's filter goes, and so does the filter of every table that loses rows, whose
-            // listed rows and filtered totals would no longer hold.
-            for (int i = 0; i < 5; ++i) {
-                TDataGrid& grid = state.Grid(kinds[i]);
-                if ((checked[i] || (onLedgerPage && kinds[i] == page)) &&
-                    (grid.filterActive || grid.filterChoice))
-                    m_context.hooks.DropFilter(grid);
-            }
+        // Asked before the change, so that the step itself asks nothing.
+        if (!Messages().AskYesNo(ClearTablesQuestion(), TMsgButton::No)) return;
+        bool cleared = false;
+        m_context.session.Change(changename::TablesCleared(), [&] {
+            cleared = m_context.money.ClearTablesByPeriod(
+                request,
+                [&] {
+                    m_context.editors.CloseAndCommit();
+                    // The page's filter goes, and so does the filter of every table that loses rows, whose
+                    // listed rows and filtered totals would no longer hold.
+                    for (int i = 0; i < 5; ++i) {
+                        TDataGrid& grid = state.Grid(kinds[i]);
+                        if ((checked[i] || (onLedgerPage && kinds[i] == page)) &&
+                            (grid.filterActive || grid.filterChoice))
+                            m_context.hooks.DropFilter(grid);
+                    }
+                },
+                false);
         });
         if (!cleared) return;
         m_search->Discard();
@@ -210,7 +221,8 @@ void TMoneyViews::PurseAmountsChanged() {
 
 void TMoneyViews::PurseListChanged() {
     // A purse just named in the empty row leaves the grid without a row for the next one.
-    m_context.general.EnsureNewRow(m_context.state.Grid(TTableKind::Purse));
+    m_context.session.Prepare(
+        [this] { m_context.general.EnsureNewRow(m_context.state.Grid(TTableKind::Purse)); });
     if (m_pursePage) m_pursePage->RefreshSelector();
     RefreshTotals();
 }

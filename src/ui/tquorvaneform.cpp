@@ -1,4 +1,6 @@
 #include "ui/tquorvaneform.h"
+
+#include "session/changenames.h"
 #include "storage/tabledefs.h"
 
 #include "ledger/basechanges.h"
@@ -36,6 +38,7 @@
 #include "ui/ttemplatecommands.h"
 #include "ui/ttitlestrip.h"
 #include "ui/ttoolbarpanel.h"
+#include "ui/tundocommands.h"
 #include "ui/tuserspage.h"
 #include "users/userrights.h"
 #include "users/usertables.h"
@@ -191,6 +194,12 @@ void TQuorvaneForm::BuildPages() {
 // The toolbar's buttons, the menu's commands and the title strip's auto-size button.
 void TQuorvaneForm::ConnectCommands() {
     new TTemplateCommands(m_context.state.paths, *m_parts.menu, this);
+    auto* undo = new TUndoCommands(m_context, *m_parts.menu, this);
+    connect(undo, &TUndoCommands::Replayed, this, [this] {
+        if (m_moneyViews && m_moneyViews->Search()) m_moneyViews->Search()->Discard();
+        RefreshViews();
+        RefreshCommands();
+    });
     new TExportCommands(*this, m_context, Parts(), *m_analysisPage);
     new TPrintCommands(*this, m_context, Parts(), *m_analysisPage);
     connect(m_sections, &TSectionPanel::SectionClicked, this, &TQuorvaneForm::SwitchSection);
@@ -233,7 +242,8 @@ void TQuorvaneForm::ConnectCommands() {
         TDataGrid* view = m_context.state.current;
         if (!view) return;
         m_context.editors.CloseAndCommit();
-        m_context.general.SortByColumn(*view, column);
+        m_context.session.Change(changename::Sorting(),
+                                 [&] { m_context.general.SortByColumn(*view, column); });
         if (TGridController* c = Controller(view->kind)) c->Refresh();
         RefreshCommands();
     });
@@ -301,7 +311,7 @@ void TQuorvaneForm::RunDateOptimisation() {
         QPoint(std::max(0, (width() - wait.width()) / 2), std::max(0, (height() - wait.height()) / 2))));
     wait.show();
     QApplication::processEvents();
-    m_context.edit.NormaliseAllDates();
+    m_context.session.Change(changename::DatesOptimised(), [this] { m_context.edit.NormaliseAllDates(); });
     wait.close();
 }
 
@@ -366,10 +376,7 @@ void TQuorvaneForm::OnDelete() {
     TDataGrid* g = m_context.state.current;
     if (!g) return;
     m_context.editors.CloseAndCommit();
-    if (TGridController* c = Controller(g->kind))
-        c->DeleteRow(g->row);
-    else
-        m_context.general.DeleteLedgerRow(*g, g->row, true);
+    if (TGridController* c = Controller(g->kind)) c->DeleteRow(g->row);
 }
 
 void TQuorvaneForm::ReloadKindsViews(TDataVidGrid& list) {
@@ -388,7 +395,8 @@ void TQuorvaneForm::SaveAndReloadKinds() {
     if (!TBaseLoader::SaveKindsAndPurses(state, &error)) ReportSaveFailure(error);
     for (TDataVidGrid* list : {&state.vidRashodGrid, &state.vidDohodGrid}) {
         if (saved)
-            m_context.kinds.LoadKinds(*list);
+            // The list as its file holds it is the list as it was: no step of its own.
+            m_context.session.Prepare([&] { m_context.kinds.LoadKinds(*list); });
         else
             ReloadKindsViews(*list);
     }
@@ -396,8 +404,8 @@ void TQuorvaneForm::SaveAndReloadKinds() {
 
 TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid) {
     grid->setObjectName(QStringLiteral("Grid%1").arg(TableDef(kind).gridId));
-    auto* c = new TGridController(m_context.state, m_context.general, m_context.edit, m_context.editors,
-                                  m_context.state.Grid(kind), grid, this);
+    auto* c =
+        new TGridController(m_context.session, m_context.editors, m_context.state.Grid(kind), grid, this);
     m_parts.controllers.insert(int(kind), c);
     connect(c, &TGridController::BecameCurrent, this, [this] { RefreshCommands(); });
     connect(c, &TGridController::SelectionChangedByUser, this, [this] { RefreshCommands(); });
@@ -414,7 +422,7 @@ TGridController* TQuorvaneForm::AddController(TTableKind kind, TLedgerGrid* grid
         QAction* chosen = popup.exec(at);
         if (chosen == del) {
             m_context.editors.CloseAndCommit();
-            m_context.general.DeleteLedgerRow(c->Grid(), c->Grid().row, true);
+            c->DeleteRow(c->Grid().row);
         } else if (chosen == edit) {
             c->EditCurrent();
         }
@@ -428,7 +436,7 @@ QWidget* TQuorvaneForm::MakeLedgerPage(TTableKind kind, int pickerId, const QStr
     TDataVidGrid& list = (pickerId == gridid::VidRashod || pickerId == gridid::VidPlan)
                              ? m_context.state.vidRashodGrid
                              : m_context.state.vidDohodGrid;
-    auto* picker = new TKindsPicker(m_context.state, m_context.general, m_context.edit, list, pickerId);
+    auto* picker = new TKindsPicker(m_context.session, list, pickerId);
     picker->currentLedger = [this, kind] { return &m_context.state.Grid(kind); };
     picker->ledgerView = [grid] { return grid; };
     m_parts.pickers.insert(pickerId, picker);
@@ -512,7 +520,7 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
     m_parts.lists.insert(gridid::BaseRashod, rashod);
     m_parts.lists.insert(gridid::BaseDohod, dohod);
     for (TKindsListView* view : {rashod, dohod}) {
-        auto* c = new TKindsListController(m_context.edit, m_context.editors, m_context.kinds, view, this);
+        auto* c = new TKindsListController(m_context.session, m_context.editors, view, this);
         m_parts.listControllers.insert(view->GridId(), c);
         const int listNumber = view->List().listNumber;
         connect(c, &TKindsListController::SelectionMoved, this, [this, listNumber](int col, int row) {

@@ -29,4 +29,7 @@ struct TUserHooks {
     std::function<void()> checkBaseFiles;
     // The users kept in the newest daily copy of each base that has them.
     std::function<TCopiedUsers()> usersFromDailyCopies;
+    // The open base's records were moved to another base and read again: nothing before can be taken
+    // back, for the reason given.
+    std::function<void(const QString& why)> forgetHistory;
 };

@@ -128,6 +128,7 @@ TUsersLogic::TAnswer TUsersLogic::CommitBase(int row, const QString& base) {
     if (openBaseInvolved) {
         TBaseLoader::OpenBase(m_state);
         if (m_hooks.recomputeTotals) m_hooks.recomputeTotals();
+        if (m_hooks.forgetHistory) m_hooks.forgetHistory(QStringLiteral("записи перенесены в другую базу"));
         answer.baseReloaded = true;
     }
     return answer;

@@ -216,10 +216,13 @@ protected:
     const TRows kTransfers = {{"04.12.2026", "рубль", "1", "карта", "1", "100", ""},
                               {"05.12.2026", "карта", "1", "рубль", "1", "20", "сдача"}};
     TFirstRunLogic firstRun{context.state};
-    TLoginLogic login{
-        context.state, firstRun,
-        TUserHooks{
-            [this] { context.RecomputeAll(); }, [this] { context.edit.NormaliseAllDates(); }, {}, {}, {}}};
+    TLoginLogic login{context.state, firstRun,
+                      TUserHooks{[this] { context.RecomputeAll(); },
+                                 [this] { context.edit.NormaliseAllDates(); },
+                                 {},
+                                 {},
+                                 {},
+                                 {}}};
     std::unique_ptr<TUserForm> userForm;
 };
 

@@ -44,7 +44,7 @@ struct TTwoBases {
     TBooks b;
     TFirstRunLogic firstRun{b.state};
     int optimised = 0;
-    TLoginLogic login{b.state, firstRun, TUserHooks{{}, [this] { ++optimised; }, {}, {}, {}}};
+    TLoginLogic login{b.state, firstRun, TUserHooks{{}, [this] { ++optimised; }, {}, {}, {}, {}}};
     TTwoBases() {
         b.SetUsers({{"Мама", "Семья", "1", "0"}, {"Папа", "Дача", "1", "0"}});
         b.SetBases({"Семья", "Дача"});

@@ -34,6 +34,7 @@ struct TLoginBench {
                                  [this] { ++optimised; },
                                  [this] { ++rootChecked; },
                                  [this] { ++baseFilesChecked; },
+                                 {},
                                  {}}};
 };
 

@@ -211,7 +211,7 @@ namespace {
 struct TBaseChange {
     TBooks b;
     int totals = 0;
-    TUsersLogic users{b.state, TUserHooks{[this] { ++totals; }, {}, {}, {}, {}}};
+    TUsersLogic users{b.state, TUserHooks{[this] { ++totals; }, {}, {}, {}, {}, {}}};
     TBaseChange() {
         b.SetUsers({{"Папа", "Семья", "1", "0"}, {"Мама", "Семья", "0", "0"}, {"Сын", "Дача", "0", "0"}});
         b.SetBases({"Семья", "Дача"});

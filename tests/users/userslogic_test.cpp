@@ -17,7 +17,7 @@ using TStep = TPasswordDialogLogic::TStep;
 struct TFamily {
     TBooks b;
     int totals = 0;
-    TUsersLogic users{b.state, TUserHooks{[this] { ++totals; }, {}, {}, {}, {}}};
+    TUsersLogic users{b.state, TUserHooks{[this] { ++totals; }, {}, {}, {}, {}, {}}};
     TFamily() {
         b.SetUsers({{"Папа", "Семья", "1", PasswordCode("п")},
                     {"Мама", "Семья", "0", "0"},
