@@ -32,8 +32,7 @@ QString TableText(const TMemTable& t) {
     for (int i = 0; i < t.RowCount(); ++i)
         rows << t.Row(i)->Cells().join('|');
     return rows.join("; ") + " #" +
-           QString::fromLatin1(
-               QCryptographicHash::hash(t.ToBytes(), QCryptographicHash::Sha1).toHex().left(12));
+           QString::fromLatin1(QCryptographicHash::hash(t.ToBytes(), QCryptographicHash::Sha1).toHex());
 }
 
 // The lines that differ, for a failure that names what did not come back.
