@@ -35,8 +35,15 @@ inline QString NameAdded() {
 inline QString NameRenamed() {
     return QStringLiteral("переименование названия");
 }
+// A name of a kind (or an income name) typed on the Bases page, carried into the records that use it.
+inline QString NameTyped() {
+    return QStringLiteral("ввод названия");
+}
 inline QString NameDeleted() {
     return QStringLiteral("удаление названия");
+}
+inline QString BasePurseChosen() {
+    return QStringLiteral("выбор базового кошелька");
 }
 inline QString TablesCleared() {
     return QStringLiteral("очистка таблиц");

@@ -92,6 +92,49 @@ qsizetype TTotalsPicture::Size() const {
     return size;
 }
 
+TViewPicture TViewPicture::Of(TMyType& state) {
+    TViewPicture p;
+    p.basePurse = state.basePurse;
+    p.kindsSortColumn = state.vidRashodGrid.SortColumn;
+    p.kindsSortAscending = state.vidRashodGrid.SortAscending;
+    for (TTableKind kind : LedgerKinds()) {
+        const TDataGrid& g = state.Grid(kind);
+        p.filters.push_back({g.filterChoice, g.filterActive, g.criteria});
+    }
+    return p;
+}
+
+void TViewPicture::PutInto(TMyType& state) const {
+    state.basePurse = basePurse;
+    state.vidRashodGrid.SortColumn = kindsSortColumn;
+    state.vidRashodGrid.SortAscending = kindsSortAscending;
+    size_t i = 0;
+    for (TTableKind kind : LedgerKinds()) {
+        if (i >= filters.size()) break;
+        TDataGrid& g = state.Grid(kind);
+        const TFilter& f = filters[i++];
+        g.filterChoice = f.choice;
+        g.filterActive = f.active;
+        g.criteria = f.criteria;
+    }
+}
+
+bool TViewPicture::operator==(const TViewPicture& o) const {
+    if (basePurse != o.basePurse || kindsSortColumn != o.kindsSortColumn ||
+        kindsSortAscending != o.kindsSortAscending || filters.size() != o.filters.size())
+        return false;
+    for (size_t i = 0; i < filters.size(); ++i) {
+        const TFilter &a = filters[i], &b = o.filters[i];
+        if (a.choice != b.choice || a.active != b.active || a.criteria.from != b.criteria.from ||
+            a.criteria.to != b.criteria.to || a.criteria.sumFrom != b.criteria.sumFrom ||
+            a.criteria.sumTo != b.criteria.sumTo || a.criteria.kind != b.criteria.kind ||
+            a.criteria.name != b.criteria.name || a.criteria.purse != b.criteria.purse ||
+            a.criteria.user != b.criteria.user)
+            return false;
+    }
+    return true;
+}
+
 TChange::TChange(TSession& session, const QString& text) : QUndoCommand(text), m_session(session) {}
 
 void TChange::KeepBefore(const TTotalsPicture& last) {
@@ -99,12 +142,15 @@ void TChange::KeepBefore(const TTotalsPicture& last) {
     m_rawBefore = Raw(state.returns);
     state.droppedReturns.clear();
     m_debtBefore = state.currentDebt;
+    m_viewBefore = TViewPicture::Of(state);
     m_totalsBefore = TTotalsPicture::Of(state, &last);
 }
 
 void TChange::KeepAfter(TTotalsPicture& last) {
     TMyType& state = m_session.state;
     m_debtAfter = state.currentDebt;
+    m_viewAfter = TViewPicture::Of(state);
+    if (m_viewAfter == m_viewBefore) m_viewBefore = m_viewAfter = {}; // most changes move none of it
     m_totalsAfter = TTotalsPicture::Of(state, &m_totalsBefore);
     last = m_totalsAfter;
     // Only the totals the change moved are kept, both ways.
@@ -131,14 +177,16 @@ void TChange::KeepAfter(TTotalsPicture& last) {
 
 bool TChange::Empty() const {
     return m_delta.Empty() && !m_returnsChanged && m_debtBefore == m_debtAfter &&
-           m_totalsBefore.grids.empty() && m_totalsAfter.grids.empty() &&
+           m_viewBefore == m_viewAfter && m_totalsBefore.grids.empty() && m_totalsAfter.grids.empty() &&
            m_totalsBefore.totalMoney == m_totalsAfter.totalMoney;
 }
 
 qsizetype TChange::Size() const {
     return qsizetype(sizeof(*this)) + m_delta.Size() + m_totalsBefore.Size() + m_totalsAfter.Size() +
            qsizetype((m_returnsBefore.capacity() + m_returnsAfter.capacity()) *
-                     sizeof(TReturnsTables::value_type));
+                     sizeof(TReturnsTables::value_type)) +
+           qsizetype((m_viewBefore.filters.capacity() + m_viewAfter.filters.capacity()) *
+                     sizeof(TViewPicture::TFilter));
 }
 
 void TChange::undo() {
@@ -146,6 +194,7 @@ void TChange::undo() {
     TMyType& state = m_session.state;
     if (m_returnsChanged) state.returns = m_returnsBefore;
     state.currentDebt = m_debtBefore;
+    if (!m_viewBefore.filters.empty()) m_viewBefore.PutInto(state);
     Replayed(m_totalsBefore);
 }
 
@@ -158,6 +207,7 @@ void TChange::redo() {
     TMyType& state = m_session.state;
     if (m_returnsChanged) state.returns = m_returnsAfter;
     state.currentDebt = m_debtAfter;
+    if (!m_viewAfter.filters.empty()) m_viewAfter.PutInto(state);
     Replayed(m_totalsAfter);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ledger/tdatagrid.h"
 #include "storage/tbasefiles.h"
 #include "storage/ttabledelta.h"
 
@@ -38,8 +39,28 @@ struct TTotalsPicture {
     qsizetype Size() const;
 };
 
+// What beside the tables and the totals a change may move and the user sees: the base purse's name (a
+// purse renamed or made the base one), each ledger's filter (a clearing of the tables drops it) and the
+// kind the expense kinds are sorted by (a kind deleted moves it).
+struct TViewPicture {
+    struct TFilter {
+        int choice = 0;
+        bool active = false;
+        TFilterCriteria criteria;
+    };
+    QString basePurse;
+    std::vector<TFilter> filters; // of the ledgers, in their order
+    int kindsSortColumn = 0;
+    bool kindsSortAscending = true;
+
+    static TViewPicture Of(TMyType& state);
+    void PutInto(TMyType& state) const;
+    bool operator==(const TViewPicture& o) const;
+};
+
 // One change of the books as the history keeps it: what it did to the tables, recorded while the rules
-// made it, and what beside the tables it moved (the debts' returns tables, the debt on show, the totals)
+// made it, and what beside the tables it moved (the debts' returns tables, the debt on show, the totals,
+// the base purse and the filters)
 // before and after. Taking it back or doing it again runs no rule and asks nothing: the tables come back
 // byte for byte, and the totals and views follow.
 class TChange : public QUndoCommand {
@@ -70,5 +91,6 @@ private:
     TReturnsTables m_returnsBefore, m_returnsAfter;
     int m_debtBefore = 0, m_debtAfter = 0;
     TTotalsPicture m_totalsBefore, m_totalsAfter;
+    TViewPicture m_viewBefore, m_viewAfter;
     bool m_made = true; // the first redo, which the history runs as the change goes on it, finds it made
 };
