@@ -2,6 +2,8 @@
 
 #include "ledger/tmytype.h"
 #include "money/tpurseclass.h"
+#include "session/changenames.h"
+#include "session/tsession.h"
 #include "ui/tledgergrid.h"
 #include "ui/ttitlestrip.h"
 
@@ -29,9 +31,10 @@ QWidget* Column(QWidget* top, QWidget* bottom) {
 
 } // namespace
 
-TPursePage::TPursePage(TMyType& state, TPurseClass& purse, const QString& programFolder, QWidget* parent)
-    : QWidget(parent), m_state(state), m_purse(purse), m_splitter(new QSplitter(Qt::Vertical)),
-      m_band(new QWidget), m_selectorLabel(new QLabel(QStringLiteral("Базовый кошелек : "), m_band)),
+TPursePage::TPursePage(TSession& session, const QString& programFolder, QWidget* parent)
+    : QWidget(parent), m_session(session), m_state(session.state), m_purse(session.money.purse),
+      m_splitter(new QSplitter(Qt::Vertical)), m_band(new QWidget),
+      m_selectorLabel(new QLabel(QStringLiteral("Базовый кошелек : "), m_band)),
       m_selector(new QComboBox(m_band)), m_total(new QLabel(m_band)),
       m_default(new QCheckBox(QStringLiteral("Вставлять базовый кошелек в таблицы по умолчанию"), m_band)),
       m_purseGrid(new TLedgerGrid), m_transferGrid(new TLedgerGrid),
@@ -63,7 +66,9 @@ TPursePage::TPursePage(TMyType& state, TPurseClass& purse, const QString& progra
     connect(m_selector, &QComboBox::activated, this, [this](int index) {
         const QString name = m_selector->itemText(index);
         // A refused change (a purse with rate 0) leaves the base purse where it was, and the list too.
-        if (!m_purse.ChangeBasePurse(name)) RefreshSelector();
+        bool changed = false;
+        m_session.Change(changename::BasePurseChosen(), [&] { changed = m_purse.ChangeBasePurse(name); });
+        if (!changed) RefreshSelector();
         RefreshTotal();
     });
     connect(m_default, &QCheckBox::toggled, this, [this](bool on) { m_state.purseDefault = on; });

@@ -9,6 +9,7 @@ class QSplitter;
 class TLedgerGrid;
 class TMyType;
 class TPurseClass;
+class TSession;
 class TTitleStrip;
 
 // The "Кошельки" tab of the Bases page: the purse grid in the upper third with the base purse
@@ -18,7 +19,8 @@ class TTitleStrip;
 class TPursePage : public QWidget {
     Q_OBJECT
 public:
-    TPursePage(TMyType& state, TPurseClass& purse, const QString& programFolder, QWidget* parent = nullptr);
+    // The base purse chosen here is a change through the session's door.
+    TPursePage(TSession& session, const QString& programFolder, QWidget* parent = nullptr);
 
     TLedgerGrid* PurseGrid() const { return m_purseGrid; }
     TLedgerGrid* TransferGrid() const { return m_transferGrid; }
@@ -43,6 +45,7 @@ private:
     void LayOutBand();
     void ShareHeight();
 
+    TSession& m_session;
     TMyType& m_state;
     TPurseClass& m_purse;
     QSplitter* m_splitter;

@@ -535,8 +535,7 @@ QWidget* TQuorvaneForm::MakeBasesPage() {
     m_parts.baseTabs->addTab(rashod, QStringLiteral("База расходов"));
     m_parts.baseTabs->addTab(dohod, QStringLiteral("База доходов"));
 
-    m_parts.pursePage =
-        new TPursePage(m_context.state, m_context.money.purse, m_context.state.paths.programFolder);
+    m_parts.pursePage = new TPursePage(m_context.session, m_context.state.paths.programFolder);
     AddController(TTableKind::Purse, m_parts.pursePage->PurseGrid());
     AddController(TTableKind::Transfer, m_parts.pursePage->TransferGrid());
     connect(m_parts.pursePage->TransferStrip(), &TTitleStrip::AutoSizeClicked, this, [this] {

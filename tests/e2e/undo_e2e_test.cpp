@@ -37,6 +37,11 @@ TEST_F(UndoE2E, ADeletedRecordComesBackWithCtrlZAndGoesAgainWithCtrlY) {
     ASSERT_TRUE(WaitUntil([&] { return Sums().size() == both.size() - 1; }, 15000))
         << Sums().join(' ').toStdString();
     const QStringList left = Sums();
+    // «Действия» opened with the mouse names the step: «Отменить: удаление записи».
+    program.Click(main, 75, 10);
+    program.WaitIdle();
+    KeepScreenshot(program.Screenshot(home.path() + "/undo-menu.png"), "undo-menu.png");
+    program.Press({"Escape"});
 
     program.Keys(main, {"ctrl+z"});
     ASSERT_TRUE(WaitUntil([&] { return Sums() == both; }, 15000)) << Sums().join(' ').toStdString();
