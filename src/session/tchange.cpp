@@ -3,17 +3,7 @@
 #include "ledger/tmytype.h"
 #include "session/tsession.h"
 
-#include <unordered_map>
-
 namespace {
-
-std::vector<const TMemTable*> Raw(const TReturnsTables& tables) {
-    std::vector<const TMemTable*> raw;
-    raw.reserve(tables.size());
-    for (const auto& t : tables)
-        raw.push_back(t.get());
-    return raw;
-}
 
 QByteArray Tables(std::initializer_list<const TMemTable*> tables) {
     QByteArray out;
@@ -96,8 +86,6 @@ TChange::TChange(TSession& session, const QString& text) : QUndoCommand(text), m
 
 void TChange::KeepBefore(const TTotalsPicture& last) {
     TMyType& state = m_session.state;
-    m_rawBefore = Raw(state.returns);
-    state.droppedReturns.clear();
     m_debtBefore = state.currentDebt;
     m_totalsBefore = TTotalsPicture::Of(state, &last);
 }
@@ -111,41 +99,20 @@ void TChange::KeepAfter(TTotalsPicture& last) {
     TTotalsPicture before = m_totalsBefore;
     m_totalsBefore.KeepChangedFrom(m_totalsAfter);
     m_totalsAfter.KeepChangedFrom(before);
-    m_returnsChanged = Raw(state.returns) != m_rawBefore;
-    if (m_returnsChanged) {
-        // The tables the change left, and those it dropped, hold every table there was before.
-        m_returnsAfter = state.returns;
-        std::unordered_map<const TMemTable*, std::shared_ptr<TMemTable>> owners;
-        for (const auto& t : m_returnsAfter)
-            if (t) owners[t.get()] = t;
-        for (const auto& t : state.droppedReturns)
-            if (t) owners[t.get()] = t;
-        for (const TMemTable* t : m_rawBefore) {
-            const auto it = owners.find(t);
-            m_returnsBefore.push_back(it == owners.end() ? nullptr : it->second);
-        }
-    }
-    state.droppedReturns.clear();
-    std::vector<const TMemTable*>().swap(m_rawBefore); // its room too: a history has many steps
 }
 
 bool TChange::Empty() const {
-    return m_delta.Empty() && !m_returnsChanged && m_debtBefore == m_debtAfter &&
-           m_totalsBefore.grids.empty() && m_totalsAfter.grids.empty() &&
-           m_totalsBefore.totalMoney == m_totalsAfter.totalMoney;
+    return m_delta.Empty() && m_debtBefore == m_debtAfter && m_totalsBefore.grids.empty() &&
+           m_totalsAfter.grids.empty() && m_totalsBefore.totalMoney == m_totalsAfter.totalMoney;
 }
 
 qsizetype TChange::Size() const {
-    return qsizetype(sizeof(*this)) + m_delta.Size() + m_totalsBefore.Size() + m_totalsAfter.Size() +
-           qsizetype((m_returnsBefore.capacity() + m_returnsAfter.capacity()) *
-                     sizeof(TReturnsTables::value_type));
+    return qsizetype(sizeof(*this)) + m_delta.Size() + m_totalsBefore.Size() + m_totalsAfter.Size();
 }
 
 void TChange::undo() {
     m_delta.Undo();
-    TMyType& state = m_session.state;
-    if (m_returnsChanged) state.returns = m_returnsBefore;
-    state.currentDebt = m_debtBefore;
+    m_session.state.currentDebt = m_debtBefore;
     Replayed(m_totalsBefore);
 }
 
@@ -155,9 +122,7 @@ void TChange::redo() {
         return;
     }
     m_delta.Redo();
-    TMyType& state = m_session.state;
-    if (m_returnsChanged) state.returns = m_returnsAfter;
-    state.currentDebt = m_debtAfter;
+    m_session.state.currentDebt = m_debtAfter;
     Replayed(m_totalsAfter);
 }
 

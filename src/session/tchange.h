@@ -38,10 +38,10 @@ struct TTotalsPicture {
     qsizetype Size() const;
 };
 
-// One change of the books as the history keeps it: what it did to the tables, recorded while the rules
-// made it, and what beside the tables it moved (the debts' returns tables, the debt on show, the totals)
-// before and after. Taking it back or doing it again runs no rule and asks nothing: the tables come back
-// byte for byte, and the totals and views follow.
+// One change of the books as the history keeps it: what it did to the tables and to the list of the
+// debts' returns tables, recorded while the rules made it, and what beside them it moved (the debt on
+// show, the totals) before and after. Taking it back or doing it again runs no rule and asks nothing: the
+// tables come back byte for byte, and the totals and views follow.
 class TChange : public QUndoCommand {
 public:
     TChange(TSession& session, const QString& text);
@@ -64,10 +64,6 @@ private:
 
     TSession& m_session;
     TTableDelta m_delta;
-    // The returns tables, kept only when the change made or dropped one.
-    std::vector<const TMemTable*> m_rawBefore;
-    bool m_returnsChanged = false;
-    TReturnsTables m_returnsBefore, m_returnsAfter;
     int m_debtBefore = 0, m_debtAfter = 0;
     TTotalsPicture m_totalsBefore, m_totalsAfter;
     bool m_made = true; // the first redo, which the history runs as the change goes on it, finds it made

@@ -366,10 +366,7 @@ void TTableRow::WriteEncoding(QByteArrayView enc) {
 }
 
 TTableDelta* TMemTable::Recording() const {
-    if (!m_recorder) return nullptr;
-    TTableDelta* delta = m_recorder->Recording();
-    if (!delta) m_recorder->NoteChangeOutside();
-    return delta;
+    return m_recorder ? m_recorder->ChangeMade() : nullptr;
 }
 
 void TMemTable::Clear() {
