@@ -26,29 +26,44 @@ void PutTables(const QByteArray& bytes, std::initializer_list<TMemTable*> tables
 
 } // namespace
 
-TTotalsPicture TTotalsPicture::Of(TMyType& state, const TTotalsPicture* earlier) {
-    TTotalsPicture p;
+void TTotalsPicture::Update(TMyType& state, std::vector<TGrid>* was, std::vector<TGrid>* now) {
     // The ledgers carry running totals; a filter's totals are made again with its rows.
-    for (TTableKind kind : LedgerKinds()) {
-        TDataGrid& g = state.Grid(kind);
-        TGrid pg{int(kind), g.total, g.todayTotal, {}, {}, {g.perPurse.Version(), g.perPurseToday.Version()}};
-        const size_t i = p.grids.size();
-        const bool same = earlier && i < earlier->grids.size() && earlier->grids[i].kind == pg.kind &&
-                          earlier->grids[i].versions[0] == pg.versions[0] &&
-                          earlier->grids[i].versions[1] == pg.versions[1];
-        pg.perPurse = same ? earlier->grids[i].perPurse : g.perPurse.ToBytes();
-        pg.perPurseToday = same ? earlier->grids[i].perPurseToday : g.perPurseToday.ToBytes();
-        p.grids.push_back(std::move(pg));
+    const std::vector<TTableKind>& ledgers = LedgerKinds();
+    if (grids.size() != ledgers.size()) grids.assign(ledgers.size(), TGrid{});
+    for (size_t i = 0; i < ledgers.size(); ++i) {
+        const TDataGrid& g = state.Grid(ledgers[i]);
+        TGrid& pg = grids[i];
+        const quint64 versions[2] = {g.perPurse.Version(), g.perPurseToday.Version()};
+        const bool tablesSame =
+            pg.kind == int(ledgers[i]) && pg.versions[0] == versions[0] && pg.versions[1] == versions[1];
+        if (tablesSame && pg.total == g.total && pg.todayTotal == g.todayTotal) continue;
+        TGrid current{int(ledgers[i]),
+                      g.total,
+                      g.todayTotal,
+                      tablesSame ? pg.perPurse : g.perPurse.ToBytes(),
+                      tablesSame ? pg.perPurseToday : g.perPurseToday.ToBytes(),
+                      {versions[0], versions[1]}};
+        const bool kept = was && now && !(current == pg);
+        if (kept) was->push_back(std::move(pg));
+        pg = std::move(current);
+        if (kept) now->push_back(pg);
     }
-    p.totalMoney = state.totalMoney;
+    totalMoney = state.totalMoney;
     const TDebtTotals& d = state.debtTotals;
-    p.debtVersions = {d.lentPerPurse.Version(), d.lentPerPurseToday.Version(), d.returnsToMe.Version(),
-                      d.myReturns.Version()};
-    p.debtTables = earlier && earlier->debtVersions == p.debtVersions
-                       ? earlier->debtTables
-                       : Tables({&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns});
-    p.debtSums = {d.lentTotal, d.lentTodayTotal, d.returnsToMeTotal, d.myReturnsTotal};
-    return p;
+    const std::array<quint64, 4> versions = {d.lentPerPurse.Version(), d.lentPerPurseToday.Version(),
+                                             d.returnsToMe.Version(), d.myReturns.Version()};
+    if (versions != debtVersions) {
+        debtTables = Tables({&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns});
+        debtVersions = versions;
+    }
+    debtSums = {d.lentTotal, d.lentTodayTotal, d.returnsToMeTotal, d.myReturnsTotal};
+}
+
+void TTotalsPicture::TakeBesideGrids(const TTotalsPicture& other) {
+    totalMoney = other.totalMoney;
+    debtTables = other.debtTables;
+    debtSums = other.debtSums;
+    debtVersions = other.debtVersions;
 }
 
 void TTotalsPicture::PutInto(TMyType& state) const {
@@ -68,13 +83,6 @@ void TTotalsPicture::PutInto(TMyType& state) const {
     d.myReturnsTotal = debtSums[3];
 }
 
-void TTotalsPicture::KeepChangedFrom(const TTotalsPicture& other) {
-    std::vector<TGrid> changed;
-    for (size_t i = 0; i < grids.size(); ++i)
-        if (i >= other.grids.size() || !(grids[i] == other.grids[i])) changed.push_back(std::move(grids[i]));
-    grids = std::move(changed);
-}
-
 qsizetype TTotalsPicture::Size() const {
     qsizetype size = sizeof(*this) + debtTables.capacity();
     for (const TGrid& g : grids)
@@ -84,21 +92,19 @@ qsizetype TTotalsPicture::Size() const {
 
 TChange::TChange(TSession& session, const QString& text) : QUndoCommand(text), m_session(session) {}
 
-void TChange::KeepBefore(const TTotalsPicture& last) {
+void TChange::KeepBefore(TTotalsPicture& last) {
     TMyType& state = m_session.state;
     m_debtBefore = state.currentDebt;
-    m_totalsBefore = TTotalsPicture::Of(state, &last);
+    last.Update(state);
+    m_totalsBefore.TakeBesideGrids(last);
 }
 
 void TChange::KeepAfter(TTotalsPicture& last) {
     TMyType& state = m_session.state;
     m_debtAfter = state.currentDebt;
-    m_totalsAfter = TTotalsPicture::Of(state, &m_totalsBefore);
-    last = m_totalsAfter;
-    // Only the totals the change moved are kept, both ways.
-    TTotalsPicture before = m_totalsBefore;
-    m_totalsBefore.KeepChangedFrom(m_totalsAfter);
-    m_totalsAfter.KeepChangedFrom(before);
+    // Only the grids whose totals the change moved are kept, both ways.
+    last.Update(state, &m_totalsBefore.grids, &m_totalsAfter.grids);
+    m_totalsAfter.TakeBesideGrids(last);
 }
 
 bool TChange::Empty() const {

@@ -30,11 +30,13 @@ struct TTotalsPicture {
     std::array<long double, 4> debtSums{};
     std::array<quint64, 4> debtVersions{};
 
-    // A table that has not changed since `earlier` was taken is taken from it, not read again.
-    static TTotalsPicture Of(TMyType& state, const TTotalsPicture* earlier = nullptr);
+    // Brings the picture to the totals as they are now; a table that has not changed since it was taken
+    // is not read again. The grids whose totals moved are given to `was` as they were and to `now` as
+    // they are, when those are given.
+    void Update(TMyType& state, std::vector<TGrid>* was = nullptr, std::vector<TGrid>* now = nullptr);
+    // What every picture holds beside the grids: the money and the debts' totals, taken from another.
+    void TakeBesideGrids(const TTotalsPicture& other);
     void PutInto(TMyType& state) const;
-    // Keeps only the grids whose totals differ from the other picture's.
-    void KeepChangedFrom(const TTotalsPicture& other);
     qsizetype Size() const;
 };
 
@@ -51,8 +53,8 @@ public:
 
     TTableDelta& Delta() { return m_delta; }
     // What the state beside the tables was before the change and is after it. `last` is the session's
-    // picture of the totals as the last change left them, brought up to date by KeepAfter.
-    void KeepBefore(const TTotalsPicture& last);
+    // picture of the totals as the last change left them, brought up to date by both.
+    void KeepBefore(TTotalsPicture& last);
     void KeepAfter(TTotalsPicture& last);
     // The change did nothing that needs taking back.
     bool Empty() const;

@@ -45,7 +45,8 @@ protected:
     TDataGrid& Grid(TTableKind kind) { return session.state.Grid(kind); }
     int NewRow(TTableKind kind) { return Grid(kind).GridRowCount() - 1; }
 
-    // The books as the program holds them: every table, each debt with its returns, and the totals.
+    // The books as the program holds them: every table, each debt with its returns, and the totals with
+    // their sums per purse.
     QStringList Books() {
         TMyType& s = session.state;
         QStringList out;
@@ -61,8 +62,14 @@ protected:
                         ? QString::fromLatin1(s.returns[size_t(n)]->ToBytes().toHex())
                         : QString("-"));
         }
-        for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg})
-            out << QString::number(double(Grid(kind).total));
+        const auto hex = [](const TMemTable& t) { return QString::fromLatin1(t.ToBytes().toHex()); };
+        for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg}) {
+            const TDataGrid& g = Grid(kind);
+            out << QString::number(double(g.total)) << QString::number(double(g.todayTotal))
+                << hex(g.perPurse) << hex(g.perPurseToday);
+        }
+        const TDebtTotals& d = s.debtTotals;
+        out << hex(d.lentPerPurse) << hex(d.lentPerPurseToday) << hex(d.returnsToMe) << hex(d.myReturns);
         out << QString::number(double(s.totalMoney));
         return out;
     }
