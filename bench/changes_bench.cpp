@@ -58,7 +58,7 @@ void BM_Baseline_TablesOfADeletionPutBack(benchmark::State& st) {
     TSession& s = Opened();
     TMemTable& rashod = s.state.Table(TTableKind::Rashod);
     TTableRecorder recorder;
-    rashod.AttachRecorder(&recorder);
+    TTableRecorder* const sessions = rashod.AttachRecorder(&recorder);
     for (auto _ : st) {
         st.PauseTiming();
         TTableDelta delta;
@@ -69,6 +69,7 @@ void BM_Baseline_TablesOfADeletionPutBack(benchmark::State& st) {
         st.ResumeTiming();
         delta.Undo();
     }
+    rashod.AttachRecorder(sessions);
 }
 BENCHMARK(BM_Baseline_TablesOfADeletionPutBack)->Unit(benchmark::kMillisecond);
 

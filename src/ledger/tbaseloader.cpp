@@ -116,11 +116,15 @@ TTableLoad LoadDebts(TMyType& state, const QString& path, TUnreachableFiles& unr
         MakePrivateFolder(ReturnsFolder(folder));
         state.returns = std::move(oldReturns);
         state.returnsOnDisk.clear();
-    } else if (!LoadReturnsFiles(folder, table, state.returns, state.returnsOnDisk, &unreachable,
-                                 &unfinished)) {
-        state.damaged = true;
-    } else if (load == TTableLoad::Read) {
-        KeepOrphans(state, table.RowCount());
+    } else {
+        TReturnsTables returns;
+        const bool read =
+            LoadReturnsFiles(folder, table, returns, state.returnsOnDisk, &unreachable, &unfinished);
+        state.returns = std::move(returns);
+        if (!read)
+            state.damaged = true;
+        else if (load == TTableLoad::Read)
+            KeepOrphans(state, table.RowCount());
     }
     return load;
 }

@@ -55,10 +55,18 @@ TMemTable& TMyType::Table(TTableKind kind) {
 }
 
 TMemTable& TMyType::ReturnsTable(int number) {
-    if (number < 0) number = 0;
-    if (size_t(number) >= returns.size()) returns.resize(size_t(number) + 1);
-    if (!returns[size_t(number)]) returns[size_t(number)] = std::make_unique<TMemTable>();
-    return *returns[size_t(number)];
+    return returns.Make(number < 0 ? 0 : number);
+}
+
+void TMyType::AttachRecorder(TTableRecorder* recorder) {
+    for (TMemTable& ledger : m_ledgers)
+        ledger.AttachRecorder(recorder);
+    m_transfer.AttachRecorder(recorder);
+    m_purse.AttachRecorder(recorder);
+    // The users are no books: they are shared by the bases, and a user's change is no step to take back.
+    vidRashod.AttachRecorder(recorder);
+    vidDohod.AttachRecorder(recorder);
+    returns.AttachRecorder(recorder);
 }
 
 int TMyType::NextDebtNumber() const {

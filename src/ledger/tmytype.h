@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ledger/tdatagrid.h"
+#include "ledger/treturnslist.h"
 #include "storage/fileerror.h"
 #include "storage/tabledefs.h"
 #include "storage/tbasefiles.h"
@@ -50,11 +51,12 @@ public:
     TMemTable baseList;
     TMemTable vidRashod;
     TMemTable vidDohod;
-    TReturnsTables returns;       // indexed by the number in the debt's hidden cell
+    TReturnsList returns;         // indexed by the number in the debt's hidden cell
     TReturnsOnDisk returnsOnDisk; // which of them each returns file holds
-    // Returns tables of debts deleted by the change being made, for the history to keep.
-    TReturnsTables droppedReturns;
     int currentDebt = 0;
+    // Every table that holds the books of the open base reports its changes to the recorder (none:
+    // nullptr), the debts' returns tables included, those made later too.
+    void AttachRecorder(TTableRecorder* recorder);
     // The returns table of a debt number; created empty when missing.
     TMemTable& ReturnsTable(int number);
     // The number of the next debt's returns table.

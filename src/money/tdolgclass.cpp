@@ -399,10 +399,7 @@ bool TDolgClass::RenumberReturns(const std::set<int>& gone) {
     TReturnsTables kept;
     kept.reserve(size_t(next));
     for (int n = 0; n < oldSize; ++n)
-        if (newNumber[size_t(n)] >= 0)
-            kept.push_back(std::move(m_state.returns[size_t(n)]));
-        else if (m_state.returns[size_t(n)])
-            m_state.droppedReturns.push_back(std::move(m_state.returns[size_t(n)]));
+        if (newNumber[size_t(n)] >= 0) kept.push_back(m_state.returns[size_t(n)]);
     m_state.returns = std::move(kept);
     for (int r = 0; r < dolg.RowCount(); ++r) {
         TTableRow* debt = dolg.Row(r);

@@ -3,17 +3,7 @@
 #include "ledger/tmytype.h"
 #include "session/tsession.h"
 
-#include <unordered_map>
-
 namespace {
-
-std::vector<const TMemTable*> Raw(const TReturnsTables& tables) {
-    std::vector<const TMemTable*> raw;
-    raw.reserve(tables.size());
-    for (const auto& t : tables)
-        raw.push_back(t.get());
-    return raw;
-}
 
 QByteArray Tables(std::initializer_list<const TMemTable*> tables) {
     QByteArray out;
@@ -36,29 +26,44 @@ void PutTables(const QByteArray& bytes, std::initializer_list<TMemTable*> tables
 
 } // namespace
 
-TTotalsPicture TTotalsPicture::Of(TMyType& state, const TTotalsPicture* earlier) {
-    TTotalsPicture p;
+void TTotalsPicture::Update(TMyType& state, std::vector<TGrid>* was, std::vector<TGrid>* now) {
     // The ledgers carry running totals; a filter's totals are made again with its rows.
-    for (TTableKind kind : LedgerKinds()) {
-        TDataGrid& g = state.Grid(kind);
-        TGrid pg{int(kind), g.total, g.todayTotal, {}, {}, {g.perPurse.Version(), g.perPurseToday.Version()}};
-        const size_t i = p.grids.size();
-        const bool same = earlier && i < earlier->grids.size() && earlier->grids[i].kind == pg.kind &&
-                          earlier->grids[i].versions[0] == pg.versions[0] &&
-                          earlier->grids[i].versions[1] == pg.versions[1];
-        pg.perPurse = same ? earlier->grids[i].perPurse : g.perPurse.ToBytes();
-        pg.perPurseToday = same ? earlier->grids[i].perPurseToday : g.perPurseToday.ToBytes();
-        p.grids.push_back(std::move(pg));
+    const std::vector<TTableKind>& ledgers = LedgerKinds();
+    if (grids.size() != ledgers.size()) grids.assign(ledgers.size(), TGrid{});
+    for (size_t i = 0; i < ledgers.size(); ++i) {
+        const TDataGrid& g = state.Grid(ledgers[i]);
+        TGrid& pg = grids[i];
+        const quint64 versions[2] = {g.perPurse.Version(), g.perPurseToday.Version()};
+        const bool tablesSame =
+            pg.kind == int(ledgers[i]) && pg.versions[0] == versions[0] && pg.versions[1] == versions[1];
+        if (tablesSame && pg.total == g.total && pg.todayTotal == g.todayTotal) continue;
+        TGrid current{int(ledgers[i]),
+                      g.total,
+                      g.todayTotal,
+                      tablesSame ? pg.perPurse : g.perPurse.ToBytes(),
+                      tablesSame ? pg.perPurseToday : g.perPurseToday.ToBytes(),
+                      {versions[0], versions[1]}};
+        const bool kept = was && now && !(current == pg);
+        if (kept) was->push_back(std::move(pg));
+        pg = std::move(current);
+        if (kept) now->push_back(pg);
     }
-    p.totalMoney = state.totalMoney;
+    totalMoney = state.totalMoney;
     const TDebtTotals& d = state.debtTotals;
-    p.debtVersions = {d.lentPerPurse.Version(), d.lentPerPurseToday.Version(), d.returnsToMe.Version(),
-                      d.myReturns.Version()};
-    p.debtTables = earlier && earlier->debtVersions == p.debtVersions
-                       ? earlier->debtTables
-                       : Tables({&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns});
-    p.debtSums = {d.lentTotal, d.lentTodayTotal, d.returnsToMeTotal, d.myReturnsTotal};
-    return p;
+    const std::array<quint64, 4> versions = {d.lentPerPurse.Version(), d.lentPerPurseToday.Version(),
+                                             d.returnsToMe.Version(), d.myReturns.Version()};
+    if (versions != debtVersions) {
+        debtTables = Tables({&d.lentPerPurse, &d.lentPerPurseToday, &d.returnsToMe, &d.myReturns});
+        debtVersions = versions;
+    }
+    debtSums = {d.lentTotal, d.lentTodayTotal, d.returnsToMeTotal, d.myReturnsTotal};
+}
+
+void TTotalsPicture::TakeBesideGrids(const TTotalsPicture& other) {
+    totalMoney = other.totalMoney;
+    debtTables = other.debtTables;
+    debtSums = other.debtSums;
+    debtVersions = other.debtVersions;
 }
 
 void TTotalsPicture::PutInto(TMyType& state) const {
@@ -76,13 +81,6 @@ void TTotalsPicture::PutInto(TMyType& state) const {
     d.lentTodayTotal = debtSums[1];
     d.returnsToMeTotal = debtSums[2];
     d.myReturnsTotal = debtSums[3];
-}
-
-void TTotalsPicture::KeepChangedFrom(const TTotalsPicture& other) {
-    std::vector<TGrid> changed;
-    for (size_t i = 0; i < grids.size(); ++i)
-        if (i >= other.grids.size() || !(grids[i] == other.grids[i])) changed.push_back(std::move(grids[i]));
-    grids = std::move(changed);
 }
 
 qsizetype TTotalsPicture::Size() const {
@@ -137,13 +135,12 @@ bool TViewPicture::operator==(const TViewPicture& o) const {
 
 TChange::TChange(TSession& session, const QString& text) : QUndoCommand(text), m_session(session) {}
 
-void TChange::KeepBefore(const TTotalsPicture& last) {
+void TChange::KeepBefore(TTotalsPicture& last) {
     TMyType& state = m_session.state;
-    m_rawBefore = Raw(state.returns);
-    state.droppedReturns.clear();
     m_debtBefore = state.currentDebt;
     m_viewBefore = TViewPicture::Of(state);
-    m_totalsBefore = TTotalsPicture::Of(state, &last);
+    last.Update(state);
+    m_totalsBefore.TakeBesideGrids(last);
 }
 
 void TChange::KeepAfter(TTotalsPicture& last) {
@@ -151,40 +148,19 @@ void TChange::KeepAfter(TTotalsPicture& last) {
     m_debtAfter = state.currentDebt;
     m_viewAfter = TViewPicture::Of(state);
     if (m_viewAfter == m_viewBefore) m_viewBefore = m_viewAfter = {}; // most changes move none of it
-    m_totalsAfter = TTotalsPicture::Of(state, &m_totalsBefore);
-    last = m_totalsAfter;
-    // Only the totals the change moved are kept, both ways.
-    TTotalsPicture before = m_totalsBefore;
-    m_totalsBefore.KeepChangedFrom(m_totalsAfter);
-    m_totalsAfter.KeepChangedFrom(before);
-    m_returnsChanged = Raw(state.returns) != m_rawBefore;
-    if (m_returnsChanged) {
-        // The tables the change left, and those it dropped, hold every table there was before.
-        m_returnsAfter = state.returns;
-        std::unordered_map<const TMemTable*, std::shared_ptr<TMemTable>> owners;
-        for (const auto& t : m_returnsAfter)
-            if (t) owners[t.get()] = t;
-        for (const auto& t : state.droppedReturns)
-            if (t) owners[t.get()] = t;
-        for (const TMemTable* t : m_rawBefore) {
-            const auto it = owners.find(t);
-            m_returnsBefore.push_back(it == owners.end() ? nullptr : it->second);
-        }
-    }
-    state.droppedReturns.clear();
-    std::vector<const TMemTable*>().swap(m_rawBefore); // its room too: a history has many steps
+    // Only the grids whose totals the change moved are kept, both ways.
+    last.Update(state, &m_totalsBefore.grids, &m_totalsAfter.grids);
+    m_totalsAfter.TakeBesideGrids(last);
 }
 
 bool TChange::Empty() const {
-    return m_delta.Empty() && !m_returnsChanged && m_debtBefore == m_debtAfter &&
-           m_viewBefore == m_viewAfter && m_totalsBefore.grids.empty() && m_totalsAfter.grids.empty() &&
+    return m_delta.Empty() && m_debtBefore == m_debtAfter && m_viewBefore == m_viewAfter &&
+           m_totalsBefore.grids.empty() && m_totalsAfter.grids.empty() &&
            m_totalsBefore.totalMoney == m_totalsAfter.totalMoney;
 }
 
 qsizetype TChange::Size() const {
     return qsizetype(sizeof(*this)) + m_delta.Size() + m_totalsBefore.Size() + m_totalsAfter.Size() +
-           qsizetype((m_returnsBefore.capacity() + m_returnsAfter.capacity()) *
-                     sizeof(TReturnsTables::value_type)) +
            qsizetype((m_viewBefore.filters.capacity() + m_viewAfter.filters.capacity()) *
                      sizeof(TViewPicture::TFilter));
 }
@@ -192,7 +168,6 @@ qsizetype TChange::Size() const {
 void TChange::undo() {
     m_delta.Undo();
     TMyType& state = m_session.state;
-    if (m_returnsChanged) state.returns = m_returnsBefore;
     state.currentDebt = m_debtBefore;
     if (!m_viewBefore.filters.empty()) m_viewBefore.PutInto(state);
     Replayed(m_totalsBefore);
@@ -205,7 +180,6 @@ void TChange::redo() {
     }
     m_delta.Redo();
     TMyType& state = m_session.state;
-    if (m_returnsChanged) state.returns = m_returnsAfter;
     state.currentDebt = m_debtAfter;
     if (!m_viewAfter.filters.empty()) m_viewAfter.PutInto(state);
     Replayed(m_totalsAfter);

@@ -31,11 +31,13 @@ struct TTotalsPicture {
     std::array<long double, 4> debtSums{};
     std::array<quint64, 4> debtVersions{};
 
-    // A table that has not changed since `earlier` was taken is taken from it, not read again.
-    static TTotalsPicture Of(TMyType& state, const TTotalsPicture* earlier = nullptr);
+    // Brings the picture to the totals as they are now; a table that has not changed since it was taken
+    // is not read again. The grids whose totals moved are given to `was` as they were and to `now` as
+    // they are, when those are given.
+    void Update(TMyType& state, std::vector<TGrid>* was = nullptr, std::vector<TGrid>* now = nullptr);
+    // What every picture holds beside the grids: the money and the debts' totals, taken from another.
+    void TakeBesideGrids(const TTotalsPicture& other);
     void PutInto(TMyType& state) const;
-    // Keeps only the grids whose totals differ from the other picture's.
-    void KeepChangedFrom(const TTotalsPicture& other);
     qsizetype Size() const;
 };
 
@@ -58,11 +60,10 @@ struct TViewPicture {
     bool operator==(const TViewPicture& o) const;
 };
 
-// One change of the books as the history keeps it: what it did to the tables, recorded while the rules
-// made it, and what beside the tables it moved (the debts' returns tables, the debt on show, the totals,
-// the base purse and the filters)
-// before and after. Taking it back or doing it again runs no rule and asks nothing: the tables come back
-// byte for byte, and the totals and views follow.
+// One change of the books as the history keeps it: what it did to the tables and to the list of the
+// debts' returns tables, recorded while the rules made it, and what beside them it moved (the debt on
+// show, the totals, the base purse and the filters) before and after. Taking it back or doing it again
+// runs no rule and asks nothing: the tables come back byte for byte, and the totals and views follow.
 class TChange : public QUndoCommand {
 public:
     TChange(TSession& session, const QString& text);
@@ -72,8 +73,8 @@ public:
 
     TTableDelta& Delta() { return m_delta; }
     // What the state beside the tables was before the change and is after it. `last` is the session's
-    // picture of the totals as the last change left them, brought up to date by KeepAfter.
-    void KeepBefore(const TTotalsPicture& last);
+    // picture of the totals as the last change left them, brought up to date by both.
+    void KeepBefore(TTotalsPicture& last);
     void KeepAfter(TTotalsPicture& last);
     // The change did nothing that needs taking back.
     bool Empty() const;
@@ -85,10 +86,6 @@ private:
 
     TSession& m_session;
     TTableDelta m_delta;
-    // The returns tables, kept only when the change made or dropped one.
-    std::vector<const TMemTable*> m_rawBefore;
-    bool m_returnsChanged = false;
-    TReturnsTables m_returnsBefore, m_returnsAfter;
     int m_debtBefore = 0, m_debtAfter = 0;
     TTotalsPicture m_totalsBefore, m_totalsAfter;
     TViewPicture m_viewBefore, m_viewAfter;

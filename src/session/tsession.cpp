@@ -22,6 +22,9 @@ TSession::TSession(TAttributeProbe probe)
     connect(&m_lockRefresh, &QTimer::timeout, this, [this] { KeepBaseLock(state, true); });
     m_lockRefresh.start();
     m_history.setUndoLimit(kHistorySteps);
+    // Once for the session: a base read anew keeps its table objects, and the returns list passes the
+    // recorder on to every table it takes.
+    state.AttachRecorder(&m_recorder);
     CheckLinks();
 }
 
@@ -33,6 +36,7 @@ TSession::~TSession() {
     kinds.listChanged = nullptr;
     state.saveStateChanged = nullptr;
     state.baseLock.onLost = nullptr;
+    state.AttachRecorder(nullptr);
 }
 
 TUserHooks TSession::UserHooks() {
@@ -63,29 +67,12 @@ void TSession::OpenBase() {
     RecomputeAll();
 }
 
-namespace {
-
-// Every table that holds the books of the open base. The users are no books: they are shared by the
-// bases, and a user's change is no step to take back.
-template <class F> void ForEachBookTable(TMyType& state, F f) {
-    for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::PlanRashod,
-                            TTableKind::PlanDohod, TTableKind::Dolg, TTableKind::Transfer, TTableKind::Purse})
-        f(state.Table(kind));
-    f(state.vidRashod);
-    f(state.vidDohod);
-    for (const auto& returns : state.returns)
-        if (returns) f(*returns);
-}
-
-} // namespace
-
 bool TSession::Change(const QString& text, const std::function<void()>& body) {
     if (m_recorder.Recording()) {
         body();
         return true;
     }
     ForgetIfChangedOutside();
-    ForEachBookTable(state, [this](TMemTable& table) { table.AttachRecorder(&m_recorder); });
     auto change = std::make_unique<TChange>(*this, text);
     change->KeepBefore(m_lastTotals);
     {
@@ -110,7 +97,6 @@ void TSession::Prepare(const std::function<void()>& body) {
         return;
     }
     ForgetIfChangedOutside();
-    ForEachBookTable(state, [this](TMemTable& table) { table.AttachRecorder(&m_recorder); });
     {
         TRecording recording(m_recorder, m_pending);
         body();
@@ -144,17 +130,10 @@ bool TSession::Redo() {
 
 void TSession::NoteBooksSeen() {
     m_recorder.ResetChangesOutside();
-    m_returnsSeen.resize(state.returns.size());
-    for (size_t i = 0; i < state.returns.size(); ++i)
-        m_returnsSeen[i] = state.returns[i].get();
 }
 
 void TSession::ForgetIfChangedOutside() {
-    if (m_history.count() == 0 && m_pending.Empty()) return;
-    bool same = m_recorder.ChangesOutside() == 0 && m_returnsSeen.size() == state.returns.size();
-    for (size_t i = 0; same && i < m_returnsSeen.size(); ++i)
-        same = m_returnsSeen[i] == state.returns[i].get();
-    if (!same) ClearHistory();
+    if ((m_history.count() > 0 || !m_pending.Empty()) && m_recorder.ChangesOutside() > 0) ClearHistory();
 }
 
 void TSession::ClearHistory(const QString& why) {
@@ -163,7 +142,6 @@ void TSession::ClearHistory(const QString& why) {
     m_pending = TTableDelta();
     m_lastTotals = {};
     m_recorder.ResetChangesOutside();
-    m_returnsSeen.clear();
     Q_EMIT HistoryChanged();
 }
 

@@ -114,10 +114,10 @@ private:
     TTableDelta m_pending;
     QString m_clearedWhy;
     void TakeBackPending();
-    // The debts' returns tables as the door last left them; the recorder counts what changed past it.
-    std::vector<const TMemTable*> m_returnsSeen;
     // The totals as the last change left them, so that the next one need not picture them again.
     TTotalsPicture m_lastTotals;
+    // The books as the door leaves them: the recorder counts from here every change made past it, the
+    // returns list's included.
     void NoteBooksSeen();
     // The books changed outside the door since it last left them: the history is emptied.
     void ForgetIfChangedOutside();

@@ -348,7 +348,7 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
         const int n = DebtNumberCell(dolg.Row(i)->Cell(col::dolg::DebtNumber), &ok);
         if (!ok || n > dolg.RowCount() + 100000) continue;
         if (size_t(n) >= returns.size()) returns.resize(size_t(n) + 1);
-        auto table = std::make_unique<TMemTable>();
+        auto table = std::make_shared<TMemTable>();
         const QString name = QStringLiteral("debt") + QString::number(n);
         const QString path = JoinPath(folder, name);
         QByteArray bytes; // the table keeps it as its buffer
@@ -374,8 +374,8 @@ bool LoadReturnsFiles(const QString& baseFolder, const TMemTable& dolg, TReturns
         }
         // What was read from a file is what it holds; a damaged file is written whole by the next save.
         if (!table->Modified() && (state == TTableFileState::File || state == TTableFileState::Missing)) {
-            if (size_t(n) >= onDisk.size()) onDisk.resize(size_t(n) + 1, nullptr);
-            onDisk[size_t(n)] = table.get();
+            if (size_t(n) >= onDisk.size()) onDisk.resize(size_t(n) + 1);
+            onDisk[size_t(n)] = table;
         }
         returns[size_t(n)] = std::move(table);
     }

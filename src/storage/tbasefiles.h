@@ -16,7 +16,9 @@ using TReturnsTables = std::vector<std::shared_ptr<TMemTable>>;
 // Which returns table each file "Debt/debt<k>" holds, as it was last read or written: the numbers in the
 // files follow the debts' places and need not be those in memory. None (nullptr) for a file whose table
 // is not kept.
-using TReturnsOnDisk = std::vector<const TMemTable*>;
+// A table the history let go is forgotten here with it: another table made later at the same address is
+// never taken for the one the file holds.
+using TReturnsOnDisk = std::vector<std::weak_ptr<const TMemTable>>;
 
 // What stands where a table file (or the returns folder) should be, found without following a link: the
 // program reads and writes nothing through a link.

@@ -58,10 +58,10 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, const TReturnsTables& retu
         if (!complete) continue; // a debt still being typed is written with its returns once it is whole
         bool valid = false;
         const int n = DebtNumberCell(row->Cell(col::dolg::DebtNumber), &valid);
-        TMemTable* table = nullptr;
+        std::shared_ptr<TMemTable> table;
         // A number named twice keeps its returns with the first debt that names it.
         if (valid && size_t(n) < returns.size() && returns[size_t(n)] && !taken[size_t(n)]) {
-            table = returns[size_t(n)].get();
+            table = returns[size_t(n)];
             taken[size_t(n)] = true;
         }
         const int k = written.RowCount();
@@ -73,12 +73,12 @@ bool TBaseSave::StageDebtsAndReturns(TMemTable& dolg, const TReturnsTables& retu
 
         const QString path = SavePath(folder, QStringLiteral("debt") + QString::number(k));
         const bool same = table && !table->Modified() && size_t(k) < onDisk.size() &&
-                          onDisk[size_t(k)] == table && QFileInfo(path).isFile();
+                          onDisk[size_t(k)].lock() == table && QFileInfo(path).isFile();
         if (!same) {
             static const TMemTable none;
             ok = m_transaction.Stage(path, FilteredTableBytes(TTableKind::Returns, table ? *table : none)) &&
                  ok;
-            if (table) m_staged.push_back(table);
+            if (table) m_staged.push_back(table.get());
         }
         nowOnDisk.push_back(table);
     }

@@ -370,10 +370,7 @@ TTableDelta* TMemTable::DeltaBeingRecorded() const {
 }
 
 TTableDelta* TMemTable::Recording() const {
-    if (!m_recorder) return nullptr;
-    TTableDelta* delta = m_recorder->Recording();
-    if (!delta) m_recorder->NoteChangeOutside();
-    return delta;
+    return m_recorder ? m_recorder->ChangeMade() : nullptr;
 }
 
 void TMemTable::Clear() {

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TMemTable;
@@ -117,8 +118,9 @@ public:
 
     // While the recorder records, every change of the table is appended to its delta; a row deleted
     // then is kept for the delta and never reused, and clearing or reading the table anew keeps the old
-    // rows too. A table is attached for as long as the recorder lives.
-    void AttachRecorder(TTableRecorder* recorder) { m_recorder = recorder; }
+    // rows too. A table is attached for as long as the recorder lives. Gives the recorder it had, for
+    // whoever attaches it for a while.
+    TTableRecorder* AttachRecorder(TTableRecorder* recorder) { return std::exchange(m_recorder, recorder); }
     // The delta being recorded for the table now, if any: where a rule records what it moved beside the
     // table (a sort mark), so that it goes back and forth with the rows.
     TTableDelta* DeltaBeingRecorded() const;

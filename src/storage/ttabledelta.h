@@ -77,20 +77,25 @@ private:
     std::vector<TStep> m_steps;
 };
 
-// Where the tables of the open base report their changes: a table attached to a recorder appends every
-// change to the delta being recorded, if one is. With none being recorded a table works as it always
-// did (loading, saving, the tools).
+// Where the tables of the open base report their changes: a table (or the list of the debts' returns
+// tables) attached to a recorder appends every change to the delta being recorded, if one is. With none
+// being recorded a table works as it always did (loading, saving, the tools).
 class TTableRecorder {
 public:
     // Changes of attached tables go to the delta from now until Stop.
     void Start(TTableDelta& delta) { m_delta = &delta; }
     void Stop() { m_delta = nullptr; }
     TTableDelta* Recording() const { return m_delta; }
+    // Asked by an attached table or list for every change it makes: the delta to record the change into,
+    // or none, and then the change is counted as made outside.
+    TTableDelta* ChangeMade() {
+        if (!m_delta) ++m_outside;
+        return m_delta;
+    }
     // Changes of attached tables made while nothing was recorded, since the count was last reset: a history
     // of recorded changes is only true of tables no one else has changed.
     quint64 ChangesOutside() const { return m_outside; }
     void ResetChangesOutside() { m_outside = 0; }
-    void NoteChangeOutside() { ++m_outside; }
 
 private:
     TTableDelta* m_delta = nullptr;

@@ -148,7 +148,8 @@ public:
         });
     }
 
-    // The books as the program holds them: every table, each debt with its returns, the kinds lists.
+    // The books as the program holds them: every table, each debt with its returns, the kinds lists, and
+    // the totals with their sums per purse.
     QStringList Books() {
         TMyType& s = session.state;
         QStringList out;
@@ -166,6 +167,15 @@ public:
                             ? TableText(*s.returns[size_t(n)])
                             : QString("-"));
         }
+        const auto hex = [](const TMemTable& t) { return QString::fromLatin1(t.ToBytes().toHex()); };
+        for (TTableKind kind : {TTableKind::Rashod, TTableKind::Dohod, TTableKind::Dolg}) {
+            const TDataGrid& g = Grid(kind);
+            out << QString::number(double(g.total)) << QString::number(double(g.todayTotal))
+                << hex(g.perPurse) << hex(g.perPurseToday);
+        }
+        const TDebtTotals& d = s.debtTotals;
+        out << hex(d.lentPerPurse) << hex(d.lentPerPurseToday) << hex(d.returnsToMe) << hex(d.myReturns);
+        out << QString::number(double(s.totalMoney));
         return out;
     }
     // What the user sees beside the tables: the totals of each grid, the filtered views, the debts'
@@ -774,6 +784,38 @@ TEST_F(Changes, ABookChangedPastTheDoorEmptiesTheHistory) {
     EXPECT_FALSE(session.Undo());
     EXPECT_EQ(session.History().count(), 0);
     EXPECT_EQ(session.state.Table(TTableKind::Rashod).Row(0)->Cell(3), "77");
+}
+
+// The debts' returns changed past the door are seen too, whichever table or list holds them: after a debt
+// typed through the door, a returns table read with the base or made by the door changed, a returns table
+// made or the returns let go outside it empty the history, while nothing of the kind leaves the debt to be
+// taken back.
+TEST_F(Changes, TheDebtsReturnsChangedPastTheDoorEmptyTheHistory) {
+    TMyType& s = session.state;
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"nothing", [] {}},
+        {"a return read with the base changed", [&] { s.ReturnsTable(0).Row(0)->SetCell(1, "90"); }},
+        {"a return put into a table the door made", [&] { s.ReturnsTable(s.NextDebtNumber() - 1).AddRow(); }},
+        {"a returns table made", [&] { s.ReturnsTable(s.NextDebtNumber()); }},
+        {"the returns let go, as a move of the bases does", [&] { s.returns.clear(); }},
+    };
+    for (const auto& [what, pastTheDoor] : cases) {
+        SCOPED_TRACE(what);
+        session.OpenBase();
+        TDataGrid& g = Grid(TTableKind::Dolg);
+        const int row = NewRow(TTableKind::Dolg);
+        ASSERT_TRUE(session.Change("ввод долга", [&] {
+            CommitCell(session.edit, g, 0, row, "дано в долг");
+            CommitCell(session.edit, g, 2, row, "31.12.2026");
+            CommitCell(session.edit, g, 3, row, "Брат");
+            CommitCell(session.edit, g, 5, row, "рубль");
+            CommitCell(session.edit, g, 4, row, "40");
+        }));
+        pastTheDoor();
+        const bool kept = std::string_view(what) == "nothing";
+        EXPECT_EQ(session.Undo(), kept);
+        EXPECT_EQ(session.History().count(), kept ? 1 : 0);
+    }
 }
 
 } // namespace
