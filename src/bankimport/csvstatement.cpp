@@ -56,12 +56,6 @@ QChar DetectSeparator(const QString& text) {
     return best;
 }
 
-bool Blank(const QStringList& row) {
-    for (const QString& cell : row)
-        if (!cell.trimmed().isEmpty()) return false;
-    return true;
-}
-
 QStringList Normalised(const QStringList& row) {
     QStringList out;
     out.reserve(row.size());
@@ -76,6 +70,95 @@ int Find(const QStringList& names, const QStringList& wanted) {
         if (at >= 0) return at;
     }
     return -1;
+}
+
+// The rows of a text table one at a time, each cell seen where it lies in the text; only a quoted cell
+// with doubled quotes inside is copied.
+class TCsvRows {
+public:
+    TCsvRows(const QString& text, QChar separator) : m_text(text), m_separator(separator) {}
+    // The next row that is not blank; false at the end of the text.
+    bool Next();
+    const QList<QStringView>& Cells() const { return m_cells; }
+    int Line() const { return m_line; }
+    QStringList Copy() const {
+        QStringList row;
+        row.reserve(m_cells.size());
+        for (const QStringView cell : m_cells)
+            row << cell.toString();
+        return row;
+    }
+
+private:
+    const QString& m_text;
+    const QChar m_separator;
+    qsizetype m_pos = 0;
+    int m_nextLine = 1;
+    int m_line = 0;
+    QList<QStringView> m_cells;
+    std::vector<QString> m_unquoted;
+};
+
+bool TCsvRows::Next() {
+    const QChar* p = m_text.constData();
+    const qsizetype n = m_text.size();
+    while (m_pos < n) {
+        m_cells.resize(0);
+        m_unquoted.clear();
+        m_line = m_nextLine;
+        qsizetype i = m_pos;
+        bool blank = true;
+        while (true) {
+            QStringView cell;
+            if (i < n && p[i] == u'"') {
+                const qsizetype start = ++i;
+                bool doubled = false;
+                while (i < n) {
+                    if (p[i] == u'"') {
+                        if (i + 1 < n && p[i + 1] == u'"') {
+                            doubled = true;
+                            i += 2;
+                            continue;
+                        }
+                        break;
+                    }
+                    if (p[i] == u'\n') ++m_nextLine;
+                    ++i;
+                }
+                cell = QStringView(p + start, i - start);
+                if (i < n) ++i;
+                // Text after the closing quote belongs to the cell, as a careless writer meant it.
+                const qsizetype rest = i;
+                while (i < n && p[i] != m_separator && p[i] != u'\n' && p[i] != u'\r')
+                    ++i;
+                if (doubled || rest < i) {
+                    QString copy = cell.toString();
+                    copy.replace(QLatin1String("\"\""), QLatin1String("\""));
+                    copy.append(p + rest, i - rest);
+                    m_unquoted.push_back(std::move(copy));
+                    cell = m_unquoted.back();
+                }
+            } else {
+                const qsizetype start = i;
+                while (i < n && p[i] != m_separator && p[i] != u'\n' && p[i] != u'\r')
+                    ++i;
+                cell = QStringView(p + start, i - start);
+            }
+            m_cells << cell;
+            blank = blank && cell.trimmed().isEmpty();
+            if (i < n && p[i] == m_separator) {
+                ++i;
+                continue;
+            }
+            break;
+        }
+        if (i < n && p[i] == u'\r') ++i;
+        if (i < n && p[i] == u'\n') ++i;
+        ++m_nextLine;
+        m_pos = i;
+        if (!blank) return true;
+    }
+    return false;
 }
 
 // The columns of a table as the rows are read.
@@ -221,18 +304,21 @@ TColumnChoice FromContent(const QList<QStringList>& rows) {
     return c;
 }
 
-bool TotalsRow(const QStringList& row, int dateColumn) {
+bool TotalsRow(const QList<QStringView>& row, int dateColumn) {
     static const QStringList words = {
         QStringLiteral("итого"),    QStringLiteral("всего"),     QStringLiteral("остаток"),
         QStringLiteral("оборот"),   QStringLiteral("баланс"),    QStringLiteral("сальдо"),
         QStringLiteral("входящий"), QStringLiteral("исходящий"), QStringLiteral("total")};
-    const auto starts = [](const QString& cell) {
+    const auto starts = [](QStringView cell) {
+        cell = cell.trimmed();
+        // Most cells of most rows are dates and sums.
+        if (cell.isEmpty() || cell.front().isDigit()) return false;
         const QString n = HeaderName(cell);
         for (const QString& w : words)
             if (n.startsWith(w)) return true;
         return false;
     };
-    for (const QString& cell : row) {
+    for (const QStringView cell : row) {
         if (cell.trimmed().isEmpty()) continue;
         if (starts(cell)) return true;
         break;
@@ -248,12 +334,51 @@ QString AccountInInfo(const QStringList& row) {
     return m.hasMatch() ? m.captured(1).remove(u' ') : QString();
 }
 
-QString Cell(const QStringList& row, int column) {
-    return column >= 0 && column < row.size() ? row[column].simplified() : QString();
+QList<QStringView> Views(const QStringList& row) {
+    QList<QStringView> views;
+    views.reserve(row.size());
+    for (const QString& cell : row)
+        views << cell;
+    return views;
 }
 
-// One row of the table as an operation; false with the reason when it does not read.
-bool ReadRow(const QStringList& row, const TColumns& c, TStatementOperation& op, QString& why) {
+QStringView At(const QList<QStringView>& row, int column) {
+    return column >= 0 && column < row.size() ? row[column].trimmed() : QStringView();
+}
+
+// A cell's text with runs of blanks and line ends as one space.
+QString Text(QStringView cell) {
+    cell = cell.trimmed();
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        const QChar c = cell[i];
+        if (c.isSpace() && (c != u' ' || (i + 1 < cell.size() && cell[i + 1].isSpace())))
+            return cell.toString().simplified();
+    }
+    return cell.toString();
+}
+
+// A column that repeats its value row after row (a card, a currency, a category) shares one text.
+struct TRepeated {
+    QString last;
+    const QString& Of(QStringView cell) {
+        cell = cell.trimmed();
+        if (cell != last) last = Text(cell);
+        return last;
+    }
+};
+
+// What is read row after row, with the texts that repeat.
+struct TRowReader {
+    const TColumns& c;
+    TRepeated currency, category, mcc, status, card;
+    std::optional<QString> currencyFrom;
+    QString normalCurrency;
+
+    // One row of the table as an operation; false with the reason when it does not read.
+    bool Read(const QList<QStringView>& row, TStatementOperation& op, QString& why);
+};
+
+bool TRowReader::Read(const QList<QStringView>& row, TStatementOperation& op, QString& why) {
     if (row.size() <= c.Widest()) {
         why = QStringLiteral("в строке %1 столбцов, нужно не меньше %2").arg(row.size()).arg(c.Widest() + 1);
         return false;
@@ -261,13 +386,13 @@ bool ReadRow(const QStringList& row, const TColumns& c, TStatementOperation& op,
     op.date = ParseStatementDate(row[c.date], &why);
     if (!op.date.isValid()) return false;
     if (c.amount >= 0) {
-        const QString text = row[c.amount].trimmed();
+        const QStringView text = row[c.amount].trimmed();
         const auto sum = ParseKopecks(text, &why);
         if (!sum) return false;
         op.kopecks = *sum;
         if (c.unsignedIsExpense && !text.startsWith(u'+') && op.kopecks > 0) op.kopecks = -op.kopecks;
     } else {
-        const QString in = Cell(row, c.income), out = Cell(row, c.expense);
+        const QStringView in = At(row, c.income), out = At(row, c.expense);
         if (in.isEmpty() && out.isEmpty()) {
             why = QStringLiteral("нет суммы");
             return false;
@@ -278,24 +403,28 @@ bool ReadRow(const QStringList& row, const TColumns& c, TStatementOperation& op,
         if (!expense) return false;
         op.kopecks = qAbs(*income) - qAbs(*expense);
     }
-    op.currency = NormalCurrency(Cell(row, c.currency));
-    if (op.currency.isEmpty()) op.currency = c.defaultCurrency;
-    op.description = Cell(row, c.description);
-    op.category = Cell(row, c.category);
-    op.mcc = Cell(row, c.mcc);
-    if (c.mccInDescription && op.mcc.isEmpty()) {
-        static const QRegularExpression mcc(QStringLiteral("\\bMCC\\s*(\\d{4})\\b"));
-        op.mcc = mcc.match(op.description).captured(1);
+    const QString& written = currency.Of(At(row, c.currency));
+    if (!currencyFrom || written != *currencyFrom) {
+        currencyFrom = written;
+        normalCurrency = written.isEmpty() ? c.defaultCurrency : NormalCurrency(written);
     }
-    const QString status = Cell(row, c.status);
-    if (!CarriedOutStatus(status)) op.state = status;
-    op.reference = Cell(row, c.reference);
+    op.currency = normalCurrency;
+    op.description = Text(At(row, c.description));
+    op.category = category.Of(At(row, c.category));
+    op.mcc = mcc.Of(At(row, c.mcc));
+    if (c.mccInDescription && op.mcc.isEmpty()) {
+        static const QRegularExpression code(QStringLiteral("\\bMCC\\s*(\\d{4})\\b"));
+        op.mcc = code.match(op.description).captured(1);
+    }
+    const QString& word = status.Of(At(row, c.status));
+    if (!CarriedOutStatus(word)) op.state = word;
+    op.reference = Text(At(row, c.reference));
     if (!c.pendingReference.isEmpty() && op.reference.compare(c.pendingReference, Qt::CaseInsensitive) == 0) {
         op.state = op.reference;
         op.reference.clear();
     }
-    const QString card = Cell(row, c.card);
-    if (!card.isEmpty()) op.account = card;
+    const QString& number = card.Of(At(row, c.card));
+    if (!number.isEmpty()) op.account = number;
     return true;
 }
 
@@ -303,63 +432,18 @@ QString Hex(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toHex().left(16));
 }
 
+// Rows enough to find a header below lines of information and to guess columns from what they hold.
+constexpr int kHeadRows = 250;
+
 } // namespace
 
 TCsvTable SplitCsv(const QString& text) {
     TCsvTable t;
     t.separator = DetectSeparator(text);
-    const QChar separator = t.separator;
-    const QChar* p = text.constData();
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    int line = 1;
-    int rowLine = 1;
-    QStringList row;
-    while (true) {
-        QString field;
-        if (i < n && p[i] == u'"') {
-            qsizetype start = ++i;
-            while (i < n) {
-                if (p[i] == u'"') {
-                    if (i + 1 < n && p[i + 1] == u'"') {
-                        field.append(p + start, i - start + 1);
-                        i += 2;
-                        start = i;
-                        continue;
-                    }
-                    break;
-                }
-                if (p[i] == u'\n') ++line;
-                ++i;
-            }
-            field.append(p + start, i - start);
-            if (i < n) ++i;
-            // Text after the closing quote belongs to the field, as a careless writer meant it.
-            const qsizetype rest = i;
-            while (i < n && p[i] != separator && p[i] != u'\n' && p[i] != u'\r')
-                ++i;
-            field.append(p + rest, i - rest);
-        } else {
-            const qsizetype start = i;
-            while (i < n && p[i] != separator && p[i] != u'\n' && p[i] != u'\r')
-                ++i;
-            field = QString(p + start, i - start);
-        }
-        row << field;
-        if (i < n && p[i] == separator) {
-            ++i;
-            continue;
-        }
-        if (!Blank(row)) {
-            t.rows << row;
-            t.lines << rowLine;
-        }
-        row.clear();
-        if (i < n && p[i] == u'\r') ++i;
-        if (i < n && p[i] == u'\n') ++i;
-        ++line;
-        rowLine = line;
-        if (i >= n) break;
+    TCsvRows rows(text, t.separator);
+    while (rows.Next()) {
+        t.rows << rows.Copy();
+        t.lines << rows.Line();
     }
     return t;
 }
@@ -389,15 +473,22 @@ QString HeaderKey(const QList<QStringList>& rows, const TColumnChoice& choice) {
 
 TStatement ReadCsvStatement(const QString& text, const TColumnChoice* choice) {
     TStatement st;
-    const TCsvTable t = SplitCsv(text);
-    if (t.rows.isEmpty()) {
+    TCsvRows reader(text, DetectSeparator(text));
+    // The first rows are kept whole: the header is among them, and the columns are guessed from them.
+    QList<QStringList> head;
+    QList<int> headLines;
+    while (head.size() < kHeadRows && reader.Next()) {
+        head << reader.Copy();
+        headLines << reader.Line();
+    }
+    if (head.isEmpty()) {
         st.error = QStringLiteral("в файле нет таблицы операций");
         return st;
     }
     TColumns columns;
     int headerRow = -1;
-    for (int r = 0; r < t.rows.size() && r < kHeaderSearchRows && headerRow < 0; ++r) {
-        const QStringList names = Normalised(t.rows[r]);
+    for (int r = 0; r < head.size() && r < kHeaderSearchRows && headerRow < 0; ++r) {
+        const QStringList names = Normalised(head[r]);
         for (const TBankLayout& layout : BankLayouts()) {
             bool all = true;
             for (const QString& s : layout.signature)
@@ -411,9 +502,9 @@ TStatement ReadCsvStatement(const QString& text, const TColumnChoice* choice) {
     }
     if (headerRow < 0) {
         st.format = statementformat::kCustomCsv;
-        st.firstRows = t.rows.mid(0, kFirstRows);
-        st.columns = choice ? *choice : GuessColumns(t.rows);
-        st.headerKey = HeaderKey(t.rows, st.columns);
+        st.firstRows = head.mid(0, kFirstRows);
+        st.columns = choice ? *choice : GuessColumns(head);
+        st.headerKey = HeaderKey(head, st.columns);
         if (!st.columns.Complete()) {
             st.error = QStringLiteral("не найдены столбцы с датой и суммой операции");
             return st;
@@ -424,34 +515,35 @@ TStatement ReadCsvStatement(const QString& text, const TColumnChoice* choice) {
 
     QString account;
     for (int r = 0; r < headerRow && account.isEmpty(); ++r)
-        account = AccountInInfo(t.rows[r]);
+        account = AccountInInfo(head[r]);
     // Without a header, the lines above the first dated row are the statement's information.
     int first = headerRow + 1;
     if (headerRow < 0) {
         first = 0;
-        while (first < t.rows.size() && !ParseStatementDate(Cell(t.rows[first], columns.date)).isValid()) {
-            if (account.isEmpty()) account = AccountInInfo(t.rows[first]);
+        while (first < head.size() && !ParseStatementDate(At(Views(head[first]), columns.date)).isValid()) {
+            if (account.isEmpty()) account = AccountInInfo(head[first]);
             ++first;
         }
     }
+    TRowReader rows{columns, {}, {}, {}, {}, {}, {}, {}};
     bool footer = false;
-    st.operations.reserve(t.rows.size() - first);
-    for (int r = first; r < t.rows.size(); ++r) {
-        const QStringList& row = t.rows[r];
+    const auto take = [&](const QList<QStringView>& row, int line) {
         if (TotalsRow(row, columns.date)) {
             footer = true;
-            continue;
+            return;
         }
         TStatementOperation op;
         QString why;
-        op.line = t.lines[r];
+        op.line = line;
         op.account = account;
-        if (ReadRow(row, columns, op, why))
-            st.operations << op;
+        if (rows.Read(row, op, why))
+            st.operations << std::move(op);
         else if (!footer)
-            st.unrecognised << TUnrecognisedLine{t.lines[r], why};
-    }
-    if (st.operations.isEmpty() && st.unrecognised.isEmpty())
-        st.error = QStringLiteral("в таблице нет ни одной операции");
+            st.unrecognised << TUnrecognisedLine{line, why};
+    };
+    for (int r = first; r < head.size(); ++r)
+        take(Views(head[r]), headLines[r]);
+    while (reader.Next())
+        take(reader.Cells(), reader.Line());
     return st;
 }

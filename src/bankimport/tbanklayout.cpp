@@ -90,16 +90,14 @@ QString HeaderName(QStringView cell) {
 }
 
 bool CarriedOutStatus(QStringView word) {
-    static const QStringList done = {QString(),
-                                     QStringLiteral("ok"),
-                                     QStringLiteral("success"),
-                                     QStringLiteral("completed"),
-                                     QStringLiteral("исполнено"),
-                                     QStringLiteral("исполнена"),
-                                     QStringLiteral("выполнено"),
-                                     QStringLiteral("выполнена"),
-                                     QStringLiteral("проведено"),
-                                     QStringLiteral("проведена"),
-                                     QStringLiteral("успешно")};
-    return done.contains(word.trimmed().toString().toLower());
+    static const QStringList done = {QStringLiteral("ok"),        QStringLiteral("success"),
+                                     QStringLiteral("completed"), QStringLiteral("исполнено"),
+                                     QStringLiteral("исполнена"), QStringLiteral("выполнено"),
+                                     QStringLiteral("выполнена"), QStringLiteral("проведено"),
+                                     QStringLiteral("проведена"), QStringLiteral("успешно")};
+    word = word.trimmed();
+    if (word.isEmpty()) return true;
+    for (const QString& d : done)
+        if (word.compare(d, Qt::CaseInsensitive) == 0) return true;
+    return false;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace {
@@ -142,6 +143,18 @@ TEST(StatementText, EveryEncodingGivesTheSameText) {
         EXPECT_EQ(decoded.error, QString()) << name;
         EXPECT_EQ(decoded.text, text) << name;
     }
+}
+
+// Every letter and sign of Windows-1251 (0x98 is none) reads as the system's converter reads it.
+TEST(StatementText, Windows1251ReadsAsTheSystemConverterReadsIt) {
+    QByteArray bytes = "Выписка: ";
+    for (int b = 0x80; b <= 0xff; ++b)
+        if (b != 0x98) bytes += char(b);
+    bytes = QStringEncoder("Windows-1251")(QStringLiteral("Выписка: ")) + bytes.mid(bytes.indexOf(' ') + 1);
+    const TDecodedText decoded = DecodeStatementBytes(bytes);
+    EXPECT_EQ(decoded.error, QString());
+    EXPECT_EQ(decoded.text, QString(QStringDecoder("Windows-1251")(bytes)));
+    EXPECT_EQ(decoded.text.size(), 9 + 127);
 }
 
 TEST(StatementText, EmptyAndBinaryFilesAreRefused) {
