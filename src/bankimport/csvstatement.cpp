@@ -437,17 +437,6 @@ constexpr int kHeadRows = 250;
 
 } // namespace
 
-TCsvTable SplitCsv(const QString& text) {
-    TCsvTable t;
-    t.separator = DetectSeparator(text);
-    TCsvRows rows(text, t.separator);
-    while (rows.Next()) {
-        t.rows << rows.Copy();
-        t.lines << rows.Line();
-    }
-    return t;
-}
-
 TColumnChoice GuessColumns(const QList<QStringList>& rows) {
     for (int r = 0; r < rows.size() && r < kHeaderSearchRows; ++r) {
         TColumnChoice c = FromHeaderNames(rows[r]);

@@ -10,14 +10,6 @@
 // columns given by the caller, else columns guessed from the header's names or the cells themselves.
 TStatement ReadCsvStatement(const QString& text, const TColumnChoice* choice = nullptr);
 
-// The rows of a text table and the line each starts on; the separator is found from the first lines.
-struct TCsvTable {
-    QChar separator;
-    QList<QStringList> rows;
-    QList<int> lines;
-};
-TCsvTable SplitCsv(const QString& text);
-
 // Which columns of these rows hold the date, the sum and the rest, from the header's names when a row
 // among the first ones names them, else from what the cells hold. Incomplete when nothing fits.
 TColumnChoice GuessColumns(const QList<QStringList>& rows);
