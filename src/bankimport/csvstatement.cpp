@@ -514,6 +514,8 @@ TStatement ReadCsvStatement(const QString& text, const TColumnChoice* choice) {
             ++first;
         }
     }
+    // A row to a line, about: growing the list as it fills would copy it over and over.
+    st.operations.reserve(qMax<qsizetype>(0, QStringView(text).count(u'\n') + 1 - first));
     TRowReader rows{columns, {}, {}, {}, {}, {}, {}, {}};
     bool footer = false;
     const auto take = [&](const QList<QStringView>& row, int line) {

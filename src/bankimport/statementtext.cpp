@@ -303,7 +303,7 @@ QDate ParseStatementDate(QStringView text, QString* why) {
     qsizetype i = 0;
     for (int part = 0; part < 3; ++part) {
         while (i < s.size() && s[i].isDigit() && s[i].unicode() < 0x80 && digits[part] < 5) {
-            parts[part] = parts[part] * 10 + s[i].digitValue();
+            parts[part] = parts[part] * 10 + (s[i].unicode() - u'0');
             ++digits[part];
             ++i;
         }
