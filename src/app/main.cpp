@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "bankimport/importpreview.h"
 #include "ledger/basechanges.h"
 #include "session/requirelink.h"
 #include "storage/datafolders.h"
@@ -24,6 +25,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QImage>
@@ -150,6 +152,10 @@ void TWindows::AfterLogIn() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A statement read for a script: no lock, no base, no window, no display.
+    if (argc >= 2 && qstrcmp(argv[1], "--import-preview") == 0)
+        return RunImportPreview(argc >= 3 ? QFile::decodeName(argv[2]) : QString(), stdout, stderr);
+
     // Dates and numbers use the program's own Russian forms whatever the desktop's locale is.
     UseRussianLocale();
 
