@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <utility>
+#include <vector>
 
 class TDataGrid;
 
@@ -111,9 +112,11 @@ public:
     virtual TDeletion DeleteRow(TDataGrid&, int /*tableRow*/, bool /*askFirst*/) {
         return TDeletion::Generic;
     }
-    // The table asks its own questions before a row goes (the purses: whether records name it), rather
-    // than the one question the window asks for every other table.
-    virtual bool AsksOwnDeletion() const { return false; }
+    // The questions the window asks before a row goes, one box each, in order; the deletion is then made
+    // without asking. Empty: the row cannot go, and DeleteRow tells why.
+    virtual std::vector<QStringList> DeletionQuestions(const TDataGrid&, int /*tableRow*/) {
+        return {{QStringLiteral("Вы действительно хотите удалить строку?")}};
+    }
     // The text drawn for a stored cell.
     virtual QString CellText(int /*column*/, const QString& stored) const { return stored; }
 

@@ -321,12 +321,11 @@ void ClearRecordText(TDataGrid& grid, int gridRow, TTableRow& row, bool defaultD
 
 } // namespace
 
-QStringList TGeneralClass::DeletionQuestion(const TDataGrid& grid, int gridRow) {
+std::vector<QStringList> TGeneralClass::DeletionQuestions(const TDataGrid& grid, int gridRow) {
     // A base open read-only refuses the deletion itself, with no question first.
-    if (!grid.Table || grid.TableRow(gridRow) < 0 || Rules(grid.kind).AsksOwnDeletion() ||
-        !MayChangeBase(m_state))
-        return {};
-    return {QStringLiteral("Вы действительно хотите удалить строку?")};
+    const int tableRow = grid.TableRow(gridRow);
+    if (!grid.Table || tableRow < 0 || !MayChangeBase(m_state)) return {};
+    return Rules(grid.kind).DeletionQuestions(const_cast<TDataGrid&>(grid), tableRow);
 }
 
 bool TGeneralClass::DeleteLedgerRow(TDataGrid& grid, int gridRow, bool askFirst) {

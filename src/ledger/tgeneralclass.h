@@ -98,9 +98,9 @@ public:
     void SortByColumn(TDataGrid& grid, int column);
     static bool IsSortable(const TDataGrid& grid);
 
-    // What the window asks before the row goes, the deletion then made without asking; empty when there
-    // is no record on the row or its table asks its own questions.
-    QStringList DeletionQuestion(const TDataGrid& grid, int gridRow);
+    // What the window asks before the row goes, one box each in order, the deletion then made without
+    // asking; empty when there is no record on the row, or when the deletion is refused and tells why.
+    std::vector<QStringList> DeletionQuestions(const TDataGrid& grid, int gridRow);
     // Delete on a row: asks first when told to; true when something changed. A purse row goes to the
     // purse rules, which ask their own questions whatever `askFirst` says. Refused with a beep on a base
     // open read-only.

@@ -240,8 +240,8 @@ bool ReturnsNamePurse(TMyType& state, const QString& name) {
     return false;
 }
 
-// One question for each kind of record that names the purse; false as soon as one is declined.
-bool ConfirmLinkedRecords(TMyType& state, const QString& name, const QString& question, TPurseLinks& linked) {
+// The kinds of records that name the purse, each with the line its question starts with.
+TPurseLinks LinkedRecords(TMyType& state, const QString& name, QStringList* lines = nullptr) {
     const struct {
         TPurseLink link;
         const char* line;
@@ -262,13 +262,18 @@ bool ConfirmLinkedRecords(TMyType& state, const QString& name, const QString& qu
         {LinkReturns, "Существует возврат долга, связанный с удаляемым кошельком.",
          [&] { return ReturnsNamePurse(state, name); }},
     };
-    linked = {};
+    TPurseLinks linked{};
     for (const auto& c : checks) {
         if (!c.names()) continue;
         linked[c.link] = true;
-        if (!Messages().AskYesNo({QString::fromUtf8(c.line), question}, TMsgButton::Yes)) return false;
+        if (lines) *lines << QString::fromUtf8(c.line);
     }
-    return true;
+    return linked;
+}
+
+const QString& PurseQuestion() {
+    static const QString question = QStringLiteral("Вы действительно хотите удалить кошелек?");
+    return question;
 }
 
 // "в таблице расходов, долгов." for the tables that kept records of the deleted purse.
@@ -286,7 +291,20 @@ QString LinkedTablesText(const TPurseLinks& linked) {
 
 } // namespace
 
-bool TPurseClass::DeletePurse(int row) {
+std::vector<QStringList> TPurseClass::DeletionQuestions(int row) {
+    const TTableRow* r = m_state.Table(TTableKind::Purse).Row(row);
+    if (!r || !IsNotBlank(r->Cell(col::purse::Name)) || !MayChangeBase(m_state) ||
+        r->Cell(col::purse::BaseFlag) == QLatin1String("1"))
+        return {};
+    std::vector<QStringList> questions{{PurseQuestion()}};
+    QStringList lines;
+    LinkedRecords(m_state, r->Cell(col::purse::Name), &lines);
+    for (const QString& line : lines)
+        questions.push_back({line, PurseQuestion()});
+    return questions;
+}
+
+bool TPurseClass::DeletePurse(int row, bool askFirst) {
     TMemTable& purse = m_state.Table(TTableKind::Purse);
     TTableRow* r = purse.Row(row);
     if (!r || !IsNotBlank(r->Cell(col::purse::Name)) || RefuseChange(m_state)) return false;
@@ -294,11 +312,11 @@ bool TPurseClass::DeletePurse(int row) {
         Messages().ShowError({QStringLiteral("Базовый кошелек удалять нельзя")});
         return false;
     }
-    const QString question = QStringLiteral("Вы действительно хотите удалить кошелек?");
-    if (!Messages().AskYesNo({question}, TMsgButton::Yes)) return false;
+    if (askFirst)
+        for (const QStringList& question : DeletionQuestions(row))
+            if (!Messages().AskYesNo(question, TMsgButton::Yes)) return false;
     const QString name = r->Cell(col::purse::Name);
-    TPurseLinks linked{};
-    if (!ConfirmLinkedRecords(m_state, name, question, linked)) return false;
+    const TPurseLinks linked = LinkedRecords(m_state, name);
 
     purse.DeleteRow(row);
     m_state.Grid(TTableKind::Purse).ResetRowMap();

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 class IMoneyView;
 class TCalculationResults;
@@ -58,7 +59,10 @@ public:
     // when the base is open read-only (as for DeletePurse).
     bool ChangeBasePurse(const QString& name);
     // The Delete key on purse row `row`, with its questions; true when the purse was deleted.
-    bool DeletePurse(int row);
+    bool DeletePurse(int row, bool askFirst = true);
+    // The questions DeletePurse asks, one box each, in order: whether to delete the purse, then one for
+    // each kind of record that names it. Empty when the purse cannot go (DeletePurse tells why).
+    std::vector<QStringList> DeletionQuestions(int row);
 
     // A transfer row moves money when cells 1 to 5 are all filled.
     bool IsTransferComplete(int row) const;

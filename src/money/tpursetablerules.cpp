@@ -21,9 +21,9 @@ void TPurseTableRules::CommitCell(TDataGrid& grid, int tableRow, int column, con
     if (edit.duplicateRow >= 0) result.selectRow = grid.GridRowOf(edit.duplicateRow);
 }
 
-ITableRules::TDeletion TPurseTableRules::DeleteRow(TDataGrid&, int tableRow, bool) {
-    // The purse rules ask their own questions; the row question would come first and twice.
-    return m_purse.DeletePurse(tableRow) ? TDeletion::Deleted : TDeletion::Kept;
+ITableRules::TDeletion TPurseTableRules::DeleteRow(TDataGrid&, int tableRow, bool askFirst) {
+    // The purse questions, never the row question.
+    return m_purse.DeletePurse(tableRow, askFirst) ? TDeletion::Deleted : TDeletion::Kept;
 }
 
 QString TPurseTableRules::CellText(int column, const QString& stored) const {

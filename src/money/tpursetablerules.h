@@ -15,7 +15,9 @@ public:
     void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed,
                     TCommitResult& result) override;
     TDeletion DeleteRow(TDataGrid& grid, int tableRow, bool askFirst) override;
-    bool AsksOwnDeletion() const override { return true; }
+    std::vector<QStringList> DeletionQuestions(const TDataGrid&, int tableRow) override {
+        return m_purse.DeletionQuestions(tableRow);
+    }
     // Rates and amounts are drawn rounded to two decimals.
     QString CellText(int column, const QString& stored) const override;
 

@@ -106,9 +106,10 @@ void TGridController::DeleteRow(int gridRow) {
         return;
     }
     // Asked before the change, so that the step itself asks nothing.
-    const QStringList question = m_general.DeletionQuestion(m_grid, gridRow);
-    if (!question.isEmpty() && !Messages().AskYesNo(question, TMsgButton::Yes)) return;
-    Change(changename::Deletion(), [&] { m_general.DeleteLedgerRow(m_grid, gridRow, question.isEmpty()); });
+    const std::vector<QStringList> questions = m_general.DeletionQuestions(m_grid, gridRow);
+    for (const QStringList& question : questions)
+        if (!Messages().AskYesNo(question, TMsgButton::Yes)) return;
+    Change(changename::Deletion(), [&] { m_general.DeleteLedgerRow(m_grid, gridRow, questions.empty()); });
 }
 
 void TGridController::EditCurrent() {

@@ -233,6 +233,16 @@ TEST_F(PursesAndExpenses, DeletingAPurseAsksItsOwnQuestionsAndReportsTheLinkedRe
     EXPECT_EQ(selector->count(), 2);
     EXPECT_EQ(selector->findText("копилка"), -1);
     EXPECT_EQ(QApplication::focusWidget(), grid);
+
+    // One step takes it back, the purse in its place in the list, and asks nothing again.
+    boxes.Reset();
+    QAction* undo = form->findChild<QAction*>("UndoMenu");
+    ASSERT_EQ(undo->text(), "Отменить: удаление записи");
+    undo->trigger();
+    EXPECT_TRUE(boxes.Boxes().empty());
+    EXPECT_EQ(State().Table(TTableKind::Purse).RowCount(), 4);
+    EXPECT_EQ(PurseCell(2, 0), "копилка");
+    EXPECT_EQ(selector->count(), 3);
 }
 
 TEST_F(PursesAndExpenses, TodayShowsTodaysRecordsWithTheirSumsPerPurse) {
