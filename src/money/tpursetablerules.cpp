@@ -21,6 +21,10 @@ void TPurseTableRules::CommitCell(TDataGrid& grid, int tableRow, int column, con
     if (edit.duplicateRow >= 0) result.selectRow = grid.GridRowOf(edit.duplicateRow);
 }
 
+std::vector<QStringList> TPurseTableRules::DeletionQuestions(const TDataGrid&, int tableRow) {
+    return m_purse.DeletionQuestions(tableRow);
+}
+
 ITableRules::TDeletion TPurseTableRules::DeleteRow(TDataGrid&, int tableRow, bool askFirst) {
     // The purse questions, never the row question.
     return m_purse.DeletePurse(tableRow, askFirst) ? TDeletion::Deleted : TDeletion::Kept;

@@ -15,9 +15,7 @@ public:
     void CommitCell(TDataGrid& grid, int tableRow, int column, const QString& typed,
                     TCommitResult& result) override;
     TDeletion DeleteRow(TDataGrid& grid, int tableRow, bool askFirst) override;
-    std::vector<QStringList> DeletionQuestions(const TDataGrid&, int tableRow) override {
-        return m_purse.DeletionQuestions(tableRow);
-    }
+    std::vector<QStringList> DeletionQuestions(const TDataGrid& grid, int tableRow) override;
     // Rates and amounts are drawn rounded to two decimals.
     QString CellText(int column, const QString& stored) const override;
 
