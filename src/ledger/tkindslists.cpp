@@ -143,11 +143,24 @@ TKindNameResult TKindsLists::RenameKind(int column, const QString& typed) {
     return check;
 }
 
+QStringList TKindsLists::KindDeletionQuestion(int column) const {
+    if (column < 0 || column >= m_state.vidRashod.RowCount() || !MayChangeBase(m_state)) return {};
+    return {QStringLiteral("Вы действительно хотите удалить столбец?")};
+}
+
+QStringList TKindsLists::NameDeletionQuestion(const TDataVidGrid& list, int column, int row) const {
+    const TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
+    if (!kind || row < 1 || row >= kind->CellCount() || !IsNotBlank(kind->Cell(row)) ||
+        !MayChangeBase(m_state))
+        return {};
+    return {QStringLiteral("Вы действительно хотите удалить ячейку?")};
+}
+
 bool TKindsLists::DeleteKind(int column, bool askFirst) {
     TMemTable& kinds = m_state.vidRashod;
     TDataVidGrid& list = m_state.vidRashodGrid;
     if (column < 0 || column >= kinds.RowCount() || RefuseChange(m_state)) return false;
-    if (askFirst && !Messages().AskYesNo(KindDeletionQuestion(), TMsgButton::Yes)) return false;
+    if (askFirst && !Messages().AskYesNo(KindDeletionQuestion(column), TMsgButton::Yes)) return false;
     kindColumn = -1;
     if (kinds.RowCount() == 1) {
         kinds.Clear();
@@ -171,7 +184,8 @@ bool TKindsLists::DeleteName(TDataVidGrid& list, int column, int row, bool askFi
     TTableRow* kind = list.Table ? list.Table->Row(column) : nullptr;
     if (!kind || row < 1 || row >= kind->CellCount() || !IsNotBlank(kind->Cell(row))) return false;
     if (RefuseChange(m_state)) return false;
-    if (askFirst && !Messages().AskYesNo(NameDeletionQuestion(), TMsgButton::Yes)) return false;
+    if (askFirst && !Messages().AskYesNo(NameDeletionQuestion(list, column, row), TMsgButton::Yes))
+        return false;
     QStringList cells = kind->Cells();
     cells.removeAt(row);
     kind->SetCells(cells);

@@ -59,13 +59,10 @@ public:
     // Asks first when told to; the last kind left becomes the empty kind "Имя". True when something was
     // deleted.
     bool DeleteKind(int column, bool askFirst = true);
-    // What the window asks before a kind or a name goes.
-    static QStringList KindDeletionQuestion() {
-        return {QStringLiteral("Вы действительно хотите удалить столбец?")};
-    }
-    static QStringList NameDeletionQuestion() {
-        return {QStringLiteral("Вы действительно хотите удалить ячейку?")};
-    }
+    // What the window asks before a kind or a name goes, the deletion then made without asking; empty
+    // when the deletion is refused (no such kind or name, a base open read-only), which the rule tells.
+    QStringList KindDeletionQuestion(int column) const;
+    QStringList NameDeletionQuestion(const TDataVidGrid& list, int column, int row) const;
 
     // The column the kind commands work on: the caption last right-clicked, else the current column.
     // It is forgotten after every kind command.

@@ -52,12 +52,11 @@ void TKindsCommands::DeleteKind() {
     const int column = m_context.kinds.KindColumn(list->List().col);
     m_context.kinds.kindColumn = -1;
     // Asked before the change, so that the step itself asks nothing.
-    const bool ask =
-        MayChangeBase(m_context.state) && column >= 0 && column < m_context.state.vidRashod.RowCount();
-    if (ask && !Messages().AskYesNo(TKindsLists::KindDeletionQuestion(), TMsgButton::Yes)) return;
+    const QStringList question = m_context.kinds.KindDeletionQuestion(column);
+    if (!question.isEmpty() && !Messages().AskYesNo(question, TMsgButton::Yes)) return;
     bool deleted = false;
     m_context.session.Change(changename::KindDeleted(),
-                             [&] { deleted = m_context.kinds.DeleteKind(column, !ask); });
+                             [&] { deleted = m_context.kinds.DeleteKind(column, question.isEmpty()); });
     if (!deleted) return;
     TKindsListView* view = list->View();
     const int columns = std::max(1, view->model()->columnCount());

@@ -1,6 +1,5 @@
 #include "ui/tkindslistcontroller.h"
 
-#include "ledger/basechanges.h"
 #include "ledger/gridids.h"
 #include "ledger/tdatagrid.h"
 #include "ledger/teditclass.h"
@@ -102,10 +101,10 @@ void TKindsListController::DeleteCurrent() {
     const int col = list.col, row = list.row;
     // Asked before the change, so that the step itself asks nothing; a name that is not there, or a base
     // open read-only, is refused by the rule without a question.
-    const bool ask =
-        MayChangeBase(m_session.state) && !TGeneralClass::KindsCellText(list, col, row).isEmpty();
-    if (ask && !Messages().AskYesNo(TKindsLists::NameDeletionQuestion(), TMsgButton::Yes)) return;
-    m_session.Change(changename::NameDeleted(), [&] { m_lists.DeleteName(list, col, row, !ask); });
+    const QStringList question = m_lists.NameDeletionQuestion(list, col, row);
+    if (!question.isEmpty() && !Messages().AskYesNo(question, TMsgButton::Yes)) return;
+    m_session.Change(changename::NameDeleted(),
+                     [&] { m_lists.DeleteName(list, col, row, question.isEmpty()); });
     m_view->setFocus();
 }
 
